@@ -1,0 +1,13 @@
+/* libkqcore: every public header. */
+#ifndef KQ_KQCORE_H
+#define KQ_KQCORE_H
+
+#include "infra/fa.h"
+#include "infra/msg.h"
+#include "infra/osc.h"
+#include "infra/stf.h"
+#include "infra/svclog.h"
+#include "infra/sysutil.h"
+#include "infra/thr.h"
+
+#endif

@@ -110,7 +110,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run> &runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run &r : runs) {
-      if (r.run_type == Run::RT_Iteration) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
+      // With repetitions the median stands for the run.
+      if (r.run_type == Run::RT_Iteration || r.aggregate_name == "median") {
+        times_[r.run_name.str()] = r.GetAdjustedRealTime();
+      }
     }
   }
   void PrintRatios() const {

@@ -5,7 +5,7 @@
 
 namespace {
 
-using FilesTest = LogTest;
+using svclog_files = LogTest;
 using kq::svclog::IsStamp;
 
 void Touch(const std::string &path, time_t mtime) {
@@ -14,7 +14,7 @@ void Touch(const std::string &path, time_t mtime) {
   ASSERT_EQ(utime(path.c_str(), &times), 0);
 }
 
-TEST_F(FilesTest, FileIsNamedByStampAndCreatedAtFirstWrite) {
+TEST_F(svclog_files, FileIsNamedByStampAndCreatedAtFirstWrite) {
   auto minute = [] {
     char text[16];
     time_t now = time(nullptr);
@@ -38,7 +38,7 @@ TEST_F(FilesTest, FileIsNamedByStampAndCreatedAtFirstWrite) {
   EXPECT_EQ(LOG_SetAddress(Path("app").c_str()), name);
 }
 
-TEST_F(FilesTest, StampValidityFollowsTheLimits) {
+TEST_F(svclog_files, StampValidityFollowsTheLimits) {
   EXPECT_TRUE(IsStamp("1231-235959-999"));
   EXPECT_TRUE(IsStamp("0100-000000-000"));
   for (const char *bad : {"2231-235959-999", "0141-000000-000", "0101-300000-000",
@@ -48,7 +48,7 @@ TEST_F(FilesTest, StampValidityFollowsTheLimits) {
   }
 }
 
-TEST_F(FilesTest, FullFileRollsOverToALaterStamp) {
+TEST_F(svclog_files, FullFileRollsOverToALaterStamp) {
   LogToFile("E");
   LOG_SetLogSize(1000);
   std::string text(60, 'r');
@@ -77,7 +77,7 @@ TEST_F(FilesTest, FullFileRollsOverToALaterStamp) {
   EXPECT_EQ(received, sent);
 }
 
-TEST_F(FilesTest, TrimKeepsTheNewestLogsAndEveryOtherFile) {
+TEST_F(svclog_files, TrimKeepsTheNewestLogsAndEveryOtherFile) {
   const std::vector<std::string> others = {"app.notastamp", "app.0141-000000-000",
                                            "app.0101-000000-000x", "other.0101-000000-000", "app"};
   for (const auto &o : others) Touch(Path(o), 1000);
@@ -100,7 +100,7 @@ TEST_F(FilesTest, TrimKeepsTheNewestLogsAndEveryOtherFile) {
   EXPECT_EQ(Files(), expected);
 }
 
-TEST_F(FilesTest, OlderOrdersByTimeThenDecemberBeforeJanuaryThenStamp) {
+TEST_F(svclog_files, OlderOrdersByTimeThenDecemberBeforeJanuaryThenStamp) {
   auto older = [](time_t ta, const char *a, time_t tb, const char *b) {
     LOG__logEntry x{ta, {}}, y{tb, {}};
     snprintf(x.stamp, sizeof x.stamp, "%s", a);
@@ -123,7 +123,7 @@ TEST_F(FilesTest, OlderOrdersByTimeThenDecemberBeforeJanuaryThenStamp) {
   EXPECT_EQ(LOG__trim(Path("missing/app").c_str(), 1), -1);
 }
 
-TEST_F(FilesTest, LoweringTheMaximumTrimsAtOnce) {
+TEST_F(svclog_files, LoweringTheMaximumTrimsAtOnce) {
   for (int i = 0; i < 5; ++i) Touch(Path("app.010" + std::to_string(i) + "-000000-000"), 1000 + i);
   LOG_SetMaxNoOfLogs(1);  // output is standard output: nothing to trim
   EXPECT_EQ(Files().size(), 5u);
@@ -137,7 +137,7 @@ TEST_F(FilesTest, LoweringTheMaximumTrimsAtOnce) {
   EXPECT_EQ(Files(), (std::vector<std::string>{"app.0103-000000-000", "app.0104-000000-000"}));
 }
 
-TEST_F(FilesTest, UnopenableFileLosesTheMessageOnly) {
+TEST_F(svclog_files, UnopenableFileLosesTheMessageOnly) {
   LOG_Init(Path("no/such/dir/app").c_str(), "E");
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "lost");
   LOG_Init(Path("app").c_str(), "E");

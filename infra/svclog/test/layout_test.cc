@@ -6,11 +6,11 @@
 
 namespace {
 
-using LayoutTest = LogTest;
+using svclog_layout = LogTest;
 
 long SecondsSinceMidnight() { return static_cast<long>(time(nullptr) - LOG_midnight.load()); }
 
-TEST_F(LayoutTest, TraceClassLineHasSourcePositionAndTimeSinceMidnight) {
+TEST_F(svclog_layout, TraceClassLineHasSourcePositionAndTimeSinceMidnight) {
   std::string file = LogToFile("X");
   LOG_CondMessage(LOG_SEV_DIAG, "/src/dir/rwlock.cc", 42, "step %s failed code=%d", "lock", 7);
   LOG_CondMessage(LOG_SEV_DIAG, nullptr, 0, "no file");
@@ -27,7 +27,7 @@ TEST_F(LayoutTest, TraceClassLineHasSourcePositionAndTimeSinceMidnight) {
   EXPECT_TRUE(std::regex_match(lines[1], noFile)) << lines[1];
 }
 
-TEST_F(LayoutTest, UserClassLineHasDateAndUser) {
+TEST_F(svclog_layout, UserClassLineHasDateAndUser) {
   std::string file = LogToFile("EWA");
   ASSERT_EQ(LOG_StartMessage(LOG_SEV_WARNING, "ignored.cc", 1, "alice"), 1);
   LOG_AddText("disk almost full");
@@ -49,7 +49,7 @@ TEST_F(LayoutTest, UserClassLineHasDateAndUser) {
   EXPECT_TRUE(std::regex_match(lines[1], std::regex(Head('A') + "[^|,]+ \\| no user"))) << lines[1];
 }
 
-TEST_F(LayoutTest, LongFileNamesKeepFirstThreeAndLastSixCharacters) {
+TEST_F(svclog_layout, LongFileNamesKeepFirstThreeAndLastSixCharacters) {
   std::string file = LogToFile("X");
   LOG_CondMessage(LOG_SEV_DIAG, "abcdefghij", 1, "10");
   LOG_CondMessage(LOG_SEV_DIAG, "abcdefghijk", 22, "11");
@@ -66,7 +66,7 @@ TEST_F(LayoutTest, LongFileNamesKeepFirstThreeAndLastSixCharacters) {
   EXPECT_EQ(lines[4].substr(at, 17), "       a.c:55555 ");
 }
 
-TEST_F(LayoutTest, ContinuationLinesRepeatTheHeadAndAlignTheSeparator) {
+TEST_F(svclog_layout, ContinuationLinesRepeatTheHeadAndAlignTheSeparator) {
   std::string file = LogToFile("EX");
   LOG_CondMessage(LOG_SEV_DIAG, "f.cc", 9, "first\nsecond\n\nfourth");
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "user\nclass\n");
@@ -86,7 +86,7 @@ TEST_F(LayoutTest, ContinuationLinesRepeatTheHeadAndAlignTheSeparator) {
             (std::vector<std::string>{"first", "second", "", "fourth", "user", "class"}));
 }
 
-TEST_F(LayoutTest, EverySeverityCarriesItsLetter) {
+TEST_F(svclog_layout, EverySeverityCarriesItsLetter) {
   std::string file = LogToFile("E");
   LOG_SetSeverity("EWADXIFMSabcdefghijklmnopqrstuvx");
   for (int sev = 1; sev <= 32; ++sev) LOG_CondMessage(sev, "s.c", sev, "%d", sev);
@@ -100,7 +100,7 @@ TEST_F(LayoutTest, EverySeverityCarriesItsLetter) {
   EXPECT_EQ(LOG_StartMessage(33, nullptr, 0, nullptr), 0);
 }
 
-TEST_F(LayoutTest, MessagesLongerThanOneBufferAreWrittenWhole) {
+TEST_F(svclog_layout, MessagesLongerThanOneBufferAreWrittenWhole) {
   std::string file = LogToFile("E");
   std::string text;
   for (int i = 0; text.size() < 3000; ++i) text += std::to_string(i) + ",";
@@ -115,7 +115,7 @@ TEST_F(LayoutTest, MessagesLongerThanOneBufferAreWrittenWhole) {
   EXPECT_EQ(Texts(Read(file)).back(), text.substr(0, LOG_GetMaxTextChunk() - 1));
 }
 
-TEST_F(LayoutTest, FunctionTraceAndCatalogueMessages) {
+TEST_F(svclog_layout, FunctionTraceAndCatalogueMessages) {
   std::string file = LogToFile("FE");
   LOG_CondFuncTrace("OID_Init", "oid.c", 10, 1, "dir=%s mode=%d", "/x", 2);
   LOG_CondFuncTrace("OID_Init", "oid.c", 12, 0, nullptr);
@@ -157,8 +157,9 @@ class SyslogTest : public LogTest {
   }
   kq::svclog::SyslogWriter saved_;
 };
+using svclog_syslog = SyslogTest;
 
-TEST_F(SyslogTest, LinesOmitDateAndTimeAndUsePrioritiesOfThePrinterFacility) {
+TEST_F(svclog_syslog, LinesOmitDateAndTimeAndUsePrioritiesOfThePrinterFacility) {
   EXPECT_EQ(LOG_Syslog("EWADX", "an-ident-of-twenty-chars", 0, 0x30), 0);
   EXPECT_STREQ(LOG_sys_ident, "an-ident-of-twen");
   EXPECT_STREQ(LOG_SetAddress(nullptr), "system log");
@@ -175,7 +176,7 @@ TEST_F(SyslogTest, LinesOmitDateAndTimeAndUsePrioritiesOfThePrinterFacility) {
   EXPECT_EQ(recorded[5].text, Head('E') + "User=bob | with user\n");
 }
 
-TEST_F(SyslogTest, OnlyTheFirst1023CharactersReachSyslog) {
+TEST_F(svclog_syslog, OnlyTheFirst1023CharactersReachSyslog) {
   LOG_Syslog("E", nullptr, 0, 0x30);
   std::string text(3000, 'y');
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "%s", text.c_str());
@@ -184,7 +185,7 @@ TEST_F(SyslogTest, OnlyTheFirst1023CharactersReachSyslog) {
   EXPECT_EQ(recorded[0].text, (Head('E') + " | " + text).substr(0, 1023));
 }
 
-TEST_F(SyslogTest, RealSyslogAcceptsMessages) {
+TEST_F(svclog_syslog, RealSyslogAcceptsMessages) {
   kq::svclog::syslogWriter = saved_;
   LOG_Syslog("E", "kqtest", 0, 0x30);
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "%s", std::string(3000, 'z').c_str());

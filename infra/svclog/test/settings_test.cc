@@ -3,9 +3,9 @@
 
 namespace {
 
-using SettingsTest = LogTest;
+using svclog_settings = LogTest;
 
-TEST_F(SettingsTest, DefaultsWriteErrorsToStandardOutputButNoTrace) {
+TEST_F(svclog_settings, DefaultsWriteErrorsToStandardOutputButNoTrace) {
   testing::internal::CaptureStdout();
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "to stdout");
   LOG_CondFuncTrace("F", "f.c", 1, 1, nullptr);
@@ -21,7 +21,7 @@ TEST_F(SettingsTest, DefaultsWriteErrorsToStandardOutputButNoTrace) {
   EXPECT_EQ(Texts(testing::internal::GetCapturedStderr()), std::vector<std::string>{"to stderr"});
 }
 
-TEST_F(SettingsTest, SeverityLettersMakeTheMask) {
+TEST_F(svclog_settings, SeverityLettersMakeTheMask) {
   EXPECT_EQ(LOG_SetSeverity("EWS"), 0x103u);
   EXPECT_EQ(LOG_SetSeverity("x"), 0x80000000u);
   EXPECT_EQ(LOG_SetSeverity("Fw?E"), 0x41u) << "unknown letters are ignored";
@@ -31,7 +31,7 @@ TEST_F(SettingsTest, SeverityLettersMakeTheMask) {
   EXPECT_EQ(LOG_InMessage(), 0);
 }
 
-TEST_F(SettingsTest, SettersReturnPreviousValuesAndReportAsInfo) {
+TEST_F(svclog_settings, SettersReturnPreviousValuesAndReportAsInfo) {
   std::string file = LogToFile("I");
   EXPECT_EQ(LOG_SetUseOnce(1), 0);
   EXPECT_EQ(LOG_SetUseOnce(0), 1);
@@ -60,7 +60,7 @@ TEST_F(SettingsTest, SettersReturnPreviousValuesAndReportAsInfo) {
   EXPECT_EQ(texts, expected);
 }
 
-TEST_F(SettingsTest, DisabledLoggingOpensNoMessage) {
+TEST_F(svclog_settings, DisabledLoggingOpensNoMessage) {
   std::string file = LogToFile("E");
   LOG_SetEnabled(0);
   EXPECT_EQ(LOG_StartMessage(LOG_SEV_ERROR, nullptr, 0, nullptr), 0);
@@ -72,7 +72,7 @@ TEST_F(SettingsTest, DisabledLoggingOpensNoMessage) {
   EXPECT_EQ(Texts(Read(file)), std::vector<std::string>{"on"});
 }
 
-TEST_F(SettingsTest, LogSeverityOverridesEveryArgument) {
+TEST_F(svclog_settings, LogSeverityOverridesEveryArgument) {
   SetEnv("LOG_SEVERITY", "F");
   std::string file = LogToFile("E");
   EXPECT_EQ(LOG_SetSeverity("EWS"), 0x40u);
@@ -86,7 +86,7 @@ TEST_F(SettingsTest, LogSeverityOverridesEveryArgument) {
   EXPECT_EQ(LOG_SetSeverity("E"), 0x1u);
 }
 
-TEST_F(SettingsTest, LogEnabledAcceptsOnlyItsFourWords) {
+TEST_F(svclog_settings, LogEnabledAcceptsOnlyItsFourWords) {
   struct Case {
     const char *value;
     int afterOff, afterOn;  // LOG_enabled after LOG_SetEnabled(0) and (1)
@@ -103,7 +103,7 @@ TEST_F(SettingsTest, LogEnabledAcceptsOnlyItsFourWords) {
   EXPECT_EQ(LOG_StartMessage(LOG_SEV_ERROR, nullptr, 0, nullptr), 0) << "off from first use";
 }
 
-TEST_F(SettingsTest, JqpTraceDefaultsToStandardOutputAndDiagnosticSeverities) {
+TEST_F(svclog_settings, JqpTraceDefaultsToStandardOutputAndDiagnosticSeverities) {
   SetEnv("JQP_TRACE", "1");
   EXPECT_EQ(LOG_SetSeverity("E"), kq::svclog::SeverityMask("EWADSIX"));
   EXPECT_STREQ(LOG_SetAddress(Path("app").c_str()), "standard output");
@@ -116,7 +116,7 @@ TEST_F(SettingsTest, JqpTraceDefaultsToStandardOutputAndDiagnosticSeverities) {
   EXPECT_TRUE(kq::svclog::IsStamp(name.c_str() + Path("trace").size() + 1)) << name;
 }
 
-TEST_F(SettingsTest, SizeAndCountOverridesReplaceTheArguments) {
+TEST_F(svclog_settings, SizeAndCountOverridesReplaceTheArguments) {
   setenv("LOG_SIZE", "5000", 1);
   SetEnv("LOG_MAX_LOGS", "4");
   LOG_Init(Path("app").c_str(), "E");  // sets size 0 and count 0, both overridden

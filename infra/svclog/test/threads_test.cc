@@ -7,7 +7,7 @@
 
 namespace {
 
-using ThreadsTest = LogTest;
+using svclog_threads = LogTest;
 
 LOG__messageState *ThreadState() {
   void *value = nullptr;
@@ -15,7 +15,7 @@ LOG__messageState *ThreadState() {
   return static_cast<LOG__messageState *>(value);
 }
 
-TEST_F(ThreadsTest, ConcurrentMessagesNeverInterleave) {
+TEST_F(svclog_threads, ConcurrentMessagesNeverInterleave) {
   std::string file = LogToFile("EX");
   constexpr int kMessages = 3000;
   // Every fourth message spans several text buffers, so it is written in pieces.
@@ -57,7 +57,7 @@ TEST_F(ThreadsTest, ConcurrentMessagesNeverInterleave) {
   EXPECT_EQ(next[2], kMessages);
 }
 
-TEST_F(ThreadsTest, AnotherSeverityEndsTheOpenMessage) {
+TEST_F(svclog_threads, AnotherSeverityEndsTheOpenMessage) {
   std::string file = LogToFile("IW");
   ASSERT_EQ(LOG_StartMessage(LOG_SEV_INFO, "a.c", 1, nullptr), 1);
   LOG_AddText("info ");
@@ -77,7 +77,7 @@ TEST_F(ThreadsTest, AnotherSeverityEndsTheOpenMessage) {
   EXPECT_EQ(Texts(lines.back())[0], "warning");
 }
 
-TEST_F(ThreadsTest, StateAndBuffersAreKeptUnlessUseOnce) {
+TEST_F(svclog_threads, StateAndBuffersAreKeptUnlessUseOnce) {
   std::string file = LogToFile("E");
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "%s", std::string(2000, 'k').c_str());
   LOG__messageState *state = ThreadState();
@@ -98,7 +98,7 @@ TEST_F(ThreadsTest, StateAndBuffersAreKeptUnlessUseOnce) {
             (std::vector<std::string>{std::string(2000, 'k'), "short", "once", "again"}));
 }
 
-TEST_F(ThreadsTest, EachThreadHasItsOwnIdAndOpenMessage) {
+TEST_F(svclog_threads, EachThreadHasItsOwnIdAndOpenMessage) {
   std::string file = LogToFile("E");
   ASSERT_EQ(LOG_StartMessage(LOG_SEV_ERROR, nullptr, 0, nullptr), 1);
   LOG_AddText("main");

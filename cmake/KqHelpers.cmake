@@ -31,6 +31,6 @@ function(kq_test name)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QV_ROOT=${KQ_STAGE};KQ_STAGE=${KQ_STAGE};KQ_BUILD=${CMAKE_BINARY_DIR}"
+    PROPERTIES ENVIRONMENT "QV_ROOT=${KQ_STAGE}"
                TIMEOUT ${T_TIMEOUT})
 endfunction()

@@ -1,0 +1,247 @@
+// Status lists: creation clamps, the space accounting (argument stripping and
+// replacement of the newest entry), argument copying, chains and the no-memory list.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "private/stf_list.h"
+
+namespace {
+
+struct ListDeleter {
+  void operator()(STF_statusList_t *l) const { STF_DeleteList(l); }
+};
+using ListPtr = std::unique_ptr<STF_statusList_t, ListDeleter>;
+
+STF_objectInfo_t Info(const STF_statusList_t *l, int32_t index) {
+  STF_objectInfo_t info{};
+  EXPECT_EQ(STF_GetObjectInfo(l, index, &info), 0u) << "index " << index;
+  return info;
+}
+
+int32_t Count(const STF_statusList_t *l) {
+  int32_t n = 0;
+  STF_objectInfo_t info;
+  while (STF_GetObjectInfo(l, n + 1, &info) == 0) n++;
+  return n;
+}
+
+TEST(StfCreate, DefaultsAndClamps) {
+  ListPtr a(STF_CreateListExplicit(nullptr, 0, 0));
+  EXPECT_EQ(a->maxEntries, 5);
+  EXPECT_EQ(a->totalSize, 1000);
+  ListPtr b(STF_CreateListExplicit(nullptr, 3000, 0));
+  EXPECT_EQ(b->maxEntries, 2046);
+  EXPECT_EQ(b->totalSize, 65511);
+  ListPtr c(STF_CreateListExplicit(nullptr, 10, 100));
+  EXPECT_EQ(c->maxEntries, 10);
+  EXPECT_EQ(c->totalSize, 359);
+  ListPtr d(STF_CreateListExplicit(nullptr, 1, 70000));
+  EXPECT_EQ(d->maxEntries, 1);
+  EXPECT_EQ(d->totalSize, 65535);
+  ListPtr e(STF_CreateListExplicit(nullptr, -4, 10));
+  EXPECT_EQ(e->maxEntries, 1);
+  EXPECT_EQ(e->totalSize, 71);
+}
+
+TEST(StfCreate, ParentChildChainIsDeletedWithTheParent) {
+  STF_statusList_t *parent = STF_CreateList(nullptr);
+  STF_statusList_t *child = STF_CreateList(parent);
+  STF_statusList_t *grandchild = STF_CreateList(child);
+  STF_statusList_t *second = STF_CreateList(parent);  // parent already has a child
+  EXPECT_EQ(parent->child, child);
+  EXPECT_EQ(child->parent, parent);
+  EXPECT_EQ(grandchild->parent, child);
+  EXPECT_EQ(second->parent, nullptr);
+  STF_DeleteList(grandchild);
+  EXPECT_EQ(child->child, nullptr);
+  STF_CreateList(child);
+  STF_DeleteList(parent);  // frees child and its new child too (the sanitizer build checks)
+  STF_DeleteList(second);
+}
+
+TEST(StfRecord, NewestFirstAndCodeZeroClears) {
+  ListPtr l(STF_CreateList(nullptr));
+  EXPECT_EQ(STF_GetStatus(l.get()), 0u);
+  EXPECT_EQ(STF_GetStatus(nullptr), 0xffffffffu);
+  STF_AddStatus(l.get(), 0xc003006a, 0);
+  STF_AddStatus(l.get(), 0xc003006b, 0);
+  EXPECT_EQ(STF_GetStatus(l.get()), 0xc003006bu);
+  EXPECT_EQ(Info(l.get(), 2).code, 0xc003006au);
+  STF_objectInfo_t info;
+  EXPECT_EQ(STF_GetObjectInfo(l.get(), 0, &info), STF_ST_NO_ENTRY);
+  EXPECT_EQ(STF_GetObjectInfo(l.get(), 3, &info), STF_ST_NO_ENTRY);
+  EXPECT_EQ(STF_GetObjectInfo(nullptr, 1, &info), 0xffffffffu);
+  STF_AddStatus(l.get(), 0, 0);
+  EXPECT_EQ(Count(l.get()), 0);
+}
+
+TEST(StfRecord, DefaultListHoldsThirtyThenReplacesTheNewest) {
+  ListPtr l(STF_CreateList(nullptr));
+  for (uint32_t i = 1; i <= 30; ++i) STF_AddStatus(l.get(), 0xc0030000 + i, 0);
+  EXPECT_EQ(Count(l.get()), 30);
+  STF_AddStatus(l.get(), 0xc00300ff, 0);
+  EXPECT_EQ(Count(l.get()), 30);
+  EXPECT_EQ(Info(l.get(), 1).code, 0xc00300ffu);
+  EXPECT_EQ(Info(l.get(), 2).code, 0xc003001du);  // 29th stays
+  EXPECT_EQ(Info(l.get(), 30).code, 0xc0030001u);
+}
+
+TEST(StfRecord, StringArgumentIsStrippedToMakeRoom) {
+  ListPtr l(STF_CreateListExplicit(nullptr, 2, 200));
+  std::string text(100, 'x');
+  STF_AddStatus(l.get(), 0xc0030065, 1, STF_ARG_STRING, text.c_str());
+  STF_objectInfo_t first = Info(l.get(), 1);
+  ASSERT_EQ(first.argCount, 1);
+  EXPECT_EQ(std::string(static_cast<const char *>(first.args[0].value.p)), text);
+  STF_AddStatus(l.get(), 0xc0030066, 0);
+  ASSERT_EQ(Count(l.get()), 2);
+  STF_objectInfo_t older = Info(l.get(), 2);
+  EXPECT_EQ(older.code, 0xc0030065u);
+  EXPECT_EQ(older.argCount, -1);
+  EXPECT_EQ(older.flags & STF_ENTRY_ARGS_LOST, (uint32_t)STF_ENTRY_ARGS_LOST);
+  EXPECT_EQ(older.args, nullptr);
+}
+
+TEST(StfRecord, StrippingMovesNewerEntriesAndKeepsTheirCopies) {
+  // The smallest block for 20 entries (32 * 20 + 39 bytes). Three entries with
+  // copied arguments, then plain entries: the 15th plain entry finds the free top
+  // at 8 and strips the newest argument entry (24 bytes back), which is enough;
+  // the two older ones keep their copies, wherever the arena moved them.
+  ListPtr l(STF_CreateListExplicit(nullptr, 20, 32 * 20 + 39));
+  STF_AddStatus(l.get(), 0xc0030001, 1, STF_ARG_STRING, "oldest-argument");
+  STF_AddStatus(l.get(), 0xc0030002, 2, STF_ARG_STRING, "middle", STF_ARG_INT, 42);
+  STF_AddStatus(l.get(), 0xc0030003, 1, STF_ARG_BYTES, 5, "bytes");
+  for (uint32_t i = 0; i < 14; ++i) STF_AddStatus(l.get(), 0xc0030100 + i, 0);
+  EXPECT_EQ(Info(l.get(), 15).argCount, 1);  // nothing stripped yet
+  STF_AddStatus(l.get(), 0xc0030200, 0);
+  ASSERT_EQ(Count(l.get()), 18);
+  STF_objectInfo_t third = Info(l.get(), 16);
+  EXPECT_EQ(third.code, 0xc0030003u);
+  EXPECT_EQ(third.argCount, -1);
+  STF_objectInfo_t middle = Info(l.get(), 17);
+  ASSERT_EQ(middle.argCount, 2);
+  EXPECT_STREQ(static_cast<const char *>(middle.args[0].value.p), "middle");
+  EXPECT_EQ(middle.args[1].value.i, 42);
+  STF_objectInfo_t oldest = Info(l.get(), 18);
+  ASSERT_EQ(oldest.argCount, 1);
+  EXPECT_STREQ(static_cast<const char *>(oldest.args[0].value.p), "oldest-argument");
+  // The next entry strips the middle one; the oldest keeps its copy until the one
+  // after that.
+  STF_AddStatus(l.get(), 0xc0030201, 0);
+  EXPECT_EQ(Info(l.get(), 18).argCount, -1);
+  ASSERT_EQ(Info(l.get(), 19).argCount, 1);
+  EXPECT_STREQ(static_cast<const char *>(Info(l.get(), 19).args[0].value.p), "oldest-argument");
+  STF_AddStatus(l.get(), 0xc0030202, 0);
+  EXPECT_EQ(Info(l.get(), 20).argCount, -1);
+  EXPECT_EQ(Info(l.get(), 20).code, 0xc0030001u);
+}
+
+TEST(StfRecord, ArgumentRulesAndCopies) {
+  ListPtr l(STF_CreateList(nullptr));
+  char text[] = "caller text";
+  STF_AddStatus(l.get(), 0xc0030070, 4, STF_ARG_CHAR, 'q', STF_ARG_INT, -7, STF_ARG_DOUBLE, 2.5,
+                STF_ARG_STRING, text);
+  strcpy(text, "changed!!!!");
+  STF_objectInfo_t info = Info(l.get(), 1);
+  ASSERT_EQ(info.argCount, 4);
+  EXPECT_EQ(info.args[0].value.c, 'q');
+  EXPECT_EQ(info.args[0].length, 1);
+  EXPECT_EQ(info.args[1].value.i, -7);
+  EXPECT_EQ(info.args[2].value.d, 2.5);
+  EXPECT_STREQ(static_cast<const char *>(info.args[3].value.p), "caller text");
+  EXPECT_EQ(info.args[3].length, 12);
+
+  // Ten arguments: kept as an entry without arguments.
+  STF_AddStatus(l.get(), 0xc0030071, 10, 3, 1, 3, 2, 3, 3, 3, 4, 3, 5, 3, 6, 3, 7, 3, 8, 3, 9, 3,
+                10);
+  info = Info(l.get(), 1);
+  EXPECT_EQ(info.code, 0xc0030071u);
+  EXPECT_EQ(info.argCount, -1);
+  EXPECT_TRUE(info.flags & STF_ENTRY_ARGS_LOST);
+
+  // Unknown type (and a known type with the length bit): nothing is recorded.
+  STF_AddStatus(l.get(), 0xc0030072, 1, 2, 5);
+  STF_AddStatus(l.get(), 0xc0030072, 1, 0x4003, 4, 5);
+  EXPECT_EQ(STF_GetStatus(l.get()), 0xc0030071u);
+}
+
+TEST(StfRecord, EnvironmentChainAndErrno) {
+  ListPtr l(STF_CreateList(nullptr));
+  STF_AddEnvStatus(l.get(), 0xc0090067, 0, STF_SRC_STF, 0xc00e0065, 1, STF_ARG_INT, 3,
+                   STF_SRC_ERRNO, 13, 0, 0);
+  ASSERT_EQ(Count(l.get()), 3);
+  EXPECT_EQ(Info(l.get(), 1).code, 0xc0090067u);
+  EXPECT_EQ(Info(l.get(), 2).code, 0xc00e0065u);
+  EXPECT_EQ(Info(l.get(), 3).source, (uint32_t)STF_SRC_ERRNO);
+
+  // A bad type anywhere in the chain records nothing at all.
+  STF_ClearStatus(l.get());
+  STF_AddEnvStatus(l.get(), 0xc0090067, 0, STF_SRC_STF, 0xc00e0065, 1, 77, 3, 0);
+  EXPECT_EQ(Count(l.get()), 0);
+
+  STF_ConvertErrno(l.get(), 2, "open");
+  STF_objectInfo_t top = Info(l.get(), 1);
+  EXPECT_EQ(top.code, STF_ST_SYSTEM_ERROR);
+  ASSERT_EQ(top.argCount, 2);
+  EXPECT_EQ(top.args[0].value.i, 2);
+  EXPECT_STREQ(static_cast<const char *>(top.args[1].value.p), "open");
+  EXPECT_EQ(Info(l.get(), 2).source, (uint32_t)STF_SRC_ERRNO);
+  EXPECT_EQ(Info(l.get(), 2).code, 2u);
+
+  STF_AddEnvStatusByArray(l.get());
+  EXPECT_EQ(STF_GetStatus(l.get()), STF_ST_NOT_SUPPORTED);
+}
+
+TEST(StfNoMemory, InjectedFailureGivesTheSharedList) {
+  STF__memoryUserBlocked = 0xffff0003;  // any high half, low half 3
+  STF_statusList_t *l = STF_CreateList(nullptr);
+  STF__memoryUserBlocked = 0;
+  ASSERT_EQ(l, STF__NoMemoryList());
+  STF_AddStatus(l, 0xc0030065, 0);
+  STF_ClearStatus(l);
+  STF_DeleteList(l);
+  EXPECT_EQ(STF_GetStatus(l), STF_ST_NO_MEMORY);
+  STF_objectInfo_t info = Info(l, 1);
+  EXPECT_EQ(info.flags, (uint32_t)STF_ENTRY_STATIC);
+  EXPECT_EQ(info.argCount, 0);
+  EXPECT_EQ(Count(l), 1);
+  STF__memoryUserBlocked = 0x20002;  // other tags still allocate
+  ListPtr ok(STF_CreateList(nullptr));
+  STF__memoryUserBlocked = 0;
+  EXPECT_NE(ok.get(), STF__NoMemoryList());
+}
+
+// Random adds against a model of the accounting: the list never holds more than
+// the accounting allows, arguments that survive read back intact, and the
+// sanitizer build sees no write outside the block.
+TEST(StfRecord, RandomizedAddsKeepArgumentsIntact) {
+  uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+  for (int round = 0; round < 200; ++round) {
+    ListPtr l(STF_CreateListExplicit(nullptr, 1 + next() % 40, 71 + next() % 3000));
+    for (int i = 0; i < 120; ++i) {
+      std::string s(next() % 90, static_cast<char>('a' + i % 26));
+      uint32_t code = 0xc0030000 + i;
+      if (next() % 3 == 0) {
+        STF_AddStatus(l.get(), code, 2, STF_ARG_STRING, s.c_str(), STF_ARG_BYTES,
+                      static_cast<int>(s.size()), s.data());
+      } else {
+        STF_AddStatus(l.get(), code, 1, STF_ARG_STRING, s.c_str());
+      }
+      int32_t n = Count(l.get());
+      ASSERT_GE(n, 1);
+      for (int32_t k = 1; k <= n; ++k) {
+        STF_objectInfo_t info = Info(l.get(), k);
+        if (info.argCount < 1) continue;
+        auto *p = static_cast<const char *>(info.args[0].value.p);
+        ASSERT_EQ(static_cast<int32_t>(strlen(p)) + 1, info.args[0].length);
+        for (const char *c = p; *c; ++c) ASSERT_EQ(*c, p[0]);
+      }
+      ASSERT_GE(l->freeTop, 0);
+    }
+  }
+}
+
+}  // namespace

@@ -62,12 +62,9 @@ TEST_F(AsCombineTest, CopyIsIndependentAndKeepsOrderFlagAndEverything) {
 TEST_F(AsCombineTest, CopyArguments) {
   AS_setHandle_t src = Abc(), out = AS_nullSetHandle;
   AS_allocateDescriptor_t half = {CountingAllocate, nullptr};
-  EXPECT_EQ(AS_Copy(sl, nullptr, src, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG1});
-  EXPECT_EQ(AS_Copy(sl, &out, AS_nullSetHandle, &half), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG3});
-  EXPECT_EQ(AS_Copy(sl, &out, AS_nullSetHandle, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), (Codes_{AS_ST_BAD_ARG2, AS_ST_INVALID_HANDLE}));
+  EXPECT_FAILS(AS_Copy(sl, nullptr, src, nullptr), AS_ST_BAD_ARG1);
+  EXPECT_FAILS(AS_Copy(sl, &out, AS_nullSetHandle, &half), AS_ST_BAD_ARG3);
+  EXPECT_FAILS(AS_Copy(sl, &out, AS_nullSetHandle, nullptr), AS_ST_BAD_ARG2, AS_ST_INVALID_HANDLE);
   EXPECT_EQ(out, AS_nullSetHandle);
   EXPECT_EQ(AS_Copy(nullptr, &out, src, nullptr), 1u);
   Destroy(src);
@@ -77,8 +74,7 @@ TEST_F(AsCombineTest, AppendRefusesSharedIdsUnlessAllowed) {
   AS_setHandle_t first = Abc(), second = NewSet(1), out = AS_nullSetHandle;
   Add(second, D, {40});
   Add(second, B, {22});
-  EXPECT_EQ(AS_Append(sl, &out, first, second, nullptr, 0), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_DUPLICATE_ATTR});
+  EXPECT_FAILS(AS_Append(sl, &out, first, second, nullptr, 0), AS_ST_DUPLICATE_ATTR);
   EXPECT_EQ(out, AS_nullSetHandle);
   ASSERT_EQ(AS_Append(sl, &out, first, second, &kCounting, 1), 0u);
   EXPECT_EQ(Ids(out), (Ids_{A, B, C, D, B}));
@@ -90,8 +86,7 @@ TEST_F(AsCombineTest, AppendRefusesSharedIdsUnlessAllowed) {
   AS_setHandle_t third = NewSet(1);
   Add(third, D, {1});
   Add(third, D, {2});
-  EXPECT_EQ(AS_Append(sl, &out, first, third, nullptr, 0), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_DUPLICATE_ATTR});
+  EXPECT_FAILS(AS_Append(sl, &out, first, third, nullptr, 0), AS_ST_DUPLICATE_ATTR);
   EXPECT_EQ(AS_DeleteAttr(sl, second, B), 0u);
   ASSERT_EQ(AS_Append(sl, &out, second, first, &kCounting, 0), 0u);
   EXPECT_EQ(Ids(out), (Ids_{D, A, B, C}));
@@ -107,24 +102,18 @@ TEST_F(AsCombineTest, AppendAndOverlayCheckBothSetsThenTheDescriptor) {
   ASSERT_EQ(AS_CopySetHandle(sl, gone, &stale), 0u);
   Destroy(gone);
   AS_allocateDescriptor_t half = {nullptr, CountingDeallocate};
-  EXPECT_EQ(AS_Append(sl, nullptr, a, a, nullptr, 0), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG1});
-  EXPECT_EQ(AS_Append(sl, &out, AS_nullSetHandle, a, &half, 0), 1u);
-  EXPECT_EQ(Codes(sl), (Codes_{AS_ST_BAD_ARG2, AS_ST_INVALID_HANDLE}));
-  EXPECT_EQ(AS_Append(sl, &out, a, AS_nullSetHandle, &half, 0), 1u);
-  EXPECT_EQ(Codes(sl), (Codes_{AS_ST_BAD_ARG3, AS_ST_INVALID_HANDLE}));
-  EXPECT_EQ(AS_Append(sl, &out, stale, a, nullptr, 0), 1u);
-  EXPECT_EQ(Codes(sl), (Codes_{AS_ST_STALE_FIRST, AS_ST_STALE_HANDLE}));
-  EXPECT_EQ(AS_Overlay(sl, &out, a, stale, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), (Codes_{AS_ST_STALE_SECOND, AS_ST_STALE_HANDLE}));
-  EXPECT_EQ(AS_Append(sl, &out, a, a, &half, 1), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG4});
-  EXPECT_EQ(AS_Overlay(sl, &out, a, a, &half), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG4});
+  EXPECT_FAILS(AS_Append(sl, nullptr, a, a, nullptr, 0), AS_ST_BAD_ARG1);
+  EXPECT_FAILS(AS_Append(sl, &out, AS_nullSetHandle, a, &half, 0), AS_ST_BAD_ARG2,
+               AS_ST_INVALID_HANDLE);
+  EXPECT_FAILS(AS_Append(sl, &out, a, AS_nullSetHandle, &half, 0), AS_ST_BAD_ARG3,
+               AS_ST_INVALID_HANDLE);
+  EXPECT_FAILS(AS_Append(sl, &out, stale, a, nullptr, 0), AS_ST_STALE_FIRST, AS_ST_STALE_HANDLE);
+  EXPECT_FAILS(AS_Overlay(sl, &out, a, stale, nullptr), AS_ST_STALE_SECOND, AS_ST_STALE_HANDLE);
+  EXPECT_FAILS(AS_Append(sl, &out, a, a, &half, 1), AS_ST_BAD_ARG4);
+  EXPECT_FAILS(AS_Overlay(sl, &out, a, a, &half), AS_ST_BAD_ARG4);
   auto *s = static_cast<AS__Set *>(AS__HandleOf(a)->objectRef);
   s->duplicates = 9;
-  EXPECT_EQ(AS_Overlay(sl, &out, a, a, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), (Codes_{AS_ST_BAD_FIRST, AS_ST_BAD_OBJECT}));
+  EXPECT_FAILS(AS_Overlay(sl, &out, a, a, nullptr), AS_ST_BAD_FIRST, AS_ST_BAD_OBJECT);
   s->duplicates = 0;
   EXPECT_EQ(out, AS_nullSetHandle);
   EXPECT_EQ(AS_FreeSetHandle(sl, &stale), 0u);
@@ -142,8 +131,7 @@ TEST_F(AsCombineTest, OverlayMovesReplacedAttributesToTheEnd) {
   Destroy(out);
 
   Add(base, A, {12});  // base allows duplicates and now holds A twice
-  EXPECT_EQ(AS_Overlay(sl, &out, base, overlay, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_DUPLICATE_ATTR});
+  EXPECT_FAILS(AS_Overlay(sl, &out, base, overlay, nullptr), AS_ST_DUPLICATE_ATTR);
   Destroy(base);
   Destroy(overlay);
 }
@@ -158,8 +146,7 @@ TEST_F(AsCombineTest, IntersectTakesTheFirstAttributeOfEachListedId) {
   EXPECT_EQ(Duplicates(out), 1u);
   EXPECT_EQ(Image(out).attrs[0].payloads, Ints{10});
   Destroy(out);
-  EXPECT_EQ(AS_Subset(sl, &out, set, &list, &kCounting), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_ATTR_NOT_FOUND});
+  EXPECT_FAILS(AS_Subset(sl, &out, set, &list, &kCounting), AS_ST_ATTR_NOT_FOUND);
 
   const uint32_t present[] = {C, B, C};
   list = {3, present};
@@ -193,16 +180,12 @@ TEST_F(AsCombineTest, IntersectArguments) {
   const uint32_t ids[] = {A};
   AS_attrIdList_t list = {1, ids}, noArray = {2, nullptr};
   AS_allocateDescriptor_t half = {CountingAllocate, nullptr};
-  EXPECT_EQ(AS_Intersect(sl, nullptr, set, &list, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG1});
-  EXPECT_EQ(AS_Intersect(sl, &out, AS_nullSetHandle, nullptr, &half), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG3});
-  EXPECT_EQ(AS_Subset(sl, &out, set, &noArray, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG3});
-  EXPECT_EQ(AS_Subset(sl, &out, AS_nullSetHandle, &list, &half), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG4});
-  EXPECT_EQ(AS_Subset(sl, &out, AS_nullSetHandle, &list, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), (Codes_{AS_ST_BAD_ARG2, AS_ST_INVALID_HANDLE}));
+  EXPECT_FAILS(AS_Intersect(sl, nullptr, set, &list, nullptr), AS_ST_BAD_ARG1);
+  EXPECT_FAILS(AS_Intersect(sl, &out, AS_nullSetHandle, nullptr, &half), AS_ST_BAD_ARG3);
+  EXPECT_FAILS(AS_Subset(sl, &out, set, &noArray, nullptr), AS_ST_BAD_ARG3);
+  EXPECT_FAILS(AS_Subset(sl, &out, AS_nullSetHandle, &list, &half), AS_ST_BAD_ARG4);
+  EXPECT_FAILS(AS_Subset(sl, &out, AS_nullSetHandle, &list, nullptr), AS_ST_BAD_ARG2,
+               AS_ST_INVALID_HANDLE);
   EXPECT_EQ(out, AS_nullSetHandle);
   Destroy(set);
 }

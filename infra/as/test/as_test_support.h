@@ -102,4 +102,11 @@ class AsTest : public ::testing::Test {
 
 inline uint32_t TypeOf(uint32_t id) { return id % 7; }
 
+// The call fails and leaves exactly these codes in `sl`, index 1 first.
+#define EXPECT_FAILS(call, ...)                                           \
+  do {                                                                    \
+    EXPECT_EQ((call), 1u);                                                \
+    EXPECT_EQ(::astest::Codes(sl), (std::vector<uint32_t>{__VA_ARGS__})); \
+  } while (0)
+
 }  // namespace astest

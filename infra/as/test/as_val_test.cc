@@ -5,7 +5,6 @@
 namespace astest {
 namespace {
 
-using Codes_ = std::vector<uint32_t>;
 using Ints = std::vector<int>;
 
 class AsValTest : public AsTest {
@@ -24,10 +23,8 @@ TEST_F(AsValTest, AddingToANewIdCreatesTheAttributeWithThatType) {
   ASSERT_EQ(AS_AddAttrVal(sl, set, 3, 40, NewValue(2), &kDesc, nullptr), 0u);
   EXPECT_EQ(Image(set).attrs[0].attrUsers, 1u);
   TestValue *other = NewValue(3);
-  EXPECT_EQ(AS_AddAttrVal(sl, set, 3, 41, other, &kDesc, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_TYPE_MISMATCH});
-  EXPECT_EQ(AS_AddAttrValR(sl, attr, 41, other, &kDesc), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_TYPE_MISMATCH});
+  EXPECT_FAILS(AS_AddAttrVal(sl, set, 3, 41, other, &kDesc, nullptr), AS_ST_TYPE_MISMATCH);
+  EXPECT_FAILS(AS_AddAttrValR(sl, attr, 41, other, &kDesc), AS_ST_TYPE_MISMATCH);
   EXPECT_EQ(Payloads(set, 3), (Ints{1, 2}));
   EXPECT_EQ(other->magic, kValueMagic);  // still the caller's
   ASSERT_EQ(AS_AddAttrValR(sl, attr, 40, other, &kDesc), 0u);
@@ -35,10 +32,8 @@ TEST_F(AsValTest, AddingToANewIdCreatesTheAttributeWithThatType) {
   uint32_t type;
   EXPECT_EQ(AS_GetAttrValType(sl, set, 3, &type), 0u);
   EXPECT_EQ(type, 40u);
-  EXPECT_EQ(AS_GetAttrValType(sl, set, 3, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG3});
-  EXPECT_EQ(AS_GetAttrValTypeR(sl, attr, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG2});
+  EXPECT_FAILS(AS_GetAttrValType(sl, set, 3, nullptr), AS_ST_BAD_ARG3);
+  EXPECT_FAILS(AS_GetAttrValTypeR(sl, attr, nullptr), AS_ST_BAD_ARG2);
   EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
   Destroy(set);
 }
@@ -49,35 +44,23 @@ TEST_F(AsValTest, DescriptorsAndListsAreCheckedFirst) {
   AS_attrHandle_t attr = Attr(set, 1);
   AS_valueDescriptor_t half = {CopyTestValue, nullptr};
   TestValue *v = NewValue(1);
-  EXPECT_EQ(AS_AddAttrVal(sl, AS_nullSetHandle, 1, 1, v, &half, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG5});
-  EXPECT_EQ(AS_AddAttrVal(sl, set, 1, 1, v, nullptr, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG5});
-  EXPECT_EQ(AS_AddAttrValR(sl, attr, 1, v, &half), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG4});
-  EXPECT_EQ(AS_ReplaceAllAttrVals(sl, set, 1, 1, v, &half, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG5});
-  EXPECT_EQ(AS_ReplaceAllAttrValsR(sl, attr, 1, v, &half), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG4});
-  EXPECT_EQ(AS_ReplaceAttrValVR(sl, AS_nullAttrValHandle, 1, v, &half), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG4});
+  EXPECT_FAILS(AS_AddAttrVal(sl, AS_nullSetHandle, 1, 1, v, &half, nullptr), AS_ST_BAD_ARG5);
+  EXPECT_FAILS(AS_AddAttrVal(sl, set, 1, 1, v, nullptr, nullptr), AS_ST_BAD_ARG5);
+  EXPECT_FAILS(AS_AddAttrValR(sl, attr, 1, v, &half), AS_ST_BAD_ARG4);
+  EXPECT_FAILS(AS_ReplaceAllAttrVals(sl, set, 1, 1, v, &half, nullptr), AS_ST_BAD_ARG5);
+  EXPECT_FAILS(AS_ReplaceAllAttrValsR(sl, attr, 1, v, &half), AS_ST_BAD_ARG4);
+  EXPECT_FAILS(AS_ReplaceAttrValVR(sl, AS_nullAttrValHandle, 1, v, &half), AS_ST_BAD_ARG4);
 
   AS_valueList_t noArray = {3, nullptr};
-  EXPECT_EQ(AS_AddAttrValList(sl, set, 1, 1, nullptr, &kDesc, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG4});
-  EXPECT_EQ(AS_AddAttrValList(sl, set, 1, 1, &noArray, &kDesc, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG4});
-  EXPECT_EQ(AS_AddAttrValListR(sl, attr, 1, &noArray, &kDesc), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG3});
-  EXPECT_EQ(AS_ReplaceAllAttrValsWithList(sl, set, 1, 1, &noArray, &kDesc, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG4});
-  EXPECT_EQ(AS_ReplaceAllAttrValsWithListR(sl, attr, 1, &noArray, &half), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG3});
+  EXPECT_FAILS(AS_AddAttrValList(sl, set, 1, 1, nullptr, &kDesc, nullptr), AS_ST_BAD_ARG4);
+  EXPECT_FAILS(AS_AddAttrValList(sl, set, 1, 1, &noArray, &kDesc, nullptr), AS_ST_BAD_ARG4);
+  EXPECT_FAILS(AS_AddAttrValListR(sl, attr, 1, &noArray, &kDesc), AS_ST_BAD_ARG3);
+  EXPECT_FAILS(AS_ReplaceAllAttrValsWithList(sl, set, 1, 1, &noArray, &kDesc, nullptr),
+               AS_ST_BAD_ARG4);
+  EXPECT_FAILS(AS_ReplaceAllAttrValsWithListR(sl, attr, 1, &noArray, &half), AS_ST_BAD_ARG3);
   AS_valueList_t empty = {0, nullptr};
-  EXPECT_EQ(AS_AddAttrValList(sl, set, 1, 1, &empty, &half, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG5});
-  EXPECT_EQ(AS_AddAttrValListR(sl, attr, 1, &empty, &half), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG4});
+  EXPECT_FAILS(AS_AddAttrValList(sl, set, 1, 1, &empty, &half, nullptr), AS_ST_BAD_ARG5);
+  EXPECT_FAILS(AS_AddAttrValListR(sl, attr, 1, &empty, &half), AS_ST_BAD_ARG4);
   FreeValue(v);
   EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
   Destroy(set);
@@ -103,10 +86,8 @@ TEST_F(AsValTest, ListsAreAddedInOrderAndAnEmptyListStillMakesTheAttribute) {
   EXPECT_EQ(got.values[0], three[0]);
   EXPECT_EQ(got.values[4], two[1]);
   CountingDeallocate(got.values);
-  EXPECT_EQ(AS_GetAttrValList(sl, set, 8, nullptr, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG3});
-  EXPECT_EQ(AS_GetAttrValListR(sl, attr, nullptr, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG2});
+  EXPECT_FAILS(AS_GetAttrValList(sl, set, 8, nullptr, nullptr), AS_ST_BAD_ARG3);
+  EXPECT_FAILS(AS_GetAttrValListR(sl, attr, nullptr, nullptr), AS_ST_BAD_ARG2);
 
   // Replacing with an empty list empties the attribute.
   ASSERT_EQ(AS_ReplaceAllAttrValsWithListR(sl, attr, 1, &empty, &kDesc), 0u);
@@ -116,10 +97,8 @@ TEST_F(AsValTest, ListsAreAddedInOrderAndAnEmptyListStillMakesTheAttribute) {
   uint32_t count = 9;
   EXPECT_EQ(AS_GetAttrValCount(sl, set, 8, &count), 0u);
   EXPECT_EQ(count, 0u);
-  EXPECT_EQ(AS_GetAttrValCountR(sl, attr, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG2});
-  EXPECT_EQ(AS_GetAttrValCount(sl, set, 8, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG3});
+  EXPECT_FAILS(AS_GetAttrValCountR(sl, attr, nullptr), AS_ST_BAD_ARG2);
+  EXPECT_FAILS(AS_GetAttrValCount(sl, set, 8, nullptr), AS_ST_BAD_ARG3);
   EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
   Destroy(set);
 }
@@ -153,14 +132,14 @@ TEST_F(AsValTest, ReplaceStopsAtAFailingDeleteAndTheCallerKeepsTheNewValues) {
   AS_setHandle_t set = NewSet();
   Add(set, 2, {1, kDeleteFails, 3});
   TestValue *fresh = NewValue(7);
-  EXPECT_EQ(AS_ReplaceAllAttrVals(sl, set, 2, TypeOf(2), fresh, &kDesc, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), (Codes_{AS_ST_DELETE_FAILED, kDeleteFailCode}));
+  EXPECT_FAILS(AS_ReplaceAllAttrVals(sl, set, 2, TypeOf(2), fresh, &kDesc, nullptr),
+               AS_ST_DELETE_FAILED, kDeleteFailCode);
   EXPECT_EQ(Payloads(set, 2), (Ints{kDeleteFails, 3}));
   EXPECT_EQ(fresh->magic, kValueMagic);
   void *two[] = {fresh, NewValue(8)};
   AS_valueList_t list = {2, two};
-  EXPECT_EQ(AS_ReplaceAllAttrValsWithList(sl, set, 2, TypeOf(2), &list, &kDesc, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), (Codes_{AS_ST_DELETE_FAILED, kDeleteFailCode}));
+  EXPECT_FAILS(AS_ReplaceAllAttrValsWithList(sl, set, 2, TypeOf(2), &list, &kDesc, nullptr),
+               AS_ST_DELETE_FAILED, kDeleteFailCode);
   EXPECT_EQ(Payloads(set, 2), (Ints{kDeleteFails, 3}));
   FreeValue(fresh);
   FreeValue(static_cast<TestValue *>(two[1]));
@@ -181,18 +160,15 @@ TEST_F(AsValTest, CopyingFormsLeaveTheCallersValueAlone) {
   EXPECT_NE(image.attrs[0].valuePointers[0], mine);
   EXPECT_EQ(LiveValues(), 3);
   // A failed add frees the copy again.
-  EXPECT_EQ(AS_AddAttrValM(sl, set, 1, 2, mine, &kDesc, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_TYPE_MISMATCH});
-  EXPECT_EQ(AS_ReplaceAllAttrValsMR(sl, attr, 2, mine, &kDesc), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_TYPE_MISMATCH});
+  EXPECT_FAILS(AS_AddAttrValM(sl, set, 1, 2, mine, &kDesc, nullptr), AS_ST_TYPE_MISMATCH);
+  EXPECT_FAILS(AS_ReplaceAllAttrValsMR(sl, attr, 2, mine, &kDesc), AS_ST_TYPE_MISMATCH);
   EXPECT_EQ(LiveValues(), 3);
   ASSERT_EQ(AS_ReplaceAllAttrValsM(sl, set, 1, 1, mine, &kDesc, nullptr), 0u);
   ASSERT_EQ(AS_ReplaceAllAttrValsMR(sl, attr, 1, mine, &kDesc), 0u);
   EXPECT_EQ(Payloads(set, 1), Ints{5});
   // The copy function's own failure is what the caller reads.
   TestValue *bad = NewValue(kCopyFails);
-  EXPECT_EQ(AS_AddAttrValM(sl, set, 1, 1, bad, &kDesc, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{kCopyFailCode});
+  EXPECT_FAILS(AS_AddAttrValM(sl, set, 1, 1, bad, &kDesc, nullptr), kCopyFailCode);
   EXPECT_EQ(AS_AddAttrValM(nullptr, set, 1, 1, mine, &kDesc, nullptr), 1u);
   EXPECT_EQ(Payloads(set, 1), Ints{5});
   FreeValue(bad);
@@ -211,10 +187,8 @@ TEST_F(AsValTest, CopyAttrValsAppendsCopiesAllOrNothing) {
   EXPECT_EQ(Payloads(b, 1), (Ints{3, 1, 2}));
   ASSERT_EQ(AS_CopyAttrValsR(sl, src, src), 0u);  // onto itself: doubled
   EXPECT_EQ(Payloads(a, 1), (Ints{1, 2, 1, 2}));
-  EXPECT_EQ(AS_CopyAttrVals(sl, dst, b, 2), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_TYPE_MISMATCH});
-  EXPECT_EQ(AS_CopyAttrVals(sl, dst, b, 9), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_ATTR_NOT_FOUND});
+  EXPECT_FAILS(AS_CopyAttrVals(sl, dst, b, 2), AS_ST_TYPE_MISMATCH);
+  EXPECT_FAILS(AS_CopyAttrVals(sl, dst, b, 9), AS_ST_ATTR_NOT_FOUND);
 
   // The third copy fails: the two made before are deleted again.
   Add(a, 3, {5, 6, kCopyFails, 7});
@@ -222,8 +196,7 @@ TEST_F(AsValTest, CopyAttrValsAppendsCopiesAllOrNothing) {
   ASSERT_EQ(AS_AddAttr(sl, b, 3, TypeOf(3), &target), 0u);
   SetImage before = Image(b);
   const int live = LiveValues();
-  EXPECT_EQ(AS_CopyAttrVals(sl, target, a, 3), 1u);
-  EXPECT_EQ(Codes(sl), (Codes_{AS_ST_COPY_FAILED, kCopyFailCode}));
+  EXPECT_FAILS(AS_CopyAttrVals(sl, target, a, 3), AS_ST_COPY_FAILED, kCopyFailCode);
   EXPECT_EQ(Image(b), before);
   EXPECT_EQ(LiveValues(), live);
 
@@ -232,10 +205,8 @@ TEST_F(AsValTest, CopyAttrValsAppendsCopiesAllOrNothing) {
   AS_attrHandle_t four = Attr(a, 4);
   EXPECT_EQ(AS_CopyAttrValsR(sl, four, four), 0u);
 
-  EXPECT_EQ(AS_CopyAttrVals(sl, AS_nullAttrHandle, a, 1), 1u);
-  EXPECT_EQ(Codes(sl), (Codes_{AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE}));
-  EXPECT_EQ(AS_CopyAttrValsR(sl, dst, AS_nullAttrHandle), 1u);
-  EXPECT_EQ(Codes(sl), (Codes_{AS_ST_BAD_ARG2, AS_ST_INVALID_HANDLE}));
+  EXPECT_FAILS(AS_CopyAttrVals(sl, AS_nullAttrHandle, a, 1), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
+  EXPECT_FAILS(AS_CopyAttrValsR(sl, dst, AS_nullAttrHandle), AS_ST_BAD_ARG2, AS_ST_INVALID_HANDLE);
   for (AS_attrHandle_t *h : {&dst, &src, &target, &four}) EXPECT_EQ(AS_FreeAttrHandle(sl, h), 0u);
   Destroy(a);
   Destroy(b);
@@ -250,32 +221,25 @@ TEST_F(AsValTest, DeletingAValueKeepsTheAttributeAndStalesOtherHolders) {
   ASSERT_EQ(AS_CopyAttrValHandle(sl, v, &w), 0u);
   EXPECT_EQ(AS_DeleteAttrValVR(sl, &v), 0u);
   EXPECT_EQ(v, AS_nullAttrValHandle);
-  EXPECT_EQ(AS_GetAttrValVR(sl, w, &value), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_STALE_HANDLE});
-  EXPECT_EQ(AS_FindNextAttrValVR(sl, &w, &value), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_STALE_HANDLE});
+  EXPECT_FAILS(AS_GetAttrValVR(sl, w, &value), AS_ST_STALE_HANDLE);
+  EXPECT_FAILS(AS_FindNextAttrValVR(sl, &w, &value), AS_ST_STALE_HANDLE);
   EXPECT_EQ(AS_FreeAttrValHandle(sl, &w), 0u);
   EXPECT_EQ(Payloads(set, 1), Ints{2});
   ASSERT_EQ(AS_FindFirstAttrVal(sl, set, 1, &v, nullptr), 0u);
   EXPECT_EQ(AS_DeleteAttrValVR(sl, &v), 0u);
   EXPECT_EQ(Ids(set), std::vector<uint32_t>{1});
-  EXPECT_EQ(AS_FindFirstAttrVal(sl, set, 1, &v, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_NO_VALUES});
-  EXPECT_EQ(AS_GetAttrVal(sl, set, 1, &value), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_NO_VALUES});
-  EXPECT_EQ(AS_DeleteAttrValVR(sl, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG1});
+  EXPECT_FAILS(AS_FindFirstAttrVal(sl, set, 1, &v, nullptr), AS_ST_NO_VALUES);
+  EXPECT_FAILS(AS_GetAttrVal(sl, set, 1, &value), AS_ST_NO_VALUES);
+  EXPECT_FAILS(AS_DeleteAttrValVR(sl, nullptr), AS_ST_BAD_ARG1);
 
   // A refused delete changes nothing.
   ASSERT_EQ(AS_AddAttrVal(sl, set, 1, TypeOf(1), NewValue(kDeleteFails), &kDesc, nullptr), 0u);
   ASSERT_EQ(AS_FindFirstAttrVal(sl, set, 1, &v, &value), 0u);
-  EXPECT_EQ(AS_DeleteAttrValVR(sl, &v), 1u);
-  EXPECT_EQ(Codes(sl), (Codes_{AS_ST_DELETE_FAILED, kDeleteFailCode}));
+  EXPECT_FAILS(AS_DeleteAttrValVR(sl, &v), AS_ST_DELETE_FAILED, kDeleteFailCode);
   EXPECT_NE(v, AS_nullAttrValHandle);
   static_cast<TestValue *>(value)->payload = 0;
   EXPECT_EQ(AS_DeleteAllAttrVals(sl, set, 1), 0u);
-  EXPECT_EQ(AS_GetAttrValVR(sl, v, &value), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_STALE_HANDLE});
+  EXPECT_FAILS(AS_GetAttrValVR(sl, v, &value), AS_ST_STALE_HANDLE);
   EXPECT_EQ(AS_FreeAttrValHandle(sl, &v), 0u);
   Destroy(set);
 }
@@ -286,40 +250,31 @@ TEST_F(AsValTest, WalkingValuesBothWays) {
   AS_attrHandle_t attr = Attr(set, 1);
   AS_attrValHandle_t v;
   void *value;
-  EXPECT_EQ(AS_FindFirstAttrValR(sl, attr, nullptr, &value), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG2});
-  EXPECT_EQ(AS_FindFirstAttrVal(sl, set, 1, nullptr, &value), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG3});
+  EXPECT_FAILS(AS_FindFirstAttrValR(sl, attr, nullptr, &value), AS_ST_BAD_ARG2);
+  EXPECT_FAILS(AS_FindFirstAttrVal(sl, set, 1, nullptr, &value), AS_ST_BAD_ARG3);
   ASSERT_EQ(AS_FindFirstAttrValR(sl, attr, &v, nullptr), 0u);
   ASSERT_EQ(AS_FindNextAttrValVR(sl, &v, nullptr), 0u);
   ASSERT_EQ(AS_FindNextAttrValVR(sl, &v, &value), 0u);
   EXPECT_EQ(PayloadOf(value), 3);
   AS_attrValHandle_t last = v;
-  EXPECT_EQ(AS_FindNextAttrValVR(sl, &v, &value), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_NO_NEXT_VAL});
+  EXPECT_FAILS(AS_FindNextAttrValVR(sl, &v, &value), AS_ST_NO_NEXT_VAL);
   EXPECT_EQ(v, last);
   ASSERT_EQ(AS_FindPrevAttrValVR(sl, &v, &value), 0u);
   EXPECT_EQ(PayloadOf(value), 2);
   ASSERT_EQ(AS_FindPrevAttrValVR(sl, &v, &value), 0u);
-  EXPECT_EQ(AS_FindPrevAttrValVR(sl, &v, &value), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_NO_NEXT_VAL});
-  EXPECT_EQ(AS_FindPrevAttrValVR(sl, nullptr, &value), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG1});
+  EXPECT_FAILS(AS_FindPrevAttrValVR(sl, &v, &value), AS_ST_NO_NEXT_VAL);
+  EXPECT_FAILS(AS_FindPrevAttrValVR(sl, nullptr, &value), AS_ST_BAD_ARG1);
 
   AS_valueDescriptor_t desc;
   ASSERT_EQ(AS_GetAttrValDescriptorVR(sl, v, &desc), 0u);
   EXPECT_EQ(desc.copyValue, &CopyTestValue);
   EXPECT_EQ(desc.deleteValue, &DeleteTestValue);
-  EXPECT_EQ(AS_GetAttrValDescriptorVR(sl, v, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG2});
-  EXPECT_EQ(AS_GetAttrValVR(sl, v, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG2});
-  EXPECT_EQ(AS_GetAttrValVR(sl, AS_nullAttrValHandle, &value), 1u);
-  EXPECT_EQ(Codes(sl), (Codes_{AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE}));
-  EXPECT_EQ(AS_GetAttrValR(sl, attr, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG2});
-  EXPECT_EQ(AS_GetAttrVal(sl, set, 1, nullptr), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_BAD_ARG3});
+  EXPECT_FAILS(AS_GetAttrValDescriptorVR(sl, v, nullptr), AS_ST_BAD_ARG2);
+  EXPECT_FAILS(AS_GetAttrValVR(sl, v, nullptr), AS_ST_BAD_ARG2);
+  EXPECT_FAILS(AS_GetAttrValVR(sl, AS_nullAttrValHandle, &value), AS_ST_BAD_ARG1,
+               AS_ST_INVALID_HANDLE);
+  EXPECT_FAILS(AS_GetAttrValR(sl, attr, nullptr), AS_ST_BAD_ARG2);
+  EXPECT_FAILS(AS_GetAttrVal(sl, set, 1, nullptr), AS_ST_BAD_ARG3);
   EXPECT_EQ(AS_FreeAttrValHandle(sl, &v), 0u);
   EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
   Destroy(set);
@@ -331,8 +286,7 @@ TEST_F(AsValTest, ReplacingOneValueKeepsItsHandle) {
   AS_attrValHandle_t v;
   ASSERT_EQ(AS_FindFirstAttrVal(sl, set, 1, &v, nullptr), 0u);
   TestValue *fresh = NewValue(9);
-  EXPECT_EQ(AS_ReplaceAttrValVR(sl, v, TypeOf(1) + 1, fresh, &kDesc), 1u);
-  EXPECT_EQ(Codes(sl), Codes_{AS_ST_TYPE_MISMATCH});
+  EXPECT_FAILS(AS_ReplaceAttrValVR(sl, v, TypeOf(1) + 1, fresh, &kDesc), AS_ST_TYPE_MISMATCH);
   ASSERT_EQ(AS_ReplaceAttrValVR(sl, v, TypeOf(1), fresh, &kDesc), 0u);
   void *value;
   ASSERT_EQ(AS_GetAttrValVR(sl, v, &value), 0u);
@@ -340,8 +294,8 @@ TEST_F(AsValTest, ReplacingOneValueKeepsItsHandle) {
   EXPECT_EQ(Payloads(set, 1), (Ints{9, 2}));
   fresh->payload = kDeleteFails;
   TestValue *other = NewValue(10);
-  EXPECT_EQ(AS_ReplaceAttrValVR(sl, v, TypeOf(1), other, &kDesc), 1u);
-  EXPECT_EQ(Codes(sl), (Codes_{AS_ST_DELETE_FAILED, kDeleteFailCode}));
+  EXPECT_FAILS(AS_ReplaceAttrValVR(sl, v, TypeOf(1), other, &kDesc), AS_ST_DELETE_FAILED,
+               kDeleteFailCode);
   ASSERT_EQ(AS_GetAttrValVR(sl, v, &value), 0u);
   EXPECT_EQ(value, fresh);
   fresh->payload = 9;

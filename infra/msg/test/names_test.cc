@@ -21,7 +21,7 @@ std::string Name(uint32_t code, const char *app = "PRINT") {
 std::string ModelSharedName(unsigned n) {
   if (n == 0x13) return "dpaapi";
   if (n == 0x16) return "kqsvclog";
-  char buf[8];
+  char buf[16];
   if (n >= 0x0c && n <= 0x0e) {
     snprintf(buf, sizeof buf, "COO%X", n & 0xf);
   } else if ((n & 0xf) >= 0xc) {

@@ -1,5 +1,8 @@
 // Announcing the application, and the symbolic names of a status message prefix.
+#include <unistd.h>
+
 #include <cctype>
+#include <cstdlib>
 #include <string>
 
 #include "msg_fixture.h"
@@ -130,6 +133,35 @@ TEST_F(msg_symbolic, WithoutUsageBeginNamesAreStillGiven) {
   EXPECT_EQ(n.facility, "AS");
   // The option failure came first.
   EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071, 3).status, MSG_ST_BAD_OPTION);
+}
+
+// The staged installation that the test run points QV_ROOT at, noted before any
+// test moves QV_ROOT elsewhere.
+const char *const kStagedRoot = getenv("QV_ROOT");
+
+// The library's own facilities, through the catalogues the build installs.
+TEST(msg_shipped, LibraryFacilitiesHaveNamesAndTexts) {
+  if (!kStagedRoot ||
+      access((std::string(kStagedRoot) + "/usr/kq/share/messages/C").c_str(), R_OK) != 0) {
+    GTEST_SKIP() << "no staged catalogues";
+  }
+  setenv("QV_ROOT", kStagedRoot, 1);
+  unsetenv("NLSPATH");
+  MSG_UsageEnd();
+  ASSERT_EQ(MSG_UsageBegin("kqtest"), 0u);
+  for (uint32_t word : {0xc001u, 0xc002u, 0xc003u, 0xc005u, 0xc009u, 0xc00au, 0xc00cu, 0xc00eu,
+                        0xc010u, 0xc014u, 0xc015u}) {
+    Names n = Symbolic(STF_SRC_STF, word << 16);
+    EXPECT_EQ(n.status, 0u) << std::hex << word << " " << n.facility;
+  }
+  // Every code of this facility has a text of its own.
+  for (uint32_t code = MSG_ST_BAD_OPTION; code <= MSG_ST_BAD_SOURCE; ++code) {
+    char text[512];
+    uint32_t length = 0;
+    EXPECT_EQ(MSG_GetUnformatted(STF_SRC_STF, code, nullptr, sizeof text, &length, text), 0u)
+        << std::hex << code << ": " << text;
+  }
+  MSG_UsageEnd();
 }
 
 }  // namespace

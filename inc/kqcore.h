@@ -2,6 +2,7 @@
 #ifndef KQ_KQCORE_H
 #define KQ_KQCORE_H
 
+#include "infra/as.h"
 #include "infra/fa.h"
 #include "infra/msg.h"
 #include "infra/osc.h"

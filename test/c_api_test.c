@@ -21,12 +21,20 @@ int main(void) {
   uint32_t len = 0;
   int32_t kind = -1;
   pthread_mutex_t m;
+  AS_setHandle_t set = AS_nullSetHandle;
+  uint32_t count = 99;
 
   EXPECT(list != NULL);
   STF_AddStatus(list, STF_ST_NO_MEMORY, 0);
   EXPECT(STF_GetStatus(list) == STF_ST_NO_MEMORY);
   EXPECT(STF_GetMessage(list, 1, 0x7, NULL, sizeof line, &len, line) == 0 ||
          len > 0);
+  STF_ClearStatus(list);
+  EXPECT(AS_Create(list, &set, NULL, 0) == 0);
+  EXPECT(AS_AddAttr(list, set, 7, 1, NULL) == 0);
+  EXPECT(AS_GetCount(list, set, &count) == 0 && count == 1);
+  EXPECT(AS_Destroy(list, &set) == 0 && set == AS_nullSetHandle);
+  EXPECT(AS_GetCount(list, set, &count) == 1 && STF_GetStatus(list) == AS_ST_BAD_ARG1);
   STF_DeleteList(list);
 
   EXPECT(THR_InitMutex(&m) == 0);

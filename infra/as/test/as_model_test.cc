@@ -1,0 +1,553 @@
+// Randomized comparison with a plain reference model: sets with attributes and
+// values, handles held by several holders, deletions, copies, overlays and appends.
+// After every step each holder's handle must behave as the model says: live ones
+// reach the right object, stale ones report a stale handle, and every handle has
+// exactly as many users as there are holders of it.
+#include <algorithm>
+#include <map>
+#include <random>
+
+#include "as_test_support.h"
+
+namespace astest {
+namespace {
+
+struct MVal {
+  uint64_t key;
+  int payload;
+};
+struct MAttr {
+  uint64_t key;
+  uint32_t id, type;
+  std::vector<MVal> vals;
+};
+struct MSet {
+  bool dup = false;
+  std::vector<MAttr> attrs;
+};
+
+struct Holder {
+  uint32_t kind;  // AS__kSetKind, AS__kAttrKind, AS__kValKind
+  uint64_t key;   // the model object it refers to
+  void *handle;
+};
+
+class AsModelTest : public AsTest {
+ protected:
+  std::mt19937 rng;
+  std::map<uint64_t, MSet> sets;  // live sets by key
+  std::vector<Holder> holders;
+  uint64_t nextKey = 1;
+  int nextPayload = 1;
+
+  uint32_t Pick(uint32_t n) { return std::uniform_int_distribution<uint32_t>(0, n - 1)(rng); }
+  bool Chance(int percent) { return int(Pick(100)) < percent; }
+
+  // Where a model attribute or value lives, if it does.
+  MAttr *FindAttrKey(uint64_t key, MSet **setOut = nullptr) {
+    for (auto &[k, s] : sets) {
+      for (MAttr &a : s.attrs) {
+        if (a.key == key) {
+          if (setOut != nullptr) *setOut = &s;
+          return &a;
+        }
+      }
+    }
+    return nullptr;
+  }
+  MAttr *FindValKey(uint64_t key) {
+    for (auto &[k, s] : sets) {
+      for (MAttr &a : s.attrs) {
+        for (MVal &v : a.vals) {
+          if (v.key == key) return &a;
+        }
+      }
+    }
+    return nullptr;
+  }
+  bool Alive(const Holder &h) {
+    if (h.kind == AS__kSetKind) return sets.count(h.key) != 0;
+    if (h.kind == AS__kAttrKind) return FindAttrKey(h.key) != nullptr;
+    return FindValKey(h.key) != nullptr;
+  }
+
+  // The model's lookup: first match, or the only match when duplicates are allowed.
+  uint32_t ModelFind(MSet &s, uint32_t id, size_t *index) {
+    size_t found = s.attrs.size(), n = 0;
+    for (size_t i = 0; i < s.attrs.size(); i++) {
+      if (s.attrs[i].id != id) continue;
+      if (n++ == 0) found = i;
+    }
+    if (n == 0) return AS_ST_ATTR_NOT_FOUND;
+    if (n > 1 && s.dup) return AS_ST_AMBIGUOUS_ATTR;
+    *index = found;
+    return 0;
+  }
+  static bool HasDuplicateIds(const MSet &s) {
+    for (size_t i = 0; i < s.attrs.size(); i++) {
+      for (size_t j = i + 1; j < s.attrs.size(); j++) {
+        if (s.attrs[i].id == s.attrs[j].id) return true;
+      }
+    }
+    return false;
+  }
+  MAttr CopyOf(const MAttr &a) {
+    MAttr c{nextKey++, a.id, a.type, {}};
+    for (const MVal &v : a.vals) c.vals.push_back({nextKey++, v.payload});
+    return c;
+  }
+
+  void Hold(uint32_t kind, uint64_t key, void *handle) { holders.push_back({kind, key, handle}); }
+  size_t HoldersOfSet(uint64_t key) {
+    return std::count_if(holders.begin(), holders.end(),
+                         [&](const Holder &h) { return h.kind == AS__kSetKind && h.key == key; });
+  }
+  // A holder of the given kind, preferring live ones most of the time.
+  Holder *AnyHolder(uint32_t kind) {
+    std::vector<Holder *> of;
+    for (Holder &h : holders) {
+      if (h.kind == kind) of.push_back(&h);
+    }
+    if (of.empty()) return nullptr;
+    return of[Pick(of.size())];
+  }
+  AS_setHandle_t SetOf(const Holder *h) { return static_cast<AS_setHandle_t>(h->handle); }
+  void Drop(const Holder *h) { holders.erase(holders.begin() + (h - holders.data())); }
+
+  void ExpectStale(uint32_t rc) {
+    EXPECT_EQ(rc, 1u);
+    EXPECT_EQ(STF_GetStatus(sl), AS_ST_STALE_HANDLE);
+  }
+
+  // ---- Steps
+
+  void CreateSet() {
+    if (sets.size() >= 5) return;
+    AS_setHandle_t set;
+    const bool dup = Chance(30);
+    ASSERT_EQ(AS_Create(sl, &set, &kCounting, dup), 0u);
+    const uint64_t key = nextKey++;
+    sets[key].dup = dup;
+    Hold(AS__kSetKind, key, set);
+  }
+
+  void DestroySet() {
+    Holder *h = AnyHolder(AS__kSetKind);
+    if (h == nullptr) return;
+    AS_setHandle_t set = SetOf(h);
+    if (!Alive(*h)) return ExpectStale(AS_Destroy(sl, &set));
+    ASSERT_EQ(AS_Destroy(sl, &set), 0u);
+    EXPECT_EQ(set, AS_nullSetHandle);
+    sets.erase(h->key);
+    Drop(h);
+  }
+
+  void CopyHandle() {
+    const uint32_t kind = Pick(3);
+    Holder *h = AnyHolder(kind);
+    if (h == nullptr) return;
+    void *out = nullptr;
+    uint32_t rc = kind == AS__kSetKind
+                      ? AS_CopySetHandle(sl, SetOf(h), reinterpret_cast<AS_setHandle_t *>(&out))
+                  : kind == AS__kAttrKind
+                      ? AS_CopyAttrHandle(sl, static_cast<AS_attrHandle_t>(h->handle),
+                                          reinterpret_cast<AS_attrHandle_t *>(&out))
+                      : AS_CopyAttrValHandle(sl, static_cast<AS_attrValHandle_t>(h->handle),
+                                             reinterpret_cast<AS_attrValHandle_t *>(&out));
+    if (!Alive(*h)) return ExpectStale(rc);
+    ASSERT_EQ(rc, 0u);
+    EXPECT_EQ(out, h->handle);
+    Hold(kind, h->key, out);
+  }
+
+  void FreeHandle() {
+    const uint32_t kind = Pick(3);
+    Holder *h = AnyHolder(kind);
+    if (h == nullptr) return;
+    // The last holder of a live set keeps it, or nobody could destroy it.
+    if (kind == AS__kSetKind && Alive(*h) && HoldersOfSet(h->key) == 1) return;
+    void *var = h->handle;
+    uint32_t rc = kind == AS__kSetKind
+                      ? AS_FreeSetHandle(sl, reinterpret_cast<AS_setHandle_t *>(&var))
+                  : kind == AS__kAttrKind
+                      ? AS_FreeAttrHandle(sl, reinterpret_cast<AS_attrHandle_t *>(&var))
+                      : AS_FreeAttrValHandle(sl, reinterpret_cast<AS_attrValHandle_t *>(&var));
+    EXPECT_EQ(rc, 0u);
+    EXPECT_EQ(var, nullptr);
+    EXPECT_EQ(STF_GetStatus(sl), Alive(*h) ? 0u : AS_ST_STALE_HANDLE);
+    Drop(h);
+  }
+
+  void AddValue() {
+    Holder *h = AnyHolder(AS__kSetKind);
+    if (h == nullptr) return;
+    const uint32_t id = 1 + Pick(6);
+    const uint32_t type = Chance(10) ? TypeOf(id) + 1 : TypeOf(id);
+    TestValue *v = NewValue(nextPayload++);
+    AS_attrHandle_t out = AS_nullAttrHandle;
+    const bool wantOut = Chance(30);
+    uint32_t rc = AS_AddAttrVal(sl, SetOf(h), id, type, v, &kDesc, wantOut ? &out : nullptr);
+    if (!Alive(*h)) {
+      FreeValue(v);
+      return ExpectStale(rc);
+    }
+    MSet &s = sets[h->key];
+    size_t i;
+    uint32_t expected = ModelFind(s, id, &i);
+    if (expected == AS_ST_ATTR_NOT_FOUND) {
+      s.attrs.push_back({nextKey++, id, type, {}});
+      i = s.attrs.size() - 1;
+      expected = 0;
+    } else if (expected == 0 && s.attrs[i].type != type) {
+      expected = AS_ST_TYPE_MISMATCH;
+    }
+    if (expected != 0) {
+      EXPECT_EQ(rc, 1u);
+      EXPECT_EQ(STF_GetStatus(sl), expected);
+      FreeValue(v);
+      return;
+    }
+    ASSERT_EQ(rc, 0u) << std::hex << STF_GetStatus(sl);
+    s.attrs[i].vals.push_back({nextKey++, v->payload});
+    if (wantOut) Hold(AS__kAttrKind, s.attrs[i].key, out);
+  }
+
+  void ReplaceValues() {
+    Holder *h = AnyHolder(AS__kSetKind);
+    if (h == nullptr || !Alive(*h)) return;
+    const uint32_t id = 1 + Pick(6);
+    TestValue *v = NewValue(nextPayload++);
+    uint32_t rc = AS_ReplaceAllAttrVals(sl, SetOf(h), id, TypeOf(id), v, &kDesc, nullptr);
+    MSet &s = sets[h->key];
+    size_t i;
+    uint32_t expected = ModelFind(s, id, &i);
+    if (expected == AS_ST_ATTR_NOT_FOUND) {
+      s.attrs.push_back({nextKey++, id, TypeOf(id), {}});
+      i = s.attrs.size() - 1;
+      expected = 0;
+    } else if (expected == 0 && s.attrs[i].type != TypeOf(id)) {
+      expected = AS_ST_TYPE_MISMATCH;
+    }
+    if (expected != 0) {
+      EXPECT_EQ(rc, 1u);
+      EXPECT_EQ(STF_GetStatus(sl), expected);
+      FreeValue(v);
+      return;
+    }
+    ASSERT_EQ(rc, 0u);
+    s.attrs[i].vals = {{nextKey++, v->payload}};
+  }
+
+  void AddAttribute() {
+    Holder *h = AnyHolder(AS__kSetKind);
+    if (h == nullptr || !Alive(*h)) return;
+    const uint32_t id = 1 + Pick(6);
+    uint32_t rc = AS_AddAttr(sl, SetOf(h), id, TypeOf(id), nullptr);
+    MSet &s = sets[h->key];
+    size_t i;
+    if (!s.dup && ModelFind(s, id, &i) == 0) {
+      EXPECT_EQ(rc, 1u);
+      EXPECT_EQ(STF_GetStatus(sl), AS_ST_DUPLICATE_ATTR);
+      return;
+    }
+    ASSERT_EQ(rc, 0u);
+    s.attrs.push_back({nextKey++, id, TypeOf(id), {}});
+  }
+
+  void FindAttribute() {
+    Holder *h = AnyHolder(AS__kSetKind);
+    if (h == nullptr) return;
+    const uint32_t id = 1 + Pick(6);
+    AS_attrHandle_t out;
+    uint32_t rc = AS_FindAttr(sl, SetOf(h), id, &out);
+    if (!Alive(*h)) return ExpectStale(rc);
+    MSet &s = sets[h->key];
+    size_t i;
+    uint32_t expected = ModelFind(s, id, &i);
+    if (expected != 0) {
+      EXPECT_EQ(rc, 1u);
+      EXPECT_EQ(STF_GetStatus(sl), expected);
+      return;
+    }
+    ASSERT_EQ(rc, 0u);
+    Hold(AS__kAttrKind, s.attrs[i].key, out);
+  }
+
+  void FindValue() {
+    Holder *h = AnyHolder(AS__kAttrKind);
+    if (h == nullptr) return;
+    AS_attrValHandle_t out;
+    uint32_t rc = AS_FindFirstAttrValR(sl, static_cast<AS_attrHandle_t>(h->handle), &out, nullptr);
+    MAttr *a = FindAttrKey(h->key);
+    if (a == nullptr) return ExpectStale(rc);
+    if (a->vals.empty()) {
+      EXPECT_EQ(rc, 1u);
+      EXPECT_EQ(STF_GetStatus(sl), AS_ST_NO_VALUES);
+      return;
+    }
+    ASSERT_EQ(rc, 0u);
+    // Walk on a random number of steps.
+    size_t at = 0;
+    for (uint32_t steps = Pick(3); steps > 0 && at + 1 < a->vals.size(); steps--, at++) {
+      ASSERT_EQ(AS_FindNextAttrValVR(sl, &out, nullptr), 0u);
+    }
+    Hold(AS__kValKind, a->vals[at].key, out);
+  }
+
+  void DeleteAttributeByHandle() {
+    Holder *h = AnyHolder(AS__kAttrKind);
+    if (h == nullptr) return;
+    auto var = static_cast<AS_attrHandle_t>(h->handle);
+    uint32_t rc = AS_DeleteAttrR(sl, &var);
+    MSet *s;
+    MAttr *a = FindAttrKey(h->key, &s);
+    if (a == nullptr) return ExpectStale(rc);
+    ASSERT_EQ(rc, 0u);
+    EXPECT_EQ(var, AS_nullAttrHandle);
+    s->attrs.erase(s->attrs.begin() + (a - s->attrs.data()));
+    Drop(h);
+  }
+
+  void DeleteAttributeById() {
+    Holder *h = AnyHolder(AS__kSetKind);
+    if (h == nullptr || !Alive(*h)) return;
+    const uint32_t id = 1 + Pick(6);
+    uint32_t rc = AS_DeleteAttr(sl, SetOf(h), id);
+    MSet &s = sets[h->key];
+    size_t i;
+    uint32_t expected = ModelFind(s, id, &i);
+    if (expected != 0) {
+      EXPECT_EQ(rc, 1u);
+      EXPECT_EQ(STF_GetStatus(sl), expected);
+      return;
+    }
+    ASSERT_EQ(rc, 0u);
+    s.attrs.erase(s.attrs.begin() + i);
+  }
+
+  void DeleteValue() {
+    Holder *h = AnyHolder(AS__kValKind);
+    if (h == nullptr) return;
+    auto var = static_cast<AS_attrValHandle_t>(h->handle);
+    uint32_t rc = AS_DeleteAttrValVR(sl, &var);
+    MAttr *a = FindValKey(h->key);
+    if (a == nullptr) return ExpectStale(rc);
+    ASSERT_EQ(rc, 0u);
+    std::erase_if(a->vals, [&](const MVal &v) { return v.key == h->key; });
+    Drop(h);
+  }
+
+  void CombineSets() {
+    Holder *x = AnyHolder(AS__kSetKind), *y = AnyHolder(AS__kSetKind);
+    if (x == nullptr || sets.size() >= 6) return;
+    const uint64_t xk = x->key, yk = y->key;
+    AS_setHandle_t out = AS_nullSetHandle;
+    const uint32_t which = Pick(3);
+    const bool allow = Chance(50);
+    uint32_t rc = which == 0   ? AS_Copy(sl, &out, SetOf(x), &kCounting)
+                  : which == 1 ? AS_Overlay(sl, &out, SetOf(x), SetOf(y), &kCounting)
+                               : AS_Append(sl, &out, SetOf(x), SetOf(y), &kCounting, allow);
+    if (sets.count(xk) == 0 || (which != 0 && sets.count(yk) == 0)) {
+      EXPECT_EQ(rc, 1u);
+      EXPECT_EQ(out, AS_nullSetHandle);
+      return;
+    }
+    const MSet &a = sets[xk];
+    MSet result;
+    if (which == 0) {
+      result.dup = a.dup;
+      for (const MAttr &m : a.attrs) result.attrs.push_back(CopyOf(m));
+    } else {
+      const MSet &b = sets[yk];
+      bool refused = (a.dup && HasDuplicateIds(a)) || (b.dup && HasDuplicateIds(b));
+      if (which == 2 && !allow) {
+        for (const MAttr &m : a.attrs) {
+          for (const MAttr &n : b.attrs) refused = refused || m.id == n.id;
+        }
+      } else if (which == 2) {
+        refused = false;
+      }
+      if (refused) {
+        EXPECT_EQ(rc, 1u);
+        EXPECT_EQ(STF_GetStatus(sl), AS_ST_DUPLICATE_ATTR);
+        return;
+      }
+      result.dup = which == 2 ? a.dup : false;
+      for (const MAttr &m : a.attrs) {
+        bool replaced = which == 1 && std::any_of(b.attrs.begin(), b.attrs.end(),
+                                                  [&](const MAttr &n) { return n.id == m.id; });
+        if (!replaced) result.attrs.push_back(CopyOf(m));
+      }
+      for (const MAttr &n : b.attrs) result.attrs.push_back(CopyOf(n));
+    }
+    ASSERT_EQ(rc, 0u) << std::hex << STF_GetStatus(sl);
+    const uint64_t key = nextKey++;
+    sets[key] = result;
+    Hold(AS__kSetKind, key, out);
+  }
+
+  void FlipDuplicates() {
+    Holder *h = AnyHolder(AS__kSetKind);
+    if (h == nullptr || !Alive(*h)) return;
+    const bool allow = Chance(50);
+    ASSERT_EQ(allow ? AS_AllowDuplicates(sl, SetOf(h)) : AS_DisallowDuplicates(sl, SetOf(h)), 0u);
+    sets[h->key].dup = allow;
+  }
+
+  // ---- Checks
+
+  void CheckEverything() {
+    std::map<void *, uint32_t> holdCount;
+    for (const Holder &h : holders) holdCount[h.handle]++;
+    for (const Holder &h : holders) {
+      SCOPED_TRACE(h.kind);
+      EXPECT_EQ(AS__HandleOf(static_cast<AS_setHandle_t>(h.handle))->userCount,
+                holdCount[h.handle]);
+      if (h.kind == AS__kSetKind) {
+        CheckSet(h);
+      } else if (h.kind == AS__kAttrKind) {
+        uint32_t id;
+        uint32_t rc = AS_GetAttrIDR(sl, static_cast<AS_attrHandle_t>(h.handle), &id);
+        MAttr *a = FindAttrKey(h.key);
+        if (a == nullptr) {
+          ExpectStale(rc);
+        } else {
+          ASSERT_EQ(rc, 0u);
+          EXPECT_EQ(id, a->id);
+        }
+      } else {
+        void *value;
+        uint32_t rc = AS_GetAttrValVR(sl, static_cast<AS_attrValHandle_t>(h.handle), &value);
+        MAttr *a = FindValKey(h.key);
+        if (a == nullptr) {
+          ExpectStale(rc);
+        } else {
+          ASSERT_EQ(rc, 0u);
+          auto v = std::find_if(a->vals.begin(), a->vals.end(),
+                                [&](const MVal &m) { return m.key == h.key; });
+          EXPECT_EQ(PayloadOf(value), v->payload);
+        }
+      }
+    }
+  }
+
+  void CheckSet(const Holder &h) {
+    uint32_t count;
+    uint32_t rc = AS_GetCount(sl, SetOf(&h), &count);
+    if (!Alive(h)) return ExpectStale(rc);
+    const MSet &m = sets[h.key];
+    ASSERT_EQ(rc, 0u);
+    ASSERT_EQ(count, m.attrs.size());
+    EXPECT_EQ(Image(SetOf(&h)).duplicates, m.dup ? 1u : 0u);
+    // Walk attributes and values through the public operations.
+    AS_attrHandle_t attr;
+    uint32_t id;
+    if (m.attrs.empty()) return;
+    ASSERT_EQ(AS_FindFirstAttr(sl, SetOf(&h), &attr, &id), 0u);
+    for (size_t i = 0;; i++) {
+      EXPECT_EQ(id, m.attrs[i].id);
+      std::vector<int> payloads;
+      AS_attrValHandle_t val;
+      void *value;
+      if (AS_FindFirstAttrValR(sl, attr, &val, &value) == 0) {
+        do payloads.push_back(PayloadOf(value));
+        while (AS_FindNextAttrValVR(sl, &val, &value) == 0);
+        EXPECT_EQ(AS_FreeAttrValHandle(sl, &val), 0u);
+      }
+      std::vector<int> expected;
+      for (const MVal &v : m.attrs[i].vals) expected.push_back(v.payload);
+      EXPECT_EQ(payloads, expected);
+      if (AS_FindNextAttrR(sl, &attr, &id) != 0) {
+        EXPECT_EQ(i + 1, m.attrs.size());
+        break;
+      }
+    }
+    EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
+  }
+
+  void Run(uint32_t seed, int steps) {
+    rng.seed(seed);
+    for (int step = 0; step < steps && !HasFatalFailure() && !HasFailure(); step++) {
+      SCOPED_TRACE(step);
+      switch (Pick(16)) {
+        case 0:
+          CreateSet();
+          break;
+        case 1:
+          DestroySet();
+          break;
+        case 2:
+          CopyHandle();
+          break;
+        case 3:
+          FreeHandle();
+          break;
+        case 4:
+        case 5:
+        case 6:
+          AddValue();
+          break;
+        case 7:
+          ReplaceValues();
+          break;
+        case 8:
+          AddAttribute();
+          break;
+        case 9:
+          FindAttribute();
+          break;
+        case 10:
+          FindValue();
+          break;
+        case 11:
+          Chance(50) ? DeleteAttributeByHandle() : DeleteAttributeById();
+          break;
+        case 12:
+          DeleteValue();
+          break;
+        case 13:
+          CombineSets();
+          break;
+        case 14:
+          FlipDuplicates();
+          break;
+        case 15:
+          CheckEverything();
+          break;
+      }
+    }
+    CheckEverything();
+    // Give everything back: handles first, then each live set through its last holder.
+    while (!holders.empty()) {
+      Holder h = holders.back();
+      if (h.kind == AS__kSetKind && Alive(h) && HoldersOfSet(h.key) == 1) {
+        AS_setHandle_t set = SetOf(&h);
+        ASSERT_EQ(AS_Destroy(sl, &set), 0u);
+        sets.erase(h.key);
+      } else {
+        void *var = h.handle;
+        uint32_t rc = h.kind == AS__kSetKind
+                          ? AS_FreeSetHandle(sl, reinterpret_cast<AS_setHandle_t *>(&var))
+                      : h.kind == AS__kAttrKind
+                          ? AS_FreeAttrHandle(sl, reinterpret_cast<AS_attrHandle_t *>(&var))
+                          : AS_FreeAttrValHandle(sl, reinterpret_cast<AS_attrValHandle_t *>(&var));
+        ASSERT_EQ(rc, 0u);
+      }
+      holders.pop_back();
+    }
+    EXPECT_TRUE(sets.empty());
+  }
+};
+
+TEST_F(AsModelTest, RandomOperationsAgreeWithTheModel) {
+  for (uint32_t seed = 1; seed <= 100 && !HasFailure(); seed++) {
+    SCOPED_TRACE(seed);
+    Run(seed, 2000);
+    ASSERT_TRUE(Alloc().live.empty()) << "seed " << seed;
+    ASSERT_EQ(LiveValues(), 0);
+    ASSERT_EQ(Alloc().badFrees, 0u);
+  }
+}
+
+}  // namespace
+}  // namespace astest

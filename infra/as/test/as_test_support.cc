@@ -1,0 +1,165 @@
+#include "as_test_support.h"
+
+#include <cstdlib>
+
+namespace astest {
+
+namespace {
+int liveValues = 0;
+}
+
+CountingAllocator &Alloc() {
+  static CountingAllocator a;
+  return a;
+}
+
+void *CountingAllocate(size_t size) {
+  CountingAllocator &a = Alloc();
+  a.allocations++;
+  if (a.failAt != 0 && a.allocations == a.failAt) return nullptr;
+  void *p = std::malloc(size == 0 ? 1 : size);
+  a.live.insert(p);
+  return p;
+}
+
+void CountingDeallocate(void *block) {
+  CountingAllocator &a = Alloc();
+  if (block == nullptr) return;
+  if (a.live.erase(block) == 0) {
+    a.badFrees++;
+    return;
+  }
+  std::free(block);
+}
+
+uint32_t CopyTestValue(STF_statusList_t *sl, void **out, const void *value,
+                       const AS_allocateDescriptor_t *alloc) {
+  auto *src = static_cast<const TestValue *>(value);
+  EXPECT_EQ(src->magic, kValueMagic);
+  if (src->payload == kCopyFails) {
+    STF_AddStatus(sl, kCopyFailCode, 0);
+    return 1;
+  }
+  auto *copy = static_cast<TestValue *>(alloc->allocate(sizeof(TestValue)));
+  if (copy == nullptr) {
+    STF_AddStatus(sl, kCopyFailCode, 0);
+    return 1;
+  }
+  *copy = *src;
+  liveValues++;
+  *out = copy;
+  return 0;
+}
+
+uint32_t DeleteTestValue(STF_statusList_t *sl, void *value, const AS_allocateDescriptor_t *alloc) {
+  auto *v = static_cast<TestValue *>(value);
+  EXPECT_EQ(v->magic, kValueMagic);
+  if (v->payload == kDeleteFails) {
+    STF_AddStatus(sl, kDeleteFailCode, 0);
+    return 1;
+  }
+  v->magic = 0;
+  liveValues--;
+  alloc->deallocate(v);
+  return 0;
+}
+
+int LiveValues() { return liveValues; }
+
+TestValue *NewValue(int payload) {
+  auto *v = static_cast<TestValue *>(CountingAllocate(sizeof(TestValue)));
+  *v = {kValueMagic, payload};
+  liveValues++;
+  return v;
+}
+
+void FreeValue(TestValue *v) {
+  EXPECT_EQ(v->magic, kValueMagic);
+  v->magic = 0;
+  liveValues--;
+  CountingDeallocate(v);
+}
+
+std::vector<uint32_t> Codes(const STF_statusList_t *sl) {
+  std::vector<uint32_t> codes;
+  STF_objectInfo_t info;
+  for (int32_t i = 1; STF_GetObjectInfo(sl, i, &info) == 0; i++) codes.push_back(info.code);
+  return codes;
+}
+
+SetImage Image(AS_setHandle_t set) {
+  auto *s = static_cast<AS__Set *>(AS__HandleOf(set)->objectRef);
+  SetImage image{s->duplicates, {}, s->handle->userCount};
+  for (AS__Attr *a = s->first; a != nullptr; a = a->next) {
+    AttrImage ai{a->attrId, a->valueType, a->modifyOp, {}, {}, {}, a->handle->userCount};
+    if (a->charData != nullptr) {
+      ai.characteristics.assign(reinterpret_cast<const char *>(a->charData), a->charLength);
+    }
+    for (AS__Val *v = a->first; v != nullptr; v = v->next) {
+      ai.payloads.push_back(PayloadOf(v->value));
+      ai.valuePointers.push_back(v->value);
+    }
+    image.attrs.push_back(ai);
+  }
+  return image;
+}
+
+void AsTest::SetUp() {
+  Alloc().Reset();
+  liveValues = 0;
+  sl = STF_CreateList(nullptr);
+  ASSERT_NE(sl, nullptr);
+}
+
+void AsTest::TearDown() {
+  STF_DeleteList(sl);
+  EXPECT_EQ(Alloc().badFrees, 0u) << "blocks freed twice or never allocated";
+  EXPECT_EQ(Alloc().live.size(), 0u) << "blocks leaked";
+  EXPECT_EQ(LiveValues(), 0) << "test values leaked";
+  for (void *p : Alloc().live) std::free(p);
+  Alloc().live.clear();
+}
+
+AS_setHandle_t AsTest::NewSet(uint32_t duplicates) {
+  AS_setHandle_t set = AS_nullSetHandle;
+  EXPECT_EQ(AS_Create(sl, &set, &kCounting, duplicates), 0u);
+  return set;
+}
+
+void AsTest::Add(AS_setHandle_t set, uint32_t id, std::vector<int> payloads) {
+  AS_attrHandle_t attr;
+  ASSERT_EQ(AS_AddAttr(sl, set, id, TypeOf(id), &attr), 0u) << std::hex << STF_GetStatus(sl);
+  for (int p : payloads) {
+    ASSERT_EQ(AS_AddAttrValR(sl, attr, TypeOf(id), NewValue(p), &kDesc), 0u);
+  }
+  ASSERT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
+}
+
+void AsTest::Destroy(AS_setHandle_t &set) { EXPECT_EQ(AS_Destroy(sl, &set), 0u); }
+
+std::vector<uint32_t> AsTest::Ids(AS_setHandle_t set) {
+  std::vector<uint32_t> ids;
+  AS_attrHandle_t attr;
+  uint32_t id;
+  if (AS_FindFirstAttr(sl, set, &attr, &id) != 0) return ids;
+  do {
+    ids.push_back(id);
+  } while (AS_FindNextAttrR(sl, &attr, &id) == 0);
+  EXPECT_EQ(STF_GetStatus(sl), AS_ST_NO_NEXT_ATTR);
+  EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
+  return ids;
+}
+
+std::vector<int> AsTest::Payloads(AS_setHandle_t set, uint32_t id) {
+  std::vector<int> payloads;
+  AS_attrValHandle_t val;
+  void *value;
+  if (AS_FindFirstAttrVal(sl, set, id, &val, &value) != 0) return payloads;
+  do {
+    payloads.push_back(PayloadOf(value));
+  } while (AS_FindNextAttrValVR(sl, &val, &value) == 0);
+  EXPECT_EQ(AS_FreeAttrValHandle(sl, &val), 0u);
+  return payloads;
+}
+
+}  // namespace astest

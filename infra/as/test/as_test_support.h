@@ -1,0 +1,112 @@
+// Test support for attribute sets: a counting allocator that can be told to fail
+// the n-th allocation, test value records with copy and delete functions of their
+// own, status list reading, and a snapshot of a set's whole content.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "infra/as.h"
+#include "infra/stf.h"
+#include "private/as_internal.h"
+
+namespace astest {
+
+// Counts every allocation and free made through it. Double frees and frees of
+// blocks it never handed out are recorded instead of performed.
+struct CountingAllocator {
+  uint64_t allocations = 0;  // attempts, failed ones included
+  uint64_t failAt = 0;       // the attempt number that fails; 0: none
+  std::unordered_set<void *> live;
+  uint64_t badFrees = 0;
+
+  void Reset() { *this = CountingAllocator(); }
+  // Makes the n-th allocation from now fail (n >= 1).
+  void FailNth(uint64_t n) { failAt = allocations + n; }
+  void NoFailure() { failAt = 0; }
+};
+
+CountingAllocator &Alloc();
+void *CountingAllocate(size_t size);
+void CountingDeallocate(void *block);
+inline const AS_allocateDescriptor_t kCounting = {CountingAllocate, CountingDeallocate};
+
+// A test value: a payload, allocated through the descriptor a set gives.
+struct TestValue {
+  uint32_t magic;
+  int payload;
+};
+inline constexpr uint32_t kValueMagic = 0x76616c31;
+// Payloads that make the copy or the delete function fail.
+inline constexpr int kCopyFails = -1000;
+inline constexpr int kDeleteFails = -2000;
+// Status codes the test functions add when they fail.
+inline constexpr uint32_t kCopyFailCode = 0xc0ff0001;
+inline constexpr uint32_t kDeleteFailCode = 0xc0ff0002;
+
+uint32_t CopyTestValue(STF_statusList_t *sl, void **out, const void *value,
+                       const AS_allocateDescriptor_t *alloc);
+uint32_t DeleteTestValue(STF_statusList_t *sl, void *value, const AS_allocateDescriptor_t *alloc);
+inline const AS_valueDescriptor_t kDesc = {CopyTestValue, DeleteTestValue};
+
+// How many test values exist right now, and how many deletes were refused.
+int LiveValues();
+// A new value owned by the caller (counting allocator).
+TestValue *NewValue(int payload);
+// The caller gets rid of a value it still owns.
+void FreeValue(TestValue *v);
+inline int PayloadOf(const void *v) { return static_cast<const TestValue *>(v)->payload; }
+
+// The codes of a status list, index 1 first.
+std::vector<uint32_t> Codes(const STF_statusList_t *sl);
+
+// Everything observable about a set, for comparing before and after.
+struct AttrImage {
+  uint32_t id, type;
+  int32_t modifyOp;
+  std::string characteristics;
+  std::vector<int> payloads;
+  std::vector<const void *> valuePointers;
+  uint32_t attrUsers;
+  bool operator==(const AttrImage &) const = default;
+};
+struct SetImage {
+  uint32_t duplicates;
+  std::vector<AttrImage> attrs;
+  uint32_t setUsers;
+  bool operator==(const SetImage &) const = default;
+};
+SetImage Image(AS_setHandle_t set);
+
+// Test fixture: a fresh status list and allocator, and at the end a check that
+// nothing leaked and nothing was freed twice.
+class AsTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // A set using the counting allocator.
+  AS_setHandle_t NewSet(uint32_t duplicates = 0);
+  // Adds attribute `id` (value type `id % 7`) with values of the given payloads.
+  void Add(AS_setHandle_t set, uint32_t id, std::vector<int> payloads);
+  void Destroy(AS_setHandle_t &set);
+  // IDs of a set's attributes in order, read through the walking operations.
+  std::vector<uint32_t> Ids(AS_setHandle_t set);
+  std::vector<int> Payloads(AS_setHandle_t set, uint32_t id);
+
+  STF_statusList_t *sl = nullptr;
+};
+
+inline uint32_t TypeOf(uint32_t id) { return id % 7; }
+
+// The call fails and leaves exactly these codes in `sl`, index 1 first.
+#define EXPECT_FAILS(call, ...)                                           \
+  do {                                                                    \
+    EXPECT_EQ((call), 1u);                                                \
+    EXPECT_EQ(::astest::Codes(sl), (std::vector<uint32_t>{__VA_ARGS__})); \
+  } while (0)
+
+}  // namespace astest

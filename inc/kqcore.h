@@ -3,6 +3,7 @@
 #define KQ_KQCORE_H
 
 #include "infra/fa.h"
+#include "infra/kqbm.h"
 #include "infra/msg.h"
 #include "infra/osc.h"
 #include "infra/stf.h"

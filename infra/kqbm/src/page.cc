@@ -144,6 +144,7 @@ void RemoveItemRaw(uint8_t *pg, int at) {
   int size = end - start;
   uint8_t *data = pg + kLeafDataAt;
   memmove(data + start, data + end, static_cast<size_t>(used - end));
+  memset(data + used - size, 0, static_cast<size_t>(size));  // no stale bytes past used
   for (int i = at; i + 1 < last; i++) SetOffset(pg, i, Offset(pg, i + 1) - size);
   SetOffset(pg, last - 1, 0);
   SetLast(pg, last - 1);
@@ -161,6 +162,7 @@ bool ReplaceKeyRaw(uint8_t *pg, int at, const uint8_t *key, int keyLen) {
   memmove(data + end + diff, data + end, static_cast<size_t>(used - end));
   for (int i = at + 1; i < last; i++) SetOffset(pg, i, Offset(pg, i) + diff);
   PutField(data + start, key, keyLen);
+  if (diff < 0) memset(data + used + diff, 0, static_cast<size_t>(-diff));
   SetUsed(pg, used + diff);
   MarkModified(pg);
   return true;

@@ -17,7 +17,7 @@ namespace {
 
 void FreeHandle(KQBM_database *db) {
   if (db->fd >= 0) close(db->fd);
-  free(db->bufs);
+  free(db->pages);
   free(db);
 }
 
@@ -33,11 +33,7 @@ bool LoadPages(KQBM_database *db, long pages, int count) {
   db->root[0] &= static_cast<uint8_t>(~kModified);
   long last = pages - 1 < Highest(db) ? pages - 1 : Highest(db);
   for (int k = 1; k <= count && k <= last; k++) {
-    Buffer *b = &db->bufs[k - 1];
-    if (!ReadPage(db, static_cast<uint16_t>(k), b->page) || !ValidatePage(b->page, false)) break;
-    b->page[0] &= static_cast<uint8_t>(~kModified);
-    b->pageNo = static_cast<uint16_t>(k);
-    b->age = static_cast<uint8_t>(k - 1);
+    if (!PreloadPage(db, k - 1, static_cast<uint16_t>(k))) break;
   }
   return true;
 }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "infra/svclog.h"
 #include "private/kqbm_db.h"
@@ -20,43 +21,45 @@ bool WritePage(KQBM_database *db, uint16_t p, const uint8_t *from) {
 // already holding p, else the first of the oldest (empty buffers count as oldest).
 // Every buffer younger than the chosen one ages by one. *holds tells whether the
 // chosen buffer already holds p, *loaded whether it holds any page.
-Buffer *Choose(KQBM_database *db, uint16_t p, bool *holds, bool *loaded) {
-  Buffer *bufs = db->bufs;
-  int chosen = 0;
-  *holds = false;
-  for (int i = 0; i < db->nbuf; i++) {
-    if (bufs[i].age != kEmptyAge && bufs[i].pageNo == p) {
-      if (bufs[i].age == 0) {
-        *holds = *loaded = true;
-        return &bufs[i];
-      }
-      chosen = i;
-      *holds = true;
-      break;
+int Choose(KQBM_database *db, uint16_t p, bool *holds, bool *loaded) {
+  uint8_t *ages = db->age;
+  int chosen = db->slot[p] - 1;
+  *holds = chosen >= 0;
+  if (chosen < 0) {
+    chosen = 0;
+    for (int i = 1; i < db->nbuf; i++) {
+      if (ages[i] > ages[chosen]) chosen = i;
     }
-    if (bufs[i].age > bufs[chosen].age) chosen = i;
   }
-  uint8_t age = bufs[chosen].age;
+  const uint8_t age = ages[chosen];
   *loaded = age != kEmptyAge;
-  for (int i = 0; i < db->nbuf; i++) {
-    if (bufs[i].age < age) bufs[i].age++;
+  if (age != 0) {
+    for (int i = 0; i < db->nbuf; i++) ages[i] = static_cast<uint8_t>(ages[i] + (ages[i] < age));
+    ages[chosen] = 0;
   }
-  bufs[chosen].age = 0;
-  return &bufs[chosen];
+  return chosen;
 }
 
-// Frees the chosen buffer for another page, writing its changed page first.
-bool Evict(KQBM_database *db, Buffer *b, bool loaded) {
-  if (loaded && db->writable && (b->page[0] & kModified)) {
-    b->page[0] &= static_cast<uint8_t>(~kModified);
-    if (!WritePage(db, b->pageNo, b->page)) {
-      b->page[0] |= kModified;
+// Frees buffer b for another page, writing its changed page first.
+bool Evict(KQBM_database *db, int b, bool loaded) {
+  if (!loaded) return true;
+  uint8_t *pg = db->pages[b];
+  if (db->writable && (pg[0] & kModified)) {
+    pg[0] &= static_cast<uint8_t>(~kModified);
+    if (!WritePage(db, db->pageNo[b], pg)) {
+      pg[0] |= kModified;
       LOG_CondMessage(kSevError, __FILE__, __LINE__,
-                      "KQBM: CachedNode(), failed to write node = %d\n", b->pageNo);
+                      "KQBM: CachedNode(), failed to write node = %d\n", db->pageNo[b]);
       return false;
     }
   }
+  db->slot[db->pageNo[b]] = 0;
   return true;
+}
+
+void Hold(KQBM_database *db, int b, uint16_t p) {
+  db->pageNo[b] = p;
+  db->slot[p] = static_cast<uint8_t>(b + 1);
 }
 
 }  // namespace
@@ -67,13 +70,27 @@ bool ReadPage(KQBM_database *db, uint16_t p, uint8_t *into) {
 }
 
 bool InitializeBufferPool(KQBM_database *db, int count) {
-  db->bufs = static_cast<Buffer *>(calloc(static_cast<size_t>(count), sizeof(Buffer)));
-  if (!db->bufs) {
+  const size_t n = static_cast<size_t>(count);
+  size_t bytes = n * (kPageSize + sizeof(uint16_t) + 1) + 65536;
+  auto *block = static_cast<uint8_t *>(calloc(1, bytes));
+  if (!block) {
     LOG_CondMessage(kSevError, __FILE__, __LINE__, "KQBM: malloc failed in InitializeBufferPool\n");
     return false;
   }
+  db->pages = reinterpret_cast<PageBuf *>(block);
+  db->pageNo = reinterpret_cast<uint16_t *>(block + n * kPageSize);
+  db->age = block + n * (kPageSize + sizeof(uint16_t));
+  db->slot = db->age + n;
   db->nbuf = count;
-  for (int i = 0; i < count; i++) db->bufs[i].age = kEmptyAge;
+  memset(db->age, kEmptyAge, n);
+  return true;
+}
+
+bool PreloadPage(KQBM_database *db, int b, uint16_t p) {
+  if (!ReadPage(db, p, db->pages[b]) || !ValidatePage(db->pages[b], false)) return false;
+  db->pages[b][0] &= static_cast<uint8_t>(~kModified);
+  Hold(db, b, p);
+  db->age[b] = static_cast<uint8_t>(b);
   return true;
 }
 
@@ -85,18 +102,19 @@ uint8_t *CachedNode(KQBM_database *db, uint16_t p) {
     return nullptr;
   }
   bool holds, loaded;
-  Buffer *b = Choose(db, p, &holds, &loaded);
-  if (holds) return b->page;
+  int b = Choose(db, p, &holds, &loaded);
+  uint8_t *pg = db->pages[b];
+  if (holds) return pg;
   if (!Evict(db, b, loaded)) return nullptr;
-  b->pageNo = p;
-  if (!ReadPage(db, p, b->page) || !ValidatePage(b->page, false)) {
-    b->age = kEmptyAge;
+  if (!ReadPage(db, p, pg) || !ValidatePage(pg, false)) {
+    db->age[b] = kEmptyAge;
     LOG_CondMessage(kSevError, __FILE__, __LINE__,
                     "KQBM: CachedNode(), node = %d could not be read or is damaged\n", p);
     return nullptr;
   }
-  b->page[0] &= static_cast<uint8_t>(~kModified);
-  return b->page;
+  pg[0] &= static_cast<uint8_t>(~kModified);
+  Hold(db, b, p);
+  return pg;
 }
 
 uint8_t *GetNewPage(KQBM_database *db, uint8_t type, uint16_t parent, uint16_t *pageNo) {
@@ -106,14 +124,14 @@ uint8_t *GetNewPage(KQBM_database *db, uint8_t type, uint16_t parent, uint16_t *
     return nullptr;
   }
   bool holds, loaded;
-  Buffer *b = Choose(db, static_cast<uint16_t>(p), &holds, &loaded);
+  int b = Choose(db, static_cast<uint16_t>(p), &holds, &loaded);
   if (!holds && !Evict(db, b, loaded)) return nullptr;
-  b->pageNo = static_cast<uint16_t>(p);
+  Hold(db, b, static_cast<uint16_t>(p));
   SetParent(db->root, p);
   MarkModified(db->root);
-  InitPage(b->page, type, static_cast<uint16_t>(p), parent);
+  InitPage(db->pages[b], type, static_cast<uint16_t>(p), parent);
   *pageNo = static_cast<uint16_t>(p);
-  return b->page;
+  return db->pages[b];
 }
 
 bool FlushPool(KQBM_database *db) {
@@ -123,10 +141,10 @@ bool FlushPool(KQBM_database *db) {
     if (!WritePage(db, 0, db->root)) return false;
   }
   for (int i = 0; i < db->nbuf; i++) {
-    Buffer *b = &db->bufs[i];
-    if (b->age == kEmptyAge || !(b->page[0] & kModified)) continue;
-    b->page[0] &= static_cast<uint8_t>(~kModified);
-    if (!WritePage(db, b->pageNo, b->page)) return false;
+    uint8_t *pg = db->pages[i];
+    if (db->age[i] == kEmptyAge || !(pg[0] & kModified)) continue;
+    pg[0] &= static_cast<uint8_t>(~kModified);
+    if (!WritePage(db, db->pageNo[i], pg)) return false;
   }
   return true;
 }

@@ -16,12 +16,31 @@ bool Search(KQBM_database *db, const uint8_t *key, int len, int caseMode, Positi
     if (!pg) return false;
     out->node = node;
     if (Used(pg) == 0) return true;
+    // The first entry whose key the search key does not sort after. Keys are in
+    // order, so the exact search may bisect; the name search scans, since its
+    // comparison need not follow the order of the keys.
     int last = Last(pg), i = 0, c = kAfter;
-    for (; i < last; i++) {
-      Bytes k = EntryKey(pg, i);
-      c = caseMode < 0 ? CompareKeys(key, len, k.p, k.len)
-                       : CompareNames(key, len, k.p, k.len, caseMode);
-      if (c != kAfter) break;
+    if (caseMode < 0) {
+      int hi = last;
+      while (i < hi) {
+        int mid = (i + hi) / 2;
+        Bytes k = EntryKey(pg, mid);
+        if (CompareKeys(key, len, k.p, k.len) == kAfter) {
+          i = mid + 1;
+        } else {
+          hi = mid;
+        }
+      }
+      if (i < last) {
+        Bytes k = EntryKey(pg, i);
+        c = CompareKeys(key, len, k.p, k.len);
+      }
+    } else {
+      for (; i < last; i++) {
+        Bytes k = EntryKey(pg, i);
+        c = CompareNames(key, len, k.p, k.len, caseMode);
+        if (c != kAfter) break;
+      }
     }
     if (IsLeaf(pg)) {
       out->index = i < last && c == kEqual ? i : -1;

@@ -32,8 +32,8 @@ struct Walker {
       return true;
     }
     for (int i = 0; i < db->nbuf; i++) {
-      if (db->bufs[i].age != kEmptyAge && db->bufs[i].pageNo == p) {
-        memcpy(into, db->bufs[i].page, kPageSize);
+      if (db->age[i] != kEmptyAge && db->pageNo[i] == p) {
+        memcpy(into, db->pages[i], kPageSize);
         return true;
       }
     }

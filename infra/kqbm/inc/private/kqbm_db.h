@@ -15,13 +15,7 @@ constexpr uint8_t kEmptyAge = 255;
 // anything deeper is a loop in a damaged file.
 constexpr int kMaxDepth = 24;
 
-// One page buffer of the pool. `age` orders the buffers by last use (0 = most recent,
-// 255 = holds no page).
-struct Buffer {
-  uint8_t page[kPageSize];
-  uint16_t pageNo;
-  uint8_t age;
-};
+using PageBuf = uint8_t[kPageSize];
 
 // Where a search ended: a page and an entry index, or a negative index (-1 none,
 // -2 ambiguous, -3 out of memory while listing).
@@ -41,8 +35,14 @@ struct KQBM_database {
   int fd;
   int flags;
   bool writable;
+  // The buffer pool, one block: buffer i holds page pageNo[i]; age[i] orders the
+  // buffers by last use (0 = most recent, 255 = holds no page). slot[p] is one more
+  // than the buffer holding page p, 0 when none does.
   int nbuf;
-  kq::kqbm::Buffer *bufs;
+  kq::kqbm::PageBuf *pages;
+  uint16_t *pageNo;
+  uint8_t *age;
+  uint8_t *slot;
   uint8_t root[kq::kqbm::kPageSize];  // page 0, held here from open to close
 };
 
@@ -61,6 +61,9 @@ uint8_t *GetNewPage(KQBM_database *db, uint8_t type, uint16_t parent, uint16_t *
 bool FlushPool(KQBM_database *db);
 // Sets up `count` buffers, all empty.
 bool InitializeBufferPool(KQBM_database *db, int count);
+// Reads page p into buffer b at open (age b); false when it cannot be read or is
+// damaged.
+bool PreloadPage(KQBM_database *db, int b, uint16_t p);
 bool ReadPage(KQBM_database *db, uint16_t p, uint8_t *into);
 
 // Key comparison results.

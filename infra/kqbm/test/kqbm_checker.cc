@@ -149,6 +149,22 @@ std::string CheckTree(KQBM_dbHandle_t db, Items *items, TreeStats *stats) {
   return w.err;
 }
 
+int TestScale() {
+#if defined(__SANITIZE_ADDRESS__)
+  int scale = 1;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  int scale = 1;
+#else
+  int scale = 4;
+#endif
+#else
+  int scale = 4;
+#endif
+  const char *s = getenv("KQBM_TEST_SCALE");
+  return s && atoi(s) > 0 ? atoi(s) : scale;
+}
+
 ScratchDir::ScratchDir() {
   const char *base = getenv("KQ_BUILD");
   std::string tmpl = std::string(base ? base : "/tmp") + "/kqbm_test.XXXXXX";

@@ -20,6 +20,9 @@ struct TreeStats {
 // Empty string when the tree holds; otherwise the first broken rule.
 std::string CheckTree(KQBM_dbHandle_t db, Items *items, TreeStats *stats = nullptr);
 
+// Multiplier of the operation counts: KQBM_TEST_SCALE, else 4 (1 in sanitizer builds).
+int TestScale();
+
 // One line per page: number, type, parent and keys, indented by depth.
 std::string DumpTree(KQBM_dbHandle_t db);
 

@@ -49,7 +49,7 @@ class KqbmDamage : public ::testing::Test {
                                      : KQBM_open(name.c_str(), O_RDONLY, 0, mode);
       if (!db) continue;
       char k[32];
-      for (int i = 0; i < 60; i++) {
+      for (int i = 0; i < 15 * TestScale(); i++) {
         snprintf(k, sizeof k, "id-att-%d-name", i * 131 % 10007);
         datum d = KQBM_fetch(db, D(k));
         if (!d.dptr) EXPECT_EQ(d.dsize, 0);
@@ -130,7 +130,7 @@ TEST_F(KqbmDamage, TruncatedAndTinyFiles) {
 
 TEST_F(KqbmDamage, RandomBytes) {
   std::mt19937 rng(7);
-  for (int round = 0; round < 60; round++) {
+  for (int round = 0; round < 15 * TestScale(); round++) {
     std::vector<uint8_t> bad = good;
     int n = 1 + round % 8;
     for (int i = 0; i < n; i++) {

@@ -13,23 +13,7 @@ using namespace kqbm_test;
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr int kDefaultScale = 1;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr int kDefaultScale = 1;
-#else
-constexpr int kDefaultScale = 4;
-#endif
-#else
-constexpr int kDefaultScale = 4;
-#endif
-
-// Operation counts are multiplied by KQBM_TEST_SCALE (default 4, 1 under sanitizers).
-int Scale() {
-  const char *s = getenv("KQBM_TEST_SCALE");
-  return s && atoi(s) > 0 ? atoi(s) : kDefaultScale;
-}
+int Scale() { return TestScale(); }
 
 struct Model {
   std::mt19937 rng;

@@ -187,7 +187,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
       if (pos == std::string::npos) continue;
       std::string other = name.substr(0, pos) + "_Gdbm" + name.substr(pos + 5);
       auto it = times_.find(other);
-      if (it != times_.end()) std::printf("  %-28s %6.2f\n", name.substr(0, pos).c_str(), t / it->second);
+      if (it != times_.end())
+        std::printf("  %-28s %6.2f\n", name.substr(0, pos).c_str(), t / it->second);
     }
   }
 

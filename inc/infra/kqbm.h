@@ -32,18 +32,18 @@ typedef struct KQBM_nameSeq {
 } KQBM_nameSeq_t;
 
 /* Limits of a stored item. */
-#define KQBM_MAX_KEY 128   /* bytes of key */
-#define KQBM_MAX_ITEM 256  /* bytes of key plus content */
+#define KQBM_MAX_KEY 128  /* bytes of key */
+#define KQBM_MAX_ITEM 256 /* bytes of key plus content */
 #define KQBM_PAGE_SIZE 1024
 #define KQBM_MAX_WHOLE_FILE_PAGES 124 /* largest file a whole-file open loads */
 #define KQBM_SUFFIX ".dbm"
 
 /* Modes of KQBM_store. */
-#define KQBM_INSERT 0  /* any value other than KQBM_REPLACE */
+#define KQBM_INSERT 0 /* any value other than KQBM_REPLACE */
 #define KQBM_REPLACE 1
 
 /* Case modes of KQBM_fetchName. */
-#define KQBM_CASE_EXACT 1  /* any other value: case-insensitive */
+#define KQBM_CASE_EXACT 1 /* any other value: case-insensitive */
 
 /* Sizes returned (with a null pointer) by KQBM_fetchAbbrev. */
 #define KQBM_ABBREV_NONE (-1)      /* no key matches */

@@ -1,9 +1,9 @@
 // Plans of the balancing steps of a store: how many entries move to a sibling, and
 // how two full pages are spread over three.
-#include "private/kqbm_balance.h"
-
 #include <algorithm>
 #include <climits>
+
+#include "private/kqbm_balance.h"
 
 namespace kq::kqbm {
 

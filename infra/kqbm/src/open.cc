@@ -53,9 +53,9 @@ KQBM_database *Open(const char *name, int flags, int mode, int wholeFile) {
   memcpy(fileName + nameLen, KQBM_SUFFIX, sizeof(KQBM_SUFFIX));
   char *path = nullptr;
   uint32_t pathLen = 0;
-  uint32_t st = name ? FA_ConvertFilePath(fileName, static_cast<uint32_t>(nameLen + 4), &path,
-                                          &pathLen)
-                     : FA_ST_NULL_PATH;
+  uint32_t st =
+      name ? FA_ConvertFilePath(fileName, static_cast<uint32_t>(nameLen + 4), &path, &pathLen)
+           : FA_ST_NULL_PATH;
   free(fileName);
   if (st) {
     LOG_CondMessage(kSevError, __FILE__, __LINE__, "KQBM: FA_ConvertFilePath() failed !!\n");
@@ -100,8 +100,8 @@ KQBM_database *Open(const char *name, int flags, int mode, int wholeFile) {
     if (wholeFile == 1) {
       if (pages > KQBM_MAX_WHOLE_FILE_PAGES) {
         LOG_CondMessage(kSevError, __FILE__, __LINE__,
-                        "KQBM: %s has %ld pages, more than %d for a whole-file open\n", path,
-                        pages, KQBM_MAX_WHOLE_FILE_PAGES);
+                        "KQBM: %s has %ld pages, more than %d for a whole-file open\n", path, pages,
+                        KQBM_MAX_WHOLE_FILE_PAGES);
         free(path);
         FreeHandle(db);
         return nullptr;
@@ -144,7 +144,8 @@ void KQBM_close(KQBM_dbHandle_t db) {
     int rc = close(db->fd);
     db->fd = -1;
     if (rc != 0) {
-      LOG_CondMessage(kSevError, __FILE__, __LINE__, "!!!!! KQBM: Error in closing database file\n");
+      LOG_CondMessage(kSevError, __FILE__, __LINE__,
+                      "!!!!! KQBM: Error in closing database file\n");
     }
     FreeHandle(db);
   }

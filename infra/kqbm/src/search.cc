@@ -149,8 +149,7 @@ struct AbbrevSearch {
 
 }  // namespace
 
-Position SearchAbbrev(KQBM_database *db, const uint8_t *abbrev, int len,
-                      KQBM_nameSeq_t **list) {
+Position SearchAbbrev(KQBM_database *db, const uint8_t *abbrev, int len, KQBM_nameSeq_t **list) {
   AbbrevSearch s{db, abbrev, len, list, list, {0, -1}, 0, Highest(db) + 1, false};
   if (list) *list = nullptr;
   s.Visit(0, 0);

@@ -110,8 +110,12 @@ std::string Printable(const std::string &s) {
   std::string o;
   char b[8];
   for (unsigned char c : s) {
-    if (c >= 32 && c < 127) o += (char)c;
-    else { snprintf(b, sizeof b, "\\%02x", c); o += b; }
+    if (c >= 32 && c < 127)
+      o += (char)c;
+    else {
+      snprintf(b, sizeof b, "\\%02x", c);
+      o += b;
+    }
   }
   return o;
 }

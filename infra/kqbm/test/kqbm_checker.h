@@ -38,6 +38,8 @@ class ScratchDir {
 };
 
 inline datum D(const std::string &s) { return {const_cast<char *>(s.data()), (int32_t)s.size()}; }
-inline std::string S(datum d) { return d.dptr ? std::string(d.dptr, (size_t)d.dsize) : std::string(); }
+inline std::string S(datum d) {
+  return d.dptr ? std::string(d.dptr, (size_t)d.dsize) : std::string();
+}
 
 }  // namespace kqbm_test

@@ -52,8 +52,10 @@ class KqbmDamage : public ::testing::Test {
       for (int i = 0; i < 15 * TestScale(); i++) {
         snprintf(k, sizeof k, "id-att-%d-name", i * 131 % 10007);
         datum d = KQBM_fetch(db, D(k));
-        if (!d.dptr) EXPECT_EQ(d.dsize, 0);
-        else EXPECT_GE(d.dsize, 0);
+        if (!d.dptr)
+          EXPECT_EQ(d.dsize, 0);
+        else
+          EXPECT_GE(d.dsize, 0);
         KQBM_fetchName(db, D(k), 0);
         KQBM_nameSeq_t *list = nullptr;
         datum a = KQBM_fetchAbbrev(db, D(i % 2 ? "i-a-1-n" : "id-at"), &list, 1);
@@ -85,9 +87,9 @@ TEST_F(KqbmDamage, HeadFieldsOutOfRange) {
   struct Case {
     size_t field;
     int value;
-  } cases[] = {{0, 0x0500}, {0, 0x0000}, {2, 33},     {2, 0xffff}, {6, 1000},
-               {6, 3},      {8, 0xffff}, {10, 900},   {12, 1},     {74, 0},
-               {74, 0xffff}, {76, 0},    {140, 0xffff}, {8, 1}};
+  } cases[] = {{0, 0x0500},  {0, 0x0000}, {2, 33},       {2, 0xffff}, {6, 1000},
+               {6, 3},       {8, 0xffff}, {10, 900},     {12, 1},     {74, 0},
+               {74, 0xffff}, {76, 0},     {140, 0xffff}, {8, 1}};
   for (const Case &c : cases) {
     for (size_t p : {(size_t)0, (size_t)1, pages / 2, pages - 1}) {
       std::vector<uint8_t> bad = good;
@@ -107,7 +109,8 @@ TEST_F(KqbmDamage, ChildLinksThatLoop) {
   // Children of the root pointing at the root, at themselves and at each other.
   for (int v : {0, 1, 2}) {
     std::vector<uint8_t> bad = good;
-    for (int i = 0; i < 33; i++) PutAt(bad, 74 + 2 * (size_t)i, v == 0 ? 0 : v == 1 ? 1 : 2 - i % 2);
+    for (int i = 0; i < 33; i++)
+      PutAt(bad, 74 + 2 * (size_t)i, v == 0 ? 0 : v == 1 ? 1 : 2 - i % 2);
     // Page 1 and 2 claim to be inner nodes whose children are pages 1 and 2.
     for (size_t p : {(size_t)1, (size_t)2}) {
       if (v == 2) {

@@ -113,7 +113,7 @@ TEST_F(KqbmFile, StoresInPlaceKeepKeyOrderAndPadding) {
   KQBM_dbHandle_t db = Create();
   ASSERT_NE(db, nullptr);
   ASSERT_EQ(KQBM_store(db, D("m"), D("mm"), KQBM_INSERT), 0u);
-  ASSERT_EQ(KQBM_store(db, D("ab"), D(""), KQBM_INSERT), 0u);   // before: shifts "m"
+  ASSERT_EQ(KQBM_store(db, D("ab"), D(""), KQBM_INSERT), 0u);    // before: shifts "m"
   ASSERT_EQ(KQBM_store(db, D("a"), D("xyz"), KQBM_INSERT), 0u);  // a prefix sorts first
   ASSERT_EQ(KQBM_store(db, D("zz"), D("q"), KQBM_INSERT), 0u);   // after the root key "m"
   KQBM_close(db);
@@ -185,8 +185,7 @@ TEST_F(KqbmFile, LimitsOfKeyAndItem) {
   EXPECT_EQ(KQBM_store(db, D("x" + k100), D(std::string(156, 'c')), KQBM_INSERT),
             KQBM_ST_ITEM_TOO_LONG);
   // A refused replace keeps the old content.
-  EXPECT_EQ(KQBM_store(db, D(k100), D(std::string(157, 'd')), KQBM_REPLACE),
-            KQBM_ST_ITEM_TOO_LONG);
+  EXPECT_EQ(KQBM_store(db, D(k100), D(std::string(157, 'd')), KQBM_REPLACE), KQBM_ST_ITEM_TOO_LONG);
   EXPECT_EQ(S(KQBM_fetch(db, D(k100))), std::string(156, 'c'));
   EXPECT_EQ(KQBM_store(db, {nullptr, 3}, D("x"), KQBM_INSERT), KQBM_ST_KEY_TOO_LONG);
   EXPECT_EQ(KQBM_store(db, D("k"), {nullptr, 4}, KQBM_INSERT), KQBM_ST_ITEM_TOO_LONG);

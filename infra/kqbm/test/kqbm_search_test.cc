@@ -44,15 +44,15 @@ TEST(KqbmCompare, KeyOrder) {
 }
 
 TEST(KqbmCompare, AbbreviationRules) {
-  EXPECT_EQ(Abbrev("j-n", "job-name"), 1);          // each component a prefix
+  EXPECT_EQ(Abbrev("j-n", "job-name"), 1);  // each component a prefix
   EXPECT_EQ(Abbrev("jo-na", "job-name"), 1);
-  EXPECT_EQ(Abbrev("j-n", "job-name-x"), 4);        // three components: no match
-  EXPECT_EQ(Abbrev("jo-n", "jobname"), 4);          // one component with the same letters
-  EXPECT_NE(Abbrev("job-names", "job-name"), 1);    // longer than the key
+  EXPECT_EQ(Abbrev("j-n", "job-name-x"), 4);      // three components: no match
+  EXPECT_EQ(Abbrev("jo-n", "jobname"), 4);        // one component with the same letters
+  EXPECT_NE(Abbrev("job-names", "job-name"), 1);  // longer than the key
   EXPECT_EQ(Abbrev("job-names", "job-name"), 4);
-  EXPECT_EQ(Abbrev("k-n", "job-name"), 2);          // first component after
-  EXPECT_EQ(Abbrev("a-n", "job-name"), 0);          // first component before
-  EXPECT_EQ(Abbrev("jobs-n", "job"), 2);            // longer first component
+  EXPECT_EQ(Abbrev("k-n", "job-name"), 2);  // first component after
+  EXPECT_EQ(Abbrev("a-n", "job-name"), 0);  // first component before
+  EXPECT_EQ(Abbrev("jobs-n", "job"), 2);    // longer first component
   EXPECT_EQ(Abbrev("x", "x"), 1);
   EXPECT_EQ(CompareKeysAbbrev(nullptr, 0, reinterpret_cast<const uint8_t *>("a"), 1), 3);
 }
@@ -121,8 +121,7 @@ TEST_F(KqbmSearch, NameSearchWithAndWithoutCase) {
   EXPECT_EQ(KQBM_fetchName(db, D("zeta"), 0).dptr, nullptr);
   EXPECT_EQ(S(KQBM_fetchName(db, D("Zeta"), KQBM_CASE_EXACT)), "v:Zeta");
   // A NUL byte ends the text: both keys agree up to it.
-  EXPECT_EQ(S(KQBM_fetchName(db, {const_cast<char *>("beta\0zz"), 7}, KQBM_CASE_EXACT)),
-            "");
+  EXPECT_EQ(S(KQBM_fetchName(db, {const_cast<char *>("beta\0zz"), 7}, KQBM_CASE_EXACT)), "");
 }
 
 TEST_F(KqbmSearch, AbbreviationSearchOverADeepTreeFindsWhatAScanFinds) {

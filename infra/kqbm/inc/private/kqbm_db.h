@@ -25,9 +25,9 @@ struct Position {
 };
 
 // Trace severities of this family.
-constexpr int kSevError = 5;   // failures and damaged files
-constexpr int kSevMatch = 6;   // abbreviation matches
-constexpr int kSevDetail = 14; // steps of store, delete and merge
+constexpr int kSevError = 5;    // failures and damaged files
+constexpr int kSevMatch = 6;    // abbreviation matches
+constexpr int kSevDetail = 14;  // steps of store, delete and merge
 
 }  // namespace kq::kqbm
 
@@ -76,8 +76,7 @@ int CompareKeysAbbrev(const uint8_t *a, int alen, const uint8_t *b, int blen);
 // reached. Returns false when a page could not be had (damaged file).
 bool Search(KQBM_database *db, const uint8_t *key, int len, int caseMode, Position *out);
 // Abbreviation search; with `list` every matching key is appended to *list.
-Position SearchAbbrev(KQBM_database *db, const uint8_t *abbrev, int len,
-                      KQBM_nameSeq_t **list);
+Position SearchAbbrev(KQBM_database *db, const uint8_t *abbrev, int len, KQBM_nameSeq_t **list);
 
 // Tree changes (store and delete). Each returns 0 or a status code.
 uint32_t AddItem(KQBM_database *db, const uint8_t *key, int keyLen, const uint8_t *content,

@@ -1,0 +1,211 @@
+// Finding and reading catalogue texts: file names per facility class, the search
+// path, the fallback line, locales, truncation and the descriptor cache.
+#include <clocale>
+#include <cstring>
+#include <string>
+
+#include "msg_fixture.h"
+#include "private/msg_internal.h"
+
+namespace kq::msg::test {
+namespace {
+
+using msg_lookup = MsgTest;
+
+TEST_F(msg_lookup, SharedFacilitiesReadTheirSets) {
+  roots_.Add("C", "C003.cat",
+             SharedSource("as", "113 Attribute %s is unknown\n", "113 MSG-numbered text\n"));
+  roots_.Add("C", "COOE.cat", SharedSource("gen", "101 Value of type %d\n"));
+  roots_.Add("C", "C001.cat", SharedSource("stf", "3 No status\n"));
+  uint32_t st = 1;
+  EXPECT_EQ(Unformatted(STF_SRC_STF, 0xc0030071, &st), "Attribute %s is unknown");
+  EXPECT_EQ(st, 0u);
+  EXPECT_EQ(Unformatted(STF_SRC_MSG, 0xc0030071, &st), "MSG-numbered text");
+  EXPECT_EQ(st, 0u);
+  EXPECT_EQ(Unformatted(STF_SRC_STF, 0xc00e0065, &st), "Value of type %d");
+  EXPECT_EQ(st, 0u);
+  // Code 0 of source STF reads the "no status" text.
+  EXPECT_EQ(Unformatted(STF_SRC_STF, 0, &st), "No status");
+  EXPECT_EQ(st, 0u);
+  // The second name is the same operation.
+  char buffer[64];
+  uint32_t length = 0;
+  EXPECT_EQ(
+      MSG_GetUnformattedWide(STF_SRC_STF, 0xc00e0065, nullptr, sizeof buffer, &length, buffer), 0u);
+  EXPECT_STREQ(buffer, "Value of type %d");
+  EXPECT_EQ(length, 17u);
+}
+
+TEST_F(msg_lookup, ApplicationFacilitiesAreNamedAfterTheApplication) {
+  MSG_UsageEnd();
+  ASSERT_EQ(MSG_UsageBegin("Print"), 0u);
+  roots_.Add("C", "prin4010.cat", SharedSource("pq", "5 Class one text\n", "5 Class one MSG\n"));
+  // Class 0, facility 3: sets 6 (STF) and 5 (MSG).
+  roots_.Add("C", "print.cat", "$set 5\n7 Class zero MSG\n$set 6\n1 pz\n7 Class zero text\n");
+  uint32_t st = 1;
+  EXPECT_EQ(Unformatted(STF_SRC_STF, 0x40100005, &st), "Class one text");
+  EXPECT_EQ(Unformatted(STF_SRC_MSG, 0x40100005, &st), "Class one MSG");
+  EXPECT_EQ(Unformatted(STF_SRC_STF, 0x00030007, &st), "Class zero text");
+  EXPECT_EQ(Unformatted(STF_SRC_MSG, 0x00030007, &st), "Class zero MSG");
+  EXPECT_EQ(st, 0u);
+}
+
+TEST_F(msg_lookup, SearchPathPrefersNlspathThenLocaleThenDefault) {
+  const std::string nls = roots_.root() + "/nls";
+  roots_.Compile(nls, "C020.cat", SharedSource("x", "101 from NLSPATH\n"));
+  roots_.Add("C", "C020.cat", SharedSource("x", "101 from locale dir\n"));
+  roots_.Add("default", "C020.cat", SharedSource("x", "101 from default dir\n"));
+  roots_.Add("C", "C021.cat", SharedSource("x", "101 from locale dir\n"));
+  roots_.Add("default", "C021.cat", SharedSource("x", "101 from default dir\n"));
+  roots_.Add("default", "C022.cat", SharedSource("x", "101 from default dir\n"));
+  uint32_t st = 1;
+  EXPECT_EQ(Unformatted(STF_SRC_STF, 0xc0200065, &st), "from NLSPATH");
+  EXPECT_EQ(Unformatted(STF_SRC_STF, 0xc0210065, &st), "from locale dir");
+  EXPECT_EQ(Unformatted(STF_SRC_STF, 0xc0220065, &st), "from default dir");
+  EXPECT_EQ(st, 0u);
+}
+
+TEST_F(msg_lookup, FallbackLineWhenNoTextCanBeHad) {
+  roots_.Add("C", "C003.cat", SharedSource("as", "101 present\n"));
+  uint32_t st = 0;
+  // Message missing: the facility name comes from the catalogue, upper-cased.
+  EXPECT_EQ(Unformatted(STF_SRC_STF, 0xc0030071, &st), "c=c0030071 f=AS cs=STF");
+  EXPECT_EQ(st, MSG_ST_NOT_FOUND);
+  EXPECT_EQ(Unformatted(STF_SRC_MSG, 0xc0030071, &st), "c=c0030071 f=AS cs=MSG");
+  EXPECT_EQ(st, MSG_ST_NOT_FOUND);
+  // Catalogue missing: the facility shows in hex.
+  EXPECT_EQ(Unformatted(STF_SRC_STF, 0xc02f0065, &st), "c=c02f0065 f=c02f cs=STF");
+  EXPECT_EQ(st, MSG_ST_NOT_FOUND);
+  // Unused class 2 has no catalogue at all.
+  EXPECT_EQ(Unformatted(STF_SRC_STF, 0x80010002, &st), "c=80010002 f=8001 cs=STF");
+  EXPECT_EQ(st, MSG_ST_NOT_FOUND);
+  // Unknown sources have no facility.
+  EXPECT_EQ(Unformatted(7, 5, &st), "c=00000005 cs=0007");
+  EXPECT_EQ(st, MSG_ST_BAD_SOURCE);
+  // ERRNO codes read the system's text.
+  EXPECT_EQ(Unformatted(STF_SRC_ERRNO, 2, &st), strerror(2));
+  EXPECT_EQ(st, 0u);
+}
+
+TEST_F(msg_lookup, WithoutUsageBeginOnlyFallbackLines) {
+  roots_.Add("C", "C003.cat", SharedSource("as", "113 Attribute %s is unknown\n"));
+  ASSERT_EQ(MSG_UsageEnd(), 0u);
+  uint32_t st = 0;
+  EXPECT_EQ(Unformatted(STF_SRC_STF, 0xc0030071, &st), "c=c0030071 f=AS cs=STF");
+  EXPECT_EQ(st, MSG_ST_NOT_IN_USE);
+  EXPECT_EQ(Unformatted(STF_SRC_ERRNO, 2, &st), "c=00000002 cs=ERRNO");
+  EXPECT_EQ(st, MSG_ST_NOT_IN_USE);
+}
+
+TEST_F(msg_lookup, CutTextsReportTheNeededLength) {
+  roots_.Add("C", "C003.cat", SharedSource("as", "101 0123456789\n"));
+  char buffer[16];
+  memset(buffer, '#', sizeof buffer);
+  uint32_t length = 0;
+  EXPECT_EQ(MSG_GetUnformatted(STF_SRC_STF, 0xc0030065, nullptr, 5, &length, buffer),
+            MSG_ST_TRUNCATED);
+  EXPECT_STREQ(buffer, "0123");
+  EXPECT_EQ(buffer[5], '#');
+  EXPECT_EQ(length, 11u);
+  // Exactly fitting is not cut; one byte less is.
+  EXPECT_EQ(MSG_GetUnformatted(STF_SRC_STF, 0xc0030065, nullptr, 11, &length, buffer), 0u);
+  EXPECT_STREQ(buffer, "0123456789");
+  EXPECT_EQ(MSG_GetUnformatted(STF_SRC_STF, 0xc0030065, nullptr, 10, &length, buffer),
+            MSG_ST_TRUNCATED);
+  EXPECT_STREQ(buffer, "012345678");
+  // A size of 0 leaves the buffer alone but still gives the length.
+  memset(buffer, '#', sizeof buffer);
+  EXPECT_EQ(MSG_GetUnformatted(STF_SRC_STF, 0xc0030065, nullptr, 0, &length, buffer),
+            MSG_ST_TRUNCATED);
+  EXPECT_EQ(buffer[0], '#');
+  EXPECT_EQ(length, 11u);
+  // A cut fallback line keeps the earlier failure.
+  EXPECT_EQ(MSG_GetUnformatted(STF_SRC_STF, 0xc0030099, nullptr, 4, &length, buffer),
+            MSG_ST_NOT_FOUND);
+  EXPECT_STREQ(buffer, "c=c");
+  EXPECT_EQ(length, strlen("c=c0030099 f=AS cs=STF") + 1);
+}
+
+TEST_F(msg_lookup, RequestedLocaleChoosesTheCatalogueDirectory) {
+  roots_.Add("C", "C003.cat", SharedSource("as", "101 plain C\n"));
+  roots_.Add("C.utf8", "C003.cat", SharedSource("as", "101 C with UTF-8\n"));
+  char before[64];
+  ASSERT_EQ(MSG_setlocale_r(LC_MESSAGES, nullptr, before, sizeof before), 0);
+
+  uint32_t st = 1;
+  EXPECT_EQ(Unformatted(STF_SRC_STF, 0xc0030065, &st, "C.utf8"), "C with UTF-8");
+  EXPECT_EQ(st, 0u);
+  EXPECT_EQ(Unformatted(STF_SRC_STF, 0xc0030065, &st, ""), "plain C");
+  EXPECT_EQ(st, 0u);
+  // An unknown locale: the current one is used, and that is reported.
+  EXPECT_EQ(Unformatted(STF_SRC_STF, 0xc0030065, &st, "xx_NOWHERE.bogus"), "plain C");
+  EXPECT_EQ(st, MSG_ST_NO_LOCALE);
+  // The locale failure outranks a later truncation.
+  char small[4];
+  uint32_t length = 0;
+  EXPECT_EQ(
+      MSG_GetUnformatted(STF_SRC_STF, 0xc0030065, "xx_NOWHERE.bogus", sizeof small, &length, small),
+      MSG_ST_NO_LOCALE);
+  EXPECT_EQ(length, 8u);
+
+  // The temporary switch is undone.
+  char after[64];
+  ASSERT_EQ(MSG_setlocale_r(LC_MESSAGES, nullptr, after, sizeof after), 0);
+  EXPECT_STREQ(after, before);
+  // setlocale_r: -1 when the name does not fit or there is no such locale.
+  EXPECT_EQ(MSG_setlocale_r(LC_MESSAGES, nullptr, after, strlen(before)), -1);
+  EXPECT_EQ(MSG_setlocale_r(LC_MESSAGES, "xx_NOWHERE.bogus", after, sizeof after), -1);
+}
+
+// The first eleven catalogues of facilities 0xc040.. 0xc04a, each saying which it is.
+class CacheTest : public MsgTest {
+ protected:
+  static uint32_t Code(int i) { return 0xc0400065u + (static_cast<uint32_t>(i) << 16); }
+  static std::string File(int i) { return "C04" + std::string(1, "0123456789A"[i]) + ".cat"; }
+  void Write(int i, const char *version) {
+    roots_.Add("C", File(i), SharedSource("f", "101 " + std::to_string(i) + " " + version + "\n"));
+  }
+  std::string Read(int i) {
+    uint32_t st = 1;
+    std::string text = Unformatted(STF_SRC_STF, Code(i), &st);
+    EXPECT_EQ(st, 0u) << text;
+    return text;
+  }
+};
+using msg_cache = CacheTest;
+
+// An open catalogue keeps the contents it was opened with; replacing the file shows
+// only once the cached descriptor is gone.
+TEST_F(msg_cache, EleventhCatalogueEvictsTheOneUsedLongestAgo) {
+  for (int i = 0; i < 10; ++i) Write(i, "old");
+  for (int i = 0; i < 10; ++i) ASSERT_EQ(Read(i), std::to_string(i) + " old");
+  for (int i = 0; i < 10; ++i) Write(i, "new");
+  EXPECT_EQ(Read(0), "0 old");  // cached, and now the most recently used
+
+  Write(10, "new");
+  EXPECT_EQ(Read(10), "10 new");  // evicts 1, used longest ago
+  EXPECT_EQ(Read(1), "1 new");    // reopened; evicts 2
+  EXPECT_EQ(Read(0), "0 old");
+  EXPECT_EQ(Read(3), "3 old");
+  EXPECT_EQ(Read(2), "2 new");  // reopened; evicts 4
+  EXPECT_EQ(Read(4), "4 new");  // reopened; evicts 5
+
+  // The evicted descriptors are gone from the cache, the others are there.
+  Locked lock(cacheLock);
+  EXPECT_EQ(MSG__Lookup("C045.cat", "C"), reinterpret_cast<nl_catd>(-1));
+  EXPECT_NE(MSG__Lookup("C040.cat", "C"), reinterpret_cast<nl_catd>(-1));
+  EXPECT_EQ(MSG__Lookup("C040.cat", "C.utf8"), reinterpret_cast<nl_catd>(-1));
+}
+
+TEST_F(msg_cache, UsageEndClosesEverything) {
+  Write(0, "old");
+  ASSERT_EQ(Read(0), "0 old");
+  Write(0, "new");
+  EXPECT_EQ(Read(0), "0 old");
+  ASSERT_EQ(MSG_UsageEnd(), 0u);
+  ASSERT_EQ(MSG_UsageBegin("kqtest"), 0u);
+  EXPECT_EQ(Read(0), "0 new");
+}
+
+}  // namespace
+}  // namespace kq::msg::test

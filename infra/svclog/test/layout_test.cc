@@ -1,0 +1,195 @@
+// Line layouts as they appear in a log file, and the syslog variants.
+#include <regex>
+
+#include "infra/msg.h"
+#include "log_fixture.h"
+
+namespace {
+
+using LayoutTest = LogTest;
+
+long SecondsSinceMidnight() { return static_cast<long>(time(nullptr) - LOG_midnight.load()); }
+
+TEST_F(LayoutTest, TraceClassLineHasSourcePositionAndTimeSinceMidnight) {
+  std::string file = LogToFile("X");
+  LOG_CondMessage(LOG_SEV_DIAG, "/src/dir/rwlock.cc", 42, "step %s failed code=%d", "lock", 7);
+  LOG_CondMessage(LOG_SEV_DIAG, nullptr, 0, "no file");
+  auto lines = Lines(Read(file));
+  ASSERT_EQ(lines.size(), 2u);
+
+  std::smatch m;
+  std::regex withFile(Head('X') + " rwlock\\.cc:42   ([ 0-9]{5})\\.([0-9]{6}) \\| (.*)");
+  ASSERT_TRUE(std::regex_match(lines[0], m, withFile)) << lines[0];
+  EXPECT_NEAR(std::stol(m[1].str()), SecondsSinceMidnight(), 2);
+  EXPECT_EQ(m[3].str(), "step lock failed code=7");
+  // Without a file, 15 blanks stand for the position.
+  std::regex noFile(Head('X') + std::string(15, ' ') + "[ 0-9]{5}\\.[0-9]{6} \\| no file");
+  EXPECT_TRUE(std::regex_match(lines[1], noFile)) << lines[1];
+}
+
+TEST_F(LayoutTest, UserClassLineHasDateAndUser) {
+  std::string file = LogToFile("EWA");
+  ASSERT_EQ(LOG_StartMessage(LOG_SEV_WARNING, "ignored.cc", 1, "alice"), 1);
+  LOG_AddText("disk almost full");
+  LOG_EndMessage();
+  ASSERT_EQ(LOG_StartMessage(LOG_SEV_ALERT, "ignored.cc", 1, nullptr), 1);
+  LOG_AddText("no user");
+  LOG_EndMessage();
+  auto lines = Lines(Read(file));
+  ASSERT_EQ(lines.size(), 2u);
+
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(lines[0], m,
+                               std::regex(Head('W') + "(.+), User=alice \\| disk almost full")))
+      << lines[0];
+  struct tm parsed = {};
+  ASSERT_NE(strptime(m[1].str().c_str(), "%c", &parsed), nullptr) << m[1];
+  parsed.tm_isdst = -1;
+  EXPECT_NEAR(static_cast<double>(mktime(&parsed)), static_cast<double>(time(nullptr)), 3);
+  EXPECT_TRUE(std::regex_match(lines[1], std::regex(Head('A') + "[^|,]+ \\| no user"))) << lines[1];
+}
+
+TEST_F(LayoutTest, LongFileNamesKeepFirstThreeAndLastSixCharacters) {
+  std::string file = LogToFile("X");
+  LOG_CondMessage(LOG_SEV_DIAG, "abcdefghij", 1, "10");
+  LOG_CondMessage(LOG_SEV_DIAG, "abcdefghijk", 22, "11");
+  LOG_CondMessage(LOG_SEV_DIAG, "oidcache_x.c", 333, "12");
+  LOG_CondMessage(LOG_SEV_DIAG, "a.c", 4444, "3");
+  LOG_CondMessage(LOG_SEV_DIAG, "a.c", 55555, "5 digits");
+  auto lines = Lines(Read(file));
+  ASSERT_EQ(lines.size(), 5u);
+  const size_t at = Head('X').size();
+  EXPECT_EQ(lines[0].substr(at, 16), "abcdefghij:1    ");
+  EXPECT_EQ(lines[1].substr(at, 16), "abc~fghijk:22   ");
+  EXPECT_EQ(lines[2].substr(at, 16), "oid~he_x.c:333  ") << "12 characters";
+  EXPECT_EQ(lines[3].substr(at, 16), "       a.c:4444 ");
+  EXPECT_EQ(lines[4].substr(at, 17), "       a.c:55555 ");
+}
+
+TEST_F(LayoutTest, ContinuationLinesRepeatTheHeadAndAlignTheSeparator) {
+  std::string file = LogToFile("EX");
+  LOG_CondMessage(LOG_SEV_DIAG, "f.cc", 9, "first\nsecond\n\nfourth");
+  LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "user\nclass\n");
+  auto lines = Lines(Read(file));
+  ASSERT_EQ(lines.size(), 6u);
+  for (int first : {0, 4}) {
+    size_t column = lines[first].find(" | ");
+    std::string head = lines[first].substr(0, Head('E').size());
+    int count = first == 0 ? 4 : 2;
+    for (int i = first + 1; i < first + count; ++i) {
+      EXPECT_EQ(lines[i].substr(0, column + 3),
+                head + std::string(column - head.size(), ' ') + " | ")
+          << lines[i];
+    }
+  }
+  EXPECT_EQ(Texts(Read(file)),
+            (std::vector<std::string>{"first", "second", "", "fourth", "user", "class"}));
+}
+
+TEST_F(LayoutTest, EverySeverityCarriesItsLetter) {
+  std::string file = LogToFile("E");
+  LOG_SetSeverity("EWADXIFMSabcdefghijklmnopqrstuvx");
+  for (int sev = 1; sev <= 32; ++sev) LOG_CondMessage(sev, "s.c", sev, "%d", sev);
+  auto lines = Lines(Read(file));
+  ASSERT_EQ(lines.size(), 32u);
+  for (int sev = 1; sev <= 32; ++sev) {
+    EXPECT_EQ(lines[sev - 1].substr(0, 2), std::string(1, LOG__codes[sev]) + " ");
+    EXPECT_EQ(Texts(lines[sev - 1])[0], std::to_string(sev));
+  }
+  EXPECT_EQ(LOG_StartMessage(0, nullptr, 0, nullptr), 0);
+  EXPECT_EQ(LOG_StartMessage(33, nullptr, 0, nullptr), 0);
+}
+
+TEST_F(LayoutTest, MessagesLongerThanOneBufferAreWrittenWhole) {
+  std::string file = LogToFile("E");
+  std::string text;
+  for (int i = 0; text.size() < 3000; ++i) text += std::to_string(i) + ",";
+  ASSERT_EQ(LOG_StartMessage(LOG_SEV_ERROR, nullptr, 0, nullptr), 1);
+  LOG_AddText(text.substr(0, 1500).c_str());
+  LOG_AddText("\n");
+  LOG_AddText(text.substr(1500).c_str());
+  LOG_EndMessage();
+  EXPECT_EQ(Texts(Read(file)), (std::vector<std::string>{text.substr(0, 1500), text.substr(1500)}));
+  // One formatted call is limited to LOG_GetMaxTextChunk() - 1 characters.
+  LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "%s", text.c_str());
+  EXPECT_EQ(Texts(Read(file)).back(), text.substr(0, LOG_GetMaxTextChunk() - 1));
+}
+
+TEST_F(LayoutTest, FunctionTraceAndCatalogueMessages) {
+  std::string file = LogToFile("FE");
+  LOG_CondFuncTrace("OID_Init", "oid.c", 10, 1, "dir=%s mode=%d", "/x", 2);
+  LOG_CondFuncTrace("OID_Init", "oid.c", 12, 0, nullptr);
+  LOG_CondUserMessage(LOG_SEV_ERROR, 0xc016ffffu, 5);
+  // The catalogue is another family's; expect whatever it says about this code.
+  char format[LOG_MAX_TEXT_CHUNK], expected[LOG_MAX_TEXT_CHUNK];
+  uint32_t length = 0;
+  if (MSG_GetUnformatted(2, 0xc016ffffu, nullptr, sizeof format, &length, format) == 0) {
+    snprintf(expected, sizeof expected, format, 5);
+  } else {
+    snprintf(expected, sizeof expected, "Error retrieving message from data file");
+  }
+  EXPECT_EQ(Texts(Read(file)), (std::vector<std::string>{"Entering OID_Init dir=/x mode=2",
+                                                         "Leaving OID_Init ", expected}));
+}
+
+// ---- syslog -----------------------------------------------------------------------
+// No syslog daemon runs on the build machines, so the text handed to syslog is
+// caught by a recording test double installed through the internal writer pointer.
+
+struct Recorded {
+  int priority;
+  std::string text;
+};
+std::vector<Recorded> recorded;
+void RecordingSyslog(int priority, const char *text) { recorded.push_back({priority, text}); }
+
+class SyslogTest : public LogTest {
+ protected:
+  void SetUp() override {
+    LogTest::SetUp();
+    recorded.clear();
+    saved_ = kq::svclog::syslogWriter;
+    kq::svclog::syslogWriter = RecordingSyslog;
+  }
+  void TearDown() override {
+    kq::svclog::syslogWriter = saved_;
+    LogTest::TearDown();
+  }
+  kq::svclog::SyslogWriter saved_;
+};
+
+TEST_F(SyslogTest, LinesOmitDateAndTimeAndUsePrioritiesOfThePrinterFacility) {
+  EXPECT_EQ(LOG_Syslog("EWADX", "an-ident-of-twenty-chars", 0, 0x30), 0);
+  EXPECT_STREQ(LOG_sys_ident, "an-ident-of-twen");
+  EXPECT_STREQ(LOG_SetAddress(nullptr), "system log");
+  for (int sev = 1; sev <= 5; ++sev) LOG_CondMessage(sev, "s.c", 7, "m%d", sev);
+  ASSERT_EQ(LOG_StartMessage(LOG_SEV_ERROR, nullptr, 0, "bob"), 1);
+  LOG_AddText("with user");
+  LOG_EndMessage();
+
+  ASSERT_EQ(recorded.size(), 6u);
+  const int priorities[] = {51, 52, 54, 54, 55};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(recorded[i].priority, priorities[i]) << i;
+  EXPECT_EQ(recorded[0].text, Head('E') + " | m1\n");
+  EXPECT_EQ(recorded[4].text, Head('X') + "       s.c:7     | m5\n");
+  EXPECT_EQ(recorded[5].text, Head('E') + "User=bob | with user\n");
+}
+
+TEST_F(SyslogTest, OnlyTheFirst1023CharactersReachSyslog) {
+  LOG_Syslog("E", nullptr, 0, 0x30);
+  std::string text(3000, 'y');
+  LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "%s", text.c_str());
+  ASSERT_EQ(recorded.size(), 1u);
+  EXPECT_EQ(recorded[0].text.size(), 1023u);
+  EXPECT_EQ(recorded[0].text, (Head('E') + " | " + text).substr(0, 1023));
+}
+
+TEST_F(SyslogTest, RealSyslogAcceptsMessages) {
+  kq::svclog::syslogWriter = saved_;
+  LOG_Syslog("E", "kqtest", 0, 0x30);
+  LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "%s", std::string(3000, 'z').c_str());
+  EXPECT_STREQ(LOG_SetAddress("stdout"), "standard output");
+  EXPECT_EQ(LOG_tosyslog, 0);
+}
+
+}  // namespace

@@ -1,0 +1,131 @@
+// Defaults, setters with their reports, and the environment overrides.
+#include "log_fixture.h"
+
+namespace {
+
+using SettingsTest = LogTest;
+
+TEST_F(SettingsTest, DefaultsWriteErrorsToStandardOutputButNoTrace) {
+  testing::internal::CaptureStdout();
+  LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "to stdout");
+  LOG_CondFuncTrace("F", "f.c", 1, 1, nullptr);
+  LOG_CondMessage(LOG_SEV_INFO, "f.c", 1, "info");
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(Texts(out), std::vector<std::string>{"to stdout"});
+  EXPECT_EQ(LOG_SetSeverity(nullptr), 0x103u);
+  EXPECT_STREQ(LOG_SetAddress(nullptr), "standard output");
+
+  testing::internal::CaptureStderr();
+  EXPECT_STREQ(LOG_SetAddress("stderr"), "standard error");
+  LOG_CondMessage(LOG_SEV_WARNING, nullptr, 0, "to stderr");
+  EXPECT_EQ(Texts(testing::internal::GetCapturedStderr()), std::vector<std::string>{"to stderr"});
+}
+
+TEST_F(SettingsTest, SeverityLettersMakeTheMask) {
+  EXPECT_EQ(LOG_SetSeverity("EWS"), 0x103u);
+  EXPECT_EQ(LOG_SetSeverity("x"), 0x80000000u);
+  EXPECT_EQ(LOG_SetSeverity("Fw?E"), 0x41u) << "unknown letters are ignored";
+  EXPECT_EQ(LOG_SetSeverity(nullptr), 0x41u);
+  EXPECT_EQ(LOG_SetSeverity(""), 0u);
+  EXPECT_EQ(LOG_StartMessage(LOG_SEV_ERROR, nullptr, 0, nullptr), 0);
+  EXPECT_EQ(LOG_InMessage(), 0);
+}
+
+TEST_F(SettingsTest, SettersReturnPreviousValuesAndReportAsInfo) {
+  std::string file = LogToFile("I");
+  EXPECT_EQ(LOG_SetUseOnce(1), 0);
+  EXPECT_EQ(LOG_SetUseOnce(0), 1);
+  EXPECT_EQ(LOG_SetLogSize(100000), 0);
+  EXPECT_EQ(LOG_SetLogSize(0), 100000);
+  EXPECT_EQ(LOG_SetMaxNoOfLogs(3), 0);
+  EXPECT_EQ(LOG_SetMaxNoOfLogs(0), 3);
+  EXPECT_EQ(LOG_SetEnabled(0), 1);
+  EXPECT_EQ(LOG_SetEnabled(1), 0);
+  // The first five lines are LOG_Init's own settings.
+  auto texts = Texts(Read(file));
+  std::vector<std::string> expected = {"LOG_SetEnabled: logging is enabled",
+                                       "LOG_SetLogSize: size = unlimited",
+                                       "LOG_SetLogSize: was = 0",
+                                       "LOG_SetMaxNoOfLogs: no = unlimited",
+                                       "LOG_SetUseOnce: to true",
+                                       "LOG_SetUseOnce: to false",
+                                       "LOG_SetLogSize: size = 100000",
+                                       "LOG_SetLogSize: was = 0",
+                                       "LOG_SetLogSize: size = unlimited",
+                                       "LOG_SetLogSize: was = 100000",
+                                       "LOG_SetMaxNoOfLogs: 3 logs",
+                                       "LOG_SetMaxNoOfLogs: no = unlimited",
+                                       "LOG_SetEnabled: logging is disabled",
+                                       "LOG_SetEnabled: logging is enabled"};
+  EXPECT_EQ(texts, expected);
+}
+
+TEST_F(SettingsTest, DisabledLoggingOpensNoMessage) {
+  std::string file = LogToFile("E");
+  LOG_SetEnabled(0);
+  EXPECT_EQ(LOG_StartMessage(LOG_SEV_ERROR, nullptr, 0, nullptr), 0);
+  LOG_AddText("nothing is open");
+  LOG_EndMessage();
+  LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "off");
+  LOG_SetEnabled(1);
+  LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "on");
+  EXPECT_EQ(Texts(Read(file)), std::vector<std::string>{"on"});
+}
+
+TEST_F(SettingsTest, LogSeverityOverridesEveryArgument) {
+  SetEnv("LOG_SEVERITY", "F");
+  std::string file = LogToFile("E");
+  EXPECT_EQ(LOG_SetSeverity("EWS"), 0x40u);
+  LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "suppressed");
+  LOG_CondFuncTrace("AS_Create", "as.c", 5, 0, "rc=%d", 0);
+  EXPECT_EQ(Texts(Read(file)), std::vector<std::string>{"Leaving AS_Create rc=0"});
+
+  // Forgotten at LOG_Term: the next use reads the environment again.
+  unsetenv("LOG_SEVERITY");
+  LOG_Term();
+  EXPECT_EQ(LOG_SetSeverity("E"), 0x1u);
+}
+
+TEST_F(SettingsTest, LogEnabledAcceptsOnlyItsFourWords) {
+  struct Case {
+    const char *value;
+    int afterOff, afterOn;  // LOG_enabled after LOG_SetEnabled(0) and (1)
+  } cases[] = {{"true", 1, 1}, {"yes", 1, 1}, {"false", 0, 0}, {"no", 0, 0},
+               {"TRUE", 0, 1}, {"1", 0, 1},   {"", 0, 1}};
+  for (const Case &c : cases) {
+    SetEnv("LOG_ENABLED", c.value);
+    LOG_SetEnabled(0);
+    EXPECT_EQ(LOG_enabled.load(), c.afterOff) << c.value;
+    LOG_SetEnabled(1);
+    EXPECT_EQ(LOG_enabled.load(), c.afterOn) << c.value;
+  }
+  SetEnv("LOG_ENABLED", "no");
+  EXPECT_EQ(LOG_StartMessage(LOG_SEV_ERROR, nullptr, 0, nullptr), 0) << "off from first use";
+}
+
+TEST_F(SettingsTest, JqpTraceDefaultsToStandardOutputAndDiagnosticSeverities) {
+  SetEnv("JQP_TRACE", "1");
+  EXPECT_EQ(LOG_SetSeverity("E"), kq::svclog::SeverityMask("EWADSIX"));
+  EXPECT_STREQ(LOG_SetAddress(Path("app").c_str()), "standard output");
+
+  setenv("LOG_FILE_PATH", Path("trace").c_str(), 1);
+  SetEnv("LOG_SEVERITY", "W");
+  EXPECT_EQ(LOG_SetSeverity(nullptr), 0x2u);
+  std::string name = LOG_SetAddress("stdout");
+  EXPECT_EQ(name.substr(0, Path("trace").size() + 1), Path("trace") + ".");
+  EXPECT_TRUE(kq::svclog::IsStamp(name.c_str() + Path("trace").size() + 1)) << name;
+}
+
+TEST_F(SettingsTest, SizeAndCountOverridesReplaceTheArguments) {
+  setenv("LOG_SIZE", "5000", 1);
+  SetEnv("LOG_MAX_LOGS", "4");
+  LOG_Init(Path("app").c_str(), "E");  // sets size 0 and count 0, both overridden
+  EXPECT_EQ(LOG_maxLogSize, 5000);
+  EXPECT_EQ(LOG_maxLogs, 4);
+  EXPECT_EQ(LOG_SetLogSize(10), 5000);
+  EXPECT_EQ(LOG_maxLogSize, 5000);
+  EXPECT_EQ(LOG_SetMaxNoOfLogs(1), 4);
+  EXPECT_EQ(LOG_maxLogs, 4);
+}
+
+}  // namespace

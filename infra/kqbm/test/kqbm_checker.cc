@@ -1,0 +1,185 @@
+#include "kqbm_checker.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <optional>
+#include <set>
+
+#include "private/kqbm_db.h"
+
+using namespace kq::kqbm;
+
+namespace kqbm_test {
+
+namespace {
+
+std::string Str(Bytes b) { return std::string(reinterpret_cast<const char *>(b.p), (size_t)b.len); }
+
+struct Walker {
+  KQBM_database *db;
+  Items *items;
+  std::set<uint16_t> seen;
+  int leafDepth = -1;
+  std::string err;
+
+  // The page as the handle sees it, without touching the pool's order: the root, a
+  // buffer holding it, or the file.
+  bool Peek(uint16_t p, uint8_t *into) {
+    if (p == 0) {
+      memcpy(into, db->root, kPageSize);
+      return true;
+    }
+    for (int i = 0; i < db->nbuf; i++) {
+      if (db->age[i] != kEmptyAge && db->pageNo[i] == p) {
+        memcpy(into, db->pages[i], kPageSize);
+        return true;
+      }
+    }
+    return ReadPage(db, p, into);
+  }
+
+  bool Fail(const std::string &what, uint16_t p) {
+    if (err.empty()) err = "page " + std::to_string(p) + ": " + what;
+    return false;
+  }
+
+  // Walks the subtree of p, whose keys must lie in (lo, hi]; *greatest gets its
+  // greatest key (none when the subtree holds no item), *openEnd whether its last
+  // leaf is empty. Separators name the greatest key of their subtree exactly unless
+  // the subtree ends in an empty leaf (kept when a merge may not remove it): then the
+  // separator only bounds the subtree's keys.
+  bool Walk(uint16_t p, uint16_t parent, int depth, const std::optional<std::string> &lo,
+            const std::optional<std::string> &hi, std::optional<std::string> *greatest,
+            bool *openEnd) {
+    if (!seen.insert(p).second) return Fail("reached twice", p);
+    if (p > Highest(db)) return Fail("beyond the highest page", p);
+    uint8_t copy[kPageSize];
+    if (!Peek(p, copy)) return Fail("cannot be read", p);
+    const uint8_t *pg = copy;
+    if (!ValidatePage(pg, p == 0)) return Fail("bad structure", p);
+    if (p != 0 && Parent(pg) != parent) return Fail("parent link", p);
+    if (p != 0 && NodeId(pg) != p) return Fail("node id", p);
+    int last = Last(pg);
+    std::vector<std::string> keys;
+    for (int i = 0; i < last; i++) keys.push_back(Str(EntryKey(pg, i)));
+    for (int i = 0; i + 1 < last; i++) {
+      if (!(keys[i] < keys[i + 1])) return Fail("keys out of order", p);
+    }
+    for (auto &k : keys) {
+      if ((lo && !(k > *lo)) || (hi && !(k <= *hi))) return Fail("key outside its bounds", p);
+    }
+    greatest->reset();
+    if (IsLeaf(pg)) {
+      if (leafDepth < 0) leafDepth = depth;
+      if (leafDepth != depth) return Fail("leaves at different depths", p);
+      for (int i = 0; i < last; i++) items->emplace_back(keys[i], Str(ItemContent(pg, i)));
+      if (last) *greatest = keys.back();
+      *openEnd = last == 0;
+      return true;
+    }
+    if (p != 0 && last < 1) return Fail("inner node without key", p);
+    if (p == 0 && last == 0) {
+      if (Child(pg, 0) != 0) return Fail("empty root with a child", p);
+      *openEnd = true;
+      return true;
+    }
+    for (int i = 0; i <= last; i++) {
+      uint16_t c = Child(pg, i);
+      if (c == 0) return Fail("missing child", p);
+      std::optional<std::string> clo = i == 0 ? lo : std::optional<std::string>(keys[i - 1]);
+      std::optional<std::string> chi = i == last ? hi : std::optional<std::string>(keys[i]);
+      std::optional<std::string> g;
+      bool open = false;
+      if (!Walk(c, p, depth + 1, clo, chi, &g, &open)) return false;
+      if (i < last && g && !open && *g != keys[i]) {
+        return Fail("separator is not the subtree's greatest", p);
+      }
+      if (g) *greatest = g;
+      *openEnd = open;
+    }
+    return true;
+  }
+};
+
+}  // namespace
+
+namespace {
+std::string Printable(const std::string &s) {
+  std::string o;
+  char b[8];
+  for (unsigned char c : s) {
+    if (c >= 32 && c < 127)
+      o += (char)c;
+    else {
+      snprintf(b, sizeof b, "\\%02x", c);
+      o += b;
+    }
+  }
+  return o;
+}
+void DumpPage(Walker &w, uint16_t p, int depth, std::string &out) {
+  uint8_t pg[kPageSize];
+  if (depth > 10 || !w.Peek(p, pg)) return;
+  out += std::string((size_t)depth * 2, ' ') + "[" + std::to_string(p) + " t" +
+         std::to_string(NodeType(pg)) + " par" + std::to_string(Parent(pg)) + "]";
+  int last = Last(pg);
+  if (last < 0 || last > 32) return;
+  for (int i = 0; i < last; i++) out += " " + Printable(Str(EntryKey(pg, i)));
+  out += "\n";
+  if (!IsLeaf(pg) && !(last == 0 && Child(pg, 0) == 0))
+    for (int i = 0; i <= last; i++) DumpPage(w, Child(pg, i), depth + 1, out);
+}
+}  // namespace
+
+std::string DumpTree(KQBM_dbHandle_t db) {
+  Walker w{db, nullptr, {}, -1, {}};
+  std::string out;
+  DumpPage(w, 0, 0, out);
+  return out;
+}
+
+std::string CheckTree(KQBM_dbHandle_t db, Items *items, TreeStats *stats) {
+  Walker w{db, items, {}, -1, {}};
+  items->clear();
+  std::optional<std::string> g;
+  bool open;
+  w.Walk(0, 0, 0, std::nullopt, std::nullopt, &g, &open);
+  if (stats) {
+    stats->depth = w.leafDepth < 0 ? 0 : w.leafDepth;
+    stats->pages = (int)w.seen.size();
+  }
+  return w.err;
+}
+
+int TestScale() {
+#if defined(__SANITIZE_ADDRESS__)
+  int scale = 1;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  int scale = 1;
+#else
+  int scale = 4;
+#endif
+#else
+  int scale = 4;
+#endif
+  const char *s = getenv("KQBM_TEST_SCALE");
+  return s && atoi(s) > 0 ? atoi(s) : scale;
+}
+
+ScratchDir::ScratchDir() {
+  const char *base = getenv("KQ_BUILD");
+  std::string tmpl = std::string(base ? base : "/tmp") + "/kqbm_test.XXXXXX";
+  std::vector<char> buf(tmpl.begin(), tmpl.end());
+  buf.push_back('\0');
+  dir_ = mkdtemp(buf.data()) ? buf.data() : "/tmp";
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(dir_, ec);
+}
+
+}  // namespace kqbm_test

@@ -1,0 +1,206 @@
+// Randomized model test: long runs of stores, replaces, deletes and fetches checked
+// against std::map, with the whole tree checked after every operation and the file
+// closed and reopened between phases.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+#include "kqbm_checker.h"
+
+using namespace kqbm_test;
+
+namespace {
+
+int Scale() { return TestScale(); }
+
+struct Model {
+  std::mt19937 rng;
+  std::map<std::string, std::string> map;
+  int maxKey, maxItem;
+  std::string alphabet;
+
+  Model(unsigned seed, int maxKey, int maxItem, std::string alphabet)
+      : rng(seed), maxKey(maxKey), maxItem(maxItem), alphabet(std::move(alphabet)) {}
+
+  int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
+  std::string Text(int len) {
+    std::string s(static_cast<size_t>(len), ' ');
+    for (auto &c : s) c = alphabet[static_cast<size_t>(Uniform(0, (int)alphabet.size() - 1))];
+    return s;
+  }
+  std::string NewKey() {
+    // Mostly short keys, some up to the limit; shared prefixes come from the alphabet.
+    int len = Uniform(0, 9) == 0 ? Uniform(1, maxKey) : Uniform(1, 12);
+    return Text(len);
+  }
+  std::string Content(const std::string &key) {
+    int room = maxItem - (int)key.size();
+    int len = Uniform(0, 3) == 0 ? Uniform(0, room) : Uniform(0, std::min(room, 24));
+    return Text(len);
+  }
+  std::string ExistingKey() {
+    auto it = map.lower_bound(Text(Uniform(1, 3)));
+    if (it == map.end()) it = map.begin();
+    return it->first;
+  }
+};
+
+void ExpectSame(KQBM_dbHandle_t db, const Model &m, const std::string &when) {
+  Items items;
+  std::string err = CheckTree(db, &items);
+  ASSERT_EQ(err, "") << when << "\n" << DumpTree(db);
+  ASSERT_EQ(items.size(), m.map.size()) << when;
+  size_t i = 0;
+  for (auto &[k, v] : m.map) {
+    ASSERT_EQ(items[i].first, k) << when;
+    ASSERT_EQ(items[i].second, v) << when;
+    i++;
+  }
+}
+
+// One phase of random operations on an open read-write handle.
+void RunOps(KQBM_dbHandle_t db, Model &m, int ops, int deleteWeight) {
+  for (int n = 0; n < ops; n++) {
+    int op = m.Uniform(0, 9);
+    std::string when = "op " + std::to_string(n);
+    if (op < 4 || m.map.empty()) {  // insert
+      std::string k = m.NewKey(), c = m.Content(k);
+      uint32_t st = KQBM_store(db, D(k), D(c), KQBM_INSERT);
+      if (m.map.count(k)) {
+        ASSERT_EQ(st, KQBM_ST_EXISTS) << when;
+      } else {
+        ASSERT_EQ(st, 0u) << when << " key " << k.size();
+        m.map[k] = c;
+      }
+    } else if (op < 5) {  // replace
+      std::string k = m.ExistingKey(), c = m.Content(k);
+      ASSERT_EQ(KQBM_store(db, D(k), D(c), KQBM_REPLACE), 0u) << when;
+      m.map[k] = c;
+    } else if (op < 5 + deleteWeight) {  // delete, present or absent
+      std::string k = m.Uniform(0, 4) ? m.ExistingKey() : m.NewKey();
+      uint32_t st = KQBM_delete(db, D(k));
+      ASSERT_EQ(st, m.map.erase(k) ? 0u : KQBM_ST_NOT_FOUND) << when;
+    } else {  // fetch
+      std::string k = m.Uniform(0, 3) ? m.ExistingKey() : m.NewKey();
+      datum d = KQBM_fetch(db, D(k));
+      auto it = m.map.find(k);
+      if (it == m.map.end()) {
+        ASSERT_EQ(d.dptr, nullptr) << when;
+      } else {
+        ASSERT_EQ(S(d), it->second) << when;
+      }
+      continue;
+    }
+    ExpectSame(db, m, when);
+    if (::testing::Test::HasFatalFailure()) return;
+  }
+}
+
+// Reopens read-only (whole-file when it fits) and checks every key by fetching.
+void CheckReadOnly(const std::string &name, const Model &m) {
+  KQBM_dbHandle_t db = KQBM_open(name.c_str(), O_RDONLY, 0, 1);
+  if (!db) {
+    db = KQBM_open(name.c_str(), O_RDONLY, 0, 0);  // too large for whole-file loading
+    ASSERT_NE(db, nullptr);
+  }
+  ExpectSame(db, m, "read-only reopen");
+  for (auto &[k, v] : m.map) ASSERT_EQ(S(KQBM_fetch(db, D(k))), v);
+  EXPECT_EQ(KQBM_store(db, D("x"), D("y"), KQBM_INSERT), KQBM_ST_BAD_MODE);
+  KQBM_close(db);
+}
+
+void RunModel(unsigned seed, int maxKey, int maxItem, const std::string &alphabet, int phases,
+              int opsPerPhase) {
+  ScratchDir dir;
+  std::string name = dir.Path("model");
+  Model m(seed, maxKey, maxItem, alphabet);
+  KQBM_dbHandle_t db = KQBM_open(name.c_str(), O_CREAT | O_RDWR, 0644, 0);
+  ASSERT_NE(db, nullptr);
+  for (int phase = 0; phase < phases; phase++) {
+    // Grow in the first phases, shrink in the later ones.
+    int deleteWeight = phase < phases / 2 ? 1 : 3;
+    RunOps(db, m, opsPerPhase, deleteWeight);
+    KQBM_close(db);
+    if (::testing::Test::HasFatalFailure()) return;
+    CheckReadOnly(name, m);
+    if (::testing::Test::HasFatalFailure()) return;
+    db = KQBM_open(name.c_str(), O_RDWR, 0, 0);
+    ASSERT_NE(db, nullptr);
+    ExpectSame(db, m, "read-write reopen");
+  }
+  // Delete everything that is left, then refill a little.
+  std::vector<std::string> keys;
+  for (auto &kv : m.map) keys.push_back(kv.first);
+  std::shuffle(keys.begin(), keys.end(), m.rng);
+  for (auto &k : keys) {
+    ASSERT_EQ(KQBM_delete(db, D(k)), 0u);
+    m.map.erase(k);
+    ExpectSame(db, m, "emptying");
+    if (::testing::Test::HasFatalFailure()) return;
+  }
+  RunOps(db, m, opsPerPhase / 4, 1);
+  KQBM_close(db);
+}
+
+TEST(KqbmModel, ShortKeysSmallContents) { RunModel(1, 12, 40, "abcdefgh", 6, 1000 * Scale()); }
+
+TEST(KqbmModel, KeysAndContentsUpToTheLimits) {
+  RunModel(2, 128, 256, "ab-cdXY", 6, 600 * Scale());
+}
+
+TEST(KqbmModel, BinaryKeysWithPrefixes) {
+  RunModel(3, 128, 256, std::string("\0\1\x7f\x80\xff", 5), 4, 700 * Scale());
+}
+
+TEST(KqbmModel, LargeItemsOnly) {
+  // Every item near 256 bytes: only three or four fit a leaf, many splits and merges.
+  ScratchDir dir;
+  std::string name = dir.Path("large");
+  Model m(4, 128, 256, "pqrs");
+  KQBM_dbHandle_t db = KQBM_open(name.c_str(), O_CREAT | O_RDWR, 0644, 0);
+  ASSERT_NE(db, nullptr);
+  for (int round = 0; round < 2; round++) {
+    for (int n = 0; n < 150 * Scale(); n++) {
+      std::string k = m.Text(m.Uniform(100, 128));
+      std::string c = m.Text(256 - (int)k.size() - m.Uniform(0, 1));
+      if (m.map.count(k)) continue;
+      ASSERT_EQ(KQBM_store(db, D(k), D(c), KQBM_INSERT), 0u);
+      m.map[k] = c;
+      ExpectSame(db, m, "large insert");
+      if (::testing::Test::HasFatalFailure()) return;
+    }
+    while (m.map.size() > 10) {
+      auto it = m.map.begin();
+      std::advance(it, m.Uniform(0, (int)m.map.size() - 1));
+      ASSERT_EQ(KQBM_delete(db, D(it->first)), 0u);
+      m.map.erase(it);
+      ExpectSame(db, m, "large delete");
+      if (::testing::Test::HasFatalFailure()) return;
+    }
+  }
+  KQBM_close(db);
+}
+
+TEST(KqbmModel, AscendingAndDescendingRuns) {
+  ScratchDir dir;
+  std::string name = dir.Path("runs");
+  Model m(5, 16, 64, "x");
+  KQBM_dbHandle_t db = KQBM_open(name.c_str(), O_CREAT | O_RDWR, 0644, 0);
+  ASSERT_NE(db, nullptr);
+  int n = 1500 * Scale();
+  for (int i = 0; i < n; i++) {
+    char k[16];
+    snprintf(k, sizeof k, "%08d", i % 2 ? i : n * 2 - i);
+    std::string c(static_cast<size_t>(i % 40), 'c');
+    ASSERT_EQ(KQBM_store(db, D(k), D(c), KQBM_INSERT), 0u);
+    m.map[k] = c;
+    if (i % 7 == 0) ExpectSame(db, m, "runs");
+    if (::testing::Test::HasFatalFailure()) return;
+  }
+  ExpectSame(db, m, "runs end");
+  KQBM_close(db);
+}
+
+}  // namespace

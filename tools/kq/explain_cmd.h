@@ -1,0 +1,12 @@
+// `kq explain CODE...`: the message line a status list gives for each code, as a
+// program that received the code would report it.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// Returns the exit status: 0 when every code was explained, 2 when one could not
+// be read as a number (the others are still explained).
+int kq_explain_run(const std::vector<std::string> &codes, const std::string &locale,
+                   FILE *out, FILE *err);

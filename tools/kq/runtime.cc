@@ -1,0 +1,43 @@
+#include "runtime.h"
+
+#include <sys/stat.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+
+#include "infra/msg.h"
+
+namespace kq::tool {
+
+void StartMessages() {
+  static bool started = false;
+  if (started) return;
+  started = true;
+#ifdef KQ_STAGE_DIR
+  struct stat st;
+  const char *root = getenv("QV_ROOT");
+  if ((!root || !*root) && stat(KQ_STAGE_DIR, &st) == 0) setenv("QV_ROOT", KQ_STAGE_DIR, 1);
+#endif
+  MSG_UsageBegin("KQCLI");
+}
+
+std::optional<uint32_t> ParseCode(const std::string &text) {
+  if (text.empty() || text.size() > 12) return std::nullopt;
+  bool hexPrefix = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  bool allDigits = true, allHex = true;
+  for (size_t i = hexPrefix ? 2 : 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    allDigits = allDigits && isdigit(c);
+    allHex = allHex && isxdigit(c);
+  }
+  if (!allHex) return std::nullopt;
+  int base = (hexPrefix || !allDigits) ? 16 : 10;
+  errno = 0;
+  char *end = nullptr;
+  unsigned long long v = strtoull(text.c_str(), &end, base);
+  if (errno || *end || v > 0xffffffffull) return std::nullopt;
+  return static_cast<uint32_t>(v);
+}
+
+}  // namespace kq::tool

@@ -1,0 +1,17 @@
+// What every kq subcommand needs before it touches the library.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace kq::tool {
+
+// Points the message catalogues at the build's staged data when QV_ROOT is not
+// set, and opens the catalogues under the application name "KQCLI". Idempotent.
+void StartMessages();
+
+// A status code written in hexadecimal ("0xc009008a" or "c009008a") or decimal.
+std::optional<uint32_t> ParseCode(const std::string &text);
+
+}  // namespace kq::tool

@@ -57,7 +57,9 @@ class AsAllocFailTest : public AsTest {
 
   void TakeDown(World &w) {
     for (AS_attrHandle_t *h : {&w.a1, &w.a2, &w.b1, &w.attrOut}) {
-      if (*h != AS_nullAttrHandle) EXPECT_EQ(AS_FreeAttrHandle(sl, h), 0u);
+      if (*h != AS_nullAttrHandle) {
+        EXPECT_EQ(AS_FreeAttrHandle(sl, h), 0u);
+      }
     }
     for (AS_setHandle_t *s : {&w.a, &w.b, &w.result}) {
       if (*s != AS_nullSetHandle) Destroy(*s);

@@ -3,6 +3,8 @@
 // file); `kq dbm get` asks the library, as the registry does.
 #include "dbm_cmd.h"
 
+#include "command.h"
+
 #include <fcntl.h>
 
 #include <cstdint>
@@ -154,3 +156,23 @@ int kq_dbm_run(int argc, char **argv, FILE *out, FILE *err) {
 }
 
 int kq_dbm_command(int argc, char **argv) { return kq_dbm_run(argc, argv, stdout, stderr); }
+
+namespace {
+
+kq::tool::Command AddDbm(CLI::App &app) {
+  static std::vector<std::string> args;
+  CLI::App *sub = app.add_subcommand("dbm", "Inspect paged B-tree database files");
+  sub->footer(
+      "  kq dbm dump FILE       every key and content in key order\n"
+      "  kq dbm get FILE KEY    the content stored under KEY");
+  sub->add_option("ARGS", args, "dump FILE | get FILE KEY")->required();
+  return {sub, [] {
+            std::vector<char *> argv;
+            for (std::string &a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            return kq_dbm_run(static_cast<int>(args.size()), argv.data(), stdout, stderr);
+          }};
+}
+KQ_COMMAND(AddDbm);
+
+}  // namespace

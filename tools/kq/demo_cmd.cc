@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "command.h"
 #include "dbm_cmd.h"
 #include "explain_cmd.h"
 #include "infra/kqbm.h"
@@ -113,3 +114,15 @@ int kq_demo_run(const std::string &dirArg, FILE *out, FILE *err) {
   fprintf(out, "\nEverything the demo wrote is in %s\n", dir.c_str());
   return rc;
 }
+
+namespace {
+
+kq::tool::Command AddDemo(CLI::App &app) {
+  static std::string dir;
+  CLI::App *sub = app.add_subcommand("demo", "A short tour of the library");
+  sub->add_option("-d,--dir", dir, "directory for the files it writes (default: a new one in /tmp)");
+  return {sub, [] { return kq_demo_run(dir, stdout, stderr); }};
+}
+KQ_COMMAND(AddDemo);
+
+}  // namespace

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "command.h"
 #include "infra/stf.h"
 #include "runtime.h"
 
@@ -34,3 +35,21 @@ int kq_explain_run(const std::vector<std::string> &codes, const std::string &loc
   STF_DeleteList(list);
   return rc;
 }
+
+namespace {
+
+kq::tool::Command AddExplain(CLI::App &app) {
+  struct Options {
+    std::vector<std::string> codes;
+    std::string locale;
+  };
+  static Options o;
+  CLI::App *sub = app.add_subcommand(
+      "explain", "Print the message line for each status code (hexadecimal or decimal)");
+  sub->add_option("CODE", o.codes, "status codes, such as 0xc009008a")->required();
+  sub->add_option("-l,--locale", o.locale, "locale whose catalogue texts are wanted");
+  return {sub, [] { return kq_explain_run(o.codes, o.locale, stdout, stderr); }};
+}
+KQ_COMMAND(AddExplain);
+
+}  // namespace

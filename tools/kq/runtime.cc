@@ -6,9 +6,15 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "command.h"
 #include "infra/msg.h"
 
 namespace kq::tool {
+
+std::vector<CommandAdder> &Commands() {
+  static std::vector<CommandAdder> adders;
+  return adders;
+}
 
 void StartMessages() {
   static bool started = false;

@@ -2,7 +2,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
-#include "../../../tools/kq/dbm_cmd.h"
+#include "dbm_cmd.h"
 #include "kqbm_checker.h"
 
 using namespace kqbm_test;

@@ -4,6 +4,7 @@
 
 #include "infra/as.h"
 #include "infra/fa.h"
+#include "infra/genu.h"
 #include "infra/kqbm.h"
 #include "infra/msg.h"
 #include "infra/osc.h"

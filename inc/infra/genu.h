@@ -1,0 +1,8 @@
+/* Generic attribute values and everything around them, one header per topic. */
+#ifndef KQ_INFRA_GENU_H
+#define KQ_INFRA_GENU_H
+
+#include "infra/genu_oid.h"
+#include "infra/genu_world.h"
+
+#endif

@@ -96,8 +96,6 @@ nl_catd MSG__OpenCatalogue(const char *name, const char *locale, const char *roo
 
 uint32_t MSG__ReadMessage(const char *name, const char *locale, int set, int number,
                           kq::msg::Text *out) {
-  const char *root = getenv("QV_ROOT");
-  if (!root) root = "";
   if (set <= 0 || number <= 0) return MSG_ST_NOT_FOUND;
 
   // The text lives inside the open catalogue, which another thread may close by
@@ -106,7 +104,8 @@ uint32_t MSG__ReadMessage(const char *name, const char *locale, int set, int num
   bool cached = true;
   nl_catd catd = MSG__Lookup(name, locale);
   if (catd == kNoCatalogue) {
-    catd = MSG__OpenCatalogue(name, locale, root);
+    const char *root = getenv("QV_ROOT");
+    catd = MSG__OpenCatalogue(name, locale, root ? root : "");
     if (catd == kNoCatalogue) return MSG_ST_NOT_FOUND;
     cached = MSG__Insert(name, locale, catd);
   }

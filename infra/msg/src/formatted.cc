@@ -1,6 +1,7 @@
 // Catalogue texts with inserts: from a status entry's typed arguments
 // (MSG_GetFormattedByArray) or from the caller's own variable arguments
 // (MSG_GetFormattedBySprintf).
+#include <array>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,12 @@ namespace {
 
 constexpr size_t kMinWorkSize = 4096;
 constexpr size_t kGuardBytes = 100;
+// The guard pattern: byte i holds i.
+constexpr std::array<char, kGuardBytes> kGuard = [] {
+  std::array<char, kGuardBytes> g{};
+  for (size_t i = 0; i < kGuardBytes; ++i) g[i] = static_cast<char>(i);
+  return g;
+}();
 
 // " a=(...)": the arguments as the fallback line shows them.
 void AppendArguments(Text *text, int32_t argCount, const STF_argument_t *arguments) {
@@ -114,20 +121,21 @@ class Slots {
 // changed marks the text as cut. Copies the result to the caller.
 uint32_t FormatInserts(const char *format, const MSG__slot_t *slots, uint32_t bufSize,
                        uint32_t *lengthOut, char *buffer, Outcome *outcome) {
+  // The common case formats on the stack; only callers with larger buffers pay for
+  // a heap work area. The guard bytes behind the area reveal an overrun.
   size_t workSize = bufSize > kMinWorkSize ? bufSize : kMinWorkSize;
-  char *work = static_cast<char *>(malloc(workSize + kGuardBytes));
-  if (!work) return MSG_ST_NO_MEMORY;
-  for (size_t i = 0; i < kGuardBytes; ++i) work[workSize + i] = static_cast<char>(i);
+  char stackWork[kMinWorkSize + kGuardBytes];
+  char *work = stackWork;
+  if (workSize > kMinWorkSize) {
+    work = static_cast<char *>(malloc(workSize + kGuardBytes));
+    if (!work) return MSG_ST_NO_MEMORY;
+  }
+  memcpy(work + workSize, kGuard.data(), kGuardBytes);
 
   size_t length = MSG__DoFormat(work, workSize + kGuardBytes, format, slots);
-  for (size_t i = 0; i < kGuardBytes; ++i) {
-    if (work[workSize + i] != static_cast<char>(i)) {
-      outcome->Note(MSG_ST_TRUNCATED);
-      break;
-    }
-  }
+  if (memcmp(work + workSize, kGuard.data(), kGuardBytes) != 0) outcome->Note(MSG_ST_TRUNCATED);
   outcome->Note(MSG__CopyOut(work, length, bufSize, lengthOut, buffer));
-  free(work);
+  if (work != stackWork) free(work);
   return 0;
 }
 

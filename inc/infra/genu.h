@@ -2,6 +2,7 @@
 #ifndef KQ_INFRA_GENU_H
 #define KQ_INFRA_GENU_H
 
+#include "infra/genu_desc.h"
 #include "infra/genu_oid.h"
 #include "infra/genu_world.h"
 

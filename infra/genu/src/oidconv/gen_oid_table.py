@@ -85,7 +85,7 @@ def main(data, out_cc, out_h):
             continue
         body = ', '.join('0x%02x' % o for o in octets)
         cc.append('static const unsigned char bin_%d[] = {6, %d, %s, 0};' % (e, len(octets), body))
-        cc.append('KQ_EXPORT const GENU_berOid_t %s = {%d, bin_%d + 2};' % (ident(name), len(octets), e))
+        cc.append('const GENU_berOid_t %s = {%d, bin_%d + 2};' % (ident(name), len(octets), e))
     cc += ['}', '', 'namespace kq::genu {', '',
            'const OidEntry oidTable[kTableEntries] = {']
     for e, (name, octets, vtype) in enumerate(table):

@@ -57,7 +57,7 @@ uint32_t Abbrev(STF_statusList_t *status, OID_dbBlock *block, const char *abbrev
     if (!main.Fetch(index, &record)) record.clear();
   }
   const auto *bin = reinterpret_cast<const unsigned char *>(record.data());
-  if (record.size() < 2 || record.size() != bin[1] + 2u + OID_CHARS_LEN) {
+  if (!kq::oid::IsBinaryAndChars(record)) {
     if (listOut) {
       OID_DeleteNameSeq(*listOut);
       *listOut = nullptr;

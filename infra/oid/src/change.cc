@@ -12,6 +12,7 @@
 using kq::oid::BinaryKey;
 using kq::oid::Fail;
 using kq::oid::FileUse;
+using kq::oid::GoodBinary;
 using kq::oid::MainRecord;
 
 namespace {
@@ -72,8 +73,6 @@ uint32_t NextIndex(const FileUse &locale, const char *function, std::string *ind
 bool GoodName(const char *name) {
   return name && *name && strnlen(name, OID_NAME_MAX) < OID_NAME_MAX;
 }
-
-bool GoodBinary(const unsigned char *b) { return b && b[0] == 6 && b[1] < 128; }
 
 // The stores that register one more name with its own locale index.
 void NameStores(const FileUse &main, const FileUse &locale, const std::string &name,

@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "infra/oid.h"
+#include "private/oid_db.h"
+
+using kq::oid::Fail;
+using kq::oid::GoodBinary;
 
 namespace {
 
 constexpr int kMaxContent = 127;
-
-bool GoodBinary(const unsigned char *b) { return b && b[0] == 6 && b[1] < 128; }
 
 bool AllDigits(const std::string &s) {
   return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
@@ -65,11 +67,6 @@ std::vector<std::string> Split(const std::string &s, char sep) {
     }
   }
   return parts;
-}
-
-uint32_t Fail(STF_statusList_t *status, uint32_t code) {
-  STF_AddStatus(status, code, 0);
-  return code;
 }
 
 uint32_t ParseChars(const std::string &text, unsigned char *charsOut) {

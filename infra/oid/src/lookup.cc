@@ -11,6 +11,7 @@
 using kq::oid::BinaryKey;
 using kq::oid::Fail;
 using kq::oid::FileUse;
+using kq::oid::GoodBinary;
 using kq::oid::MainRecord;
 
 namespace kq::oid {
@@ -72,8 +73,6 @@ const unsigned char *ShortToBinary(uint32_t shoid) {
 
 namespace {
 
-bool GoodBinary(const unsigned char *b) { return b && b[0] == 6 && b[1] < 128; }
-
 void CopyName(const std::string &name, char *out) {
   size_t n = name.size() < OID_NAME_MAX - 1 ? name.size() : OID_NAME_MAX - 1;
   memcpy(out, name.data(), n);
@@ -91,8 +90,7 @@ uint32_t ResolveName(OID_dbBlock *block, const char *name, std::string *record) 
     return OID_ST_NOT_FOUND;
   }
   if (!index.empty() && index.back() == '\0') index.pop_back();
-  if (!main.Fetch(index, record) || record->size() < 2 ||
-      record->size() != static_cast<unsigned char>((*record)[1]) + 2u + OID_CHARS_LEN) {
+  if (!main.Fetch(index, record) || !kq::oid::IsBinaryAndChars(*record)) {
     LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
                     "locale index %s not found in locale file !!\n", index.c_str());
     return OID_ST_INCONSISTENT;

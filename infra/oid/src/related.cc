@@ -11,12 +11,11 @@
 using kq::oid::BinaryKey;
 using kq::oid::Fail;
 using kq::oid::FileUse;
+using kq::oid::GoodBinary;
 
 namespace {
 
 enum Related { kSupported = 0, kReady = 2 };  // positions in a link-file record
-
-bool GoodBinary(const unsigned char *b) { return b && b[0] == 6 && b[1] < 128; }
 
 uint32_t FindRelated(OID_dbBlock *block, const unsigned char *binary, Related which,
                      unsigned char *binaryOut) {
@@ -80,10 +79,8 @@ uint32_t NumberedRecord(STF_statusList_t *status, OID_dbBlock *block, const char
     if (uint32_t st = main.Take(block, OID_FILE_MAIN)) return Fail(status, st);
     if (!main.Fetch(key, strlen(key), &content)) return Fail(status, OID_ST_NOT_FOUND);
   }
+  if (!kq::oid::IsBinaryAndChars(content)) return Fail(status, OID_ST_INCONSISTENT);
   const auto *bin = reinterpret_cast<const unsigned char *>(content.data());
-  if (content.size() < 2 || content.size() != bin[1] + 2u + OID_CHARS_LEN) {
-    return Fail(status, OID_ST_INCONSISTENT);
-  }
   if ((bin[bin[1] + 3] >> 4) != kind) return Fail(status, OID_ST_WRONG_KIND);
   OID_CopyBinary(binaryOut, bin);
   return 0;

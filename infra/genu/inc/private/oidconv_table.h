@@ -38,6 +38,12 @@ inline uint32_t ShortOfEntry(uint32_t entry) {
   return entry > kLowLast ? entry + kHighShift : entry;
 }
 
+// Adds `code` to the list; returns 1, the failure result of the conversions.
+inline int Fail(STF_statusList_t *status, uint32_t code) {
+  STF_AddStatus(status, code, 0);
+  return 1;
+}
+
 // Searches the indexes; -1 when absent.
 int64_t FindBer(const unsigned char *octets, uint32_t length);
 int64_t FindName(const char *name);

@@ -32,11 +32,6 @@ uint32_t StaticEntry(uint32_t shoid, const OidEntry **entry) {
   return 0;
 }
 
-int Fail(STF_statusList_t *status, uint32_t code) {
-  STF_AddStatus(status, code, 0);
-  return 1;
-}
-
 }  // namespace
 
 }  // namespace kq::genu

@@ -13,11 +13,6 @@ namespace kq::genu {
 
 namespace {
 
-int Fail(STF_statusList_t *status, uint32_t code) {
-  STF_AddStatus(status, code, 0);
-  return 1;
-}
-
 std::string Hex(const unsigned char *p, size_t n) {
   std::string s;
   char b[4];

@@ -64,6 +64,15 @@ class FileUse {
 // Adds `code` to the list and returns it.
 uint32_t Fail(STF_statusList_t *status, uint32_t code);
 
+// Tag 6 and a length below 128.
+inline bool GoodBinary(const unsigned char *b) { return b && b[0] == 6 && b[1] < 128; }
+
+// A record holding a binary OID (L + 2 bytes) and its 19 characteristics bytes.
+inline bool IsBinaryAndChars(const std::string &r) {
+  return r.size() >= 2 && r[0] == 6 &&
+         r.size() == static_cast<unsigned char>(r[1]) + 2u + OID_CHARS_LEN;
+}
+
 // The L + 2 bytes of a binary OID as a key.
 inline std::string BinaryKey(const unsigned char *binary) {
   return std::string(reinterpret_cast<const char *>(binary), binary[1] + 2u);

@@ -73,10 +73,7 @@ uint32_t OID__OpenDbFile(OID_dbBlock *block, OID__file file) {
   return OID_ST_NO_LOCALE_FILE;
 }
 
-namespace kq::oid {
-
-uint32_t FileUse::Take(OID_dbBlock *block, OID__file file) {
-  Release();
+uint32_t OID__BusyDbFile(OID_dbBlock *block, OID__file file) {
   if (uint32_t st = LockBlock(block)) return st;
   uint32_t st = OID__OpenDbFile(block, file);
   if (st && st != OID_ST_ALREADY_OPEN) {
@@ -86,6 +83,22 @@ uint32_t FileUse::Take(OID_dbBlock *block, OID__file file) {
   while (block->busy[file]) THR_WaitForCondition(&block->notBusy, &block->mutex);
   block->busy[file] = 1;
   THR_UnlockMutex(&block->mutex);
+  return 0;
+}
+
+void OID__SignalNotBusyDbFile(OID_dbBlock *block, OID__file file) {
+  THR_LockMutex(&block->mutex);
+  block->busy[file] = 0;
+  // One condition serves all three files: wake every waiter.
+  THR_BroadcastCondition(&block->notBusy);
+  THR_UnlockMutex(&block->mutex);
+}
+
+namespace kq::oid {
+
+uint32_t FileUse::Take(OID_dbBlock *block, OID__file file) {
+  Release();
+  if (uint32_t st = OID__BusyDbFile(block, file)) return st;
   block_ = block;
   file_ = file;
   return 0;
@@ -93,11 +106,7 @@ uint32_t FileUse::Take(OID_dbBlock *block, OID__file file) {
 
 void FileUse::Release() {
   if (!block_) return;
-  THR_LockMutex(&block_->mutex);
-  block_->busy[file_] = 0;
-  // One condition serves all three files: wake every waiter.
-  THR_BroadcastCondition(&block_->notBusy);
-  THR_UnlockMutex(&block_->mutex);
+  OID__SignalNotBusyDbFile(block_, file_);
   block_ = nullptr;
 }
 

@@ -41,7 +41,7 @@ void SetUp() {
 
 // Opens the lock file and locks it whole without waiting: shared for mode 0,
 // exclusive for mode 2.
-uint32_t LockDatabase(const char *path, uint32_t mode) {
+uint32_t OID__LockDatabase(const char *path, uint32_t mode) {
   int fd =
       mode == 0 ? open(path, O_RDONLY | O_CLOEXEC, 0440) : open(path, O_RDWR | O_CLOEXEC, 0644);
   if (fd < 0) {
@@ -95,7 +95,7 @@ uint32_t Init(STF_statusList_t *status, const char *dir, uint32_t mode) {
   }
   struct stat sb;
   bool exists = stat(lockPath, &sb) == 0;
-  uint32_t st = exists ? LockDatabase(lockPath, mode) : OID_ST_NO_LOCK_FILE;
+  uint32_t st = exists ? OID__LockDatabase(lockPath, mode) : OID_ST_NO_LOCK_FILE;
   free(lockPath);
   if (!exists) return Fail(status, st);
   if (st) {

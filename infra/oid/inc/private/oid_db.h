@@ -29,6 +29,11 @@ bool OID__Initialised(std::string *directory, uint32_t *mode);
 // open already, or the failure code.
 uint32_t OID__OpenDbFile(OID_dbBlock *block, OID__file file);
 
+// Waits until no other thread uses the block's file and marks it used, opening it
+// first when needed; OID__SignalNotBusyDbFile gives it back and wakes the waiters.
+uint32_t OID__BusyDbFile(OID_dbBlock *block, OID__file file);
+void OID__SignalNotBusyDbFile(OID_dbBlock *block, OID__file file);
+
 // The locale file a locale uses: "DPAOIDs_C" for "C" and "en_US", else
 // "DPAOIDs_<locale>".
 std::string OID__LocaleFileName(const char *locale);

@@ -151,3 +151,51 @@ TEST_F(oid_change_readonly, StoresAreRefusedAndNothingIsLeft) {
 }
 
 }  // namespace
+
+namespace {
+
+class oid_change_records : public oidtest::Registry {
+ protected:
+  oidtest::TempRegistry reg_;
+};
+
+TEST_F(oid_change_records, WrongKindAndDynamicIdentifiers) {
+  // A dynamic identifier known to the conversions' database, registered by name.
+  constexpr uint32_t kDyn = 0x80000001u;
+  std::string bin = NewBinary(42);
+  {
+    KQBM_dbHandle_t cvrt = KQBM_open((reg_.dir() + "/oid_cvrt").c_str(), O_RDWR, 0, 0);
+    ASSERT_NE(cvrt, nullptr);
+    std::string key = "b-" + std::to_string(kDyn), content = bin.substr(0, bin.size() - 1) + "\x0a";
+    datum k{key.data(), static_cast<int32_t>(key.size())};
+    datum v{content.data(), static_cast<int32_t>(content.size())};
+    ASSERT_EQ(KQBM_store(cvrt, k, v, KQBM_INSERT), 0u);
+    KQBM_close(cvrt);
+  }
+  Open(reg_.dir(), OID_MODE_WRITE);
+  List l;
+  unsigned char chars[OID_CHARS_LEN];
+  OID_SetValueClassCharacteristics(0, chars);
+  ASSERT_EQ(OID_AddOID(l.s, block_, Bytes(bin), "x-dynamic", chars, 0), 0u);
+  char name[OID_NAME_MAX];
+  ASSERT_EQ(OID_LookupShort(l.s, block_, kDyn, name, nullptr), 0u);
+  EXPECT_STREQ(name, "x-dynamic");
+  EXPECT_EQ(OID_LookupShort(l.s, block_, kDyn + 1, name, nullptr), OID_ST_NOT_FOUND);
+
+  // A syntax record that holds an object class is refused.
+  {
+    kq::oid::FileUse main;
+    ASSERT_EQ(main.Take(block_, OID_FILE_MAIN), 0u);
+    unsigned char oc[OID_CHARS_LEN] = {0x30, OID_KIND_OBJECT_CLASS << 4};
+    std::string content =
+        bin.substr(0, bin.size() - 1) + std::string(reinterpret_cast<char *>(oc), OID_CHARS_LEN);
+    ASSERT_EQ(main.Store("S0200", content, KQBM_INSERT), 0u);
+  }
+  unsigned char out[OID_BINARY_MAX];
+  EXPECT_EQ(OID_LookupSyntax(l.s, block_, 200, out), OID_ST_WRONG_KIND);
+  char text[OID_TEXT_MAX];
+  ASSERT_EQ(OID_LookupDescriptorFromBinary(l.s, block_, Bytes(bin), text), 0u);
+  EXPECT_STREQ(text, "");
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 
 #include "infra/genu_oid.h"
 #include "oid_fixture.h"
+#include "private/oid_cache.h"
 #include "private/oid_db.h"
 
 namespace {
@@ -203,6 +204,26 @@ TEST(oid_init, Failures) {
   EXPECT_EQ(OID_OpenDb(l.s, tmpl, "C", 0, &b), OID_ST_NOT_INIT);  // nothing half-done
   unlink(lock.c_str());
   rmdir(tmpl);
+}
+
+}  // namespace
+
+namespace {
+
+class oid_no_cache : public oidtest::Registry {};
+
+TEST_F(oid_no_cache, EnvironmentBypassesTheCaches) {
+  setenv("OID_NO_CACHE", "", 1);
+  Open(oidtest::StagedRegistry(), OID_MODE_READ);
+  unsetenv("OID_NO_CACHE");
+  List l;
+  unsigned char bin[OID_BINARY_MAX];
+  char name[OID_NAME_MAX];
+  ASSERT_EQ(OID_LookupName(l.s, block_, "id-syn-text", bin, nullptr), 0u);
+  ASSERT_EQ(OID_LookupShort(l.s, block_, 6, name, nullptr), 0u);
+  EXPECT_STREQ(name, "id-syn-text");
+  EXPECT_EQ(OID__nameCache.count, 0);
+  EXPECT_EQ(OID__LookupShortCache(6, nullptr, nullptr), 1u);
 }
 
 }  // namespace

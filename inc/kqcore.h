@@ -7,6 +7,7 @@
 #include "infra/genu.h"
 #include "infra/kqbm.h"
 #include "infra/msg.h"
+#include "infra/oid.h"
 #include "infra/osc.h"
 #include "infra/stf.h"
 #include "infra/svclog.h"

@@ -1,0 +1,147 @@
+#include "oid_cmd.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+#include "command.h"
+#include "infra/genu_oid.h"
+#include "infra/oid.h"
+#include "private/oid_db.h"
+#include "runtime.h"
+
+namespace {
+
+bool AllOf(const std::string &s, const char *chars) {
+  return !s.empty() && s.find_first_not_of(chars) == std::string::npos;
+}
+
+std::string DefaultRegistry() {
+  kq::tool::StartMessages();  // sets QV_ROOT to the build's stage when unset
+  const char *root = getenv("QV_ROOT");
+  return std::string(root ? root : "") + "/usr/kq/share/data";
+}
+
+std::string Explain(uint32_t code) {
+  STF_statusList_t *list = STF_CreateList(nullptr);
+  STF_AddStatus(list, code, 0);
+  char line[256] = "";
+  uint32_t needed = 0;
+  STF_GetMessage(list, 1, STF_MSG_NO_NEWLINE, nullptr, sizeof line, &needed, line);
+  STF_DeleteList(list);
+  return line;
+}
+
+// Resolves one item to its binary OID (with the closing 0 byte).
+uint32_t Resolve(OID_dbBlock_t *block, const std::string &item, unsigned char *bin,
+                 OID_nameSeq_t **matches) {
+  STF_statusList_t *s = STF_CreateList(nullptr);
+  uint32_t st;
+  if (AllOf(item, "0123456789")) {
+    unsigned long long v = strtoull(item.c_str(), nullptr, 10);
+    const unsigned char *b = nullptr;
+    st = v > 0xffffffffull || GENU_ShortToBinaryOID(s, static_cast<uint32_t>(v), &b) || !b
+             ? OID_ST_SHORT_UNKNOWN
+             : 0;
+    if (!st) OID_CopyBinary(bin, b);
+  } else if (AllOf(item, "0123456789.")) {
+    st = OID_ConvertDecToBin(s, item.c_str(), bin, nullptr);
+  } else {
+    st = OID_LookupName(s, block, item.c_str(), bin, nullptr);
+    if (st == OID_ST_NOT_FOUND)
+      st = OID_LookupAbbrev_A(s, block, item.c_str(), bin, nullptr, matches);
+  }
+  STF_DeleteList(s);
+  return st;
+}
+
+void Print(OID_dbBlock_t *block, const unsigned char *bin, FILE *out) {
+  STF_statusList_t *s = STF_CreateList(nullptr);
+  char name[OID_NAME_MAX] = "", text[OID_TEXT_MAX] = "";
+  unsigned char chars[OID_CHARS_LEN];
+  char *dotted = nullptr;
+  uint32_t len = 0, shoid = 0;
+  OID_LookupBinary(s, block, bin, name, chars);
+  OID_ConvertBinToDec(s, bin, chars, &len, &dotted);
+  OID_LookupDescriptorFromBinary(s, block, bin, text);
+  fprintf(out, "name:        %s\n", name);
+  fprintf(out, "oid:         %s\n", dotted ? dotted : "?");
+  if (GENU_BinaryToShortOID(s, bin, &shoid) == 0) {
+    uint32_t type = GENU_OID_NO_TYPE;
+    GENU_AttrIdToType(s, shoid, &type);
+    fprintf(out, "short oid:   %u\nvalue type:  %u\n", shoid, type);
+  }
+  if (*text) fprintf(out, "descriptor:  %s\n", text);
+  free(dotted);
+  STF_DeleteList(s);
+}
+
+}  // namespace
+
+int kq_oid_init_run(const std::string &dir, FILE *out, FILE *err) {
+  kq::tool::StartMessages();
+  std::string error;
+  if (OID__BuildRegistry(dir.c_str(), &error) != 0) {
+    fprintf(err, "kq oid init: %s\n", error.c_str());
+    return 1;
+  }
+  fprintf(out, "registry built in %s\n", dir.c_str());
+  return 0;
+}
+
+int kq_oid_lookup_run(const std::vector<std::string> &items, const std::string &dir, FILE *out,
+                      FILE *err) {
+  std::string d = dir.empty() ? DefaultRegistry() : dir;
+  STF_statusList_t *s = STF_CreateList(nullptr);
+  OID_dbBlock_t *block = nullptr;
+  uint32_t st = OID_Init(s, d.c_str(), OID_MODE_READ);
+  if (!st) st = OID_OpenDb(s, d.c_str(), "C", OID_MODE_READ, &block);
+  if (st) {
+    fprintf(err, "kq oid lookup: cannot open the registry in %s: %s\n", d.c_str(),
+            Explain(st).c_str());
+    OID_Term();
+    STF_DeleteList(s);
+    return 2;
+  }
+  int rc = 0;
+  for (const std::string &item : items) {
+    unsigned char bin[OID_BINARY_MAX];
+    OID_nameSeq_t *matches = nullptr;
+    st = Resolve(block, item, bin, &matches);
+    if (st) {
+      fprintf(err, "kq oid lookup: %s: %s\n", item.c_str(), Explain(st).c_str());
+      for (OID_nameSeq_t *m = matches; m; m = m->next) fprintf(err, "  %s\n", m->name);
+      OID_DeleteNameSeq(matches);
+      rc = 1;
+      continue;
+    }
+    if (&item != &items.front()) fputc('\n', out);
+    Print(block, bin, out);
+  }
+  OID_CloseDb(s, &block);
+  OID_Term();
+  STF_DeleteList(s);
+  return rc;
+}
+
+namespace {
+
+kq::tool::Command AddOid(CLI::App &app) {
+  static std::string initDir, lookupDir;
+  static std::vector<std::string> items;
+  CLI::App *sub = app.add_subcommand("oid", "The object identifier registry");
+  sub->require_subcommand(1);
+  CLI::App *init = sub->add_subcommand("init", "Build a complete registry in DIR");
+  init->add_option("DIR", initDir, "registry directory (created when missing)")->required();
+  CLI::App *lookup = sub->add_subcommand(
+      "lookup", "Look up names, abbreviations, dotted OIDs (1.0.10175.1.5.1) or short OIDs");
+  lookup->add_option("ITEM", items, "what to look up")->required();
+  lookup->add_option("-d,--dir", lookupDir, "registry directory (default: the installed one)");
+  return {sub, [init] {
+            return init->parsed() ? kq_oid_init_run(initDir, stdout, stderr)
+                                  : kq_oid_lookup_run(items, lookupDir, stdout, stderr);
+          }};
+}
+KQ_COMMAND(AddOid);
+
+}  // namespace

@@ -1,0 +1,3 @@
+kq_family(SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/text.cc
+  ${CMAKE_CURRENT_LIST_DIR}/domain.cc)

@@ -1,0 +1,208 @@
+// Texts, simple names and error messages from C strings, strings back out of
+// them, and the ISO 646 to ISO Latin-1 conversions.
+#include <cstring>
+
+#include "private/genu_layout.h"
+
+namespace {
+
+uint32_t fail(STF_statusList_t *sl, uint32_t code) {
+  STF_AddStatus(sl, code, 0);
+  return 1;
+}
+
+// Allocates a record of layout L, fills it with `fill` and hands it out; on
+// failure nothing stays allocated.
+template <typename T, typename Fill>
+uint32_t makeRecord(STF_statusList_t *sl, T **out, const GenuLayout *L,
+                    const AS_allocateDescriptor_t *alloc, Fill fill) {
+  if (!out) return fail(sl, GENU_ST_BAD_VALUE);
+  *out = nullptr;
+  T *rec = static_cast<T *>(genu_Alloc(alloc, L->size));
+  if (!rec) return fail(sl, GENU_ST_NO_MEMORY);
+  memset(rec, 0, L->size);
+  if (fill(rec)) {
+    genu_Free(alloc, rec);
+    return 1;
+  }
+  *out = rec;
+  return 0;
+}
+
+uint32_t extractBytes(STF_statusList_t *sl, char **out, const unsigned char *bytes, int32_t length,
+                      const AS_allocateDescriptor_t *alloc) {
+  if (length < 0) return fail(sl, GENU_ST_BAD_VALUE);
+  *out = GEN_CopyCharArray(reinterpret_cast<const char *>(bytes), length, length + 1, alloc);
+  if (!*out) return fail(sl, GENU_ST_NO_MEMORY);
+  (*out)[length] = 0;
+  return 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+uint32_t GENU_MakeEmbeddedString(STF_statusList_t *sl, GEN_OctetString_t *out, const char *string,
+                                 const AS_allocateDescriptor_t *alloc) {
+  if (!out) return fail(sl, GENU_ST_BAD_VALUE);
+  *out = GEN_OctetString_t{0, nullptr};
+  if (!string) return 0;
+  int32_t n = static_cast<int32_t>(strlen(string));
+  GEN_OctetString_t src{n, reinterpret_cast<unsigned char *>(const_cast<char *>(string))};
+  if (n == 0) {
+    out->value = GEN_CopyUnsignedCharArray(nullptr, 0, 1, alloc);
+    return out->value ? 0 : fail(sl, GENU_ST_NO_MEMORY);
+  }
+  return genu_CopyOctets(sl, out, &src, alloc);
+}
+
+uint32_t GENU_MakeEmbeddedText(STF_statusList_t *sl, GEN_Text_t *out, const char *string,
+                               const AS_allocateDescriptor_t *alloc) {
+  if (!out) return fail(sl, GENU_ST_BAD_VALUE);
+  memset(out, 0, sizeof *out);
+  out->choice = GEN_TEXT_OTHER;
+  if (string && strlen(string) > GEN_TEXT_MAX) return fail(sl, GENU_ST_BAD_VALUE);
+  return GENU_MakeEmbeddedString(sl, &out->u.octets, string, alloc);
+}
+
+uint32_t GENU_MakeText(STF_statusList_t *sl, GEN_Text_t **out, const char *string,
+                       const AS_allocateDescriptor_t *alloc) {
+  return makeRecord(sl, out, &genu_L_Text, alloc,
+                    [&](GEN_Text_t *t) { return GENU_MakeEmbeddedText(sl, t, string, alloc); });
+}
+
+uint32_t GENU_MakeEmbeddedSimpleName(STF_statusList_t *sl, GEN_SimpleName_t *out,
+                                     const char *string, const AS_allocateDescriptor_t *) {
+  if (!out) return fail(sl, GENU_ST_BAD_VALUE);
+  memset(out, 0, sizeof *out);
+  out->choice = GEN_TEXT_OTHER;
+  size_t n = string ? strlen(string) : 0;
+  if (n > GEN_SIMPLE_NAME_MAX) return fail(sl, GENU_ST_BAD_VALUE);
+  out->u.octets.length = static_cast<int16_t>(n);
+  if (n) memcpy(out->u.octets.value, string, n);
+  return 0;
+}
+
+uint32_t GENU_MakeSimpleName(STF_statusList_t *sl, GEN_SimpleName_t **out, const char *string,
+                             const AS_allocateDescriptor_t *alloc) {
+  return makeRecord(sl, out, &genu_L_SimpleName, alloc, [&](GEN_SimpleName_t *n) {
+    return GENU_MakeEmbeddedSimpleName(sl, n, string, alloc);
+  });
+}
+
+uint32_t GENU_MakeEmbeddedErrorMsg(STF_statusList_t *sl, GEN_ErrorMsg_t *out, const char *string,
+                                   const AS_allocateDescriptor_t *alloc) {
+  if (!out) return fail(sl, GENU_ST_BAD_VALUE);
+  memset(out, 0, sizeof *out);
+  if (!string) return fail(sl, GENU_ST_BAD_VALUE);
+  return GENU_MakeEmbeddedText(sl, &out->text, string, alloc);
+}
+
+uint32_t GENU_MakeErrorMsg(STF_statusList_t *sl, GEN_ErrorMsg_t **out, const char *string,
+                           const AS_allocateDescriptor_t *alloc) {
+  return makeRecord(sl, out, &genu_L_ErrorMsg, alloc, [&](GEN_ErrorMsg_t *m) {
+    return GENU_MakeEmbeddedErrorMsg(sl, m, string, alloc);
+  });
+}
+
+uint32_t GENU_ExtractOctetString(STF_statusList_t *sl, char **out, const GEN_OctetString_t *value,
+                                 const AS_allocateDescriptor_t *alloc) {
+  if (!out || !value) return fail(sl, GENU_ST_NULL_COMPARE);
+  return extractBytes(sl, out, value->value, value->length, alloc);
+}
+
+uint32_t GENU_ExtractOctet255(STF_statusList_t *sl, char **out, const GEN_Octet255_t *value,
+                              const AS_allocateDescriptor_t *alloc) {
+  if (!out || !value) return fail(sl, GENU_ST_NULL_COMPARE);
+  return extractBytes(sl, out, value->value, value->length, alloc);
+}
+
+uint32_t GENU_ExtractText(STF_statusList_t *sl, char **out, const GEN_Text_t *text,
+                          const AS_allocateDescriptor_t *alloc) {
+  if (!out || !text) return fail(sl, GENU_ST_NULL_COMPARE);
+  *out = nullptr;
+  if (text->choice == GEN_TEXT_ISO646 || text->choice == GEN_TEXT_STRING) {
+    const char *s = text->u.string ? text->u.string : "";
+    return extractBytes(sl, out, reinterpret_cast<const unsigned char *>(s),
+                        static_cast<int32_t>(strlen(s)), alloc);
+  }
+  if (text->choice >= GEN_TEXT_LATIN1 && text->choice <= GEN_TEXT_OTHER)
+    return GENU_ExtractOctetString(sl, out, &text->u.octets, alloc);
+  return fail(sl, GENU_ST_BAD_VALUE);
+}
+
+uint32_t GENU_ExtractSimpleName(STF_statusList_t *sl, char **out, const GEN_SimpleName_t *name,
+                                const AS_allocateDescriptor_t *alloc) {
+  if (!out || !name) return fail(sl, GENU_ST_NULL_COMPARE);
+  *out = nullptr;
+  if (name->choice == GEN_TEXT_ISO646 || name->choice == GEN_TEXT_STRING)
+    return extractBytes(sl, out, reinterpret_cast<const unsigned char *>(name->u.string),
+                        static_cast<int32_t>(strnlen(name->u.string, sizeof name->u.string)), alloc);
+  if (name->choice >= GEN_TEXT_LATIN1 && name->choice <= GEN_TEXT_OTHER)
+    return GENU_ExtractOctet255(sl, out, &name->u.octets, alloc);
+  return fail(sl, GENU_ST_BAD_VALUE);
+}
+
+uint32_t GENU_Iso646irv2IsoLatin1Text(STF_statusList_t *sl, GEN_Text_t **out, const GEN_Text_t *text,
+                                      const AS_allocateDescriptor_t *alloc) {
+  const char *s = text->u.string ? text->u.string : "";
+  size_t n = strlen(s);
+  if (n > GEN_TEXT_MAX) return fail(sl, GENU_ST_BAD_VALUE);
+  return makeRecord(sl, out, &genu_L_Text, alloc, [&](GEN_Text_t *t) {
+    t->choice = GEN_TEXT_LATIN1;
+    GEN_OctetString_t src{static_cast<int32_t>(n),
+                          reinterpret_cast<unsigned char *>(const_cast<char *>(s))};
+    return genu_CopyOctets(sl, &t->u.octets, &src, alloc);
+  });
+}
+
+uint32_t GENU_Iso646irv2IsoLatin1SimpleName(STF_statusList_t *sl, GEN_SimpleName_t **out,
+                                            const GEN_SimpleName_t *name,
+                                            const AS_allocateDescriptor_t *alloc) {
+  size_t n = strnlen(name->u.string, sizeof name->u.string);
+  if (n > GEN_SIMPLE_NAME_MAX) return fail(sl, GENU_ST_BAD_VALUE);
+  return makeRecord(sl, out, &genu_L_SimpleName, alloc, [&](GEN_SimpleName_t *t) {
+    t->choice = GEN_TEXT_LATIN1;
+    t->u.octets.length = static_cast<int16_t>(n);
+    memcpy(t->u.octets.value, name->u.string, n);
+    return 0u;
+  });
+}
+
+// Choice 3 gives a copy, choice 1 a Latin-1 text of the same characters.
+#define GENU_DEFINE_TO_LATIN1(Fn, T, Copy, FromIso)                                      \
+  uint32_t Fn(STF_statusList_t *sl, T **out, const T *value,                              \
+              const AS_allocateDescriptor_t *alloc) {                                     \
+    if (!out) return fail(sl, GENU_ST_BAD_VALUE);                                         \
+    *out = nullptr;                                                                       \
+    if (!value) return fail(sl, GENU_ST_NULL_COMPARE);                                    \
+    switch (value->choice) {                                                              \
+      case GEN_TEXT_LATIN1:                                                               \
+        return Copy(sl, reinterpret_cast<void **>(out), value, alloc);                    \
+      case GEN_TEXT_ISO646:                                                               \
+        return FromIso(sl, out, value, alloc);                                            \
+      case GEN_TEXT_STRING:                                                               \
+      case GEN_TEXT_OCTETS:                                                               \
+      case GEN_TEXT_OTHER:                                                                \
+        return fail(sl, GENU_ST_NOT_COMPARABLE);                                          \
+      default:                                                                            \
+        return fail(sl, GENU_ST_BAD_VALUE);                                               \
+    }                                                                                     \
+  }
+GENU_DEFINE_TO_LATIN1(GEN_Text2IsoLatin1, GEN_Text_t, GEN_CopyText, GENU_Iso646irv2IsoLatin1Text)
+GENU_DEFINE_TO_LATIN1(GEN_SimpleName2IsoLatin1, GEN_SimpleName_t, GEN_CopySimpleName,
+                      GENU_Iso646irv2IsoLatin1SimpleName)
+
+uint32_t GEN_Text2Unicode(STF_statusList_t *sl, GEN_Text_t **out, const GEN_Text_t *,
+                          const AS_allocateDescriptor_t *) {
+  if (out) *out = nullptr;
+  return fail(sl, GENU_ST_NOT_COMPARABLE);
+}
+
+uint32_t GEN_SimpleName2Unicode(STF_statusList_t *sl, GEN_SimpleName_t **out,
+                                const GEN_SimpleName_t *, const AS_allocateDescriptor_t *) {
+  if (out) *out = nullptr;
+  return fail(sl, GENU_ST_NOT_COMPARABLE);
+}
+
+}  // extern "C"

@@ -92,7 +92,7 @@ uint32_t copyField(STF_statusList_t *sl, const GenuField &f, void *dst, const vo
       const char *s = at<const char *>(src, f.offset);
       if (!s) return 0;
       int32_t n = static_cast<int32_t>(strlen(s));
-      char *c = GEN_CopyCharArray(s, n, n + 1, alloc);
+      char *c = GEN_CopyCharArray(s, n + 1, n + 1, alloc);
       if (!c) {
         STF_AddStatus(sl, GENU_ST_NO_MEMORY, 0);
         return 1;

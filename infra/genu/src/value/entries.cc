@@ -79,3 +79,16 @@ const AS_valueDescriptor_t GENU_NonNegativeRealRangeDesc = {GEN_CopyRealRange, G
 const AS_valueDescriptor_t GENU_CriterionTypeDesc = {GEN_CopyIdentifier, GEN_DeleteIdentifier};
 
 }  // extern "C"
+
+// Records held wholly inline copy as their bytes.
+extern "C" uint32_t GEN_ShallowCopySimpleName(GEN_SimpleName_t *dst, const GEN_SimpleName_t *src) {
+  if (src->choice < 1 || src->choice > 5) return 1;
+  *dst = *src;
+  return 0;
+}
+
+extern "C" uint32_t GEN_ShallowCopyNameOrOID(GEN_NameOrOID_t *dst, const GEN_NameOrOID_t *src) {
+  if (src->choice != 1 && src->choice != 2) return 1;
+  *dst = *src;
+  return 0;
+}

@@ -30,7 +30,7 @@ uint32_t genu_DeleteOctets(STF_statusList_t *sl, GEN_OctetString_t *value,
     rc = 1;
   }
   genu_Free(alloc, value->value);
-  *value = GEN_OctetString_t{0, nullptr};
+  memset(value, 0, sizeof *value);
   return rc;
 }
 
@@ -100,7 +100,7 @@ uint32_t GEN_DeepDeleteBitString(STF_statusList_t *sl, GEN_BitString_t *value,
     return 1;
   }
   GEN_OctetString_t bytes{value->bitLength < 0 ? -1 : 0, value->bits};
-  *value = GEN_BitString_t{0, nullptr};
+  memset(value, 0, sizeof *value);
   return genu_DeleteOctets(sl, &bytes, alloc);
 }
 

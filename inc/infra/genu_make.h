@@ -180,6 +180,22 @@ KQ_EXPORT uint32_t GENU_MakeMediaConsumed(STF_statusList_t *statusList, GEN_Medi
                                           int32_t consumedSheets,
                                           const AS_allocateDescriptor_t *alloc);
 
+KQ_EXPORT uint32_t GENU_MakePreprocessorDefinition(
+    STF_statusList_t *statusList, GEN_PreprocessorDefinition_t **out, const char *name,
+    GEN_PreprocessorType_t preprocessorType, GEN_ExecutableType_t executableType,
+    const char *pathName, const GEN_Filter_t *attributePattern /* or null */,
+    const GEN_SetOfIgnoredAttribute_t *attributesToSet /* or null */,
+    const int32_t *timeout /* or null */, const GEN_SetOfDocumentFormat_t *inputFormats /* or null */,
+    const GEN_SetOfDocumentFormat_t *outputFormats /* or null */,
+    const AS_allocateDescriptor_t *alloc);
+/* `files`: a null-terminated list of names, or null. */
+KQ_EXPORT uint32_t GENU_MakeDriverInfo(STF_statusList_t *statusList, GEN_DriverInfo_t **out,
+                                       const char *name, uint32_t oid, const char *manufacturer,
+                                       const char *model, const char *version,
+                                       const char *description, const char *const *files,
+                                       const char *alias, const char *comment,
+                                       const AS_allocateDescriptor_t *alloc);
+
 KQ_END_DECLS
 
 #endif

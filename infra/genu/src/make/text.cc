@@ -2,32 +2,11 @@
 // them, and the ISO 646 to ISO Latin-1 conversions.
 #include <cstring>
 
-#include "private/genu_layout.h"
+#include "private/genu_make_util.h"
 
 namespace {
 
-uint32_t fail(STF_statusList_t *sl, uint32_t code) {
-  STF_AddStatus(sl, code, 0);
-  return 1;
-}
-
-// Allocates a record of layout L, fills it with `fill` and hands it out; on
-// failure nothing stays allocated.
-template <typename T, typename Fill>
-uint32_t makeRecord(STF_statusList_t *sl, T **out, const GenuLayout *L,
-                    const AS_allocateDescriptor_t *alloc, Fill fill) {
-  if (!out) return fail(sl, GENU_ST_BAD_VALUE);
-  *out = nullptr;
-  T *rec = static_cast<T *>(genu_Alloc(alloc, L->size));
-  if (!rec) return fail(sl, GENU_ST_NO_MEMORY);
-  memset(rec, 0, L->size);
-  if (fill(rec)) {
-    genu_Free(alloc, rec);
-    return 1;
-  }
-  *out = rec;
-  return 0;
-}
+uint32_t fail(STF_statusList_t *sl, uint32_t code) { return genu_Fail(sl, code); }
 
 uint32_t extractBytes(STF_statusList_t *sl, char **out, const unsigned char *bytes, int32_t length,
                       const AS_allocateDescriptor_t *alloc) {
@@ -67,7 +46,7 @@ uint32_t GENU_MakeEmbeddedText(STF_statusList_t *sl, GEN_Text_t *out, const char
 
 uint32_t GENU_MakeText(STF_statusList_t *sl, GEN_Text_t **out, const char *string,
                        const AS_allocateDescriptor_t *alloc) {
-  return makeRecord(sl, out, &genu_L_Text, alloc,
+  return genu_MakeRecord(sl, out, &genu_L_Text, alloc,
                     [&](GEN_Text_t *t) { return GENU_MakeEmbeddedText(sl, t, string, alloc); });
 }
 
@@ -85,7 +64,7 @@ uint32_t GENU_MakeEmbeddedSimpleName(STF_statusList_t *sl, GEN_SimpleName_t *out
 
 uint32_t GENU_MakeSimpleName(STF_statusList_t *sl, GEN_SimpleName_t **out, const char *string,
                              const AS_allocateDescriptor_t *alloc) {
-  return makeRecord(sl, out, &genu_L_SimpleName, alloc, [&](GEN_SimpleName_t *n) {
+  return genu_MakeRecord(sl, out, &genu_L_SimpleName, alloc, [&](GEN_SimpleName_t *n) {
     return GENU_MakeEmbeddedSimpleName(sl, n, string, alloc);
   });
 }
@@ -100,7 +79,7 @@ uint32_t GENU_MakeEmbeddedErrorMsg(STF_statusList_t *sl, GEN_ErrorMsg_t *out, co
 
 uint32_t GENU_MakeErrorMsg(STF_statusList_t *sl, GEN_ErrorMsg_t **out, const char *string,
                            const AS_allocateDescriptor_t *alloc) {
-  return makeRecord(sl, out, &genu_L_ErrorMsg, alloc, [&](GEN_ErrorMsg_t *m) {
+  return genu_MakeRecord(sl, out, &genu_L_ErrorMsg, alloc, [&](GEN_ErrorMsg_t *m) {
     return GENU_MakeEmbeddedErrorMsg(sl, m, string, alloc);
   });
 }
@@ -148,7 +127,7 @@ uint32_t GENU_Iso646irv2IsoLatin1Text(STF_statusList_t *sl, GEN_Text_t **out, co
   const char *s = text->u.string ? text->u.string : "";
   size_t n = strlen(s);
   if (n > GEN_TEXT_MAX) return fail(sl, GENU_ST_BAD_VALUE);
-  return makeRecord(sl, out, &genu_L_Text, alloc, [&](GEN_Text_t *t) {
+  return genu_MakeRecord(sl, out, &genu_L_Text, alloc, [&](GEN_Text_t *t) {
     t->choice = GEN_TEXT_LATIN1;
     GEN_OctetString_t src{static_cast<int32_t>(n),
                           reinterpret_cast<unsigned char *>(const_cast<char *>(s))};
@@ -161,7 +140,7 @@ uint32_t GENU_Iso646irv2IsoLatin1SimpleName(STF_statusList_t *sl, GEN_SimpleName
                                             const AS_allocateDescriptor_t *alloc) {
   size_t n = strnlen(name->u.string, sizeof name->u.string);
   if (n > GEN_SIMPLE_NAME_MAX) return fail(sl, GENU_ST_BAD_VALUE);
-  return makeRecord(sl, out, &genu_L_SimpleName, alloc, [&](GEN_SimpleName_t *t) {
+  return genu_MakeRecord(sl, out, &genu_L_SimpleName, alloc, [&](GEN_SimpleName_t *t) {
     t->choice = GEN_TEXT_LATIN1;
     t->u.octets.length = static_cast<int16_t>(n);
     memcpy(t->u.octets.value, name->u.string, n);

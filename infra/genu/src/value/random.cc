@@ -134,7 +134,7 @@ void genu_Random(const GenuLayout *L, void *rec, std::mt19937 &rng, int depth) {
   if (L->maxChoice > 0) at<int32_t>(rec, 0) = 1 + static_cast<int32_t>(pick(rng, L->maxChoice));
   for (uint32_t i = 0; i < L->fieldCount; ++i) {
     const GenuField &f = L->fields[i];
-    int32_t c = at<int32_t>(rec, 0);
+    int32_t c = L->maxChoice > 0 ? at<int32_t>(rec, 0) : 0;
     if (f.when == 0 || (c >= f.when && c <= (f.whenLast ? f.whenLast : f.when)))
       randomField(f, rec, rng, depth);
   }

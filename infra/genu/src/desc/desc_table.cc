@@ -61,6 +61,8 @@ const GenuLayout *genu_LayoutOfType(uint32_t id) {
 
 extern "C" {
 
+int32_t GENU__printPDU = 0;
+
 const AS_valueDescriptor_t *GENU_AvtToDescTable[GENU_AVT_COUNT] = {
     GENU_TYPE_ROWS(GENU_ROW_DESC, GENU_NONE_PTR)};
 

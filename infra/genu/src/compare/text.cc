@@ -9,6 +9,7 @@
 
 #include "private/genu_compare_util.h"
 #include "private/genu_hooks.h"
+#include "private/genu_text_view.h"
 
 thread_local int genu_bytewiseTexts = 0;
 
@@ -16,55 +17,11 @@ namespace {
 
 constexpr size_t kCollateBuffer = 4096;
 
-// A text or simple name seen as its choice, bytes, length and code set.
-struct TextView {
-  int32_t choice;
-  const unsigned char *bytes;
-  int32_t length;
-  uint32_t codeSet;
-  int32_t max;  // the Latin-1 conversion bound
-};
-
-bool view(STF_statusList_t *sl, const GEN_Text_t *t, TextView *v) {
-  v->choice = t->choice;
-  v->codeSet = t->choice == GEN_TEXT_OTHER ? t->codeSet : 0;
-  v->max = GEN_TEXT_MAX;
-  if (t->choice == GEN_TEXT_ISO646 || t->choice == GEN_TEXT_STRING) {
-    const char *s = t->u.string ? t->u.string : "";
-    v->bytes = reinterpret_cast<const unsigned char *>(s);
-    v->length = static_cast<int32_t>(strlen(s));
-  } else if (t->choice >= GEN_TEXT_LATIN1 && t->choice <= GEN_TEXT_OTHER) {
-    v->bytes = t->u.octets.value;
-    v->length = t->u.octets.length;
-  } else {
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
-    return false;
-  }
-  return true;
-}
-
-bool view(STF_statusList_t *sl, const GEN_SimpleName_t *t, TextView *v) {
-  v->choice = t->choice;
-  v->codeSet = t->choice == GEN_TEXT_OTHER ? t->codeSet : 0;
-  v->max = GEN_SIMPLE_NAME_MAX;
-  if (t->choice == GEN_TEXT_ISO646 || t->choice == GEN_TEXT_STRING) {
-    v->bytes = reinterpret_cast<const unsigned char *>(t->u.string);
-    v->length = static_cast<int32_t>(strnlen(t->u.string, sizeof t->u.string));
-  } else if (t->choice >= GEN_TEXT_LATIN1 && t->choice <= GEN_TEXT_OTHER) {
-    v->bytes = t->u.octets.value;
-    v->length = t->u.octets.length;
-  } else {
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
-    return false;
-  }
-  return true;
-}
-
 // Different choices meet only through ISO Latin-1: an ISO 646 side becomes a
 // Latin-1 text of the same characters; any other pair cannot be compared.
-bool meetInLatin1(STF_statusList_t *sl, TextView *a, TextView *b) {
+bool meetInLatin1(STF_statusList_t *sl, GenuTextView *a, GenuTextView *b) {
   if (a->choice == b->choice) return true;
-  TextView *other = a->choice == GEN_TEXT_LATIN1 ? b : (b->choice == GEN_TEXT_LATIN1 ? a : nullptr);
+  GenuTextView *other = a->choice == GEN_TEXT_LATIN1 ? b : (b->choice == GEN_TEXT_LATIN1 ? a : nullptr);
   if (!other || other->choice != GEN_TEXT_ISO646) {
     STF_AddStatus(sl, GENU_ST_NOT_COMPARABLE, 0);
     return false;
@@ -77,14 +34,14 @@ bool meetInLatin1(STF_statusList_t *sl, TextView *a, TextView *b) {
   return true;
 }
 
-char *collateCopy(const TextView &v) {
+char *collateCopy(const GenuTextView &v) {
   char *buf = static_cast<char *>(calloc(1, kCollateBuffer));
   if (buf && v.length > 0)
     memcpy(buf, v.bytes, static_cast<size_t>(v.length < 4095 ? v.length : 4095));
   return buf;
 }
 
-uint32_t collate(STF_statusList_t *sl, const TextView &a, const TextView &b, int32_t *r) {
+uint32_t collate(STF_statusList_t *sl, const GenuTextView &a, const GenuTextView &b, int32_t *r) {
   if (a.codeSet != b.codeSet) {
     STF_AddStatus(sl, GENU_ST_NOT_COMPARABLE, 0);
     return 1;
@@ -112,8 +69,8 @@ uint32_t collate(STF_statusList_t *sl, const TextView &a, const TextView &b, int
 template <typename T>
 uint32_t compareTexts(STF_statusList_t *sl, const T *a, const T *b, bool caseless, int32_t *r) {
   if (!genu_CheckPair(sl, a, b, r)) return 1;
-  TextView va, vb;
-  if (!view(sl, a, &va) || !view(sl, b, &vb) || !meetInLatin1(sl, &va, &vb)) return 1;
+  GenuTextView va, vb;
+  if (!genu_ViewText(sl, a, &va) || !genu_ViewText(sl, b, &vb) || !meetInLatin1(sl, &va, &vb)) return 1;
   switch (va.choice) {
     case GEN_TEXT_ISO646:
     case GEN_TEXT_STRING: {
@@ -133,8 +90,8 @@ uint32_t compareTexts(STF_statusList_t *sl, const T *a, const T *b, bool caseles
 template <typename T>
 uint32_t genericTexts(STF_statusList_t *sl, const T *a, const T *b, bool equality, int32_t *r) {
   if (!genu_CheckPair(sl, a, b, r)) return 1;
-  TextView va, vb;
-  if (!view(sl, a, &va) || !view(sl, b, &vb)) return 1;
+  GenuTextView va, vb;
+  if (!genu_ViewText(sl, a, &va) || !genu_ViewText(sl, b, &vb)) return 1;
   bool latinPair = (va.choice == 1 && vb.choice == 3) || (va.choice == 3 && vb.choice == 1);
   if ((va.choice != vb.choice && !latinPair) || va.codeSet != vb.codeSet) {
     STF_AddStatus(sl, GENU_ST_NOT_COMPARABLE, 0);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "private/genu_make_util.h"
+#include "private/genu_text_view.h"
 
 namespace {
 
@@ -15,6 +16,17 @@ uint32_t extractBytes(STF_statusList_t *sl, char **out, const unsigned char *byt
   if (!*out) return fail(sl, GENU_ST_NO_MEMORY);
   (*out)[length] = 0;
   return 0;
+}
+
+// Any choice of a text or simple name as a fresh NUL-terminated string.
+template <typename T>
+uint32_t extractView(STF_statusList_t *sl, char **out, const T *value,
+                     const AS_allocateDescriptor_t *alloc) {
+  if (!out || !value) return fail(sl, GENU_ST_NULL_COMPARE);
+  *out = nullptr;
+  GenuTextView v;
+  if (!genu_ViewText(sl, value, &v)) return 1;
+  return extractBytes(sl, out, v.bytes, v.length, alloc);
 }
 
 }  // namespace
@@ -98,28 +110,12 @@ uint32_t GENU_ExtractOctet255(STF_statusList_t *sl, char **out, const GEN_Octet2
 
 uint32_t GENU_ExtractText(STF_statusList_t *sl, char **out, const GEN_Text_t *text,
                           const AS_allocateDescriptor_t *alloc) {
-  if (!out || !text) return fail(sl, GENU_ST_NULL_COMPARE);
-  *out = nullptr;
-  if (text->choice == GEN_TEXT_ISO646 || text->choice == GEN_TEXT_STRING) {
-    const char *s = text->u.string ? text->u.string : "";
-    return extractBytes(sl, out, reinterpret_cast<const unsigned char *>(s),
-                        static_cast<int32_t>(strlen(s)), alloc);
-  }
-  if (text->choice >= GEN_TEXT_LATIN1 && text->choice <= GEN_TEXT_OTHER)
-    return GENU_ExtractOctetString(sl, out, &text->u.octets, alloc);
-  return fail(sl, GENU_ST_BAD_VALUE);
+  return extractView(sl, out, text, alloc);
 }
 
 uint32_t GENU_ExtractSimpleName(STF_statusList_t *sl, char **out, const GEN_SimpleName_t *name,
                                 const AS_allocateDescriptor_t *alloc) {
-  if (!out || !name) return fail(sl, GENU_ST_NULL_COMPARE);
-  *out = nullptr;
-  if (name->choice == GEN_TEXT_ISO646 || name->choice == GEN_TEXT_STRING)
-    return extractBytes(sl, out, reinterpret_cast<const unsigned char *>(name->u.string),
-                        static_cast<int32_t>(strnlen(name->u.string, sizeof name->u.string)), alloc);
-  if (name->choice >= GEN_TEXT_LATIN1 && name->choice <= GEN_TEXT_OTHER)
-    return GENU_ExtractOctet255(sl, out, &name->u.octets, alloc);
-  return fail(sl, GENU_ST_BAD_VALUE);
+  return extractView(sl, out, name, alloc);
 }
 
 uint32_t GENU_Iso646irv2IsoLatin1Text(STF_statusList_t *sl, GEN_Text_t **out, const GEN_Text_t *text,

@@ -6,18 +6,12 @@
 
 #include "infra/genu.h"
 
-// Text, SimpleName and DistNameString compares that follow the current text
-// mode: the collating compare normally, the bytewise one inside a GEN_BinCompare*.
-uint32_t genu_TextRuleHook(STF_statusList_t *sl, const GEN_Text_t *a, const GEN_Text_t *b,
-                           int32_t *r);
-uint32_t genu_SimpleNameRuleHook(STF_statusList_t *sl, const GEN_SimpleName_t *a,
-                                 const GEN_SimpleName_t *b, int32_t *r);
-uint32_t genu_DistNameRuleHook(STF_statusList_t *sl, const GEN_DistNameString_t *a,
-                               const GEN_DistNameString_t *b, int32_t *r);
+// Set while a GEN_BinCompare* runs: the compares of texts, simple names and
+// distinguished name strings then take their bytewise form.
+extern thread_local int genu_bytewiseTexts;
 // Runs `fn` with texts compared bytewise.
 template <typename Fn>
 uint32_t genu_WithBytewiseTexts(Fn fn);
-extern thread_local int genu_bytewiseTexts;
 template <typename Fn>
 uint32_t genu_WithBytewiseTexts(Fn fn) {
   int saved = genu_bytewiseTexts;

@@ -46,11 +46,6 @@ bool calendarSeconds(const GEN_GeneralizedTime_t *t, time_t *out) {
 
 }  // namespace
 
-uint32_t genu_DistNameRuleHook(STF_statusList_t *sl, const GEN_DistNameString_t *a,
-                               const GEN_DistNameString_t *b, int32_t *r) {
-  return distNames(sl, a, b, genu_bytewiseTexts != 0, r);
-}
-
 bool genu_TimeToCalendar(const GEN_GeneralizedTime_t *t, time_t *out) {
   return calendarSeconds(t, out);
 }
@@ -59,7 +54,7 @@ extern "C" {
 
 uint32_t GEN_CompareDistNameString(STF_statusList_t *sl, const GEN_DistNameString_t *a,
                                    const GEN_DistNameString_t *b, int32_t *r) {
-  return distNames(sl, a, b, false, r);
+  return distNames(sl, a, b, genu_bytewiseTexts != 0, r);
 }
 
 uint32_t GEN_BinCompareDistNameString(STF_statusList_t *sl, const GEN_DistNameString_t *a,

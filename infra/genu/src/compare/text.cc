@@ -119,8 +119,10 @@ uint32_t genericTexts(STF_statusList_t *sl, const T *a, const T *b, bool equalit
 
 extern "C" {
 
+// Inside a bytewise compare of a record (GEN_BinCompare*) the plain compares of
+// texts and names take the bytewise form.
 uint32_t GEN_CompareText(STF_statusList_t *sl, const GEN_Text_t *a, const GEN_Text_t *b, int32_t *r) {
-  return compareTexts(sl, a, b, false, r);
+  return genu_bytewiseTexts ? genericTexts(sl, a, b, false, r) : compareTexts(sl, a, b, false, r);
 }
 uint32_t GEN_ICompareText(STF_statusList_t *sl, const GEN_Text_t *a, const GEN_Text_t *b, int32_t *r) {
   return compareTexts(sl, a, b, true, r);
@@ -134,7 +136,7 @@ uint32_t GEN_BinCompareText(STF_statusList_t *sl, const GEN_Text_t *a, const GEN
 }
 uint32_t GEN_CompareSimpleName(STF_statusList_t *sl, const GEN_SimpleName_t *a,
                                const GEN_SimpleName_t *b, int32_t *r) {
-  return compareTexts(sl, a, b, false, r);
+  return genu_bytewiseTexts ? genericTexts(sl, a, b, false, r) : compareTexts(sl, a, b, false, r);
 }
 uint32_t GEN_ICompareSimpleName(STF_statusList_t *sl, const GEN_SimpleName_t *a,
                                 const GEN_SimpleName_t *b, int32_t *r) {
@@ -150,14 +152,3 @@ uint32_t GEN_BinCompareSimpleName(STF_statusList_t *sl, const GEN_SimpleName_t *
 }
 
 }  // extern "C"
-
-uint32_t genu_TextRuleHook(STF_statusList_t *sl, const GEN_Text_t *a, const GEN_Text_t *b,
-                           int32_t *r) {
-  return genu_bytewiseTexts ? GEN_BinCompareText(sl, a, b, r) : GEN_CompareText(sl, a, b, r);
-}
-
-uint32_t genu_SimpleNameRuleHook(STF_statusList_t *sl, const GEN_SimpleName_t *a,
-                                 const GEN_SimpleName_t *b, int32_t *r) {
-  return genu_bytewiseTexts ? GEN_BinCompareSimpleName(sl, a, b, r)
-                            : GEN_CompareSimpleName(sl, a, b, r);
-}

@@ -41,11 +41,11 @@ GENU_LAYOUT_HOOKS(BitString, GEN_BitString_t, 0, nullptr, nullptr,
 GENU_LAYOUT(Octet255, GEN_Octet255_t, 0, (GenuField{GK_SHORTOCT, 0, 0, 255, nullptr, 0}))
 GENU_LAYOUT(LocaleCode, GEN_LocaleCode_t, 0, (GenuField{GK_SHORTOCT, 0, 0, 2, nullptr, 0}))
 GENU_LAYOUT(CString, GEN_CString_t, 0, FCSTR(GEN_CString_t, string))
-GENU_LAYOUT_HOOKS(Text, GEN_Text_t, 5, (genu_Hook<GEN_Text_t, genu_TextRuleHook>), nullptr,
+GENU_LAYOUT_HOOKS(Text, GEN_Text_t, 5, (genu_Hook<GEN_Text_t, GEN_CompareText>), nullptr,
                   WHEN2(1, 2, FCSTR(TX, u.string)), WHEN2(3, 5, FOCT(TX, u.octets)),
                   WHEN(5, FU32(TX, codeSet)))
 GENU_LAYOUT_HOOKS(SimpleName, GEN_SimpleName_t, 5,
-                  (genu_Hook<GEN_SimpleName_t, genu_SimpleNameRuleHook>), nullptr,
+                  (genu_Hook<GEN_SimpleName_t, GEN_CompareSimpleName>), nullptr,
                   WHEN2(1, 2, FCHARS(SN, u.string)), WHEN2(3, 5, FSHORT(SN, u.octets)),
                   WHEN(5, FU32(SN, codeSet)))
 GENU_LAYOUT(NameOrOID, GEN_NameOrOID_t, 2, WHEN(1, FU32(GEN_NameOrOID_t, u.oid)),
@@ -56,7 +56,7 @@ GENU_LAYOUT(CardinalOrOid, GEN_CardinalOrOid_t, 2, WHEN(1, FU32(GEN_CardinalOrOi
 GENU_LAYOUT(PosIntOrOid, GEN_PosIntOrOid_t, 2, WHEN(1, FU32(GEN_PosIntOrOid_t, u.number)),
             WHEN(2, FU32(GEN_PosIntOrOid_t, u.oid)))
 GENU_LAYOUT_HOOKS(DistNameString, GEN_DistNameString_t, 0,
-                  (genu_Hook<GEN_DistNameString_t, genu_DistNameRuleHook>), nullptr,
+                  (genu_Hook<GEN_DistNameString_t, GEN_CompareDistNameString>), nullptr,
                   FEMB(GEN_DistNameString_t, text, Text),
                   FPTR(GEN_DistNameString_t, nameOrOid, NameOrOID))
 GENU_LAYOUT(DocumentIdentifier, GEN_DocumentIdentifier_t, 0,

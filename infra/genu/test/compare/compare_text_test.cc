@@ -133,3 +133,27 @@ TEST(GenvCompareText, ChoiceRecordsCompareChoiceFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GenvCompareText, BytewiseReachesNamesInsideEveryRecord) {
+  // An empty Latin-1 name sorts after a non-empty one by the octet rule and
+  // before it bytewise, wherever it sits.
+  GEN_ExtACL_t a{}, b{};
+  a.principal = name(3, "");
+  b.principal = name(3, "x");
+  a.domain.text = b.domain.text = text(1, "eng");
+  Status s;
+  int32_t r = 0;
+  ASSERT_EQ(GEN_CompareAttrValue(s, 89, &a, &b, &r), 0u);
+  EXPECT_EQ(r, 1);
+  ASSERT_EQ(GEN_BinCompareAttrValue(s, 89, &a, &b, &r), 0u);
+  EXPECT_EQ(r, -1);
+  GEN_DistNameString_t x{text(3, ""), nullptr}, y{text(3, "x"), nullptr};
+  ASSERT_EQ(GEN_BinCompareAttrValue(s, 6, &x, &y, &r), 0u);
+  EXPECT_EQ(r, -1);
+  EXPECT_EQ(run(GEN_BinCompareDistNameString, x, y), -1);
+  EXPECT_EQ(run(GEN_CompareDistNameString, x, y), 1);
+}
+
+}  // namespace

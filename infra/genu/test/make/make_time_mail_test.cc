@@ -150,7 +150,9 @@ std::string toInternet(const GEN_StandardAttrs_t &a, uint32_t rc = 0, uint32_t c
   Status s;
   char *out = nullptr;
   EXPECT_EQ(GEN_X400ToInternetMailAddress(s, &out, &a, nullptr), rc);
-  if (code) EXPECT_TRUE(s.has(code));
+  if (code) {
+    EXPECT_TRUE(s.has(code));
+  }
   std::string r = out ? out : "<null>";
   free(out);
   return r;

@@ -18,6 +18,7 @@ KQ_BEGIN_DECLS
 #define GENU_ST_NO_MEMORY 0xc00e0068u     /* memory could not be allocated */
 #define GENU_ST_NULL_COMPARE 0xc00e006bu  /* compare of a null value / null input */
 #define GENU_ST_NULL_DELETE 0xc00e006cu   /* delete of a null record */
+#define GENU_ST_SET_ACCESS 0xc00e006du  /* an attribute set could not be read or written */
 #define GENU_ST_NOT_COMPARABLE 0xc00e0085u /* values or forms that do not convert */
 #define GENU_ST_BAD_VALUE 0xc00e00a0u     /* unknown choice, bad length, bad time, bad syntax */
 #define GENU_ST_COLLATION 0xc00e00c4u     /* strcoll failed */

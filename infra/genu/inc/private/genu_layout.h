@@ -78,6 +78,16 @@ uint32_t genu_CopyOctets(STF_statusList_t *sl, GEN_OctetString_t *dst, const GEN
 uint32_t genu_DeleteOctets(STF_statusList_t *sl, GEN_OctetString_t *value,
                            const AS_allocateDescriptor_t *alloc);
 
+uint32_t genu_CopyBits(STF_statusList_t *sl, GEN_BitString_t *dst, const GEN_BitString_t *src,
+                       const AS_allocateDescriptor_t *alloc);
+uint32_t genu_DeleteBits(STF_statusList_t *sl, GEN_BitString_t *value,
+                         const AS_allocateDescriptor_t *alloc);
+// Attributes inside values: a copy lives alone in a new private attribute set
+// made with `alloc`; deleting destroys the set the attribute lives in.
+uint32_t genu_CopyAttr(STF_statusList_t *sl, AS_attrHandle_t *dst, const AS_attrHandle_t *src,
+                       const AS_allocateDescriptor_t *alloc);
+uint32_t genu_DeleteAttr(STF_statusList_t *sl, AS_attrHandle_t *value);
+
 void *genu_Alloc(const AS_allocateDescriptor_t *alloc, size_t size);
 void genu_Free(const AS_allocateDescriptor_t *alloc, void *block);
 

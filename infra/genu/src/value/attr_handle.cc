@@ -11,15 +11,20 @@ namespace {
 struct Scratch {
   STF_statusList_t *list = STF_CreateList(nullptr);
   ~Scratch() { STF_DeleteList(list); }
+  // This facility's code for what the attribute-set call reported.
+  uint32_t translated() const {
+    STF_objectInfo_t info;
+    for (int32_t i = 1; STF_GetObjectInfo(list, i, &info) == 0; ++i)
+      if (info.code == AS_ST_NO_MEMORY || info.code == GENU_ST_NO_MEMORY) return GENU_ST_NO_MEMORY;
+    return GENU_ST_SET_ACCESS;
+  }
 };
 }  // namespace
 
-extern "C" {
-
-uint32_t GEN_DeepCopyAttrHandle(STF_statusList_t *sl, GEN_AttrHandle_t *dst,
-                                const GEN_AttrHandle_t *src, const AS_allocateDescriptor_t *alloc) {
-  if (!dst || !src || !*src) {
-    if (dst) *dst = AS_nullAttrHandle;
+uint32_t genu_CopyAttr(STF_statusList_t *sl, AS_attrHandle_t *dst, const AS_attrHandle_t *src,
+                       const AS_allocateDescriptor_t *alloc) {
+  if (!*src) {
+    *dst = AS_nullAttrHandle;
     STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
     return 1;
   }
@@ -31,21 +36,16 @@ uint32_t GEN_DeepCopyAttrHandle(STF_statusList_t *sl, GEN_AttrHandle_t *dst,
     return 1;
   }
   if (AS_CopyAttrR(s.list, set, *src, dst)) {
+    STF_AddStatus(sl, s.translated(), 0);
     AS_Destroy(s.list, &set);
     *dst = AS_nullAttrHandle;
-    STF_AddStatus(sl, GENU_ST_NO_MEMORY, 0);
     return 1;
   }
   AS_FreeSetHandle(s.list, &set);
   return 0;
 }
 
-uint32_t GEN_DeepDeleteAttrHandle(STF_statusList_t *sl, GEN_AttrHandle_t *value,
-                                  const AS_allocateDescriptor_t *) {
-  if (!value) {
-    STF_AddStatus(sl, GENU_ST_NULL_DELETE, 0);
-    return 1;
-  }
+uint32_t genu_DeleteAttr(STF_statusList_t *sl, AS_attrHandle_t *value) {
   if (!*value) return 0;
   Scratch s;
   AS_setHandle_t set = AS_nullSetHandle;
@@ -53,9 +53,11 @@ uint32_t GEN_DeepDeleteAttrHandle(STF_statusList_t *sl, GEN_AttrHandle_t *value,
   AS_FreeAttrHandle(s.list, value);
   if (rc == 0) rc = AS_Destroy(s.list, &set);
   *value = AS_nullAttrHandle;
-  if (rc) STF_AddStatus(sl, 0xc00e006du, 0);
+  if (rc) STF_AddStatus(sl, GENU_ST_SET_ACCESS, 0);
   return rc;
 }
+
+extern "C" {
 
 void GENU__FreeAttrValList(AS_valueList_t *list) {
   if (!list) return;
@@ -76,7 +78,7 @@ uint32_t GENU__CompareAttrHandle(STF_statusList_t *sl, const GEN_AttrHandle_t *a
   uint32_t idA = 0, idB = 0, typeA = 0, typeB = 0;
   if (AS_GetAttrIDR(s.list, *a, &idA) || AS_GetAttrIDR(s.list, *b, &idB) ||
       AS_GetAttrValTypeR(s.list, *a, &typeA) || AS_GetAttrValTypeR(s.list, *b, &typeB)) {
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
+    STF_AddStatus(sl, GENU_ST_SET_ACCESS, 0);
     return 1;
   }
   *result = 1;
@@ -88,7 +90,7 @@ uint32_t GENU__CompareAttrHandle(STF_statusList_t *sl, const GEN_AttrHandle_t *a
   AS_valueList_t la{0, nullptr}, lb{0, nullptr};
   if (AS_GetAttrValListR(s.list, *a, &la, nullptr) || AS_GetAttrValListR(s.list, *b, &lb, nullptr)) {
     GENU__FreeAttrValList(&la);
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
+    STF_AddStatus(sl, GENU_ST_SET_ACCESS, 0);
     return 1;
   }
   uint32_t rc = 0;

@@ -104,7 +104,7 @@ uint32_t copyField(STF_statusList_t *sl, const GenuField &f, void *dst, const vo
       return genu_CopyOctets(sl, &at<GEN_OctetString_t>(dst, f.offset),
                                      &at<GEN_OctetString_t>(src, f.offset), alloc);
     case GK_BITS:
-      return GEN_DeepCopyBitString(sl, &at<GEN_BitString_t>(dst, f.offset),
+      return genu_CopyBits(sl, &at<GEN_BitString_t>(dst, f.offset),
                                    &at<GEN_BitString_t>(src, f.offset), alloc);
     case GK_SHORTOCT: {
       int16_t n = at<int16_t>(src, f.offset);
@@ -125,7 +125,7 @@ uint32_t copyField(STF_statusList_t *sl, const GenuField &f, void *dst, const vo
       return copySeq(sl, f.sub, &at<GEN_ValueSeq_t *>(dst, f.offset),
                      at<const GEN_ValueSeq_t *>(src, f.offset), alloc);
     case GK_ATTR:
-      return GEN_DeepCopyAttrHandle(sl, &at<AS_attrHandle_t>(dst, f.offset),
+      return genu_CopyAttr(sl, &at<AS_attrHandle_t>(dst, f.offset),
                                     &at<AS_attrHandle_t>(src, f.offset), alloc);
     default:
       return 0;  // inline data came with the record's bytes
@@ -141,7 +141,7 @@ uint32_t deleteField(STF_statusList_t *sl, const GenuField &f, void *rec,
     case GK_OCTETS:
       return genu_DeleteOctets(sl, &at<GEN_OctetString_t>(rec, f.offset), alloc);
     case GK_BITS:
-      return GEN_DeepDeleteBitString(sl, &at<GEN_BitString_t>(rec, f.offset), alloc);
+      return genu_DeleteBits(sl, &at<GEN_BitString_t>(rec, f.offset), alloc);
     case GK_EMBED:
       return genu_DeepDelete(sl, f.sub, addr(rec, f.offset), alloc);
     case GK_PTR: {
@@ -160,7 +160,7 @@ uint32_t deleteField(STF_statusList_t *sl, const GenuField &f, void *rec,
       return rc;
     }
     case GK_ATTR:
-      return GEN_DeepDeleteAttrHandle(sl, &at<AS_attrHandle_t>(rec, f.offset), alloc);
+      return genu_DeleteAttr(sl, &at<AS_attrHandle_t>(rec, f.offset));
     default:
       return 0;
   }

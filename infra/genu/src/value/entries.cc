@@ -34,17 +34,7 @@ GENU_COPY_DELETE_RECORDS(GENU_DEFINE_COPY_DELETE)
     return genu_DeepDelete(sl, &genu_L_##L, value, alloc);                                    \
   }
 #define GENU_DEFINE_DEEP(R) GENU_DEFINE_DEEP_AS(R, R)
-// The attribute-handle, octet-string and bit-string pairs have bodies of their own.
-#define GENU_DEEP_RECORDS_BUT_ATTR(X)                                                         \
-  X(Text) X(External) X(FontReference) X(DistNameString) X(DocumentIdentifier) \
-  X(ObjectIdent) X(Filter) X(Dimension) X(XYDimensions) X(DocumentFormat) X(Locations)        \
-  X(IgnoredAttribute) X(PageSelect) X(PageMediaSelect) X(ORName) X(RPCAddress) X(ErrorMsg)    \
-  X(NewJobIdentifier) X(MediaConsumed) X(PreprocessorDefinition) X(DriverInfo) X(NameOrOID)   \
-  X(PresentationAddress) X(Attribute) X(LocalReference) X(Dor)                  \
-  X(StructuredName) X(GlobalName) X(OncACL) X(SubStrings) X(FilterItem) X(InsertSheet)       \
-  X(InsertSpec) X(FinishingProcSpec) X(NameComponent) X(StandardAttrs) X(ExtensionAttr)      \
-  X(ONCBinding)
-GENU_DEEP_RECORDS_BUT_ATTR(GENU_DEFINE_DEEP)
+GENU_DEEP_RECORDS(GENU_DEFINE_DEEP)
 #define GENU_DEFINE_FINISHING_DEEP(K)                                                         \
   GENU_DEFINE_DEEP_AS(K##Spec, FinishingSpec) GENU_DEFINE_DEEP_AS(K##SpecPrivate, FinishingSpecPrivate)
 GENU_FINISHING_KINDS(GENU_DEFINE_FINISHING_DEEP)

@@ -59,31 +59,11 @@ unsigned char *GEN_CopyUnsignedCharArray(const unsigned char *source, int32_t le
   return p;
 }
 
-uint32_t GEN_DeepCopyOctetString(STF_statusList_t *sl, GEN_OctetString_t *dst,
-                                 const GEN_OctetString_t *src, const AS_allocateDescriptor_t *alloc) {
-  if (!dst || !src) {
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
-    return 1;
-  }
-  return genu_CopyOctets(sl, dst, src, alloc);
-}
-
-uint32_t GEN_DeepDeleteOctetString(STF_statusList_t *sl, GEN_OctetString_t *value,
-                                   const AS_allocateDescriptor_t *alloc) {
-  if (!value) {
-    STF_AddStatus(sl, GENU_ST_NULL_DELETE, 0);
-    return 1;
-  }
-  return genu_DeleteOctets(sl, value, alloc);
-}
-
 // A bit string owns (bitLength + 7) / 8 bytes.
-uint32_t GEN_DeepCopyBitString(STF_statusList_t *sl, GEN_BitString_t *dst, const GEN_BitString_t *src,
-                               const AS_allocateDescriptor_t *alloc) {
-  if (!dst || !src) {
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
-    return 1;
-  }
+}  // extern "C"
+
+uint32_t genu_CopyBits(STF_statusList_t *sl, GEN_BitString_t *dst, const GEN_BitString_t *src,
+                       const AS_allocateDescriptor_t *alloc) {
   GEN_OctetString_t bytes{src->bitLength < 0 ? -1 : (src->bitLength + 7) / 8, src->bits}, copy;
   if (genu_CopyOctets(sl, &copy, &bytes, alloc)) {
     *dst = GEN_BitString_t{0, nullptr};
@@ -93,16 +73,14 @@ uint32_t GEN_DeepCopyBitString(STF_statusList_t *sl, GEN_BitString_t *dst, const
   return 0;
 }
 
-uint32_t GEN_DeepDeleteBitString(STF_statusList_t *sl, GEN_BitString_t *value,
-                                 const AS_allocateDescriptor_t *alloc) {
-  if (!value) {
-    STF_AddStatus(sl, GENU_ST_NULL_DELETE, 0);
-    return 1;
-  }
+uint32_t genu_DeleteBits(STF_statusList_t *sl, GEN_BitString_t *value,
+                         const AS_allocateDescriptor_t *alloc) {
   GEN_OctetString_t bytes{value->bitLength < 0 ? -1 : 0, value->bits};
   memset(value, 0, sizeof *value);
   return genu_DeleteOctets(sl, &bytes, alloc);
 }
+
+extern "C" {
 
 void GEN_GenToUint64(uint64_t *out, const GEN_Cardinal64_t *value) {
   *out = (static_cast<uint64_t>(value->high) << 32) | value->low;

@@ -329,3 +329,30 @@ TEST(GenvCompareStruct, EveryMemberDifferenceIsSeenAndOrdered) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GenvCompareRules, StaleAttributeHandlesAreReportedNotFollowed) {
+  Attr live(500, {1});
+  AS_attrHandle_t stale = AS_nullAttrHandle;
+  {
+    Attr gone(500, {1});
+    Status s;
+    ASSERT_EQ(AS_CopyAttrHandle(s, gone.handle, &stale), 0u);
+  }  // its private set is destroyed; `stale` still refers to the handle
+  Status s;
+  int32_t r = 0;
+  EXPECT_EQ(GENU__CompareAttrHandle(s, &live.handle, &stale, &r), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_SET_ACCESS));
+  GEN_IgnoredAttribute_t src{nullptr, stale};
+  void *copy = reinterpret_cast<void *>(1);
+  counter() = Counter();
+  s.clear();
+  EXPECT_EQ(GEN_CopyIgnoredAttribute(s, &copy, &src, &kCounting), 1u);
+  EXPECT_EQ(copy, nullptr);
+  EXPECT_TRUE(s.has(GENU_ST_SET_ACCESS));
+  EXPECT_TRUE(counter().live.empty());
+  AS_FreeAttrHandle(s, &stale);
+}
+
+}  // namespace

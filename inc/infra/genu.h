@@ -5,5 +5,8 @@
 #include "infra/genu_desc.h"
 #include "infra/genu_oid.h"
 #include "infra/genu_world.h"
+#include "infra/genu_value.h"
+#include "infra/genu_compare.h"
+#include "infra/genu_make.h"
 
 #endif

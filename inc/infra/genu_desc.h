@@ -18,6 +18,10 @@ KQ_EXPORT extern const AS_valueDescriptor_t *GENU_AvtToDescTable[GENU_AVT_COUNT]
 /* The descriptor of value type id `id` (0..94), or null when the id has none. */
 KQ_EXPORT const AS_valueDescriptor_t *GENU_AVT2Descriptor(int32_t id);
 
+/* When non-zero (set by callers, never by the library), packing and unpacking
+ * add a rendering of each wire structure to their trace messages. */
+KQ_EXPORT extern int32_t GENU__printPDU;
+
 KQ_END_DECLS
 
 #endif

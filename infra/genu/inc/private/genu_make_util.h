@@ -1,0 +1,44 @@
+// Helpers shared by the makers.
+#ifndef KQ_GENU_MAKE_UTIL_H
+#define KQ_GENU_MAKE_UTIL_H
+
+#include <cstring>
+
+#include "private/genu_layout.h"
+
+inline uint32_t genu_Fail(STF_statusList_t *sl, uint32_t code) {
+  STF_AddStatus(sl, code, 0);
+  return 1;
+}
+
+// Allocates a zeroed record of layout L, lets `fill` build it and hands it out;
+// when `fill` fails it must leave nothing owned behind, and the record is freed.
+template <typename T, typename Fill>
+uint32_t genu_MakeRecord(STF_statusList_t *sl, T **out, const GenuLayout *L,
+                         const AS_allocateDescriptor_t *alloc, Fill fill) {
+  if (!out) return genu_Fail(sl, GENU_ST_BAD_VALUE);
+  *out = nullptr;
+  T *rec = static_cast<T *>(genu_Alloc(alloc, L->size));
+  if (!rec) return genu_Fail(sl, GENU_ST_NO_MEMORY);
+  memset(rec, 0, L->size);
+  if (fill(rec)) {
+    genu_Free(alloc, rec);
+    return 1;
+  }
+  *out = rec;
+  return 0;
+}
+
+// A Text of choice 5 that borrows the caller's characters (no allocation): a
+// template for genu_Copy, never released itself.
+inline GEN_Text_t genu_BorrowText(const char *s) {
+  GEN_Text_t t{};
+  t.choice = GEN_TEXT_OTHER;
+  if (s) {
+    t.u.octets.length = static_cast<int32_t>(strlen(s));
+    t.u.octets.value = reinterpret_cast<unsigned char *>(const_cast<char *>(s));
+  }
+  return t;
+}
+
+#endif

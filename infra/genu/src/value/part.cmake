@@ -1,0 +1,13 @@
+kq_family(SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/engine.cc
+  ${CMAKE_CURRENT_LIST_DIR}/layouts_core.cc
+  ${CMAKE_CURRENT_LIST_DIR}/layouts_more.cc
+  ${CMAKE_CURRENT_LIST_DIR}/entries.cc
+  ${CMAKE_CURRENT_LIST_DIR}/octets.cc
+  ${CMAKE_CURRENT_LIST_DIR}/value_seq.cc
+  ${CMAKE_CURRENT_LIST_DIR}/attr_handle.cc
+  ${CMAKE_CURRENT_LIST_DIR}/random.cc)
+kq_test(genv_value_test SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/../../test/value/value_copy_test.cc
+  ${CMAKE_CURRENT_LIST_DIR}/../../test/value/value_seq_test.cc
+  ${CMAKE_CURRENT_LIST_DIR}/../../test/value/value_trace_test.cc)

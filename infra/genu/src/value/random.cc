@@ -1,0 +1,170 @@
+// Random values of any record, walking its layout: used by the tests and the
+// benchmark to exercise every record through the same engine.
+#include <cstdlib>
+#include <cstring>
+
+#include "private/genu_hooks.h"
+#include "private/genu_layout.h"
+
+namespace {
+
+constexpr int kMaxDepth = 4;
+
+uint32_t pick(std::mt19937 &rng, uint32_t n) { return n ? static_cast<uint32_t>(rng() % n) : 0; }
+
+void letters(char *out, uint32_t n, std::mt19937 &rng) {
+  for (uint32_t i = 0; i < n; ++i) out[i] = static_cast<char>('a' + pick(rng, 26));
+}
+
+void *zalloc(size_t n) { return calloc(1, n); }
+
+void randomOctets(GEN_OctetString_t *o, std::mt19937 &rng) {
+  o->length = static_cast<int32_t>(pick(rng, 13));
+  o->value = nullptr;
+  if (o->length == 0) return;
+  o->value = static_cast<unsigned char *>(zalloc(static_cast<size_t>(o->length) + 1));
+  letters(reinterpret_cast<char *>(o->value), static_cast<uint32_t>(o->length), rng);
+}
+
+// An attribute with one to three integer values in its own private set.
+AS_attrHandle_t randomAttribute(std::mt19937 &rng) {
+  STF_statusList_t *sl = STF_CreateList(nullptr);
+  AS_setHandle_t set = AS_nullSetHandle;
+  AS_attrHandle_t attr = AS_nullAttrHandle;
+  AS_Create(sl, &set, nullptr, 0);
+  uint32_t id = 100 + pick(rng, 3), n = 1 + pick(rng, 3);
+  for (uint32_t i = 0; i < n; ++i) {
+    auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
+    *v = static_cast<int32_t>(pick(rng, 3));
+    if (i == 0)
+      AS_AddAttrVal(sl, set, id, 12, v, &GENU_IntegerDesc, &attr);
+    else
+      AS_AddAttrValR(sl, attr, 12, v, &GENU_IntegerDesc);
+  }
+  AS_FreeSetHandle(sl, &set);
+  STF_DeleteList(sl);
+  return attr;
+}
+
+template <typename T>
+T &at(void *rec, uint32_t off) {
+  return *reinterpret_cast<T *>(static_cast<char *>(rec) + off);
+}
+
+void randomField(const GenuField &f, void *rec, std::mt19937 &rng, int depth) {
+  void *p = static_cast<char *>(rec) + f.offset;
+  switch (f.kind) {
+    case GK_I32:
+      at<int32_t>(rec, f.offset) = static_cast<int32_t>(pick(rng, 6));
+      break;
+    case GK_U32:
+      at<uint32_t>(rec, f.offset) = pick(rng, 4);
+      break;
+    case GK_I16:
+      at<int16_t>(rec, f.offset) = static_cast<int16_t>(pick(rng, 6));
+      break;
+    case GK_F64:
+      at<double>(rec, f.offset) = pick(rng, 12) / 4.0;
+      break;
+    case GK_CHARS: {
+      uint32_t n = pick(rng, (f.size - 1 < 12 ? f.size - 1 : 12) + 1);
+      memset(p, 0, f.size);
+      letters(static_cast<char *>(p), n, rng);
+      break;
+    }
+    case GK_SHORTOCT: {
+      uint32_t n = pick(rng, (f.size < 12 ? f.size : 12) + 1);
+      at<int16_t>(rec, f.offset) = static_cast<int16_t>(n);
+      letters(static_cast<char *>(p) + 2, n, rng);
+      break;
+    }
+    case GK_BYTES:
+      for (uint32_t i = 0; i < f.size; ++i) static_cast<unsigned char *>(p)[i] = pick(rng, 256);
+      break;
+    case GK_CSTR: {
+      uint32_t n = pick(rng, 13);
+      char *s = static_cast<char *>(zalloc(n + 1));
+      letters(s, n, rng);
+      at<char *>(rec, f.offset) = s;
+      break;
+    }
+    case GK_OCTETS:
+      randomOctets(static_cast<GEN_OctetString_t *>(p), rng);
+      break;
+    case GK_BITS: {
+      GEN_OctetString_t o;
+      randomOctets(&o, rng);
+      *static_cast<GEN_BitString_t *>(p) = GEN_BitString_t{o.length * 8, o.value};
+      break;
+    }
+    case GK_EMBED:
+      genu_Random(f.sub, p, rng, depth + 1);
+      break;
+    case GK_PTR:
+      at<void *>(rec, f.offset) = nullptr;
+      if (depth < kMaxDepth && pick(rng, 3) != 0) {
+        void *sub = zalloc(f.sub->size);
+        genu_Random(f.sub, sub, rng, depth + 1);
+        at<void *>(rec, f.offset) = sub;
+      }
+      break;
+    case GK_SEQ: {
+      GEN_ValueSeq_t **tail = &at<GEN_ValueSeq_t *>(rec, f.offset);
+      *tail = nullptr;
+      uint32_t n = depth < kMaxDepth ? pick(rng, 4) : 0;
+      for (uint32_t i = 0; i < n; ++i) {
+        auto *node = static_cast<GEN_ValueSeq_t *>(zalloc(sizeof(GEN_ValueSeq_t)));
+        node->value = zalloc(f.sub->size);
+        genu_Random(f.sub, node->value, rng, depth + 1);
+        *tail = node;
+        tail = &node->next;
+      }
+      break;
+    }
+    case GK_ATTR:
+      at<AS_attrHandle_t>(rec, f.offset) = randomAttribute(rng);
+      break;
+  }
+}
+
+}  // namespace
+
+void genu_Random(const GenuLayout *L, void *rec, std::mt19937 &rng, int depth) {
+  memset(rec, 0, L->size);
+  if (L->maxChoice > 0) at<int32_t>(rec, 0) = 1 + static_cast<int32_t>(pick(rng, L->maxChoice));
+  for (uint32_t i = 0; i < L->fieldCount; ++i) {
+    const GenuField &f = L->fields[i];
+    int32_t c = L->maxChoice > 0 ? at<int32_t>(rec, 0) : 0;
+    if (f.when == 0 || (c >= f.when && c <= (f.whenLast ? f.whenLast : f.when)))
+      randomField(f, rec, rng, depth);
+  }
+  if (L->random) L->random(rec, rng);
+}
+
+// A calendar time that the system clock can represent.
+void genu_RandomTime(void *rec, std::mt19937 &rng) {
+  auto *t = static_cast<GEN_GeneralizedTime_t *>(rec);
+  t->utc = static_cast<int32_t>(pick(rng, 2));
+  t->year = static_cast<int16_t>(t->utc ? 90 + pick(rng, 40) : 1990 + pick(rng, 40));
+  t->month = static_cast<int16_t>(1 + pick(rng, 12));
+  t->day = static_cast<int16_t>(1 + pick(rng, 28));
+  t->hour = static_cast<int16_t>(pick(rng, 24));
+  t->minute = static_cast<int16_t>(pick(rng, 60));
+  t->second = static_cast<int16_t>(pick(rng, 60));
+  t->millisecond = static_cast<int16_t>(pick(rng, 1000));
+  t->diffUTC = t->utc ? 0 : static_cast<int16_t>(static_cast<int>(pick(rng, 25)) * 60 - 720);
+}
+
+// Records made of a 16-bit count and up to N fixed-size strings.
+void genu_RandomCounted(void *rec, std::mt19937 &rng) {
+  int16_t count = static_cast<int16_t>(pick(rng, 5));
+  *static_cast<int16_t *>(rec) = count;
+}
+
+// Name types 0..3 and privilege levels 1..3.
+void genu_RandomAcl(void *rec, std::mt19937 &rng) {
+  auto *acl = static_cast<GEN_PSISAccessControlList_t *>(rec);
+  if (acl->choice != 1) return;
+  if (acl->nameType) *acl->nameType = pick(rng, 4);
+  if (acl->privilegeLevel) *acl->privilegeLevel = 1 + pick(rng, 3);
+}

@@ -1,0 +1,358 @@
+// The compare dispatch by type id and the rules of numbers, byte strings, times,
+// ranges, 64-bit values, attributes inside values and access control lists.
+#include <cstring>
+#include <vector>
+
+#include "../support/genv_test_support.h"
+
+using namespace genvtest;
+
+namespace {
+
+int32_t cmp(uint32_t id, const void *a, const void *b) {
+  Status s;
+  int32_t r = 99;
+  EXPECT_EQ(GEN_CompareAttrValue(s, id, a, b, &r), 0u) << id;
+  return r;
+}
+
+GEN_OctetString_t oct(const char *s) {
+  return GEN_OctetString_t{static_cast<int32_t>(strlen(s)),
+                           reinterpret_cast<unsigned char *>(const_cast<char *>(s))};
+}
+
+TEST(GenvCompareRules, OctetStrings) {
+  GEN_OctetString_t empty = oct(""), abc = oct("abc"), abcd = oct("abcd"), abd = oct("abd");
+  EXPECT_EQ(cmp(20, &empty, &abc), 1);
+  EXPECT_EQ(cmp(20, &abc, &empty), -1);
+  EXPECT_EQ(cmp(20, &empty, &empty), 0);
+  EXPECT_EQ(cmp(20, &abc, &abcd), -1);
+  EXPECT_EQ(cmp(20, &abcd, &abc), 1);
+  EXPECT_EQ(cmp(20, &abd, &abcd), 1);
+  GEN_OctetString_t upper = oct("ABC");
+  Status s;
+  int32_t r = 5;
+  EXPECT_EQ(GEN_ICompareOctetString(s, &upper, &abc, &r), 0u);
+  EXPECT_EQ(r, 0);
+  GEN_OctetString_t neg{-1, nullptr};
+  EXPECT_EQ(GEN_CompareOctetString(s, &neg, &abc, &r), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+}
+
+TEST(GenvCompareRules, ShortOctetStringsUseTheSameRule) {
+  GEN_Octet255_t a{}, b{};
+  a.length = 2;
+  memcpy(a.value, "ab", 2);
+  b.length = 0;
+  Status s;
+  int32_t r = 0;
+  EXPECT_EQ(GEN_CompareOctet255(s, &b, &a, &r), 0u);
+  EXPECT_EQ(r, 1);
+  b.length = 3;
+  memcpy(b.value, "AB", 3);
+  EXPECT_EQ(GEN_ICompareOctet255(s, &a, &b, &r), 0u);
+  EXPECT_EQ(r, -1);
+}
+
+TEST(GenvCompareRules, NumbersByTheirOwnOrder) {
+  uint32_t big = 0xFFFFFFFFu, one = 1;
+  EXPECT_EQ(cmp(1, &big, &one), 1);   // cardinal: unsigned
+  EXPECT_EQ(cmp(12, &big, &one), -1); // integer: signed
+  EXPECT_EQ(cmp(10, &big, &one), 1);  // short OIDs unsigned
+  int32_t t = 1, t2 = 2;
+  EXPECT_EQ(cmp(0, &t, &t), 0);
+  EXPECT_EQ(cmp(0, &t, &t2), 1);
+  EXPECT_EQ(cmp(0, &t2, &t), 1);
+  uint32_t e3 = 3, e1 = 1;
+  EXPECT_EQ(cmp(44, &e3, &e1), 2);
+  EXPECT_EQ(cmp(68, &e1, &e3), -2);
+  int16_t p = -5, q = 3;
+  EXPECT_EQ(cmp(71, &p, &q), -8);
+  EXPECT_EQ(cmp(75, &q, &p), 8);
+  EXPECT_EQ(cmp(26, &p, &q), 1);
+  double a = 2.9, b = 2.0, c = 3.0;
+  EXPECT_EQ(cmp(23, &a, &b), 0);
+  EXPECT_EQ(cmp(23, &c, &b), 1);
+  EXPECT_EQ(cmp(62, &b, &c), -1);
+}
+
+TEST(GenvCompareRules, RangesAreEqualOrDifferent) {
+  GEN_IntegerRange_t r1{1, 5}, r2{1, 6}, r3{0, 9};
+  EXPECT_EQ(cmp(2, &r1, &r1), 0);
+  EXPECT_EQ(cmp(2, &r1, &r2), 1);
+  EXPECT_EQ(cmp(13, &r2, &r3), 1);
+  EXPECT_EQ(cmp(13, &r3, &r2), 1);
+  GEN_RealRange_t x{0.5, 1.5}, y{0.5, 1.5};
+  EXPECT_EQ(cmp(25, &x, &y), 0);
+  GEN_MediumDimensions_t m{210, 297}, n{297, 210};
+  EXPECT_EQ(cmp(57, &m, &n), 1);
+}
+
+TEST(GenvCompareRules, Cardinal64AndRanges) {
+  GEN_Cardinal64_t a{1, 0}, b{0, 0xFFFFFFFFu};
+  EXPECT_EQ(cmp(31, &a, &b), 1);
+  EXPECT_EQ(cmp(31, &b, &a), -1);
+  GEN_Cardinal64Range_t r1{{0, 5}, {1, 0}}, r2{{0, 5}, {0, 9}};
+  EXPECT_EQ(cmp(32, &r1, &r2), 1);
+  EXPECT_EQ(cmp(32, &r2, &r2), 0);
+}
+
+GEN_GeneralizedTime_t localTime(int y, int mo, int d, int h, int mi, int s, int ms) {
+  GEN_GeneralizedTime_t t{};
+  t.year = static_cast<int16_t>(y);
+  t.month = static_cast<int16_t>(mo);
+  t.day = static_cast<int16_t>(d);
+  t.hour = static_cast<int16_t>(h);
+  t.minute = static_cast<int16_t>(mi);
+  t.second = static_cast<int16_t>(s);
+  t.millisecond = static_cast<int16_t>(ms);
+  return t;
+}
+
+TEST(GenvCompareRules, GeneralizedTimes) {
+  GEN_GeneralizedTime_t a = localTime(2024, 3, 10, 10, 0, 0, 250);
+  GEN_GeneralizedTime_t b = localTime(2024, 3, 10, 10, 0, 0, 100);
+  GEN_GeneralizedTime_t c = localTime(2024, 3, 10, 10, 0, 1, 0);
+  EXPECT_EQ(cmp(48, &a, &b), 150);
+  EXPECT_EQ(cmp(48, &a, &c), -1);
+  EXPECT_EQ(cmp(48, &c, &b), 1);
+  // The difference from UTC moves the minutes: 10:00 at +60 is 11:00.
+  GEN_GeneralizedTime_t shifted = localTime(2024, 3, 10, 10, 0, 0, 0);
+  shifted.diffUTC = 60;
+  GEN_GeneralizedTime_t eleven = localTime(2024, 3, 10, 11, 0, 0, 0);
+  EXPECT_EQ(cmp(48, &shifted, &eleven), 0);
+  // A UTC time holds its year counted from 1900.
+  GEN_GeneralizedTime_t u = localTime(124, 3, 10, 11, 0, 0, 0);
+  u.utc = 1;
+  EXPECT_EQ(cmp(48, &u, &eleven), 0);
+}
+
+TEST(GenvCompareRules, DispatchOfIdsWithoutACompare) {
+  int32_t x = 0;
+  for (uint32_t id : {3u, 7u, 41u, 56u, 77u, 84u, 93u, 95u, 500u}) {
+    Status s;
+    int32_t r = 0;
+    EXPECT_EQ(GEN_CompareAttrValue(s, id, &x, &x, &r), 1u) << id;
+    EXPECT_TRUE(s.has(GENU_ST_NOT_COMPARABLE)) << id;
+  }
+  Status s;
+  int32_t r;
+  EXPECT_EQ(GEN_CompareAttrValue(s, 12, nullptr, &x, &r), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_NULL_COMPARE));
+}
+
+// An attribute with integer values, alone in a private set.
+struct Attr {
+  AS_attrHandle_t handle = AS_nullAttrHandle;
+  Attr(uint32_t id, std::vector<int32_t> values, uint32_t type = 12) {
+    Status s;
+    AS_setHandle_t set = AS_nullSetHandle;
+    EXPECT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
+    for (size_t i = 0; i < values.size(); ++i) {
+      auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
+      *v = values[i];
+      if (i == 0)
+        EXPECT_EQ(AS_AddAttrVal(s, set, id, type, v, &GENU_IntegerDesc, &handle), 0u);
+      else
+        EXPECT_EQ(AS_AddAttrValR(s, handle, type, v, &GENU_IntegerDesc), 0u);
+    }
+    EXPECT_EQ(AS_FreeSetHandle(s, &set), 0u);
+  }
+  ~Attr() {
+    Status s;
+    GEN_DeepDeleteAttrHandle(s, &handle, nullptr);
+  }
+};
+
+TEST(GenvCompareRules, AttributesMatchValuesInAnyOrder) {
+  Attr a(500, {1, 1, 2}), b(500, {2, 1, 1}), c(500, {1, 2, 2}), other(501, {1, 1, 2});
+  Attr shorter(500, {1, 2}), typed(500, {1, 1, 2}, 1);
+  GEN_Attribute_t ra{a.handle}, rb{b.handle}, rc{c.handle}, ro{other.handle}, rs{shorter.handle};
+  EXPECT_EQ(cmp(37, &ra, &rb), 0);
+  EXPECT_EQ(cmp(37, &ra, &rc), 1);
+  EXPECT_EQ(cmp(37, &rc, &ra), 1);
+  EXPECT_EQ(cmp(37, &ra, &ro), 1);
+  EXPECT_EQ(cmp(37, &ra, &rs), 1);
+  Status s;
+  int32_t r;
+  EXPECT_EQ(GENU__CompareAttrHandle(s, &a.handle, &typed.handle, &r), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+}
+
+TEST(GenvCompareRules, IgnoredAttributesThenDocumentNumbers) {
+  Attr a(500, {4}), b(500, {4});
+  int32_t three = 3, four = 4;
+  GEN_IgnoredAttribute_t x{&three, a.handle}, y{&four, b.handle}, none{nullptr, b.handle};
+  EXPECT_EQ(cmp(11, &x, &y), -1);
+  EXPECT_EQ(cmp(11, &x, &none), 1);
+  EXPECT_EQ(cmp(11, &none, &x), -1);
+  GEN_IgnoredAttribute_t noneToo{nullptr, a.handle};
+  EXPECT_EQ(cmp(11, &none, &noneToo), 0);
+}
+
+TEST(GenvCompareRules, CopiedAttributeIsIndependentAndEqual) {
+  Attr a(500, {7, 8});
+  GEN_IgnoredAttribute_t src{nullptr, a.handle};
+  counter() = Counter();
+  Status s;
+  void *copy = nullptr;
+  ASSERT_EQ(GEN_CopyIgnoredAttribute(s, &copy, &src, &kCounting), 0u);
+  EXPECT_NE(static_cast<GEN_IgnoredAttribute_t *>(copy)->attribute, a.handle);
+  EXPECT_EQ(cmp(11, &src, copy), 0);
+  EXPECT_EQ(GEN_DeleteIgnoredAttribute(s, copy, &kCounting), 0u);
+  EXPECT_TRUE(counter().live.empty());
+}
+
+GEN_SimpleName_t sname(const char *s) {
+  GEN_SimpleName_t n{};
+  n.choice = GEN_TEXT_ISO646;
+  strcpy(n.u.string, s);
+  return n;
+}
+
+TEST(GenvCompareRules, AccessControlListsWithDefaults) {
+  uint32_t group = 2, user = 1, endUser = 1, admin = 3;
+  GEN_PSISAccessControlList_t a{}, b{};
+  a.choice = b.choice = 1;
+  a.name = b.name = sname("bob");
+  b.nameType = &group;  // absent counts as group
+  b.privilegeLevel = &endUser;
+  EXPECT_EQ(cmp(85, &a, &b), 0);
+  b.nameType = &user;
+  EXPECT_EQ(cmp(85, &a, &b), 1);
+  b.nameType = nullptr;
+  b.privilegeLevel = &admin;
+  EXPECT_EQ(cmp(85, &a, &b), -1);
+  GEN_PSISAccessControlList_t dce{};
+  dce.choice = 2;
+  EXPECT_EQ(cmp(85, &a, &dce), -1);
+}
+
+GEN_ExtACL_t extAcl(const char *principal, const char *domain, uint32_t *kind, GEN_NameOrOID_t *noid) {
+  GEN_ExtACL_t e{};
+  e.principal = sname(principal);
+  e.domain.text.choice = GEN_TEXT_ISO646;
+  e.domain.text.u.string = const_cast<char *>(domain);
+  if (kind) {
+    noid->choice = 1;
+    noid->u.oid = *kind;
+    e.domain.nameOrOid = noid;
+  }
+  e.nameType = 2;
+  e.privilegeLevel = 1;
+  return e;
+}
+
+TEST(GenvCompareRules, WindowsDomainsCompareCaselessly) {
+  uint32_t winnt = 3050, nis = 3044;
+  GEN_NameOrOID_t n1, n2;
+  GEN_ExtACL_t a = extAcl("Bob", "CORP", &winnt, &n1), b = extAcl("bob", "corp", &winnt, &n2);
+  EXPECT_EQ(cmp(89, &a, &b), 0);
+  GEN_ExtACL_t c = extAcl("Bob", "eng", &nis, &n1), d = extAcl("bob", "eng", &nis, &n2);
+  EXPECT_NE(cmp(89, &c, &d), 0);
+  // Distinguished name strings: a name-or-OID only on the first side sorts after.
+  GEN_DistNameString_t with = a.domain, without = a.domain;
+  without.nameOrOid = nullptr;
+  EXPECT_EQ(cmp(6, &with, &without), 1);
+  EXPECT_EQ(cmp(6, &without, &with), -1);
+  // Domain kinds named by a simple name are looked up case-insensitively.
+  GEN_NameOrOID_t named{};
+  named.choice = 2;
+  named.u.name = sname("WinNT");
+  GEN_DistNameString_t x = a.domain, y = b.domain;
+  x.nameOrOid = y.nameOrOid = &named;
+  EXPECT_EQ(cmp(6, &x, &y), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Changes one scalar or inline-string field of `rec`; false when the field has
+// no such kind.
+bool bump(const GenuField &f, void *rec) {
+  char *p = static_cast<char *>(rec) + f.offset;
+  switch (f.kind) {
+    case GK_I32:
+    case GK_U32:
+      *reinterpret_cast<int32_t *>(p) += 1;
+      return true;
+    case GK_I16:
+      *reinterpret_cast<int16_t *>(p) += 1;
+      return true;
+    case GK_F64:
+      *reinterpret_cast<double *>(p) += 1;
+      return true;
+    case GK_CHARS:
+      if (f.size < 2) return false;
+      p[0] = p[0] ? static_cast<char>(p[0] + 1) : 'a';  // an empty string's next byte is 0
+      return true;
+    default:
+      return false;
+  }
+}
+
+TEST(GenvCompareStruct, EveryMemberDifferenceIsSeenAndOrdered) {
+  std::mt19937 rng(21);
+  std::vector<const GenuLayout *> layouts;
+#define GENV_LAYOUT(R) layouts.push_back(&genu_L_##R);
+  GENU_COPY_DELETE_RECORDS(GENV_LAYOUT)
+#undef GENV_LAYOUT
+  int checked = 0;
+  for (const GenuLayout *L : layouts) {
+    for (int round = 0; round < 4; ++round) {
+      RandomValue v(L, rng);
+      for (uint32_t i = 0; i < L->fieldCount; ++i) {
+        const GenuField &f = L->fields[i];
+        int32_t choice = L->maxChoice ? *static_cast<int32_t *>(v.rec) : 0;
+        bool active = f.when == 0 || (choice >= f.when && choice <= (f.whenLast ? f.whenLast : f.when));
+        if (!active) continue;
+        Status s;
+        void *copy = nullptr;
+        ASSERT_EQ(genu_Copy(s, L, &copy, v.rec, nullptr), 0u) << L->name;
+        if (bump(f, copy)) {
+          ++checked;
+          int32_t ab = 0, ba = 0;
+          ASSERT_EQ(genu_CompareStruct(s, L, v.rec, copy, &ab), 0u) << L->name;
+          ASSERT_EQ(genu_CompareStruct(s, L, copy, v.rec, &ba), 0u) << L->name;
+          EXPECT_NE(ab, 0) << L->name << " field " << i;
+          EXPECT_EQ(ab, -ba) << L->name << " field " << i;
+          // undo the change so that delete sees the copy as it was made
+          memcpy(static_cast<char *>(copy) + f.offset, static_cast<char *>(v.rec) + f.offset,
+                 f.kind == GK_CHARS ? f.size : (f.kind == GK_F64 ? 8 : (f.kind == GK_I16 ? 2 : 4)));
+        }
+        EXPECT_EQ(genu_Delete(s, L, copy, nullptr), 0u);
+      }
+    }
+  }
+  EXPECT_GT(checked, 300);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GenvCompareRules, StaleAttributeHandlesAreReportedNotFollowed) {
+  Attr live(500, {1});
+  AS_attrHandle_t stale = AS_nullAttrHandle;
+  {
+    Attr gone(500, {1});
+    Status s;
+    ASSERT_EQ(AS_CopyAttrHandle(s, gone.handle, &stale), 0u);
+  }  // its private set is destroyed; `stale` still refers to the handle
+  Status s;
+  int32_t r = 0;
+  EXPECT_EQ(GENU__CompareAttrHandle(s, &live.handle, &stale, &r), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_SET_ACCESS));
+  GEN_IgnoredAttribute_t src{nullptr, stale};
+  void *copy = reinterpret_cast<void *>(1);
+  counter() = Counter();
+  s.clear();
+  EXPECT_EQ(GEN_CopyIgnoredAttribute(s, &copy, &src, &kCounting), 1u);
+  EXPECT_EQ(copy, nullptr);
+  EXPECT_TRUE(s.has(GENU_ST_SET_ACCESS));
+  EXPECT_TRUE(counter().live.empty());
+  AS_FreeAttrHandle(s, &stale);
+}
+
+}  // namespace

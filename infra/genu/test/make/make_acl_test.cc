@@ -1,0 +1,196 @@
+// Access control lists: makers, the textual form and the conversions between
+// the ext form and the protocol's form.
+#include <cstring>
+#include <string>
+
+#include "../support/genv_test_support.h"
+
+using namespace genvtest;
+
+namespace {
+
+std::string nameOf(const GEN_SimpleName_t &n) {
+  Status s;
+  char *p = nullptr;
+  EXPECT_EQ(GENU_ExtractSimpleName(s, &p, &n, nullptr), 0u);
+  std::string r = p ? p : "";
+  free(p);
+  return r;
+}
+
+struct Domain {
+  std::string value;
+  uint32_t kind;
+};
+Domain domainOf(const GEN_ExtACL_t *acl) {
+  Status s;
+  char *p = nullptr;
+  uint32_t kind = 99;
+  EXPECT_EQ(GENU_ExtractDistNameString(s, &p, &kind, &acl->domain, nullptr), 0u);
+  Domain d{p ? p : "", kind};
+  free(p);
+  return d;
+}
+
+struct Ext {
+  GEN_ExtACL_t *acl = nullptr;
+  ~Ext() {
+    Status s;
+    if (acl) GEN_DeleteExtACL(s, acl, nullptr);
+  }
+};
+
+struct Psis {
+  GEN_PSISAccessControlList_t *acl = nullptr;
+  ~Psis() {
+    Status s;
+    if (acl) GEN_DeletePSISAccessControlList(s, acl, nullptr);
+  }
+};
+
+TEST(GenvAclText, KeysValuesAndDefaults) {
+  Status s;
+  Ext e;
+  ASSERT_EQ(GENU_eACLFromText(s, &e.acl, "name=bob domain=nis:eng name-type=user"), 0u);
+  EXPECT_EQ(nameOf(e.acl->principal), "bob");
+  Domain d = domainOf(e.acl);
+  EXPECT_EQ(d.value, "eng");
+  EXPECT_EQ(d.kind, 3044u);
+  EXPECT_EQ(e.acl->nameType, 1u);
+  EXPECT_EQ(e.acl->privilegeLevel, 1u);
+
+  Ext f;
+  ASSERT_EQ(GENU_eACLFromText(s, &f.acl, "  NAME=Ann   Privilege-Level=Operator domain=winnt:CORP "),
+            0u);
+  EXPECT_EQ(nameOf(f.acl->principal), "Ann");
+  EXPECT_EQ(f.acl->nameType, 2u);  // a named principal defaults to group
+  EXPECT_EQ(f.acl->privilegeLevel, 2u);
+  EXPECT_EQ(domainOf(f.acl).kind, 3050u);
+
+  Ext g;
+  ASSERT_EQ(GENU_eACLFromText(s, &g.acl, "domain=eng"), 0u);
+  EXPECT_EQ(domainOf(g.acl).value, "eng");
+  EXPECT_EQ(domainOf(g.acl).kind, 0u);
+  EXPECT_EQ(g.acl->nameType, 0u);  // no name: all users
+
+  Ext h;
+  ASSERT_EQ(GENU_eACLFromText(s, &h.acl, nullptr), 0u);
+  EXPECT_EQ(nameOf(h.acl->principal), "");
+  EXPECT_EQ(h.acl->nameType, 0u);
+  EXPECT_EQ(h.acl->privilegeLevel, 1u);
+}
+
+TEST(GenvAclText, MalformedTextsAreRefused) {
+  for (const char *bad : {"name=a name=b", "nmae=x", "name bob", "domain=foo:x",
+                          "name-type=boss", "privilege-level=root", "=", "name=bob domain"}) {
+    Status s;
+    GEN_ExtACL_t *acl = reinterpret_cast<GEN_ExtACL_t *>(1);
+    EXPECT_EQ(GENU_eACLFromText(s, &acl, bad), 1u) << bad;
+    EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE)) << bad;
+  }
+  Status s;
+  char *text = nullptr;
+  EXPECT_EQ(GENU_ACLToText(s, &text, nullptr), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_NOT_COMPARABLE));
+}
+
+TEST(GenvAclMake, ProtocolFormRules) {
+  Status s;
+  GEN_ACLNameType_t allUsers = 0, user = 1;
+  GEN_ACLPrivilegeLevel_t admin = 3;
+  Psis a;
+  ASSERT_EQ(GENU_MakeONCACL(s, &a.acl, "bob", &allUsers, &admin, nullptr), 0u);
+  EXPECT_EQ(nameOf(a.acl->name), "");
+  ASSERT_NE(a.acl->nameType, nullptr);
+  EXPECT_EQ(*a.acl->nameType, 0u);
+  EXPECT_EQ(*a.acl->privilegeLevel, 3u);
+  Psis b;
+  ASSERT_EQ(GENU_MakeONCACL(s, &b.acl, "", nullptr, nullptr, nullptr), 0u);
+  ASSERT_NE(b.acl->nameType, nullptr);
+  EXPECT_EQ(*b.acl->nameType, 0u);
+  EXPECT_EQ(b.acl->privilegeLevel, nullptr);
+  Psis c;
+  ASSERT_EQ(GENU_MakeONCACL(s, &c.acl, "bob", nullptr, nullptr, nullptr), 0u);
+  EXPECT_EQ(nameOf(c.acl->name), "bob");
+  EXPECT_EQ(c.acl->nameType, nullptr);
+  Psis d;
+  EXPECT_EQ(GENU_MakeONCACL(s, &d.acl, nullptr, &user, nullptr, nullptr), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+}
+
+TEST(GenvAclConvert, ExtToProtocolForm) {
+  struct Case {
+    const char *principal, *domain;
+    uint32_t kind;
+    const char *expect;
+  } cases[] = {{"bob", "corp", 3050, "corp\\bob"}, {"bob", "eng", 3044, "bob@eng"},
+               {"bob", "x.org", 3045, "bob@x.org"}, {"bob", "", 0, "bob"}};
+  for (const Case &c : cases) {
+    Status s;
+    Ext e;
+    ASSERT_EQ(GENU_MakeACL(s, &e.acl, c.principal, c.domain, c.kind, nullptr, nullptr, nullptr), 0u);
+    if (c.kind == 0) {  // kind 0 needs a name-or-OID holding 0
+      e.acl->domain.nameOrOid = static_cast<GEN_NameOrOID_t *>(calloc(1, sizeof(GEN_NameOrOID_t)));
+      e.acl->domain.nameOrOid->choice = 1;
+    }
+    Psis p;
+    ASSERT_EQ(GENU_ACLToPSIS(s, &p.acl, e.acl), 0u) << c.expect;
+    EXPECT_EQ(p.acl->choice, 1);
+    EXPECT_EQ(nameOf(p.acl->name), c.expect);
+    EXPECT_EQ(*p.acl->nameType, 2u);
+    EXPECT_EQ(*p.acl->privilegeLevel, 1u);
+  }
+  Status s;
+  Ext noKind, otherKind;
+  ASSERT_EQ(GENU_MakeACL(s, &noKind.acl, "bob", "eng", 0, nullptr, nullptr, nullptr), 0u);
+  Psis p;
+  EXPECT_EQ(GENU_ACLToPSIS(s, &p.acl, noKind.acl), 1u);
+  EXPECT_EQ(p.acl, nullptr);
+  ASSERT_EQ(GENU_MakeACL(s, &otherKind.acl, "bob", "eng", 886, nullptr, nullptr, nullptr), 0u);
+  EXPECT_EQ(GENU_ACLToPSIS(s, &p.acl, otherKind.acl), 1u);
+}
+
+TEST(GenvAclConvert, ProtocolFormToExt) {
+  struct Case {
+    const char *name, *principal, *domain;
+    uint32_t kind;
+  } cases[] = {{"@", "", "", 3055},           {"bob@host.example", "bob", "host.example", 3045},
+               {"bob@<files>", "bob", "<files>", 3047}, {"bob@eng", "bob", "eng", 3044},
+               {"bob", "bob", "", 0}};
+  for (const Case &c : cases) {
+    Status s;
+    Psis p;
+    ASSERT_EQ(GENU_MakeONCACL(s, &p.acl, c.name, nullptr, nullptr, nullptr), 0u);
+    Ext e;
+    ASSERT_EQ(GENU_ACLFromPSIS(s, &e.acl, p.acl), 0u) << c.name;
+    EXPECT_EQ(nameOf(e.acl->principal), c.principal) << c.name;
+    Domain d = domainOf(e.acl);
+    EXPECT_EQ(d.value, c.domain) << c.name;
+    EXPECT_EQ(d.kind, c.kind) << c.name;
+  }
+  // A DCE list carries its name as an octet string; type and level default.
+  GEN_PSISAccessControlList_t dce{};
+  dce.choice = 2;
+  dce.dceList = GEN_OctetString_t{9, reinterpret_cast<unsigned char *>(const_cast<char *>("alice@eng"))};
+  Status s;
+  Ext e;
+  ASSERT_EQ(GENU_ACLFromPSIS(s, &e.acl, &dce), 0u);
+  EXPECT_EQ(nameOf(e.acl->principal), "alice");
+  EXPECT_EQ(e.acl->nameType, 2u);
+  EXPECT_EQ(e.acl->privilegeLevel, 1u);
+}
+
+TEST(GenvAclConvert, RoundTripKeepsTheAcl) {
+  Status s;
+  Ext e;
+  ASSERT_EQ(GENU_eACLFromText(s, &e.acl, "name=carol domain=nis:eng"), 0u);
+  Psis p;
+  ASSERT_EQ(GENU_ACLToPSIS(s, &p.acl, e.acl), 0u);
+  Ext back;
+  ASSERT_EQ(GENU_ACLFromPSIS(s, &back.acl, p.acl), 0u);
+  int32_t r = 1;
+  ASSERT_EQ(GEN_CompareAttrValue(s, 89, e.acl, back.acl, &r), 0u);
+  EXPECT_EQ(r, 0);
+}
+
+}  // namespace

@@ -1,0 +1,250 @@
+// Makers and extractors of texts, names, object identifications, addresses and
+// printer records.
+#include <cstring>
+#include <string>
+
+#include "../support/genv_test_support.h"
+
+using namespace genvtest;
+
+namespace {
+
+std::string extract(const GEN_Text_t *t) {
+  Status s;
+  char *p = nullptr;
+  EXPECT_EQ(GENU_ExtractText(s, &p, t, nullptr), 0u);
+  std::string r = p ? p : "<null>";
+  free(p);
+  return r;
+}
+
+TEST(GenvMakeText, TextsAreOtherCodeSetWithinTheirBound) {
+  Status s;
+  GEN_Text_t *t = nullptr;
+  ASSERT_EQ(GENU_MakeText(s, &t, "hello", nullptr), 0u);
+  EXPECT_EQ(t->choice, GEN_TEXT_OTHER);
+  EXPECT_EQ(t->codeSet, 0u);
+  EXPECT_EQ(t->u.octets.length, 5);
+  EXPECT_EQ(memcmp(t->u.octets.value, "hello", 6), 0);
+  EXPECT_EQ(GEN_DeleteText(s, t, nullptr), 0u);
+
+  std::string max(4095, 'x'), over(4096, 'x');
+  ASSERT_EQ(GENU_MakeText(s, &t, max.c_str(), nullptr), 0u);
+  EXPECT_EQ(extract(t), max);
+  GEN_DeleteText(s, t, nullptr);
+  counter() = Counter();
+  EXPECT_EQ(GENU_MakeText(s, &t, over.c_str(), &kCounting), 1u);
+  EXPECT_EQ(t, nullptr);
+  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(counter().live.empty());
+
+  ASSERT_EQ(GENU_MakeText(s, &t, nullptr, nullptr), 0u);
+  EXPECT_EQ(t->choice, GEN_TEXT_OTHER);
+  EXPECT_EQ(t->u.octets.length, 0);
+  GEN_DeleteText(s, t, nullptr);
+}
+
+TEST(GenvMakeText, SimpleNamesAndErrorMessages) {
+  Status s;
+  GEN_SimpleName_t *n = nullptr;
+  std::string max(255, 'n'), over(256, 'n');
+  ASSERT_EQ(GENU_MakeSimpleName(s, &n, max.c_str(), nullptr), 0u);
+  EXPECT_EQ(n->choice, GEN_TEXT_OTHER);
+  EXPECT_EQ(n->u.octets.length, 255);
+  char *back = nullptr;
+  ASSERT_EQ(GENU_ExtractSimpleName(s, &back, n, nullptr), 0u);
+  EXPECT_EQ(std::string(back), max);
+  free(back);
+  GEN_DeleteSimpleName(s, n, nullptr);
+  EXPECT_EQ(GENU_MakeSimpleName(s, &n, over.c_str(), nullptr), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+
+  GEN_ErrorMsg_t *m = nullptr;
+  s.clear();
+  EXPECT_EQ(GENU_MakeErrorMsg(s, &m, nullptr, nullptr), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  ASSERT_EQ(GENU_MakeErrorMsg(s, &m, "paper jam", nullptr), 0u);
+  EXPECT_EQ(m->locale, nullptr);
+  EXPECT_EQ(extract(&m->text), "paper jam");
+  GEN_DeleteErrorMsg(s, m, nullptr);
+}
+
+TEST(GenvMakeText, ExtractorsByChoice) {
+  GEN_Text_t t{};
+  t.choice = GEN_TEXT_ISO646;
+  t.u.string = const_cast<char *>("");
+  EXPECT_EQ(extract(&t), "");
+  t.choice = GEN_TEXT_OCTETS;
+  t.u.octets = GEN_OctetString_t{3, reinterpret_cast<unsigned char *>(const_cast<char *>("abcdef"))};
+  EXPECT_EQ(extract(&t), "abc");
+  Status s;
+  char *p = reinterpret_cast<char *>(1);
+  t.u.octets.length = -1;
+  EXPECT_EQ(GENU_ExtractText(s, &p, &t, nullptr), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  t.choice = 6;
+  s.clear();
+  EXPECT_EQ(GENU_ExtractText(s, &p, &t, nullptr), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+}
+
+TEST(GenvMakeText, Latin1Conversions) {
+  Status s;
+  GEN_Text_t iso{}, *out = nullptr;
+  iso.choice = GEN_TEXT_ISO646;
+  iso.u.string = const_cast<char *>("caf");
+  ASSERT_EQ(GEN_Text2IsoLatin1(s, &out, &iso, nullptr), 0u);
+  EXPECT_EQ(out->choice, GEN_TEXT_LATIN1);
+  EXPECT_EQ(extract(out), "caf");
+  GEN_Text_t *again = nullptr;
+  ASSERT_EQ(GEN_Text2IsoLatin1(s, &again, out, nullptr), 0u);  // choice 3: a copy
+  EXPECT_NE(again->u.octets.value, out->u.octets.value);
+  GEN_DeleteText(s, again, nullptr);
+  GEN_DeleteText(s, out, nullptr);
+  for (int32_t choice : {2, 4, 5}) {
+    GEN_Text_t t{};
+    t.choice = choice;
+    if (choice == 2) t.u.string = const_cast<char *>("x");
+    s.clear();
+    EXPECT_EQ(GEN_Text2IsoLatin1(s, &out, &t, nullptr), 1u) << choice;
+    EXPECT_TRUE(s.has(GENU_ST_NOT_COMPARABLE)) << choice;
+  }
+  s.clear();
+  EXPECT_EQ(GEN_Text2IsoLatin1(s, &out, nullptr, nullptr), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_NULL_COMPARE));
+  std::string over(4096, 'a');
+  iso.u.string = const_cast<char *>(over.c_str());
+  s.clear();
+  EXPECT_EQ(GEN_Text2IsoLatin1(s, &out, &iso, nullptr), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+
+  GEN_SimpleName_t n{}, *nout = nullptr;
+  n.choice = GEN_TEXT_ISO646;
+  strcpy(n.u.string, "tray");
+  ASSERT_EQ(GEN_SimpleName2IsoLatin1(s, &nout, &n, nullptr), 0u);
+  EXPECT_EQ(nout->choice, GEN_TEXT_LATIN1);
+  EXPECT_EQ(nout->u.octets.length, 4);
+  GEN_DeleteSimpleName(s, nout, nullptr);
+  s.clear();
+  EXPECT_EQ(GEN_Text2Unicode(s, &out, &iso, nullptr), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_NOT_COMPARABLE));
+}
+
+TEST(GenvMakeText, ObjectIdentificationsHoldDeepCopies) {
+  Status s;
+  GEN_DistNameString_t *dn = nullptr;
+  ASSERT_EQ(GENU_MakeDistNameString2(s, &dn, "server-1", 3044, nullptr), 0u);
+  ASSERT_NE(dn->nameOrOid, nullptr);
+  EXPECT_EQ(dn->nameOrOid->choice, 1);
+  EXPECT_EQ(dn->nameOrOid->u.oid, 3044u);
+  char *text = nullptr;
+  uint32_t kind = 0;
+  ASSERT_EQ(GENU_ExtractDistNameString(s, &text, &kind, dn, nullptr), 0u);
+  EXPECT_STREQ(text, "server-1");
+  EXPECT_EQ(kind, 3044u);
+  free(text);
+
+  counter() = Counter();
+  GEN_ObjectIdent_t *oi = nullptr;
+  ASSERT_EQ(GENU_MakeObjectIdent_DistName(s, &oi, dn, &kCounting), 0u);
+  EXPECT_EQ(oi->choice, 4);
+  EXPECT_NE(oi->u.distName.nameOrOid, dn->nameOrOid);
+  int32_t r = 1;
+  EXPECT_EQ(GEN_CompareDistNameString(s, &oi->u.distName, dn, &r), 0u);
+  EXPECT_EQ(r, 0);
+  EXPECT_EQ(GEN_DeleteObjectIdent(s, oi, &kCounting), 0u);
+  EXPECT_TRUE(counter().live.empty());
+  GEN_DeleteDistNameString(s, dn, nullptr);
+
+  ASSERT_EQ(GENU_MakeObjectIdent_Oid(s, &oi, 777, nullptr), 0u);
+  EXPECT_EQ(oi->choice, 3);
+  EXPECT_EQ(oi->u.oid, 777u);
+  GEN_DeleteObjectIdent(s, oi, nullptr);
+  GEN_JobIdentifier_t job{};
+  strcpy(job.value, "job-42");
+  ASSERT_EQ(GENU_MakeObjectIdent_JobId(s, &oi, &job, nullptr), 0u);
+  EXPECT_EQ(oi->choice, 1);
+  EXPECT_STREQ(oi->u.job.value, "job-42");
+  GEN_DeleteObjectIdent(s, oi, nullptr);
+  GEN_SimpleName_t sn{};
+  sn.choice = 1;
+  strcpy(sn.u.string, "x");
+  ASSERT_EQ(GENU_MakeObjectIdent_SimpleName(s, &oi, &sn, nullptr), 0u);
+  EXPECT_EQ(oi->choice, 7);
+  GEN_DeleteObjectIdent(s, oi, nullptr);
+
+  GEN_DistNameString_t plain{};
+  ASSERT_EQ(GENU_MakeEmbeddedDistNameString2(s, &plain, "x", 0, nullptr), 0u);
+  EXPECT_EQ(plain.nameOrOid, nullptr);
+  GEN_DeepDeleteDistNameString(s, &plain, nullptr);
+}
+
+TEST(GenvMakeText, RpcAddresses) {
+  Status s;
+  GEN_RPCAddress_t *a = nullptr;
+  ASSERT_EQ(GENU_MakeONCRPCAddress(s, &a, "spooler", 100400, 2, 1, "unix", nullptr), 0u);
+  EXPECT_EQ(a->choice, 2);
+  EXPECT_EQ(extract(&a->u.onc.host), "spooler");
+  EXPECT_EQ(a->u.onc.program, 100400u);
+  EXPECT_EQ(a->u.onc.version, 2u);
+  EXPECT_EQ(a->u.onc.procedure, 1u);
+  EXPECT_EQ(extract(&a->u.onc.authName), "unix");
+  GEN_DeleteRPCAddress(s, a, nullptr);
+  ASSERT_EQ(GENU_MakeNameRPCAddress(s, &a, "/.:/printers/p1", nullptr), 0u);
+  EXPECT_EQ(a->choice, 1);
+  EXPECT_EQ(extract(&a->u.name), "/.:/printers/p1");
+  GEN_DeleteRPCAddress(s, a, nullptr);
+}
+
+TEST(GenvMakeText, PrinterRecordsCopyTheirMembersAndFailCleanly) {
+  const char *files[] = {"a.ppd", "b.dll", nullptr};
+  auto make = [&](const AS_allocateDescriptor_t *alloc, GEN_DriverInfo_t **out) {
+    Status s;
+    return GENU_MakeDriverInfo(s, out, "drv", 12, "Acme", "X1", "1.0", "laser", files, "alias",
+                               "comment", alloc);
+  };
+  counter() = Counter();
+  GEN_DriverInfo_t *d = nullptr;
+  ASSERT_EQ(make(&kCounting, &d), 0u);
+  uint64_t needed = counter().attempts;
+  EXPECT_EQ(extract(&d->manufacturer), "Acme");
+  ASSERT_NE(d->files.first, nullptr);
+  EXPECT_EQ(extract(static_cast<GEN_Text_t *>(d->files.first->next->value)), "b.dll");
+  Status s;
+  EXPECT_EQ(GEN_DeleteDriverInfo(s, d, &kCounting), 0u);
+  EXPECT_TRUE(counter().live.empty());
+  for (uint64_t n = 1; n <= needed; ++n) {
+    counter() = Counter();
+    counter().failAt = n;
+    EXPECT_EQ(make(&kCounting, &d), 1u) << n;
+    EXPECT_EQ(d, nullptr);
+    EXPECT_TRUE(counter().live.empty()) << n;
+  }
+
+  int32_t timeout = 30;
+  GEN_PreprocessorDefinition_t *p = nullptr;
+  ASSERT_EQ(GENU_MakePreprocessorDefinition(s, &p, "pre", GEN_TRANSLATION_FILTER, GEN_LIBRARY,
+                                            "/usr/lib/pre.so", nullptr, nullptr, &timeout, nullptr,
+                                            nullptr, nullptr),
+            0u);
+  ASSERT_NE(p->timeout, nullptr);
+  EXPECT_NE(p->timeout, &timeout);
+  EXPECT_EQ(*p->timeout, 30);
+  EXPECT_EQ(p->executableType, static_cast<uint32_t>(GEN_LIBRARY));
+  GEN_DeletePreprocessorDefinition(s, p, nullptr);
+
+  GEN_NameOrOID_t type{};
+  type.choice = 1;
+  type.u.oid = 5;
+  GEN_ObjectIdent_t media{};
+  media.choice = 3;
+  media.u.oid = 6;
+  GEN_MediaConsumed_t *mc = nullptr;
+  ASSERT_EQ(GENU_MakeMediaConsumed(s, &mc, &type, &media, 10, 5, nullptr), 0u);
+  EXPECT_EQ(mc->printedImpressions, 10);
+  EXPECT_EQ(mc->consumedSheets, 5);
+  EXPECT_EQ(mc->media.u.oid, 6u);
+  GEN_DeleteMediaConsumed(s, mc, nullptr);
+}
+
+}  // namespace

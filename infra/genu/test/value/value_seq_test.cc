@@ -1,0 +1,125 @@
+// Values by type id: the type table, value sequences and 64-bit cardinals.
+#include <cstring>
+
+#include "../support/genv_test_support.h"
+
+using namespace genvtest;
+
+namespace {
+
+GEN_ValueSeq_t *textList(const char *const *words, int n) {
+  GEN_ValueSeq_t *head = nullptr, **tail = &head;
+  for (int i = 0; i < n; ++i) {
+    auto *node = static_cast<GEN_ValueSeq_t *>(calloc(1, sizeof(GEN_ValueSeq_t)));
+    auto *t = static_cast<GEN_Text_t *>(calloc(1, sizeof(GEN_Text_t)));
+    t->choice = GEN_TEXT_ISO646;
+    t->u.string = strdup(words[i]);
+    node->value = t;
+    *tail = node;
+    tail = &node->next;
+  }
+  return head;
+}
+
+TEST(GenvTypeTable, DescriptorsAndPdusFollowTheTable) {
+  EXPECT_EQ(GENU_AVT2Descriptor(28), &GENU_TextDesc);
+  EXPECT_EQ(GENU_AVT2Descriptor(1)->copyValue, GEN_CopyInteger);
+  EXPECT_EQ(GENU_AVT2Descriptor(16)->deleteValue, GEN_DeleteText);
+  EXPECT_EQ(GENU_AVT2Descriptor(40)->copyValue, GEN_CopySimpleName);
+  EXPECT_EQ(GENU_AVT2Descriptor(89), &GENU_ExtACLDesc);
+  EXPECT_EQ(GENU_AVT2Descriptor(94), &GENU_DriverInfoDesc);
+  for (int32_t none : {3, 29, 30, 36, 38, 47, 50, 54, 58, 59, 65, 66, 70, 73, 78, 80, 82, 83})
+    EXPECT_EQ(GENU_AVT2Descriptor(none), nullptr) << none;
+  EXPECT_EQ(GENU_AVT2Descriptor(95), nullptr);
+  EXPECT_EQ(GENU_AVT2Descriptor(-1), nullptr);
+
+  EXPECT_EQ(GENU_TypeToPDU(0), 1);
+  EXPECT_EQ(GENU_TypeToPDU(28), 9);
+  EXPECT_EQ(GENU_TypeToPDU(45), 246);
+  EXPECT_EQ(GENU_TypeToPDU(64), 161);
+  EXPECT_EQ(GENU_TypeToPDU(94), 254);
+  for (uint32_t none : {3u, 13u, 17u, 37u, 41u, 56u, 77u, 84u, 95u, 1000u})
+    EXPECT_EQ(GENU_TypeToPDU(none), -1) << none;
+}
+
+TEST(GenvTypeTable, IdWithoutDescriptorCannotBeCopied) {
+  Status s;
+  int32_t x = 1;
+  void *copy = reinterpret_cast<void *>(1);
+  EXPECT_EQ(GENU__CopyAttrVal(s, 3, &copy, &x, nullptr), 1u);
+  EXPECT_EQ(copy, nullptr);
+  EXPECT_TRUE(s.has(GENU_ST_NOT_COMPARABLE));
+}
+
+TEST(GenvValueSeq, EmptyListCopiesToEmptyList) {
+  Status s;
+  GEN_ValueSeq_t *out = reinterpret_cast<GEN_ValueSeq_t *>(1);
+  EXPECT_EQ(GENU__CopyAttrValSeq(s, 28, &out, nullptr, nullptr), 0u);
+  EXPECT_EQ(out, nullptr);
+}
+
+TEST(GenvValueSeq, CopyKeepsOrderAndFailuresLeaveNothing) {
+  const char *words[] = {"alpha", "beta", "gamma"};
+  GEN_ValueSeq_t *src = textList(words, 3);
+  Status s;
+  counter() = Counter();
+  GEN_ValueSeq_t *out = nullptr;
+  ASSERT_EQ(GENU__CopyAttrValSeq(s, 28, &out, src, &kCounting), 0u);
+  uint64_t needed = counter().attempts;
+  EXPECT_EQ(needed, 9u);  // per value: node, record, string
+  int i = 0;
+  for (GEN_ValueSeq_t *n = out; n; n = n->next, ++i)
+    EXPECT_STREQ(static_cast<GEN_Text_t *>(n->value)->u.string, words[i]);
+  EXPECT_EQ(i, 3);
+  EXPECT_EQ(GENU__DeleteAttrValSeq(s, 28, out, &kCounting), 0u);
+  EXPECT_TRUE(counter().live.empty());
+
+  for (uint64_t n = 1; n <= needed; ++n) {
+    counter() = Counter();
+    counter().failAt = n;
+    s.clear();
+    out = reinterpret_cast<GEN_ValueSeq_t *>(1);
+    EXPECT_EQ(GENU__CopyAttrValSeq(s, 28, &out, src, &kCounting), 1u) << n;
+    EXPECT_EQ(out, nullptr);
+    EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY)) << n;
+    EXPECT_TRUE(counter().live.empty()) << n;
+  }
+  EXPECT_EQ(GENU__DeleteAttrValSeq(s, 28, src, nullptr), 0u);
+}
+
+TEST(GenvValueSeq, DeleteReportsAFailingValueButFreesTheRest) {
+  const char *words[] = {"one", "two"};
+  GEN_ValueSeq_t *list = textList(words, 2);
+  auto *bad = static_cast<GEN_Text_t *>(list->next->value);
+  free(bad->u.string);
+  bad->choice = 3;
+  bad->u.octets = GEN_OctetString_t{-4, nullptr};
+  Status s;
+  EXPECT_EQ(GENU__DeleteAttrValSeq(s, 28, list, nullptr), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+}
+
+TEST(GenvCardinal64, JoinAndSplit) {
+  GEN_Cardinal64_t c{0x12345678u, 0x9abcdef0u};
+  uint64_t v = 0;
+  GEN_GenToUint64(&v, &c);
+  EXPECT_EQ(v, 0x123456789abcdef0ull);
+  GEN_Cardinal64_t back{};
+  GEN_Uint64ToGen(&back, 0xfedcba9876543210ull);
+  EXPECT_EQ(back.high, 0xfedcba98u);
+  EXPECT_EQ(back.low, 0x76543210u);
+}
+
+TEST(GenvCharArrays, CopyWithSpareRoom) {
+  char *p = GEN_CopyCharArray("hello", 5, 6, nullptr);
+  ASSERT_NE(p, nullptr);
+  p[5] = 0;
+  EXPECT_STREQ(p, "hello");
+  free(p);
+  unsigned char *z = GEN_CopyUnsignedCharArray(nullptr, 0, 4, nullptr);
+  ASSERT_NE(z, nullptr);
+  EXPECT_EQ(z[0], 0);
+  free(z);
+}
+
+}  // namespace

@@ -19,8 +19,8 @@ const DomainKind kDomains[] = {
     {"cds", 3043},        {"nis", 3044},         {"dns", 3045},         {"internet-mail", 3046},
     {"file", 3047},       {"nisplus", 3048},     {"nis+", 3048},        {"win95", 3049},
     {"winnt", 3050},      {"ntsecurity", 3051},  {"any", 3055},         {"nds", 3187},
-    {"gateway", 3054},    {"lpd-gateway", 3183}, {"ipp-gateway", 3184}, {"smb-gateway", 3185},
-    {"netware-gateway", 3186},
+    {"netware", 3054},    {"lan-manager", 3183}, {"appletalk", 3184}, {"smb", 3185},
+    {"sna", 3186},
 };
 
 }  // namespace

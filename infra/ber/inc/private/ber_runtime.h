@@ -8,6 +8,7 @@
 #include <stdint.h>
 #include <stdio.h>
 
+#include "infra/genu_world.h"
 #include "private/ber_desc.h"
 
 #ifdef __cplusplus
@@ -36,14 +37,9 @@ extern "C" {
  * what the encoder always writes. */
 #define BER_FLAG_DEFINITE 16u
 
-typedef struct OssBuf {
-  int32_t length;
-  unsigned char *value;
-} OssBuf;
-
 typedef struct ber_marked ber_marked;
 
-typedef struct OssGlobal {
+struct OssGlobal {
   void *(*mallocp)(size_t);
   void *(*reallocp)(void *, size_t);
   void (*freep)(void *);
@@ -54,7 +50,7 @@ typedef struct OssGlobal {
   ber_marked *marked;  /* the one marked input object, or null */
   FILE *printOut;      /* where ossPrintPDU writes; null = stdout */
   char error[256];
-} OssGlobal;
+};
 
 /* The runtime's free operation, for code that releases list nodes the world made. */
 extern void (*freep)(void *);

@@ -262,6 +262,8 @@ class Compiler:
         self.mod = modname
         self.automatic = automatic
         self.assigns = {n: node for n, node, _ in assigns}
+        if len(self.assigns) != len(assigns):
+            raise Fail('a type is assigned twice')
         self.order = [n for n, _, _ in assigns]
         self.lines = sorted((line, n) for n, _, line in assigns)
         self.pdus = {}
@@ -276,41 +278,6 @@ class Compiler:
                 if num in self.pdus:
                     raise Fail('PDU %d given twice' % num)
                 self.pdus[num] = owner
-        self.descs = {}      # id(node) -> descriptor name
-        self.out_types = []  # (cname, node) of typedef'd nodes
-        self.emitted = []    # C declarations in order
-        self.tables = []     # descriptor definitions
-        self.defines = []
-        self.shared = {}
-
-    def target(self, node):
-        """The node a reference chain ends in."""
-        seen = set()
-        while node.base == 'REF':
-            if node.ref not in self.assigns:
-                raise Fail('unknown type ' + node.ref)
-            if node.ref in seen:
-                raise Fail('type %s refers to itself' % node.ref)
-            seen.add(node.ref)
-            nxt = self.assigns[node.ref]
-            if nxt.tag or node.size or node.range:
-                # A tagged or constrained step: keep its own properties on the way.
-                pass
-            node = nxt
-        return node
-
-    def kind(self, node):
-        b = self.target(node).base
-        return b
-
-    def untagged_open(self, node):
-        """CHOICE or ANY with no tag of its own anywhere on the reference chain."""
-        while True:
-            if node.tag:
-                return False
-            if node.base != 'REF':
-                return node.base in ('CHOICE', 'ANY')
-            node = self.assigns[node.ref]
 
     def tag_expr(self, cls, num):
         return '(%s | %du)' % (CLASSES[cls], num)
@@ -669,6 +636,8 @@ class Emitter(Compiler):
             if not shared:
                 lines.append('static const ber_named %s[] = {' % names)
                 for n, v in node.names:
+                    if v is None:
+                        raise Fail('%s: every enumeration item needs its number' % cn)
                     lines.append('  {%d, "%s"},' % (v, n))
                 lines.append('};')
         lines.append('extern "C" const ber_type %s = {"%s", %s, %d, %d, %s, %s, sizeof(%s), %su, '

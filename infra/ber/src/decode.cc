@@ -113,11 +113,18 @@ int CheckSize(Dec &d, const ber_type *t, size_t n) {
   return 0;
 }
 
-int DecodeInteger(Dec &d, const ber_type *t, const uint8_t *p, size_t n, int64_t lo, int64_t hi,
-                  int64_t *out) {
+// An INTEGER's contents must be present and not padded (X.690 forbids nine equal
+// leading bits).
+int CheckInteger(Dec &d, const ber_type *t, const uint8_t *p, size_t n) {
   if (n == 0) return d.Fail(t, "empty integer");
   if (n > 1 && ((p[0] == 0 && !(p[1] & 0x80)) || (p[0] == 0xff && (p[1] & 0x80))))
     return d.Fail(t, "integer not in its shortest form");
+  return 0;
+}
+
+int DecodeInteger(Dec &d, const ber_type *t, const uint8_t *p, size_t n, int64_t lo, int64_t hi,
+                  int64_t *out) {
+  if (int rc = CheckInteger(d, t, p, n)) return rc;
   if (n > 8) return d.err.Set(BER_E_CONSTRAINT, "%s: integer out of range", t->name);
   uint64_t u = (p[0] & 0x80) ? ~uint64_t(0) : 0;
   for (size_t i = 0; i < n; i++) u = (u << 8) | p[i];
@@ -128,9 +135,7 @@ int DecodeInteger(Dec &d, const ber_type *t, const uint8_t *p, size_t n, int64_t
 }
 
 int DecodeCard64(Dec &d, const ber_type *t, const uint8_t *p, size_t n, void *dst) {
-  if (n == 0) return d.Fail(t, "empty integer");
-  if (n > 1 && ((p[0] == 0 && !(p[1] & 0x80)) || (p[0] == 0xff && (p[1] & 0x80))))
-    return d.Fail(t, "integer not in its shortest form");
+  if (int rc = CheckInteger(d, t, p, n)) return rc;
   if ((p[0] & 0x80) || n > 9 || (n == 9 && p[0] != 0))
     return d.err.Set(BER_E_CONSTRAINT, "%s: integer out of range", t->name);
   uint64_t u = 0;

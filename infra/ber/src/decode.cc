@@ -264,9 +264,10 @@ int DecodeField(Dec &d, const ber_field &f, Reader &r, void *base, int depth) {
   return Close(d, f.type, r, inner);
 }
 
+// The tag of the next value; 0 (never a component's tag) when the input ends first.
 uint32_t PeekTag(const Reader &r, bool *ok) {
-  Header h;
-  size_t hlen;
+  Header h{};
+  size_t hlen = 0;
   *ok = PeekHeader(r, h, &hlen) != kHeaderBad;
   return h.tag;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "private/ber_access.h"
+#include "private/ber_alphabet.h"
 #include "private/ber_coder.h"
 #include "private/ber_real.h"
 #include "private/ber_tlv.h"
@@ -24,6 +25,15 @@ struct Dec {
     }
     budget -= n;
     return std::calloc(1, n ? n : 1);
+  }
+  // A block that is filled completely right away needs no zeroing.
+  uint8_t *AllocBytes(size_t n) {
+    if (n > budget) {
+      overBudget = true;
+      return nullptr;
+    }
+    budget -= n;
+    return static_cast<uint8_t *>(std::malloc(n ? n : 1));
   }
   int Fail(const ber_type *t, const char *what) {
     return err.Set(BER_E_DATA, "%s: %s", t ? t->name : "value", what);
@@ -151,7 +161,7 @@ int DecodeOid(Dec &d, const ber_type *t, const uint8_t *p, size_t n, void *dst) 
     if (start && p[i] == 0x80) return d.Fail(t, "padded object identifier arc");
     start = !(p[i] & 0x80);
   }
-  uint8_t *copy = static_cast<uint8_t *>(d.Alloc(n));
+  uint8_t *copy = d.AllocBytes(n);
   if (!copy) return d.NoRoom(t);
   std::memcpy(copy, p, n);
   Store(dst, ber_oid{static_cast<uint16_t>(n), copy});
@@ -163,14 +173,22 @@ int DecodeString(Dec &d, const ber_type *t, const Header &h, Reader &inner, void
                  int depth) {
   std::string buf;
   bool bits = t->kind == BER_K_BITS;
-  if (int rc = Gather(d, t, h, inner, buf, depth, bits)) return rc;
-  const uint8_t *p = reinterpret_cast<const uint8_t *>(buf.data());
-  size_t n = buf.size();
+  const uint8_t *p;
+  size_t n;
+  if (!h.cons && !bits) {  // the common case: the contents in place
+    p = inner.p;
+    n = static_cast<size_t>(inner.end - inner.p);
+    inner.p = inner.end;
+  } else {
+    if (int rc = Gather(d, t, h, inner, buf, depth, bits)) return rc;
+    p = reinterpret_cast<const uint8_t *>(buf.data());
+    n = buf.size();
+  }
   if (bits) {
     size_t count = (n - 1) * 8 - static_cast<uint8_t>(buf[0]);
     if (count > INT32_MAX) return d.Fail(t, "bit string too long");
     if (int rc = CheckSize(d, t, count)) return rc;
-    uint8_t *copy = n > 1 ? static_cast<uint8_t *>(d.Alloc(n - 1)) : nullptr;
+    uint8_t *copy = n > 1 ? d.AllocBytes(n - 1) : nullptr;
     if (n > 1 && !copy) return d.NoRoom(t);
     if (n > 1) std::memcpy(copy, p + 1, n - 1);
     Store(dst, ber_bits{static_cast<int32_t>(count), copy});
@@ -178,11 +196,11 @@ int DecodeString(Dec &d, const ber_type *t, const Header &h, Reader &inner, void
   }
   if (int rc = CheckSize(d, t, n)) return rc;
   bool chars = t->kind == BER_K_CHARS || t->kind == BER_K_CHARS_INLINE;
-  if (chars && std::memchr(p, 0, n)) return d.Fail(t, "NUL inside a character string");
+  if (chars && !AdmittedChars(t, p, n)) return d.Fail(t, "character not admitted by the type");
   switch (t->kind) {
     case BER_K_OCTETS: {
       if (n > INT32_MAX) return d.Fail(t, "octet string too long");
-      uint8_t *copy = n ? static_cast<uint8_t *>(d.Alloc(n)) : nullptr;
+      uint8_t *copy = n ? d.AllocBytes(n) : nullptr;
       if (n && !copy) return d.NoRoom(t);
       if (n) std::memcpy(copy, p, n);
       Store(dst, ber_octets{static_cast<int32_t>(n), copy});
@@ -198,7 +216,7 @@ int DecodeString(Dec &d, const ber_type *t, const Header &h, Reader &inner, void
       static_cast<char *>(dst)[n] = 0;
       return 0;
     default: {  // BER_K_CHARS
-      char *copy = static_cast<char *>(d.Alloc(n + 1));
+      char *copy = reinterpret_cast<char *>(d.AllocBytes(n + 1));
       if (!copy) return d.NoRoom(t);
       if (n) std::memcpy(copy, p, n);
       copy[n] = 0;
@@ -321,7 +339,7 @@ int DecodeOpen(Dec &d, const ber_type *t, Reader &r, void *dst) {
   if (res != kHeaderOk) return d.Fail(t, "malformed open value");
   size_t n = static_cast<size_t>(r.p - start);
   if (n > INT32_MAX) return d.Fail(t, "open value too long");
-  uint8_t *copy = static_cast<uint8_t *>(d.Alloc(n));
+  uint8_t *copy = d.AllocBytes(n);
   if (!copy) return d.NoRoom(t);
   std::memcpy(copy, start, n);
   Store(dst, ber_octets{static_cast<int32_t>(n), copy});

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "private/ber_access.h"
+#include "private/ber_alphabet.h"
 #include "private/ber_coder.h"
 #include "private/ber_real.h"
 
@@ -170,16 +171,15 @@ int EncodeContents(Enc &e, const ber_type *t, const void *v) {
     }
     case BER_K_OCTETS_INLINE:
       return EncodeBytes(e, t, At(v, 2), Load<uint16_t>(v));
-    case BER_K_CHARS_INLINE: {
-      const char *s = static_cast<const char *>(v);
-      size_t n = strnlen(s, t->upper + 1);
-      return EncodeBytes(e, t, reinterpret_cast<const uint8_t *>(s), static_cast<int64_t>(n));
-    }
+    case BER_K_CHARS_INLINE:
     case BER_K_CHARS: {
-      const char *s = Load<const char *>(v);
+      const char *s = t->kind == BER_K_CHARS ? Load<const char *>(v) : static_cast<const char *>(v);
       if (!s) return e.err.Set(BER_E_ARG, "%s: null string", t->name);
-      return EncodeBytes(e, t, reinterpret_cast<const uint8_t *>(s),
-                         static_cast<int64_t>(strlen(s)));
+      size_t n = t->kind == BER_K_CHARS ? strlen(s) : strnlen(s, t->upper + 1);
+      const uint8_t *p = reinterpret_cast<const uint8_t *>(s);
+      if (!AdmittedChars(t, p, n))
+        return e.err.Set(BER_E_CONSTRAINT, "%s: character not admitted by the type", t->name);
+      return EncodeBytes(e, t, p, static_cast<int64_t>(n));
     }
     case BER_K_OID: {
       ber_oid o = Load<ber_oid>(v);

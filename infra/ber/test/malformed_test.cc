@@ -73,6 +73,15 @@ TEST(BerMalformed, BoundsOfInlineStringsAreEnforced) {
   // Locale: language and country are exactly two octets.
   EXPECT_EQ(DecodeBytes(T(Locale_PDU), Hex("30 0A 80 02 65 6E 81 01 47 82 01 2A")),
             BER_E_CONSTRAINT);
+  // Restricted alphabets: NumericString takes digits and space, PrintableString no '@'.
+  EXPECT_EQ(DecodeBytes(T(PostalCode_PDU), Hex("80 03 31 32 33")), 0);
+  EXPECT_EQ(DecodeBytes(T(PostalCode_PDU), Hex("80 03 31 41 33")), BER_E_DATA);
+  EXPECT_EQ(DecodeBytes(T(CommonName_PDU), Hex("13 03 61 40 62")), BER_E_DATA);
+  EXPECT_EQ(DecodeBytes(T(CommonName_PDU), Hex("13 03 61 3F 62")), 0);
+  char at[] = "a@b";
+  int arc = 0;
+  EXPECT_EQ(EncodeHex(T(CommonName_PDU), at, &arc), "");
+  EXPECT_EQ(arc, BER_E_CONSTRAINT);
   // A NUL inside a character string would be lost in the C form: refused.
   EXPECT_EQ(DecodeBytes(T(JobIdentifier_PDU), Hex("1A 03 61 00 62")), BER_E_DATA);
   // The encoder refuses what the decoder would refuse.

@@ -24,10 +24,21 @@ size_t PickLength(const ber_type *t, Rng &rng) {
   }
 }
 
-void *Bytes(size_t n, Rng &rng, bool text) {
+// A character the string type admits (Numeric, Printable, else any visible one).
+char RandomChar(const ber_type *t, Rng &rng) {
+  static const char kPrintable[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 '()+,-./:=?";
+  switch (BER_TAG_NUMBER(t->tag)) {
+    case 18: return " 0123456789"[rng.Below(11)];
+    case 19: return kPrintable[rng.Below(sizeof kPrintable - 1)];
+    default: return static_cast<char>(0x20 + rng.Below(0x5f));
+  }
+}
+
+void *Bytes(size_t n, Rng &rng, const ber_type *text) {
   uint8_t *p = static_cast<uint8_t *>(std::malloc(n + 1));
   for (size_t i = 0; i < n; i++)
-    p[i] = text ? static_cast<uint8_t>(0x20 + rng.Below(0x5f)) : static_cast<uint8_t>(rng.Next());
+    p[i] = text ? static_cast<uint8_t>(RandomChar(text, rng)) : static_cast<uint8_t>(rng.Next());
   p[n] = 0;
   return p;
 }
@@ -152,7 +163,7 @@ void FillValue(const ber_type *t, void *v, Rng &rng, int depth) {
     case BER_K_NULL: return;
     case BER_K_OCTETS: {
       size_t n = PickLength(t, rng);
-      Store(v, ber_octets{static_cast<int32_t>(n), n ? static_cast<uint8_t *>(Bytes(n, rng, false))
+      Store(v, ber_octets{static_cast<int32_t>(n), n ? static_cast<uint8_t *>(Bytes(n, rng, nullptr))
                                                      : nullptr});
       return;
     }
@@ -165,11 +176,11 @@ void FillValue(const ber_type *t, void *v, Rng &rng, int depth) {
     case BER_K_CHARS_INLINE: {
       size_t n = PickLength(t, rng);
       char *s = static_cast<char *>(v);
-      for (size_t i = 0; i < n; i++) s[i] = static_cast<char>(0x20 + rng.Below(0x5f));
+      for (size_t i = 0; i < n; i++) s[i] = RandomChar(t, rng);
       s[n] = 0;
       return;
     }
-    case BER_K_CHARS: Store(v, Bytes(PickLength(t, rng), rng, true)); return;
+    case BER_K_CHARS: Store(v, Bytes(PickLength(t, rng), rng, t)); return;
     case BER_K_OID: Store(v, RandomOid(rng)); return;
     case BER_K_OPEN: {
       std::vector<uint8_t> enc;
@@ -182,7 +193,7 @@ void FillValue(const ber_type *t, void *v, Rng &rng, int depth) {
     case BER_K_BITS: {
       int32_t bits = static_cast<int32_t>(rng.Below(50));
       size_t n = (static_cast<size_t>(bits) + 7) / 8;
-      Store(v, ber_bits{bits, n ? static_cast<uint8_t *>(Bytes(n, rng, false)) : nullptr});
+      Store(v, ber_bits{bits, n ? static_cast<uint8_t *>(Bytes(n, rng, nullptr)) : nullptr});
       return;
     }
     case BER_K_SEQUENCE:

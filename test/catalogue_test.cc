@@ -78,6 +78,9 @@ const std::vector<ArgCode>& ArgCodes() {
   static const std::vector<ArgCode> table = {
       // STF_ConvertErrno: the errno value, then a description of the failed call.
       {kStatusSet, 0xc0010005u, {Arg::kInt, Arg::kString}},
+      // Coding world user messages: the failing call's code; the coder's error text.
+      {kMessageFacilitySet, 0xc00e00d0u, {Arg::kInt}},
+      {kMessageFacilitySet, 0xc00e00d1u, {Arg::kString}},
   };
   return table;
 }

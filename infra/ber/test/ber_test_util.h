@@ -1,0 +1,73 @@
+// Shared helpers of the BER tests: hex bytes, and coding through a module's PDU table.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "private/ber_coder.h"
+#include "private/ber_mod_evt.h"
+#include "private/ber_mod_kq_0b.h"
+
+namespace kq::ber::test {
+
+inline std::vector<uint8_t> Hex(const std::string &text) {
+  std::vector<uint8_t> out;
+  int half = -1;
+  for (char c : text) {
+    int d = (c >= '0' && c <= '9') ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+          : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+    if (d < 0) continue;
+    if (half < 0) {
+      half = d;
+    } else {
+      out.push_back(static_cast<uint8_t>(half * 16 + d));
+      half = -1;
+    }
+  }
+  return out;
+}
+
+inline std::string ToHex(const uint8_t *p, size_t n) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string s;
+  for (size_t i = 0; i < n; i++) {
+    if (i) s += ' ';
+    s += digits[p[i] >> 4];
+    s += digits[p[i] & 15];
+  }
+  return s;
+}
+
+inline const ber_type *Pdu(const ber_module &m, int number) {
+  const ber_pdu *p = BER__FindPDU(&m, number);
+  return p ? p->type : nullptr;
+}
+
+// Encodes and returns the bytes as hex ("" and *rc set on failure).
+inline std::string EncodeHex(const ber_type *t, const void *v, int *rc = nullptr) {
+  Error err;
+  uint8_t *out;
+  size_t len;
+  int r = Encode(t, v, &out, &len, err);
+  if (rc) *rc = r;
+  if (r) return "";
+  std::string s = ToHex(out, len);
+  free(out);
+  return s;
+}
+
+// Decodes hex input; returns the runtime's code and leaves the value in *out.
+inline int DecodeHex(const ber_type *t, const std::string &hex, void **out) {
+  std::vector<uint8_t> in = Hex(hex);
+  Error err;
+  return Decode(t, in.data(), in.size(), out, err);
+}
+
+inline void FreeValue(const ber_type *t, void *v) {
+  if (!v) return;
+  FreeContents(t, v);
+  free(v);
+}
+
+}  // namespace kq::ber::test

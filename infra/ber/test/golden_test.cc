@@ -1,0 +1,287 @@
+// Encodings worked out by hand from the X.690 rules, in both directions.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "ber_test_util.h"
+
+namespace kq::ber::test {
+namespace {
+
+const ber_type *T(int pdu) { return Pdu(kq_0b, pdu); }
+
+TEST(BerGolden, IntegersUseTheShortestTwosComplement) {
+  struct Case {
+    int32_t v;
+    const char *hex;
+  } cases[] = {{0, "02 01 00"},        {127, "02 01 7F"},       {128, "02 02 00 80"},
+               {-128, "02 01 80"},     {-129, "02 02 FF 7F"},   {256, "02 02 01 00"},
+               {-1, "02 01 FF"},       {INT32_MAX, "02 04 7F FF FF FF"},
+               {INT32_MIN, "02 04 80 00 00 00"}};
+  for (const Case &c : cases) {
+    EXPECT_EQ(EncodeHex(T(Integer_PDU), &c.v), c.hex) << c.v;
+    void *out = nullptr;
+    ASSERT_EQ(DecodeHex(T(Integer_PDU), c.hex, &out), 0) << c.hex;
+    EXPECT_EQ(*static_cast<int32_t *>(out), c.v);
+    FreeValue(T(Integer_PDU), out);
+  }
+}
+
+TEST(BerGolden, SixteenBitAndSixtyFourBitIntegers) {
+  int16_t p = 100;
+  EXPECT_EQ(EncodeHex(T(Percent_PDU), &p), "02 01 64");
+  ber_card64 max{0xffffffffu, 0xffffffffu};
+  EXPECT_EQ(EncodeHex(T(Cardinal64_PDU), &max), "02 09 00 FF FF FF FF FF FF FF FF");
+  ber_card64 big{1, 0};
+  EXPECT_EQ(EncodeHex(T(Cardinal64_PDU), &big), "02 05 01 00 00 00 00");
+  void *out = nullptr;
+  ASSERT_EQ(DecodeHex(T(Cardinal64_PDU), "02 09 00 FF FF FF FF FF FF FF FE", &out), 0);
+  EXPECT_EQ(static_cast<ber_card64 *>(out)->high, 0xffffffffu);
+  EXPECT_EQ(static_cast<ber_card64 *>(out)->low, 0xfffffffeu);
+  FreeValue(T(Cardinal64_PDU), out);
+  // Out of the range of the C representation: refused, not truncated.
+  EXPECT_EQ(DecodeHex(T(Percent_PDU), "02 03 01 00 00", &out), BER_E_CONSTRAINT);
+  EXPECT_EQ(DecodeHex(T(Cardinal64_PDU), "02 01 FF", &out), BER_E_CONSTRAINT);
+  EXPECT_EQ(DecodeHex(T(Integer_PDU), "02 05 01 00 00 00 00", &out), BER_E_CONSTRAINT);
+  EXPECT_EQ(out, nullptr);
+}
+
+TEST(BerGolden, BooleanAndNullForms) {
+  uint8_t yes = 1, no = 0;
+  EXPECT_EQ(EncodeHex(T(Boolean_PDU), &yes), "01 01 FF");
+  EXPECT_EQ(EncodeHex(T(Boolean_PDU), &no), "01 01 00");
+  void *out = nullptr;
+  ASSERT_EQ(DecodeHex(T(Boolean_PDU), "01 01 5A", &out), 0);  // any non-zero octet is TRUE
+  EXPECT_EQ(*static_cast<uint8_t *>(out), 1);
+  FreeValue(T(Boolean_PDU), out);
+  EXPECT_EQ(DecodeHex(T(Boolean_PDU), "01 02 FF FF", &out), BER_E_DATA);
+}
+
+TEST(BerGolden, LengthsAroundTheShortFormLimit) {
+  for (int n : {0, 1, 127, 128, 255, 256, 70000}) {
+    std::vector<uint8_t> bytes(n, 0x41);
+    ber_octets v{n, n ? bytes.data() : nullptr};
+    std::string hex = EncodeHex(T(OctetString_PDU), &v);
+    std::string head = n < 128 ? "04 " + ToHex(reinterpret_cast<uint8_t *>(&n), 1)
+                     : n < 256 ? "04 81 " + ToHex(reinterpret_cast<uint8_t *>(&n), 1)
+                     : n < 65536 ? "04 82 01 00"
+                                 : "04 83 01 11 70";
+    EXPECT_EQ(hex.substr(0, head.size()), head) << n;
+    EXPECT_EQ(Hex(hex).size(), head.size() / 3 + 1 + static_cast<size_t>(n)) << n;
+  }
+}
+
+TEST(BerGolden, RealsInBinaryForm) {
+  struct Case {
+    double v;
+    const char *hex;
+  } cases[] = {{0.0, "09 00"},
+               {1.0, "09 03 80 00 01"},
+               {0.5, "09 03 80 FF 01"},
+               {-2.5, "09 03 C0 FF 05"},
+               {10.0, "09 03 80 01 05"},
+               {HUGE_VAL, "09 01 40"},
+               {-HUGE_VAL, "09 01 41"},
+               {-0.0, "09 01 43"},
+               {std::ldexp(1.0, 200), "09 04 81 00 C8 01"},
+               {std::ldexp(3.0, -1074 + 2), "09 04 81 FB D0 03"}};
+  for (const Case &c : cases) {
+    EXPECT_EQ(EncodeHex(T(Real_PDU), &c.v), c.hex) << c.v;
+    void *out = nullptr;
+    ASSERT_EQ(DecodeHex(T(Real_PDU), c.hex, &out), 0) << c.hex;
+    double got = *static_cast<double *>(out);
+    EXPECT_EQ(got, c.v);
+    EXPECT_EQ(std::signbit(got), std::signbit(c.v));
+    FreeValue(T(Real_PDU), out);
+  }
+  double nan = std::nan("");
+  EXPECT_EQ(EncodeHex(T(Real_PDU), &nan), "09 01 42");
+}
+
+TEST(BerGolden, RealsInOtherFormsDecode) {
+  struct Case {
+    const char *hex;
+    double v;
+  } cases[] = {
+      {"09 03 A0 01 01", 16.0},                 // base 16
+      {"09 03 90 02 01", 64.0},                 // base 8
+      {"09 03 84 00 03", 6.0},                  // scale factor 1
+      {"09 05 83 02 00 80 01", std::ldexp(1.0, 128)},  // exponent length octet
+      {"09 04 81 00 01 01", 2.0},               // two-octet exponent form, padded
+      {"09 04 80 00 00 01", 1.0},               // padded mantissa
+      {"09 04 01 20 31 32", 12.0},              // NR1 with a leading space
+      {"09 04 02 31 2C 35", 1.5},               // NR2 with a decimal comma
+      {"09 05 03 31 2E 45 31", 10.0},           // NR3
+      {"09 06 03 2D 32 45 2D 31", -0.2},        // NR3, negative
+  };
+  for (const Case &c : cases) {
+    void *out = nullptr;
+    ASSERT_EQ(DecodeHex(T(Real_PDU), c.hex, &out), 0) << c.hex;
+    EXPECT_DOUBLE_EQ(*static_cast<double *>(out), c.v) << c.hex;
+    FreeValue(T(Real_PDU), out);
+  }
+  const char *bad[] = {"09 01 44", "09 02 40 00", "09 02 B0 01", "09 01 80",
+                       "09 04 01 31 2E 35", "09 03 03 45 31", "09 04 82 00 01 01",
+                       "09 05 83 02 00 01 01"};  // padded counted exponent
+  for (const char *hex : bad) {
+    void *out = nullptr;
+    EXPECT_EQ(DecodeHex(T(Real_PDU), hex, &out), BER_E_DATA) << hex;
+  }
+}
+
+TEST(BerGolden, ObjectIdentifiersWithLargeArcs) {
+  struct Case {
+    const char *hex;
+    const char *dotted;
+  } cases[] = {{"06 06 2A 86 48 86 F7 0D", "{ 1 2 840 113549 }"},
+               {"06 02 88 37", "{ 2 999 }"},
+               {"06 06 2A 8F FF FF FF 7F", "{ 1 2 4294967295 }"},
+               {"06 01 00", "{ 0 0 }"}};
+  for (const Case &c : cases) {
+    void *out = nullptr;
+    ASSERT_EQ(DecodeHex(T(ObjectIdentifier_PDU), c.hex, &out), 0) << c.hex;
+    EXPECT_EQ(Print(T(ObjectIdentifier_PDU), out), std::string("ObjectIdentifier ") + c.dotted + "\n");
+    EXPECT_EQ(EncodeHex(T(ObjectIdentifier_PDU), out), c.hex);
+    FreeValue(T(ObjectIdentifier_PDU), out);
+  }
+  void *out = nullptr;
+  EXPECT_EQ(DecodeHex(T(ObjectIdentifier_PDU), "06 02 80 01", &out), BER_E_DATA);  // padded arc
+  EXPECT_EQ(DecodeHex(T(ObjectIdentifier_PDU), "06 01 81", &out), BER_E_DATA);     // unfinished
+  EXPECT_EQ(DecodeHex(T(ObjectIdentifier_PDU), "06 00", &out), BER_E_DATA);
+}
+
+TEST(BerGolden, AutomaticTagsAndExplicitChoices) {
+  // NameOrOID: [0] IMPLICIT OID; [1] wraps the SimpleName CHOICE explicitly.
+  NameOrOID v{};
+  uint8_t arc[] = {0x2a, 0x03};
+  v.choice = NameOrOID_oid_chosen;
+  v.u.oid = ber_oid{2, arc};
+  EXPECT_EQ(EncodeHex(T(NameOrOID_PDU), &v), "80 02 2A 03");
+  v.choice = NameOrOID_name_chosen;
+  v.u.name.choice = SimpleName_iso646_string_chosen;
+  strcpy(v.u.name.u.iso646_string, "ab");
+  EXPECT_EQ(EncodeHex(T(NameOrOID_PDU), &v), "A1 04 80 02 61 62");
+  // CardinalRange: a SEQUENCE of two implicitly tagged INTEGERs.
+  CardinalRange r{1, 300};
+  EXPECT_EQ(EncodeHex(T(CardinalRange_PDU), &r), "30 07 80 01 01 81 02 01 2C");
+  // An optional component present and absent: DistNameString.
+  DistNameString d{};
+  d.text.choice = Text_iso646_string_chosen;
+  strcpy(d.text.u.iso646_string, "x");
+  EXPECT_EQ(EncodeHex(T(DistNameString_PDU), &d), "30 05 A0 03 80 01 78");
+  d.bit_mask = DistNameString_name_or_oid_present;
+  d.name_or_oid.choice = NameOrOID_oid_chosen;
+  d.name_or_oid.u.oid = ber_oid{2, arc};
+  EXPECT_EQ(EncodeHex(T(DistNameString_PDU), &d), "30 0B A0 03 80 01 78 A1 04 80 02 2A 03");
+}
+
+TEST(BerGolden, ExternalKeepsItsUniversalTags) {
+  External e{};
+  uint8_t arc[] = {0x2a};
+  uint8_t data[] = {0x41};
+  e.bit_mask = External_direct_reference_present;
+  e.direct_reference = ber_oid{1, arc};
+  e.encoding.choice = External_encoding_octet_aligned_chosen;
+  e.encoding.u.octet_aligned = ber_octets{1, data};
+  Privileges p{};
+  p.bit_mask = Privileges_operation_privilege_attribute_certificate_present;
+  p.operation_privilege_attribute_certificate = e;
+  // [0] IMPLICIT replaces [UNIVERSAL 8]; inside, OID and [1] IMPLICIT OCTET STRING.
+  EXPECT_EQ(EncodeHex(T(Privileges_PDU), &p), "30 08 A0 06 06 01 2A 81 01 41");
+  char descr[] = "d";
+  e.data_value_descriptor = descr;  // optional by presence of the string
+  e.encoding.choice = External_encoding_single_ASN1_type_chosen;
+  uint8_t one[] = {0x05, 0x00};
+  e.encoding.u.single_ASN1_type = ber_octets{2, one};
+  p.operation_privilege_attribute_certificate = e;
+  EXPECT_EQ(EncodeHex(T(Privileges_PDU), &p), "30 0C A0 0A 06 01 2A 07 01 64 A0 02 05 00");
+}
+
+TEST(BerGolden, EventMessageList) {
+  EventMessage_node third{nullptr, {}};
+  third.value.choice = EventArgument_octets_chosen;
+  uint8_t b[] = {0x01};
+  third.value.u.octets = ber_octets{1, b};
+  EventMessage_node second{&third, {}};
+  second.value.choice = EventArgument_string_chosen;
+  char hi[] = "hi";
+  second.value.u.string = hi;
+  EventMessage_node first{&second, {}};
+  first.value.choice = EventArgument_integer_chosen;
+  first.value.u.integer = 5;
+  EventMessage list = &first;
+  EXPECT_EQ(EncodeHex(Pdu(evt, EventMessage_PDU), &list), "30 0A 80 01 05 81 02 68 69 82 01 01");
+}
+
+TEST(BerGolden, IndefiniteLengthsAndConstructedStringsDecode) {
+  void *out = nullptr;
+  ASSERT_EQ(DecodeHex(T(CardinalRange_PDU), "30 80 80 01 01 81 01 02 00 00", &out), 0);
+  EXPECT_EQ(static_cast<CardinalRange *>(out)->lower, 1);
+  EXPECT_EQ(static_cast<CardinalRange *>(out)->upper, 2);
+  FreeValue(T(CardinalRange_PDU), out);
+
+  const char *abc[] = {"24 80 04 02 41 42 04 01 43 00 00",       // indefinite, two segments
+                       "24 09 04 02 41 42 24 03 04 01 43",       // nested constructed
+                       "24 80 24 80 04 03 41 42 43 00 00 00 00",  // nested indefinite
+                       "04 82 00 03 41 42 43"};                   // padded long-form length
+  for (const char *hex : abc) {
+    ASSERT_EQ(DecodeHex(T(OctetString_PDU), hex, &out), 0) << hex;
+    ber_octets *o = static_cast<ber_octets *>(out);
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(o->value), o->length), "ABC") << hex;
+    FreeValue(T(OctetString_PDU), out);
+  }
+  // An inline string in constructed form, inside an indefinite-length choice wrapper.
+  ASSERT_EQ(DecodeHex(T(NameOrOID_PDU), "A1 80 A0 80 04 01 61 04 01 62 00 00 00 00", &out), 0);
+  NameOrOID *n = static_cast<NameOrOID *>(out);
+  EXPECT_EQ(n->choice, NameOrOID_name_chosen);
+  EXPECT_STREQ(n->u.name.u.iso646_string, "ab");
+  FreeValue(T(NameOrOID_PDU), out);
+}
+
+// A type with tags beyond 30 needs the long identifier form.
+const ber_type kLongTagInt = {"LongTag", BER_K_INT32, 0, 0, BER_CLASS_CONTEXT | 200u, BER_NOTAG,
+                              sizeof(int32_t), 0, 0, nullptr, 0, nullptr, 0, 0, nullptr, 0};
+const ber_type kAppTagInt = {"AppTag", BER_K_INT32, 0, 0, BER_CLASS_APPLICATION | 31u, BER_NOTAG,
+                             sizeof(int32_t), 0, 0, nullptr, 0, nullptr, 0, 0, nullptr, 0};
+const ber_type kExplicitInt = {"Explicit", BER_K_INT32, 0, 0, BER_CLASS_UNIVERSAL | 2u,
+                               BER_CLASS_PRIVATE | 5u, sizeof(int32_t), 0, 0, nullptr, 0,
+                               nullptr, 0, 0, nullptr, 0};
+
+TEST(BerGolden, LongFormTagsOfEveryClass) {
+  int32_t v = 1;
+  EXPECT_EQ(EncodeHex(&kLongTagInt, &v), "9F 81 48 01 01");
+  EXPECT_EQ(EncodeHex(&kAppTagInt, &v), "5F 1F 01 01");
+  EXPECT_EQ(EncodeHex(&kExplicitInt, &v), "E5 03 02 01 01");
+  void *out = nullptr;
+  ASSERT_EQ(DecodeHex(&kLongTagInt, "9F 81 48 01 07", &out), 0);
+  EXPECT_EQ(*static_cast<int32_t *>(out), 7);
+  FreeValue(&kLongTagInt, out);
+  ASSERT_EQ(DecodeHex(&kExplicitInt, "E5 80 02 01 09 00 00", &out), 0);
+  EXPECT_EQ(*static_cast<int32_t *>(out), 9);
+  FreeValue(&kExplicitInt, out);
+  EXPECT_EQ(DecodeHex(&kLongTagInt, "9F 80 81 48 01 07", &out), BER_E_DATA);  // padded tag
+  EXPECT_EQ(DecodeHex(&kLongTagInt, "9F 81 49 01 07", &out), BER_E_DATA);     // other tag
+}
+
+TEST(BerGolden, PrintShowsOneFieldPerLine) {
+  DistNameString d{};
+  d.text.choice = Text_iso646_string_chosen;
+  strcpy(d.text.u.iso646_string, "Room \"4\"");
+  d.bit_mask = DistNameString_name_or_oid_present;
+  uint8_t arc[] = {0x2a, 0x03};
+  d.name_or_oid.choice = NameOrOID_oid_chosen;
+  d.name_or_oid.u.oid = ber_oid{2, arc};
+  EXPECT_EQ(Print(T(DistNameString_PDU), &d),
+            "DistNameString {\n"
+            "  text : {\n"
+            "    iso646-string \"Room \\\"4\\\"\"\n"
+            "  }\n"
+            "  name-or-oid : {\n"
+            "    oid { 1 2 3 }\n"
+            "  }\n"
+            "}\n");
+}
+
+}  // namespace
+}  // namespace kq::ber::test

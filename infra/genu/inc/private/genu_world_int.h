@@ -1,0 +1,19 @@
+// Inside the coding world: the thread key that holds each thread's world, the
+// process set-up and the codes of its user messages.
+#pragma once
+
+#include "infra/genu_world.h"
+#include "infra/thr.h"
+
+// User messages (message facility texts of the GEN catalogue).
+#define GENU_MSG_WORLD_FAILED 0xc00e00d0u  // one argument: the failing call's code (long)
+#define GENU_MSG_CODING_FAILED 0xc00e00d1u // one argument: the coder's error text
+
+extern "C" {
+extern THR_threadKey_t genu_gTsdOssWorldKey;
+extern THR_once_t genu__gThreadOnce;
+
+void GENU__OssInit(void);
+OssGlobal *GENU__MakeWorld(void);
+void GENU__FreeWorld(void *world);
+}

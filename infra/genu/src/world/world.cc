@@ -1,0 +1,81 @@
+// The per-thread coding world: made on a thread's first coding call, ended by the
+// thread key's destructor when the thread ends.
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "infra/svclog.h"
+#include "private/ber_mod_kq_0b.h"
+#include "private/ber_runtime.h"
+#include "private/genu_world_int.h"
+
+THR_threadKey_t genu_gTsdOssWorldKey;
+THR_once_t genu__gThreadOnce = PTHREAD_ONCE_INIT;
+
+namespace {
+
+// These two traces end at "code=" without a number: the code itself goes out with
+// the user message that follows.
+const char *const kOnceFailed = "GENU_GetWorld: THR_Once failed, code=\n";
+const char *const kGetKeyFailed = "GENU_GetWorld: THR_GetThreadKeyValue failed, code=\n";
+
+void Trace(const char *text, uint32_t code) {
+  LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "%s", text);
+  LOG_CondUserMessage(LOG_SEV_CODING, GENU_MSG_WORLD_FAILED, static_cast<long>(code));
+}
+
+}  // namespace
+
+extern "C" {
+
+void GENU__OssInit(void) {
+  uint32_t rc = THR_InitThreadKey(&genu_gTsdOssWorldKey, GENU__FreeWorld);
+  if (rc) {
+    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "GENU__OssInit: InitKey failed, code=%d\n",
+                    static_cast<int>(rc));
+    LOG_CondUserMessage(LOG_SEV_CODING, GENU_MSG_WORLD_FAILED, static_cast<long>(rc));
+  }
+}
+
+OssGlobal *GENU__MakeWorld(void) {
+  long size = ossGetOssGlobalSize();
+  OssGlobal *world = static_cast<OssGlobal *>(malloc(static_cast<size_t>(size)));
+  if (!world) {
+    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
+                    "GENU__MakeWorld: malloc of %ld bytes failed\n", size);
+    LOG_CondUserMessage(LOG_SEV_CODING, GENU_MSG_WORLD_FAILED, static_cast<long>(ENOMEM));
+    return nullptr;
+  }
+  memset(world, 0, static_cast<size_t>(size));
+  ossinit(world, &kq_0b);
+  uint32_t rc = THR_SetThreadKeyValue(genu_gTsdOssWorldKey, world);
+  if (rc) {
+    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "GENU__MakeWorld, SetKey failed, code=%d\n",
+                    static_cast<int>(rc));
+    LOG_CondUserMessage(LOG_SEV_CODING, GENU_MSG_WORLD_FAILED, static_cast<long>(rc));
+    ossterm(world);
+    free(world);
+    return nullptr;
+  }
+  return world;
+}
+
+void GENU__FreeWorld(void *world) {
+  ossterm(static_cast<OssGlobal *>(world));
+  if (world) free(world);
+}
+
+OssGlobal *GENU_GetWorld(void) {
+  uint32_t rc = THR_Once(&genu__gThreadOnce, GENU__OssInit);
+  if (rc) Trace(kOnceFailed, rc);
+  void *world = nullptr;
+  rc = THR_GetThreadKeyValue(genu_gTsdOssWorldKey, &world);
+  if (rc) {
+    Trace(kGetKeyFailed, rc);
+    world = nullptr;
+  }
+  if (!world) world = GENU__MakeWorld();
+  return static_cast<OssGlobal *>(world);
+}
+
+}  // extern "C"

@@ -1,0 +1,124 @@
+// The per-thread coding world and the four coding operations, with their traces in
+// a real service log file.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "infra/genu.h"
+#include "infra/msg.h"
+#include "infra/svclog.h"
+#include "private/ber_mod_kq_0b.h"
+#include "private/ber_runtime.h"
+#include "private/genu_world_int.h"
+
+namespace {
+
+class GenuWorld : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/genu_world_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    LOG_Term();
+    MSG_UsageBegin("GENUT");  // user messages are read from the catalogues
+    LOG_Init((dir_ + "/log").c_str(), "DXM");
+    path_ = LOG_SetAddress(nullptr);
+  }
+  void TearDown() override {
+    LOG_Term();
+    MSG_UsageEnd();
+    std::filesystem::remove_all(dir_);
+  }
+  std::string Log() {
+    std::ifstream in(path_);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  std::string dir_, path_;
+};
+
+TEST_F(GenuWorld, OneWorldPerThreadMadeOnFirstUse) {
+  OssGlobal *mine = GENU_GetWorld();
+  ASSERT_NE(mine, nullptr);
+  EXPECT_EQ(GENU_GetWorld(), mine);
+  // The allocator the rest of the library relies on: first and third members.
+  void *(*alloc)(size_t);
+  void (*release)(void *);
+  memcpy(&alloc, mine, sizeof alloc);
+  memcpy(&release, reinterpret_cast<char *>(mine) + 2 * sizeof(void *), sizeof release);
+  EXPECT_EQ(alloc, &malloc);
+  EXPECT_EQ(release, &free);
+
+  OssGlobal *other = nullptr;
+  void *otherBefore = reinterpret_cast<void *>(1);
+  std::thread t([&] {
+    THR_GetThreadKeyValue(genu_gTsdOssWorldKey, &otherBefore);  // none yet in a new thread
+    int32_t v = 5;
+    OssBuf out{0, nullptr};
+    EXPECT_EQ(GENU_OssEncode(nullptr, Integer_PDU, &v, &out), 0);
+    free(out.value);
+    other = GENU_GetWorld();
+  });
+  t.join();  // the thread's world is ended by the key's destructor (the leak check sees it)
+  EXPECT_EQ(otherBefore, nullptr);
+  EXPECT_NE(other, nullptr);
+  EXPECT_NE(other, mine);
+}
+
+TEST_F(GenuWorld, EncodeDecodePrintFree) {
+  CardinalRange r{3, 70000};
+  OssBuf enc{99, reinterpret_cast<unsigned char *>(1)};
+  ASSERT_EQ(GENU_OssEncode(nullptr, CardinalRange_PDU, &r, &enc), 0);
+  ASSERT_EQ(enc.length, 10);
+  EXPECT_EQ(memcmp(enc.value, "\x30\x08\x80\x01\x03\x81\x03\x01\x11\x70", 10), 0);
+  int pdu = CardinalRange_PDU;
+  void *back = reinterpret_cast<void *>(1);
+  ASSERT_EQ(GENU_OssDecode(nullptr, &pdu, &enc, &back), 0);
+  EXPECT_EQ(static_cast<CardinalRange *>(back)->upper, 70000);
+  EXPECT_EQ(GENU_OssFreePDU(nullptr, pdu, back), 0);
+  free(enc.value);
+  EXPECT_EQ(GENU_OssPrintPDU(nullptr, 9999, &r), BER_E_PDU);
+}
+
+TEST_F(GenuWorld, FreeOfNothingIsSuccessWithoutTheCoder) {
+  // Even an unknown PDU number: the coder is not asked.
+  EXPECT_EQ(GENU_OssFreePDU(nullptr, 9999, nullptr), 0);
+  EXPECT_EQ(Log(), "");
+}
+
+TEST_F(GenuWorld, EncodeFailureLeavesNoBytesAndIsTraced) {
+  JobIdentifier tooLong;
+  memset(tooLong, 'x', sizeof tooLong);  // no terminating NUL within the bound
+  OssBuf out{7, reinterpret_cast<unsigned char *>(1)};
+  int rc = GENU_OssEncode(nullptr, JobIdentifier_PDU, tooLong, &out);
+  EXPECT_EQ(rc, BER_E_CONSTRAINT);
+  EXPECT_EQ(out.length, 0);
+  EXPECT_EQ(out.value, nullptr);
+  std::string log = Log();
+  std::string text = ossGetErrMsg(GENU_GetWorld());
+  EXPECT_NE(log.find("GENU_OssEncode failed: " + text), std::string::npos) << log;
+  EXPECT_NE(log.find("BER coding failed: " + text), std::string::npos) << log;
+}
+
+TEST_F(GenuWorld, DecodeFailureIsTracedAndLeavesNoStructure) {
+  unsigned char bad[] = {0x30, 0x02, 0x80, 0x05};
+  OssBuf in{4, bad};
+  int pdu = CardinalRange_PDU;
+  void *out = reinterpret_cast<void *>(1);
+  EXPECT_EQ(GENU_OssDecode(nullptr, &pdu, &in, &out), BER_E_DATA);
+  EXPECT_EQ(out, nullptr);
+  EXPECT_NE(Log().find("GENU_OssDecode failed: Cardinal: encoding ends early"), std::string::npos)
+      << Log();
+  pdu = 4;  // no such record
+  EXPECT_EQ(GENU_OssDecode(nullptr, &pdu, &in, &out), BER_E_PDU);
+  EXPECT_NE(Log().find("unknown PDU number 4"), std::string::npos);
+}
+
+}  // namespace

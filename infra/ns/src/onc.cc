@@ -69,7 +69,7 @@ int geteach_onc(NS_object_t *o, const ListElement &e) {
 int createobj_onc(const NS_object_t *o, int replace) {
   if (o->kind == NS_KIND_NOTIFY) return NS_OK;
   if (replace) {
-    if (ns_dpa_addr_t *old = ns_get_dpa_addr(o->name, o->kind)) {
+    if (ns_dpa_addr_t *old = StoredAddress(o->name, o->kind)) {
       ns_free_dpa_addr(old);
       ns_delete_dpa_addr(o->name, o->kind);
     }
@@ -93,7 +93,7 @@ int creategrp_onc(const NS_object_t *, const NS_object_t *) { return NS_ERR_UNSU
 
 int deleteobj_onc(const NS_object_t *o) {
   if (o->kind == NS_KIND_NOTIFY) return NS_OK;
-  ns_dpa_addr_t *a = ns_get_dpa_addr(o->name, o->kind);
+  ns_dpa_addr_t *a = StoredAddress(o->name, o->kind);
   if (!a) return NS_ERR_NOT_FOUND;
   ns_free_dpa_addr(a);
   return ns_delete_dpa_addr(o->name, o->kind) == 0 ? NS_OK : NS_ERR_SYSTEM;

@@ -97,7 +97,7 @@ bool ResolveRegistry(ns_dpa_addr_t *addr) {
 
 using namespace kq::ns;
 
-ns_dpa_addr_t *ns_get_dpa_addr(const char *name, int kind) {
+ns_dpa_addr_t *kq::ns::StoredAddress(const char *name, int kind) {
   const char *key = KeyOfKind(kind);
   if (!key || !name) return nullptr;
   const char *foundIn = nullptr;
@@ -107,7 +107,12 @@ ns_dpa_addr_t *ns_get_dpa_addr(const char *name, int kind) {
   ns_printer_destroy(p);
   if (!addr) return nullptr;
   addr->ns = strdup(foundIn);
-  if (!ResolveRegistry(addr)) {
+  return addr;
+}
+
+ns_dpa_addr_t *ns_get_dpa_addr(const char *name, int kind) {
+  ns_dpa_addr_t *addr = StoredAddress(name, kind);
+  if (addr && !ResolveRegistry(addr)) {
     ns_free_dpa_addr(addr);
     return nullptr;
   }

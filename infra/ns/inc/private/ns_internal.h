@@ -21,6 +21,8 @@ bool IsServerKey(const char *key);
 // The address text of a record.
 std::string AddressText(const ns_dpa_addr_t &addr);
 ns_dpa_addr_t *CopyAddress(const ns_dpa_addr_t *addr);
+// The address as stored, without asking the pts service.
+ns_dpa_addr_t *StoredAddress(const char *name, int kind);
 // Replaces program and version from the pts service when the flag asks for it;
 // false when the service has no binding.
 bool ResolveRegistry(ns_dpa_addr_t *addr);

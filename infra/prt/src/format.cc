@@ -51,7 +51,11 @@ ns_printer_t *ParseSystemEntry(const char *entry, const char *source) {
     TrimBlanks(&text);
     if (!*text) continue;
     char **kv = strsplit(text, "=");
-    if (kv && kv[0]) ns_set_value_from_string(kv[0], kv[1], p);
+    if (kv && kv[0]) {
+      if (kv[1]) TrimBlanks(&kv[1]);
+      TrimBlanks(&kv[0]);
+      ns_set_value_from_string(kv[0], kv[1] && *kv[1] ? kv[1] : nullptr, p);
+    }
     free(kv);
   }
   free(pieces);
@@ -85,7 +89,10 @@ std::string SystemEntryText(const ns_printer_t *printer) {
   bool any = false;
   for (ns_kvp_t **kv = printer->attributes; kv && *kv; ++kv) {
     char *value = ValueText((*kv)->key, (*kv)->value);
-    if (!value) continue;
+    if (!value || !*value) {
+      free(value);
+      continue;
+    }
     text += ":\\\n\t:";
     text += (*kv)->key;
     text += '=';
@@ -111,6 +118,37 @@ std::string UserEntryText(const ns_printer_t *printer) {
   free(value);
   free(names);
   return text;
+}
+
+namespace {
+
+bool Clean(const char *text, const char *forbidden) {
+  return text && *text && !strpbrk(text, forbidden);
+}
+
+bool BlankAtEnds(const char *text) {
+  size_t n = strlen(text);
+  return n && (strchr(" \t", text[0]) || strchr(" \t", text[n - 1]));
+}
+
+}  // namespace
+
+const char *Unwritable(Format format, const ns_printer_t *printer) {
+  if (!Clean(printer->name, ":|\n \t") || printer->name[0] == '#')
+    return "name empty, starting with '#' or holding one of \":|\" or blanks";
+  for (char **a = printer->aliases; a && *a; ++a)
+    if (!Clean(*a, ":|\n \t")) return "alias empty or holding one of \":|\" or blanks";
+  for (ns_kvp_t **kv = printer->attributes; kv && *kv; ++kv) {
+    if (format == Format::kSystem && !Clean((*kv)->key, ":=\n \t"))
+      return "key empty or holding one of \":=\" or blanks";
+    char *value = ValueText((*kv)->key, (*kv)->value);
+    bool bad = value && *value &&
+               (format == Format::kSystem ? strpbrk(value, ":=\n") || BlankAtEnds(value)
+                                          : strchr(value, '\n') || BlankAtEnds(value));
+    free(value);
+    if (bad) return "value holding \":\", \"=\", a newline or blanks at its ends";
+  }
+  return nullptr;
 }
 
 ns_printer_t *ParseEntry(Format format, const char *entry, const char *source) {

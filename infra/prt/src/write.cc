@@ -84,6 +84,11 @@ ns_printer_t *LookupForValue(const char *name) {
 
 int PutPrinterToFile(const std::string &file, Format format, ns_printer_t *printer) {
   NoLookups guard;
+  if (const char *why = Unwritable(format, printer)) {
+    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "libprint: %s not written to %s: %s",
+                    printer->name ? printer->name : "(no name)", file.c_str(), why);
+    return -1;
+  }
   int lockFd = OpenLockFile(file);
   if (lockFd < 0) {
     LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "libprint: Cannot open lock file %s\n",

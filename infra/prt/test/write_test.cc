@@ -88,6 +88,15 @@ TEST_F(PrtWrite, RefusalsLeaveTheFileAlone) {
   EXPECT_EQ(PutAndDestroy(MakePrinter("x", "posix", {{"k", "1"}})), -1);
   EXPECT_EQ(PutAndDestroy(MakePrinter("x", "nis", {{"k", "1"}})), -1);  // no NIS domain here
   EXPECT_EQ(ns_printer_put(nullptr), -1);
+  // Whatever would not read back the same is refused rather than written.
+  EXPECT_EQ(PutAndDestroy(MakePrinter("a:b", "etc", {{"k", "1"}})), -1);
+  EXPECT_EQ(PutAndDestroy(MakePrinter("#c", "etc", {{"k", "1"}})), -1);
+  EXPECT_EQ(PutAndDestroy(MakePrinter("x y", "etc", {{"k", "1"}})), -1);
+  EXPECT_EQ(PutAndDestroy(MakePrinter("x", "etc", {{"k", "a=b"}})), -1);
+  EXPECT_EQ(PutAndDestroy(MakePrinter("x", "etc", {{"k", "a:b"}})), -1);
+  EXPECT_EQ(PutAndDestroy(MakePrinter("x", "etc", {{"k", "trailing "}})), -1);
+  EXPECT_EQ(PutAndDestroy(MakePrinter("x", "etc", {{"k=", "v"}})), -1);
+  EXPECT_EQ(PutAndDestroy(MakePrinter("x", "user", {{"use", "two\nlines"}})), -1);
   EXPECT_EQ(ReadFile(etc), before);
   EXPECT_EQ(ns_printer_get_name("a", "nis"), nullptr);
   // A directory that cannot hold the temporary file.

@@ -28,6 +28,8 @@ std::string SystemEntryText(const ns_printer_t *printer);
 std::string UserEntryText(const ns_printer_t *printer);
 ns_printer_t *ParseEntry(Format format, const char *entry, const char *source);
 std::string EntryText(Format format, const ns_printer_t *printer);
+// Why the printer cannot be written so that it reads back the same, or NULL.
+const char *Unwritable(Format format, const ns_printer_t *printer);
 // The names part of an entry ("name|alias|..."), for the name index.
 std::string EntryNames(Format format, const std::string &entry);
 

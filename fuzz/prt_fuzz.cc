@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         ns_printer_t *again = ParseEntry(format, written.c_str(), "etc");
         if (!written.empty() && (!again || EntryText(format, again) != written)) abort();
         ns_printer_destroy(again);
-        for (ns_kvp_t **kv = p->attributes; kv && *kv; ++kv) free(ns_get_value_string((*kv)->key, p));
+        for (ns_kvp_t **kv = p->attributes; kv && *kv; ++kv)
+          free(ns_get_value_string((*kv)->key, p));
       }
       ns_printer_destroy(p);
       break;

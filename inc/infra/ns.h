@@ -22,10 +22,10 @@ KQ_BEGIN_DECLS
 #define NS_ERR_END 12          /* no domain, or the end of a list */
 #define NS_ERR_NOT_INIT 13     /* NS_Init has not run */
 #define NS_ERR_NO_MEMORY 14
-#define NS_ERR_NOT_FOUND 15    /* no such entry */
-#define NS_ERR_UNAVAILABLE 17  /* entry present but not usable now (skipped by lists) */
-#define NS_ERR_SYSTEM 19       /* system call or store failure */
-#define NS_ERR_UNSUPPORTED 20  /* environment or operation not supported */
+#define NS_ERR_NOT_FOUND 15   /* no such entry */
+#define NS_ERR_UNAVAILABLE 17 /* entry present but not usable now (skipped by lists) */
+#define NS_ERR_SYSTEM 19      /* system call or store failure */
+#define NS_ERR_UNSUPPORTED 20 /* environment or operation not supported */
 
 /* Object kinds; the class of an address uses the same numbers. */
 #define NS_KIND_LOGICAL 0
@@ -59,32 +59,32 @@ KQ_BEGIN_DECLS
 #define NS_DPA_ADDR_FORMAT "%s,%d,%d,%s,%s,%s,%d"
 
 typedef struct ns_dpa_addr {
-  char *name;        /* object name */
+  char *name; /* object name */
   char *host;
   int prognum;
   int versnum;
-  int auth;          /* NS_AUTH_*; 0 for an unknown name */
-  char *key;         /* "paddr", "saddr" or "qaddr" */
-  char *ns;          /* name service the entry was found in */
-  int cls;           /* NS_KIND_*; 0 for an unknown class name */
-  char *server;      /* server name */
-  int flag;          /* non-zero: program and version come from the pts service */
+  int auth;     /* NS_AUTH_*; 0 for an unknown name */
+  char *key;    /* "paddr", "saddr" or "qaddr" */
+  char *ns;     /* name service the entry was found in */
+  int cls;      /* NS_KIND_*; 0 for an unknown class name */
+  char *server; /* server name */
+  int flag;     /* non-zero: program and version come from the pts service */
 } ns_dpa_addr_t;
 
 /* A directory object. Strings are malloc'd and released by NS_FreeObject. */
 typedef struct NS_object {
-  int env;          /* adapter: NS_ENV_ONC */
-  int kind;         /* after a lookup: the class of the entry */
+  int env;  /* adapter: NS_ENV_ONC */
+  int kind; /* after a lookup: the class of the entry */
   char *name;
-  int serverType;   /* serving server: 3 spooler, 4 supervisor, 7 notification */
+  int serverType; /* serving server: 3 spooler, 4 supervisor, 7 notification */
   char *serverName;
   char *host;
   int prognum;
   int versnum;
   int auth;
-  char *key;        /* configuration key of the entry */
+  char *key; /* configuration key of the entry */
   char *nameService;
-  int flag;         /* registry flag of the address */
+  int flag; /* registry flag of the address */
   char *domain;
   /* Fields of environment 1. */
   char *env1Name;

@@ -55,9 +55,9 @@ typedef struct ns_kvp {
 
 typedef struct ns_printer {
   char *name;
-  char **aliases;         /* NULL-terminated, may be NULL */
-  char *source;           /* "user", "etc", "nis", "posix" or NULL */
-  ns_kvp_t **attributes;  /* NULL-terminated, may be NULL */
+  char **aliases;                /* NULL-terminated, may be NULL */
+  char *source;                  /* "user", "etc", "nis", "posix" or NULL */
+  ns_kvp_t **attributes;         /* NULL-terminated, may be NULL */
   struct ns_printer **inherited; /* entries looked up for inherited values; freed with it */
 } ns_printer_t;
 
@@ -86,8 +86,7 @@ KQ_EXPORT void *ns_get_value(const char *key, ns_printer_t *printer);
 /* A new text the caller frees, or NULL. */
 KQ_EXPORT char *ns_get_value_string(const char *key, ns_printer_t *printer);
 KQ_EXPORT int ns_set_value(const char *key, void *value, ns_printer_t *printer);
-KQ_EXPORT int ns_set_value_from_string(const char *key, const char *string,
-                                       ns_printer_t *printer);
+KQ_EXPORT int ns_set_value_from_string(const char *key, const char *string, ns_printer_t *printer);
 KQ_EXPORT int ns_printer_match_name(ns_printer_t *printer, const char *name);
 /* A new text: the name and aliases joined with '|'. */
 KQ_EXPORT char *ns_printer_name_list(const ns_printer_t *printer);

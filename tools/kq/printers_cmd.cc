@@ -9,8 +9,8 @@
 
 namespace {
 
-const char *const kKindNames[] = {"logical", "physical", "printer", "spooler",
-                                  "supervisor", "server", "queue", "notify"};
+const char *const kKindNames[] = {"logical",    "physical", "printer", "spooler",
+                                  "supervisor", "server",   "queue",   "notify"};
 const char *const kClassNames[] = {"lp", "pp", "lp", "sl", "sv", "sl", "qu", "nf"};
 const char *const kAuthNames[] = {"none", "sys", "des", "kerb"};
 
@@ -27,10 +27,9 @@ void PrintKind(int kind, FILE *out) {
   ns_dpa_addr_t **list = ns_list_dpa_addr(kind);
   for (ns_dpa_addr_t **a = list; a && *a; ++a) {
     const ns_dpa_addr_t &x = **a;
-    fprintf(out, "%-16s %-10s %-3s %-20s %8d %3d %-5s %-16s %-5s%s\n", x.name,
-            kKindNames[x.cls], kClassNames[x.cls], x.host, x.prognum, x.versnum,
-            kAuthNames[x.auth], x.server, x.ns ? x.ns : "",
-            x.flag ? " (program and version from the pts registry)" : "");
+    fprintf(out, "%-16s %-10s %-3s %-20s %8d %3d %-5s %-16s %-5s%s\n", x.name, kKindNames[x.cls],
+            kClassNames[x.cls], x.host, x.prognum, x.versnum, kAuthNames[x.auth], x.server,
+            x.ns ? x.ns : "", x.flag ? " (program and version from the pts registry)" : "");
   }
   ns_free_dpa_addr_list(list);
 }
@@ -53,8 +52,8 @@ int kq_printers_run(const std::string &kind, FILE *out, FILE *err) {
   return 0;
 }
 
-int kq_printer_run(const std::string &action, const std::string &name,
-                   const KqPrinterOptions &o, FILE *out, FILE *err) {
+int kq_printer_run(const std::string &action, const std::string &name, const KqPrinterOptions &o,
+                   FILE *out, FILE *err) {
   int kind = ParseKind(o.kind);
   if (kind < 0 || kind == NS_KIND_PRINTER || kind == NS_KIND_SERVER) {
     fprintf(err, "kq printer: \"%s\" is not a kind an entry can have\n", o.kind.c_str());
@@ -76,8 +75,9 @@ int kq_printer_run(const std::string &action, const std::string &name,
   for (int i = 0; i < 4; ++i)
     if (o.auth == kAuthNames[i]) auth = i;
   if (auth < 0 || o.program <= 0 || o.version <= 0) {
-    fprintf(err, "kq printer: needs a positive program and version and an authentication "
-                 "of none, sys, des or kerb\n");
+    fprintf(err,
+            "kq printer: needs a positive program and version and an authentication "
+            "of none, sys, des or kerb\n");
     return 2;
   }
   ns_dpa_addr_t a = {};
@@ -101,9 +101,11 @@ namespace {
 
 kq::tool::Command AddPrinters(CLI::App &app) {
   static std::string kind;
-  CLI::App *sub = app.add_subcommand("printers", "List the directory's printers, servers and queues");
-  sub->add_option("-k,--kind", kind, "only this kind (logical, physical, printer, spooler, "
-                                     "supervisor, server, queue, or its number)");
+  CLI::App *sub =
+      app.add_subcommand("printers", "List the directory's printers, servers and queues");
+  sub->add_option("-k,--kind", kind,
+                  "only this kind (logical, physical, printer, spooler, "
+                  "supervisor, server, queue, or its number)");
   return {sub, [] { return kq_printers_run(kind, stdout, stderr); }};
 }
 KQ_COMMAND(AddPrinters);

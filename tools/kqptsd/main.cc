@@ -76,8 +76,8 @@ void Dispatch(struct svc_req *request, SVCXPRT *xprt) {
       std::string name = arg.name ? arg.name : "";
       // An unknown object is answered with an empty name.
       bool known = registry.Get(name, arg.type, &found);
-      pts_binding_t reply = {{const_cast<char *>(known ? name.c_str() : ""), arg.type},
-                             found.program, found.version};
+      pts_binding_t reply = {
+          {const_cast<char *>(known ? name.c_str() : ""), arg.type}, found.program, found.version};
       Reply(xprt, (xdrproc_t)xdr_pts_binding_t, &reply);
       svc_freeargs(xprt, (xdrproc_t)xdr_pts_object_name_t, reinterpret_cast<caddr_t>(&arg));
       return;

@@ -31,7 +31,9 @@ char *Dup(const char *s) { return s ? strdup(s) : nullptr; }
 
 }  // namespace
 
-const char *KeyOfKind(int kind) { return kind >= 0 && kind < kKindCount ? kKinds[kind].key : nullptr; }
+const char *KeyOfKind(int kind) {
+  return kind >= 0 && kind < kKindCount ? kKinds[kind].key : nullptr;
+}
 const char *ClassName(int cls) {
   return cls >= 0 && cls < kKindCount ? kKinds[cls].className : kKinds[0].className;
 }

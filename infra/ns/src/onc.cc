@@ -165,10 +165,9 @@ void freelist_onc(std::vector<ListElement> *elements) {
 
 }  // namespace
 
-const Adapter oncAdapter = {getobj_onc,      geteach_onc,     createobj_onc,  createback_onc,
-                            creategrp_onc,   deleteobj_onc,   listobj_onc,    listmbr_onc,
-                            issamehost_onc,  issameserver_onc, listdom_begin_onc,
-                            listdom_next_onc, listdom_end_onc, init_onc,      term_onc,
-                            freelist_onc};
+const Adapter oncAdapter = {getobj_onc,      geteach_onc,      createobj_onc,     createback_onc,
+                            creategrp_onc,   deleteobj_onc,    listobj_onc,       listmbr_onc,
+                            issamehost_onc,  issameserver_onc, listdom_begin_onc, listdom_next_onc,
+                            listdom_end_onc, init_onc,         term_onc,          freelist_onc};
 
 }  // namespace kq::ns

@@ -107,7 +107,8 @@ int pts_add(const pts_binding_t *binding) {
     rc = static_cast<enum clnt_stat>(pts_add_1(&arg, &status, client));
   }
   if (rc != RPC_SUCCESS)
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "pts_add: %s", clnt_sperror(client, "localhost"));
+    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "pts_add: %s",
+                    clnt_sperror(client, "localhost"));
   clnt_freeres(client, (xdrproc_t)xdr_int, (caddr_t)&status);
   clnt_destroy(client);
   return rc == RPC_SUCCESS && status == 0 ? 0 : 1;

@@ -140,7 +140,8 @@ int ns_put_dpa_addr(ns_dpa_addr_t *in) {
     ns_dpa_addr_t *old = AddressIn(p, in->name, addr.key);
     if (old && old->flag) {
       bool same = old->cls == addr.cls && old->auth == addr.auth &&
-                  strcmp(old->host, addr.host) == 0 && strcmp(old->server, addr.server ? addr.server : "") == 0;
+                  strcmp(old->host, addr.host) == 0 &&
+                  strcmp(old->server, addr.server ? addr.server : "") == 0;
       ns_free_dpa_addr(old);
       ns_printer_destroy(p);
       if (!same) return -1;
@@ -161,7 +162,8 @@ int ns_put_dpa_addr(ns_dpa_addr_t *in) {
   int rc = p ? 0 : -1;
   if (p) {
     rc = ns_set_value_from_string(addr.key, AddressText(addr).c_str(), p);
-    if (rc == 0 && addr.cls == NS_KIND_LOGICAL) rc = ns_set_value_from_string("spooling-type", "dpa", p);
+    if (rc == 0 && addr.cls == NS_KIND_LOGICAL)
+      rc = ns_set_value_from_string("spooling-type", "dpa", p);
     if (rc == 0) rc = ns_printer_put(p);
   }
   ns_printer_destroy(p);
@@ -199,7 +201,7 @@ ns_dpa_addr_t **ns_list_dpa_addr(int kind) {
     for (ns_printer_t **p = printers; p && *p; ++p) {
       ns_dpa_addr_t *addr = AddressIn(*p, (*p)->name, key);
       if (!addr) continue;
-      bool match = kind == NS_KIND_PRINTER   ? addr->cls == 0 || addr->cls == 1
+      bool match = kind == NS_KIND_PRINTER  ? addr->cls == 0 || addr->cls == 1
                    : kind == NS_KIND_SERVER ? addr->cls == 3 || addr->cls == 4
                                             : addr->cls == kind;
       addr->ns = strdup(services[i]);

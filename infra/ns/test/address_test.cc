@@ -5,9 +5,9 @@
 
 #include "../../prt/test/prt_test_util.h"
 #include "infra/ns.h"
+#include "ns_test_util.h"
 #include "private/ns_internal.h"
 #include "private/prt_internal.h"
-#include "ns_test_util.h"
 
 namespace kq::ns::test {
 namespace {
@@ -93,7 +93,8 @@ TEST_F(NsStore, HandWrittenAddressesAreFoundAndListedByClass) {
   auto names = [](int kind) {
     std::string got;
     ns_dpa_addr_t **list = ns_list_dpa_addr(kind);
-    for (ns_dpa_addr_t **x = list; x && *x; ++x) got += std::string(got.empty() ? "" : ",") + (*x)->name;
+    for (ns_dpa_addr_t **x = list; x && *x; ++x)
+      got += std::string(got.empty() ? "" : ",") + (*x)->name;
     ns_free_dpa_addr_list(list);
     return got;
   };

@@ -26,8 +26,9 @@ class NsRegistry : public NsFiles {
     }
     struct timeval wait = {3, 0};
     CLIENT *probe = clnt_create_timed("localhost", PTS_PROGRAM, PTS_VERSION, "udp", &wait);
-    if (!probe && !state) GTEST_SKIP() << "no pts service registered; run through ctest, whose "
-                                          "ns_pts fixture starts rpcbind and kqptsd";
+    if (!probe && !state)
+      GTEST_SKIP() << "no pts service registered; run through ctest, whose "
+                      "ns_pts fixture starts rpcbind and kqptsd";
     ASSERT_NE(probe, nullptr) << "the fixture started kqptsd but it does not answer";
     clnt_destroy(probe);
   }
@@ -76,7 +77,8 @@ TEST_F(NsRegistry, ServerEntryResolvesToItsRegisteredProgram) {
             "spoolR:\\\n\t:saddr=localhost,105004,2,sys,sl,spoolR,1:\n");
   ns_dpa_addr_t printer = Address("lpR", NS_KIND_LOGICAL, "spoolR", 1);
   ASSERT_EQ(ns_put_dpa_addr(&printer), 0);
-  EXPECT_NE(ReadFile(etc).find("lpR:\\\n\t:paddr=localhost,105004,2,sys,lp,spoolR,1:\\\n\t:spooling-type=dpa:"),
+  EXPECT_NE(ReadFile(etc).find(
+                "lpR:\\\n\t:paddr=localhost,105004,2,sys,lp,spoolR,1:\\\n\t:spooling-type=dpa:"),
             std::string::npos);
 
   ASSERT_EQ(NS_Init("spoolR", NS_KIND_SPOOLER), NS_OK);

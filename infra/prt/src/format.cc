@@ -11,7 +11,8 @@
 
 namespace kq::prt {
 
-const char kFileHeader[] = "#\n#\tIf you hand edit this file, comments and structure may change.\n#\n";
+const char kFileHeader[] =
+    "#\n#\tIf you hand edit this file, comments and structure may change.\n#\n";
 
 namespace {
 

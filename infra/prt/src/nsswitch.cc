@@ -10,8 +10,8 @@ const char *ns__nsswitch_path = "/etc/nsswitch.conf";
 namespace {
 
 // Index = service number.
-const char *const kServiceNames[] = {nullptr, "user", "printcap", "files", "nis",
-                                     "nisplus", "xfn", "compat", "dns"};
+const char *const kServiceNames[] = {nullptr,   "user", "printcap", "files", "nis",
+                                     "nisplus", "xfn",  "compat",   "dns"};
 constexpr int kServiceCount = 8;
 
 int ServiceNumber(const std::string &word) {

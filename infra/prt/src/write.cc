@@ -107,8 +107,8 @@ int PutPrinterToFile(const std::string &file, Format format, ns_printer_t *print
   FILE *old = OpenForUpdate(file);
   struct stat st = {};
   if (!old) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "libprint: Cannot open file %s for RW, err=%d",
-                    file.c_str(), errno);
+    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
+                    "libprint: Cannot open file %s for RW, err=%d", file.c_str(), errno);
   } else if (newText.size() > kEntryLimit) {
     LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
                     "libprint: entry for %s longer than %zu characters not written", printer->name,

@@ -26,7 +26,9 @@ TEST(PrtList, AppendGrowsAcrossManySlotBoundaries) {
 
 TEST(PrtList, UniqueLocateConcatenate) {
   char a[] = "a", b[] = "b", a2[] = "a";
-  auto cmp = [](void *x, void *y) { return strcmp(static_cast<char *>(x), static_cast<char *>(y)); };
+  auto cmp = [](void *x, void *y) {
+    return strcmp(static_cast<char *>(x), static_cast<char *>(y));
+  };
   void **list = list_append_unique(nullptr, a, cmp);
   list = list_append_unique(list, b, cmp);
   list = list_append_unique(list, a2, cmp);
@@ -214,7 +216,8 @@ TEST_F(PrtFormat, BsdAddressListsAndDefaults) {
   ns_bsd_addr_t **list = ns_bsd_addr_get_list();
   ASSERT_NE(list, nullptr);
   std::vector<std::string> got;
-  for (ns_bsd_addr_t **a = list; *a; ++a) got.push_back(std::string((*a)->server) + "," + (*a)->printer);
+  for (ns_bsd_addr_t **a = list; *a; ++a)
+    got.push_back(std::string((*a)->server) + "," + (*a)->printer);
   ns_bsd_addr_list_destroy(list);
   // c duplicates a; b's printer part is its entry's name; _all and d have none.
   EXPECT_EQ(got, (std::vector<std::string>{"h2,b", "h1,qa"}));

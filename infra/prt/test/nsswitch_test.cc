@@ -45,7 +45,9 @@ TEST_F(PrtSwitchFile, FirstLineOfTheDatabaseIsUsed) {
   ns__nsswitch_path = path.c_str();
   int order[11];
   EXPECT_EQ(ns_get_svc_order("printers", 10, order), -1);
-  WriteFile(path, "# printers: nis\n\n   passwd: files\nprinters\t: user files [NOTFOUND=return] nis\nprinters: nis\n");
+  WriteFile(path,
+            "# printers: nis\n\n   passwd: files\nprinters\t: user files [NOTFOUND=return] "
+            "nis\nprinters: nis\n");
   ASSERT_EQ(ns_get_svc_order("printers", 10, order), 0);
   EXPECT_EQ(order[0], 1);
   EXPECT_EQ(order[1], 3);

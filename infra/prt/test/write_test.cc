@@ -16,7 +16,8 @@ namespace {
 
 using PrtWrite = PrtFiles;
 
-const std::string kHeader = "#\n#\tIf you hand edit this file, comments and structure may change.\n#\n";
+const std::string kHeader =
+    "#\n#\tIf you hand edit this file, comments and structure may change.\n#\n";
 
 ns_printer_t *MakePrinter(const char *name, const char *source,
                           std::initializer_list<std::pair<const char *, const char *>> values) {

@@ -52,8 +52,9 @@ class KqPrinters : public ::testing::Test {
 TEST_F(KqPrinters, ListsByKind) {
   std::string out, err;
   ASSERT_EQ(Run([](FILE *o, FILE *e) { return kq_printers_run("", o, e); }, &out), 0);
-  EXPECT_NE(out.find("lp1              logical    lp  h1                     300001   1 sys   spool1"),
-            std::string::npos)
+  EXPECT_NE(
+      out.find("lp1              logical    lp  h1                     300001   1 sys   spool1"),
+      std::string::npos)
       << out;
   EXPECT_NE(out.find("spool1           spooler    sl  h1"), std::string::npos) << out;
   ASSERT_EQ(Run([](FILE *o, FILE *e) { return kq_printers_run("queue", o, e); }, &out), 0);
@@ -70,15 +71,19 @@ TEST_F(KqPrinters, AddAndRemoveAQueue) {
   o.version = 2;
   o.server = "spool1";
   std::string out, err;
-  ASSERT_EQ(Run([&](FILE *f, FILE *e) { return kq_printer_run("add", "q1", o, f, e); }, &out, &err), 0)
+  ASSERT_EQ(Run([&](FILE *f, FILE *e) { return kq_printer_run("add", "q1", o, f, e); }, &out, &err),
+            0)
       << err;
   ASSERT_EQ(Run([](FILE *f, FILE *e) { return kq_printers_run("6", f, e); }, &out), 0);
-  EXPECT_NE(out.find("q1               queue      qu  hq                     105004   2 sys   spool1"),
-            std::string::npos)
+  EXPECT_NE(
+      out.find("q1               queue      qu  hq                     105004   2 sys   spool1"),
+      std::string::npos)
       << out;
   EXPECT_NE(out.find("from the pts registry"), std::string::npos);
-  ASSERT_EQ(Run([&](FILE *f, FILE *e) { return kq_printer_run("remove", "q1", o, f, e); }, &out), 0);
-  EXPECT_EQ(Run([&](FILE *f, FILE *e) { return kq_printer_run("remove", "q1", o, f, e); }, &out), 1);
+  ASSERT_EQ(Run([&](FILE *f, FILE *e) { return kq_printer_run("remove", "q1", o, f, e); }, &out),
+            0);
+  EXPECT_EQ(Run([&](FILE *f, FILE *e) { return kq_printer_run("remove", "q1", o, f, e); }, &out),
+            1);
   ASSERT_EQ(Run([](FILE *f, FILE *e) { return kq_printers_run("queue", f, e); }, &out), 0);
   EXPECT_EQ(out.find("q1"), std::string::npos) << out;
 
@@ -88,7 +93,8 @@ TEST_F(KqPrinters, AddAndRemoveAQueue) {
   bad = o;
   bad.kind = "printer";
   EXPECT_EQ(Run([&](FILE *f, FILE *e) { return kq_printer_run("add", "q2", bad, f, e); }, &out), 2);
-  EXPECT_EQ(Run([&](FILE *f, FILE *e) { return kq_printer_run("add", "bad name", o, f, e); }, &out), 1);
+  EXPECT_EQ(Run([&](FILE *f, FILE *e) { return kq_printer_run("add", "bad name", o, f, e); }, &out),
+            1);
   EXPECT_EQ(Run([&](FILE *f, FILE *e) { return kq_printer_run("move", "q2", o, f, e); }, &out), 2);
 }
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "prt_test_util.h"
 
@@ -110,6 +112,43 @@ TEST_F(PrtConcurrency, TwoWritersAndAReaderNeverLoseOrTearAnEntry) {
       int last = kWrites - kNames + j;  // the last i with i % kNames == j
       EXPECT_EQ(Value(Name(w, j).c_str(), "rev"), std::to_string(last)) << Name(w, j);
     }
+}
+
+TEST_F(PrtConcurrency, ThreadsOfOneProcessShareTheCacheSafely) {
+  // Writers and readers in one process meet on the list's reader/writer lock; the
+  // file lock alone would not keep them apart.
+  constexpr int kThreadWrites = 150;
+  std::vector<std::thread> threads;
+  std::vector<int> failures(4, 0);
+  for (int w = 0; w < 2; ++w)
+    threads.emplace_back([w, &failures] {
+      for (int i = 0; i < kThreadWrites; ++i) {
+        std::string name = Name(static_cast<char>('m' + w), i % 10);
+        ns_printer_t *p = ns_printer_create(name.c_str(), nullptr, "etc", nullptr);
+        ns_set_value_from_string("rev", std::to_string(i).c_str(), p);
+        failures[w] += ns_printer_put(p) != 0;
+        ns_printer_destroy(p);
+      }
+    });
+  for (int r = 2; r < 4; ++r)
+    threads.emplace_back([r, &failures] {
+      for (int i = 0; i < kThreadWrites; ++i) {
+        ns_printer_t **list = ns_printer_get_list("etc");
+        for (ns_printer_t **p = list; p && *p; ++p) {
+          char *rev = ns_get_value_string("rev", *p);
+          failures[r] += rev == nullptr;
+          free(rev);
+        }
+        ns_printer_list_destroy(list);
+        ns_printer_t *one = ns_printer_get_name("m3", nullptr);
+        ns_printer_destroy(one);
+      }
+    });
+  for (std::thread &t : threads) t.join();
+  EXPECT_EQ(failures, (std::vector<int>{0, 0, 0, 0}));
+  for (char w : {'m', 'n'})
+    for (int j = 0; j < 10; ++j)
+      EXPECT_EQ(Value(Name(w, j).c_str(), "rev"), std::to_string(kThreadWrites - 10 + j));
 }
 
 }  // namespace

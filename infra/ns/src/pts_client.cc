@@ -95,63 +95,69 @@ int pts_get_1(pts_object_name_t *object, pts_binding_t *result, CLIENT *client) 
                    (xdrproc_t)xdr_pts_binding_t, (caddr_t)result, kStubTimeout);
 }
 
-int pts_add(const pts_binding_t *binding) {
-  if (!binding || !binding->name.name) return 1;
-  CLIENT *client = Connect("localhost");
-  if (!client) return 1;
-  int status = 1;
-  pts_binding_t arg = *binding;
+namespace {
+
+// One exchange with the pts service on `host`: a new client, the call under the
+// stub's mutex, the reply read by `take` and released, the client destroyed.
+template <typename Reply, typename Call, typename Take>
+bool Exchange(const char *host, THR_mutex_t *mutex, xdrproc_t replyProc, Reply *reply, Call call,
+              Take take) {
+  CLIENT *client = Connect(host);
+  if (!client) return false;
   enum clnt_stat rc;
   {
-    Locked lock(&addMutex);
-    rc = static_cast<enum clnt_stat>(pts_add_1(&arg, &status, client));
+    Locked lock(mutex);
+    rc = static_cast<enum clnt_stat>(call(client));
   }
-  if (rc != RPC_SUCCESS)
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "pts_add: %s",
-                    clnt_sperror(client, "localhost"));
-  clnt_freeres(client, (xdrproc_t)xdr_int, (caddr_t)&status);
+  if (rc == RPC_SUCCESS) {
+    take();
+    clnt_freeres(client, replyProc, reinterpret_cast<caddr_t>(reply));
+  } else {
+    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "pts: %s",
+                    clnt_sperror(client, const_cast<char *>(host)));
+  }
   clnt_destroy(client);
-  return rc == RPC_SUCCESS && status == 0 ? 0 : 1;
+  return rc == RPC_SUCCESS;
+}
+
+}  // namespace
+
+int pts_add(const pts_binding_t *binding) {
+  if (!binding || !binding->name.name) return 1;
+  pts_binding_t arg = *binding;
+  int status = 1;
+  bool ok = Exchange(
+      "localhost", &addMutex, (xdrproc_t)xdr_int, &status,
+      [&](CLIENT *c) { return pts_add_1(&arg, &status, c); }, [] {});
+  return ok && status == 0 ? 0 : 1;
 }
 
 int pts_delete(const char *name, int type) {
   if (!name) return 1;
-  CLIENT *client = Connect("localhost");
-  if (!client) return 1;
-  int status = 1;
   pts_object_name_t arg = {const_cast<char *>(name), type};
-  enum clnt_stat rc;
-  {
-    Locked lock(&deleteMutex);
-    rc = static_cast<enum clnt_stat>(pts_delete_1(&arg, &status, client));
-  }
-  clnt_freeres(client, (xdrproc_t)xdr_int, (caddr_t)&status);
-  clnt_destroy(client);
-  return rc == RPC_SUCCESS && status == 0 ? 0 : 1;
+  int status = 1;
+  bool ok = Exchange(
+      "localhost", &deleteMutex, (xdrproc_t)xdr_int, &status,
+      [&](CLIENT *c) { return pts_delete_1(&arg, &status, c); }, [] {});
+  return ok && status == 0 ? 0 : 1;
 }
 
 pts_binding_t *pts_get(const char *host, const char *name, int type) {
   if (!name) return nullptr;
-  const char *target = host && *host ? host : "localhost";
-  CLIENT *client = Connect(target);
-  if (!client) return nullptr;
-  pts_binding_t reply = {};
   pts_object_name_t arg = {const_cast<char *>(name), type};
-  enum clnt_stat rc;
-  {
-    Locked lock(&getMutex);
-    rc = static_cast<enum clnt_stat>(pts_get_1(&arg, &reply, client));
-  }
+  pts_binding_t reply = {};
   pts_binding_t *binding = nullptr;
-  if (rc == RPC_SUCCESS && reply.name.name && *reply.name.name) {
-    binding = static_cast<pts_binding_t *>(calloc(1, sizeof(pts_binding_t)));
-    if (binding) {
-      *binding = reply;
-      binding->name.name = strdup(reply.name.name);
-    }
-  }
-  if (rc == RPC_SUCCESS) clnt_freeres(client, (xdrproc_t)xdr_pts_binding_t, (caddr_t)&reply);
-  clnt_destroy(client);
+  Exchange(
+      host && *host ? host : "localhost", &getMutex, (xdrproc_t)xdr_pts_binding_t, &reply,
+      [&](CLIENT *c) { return pts_get_1(&arg, &reply, c); },
+      [&] {
+        // An empty name is the service's way of saying it knows no such object.
+        if (!reply.name.name || !*reply.name.name) return;
+        binding = static_cast<pts_binding_t *>(calloc(1, sizeof(pts_binding_t)));
+        if (!binding) return;
+        *binding = reply;
+        binding->name.name = strdup(reply.name.name);
+      });
   return binding;
 }
 

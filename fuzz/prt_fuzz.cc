@@ -28,15 +28,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     case 1: {
       Format format = data[0] % 6 == 0 ? Format::kSystem : Format::kUser;
       ns_printer_t *p = ParseEntry(format, text.c_str(), "etc");
-      if (p) {
-        // What is written must read back to the same text.
+      if (p && !Unwritable(format, p)) {
+        // What the writer would put in a file must read back to the same text.
         std::string written = EntryText(format, p);
-        ns_printer_t *again = ParseEntry(format, written.c_str(), "etc");
-        if (!written.empty() && (!again || EntryText(format, again) != written)) abort();
-        ns_printer_destroy(again);
-        for (ns_kvp_t **kv = p->attributes; kv && *kv; ++kv)
-          free(ns_get_value_string((*kv)->key, p));
+        std::string file = written + "\n";
+        FILE *f = fmemopen(file.data(), file.size(), "r");
+        std::vector<std::string> entries;
+        ReadEntries(f, format, 0, &entries);
+        fclose(f);
+        if (!written.empty()) {
+          if (entries.size() != 1) abort();
+          ns_printer_t *again = ParseEntry(format, entries[0].c_str(), "etc");
+          if (!again || EntryText(format, again) != written) abort();
+          ns_printer_destroy(again);
+        }
       }
+      for (ns_kvp_t **kv = p ? p->attributes : nullptr; kv && *kv; ++kv)
+        free(ns_get_value_string((*kv)->key, p));
       ns_printer_destroy(p);
       break;
     }

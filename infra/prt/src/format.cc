@@ -55,7 +55,8 @@ ns_printer_t *ParseSystemEntry(const char *entry, const char *source) {
     if (kv && kv[0]) {
       if (kv[1]) TrimBlanks(&kv[1]);
       TrimBlanks(&kv[0]);
-      ns_set_value_from_string(kv[0], kv[1] && *kv[1] ? kv[1] : nullptr, p);
+      // A key without a value carries nothing (and takes nothing away).
+      if (kv[1] && *kv[1]) ns_set_value_from_string(kv[0], kv[1], p);
     }
     free(kv);
   }

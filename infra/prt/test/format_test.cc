@@ -120,8 +120,10 @@ TEST_F(PrtFormat, ContinuedEntryIsFoundUnderNameAndAlias) {
 }
 
 TEST_F(PrtFormat, ValueIsReadOnlyUpToAnEqualsSign) {
-  WriteEtc("p:description=a=b:\n");
+  WriteEtc("p:description=a=b:flag:colour=red:colour:\n");
   EXPECT_EQ(Value("p", "description"), "a");
+  EXPECT_EQ(Value("p", "flag"), "");
+  EXPECT_EQ(Value("p", "colour"), "red");  // a key without a value takes nothing away
 }
 
 TEST_F(PrtFormat, CommentOrEmptyLineEndsAContinuedEntry) {

@@ -17,7 +17,7 @@ bool FileNeedsUpdate(plist &list) {
   if (name != list.name) return true;
   struct stat st;
   if (stat(name.c_str(), &st) != 0) return false;
-  int fd = OpenLockFile(name);
+  int fd = OpenLockFile(name, true);
   if (fd < 0) return true;
   struct flock lock = {};
   lock.l_type = F_RDLCK;
@@ -35,7 +35,7 @@ bool FileNeedsUpdate(plist &list) {
 
 bool ReadFileSource(plist &list, std::vector<plist::Entry> *out) {
   std::string name = list.sourceName();
-  int fd = OpenLockFile(name);
+  int fd = OpenLockFile(name, true);
   if (fd < 0) {
     LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
                     "libprint: Cannot open file %s for RW, error = %d\n", name.c_str(), errno);

@@ -12,11 +12,15 @@
 
 namespace kq::prt {
 
-int OpenLockFile(const std::string &file) {
+int OpenLockFile(const std::string &file, bool forReading) {
   std::string name = file + ".LCK";
   int fd;
   do fd = open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   while (fd < 0 && (errno == EAGAIN || errno == EINTR));
+  // A reader without write permission still takes its shared lock on the existing
+  // lock file; only writers need to update the counter.
+  if (fd < 0 && forReading && (errno == EACCES || errno == EPERM || errno == EROFS))
+    fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
   return fd;
 }
 

@@ -89,7 +89,7 @@ int PutPrinterToFile(const std::string &file, Format format, ns_printer_t *print
                     printer->name ? printer->name : "(no name)", file.c_str(), why);
     return -1;
   }
-  int lockFd = OpenLockFile(file);
+  int lockFd = OpenLockFile(file, false);
   if (lockFd < 0) {
     LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "libprint: Cannot open lock file %s\n",
                     (file + ".LCK").c_str());

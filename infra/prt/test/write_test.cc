@@ -1,5 +1,6 @@
 // Writing entries back: exact bytes, replacement, removal, the file mode, the lock
 // file's counter, reloads in other processes and a writer killed mid-way.
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -134,6 +135,28 @@ TEST_F(PrtWrite, WriterKilledBeforeTheRenameLeavesTheOldFile) {
   ASSERT_EQ(PutAndDestroy(MakePrinter("b", "etc", {{"k", "3"}})), 0);
   EXPECT_EQ(Value("a", "k"), "1");
   EXPECT_EQ(Value("b", "k"), "3");
+}
+
+TEST_F(PrtWrite, UserWithoutWritePermissionReadsButCannotWrite) {
+  struct passwd *nobody = getpwnam("nobody");
+  if (getuid() != 0 || !nobody) GTEST_SKIP() << "needs root and a user \"nobody\"";
+  ASSERT_EQ(PutAndDestroy(MakePrinter("a", "etc", {{"k", "1"}})), 0);  // makes the lock file
+  ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
+  ASSERT_EQ(chmod(etc.c_str(), 0644), 0);
+  ASSERT_EQ(chmod((etc + ".LCK").c_str(), 0644), 0);
+  std::string before = ReadFile(etc);
+  pid_t child = fork();
+  if (child == 0) {
+    if (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) _exit(10);
+    if (Value("a", "k") != "1") _exit(11);
+    if (PutAndDestroy(MakePrinter("b", "etc", {{"k", "2"}})) != -1) _exit(12);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "10: no setuid, 11: could not read, 12: wrote";
+  EXPECT_EQ(ReadFile(etc), before);
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ void ReadEntries(FILE *file, Format format, size_t limit, std::vector<std::strin
 extern const char kFileHeader[];
 
 // Lock files: "<file>.LCK" holding a change counter in its first 4 bytes.
-int OpenLockFile(const std::string &file);
+int OpenLockFile(const std::string &file, bool forReading);
 // Takes an fcntl lock on the whole lock file without waiting, retrying while it is
 // refused; 0 or -1 (errno set) on other failures.
 int LockRetry(int fd, short type);

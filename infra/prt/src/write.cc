@@ -1,0 +1,142 @@
+// Writing an entry into a configuration file: the whole file is rewritten into
+// "<file>-" under an exclusive lock on "<file>.LCK" and renamed over the file, so a
+// reader sees either the old or the new file, never a part of one.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "infra/svclog.h"
+#include "private/prt_internal.h"
+
+namespace kq::prt {
+
+void (*beforeRename)(const char *tempFile) = nullptr;
+
+namespace {
+
+// Old entries are converted without resolving "list" members: the write holds the
+// source's locks, and the names are all that is written back anyway.
+thread_local bool noLookups = false;
+thread_local int lookupDepth = 0;
+
+struct NoLookups {
+  bool saved = noLookups;
+  NoLookups() { noLookups = true; }
+  ~NoLookups() { noLookups = saved; }
+};
+
+FILE *OpenForUpdate(const std::string &file) {
+  for (;;) {
+    FILE *f = fopen(file.c_str(), "rb+");
+    if (!f && errno == ENOENT) f = fopen(file.c_str(), "wb+");
+    if (f || errno != EAGAIN) return f;
+  }
+}
+
+bool WriteLine(FILE *out, const std::string &text) {
+  return fputs(text.c_str(), out) >= 0 && fputc('\n', out) != EOF;
+}
+
+// Writes the new file into `temp`; false on any write failure.
+bool WriteTemp(FILE *old, const std::string &temp, Format format, ns_printer_t *printer,
+               const std::string &newText) {
+  FILE *out = fopen(temp.c_str(), "w");
+  if (!out) return false;
+  bool ok = fputs(kFileHeader, out) >= 0;
+  std::vector<std::string> entries;
+  ReadEntries(old, format, 0, &entries);
+  bool replaced = false;
+  for (const std::string &entry : entries) {
+    ns_printer_t *p = ParseEntry(format, entry.c_str(), nullptr);
+    if (!p) continue;
+    std::string text;
+    if (ns_printer_match_name(p, printer->name) == 0) {
+      // The first entry of that name becomes the new one; later ones of the same
+      // name were unreachable and go.
+      if (!replaced) text = newText;
+      replaced = true;
+    } else {
+      text = EntryText(format, p);
+    }
+    ns_printer_destroy(p);
+    if (!text.empty() && ok) ok = WriteLine(out, text);
+  }
+  if (!replaced && !newText.empty() && ok) ok = WriteLine(out, newText);
+  ok = ok && fflush(out) == 0 && fsync(fileno(out)) == 0;
+  ok = (fclose(out) == 0) && ok;
+  return ok;
+}
+
+}  // namespace
+
+ns_printer_t *LookupForValue(const char *name) {
+  if (noLookups || lookupDepth >= 16) return nullptr;
+  ++lookupDepth;
+  ns_printer_t *p = ns_printer_get_name(name, nullptr);
+  --lookupDepth;
+  return p;
+}
+
+int PutPrinterToFile(const std::string &file, Format format, ns_printer_t *printer) {
+  NoLookups guard;
+  if (const char *why = Unwritable(format, printer)) {
+    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "libprint: %s not written to %s: %s",
+                    printer->name ? printer->name : "(no name)", file.c_str(), why);
+    return -1;
+  }
+  int lockFd = OpenLockFile(file, false);
+  if (lockFd < 0) {
+    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "libprint: Cannot open lock file %s\n",
+                    (file + ".LCK").c_str());
+    return -1;
+  }
+  if (LockRetry(lockFd, F_WRLCK) != 0) {
+    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
+                    "libprint: Cannot acquire lock on file %s, err=%d", file.c_str(), errno);
+    close(lockFd);
+    return -1;
+  }
+  int rc = -1;
+  std::string temp = file + "-";
+  std::string newText = EntryText(format, printer);
+  FILE *old = OpenForUpdate(file);
+  struct stat st = {};
+  if (!old) {
+    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
+                    "libprint: Cannot open file %s for RW, err=%d", file.c_str(), errno);
+  } else if (newText.size() > kEntryLimit) {
+    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
+                    "libprint: entry for %s longer than %zu characters not written", printer->name,
+                    kEntryLimit);
+  } else if (fstat(fileno(old), &st) != 0 || !WriteTemp(old, temp, format, printer, newText)) {
+    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "libprint: Cannot write file %s, err=%d",
+                    temp.c_str(), errno);
+    unlink(temp.c_str());
+  } else {
+    // The new file carries the old one's mode from the moment it appears.
+    chmod(temp.c_str(), st.st_mode & 07777);
+    if (beforeRename) beforeRename(temp.c_str());
+    if (rename(temp.c_str(), file.c_str()) != 0) {
+      LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "libprint: Cannot rename %s, err=%d",
+                      temp.c_str(), errno);
+      unlink(temp.c_str());
+    } else {
+      if (BumpCounter(lockFd) != 0)
+        LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
+                        "libprint: Cannot update lock file %s, err=%d", (file + ".LCK").c_str(),
+                        errno);
+      rc = 0;
+    }
+  }
+  if (old) fclose(old);
+  Unlock(lockFd);
+  close(lockFd);
+  return rc;
+}
+
+}  // namespace kq::prt

@@ -1,0 +1,27 @@
+// `kq printers` and `kq printer`: the directory of printers, servers and queues.
+//   kq printers [--kind K]          one line per stored address
+//   kq printer add NAME --kind K --host H --program P --version V [--auth A]
+//                  [--server S] [--registry]
+//   kq printer remove NAME --kind K
+// K is a kind name (logical, physical, printer, spooler, supervisor, server, queue,
+// notify) or its number.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+struct KqPrinterOptions {
+  std::string kind;
+  std::string host;
+  int program = 0;
+  int version = 1;
+  std::string auth = "sys";
+  std::string server;  // defaults to the entry's own name
+  bool registry = false;
+};
+
+// Exit status: 0 listed (also when empty), 2 bad kind.
+int kq_printers_run(const std::string &kind, FILE *out, FILE *err);
+// action "add" or "remove". Exit status: 0 done, 1 refused by the directory, 2 bad usage.
+int kq_printer_run(const std::string &action, const std::string &name,
+                   const KqPrinterOptions &options, FILE *out, FILE *err);

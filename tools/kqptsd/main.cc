@@ -1,0 +1,144 @@
+// kqptsd: the pts registry service. Print servers register the RPC program and
+// version they listen under by object name; clients read them back. Bindings are
+// held in memory; the service registers itself with rpcbind over UDP and leaves
+// on SIGTERM or SIGINT, removing its registration.
+//
+//   kqptsd [-l]    -l: listen on the loopback address only
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <rpc/rpc.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "infra/ns.h"
+#include "infra/svclog.h"
+#include "registry.h"
+
+namespace {
+
+kq::pts::Registry registry;
+volatile sig_atomic_t stopping = 0;
+
+void OnSignal(int) { stopping = 1; }
+
+// xdr_void is declared without a prototype; pass it through a plain function type.
+xdrproc_t VoidProc() { return reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(xdr_void)); }
+
+void Reply(SVCXPRT *xprt, xdrproc_t proc, void *result) {
+  if (!svc_sendreply(xprt, proc, static_cast<caddr_t>(result)))
+    LOG_CondMessage(LOG_SEV_WARNING, __FILE__, __LINE__, "kqptsd: reply could not be sent");
+}
+
+template <typename Arg>
+bool ReadArgs(SVCXPRT *xprt, xdrproc_t proc, Arg *arg) {
+  if (svc_getargs(xprt, proc, reinterpret_cast<caddr_t>(arg))) return true;
+  svcerr_decode(xprt);
+  return false;
+}
+
+void Dispatch(struct svc_req *request, SVCXPRT *xprt) {
+  switch (request->rq_proc) {
+    case NULLPROC:
+      Reply(xprt, VoidProc(), nullptr);
+      return;
+    case PTS_ADD: {
+      pts_binding_t arg = {};
+      if (!ReadArgs(xprt, (xdrproc_t)xdr_pts_binding_t, &arg)) return;
+      std::string name = arg.name.name ? arg.name.name : "";
+      int status = registry.Add(name, arg.name.type, {arg.prognum, arg.versnum}) ? 0 : 1;
+      LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "kqptsd: add %s type %d: %lu,%lu -> %d",
+                      name.c_str(), arg.name.type, arg.prognum, arg.versnum, status);
+      Reply(xprt, (xdrproc_t)xdr_int, &status);
+      svc_freeargs(xprt, (xdrproc_t)xdr_pts_binding_t, reinterpret_cast<caddr_t>(&arg));
+      return;
+    }
+    case PTS_DELETE: {
+      pts_object_name_t arg = {};
+      if (!ReadArgs(xprt, (xdrproc_t)xdr_pts_object_name_t, &arg)) return;
+      std::string name = arg.name ? arg.name : "";
+      int status = registry.Delete(name, arg.type) ? 0 : 1;
+      LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "kqptsd: delete %s type %d -> %d",
+                      name.c_str(), arg.type, status);
+      Reply(xprt, (xdrproc_t)xdr_int, &status);
+      svc_freeargs(xprt, (xdrproc_t)xdr_pts_object_name_t, reinterpret_cast<caddr_t>(&arg));
+      return;
+    }
+    case PTS_GET: {
+      pts_object_name_t arg = {};
+      if (!ReadArgs(xprt, (xdrproc_t)xdr_pts_object_name_t, &arg)) return;
+      kq::pts::Registry::Binding found;
+      std::string name = arg.name ? arg.name : "";
+      // An unknown object is answered with an empty name.
+      bool known = registry.Get(name, arg.type, &found);
+      pts_binding_t reply = {
+          {const_cast<char *>(known ? name.c_str() : ""), arg.type}, found.program, found.version};
+      Reply(xprt, (xdrproc_t)xdr_pts_binding_t, &reply);
+      svc_freeargs(xprt, (xdrproc_t)xdr_pts_object_name_t, reinterpret_cast<caddr_t>(&arg));
+      return;
+    }
+    default:
+      svcerr_noproc(xprt);
+  }
+}
+
+int Serve(bool loopbackOnly) {
+  int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  struct sockaddr_in addr = {};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(loopbackOnly ? INADDR_LOOPBACK : INADDR_ANY);
+  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0) {
+    fprintf(stderr, "kqptsd: cannot bind a UDP socket: %s\n", strerror(errno));
+    return 1;
+  }
+  SVCXPRT *xprt = svc_dg_create(fd, 0, 0);
+  struct netconfig *nconf = getnetconfigent("udp");
+  if (!xprt || !nconf) {
+    fprintf(stderr, "kqptsd: cannot create the UDP transport\n");
+    return 1;
+  }
+  svc_unreg(PTS_PROGRAM, PTS_VERSION);  // a registration left by a dead predecessor
+  if (!svc_reg(xprt, PTS_PROGRAM, PTS_VERSION, Dispatch, nconf)) {
+    fprintf(stderr, "kqptsd: cannot register program %d version %d with rpcbind\n", PTS_PROGRAM,
+            PTS_VERSION);
+    freenetconfigent(nconf);
+    return 1;
+  }
+  freenetconfigent(nconf);
+  LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "kqptsd: serving program %d version %d",
+                  PTS_PROGRAM, PTS_VERSION);
+  while (!stopping) {
+    int n = poll(svc_pollfd, svc_max_pollfd, 500);
+    if (n > 0) svc_getreq_poll(svc_pollfd, n);
+  }
+  svc_unreg(PTS_PROGRAM, PTS_VERSION);
+  svc_destroy(xprt);
+  LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "kqptsd: stopped with %zu bindings",
+                  registry.Size());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  bool loopbackOnly = false;
+  for (int i = 1; i < argc; ++i) {
+    if (strcmp(argv[i], "-l") == 0) {
+      loopbackOnly = true;
+    } else {
+      fprintf(stderr, "usage: kqptsd [-l]\n");
+      return 2;
+    }
+  }
+  struct sigaction action = {};
+  action.sa_handler = OnSignal;  // no SA_RESTART: poll returns at once
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+  return Serve(loopbackOnly);
+}

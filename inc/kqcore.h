@@ -5,6 +5,7 @@
 #include "infra/as.h"
 #include "infra/fa.h"
 #include "infra/genu.h"
+#include "infra/i18n.h"
 #include "infra/kqbm.h"
 #include "infra/msg.h"
 #include "infra/oid.h"

@@ -46,11 +46,14 @@ void WriteFile(const std::string &path, const std::string &text) {
 
 namespace {
 
+// Whether setlocale accepts the locale (tried on the messages category, which is
+// put back afterwards).
 bool Usable(const std::string &name) {
-  locale_t l = newlocale(LC_ALL_MASK, name.c_str(), nullptr);
-  if (!l) return false;
-  freelocale(l);
-  return true;
+  char old[256], now[256];
+  if (MSG_setlocale_r(LC_MESSAGES, nullptr, old, sizeof old) != 0) return false;
+  bool ok = MSG_setlocale_r(LC_MESSAGES, name.c_str(), now, sizeof now) == 0;
+  MSG_setlocale_r(LC_MESSAGES, old, now, sizeof now);
+  return ok;
 }
 
 }  // namespace

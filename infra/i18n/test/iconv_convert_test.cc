@@ -125,8 +125,12 @@ TEST_F(IconvConvert, StatefulWireCodeSetEndsInItsInitialState) {
   ASSERT_EQ(b.rc, 0);
   EXPECT_EQ(b.text.substr(0, 3), "\x1b$B");
   EXPECT_EQ(b.text.substr(b.text.size() - 4), "\x1b(Ba");
-  // Each text starts afresh, even after one that stopped in the shifted state.
-  EXPECT_EQ(ToBer(kNihonUtf8, kUnicode).text.substr(0, 3), "\x1b$B");
+  // A text ending in the shifted state is closed by the escape back to ASCII, and
+  // the next one starts afresh.
+  Result shifted = ToBer(kNihonUtf8, kUnicode);
+  ASSERT_EQ(shifted.rc, 0);
+  EXPECT_EQ(shifted.text, "\x1b$BF|K\\\x1b(B");
+  EXPECT_EQ(ToBer(kNihonUtf8, kUnicode).text, shifted.text);
   Result g = ToGen(b.text, kIso2022Jp);
   ASSERT_EQ(g.rc, 0);
   EXPECT_EQ(g.text, kNihonUtf8 + "a");

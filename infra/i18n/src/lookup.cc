@@ -108,7 +108,7 @@ int I18N_GetLocaleNameFromDPALocale(STF_statusList_t *status, const I18N_dpaLoca
       continue;
     size_t n = strlen(e->name);
     size_t copied = n < bufSize ? n : bufSize;
-    memcpy(buffer, e->name, copied);
+    if (copied) memcpy(buffer, e->name, copied);
     if (copied < bufSize) buffer[copied] = '\0';
     *lengthOut = static_cast<uint32_t>(copied);
     return 0;

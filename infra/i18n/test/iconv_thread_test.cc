@@ -75,3 +75,39 @@ TEST_F(IconvThreads, EachThreadConvertsThroughItsOwnContext) {
 }
 
 }  // namespace
+
+namespace {
+
+// Users come and go in several threads while one user keeps the tables loaded: the
+// count stays right and lookups always see complete tables.
+void *UseTables(void *arg) {
+  auto *failures = static_cast<int *>(arg);
+  for (int i = 0; i < 200; i++) {
+    List l;
+    uint32_t shoid = 0;
+    I18N_dpaLocale_t d{};
+    if (I18N_Init(l.s, nullptr) || I18N_CodesetNameToOID(l.s, "Shift_JIS", &shoid) ||
+        shoid != kShiftJis || I18N_GetDPALocaleFromLocaleName(l.s, "ja_JP.eucJP", &d) ||
+        d.codeSet != kEucJp || I18N_Term(l.s))
+      (*failures)++;
+  }
+  return nullptr;
+}
+
+class I18nThreads : public ShippedTables {};
+
+TEST_F(I18nThreads, UsersInSeveralThreadsKeepTheCount) {
+  std::vector<int> failures(6, 0);
+  std::vector<pthread_t> threads(failures.size());
+  for (size_t i = 0; i < threads.size(); i++)
+    ASSERT_EQ(pthread_create(&threads[i], nullptr, UseTables, &failures[i]), 0);
+  for (pthread_t t : threads) pthread_join(t, nullptr);
+  for (int f : failures) EXPECT_EQ(f, 0);
+  // Only the fixture's own user is left.
+  Release();
+  List l;
+  EXPECT_EQ(I18N_Term(l.s), 1);
+  EXPECT_EQ(l.Code(), I18N_ST_FAILED);
+}
+
+}  // namespace

@@ -39,30 +39,38 @@ uint32_t Install(ICONV_context_t *context) {
   return 0;
 }
 
-// The code set of the current DPA locale through callback 0.
-uint32_t LocalCodeSet(uint32_t *codeSet) {
-  auto fn = reinterpret_cast<ICONV_currentLocaleCallback_t>(
-      g_callbacks[ICONV_CB_CURRENT_LOCALE].load(std::memory_order_acquire));
-  if (!fn) return I18N_ST_FAILED;
+// Calls the callback of `slot` (of type Fn) under a scratch status list. 0, its
+// failure code, or `missing` when none is registered.
+template <typename Fn, typename... Args>
+uint32_t Call(int slot, uint32_t missing, Args... args) {
+  auto fn = reinterpret_cast<Fn>(g_callbacks[slot].load(std::memory_order_acquire));
+  if (!fn) return missing;
   STF_statusList_t *scratch = STF_CreateList(nullptr);
   if (!scratch) return ICONV_ST_NO_MEMORY;
+  uint32_t st = 0;
+  if (fn(scratch, args...)) {
+    st = STF_GetStatus(scratch);
+    if (!st) st = missing;
+  }
+  STF_DeleteList(scratch);
+  return st;
+}
+
+// The code set of the current DPA locale through callback 0.
+uint32_t LocalCodeSet(uint32_t *codeSet) {
   I18N_dpaLocale_t *locale = nullptr;
-  uint32_t st = fn(scratch, &locale) ? STF_GetStatus(scratch) : 0;
+  uint32_t st = Call<ICONV_currentLocaleCallback_t>(ICONV_CB_CURRENT_LOCALE, I18N_ST_FAILED, &locale);
+  if (!st && !locale) st = I18N_ST_FAILED;
   if (!st) *codeSet = locale->codeSet;
   free(locale);
-  STF_DeleteList(scratch);
   return st;
 }
 
 // The name of a code set through callback 1; *name is malloc'ed.
 uint32_t CodesetName(uint32_t codeSet, char **name) {
-  auto fn = reinterpret_cast<ICONV_codesetNameCallback_t>(
-      g_callbacks[ICONV_CB_CODESET_NAME].load(std::memory_order_acquire));
-  if (!fn) return I18N_ST_UNKNOWN_CODESET;
-  STF_statusList_t *scratch = STF_CreateList(nullptr);
-  if (!scratch) return ICONV_ST_NO_MEMORY;
-  uint32_t st = fn(scratch, codeSet, name) ? STF_GetStatus(scratch) : 0;
-  STF_DeleteList(scratch);
+  uint32_t st = Call<ICONV_codesetNameCallback_t>(ICONV_CB_CODESET_NAME, I18N_ST_UNKNOWN_CODESET,
+                                                  codeSet, name);
+  if (!st && !*name) st = I18N_ST_UNKNOWN_CODESET;
   return st;
 }
 

@@ -24,19 +24,19 @@
 KQ_BEGIN_DECLS
 
 /* Status codes of the locale tables. */
-#define I18N_ST_FAILED 0xc0140067u         /* set-up failed, not initialised, or no locale entry */
-#define I18N_ST_UNKNOWN_NAME 0xc0140068u   /* unknown code-set name, or no table */
+#define I18N_ST_FAILED 0xc0140067u          /* set-up failed, not initialised, or no locale entry */
+#define I18N_ST_UNKNOWN_NAME 0xc0140068u    /* unknown code-set name, or no table */
 #define I18N_ST_UNKNOWN_CODESET 0xc0140069u /* unknown code set */
-#define I18N_ST_BAD_DATA 0xc014006au       /* "charset.dat" has invalid contents */
-#define I18N_ST_NO_DATA 0xc014006bu        /* "charset.dat" missing, unreadable or empty */
-#define I18N_ST_UNKNOWN_LOCALE 0xc014006cu /* no locale matches */
+#define I18N_ST_BAD_DATA 0xc014006au        /* "charset.dat" has invalid contents */
+#define I18N_ST_NO_DATA 0xc014006bu         /* "charset.dat" missing, unreadable or empty */
+#define I18N_ST_UNKNOWN_LOCALE 0xc014006cu  /* no locale matches */
 
 /* Status codes of the code-set conversion. */
-#define ICONV_ST_NO_MEMORY 0xc00e0068u  /* out of memory */
-#define ICONV_ST_CONVERSION 0xc00e008cu /* the text could not be converted */
-#define ICONV_ST_TOO_BIG 0xc00e008du    /* output space ran out or input left over */
+#define ICONV_ST_NO_MEMORY 0xc00e0068u    /* out of memory */
+#define ICONV_ST_CONVERSION 0xc00e008cu   /* the text could not be converted */
+#define ICONV_ST_TOO_BIG 0xc00e008du      /* output space ran out or input left over */
 #define ICONV_ST_BAD_ARGUMENT 0xc00e00a0u /* null argument or bad callback slot */
-#define ICONV_ST_CONTEXT 0xc00e00beu    /* the thread's context could not be stored or read */
+#define ICONV_ST_CONTEXT 0xc00e00beu      /* the thread's context could not be stored or read */
 
 #define I18N_DATA_FILE "charset.dat"
 #define I18N_DATA_ENV "MERIDON_DIR" /* its value followed by "/usr/kq/share/data" */
@@ -112,8 +112,8 @@ KQ_EXPORT int ICONV_ToGEN_OtherCodeSet255(STF_statusList_t *status, const unsign
                                           int32_t length, unsigned char *out, int32_t *outLength,
                                           uint32_t *codeSet);
 KQ_EXPORT int ICONV_ToGEN_OtherCodeSet4095(STF_statusList_t *status, const unsigned char *text,
-                                           int32_t length, unsigned char *out,
-                                           int32_t *outLength, uint32_t *codeSet);
+                                           int32_t length, unsigned char *out, int32_t *outLength,
+                                           uint32_t *codeSet);
 /* Local text in code set `codeSet` (0 for none) to wire text, into `out` of
  * `outSize` bytes (at most 255 or 4095 are used). *wireCodeSet receives the BER form
  * of the wire code set (length 0 for none). A character that cannot be converted

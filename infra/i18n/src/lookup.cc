@@ -89,7 +89,8 @@ int I18N_GetDPALocaleFromLocaleName(STF_statusList_t *status, const char *locale
   const LocaleEntry *e = localeName && localeOut ? FindLocale(localeName) : nullptr;
   if (!e) return Fail(status, I18N_ST_UNKNOWN_LOCALE);
   uint32_t codeSet = 0;
-  if (I18N_CodesetNameToOID(status, e->codeset, &codeSet)) return Fail(status, I18N_ST_UNKNOWN_LOCALE);
+  if (I18N_CodesetNameToOID(status, e->codeset, &codeSet))
+    return Fail(status, I18N_ST_UNKNOWN_LOCALE);
   FillLocale(*e, codeSet, *localeOut);
   return 0;
 }

@@ -67,8 +67,9 @@ int RegisterCallbacks(STF_statusList_t *status) {
 
 struct Lock {
   bool held;
-  Lock() : held(THR_Once(&g_once, MakeMutex) == 0 && g_mutexStatus == 0 &&
-                THR_LockMutex(&g_mutex) == 0) {}
+  Lock()
+      : held(THR_Once(&g_once, MakeMutex) == 0 && g_mutexStatus == 0 &&
+             THR_LockMutex(&g_mutex) == 0) {}
   ~Lock() {
     if (held) THR_UnlockMutex(&g_mutex);
   }
@@ -94,8 +95,8 @@ int I18N_Init(STF_statusList_t *status, const char *directory) {
   }
   uint32_t st = Load(directory, g_tables);
   if (st) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                    "I18N_Init: reading %s failed, code=0x%x\n", I18N_DATA_FILE, st);
+    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "I18N_Init: reading %s failed, code=0x%x\n",
+                    I18N_DATA_FILE, st);
     STF_AddStatus(status, st, 0);
     // A missing file is reported as it is; anything else also as a failed set-up.
     if (st != I18N_ST_NO_DATA && st != I18N_ST_FAILED) STF_AddStatus(status, I18N_ST_FAILED, 0);

@@ -108,7 +108,8 @@ TEST(I18nData, LayoutErrorsAreBadData) {
 
 TEST(I18nData, LineOfExactly255CharactersIsRead) {
   std::string name(255 - strlen(" 1.0.10175.1.6.292.0"), 'N');
-  ASSERT_TRUE(Load("codeset-mappings:\n" + name + " 1.0.10175.1.6.292.0\nlocale-mappings:\n").empty());
+  ASSERT_TRUE(
+      Load("codeset-mappings:\n" + name + " 1.0.10175.1.6.292.0\nlocale-mappings:\n").empty());
   List l;
   uint32_t shoid = 0;
   EXPECT_EQ(I18N_CodesetNameToOID(l.s, name.c_str(), &shoid), 0);

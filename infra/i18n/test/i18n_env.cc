@@ -86,8 +86,8 @@ void GenerateMissing() {
     if (std::filesystem::exists(target + "/LC_CTYPE")) continue;
     std::string tmp = dir + "/.tmp-" + std::to_string(getpid());
     std::filesystem::remove_all(tmp);
-    std::string cmd = std::string("localedef -c -i ") + t.source + " -f " + t.charmap + " '" +
-                      tmp + "' >/dev/null 2>&1";
+    std::string cmd = std::string("localedef -c -i ") + t.source + " -f " + t.charmap + " '" + tmp +
+                      "' >/dev/null 2>&1";
     (void)system(cmd.c_str());
     std::filesystem::remove_all(target);
     std::error_code ec;

@@ -57,8 +57,9 @@ TEST_F(I18nLookup, CodeSetNamesAndIdentifiers) {
 }
 
 TEST_F(I18nLookup, EveryShippedLocaleRoundTrips) {
-  const char *names[] = {"en_US.UTF-8", "de_DE.ISO-8859-1", "ja_JP.eucJP", "ja_JP.SJIS",
-                         "zh_TW.Big5", "pl_PL.ISO-8859-2", "English_United States.1252"};
+  const char *names[] = {
+      "en_US.UTF-8",      "de_DE.ISO-8859-1",          "ja_JP.eucJP", "ja_JP.SJIS", "zh_TW.Big5",
+      "pl_PL.ISO-8859-2", "English_United States.1252"};
   for (const char *name : names) {
     SCOPED_TRACE(name);
     List l;
@@ -82,8 +83,8 @@ TEST_F(I18nLookup, LocaleNameFromDpaLocale) {
   // The buffer bounds the copy, and the length says so.
   EXPECT_EQ(NameOf(Dpa("en", "US", kUnicode), 5), "en_US");
   EXPECT_EQ(NameOf(Dpa("en", "US", kUnicode), 11), "en_US.UTF-8");
-  for (const I18N_dpaLocale_t &d : {Dpa("en", "US", kShiftJis), Dpa("xx", "US", kUnicode),
-                                    Dpa("en", "DE", kUnicode)}) {
+  for (const I18N_dpaLocale_t &d :
+       {Dpa("en", "US", kShiftJis), Dpa("xx", "US", kUnicode), Dpa("en", "DE", kUnicode)}) {
     List l;
     uint32_t len = 99;
     char buf[32];
@@ -178,8 +179,9 @@ TEST_F(I18nOwnTables, CurrentLocaleWithoutEntryFails) {
 }
 
 TEST_F(I18nOwnTables, CurrentLocaleWithUnknownCodeSetIsLatin1) {
-  Load("codeset-mappings:\nISO8859-1 1.0.10175.1.6.293.0\nlocale-mappings:\n"
-       "C.UTF-8 en <empty> NoSuchSet\n");
+  Load(
+      "codeset-mappings:\nISO8859-1 1.0.10175.1.6.293.0\nlocale-mappings:\n"
+      "C.UTF-8 en <empty> NoSuchSet\n");
   MessagesLocale m("C.UTF-8");
   ASSERT_TRUE(m.ok());
   List l;

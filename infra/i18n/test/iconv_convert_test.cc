@@ -18,15 +18,19 @@ namespace {
 
 using Bytes = std::string;
 
-const Bytes kGruesseLatin1 = "Gr\xfc\xdf" "e";
-const Bytes kGruesseUtf8 = "Gr\xc3\xbc\xc3\x9f" "e";
+const Bytes kGruesseLatin1 =
+    "Gr\xfc\xdf"
+    "e";
+const Bytes kGruesseUtf8 =
+    "Gr\xc3\xbc\xc3\x9f"
+    "e";
 const Bytes kNihonSjis = "\x93\xfa\x96\x7b";
 const Bytes kNihonUtf8 = "\xe6\x97\xa5\xe6\x9c\xac";
 
 struct Result {
   int rc;
   Bytes text;
-  uint32_t codeSet;           // ToGEN: the code set reported
+  uint32_t codeSet;                // ToGEN: the code set reported
   GENU_berOid_t wire{0, nullptr};  // ToBER: the wire code set
   std::vector<uint32_t> codes;
 };
@@ -176,7 +180,11 @@ TEST_F(IconvConvert, OutputSpaceAndIncompleteInput) {
   ASSERT_NO_FATAL_FAILURE(UseLocale("de_DE.ISO-8859-1"));
   Configure(kUnicode);
   EXPECT_EQ(ToGen("ab\xc3", kUnicode).codes, std::vector<uint32_t>{ICONV_ST_TOO_BIG});
-  EXPECT_EQ(ToGen("ab\xff" "cd", kUnicode).codes, std::vector<uint32_t>{ICONV_ST_CONVERSION});
+  EXPECT_EQ(ToGen("ab\xff"
+                  "cd",
+                  kUnicode)
+                .codes,
+            std::vector<uint32_t>{ICONV_ST_CONVERSION});
 }
 
 TEST_F(IconvConvert, SameCodeSetCopiesUnchanged) {

@@ -14,8 +14,8 @@ namespace {
 
 struct Job {
   uint32_t wire;
-  std::string local;    // the text in the local code set (UTF-8)
-  std::string onWire;   // the same text in the wire code set
+  std::string local;   // the text in the local code set (UTF-8)
+  std::string onWire;  // the same text in the wire code set
   int failures = 0;
   bool hadContext = false;
 };
@@ -28,7 +28,8 @@ void *ConvertInThread(void *arg) {
     unsigned char out[ICONV_MAX_4095];
     int32_t len = 0;
     uint32_t cs = job->wire;
-    if (ICONV_ToGEN_OtherCodeSet4095(l.s, reinterpret_cast<const unsigned char *>(job->onWire.data()),
+    if (ICONV_ToGEN_OtherCodeSet4095(l.s,
+                                     reinterpret_cast<const unsigned char *>(job->onWire.data()),
                                      static_cast<int32_t>(job->onWire.size()), out, &len, &cs) ||
         std::string(reinterpret_cast<char *>(out), len) != job->local || cs != kUnicode)
       job->failures++;
@@ -56,8 +57,16 @@ TEST_F(IconvThreads, EachThreadConvertsThroughItsOwnContext) {
   ICONV_DestroyContext(ICONV_GetAndClearContext());
   std::vector<Job> jobs = {
       {kShiftJis, "\xe6\x97\xa5\xe6\x9c\xac", "\x93\xfa\x96\x7b"},
-      {kLatin1, "Gr\xc3\xbc\xc3\x9f" "e", "Gr\xfc\xdf" "e"},
-      {kLatin2, "\xc5\x81\xc3\xb3" "d\xc5\xba", "\xa3\xf3" "d\xbc"},
+      {kLatin1,
+       "Gr\xc3\xbc\xc3\x9f"
+       "e",
+       "Gr\xfc\xdf"
+       "e"},
+      {kLatin2,
+       "\xc5\x81\xc3\xb3"
+       "d\xc5\xba",
+       "\xa3\xf3"
+       "d\xbc"},
       {kEucJp, "\xe6\x97\xa5\xe6\x9c\xac", "\xc6\xfc\xcb\xdc"},
       {kUnicode, "\xe2\x82\xac", "\xe2\x82\xac"},  // same code set: copied
       {kIso2022Jp, "\xe6\x97\xa5", "\x1b$BF|\x1b(B"},

@@ -59,7 +59,8 @@ uint32_t Call(int slot, uint32_t missing, Args... args) {
 // The code set of the current DPA locale through callback 0.
 uint32_t LocalCodeSet(uint32_t *codeSet) {
   I18N_dpaLocale_t *locale = nullptr;
-  uint32_t st = Call<ICONV_currentLocaleCallback_t>(ICONV_CB_CURRENT_LOCALE, I18N_ST_FAILED, &locale);
+  uint32_t st =
+      Call<ICONV_currentLocaleCallback_t>(ICONV_CB_CURRENT_LOCALE, I18N_ST_FAILED, &locale);
   if (!st && !locale) st = I18N_ST_FAILED;
   if (!st) *codeSet = locale->codeSet;
   free(locale);

@@ -30,7 +30,9 @@ Run Convert(iconv_t cd, const unsigned char *in, size_t inLen, unsigned char *ou
   return {error, cap - ol, inLen - il};
 }
 
-bool BadText(const unsigned char *text, int32_t length) { return length < 0 || (!text && length > 0); }
+bool BadText(const unsigned char *text, int32_t length) {
+  return length < 0 || (!text && length > 0);
+}
 
 // Copies `length` bytes when they fit in `cap`.
 int Copy(STF_statusList_t *status, const unsigned char *text, int32_t length, unsigned char *out,
@@ -48,8 +50,8 @@ uint32_t Converting(ICONV_context_t **ctx) {
   return 0;
 }
 
-int ToGen(STF_statusList_t *status, const unsigned char *text, int32_t length,
-          unsigned char *out, int32_t *outLength, uint32_t *codeSet, size_t cap) {
+int ToGen(STF_statusList_t *status, const unsigned char *text, int32_t length, unsigned char *out,
+          int32_t *outLength, uint32_t *codeSet, size_t cap) {
   if (!status) return 1;
   if (BadText(text, length) || !out || !outLength || !codeSet)
     return Fail(status, ICONV_ST_BAD_ARGUMENT);
@@ -107,9 +109,8 @@ int ToBer(STF_statusList_t *status, const unsigned char *text, int32_t length, u
 
 extern "C" {
 
-int ICONV_ToGEN_OtherCodeSet255(STF_statusList_t *status, const unsigned char *text,
-                                int32_t length, unsigned char *out, int32_t *outLength,
-                                uint32_t *codeSet) {
+int ICONV_ToGEN_OtherCodeSet255(STF_statusList_t *status, const unsigned char *text, int32_t length,
+                                unsigned char *out, int32_t *outLength, uint32_t *codeSet) {
   return ToGen(status, text, length, out, outLength, codeSet, ICONV_MAX_255);
 }
 
@@ -119,18 +120,16 @@ int ICONV_ToGEN_OtherCodeSet4095(STF_statusList_t *status, const unsigned char *
   return ToGen(status, text, length, out, outLength, codeSet, ICONV_MAX_4095);
 }
 
-int ICONV_ToBER_OtherCodeSet255(STF_statusList_t *status, const unsigned char *text,
-                                int32_t length, uint32_t codeSet, unsigned char *out,
-                                int32_t outSize, int32_t *outLength, GENU_berOid_t *wireCodeSet) {
+int ICONV_ToBER_OtherCodeSet255(STF_statusList_t *status, const unsigned char *text, int32_t length,
+                                uint32_t codeSet, unsigned char *out, int32_t outSize,
+                                int32_t *outLength, GENU_berOid_t *wireCodeSet) {
   return ToBer(status, text, length, codeSet, out, outSize, outLength, wireCodeSet, ICONV_MAX_255);
 }
 
 int ICONV_ToBER_OtherCodeSet4095(STF_statusList_t *status, const unsigned char *text,
                                  int32_t length, uint32_t codeSet, unsigned char *out,
-                                 int32_t outSize, int32_t *outLength,
-                                 GENU_berOid_t *wireCodeSet) {
-  return ToBer(status, text, length, codeSet, out, outSize, outLength, wireCodeSet,
-               ICONV_MAX_4095);
+                                 int32_t outSize, int32_t *outLength, GENU_berOid_t *wireCodeSet) {
+  return ToBer(status, text, length, codeSet, out, outSize, outLength, wireCodeSet, ICONV_MAX_4095);
 }
 
 }  // extern "C"

@@ -1,0 +1,133 @@
+/* Locales and code sets.
+ *
+ * I18N_: the table read from "charset.dat" that maps code-set names (as the
+ * platform's iconv knows them) to code-set identifiers and local locale names to DPA
+ * locales (language, country, code set), and the DPA locale of the process.
+ *
+ * ICONV_: per-thread conversion contexts that convert text between the local code
+ * set (the code set of the current DPA locale) and the code set a text carries on the
+ * wire. The contexts reach the locale tables only through two callbacks, which
+ * I18N_Init registers.
+ *
+ * Functions taking a status list return 0 on success and 1 on failure with a code
+ * added; a null status list gives 1 at once. */
+#ifndef KQ_INFRA_I18N_H
+#define KQ_INFRA_I18N_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "infra/genu_oid.h"
+#include "infra/kqexport.h"
+#include "infra/stf.h"
+
+KQ_BEGIN_DECLS
+
+/* Status codes of the locale tables. */
+#define I18N_ST_FAILED 0xc0140067u          /* set-up failed, not initialised, or no locale entry */
+#define I18N_ST_UNKNOWN_NAME 0xc0140068u    /* unknown code-set name, or no table */
+#define I18N_ST_UNKNOWN_CODESET 0xc0140069u /* unknown code set */
+#define I18N_ST_BAD_DATA 0xc014006au        /* "charset.dat" has invalid contents */
+#define I18N_ST_NO_DATA 0xc014006bu         /* "charset.dat" missing, unreadable or empty */
+#define I18N_ST_UNKNOWN_LOCALE 0xc014006cu  /* no locale matches */
+
+/* Status codes of the code-set conversion. */
+#define ICONV_ST_NO_MEMORY 0xc00e0068u    /* out of memory */
+#define ICONV_ST_CONVERSION 0xc00e008cu   /* the text could not be converted */
+#define ICONV_ST_TOO_BIG 0xc00e008du      /* output space ran out or input left over */
+#define ICONV_ST_BAD_ARGUMENT 0xc00e00a0u /* null argument or bad callback slot */
+#define ICONV_ST_CONTEXT 0xc00e00beu      /* the thread's context could not be stored or read */
+
+#define I18N_DATA_FILE "charset.dat"
+#define I18N_DATA_ENV "MERIDON_DIR" /* its value followed by "/usr/kq/share/data" */
+
+/* Longest text of the two wire string types. */
+#define ICONV_MAX_255 255
+#define ICONV_MAX_4095 4095
+
+/* A two-character field of a DPA locale: its length (0 to 2) and the characters. */
+typedef struct I18N_localeField {
+  uint16_t length;
+  char value[2];
+} I18N_localeField_t;
+
+/* A DPA locale: language, country (two blanks for none) and code set (short OID). */
+typedef struct I18N_dpaLocale {
+  I18N_localeField_t language;
+  I18N_localeField_t country;
+  uint32_t codeSet;
+} I18N_dpaLocale_t;
+
+/* Reads the data file on the first call of the process (from `directory`, or without
+ * one from the search path: $MERIDON_DIR/usr/kq/share/data, ../usr/kq/share/data,
+ * ../share/data, ../../../../usr/kq/share/data) and registers the two ICONV
+ * callbacks; later calls only count. */
+KQ_EXPORT int I18N_Init(STF_statusList_t *status, const char *directory /* optional */);
+/* Counts one user down; the last one releases the tables. */
+KQ_EXPORT int I18N_Term(STF_statusList_t *status);
+
+KQ_EXPORT int I18N_CodesetNameToOID(STF_statusList_t *status, const char *name, uint32_t *shoidOut);
+/* *nameOut is malloc'ed; the caller frees it. */
+KQ_EXPORT int I18N_OIDToCodesetName(STF_statusList_t *status, uint32_t shoid, char **nameOut);
+KQ_EXPORT int I18N_GetDPALocaleFromLocaleName(STF_statusList_t *status, const char *localeName,
+                                              I18N_dpaLocale_t *localeOut);
+/* Copies at most bufSize characters of the name (and a NUL when there is room);
+ * *lengthOut is the name's length, or bufSize when the name is longer. */
+KQ_EXPORT int I18N_GetLocaleNameFromDPALocale(STF_statusList_t *status,
+                                              const I18N_dpaLocale_t *locale, uint32_t bufSize,
+                                              uint32_t *lengthOut, char *buffer);
+/* The locale of the messages category as a DPA locale; *localeOut is malloc'ed. */
+KQ_EXPORT int I18N_GetCurrentDPALocale(STF_statusList_t *status, I18N_dpaLocale_t **localeOut);
+
+/* Callback slots: 0 answers the current DPA locale, 1 the name of a code set. */
+#define ICONV_CB_CURRENT_LOCALE 0
+#define ICONV_CB_CODESET_NAME 1
+typedef void (*ICONV_callback_t)(void);
+typedef int (*ICONV_currentLocaleCallback_t)(STF_statusList_t *status,
+                                             I18N_dpaLocale_t **localeOut);
+typedef int (*ICONV_codesetNameCallback_t)(STF_statusList_t *status, uint32_t shoid,
+                                           char **nameOut);
+KQ_EXPORT int ICONV_RegisterCallback(STF_statusList_t *status, int slot, ICONV_callback_t function);
+
+typedef struct ICONV_context ICONV_context_t;
+
+/* Makes sure the thread key exists: 0 or ICONV_ST_CONTEXT. */
+KQ_EXPORT uint32_t ICONV_CreateContext(void);
+/* Sets up the calling thread's context for texts whose wire code set is
+ * `wireCodeSet` (short OID) when it differs from the local one. Without a locale, a
+ * name for either code set or a platform conversion between them, the thread is left
+ * without a context (texts are then copied) and only a trace is written. */
+KQ_EXPORT int ICONV_ConfigureContext(STF_statusList_t *status, uint32_t wireCodeSet);
+/* Takes the thread's context away (null when it has none). */
+KQ_EXPORT ICONV_context_t *ICONV_GetAndClearContext(void);
+/* Installs a context (null for none); one installed before is destroyed. 0 or
+ * ICONV_ST_CONTEXT. */
+KQ_EXPORT uint32_t ICONV_SetContext(ICONV_context_t *context);
+KQ_EXPORT void ICONV_DestroyContext(ICONV_context_t *context);
+
+/* Wire text to local text, into `out` (room for 255 or 4095 bytes, no NUL added).
+ * *codeSet holds the wire code set on entry (short OID, 0 for none) and the code set
+ * of the result on return. */
+KQ_EXPORT int ICONV_ToGEN_OtherCodeSet255(STF_statusList_t *status, const unsigned char *text,
+                                          int32_t length, unsigned char *out, int32_t *outLength,
+                                          uint32_t *codeSet);
+KQ_EXPORT int ICONV_ToGEN_OtherCodeSet4095(STF_statusList_t *status, const unsigned char *text,
+                                           int32_t length, unsigned char *out, int32_t *outLength,
+                                           uint32_t *codeSet);
+/* Local text in code set `codeSet` (0 for none) to wire text, into `out` of
+ * `outSize` bytes (at most 255 or 4095 are used). *wireCodeSet receives the BER form
+ * of the wire code set (length 0 for none). A character that cannot be converted
+ * ends the text: each byte of the input from there on becomes one "?" as far as the
+ * space allows. */
+KQ_EXPORT int ICONV_ToBER_OtherCodeSet255(STF_statusList_t *status, const unsigned char *text,
+                                          int32_t length, uint32_t codeSet, unsigned char *out,
+                                          int32_t outSize, int32_t *outLength,
+                                          GENU_berOid_t *wireCodeSet);
+KQ_EXPORT int ICONV_ToBER_OtherCodeSet4095(STF_statusList_t *status, const unsigned char *text,
+                                           int32_t length, uint32_t codeSet, unsigned char *out,
+                                           int32_t outSize, int32_t *outLength,
+                                           GENU_berOid_t *wireCodeSet);
+
+KQ_END_DECLS
+
+#endif

@@ -1,0 +1,29 @@
+// The code-set conversion context of a thread and the callbacks through which the
+// conversions reach the locale tables.
+#ifndef KQ_GENU_ICONV_CONTEXT_H
+#define KQ_GENU_ICONV_CONTEXT_H
+
+#include <iconv.h>
+
+#include <cstdint>
+
+#include "infra/i18n.h"
+
+struct ICONV_context {
+  uint32_t localCodeSet;
+  uint32_t wireCodeSet;
+  iconv_t toLocal;  // wire to local
+  iconv_t toWire;   // local to wire
+};
+
+namespace kq::iconvctx {
+
+// The calling thread's context (null for none). 0 or ICONV_ST_CONTEXT.
+uint32_t ThreadContext(ICONV_context_t **out);
+
+// Adds `code` to the list and returns 1.
+int Fail(STF_statusList_t *status, uint32_t code);
+
+}  // namespace kq::iconvctx
+
+#endif

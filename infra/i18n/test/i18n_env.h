@@ -1,0 +1,73 @@
+// Test support for the locale tables and the code-set conversion: status lists,
+// data files in scratch directories, the staged data directory and generated glibc
+// locales.
+#ifndef KQ_I18N_TEST_ENV_H
+#define KQ_I18N_TEST_ENV_H
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "infra/i18n.h"
+
+namespace kq::i18n::test {
+
+struct List {
+  STF_statusList_t *s = STF_CreateList(nullptr);
+  ~List() { STF_DeleteList(s); }
+  List() = default;
+  List(const List &) = delete;
+  List &operator=(const List &) = delete;
+  // The codes, outermost explanation first.
+  std::vector<uint32_t> Codes() const;
+  uint32_t Code() const { return STF_GetStatus(s); }
+};
+
+// The staged data directory holding the shipped "charset.dat".
+std::string StageDataDir();
+// A fresh directory under the test's scratch area.
+std::string MakeTempDir();
+void WriteFile(const std::string &path, const std::string &text);
+
+// Makes the test locale `name` ("de_DE.ISO-8859-1" or "en_US.UTF-8") usable by
+// setlocale: when the system lacks one, they are generated with localedef into a
+// private directory of the build tree that LOCPATH names. False when it cannot be.
+bool EnsureLocale(const std::string &name);
+
+// The messages locale for the lifetime of the object.
+class MessagesLocale {
+ public:
+  explicit MessagesLocale(const char *name);
+  ~MessagesLocale();
+  bool ok() const { return ok_; }
+
+ private:
+  std::string old_;
+  bool ok_;
+};
+
+// Loads the shipped tables for the test and releases them afterwards; a test that
+// needs the tables unloaded can call Release().
+class ShippedTables : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  void Release();
+  bool loaded_ = false;
+};
+
+// Short OIDs of some code sets (their table indexes).
+constexpr uint32_t kAscii = 368;
+constexpr uint32_t kLatin1 = 369;
+constexpr uint32_t kLatin2 = 370;
+constexpr uint32_t kUnicode = 392;  // the code set of UTF-8 texts
+constexpr uint32_t kShiftJis = 382;
+constexpr uint32_t kEucJp = 383;
+constexpr uint32_t kIso2022Jp = 3132;
+constexpr uint32_t kOther = 367;  // has no name in the shipped table
+
+}  // namespace kq::i18n::test
+
+#endif

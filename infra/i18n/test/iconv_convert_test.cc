@@ -1,0 +1,321 @@
+// Texts converted between the local code set (the code set of the messages locale)
+// and the code set they carry on the wire, with glibc iconv and generated glibc
+// locales.
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "i18n_env.h"
+#include "infra/genu.h"
+#include "infra/svclog.h"
+
+using namespace kq::i18n::test;
+
+namespace {
+
+using Bytes = std::string;
+
+const Bytes kGruesseLatin1 =
+    "Gr\xfc\xdf"
+    "e";
+const Bytes kGruesseUtf8 =
+    "Gr\xc3\xbc\xc3\x9f"
+    "e";
+const Bytes kNihonSjis = "\x93\xfa\x96\x7b";
+const Bytes kNihonUtf8 = "\xe6\x97\xa5\xe6\x9c\xac";
+
+struct Result {
+  int rc;
+  Bytes text;
+  uint32_t codeSet;                // ToGEN: the code set reported
+  GENU_berOid_t wire{0, nullptr};  // ToBER: the wire code set
+  std::vector<uint32_t> codes;
+};
+
+Result ToGen(const Bytes &in, uint32_t wireCodeSet, bool max255 = false) {
+  List l;
+  unsigned char out[ICONV_MAX_4095 + 16];
+  memset(out, '#', sizeof out);
+  int32_t len = -1;
+  uint32_t cs = wireCodeSet;
+  auto *fn = max255 ? ICONV_ToGEN_OtherCodeSet255 : ICONV_ToGEN_OtherCodeSet4095;
+  int rc = fn(l.s, reinterpret_cast<const unsigned char *>(in.data()),
+              static_cast<int32_t>(in.size()), out, &len, &cs);
+  // Nothing is written past the longest text of the type.
+  EXPECT_EQ(out[max255 ? ICONV_MAX_255 : ICONV_MAX_4095], '#');
+  return {rc, Bytes(reinterpret_cast<char *>(out), len > 0 ? len : 0), cs, {}, l.Codes()};
+}
+
+Result ToBer(const Bytes &in, uint32_t codeSet, bool max255 = false,
+             int32_t outSize = ICONV_MAX_4095 + 16) {
+  List l;
+  unsigned char out[ICONV_MAX_4095 + 16];
+  memset(out, '#', sizeof out);
+  int32_t len = -1;
+  GENU_berOid_t wire{99, nullptr};
+  auto *fn = max255 ? ICONV_ToBER_OtherCodeSet255 : ICONV_ToBER_OtherCodeSet4095;
+  int rc = fn(l.s, reinterpret_cast<const unsigned char *>(in.data()),
+              static_cast<int32_t>(in.size()), codeSet, out, outSize, &len, &wire);
+  EXPECT_EQ(out[std::min<int32_t>(outSize, max255 ? ICONV_MAX_255 : ICONV_MAX_4095)], '#');
+  return {rc, Bytes(reinterpret_cast<char *>(out), len > 0 ? len : 0), 0, wire, l.Codes()};
+}
+
+bool SameOid(const GENU_berOid_t &a, const GENU_berOid_t &b) {
+  return a.length == b.length && memcmp(a.value, b.value, a.length) == 0;
+}
+
+// The shipped tables, the messages locale `locale` and a thread without a context
+// before and after each test.
+class IconvConvert : public ShippedTables {
+ protected:
+  void UseLocale(const char *name) {
+    ASSERT_TRUE(EnsureLocale(name)) << name;
+    locale_.reset();  // back to the locale before the test first
+    locale_ = std::make_unique<MessagesLocale>(name);
+    ASSERT_TRUE(locale_->ok());
+  }
+  void Configure(uint32_t wire) {
+    List l;
+    ASSERT_EQ(ICONV_ConfigureContext(l.s, wire), 0) << std::hex << l.Code();
+  }
+  void SetUp() override {
+    ShippedTables::SetUp();
+    ICONV_DestroyContext(ICONV_GetAndClearContext());
+  }
+  void TearDown() override {
+    ICONV_DestroyContext(ICONV_GetAndClearContext());
+    locale_.reset();
+    ShippedTables::TearDown();
+  }
+  std::unique_ptr<MessagesLocale> locale_;
+};
+
+TEST_F(IconvConvert, Latin1LocaleAndUtf8WireBothWays) {
+  ASSERT_NO_FATAL_FAILURE(UseLocale("de_DE.ISO-8859-1"));
+  Configure(kUnicode);
+  Result b = ToBer(kGruesseLatin1, kLatin1);
+  ASSERT_EQ(b.rc, 0);
+  EXPECT_EQ(b.text, kGruesseUtf8);
+  EXPECT_TRUE(SameOid(b.wire, id_val_code_set_unicode));
+  Result g = ToGen(kGruesseUtf8, kUnicode);
+  ASSERT_EQ(g.rc, 0);
+  EXPECT_EQ(g.text, kGruesseLatin1);
+  EXPECT_EQ(g.codeSet, kLatin1);
+  // The simple-name variant converts alike.
+  EXPECT_EQ(ToGen(kGruesseUtf8, kUnicode, true).text, kGruesseLatin1);
+  EXPECT_EQ(ToBer(kGruesseLatin1, kLatin1, true).text, kGruesseUtf8);
+}
+
+TEST_F(IconvConvert, Utf8LocaleAndShiftJisWire) {
+  ASSERT_NO_FATAL_FAILURE(UseLocale("en_US.UTF-8"));
+  Configure(kShiftJis);
+  Result g = ToGen(kNihonSjis, kShiftJis);
+  ASSERT_EQ(g.rc, 0);
+  EXPECT_EQ(g.text, kNihonUtf8);
+  EXPECT_EQ(g.codeSet, kUnicode);
+  Result b = ToBer(kNihonUtf8, kUnicode);
+  ASSERT_EQ(b.rc, 0);
+  EXPECT_EQ(b.text, kNihonSjis);
+  EXPECT_TRUE(SameOid(b.wire, id_val_code_set_shift_jis));
+}
+
+TEST_F(IconvConvert, StatefulWireCodeSetEndsInItsInitialState) {
+  ASSERT_NO_FATAL_FAILURE(UseLocale("en_US.UTF-8"));
+  Configure(kIso2022Jp);
+  Result b = ToBer(kNihonUtf8 + "a", kUnicode);
+  ASSERT_EQ(b.rc, 0);
+  EXPECT_EQ(b.text.substr(0, 3), "\x1b$B");
+  EXPECT_EQ(b.text.substr(b.text.size() - 4), "\x1b(Ba");
+  // A text ending in the shifted state is closed by the escape back to ASCII, and
+  // the next one starts afresh.
+  Result shifted = ToBer(kNihonUtf8, kUnicode);
+  ASSERT_EQ(shifted.rc, 0);
+  EXPECT_EQ(shifted.text, "\x1b$BF|K\\\x1b(B");
+  EXPECT_EQ(ToBer(kNihonUtf8, kUnicode).text, shifted.text);
+  Result g = ToGen(b.text, kIso2022Jp);
+  ASSERT_EQ(g.rc, 0);
+  EXPECT_EQ(g.text, kNihonUtf8 + "a");
+}
+
+TEST_F(IconvConvert, UnconvertibleCharacterEndsTheTextInQuestionMarks) {
+  ASSERT_NO_FATAL_FAILURE(UseLocale("de_DE.ISO-8859-1"));
+  Configure(kAscii);
+  Result b = ToBer(kGruesseLatin1 + " und mehr", kLatin1);
+  ASSERT_EQ(b.rc, 0);
+  EXPECT_EQ(b.text, "Gr" + std::string(kGruesseLatin1.size() - 2 + 9, '?'));
+  EXPECT_TRUE(SameOid(b.wire, id_val_code_set_ascii));
+  // Without room for the marks the input is left over.
+  Result tight = ToBer(kGruesseLatin1, kLatin1, false, 3);
+  EXPECT_EQ(tight.rc, 1);
+  EXPECT_EQ(tight.codes, std::vector<uint32_t>{ICONV_ST_TOO_BIG});
+  // Towards the local code set a character it cannot hold is an error.
+  Configure(kShiftJis);
+  Result g = ToGen(kNihonSjis, kShiftJis);
+  EXPECT_EQ(g.rc, 1);
+  EXPECT_EQ(g.codes, std::vector<uint32_t>{ICONV_ST_CONVERSION});
+}
+
+TEST_F(IconvConvert, OutputSpaceAndIncompleteInput) {
+  ASSERT_NO_FATAL_FAILURE(UseLocale("en_US.UTF-8"));
+  Configure(kLatin1);
+  // 4095 bytes fit, 4096 do not; each Latin-1 "\xe9" becomes two UTF-8 bytes.
+  EXPECT_EQ(ToGen(std::string(4095, 'x'), kLatin1).rc, 0);
+  EXPECT_EQ(ToGen(std::string(4096, 'x'), kLatin1).codes, std::vector<uint32_t>{ICONV_ST_TOO_BIG});
+  Result half = ToGen(std::string(127, '\xe9'), kLatin1, true);
+  ASSERT_EQ(half.rc, 0);
+  EXPECT_EQ(half.text.size(), 254u);
+  EXPECT_EQ(ToGen(std::string(128, '\xe9'), kLatin1, true).codes,
+            std::vector<uint32_t>{ICONV_ST_TOO_BIG});
+  EXPECT_EQ(ToBer(std::string(256, 'x'), kUnicode, true).codes,
+            std::vector<uint32_t>{ICONV_ST_TOO_BIG});
+  EXPECT_EQ(ToBer(std::string(255, 'x'), kUnicode, true).rc, 0);
+  // The given output size bounds the text below the type's maximum.
+  EXPECT_EQ(ToBer("abcd", kUnicode, true, 3).codes, std::vector<uint32_t>{ICONV_ST_TOO_BIG});
+  // Wire UTF-8 towards this locale.
+  Configure(kUnicode);
+  EXPECT_EQ(ToGen("abc", kUnicode).text, "abc");  // same code sets: no context
+  ASSERT_NO_FATAL_FAILURE(UseLocale("de_DE.ISO-8859-1"));
+  Configure(kUnicode);
+  EXPECT_EQ(ToGen("ab\xc3", kUnicode).codes, std::vector<uint32_t>{ICONV_ST_TOO_BIG});
+  EXPECT_EQ(ToGen("ab\xff"
+                  "cd",
+                  kUnicode)
+                .codes,
+            std::vector<uint32_t>{ICONV_ST_CONVERSION});
+}
+
+TEST_F(IconvConvert, SameCodeSetCopiesUnchanged) {
+  ASSERT_NO_FATAL_FAILURE(UseLocale("de_DE.ISO-8859-1"));
+  Configure(kLatin1);
+  EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
+  Result g = ToGen(kGruesseUtf8, kLatin1);
+  ASSERT_EQ(g.rc, 0);
+  EXPECT_EQ(g.text, kGruesseUtf8);
+  EXPECT_EQ(g.codeSet, kLatin1);
+  Result b = ToBer(kGruesseLatin1, kLatin1);
+  ASSERT_EQ(b.rc, 0);
+  EXPECT_EQ(b.text, kGruesseLatin1);
+  EXPECT_TRUE(SameOid(b.wire, id_val_code_set_iso_latin1));
+  // No code set given: none goes to the wire.
+  Result none = ToBer("abc", 0);
+  ASSERT_EQ(none.rc, 0);
+  EXPECT_EQ(none.wire.length, 0);
+  EXPECT_EQ(none.wire.value, nullptr);
+  // Copies are bounded by the type's maximum too.
+  EXPECT_EQ(ToGen(std::string(256, 'x'), kLatin1, true).codes,
+            std::vector<uint32_t>{ICONV_ST_TOO_BIG});
+  EXPECT_EQ(ToGen(std::string(0, 'x'), kLatin1, true).rc, 0);
+  // A configured context whose code sets are equal is dropped: the earlier context
+  // for another wire code set no longer converts.
+  Configure(kUnicode);
+  Configure(kLatin1);
+  EXPECT_EQ(ToGen(kGruesseUtf8, kUnicode).text, kGruesseUtf8);
+}
+
+// Reads what the service log wrote while the object lived.
+class LogCapture {
+ public:
+  LogCapture() {
+    path_ = MakeTempDir() + "/log";
+    LOG_Init(path_.c_str(), "EWIX");
+    file_ = LOG_SetAddress(nullptr);
+  }
+  ~LogCapture() { LOG_Term(); }
+  std::string Text() const {
+    std::ifstream in(file_);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+
+ private:
+  std::string path_, file_;
+};
+
+TEST_F(IconvConvert, WireCodeSetWithoutLocalNameIsCopiedWithAWarning) {
+  ASSERT_NO_FATAL_FAILURE(UseLocale("de_DE.ISO-8859-1"));
+  LogCapture log;
+  Configure(kOther);
+  EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
+  Result g = ToGen(kGruesseUtf8, kOther);
+  ASSERT_EQ(g.rc, 0);
+  EXPECT_EQ(g.text, kGruesseUtf8);
+  EXPECT_EQ(g.codeSet, kOther);
+  EXPECT_NE(log.Text().find("charset = '367' (no iconv conv for thread)"), std::string::npos)
+      << log.Text();
+}
+
+TEST_F(IconvConvert, ContextCanBeCarriedAndReplaced) {
+  ASSERT_NO_FATAL_FAILURE(UseLocale("de_DE.ISO-8859-1"));
+  Configure(kUnicode);
+  ICONV_context_t *ctx = ICONV_GetAndClearContext();
+  ASSERT_NE(ctx, nullptr);
+  EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
+  EXPECT_EQ(ToGen(kGruesseUtf8, kUnicode).text, kGruesseUtf8);  // copied now
+  ASSERT_EQ(ICONV_SetContext(ctx), 0u);
+  EXPECT_EQ(ICONV_SetContext(ctx), 0u);  // the same one again is kept
+  EXPECT_EQ(ToGen(kGruesseUtf8, kUnicode).text, kGruesseLatin1);
+  // A new configuration replaces (and frees) the one installed.
+  Configure(kShiftJis);
+  EXPECT_EQ(ToGen("abc", kShiftJis).codeSet, kLatin1);
+  EXPECT_EQ(ICONV_SetContext(nullptr), 0u);
+  EXPECT_EQ(ToGen("abc", kShiftJis).codeSet, kShiftJis);
+}
+
+TEST_F(IconvConvert, BadArguments) {
+  unsigned char out[16];
+  int32_t len;
+  uint32_t cs = kLatin1;
+  GENU_berOid_t wire;
+  const unsigned char *text = reinterpret_cast<const unsigned char *>("abc");
+  EXPECT_EQ(ICONV_ToGEN_OtherCodeSet255(nullptr, text, 3, out, &len, &cs), 1);
+  EXPECT_EQ(ICONV_ToBER_OtherCodeSet255(nullptr, text, 3, cs, out, 16, &len, &wire), 1);
+  EXPECT_EQ(ICONV_ConfigureContext(nullptr, kUnicode), 1);
+  List l;
+  EXPECT_EQ(ICONV_ToGEN_OtherCodeSet4095(l.s, text, -1, out, &len, &cs), 1);
+  EXPECT_EQ(ICONV_ToGEN_OtherCodeSet4095(l.s, nullptr, 3, out, &len, &cs), 1);
+  EXPECT_EQ(ICONV_ToGEN_OtherCodeSet4095(l.s, text, 3, out, &len, nullptr), 1);
+  EXPECT_EQ(ICONV_ToBER_OtherCodeSet4095(l.s, text, 3, cs, out, -1, &len, &wire), 1);
+  EXPECT_EQ(ICONV_ToBER_OtherCodeSet4095(l.s, text, 3, cs, out, 16, &len, nullptr), 1);
+  EXPECT_EQ(ICONV_RegisterCallback(l.s, 2, nullptr), 1);
+  EXPECT_EQ(l.Codes(), std::vector<uint32_t>(6, ICONV_ST_BAD_ARGUMENT));
+  // A code set that has no identifier cannot be sent.
+  List u;
+  EXPECT_EQ(ICONV_ToBER_OtherCodeSet4095(u.s, text, 3, 2000, out, 16, &len, &wire), 1);
+  EXPECT_EQ(u.Code(), GENU_ST_OID_UNKNOWN);
+}
+
+TEST(IconvNoTables, NoLocaleOrNoPlatformConversionLeavesTheThreadWithoutContext) {
+  ICONV_DestroyContext(ICONV_GetAndClearContext());
+  {
+    // Without tables the current locale is unknown.
+    LogCapture log;
+    List l;
+    EXPECT_EQ(ICONV_ConfigureContext(l.s, kUnicode), 0);
+    EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
+    EXPECT_NE(log.Text().find("(no iconv conv for thread)"), std::string::npos);
+  }
+  std::string dir = MakeTempDir();
+  WriteFile(dir + "/charset.dat",
+            "codeset-mappings:\nANSI_X3.4-1968 1.0.10175.1.6.292.0\n"
+            "NoSuchCharset 1.0.10175.1.6.296.0\nlocale-mappings:\nC C <empty> ANSI_X3.4-1968\n");
+  List l;
+  ASSERT_EQ(I18N_Init(l.s, dir.c_str()), 0);
+  MessagesLocale c("C");
+  {
+    LogCapture log;
+    EXPECT_EQ(ICONV_ConfigureContext(l.s, 372), 0);  // ISO Latin-4 as "NoSuchCharset"
+    EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
+    EXPECT_NE(log.Text().find("WARNING: iconv_open failure no mapping from 'NoSuchCharset' to "
+                              "'ANSI_X3.4-1968' (no thread conv)"),
+              std::string::npos)
+        << log.Text();
+  }
+  EXPECT_EQ(I18N_Term(l.s), 0);
+  EXPECT_TRUE(l.Codes().empty());
+}
+
+}  // namespace

@@ -1,5 +1,6 @@
 // The tour: explain a few status codes an administrator meets, write a trace to a
-// stamped log file, and keep a few records in a paged B-tree file.
+// stamped log file, keep a few records in a paged B-tree file, and look up
+// identifiers in the registry the build installs.
 #include "demo_cmd.h"
 
 #include <fcntl.h>
@@ -18,6 +19,7 @@
 #include "explain_cmd.h"
 #include "infra/kqbm.h"
 #include "infra/svclog.h"
+#include "oid_cmd.h"
 
 namespace {
 
@@ -111,6 +113,8 @@ int kq_demo_run(const std::string &dirArg, FILE *out, FILE *err) {
   rc |= Trace(dir, out, err);
   Heading(out, "A paged B-tree file");
   rc |= Database(dir, out, err);
+  Heading(out, "The object-identifier registry: an abbreviation and a dotted identifier");
+  rc |= kq_oid_lookup_run({"id-att-pr-na", "1.0.10175.1.5.11"}, "", out, err);
   fprintf(out, "\nEverything the demo wrote is in %s\n", dir.c_str());
   return rc;
 }

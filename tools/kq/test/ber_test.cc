@@ -7,28 +7,11 @@
 
 #include "ber_cmd.h"
 
+#include "captured.h"
+
 namespace {
 
-struct Streams {
-  FILE *in = tmpfile();
-  FILE *out = tmpfile();
-  FILE *err = tmpfile();
-  ~Streams() {
-    fclose(in);
-    fclose(out);
-    fclose(err);
-  }
-  static std::string Read(FILE *f) {
-    std::string s;
-    rewind(f);
-    for (int c; (c = fgetc(f)) != EOF;) s += static_cast<char>(c);
-    return s;
-  }
-  void Input(const std::string &bytes) {
-    fwrite(bytes.data(), 1, bytes.size(), in);
-    rewind(in);
-  }
-};
+using Streams = kq::test::Captured;
 
 TEST(kq_ber, PrintsHexFromStandardInput) {
   Streams s;

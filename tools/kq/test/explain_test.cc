@@ -10,22 +10,11 @@
 #include "explain_cmd.h"
 #include "runtime.h"
 
+#include "captured.h"
+
 namespace {
 
-struct Captured {
-  FILE *out = tmpfile();
-  FILE *err = tmpfile();
-  ~Captured() {
-    fclose(out);
-    fclose(err);
-  }
-  static std::string Read(FILE *f) {
-    std::string s;
-    rewind(f);
-    for (int c; (c = fgetc(f)) != EOF;) s += static_cast<char>(c);
-    return s;
-  }
-};
+using Captured = kq::test::Captured;
 
 TEST(kq_explain, CodesAreReadInEitherBase) {
   using kq::tool::ParseCode;

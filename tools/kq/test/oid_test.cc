@@ -9,22 +9,11 @@
 
 #include "oid_cmd.h"
 
+#include "captured.h"
+
 namespace {
 
-struct Captured {
-  FILE *out = tmpfile();
-  FILE *err = tmpfile();
-  ~Captured() {
-    fclose(out);
-    fclose(err);
-  }
-  static std::string Read(FILE *f) {
-    std::string s;
-    rewind(f);
-    for (int c; (c = fgetc(f)) != EOF;) s += static_cast<char>(c);
-    return s;
-  }
-};
+using Captured = kq::test::Captured;
 
 std::string Staged() { return std::string(getenv("QV_ROOT")) + "/usr/kq/share/data"; }
 

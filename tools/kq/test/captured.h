@@ -1,0 +1,35 @@
+// Output streams for driving a kq subcommand from a test: temporary files that
+// the test reads back afterwards.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace kq::test {
+
+struct Captured {
+  FILE *in = tmpfile();
+  FILE *out = tmpfile();
+  FILE *err = tmpfile();
+  Captured() = default;
+  Captured(const Captured &) = delete;
+  Captured &operator=(const Captured &) = delete;
+  ~Captured() {
+    fclose(in);
+    fclose(out);
+    fclose(err);
+  }
+  static std::string Read(FILE *f) {
+    std::string s;
+    rewind(f);
+    for (int c; (c = fgetc(f)) != EOF;) s += static_cast<char>(c);
+    return s;
+  }
+  // Puts `bytes` on the input stream, ready to be read from the start.
+  void Input(const std::string &bytes) {
+    fwrite(bytes.data(), 1, bytes.size(), in);
+    rewind(in);
+  }
+};
+
+}  // namespace kq::test

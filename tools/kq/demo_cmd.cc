@@ -63,10 +63,10 @@ int Database(const std::string &dir, FILE *out, FILE *err) {
     return 1;
   }
   const std::vector<std::pair<std::string, std::string>> rows = {
-      {"id-att-printer-name", "1.0.10175.1.3.1"},
-      {"id-att-job-name", "1.0.10175.1.3.2"},
-      {"id-att-job-owner", "1.0.10175.1.3.3"},
-      {"id-att-document-format", "1.0.10175.1.3.4"},
+      {"id-att-printer-name", "1.0.10175.1.3.649"},
+      {"id-att-job-name", "1.0.10175.1.3.133"},
+      {"id-att-job-owner", "1.0.10175.1.3.134"},
+      {"id-att-document-format", "1.0.10175.1.3.451"},
   };
   for (const auto &[key, value] : rows) {
     datum k{const_cast<char *>(key.data()), static_cast<int32_t>(key.size())};

@@ -8,5 +8,6 @@
 #include "infra/genu_value.h"
 #include "infra/genu_compare.h"
 #include "infra/genu_make.h"
+#include "infra/genu_wire.h"
 
 #endif

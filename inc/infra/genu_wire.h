@@ -1,0 +1,98 @@
+/* Wire conversion: generic value records to the records the BER coder encodes
+ * ("wire structures") and back, and the packing of one generic value into the
+ * encoded bytes of its wire type. Part of infra/genu.h.
+ *
+ * Conventions of every converter: ToBER_x(status, wire out, generic in) fills a wire
+ * structure the caller owns and allocates only what hangs off it (with the coding
+ * world's allocator); FreeBER_x(status, wire) releases exactly those parts, never the
+ * structure; ToGEN_x(status, wire in, generic out) fills a generic record the caller
+ * owns, its parts on the process heap. All return 0 on success and 1 on failure, with
+ * the reason in the status list and nothing left allocated. The wire structures are
+ * those of the library's compiled protocol module, declared here as opaque tags. */
+#ifndef KQ_INFRA_GENU_WIRE_H
+#define KQ_INFRA_GENU_WIRE_H
+
+#include <stdint.h>
+
+#include "infra/as.h"
+#include "infra/genu_value.h"
+#include "infra/genu_world.h"
+#include "infra/kqexport.h"
+#include "infra/stf.h"
+
+KQ_BEGIN_DECLS
+
+/* Status codes of the wire conversion (facility 0xc00e). */
+#define GENU_ST_EMPTY_ENCODING 0xc00e0071u  /* empty encoded value or type without wire form */
+#define GENU_ST_DECODE_FAILED 0xc00e0072u   /* an encoded value could not be decoded */
+#define GENU_ST_ENCODE_FAILED 0xc00e0073u   /* a value could not be encoded */
+#define GENU_ST_OID_CONVERT 0xc00e00a5u     /* an identifier could not be converted */
+#define GENU_ST_CODESET_CONVERT 0xc00e00a4u /* text from another code set did not convert */
+#define GENU_ST_TOO_LONG 0xc00e00bdu        /* text or name too long */
+#define GENU_ST_RELEASE_FAILED 0xc00e00c1u  /* a wire structure could not be released */
+
+struct ber_oid;
+struct ber_octets;
+struct Text;
+struct SimpleName;
+struct NameOrOID;
+struct CardinalRange;
+struct Cardinal64Range;
+struct CardinalOrOid;
+struct PosIntOrOid;
+struct CardinalOrNoid;
+struct GeneralizedTimeValue;
+struct MediumDimensions;
+
+/* Release operations and the undo helpers of the failure paths. */
+typedef int (*GENU_freeBER_t)(STF_statusList_t *status, void *wire);
+typedef int (*GENU_freeGEN_t)(STF_statusList_t *status, const AS_allocateDescriptor_t *alloc,
+                              void *record);
+/* Pairs (release, object) up to a null release; null objects are skipped. Returns 1
+ * when a release failed (all are still called). */
+KQ_EXPORT int FreeBER_Multiple(STF_statusList_t *status, ...);
+KQ_EXPORT int FreeGEN_Multiple(STF_statusList_t *status, const AS_allocateDescriptor_t *alloc, ...);
+KQ_EXPORT int FreeBER_void(STF_statusList_t *status, void *block); /* the world's free */
+KQ_EXPORT int FreeBER_noOp(STF_statusList_t *status, void *wire);
+KQ_EXPORT int FreeGEN_void(STF_statusList_t *status, const AS_allocateDescriptor_t *alloc,
+                           void *block);
+
+/* The converters of the simple member types. Texts: choices 1, 2 strings and 3, 4
+ * counted bytes below 4096 (names: 256); 5 text in another code set. */
+#define GENU_DECLARE_CONVERTERS(N, W, G)                                            \
+  KQ_EXPORT int ToBER_##N(STF_statusList_t *status, struct W *out, const G *in);         \
+  KQ_EXPORT int ToGEN_##N(STF_statusList_t *status, const struct W *in, G *out);
+GENU_DECLARE_CONVERTERS(text, Text, GEN_Text_t)
+GENU_DECLARE_CONVERTERS(message, Text, GEN_Text_t)
+GENU_DECLARE_CONVERTERS(descriptor, Text, GEN_Text_t)
+GENU_DECLARE_CONVERTERS(simpleName, SimpleName, GEN_SimpleName_t)
+GENU_DECLARE_CONVERTERS(descriptiveName, SimpleName, GEN_SimpleName_t)
+GENU_DECLARE_CONVERTERS(nameOrOid, NameOrOID, GEN_NameOrOID_t)
+GENU_DECLARE_CONVERTERS(oid, ber_oid, uint32_t)
+GENU_DECLARE_CONVERTERS(ObjectID, ber_oid, uint32_t)
+GENU_DECLARE_CONVERTERS(octetString, ber_octets, GEN_OctetString_t)
+GENU_DECLARE_CONVERTERS(cardinalRange, CardinalRange, GEN_IntegerRange_t)
+GENU_DECLARE_CONVERTERS(cardinal64Range, Cardinal64Range, GEN_Cardinal64Range_t)
+GENU_DECLARE_CONVERTERS(cardinalOrOid, CardinalOrOid, GEN_CardinalOrOid_t)
+GENU_DECLARE_CONVERTERS(posIntOrOid, PosIntOrOid, GEN_PosIntOrOid_t)
+GENU_DECLARE_CONVERTERS(cardinalOrNoid, CardinalOrNoid, GEN_CardinalOrNoid_t)
+GENU_DECLARE_CONVERTERS(generalizedTime, GeneralizedTimeValue, GEN_GeneralizedTime_t)
+GENU_DECLARE_CONVERTERS(mediumDimensions, MediumDimensions, GEN_MediumDimensions_t)
+/* The job identifier travels as a NUL-terminated string of up to 255 characters. */
+KQ_EXPORT int ToBER_jobId(STF_statusList_t *status, char (*out)[256], const GEN_JobIdentifier_t *in);
+KQ_EXPORT int ToGEN_jobId(STF_statusList_t *status, const char (*in)[256], GEN_JobIdentifier_t *out);
+
+/* The only simple wire structure owning a part: the bytes of an octet string. */
+KQ_EXPORT int FreeBER_octetString(STF_statusList_t *status, struct ber_octets *wire);
+
+/* One generic value of value type `id` to the encoded bytes of its wire type (owned
+ * by the caller, free with free), and back: *recordOut receives a new record on the
+ * process heap and *descriptorOut a copy of the id's descriptor. */
+KQ_EXPORT int JQP_PackAV(STF_statusList_t *status, uint32_t id, const void *value,
+                         OssBuf *encodedOut);
+KQ_EXPORT int JQP_UnpackAV(STF_statusList_t *status, const OssBuf *encoded, uint32_t id,
+                           void **recordOut, AS_valueDescriptor_t *descriptorOut);
+
+KQ_END_DECLS
+
+#endif

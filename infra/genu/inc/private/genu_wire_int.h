@@ -1,0 +1,25 @@
+// Inside the wire conversion: the world's allocator and the status helper shared by
+// the converters.
+#ifndef KQ_GENU_WIRE_INT_H
+#define KQ_GENU_WIRE_INT_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "infra/genu.h"
+#include "private/ber_mod_kq_0b.h"
+
+// Zero-filled block from the calling thread's world (the process heap without one).
+void *genu_WireAlloc(size_t size);
+void genu_WireFree(void *block);
+
+// The value type ids JQP_PackAV handles: fills up to `max` and returns the count.
+uint32_t genu_WireTypeIds(uint32_t *ids, uint32_t max);
+
+// Adds `code` and returns 1: the failure exit of every converter.
+inline int genu_WireFail(STF_statusList_t *status, uint32_t code) {
+  STF_AddStatus(status, code, 0);
+  return 1;
+}
+
+#endif

@@ -1,0 +1,245 @@
+// Packing one generic value into the encoded bytes of its wire type and back. One
+// table row per value type id says how its record and its wire structure relate:
+// directly (the same bytes, or a Boolean) or through a pair of converters; one
+// mechanism walks it in each direction.
+#include <cstdlib>
+#include <cstring>
+
+#include "infra/svclog.h"
+#include "private/genu_wire_int.h"
+
+namespace {
+
+typedef int (*PackFn)(STF_statusList_t *, void *wire, const void *record);
+typedef int (*UnpackFn)(STF_statusList_t *, const void *wire, void *record);
+typedef int (*ReleaseFn)(STF_statusList_t *, void *wire);
+
+enum Kind : uint8_t { kSame, kBoolean, kConvert };
+
+struct WireRow {
+  uint32_t id;
+  int pdu;
+  Kind kind;
+  size_t wireSize;
+  size_t recordSize;
+  PackFn pack;
+  UnpackFn unpack;
+  ReleaseFn release;  // null: the wire structure owns nothing
+  uint32_t packFailure;
+  uint32_t unpackFailure;
+};
+
+template <typename>
+struct Sig;
+template <typename W, typename G>
+struct Sig<int (*)(STF_statusList_t *, W *, const G *)> {
+  using Wire = W;
+  using Record = G;
+};
+
+template <auto F>
+int PackVia(STF_statusList_t *s, void *wire, const void *record) {
+  using S = Sig<decltype(F)>;
+  return F(s, static_cast<typename S::Wire *>(wire),
+           static_cast<const typename S::Record *>(record));
+}
+template <auto F, typename W, typename G>
+int UnpackVia(STF_statusList_t *s, const void *wire, void *record) {
+  return F(s, static_cast<const W *>(wire), static_cast<G *>(record));
+}
+template <auto F, typename W>
+int ReleaseVia(STF_statusList_t *s, void *wire) {
+  return F(s, static_cast<W *>(wire));
+}
+
+#define SAME(id, Pdu, G) \
+  {id, Pdu##_PDU, kSame, sizeof(Pdu), sizeof(G), nullptr, nullptr, nullptr, 0, 0}
+#define CONV_REL(id, Pdu, name, rel, packCode, unpackCode)                                     \
+  {id,                                                                                        \
+   Pdu##_PDU,                                                                                 \
+   kConvert,                                                                                  \
+   sizeof(Sig<decltype(&ToBER_##name)>::Wire),                                                \
+   sizeof(Sig<decltype(&ToBER_##name)>::Record),                                              \
+   PackVia<&ToBER_##name>,                                                                    \
+   UnpackVia<&ToGEN_##name, Sig<decltype(&ToBER_##name)>::Wire,                               \
+             Sig<decltype(&ToBER_##name)>::Record>,                                           \
+   rel,                                                                                       \
+   packCode,                                                                                  \
+   unpackCode}
+#define CONV(id, Pdu, name, packCode, unpackCode) \
+  CONV_REL(id, Pdu, name, nullptr, packCode, unpackCode)
+
+const WireRow kRows[] = {
+    {0, Boolean_PDU, kBoolean, sizeof(Boolean), sizeof(GEN_Boolean_t), nullptr, nullptr, nullptr,
+     0, 0},
+    SAME(1, Cardinal, GEN_Integer_t),
+    CONV(2, CardinalRange, cardinalRange, 0xc00e00c3u, 0xc00e00c3u),
+    SAME(4, DeltaTime, GEN_Integer_t),
+    CONV(5, Descriptor, descriptor, 0xc00e00bdu, 0xc00e00bdu),
+    CONV(10, ObjectIdentifier, oid, 0xc00e00a5u, 0xc00e00c3u),
+    SAME(12, Integer, GEN_Integer_t),
+    CONV(14, JobIdentifier, jobId, 0xc00e00c3u, 0xc00e00c3u),
+    SAME(15, MaximumInteger, GEN_Integer_t),
+    CONV(16, Message, message, 0xc00e00bdu, 0xc00e0098u),
+    CONV(18, NameOrOID, nameOrOid, 0xc00e009bu, 0xc00e009bu),
+    CONV_REL(20, OctetString, octetString, (ReleaseVia<&FreeBER_octetString, ber_octets>),
+             0xc00e00a4u, 0xc00e00a4u),
+    SAME(21, PageIdType, GEN_PageIdType_t),
+    SAME(22, PositiveInteger, GEN_Integer_t),
+    SAME(23, Real, GEN_Real_t),
+    SAME(24, Realization, GEN_Realization_t),
+    SAME(25, RealRange, GEN_RealRange_t),
+    SAME(26, Sides, GEN_Sides_t),
+    CONV(27, SimpleName, simpleName, 0xc00e00bau, 0xc00e00c3u),
+    CONV(28, Text, text, 0xc00e00bdu, 0xc00e00bdu),
+    SAME(31, Cardinal64, GEN_Cardinal64_t),
+    CONV(32, Cardinal64Range, cardinal64Range, 0xc00e00c3u, 0xc00e00c3u),
+    CONV(34, CardinalOrNoid, cardinalOrNoid, 0xc00e0074u, 0xc00e0074u),
+    CONV(35, CardinalOrOid, cardinalOrOid, 0xc00e0075u, 0xc00e0075u),
+    CONV(40, DescriptiveName, descriptiveName, 0xc00e00bau, 0xc00e00c3u),
+    SAME(44, Edge, GEN_Edge_t),
+    CONV(48, GeneralizedTimeValue, generalizedTime, 0xc00e00bfu, 0xc00e00bfu),
+    CONV(57, MediumDimensions, mediumDimensions, 0xc00e0097u, 0xc00e0097u),
+    SAME(62, NonNegativeReal, GEN_Real_t),
+    SAME(63, NonNegativeRealRange, GEN_RealRange_t),
+    SAME(68, PageOrderType, GEN_PageOrderType_t),
+    SAME(71, Percent, GEN_Percent_t),
+    CONV(72, PosIntOrOid, posIntOrOid, 0xc00e00abu, 0xc00e00abu),
+    SAME(75, Priority, GEN_Priority_t),
+};
+
+const WireRow *RowOf(uint32_t id) {
+  for (const WireRow &r : kRows)
+    if (r.id == id) return &r;
+  return nullptr;
+}
+
+int Fail(STF_statusList_t *status, const char *function, uint32_t code) {
+  LOG_CondMessage(LOG_SEV_GENCONV, __FILE__, __LINE__, "Exiting: %s", function);
+  return genu_WireFail(status, code);
+}
+
+// Record to wire structure.
+int ToWire(STF_statusList_t *status, const WireRow &row, void *wire, const void *record) {
+  switch (row.kind) {
+    case kBoolean:
+      *static_cast<Boolean *>(wire) = *static_cast<const GEN_Boolean_t *>(record) == 1 ? 1 : 0;
+      return 0;
+    case kSame:
+      memcpy(wire, record, row.wireSize);
+      return 0;
+    case kConvert:
+      break;
+  }
+  return row.pack(status, wire, record);
+}
+
+int ToRecord(STF_statusList_t *status, const WireRow &row, const void *wire, void *record) {
+  switch (row.kind) {
+    case kBoolean:
+      *static_cast<GEN_Boolean_t *>(record) = *static_cast<const Boolean *>(wire) ? 1 : 0;
+      return 0;
+    case kSame:
+      memcpy(record, wire, row.wireSize);
+      return 0;
+    case kConvert:
+      break;
+  }
+  return row.unpack(status, wire, record);
+}
+
+}  // namespace
+
+// The ids this mechanism packs, for the tests: fills up to `max` and returns the count.
+uint32_t genu_WireTypeIds(uint32_t *ids, uint32_t max) {
+  uint32_t n = 0;
+  for (const WireRow &r : kRows)
+    if (n < max) ids[n++] = r.id;
+  return n;
+}
+
+extern "C" {
+
+int JQP_PackAV(STF_statusList_t *status, uint32_t id, const void *value, OssBuf *encodedOut) {
+  static const char kName[] = "JQP_PackAV";
+  LOG_CondMessage(LOG_SEV_GENCONV, __FILE__, __LINE__, "Entering: %s", kName);
+  if (!status) return 1;
+  STF_ClearStatus(status);
+  const WireRow *row = RowOf(id);
+  if (!row || GENU_TypeToPDU(id) < 0) return Fail(status, kName, GENU_ST_NOT_COMPARABLE);
+  if (!value || !encodedOut) return Fail(status, kName, GENU_ST_BAD_VALUE);
+  void *wire = genu_WireAlloc(row->wireSize);
+  if (!wire) return Fail(status, kName, GENU_ST_NO_MEMORY);
+  if (ToWire(status, *row, wire, value)) {
+    genu_WireFree(wire);
+    return Fail(status, kName, row->packFailure);
+  }
+  if (GENU__printPDU) {
+    LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__, "JQP_PackAV: printing PDU...\n");
+    GENU_OssPrintPDU(nullptr, row->pdu, wire);
+  }
+  OssBuf encoded{0, nullptr};
+  int code = GENU_OssEncode(nullptr, row->pdu, wire, &encoded);
+  int released = row->release ? row->release(status, wire) : 0;
+  genu_WireFree(wire);
+  if (code) return Fail(status, kName, GENU_ST_ENCODE_FAILED);
+  if (released) {
+    free(encoded.value);  // encoded bytes live on the process heap
+    return Fail(status, kName, GENU_ST_RELEASE_FAILED);
+  }
+  LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__, "JQP_PackAV: encoded okay, length = %ld\n",
+                  static_cast<long>(encoded.length));
+  *encodedOut = encoded;
+  LOG_CondMessage(LOG_SEV_GENCONV, __FILE__, __LINE__, "Exiting: %s", kName);
+  return 0;
+}
+
+int JQP_UnpackAV(STF_statusList_t *status, const OssBuf *encoded, uint32_t id, void **recordOut,
+                 AS_valueDescriptor_t *descriptorOut) {
+  static const char kName[] = "JQP_UnpackAV";
+  LOG_CondMessage(LOG_SEV_GENCONV, __FILE__, __LINE__, "Entering: %s", kName);
+  if (!status) return 1;
+  STF_ClearStatus(status);
+  if (!encoded || !recordOut || !descriptorOut) return Fail(status, kName, GENU_ST_BAD_VALUE);
+  int pdu = GENU_TypeToPDU(id);
+  const WireRow *row = RowOf(id);
+  if (encoded->length <= 0 || !encoded->value || pdu <= 0 || !row)
+    return Fail(status, kName, GENU_ST_EMPTY_ENCODING);
+  LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__,
+                  "JQP_UnpackAV: decoding AV packet, pdunum=%d...\n", pdu);
+  void *wire = nullptr;
+  OssBuf input = *encoded;
+  int code = GENU_OssDecode(nullptr, &pdu, &input, &wire);
+  if (code || !wire) {
+    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "JQP_UnpackAV: decode failed with code %d\n",
+                    code);
+    *recordOut = nullptr;
+    return Fail(status, kName, GENU_ST_DECODE_FAILED);
+  }
+  if (GENU__printPDU) {
+    LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__, "JQP_UnpackAV: printing result PDU...\n");
+    GENU_OssPrintPDU(nullptr, pdu, wire);
+  }
+  void *record = genu_WireAlloc(row->recordSize);
+  if (!record) {
+    GENU_OssFreePDU(nullptr, pdu, wire);
+    return Fail(status, kName, GENU_ST_NO_MEMORY);
+  }
+  if (ToRecord(status, *row, wire, record)) {
+    genu_WireFree(record);
+    GENU_OssFreePDU(nullptr, pdu, wire);
+    return Fail(status, kName, row->unpackFailure);
+  }
+  if (GENU_OssFreePDU(nullptr, pdu, wire)) {
+    STF_statusList_t *scratch = STF_CreateList(nullptr);
+    GENU__DeleteAttrVal(scratch ? scratch : status, id, record, nullptr);
+    STF_DeleteList(scratch);
+    return Fail(status, kName, GENU_ST_RELEASE_FAILED);
+  }
+  *recordOut = record;
+  *descriptorOut = *GENU_AVT2Descriptor(static_cast<int32_t>(id));
+  LOG_CondMessage(LOG_SEV_GENCONV, __FILE__, __LINE__, "Exiting: %s", kName);
+  return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,10 @@
+# Wire conversion: generic values to the protocol module's wire structures and back,
+# and the packing of single values into encoded bytes.
+kq_family(SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/release.cc
+  ${CMAKE_CURRENT_LIST_DIR}/texts.cc
+  ${CMAKE_CURRENT_LIST_DIR}/simple.cc
+  ${CMAKE_CURRENT_LIST_DIR}/pack.cc)
+kq_test(genu_wire_test SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/../../test/wire/wire_pack_test.cc
+  ${CMAKE_CURRENT_LIST_DIR}/../../test/wire/wire_convert_test.cc)

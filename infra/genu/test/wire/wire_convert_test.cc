@@ -1,0 +1,198 @@
+// The converters one by one: bounds of texts and names, code sets, identifiers,
+// octet strings, bad choices and null arguments, and the undo helpers.
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "wire_test_support.h"
+
+using genvtest::Status;
+
+namespace {
+
+TEST(genu_wire_convert, TextBoundsAreFourThousandNinetyFive) {
+  Status s;
+  auto *w = static_cast<Text *>(calloc(1, sizeof(Text)));
+  std::string str(4095, 'a');
+  for (int32_t choice : {GEN_TEXT_ISO646, GEN_TEXT_STRING, GEN_TEXT_LATIN1, GEN_TEXT_OCTETS,
+                         GEN_TEXT_OTHER}) {
+    SCOPED_TRACE(choice);
+    GEN_Text_t t{};
+    t.choice = choice;
+    if (choice <= GEN_TEXT_STRING) {
+      t.u.string = str.data();
+    } else {
+      t.u.octets.length = static_cast<int32_t>(str.size());
+      t.u.octets.value = reinterpret_cast<unsigned char *>(str.data());
+    }
+    EXPECT_EQ(ToBER_text(s, w, &t), 0);
+    GEN_Text_t back{};
+    ASSERT_EQ(ToGEN_text(s, w, &back), 0);
+    int32_t order = 1;
+    EXPECT_EQ(GEN_CompareText(s, &t, &back, &order), 0u);
+    EXPECT_EQ(order, 0);
+    GEN_DeepDeleteText(s, &back, nullptr);
+    str.push_back('b');  // 4096 is one too many
+    if (choice > GEN_TEXT_STRING) t.u.octets.length = 4096, t.u.octets.value = reinterpret_cast<unsigned char *>(str.data());
+    else t.u.string = str.data();
+    s.clear();
+    EXPECT_EQ(ToBER_text(s, w, &t), 1);
+    EXPECT_TRUE(s.has(GENU_ST_TOO_LONG));
+    str.pop_back();
+  }
+  free(w);
+}
+
+TEST(genu_wire_convert, NameInAnotherCodeSetStopsAt255) {
+  Status s;
+  SimpleName w{};
+  GEN_SimpleName_t n{};
+  n.choice = GEN_TEXT_OTHER;
+  n.codeSet = wiretest::ValidOid(1);
+  n.u.octets.length = 255;
+  memset(n.u.octets.value, 'z', 255);
+  ASSERT_EQ(ToBER_simpleName(s, &w, &n), 0);
+  EXPECT_EQ(w.u.other_code_set.bit_mask, 0x80);
+  EXPECT_EQ(w.u.other_code_set.text.length, 255);
+  GEN_SimpleName_t back{};
+  ASSERT_EQ(ToGEN_simpleName(s, &w, &back), 0);
+  EXPECT_EQ(back.codeSet, n.codeSet);
+  EXPECT_EQ(back.u.octets.length, 255);
+  EXPECT_EQ(memcmp(back.u.octets.value, n.u.octets.value, 255), 0);
+  n.u.octets.length = 256;
+  EXPECT_EQ(ToBER_simpleName(s, &w, &n), 1);
+  EXPECT_TRUE(s.has(GENU_ST_TOO_LONG));
+  // Without a code set none is sent.
+  n.u.octets.length = 3;
+  n.codeSet = 0;
+  ASSERT_EQ(ToBER_descriptiveName(s, &w, &n), 0);
+  EXPECT_EQ(w.u.other_code_set.bit_mask, 0);
+}
+
+TEST(genu_wire_convert, UnknownChoicesAndNullArgumentsAreRefused) {
+  Status s;
+  Text tw{};
+  GEN_Text_t t{};
+  t.choice = 6;
+  EXPECT_EQ(ToBER_message(s, &tw, &t), 1);
+  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  tw.choice = 0;
+  EXPECT_EQ(ToGEN_descriptor(s, &tw, &t), 1);
+  EXPECT_EQ(ToBER_text(s, nullptr, &t), 1);
+  EXPECT_EQ(ToGEN_text(s, &tw, nullptr), 1);
+  NameOrOID nw{};
+  GEN_NameOrOID_t no{};
+  no.choice = 3;
+  s.clear();
+  EXPECT_EQ(ToBER_nameOrOid(s, &nw, &no), 1);
+  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  CardinalOrNoid cw{};
+  GEN_CardinalOrNoid_t cn{};
+  cn.choice = 2;
+  cn.u.nameOrOid.choice = 1;
+  cn.u.nameOrOid.u.oid = 0;  // no BER form
+  s.clear();
+  EXPECT_EQ(ToBER_cardinalOrNoid(s, &cw, &cn), 1);
+  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
+  GEN_GeneralizedTime_t time{};
+  EXPECT_EQ(ToBER_generalizedTime(s, nullptr, &time), 1);
+  EXPECT_EQ(ToBER_cardinalRange(s, nullptr, nullptr), 1);
+}
+
+TEST(genu_wire_convert, EmptyWireStringBecomesAbsent) {
+  Status s;
+  Text w{};
+  w.choice = GEN_TEXT_STRING;
+  GEN_Text_t t{};
+  ASSERT_EQ(ToGEN_text(s, &w, &t), 0);
+  EXPECT_EQ(t.choice, GEN_TEXT_STRING);
+  EXPECT_EQ(t.u.string, nullptr);
+}
+
+TEST(genu_wire_convert, IdentifiersConvertBothWaysOrFail) {
+  Status s;
+  ber_oid w{};
+  uint32_t shoid = wiretest::ValidOid(2), back = 0;
+  ASSERT_EQ(ToBER_oid(s, &w, &shoid), 0);
+  EXPECT_GT(w.length, 0);
+  ASSERT_EQ(ToGEN_ObjectID(s, &w, &back), 0);
+  EXPECT_EQ(back, shoid);
+  uint32_t unknown = 0xfffffff0u;
+  EXPECT_EQ(ToBER_ObjectID(s, &w, &unknown), 1);
+  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
+  uint8_t garbage[] = {0x80};  // an unfinished arc
+  ber_oid bad{1, garbage};
+  s.clear();
+  EXPECT_EQ(ToGEN_oid(s, &bad, &back), 1);
+  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
+}
+
+TEST(genu_wire_convert, OctetStringsOwnTheirBytes) {
+  Status s;
+  unsigned char bytes[] = {0, 1, 2, 0xff};
+  GEN_OctetString_t g{4, bytes};
+  ber_octets w{};
+  {
+    wiretest::CountingWorld guard;
+    ASSERT_EQ(ToBER_octetString(s, &w, &g), 0);
+    EXPECT_NE(w.value, bytes);
+    EXPECT_EQ(genvtest::counter().live.size(), 1u);
+    GEN_OctetString_t back{};
+    ASSERT_EQ(ToGEN_octetString(s, &w, &back), 0);
+    EXPECT_EQ(back.length, 4);
+    EXPECT_EQ(memcmp(back.value, bytes, 4), 0);
+    EXPECT_EQ(back.value[4], 0);
+    free(back.value);
+    EXPECT_EQ(FreeBER_octetString(s, &w), 0);
+    EXPECT_TRUE(genvtest::counter().live.empty());
+    EXPECT_EQ(w.value, nullptr);
+    // An allocation failure reports no memory and leaves the structure empty.
+    genvtest::counter().failAt = genvtest::counter().attempts + 1;
+    EXPECT_EQ(ToBER_octetString(s, &w, &g), 1);
+    EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY));
+    EXPECT_EQ(w.value, nullptr);
+  }
+  g.length = 0;
+  ASSERT_EQ(ToBER_octetString(s, &w, &g), 0);
+  EXPECT_EQ(w.value, nullptr);
+  g.length = -1;
+  s.clear();
+  EXPECT_EQ(ToBER_octetString(s, &w, &g), 1);
+  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  s.clear();
+  EXPECT_EQ(FreeBER_octetString(s, nullptr), 1);
+  EXPECT_TRUE(s.has(GENU_ST_NULL_DELETE));
+}
+
+int releases = 0;
+int CountRelease(STF_statusList_t *, void *) { return ++releases, 0; }
+int FailRelease(STF_statusList_t *, void *) { return ++releases, 1; }
+int CountGenRelease(STF_statusList_t *, const AS_allocateDescriptor_t *alloc, void *) {
+  EXPECT_EQ(alloc, &genu_sysAllocator);
+  return ++releases, 0;
+}
+
+TEST(genu_wire_convert, MultipleReleasesSkipNullsAndReportFailures) {
+  Status s;
+  int a, b;
+  releases = 0;
+  EXPECT_EQ(FreeBER_Multiple(s, CountRelease, &a, CountRelease, nullptr, CountRelease, &b,
+                             nullptr),
+            0);
+  EXPECT_EQ(releases, 2);
+  releases = 0;
+  EXPECT_EQ(FreeBER_Multiple(s, FailRelease, &a, CountRelease, &b, nullptr), 1);
+  EXPECT_EQ(releases, 2);  // the rest is still released
+  releases = 0;
+  EXPECT_EQ(FreeGEN_Multiple(s, nullptr, CountGenRelease, &a, CountGenRelease, nullptr, nullptr),
+            0);
+  EXPECT_EQ(releases, 1);
+  {
+    wiretest::CountingWorld guard;
+    void *block = genvtest::countingAllocate(8);
+    EXPECT_EQ(FreeBER_Multiple(s, FreeBER_void, block, FreeBER_noOp, &a, nullptr), 0);
+    EXPECT_TRUE(genvtest::counter().live.empty());
+  }
+}
+
+}  // namespace

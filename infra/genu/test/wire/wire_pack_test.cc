@@ -1,0 +1,207 @@
+// Packing single values: every id the packer knows goes generic value -> wire
+// structure -> BER bytes -> wire structure -> generic value through the real coder
+// and must compare equal; the failure paths report their codes and leak nothing.
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "wire_test_support.h"
+
+using genvtest::RandomValue;
+using genvtest::Status;
+
+namespace {
+
+std::vector<uint32_t> PackedIds() {
+  uint32_t ids[128];
+  uint32_t n = genu_WireTypeIds(ids, 128);
+  return std::vector<uint32_t>(ids, ids + n);
+}
+
+// Packs `value` under `id`, unpacks it again and expects an equal value back.
+void ExpectRoundTrip(uint32_t id, const void *value) {
+  Status s;
+  OssBuf encoded{0, nullptr};
+  ASSERT_EQ(JQP_PackAV(s, id, value, &encoded), 0u) << "id " << id;
+  ASSERT_GT(encoded.length, 0);
+  void *back = nullptr;
+  AS_valueDescriptor_t desc{};
+  ASSERT_EQ(JQP_UnpackAV(s, &encoded, id, &back, &desc), 0u) << "id " << id;
+  free(encoded.value);
+  const AS_valueDescriptor_t *expected = GENU_AVT2Descriptor(static_cast<int32_t>(id));
+  EXPECT_EQ(desc.copyValue, expected->copyValue);
+  EXPECT_EQ(desc.deleteValue, expected->deleteValue);
+  int32_t order = 99;
+  EXPECT_EQ(GEN_CompareAttrValue(s, id, value, back, &order), 0u);
+  EXPECT_EQ(order, 0) << "id " << id;
+  EXPECT_EQ(desc.deleteValue(s, back, nullptr), 0u);
+}
+
+TEST(genu_wire_pack, EveryPackedIdRoundTripsRandomValues) {
+  std::mt19937 rng(8);
+  std::vector<uint32_t> ids = PackedIds();
+  ASSERT_GE(ids.size(), 34u);
+  for (uint32_t id : ids) {
+    SCOPED_TRACE(id);
+    const GenuLayout *layout = genu_LayoutOfType(id);
+    ASSERT_NE(layout, nullptr);
+    for (int i = 0; i < 40; ++i) {
+      RandomValue v(layout, rng);
+      wiretest::MakeRepresentable(id, v.rec);
+      ExpectRoundTrip(id, v.rec);
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
+TEST(genu_wire_pack, ExtremeNumbersSurviveTheWire) {
+  for (int32_t n : {INT32_MIN, -1, 0, 127, 128, INT32_MAX}) {
+    for (uint32_t id : {1u, 4u, 12u, 15u, 22u}) ExpectRoundTrip(id, &n);
+    GEN_IntegerRange_t r{n, INT32_MAX};
+    ExpectRoundTrip(2, &r);
+  }
+  GEN_Cardinal64_t c{0xffffffffu, 0x80000000u};
+  ExpectRoundTrip(31, &c);
+  GEN_Cardinal64Range_t cr{{0, 0}, {0xffffffffu, 0xffffffffu}};
+  ExpectRoundTrip(32, &cr);
+  for (double d : {0.0, -1.5, 1e300, 3.25}) ExpectRoundTrip(23, &d);
+  GEN_Percent_t p = -32768;
+  ExpectRoundTrip(71, &p);
+}
+
+TEST(genu_wire_pack, BooleanOtherThanOneTravelsAsFalse) {
+  Status s;
+  OssBuf two{0, nullptr}, zero{0, nullptr}, one{0, nullptr};
+  GEN_Boolean_t b2 = 2, b0 = 0, b1 = 1;
+  ASSERT_EQ(JQP_PackAV(s, 0, &b2, &two), 0u);
+  ASSERT_EQ(JQP_PackAV(s, 0, &b0, &zero), 0u);
+  ASSERT_EQ(JQP_PackAV(s, 0, &b1, &one), 0u);
+  ASSERT_EQ(two.length, zero.length);
+  EXPECT_EQ(memcmp(two.value, zero.value, static_cast<size_t>(two.length)), 0);
+  EXPECT_NE(memcmp(one.value, zero.value, static_cast<size_t>(one.length)), 0);
+  void *back = nullptr;
+  AS_valueDescriptor_t desc{};
+  ASSERT_EQ(JQP_UnpackAV(s, &one, 0, &back, &desc), 0u);
+  EXPECT_EQ(*static_cast<GEN_Boolean_t *>(back), 1);
+  desc.deleteValue(s, back, nullptr);
+  free(two.value);
+  free(zero.value);
+  free(one.value);
+}
+
+TEST(genu_wire_pack, IdsWithoutWireTypeAreRefused) {
+  Status s;
+  int32_t value = 0;
+  unsigned char byte = 1;
+  OssBuf some{1, &byte};
+  for (uint32_t id : {3u, 13u, 17u, 37u, 41u, 56u, 77u, 84u, 95u, 1000u}) {
+    SCOPED_TRACE(id);
+    OssBuf out{0, nullptr};
+    EXPECT_EQ(JQP_PackAV(s, id, &value, &out), 1u);
+    EXPECT_TRUE(s.has(0xc00e0085u));
+    EXPECT_EQ(out.value, nullptr);
+    void *rec = &value;
+    AS_valueDescriptor_t desc{};
+    EXPECT_EQ(JQP_UnpackAV(s, &some, id, &rec, &desc), 1u);
+    EXPECT_TRUE(s.has(GENU_ST_EMPTY_ENCODING));
+  }
+}
+
+TEST(genu_wire_pack, EmptyOrMalformedEncodingsAreRefused) {
+  Status s;
+  void *rec = nullptr;
+  AS_valueDescriptor_t desc{};
+  OssBuf empty{0, nullptr};
+  EXPECT_EQ(JQP_UnpackAV(s, &empty, 28, &rec, &desc), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_EMPTY_ENCODING));
+
+  unsigned char junk[] = {0x30, 0x85, 0xff, 0xff, 0xff, 0xff, 0x01};
+  OssBuf bad{sizeof junk, junk};
+  rec = junk;
+  EXPECT_EQ(JQP_UnpackAV(s, &bad, 28, &rec, &desc), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_DECODE_FAILED));
+  EXPECT_EQ(rec, nullptr);
+
+  // The bytes of one type do not decode as another, and a cut encoding not at all.
+  GEN_Integer_t n = 300;
+  OssBuf encoded{0, nullptr};
+  ASSERT_EQ(JQP_PackAV(s, 12, &n, &encoded), 0u);
+  EXPECT_EQ(JQP_UnpackAV(s, &encoded, 28, &rec, &desc), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_DECODE_FAILED));
+  OssBuf cut{encoded.length - 1, encoded.value};
+  EXPECT_EQ(JQP_UnpackAV(s, &cut, 12, &rec, &desc), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_DECODE_FAILED));
+  free(encoded.value);
+}
+
+TEST(genu_wire_pack, ConverterFailureAddsTheIdsCode) {
+  Status s;
+  std::string longText(4096, 'x');
+  GEN_Text_t t{};
+  t.choice = GEN_TEXT_STRING;
+  t.u.string = longText.data();
+  OssBuf out{0, nullptr};
+  for (uint32_t id : {5u, 16u, 28u}) {
+    EXPECT_EQ(JQP_PackAV(s, id, &t, &out), 1u);
+    EXPECT_TRUE(s.has(GENU_ST_TOO_LONG));
+    EXPECT_EQ(out.value, nullptr);
+  }
+  longText.pop_back();  // 4095 characters fit
+  ExpectRoundTrip(28, &t);
+
+  uint32_t unknown = 0;
+  EXPECT_EQ(JQP_PackAV(s, 10, &unknown, &out), 1u);
+  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
+  GEN_CardinalOrOid_t badChoice{3, {7}};
+  EXPECT_EQ(JQP_PackAV(s, 35, &badChoice, &out), 1u);
+  EXPECT_TRUE(s.has(0xc00e0075u));
+  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+}
+
+// Every allocation of a pack and an unpack is made to fail in turn: each failure is
+// reported as no memory and leaves nothing allocated.
+TEST(genu_wire_pack, AllocationFailuresLeakNothing) {
+  GEN_OctetString_t octets{5, reinterpret_cast<unsigned char *>(const_cast<char *>("abcde"))};
+  GEN_Text_t text{};
+  text.choice = GEN_TEXT_OTHER;
+  text.u.octets = octets;
+  text.codeSet = wiretest::ValidOid(0);
+  struct Case { uint32_t id; const void *value; } cases[] = {{20, &octets}, {28, &text}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.id);
+    bool succeeded = false;
+    for (uint64_t failAt = 1; !succeeded && failAt < 50; ++failAt) {
+      Status s;
+      wiretest::CountingWorld guard;
+      genvtest::counter().failAt = failAt;
+      OssBuf encoded{0, nullptr};
+      if (JQP_PackAV(s, c.id, c.value, &encoded)) {
+        EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY) || s.has(GENU_ST_ENCODE_FAILED));
+        EXPECT_TRUE(genvtest::counter().live.empty()) << "pack, failure " << failAt;
+        continue;
+      }
+      void *back = nullptr;
+      AS_valueDescriptor_t desc{};
+      int rc = JQP_UnpackAV(s, &encoded, c.id, &back, &desc);
+      free(encoded.value);  // the coder's bytes are on the process heap
+      if (rc) {
+        EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY) || s.has(GENU_ST_DECODE_FAILED));
+        EXPECT_EQ(back, nullptr);
+        EXPECT_TRUE(genvtest::counter().live.empty()) << "unpack, failure " << failAt;
+        continue;
+      }
+      // The record came from the world's allocator (here the counting one, which
+      // uses the process heap); its parts from the process heap directly.
+      EXPECT_EQ(genvtest::counter().live.erase(back), 1u);
+      desc.deleteValue(s, back, nullptr);
+      EXPECT_TRUE(genvtest::counter().live.empty());
+      EXPECT_EQ(genvtest::counter().badFrees, 0u);
+      succeeded = true;
+    }
+    EXPECT_TRUE(succeeded);
+  }
+}
+
+}  // namespace

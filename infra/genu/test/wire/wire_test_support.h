@@ -1,0 +1,73 @@
+// Shared by the wire tests: random values made representable on the wire, and a
+// guard that routes the calling thread's coding world through the counting allocator
+// (so allocation failures can be injected and leaks seen).
+#pragma once
+
+#include <cstring>
+
+#include "../support/genv_test_support.h"
+#include "private/ber_runtime.h"
+#include "private/genu_wire_int.h"
+
+namespace wiretest {
+
+// A short OID that has a BER form (the ISO Latin code sets), chosen by `n`.
+inline uint32_t ValidOid(uint32_t n) { return 369 + n % 4; }
+
+// Texts keep a code set only in choice 5, where 0 means none; every identifier must
+// be one the table knows.
+inline void FixText(GEN_Text_t *t) {
+  if (t->choice != GEN_TEXT_OTHER) t->codeSet = 0;
+  else if (t->codeSet) t->codeSet = ValidOid(t->codeSet);
+}
+inline void FixName(GEN_SimpleName_t *t) {
+  if (t->choice != GEN_TEXT_OTHER) t->codeSet = 0;
+  else if (t->codeSet) t->codeSet = ValidOid(t->codeSet);
+}
+inline void FixNameOrOid(GEN_NameOrOID_t *v) {
+  if (v->choice == 1) v->u.oid = ValidOid(v->u.oid);
+  else FixName(&v->u.name);
+}
+
+inline void MakeRepresentable(uint32_t id, void *rec) {
+  switch (id) {
+    case 0: {  // only 1 is TRUE on the wire
+      auto *b = static_cast<GEN_Boolean_t *>(rec);
+      *b = *b == 1;
+      break;
+    }
+    case 5: case 16: case 28: FixText(static_cast<GEN_Text_t *>(rec)); break;
+    case 27: case 40: FixName(static_cast<GEN_SimpleName_t *>(rec)); break;
+    case 10: *static_cast<uint32_t *>(rec) = ValidOid(*static_cast<uint32_t *>(rec)); break;
+    case 18: FixNameOrOid(static_cast<GEN_NameOrOID_t *>(rec)); break;
+    case 34: {
+      auto *v = static_cast<GEN_CardinalOrNoid_t *>(rec);
+      if (v->choice == 2) FixNameOrOid(&v->u.nameOrOid);
+      break;
+    }
+    case 35: case 72: {
+      auto *v = static_cast<GEN_CardinalOrOid_t *>(rec);
+      if (v->choice == 2) v->u.oid = ValidOid(v->u.oid);
+      break;
+    }
+    default: break;
+  }
+}
+
+// While alive, the thread's world allocates and frees through the counting allocator.
+struct CountingWorld {
+  OssGlobal *world = GENU_GetWorld();
+  void *(*savedMalloc)(size_t);
+  void (*savedFree)(void *);
+  CountingWorld() : savedMalloc(world->mallocp), savedFree(world->freep) {
+    genvtest::counter() = genvtest::Counter{};
+    world->mallocp = genvtest::countingAllocate;
+    world->freep = genvtest::countingFree;
+  }
+  ~CountingWorld() {
+    world->mallocp = savedMalloc;
+    world->freep = savedFree;
+  }
+};
+
+}  // namespace wiretest

@@ -43,6 +43,11 @@ struct PosIntOrOid;
 struct CardinalOrNoid;
 struct GeneralizedTimeValue;
 struct MediumDimensions;
+struct Locale;
+struct DistNameString;
+struct NewJobIdentifier;
+struct InputTrayMedium;
+struct OidCardinalMap;
 
 /* Release operations and the undo helpers of the failure paths. */
 typedef int (*GENU_freeBER_t)(STF_statusList_t *status, void *wire);
@@ -78,6 +83,11 @@ GENU_DECLARE_CONVERTERS(posIntOrOid, PosIntOrOid, GEN_PosIntOrOid_t)
 GENU_DECLARE_CONVERTERS(cardinalOrNoid, CardinalOrNoid, GEN_CardinalOrNoid_t)
 GENU_DECLARE_CONVERTERS(generalizedTime, GeneralizedTimeValue, GEN_GeneralizedTime_t)
 GENU_DECLARE_CONVERTERS(mediumDimensions, MediumDimensions, GEN_MediumDimensions_t)
+GENU_DECLARE_CONVERTERS(locale, Locale, GEN_Locale_t)
+GENU_DECLARE_CONVERTERS(distNameString, DistNameString, GEN_DistNameString_t)
+GENU_DECLARE_CONVERTERS(newJobIdentifier, NewJobIdentifier, GEN_NewJobIdentifier_t)
+GENU_DECLARE_CONVERTERS(inputTrayMedium, InputTrayMedium, GEN_InputTrayMedium_t)
+GENU_DECLARE_CONVERTERS(oidCardinalMap, OidCardinalMap, GEN_OidCardinalMap_t)
 /* The job identifier travels as a NUL-terminated string of up to 255 characters. */
 KQ_EXPORT int ToBER_jobId(STF_statusList_t *status, char (*out)[256], const GEN_JobIdentifier_t *in);
 KQ_EXPORT int ToGEN_jobId(STF_statusList_t *status, const char (*in)[256], GEN_JobIdentifier_t *out);

@@ -196,3 +196,41 @@ TEST(genu_wire_convert, MultipleReleasesSkipNullsAndReportFailures) {
 }
 
 }  // namespace
+
+namespace {
+
+// A record whose second part fails releases its first part again (the sanitizer
+// build sees any leak) and leaves the record empty.
+TEST(genu_wire_convert, FailedNestedPartReleasesTheFirst) {
+  Status s;
+  DistNameString w{};
+  w.bit_mask = 0x80;
+  w.text.choice = GEN_TEXT_STRING;
+  strcpy(w.text.u.graphic_string, "printer-7");
+  uint8_t unfinished[] = {0x81};
+  w.name_or_oid.choice = 1;
+  w.name_or_oid.u.oid = ber_oid{1, unfinished};
+  GEN_DistNameString_t g{};
+  EXPECT_EQ(ToGEN_distNameString(s, &w, &g), 1);
+  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
+  EXPECT_EQ(g.text.u.string, nullptr);
+  EXPECT_EQ(g.nameOrOid, nullptr);
+
+  NewJobIdentifier nw{};
+  nw.server_name = w;
+  s.clear();
+  GEN_NewJobIdentifier_t ng{};
+  EXPECT_EQ(ToGEN_newJobIdentifier(s, &nw, &ng), 1);
+  EXPECT_EQ(ng.serverName.text.u.string, nullptr);
+
+  OidCardinalMap mw{0x80, ber_oid{1, unfinished}, 4};
+  GEN_OidCardinalMap_t mg{};
+  EXPECT_EQ(ToGEN_oidCardinalMap(s, &mw, &mg), 1);
+  EXPECT_EQ(mg.oid, nullptr);
+  mw.bit_mask = 0;  // absent identifier: only the number
+  ASSERT_EQ(ToGEN_oidCardinalMap(s, &mw, &mg), 0);
+  EXPECT_EQ(mg.oid, nullptr);
+  EXPECT_EQ(mg.cardinal, 4u);
+}
+
+}  // namespace

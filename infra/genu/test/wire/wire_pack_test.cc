@@ -42,7 +42,7 @@ void ExpectRoundTrip(uint32_t id, const void *value) {
 TEST(genu_wire_pack, EveryPackedIdRoundTripsRandomValues) {
   std::mt19937 rng(8);
   std::vector<uint32_t> ids = PackedIds();
-  ASSERT_GE(ids.size(), 34u);
+  ASSERT_GE(ids.size(), 39u);
   for (uint32_t id : ids) {
     SCOPED_TRACE(id);
     const GenuLayout *layout = genu_LayoutOfType(id);
@@ -154,6 +154,15 @@ TEST(genu_wire_pack, ConverterFailureAddsTheIdsCode) {
   uint32_t unknown = 0;
   EXPECT_EQ(JQP_PackAV(s, 10, &unknown, &out), 1u);
   EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
+  GEN_Locale_t oneLetter{};
+  oneLetter.language = GEN_LocaleCode_t{1, {'e', 0}};
+  oneLetter.country = GEN_LocaleCode_t{2, {'u', 's'}};
+  oneLetter.codeSet = wiretest::ValidOid(0);
+  EXPECT_EQ(JQP_PackAV(s, 55, &oneLetter, &out), 1u);
+  EXPECT_TRUE(s.has(0xc00e0094u));
+  oneLetter.language.length = 2;
+  oneLetter.language.value[1] = 'n';
+  ExpectRoundTrip(55, &oneLetter);
   GEN_CardinalOrOid_t badChoice{3, {7}};
   EXPECT_EQ(JQP_PackAV(s, 35, &badChoice, &out), 1u);
   EXPECT_TRUE(s.has(0xc00e0075u));

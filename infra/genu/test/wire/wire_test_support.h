@@ -29,6 +29,11 @@ inline void FixNameOrOid(GEN_NameOrOID_t *v) {
   else FixName(&v->u.name);
 }
 
+inline void FixDistName(GEN_DistNameString_t *d) {
+  FixText(&d->text);
+  if (d->nameOrOid) FixNameOrOid(d->nameOrOid);
+}
+
 inline void MakeRepresentable(uint32_t id, void *rec) {
   switch (id) {
     case 0: {  // only 1 is TRUE on the wire
@@ -48,6 +53,29 @@ inline void MakeRepresentable(uint32_t id, void *rec) {
     case 35: case 72: {
       auto *v = static_cast<GEN_CardinalOrOid_t *>(rec);
       if (v->choice == 2) v->u.oid = ValidOid(v->u.oid);
+      break;
+    }
+    case 6: FixDistName(static_cast<GEN_DistNameString_t *>(rec)); break;
+    case 61: FixDistName(&static_cast<GEN_NewJobIdentifier_t *>(rec)->serverName); break;
+    case 33: {
+      auto *m = static_cast<GEN_OidCardinalMap_t *>(rec);
+      if (m->oid) *m->oid = ValidOid(*m->oid);
+      break;
+    }
+    case 49: {
+      auto *m = static_cast<GEN_InputTrayMedium_t *>(rec);
+      FixNameOrOid(&m->inputTray);
+      FixNameOrOid(&m->medium);
+      break;
+    }
+    case 55: {
+      auto *l = static_cast<GEN_Locale_t *>(rec);
+      l->codeSet = ValidOid(l->codeSet);  // the code set is not optional on the wire
+      for (GEN_LocaleCode_t *c : {&l->language, &l->country}) {  // codes are two letters
+        c->length = 2;
+        c->value[0] = static_cast<char>('a' + (c->value[0] & 7));
+        c->value[1] = 'x';
+      }
       break;
     }
     default: break;

@@ -48,6 +48,10 @@ struct DistNameString;
 struct NewJobIdentifier;
 struct InputTrayMedium;
 struct OidCardinalMap;
+struct SeqOfObjId_node;
+struct NameOrOidSeq_node;
+struct DistNameStringSeq_node;
+struct SetOfText_node;
 
 /* Release operations and the undo helpers of the failure paths. */
 typedef int (*GENU_freeBER_t)(STF_statusList_t *status, void *wire);
@@ -88,6 +92,16 @@ GENU_DECLARE_CONVERTERS(distNameString, DistNameString, GEN_DistNameString_t)
 GENU_DECLARE_CONVERTERS(newJobIdentifier, NewJobIdentifier, GEN_NewJobIdentifier_t)
 GENU_DECLARE_CONVERTERS(inputTrayMedium, InputTrayMedium, GEN_InputTrayMedium_t)
 GENU_DECLARE_CONVERTERS(oidCardinalMap, OidCardinalMap, GEN_OidCardinalMap_t)
+/* Lists: the wire side is the head of a chain of nodes, released by FreeBER_. */
+#define GENU_DECLARE_LIST_CONVERTERS(N, Node, G)                                          \
+  KQ_EXPORT int ToBER_##N(STF_statusList_t *status, struct Node **out, const G *in);       \
+  KQ_EXPORT int ToGEN_##N(STF_statusList_t *status, struct Node *const *in, G *out);       \
+  KQ_EXPORT int FreeBER_##N(STF_statusList_t *status, struct Node **wire);
+GENU_DECLARE_LIST_CONVERTERS(seqOfObjId, SeqOfObjId_node, GEN_SeqOfObjId_t)
+GENU_DECLARE_LIST_CONVERTERS(setOfOIDs, SeqOfObjId_node, GEN_SetOfOids_t)
+GENU_DECLARE_LIST_CONVERTERS(nameOrOidSeq, NameOrOidSeq_node, GEN_NameOrOidSeq_t)
+GENU_DECLARE_LIST_CONVERTERS(distNameStringSeq, DistNameStringSeq_node, GEN_DistNameStringSeq_t)
+GENU_DECLARE_LIST_CONVERTERS(setOfText, SetOfText_node, GEN_SetOfText_t)
 /* The job identifier travels as a NUL-terminated string of up to 255 characters. */
 KQ_EXPORT int ToBER_jobId(STF_statusList_t *status, char (*out)[256], const GEN_JobIdentifier_t *in);
 KQ_EXPORT int ToGEN_jobId(STF_statusList_t *status, const char (*in)[256], GEN_JobIdentifier_t *out);

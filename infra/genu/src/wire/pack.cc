@@ -103,7 +103,12 @@ const WireRow kRows[] = {
     CONV(48, GeneralizedTimeValue, generalizedTime, 0xc00e00bfu, 0xc00e00bfu),
     CONV(49, InputTrayMedium, inputTrayMedium, 0xc00e0091u, 0xc00e0091u),
     CONV(55, Locale, locale, 0xc00e0094u, 0xc00e0094u),
+    CONV_REL(42, DistNameStringSeq, distNameStringSeq,
+             (ReleaseVia<&FreeBER_distNameStringSeq, DistNameStringSeq>), 0xc00e007au,
+             0xc00e007au),
     CONV(57, MediumDimensions, mediumDimensions, 0xc00e0097u, 0xc00e0097u),
+    CONV_REL(60, NameOrOidSeq, nameOrOidSeq, (ReleaseVia<&FreeBER_nameOrOidSeq, NameOrOidSeq>),
+             0xc00e009cu, 0xc00e009cu),
     CONV(61, NewJobIdentifier, newJobIdentifier, 0xc00e009au, 0xc00e009au),
     SAME(62, NonNegativeReal, GEN_Real_t),
     SAME(63, NonNegativeRealRange, GEN_RealRange_t),
@@ -111,6 +116,8 @@ const WireRow kRows[] = {
     SAME(71, Percent, GEN_Percent_t),
     CONV(72, PosIntOrOid, posIntOrOid, 0xc00e00abu, 0xc00e00abu),
     SAME(75, Priority, GEN_Priority_t),
+    CONV_REL(93, SeqOfObjId, seqOfObjId, (ReleaseVia<&FreeBER_seqOfObjId, SeqOfObjId>),
+             0xc00e00a1u, 0xc00e00a1u),
 };
 
 const WireRow *RowOf(uint32_t id) {

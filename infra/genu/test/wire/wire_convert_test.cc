@@ -234,3 +234,77 @@ TEST(genu_wire_convert, FailedNestedPartReleasesTheFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+GEN_ValueSeq_t *Chain(std::initializer_list<void *> values) {
+  GEN_ValueSeq_t *head = nullptr, **tail = &head;
+  for (void *v : values) {
+    *tail = static_cast<GEN_ValueSeq_t *>(calloc(1, sizeof(GEN_ValueSeq_t)));
+    (*tail)->value = v;
+    tail = &(*tail)->next;
+  }
+  return head;
+}
+
+// Lists keep their order both ways; an element that fails releases the nodes made so
+// far on either side and leaves an empty list.
+TEST(genu_wire_convert, ListsKeepOrderAndUndoOnFailure) {
+  Status s;
+  uint32_t a = wiretest::ValidOid(0), b = wiretest::ValidOid(3), bad = 0;
+  GEN_SeqOfObjId_t seq{Chain({&a, &b})};
+  SeqOfObjId wire = nullptr;
+  ASSERT_EQ(ToBER_seqOfObjId(s, &wire, &seq), 0);
+  GEN_SeqOfObjId_t back{};
+  ASSERT_EQ(ToGEN_seqOfObjId(s, &wire, &back), 0);
+  ASSERT_NE(back.first, nullptr);
+  ASSERT_NE(back.first->next, nullptr);
+  EXPECT_EQ(*static_cast<uint32_t *>(back.first->value), a);
+  EXPECT_EQ(*static_cast<uint32_t *>(back.first->next->value), b);
+  EXPECT_EQ(back.first->next->next, nullptr);
+  GENU__DeleteAttrValSeq(s, 10, back.first, nullptr);
+
+  // A wire list whose second identifier does not convert.
+  uint8_t unfinished[] = {0x81};
+  wire->next->value = ber_oid{1, unfinished};
+  back.first = reinterpret_cast<GEN_ValueSeq_t *>(&back);  // must be reset
+  EXPECT_EQ(ToGEN_seqOfObjId(s, &wire, &back), 1);
+  EXPECT_EQ(back.first, nullptr);
+  EXPECT_EQ(FreeBER_seqOfObjId(s, &wire), 0);
+  EXPECT_EQ(wire, nullptr);
+
+  // A generic list whose second identifier has no wire form.
+  seq.first->next->value = &bad;
+  s.clear();
+  EXPECT_EQ(ToBER_setOfOIDs(s, &wire, reinterpret_cast<GEN_SetOfOids_t *>(&seq)), 1);
+  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
+  EXPECT_EQ(wire, nullptr);
+  seq.first->next->value = nullptr;  // a node without a value is refused too
+  EXPECT_EQ(ToBER_seqOfObjId(s, &wire, &seq), 1);
+  EXPECT_EQ(wire, nullptr);
+  free(seq.first->next);
+  free(seq.first);
+
+  GEN_Text_t t1{}, t2{};
+  t1.choice = GEN_TEXT_STRING;
+  t1.u.string = const_cast<char *>("first");
+  t2.choice = GEN_TEXT_LATIN1;
+  t2.u.octets = GEN_OctetString_t{6, reinterpret_cast<unsigned char *>(const_cast<char *>("zw\xe9it"))};
+  GEN_SetOfText_t texts{Chain({&t1, &t2})};
+  SetOfText twire = nullptr;
+  ASSERT_EQ(ToBER_setOfText(s, &twire, &texts), 0);
+  GEN_SetOfText_t tback{};
+  ASSERT_EQ(ToGEN_setOfText(s, &twire, &tback), 0);
+  int32_t order = 1;
+  EXPECT_EQ(GEN_CompareText(s, &t1, static_cast<GEN_Text_t *>(tback.first->value), &order), 0u);
+  EXPECT_EQ(order, 0);
+  EXPECT_EQ(GEN_CompareText(s, &t2, static_cast<GEN_Text_t *>(tback.first->next->value), &order),
+            0u);
+  EXPECT_EQ(order, 0);
+  GENU__DeleteAttrValSeq(s, 28, tback.first, nullptr);
+  FreeBER_setOfText(s, &twire);
+  free(texts.first->next);
+  free(texts.first);
+}
+
+}  // namespace

@@ -33,8 +33,12 @@ void ExpectRoundTrip(uint32_t id, const void *value) {
   const AS_valueDescriptor_t *expected = GENU_AVT2Descriptor(static_cast<int32_t>(id));
   EXPECT_EQ(desc.copyValue, expected->copyValue);
   EXPECT_EQ(desc.deleteValue, expected->deleteValue);
+  // Ids the value compare has no rule for are compared field by field.
   int32_t order = 99;
-  EXPECT_EQ(GEN_CompareAttrValue(s, id, value, back, &order), 0u);
+  if (GEN_CompareAttrValue(s, id, value, value, &order) == 0)
+    EXPECT_EQ(GEN_CompareAttrValue(s, id, value, back, &order), 0u);
+  else
+    EXPECT_EQ(genu_CompareStruct(s, genu_LayoutOfType(id), value, back, &order), 0u);
   EXPECT_EQ(order, 0) << "id " << id;
   EXPECT_EQ(desc.deleteValue(s, back, nullptr), 0u);
 }
@@ -42,7 +46,7 @@ void ExpectRoundTrip(uint32_t id, const void *value) {
 TEST(genu_wire_pack, EveryPackedIdRoundTripsRandomValues) {
   std::mt19937 rng(8);
   std::vector<uint32_t> ids = PackedIds();
-  ASSERT_GE(ids.size(), 39u);
+  ASSERT_GE(ids.size(), 42u);
   for (uint32_t id : ids) {
     SCOPED_TRACE(id);
     const GenuLayout *layout = genu_LayoutOfType(id);

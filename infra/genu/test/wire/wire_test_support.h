@@ -78,6 +78,10 @@ inline void MakeRepresentable(uint32_t id, void *rec) {
       }
       break;
     }
+    case 42: case 60: case 93:
+      for (GEN_ValueSeq_t *n = static_cast<GEN_SeqOfObjId_t *>(rec)->first; n; n = n->next)
+        MakeRepresentable(id == 42 ? 6 : id == 60 ? 18 : 10, n->value);
+      break;
     default: break;
   }
 }

@@ -52,6 +52,9 @@ struct SeqOfObjId_node;
 struct NameOrOidSeq_node;
 struct DistNameStringSeq_node;
 struct SetOfText_node;
+struct Attribute;
+struct Attribute_values_node;
+struct AttributeList_node;
 
 /* Release operations and the undo helpers of the failure paths. */
 typedef int (*GENU_freeBER_t)(STF_statusList_t *status, void *wire);
@@ -108,6 +111,31 @@ KQ_EXPORT int ToGEN_jobId(STF_statusList_t *status, const char (*in)[256], GEN_J
 
 /* The only simple wire structure owning a part: the bytes of an octet string. */
 KQ_EXPORT int FreeBER_octetString(STF_statusList_t *status, struct ber_octets *wire);
+
+/* Attribute sets. ToBER_AS fills *out with one Attribute per attribute of the set
+ * (the null set handle gives an empty list); `mode` 1001 keeps ext access control
+ * lists as they are, any other mode sends them as access control lists. ToGEN_AS
+ * makes a new set (process allocator, no duplicates) holding the attributes of the
+ * list, each value unpacked under the type the identifier registry gives. */
+#define GENU_AS_MODE_KEEP_EXT_ACL 1001
+KQ_EXPORT int ToBER_AS(STF_statusList_t *status, struct AttributeList_node **out,
+                       const AS_setHandle_t *set, uint32_t mode);
+KQ_EXPORT int ToBER_Attr(STF_statusList_t *status, struct Attribute *out, AS_attrHandle_t attr,
+                         uint32_t mode);
+KQ_EXPORT int FreeBER_AS(STF_statusList_t *status, struct AttributeList_node **list);
+KQ_EXPORT int FreeBER_Attr(STF_statusList_t *status, struct Attribute *attribute);
+KQ_EXPORT int FreeBER_attributeValues(STF_statusList_t *status,
+                                      struct Attribute_values_node **values);
+KQ_EXPORT int ToGEN_AS(STF_statusList_t *status, struct AttributeList_node *const *in,
+                       AS_setHandle_t *setOut);
+/* As ToGEN_AS into a set handle it allocates (free it with free after destroying). */
+KQ_EXPORT int MallocAStoGEN(STF_statusList_t *status, struct AttributeList_node *const *in,
+                            AS_setHandle_t **setOut);
+/* One value: JQP_PackAV into `out`, and JQP_UnpackAV without the descriptor. */
+KQ_EXPORT int ToBER_AttrVal(STF_statusList_t *status, OssBuf *out, const void *value,
+                            uint32_t type);
+KQ_EXPORT int ToGEN_AttrVal(STF_statusList_t *status, const OssBuf *in, void **out,
+                            uint32_t type);
 
 /* One generic value of value type `id` to the encoded bytes of its wire type (owned
  * by the caller, free with free), and back: *recordOut receives a new record on the

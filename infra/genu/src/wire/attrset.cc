@@ -1,0 +1,254 @@
+// Attribute sets to wire attribute lists and back. Each attribute becomes its
+// identifier and the list of its values, each value packed by itself under the
+// attribute's value type; the way back unpacks every value under the type the
+// identifier registry gives for the attribute.
+#include <cstdlib>
+#include <cstring>
+
+#include "infra/svclog.h"
+#include "private/genu_wire_int.h"
+
+namespace {
+
+constexpr uint32_t kExtACL = 89, kACL = 85;
+
+// Clean-up on failure paths runs on its own status list: the set operations start
+// by clearing the list they are given, which would drop the reason for the failure.
+struct Scratch {
+  STF_statusList_t *list = STF_CreateList(nullptr);
+  ~Scratch() { STF_DeleteList(list); }
+};
+
+// Releases a list of encoded values: the bytes, then the node.
+void FreeValues(Attribute_values_node **head) {
+  for (Attribute_values_node *n = *head; n;) {
+    Attribute_values_node *next = n->next;
+    free(n->value.value);  // encoded bytes live on the process heap
+    genu_WireFree(n);
+    n = next;
+  }
+  *head = nullptr;
+}
+
+// Packs one value (an ext access control list as an access control list unless
+// `mode` is 1001) into a new node appended at *tail.
+int PackValue(STF_statusList_t *status, uint32_t type, const void *value, uint32_t mode,
+              Attribute_values_node ***tail) {
+  auto *node = static_cast<Attribute_values_node *>(genu_WireAlloc(sizeof(Attribute_values_node)));
+  if (!node) return genu_WireFail(status, GENU_ST_NO_MEMORY);
+  GEN_PSISAccessControlList_t *converted = nullptr;
+  OssBuf encoded{0, nullptr};
+  int failed = 0;
+  if (type == kExtACL && mode != 1001) {
+    failed = GENU_ACLToPSIS(status, &converted, static_cast<const GEN_ExtACL_t *>(value)) != 0;
+    if (!failed) failed = JQP_PackAV(status, kACL, converted, &encoded);
+    if (converted) GENU__DeleteAttrVal(Scratch().list, kACL, converted, nullptr);
+  } else {
+    failed = JQP_PackAV(status, type, value, &encoded);
+  }
+  if (failed) {
+    genu_WireFree(node);
+    return 1;
+  }
+  node->value = ber_octets{encoded.length, encoded.value};
+  **tail = node;
+  *tail = &node->next;
+  return 0;
+}
+
+// Creates the set the wire attributes go into.
+int NewSet(STF_statusList_t *status, AS_setHandle_t *set, uint32_t duplicates) {
+  if (AS_Create(status, set, &genu_sysAllocator, duplicates))
+    return genu_WireFail(status, GENU_ST_NO_MEMORY);
+  return 0;
+}
+
+// Adds one wire attribute with its values to `set`; the attribute handle is given
+// back (or kept in *attrOut when asked for).
+int AddAttribute(STF_statusList_t *status, AS_setHandle_t set, const ber_oid &type,
+                 const Attribute_values_node *values, AS_attrHandle_t *attrOut) {
+  uint32_t shoid = 0, valueType = 0;
+  GENU_berOid_t ber{type.length, type.value};
+  if (GENU_BerToShortOID(status, &ber, &shoid) || GENU_AttrIdToType(status, shoid, &valueType))
+    return genu_WireFail(status, GENU_ST_OID_CONVERT);
+  AS_attrHandle_t attr = AS_nullAttrHandle;
+  if (AS_AddAttr(status, set, shoid, valueType, &attr)) return genu_WireFail(status, GENU_ST_NO_MEMORY);
+  int failed = 0;
+  for (const Attribute_values_node *n = values; n && !failed; n = n->next) {
+    if (n->value.length <= 0 || !n->value.value) continue;  // empty values are skipped
+    void *record = nullptr;
+    AS_valueDescriptor_t desc{};
+    OssBuf encoded{n->value.length, n->value.value};
+    uint32_t storedType = valueType;
+    failed = JQP_UnpackAV(status, &encoded, valueType, &record, &desc);
+    const AS_valueDescriptor_t *stored = &desc;
+    if (!failed && valueType == kACL) {
+      GEN_ExtACL_t *ext = nullptr;
+      failed = GENU_ACLFromPSIS(status, &ext, static_cast<GEN_PSISAccessControlList_t *>(record));
+      GENU__DeleteAttrVal(Scratch().list, kACL, record, nullptr);
+      record = ext;
+      storedType = kExtACL;
+      stored = &GENU_ExtACLDesc;
+    }
+    if (!failed && AS_AddAttrValR(status, attr, storedType, record, stored)) failed = 1;
+    if (failed && record) GENU__DeleteAttrVal(Scratch().list, storedType, record, nullptr);
+  }
+  if (attrOut && !failed)
+    *attrOut = attr;
+  else
+    AS_FreeAttrHandle(Scratch().list, &attr);
+  return failed ? genu_WireFail(status, GENU_ST_SET_ACCESS) : 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+int FreeBER_attributeValues(STF_statusList_t *status, Attribute_values *values) {
+  if (!values) return genu_WireFail(status, GENU_ST_NULL_DELETE);
+  FreeValues(values);
+  return 0;
+}
+
+int FreeBER_Attr(STF_statusList_t *status, Attribute *attribute) {
+  if (!attribute) return genu_WireFail(status, GENU_ST_NULL_DELETE);
+  FreeValues(&attribute->values);
+  return 0;
+}
+
+int FreeBER_AS(STF_statusList_t *status, AttributeList *list) {
+  if (!list) return genu_WireFail(status, GENU_ST_NULL_DELETE);
+  for (AttributeList_node *n = *list; n;) {
+    AttributeList_node *next = n->next;
+    FreeValues(&n->value.values);
+    genu_WireFree(n);
+    n = next;
+  }
+  *list = nullptr;
+  return 0;
+}
+
+int ToBER_Attr(STF_statusList_t *status, Attribute *out, AS_attrHandle_t attr, uint32_t mode) {
+  if (!status) return 1;
+  if (!out || attr == AS_nullAttrHandle) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  out->values = nullptr;
+  uint32_t shoid = 0, setType = 0, registryType = 0;
+  GENU_berOid_t ber{0, nullptr};
+  if (AS_GetAttrIDR(status, attr, &shoid) || GENU_ShortToBerOID(status, shoid, &ber))
+    return genu_WireFail(status, GENU_ST_OID_CONVERT);
+  out->type = ber_oid{ber.length, const_cast<uint8_t *>(ber.value)};
+  if (AS_GetAttrValTypeR(status, attr, &setType) ||
+      GENU_AttrIdToType(status, shoid, &registryType))
+    return genu_WireFail(status, GENU_ST_SET_ACCESS);
+  if (setType != registryType) {
+    LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__,
+                    "ToBER_Attr: Detect AS with inconsistent attr-Id and attr-value-type :\n"
+                    "AS with shoid %lu was created with valType %lu, but should be %d\n",
+                    static_cast<unsigned long>(shoid), static_cast<unsigned long>(setType),
+                    static_cast<int>(registryType));
+    return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  }
+  AS_attrValHandle_t val = AS_nullAttrValHandle;
+  void *value = nullptr;
+  if (AS_FindFirstAttrValR(status, attr, &val, &value)) {
+    if (STF_GetStatus(status) == AS_ST_NO_VALUES) {
+      STF_ClearStatus(status);
+      return 0;
+    }
+    return genu_WireFail(status, GENU_ST_SET_ACCESS);
+  }
+  Attribute_values_node **tail = &out->values;
+  for (;;) {
+    if (PackValue(status, setType, value, mode, &tail)) {
+      FreeValues(&out->values);
+      AS_FreeAttrValHandle(Scratch().list, &val);
+      return 1;
+    }
+    if (AS_FindNextAttrValVR(status, &val, &value)) break;
+  }
+  int walked = STF_GetStatus(status) == AS_ST_NO_NEXT_VAL;
+  STF_ClearStatus(status);
+  AS_FreeAttrValHandle(status, &val);
+  if (!walked) {
+    FreeValues(&out->values);
+    return genu_WireFail(status, GENU_ST_SET_ACCESS);
+  }
+  return 0;
+}
+
+int ToBER_AS(STF_statusList_t *status, AttributeList *out, const AS_setHandle_t *set,
+             uint32_t mode) {
+  if (!status) return 1;
+  if (!out || !set) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  *out = nullptr;
+  if (*set == AS_nullSetHandle) return 0;
+  AS_attrHandle_t attr = AS_nullAttrHandle;
+  if (AS_FindFirstAttr(status, *set, &attr, nullptr)) {
+    if (STF_GetStatus(status) == AS_ST_ATTR_NOT_FOUND) {
+      STF_ClearStatus(status);
+      return 0;
+    }
+    return genu_WireFail(status, GENU_ST_SET_ACCESS);
+  }
+  AttributeList_node **tail = out;
+  for (;;) {
+    auto *node = static_cast<AttributeList_node *>(genu_WireAlloc(sizeof(AttributeList_node)));
+    if (!node || ToBER_Attr(status, &node->value, attr, mode)) {
+      if (!node) STF_AddStatus(status, GENU_ST_NO_MEMORY, 0);
+      genu_WireFree(node);
+      FreeBER_AS(status, out);
+      AS_FreeAttrHandle(Scratch().list, &attr);
+      return 1;
+    }
+    *tail = node;
+    tail = &node->next;
+    if (AS_FindNextAttrR(status, &attr, nullptr)) break;
+  }
+  int walked = STF_GetStatus(status) == AS_ST_NO_NEXT_ATTR;
+  STF_ClearStatus(status);
+  AS_FreeAttrHandle(status, &attr);
+  if (!walked) {
+    FreeBER_AS(status, out);
+    return genu_WireFail(status, GENU_ST_SET_ACCESS);
+  }
+  return 0;
+}
+
+int ToGEN_AS(STF_statusList_t *status, AttributeList const *in, AS_setHandle_t *setOut) {
+  if (!status) return 1;
+  if (!in || !setOut) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  AS_setHandle_t set = AS_nullSetHandle;
+  if (NewSet(status, &set, 0)) return 1;
+  for (const AttributeList_node *n = *in; n; n = n->next) {
+    if (AddAttribute(status, set, n->value.type, n->value.values, nullptr)) {
+      AS_Destroy(Scratch().list, &set);
+      return 1;
+    }
+  }
+  *setOut = set;
+  return 0;
+}
+
+int MallocAStoGEN(STF_statusList_t *status, const AttributeList *in, AS_setHandle_t **setOut) {
+  if (!status) return 1;
+  if (!setOut) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  auto *handle = static_cast<AS_setHandle_t *>(malloc(sizeof(AS_setHandle_t)));
+  if (!handle) return genu_WireFail(status, GENU_ST_NO_MEMORY);
+  if (ToGEN_AS(status, in, handle)) {
+    free(handle);
+    return 1;
+  }
+  *setOut = handle;
+  return 0;
+}
+
+int ToBER_AttrVal(STF_statusList_t *status, OssBuf *out, const void *value, uint32_t type) {
+  return JQP_PackAV(status, type, value, out);
+}
+
+int ToGEN_AttrVal(STF_statusList_t *status, const OssBuf *in, void **out, uint32_t type) {
+  AS_valueDescriptor_t discarded{};
+  return JQP_UnpackAV(status, in, type, out, &discarded);
+}
+
+}  // extern "C"

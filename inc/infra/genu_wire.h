@@ -55,6 +55,8 @@ struct SetOfText_node;
 struct Attribute;
 struct Attribute_values_node;
 struct AttributeList_node;
+struct ModifyAttribute;
+struct ModifyAttributeList_node;
 
 /* Release operations and the undo helpers of the failure paths. */
 typedef int (*GENU_freeBER_t)(STF_statusList_t *status, void *wire);
@@ -128,6 +130,17 @@ KQ_EXPORT int FreeBER_attributeValues(STF_statusList_t *status,
                                       struct Attribute_values_node **values);
 KQ_EXPORT int ToGEN_AS(STF_statusList_t *status, struct AttributeList_node *const *in,
                        AS_setHandle_t *setOut);
+/* Modify lists: as above, each record also carrying the attribute's modify operator
+ * (1 add values, 2 delete values, 3 set to default; any other operator is not sent).
+ * ToGEN_ModOpAS makes a set allowing duplicates. */
+KQ_EXPORT int ToBER_ModOpAS(STF_statusList_t *status, struct ModifyAttributeList_node **out,
+                            const AS_setHandle_t *set, uint32_t mode);
+KQ_EXPORT int ToBER_ModOpAttr(STF_statusList_t *status, struct ModifyAttribute *out,
+                              AS_attrHandle_t attr, uint32_t mode);
+KQ_EXPORT int FreeBER_ModOpAS(STF_statusList_t *status, struct ModifyAttributeList_node **list);
+KQ_EXPORT int FreeBER_ModOpAttr(STF_statusList_t *status, struct ModifyAttribute *attribute);
+KQ_EXPORT int ToGEN_ModOpAS(STF_statusList_t *status, struct ModifyAttributeList_node *const *in,
+                            AS_setHandle_t *setOut);
 /* As ToGEN_AS into a set handle it allocates (free it with free after destroying). */
 KQ_EXPORT int MallocAStoGEN(STF_statusList_t *status, struct AttributeList_node *const *in,
                             AS_setHandle_t **setOut);

@@ -20,9 +20,10 @@ struct Scratch {
 };
 
 // Releases a list of encoded values: the bytes, then the node.
-void FreeValues(Attribute_values_node **head) {
-  for (Attribute_values_node *n = *head; n;) {
-    Attribute_values_node *next = n->next;
+template <typename ValNode>
+void FreeValues(ValNode **head) {
+  for (ValNode *n = *head; n;) {
+    ValNode *next = n->next;
     free(n->value.value);  // encoded bytes live on the process heap
     genu_WireFree(n);
     n = next;
@@ -32,9 +33,10 @@ void FreeValues(Attribute_values_node **head) {
 
 // Packs one value (an ext access control list as an access control list unless
 // `mode` is 1001) into a new node appended at *tail.
+template <typename ValNode>
 int PackValue(STF_statusList_t *status, uint32_t type, const void *value, uint32_t mode,
-              Attribute_values_node ***tail) {
-  auto *node = static_cast<Attribute_values_node *>(genu_WireAlloc(sizeof(Attribute_values_node)));
+              ValNode ***tail) {
+  auto *node = static_cast<ValNode *>(genu_WireAlloc(sizeof(ValNode)));
   if (!node) return genu_WireFail(status, GENU_ST_NO_MEMORY);
   GEN_PSISAccessControlList_t *converted = nullptr;
   OssBuf encoded{0, nullptr};
@@ -65,8 +67,9 @@ int NewSet(STF_statusList_t *status, AS_setHandle_t *set, uint32_t duplicates) {
 
 // Adds one wire attribute with its values to `set`; the attribute handle is given
 // back (or kept in *attrOut when asked for).
+template <typename ValNode>
 int AddAttribute(STF_statusList_t *status, AS_setHandle_t set, const ber_oid &type,
-                 const Attribute_values_node *values, AS_attrHandle_t *attrOut) {
+                 const ValNode *values, AS_attrHandle_t *attrOut) {
   uint32_t shoid = 0, valueType = 0;
   GENU_berOid_t ber{type.length, type.value};
   if (GENU_BerToShortOID(status, &ber, &shoid) || GENU_AttrIdToType(status, shoid, &valueType))
@@ -74,14 +77,14 @@ int AddAttribute(STF_statusList_t *status, AS_setHandle_t set, const ber_oid &ty
   AS_attrHandle_t attr = AS_nullAttrHandle;
   if (AS_AddAttr(status, set, shoid, valueType, &attr)) return genu_WireFail(status, GENU_ST_NO_MEMORY);
   int failed = 0;
-  for (const Attribute_values_node *n = values; n && !failed; n = n->next) {
+  for (const ValNode *n = values; n && !failed; n = n->next) {
     if (n->value.length <= 0 || !n->value.value) continue;  // empty values are skipped
     void *record = nullptr;
     AS_valueDescriptor_t desc{};
     OssBuf encoded{n->value.length, n->value.value};
     uint32_t storedType = valueType;
     failed = JQP_UnpackAV(status, &encoded, valueType, &record, &desc);
-    const AS_valueDescriptor_t *stored = &desc;
+    const AS_valueDescriptor_t *stored = GENU_AVT2Descriptor(static_cast<int32_t>(valueType));
     if (!failed && valueType == kACL) {
       GEN_ExtACL_t *ext = nullptr;
       failed = GENU_ACLFromPSIS(status, &ext, static_cast<GEN_PSISAccessControlList_t *>(record));
@@ -100,26 +103,12 @@ int AddAttribute(STF_statusList_t *status, AS_setHandle_t set, const ber_oid &ty
   return failed ? genu_WireFail(status, GENU_ST_SET_ACCESS) : 0;
 }
 
-}  // namespace
-
-extern "C" {
-
-int FreeBER_attributeValues(STF_statusList_t *status, Attribute_values *values) {
-  if (!values) return genu_WireFail(status, GENU_ST_NULL_DELETE);
-  FreeValues(values);
-  return 0;
-}
-
-int FreeBER_Attr(STF_statusList_t *status, Attribute *attribute) {
-  if (!attribute) return genu_WireFail(status, GENU_ST_NULL_DELETE);
-  FreeValues(&attribute->values);
-  return 0;
-}
-
-int FreeBER_AS(STF_statusList_t *status, AttributeList *list) {
+// Releases a wire list of attributes (plain or modify) with their values.
+template <typename ListNode>
+int FreeList(STF_statusList_t *status, ListNode **list) {
   if (!list) return genu_WireFail(status, GENU_ST_NULL_DELETE);
-  for (AttributeList_node *n = *list; n;) {
-    AttributeList_node *next = n->next;
+  for (ListNode *n = *list; n;) {
+    ListNode *next = n->next;
     FreeValues(&n->value.values);
     genu_WireFree(n);
     n = next;
@@ -128,7 +117,11 @@ int FreeBER_AS(STF_statusList_t *status, AttributeList *list) {
   return 0;
 }
 
-int ToBER_Attr(STF_statusList_t *status, Attribute *out, AS_attrHandle_t attr, uint32_t mode) {
+// The identifier and the packed values of one attribute (plain or modify record);
+// `name` names the caller in the trace of an inconsistent attribute.
+template <typename W>
+int AttrToBer(STF_statusList_t *status, W *out, AS_attrHandle_t attr, uint32_t mode,
+              const char *name) {
   if (!status) return 1;
   if (!out || attr == AS_nullAttrHandle) return genu_WireFail(status, GENU_ST_BAD_VALUE);
   out->values = nullptr;
@@ -142,9 +135,9 @@ int ToBER_Attr(STF_statusList_t *status, Attribute *out, AS_attrHandle_t attr, u
     return genu_WireFail(status, GENU_ST_SET_ACCESS);
   if (setType != registryType) {
     LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__,
-                    "ToBER_Attr: Detect AS with inconsistent attr-Id and attr-value-type :\n"
+                    "%s: Detect AS with inconsistent attr-Id and attr-value-type :\n"
                     "AS with shoid %lu was created with valType %lu, but should be %d\n",
-                    static_cast<unsigned long>(shoid), static_cast<unsigned long>(setType),
+                    name, static_cast<unsigned long>(shoid), static_cast<unsigned long>(setType),
                     static_cast<int>(registryType));
     return genu_WireFail(status, GENU_ST_BAD_VALUE);
   }
@@ -157,7 +150,7 @@ int ToBER_Attr(STF_statusList_t *status, Attribute *out, AS_attrHandle_t attr, u
     }
     return genu_WireFail(status, GENU_ST_SET_ACCESS);
   }
-  Attribute_values_node **tail = &out->values;
+  auto **tail = &out->values;
   for (;;) {
     if (PackValue(status, setType, value, mode, &tail)) {
       FreeValues(&out->values);
@@ -176,8 +169,32 @@ int ToBER_Attr(STF_statusList_t *status, Attribute *out, AS_attrHandle_t attr, u
   return 0;
 }
 
-int ToBER_AS(STF_statusList_t *status, AttributeList *out, const AS_setHandle_t *set,
-             uint32_t mode) {
+// 1 add values, 2 delete values, 3 set to default travel; anything else is absent.
+int32_t ModifyOperator(int32_t op) { return op >= 1 && op <= 3 ? op : 0; }
+
+int ModAttrToBer(STF_statusList_t *status, ModifyAttribute *out, AS_attrHandle_t attr,
+                 uint32_t mode) {
+  if (out) memset(out, 0, sizeof *out);
+  if (AttrToBer(status, out, attr, mode, "ToBER_ModOpAttr")) return 1;
+  int32_t op = 0;
+  if (AS_GetAttrModifyOpR(status, attr, &op)) {
+    FreeValues(&out->values);
+    return genu_WireFail(status, GENU_ST_SET_ACCESS);
+  }
+  out->modify_operator = ModifyOperator(op);
+  if (out->modify_operator) out->bit_mask |= ModifyAttribute_modify_operator_present;
+  if (out->values) out->bit_mask |= ModifyAttribute_values_present;
+  return 0;
+}
+
+int PlainAttrToBer(STF_statusList_t *status, Attribute *out, AS_attrHandle_t attr, uint32_t mode) {
+  return AttrToBer(status, out, attr, mode, "ToBER_Attr");
+}
+
+// Every attribute of a set, each converted by `one`, into a wire list.
+template <typename ListNode, typename W>
+int SetToBer(STF_statusList_t *status, ListNode **out, const AS_setHandle_t *set, uint32_t mode,
+             int (*one)(STF_statusList_t *, W *, AS_attrHandle_t, uint32_t)) {
   if (!status) return 1;
   if (!out || !set) return genu_WireFail(status, GENU_ST_BAD_VALUE);
   *out = nullptr;
@@ -190,13 +207,13 @@ int ToBER_AS(STF_statusList_t *status, AttributeList *out, const AS_setHandle_t 
     }
     return genu_WireFail(status, GENU_ST_SET_ACCESS);
   }
-  AttributeList_node **tail = out;
+  ListNode **tail = out;
   for (;;) {
-    auto *node = static_cast<AttributeList_node *>(genu_WireAlloc(sizeof(AttributeList_node)));
-    if (!node || ToBER_Attr(status, &node->value, attr, mode)) {
+    auto *node = static_cast<ListNode *>(genu_WireAlloc(sizeof(ListNode)));
+    if (!node || one(status, &node->value, attr, mode)) {
       if (!node) STF_AddStatus(status, GENU_ST_NO_MEMORY, 0);
       genu_WireFree(node);
-      FreeBER_AS(status, out);
+      FreeList(status, out);
       AS_FreeAttrHandle(Scratch().list, &attr);
       return 1;
     }
@@ -208,25 +225,96 @@ int ToBER_AS(STF_statusList_t *status, AttributeList *out, const AS_setHandle_t 
   STF_ClearStatus(status);
   AS_FreeAttrHandle(status, &attr);
   if (!walked) {
-    FreeBER_AS(status, out);
+    FreeList(status, out);
     return genu_WireFail(status, GENU_ST_SET_ACCESS);
   }
   return 0;
 }
 
-int ToGEN_AS(STF_statusList_t *status, AttributeList const *in, AS_setHandle_t *setOut) {
+// The operator of a received modify record, set on its attribute when present.
+int ApplyOperator(STF_statusList_t *, const Attribute &, AS_attrHandle_t) { return 0; }
+int ApplyOperator(STF_statusList_t *status, const ModifyAttribute &in, AS_attrHandle_t attr) {
+  if (!(in.bit_mask & ModifyAttribute_modify_operator_present)) return 0;
+  int32_t op = ModifyOperator(in.modify_operator);
+  if (op && AS_SetAttrModifyOpR(status, attr, op)) return genu_WireFail(status, GENU_ST_SET_ACCESS);
+  return 0;
+}
+
+// A wire list into a new set; `modify` also carries each record's operator.
+template <typename ListNode>
+int ListToSet(STF_statusList_t *status, const ListNode *list, AS_setHandle_t *setOut,
+              bool modify) {
   if (!status) return 1;
-  if (!in || !setOut) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  if (!setOut) return genu_WireFail(status, GENU_ST_BAD_VALUE);
   AS_setHandle_t set = AS_nullSetHandle;
-  if (NewSet(status, &set, 0)) return 1;
-  for (const AttributeList_node *n = *in; n; n = n->next) {
-    if (AddAttribute(status, set, n->value.type, n->value.values, nullptr)) {
+  if (NewSet(status, &set, modify ? 1 : 0)) return 1;
+  for (const ListNode *n = list; n; n = n->next) {
+    AS_attrHandle_t attr = AS_nullAttrHandle;
+    int failed = AddAttribute(status, set, n->value.type, n->value.values, &attr);
+    if (!failed && modify) failed = ApplyOperator(status, n->value, attr);
+    AS_FreeAttrHandle(Scratch().list, &attr);
+    if (failed) {
       AS_Destroy(Scratch().list, &set);
       return 1;
     }
   }
   *setOut = set;
   return 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+int FreeBER_attributeValues(STF_statusList_t *status, Attribute_values *values) {
+  if (!values) return genu_WireFail(status, GENU_ST_NULL_DELETE);
+  FreeValues(values);
+  return 0;
+}
+
+int FreeBER_Attr(STF_statusList_t *status, Attribute *attribute) {
+  if (!attribute) return genu_WireFail(status, GENU_ST_NULL_DELETE);
+  FreeValues(&attribute->values);
+  return 0;
+}
+
+int FreeBER_ModOpAttr(STF_statusList_t *status, ModifyAttribute *attribute) {
+  if (!attribute) return genu_WireFail(status, GENU_ST_NULL_DELETE);
+  FreeValues(&attribute->values);
+  attribute->bit_mask &= static_cast<uint8_t>(~ModifyAttribute_values_present);
+  return 0;
+}
+
+int FreeBER_AS(STF_statusList_t *status, AttributeList *list) { return FreeList(status, list); }
+int FreeBER_ModOpAS(STF_statusList_t *status, ModifyAttributeList *list) {
+  return FreeList(status, list);
+}
+
+int ToBER_Attr(STF_statusList_t *status, Attribute *out, AS_attrHandle_t attr, uint32_t mode) {
+  return PlainAttrToBer(status, out, attr, mode);
+}
+int ToBER_ModOpAttr(STF_statusList_t *status, ModifyAttribute *out, AS_attrHandle_t attr,
+                    uint32_t mode) {
+  return ModAttrToBer(status, out, attr, mode);
+}
+
+int ToBER_AS(STF_statusList_t *status, AttributeList *out, const AS_setHandle_t *set,
+             uint32_t mode) {
+  return SetToBer(status, out, set, mode, PlainAttrToBer);
+}
+int ToBER_ModOpAS(STF_statusList_t *status, ModifyAttributeList *out, const AS_setHandle_t *set,
+                  uint32_t mode) {
+  return SetToBer(status, out, set, mode, ModAttrToBer);
+}
+
+int ToGEN_AS(STF_statusList_t *status, AttributeList const *in, AS_setHandle_t *setOut) {
+  if (!in) return status ? genu_WireFail(status, GENU_ST_BAD_VALUE) : 1;
+  return ListToSet(status, *in, setOut, false);
+}
+int ToGEN_ModOpAS(STF_statusList_t *status, ModifyAttributeList const *in,
+                  AS_setHandle_t *setOut) {
+  if (!in) return status ? genu_WireFail(status, GENU_ST_BAD_VALUE) : 1;
+  return ListToSet(status, *in, setOut, true);
 }
 
 int MallocAStoGEN(STF_statusList_t *status, const AttributeList *in, AS_setHandle_t **setOut) {

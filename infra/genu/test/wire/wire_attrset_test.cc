@@ -193,3 +193,71 @@ TEST(genu_wire_attrset, ReceivedListsSkipEmptyValuesAndRefuseBadOnes) {
 }
 
 }  // namespace
+
+namespace {
+
+// A modify list keeps each attribute's operator through the coder; the no-operation
+// value travels as no operator at all, and an attribute without values has no list.
+TEST(genu_wire_attrset, ModifyListsKeepTheirOperators) {
+  Status s;
+  AS_setHandle_t set = AS_nullSetHandle;
+  ASSERT_EQ(AS_Create(s, &set, nullptr, 1), 0u);
+  const struct { uint32_t shoid, type; int32_t op; bool value; } attrs[] = {
+      {273, 1, AS_MODIFY_ADD_VALUES, true}, {3001, 12, AS_MODIFY_DELETE_VALUES, true},
+      {246, 28, AS_MODIFY_SET_DEFAULT, false}, {239, 0, AS_MODIFY_NOOP, true}};
+  for (const auto &a : attrs) {
+    AS_attrHandle_t attr = AS_nullAttrHandle;
+    ASSERT_EQ(AS_AddAttr(s, set, a.shoid, a.type, &attr), 0u);
+    if (a.value) {
+      auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
+      *v = 1;
+      ASSERT_EQ(AS_AddAttrValR(s, attr, a.type, v, GENU_AVT2Descriptor(a.type)), 0u);
+    }
+    ASSERT_EQ(AS_SetAttrModifyOpR(s, attr, a.op), 0u);
+    AS_FreeAttrHandle(s, &attr);
+  }
+  auto *request = static_cast<ModifyJobArgument *>(calloc(1, sizeof(ModifyJobArgument)));
+  strcpy(request->job_identification, "job-9");
+  ASSERT_EQ(ToBER_ModOpAS(s, &request->job_attr_modification, &set, 0), 0);
+  int seen = 0;
+  for (ModifyAttributeList_node *n = request->job_attr_modification; n; n = n->next, ++seen) {
+    uint32_t shoid = 0;
+    GENU_berOid_t ber{n->value.type.length, n->value.type.value};
+    ASSERT_EQ(GENU_BerToShortOID(s, &ber, &shoid), 0);
+    for (const auto &a : attrs) {
+      if (a.shoid != shoid) continue;
+      SCOPED_TRACE(shoid);
+      EXPECT_EQ((n->value.bit_mask & 0x80) != 0, a.value);
+      EXPECT_EQ((n->value.bit_mask & 0x40) != 0, a.op != AS_MODIFY_NOOP);
+      EXPECT_EQ(n->value.modify_operator, a.op == AS_MODIFY_NOOP ? 0 : a.op);
+    }
+  }
+  EXPECT_EQ(seen, 4);
+  OssBuf encoded{0, nullptr};
+  ASSERT_EQ(GENU_OssEncode(nullptr, ModifyJobArgument_PDU, request, &encoded), 0);
+  ASSERT_EQ(FreeBER_ModOpAS(s, &request->job_attr_modification), 0);
+  free(request);
+  int pdu = ModifyJobArgument_PDU;
+  void *decoded = nullptr;
+  ASSERT_EQ(GENU_OssDecode(nullptr, &pdu, &encoded, &decoded), 0);
+  free(encoded.value);
+  AS_setHandle_t back = AS_nullSetHandle;
+  ASSERT_EQ(ToGEN_ModOpAS(s, &static_cast<ModifyJobArgument *>(decoded)->job_attr_modification,
+                          &back),
+            0);
+  GENU_OssFreePDU(nullptr, pdu, decoded);
+  for (const auto &a : attrs) {
+    SCOPED_TRACE(a.shoid);
+    int32_t op = 99;
+    ASSERT_EQ(AS_GetAttrModifyOp(s, back, a.shoid, &op), 0u);
+    if (a.op != AS_MODIFY_NOOP) EXPECT_EQ(op, a.op);
+    else EXPECT_TRUE(op == AS_MODIFY_NONE || op == AS_MODIFY_NOOP) << op;
+    uint32_t count = 9;
+    ASSERT_EQ(AS_GetAttrValCount(s, back, a.shoid, &count), 0u);
+    EXPECT_EQ(count, a.value ? 1u : 0u);
+  }
+  AS_Destroy(s, &back);
+  AS_Destroy(s, &set);
+}
+
+}  // namespace

@@ -35,6 +35,20 @@ AS_setHandle_t MixedSet(std::mt19937 &rng, int perAttr) {
   return set;
 }
 
+// A request record through the real coder: its encoding, then the decoded record
+// (null on failure; the encoding is released).
+OssBuf Encode(int pdu, void *request) {
+  OssBuf encoded{0, nullptr};
+  EXPECT_EQ(GENU_OssEncode(nullptr, pdu, request, &encoded), 0);
+  return encoded;
+}
+void *Decode(int pdu, OssBuf *encoded) {
+  void *decoded = nullptr;
+  EXPECT_EQ(GENU_OssDecode(nullptr, &pdu, encoded, &decoded), 0);
+  free(encoded->value);
+  return decoded;
+}
+
 // Every attribute of `a` is in `b` with equal values in the same order.
 void ExpectSameSets(AS_setHandle_t a, AS_setHandle_t b) {
   Status s;
@@ -72,15 +86,13 @@ TEST(genu_wire_attrset, MixedSetRoundTripsThroughTheCoder) {
     strcpy(create.printer_name.u.graphic_string, "printer-1");
     create.bit_mask = CreateJobArgument_job_attributes_present;
     create.job_attributes = list;
-    OssBuf encoded{0, nullptr};
-    ASSERT_EQ(GENU_OssEncode(nullptr, PrintArgument_PDU, request, &encoded), 0);
+    OssBuf encoded = Encode(PrintArgument_PDU, request);
     ASSERT_EQ(FreeBER_AS(s, &create.job_attributes), 0);
     EXPECT_EQ(create.job_attributes, nullptr);
     free(request);
     int pdu = PrintArgument_PDU;
-    void *decoded = nullptr;
-    ASSERT_EQ(GENU_OssDecode(nullptr, &pdu, &encoded, &decoded), 0);
-    free(encoded.value);
+    void *decoded = Decode(pdu, &encoded);
+    ASSERT_NE(decoded, nullptr);
     AS_setHandle_t back = AS_nullSetHandle;
     ASSERT_EQ(ToGEN_AS(s, &static_cast<PrintArgument *>(decoded)->u.create_job.job_attributes, &back), 0);
     GENU_OssFreePDU(nullptr, pdu, decoded);
@@ -233,14 +245,12 @@ TEST(genu_wire_attrset, ModifyListsKeepTheirOperators) {
     }
   }
   EXPECT_EQ(seen, 4);
-  OssBuf encoded{0, nullptr};
-  ASSERT_EQ(GENU_OssEncode(nullptr, ModifyJobArgument_PDU, request, &encoded), 0);
+  OssBuf encoded = Encode(ModifyJobArgument_PDU, request);
   ASSERT_EQ(FreeBER_ModOpAS(s, &request->job_attr_modification), 0);
   free(request);
   int pdu = ModifyJobArgument_PDU;
-  void *decoded = nullptr;
-  ASSERT_EQ(GENU_OssDecode(nullptr, &pdu, &encoded, &decoded), 0);
-  free(encoded.value);
+  void *decoded = Decode(pdu, &encoded);
+  ASSERT_NE(decoded, nullptr);
   AS_setHandle_t back = AS_nullSetHandle;
   ASSERT_EQ(ToGEN_ModOpAS(s, &static_cast<ModifyJobArgument *>(decoded)->job_attr_modification,
                           &back),

@@ -56,6 +56,8 @@ struct Attribute;
 struct Attribute_values_node;
 struct AttributeList_node;
 struct ModifyAttribute;
+struct AttributeValueAssertion;
+struct IgnoredAttribute;
 struct ModifyAttributeList_node;
 
 /* Release operations and the undo helpers of the failure paths. */
@@ -144,6 +146,23 @@ KQ_EXPORT int ToGEN_ModOpAS(STF_statusList_t *status, struct ModifyAttributeList
 /* As ToGEN_AS into a set handle it allocates (free it with free after destroying). */
 KQ_EXPORT int MallocAStoGEN(STF_statusList_t *status, struct AttributeList_node *const *in,
                             AS_setHandle_t **setOut);
+/* Single attributes: an attribute handle to its wire form with ext access control
+ * lists kept (ToBER_AVA), and a wire attribute to an attribute alone in a new
+ * private set (ToGEN_Attr, ToGEN_AVA; deleting the attribute's value destroys the
+ * set). The one-value assertion carries the attribute's first value only. */
+KQ_EXPORT int ToBER_AVA(STF_statusList_t *status, struct Attribute *out, AS_attrHandle_t attr);
+KQ_EXPORT int ToGEN_Attr(STF_statusList_t *status, const struct ber_oid *type,
+                         struct Attribute_values_node *const *values, AS_attrHandle_t *attrOut);
+KQ_EXPORT int ToGEN_AVA(STF_statusList_t *status, const struct Attribute *in,
+                        AS_attrHandle_t *attrOut);
+KQ_EXPORT int ToBER_IfwAVA(STF_statusList_t *status, struct AttributeValueAssertion *out,
+                           AS_attrHandle_t attr);
+KQ_EXPORT int FreeBER_ifwAVA(STF_statusList_t *status, struct AttributeValueAssertion *wire);
+KQ_EXPORT int ToGEN_IfwAVA(STF_statusList_t *status, const struct AttributeValueAssertion *in,
+                           AS_attrHandle_t *attrOut);
+GENU_DECLARE_CONVERTERS(ignoredAttribute, IgnoredAttribute, GEN_IgnoredAttribute_t)
+KQ_EXPORT int FreeBER_ignoredAttribute(STF_statusList_t *status, struct IgnoredAttribute *wire);
+
 /* One value: JQP_PackAV into `out`, and JQP_UnpackAV without the descriptor. */
 KQ_EXPORT int ToBER_AttrVal(STF_statusList_t *status, OssBuf *out, const void *value,
                             uint32_t type);

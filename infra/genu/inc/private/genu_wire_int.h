@@ -16,6 +16,12 @@ void genu_WireFree(void *block);
 // The value type ids JQP_PackAV handles: fills up to `max` and returns the count.
 uint32_t genu_WireTypeIds(uint32_t *ids, uint32_t max);
 
+// One wire attribute as an attribute alone in a new private set (process
+// allocator); received access control lists become ext ones when `convertAcl`.
+int genu_WireAttrToGen(STF_statusList_t *status, const ber_oid &type,
+                       const Attribute_values_node *values, bool convertAcl,
+                       AS_attrHandle_t *attrOut);
+
 // Adds `code` and returns 1: the failure exit of every converter.
 inline int genu_WireFail(STF_statusList_t *status, uint32_t code) {
   STF_AddStatus(status, code, 0);

@@ -69,7 +69,7 @@ int NewSet(STF_statusList_t *status, AS_setHandle_t *set, uint32_t duplicates) {
 // back (or kept in *attrOut when asked for).
 template <typename ValNode>
 int AddAttribute(STF_statusList_t *status, AS_setHandle_t set, const ber_oid &type,
-                 const ValNode *values, AS_attrHandle_t *attrOut) {
+                 const ValNode *values, AS_attrHandle_t *attrOut, bool convertAcl = true) {
   uint32_t shoid = 0, valueType = 0;
   GENU_berOid_t ber{type.length, type.value};
   if (GENU_BerToShortOID(status, &ber, &shoid) || GENU_AttrIdToType(status, shoid, &valueType))
@@ -85,7 +85,7 @@ int AddAttribute(STF_statusList_t *status, AS_setHandle_t set, const ber_oid &ty
     uint32_t storedType = valueType;
     failed = JQP_UnpackAV(status, &encoded, valueType, &record, &desc);
     const AS_valueDescriptor_t *stored = GENU_AVT2Descriptor(static_cast<int32_t>(valueType));
-    if (!failed && valueType == kACL) {
+    if (!failed && convertAcl && valueType == kACL) {
       GEN_ExtACL_t *ext = nullptr;
       failed = GENU_ACLFromPSIS(status, &ext, static_cast<GEN_PSISAccessControlList_t *>(record));
       GENU__DeleteAttrVal(Scratch().list, kACL, record, nullptr);
@@ -263,6 +263,24 @@ int ListToSet(STF_statusList_t *status, const ListNode *list, AS_setHandle_t *se
 }
 
 }  // namespace
+
+int genu_WireAttrToGen(STF_statusList_t *status, const ber_oid &type,
+                       const Attribute_values_node *values, bool convertAcl,
+                       AS_attrHandle_t *attrOut) {
+  if (!status) return 1;
+  if (!attrOut) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  AS_setHandle_t set = AS_nullSetHandle;
+  if (NewSet(status, &set, 0)) return 1;
+  AS_attrHandle_t attr = AS_nullAttrHandle;
+  if (AddAttribute(status, set, type, values, &attr, convertAcl)) {
+    AS_Destroy(Scratch().list, &set);
+    return 1;
+  }
+  // The attribute keeps its private set alive; deleting the value destroys both.
+  AS_FreeSetHandle(Scratch().list, &set);
+  *attrOut = attr;
+  return 0;
+}
 
 extern "C" {
 

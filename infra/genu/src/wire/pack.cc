@@ -78,6 +78,8 @@ const WireRow kRows[] = {
     CONV(6, DistNameString, distNameString, 0xc00e007bu, 0xc00e007bu),
     CONV(5, Descriptor, descriptor, 0xc00e00bdu, 0xc00e00bdu),
     CONV(10, ObjectIdentifier, oid, 0xc00e00a5u, 0xc00e00c3u),
+    CONV_REL(11, IgnoredAttribute, ignoredAttribute,
+             (ReleaseVia<&FreeBER_ignoredAttribute, IgnoredAttribute>), 0xc00e0090u, 0xc00e0090u),
     SAME(12, Integer, GEN_Integer_t),
     CONV(14, JobIdentifier, jobId, 0xc00e00c3u, 0xc00e00c3u),
     SAME(15, MaximumInteger, GEN_Integer_t),

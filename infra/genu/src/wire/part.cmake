@@ -7,6 +7,7 @@ kq_family(SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/records.cc
   ${CMAKE_CURRENT_LIST_DIR}/lists.cc
   ${CMAKE_CURRENT_LIST_DIR}/attrset.cc
+  ${CMAKE_CURRENT_LIST_DIR}/assertions.cc
   ${CMAKE_CURRENT_LIST_DIR}/pack.cc)
 kq_test(genu_wire_test SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/../../test/wire/wire_pack_test.cc

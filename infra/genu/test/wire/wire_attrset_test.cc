@@ -271,3 +271,61 @@ TEST(genu_wire_attrset, ModifyListsKeepTheirOperators) {
 }
 
 }  // namespace
+
+namespace {
+
+// The one-value assertion carries only the first value and comes back as an
+// attribute alone in its own set; the attribute form carries all values.
+TEST(genu_wire_attrset, AssertionsCarryFirstOrAllValues) {
+  Status s;
+  AS_setHandle_t set = AS_nullSetHandle;
+  ASSERT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
+  AS_attrHandle_t attr = AS_nullAttrHandle;
+  for (int32_t n : {41, 42}) {
+    auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
+    *v = n;
+    if (attr == AS_nullAttrHandle)
+      ASSERT_EQ(AS_AddAttrVal(s, set, 3001, 12, v, &GENU_IntegerDesc, &attr), 0u);
+    else
+      ASSERT_EQ(AS_AddAttrValR(s, attr, 12, v, &GENU_IntegerDesc), 0u);
+  }
+  AttributeValueAssertion ava{};
+  ASSERT_EQ(ToBER_IfwAVA(s, &ava, attr), 0);
+  AS_attrHandle_t one = AS_nullAttrHandle;
+  ASSERT_EQ(ToGEN_IfwAVA(s, &ava, &one), 0);
+  uint32_t count = 0, id = 0;
+  EXPECT_EQ(AS_GetAttrValCountR(s, one, &count), 0u);
+  EXPECT_EQ(count, 1u);
+  EXPECT_EQ(AS_GetAttrIDR(s, one, &id), 0u);
+  EXPECT_EQ(id, 3001u);
+  void *value = nullptr;
+  ASSERT_EQ(AS_GetAttrValR(s, one, &value), 0u);
+  EXPECT_EQ(*static_cast<int32_t *>(value), 41);
+  genu_DeleteAttr(s, &one);
+  EXPECT_EQ(FreeBER_ifwAVA(s, &ava), 0);
+  EXPECT_EQ(ava.value.value, nullptr);
+
+  Attribute all{};
+  ASSERT_EQ(ToBER_AVA(s, &all, attr), 0);
+  AS_attrHandle_t both = AS_nullAttrHandle;
+  ASSERT_EQ(ToGEN_AVA(s, &all, &both), 0);
+  EXPECT_EQ(AS_GetAttrValCountR(s, both, &count), 0u);
+  EXPECT_EQ(count, 2u);
+  genu_DeleteAttr(s, &both);
+  FreeBER_Attr(s, &all);
+
+  // An unknown attribute identifier on the wire leaves nothing behind.
+  uint8_t unfinished[] = {0x81};
+  all.type = ber_oid{1, unfinished};
+  s.clear();
+  EXPECT_EQ(ToGEN_AVA(s, &all, &both), 1);
+  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
+  EXPECT_EQ(both, AS_nullAttrHandle);
+  s.clear();
+  EXPECT_EQ(ToBER_IfwAVA(s, &ava, AS_nullAttrHandle), 1);
+  EXPECT_TRUE(s.has(GENU_ST_SET_ACCESS));
+  AS_FreeAttrHandle(s, &attr);
+  AS_Destroy(s, &set);
+}
+
+}  // namespace

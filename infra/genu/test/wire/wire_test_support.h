@@ -34,6 +34,24 @@ inline void FixDistName(GEN_DistNameString_t *d) {
   if (d->nameOrOid) FixNameOrOid(d->nameOrOid);
 }
 
+// Replaces the attribute of an ignored attribute by one of the registry's integer
+// attributes holding the same number of values.
+inline void FixIgnored(GEN_IgnoredAttribute_t *g) {
+  genvtest::Status s;
+  uint32_t count = 1;
+  AS_GetAttrValCountR(s, g->attribute, &count);
+  genu_DeleteAttr(s, &g->attribute);
+  AS_setHandle_t set = AS_nullSetHandle;
+  AS_Create(s, &set, nullptr, 0);
+  for (uint32_t i = 0; i < count; ++i) {
+    auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
+    *v = static_cast<int32_t>(i * 7);
+    if (i == 0) AS_AddAttrVal(s, set, 3001, 12, v, &GENU_IntegerDesc, &g->attribute);
+    else AS_AddAttrValR(s, g->attribute, 12, v, &GENU_IntegerDesc);
+  }
+  AS_FreeSetHandle(s, &set);
+}
+
 inline void MakeRepresentable(uint32_t id, void *rec) {
   switch (id) {
     case 0: {  // only 1 is TRUE on the wire
@@ -78,6 +96,7 @@ inline void MakeRepresentable(uint32_t id, void *rec) {
       }
       break;
     }
+    case 11: FixIgnored(static_cast<GEN_IgnoredAttribute_t *>(rec)); break;
     case 42: case 60: case 93:
       for (GEN_ValueSeq_t *n = static_cast<GEN_SeqOfObjId_t *>(rec)->first; n; n = n->next)
         MakeRepresentable(id == 42 ? 6 : id == 60 ? 18 : 10, n->value);

@@ -1,0 +1,130 @@
+// Attribute sets on the wire: a request-sized set (30 attributes of mixed value
+// types, 1-3 values each) converted to its attribute list and encoded inside a
+// create-job request, and the way back: decoded and converted into a new set.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "infra/genu.h"
+#include "private/ber_mod_kq_0b.h"
+
+namespace {
+
+constexpr uint32_t kAttrs = 30;
+
+// A fresh value of value type `type`, the n-th of its attribute.
+void *MakeValue(uint32_t type, uint32_t n) {
+  switch (type) {
+    case 0: case 1: case 12: {
+      auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
+      *v = static_cast<int32_t>(type == 0 ? n % 2 : 1000 + n);
+      return v;
+    }
+    case 10: {
+      auto *v = static_cast<uint32_t *>(malloc(sizeof(uint32_t)));
+      *v = 369 + n % 4;
+      return v;
+    }
+    case 28: {
+      auto *t = static_cast<GEN_Text_t *>(calloc(1, sizeof(GEN_Text_t)));
+      t->choice = GEN_TEXT_STRING;
+      t->u.string = strdup("a text value of a request attribute");
+      return t;
+    }
+    case 27: case 18: {
+      auto *no = static_cast<GEN_NameOrOID_t *>(calloc(1, sizeof(GEN_NameOrOID_t)));
+      GEN_SimpleName_t *name = type == 27 ? reinterpret_cast<GEN_SimpleName_t *>(no) : &no->u.name;
+      if (type == 18) no->choice = 2;
+      name->choice = GEN_TEXT_STRING;
+      strcpy(name->u.string, "printer-name-17");
+      return no;
+    }
+    default: {  // 48
+      auto *t = static_cast<GEN_GeneralizedTime_t *>(calloc(1, sizeof(GEN_GeneralizedTime_t)));
+      *t = GEN_GeneralizedTime_t{2026, 12, 6, 4, 30, 0, 0, 0, 1};
+      return t;
+    }
+  }
+}
+
+bool Wanted(uint32_t type) {
+  for (uint32_t t : {0u, 1u, 10u, 12u, 18u, 27u, 28u, 48u})
+    if (t == type) return true;
+  return false;
+}
+
+// The first 30 attributes of the registry with one of the wanted value types.
+AS_setHandle_t RequestSet() {
+  STF_statusList_t *s = STF_CreateList(nullptr);
+  AS_setHandle_t set = AS_nullSetHandle;
+  AS_Create(s, &set, &genu_sysAllocator, 0);
+  uint32_t made = 0;
+  for (uint32_t shoid = 1; shoid < 1093 && made < kAttrs; ++shoid) {
+    uint32_t type = 0;
+    if (strncmp(GENU_ShortOIDToAscii(shoid), "id-att-", 7) != 0 ||
+        GENU_AttrIdToType(s, shoid, &type) || !Wanted(type))
+      continue;
+    AS_attrHandle_t attr = AS_nullAttrHandle;
+    AS_AddAttr(s, set, shoid, type, &attr);
+    for (uint32_t v = 0; v < 1 + made % 3; ++v)
+      AS_AddAttrValR(s, attr, type, MakeValue(type, v), GENU_AVT2Descriptor(type));
+    AS_FreeAttrHandle(s, &attr);
+    ++made;
+  }
+  STF_DeleteList(s);
+  if (made != kAttrs) abort();
+  return set;
+}
+
+OssBuf EncodeSet(STF_statusList_t *s, AS_setHandle_t set) {
+  PrintArgument request{};
+  request.choice = 1;
+  CreateJobArgument &create = request.u.create_job;
+  create.printer_name.choice = GEN_TEXT_STRING;
+  strcpy(create.printer_name.u.graphic_string, "printer-1");
+  create.bit_mask = CreateJobArgument_job_attributes_present;
+  OssBuf encoded{0, nullptr};
+  if (ToBER_AS(s, &create.job_attributes, &set, GENU_AS_MODE_KEEP_EXT_ACL) ||
+      GENU_OssEncode(nullptr, PrintArgument_PDU, &request, &encoded))
+    abort();
+  FreeBER_AS(s, &create.job_attributes);
+  return encoded;
+}
+
+void BM_SetToWire(benchmark::State &state) {
+  STF_statusList_t *s = STF_CreateList(nullptr);
+  AS_setHandle_t set = RequestSet();
+  for (auto _ : state) {
+    OssBuf encoded = EncodeSet(s, set);
+    benchmark::DoNotOptimize(encoded.value);
+    free(encoded.value);
+  }
+  AS_Destroy(s, &set);
+  STF_DeleteList(s);
+}
+BENCHMARK(BM_SetToWire)->Unit(benchmark::kMicrosecond);
+
+void BM_WireToSet(benchmark::State &state) {
+  STF_statusList_t *s = STF_CreateList(nullptr);
+  AS_setHandle_t set = RequestSet();
+  OssBuf encoded = EncodeSet(s, set);
+  for (auto _ : state) {
+    int pdu = PrintArgument_PDU;
+    void *decoded = nullptr;
+    OssBuf input = encoded;
+    AS_setHandle_t back = AS_nullSetHandle;
+    if (GENU_OssDecode(nullptr, &pdu, &input, &decoded) ||
+        ToGEN_AS(s, &static_cast<PrintArgument *>(decoded)->u.create_job.job_attributes, &back))
+      abort();
+    GENU_OssFreePDU(nullptr, pdu, decoded);
+    AS_Destroy(s, &back);
+  }
+  free(encoded.value);
+  AS_Destroy(s, &set);
+  STF_DeleteList(s);
+}
+BENCHMARK(BM_WireToSet)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

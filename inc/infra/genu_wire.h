@@ -48,6 +48,9 @@ struct DistNameString;
 struct NewJobIdentifier;
 struct InputTrayMedium;
 struct OidCardinalMap;
+struct NumbersUpSupported;
+struct FontReference;
+struct DocumentFormat;
 struct SeqOfObjId_node;
 struct NameOrOidSeq_node;
 struct DistNameStringSeq_node;
@@ -99,6 +102,9 @@ GENU_DECLARE_CONVERTERS(distNameString, DistNameString, GEN_DistNameString_t)
 GENU_DECLARE_CONVERTERS(newJobIdentifier, NewJobIdentifier, GEN_NewJobIdentifier_t)
 GENU_DECLARE_CONVERTERS(inputTrayMedium, InputTrayMedium, GEN_InputTrayMedium_t)
 GENU_DECLARE_CONVERTERS(oidCardinalMap, OidCardinalMap, GEN_OidCardinalMap_t)
+GENU_DECLARE_CONVERTERS(numbersUpSupported, NumbersUpSupported, GEN_NumbersUpSupported_t)
+GENU_DECLARE_CONVERTERS(fontReference, FontReference, GEN_FontReference_t)
+GENU_DECLARE_CONVERTERS(docFormat, DocumentFormat, GEN_DocumentFormat_t)
 /* Lists: the wire side is the head of a chain of nodes, released by FreeBER_. */
 #define GENU_DECLARE_LIST_CONVERTERS(N, Node, G)                                          \
   KQ_EXPORT int ToBER_##N(STF_statusList_t *status, struct Node **out, const G *in);       \

@@ -11,6 +11,12 @@ namespace {
 
 int Null(STF_statusList_t *status) { return genu_WireFail(status, GENU_ST_BAD_VALUE); }
 
+// Clean-up after a failure reports on a list of its own, keeping the reason.
+struct Scratch {
+  STF_statusList_t *list = STF_CreateList(nullptr);
+  ~Scratch() { STF_DeleteList(list); }
+};
+
 // A two-letter locale code (language or country): the wire takes exactly two bytes.
 template <typename W>
 int CodeToBer(STF_statusList_t *status, W *out, const GEN_LocaleCode_t &in) {
@@ -150,6 +156,93 @@ int ToGEN_oidCardinalMap(STF_statusList_t *status, const OidCardinalMap *in,
     return 1;
   }
   out->oid = oid;
+  return 0;
+}
+
+}  // extern "C"
+
+extern "C" {
+
+int ToBER_numbersUpSupported(STF_statusList_t *status, NumbersUpSupported *out,
+                             const GEN_NumbersUpSupported_t *in) {
+  if (!status) return 1;
+  if (!out || !in) return Null(status);
+  out->choice = static_cast<uint16_t>(in->choice);
+  switch (in->choice) {
+    case 1: out->u.cardinal = in->u.cardinal; return 0;
+    case 2: return ToBER_nameOrOid(status, &out->u.name_or_oid, &in->u.nameOrOid);
+    case 3: return ToBER_cardinalRange(status, &out->u.cardinal_range, &in->u.range);
+    default: return Null(status);
+  }
+}
+
+int ToGEN_numbersUpSupported(STF_statusList_t *status, const NumbersUpSupported *in,
+                             GEN_NumbersUpSupported_t *out) {
+  if (!status) return 1;
+  if (!out || !in) return Null(status);
+  memset(out, 0, sizeof *out);
+  out->choice = in->choice;
+  switch (in->choice) {
+    case 1: out->u.cardinal = in->u.cardinal; return 0;
+    case 2: return ToGEN_nameOrOid(status, &in->u.name_or_oid, &out->u.nameOrOid);
+    case 3: return ToGEN_cardinalRange(status, &in->u.cardinal_range, &out->u.range);
+    default: return Null(status);
+  }
+}
+
+int ToBER_fontReference(STF_statusList_t *status, FontReference *out,
+                        const GEN_FontReference_t *in) {
+  if (!status) return 1;
+  if (!out || !in || in->choice != 1) return Null(status);
+  out->choice = 1;
+  return ToBER_simpleName(status, &out->u.simple_name, &in->name);
+}
+
+int ToGEN_fontReference(STF_statusList_t *status, const FontReference *in,
+                        GEN_FontReference_t *out) {
+  if (!status) return 1;
+  if (!out || !in || in->choice != 1) return Null(status);
+  memset(out, 0, sizeof *out);
+  out->choice = 1;
+  return ToGEN_simpleName(status, &in->u.simple_name, &out->name);
+}
+
+int ToBER_docFormat(STF_statusList_t *status, DocumentFormat *out,
+                    const GEN_DocumentFormat_t *in) {
+  if (!status) return 1;
+  if (!out || !in) return Null(status);
+  out->bit_mask = static_cast<uint8_t>((in->variants ? 0x80 : 0) | (in->version ? 0x40 : 0));
+  if (ToBER_oid(status, &out->format, &in->format)) return 1;
+  if (in->variants && ToBER_text(status, &out->variants, in->variants)) return 1;
+  return in->version ? ToBER_simpleName(status, &out->version, in->version) : 0;
+}
+
+int ToGEN_docFormat(STF_statusList_t *status, const DocumentFormat *in,
+                    GEN_DocumentFormat_t *out) {
+  if (!status) return 1;
+  if (!out || !in) return Null(status);
+  *out = GEN_DocumentFormat_t{0, nullptr, nullptr};
+  if (ToGEN_oid(status, &in->format, &out->format)) return 1;
+  if (in->bit_mask & 0x80) {
+    out->variants = static_cast<GEN_Text_t *>(calloc(1, sizeof(GEN_Text_t)));
+    if (!out->variants) return genu_WireFail(status, GENU_ST_NO_MEMORY);
+    if (ToGEN_text(status, &in->variants, out->variants)) {
+      free(out->variants);
+      out->variants = nullptr;
+      return 1;
+    }
+  }
+  if (in->bit_mask & 0x40) {
+    out->version = static_cast<GEN_SimpleName_t *>(calloc(1, sizeof(GEN_SimpleName_t)));
+    if (!out->version || ToGEN_simpleName(status, &in->version, out->version)) {
+      if (!out->version) STF_AddStatus(status, GENU_ST_NO_MEMORY, 0);
+      free(out->version);
+      out->version = nullptr;
+      GEN_DeepDeleteDocumentFormat(Scratch().list, out, nullptr);
+      *out = GEN_DocumentFormat_t{0, nullptr, nullptr};
+      return 1;
+    }
+  }
   return 0;
 }
 

@@ -308,3 +308,40 @@ TEST(genu_wire_convert, ListsKeepOrderAndUndoOnFailure) {
 }
 
 }  // namespace
+
+namespace {
+
+// A document format whose version fails after its variants were made releases them.
+TEST(genu_wire_convert, DocumentFormatUndoesItsOptionalParts) {
+  Status s;
+  DocumentFormat w{};
+  uint32_t format = wiretest::ValidOid(1);
+  GEN_Text_t variants{};
+  variants.choice = GEN_TEXT_STRING;
+  variants.u.string = const_cast<char *>("landscape");
+  GEN_SimpleName_t version{};
+  version.choice = GEN_TEXT_STRING;
+  strcpy(version.u.string, "2.1");
+  GEN_DocumentFormat_t g{format, &variants, &version};
+  ASSERT_EQ(ToBER_docFormat(s, &w, &g), 0);
+  EXPECT_EQ(w.bit_mask, 0xc0);
+  GEN_DocumentFormat_t back{};
+  ASSERT_EQ(ToGEN_docFormat(s, &w, &back), 0);
+  int32_t order = 1;
+  EXPECT_EQ(GEN_CompareAttrValue(s, 43, &g, &back, &order), 0u);
+  EXPECT_EQ(order, 0);
+  GEN_DeepDeleteDocumentFormat(s, &back, nullptr);
+
+  w.version.choice = 7;
+  s.clear();
+  EXPECT_EQ(ToGEN_docFormat(s, &w, &back), 1);
+  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_EQ(back.variants, nullptr);
+  EXPECT_EQ(back.version, nullptr);
+  GEN_FontReference_t font{};
+  font.choice = 2;
+  FontReference fw{};
+  EXPECT_EQ(ToBER_fontReference(s, &fw, &font), 1);
+}
+
+}  // namespace

@@ -96,6 +96,19 @@ inline void MakeRepresentable(uint32_t id, void *rec) {
       }
       break;
     }
+    case 9: FixName(&static_cast<GEN_FontReference_t *>(rec)->name); break;
+    case 19: {
+      auto *v = static_cast<GEN_NumbersUpSupported_t *>(rec);
+      if (v->choice == 2) FixNameOrOid(&v->u.nameOrOid);
+      break;
+    }
+    case 43: {
+      auto *f = static_cast<GEN_DocumentFormat_t *>(rec);
+      f->format = ValidOid(f->format);
+      if (f->variants) FixText(f->variants);
+      if (f->version) FixName(f->version);
+      break;
+    }
     case 11: FixIgnored(static_cast<GEN_IgnoredAttribute_t *>(rec)); break;
     case 42: case 60: case 93:
       for (GEN_ValueSeq_t *n = static_cast<GEN_SeqOfObjId_t *>(rec)->first; n; n = n->next)

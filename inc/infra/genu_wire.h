@@ -51,6 +51,8 @@ struct OidCardinalMap;
 struct NumbersUpSupported;
 struct FontReference;
 struct DocumentFormat;
+struct DocumentIdentifier;
+struct ObjectIdent;
 struct SeqOfObjId_node;
 struct NameOrOidSeq_node;
 struct DistNameStringSeq_node;
@@ -105,6 +107,8 @@ GENU_DECLARE_CONVERTERS(oidCardinalMap, OidCardinalMap, GEN_OidCardinalMap_t)
 GENU_DECLARE_CONVERTERS(numbersUpSupported, NumbersUpSupported, GEN_NumbersUpSupported_t)
 GENU_DECLARE_CONVERTERS(fontReference, FontReference, GEN_FontReference_t)
 GENU_DECLARE_CONVERTERS(docFormat, DocumentFormat, GEN_DocumentFormat_t)
+GENU_DECLARE_CONVERTERS(docIdentifier, DocumentIdentifier, GEN_DocumentIdentifier_t)
+GENU_DECLARE_CONVERTERS(objectIdent, ObjectIdent, GEN_ObjectIdent_t)
 /* Lists: the wire side is the head of a chain of nodes, released by FreeBER_. */
 #define GENU_DECLARE_LIST_CONVERTERS(N, Node, G)                                          \
   KQ_EXPORT int ToBER_##N(STF_statusList_t *status, struct Node **out, const G *in);       \

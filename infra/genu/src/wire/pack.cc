@@ -117,6 +117,7 @@ const WireRow kRows[] = {
     CONV(61, NewJobIdentifier, newJobIdentifier, 0xc00e009au, 0xc00e009au),
     SAME(62, NonNegativeReal, GEN_Real_t),
     SAME(63, NonNegativeRealRange, GEN_RealRange_t),
+    CONV(64, ObjectIdent, objectIdent, 0xc00e00a1u, 0xc00e00a1u),
     SAME(68, PageOrderType, GEN_PageOrderType_t),
     SAME(71, Percent, GEN_Percent_t),
     CONV(72, PosIntOrOid, posIntOrOid, 0xc00e00abu, 0xc00e00abu),

@@ -5,6 +5,7 @@ kq_family(SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/texts.cc
   ${CMAKE_CURRENT_LIST_DIR}/simple.cc
   ${CMAKE_CURRENT_LIST_DIR}/records.cc
+  ${CMAKE_CURRENT_LIST_DIR}/objects.cc
   ${CMAKE_CURRENT_LIST_DIR}/lists.cc
   ${CMAKE_CURRENT_LIST_DIR}/attrset.cc
   ${CMAKE_CURRENT_LIST_DIR}/assertions.cc

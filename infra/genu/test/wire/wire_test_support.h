@@ -109,6 +109,12 @@ inline void MakeRepresentable(uint32_t id, void *rec) {
       if (f->version) FixName(f->version);
       break;
     }
+    case 64: {
+      auto *o = static_cast<GEN_ObjectIdent_t *>(rec);
+      static const uint32_t kMember[] = {0, 0, 0, 10, 6, 9, 18, 27};  // id of each choice
+      if (o->choice >= 3 && o->choice <= 7) MakeRepresentable(kMember[o->choice], &o->u);
+      break;
+    }
     case 11: FixIgnored(static_cast<GEN_IgnoredAttribute_t *>(rec)); break;
     case 42: case 60: case 93:
       for (GEN_ValueSeq_t *n = static_cast<GEN_SeqOfObjId_t *>(rec)->first; n; n = n->next)

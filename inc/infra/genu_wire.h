@@ -57,6 +57,7 @@ struct SeqOfObjId_node;
 struct NameOrOidSeq_node;
 struct DistNameStringSeq_node;
 struct SetOfText_node;
+struct SetOfDocumentFormat_node;
 struct Attribute;
 struct Attribute_values_node;
 struct AttributeList_node;
@@ -119,12 +120,17 @@ GENU_DECLARE_LIST_CONVERTERS(setOfOIDs, SeqOfObjId_node, GEN_SetOfOids_t)
 GENU_DECLARE_LIST_CONVERTERS(nameOrOidSeq, NameOrOidSeq_node, GEN_NameOrOidSeq_t)
 GENU_DECLARE_LIST_CONVERTERS(distNameStringSeq, DistNameStringSeq_node, GEN_DistNameStringSeq_t)
 GENU_DECLARE_LIST_CONVERTERS(setOfText, SetOfText_node, GEN_SetOfText_t)
+GENU_DECLARE_LIST_CONVERTERS(setOfDocumentFormat, SetOfDocumentFormat_node,
+                             GEN_SetOfDocumentFormat_t)
 /* The job identifier travels as a NUL-terminated string of up to 255 characters. */
 KQ_EXPORT int ToBER_jobId(STF_statusList_t *status, char (*out)[256], const GEN_JobIdentifier_t *in);
 KQ_EXPORT int ToGEN_jobId(STF_statusList_t *status, const char (*in)[256], GEN_JobIdentifier_t *out);
 
-/* The only simple wire structure owning a part: the bytes of an octet string. */
+/* The only simple wire structures owning a part: the bytes of an octet string, and of
+ * an open value (one complete encoding carried as it is). */
 KQ_EXPORT int FreeBER_octetString(STF_statusList_t *status, struct ber_octets *wire);
+GENU_DECLARE_CONVERTERS(Any, ber_octets, GEN_OctetString_t)
+KQ_EXPORT int FreeBER_Any(STF_statusList_t *status, struct ber_octets *wire);
 
 /* Attribute sets. ToBER_AS fills *out with one Attribute per attribute of the set
  * (the null set handle gives an empty list); `mode` 1001 keeps ext access control

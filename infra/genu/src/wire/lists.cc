@@ -108,6 +108,9 @@ GENU_LIST(distNameStringSeq, DistNameStringSeq, DistNameStringSeq_node, GEN_Dist
           ToGEN_distNameString)
 GENU_LIST(setOfText, SetOfText, SetOfText_node, GEN_SetOfText_t, GEN_Text_t, genu_L_Text,
           ToBER_text, ToGEN_text)
+GENU_LIST(setOfDocumentFormat, SetOfDocumentFormat, SetOfDocumentFormat_node,
+          GEN_SetOfDocumentFormat_t, GEN_DocumentFormat_t, genu_L_DocumentFormat, ToBER_docFormat,
+          ToGEN_docFormat)
 #undef GENU_LIST
 
 }  // extern "C"

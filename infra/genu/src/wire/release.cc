@@ -76,4 +76,11 @@ int FreeBER_octetString(STF_statusList_t *status, ber_octets *wire) {
   return 0;
 }
 
+int FreeBER_Any(STF_statusList_t *status, ber_octets *wire) {
+  if (!wire) return genu_WireFail(status, GENU_ST_NULL_DELETE);
+  if (wire->length > 0) genu_WireFree(wire->value);
+  *wire = ber_octets{0, nullptr};
+  return 0;
+}
+
 }  // extern "C"

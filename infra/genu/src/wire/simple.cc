@@ -115,6 +115,14 @@ int ToGEN_octetString(STF_statusList_t *status, const ber_octets *in, GEN_OctetS
   return 0;
 }
 
+// An open value is carried like an octet string: its bytes copied, length first.
+int ToBER_Any(STF_statusList_t *status, ber_octets *out, const GEN_OctetString_t *in) {
+  return ToBER_octetString(status, out, in);
+}
+int ToGEN_Any(STF_statusList_t *status, const ber_octets *in, GEN_OctetString_t *out) {
+  return ToGEN_octetString(status, in, out);
+}
+
 #define GENU_SAME_SHAPE(N, W, G)                                                    \
   int ToBER_##N(STF_statusList_t *status, W *out, const G *in) {                    \
     return SameShape<W, G>(status, out, in);                                        \

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "wire_test_support.h"
 
@@ -342,6 +343,44 @@ TEST(genu_wire_convert, DocumentFormatUndoesItsOptionalParts) {
   font.choice = 2;
   FontReference fw{};
   EXPECT_EQ(ToBER_fontReference(s, &fw, &font), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(genu_wire_convert, OpenValuesAndFormatSetsTravel) {
+  Status s;
+  uint32_t n = 1;
+  OssBuf packed{0, nullptr};
+  ASSERT_EQ(JQP_PackAV(s, 1, &n, &packed), 0u);
+  GEN_OctetString_t any{packed.length, packed.value};
+  ber_octets w{};
+  ASSERT_EQ(ToBER_Any(s, &w, &any), 0);
+  GEN_OctetString_t back{};
+  ASSERT_EQ(ToGEN_Any(s, &w, &back), 0);
+  ASSERT_EQ(back.length, packed.length);
+  EXPECT_EQ(memcmp(back.value, packed.value, static_cast<size_t>(packed.length)), 0);
+  EXPECT_EQ(FreeBER_Any(s, &w), 0);
+  EXPECT_EQ(w.value, nullptr);
+  free(back.value);
+  free(packed.value);
+
+  GEN_DocumentFormat_t a{wiretest::ValidOid(0), nullptr, nullptr};
+  GEN_DocumentFormat_t b{wiretest::ValidOid(2), nullptr, nullptr};
+  GEN_SetOfDocumentFormat_t formats{Chain({&a, &b})};
+  SetOfDocumentFormat wire = nullptr;
+  ASSERT_EQ(ToBER_setOfDocumentFormat(s, &wire, &formats), 0);
+  GEN_SetOfDocumentFormat_t got{};
+  ASSERT_EQ(ToGEN_setOfDocumentFormat(s, &wire, &got), 0);
+  std::vector<uint32_t> order;
+  for (GEN_ValueSeq_t *n = got.first; n; n = n->next)
+    order.push_back(static_cast<GEN_DocumentFormat_t *>(n->value)->format);
+  EXPECT_EQ(order, (std::vector<uint32_t>{a.format, b.format}));
+  GENU__DeleteAttrValSeq(s, 43, got.first, nullptr);
+  EXPECT_EQ(FreeBER_setOfDocumentFormat(s, &wire), 0);
+  free(formats.first->next);
+  free(formats.first);
 }
 
 }  // namespace

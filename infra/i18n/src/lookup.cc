@@ -66,31 +66,31 @@ extern "C" {
 
 int I18N_CodesetNameToOID(STF_statusList_t *status, const char *name, uint32_t *shoidOut) {
   if (!status) return 1;
-  if (!name || !shoidOut || !CodesetOf(name, shoidOut)) return Fail(status, I18N_ST_UNKNOWN_NAME);
+  if (!name || !shoidOut || !CodesetOf(name, shoidOut)) return STF__Fail(status, I18N_ST_UNKNOWN_NAME);
   return 0;
 }
 
 int I18N_OIDToCodesetName(STF_statusList_t *status, uint32_t shoid, char **nameOut) {
   if (!status) return 1;
-  if (!nameOut) return Fail(status, I18N_ST_UNKNOWN_CODESET);
+  if (!nameOut) return STF__Fail(status, I18N_ST_UNKNOWN_CODESET);
   *nameOut = nullptr;
   const Tables *t = Current();
   for (const CodesetEntry *e = t ? t->codesets : nullptr; e; e = e->next) {
     if (e->shoid != shoid) continue;
     *nameOut = strdup(e->name);
-    return *nameOut ? 0 : Fail(status, I18N_ST_FAILED);
+    return *nameOut ? 0 : STF__Fail(status, I18N_ST_FAILED);
   }
-  return Fail(status, I18N_ST_UNKNOWN_CODESET);
+  return STF__Fail(status, I18N_ST_UNKNOWN_CODESET);
 }
 
 int I18N_GetDPALocaleFromLocaleName(STF_statusList_t *status, const char *localeName,
                                     I18N_dpaLocale_t *localeOut) {
   if (!status) return 1;
   const LocaleEntry *e = localeName && localeOut ? FindLocale(localeName) : nullptr;
-  if (!e) return Fail(status, I18N_ST_UNKNOWN_LOCALE);
+  if (!e) return STF__Fail(status, I18N_ST_UNKNOWN_LOCALE);
   uint32_t codeSet = 0;
   if (I18N_CodesetNameToOID(status, e->codeset, &codeSet))
-    return Fail(status, I18N_ST_UNKNOWN_LOCALE);
+    return STF__Fail(status, I18N_ST_UNKNOWN_LOCALE);
   FillLocale(*e, codeSet, *localeOut);
   return 0;
 }
@@ -100,7 +100,7 @@ int I18N_GetLocaleNameFromDPALocale(STF_statusList_t *status, const I18N_dpaLoca
   if (!status) return 1;
   if (!locale || !lengthOut || (!buffer && bufSize > 0) || locale->language.length > 2 ||
       locale->country.length > 2)
-    return Fail(status, I18N_ST_UNKNOWN_LOCALE);
+    return STF__Fail(status, I18N_ST_UNKNOWN_LOCALE);
   const Tables *t = Current();
   for (const LocaleEntry *e = t ? t->locales : nullptr; e; e = e->next) {
     uint32_t codeSet = 0;
@@ -114,29 +114,29 @@ int I18N_GetLocaleNameFromDPALocale(STF_statusList_t *status, const I18N_dpaLoca
     *lengthOut = static_cast<uint32_t>(copied);
     return 0;
   }
-  return Fail(status, I18N_ST_UNKNOWN_LOCALE);
+  return STF__Fail(status, I18N_ST_UNKNOWN_LOCALE);
 }
 
 int I18N_GetCurrentDPALocale(STF_statusList_t *status, I18N_dpaLocale_t **localeOut) {
   if (!status) return 1;
-  if (!localeOut) return Fail(status, I18N_ST_FAILED);
+  if (!localeOut) return STF__Fail(status, I18N_ST_FAILED);
   *localeOut = nullptr;
   char name[256];
-  if (!CurrentLocaleName(name, sizeof name)) return Fail(status, I18N_ST_FAILED);
+  if (!CurrentLocaleName(name, sizeof name)) return STF__Fail(status, I18N_ST_FAILED);
   I18N_dpaLocale_t record{};
   if (const LocaleEntry *e = FindLocale(name)) {
     uint32_t codeSet = 0;
     if (!CodesetOf(e->codeset, &codeSet) && !CodesetOf(kDefaultCodeset, &codeSet))
-      return Fail(status, I18N_ST_FAILED);
+      return STF__Fail(status, I18N_ST_FAILED);
     FillLocale(*e, codeSet, record);
   } else if (strcmp(name, "C") == 0) {
     SetField(record.language, "C");
     record.codeSet = kAsciiCodeset;
   } else {
-    return Fail(status, I18N_ST_FAILED);
+    return STF__Fail(status, I18N_ST_FAILED);
   }
   *localeOut = static_cast<I18N_dpaLocale_t *>(malloc(sizeof record));
-  if (!*localeOut) return Fail(status, I18N_ST_FAILED);
+  if (!*localeOut) return STF__Fail(status, I18N_ST_FAILED);
   **localeOut = record;
   return 0;
 }

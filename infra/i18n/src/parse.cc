@@ -156,9 +156,4 @@ void FreeTables(Tables &t) {
   }
 }
 
-int Fail(STF_statusList_t *status, uint32_t code) {
-  STF_AddStatus(status, code, 0);
-  return 1;
-}
-
 }  // namespace kq::i18n

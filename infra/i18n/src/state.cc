@@ -88,7 +88,7 @@ extern "C" {
 int I18N_Init(STF_statusList_t *status, const char *directory) {
   if (!status) return 1;
   Lock lock;
-  if (!lock.held) return Fail(status, I18N_ST_FAILED);
+  if (!lock.held) return STF__Fail(status, I18N_ST_FAILED);
   if (g_users > 0) {
     g_users++;
     return 0;
@@ -104,7 +104,7 @@ int I18N_Init(STF_statusList_t *status, const char *directory) {
   }
   if (RegisterCallbacks(status)) {
     FreeTables(g_tables);
-    return Fail(status, I18N_ST_FAILED);
+    return STF__Fail(status, I18N_ST_FAILED);
   }
   g_current.store(&g_tables, std::memory_order_release);
   g_users = 1;
@@ -114,7 +114,7 @@ int I18N_Init(STF_statusList_t *status, const char *directory) {
 int I18N_Term(STF_statusList_t *status) {
   if (!status) return 1;
   Lock lock;
-  if (!lock.held || g_users <= 0) return Fail(status, I18N_ST_FAILED);
+  if (!lock.held || g_users <= 0) return STF__Fail(status, I18N_ST_FAILED);
   if (--g_users == 0) {
     g_current.store(nullptr, std::memory_order_release);
     FreeTables(g_tables);

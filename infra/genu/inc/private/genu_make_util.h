@@ -5,21 +5,17 @@
 #include <cstring>
 
 #include "private/genu_layout.h"
-
-inline uint32_t genu_Fail(STF_statusList_t *sl, uint32_t code) {
-  STF_AddStatus(sl, code, 0);
-  return 1;
-}
+#include "private/stf_fail.h"
 
 // Allocates a zeroed record of layout L, lets `fill` build it and hands it out;
 // when `fill` fails it must leave nothing owned behind, and the record is freed.
 template <typename T, typename Fill>
 uint32_t genu_MakeRecord(STF_statusList_t *sl, T **out, const GenuLayout *L,
                          const AS_allocateDescriptor_t *alloc, Fill fill) {
-  if (!out) return genu_Fail(sl, GENU_ST_BAD_VALUE);
+  if (!out) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   *out = nullptr;
   T *rec = static_cast<T *>(genu_Alloc(alloc, L->size));
-  if (!rec) return genu_Fail(sl, GENU_ST_NO_MEMORY);
+  if (!rec) return STF__Fail(sl, GENU_ST_NO_MEMORY);
   memset(rec, 0, L->size);
   if (fill(rec)) {
     genu_Free(alloc, rec);

@@ -8,6 +8,7 @@
 
 #include "infra/genu.h"
 #include "private/ber_mod_kq_0b.h"
+#include "private/stf_fail.h"
 
 // Zero-filled block from the calling thread's world (the process heap without one).
 void *genu_WireAlloc(size_t size);
@@ -21,11 +22,5 @@ uint32_t genu_WireTypeIds(uint32_t *ids, uint32_t max);
 int genu_WireAttrToGen(STF_statusList_t *status, const ber_oid &type,
                        const Attribute_values_node *values, bool convertAcl,
                        AS_attrHandle_t *attrOut);
-
-// Adds `code` and returns 1: the failure exit of every converter.
-inline int genu_WireFail(STF_statusList_t *status, uint32_t code) {
-  STF_AddStatus(status, code, 0);
-  return 1;
-}
 
 #endif

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "infra/i18n.h"
+#include "private/stf_fail.h"
 
 struct ICONV_context {
   uint32_t localCodeSet;
@@ -20,9 +21,6 @@ namespace kq::iconvctx {
 
 // The calling thread's context (null for none). 0 or ICONV_ST_CONTEXT.
 uint32_t ThreadContext(ICONV_context_t **out);
-
-// Adds `code` to the list and returns 1.
-int Fail(STF_statusList_t *status, uint32_t code);
 
 }  // namespace kq::iconvctx
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "infra/genu_oid.h"
+#include "private/stf_fail.h"
 
 namespace kq::genu {
 
@@ -36,12 +37,6 @@ int64_t EntryOfShort(uint32_t shoid);
 // The short OID a conversion reports for an entry number.
 inline uint32_t ShortOfEntry(uint32_t entry) {
   return entry > kLowLast ? entry + kHighShift : entry;
-}
-
-// Adds `code` to the list; returns 1, the failure result of the conversions.
-inline int Fail(STF_statusList_t *status, uint32_t code) {
-  STF_AddStatus(status, code, 0);
-  return 1;
 }
 
 // Searches the indexes; -1 when absent.

@@ -149,21 +149,15 @@ uint32_t ThreadContext(ICONV_context_t **out) {
   return 0;
 }
 
-int Fail(STF_statusList_t *status, uint32_t code) {
-  STF_AddStatus(status, code, 0);
-  return 1;
-}
-
 }  // namespace kq::iconvctx
 
-using kq::iconvctx::Fail;
 
 extern "C" {
 
 int ICONV_RegisterCallback(STF_statusList_t *status, int slot, ICONV_callback_t function) {
   if (!status) return 1;
   if (slot != ICONV_CB_CURRENT_LOCALE && slot != ICONV_CB_CODESET_NAME)
-    return Fail(status, ICONV_ST_BAD_ARGUMENT);
+    return STF__Fail(status, ICONV_ST_BAD_ARGUMENT);
   g_callbacks[slot].store(function, std::memory_order_release);
   return 0;
 }
@@ -175,14 +169,14 @@ uint32_t ICONV_CreateContext(void) {
 int ICONV_ConfigureContext(STF_statusList_t *status, uint32_t wireCodeSet) {
   if (!status) return 1;
   if (EnsureKey("ICONV_ConfigureContext: THR_Once failed, code=\n"))
-    return Fail(status, ICONV_ST_CONTEXT);
+    return STF__Fail(status, ICONV_ST_CONTEXT);
   ICONV_context_t *ctx = nullptr;
-  if (uint32_t st = Build(wireCodeSet, &ctx)) return Fail(status, st);
+  if (uint32_t st = Build(wireCodeSet, &ctx)) return STF__Fail(status, st);
   if (uint32_t st = Install(ctx)) {
     LOG_CondMessage(LOG_SEV_ERROR, __FILE__, __LINE__,
                     "ICONV_ConfigureContext, SetKey failed, code=%d\n", static_cast<int>(st));
     ICONV_DestroyContext(ctx);
-    return Fail(status, ICONV_ST_CONTEXT);
+    return STF__Fail(status, ICONV_ST_CONTEXT);
   }
   return 0;
 }

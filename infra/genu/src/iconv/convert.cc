@@ -8,7 +8,6 @@
 
 namespace {
 
-using kq::iconvctx::Fail;
 
 struct Run {
   int error;        // 0 or the errno of the failed iconv call
@@ -37,7 +36,7 @@ bool BadText(const unsigned char *text, int32_t length) {
 // Copies `length` bytes when they fit in `cap`.
 int Copy(STF_statusList_t *status, const unsigned char *text, int32_t length, unsigned char *out,
          size_t cap, int32_t *outLength) {
-  if (static_cast<size_t>(length) > cap) return Fail(status, ICONV_ST_TOO_BIG);
+  if (static_cast<size_t>(length) > cap) return STF__Fail(status, ICONV_ST_TOO_BIG);
   if (length > 0) memcpy(out, text, static_cast<size_t>(length));
   *outLength = length;
   return 0;
@@ -54,14 +53,14 @@ int ToGen(STF_statusList_t *status, const unsigned char *text, int32_t length, u
           int32_t *outLength, uint32_t *codeSet, size_t cap) {
   if (!status) return 1;
   if (BadText(text, length) || !out || !outLength || !codeSet)
-    return Fail(status, ICONV_ST_BAD_ARGUMENT);
+    return STF__Fail(status, ICONV_ST_BAD_ARGUMENT);
   *outLength = 0;
   ICONV_context_t *ctx = nullptr;
-  if (Converting(&ctx)) return Fail(status, ICONV_ST_CONTEXT);
+  if (Converting(&ctx)) return STF__Fail(status, ICONV_ST_CONTEXT);
   if (!ctx) return Copy(status, text, length, out, cap, outLength);
   Run r = Convert(ctx->toLocal, text, static_cast<size_t>(length), out, cap);
-  if (r.error == E2BIG || r.error == EINVAL) return Fail(status, ICONV_ST_TOO_BIG);
-  if (r.error) return Fail(status, ICONV_ST_CONVERSION);
+  if (r.error == E2BIG || r.error == EINVAL) return STF__Fail(status, ICONV_ST_TOO_BIG);
+  if (r.error) return STF__Fail(status, ICONV_ST_CONVERSION);
   *outLength = static_cast<int32_t>(r.produced);
   *codeSet = ctx->localCodeSet;
   return 0;
@@ -78,11 +77,11 @@ int ToBer(STF_statusList_t *status, const unsigned char *text, int32_t length, u
           size_t max) {
   if (!status) return 1;
   if (BadText(text, length) || !out || outSize < 0 || !outLength || !wireCodeSet)
-    return Fail(status, ICONV_ST_BAD_ARGUMENT);
+    return STF__Fail(status, ICONV_ST_BAD_ARGUMENT);
   *outLength = 0;
   size_t cap = static_cast<size_t>(outSize) < max ? static_cast<size_t>(outSize) : max;
   ICONV_context_t *ctx = nullptr;
-  if (Converting(&ctx)) return Fail(status, ICONV_ST_CONTEXT);
+  if (Converting(&ctx)) return STF__Fail(status, ICONV_ST_CONTEXT);
   if (!ctx) {
     if (WireCodeSet(status, codeSet, wireCodeSet)) return 1;
     return Copy(status, text, length, out, cap, outLength);
@@ -93,13 +92,13 @@ int ToBer(STF_statusList_t *status, const unsigned char *text, int32_t length, u
     // The text ends at the character that cannot be converted; the input from there
     // on is represented by one "?" per byte.
     size_t rest = static_cast<size_t>(length) - r.consumed;
-    if (rest > cap - r.produced) return Fail(status, ICONV_ST_TOO_BIG);
+    if (rest > cap - r.produced) return STF__Fail(status, ICONV_ST_TOO_BIG);
     memset(out + r.produced, '?', rest);
     r.produced += rest;
   } else if (r.error == E2BIG || r.error == EINVAL) {
-    return Fail(status, ICONV_ST_TOO_BIG);
+    return STF__Fail(status, ICONV_ST_TOO_BIG);
   } else if (r.error) {
-    return Fail(status, ICONV_ST_CONVERSION);
+    return STF__Fail(status, ICONV_ST_CONVERSION);
   }
   *outLength = static_cast<int32_t>(r.produced);
   return 0;

@@ -86,7 +86,7 @@ uint32_t GENU_MakeACL(STF_statusList_t *sl, GEN_ExtACL_t **out, const char *name
 uint32_t GENU_MakeONCACL(STF_statusList_t *sl, GEN_PSISAccessControlList_t **out, const char *name,
                          const GEN_ACLNameType_t *nameType, const GEN_ACLPrivilegeLevel_t *level,
                          const AS_allocateDescriptor_t *alloc) {
-  if (nameType && *nameType != 0 && empty(name)) return genu_Fail(sl, GENU_ST_BAD_VALUE);
+  if (nameType && *nameType != 0 && empty(name)) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   GEN_PSISAccessControlList_t borrowed{};
   borrowed.choice = 1;
   GEN_ACLNameType_t allUsers = 0;
@@ -116,7 +116,7 @@ uint32_t GENU_eACLFromText(STF_statusList_t *sl, GEN_ExtACL_t **out, const char 
     int k = -1;
     for (int i = 0; i < 4; ++i)
       if (strcasecmp(key.c_str(), kKeys[i]) == 0) k = i;
-    if (k < 0 || seen[k] || !sc.next(&eq) || eq != "=") return genu_Fail(sl, GENU_ST_BAD_VALUE);
+    if (k < 0 || seen[k] || !sc.next(&eq) || eq != "=") return STF__Fail(sl, GENU_ST_BAD_VALUE);
     seen[k] = true;
     const char *before = sc.p;
     if (!sc.next(&value) || value == "=") {
@@ -133,10 +133,10 @@ uint32_t GENU_eACLFromText(STF_statusList_t *sl, GEN_ExtACL_t **out, const char 
         std::string kindName = value.substr(0, colon);
         domainValue = value.substr(colon + 1);
         if (!kindName.empty() && !lookup(kTextDomains, kindName, &kind))
-          return genu_Fail(sl, GENU_ST_BAD_VALUE);
+          return STF__Fail(sl, GENU_ST_BAD_VALUE);
       }
     } else if (k == 2 ? !lookup(kNameTypes, value, &nameType) : !lookup(kLevels, value, &level)) {
-      return genu_Fail(sl, GENU_ST_BAD_VALUE);
+      return STF__Fail(sl, GENU_ST_BAD_VALUE);
     }
   }
   return GENU_MakeACL(sl, out, name.c_str(), domainValue.c_str(), kind, seen[2] ? &nameType : nullptr,
@@ -145,12 +145,12 @@ uint32_t GENU_eACLFromText(STF_statusList_t *sl, GEN_ExtACL_t **out, const char 
 
 uint32_t GENU_ACLToText(STF_statusList_t *sl, char **out, const GEN_ExtACL_t *) {
   if (out) *out = nullptr;
-  return genu_Fail(sl, GENU_ST_NOT_COMPARABLE);
+  return STF__Fail(sl, GENU_ST_NOT_COMPARABLE);
 }
 
 uint32_t GENU_ACLToPSIS(STF_statusList_t *sl, GEN_PSISAccessControlList_t **out,
                         const GEN_ExtACL_t *acl) {
-  if (!out || !acl) return genu_Fail(sl, GENU_ST_NULL_COMPARE);
+  if (!out || !acl) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   *out = nullptr;
   if (!acl->domain.nameOrOid) return 1;
   uint32_t kind = genu_DomainKind(&acl->domain);
@@ -167,7 +167,7 @@ uint32_t GENU_ACLToPSIS(STF_statusList_t *sl, GEN_PSISAccessControlList_t **out,
   else if (genu_IsWindowsDomain(kind))
     joined = value + "\\" + principal;
   else
-    return genu_Fail(sl, GENU_ST_NOT_COMPARABLE);
+    return STF__Fail(sl, GENU_ST_NOT_COMPARABLE);
   GEN_ACLNameType_t group = 2;
   GEN_ACLPrivilegeLevel_t endUser = 1;
   return GENU_MakeONCACL(sl, out, joined.c_str(), &group, &endUser, nullptr);
@@ -175,7 +175,7 @@ uint32_t GENU_ACLToPSIS(STF_statusList_t *sl, GEN_PSISAccessControlList_t **out,
 
 uint32_t GENU_ACLFromPSIS(STF_statusList_t *sl, GEN_ExtACL_t **out,
                           const GEN_PSISAccessControlList_t *list) {
-  if (!out || !list) return genu_Fail(sl, GENU_ST_NULL_COMPARE);
+  if (!out || !list) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   *out = nullptr;
   std::string name;
   GEN_ACLNameType_t nameType = 2;
@@ -190,7 +190,7 @@ uint32_t GENU_ACLFromPSIS(STF_statusList_t *sl, GEN_ExtACL_t **out,
     name = s;
     free(s);
   } else {
-    return genu_Fail(sl, GENU_ST_BAD_VALUE);
+    return STF__Fail(sl, GENU_ST_BAD_VALUE);
   }
   size_t at = name.find('@');
   if (at == std::string::npos)

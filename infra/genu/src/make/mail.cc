@@ -94,28 +94,28 @@ int findAddress(const GEN_StandardAttrs_t *a, const char *typeA, const char *typ
 uint32_t toString(STF_statusList_t *sl, char **out, const GEN_StandardAttrs_t *address,
                   const char *typeA, const char *typeB, bool absentIsNull,
                   const AS_allocateDescriptor_t *alloc) {
-  if (!out || !address) return genu_Fail(sl, GENU_ST_NULL_COMPARE);
+  if (!out || !address) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   *out = nullptr;
-  if (!address->domainDefined) return genu_Fail(sl, GENU_ST_NOT_COMPARABLE);
+  if (!address->domainDefined) return STF__Fail(sl, GENU_ST_NOT_COMPARABLE);
   std::string s;
   int found = findAddress(address, typeA, typeB, &s);
-  if (found == 1) return absentIsNull ? 0 : genu_Fail(sl, GENU_ST_NOT_COMPARABLE);
-  if (found == 2) return genu_Fail(sl, GENU_ST_BAD_VALUE);
+  if (found == 1) return absentIsNull ? 0 : STF__Fail(sl, GENU_ST_NOT_COMPARABLE);
+  if (found == 2) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   *out = GEN_CopyCharArray(s.c_str(), static_cast<int32_t>(s.size()) + 1,
                            static_cast<int32_t>(s.size()) + 1, alloc);
-  return *out ? 0 : genu_Fail(sl, GENU_ST_NO_MEMORY);
+  return *out ? 0 : STF__Fail(sl, GENU_ST_NO_MEMORY);
 }
 
 uint32_t fromString(STF_statusList_t *sl, GEN_StandardAttrs_t *out, const char *string,
                     const char *type, const AS_allocateDescriptor_t *alloc) {
-  if (!out || !string) return genu_Fail(sl, GENU_ST_NULL_COMPARE);
+  if (!out || !string) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   memset(out, 0, sizeof *out);
   std::string escaped;
   if (!genu_EscapeRfc1327(string, &escaped) ||
       escaped.size() >= sizeof(GEN_DomainDefinedAttr_t::value))
-    return genu_Fail(sl, GENU_ST_BAD_VALUE);
+    return STF__Fail(sl, GENU_ST_BAD_VALUE);
   auto *dd = static_cast<GEN_DomainDefinedAttrs_t *>(genu_Alloc(alloc, sizeof(GEN_DomainDefinedAttrs_t)));
-  if (!dd) return genu_Fail(sl, GENU_ST_NO_MEMORY);
+  if (!dd) return STF__Fail(sl, GENU_ST_NO_MEMORY);
   memset(dd, 0, sizeof *dd);
   dd->count = 1;
   strcpy(dd->attrs[0].type, type);

@@ -10,7 +10,7 @@ namespace {
 // An object identification of `choice` holding a deep copy of `alt` (layout L).
 uint32_t makeObjectIdent(STF_statusList_t *sl, GEN_ObjectIdent_t **out, int32_t choice,
                          const GenuLayout *L, const void *alt, const AS_allocateDescriptor_t *alloc) {
-  if (!alt) return genu_Fail(sl, GENU_ST_NULL_COMPARE);
+  if (!alt) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   return genu_MakeRecord(sl, out, &genu_L_ObjectIdent, alloc, [&](GEN_ObjectIdent_t *o) {
     o->choice = choice;
     return genu_DeepCopy(sl, L, &o->u, alt, alloc);
@@ -41,7 +41,7 @@ uint32_t GENU_MakeObjectIdent_Oid(STF_statusList_t *sl, GEN_ObjectIdent_t **out,
 uint32_t GENU_MakeDistNameString(STF_statusList_t *sl, GEN_DistNameString_t **out,
                                  const GEN_Text_t *text, const GEN_NameOrOID_t *nameOrOid,
                                  const AS_allocateDescriptor_t *alloc) {
-  if (!text) return genu_Fail(sl, GENU_ST_NULL_COMPARE);
+  if (!text) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   GEN_DistNameString_t borrowed{*text, const_cast<GEN_NameOrOID_t *>(nameOrOid)};
   return genu_Copy(sl, &genu_L_DistNameString, reinterpret_cast<void **>(out), &borrowed, alloc);
 }
@@ -49,14 +49,14 @@ uint32_t GENU_MakeDistNameString(STF_statusList_t *sl, GEN_DistNameString_t **ou
 uint32_t GENU_MakeEmbeddedDistNameString2(STF_statusList_t *sl, GEN_DistNameString_t *out,
                                           const char *string, uint32_t oid,
                                           const AS_allocateDescriptor_t *alloc) {
-  if (!out) return genu_Fail(sl, GENU_ST_BAD_VALUE);
+  if (!out) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   GEN_NameOrOID_t kind{};
   kind.choice = 1;
   kind.u.oid = oid;
   GEN_DistNameString_t borrowed{genu_BorrowText(string), oid ? &kind : nullptr};
   if (string && strlen(string) > GEN_TEXT_MAX) {
     memset(out, 0, sizeof *out);
-    return genu_Fail(sl, GENU_ST_BAD_VALUE);
+    return STF__Fail(sl, GENU_ST_BAD_VALUE);
   }
   return genu_DeepCopy(sl, &genu_L_DistNameString, out, &borrowed, alloc);
 }
@@ -91,7 +91,7 @@ uint32_t GENU_MakeMediaConsumed(STF_statusList_t *sl, GEN_MediaConsumed_t **out,
                                 const GEN_NameOrOID_t *printType, const GEN_ObjectIdent_t *media,
                                 int32_t printedImpressions, int32_t consumedSheets,
                                 const AS_allocateDescriptor_t *alloc) {
-  if (!printType || !media) return genu_Fail(sl, GENU_ST_NULL_COMPARE);
+  if (!printType || !media) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   GEN_MediaConsumed_t borrowed{*printType, *media, printedImpressions, consumedSheets};
   return genu_Copy(sl, &genu_L_MediaConsumed, reinterpret_cast<void **>(out), &borrowed, alloc);
 }
@@ -139,7 +139,7 @@ uint32_t GENU_MakeDriverInfo(STF_statusList_t *sl, GEN_DriverInfo_t **out, const
   GEN_Text_t *texts = static_cast<GEN_Text_t *>(calloc(n ? n : 1, sizeof(GEN_Text_t)));
   uint32_t rc;
   if (!nodes || !texts) {
-    rc = genu_Fail(sl, GENU_ST_NO_MEMORY);
+    rc = STF__Fail(sl, GENU_ST_NO_MEMORY);
   } else {
     for (size_t i = 0; i < n; ++i) {
       texts[i] = genu_BorrowText(files[i]);

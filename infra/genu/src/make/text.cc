@@ -7,7 +7,7 @@
 
 namespace {
 
-uint32_t fail(STF_statusList_t *sl, uint32_t code) { return genu_Fail(sl, code); }
+uint32_t fail(STF_statusList_t *sl, uint32_t code) { return STF__Fail(sl, code); }
 
 uint32_t extractBytes(STF_statusList_t *sl, char **out, const unsigned char *bytes, int32_t length,
                       const AS_allocateDescriptor_t *alloc) {

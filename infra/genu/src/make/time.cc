@@ -43,9 +43,9 @@ void GENU_MakeCurrentTime(GEN_GeneralizedTime_t *record, int32_t utc) {
 }
 
 uint32_t GENU_GetCurrentTime(STF_statusList_t *sl, GEN_GeneralizedTime_t **out, int32_t utc) {
-  if (!out) return genu_Fail(sl, GENU_ST_NULL_COMPARE);
+  if (!out) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   *out = static_cast<GEN_GeneralizedTime_t *>(GENU_DefMalloc(sizeof(GEN_GeneralizedTime_t)));
-  if (!*out) return genu_Fail(sl, GENU_ST_NO_MEMORY);
+  if (!*out) return STF__Fail(sl, GENU_ST_NO_MEMORY);
   GENU_MakeCurrentTime(*out, utc);
   return 0;
 }
@@ -53,9 +53,9 @@ uint32_t GENU_GetCurrentTime(STF_statusList_t *sl, GEN_GeneralizedTime_t **out, 
 uint32_t GENU_GeneralizedTimeDeltaArithmetic(STF_statusList_t *sl, const GEN_GeneralizedTime_t *time,
                                              int32_t delta, int32_t operation,
                                              GEN_GeneralizedTime_t *out) {
-  if (!time || !out) return genu_Fail(sl, GENU_ST_NULL_COMPARE);
+  if (!time || !out) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   time_t t;
-  if (!genu_TimeToCalendar(time, &t)) return genu_Fail(sl, GENU_ST_BAD_VALUE);
+  if (!genu_TimeToCalendar(time, &t)) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   if (operation == GENU_DELTA_ADD) {
     t += delta;
   } else if (operation == GENU_DELTA_SUBTRACT) {
@@ -79,7 +79,7 @@ uint32_t GENU_GeneralizedTimeDeltaArithmetic(STF_statusList_t *sl, const GEN_Gen
     tm.tm_isdst = 0;
     time_t fields = timegm(&tm);
     if (fields == static_cast<time_t>(-1) || !gmtime_r(&fields, &tm))
-      return genu_Fail(sl, GENU_ST_BAD_VALUE);
+      return STF__Fail(sl, GENU_ST_BAD_VALUE);
   }
   GEN_GeneralizedTime_t result = *time;
   storeFields(&result, tm, !time->utc);

@@ -42,18 +42,18 @@ extern "C" {
 
 int GENU_ShortToBerOID(STF_statusList_t *status, uint32_t shoid, GENU_berOid_t *berOut) {
   if (!status) return 1;
-  if (!berOut) return Fail(status, GENU_ST_OID_UNKNOWN);
+  if (!berOut) return STF__Fail(status, GENU_ST_OID_UNKNOWN);
   if (shoid & GENU_OID_DYNAMIC) {
     const unsigned char *binary = nullptr;
     uint32_t st = DynamicBinary("GENU_ShortToBerOID", shoid, &binary);
-    if (st) return Fail(status, st);
+    if (st) return STF__Fail(status, st);
     berOut->length = binary[1];
     berOut->value = binary + 2;
     return 0;
   }
   const OidEntry *e = nullptr;
   uint32_t st = StaticEntry(shoid, &e);
-  if (st || !e->ber) return Fail(status, GENU_ST_OID_UNKNOWN);
+  if (st || !e->ber) return STF__Fail(status, GENU_ST_OID_UNKNOWN);
   *berOut = *e->ber;
   return 0;
 }
@@ -61,13 +61,13 @@ int GENU_ShortToBerOID(STF_statusList_t *status, uint32_t shoid, GENU_berOid_t *
 int GENU_ShortToBinaryOID(STF_statusList_t *status, uint32_t shoid,
                           const unsigned char **binaryOut) {
   if (!status) return 1;
-  if (!binaryOut) return Fail(status, GENU_ST_OID_UNKNOWN);
+  if (!binaryOut) return STF__Fail(status, GENU_ST_OID_UNKNOWN);
   if (shoid & GENU_OID_DYNAMIC) {
     uint32_t st = DynamicBinary("GENU_ShortToBinaryOID", shoid, binaryOut);
-    return st ? Fail(status, st) : 0;
+    return st ? STF__Fail(status, st) : 0;
   }
   const OidEntry *e = nullptr;
-  if (uint32_t st = StaticEntry(shoid, &e)) return Fail(status, st);
+  if (uint32_t st = StaticEntry(shoid, &e)) return STF__Fail(status, st);
   *binaryOut = e->binary;  // null for a withdrawn entry: callers check
   return 0;
 }
@@ -90,16 +90,16 @@ const char *GENU_ShortOIDToAscii(uint32_t shoid) {
 
 int GENU_AttrIdToType(STF_statusList_t *status, uint32_t shoid, uint32_t *typeOut) {
   if (!status) return 1;
-  if (!typeOut) return Fail(status, GENU_ST_OID_UNKNOWN);
+  if (!typeOut) return STF__Fail(status, GENU_ST_OID_UNKNOWN);
   if (shoid & GENU_OID_DYNAMIC) {
     const unsigned char *binary = nullptr;
     uint32_t st = DynamicBinary("GENU_AttrIdToType", shoid, &binary);
-    if (st) return Fail(status, st);
+    if (st) return STF__Fail(status, st);
     *typeOut = binary[binary[1] + 2];
     return 0;
   }
   const OidEntry *e = nullptr;
-  if (uint32_t st = StaticEntry(shoid, &e)) return Fail(status, st);
+  if (uint32_t st = StaticEntry(shoid, &e)) return STF__Fail(status, st);
   *typeOut = e->type;
   return 0;
 }

@@ -28,8 +28,8 @@ int FromDynamic(STF_statusList_t *status, const char *function, DynamicAnnounce 
                 const char *key, int32_t keyLength, const char *keyText, uint32_t *shoidOut) {
   datum content{};
   uint32_t st = DynamicLookup(function, announce, key, keyLength, keyText, &content);
-  if (st) return Fail(status, st);
-  if (!ParseShoid(content, shoidOut)) return Fail(status, GENU_ST_OID_UNKNOWN);
+  if (st) return STF__Fail(status, st);
+  if (!ParseShoid(content, shoidOut)) return STF__Fail(status, GENU_ST_OID_UNKNOWN);
   LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "Yes!! --- shoid = %u\n", *shoidOut);
   return 0;
 }
@@ -60,7 +60,7 @@ extern "C" {
 int GENU_BerToShortOID(STF_statusList_t *status, const GENU_berOid_t *ber, uint32_t *shoidOut) {
   if (!status) return 1;
   if (!ber || !shoidOut || !ber->value || ber->length == 0 || ber->length > 127) {
-    return Fail(status, GENU_ST_OID_UNKNOWN);
+    return STF__Fail(status, GENU_ST_OID_UNKNOWN);
   }
   unsigned char binary[2 + 127];
   binary[0] = 6;
@@ -73,21 +73,21 @@ int GENU_BinaryToShortOID(STF_statusList_t *status, const unsigned char *binary,
                           uint32_t *shoidOut) {
   if (!status) return 1;
   if (!binary || !shoidOut || binary[0] != 6 || binary[1] == 0 || binary[1] > 127) {
-    return Fail(status, GENU_ST_OID_UNKNOWN);
+    return STF__Fail(status, GENU_ST_OID_UNKNOWN);
   }
   return FromBinary(status, "GENU_BinaryToShortOID", binary, shoidOut);
 }
 
 int GENU_AsciiToShortOID(STF_statusList_t *status, const char *name, uint32_t *shoidOut) {
   if (!status) return 1;
-  if (!name || !*name || !shoidOut) return Fail(status, GENU_ST_OID_UNKNOWN);
+  if (!name || !*name || !shoidOut) return STF__Fail(status, GENU_ST_OID_UNKNOWN);
   int64_t e = FindName(name);
   if (e >= 0) {
     *shoidOut = ShortOfEntry(static_cast<uint32_t>(e));
     return 0;
   }
   size_t len = strnlen(name, KQBM_MAX_KEY + 1);
-  if (len > KQBM_MAX_KEY) return Fail(status, GENU_ST_OID_UNKNOWN);
+  if (len > KQBM_MAX_KEY) return STF__Fail(status, GENU_ST_OID_UNKNOWN);
   return FromDynamic(status, "GENU_AsciiToShortOID", DynamicAnnounce::kIsDynamic, name,
                      static_cast<int32_t>(len), name, shoidOut);
 }
@@ -97,7 +97,7 @@ int GENU_PrefixToShortOID(STF_statusList_t *status, const char *name, const char
   if (!status) return 1;
   if (!name) {
     if (shoidOut) *shoidOut = 0;
-    return Fail(status, GENU_ST_OID_UNKNOWN);
+    return STF__Fail(status, GENU_ST_OID_UNKNOWN);
   }
   if (!prefix || strncmp(name, prefix, strlen(prefix)) == 0) {
     return GENU_AsciiToShortOID(status, name, shoidOut);
@@ -106,7 +106,7 @@ int GENU_PrefixToShortOID(STF_statusList_t *status, const char *name, const char
   try {
     joined = std::string(prefix) + name;
   } catch (const std::bad_alloc &) {
-    return Fail(status, GENU_ST_OID_UNKNOWN);
+    return STF__Fail(status, GENU_ST_OID_UNKNOWN);
   }
   return GENU_AsciiToShortOID(status, joined.c_str(), shoidOut);
 }

@@ -13,28 +13,28 @@ int ToBER_AVA(STF_statusList_t *status, Attribute *out, AS_attrHandle_t attr) {
 
 int ToGEN_Attr(STF_statusList_t *status, const ber_oid *type, Attribute_values const *values,
                AS_attrHandle_t *attrOut) {
-  if (!type || !values) return status ? genu_WireFail(status, GENU_ST_BAD_VALUE) : 1;
+  if (!type || !values) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;
   return genu_WireAttrToGen(status, *type, *values, true, attrOut);
 }
 
 int ToGEN_AVA(STF_statusList_t *status, const Attribute *in, AS_attrHandle_t *attrOut) {
-  if (!in) return status ? genu_WireFail(status, GENU_ST_BAD_VALUE) : 1;
+  if (!in) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;
   return ToGEN_Attr(status, &in->type, &in->values, attrOut);
 }
 
 int ToBER_IfwAVA(STF_statusList_t *status, AttributeValueAssertion *out, AS_attrHandle_t attr) {
   if (!status) return 1;
-  if (!out) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  if (!out) return STF__Fail(status, GENU_ST_BAD_VALUE);
   *out = AttributeValueAssertion{};
-  if (attr == AS_nullAttrHandle) return genu_WireFail(status, GENU_ST_SET_ACCESS);
+  if (attr == AS_nullAttrHandle) return STF__Fail(status, GENU_ST_SET_ACCESS);
   uint32_t shoid = 0, type = 0;
   GENU_berOid_t ber{0, nullptr};
   if (AS_GetAttrIDR(status, attr, &shoid) || GENU_ShortToBerOID(status, shoid, &ber))
-    return genu_WireFail(status, GENU_ST_OID_CONVERT);
+    return STF__Fail(status, GENU_ST_OID_CONVERT);
   AS_attrValHandle_t val = AS_nullAttrValHandle;
   void *value = nullptr;
   if (AS_GetAttrValTypeR(status, attr, &type) || AS_FindFirstAttrValR(status, attr, &val, &value))
-    return genu_WireFail(status, GENU_ST_SET_ACCESS);
+    return STF__Fail(status, GENU_ST_SET_ACCESS);
   AS_FreeAttrValHandle(status, &val);
   OssBuf encoded{0, nullptr};
   if (JQP_PackAV(status, type, value, &encoded)) return 1;
@@ -44,7 +44,7 @@ int ToBER_IfwAVA(STF_statusList_t *status, AttributeValueAssertion *out, AS_attr
 }
 
 int FreeBER_ifwAVA(STF_statusList_t *status, AttributeValueAssertion *wire) {
-  if (!wire) return genu_WireFail(status, GENU_ST_NULL_DELETE);
+  if (!wire) return STF__Fail(status, GENU_ST_NULL_DELETE);
   free(wire->value.value);  // encoded bytes live on the process heap
   wire->value = ber_octets{0, nullptr};
   return 0;
@@ -52,7 +52,7 @@ int FreeBER_ifwAVA(STF_statusList_t *status, AttributeValueAssertion *wire) {
 
 int ToGEN_IfwAVA(STF_statusList_t *status, const AttributeValueAssertion *in,
                  AS_attrHandle_t *attrOut) {
-  if (!in) return status ? genu_WireFail(status, GENU_ST_BAD_VALUE) : 1;
+  if (!in) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;
   Attribute_values_node one{nullptr, in->value};
   return genu_WireAttrToGen(status, in->type, &one, false, attrOut);
 }
@@ -62,7 +62,7 @@ int ToGEN_IfwAVA(STF_statusList_t *status, const AttributeValueAssertion *in,
 int ToBER_ignoredAttribute(STF_statusList_t *status, IgnoredAttribute *out,
                            const GEN_IgnoredAttribute_t *in) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
   *out = IgnoredAttribute{};
   if (in->documentNumber) {
     out->bit_mask = 0x80;
@@ -72,18 +72,18 @@ int ToBER_ignoredAttribute(STF_statusList_t *status, IgnoredAttribute *out,
 }
 
 int FreeBER_ignoredAttribute(STF_statusList_t *status, IgnoredAttribute *wire) {
-  if (!wire) return genu_WireFail(status, GENU_ST_NULL_DELETE);
+  if (!wire) return STF__Fail(status, GENU_ST_NULL_DELETE);
   return FreeBER_Attr(status, &wire->attribute);
 }
 
 int ToGEN_ignoredAttribute(STF_statusList_t *status, const IgnoredAttribute *in,
                            GEN_IgnoredAttribute_t *out) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
   *out = GEN_IgnoredAttribute_t{nullptr, AS_nullAttrHandle};
   if (in->bit_mask & 0x80) {
     out->documentNumber = static_cast<int32_t *>(malloc(sizeof(int32_t)));
-    if (!out->documentNumber) return genu_WireFail(status, GENU_ST_NO_MEMORY);
+    if (!out->documentNumber) return STF__Fail(status, GENU_ST_NO_MEMORY);
     *out->documentNumber = in->document_number;
   }
   if (ToGEN_AVA(status, &in->attribute, &out->attribute)) {

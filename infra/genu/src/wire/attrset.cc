@@ -37,7 +37,7 @@ template <typename ValNode>
 int PackValue(STF_statusList_t *status, uint32_t type, const void *value, uint32_t mode,
               ValNode ***tail) {
   auto *node = static_cast<ValNode *>(genu_WireAlloc(sizeof(ValNode)));
-  if (!node) return genu_WireFail(status, GENU_ST_NO_MEMORY);
+  if (!node) return STF__Fail(status, GENU_ST_NO_MEMORY);
   GEN_PSISAccessControlList_t *converted = nullptr;
   OssBuf encoded{0, nullptr};
   int failed = 0;
@@ -61,7 +61,7 @@ int PackValue(STF_statusList_t *status, uint32_t type, const void *value, uint32
 // Creates the set the wire attributes go into.
 int NewSet(STF_statusList_t *status, AS_setHandle_t *set, uint32_t duplicates) {
   if (AS_Create(status, set, &genu_sysAllocator, duplicates))
-    return genu_WireFail(status, GENU_ST_NO_MEMORY);
+    return STF__Fail(status, GENU_ST_NO_MEMORY);
   return 0;
 }
 
@@ -73,9 +73,9 @@ int AddAttribute(STF_statusList_t *status, AS_setHandle_t set, const ber_oid &ty
   uint32_t shoid = 0, valueType = 0;
   GENU_berOid_t ber{type.length, type.value};
   if (GENU_BerToShortOID(status, &ber, &shoid) || GENU_AttrIdToType(status, shoid, &valueType))
-    return genu_WireFail(status, GENU_ST_OID_CONVERT);
+    return STF__Fail(status, GENU_ST_OID_CONVERT);
   AS_attrHandle_t attr = AS_nullAttrHandle;
-  if (AS_AddAttr(status, set, shoid, valueType, &attr)) return genu_WireFail(status, GENU_ST_NO_MEMORY);
+  if (AS_AddAttr(status, set, shoid, valueType, &attr)) return STF__Fail(status, GENU_ST_NO_MEMORY);
   int failed = 0;
   for (const ValNode *n = values; n && !failed; n = n->next) {
     if (n->value.length <= 0 || !n->value.value) continue;  // empty values are skipped
@@ -100,13 +100,13 @@ int AddAttribute(STF_statusList_t *status, AS_setHandle_t set, const ber_oid &ty
     *attrOut = attr;
   else
     AS_FreeAttrHandle(Scratch().list, &attr);
-  return failed ? genu_WireFail(status, GENU_ST_SET_ACCESS) : 0;
+  return failed ? STF__Fail(status, GENU_ST_SET_ACCESS) : 0;
 }
 
 // Releases a wire list of attributes (plain or modify) with their values.
 template <typename ListNode>
 int FreeList(STF_statusList_t *status, ListNode **list) {
-  if (!list) return genu_WireFail(status, GENU_ST_NULL_DELETE);
+  if (!list) return STF__Fail(status, GENU_ST_NULL_DELETE);
   for (ListNode *n = *list; n;) {
     ListNode *next = n->next;
     FreeValues(&n->value.values);
@@ -123,23 +123,23 @@ template <typename W>
 int AttrToBer(STF_statusList_t *status, W *out, AS_attrHandle_t attr, uint32_t mode,
               const char *name) {
   if (!status) return 1;
-  if (!out || attr == AS_nullAttrHandle) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  if (!out || attr == AS_nullAttrHandle) return STF__Fail(status, GENU_ST_BAD_VALUE);
   out->values = nullptr;
   uint32_t shoid = 0, setType = 0, registryType = 0;
   GENU_berOid_t ber{0, nullptr};
   if (AS_GetAttrIDR(status, attr, &shoid) || GENU_ShortToBerOID(status, shoid, &ber))
-    return genu_WireFail(status, GENU_ST_OID_CONVERT);
+    return STF__Fail(status, GENU_ST_OID_CONVERT);
   out->type = ber_oid{ber.length, const_cast<uint8_t *>(ber.value)};
   if (AS_GetAttrValTypeR(status, attr, &setType) ||
       GENU_AttrIdToType(status, shoid, &registryType))
-    return genu_WireFail(status, GENU_ST_SET_ACCESS);
+    return STF__Fail(status, GENU_ST_SET_ACCESS);
   if (setType != registryType) {
     LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__,
                     "%s: Detect AS with inconsistent attr-Id and attr-value-type :\n"
                     "AS with shoid %lu was created with valType %lu, but should be %d\n",
                     name, static_cast<unsigned long>(shoid), static_cast<unsigned long>(setType),
                     static_cast<int>(registryType));
-    return genu_WireFail(status, GENU_ST_BAD_VALUE);
+    return STF__Fail(status, GENU_ST_BAD_VALUE);
   }
   AS_attrValHandle_t val = AS_nullAttrValHandle;
   void *value = nullptr;
@@ -148,7 +148,7 @@ int AttrToBer(STF_statusList_t *status, W *out, AS_attrHandle_t attr, uint32_t m
       STF_ClearStatus(status);
       return 0;
     }
-    return genu_WireFail(status, GENU_ST_SET_ACCESS);
+    return STF__Fail(status, GENU_ST_SET_ACCESS);
   }
   auto **tail = &out->values;
   for (;;) {
@@ -164,7 +164,7 @@ int AttrToBer(STF_statusList_t *status, W *out, AS_attrHandle_t attr, uint32_t m
   AS_FreeAttrValHandle(status, &val);
   if (!walked) {
     FreeValues(&out->values);
-    return genu_WireFail(status, GENU_ST_SET_ACCESS);
+    return STF__Fail(status, GENU_ST_SET_ACCESS);
   }
   return 0;
 }
@@ -179,7 +179,7 @@ int ModAttrToBer(STF_statusList_t *status, ModifyAttribute *out, AS_attrHandle_t
   int32_t op = 0;
   if (AS_GetAttrModifyOpR(status, attr, &op)) {
     FreeValues(&out->values);
-    return genu_WireFail(status, GENU_ST_SET_ACCESS);
+    return STF__Fail(status, GENU_ST_SET_ACCESS);
   }
   out->modify_operator = ModifyOperator(op);
   if (out->modify_operator) out->bit_mask |= ModifyAttribute_modify_operator_present;
@@ -196,7 +196,7 @@ template <typename ListNode, typename W>
 int SetToBer(STF_statusList_t *status, ListNode **out, const AS_setHandle_t *set, uint32_t mode,
              int (*one)(STF_statusList_t *, W *, AS_attrHandle_t, uint32_t)) {
   if (!status) return 1;
-  if (!out || !set) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  if (!out || !set) return STF__Fail(status, GENU_ST_BAD_VALUE);
   *out = nullptr;
   if (*set == AS_nullSetHandle) return 0;
   AS_attrHandle_t attr = AS_nullAttrHandle;
@@ -205,7 +205,7 @@ int SetToBer(STF_statusList_t *status, ListNode **out, const AS_setHandle_t *set
       STF_ClearStatus(status);
       return 0;
     }
-    return genu_WireFail(status, GENU_ST_SET_ACCESS);
+    return STF__Fail(status, GENU_ST_SET_ACCESS);
   }
   ListNode **tail = out;
   for (;;) {
@@ -226,7 +226,7 @@ int SetToBer(STF_statusList_t *status, ListNode **out, const AS_setHandle_t *set
   AS_FreeAttrHandle(status, &attr);
   if (!walked) {
     FreeList(status, out);
-    return genu_WireFail(status, GENU_ST_SET_ACCESS);
+    return STF__Fail(status, GENU_ST_SET_ACCESS);
   }
   return 0;
 }
@@ -236,7 +236,7 @@ int ApplyOperator(STF_statusList_t *, const Attribute &, AS_attrHandle_t) { retu
 int ApplyOperator(STF_statusList_t *status, const ModifyAttribute &in, AS_attrHandle_t attr) {
   if (!(in.bit_mask & ModifyAttribute_modify_operator_present)) return 0;
   int32_t op = ModifyOperator(in.modify_operator);
-  if (op && AS_SetAttrModifyOpR(status, attr, op)) return genu_WireFail(status, GENU_ST_SET_ACCESS);
+  if (op && AS_SetAttrModifyOpR(status, attr, op)) return STF__Fail(status, GENU_ST_SET_ACCESS);
   return 0;
 }
 
@@ -245,7 +245,7 @@ template <typename ListNode>
 int ListToSet(STF_statusList_t *status, const ListNode *list, AS_setHandle_t *setOut,
               bool modify) {
   if (!status) return 1;
-  if (!setOut) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  if (!setOut) return STF__Fail(status, GENU_ST_BAD_VALUE);
   AS_setHandle_t set = AS_nullSetHandle;
   if (NewSet(status, &set, modify ? 1 : 0)) return 1;
   for (const ListNode *n = list; n; n = n->next) {
@@ -268,7 +268,7 @@ int genu_WireAttrToGen(STF_statusList_t *status, const ber_oid &type,
                        const Attribute_values_node *values, bool convertAcl,
                        AS_attrHandle_t *attrOut) {
   if (!status) return 1;
-  if (!attrOut) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  if (!attrOut) return STF__Fail(status, GENU_ST_BAD_VALUE);
   AS_setHandle_t set = AS_nullSetHandle;
   if (NewSet(status, &set, 0)) return 1;
   AS_attrHandle_t attr = AS_nullAttrHandle;
@@ -285,19 +285,19 @@ int genu_WireAttrToGen(STF_statusList_t *status, const ber_oid &type,
 extern "C" {
 
 int FreeBER_attributeValues(STF_statusList_t *status, Attribute_values *values) {
-  if (!values) return genu_WireFail(status, GENU_ST_NULL_DELETE);
+  if (!values) return STF__Fail(status, GENU_ST_NULL_DELETE);
   FreeValues(values);
   return 0;
 }
 
 int FreeBER_Attr(STF_statusList_t *status, Attribute *attribute) {
-  if (!attribute) return genu_WireFail(status, GENU_ST_NULL_DELETE);
+  if (!attribute) return STF__Fail(status, GENU_ST_NULL_DELETE);
   FreeValues(&attribute->values);
   return 0;
 }
 
 int FreeBER_ModOpAttr(STF_statusList_t *status, ModifyAttribute *attribute) {
-  if (!attribute) return genu_WireFail(status, GENU_ST_NULL_DELETE);
+  if (!attribute) return STF__Fail(status, GENU_ST_NULL_DELETE);
   FreeValues(&attribute->values);
   attribute->bit_mask &= static_cast<uint8_t>(~ModifyAttribute_values_present);
   return 0;
@@ -326,20 +326,20 @@ int ToBER_ModOpAS(STF_statusList_t *status, ModifyAttributeList *out, const AS_s
 }
 
 int ToGEN_AS(STF_statusList_t *status, AttributeList const *in, AS_setHandle_t *setOut) {
-  if (!in) return status ? genu_WireFail(status, GENU_ST_BAD_VALUE) : 1;
+  if (!in) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;
   return ListToSet(status, *in, setOut, false);
 }
 int ToGEN_ModOpAS(STF_statusList_t *status, ModifyAttributeList const *in,
                   AS_setHandle_t *setOut) {
-  if (!in) return status ? genu_WireFail(status, GENU_ST_BAD_VALUE) : 1;
+  if (!in) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;
   return ListToSet(status, *in, setOut, true);
 }
 
 int MallocAStoGEN(STF_statusList_t *status, const AttributeList *in, AS_setHandle_t **setOut) {
   if (!status) return 1;
-  if (!setOut) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  if (!setOut) return STF__Fail(status, GENU_ST_BAD_VALUE);
   auto *handle = static_cast<AS_setHandle_t *>(malloc(sizeof(AS_setHandle_t)));
-  if (!handle) return genu_WireFail(status, GENU_ST_NO_MEMORY);
+  if (!handle) return STF__Fail(status, GENU_ST_NO_MEMORY);
   if (ToGEN_AS(status, in, handle)) {
     free(handle);
     return 1;

@@ -13,7 +13,7 @@ namespace {
 // Releases a wire list: the elements own nothing on the wire, only the nodes go.
 template <typename Node>
 int FreeList(STF_statusList_t *status, Node **head) {
-  if (!head) return genu_WireFail(status, GENU_ST_NULL_DELETE);
+  if (!head) return STF__Fail(status, GENU_ST_NULL_DELETE);
   for (Node *n = *head; n;) {
     Node *next = n->next;
     genu_WireFree(n);
@@ -27,7 +27,7 @@ template <typename Node, typename G, int (*ToBer)(STF_statusList_t *, decltype(N
                                                     const G *)>
 int ListToBer(STF_statusList_t *status, Node **out, const GEN_ValueSeq_t *in) {
   if (!status) return 1;
-  if (!out) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  if (!out) return STF__Fail(status, GENU_ST_BAD_VALUE);
   *out = nullptr;
   Node **tail = out;
   for (const GEN_ValueSeq_t *p = in; p; p = p->next) {
@@ -61,7 +61,7 @@ template <typename Node, typename G, const GenuLayout *L,
           int (*ToGen)(STF_statusList_t *, const decltype(Node{}.value) *, G *)>
 int ListToGen(STF_statusList_t *status, const Node *in, GEN_ValueSeq_t **out) {
   if (!status) return 1;
-  if (!out) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  if (!out) return STF__Fail(status, GENU_ST_BAD_VALUE);
   *out = nullptr;
   GEN_ValueSeq_t **tail = out;
   for (const Node *n = in; n; n = n->next) {
@@ -89,11 +89,11 @@ extern "C" {
 
 #define GENU_LIST(N, Wire, Node, Record, Element, L, toBer, toGen)                          \
   int ToBER_##N(STF_statusList_t *status, Wire *out, const Record *in) {                     \
-    if (!in) return status ? genu_WireFail(status, GENU_ST_BAD_VALUE) : 1;                   \
+    if (!in) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;                   \
     return ListToBer<Node, Element, toBer>(status, out, in->first);                          \
   }                                                                                          \
   int ToGEN_##N(STF_statusList_t *status, const Wire *in, Record *out) {                     \
-    if (!in || !out) return status ? genu_WireFail(status, GENU_ST_BAD_VALUE) : 1;           \
+    if (!in || !out) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;           \
     return ListToGen<Node, Element, &L, toGen>(status, *in, &out->first);                    \
   }                                                                                          \
   int FreeBER_##N(STF_statusList_t *status, Wire *wire) { return FreeList(status, wire); }

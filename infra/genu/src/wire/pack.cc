@@ -134,7 +134,7 @@ const WireRow *RowOf(uint32_t id) {
 
 int Fail(STF_statusList_t *status, const char *function, uint32_t code) {
   LOG_CondMessage(LOG_SEV_GENCONV, __FILE__, __LINE__, "Exiting: %s", function);
-  return genu_WireFail(status, code);
+  return STF__Fail(status, code);
 }
 
 // Record to wire structure.

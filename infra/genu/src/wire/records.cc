@@ -9,7 +9,7 @@
 
 namespace {
 
-int Null(STF_statusList_t *status) { return genu_WireFail(status, GENU_ST_BAD_VALUE); }
+int Null(STF_statusList_t *status) { return STF__Fail(status, GENU_ST_BAD_VALUE); }
 
 // Clean-up after a failure reports on a list of its own, keeping the reason.
 struct Scratch {
@@ -150,7 +150,7 @@ int ToGEN_oidCardinalMap(STF_statusList_t *status, const OidCardinalMap *in,
   *out = GEN_OidCardinalMap_t{nullptr, static_cast<uint32_t>(in->cardinal)};
   if (!(in->bit_mask & 0x80)) return 0;
   auto *oid = static_cast<uint32_t *>(malloc(sizeof(uint32_t)));
-  if (!oid) return genu_WireFail(status, GENU_ST_NO_MEMORY);
+  if (!oid) return STF__Fail(status, GENU_ST_NO_MEMORY);
   if (ToGEN_oid(status, &in->oid, oid)) {
     free(oid);
     return 1;
@@ -225,7 +225,7 @@ int ToGEN_docFormat(STF_statusList_t *status, const DocumentFormat *in,
   if (ToGEN_oid(status, &in->format, &out->format)) return 1;
   if (in->bit_mask & 0x80) {
     out->variants = static_cast<GEN_Text_t *>(calloc(1, sizeof(GEN_Text_t)));
-    if (!out->variants) return genu_WireFail(status, GENU_ST_NO_MEMORY);
+    if (!out->variants) return STF__Fail(status, GENU_ST_NO_MEMORY);
     if (ToGEN_text(status, &in->variants, out->variants)) {
       free(out->variants);
       out->variants = nullptr;

@@ -69,7 +69,7 @@ int FreeGEN_void(STF_statusList_t *status, const AS_allocateDescriptor_t *alloc,
 }
 
 int FreeBER_octetString(STF_statusList_t *status, ber_octets *wire) {
-  if (!wire) return genu_WireFail(status, GENU_ST_NULL_DELETE);
+  if (!wire) return STF__Fail(status, GENU_ST_NULL_DELETE);
   genu_WireFree(wire->value);
   wire->value = nullptr;
   wire->length = 0;
@@ -77,7 +77,7 @@ int FreeBER_octetString(STF_statusList_t *status, ber_octets *wire) {
 }
 
 int FreeBER_Any(STF_statusList_t *status, ber_octets *wire) {
-  if (!wire) return genu_WireFail(status, GENU_ST_NULL_DELETE);
+  if (!wire) return STF__Fail(status, GENU_ST_NULL_DELETE);
   if (wire->length > 0) genu_WireFree(wire->value);
   *wire = ber_octets{0, nullptr};
   return 0;

@@ -38,22 +38,22 @@ int FillWire(STF_statusList_t *status, W *out, const TextView &v, IconvToBer con
     case GEN_TEXT_STRING: {
       const char *s = v.string ? v.string : "";
       size_t n = strnlen(s, static_cast<size_t>(max) + 1);
-      if (n > static_cast<size_t>(max)) return genu_WireFail(status, GENU_ST_TOO_LONG);
+      if (n > static_cast<size_t>(max)) return STF__Fail(status, GENU_ST_TOO_LONG);
       memcpy(out->u.iso646_string, s, n);
       out->u.iso646_string[n] = '\0';
       return 0;
     }
     case GEN_TEXT_LATIN1:
     case GEN_TEXT_OCTETS:
-      if (v.length < 0 || (v.length > 0 && !v.bytes)) return genu_WireFail(status, GENU_ST_BAD_VALUE);
-      if (v.length > max) return genu_WireFail(status, GENU_ST_TOO_LONG);
+      if (v.length < 0 || (v.length > 0 && !v.bytes)) return STF__Fail(status, GENU_ST_BAD_VALUE);
+      if (v.length > max) return STF__Fail(status, GENU_ST_TOO_LONG);
       // Both counted alternatives have the same shape.
       out->u.octet_string.length = static_cast<uint16_t>(v.length);
       if (v.length) memcpy(out->u.octet_string.value, v.bytes, static_cast<size_t>(v.length));
       return 0;
     case GEN_TEXT_OTHER: {
-      if (v.length < 0 || (v.length > 0 && !v.bytes)) return genu_WireFail(status, GENU_ST_BAD_VALUE);
-      if (v.length > max) return genu_WireFail(status, GENU_ST_TOO_LONG);
+      if (v.length < 0 || (v.length > 0 && !v.bytes)) return STF__Fail(status, GENU_ST_BAD_VALUE);
+      if (v.length > max) return STF__Fail(status, GENU_ST_TOO_LONG);
       auto &o = out->u.other_code_set;
       int32_t produced = 0;
       GENU_berOid_t wireCodeSet{0, nullptr};
@@ -69,7 +69,7 @@ int FillWire(STF_statusList_t *status, W *out, const TextView &v, IconvToBer con
       return 0;
     }
     default:
-      return genu_WireFail(status, GENU_ST_BAD_VALUE);
+      return STF__Fail(status, GENU_ST_BAD_VALUE);
   }
 }
 
@@ -89,25 +89,25 @@ int ReadWire(STF_statusList_t *status, const W *in, unsigned char *buffer, Iconv
     case GEN_TEXT_OCTETS:
       v->bytes = in->u.octet_string.value;
       v->length = in->u.octet_string.length;
-      return v->length > Bound<W>() ? genu_WireFail(status, GENU_ST_TOO_LONG) : 0;
+      return v->length > Bound<W>() ? STF__Fail(status, GENU_ST_TOO_LONG) : 0;
     case GEN_TEXT_OTHER: {
       const auto &o = in->u.other_code_set;
       uint32_t codeSet = 0;
       if (o.bit_mask & 0x80) {
         GENU_berOid_t ber{o.code_set.length, o.code_set.value};
         if (GENU_BerToShortOID(status, &ber, &codeSet))
-          return genu_WireFail(status, GENU_ST_OID_CONVERT);
+          return STF__Fail(status, GENU_ST_OID_CONVERT);
       }
       int32_t produced = 0;
       if (convert(status, o.text.value, o.text.length, buffer, &produced, &codeSet))
-        return genu_WireFail(status, GENU_ST_CODESET_CONVERT);
+        return STF__Fail(status, GENU_ST_CODESET_CONVERT);
       v->bytes = buffer;
       v->length = produced;
       v->codeSet = codeSet;
       return 0;
     }
     default:
-      return genu_WireFail(status, GENU_ST_BAD_VALUE);
+      return STF__Fail(status, GENU_ST_BAD_VALUE);
   }
 }
 
@@ -121,13 +121,13 @@ TextView ViewOf(const G *in) {
 
 int TextToBer(STF_statusList_t *status, Text *out, const GEN_Text_t *in) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
   return FillWire(status, out, ViewOf(in), ICONV_ToBER_OtherCodeSet4095);
 }
 
 int NameToBer(STF_statusList_t *status, SimpleName *out, const GEN_SimpleName_t *in) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
   return FillWire(status, out, ViewOf(in), ICONV_ToBER_OtherCodeSet255);
 }
 
@@ -142,12 +142,12 @@ unsigned char *OwnedCopy(const void *bytes, int32_t n) {
 
 int TextToGen(STF_statusList_t *status, const Text *in, GEN_Text_t *out) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
   memset(out, 0, sizeof *out);
   unsigned char *buffer = nullptr;
   if (in->choice == GEN_TEXT_OTHER) {
     buffer = static_cast<unsigned char *>(malloc(GEN_TEXT_MAX));
-    if (!buffer) return genu_WireFail(status, GENU_ST_NO_MEMORY);
+    if (!buffer) return STF__Fail(status, GENU_ST_NO_MEMORY);
   }
   TextView v;
   if (ReadWire(status, in, buffer, ICONV_ToGEN_OtherCodeSet4095, &v)) {
@@ -159,7 +159,7 @@ int TextToGen(STF_statusList_t *status, const Text *in, GEN_Text_t *out) {
   if (v.string) {
     // An empty string stays absent.
     if (v.length && !(out->u.string = reinterpret_cast<char *>(OwnedCopy(v.string, v.length))))
-      return genu_WireFail(status, GENU_ST_NO_MEMORY);
+      return STF__Fail(status, GENU_ST_NO_MEMORY);
     return 0;
   }
   out->u.octets.length = v.length;
@@ -167,14 +167,14 @@ int TextToGen(STF_statusList_t *status, const Text *in, GEN_Text_t *out) {
     out->u.octets.value = buffer;  // the converted text stays in its buffer
   } else if (v.length && !(out->u.octets.value = OwnedCopy(v.bytes, v.length))) {
     out->u.octets.length = 0;
-    return genu_WireFail(status, GENU_ST_NO_MEMORY);
+    return STF__Fail(status, GENU_ST_NO_MEMORY);
   }
   return 0;
 }
 
 int NameToGen(STF_statusList_t *status, const SimpleName *in, GEN_SimpleName_t *out) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireFail(status, GENU_ST_BAD_VALUE);
+  if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
   memset(out, 0, sizeof *out);
   TextView v;
   if (ReadWire(status, in, out->u.octets.value, ICONV_ToGEN_OtherCodeSet255, &v)) {

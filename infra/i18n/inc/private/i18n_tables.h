@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "infra/i18n.h"
+#include "private/stf_fail.h"
 
 namespace kq::i18n {
 
@@ -37,9 +38,6 @@ const Tables *Current();
 // `out` holds nothing.
 uint32_t ReadDataFile(const char *path, Tables &out);
 void FreeTables(Tables &t);
-
-// Adds `code` to the list and returns 1.
-int Fail(STF_statusList_t *status, uint32_t code);
 
 }  // namespace kq::i18n
 

@@ -1,0 +1,13 @@
+// The failure exit shared by the operations that report through a status list:
+// record one status without arguments and give the failure result 1.
+#ifndef KQ_PRIVATE_STF_FAIL_H
+#define KQ_PRIVATE_STF_FAIL_H
+
+#include "infra/stf.h"
+
+inline int STF__Fail(STF_statusList_t *list, uint32_t code) {
+  STF_AddStatus(list, code, 0);
+  return 1;
+}
+
+#endif

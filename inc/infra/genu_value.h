@@ -354,7 +354,16 @@ typedef struct {
 } GEN_SocketAddress_t;
 
 /* Filters and selectors. */
-typedef struct { uint32_t attributeType; int32_t kind; GEN_OctetString_t value; } GEN_SubStrings_t;
+/* A substring match: the attribute, the kind of match (0 exact, 1 case-insensitive,
+ * 2 same letter, 3 approximate), and the encoded values of the initial part (absent
+ * when empty), of the middle parts in order, and of the final part. */
+typedef struct {
+  uint32_t attributeType;
+  int32_t kind;
+  GEN_OctetString_t initial;
+  GEN_SeqOfOctetString_t any;
+  GEN_OctetString_t final;
+} GEN_SubStrings_t;
 typedef struct {
   int32_t choice; /* 1 equality, 2 substrings, 3 >=, 4 <=, 5 present, 8 assertion */
   union { AS_attrHandle_t attribute; GEN_SubStrings_t substrings; uint32_t present; } u;
@@ -363,7 +372,14 @@ typedef struct GEN_Filter {
   int32_t choice; /* 1 item, 2 and, 3 or, 4 not */
   union { GEN_FilterItem_t item; GEN_SetOfFilter_t set; struct GEN_Filter *not_; } u;
 } GEN_Filter_t;
-typedef struct { GEN_Filter_t *filter; int32_t *first; int32_t *count; } GEN_Selector_t;
+/* A selection: the attributes wanted (all when absent), a filter, and the window of
+ * entries (first entry, number of entries). */
+typedef struct {
+  GEN_SetOfOids_t *attributes;
+  GEN_Filter_t *filter;
+  int32_t *first;
+  int32_t *count;
+} GEN_Selector_t;
 
 typedef struct {
   GEN_SimpleName_t name;

@@ -24,5 +24,12 @@ uint32_t genu_WithBytewiseTexts(Fn fn) {
 void genu_RandomTime(void *rec, std::mt19937 &rng);
 void genu_RandomCounted(void *rec, std::mt19937 &rng);  // records with a 16-bit count first
 void genu_RandomAcl(void *rec, std::mt19937 &rng);
+void genu_RandomSubStrings(void *rec, std::mt19937 &rng);
+void genu_RandomExtAcl(void *rec, std::mt19937 &rng);
+void genu_RandomFastFilter(void *rec, std::mt19937 &rng);
+void genu_RandomPreprocessor(void *rec, std::mt19937 &rng);
+void genu_RandomExternal(void *rec, std::mt19937 &rng);
+void genu_RandomSocket(void *rec, std::mt19937 &rng);
+void genu_RandomFilter(void *rec, std::mt19937 &rng);
 
 #endif

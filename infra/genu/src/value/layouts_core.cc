@@ -85,7 +85,7 @@ GENU_LAYOUT(NumbersUpSupported, NUS, 3, WHEN(1, FI32(NUS, u.cardinal)),
             WHEN(2, FEMB(NUS, u.nameOrOid, NameOrOID)), WHEN(3, FEMB(NUS, u.range, IntegerRange)))
 GENU_LAYOUT(CardinalOrNoid, GEN_CardinalOrNoid_t, 2, WHEN(1, FI32(GEN_CardinalOrNoid_t, u.cardinal)),
             WHEN(2, FEMB(GEN_CardinalOrNoid_t, u.nameOrOid, NameOrOID)))
-GENU_LAYOUT(SocketAddress, GEN_SocketAddress_t, 2, FI32(GEN_SocketAddress_t, port),
+GENU_LAYOUT_HOOKS(SocketAddress, GEN_SocketAddress_t, 2, nullptr, genu_RandomSocket, FI32(GEN_SocketAddress_t, port),
             FI32(GEN_SocketAddress_t, addressLength), FBYTES(GEN_SocketAddress_t, address))
 
 GENU_SEQUENCE(SetOfOctetStrings, OctetString)

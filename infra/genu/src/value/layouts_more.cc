@@ -4,7 +4,7 @@
 #include "private/genu_layout_def.h"
 
 // Document object references.
-GENU_LAYOUT(External, GEN_External_t, 3, FU32(GEN_External_t, directReference),
+GENU_LAYOUT_HOOKS(External, GEN_External_t, 3, nullptr, genu_RandomExternal, FU32(GEN_External_t, directReference),
             FPTR(GEN_External_t, indirectReference, Integer),
             FPTR(GEN_External_t, dataValueDescriptor, Text),
             WHEN2(1, 2, FOCT(GEN_External_t, u.octets)), WHEN(3, FBITS(GEN_External_t, u.bits)))
@@ -176,7 +176,8 @@ GENU_LAYOUT_HOOKS(PSISAccessControlList, ACL, 2, (genu_Hook<ACL, GENU__CompareAC
                   WHEN(1, FEMB(ACL, name, SimpleName)), WHEN(1, FPTR(ACL, nameType, ACLNameType)),
                   WHEN(1, FPTR(ACL, privilegeLevel, ACLPrivilegeLevel)),
                   WHEN(2, FOCT(ACL, dceList)))
-GENU_LAYOUT_HOOKS(ExtACL, GEN_ExtACL_t, 0, (genu_Hook<GEN_ExtACL_t, GENU__CompareExtACL>), nullptr,
+GENU_LAYOUT_HOOKS(ExtACL, GEN_ExtACL_t, 0, (genu_Hook<GEN_ExtACL_t, GENU__CompareExtACL>),
+                  genu_RandomExtAcl,
                   FEMB(GEN_ExtACL_t, principal, SimpleName),
                   FEMB(GEN_ExtACL_t, domain, DistNameString), FU32(GEN_ExtACL_t, nameType),
                   FU32(GEN_ExtACL_t, privilegeLevel))
@@ -184,20 +185,23 @@ GENU_LAYOUT(OncACL, GEN_OncACL_t, 0, FEMB(GEN_OncACL_t, name, SimpleName),
             FU32(GEN_OncACL_t, nameType), FU32(GEN_OncACL_t, privilegeLevel))
 
 // Filters and selectors.
-GENU_LAYOUT(SubStrings, GEN_SubStrings_t, 0, FU32(GEN_SubStrings_t, attributeType),
-            FI32(GEN_SubStrings_t, kind), FOCT(GEN_SubStrings_t, value))
+using SUB = GEN_SubStrings_t;
+GENU_LAYOUT_HOOKS(SubStrings, SUB, 0, nullptr, genu_RandomSubStrings, FU32(SUB, attributeType),
+                  FI32(SUB, kind), FOCT(SUB, initial), FEMB(SUB, any, SeqOfOctetString),
+                  FOCT(SUB, final))
 using FIT = GEN_FilterItem_t;
 GENU_LAYOUT(FilterItem, FIT, 8, WHEN(1, FATTR(FIT, u.attribute)),
             WHEN(2, FEMB(FIT, u.substrings, SubStrings)), WHEN2(3, 4, FATTR(FIT, u.attribute)),
             WHEN(5, FU32(FIT, u.present)), WHEN2(6, 8, FATTR(FIT, u.attribute)))
 GENU_SEQUENCE(SetOfFilter, Filter)
-GENU_LAYOUT(Filter, GEN_Filter_t, 4, WHEN(1, FEMB(GEN_Filter_t, u.item, FilterItem)),
+GENU_LAYOUT_HOOKS(Filter, GEN_Filter_t, 4, nullptr, genu_RandomFilter, WHEN(1, FEMB(GEN_Filter_t, u.item, FilterItem)),
             WHEN2(2, 3, FEMB(GEN_Filter_t, u.set, SetOfFilter)),
             WHEN(4, FPTR(GEN_Filter_t, u.not_, Filter)))
-GENU_LAYOUT(Selector, GEN_Selector_t, 0, FPTR(GEN_Selector_t, filter, Filter),
+GENU_LAYOUT(Selector, GEN_Selector_t, 0, FPTR(GEN_Selector_t, attributes, SetOfOids),
+            FPTR(GEN_Selector_t, filter, Filter),
             FPTR(GEN_Selector_t, first, Integer), FPTR(GEN_Selector_t, count, Integer))
 using FFD = GEN_FastFilterDef_t;
-GENU_LAYOUT(FastFilterDef, FFD, 0, FEMB(FFD, name, SimpleName), FPTR(FFD, filterType, Identifier),
+GENU_LAYOUT_HOOKS(FastFilterDef, FFD, 0, nullptr, genu_RandomFastFilter, FEMB(FFD, name, SimpleName), FPTR(FFD, filterType, Identifier),
             FPTR(FFD, inputFormat, DocumentFormat), FPTR(FFD, outputFormat, DocumentFormat),
             FEMB(FFD, text, Text))
 
@@ -223,7 +227,7 @@ GENU_LAYOUT(Finishing, FN, 2, WHEN(1, FEMB(FN, u.named, NameOrOID)),
 
 // Printer records.
 using PD = GEN_PreprocessorDefinition_t;
-GENU_LAYOUT(PreprocessorDefinition, PD, 0, FEMB(PD, name, SimpleName),
+GENU_LAYOUT_HOOKS(PreprocessorDefinition, PD, 0, nullptr, genu_RandomPreprocessor, FEMB(PD, name, SimpleName),
             FU32(PD, preprocessorType), FU32(PD, executableType), FEMB(PD, pathName, Text),
             FPTR(PD, attributePattern, Filter), FPTR(PD, attributesToSet, SetOfIgnoredAttribute),
             FPTR(PD, timeout, Integer), FPTR(PD, inputFormats, SetOfDocumentFormat),

@@ -168,3 +168,69 @@ void genu_RandomAcl(void *rec, std::mt19937 &rng) {
   if (acl->nameType) *acl->nameType = pick(rng, 4);
   if (acl->privilegeLevel) *acl->privilegeLevel = 1 + pick(rng, 3);
 }
+
+namespace {
+// An open value: a complete encoding (a primitive OCTET STRING of a few letters).
+void randomEncoding(GEN_OctetString_t *o, std::mt19937 &rng) {
+  free(o->value);
+  uint32_t n = pick(rng, 6);
+  o->length = static_cast<int32_t>(n + 2);
+  o->value = static_cast<unsigned char *>(zalloc(n + 3));
+  o->value[0] = 0x04;
+  o->value[1] = static_cast<unsigned char>(n);
+  letters(reinterpret_cast<char *>(o->value) + 2, n, rng);
+}
+}  // namespace
+
+// Substring parts are encoded values; an empty initial or final part is absent.
+void genu_RandomSubStrings(void *rec, std::mt19937 &rng) {
+  auto *s = static_cast<GEN_SubStrings_t *>(rec);
+  if (s->initial.length) randomEncoding(&s->initial, rng);
+  if (s->final.length) randomEncoding(&s->final, rng);
+  for (GEN_ValueSeq_t *n = s->any.first; n; n = n->next)
+    randomEncoding(static_cast<GEN_OctetString_t *>(n->value), rng);
+}
+
+// Enumerations held in 32-bit fields take their named values only.
+void genu_RandomExtAcl(void *rec, std::mt19937 &rng) {
+  static_cast<GEN_ExtACL_t *>(rec)->privilegeLevel = 1 + pick(rng, 3);
+}
+void genu_RandomFastFilter(void *rec, std::mt19937 &rng) {
+  auto *f = static_cast<GEN_FastFilterDef_t *>(rec);
+  if (f->filterType) *f->filterType = pick(rng, 3);
+}
+void genu_RandomPreprocessor(void *rec, std::mt19937 &rng) {
+  auto *p = static_cast<GEN_PreprocessorDefinition_t *>(rec);
+  p->preprocessorType = pick(rng, 3);
+  p->executableType = pick(rng, 2);
+}
+
+// An EXTERNAL carries a complete encoding in its first form and a plain character
+// string as its descriptor.
+void genu_RandomExternal(void *rec, std::mt19937 &rng) {
+  auto *e = static_cast<GEN_External_t *>(rec);
+  if (e->choice == 1) randomEncoding(&e->u.octets, rng);
+  if (GEN_Text_t *d = e->dataValueDescriptor) {
+    STF_statusList_t *sl = STF_CreateList(nullptr);
+    GEN_DeepDeleteText(sl, d, nullptr);
+    STF_DeleteList(sl);
+    d->choice = GEN_TEXT_STRING;
+    d->u.string = static_cast<char *>(zalloc(6));
+    letters(d->u.string, pick(rng, 6), rng);
+  }
+}
+
+// IPv4 addresses have 4 bytes, IPv6 addresses 16; ports fit 16 bits.
+void genu_RandomSocket(void *rec, std::mt19937 &rng) {
+  auto *s = static_cast<GEN_SocketAddress_t *>(rec);
+  s->addressLength = s->choice == 1 ? 4 : 16;
+  memset(s->address + s->addressLength, 0, sizeof s->address - static_cast<size_t>(s->addressLength));
+  s->port = static_cast<int32_t>(pick(rng, 65536));
+}
+
+// A negation needs its operand: deep in a random tree, where parts run out, an empty
+// conjunction stands in for it.
+void genu_RandomFilter(void *rec, std::mt19937 &) {
+  auto *f = static_cast<GEN_Filter_t *>(rec);
+  if (f->choice == 4 && !f->u.not_) f->choice = 2;
+}

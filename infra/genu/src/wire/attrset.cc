@@ -74,8 +74,11 @@ int AddAttribute(STF_statusList_t *status, AS_setHandle_t set, const ber_oid &ty
   GENU_berOid_t ber{type.length, type.value};
   if (GENU_BerToShortOID(status, &ber, &shoid) || GENU_AttrIdToType(status, shoid, &valueType))
     return STF__Fail(status, GENU_ST_OID_CONVERT);
+  // Received access control lists are kept as ext ones: the attribute holds those.
+  bool toExt = convertAcl && valueType == kACL;
   AS_attrHandle_t attr = AS_nullAttrHandle;
-  if (AS_AddAttr(status, set, shoid, valueType, &attr)) return STF__Fail(status, GENU_ST_NO_MEMORY);
+  if (AS_AddAttr(status, set, shoid, toExt ? kExtACL : valueType, &attr))
+    return STF__Fail(status, GENU_ST_NO_MEMORY);
   int failed = 0;
   for (const ValNode *n = values; n && !failed; n = n->next) {
     if (n->value.length <= 0 || !n->value.value) continue;  // empty values are skipped
@@ -85,7 +88,7 @@ int AddAttribute(STF_statusList_t *status, AS_setHandle_t set, const ber_oid &ty
     uint32_t storedType = valueType;
     failed = JQP_UnpackAV(status, &encoded, valueType, &record, &desc);
     const AS_valueDescriptor_t *stored = GENU_AVT2Descriptor(static_cast<int32_t>(valueType));
-    if (!failed && convertAcl && valueType == kACL) {
+    if (!failed && toExt) {
       GEN_ExtACL_t *ext = nullptr;
       failed = GENU_ACLFromPSIS(status, &ext, static_cast<GEN_PSISAccessControlList_t *>(record));
       GENU__DeleteAttrVal(Scratch().list, kACL, record, nullptr);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "infra/svclog.h"
+#include "private/genu_wire_adapt.h"
 #include "private/genu_wire_int.h"
 
 namespace {
@@ -29,43 +30,25 @@ struct WireRow {
   uint32_t unpackFailure;
 };
 
-template <typename>
-struct Sig;
-template <typename W, typename G>
-struct Sig<int (*)(STF_statusList_t *, W *, const G *)> {
-  using Wire = W;
-  using Record = G;
-};
-
-template <auto F>
-int PackVia(STF_statusList_t *s, void *wire, const void *record) {
-  using S = Sig<decltype(F)>;
-  return F(s, static_cast<typename S::Wire *>(wire),
-           static_cast<const typename S::Record *>(record));
-}
-template <auto F, typename W, typename G>
-int UnpackVia(STF_statusList_t *s, const void *wire, void *record) {
-  return F(s, static_cast<const W *>(wire), static_cast<G *>(record));
-}
-template <auto F, typename W>
-int ReleaseVia(STF_statusList_t *s, void *wire) {
-  return F(s, static_cast<W *>(wire));
-}
-
 #define SAME(id, Pdu, G) \
   {id, Pdu##_PDU, kSame, sizeof(Pdu), sizeof(G), nullptr, nullptr, nullptr, 0, 0}
 #define CONV_REL(id, Pdu, name, rel, packCode, unpackCode)                                     \
   {id,                                                                                        \
    Pdu##_PDU,                                                                                 \
    kConvert,                                                                                  \
-   sizeof(Sig<decltype(&ToBER_##name)>::Wire),                                                \
-   sizeof(Sig<decltype(&ToBER_##name)>::Record),                                              \
-   PackVia<&ToBER_##name>,                                                                    \
-   UnpackVia<&ToGEN_##name, Sig<decltype(&ToBER_##name)>::Wire,                               \
-             Sig<decltype(&ToBER_##name)>::Record>,                                           \
+   sizeof(GenuConvSig<decltype(&ToBER_##name)>::Wire),                                                \
+   sizeof(GenuConvSig<decltype(&ToBER_##name)>::Record),                                              \
+   genu_ToBerVia<&ToBER_##name>,                                                                    \
+   genu_ToGenVia<&ToGEN_##name, GenuConvSig<decltype(&ToBER_##name)>::Wire,                               \
+             GenuConvSig<decltype(&ToBER_##name)>::Record>,                                           \
    rel,                                                                                       \
    packCode,                                                                                  \
    unpackCode}
+// Composite records: their release operation undoes everything the conversion made.
+#define COMP(id, Pdu, name, packCode, unpackCode)                                             \
+  CONV_REL(id, Pdu, name,                                                                     \
+           (genu_ReleaseVia<&FreeBER_##name, GenuConvSig<decltype(&ToBER_##name)>::Wire>),     \
+           packCode, unpackCode)
 #define CONV(id, Pdu, name, packCode, unpackCode) \
   CONV_REL(id, Pdu, name, nullptr, packCode, unpackCode)
 
@@ -80,14 +63,14 @@ const WireRow kRows[] = {
     CONV(9, FontReference, fontReference, 0xc00e008au, 0xc00e008au),
     CONV(10, ObjectIdentifier, oid, 0xc00e00a5u, 0xc00e00c3u),
     CONV_REL(11, IgnoredAttribute, ignoredAttribute,
-             (ReleaseVia<&FreeBER_ignoredAttribute, IgnoredAttribute>), 0xc00e0090u, 0xc00e0090u),
+             (genu_ReleaseVia<&FreeBER_ignoredAttribute, IgnoredAttribute>), 0xc00e0090u, 0xc00e0090u),
     SAME(12, Integer, GEN_Integer_t),
     CONV(14, JobIdentifier, jobId, 0xc00e00c3u, 0xc00e00c3u),
     SAME(15, MaximumInteger, GEN_Integer_t),
     CONV(16, Message, message, 0xc00e00bdu, 0xc00e0098u),
     CONV(18, NameOrOID, nameOrOid, 0xc00e009bu, 0xc00e009bu),
     CONV(19, NumbersUpSupported, numbersUpSupported, 0xc00e009eu, 0xc00e009eu),
-    CONV_REL(20, OctetString, octetString, (ReleaseVia<&FreeBER_octetString, ber_octets>),
+    CONV_REL(20, OctetString, octetString, (genu_ReleaseVia<&FreeBER_octetString, ber_octets>),
              0xc00e00a4u, 0xc00e00a4u),
     SAME(21, PageIdType, GEN_PageIdType_t),
     SAME(22, PositiveInteger, GEN_Integer_t),
@@ -109,10 +92,10 @@ const WireRow kRows[] = {
     CONV(49, InputTrayMedium, inputTrayMedium, 0xc00e0091u, 0xc00e0091u),
     CONV(55, Locale, locale, 0xc00e0094u, 0xc00e0094u),
     CONV_REL(42, DistNameStringSeq, distNameStringSeq,
-             (ReleaseVia<&FreeBER_distNameStringSeq, DistNameStringSeq>), 0xc00e007au,
+             (genu_ReleaseVia<&FreeBER_distNameStringSeq, DistNameStringSeq>), 0xc00e007au,
              0xc00e007au),
     CONV(57, MediumDimensions, mediumDimensions, 0xc00e0097u, 0xc00e0097u),
-    CONV_REL(60, NameOrOidSeq, nameOrOidSeq, (ReleaseVia<&FreeBER_nameOrOidSeq, NameOrOidSeq>),
+    CONV_REL(60, NameOrOidSeq, nameOrOidSeq, (genu_ReleaseVia<&FreeBER_nameOrOidSeq, NameOrOidSeq>),
              0xc00e009cu, 0xc00e009cu),
     CONV(61, NewJobIdentifier, newJobIdentifier, 0xc00e009au, 0xc00e009au),
     SAME(62, NonNegativeReal, GEN_Real_t),
@@ -122,8 +105,27 @@ const WireRow kRows[] = {
     SAME(71, Percent, GEN_Percent_t),
     CONV(72, PosIntOrOid, posIntOrOid, 0xc00e00abu, 0xc00e00abu),
     SAME(75, Priority, GEN_Priority_t),
-    CONV_REL(93, SeqOfObjId, seqOfObjId, (ReleaseVia<&FreeBER_seqOfObjId, SeqOfObjId>),
+    CONV_REL(93, SeqOfObjId, seqOfObjId, (genu_ReleaseVia<&FreeBER_seqOfObjId, SeqOfObjId>),
              0xc00e00a1u, 0xc00e00a1u),
+    COMP(7, DocumentContent, docContent, 0xc00e007du, 0xc00e007du),
+    COMP(8, EventHandlingProfile, EVHProfile, 0xc00e0081u, 0xc00e0081u),
+    COMP(39, DeliveryAddress, deliveryAddress, 0xc00e0079u, 0xc00e0079u),
+    COMP(45, FileReference, dor, 0xc00e0086u, 0xc00e0086u),
+    COMP(46, Finishing, finishing, 0xc00e0089u, 0xc00e0089u),
+    COMP(67, MediaSelect, mediaSelect, 0xc00e00a9u, 0xc00e00a9u),
+    COMP(69, PageSelectSeq, pageSelectSeq, 0xc00e00a8u, 0xc00e00a8u),
+    COMP(74, PrintCheckpoint, printCheckpoint, 0xc00e00aeu, 0xc00e00aeu),
+    COMP(76, Privileges, privileges, 0xc00e00afu, 0xc00e00afu),
+    COMP(81, ResultsProfile, resultsProfile, 0xc00e00b2u, 0xc00e00b2u),
+    COMP(85, PSISAccessControlList, ACL, 0xc00e0065u, 0xc00e0065u),
+    COMP(86, RPCAddress, rpcAddress, 0xc00e00b4u, 0xc00e00b4u),
+    COMP(87, SocketAddress, socketAddress, 0xc00e00bbu, 0xc00e00c3u),
+    COMP(88, FastFilterDef, fastFilterDef, 0xc00e0088u, 0xc00e0088u),
+    COMP(89, ExtACL, ExtACL, 0xc00e00c7u, 0xc00e00c7u),
+    COMP(90, MediaConsumed, mediaConsumed, 0xc00e00c9u, 0xc00e00c9u),
+    COMP(91, MediaConsumedSeq, mediaConsumedSeq, 0xc00e00cau, 0xc00e00cau),
+    COMP(92, PreprocessorDefinition, preprocessorDefinition, 0xc00e00cbu, 0xc00e00cbu),
+    COMP(94, DriverInfo, driverInfo, 0xc00e00ccu, 0xc00e00ccu),
 };
 
 const WireRow *RowOf(uint32_t id) {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <random>
+#include <string>
+#include <cstdio>
 #include <set>
 
 #include "infra/genu.h"
@@ -55,6 +57,17 @@ struct Status {
     return false;
   }
   void clear() { STF_ClearStatus(list); }
+  // The codes in the list, oldest first, for failure messages.
+  std::string codes() const {
+    std::string out;
+    STF_objectInfo_t info;
+    char buf[16];
+    for (int32_t i = 1; STF_GetObjectInfo(list, i, &info) == 0; ++i) {
+      snprintf(buf, sizeof buf, " %#x", info.code);
+      out += buf;
+    }
+    return out;
+  }
 };
 
 // A random record of layout L, owned by the test (parts on the process heap).

@@ -7,6 +7,7 @@
 
 #include "../support/genv_test_support.h"
 #include "private/ber_runtime.h"
+#include "private/genu_wire_bridge.h"
 #include "private/genu_wire_int.h"
 
 namespace wiretest {
@@ -34,23 +35,27 @@ inline void FixDistName(GEN_DistNameString_t *d) {
   if (d->nameOrOid) FixNameOrOid(d->nameOrOid);
 }
 
-// Replaces the attribute of an ignored attribute by one of the registry's integer
-// attributes holding the same number of values.
-inline void FixIgnored(GEN_IgnoredAttribute_t *g) {
+// Replaces an attribute held in a value by one of the registry's integer attributes
+// holding the same number of values.
+inline void FixAttr(AS_attrHandle_t *attr) {
   genvtest::Status s;
   uint32_t count = 1;
-  AS_GetAttrValCountR(s, g->attribute, &count);
-  genu_DeleteAttr(s, &g->attribute);
+  AS_GetAttrValCountR(s, *attr, &count);
+  genu_DeleteAttr(s, attr);
   AS_setHandle_t set = AS_nullSetHandle;
   AS_Create(s, &set, nullptr, 0);
   for (uint32_t i = 0; i < count; ++i) {
     auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
     *v = static_cast<int32_t>(i * 7);
-    if (i == 0) AS_AddAttrVal(s, set, 3001, 12, v, &GENU_IntegerDesc, &g->attribute);
-    else AS_AddAttrValR(s, g->attribute, 12, v, &GENU_IntegerDesc);
+    if (i == 0) AS_AddAttrVal(s, set, 3001, 12, v, &GENU_IntegerDesc, attr);
+    else AS_AddAttrValR(s, *attr, 12, v, &GENU_IntegerDesc);
   }
   AS_FreeSetHandle(s, &set);
 }
+inline void FixIgnored(GEN_IgnoredAttribute_t *g) { FixAttr(&g->attribute); }
+
+inline void MakeRepresentable(uint32_t id, void *rec);
+inline void FixForWire(const GenuLayout *L, const ber_type *T, void *rec);
 
 inline void MakeRepresentable(uint32_t id, void *rec) {
   switch (id) {
@@ -120,7 +125,85 @@ inline void MakeRepresentable(uint32_t id, void *rec) {
       for (GEN_ValueSeq_t *n = static_cast<GEN_SeqOfObjId_t *>(rec)->first; n; n = n->next)
         MakeRepresentable(id == 42 ? 6 : id == 60 ? 18 : 10, n->value);
       break;
-    default: break;
+    default:
+      if (const GenuLayout *L = genu_LayoutOfType(id)) {
+        const ber_pdu *pdu = BER__FindPDU(&kq_0b, GENU_TypeToPDU(id));
+        if (pdu) FixForWire(L, pdu->type, rec);
+      }
+      break;
+  }
+}
+
+// Walks a record beside its wire type the way the converters pair them, and makes
+// every part representable: identifiers the table knows, enumerations their named
+// values, attributes registry attributes; records with converters of their own are
+// fixed by the value type that holds them.
+inline void FixField(const GenuField &f, const ber_type *t, void *rec);
+inline void FixForWire(const GenuLayout *L, const ber_type *T, void *rec) {
+  static const struct { const GenuLayout *layout; uint32_t id; } kById[] = {
+      {&genu_L_Text, 28}, {&genu_L_SimpleName, 27}, {&genu_L_NameOrOID, 18},
+      {&genu_L_DistNameString, 6}, {&genu_L_Locale, 55}, {&genu_L_ObjectIdent, 64},
+      {&genu_L_DocumentFormat, 43}, {&genu_L_FontReference, 9}, {&genu_L_IgnoredAttribute, 11}};
+  for (const auto &k : kById)
+    if (k.layout == L) return MakeRepresentable(k.id, rec);
+  if (L == &genu_L_External) {
+    auto *e = static_cast<GEN_External_t *>(rec);
+    if (e->directReference) e->directReference = ValidOid(e->directReference);
+    return;
+  }
+  if (genu_WireOverrideOf(L)) return;
+  const GenuField *fields[16];
+  const ber_type *inner = T;
+  int32_t c = 0;
+  if (L->maxChoice > 0) {
+    c = *static_cast<int32_t *>(rec);
+    if (T->kind != BER_K_CHOICE || c < 1 || static_cast<uint32_t>(c) > T->nfields) return;
+    inner = T->fields[c - 1].type;
+  }
+  uint32_t n = genu_FieldsOfChoice(L, c, fields, 16);
+  if (n == 1 && genu_PairsWhole(*fields[0], inner)) return FixField(*fields[0], inner, rec);
+  for (uint32_t i = 0; i < n && i < inner->nfields; ++i)
+    FixField(*fields[i], inner->fields[i].type, rec);
+}
+
+inline void FixField(const GenuField &f, const ber_type *t, void *rec) {
+  char *p = static_cast<char *>(rec) + f.offset;
+  switch (f.kind) {
+    case GK_PTR:
+      if (void *part = *reinterpret_cast<void **>(p)) FixForWire(f.sub, t, part);
+      break;
+    case GK_EMBED:
+      FixForWire(f.sub, t, p);
+      break;
+    case GK_SEQ:
+      for (auto *n = *reinterpret_cast<GEN_ValueSeq_t **>(p); n; n = n->next)
+        FixForWire(f.sub, t->elem, n->value);
+      break;
+    case GK_ATTR:
+      FixAttr(reinterpret_cast<AS_attrHandle_t *>(p));
+      break;
+    case GK_OCTETS: {
+      // An open value must be one complete encoding: wrap the bytes in an OCTET STRING.
+      auto *o = reinterpret_cast<GEN_OctetString_t *>(p);
+      if (t->kind != BER_K_OPEN || o->length < 0 || o->length > 120) break;
+      auto *wrapped = static_cast<unsigned char *>(malloc(static_cast<size_t>(o->length) + 3));
+      wrapped[0] = 0x04;
+      wrapped[1] = static_cast<unsigned char>(o->length);
+      if (o->length) memcpy(wrapped + 2, o->value, static_cast<size_t>(o->length));
+      wrapped[o->length + 2] = 0;
+      free(o->value);
+      o->value = wrapped;
+      o->length += 2;
+      break;
+    }
+    case GK_U32:
+    case GK_I32:
+      if (t->kind == BER_K_OID) *reinterpret_cast<uint32_t *>(p) = ValidOid(*reinterpret_cast<uint32_t *>(p));
+      if (t->kind == BER_K_ENUM && t->nnames)
+        *reinterpret_cast<int32_t *>(p) = t->names[*reinterpret_cast<uint32_t *>(p) % t->nnames].value;
+      break;
+    default:
+      break;
   }
 }
 

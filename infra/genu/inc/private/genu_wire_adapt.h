@@ -1,0 +1,32 @@
+// Adapters from the typed converters (ToBER_x(status, W *, const G *) and
+// ToGEN_x(status, const W *, G *)) to the untyped forms that the conversion tables
+// hold.
+#ifndef KQ_GENU_WIRE_ADAPT_H
+#define KQ_GENU_WIRE_ADAPT_H
+
+#include "infra/stf.h"
+
+template <typename>
+struct GenuConvSig;
+template <typename W, typename G>
+struct GenuConvSig<int (*)(STF_statusList_t *, W *, const G *)> {
+  using Wire = W;
+  using Record = G;
+};
+
+template <auto F>
+int genu_ToBerVia(STF_statusList_t *s, void *wire, const void *record) {
+  using S = GenuConvSig<decltype(F)>;
+  return F(s, static_cast<typename S::Wire *>(wire),
+           static_cast<const typename S::Record *>(record));
+}
+template <auto F, typename W, typename G>
+int genu_ToGenVia(STF_statusList_t *s, const void *wire, void *record) {
+  return F(s, static_cast<const W *>(wire), static_cast<G *>(record));
+}
+template <auto F, typename W>
+int genu_ReleaseVia(STF_statusList_t *s, void *wire) {
+  return F(s, static_cast<W *>(wire));
+}
+
+#endif

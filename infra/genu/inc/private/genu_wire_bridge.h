@@ -1,0 +1,63 @@
+// Converting any generic record to its wire structure and back by walking two
+// descriptions side by side: the record's layout (genu_layout.h) and the wire type's
+// descriptor (ber_desc.h).
+//
+// Pairing rules, applied recursively:
+// - a record with its own converter (the override table) uses it;
+// - a choice record pairs with a wire CHOICE: the same choice number, and the
+//   record's fields of that choice with the alternative (one field: the alternative
+//   itself; several: the fields of the alternative's SEQUENCE, in order);
+// - any other record pairs with a wire SEQUENCE field by field, in order; a record of
+//   one field pairs that field with the wire type itself (wrappers, sequences);
+// - an owned optional part (null when absent) or an inline part that is empty (zero
+//   number, zero length, empty list) is an optional wire field left out;
+// - sequences pair with SEQUENCE OF; attribute handles with the wire Attribute;
+//   32-bit numbers with INTEGER or ENUMERATED, or with an OBJECT IDENTIFIER as short
+//   identifiers; strings and octets with the wire strings of the same kind.
+//
+// A conversion that fails releases what it built: the wire side through
+// genu_WireRelease, the generic side through the layout engine.
+#ifndef KQ_GENU_WIRE_BRIDGE_H
+#define KQ_GENU_WIRE_BRIDGE_H
+
+#include "private/ber_desc.h"
+#include "private/genu_layout.h"
+#include "private/genu_wire_int.h"
+
+typedef int (*GenuToBerFn)(STF_statusList_t *status, void *wire, const void *record);
+typedef int (*GenuToGenFn)(STF_statusList_t *status, const void *wire, void *record);
+
+// A record converted by a converter of its own.
+struct GenuWireOverride {
+  const GenuLayout *layout;
+  GenuToBerFn toBer;
+  GenuToGenFn toGen;
+};
+// The converter of `layout`, or null.
+const GenuWireOverride *genu_WireOverrideOf(const GenuLayout *layout);
+
+// Both directions fill a structure the caller owns; 0 or 1 with the reason added.
+int genu_BridgeToBer(STF_statusList_t *status, const GenuLayout *L, const ber_type *T,
+                     void *wire, const void *record);
+int genu_BridgeToGen(STF_statusList_t *status, const GenuLayout *L, const ber_type *T,
+                     const void *wire, void *record);
+// Whether the only field of a record (or of a choice) pairs with the wire type as a
+// whole rather than with the first component of a wire SEQUENCE.
+inline bool genu_PairsWhole(const GenuField &f, const ber_type *T) {
+  return T->kind != BER_K_SEQUENCE || f.kind == GK_EMBED || f.kind == GK_PTR ||
+         f.kind == GK_ATTR;
+}
+// The fields of a record that belong to choice `c` (every field of a record without
+// choices, and fields common to all choices); fills up to `max`, returns the count.
+uint32_t genu_FieldsOfChoice(const GenuLayout *L, int32_t c, const GenuField **out, uint32_t max);
+// Releases what a conversion to the wire allocated in `wire` (identifier bytes belong
+// to the identifier table and are left alone) and zero-fills it.
+void genu_WireRelease(const ber_type *T, void *wire);
+// The inner steps, for converters that hold part of a record themselves: they neither
+// zero-fill nor clean up on failure (the outermost call does).
+int genu_PairToBer(STF_statusList_t *status, const GenuLayout *L, const ber_type *T, void *wire,
+                   const void *record);
+int genu_PairToGen(STF_statusList_t *status, const GenuLayout *L, const ber_type *T,
+                   const void *wire, void *record);
+
+#endif

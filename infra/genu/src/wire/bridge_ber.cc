@@ -1,0 +1,321 @@
+// Generic record -> wire structure, walking the record's layout beside the wire
+// type's descriptor (rules in genu_wire_bridge.h). Every part is linked into the wire
+// structure (presence bit, choice number, list node) before it is filled, so a
+// failure anywhere leaves a structure that genu_WireRelease can take apart.
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+
+#include "private/ber_access.h"
+#include "private/genu_wire_bridge.h"
+
+using kq::ber::At;
+using kq::ber::Load;
+using kq::ber::Store;
+
+namespace {
+
+int Mismatch(STF_statusList_t *status) { return STF__Fail(status, GENU_ST_BAD_VALUE); }
+
+template <typename T>
+T Get(const void *base, uint32_t off) {
+  return Load<T>(At(base, off));
+}
+
+// A 32-bit number of the record, whatever its width there.
+int32_t Number(const GenuField &f, const void *g) {
+  switch (f.kind) {
+    case GK_I16:
+      return Get<int16_t>(g, f.offset);
+    default:
+      return Get<int32_t>(g, f.offset);
+  }
+}
+
+bool Named(const ber_type *t, int32_t v) {
+  if (!t->names) return true;
+  for (uint32_t i = 0; i < t->nnames; ++i)
+    if (t->names[i].value == v) return true;
+  return false;
+}
+
+// Whether the record has the part a field describes, for an optional wire field.
+bool HasPart(const GenuField &f, const void *g) {
+  switch (f.kind) {
+    case GK_PTR:
+    case GK_CSTR:
+      return Get<void *>(g, f.offset) != nullptr;
+    case GK_SEQ:
+      return Get<GEN_ValueSeq_t *>(g, f.offset) != nullptr;
+    case GK_OCTETS:
+    case GK_BITS:
+      return Get<int32_t>(g, f.offset) > 0;
+    case GK_SHORTOCT:
+    case GK_I16:
+      return Get<int16_t>(g, f.offset) != 0;
+    case GK_CHARS:
+      return Get<char>(g, f.offset) != 0;
+    case GK_I32:
+    case GK_U32:
+      return Get<int32_t>(g, f.offset) != 0;
+    default:
+      return true;
+  }
+}
+
+int CopyBytes(STF_statusList_t *status, void *slot, const uint8_t *bytes, int32_t length) {
+  if (length < 0 || (length > 0 && !bytes)) return Mismatch(status);
+  ber_octets o{length, nullptr};
+  if (length > 0) {
+    o.value = static_cast<uint8_t *>(genu_WireAlloc(static_cast<size_t>(length)));
+    if (!o.value) return STF__Fail(status, GENU_ST_NO_MEMORY);
+    memcpy(o.value, bytes, static_cast<size_t>(length));
+  }
+  Store(slot, o);
+  return 0;
+}
+
+int StringToBer(STF_statusList_t *status, const char *s, const ber_type *t, void *slot) {
+  if (!s) s = "";
+  size_t n = strlen(s);
+  if (t->upper && n > t->upper) return STF__Fail(status, GENU_ST_TOO_LONG);
+  if (t->kind == BER_K_CHARS_INLINE) {
+    memcpy(slot, s, n + 1);
+    return 0;
+  }
+  char *copy = static_cast<char *>(genu_WireAlloc(n + 1));
+  if (!copy) return STF__Fail(status, GENU_ST_NO_MEMORY);
+  memcpy(copy, s, n + 1);
+  Store<void *>(slot, copy);
+  return 0;
+}
+
+int FieldToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t, void *slot,
+               const void *g);
+
+// A generic value sequence into a wire list, node by node.
+int SeqToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t, void *slot,
+             const void *g) {
+  if (t->kind != BER_K_SEQOF) return Mismatch(status);
+  void **tail = static_cast<void **>(slot);
+  for (const GEN_ValueSeq_t *n = Get<GEN_ValueSeq_t *>(g, f.offset); n; n = n->next) {
+    void *node = genu_WireAlloc(t->node_size);
+    if (!node) return STF__Fail(status, GENU_ST_NO_MEMORY);
+    Store<void *>(tail, node);
+    tail = static_cast<void **>(node);
+    if (!n->value) return Mismatch(status);
+    if (genu_PairToBer(status, f.sub, t->elem, At(node, t->elem_offset), n->value)) return 1;
+  }
+  return 0;
+}
+
+int ScalarToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t, void *slot,
+                const void *g) {
+  const void *p = At(g, f.offset);
+  switch (t->kind) {
+    case BER_K_INT32:
+    case BER_K_ENUM:
+    case BER_K_INT16:
+    case BER_K_BOOLEAN: {
+      if (f.kind != GK_I32 && f.kind != GK_U32 && f.kind != GK_I16) return Mismatch(status);
+      int32_t v = Number(f, g);
+      if (t->kind == BER_K_ENUM && !Named(t, v)) return Mismatch(status);
+      if (t->kind == BER_K_INT16) {
+        if (v < INT16_MIN || v > INT16_MAX) return Mismatch(status);
+        Store<int16_t>(slot, static_cast<int16_t>(v));
+      } else if (t->kind == BER_K_BOOLEAN) {
+        Store<uint8_t>(slot, v ? 1 : 0);
+      } else {
+        Store<int32_t>(slot, v);
+      }
+      return 0;
+    }
+    case BER_K_OID:
+      if (f.kind != GK_U32) return Mismatch(status);
+      return ToBER_oid(status, static_cast<ber_oid *>(slot), static_cast<const uint32_t *>(p));
+    case BER_K_REAL:
+      if (f.kind != GK_F64) return Mismatch(status);
+      memcpy(slot, p, sizeof(double));
+      return 0;
+    case BER_K_OCTETS:
+    case BER_K_OPEN:
+      if (f.kind == GK_OCTETS) {
+        auto o = Load<GEN_OctetString_t>(p);
+        return CopyBytes(status, slot, o.value, o.length);
+      }
+      if (f.kind == GK_SHORTOCT)
+        return CopyBytes(status, slot, At(p, 2), Load<int16_t>(p));
+      return Mismatch(status);
+    case BER_K_OCTETS_INLINE: {
+      int32_t n;
+      const uint8_t *bytes;
+      if (f.kind == GK_SHORTOCT) {
+        n = Load<int16_t>(p);
+        bytes = At(p, 2);
+      } else if (f.kind == GK_OCTETS) {
+        auto o = Load<GEN_OctetString_t>(p);
+        n = o.length;
+        bytes = o.value;
+      } else {
+        return Mismatch(status);
+      }
+      if (n < 0 || (n > 0 && !bytes)) return Mismatch(status);
+      if (static_cast<uint32_t>(n) > t->upper) return STF__Fail(status, GENU_ST_TOO_LONG);
+      Store<uint16_t>(slot, static_cast<uint16_t>(n));
+      if (n) memcpy(At(slot, 2), bytes, static_cast<size_t>(n));
+      return 0;
+    }
+    case BER_K_CHARS_INLINE:
+    case BER_K_CHARS:
+      if (f.kind == GK_CHARS) return StringToBer(status, static_cast<const char *>(p), t, slot);
+      if (f.kind == GK_CSTR) return StringToBer(status, Load<const char *>(p), t, slot);
+      return Mismatch(status);
+    case BER_K_BITS: {
+      if (f.kind != GK_BITS) return Mismatch(status);
+      auto b = Load<GEN_BitString_t>(p);
+      if (b.bitLength < 0) return Mismatch(status);
+      if (CopyBytes(status, slot, b.bits, (b.bitLength + 7) / 8)) return 1;
+      Store<int32_t>(slot, b.bitLength);
+      return 0;
+    }
+    case BER_K_NULL:
+      return 0;
+    default:
+      return Mismatch(status);
+  }
+}
+
+int FieldToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t, void *slot,
+               const void *g) {
+  switch (f.kind) {
+    case GK_PTR: {
+      const void *part = Get<const void *>(g, f.offset);
+      if (!part) return Mismatch(status);
+      return genu_PairToBer(status, f.sub, t, slot, part);
+    }
+    case GK_EMBED:
+      return genu_PairToBer(status, f.sub, t, slot, At(g, f.offset));
+    case GK_SEQ:
+      return SeqToBer(status, f, t, slot, g);
+    case GK_ATTR:
+      if (t != &kq_0b_d_Attribute) return Mismatch(status);
+      return ToBER_Attr(status, static_cast<Attribute *>(slot),
+                        Get<AS_attrHandle_t>(g, f.offset), GENU_AS_MODE_KEEP_EXT_ACL);
+    default:
+      return ScalarToBer(status, f, t, slot, g);
+  }
+}
+
+// One component of a wire SEQUENCE from one field of the record.
+int ComponentToBer(STF_statusList_t *status, const GenuField &f, const ber_type *T,
+                   const ber_field &wf, void *w, const void *g) {
+  if (wf.bit != BER_MANDATORY && !HasPart(f, g)) return 0;
+  if (wf.bit >= 0) kq::ber::SetBit(T, w, wf.bit);
+  void *slot = At(w, wf.offset);
+  if (wf.pointer) {
+    void *block = genu_WireAlloc(wf.type->size);
+    if (!block) return STF__Fail(status, GENU_ST_NO_MEMORY);
+    Store<void *>(slot, block);
+    slot = block;
+  }
+  return FieldToBer(status, f, wf.type, slot, g);
+}
+
+int FieldsToBer(STF_statusList_t *status, const GenuField *const *fields, uint32_t n,
+                const ber_type *T, void *w, const void *g) {
+  if (n == 1 && genu_PairsWhole(*fields[0], T)) return FieldToBer(status, *fields[0], T, w, g);
+  if (T->kind != BER_K_SEQUENCE || T->nfields != n) return Mismatch(status);
+  for (uint32_t i = 0; i < n; ++i)
+    if (ComponentToBer(status, *fields[i], T, T->fields[i], w, g)) return 1;
+  return 0;
+}
+
+}  // namespace
+
+uint32_t genu_FieldsOfChoice(const GenuLayout *L, int32_t c, const GenuField **out, uint32_t max) {
+  uint32_t n = 0;
+  for (uint32_t i = 0; i < L->fieldCount; ++i) {
+    const GenuField &f = L->fields[i];
+    bool in = L->maxChoice <= 0 || f.when == 0 ||
+              (c >= f.when && c <= (f.whenLast ? f.whenLast : f.when));
+    if (in && n < max) out[n++] = &f;
+  }
+  return n;
+}
+
+int genu_PairToBer(STF_statusList_t *status, const GenuLayout *L, const ber_type *T, void *w,
+                   const void *g) {
+  if (const GenuWireOverride *o = genu_WireOverrideOf(L)) {
+    if (!o->toBer(status, w, g)) return 0;
+    memset(w, 0, T->size);  // the converter released its own parts
+    return 1;
+  }
+  const GenuField *fields[16];
+  if (L->maxChoice <= 0) return FieldsToBer(status, fields, genu_FieldsOfChoice(L, 0, fields, 16), T, w, g);
+  int32_t c = Get<int32_t>(g, 0);
+  if (T->kind != BER_K_CHOICE || c < 1 || c > L->maxChoice || static_cast<uint32_t>(c) > T->nfields)
+    return Mismatch(status);
+  Store<uint16_t>(w, static_cast<uint16_t>(c));
+  const ber_field &alt = T->fields[c - 1];
+  void *slot = At(w, alt.offset);
+  if (alt.pointer) {
+    void *block = genu_WireAlloc(alt.type->size);
+    if (!block) return STF__Fail(status, GENU_ST_NO_MEMORY);
+    Store<void *>(slot, block);
+    slot = block;
+  }
+  uint32_t n = genu_FieldsOfChoice(L, c, fields, 16);
+  if (n == 0) return alt.type->kind == BER_K_NULL ? 0 : Mismatch(status);
+  return FieldsToBer(status, fields, n, alt.type, slot, g);
+}
+
+int genu_BridgeToBer(STF_statusList_t *status, const GenuLayout *L, const ber_type *T, void *wire,
+                     const void *record) {
+  if (!status) return 1;
+  if (!wire || !record) return Mismatch(status);
+  memset(wire, 0, T->size);
+  if (!genu_PairToBer(status, L, T, wire, record)) return 0;
+  genu_WireRelease(T, wire);
+  return 1;
+}
+
+void genu_WireRelease(const ber_type *T, void *v) {
+  switch (T->kind) {
+    case BER_K_OCTETS:
+    case BER_K_OPEN:
+    case BER_K_BITS:
+    case BER_K_CHARS:
+      genu_WireFree(Load<void *>(At(v, T->kind == BER_K_CHARS ? 0 : offsetof(ber_octets, value))));
+      break;
+    case BER_K_SEQUENCE:
+      for (uint32_t i = 0; i < T->nfields; i++) {
+        const ber_field &f = T->fields[i];
+        if (!kq::ber::Present(T, f, v)) continue;
+        void *slot = At(v, f.offset);
+        void *part = f.pointer ? Load<void *>(slot) : slot;
+        if (!part) continue;
+        genu_WireRelease(f.type, part);
+        if (f.pointer) genu_WireFree(part);
+      }
+      break;
+    case BER_K_CHOICE:
+      if (const ber_field *alt = kq::ber::Chosen(T, v)) {
+        void *slot = At(v, alt->offset);
+        void *part = alt->pointer ? Load<void *>(slot) : slot;
+        if (part) genu_WireRelease(alt->type, part);
+        if (alt->pointer) genu_WireFree(part);
+      }
+      break;
+    case BER_K_SEQOF:
+      for (void *n = Load<void *>(v); n;) {
+        void *next = Load<void *>(n);
+        genu_WireRelease(T->elem, At(n, T->elem_offset));
+        genu_WireFree(n);
+        n = next;
+      }
+      break;
+    default:  // inline values; identifier bytes belong to the identifier table
+      break;
+  }
+  memset(v, 0, T->size);
+}

@@ -1,0 +1,375 @@
+// Composite records: every named converter takes random records to the wire, through
+// the real coder and back to an equal record; bad records and bad wire structures are
+// refused with nothing left allocated; access control lists change form on the way
+// out and in as the attribute-set conversion requires.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "infra/genu_oid.h"
+#include "infra/kqbm.h"
+#include "private/ber_coder.h"
+#include "private/genu_wire_adapt.h"
+#include "wire_test_support.h"
+
+using genvtest::RandomValue;
+using genvtest::Status;
+
+namespace {
+
+struct Composite {
+  const char *name;
+  const GenuLayout *layout;
+  const ber_type *type;
+  GenuToBerFn toBer;
+  GenuToGenFn toGen;
+  int (*release)(STF_statusList_t *, void *);
+};
+
+#define COMPOSITE_ROW(N, W, G, L, T)                                                   \
+  Composite{#N, &genu_L_##L, &kq_0b_d_##T, genu_ToBerVia<&ToBER_##N>,                  \
+            genu_ToGenVia<&ToGEN_##N, GenuConvSig<decltype(&ToBER_##N)>::Wire, G>,     \
+            genu_ReleaseVia<&FreeBER_##N, GenuConvSig<decltype(&ToBER_##N)>::Wire>},
+const Composite kComposites[] = {GENU_WIRE_COMPOSITES(COMPOSITE_ROW)};
+
+// A block for one wire structure of type T.
+struct Wire {
+  const ber_type *type;
+  void *p;
+  explicit Wire(const ber_type *t) : type(t), p(calloc(1, t->size)) {}
+  ~Wire() { free(p); }
+  bool zero() const {
+    for (uint32_t i = 0; i < type->size; ++i)
+      if (static_cast<const uint8_t *>(p)[i]) return false;
+    return true;
+  }
+};
+
+// Record -> wire -> bytes -> decoded wire -> record, which must equal the first.
+void RoundTrip(const Composite &c, const void *rec) {
+  Status s;
+  Wire out(c.type);
+  ASSERT_EQ(c.toBer(s, out.p, rec), 0) << c.name << s.codes();
+  uint8_t *bytes = nullptr;
+  size_t length = 0;
+  kq::ber::Error err;
+  ASSERT_EQ(kq::ber::Encode(c.type, out.p, &bytes, &length, err), 0) << c.name << err.text;
+  EXPECT_EQ(c.release(s, out.p), 0);
+  EXPECT_TRUE(out.zero()) << c.name;
+  void *decoded = nullptr;
+  ASSERT_EQ(kq::ber::Decode(c.type, bytes, length, &decoded, err), 0) << c.name << err.text;
+  free(bytes);
+  void *back = calloc(1, c.layout->size);
+  ASSERT_EQ(c.toGen(s, decoded, back), 0) << c.name << s.codes();
+  kq::ber::FreeContents(c.type, decoded);
+  free(decoded);
+  int32_t order = 99;
+  EXPECT_EQ(genu_Compare(s, c.layout, rec, back, &order), 0u) << c.name;
+  EXPECT_EQ(order, 0) << c.name;
+  genu_Delete(s, c.layout, back, nullptr);
+}
+
+TEST(genu_wire_composite, EveryConverterRoundTripsRandomRecords) {
+  std::mt19937 rng(11);
+  for (const Composite &c : kComposites) {
+    SCOPED_TRACE(c.name);
+    // Delivery addresses wait for the O/R name converters.
+    if (!strcmp(c.name, "deliveryAddress") || !strcmp(c.name, "EVHProfile") ||
+        !strcmp(c.name, "resultsProfile"))
+      continue;
+    for (int i = 0; i < 30; ++i) {
+      RandomValue v(c.layout, rng);
+      wiretest::FixForWire(c.layout, c.type, v.rec);
+      RoundTrip(c, v.rec);
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
+const Composite &Named(const char *name) {
+  for (const Composite &c : kComposites)
+    if (!strcmp(c.name, name)) return c;
+  abort();
+}
+
+// A conversion to the wire that must fail with `code` and leave the structure empty.
+void ExpectRefused(const char *name, const void *rec, uint32_t code) {
+  const Composite &c = Named(name);
+  Status s;
+  Wire out(c.type);
+  EXPECT_EQ(c.toBer(s, out.p, rec), 1) << name;
+  EXPECT_TRUE(s.has(code)) << name << s.codes();
+  EXPECT_TRUE(out.zero()) << name;
+}
+
+TEST(genu_wire_composite, BadRecordsAreRefusedAndLeaveNothing) {
+  GEN_Finishing_t finishing{};
+  finishing.choice = 3;
+  ExpectRefused("finishing", &finishing, GENU_ST_BAD_VALUE);
+
+  // A negation without its operand, under a conjunction that already holds a filter.
+  GEN_Filter_t present{}, broken{};
+  present.choice = 1;
+  present.u.item.choice = 5;
+  present.u.item.u.present = wiretest::ValidOid(1);
+  broken.choice = 4;
+  GEN_ValueSeq_t second{nullptr, &broken}, first{&second, &present};
+  GEN_Filter_t conjunction{};
+  conjunction.choice = 2;
+  conjunction.u.set.first = &first;
+  ExpectRefused("filter", &conjunction, GENU_ST_BAD_VALUE);
+
+  GEN_SocketAddress_t socket{};
+  socket.choice = 1;
+  socket.addressLength = 16;
+  ExpectRefused("socketAddress", &socket, GENU_ST_BAD_VALUE);
+  socket.addressLength = 4;
+  socket.port = 70000;
+  ExpectRefused("socketAddress", &socket, GENU_ST_BAD_VALUE);
+
+  // Enumerations carry their named values only.
+  uint32_t kind = 3;
+  GEN_FastFilterDef_t fast{};
+  fast.name.choice = GEN_TEXT_ISO646;
+  fast.text.choice = GEN_TEXT_ISO646;
+  fast.filterType = &kind;
+  ExpectRefused("fastFilterDef", &fast, GENU_ST_BAD_VALUE);
+  Status s;
+  OssBuf encoded{0, nullptr};
+  EXPECT_EQ(JQP_PackAV(s, 88, &fast, &encoded), 1);
+  EXPECT_TRUE(s.has(0xc00e0088u) && s.has(GENU_ST_BAD_VALUE)) << s.codes();
+
+  // A name one character over its bound inside a larger record.
+  GEN_DriverInfo_t driver{};
+  for (GEN_Text_t *t : {&driver.manufacturer, &driver.model, &driver.version, &driver.description,
+                        &driver.comment})
+    t->choice = GEN_TEXT_ISO646;
+  driver.name.choice = GEN_TEXT_ISO646;
+  driver.oid = wiretest::ValidOid(0);
+  driver.alias.choice = GEN_TEXT_LATIN1;
+  driver.alias.u.octets.length = 256;
+  ExpectRefused("driverInfo", &driver, GENU_ST_TOO_LONG);
+
+  // An identifier the table does not know.
+  GEN_Checkpoint_t checkpoint{};
+  checkpoint.format = 0x7ffffff0u;
+  ExpectRefused("printCheckpoint", &checkpoint, GENU_ST_OID_CONVERT);
+}
+
+TEST(genu_wire_composite, BadWireStructuresAreRefusedAndLeaveNothing) {
+  std::mt19937 rng(5);
+  const Composite &c = Named("mediaSelect");
+  RandomValue v(c.layout, rng);
+  wiretest::FixForWire(c.layout, c.type, v.rec);
+  Status s;
+  Wire out(c.type);
+  ASSERT_EQ(c.toBer(s, out.p, v.rec), 0);
+  // An unknown alternative: the record stays empty.
+  uint16_t saved;
+  memcpy(&saved, out.p, 2);
+  uint16_t bad = 9;
+  memcpy(out.p, &bad, 2);
+  GEN_MediaSelect_t back{};
+  EXPECT_EQ(ToGEN_mediaSelect(s, static_cast<MediaSelect *>(out.p), &back), 1);
+  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_EQ(back.choice, 0);
+  memcpy(out.p, &saved, 2);
+  EXPECT_EQ(c.release(s, out.p), 0);
+
+  // A page range whose last page is an unknown alternative, deep in a list: the
+  // part already converted is released again.
+  GEN_PageSelectSeq_t seq{};
+  GEN_PageSelect_t range{};
+  range.begin.choice = 1;
+  range.end.choice = 1;
+  GEN_ValueSeq_t n2{nullptr, &range}, n1{&n2, &range};
+  seq.first = &n1;
+  PageSelectSeq_node *wire = nullptr;
+  ASSERT_EQ(ToBER_pageSelectSeq(s, &wire, &seq), 0);
+  wire->next->value.ending_page.choice = 4;
+  GEN_PageSelectSeq_t backSeq{};
+  EXPECT_EQ(ToGEN_pageSelectSeq(s, &wire, &backSeq), 1);
+  EXPECT_EQ(backSeq.first, nullptr);
+  wire->next->value.ending_page.choice = 1;
+  EXPECT_EQ(FreeBER_pageSelectSeq(s, &wire), 0);
+  EXPECT_EQ(wire, nullptr);
+  EXPECT_EQ(FreeBER_pageSelectSeq(s, nullptr), 1);
+  EXPECT_TRUE(s.has(GENU_ST_NULL_DELETE));
+}
+
+// Every allocation on the wire side of packing and unpacking a composite value fails
+// in turn: each failure is reported and leaves nothing of the world's allocated.
+TEST(genu_wire_composite, AllocationFailuresLeakNothing) {
+  std::mt19937 rng(3);
+  for (uint32_t id : {7u, 45u, 46u, 67u, 69u, 74u, 76u, 85u, 86u, 88u, 89u, 90u, 91u, 92u, 94u}) {
+    SCOPED_TRACE(id);
+    const GenuLayout *layout = genu_LayoutOfType(id);
+    RandomValue v(layout, rng);
+    wiretest::MakeRepresentable(id, v.rec);
+    bool succeeded = false;
+    for (uint64_t failAt = 1; !succeeded && failAt < 2000; ++failAt) {
+      Status s;
+      wiretest::CountingWorld guard;
+      genvtest::counter().failAt = failAt;
+      OssBuf encoded{0, nullptr};
+      if (JQP_PackAV(s, id, v.rec, &encoded)) {
+        EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY) || s.has(GENU_ST_ENCODE_FAILED)) << s.codes();
+        EXPECT_TRUE(genvtest::counter().live.empty()) << "pack, failure " << failAt;
+        continue;
+      }
+      void *back = nullptr;
+      AS_valueDescriptor_t desc{};
+      int rc = JQP_UnpackAV(s, &encoded, id, &back, &desc);
+      free(encoded.value);
+      if (rc) {
+        EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY) || s.has(GENU_ST_DECODE_FAILED)) << s.codes();
+        EXPECT_TRUE(genvtest::counter().live.empty()) << "unpack, failure " << failAt;
+        continue;
+      }
+      EXPECT_EQ(genvtest::counter().live.erase(back), 1u);
+      EXPECT_TRUE(genvtest::counter().live.empty());
+      desc.deleteValue(s, back, nullptr);
+      succeeded = true;
+    }
+    EXPECT_TRUE(succeeded);
+  }
+}
+
+// Two attributes known only to a local identifier database: one whose values are ext
+// access control lists, one whose values are access control lists.
+class genu_wire_acl : public ::testing::Test {
+ protected:
+  static constexpr uint32_t kExtAttr = 0x80000011u, kAclAttr = 0x80000012u;
+  void SetUp() override {
+    char tmpl[] = "/tmp/genu_wire_acl_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    KQBM_dbHandle_t db = KQBM_open((dir_ + "/oid_cvrt").c_str(), O_CREAT | O_RDWR, 0644, 0);
+    ASSERT_NE(db, nullptr);
+    Register(db, kExtAttr, "\x69\x83\x01\x11", 89, "x-ext-acl");
+    Register(db, kAclAttr, "\x69\x83\x01\x12", 85, "x-acl");
+    KQBM_close(db);
+    Status s;
+    ASSERT_EQ(GENU_Init(s, dir_.c_str(), 0), 0) << s.codes();
+  }
+  void TearDown() override {
+    GENU_Term();
+    unlink((dir_ + "/oid_cvrt.dbm").c_str());
+    rmdir(dir_.c_str());
+  }
+  static void Put(KQBM_dbHandle_t db, const std::string &k, const std::string &v) {
+    datum key{const_cast<char *>(k.data()), static_cast<int32_t>(k.size())};
+    datum content{const_cast<char *>(v.data()), static_cast<int32_t>(v.size())};
+    ASSERT_EQ(KQBM_store(db, key, content, KQBM_INSERT), 0u);
+  }
+  static void Register(KQBM_dbHandle_t db, uint32_t shoid, const char *arcs, char type,
+                       const char *name) {
+    std::string binary = std::string("\x06\x04", 2) + arcs;
+    Put(db, "b-" + std::to_string(shoid), binary + std::string(1, type));
+    Put(db, "a-" + std::to_string(shoid), std::string(name, strlen(name) + 1));
+    Put(db, binary, std::to_string(shoid));
+    Put(db, name, std::to_string(shoid));
+  }
+  static GEN_ExtACL_t *Entry(const char *who, uint32_t level) {
+    auto *e = static_cast<GEN_ExtACL_t *>(calloc(1, sizeof(GEN_ExtACL_t)));
+    e->principal.choice = GEN_TEXT_ISO646;
+    snprintf(e->principal.u.string, sizeof e->principal.u.string, "%s", who);
+    e->domain.text.choice = GEN_TEXT_ISO646;
+    e->domain.text.u.string = strdup("example.com");
+    e->domain.nameOrOid = static_cast<GEN_NameOrOID_t *>(calloc(1, sizeof(GEN_NameOrOID_t)));
+    e->domain.nameOrOid->choice = 1;
+    e->domain.nameOrOid->u.oid = 3045;  // a DNS domain
+    e->nameType = 1;
+    e->privilegeLevel = level;
+    return e;
+  }
+  std::string dir_;
+};
+
+TEST_F(genu_wire_acl, ExtListsTravelAsAccessControlListsOutsideTheLibrarysMode) {
+  Status s;
+  AS_setHandle_t set = AS_nullSetHandle;
+  AS_attrHandle_t attr = AS_nullAttrHandle;
+  ASSERT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
+  ASSERT_EQ(AS_AddAttrVal(s, set, kExtAttr, 89, Entry("ann", 1), &GENU_ExtACLDesc, &attr), 0u);
+  ASSERT_EQ(AS_AddAttrValR(s, attr, 89, Entry("bob", 3), &GENU_ExtACLDesc), 0u) << s.codes();
+  AS_FreeAttrHandle(s, &attr);
+
+  for (uint32_t mode : {0u, 1001u}) {
+    SCOPED_TRACE(mode);
+    AttributeList_node *list = nullptr;
+    ASSERT_EQ(ToBER_AS(s, &list, &set, mode), 0) << s.codes();
+    ASSERT_NE(list, nullptr);
+    int values = 0;
+    for (Attribute_values_node *v = list->value.values; v; v = v->next, ++values) {
+      // Each value decodes under exactly the type it was sent as.
+      uint32_t sent = mode == 1001 ? 89 : 85, other = mode == 1001 ? 85 : 89;
+      OssBuf bytes{v->value.length, v->value.value};
+      void *rec = nullptr;
+      AS_valueDescriptor_t desc{};
+      ASSERT_EQ(JQP_UnpackAV(s, &bytes, sent, &rec, &desc), 0) << s.codes();
+      desc.deleteValue(s, rec, nullptr);
+      EXPECT_EQ(JQP_UnpackAV(s, &bytes, other, &rec, &desc), 1);
+    }
+    EXPECT_EQ(values, 2);
+    EXPECT_EQ(FreeBER_AS(s, &list), 0);
+  }
+  // The set still holds its two ext lists.
+  ASSERT_EQ(AS_FindAttr(s, set, kExtAttr, &attr), 0u);
+  uint32_t count = 0, type = 0;
+  AS_GetAttrValCountR(s, attr, &count);
+  AS_GetAttrValTypeR(s, attr, &type);
+  EXPECT_EQ(count, 2u);
+  EXPECT_EQ(type, 89u);
+  AS_FreeAttrHandle(s, &attr);
+  AS_Destroy(s, &set);
+}
+
+TEST_F(genu_wire_acl, ReceivedAccessControlListsArriveAsExtLists) {
+  Status s;
+  GEN_PSISAccessControlList_t acl{};
+  acl.choice = 1;
+  acl.name.choice = GEN_TEXT_ISO646;
+  strcpy(acl.name.u.string, "carol");
+  uint32_t nameType = 2, level = 2;
+  acl.nameType = &nameType;
+  acl.privilegeLevel = &level;
+  OssBuf encoded{0, nullptr};
+  ASSERT_EQ(JQP_PackAV(s, 85, &acl, &encoded), 0) << s.codes();
+  Attribute_values_node value{nullptr, {static_cast<int32_t>(encoded.length), encoded.value}};
+  AttributeList_node node{};
+  GENU_berOid_t ber{};
+  ASSERT_EQ(GENU_ShortToBerOID(s, kAclAttr, &ber), 0);
+  node.value.type = ber_oid{ber.length, const_cast<uint8_t *>(ber.value)};
+  node.value.values = &value;
+  AttributeList_node *list = &node;
+  AS_setHandle_t set = AS_nullSetHandle;
+  ASSERT_EQ(ToGEN_AS(s, &list, &set), 0) << s.codes();
+  free(encoded.value);
+  AS_attrHandle_t attr = AS_nullAttrHandle;
+  ASSERT_EQ(AS_FindAttr(s, set, kAclAttr, &attr), 0u);
+  AS_attrValHandle_t vh = AS_nullAttrValHandle;
+  uint32_t type = 0;
+  void *stored = nullptr;
+  ASSERT_EQ(AS_GetAttrValTypeR(s, attr, &type), 0u);
+  EXPECT_EQ(type, 89u);
+  ASSERT_EQ(AS_FindFirstAttrValR(s, attr, &vh, &stored), 0u) << s.codes();
+  auto *ext = static_cast<GEN_ExtACL_t *>(stored);
+  const GEN_SimpleName_t &who = ext->principal;
+  std::string name = who.choice <= GEN_TEXT_STRING
+                         ? std::string(who.u.string)
+                         : std::string(reinterpret_cast<const char *>(who.u.octets.value),
+                                       static_cast<size_t>(who.u.octets.length));
+  EXPECT_EQ(name, "carol");
+  EXPECT_EQ(ext->nameType, 2u);
+  EXPECT_EQ(ext->privilegeLevel, 2u);
+  AS_FreeAttrValHandle(s, &vh);
+  AS_FreeAttrHandle(s, &attr);
+  AS_Destroy(s, &set);
+}
+
+}  // namespace

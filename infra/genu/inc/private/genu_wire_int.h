@@ -17,6 +17,11 @@ void genu_WireFree(void *block);
 // The value type ids JQP_PackAV handles: fills up to `max` and returns the count.
 uint32_t genu_WireTypeIds(uint32_t *ids, uint32_t max);
 
+// The display name of a value type id ("unknown value type" beyond the table), and
+// the packing trace of one value ("<verb> <name>[ = <value>]").
+const char *genu_TypeDisplayName(uint32_t id);
+void genu_TraceValue(const char *verb, uint32_t id, const void *record, bool unpacked);
+
 // One wire attribute as an attribute alone in a new private set (process
 // allocator); received access control lists become ext ones when `convertAcl`.
 int genu_WireAttrToGen(STF_statusList_t *status, const ber_oid &type,

@@ -194,6 +194,7 @@ int JQP_PackAV(STF_statusList_t *status, uint32_t id, const void *value, OssBuf 
     genu_WireFree(wire);
     return Fail(status, kName, row->packFailure);
   }
+  genu_TraceValue("JQP_PackAV: packing", id, value, false);
   if (GENU__printPDU) {
     LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__, "JQP_PackAV: printing PDU...\n");
     GENU_OssPrintPDU(nullptr, row->pdu, wire);
@@ -250,6 +251,7 @@ int JQP_UnpackAV(STF_statusList_t *status, const OssBuf *encoded, uint32_t id, v
     GENU_OssFreePDU(nullptr, pdu, wire);
     return Fail(status, kName, row->unpackFailure);
   }
+  genu_TraceValue("JQP_UnpackAV: returning", id, record, true);
   if (GENU_OssFreePDU(nullptr, pdu, wire)) {
     STF_statusList_t *scratch = STF_CreateList(nullptr);
     GENU__DeleteAttrVal(scratch ? scratch : status, id, record, nullptr);

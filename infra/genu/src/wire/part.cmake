@@ -13,6 +13,7 @@ kq_family(SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/bridge_gen.cc
   ${CMAKE_CURRENT_LIST_DIR}/external.cc
   ${CMAKE_CURRENT_LIST_DIR}/composite.cc
+  ${CMAKE_CURRENT_LIST_DIR}/trace.cc
   ${CMAKE_CURRENT_LIST_DIR}/pack.cc)
 kq_test(genu_wire_test SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/../../test/wire/wire_pack_test.cc

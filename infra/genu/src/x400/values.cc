@@ -168,9 +168,10 @@ extern "C" {
   }                                                                                     \
   int Decode_##N(STF_statusList_t *status, const OssBuf *in, G **out) {                 \
     if (!status) return 1;                                                              \
+    if (!out) return STF__Fail(status, GENU_ST_BAD_VALUE);                              \
     void *record = nullptr;                                                             \
     int rc = x400::DecodeValue(status, *x400::ValueRowOf(type), in, &record);           \
-    if (out) *out = static_cast<G *>(record);                                           \
+    *out = static_cast<G *>(record);                                                    \
     return rc;                                                                          \
   }
 GENU_X400_VALUE(CommonName, char, GEN_X400_COMMON_NAME)

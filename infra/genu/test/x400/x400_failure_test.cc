@@ -95,6 +95,9 @@ TEST(GenuX400Failure, NullArgumentsAndUnknownChoices) {
   ExpectRefused(GENU_ST_BAD_VALUE, [&](STF_statusList_t *s) {
     return Encode_PersonalName(s, nullptr, &a.person);
   });
+  OssBuf encoded{0, nullptr};
+  ExpectRefused(GENU_ST_BAD_VALUE,
+                [&](STF_statusList_t *s) { return Decode_PersonalName(s, &encoded, nullptr); });
   // Unknown choices anywhere in the name fail the whole name.
   a.country.choice = 3;
   ExpectRefused(GENU_ST_BAD_VALUE, [&](STF_statusList_t *s) { return OrNameToWire(s, &a.name); });

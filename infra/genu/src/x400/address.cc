@@ -7,21 +7,13 @@ namespace {
 using x400::Copy;
 
 // Domain names: choice 1 digits, 2 printable characters, up to 16 (empty allowed).
+constexpr x400::Alternatives kDomain = {{sizeof(DomainName{}.u.numeric), sizeof(DomainName{}.u.printable)},
+                                        {0, 0}};
 int DomainToWire(STF_statusList_t *status, DomainName *out, const GEN_DomainName_t *in) {
-  memset(out, 0, sizeof *out);
-  out->choice = static_cast<uint16_t>(in->choice);
-  if (in->choice == 1) return Copy(status, out->u.numeric, in->value, 0);
-  if (in->choice == 2) return Copy(status, out->u.printable, in->value, 0);
-  return STF__Fail(status, GENU_ST_BAD_VALUE);
+  return x400::ChoiceToWire(status, out, in, kDomain);
 }
 int DomainToGen(STF_statusList_t *status, const DomainName *in, GEN_DomainName_t *out) {
-  memset(out, 0, sizeof *out);
-  out->choice = in->choice;
-  int failed = in->choice == 1   ? Copy(status, out->value, in->u.numeric, 0)
-               : in->choice == 2 ? Copy(status, out->value, in->u.printable, 0)
-                                 : STF__Fail(status, GENU_ST_BAD_VALUE);
-  if (failed) memset(out, 0, sizeof *out);
-  return failed;
+  return x400::ChoiceToGen(status, in, out, kDomain);
 }
 
 // The string parts: present on the generic side with a first character.
@@ -139,39 +131,26 @@ GENU_X400_PAIR(personalName, PersonalName, GEN_PersonalName_t, x400::PersonToWir
 GENU_X400_PAIR(domainDefinedAttribute, DomainDefinedAttribute, GEN_DomainDefinedAttr_t,
                x400::DomainAttrToWire, x400::DomainAttrToGen)
 
-int ToBER_orgUnitNames(STF_statusList_t *status, OrganizationalUnitNames_node **out,
-                       const GEN_OrganizationUnitNames_t *in) {
-  if (!status) return 1;
-  if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  return x400::UnitsToWire(status, out, in);
-}
-int ToGEN_orgUnitNames(STF_statusList_t *status, OrganizationalUnitNames_node *const *in,
-                       GEN_OrganizationUnitNames_t *out) {
-  if (!status) return 1;
-  if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  return x400::UnitsToGen(status, in, out);
-}
-int FreeBER_orgUnitNames(STF_statusList_t *status, OrganizationalUnitNames_node **wire) {
-  if (!status) return 1;
-  return x400::FreeChain(status, wire);
-}
-
-int ToBER_domainDefinedAttributes(STF_statusList_t *status, DomainDefinedAttributes_node **out,
-                                  const GEN_DomainDefinedAttrs_t *in) {
-  if (!status) return 1;
-  if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  return x400::DomainAttrsToWire(status, out, in);
-}
-int ToGEN_domainDefinedAttributes(STF_statusList_t *status, DomainDefinedAttributes_node *const *in,
-                                  GEN_DomainDefinedAttrs_t *out) {
-  if (!status) return 1;
-  if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  return x400::DomainAttrsToGen(status, in, out);
-}
-int FreeBER_domainDefinedAttributes(STF_statusList_t *status, DomainDefinedAttributes_node **wire) {
-  if (!status) return 1;
-  return x400::FreeChain(status, wire);
-}
+// The counted lists: a chain of nodes on the wire.
+#define GENU_X400_COUNTED(N, Node, G, toWire, toGen)                                     \
+  int ToBER_##N(STF_statusList_t *status, Node **out, const G *in) {                     \
+    if (!status) return 1;                                                               \
+    if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);                        \
+    return toWire(status, out, in);                                                      \
+  }                                                                                      \
+  int ToGEN_##N(STF_statusList_t *status, Node *const *in, G *out) {                     \
+    if (!status) return 1;                                                               \
+    return toGen(status, in, out);                                                       \
+  }                                                                                      \
+  int FreeBER_##N(STF_statusList_t *status, Node **wire) {                               \
+    if (!status) return 1;                                                               \
+    return x400::FreeChain(status, wire);                                                \
+  }
+GENU_X400_COUNTED(orgUnitNames, OrganizationalUnitNames_node, GEN_OrganizationUnitNames_t,
+                  x400::UnitsToWire, x400::UnitsToGen)
+GENU_X400_COUNTED(domainDefinedAttributes, DomainDefinedAttributes_node, GEN_DomainDefinedAttrs_t,
+                  x400::DomainAttrsToWire, x400::DomainAttrsToGen)
+#undef GENU_X400_COUNTED
 
 int ToBER_standardAttributes(STF_statusList_t *status, BuiltInStandardAttributes *out,
                              const GEN_StandardAttrs_t *in) {

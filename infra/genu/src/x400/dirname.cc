@@ -1,42 +1,32 @@
 // Directory names: a sequence of relative names, each a set of (type, value) pairs
 // whose value travels as an open value. The print system's own names hold Text
 // values, encoded by themselves; the other form keeps each value as encoded bytes.
-#include "x400_int.h"
+#include "x400_values.h"
 
 namespace {
 
-// The Text to its encoded bytes in a world allocation.
+// A Text value travels encoded by itself under the Text record number.
+const x400::ValueRow kText = {0,
+                              0,
+                              Text_PDU,
+                              "Text",
+                              sizeof(Text),
+                              sizeof(GEN_Text_t),
+                              false,
+                              x400::ToWireVia<Text, GEN_Text_t, ToBER_text>,
+                              x400::ToGenVia<Text, GEN_Text_t, ToGEN_text>,
+                              nullptr,
+                              &genu_L_Text};
+
 int TextToOpen(STF_statusList_t *status, ber_octets *out, const GEN_Text_t *in) {
-  auto *wire = static_cast<Text *>(genu_WireAlloc(sizeof(Text)));
-  if (!wire) return STF__Fail(status, GENU_ST_NO_MEMORY);
-  if (ToBER_text(status, wire, in)) {  // the wire Text owns nothing
-    genu_WireFree(wire);
-    return 1;
-  }
   OssBuf encoded{0, nullptr};
-  int code = GENU_OssEncode(nullptr, Text_PDU, wire, &encoded);
-  genu_WireFree(wire);
-  if (code) return STF__Fail(status, GENU_ST_ENCODE_FAILED);
-  GEN_OctetString_t bytes{encoded.length, encoded.value};
-  int failed = ToBER_Any(status, out, &bytes);
-  free(encoded.value);  // the coder's bytes are on the process heap
-  return failed;
+  return x400::EncodeValue(status, kText, &encoded, in) ||
+         x400::ToOpenValue(status, &encoded, out);
 }
 
 int OpenToText(STF_statusList_t *status, const ber_octets *in, GEN_Text_t *out) {
-  if (in->length <= 0 || !in->value) return STF__Fail(status, GENU_ST_DECODE_FAILED);
-  int pdu = Text_PDU;
-  void *wire = nullptr;
-  OssBuf input{in->length, in->value};
-  if (GENU_OssDecode(nullptr, &pdu, &input, &wire) || !wire)
-    return STF__Fail(status, GENU_ST_DECODE_FAILED);
-  int failed = ToGEN_text(status, static_cast<const Text *>(wire), out);
-  if (GENU_OssFreePDU(nullptr, pdu, wire) && !failed) {
-    x400::Scratch scratch;
-    genu_DeepDelete(scratch.list, &genu_L_Text, out, nullptr);
-    failed = STF__Fail(status, GENU_ST_RELEASE_FAILED);
-  }
-  return failed;
+  OssBuf encoded{in->length, in->value};
+  return x400::DecodeInto(status, kText, &encoded, out);
 }
 
 int ReleaseValue(STF_statusList_t *status, AttributeTypeAndValue *wire) {

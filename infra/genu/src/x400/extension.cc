@@ -30,16 +30,13 @@ int ToBER_extensionAttr(STF_statusList_t *status, ExtensionAttribute *out,
   alignas(max_align_t) unsigned char record[1024];
   static_assert(sizeof(GEN_DomainDefinedAttrs_t) <= sizeof record, "largest extension value");
   OssBuf encoded{0, nullptr};
+  ber_octets value{0, nullptr};
   if (RecordOf(status, *row, in->value, record) ||
-      x400::EncodeValue(status, *row, &encoded, record))
+      x400::EncodeValue(status, *row, &encoded, record) ||
+      x400::ToOpenValue(status, &encoded, &value))
     return 1;
-  // Wire parts belong to the world's allocator, the coder's bytes to the process heap.
-  auto *bytes = static_cast<uint8_t *>(genu_WireAlloc(static_cast<size_t>(encoded.length)));
-  if (bytes) memcpy(bytes, encoded.value, static_cast<size_t>(encoded.length));
-  free(encoded.value);
-  if (!bytes) return STF__Fail(status, GENU_ST_NO_MEMORY);
   out->extension_attribute_type = static_cast<int16_t>(in->type);
-  out->extension_attribute_value = ber_octets{encoded.length, bytes};
+  out->extension_attribute_value = value;
   return 0;
 }
 

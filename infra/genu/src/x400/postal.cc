@@ -1,27 +1,20 @@
 // The physical-delivery parts of an O/R address, carried as extension attribute
 // values: postal code, PDS parameter, unformatted postal address, extended network
 // address.
-#include "x400_int.h"
+#include "x400_parts.h"
 
 namespace {
 
 using x400::Copy;
 
+// Postal codes: choice 1 digits, 2 printable characters, 1 to 16.
+constexpr x400::Alternatives kPostal = {
+    {sizeof(PostalCode{}.u.numeric_code), sizeof(PostalCode{}.u.printable_code)}, {1, 1}};
 int PostalToWire(STF_statusList_t *status, PostalCode *out, const GEN_PostalCode_t *in) {
-  memset(out, 0, sizeof *out);
-  out->choice = static_cast<uint16_t>(in->choice);
-  if (in->choice == 1) return Copy(status, out->u.numeric_code, in->value, 1);
-  if (in->choice == 2) return Copy(status, out->u.printable_code, in->value, 1);
-  return STF__Fail(status, GENU_ST_BAD_VALUE);
+  return x400::ChoiceToWire(status, out, in, kPostal);
 }
 int PostalToGen(STF_statusList_t *status, const PostalCode *in, GEN_PostalCode_t *out) {
-  memset(out, 0, sizeof *out);
-  out->choice = in->choice;
-  int failed = in->choice == 1   ? Copy(status, out->value, in->u.numeric_code, 1)
-               : in->choice == 2 ? Copy(status, out->value, in->u.printable_code, 1)
-                                 : STF__Fail(status, GENU_ST_BAD_VALUE);
-  if (failed) memset(out, 0, sizeof *out);
-  return failed;
+  return x400::ChoiceToGen(status, in, out, kPostal);
 }
 
 // The generic parameter is one string: sent in the printable form (bit 0x80) when

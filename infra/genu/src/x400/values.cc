@@ -20,19 +20,9 @@ int StringToGen(STF_statusList_t *s, const void *w, void *r) {
   return x400::CopyBounded(s, static_cast<char *>(r), N, static_cast<const char *>(w), N, 1);
 }
 
-// Adapters from a typed converter to the row's untyped one.
-template <typename W, typename G, int (*F)(STF_statusList_t *, W *, const G *)>
-int ToWireVia(STF_statusList_t *s, void *w, const void *r) {
-  return F(s, static_cast<W *>(w), static_cast<const G *>(r));
-}
-template <typename W, typename G, int (*F)(STF_statusList_t *, const W *, G *)>
-int ToGenVia(STF_statusList_t *s, const void *w, void *r) {
-  return F(s, static_cast<const W *>(w), static_cast<G *>(r));
-}
-template <typename W, int (*F)(STF_statusList_t *, W *)>
-int ReleaseVia(STF_statusList_t *s, void *w) {
-  return F(s, static_cast<W *>(w));
-}
+using x400::ReleaseVia;
+using x400::ToGenVia;
+using x400::ToWireVia;
 
 int TerminalToWire(STF_statusList_t *s, void *w, const void *r) {
   int32_t v = *static_cast<const int32_t *>(r);
@@ -52,7 +42,7 @@ using TAttrs = TeletexDomainDefinedAttributes_node;
 
 #define ROW(first, last, Pdu, name, G, release, ...)                                       \
   {first, last, Pdu##_PDU, #name, sizeof(Pdu), sizeof(G), std::is_array_v<G>, __VA_ARGS__, \
-   release}
+   release, nullptr}
 #define TYPED(W, G, toWire, toGen) ToWireVia<W, G, toWire>, ToGenVia<W, G, toGen>
 #define STRING(N) StringToWire<N>, StringToGen<N>
 #define CHAIN(Node) ReleaseVia<Node *, x400::FreeChain<Node>>
@@ -132,9 +122,8 @@ int EncodeValue(STF_statusList_t *status, const ValueRow &row, OssBuf *out, cons
   return 0;
 }
 
-int DecodeValue(STF_statusList_t *status, const ValueRow &row, const OssBuf *in, void **out) {
-  if (!in || !out) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  *out = nullptr;
+int DecodeInto(STF_statusList_t *status, const ValueRow &row, const OssBuf *in, void *record) {
+  if (!in || !record) return STF__Fail(status, GENU_ST_BAD_VALUE);
   if (in->length <= 0 || !in->value) return STF__Fail(status, GENU_ST_DECODE_FAILED);
   int pdu = row.pdu;
   void *wire = nullptr;
@@ -144,15 +133,38 @@ int DecodeValue(STF_statusList_t *status, const ValueRow &row, const OssBuf *in,
     LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "Decode_%s failed: %d\n", row.name, code);
     return STF__Fail(status, GENU_ST_DECODE_FAILED);
   }
-  void *record = calloc(1, row.recordSize);
-  int failed = !record ? STF__Fail(status, GENU_ST_NO_MEMORY) : row.toGen(status, wire, record);
-  if (GENU_OssFreePDU(nullptr, pdu, wire) && !failed)
+  int failed = row.toGen(status, wire, record);  // releases its own parts on failure
+  if (GENU_OssFreePDU(nullptr, pdu, wire) && !failed) {
+    if (row.layout) {
+      Scratch scratch;
+      genu_DeepDelete(scratch.list, row.layout, record, nullptr);
+    }
     failed = STF__Fail(status, GENU_ST_RELEASE_FAILED);
-  if (failed) {
-    free(record);  // flat records: nothing hangs off them
+  }
+  return failed;
+}
+
+int DecodeValue(STF_statusList_t *status, const ValueRow &row, const OssBuf *in, void **out) {
+  if (!in || !out) return STF__Fail(status, GENU_ST_BAD_VALUE);
+  *out = nullptr;
+  void *record = calloc(1, row.recordSize);
+  if (!record) return STF__Fail(status, GENU_ST_NO_MEMORY);
+  if (DecodeInto(status, row, in, record)) {
+    free(record);  // flat: nothing hangs off it
     return 1;
   }
   *out = record;
+  return 0;
+}
+
+int ToOpenValue(STF_statusList_t *status, OssBuf *encoded, ber_octets *out) {
+  int32_t length = encoded->length;
+  auto *bytes = static_cast<uint8_t *>(genu_WireAlloc(static_cast<size_t>(length)));
+  if (bytes) memcpy(bytes, encoded->value, static_cast<size_t>(length));
+  free(encoded->value);  // the coder's bytes are on the process heap
+  *encoded = OssBuf{0, nullptr};
+  if (!bytes) return STF__Fail(status, GENU_ST_NO_MEMORY);
+  *out = ber_octets{length, bytes};
   return 0;
 }
 

@@ -8,26 +8,49 @@
 
 namespace x400 {
 
-// Country names: choice 1 three digits, 2 two letters.
-template <typename W>
-int CountryToWire(STF_statusList_t *status, W *out, const GEN_CountryName_t *in) {
+// Records of two string alternatives (choice 1 and 2, both at the start of the
+// wire union) and one generic string: each alternative has its size and its least
+// length.
+struct Alternatives {
+  size_t size[2];
+  size_t minLength[2];
+};
+template <typename W, typename G>
+int ChoiceToWire(STF_statusList_t *status, W *out, const G *in, const Alternatives &alt) {
   if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
   memset(out, 0, sizeof *out);
+  if (in->choice != 1 && in->choice != 2) return STF__Fail(status, GENU_ST_BAD_VALUE);
   out->choice = static_cast<uint16_t>(in->choice);
-  if (in->choice == 1) return Copy(status, out->u.x121_dcc_code, in->value, 3);
-  if (in->choice == 2) return Copy(status, out->u.iso_3166_alpha2_code, in->value, 2);
-  return STF__Fail(status, GENU_ST_BAD_VALUE);
+  size_t k = static_cast<size_t>(in->choice - 1);
+  return CopyBounded(status, reinterpret_cast<char *>(&out->u), alt.size[k], in->value,
+                     sizeof in->value, alt.minLength[k]);
+}
+template <typename W, typename G>
+int ChoiceToGen(STF_statusList_t *status, const W *in, G *out, const Alternatives &alt) {
+  if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
+  memset(out, 0, sizeof *out);
+  if (in->choice != 1 && in->choice != 2) return STF__Fail(status, GENU_ST_BAD_VALUE);
+  out->choice = in->choice;
+  size_t k = static_cast<size_t>(in->choice - 1);
+  if (CopyBounded(status, out->value, sizeof out->value, reinterpret_cast<const char *>(&in->u),
+                  alt.size[k], alt.minLength[k])) {
+    memset(out, 0, sizeof *out);
+    return 1;
+  }
+  return 0;
+}
+
+// Country names: choice 1 three digits, 2 two letters.
+template <typename W>
+constexpr Alternatives kCountry = {{sizeof(W{}.u.x121_dcc_code), sizeof(W{}.u.iso_3166_alpha2_code)},
+                                   {3, 2}};
+template <typename W>
+int CountryToWire(STF_statusList_t *status, W *out, const GEN_CountryName_t *in) {
+  return ChoiceToWire(status, out, in, kCountry<W>);
 }
 template <typename W>
 int CountryToGen(STF_statusList_t *status, const W *in, GEN_CountryName_t *out) {
-  if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  memset(out, 0, sizeof *out);
-  out->choice = in->choice;
-  int failed = in->choice == 1   ? Copy(status, out->value, in->u.x121_dcc_code, 3)
-               : in->choice == 2 ? Copy(status, out->value, in->u.iso_3166_alpha2_code, 2)
-                                 : STF__Fail(status, GENU_ST_BAD_VALUE);
-  if (failed) memset(out, 0, sizeof *out);
-  return failed;
+  return ChoiceToGen(status, in, out, kCountry<W>);
 }
 
 // Personal names: the surname is mandatory, the other three present when not empty

@@ -29,8 +29,10 @@ struct Sample {
   GEN_ExtensionAttr_t ext[3] = {
       {GEN_X400_POSTAL_CODE, {sizeof postal, reinterpret_cast<unsigned char *>(&postal)}},
       {10, {sizeof office, reinterpret_cast<unsigned char *>(&office)}},
-      {GEN_X400_TERMINAL_TYPE, {sizeof terminalType, reinterpret_cast<unsigned char *>(&terminalType)}}};
-  GEN_ValueSeq_t extNodes[3] = {{&extNodes[1], &ext[0]}, {&extNodes[2], &ext[1]}, {nullptr, &ext[2]}};
+      {GEN_X400_TERMINAL_TYPE,
+       {sizeof terminalType, reinterpret_cast<unsigned char *>(&terminalType)}}};
+  GEN_ValueSeq_t extNodes[3] = {
+      {&extNodes[1], &ext[0]}, {&extNodes[2], &ext[1]}, {nullptr, &ext[2]}};
   GEN_ExtensionAttrs_t extensions{&extNodes[0]};
   GEN_NameComponent_t components[2] = {{369, {}}, {370, {}}};
   GEN_ValueSeq_t componentNodes[2] = {{nullptr, &components[0]}, {nullptr, &components[1]}};
@@ -45,8 +47,9 @@ struct Sample {
       components[i].value.choice = GEN_TEXT_ISO646;
       components[i].value.u.string = const_cast<char *>(i ? "Printers" : "UK");
     }
-    name.address = GEN_StandardAttrs_t{&country, &admin, &network, &terminal, &priv, &organization,
-                                       &user, &person, &units, &attrs, &extensions, &commonName};
+    name.address =
+        GEN_StandardAttrs_t{&country, &admin,  &network, &terminal, &priv,       &organization,
+                            &user,    &person, &units,   &attrs,    &extensions, &commonName};
     name.directoryName = &directory;
   }
 };

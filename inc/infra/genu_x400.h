@@ -129,8 +129,8 @@ GENU_DECLARE_LIST_CONVERTERS(name, RDNSequence_node, GEN_Name_t)
  * new generic value on the process heap (a common name is a 65-byte string, a PDS
  * name 17 bytes); a value that does not decode adds GENU_ST_DECODE_FAILED. The common
  * name is the printable form of type 1. */
-#define GENU_DECLARE_X400_VALUE(N, G)                                                 \
-  KQ_EXPORT int Encode_##N(STF_statusList_t *status, OssBuf *out, const G *in);       \
+#define GENU_DECLARE_X400_VALUE(N, G)                                           \
+  KQ_EXPORT int Encode_##N(STF_statusList_t *status, OssBuf *out, const G *in); \
   KQ_EXPORT int Decode_##N(STF_statusList_t *status, const OssBuf *in, G **out);
 GENU_DECLARE_X400_VALUE(CommonName, char)
 GENU_DECLARE_X400_VALUE(PersonalName, GEN_PersonalName_t)

@@ -7,8 +7,8 @@ namespace {
 using x400::Copy;
 
 // Domain names: choice 1 digits, 2 printable characters, up to 16 (empty allowed).
-constexpr x400::Alternatives kDomain = {{sizeof(DomainName{}.u.numeric), sizeof(DomainName{}.u.printable)},
-                                        {0, 0}};
+constexpr x400::Alternatives kDomain = {
+    {sizeof(DomainName{}.u.numeric), sizeof(DomainName{}.u.printable)}, {0, 0}};
 int DomainToWire(STF_statusList_t *status, DomainName *out, const GEN_DomainName_t *in) {
   return x400::ChoiceToWire(status, out, in, kDomain);
 }
@@ -61,17 +61,23 @@ int StandardToWire(STF_statusList_t *status, BuiltInStandardAttributes *out,
       part(in->country, kCountry,
            [&] { return ToBER_countryName(status, &out->country_name, in->country); }) ||
       part(in->adminDomain, kAdminDomain,
-           [&] { return DomainToWire(status, &out->administration_domain_name, in->adminDomain); }) ||
+           [&] {
+             return DomainToWire(status, &out->administration_domain_name, in->adminDomain);
+           }) ||
       part(HasText(in->networkAddress), kNetwork,
            [&] { return Copy(status, out->network_address, in->networkAddress->value, 1); }) ||
       part(HasText(in->terminalIdentifier), kTerminal,
-           [&] { return Copy(status, out->terminal_identifier, in->terminalIdentifier->value, 1); }) ||
+           [&] {
+             return Copy(status, out->terminal_identifier, in->terminalIdentifier->value, 1);
+           }) ||
       part(in->privateDomain, kPrivateDomain,
            [&] { return DomainToWire(status, &out->private_domain_name, in->privateDomain); }) ||
       part(HasText(in->organization), kOrganization,
            [&] { return Copy(status, out->organization_name, in->organization->value, 1); }) ||
       part(HasText(in->numericUserId), kNumericUser,
-           [&] { return Copy(status, out->numeric_user_identifier, in->numericUserId->value, 1); }) ||
+           [&] {
+             return Copy(status, out->numeric_user_identifier, in->numericUserId->value, 1);
+           }) ||
       part(in->personalName, kPersonal,
            [&] { return x400::PersonToWire(status, &out->personal_name, in->personalName); }) ||
       // The only part owning nodes comes last: nothing before it needs releasing.
@@ -89,19 +95,25 @@ int StandardToGen(STF_statusList_t *status, const BuiltInStandardAttributes *in,
     return (mask & bit) ? MakePart(status, slot, fill) : 0;
   };
   return part(kCountry, out->country,
-              [&](GEN_CountryName_t *g) { return ToGEN_countryName(status, &in->country_name, g); }) ||
+              [&](GEN_CountryName_t *g) {
+                return ToGEN_countryName(status, &in->country_name, g);
+              }) ||
          part(kAdminDomain, out->adminDomain,
               [&](GEN_DomainName_t *g) {
                 return DomainToGen(status, &in->administration_domain_name, g);
               }) ||
          part(kNetwork, out->networkAddress,
-              [&](GEN_NetworkAddress_t *g) { return Copy(status, g->value, in->network_address, 1); }) ||
+              [&](GEN_NetworkAddress_t *g) {
+                return Copy(status, g->value, in->network_address, 1);
+              }) ||
          part(kTerminal, out->terminalIdentifier,
               [&](GEN_TerminalIdentifier_t *g) {
                 return Copy(status, g->value, in->terminal_identifier, 1);
               }) ||
          part(kPrivateDomain, out->privateDomain,
-              [&](GEN_DomainName_t *g) { return DomainToGen(status, &in->private_domain_name, g); }) ||
+              [&](GEN_DomainName_t *g) {
+                return DomainToGen(status, &in->private_domain_name, g);
+              }) ||
          part(kOrganization, out->organization,
               [&](GEN_OrganizationName_t *g) {
                 return Copy(status, g->value, in->organization_name, 1);
@@ -123,8 +135,7 @@ int StandardToGen(STF_statusList_t *status, const BuiltInStandardAttributes *in,
 
 extern "C" {
 
-GENU_X400_PAIR(countryName, CountryName, GEN_CountryName_t, x400::CountryToWire,
-               x400::CountryToGen)
+GENU_X400_PAIR(countryName, CountryName, GEN_CountryName_t, x400::CountryToWire, x400::CountryToGen)
 GENU_X400_PAIR(domainName, DomainName, GEN_DomainName_t, DomainToWire, DomainToGen)
 GENU_X400_PAIR(personalName, PersonalName, GEN_PersonalName_t, x400::PersonToWire,
                x400::PersonToGen)
@@ -132,19 +143,19 @@ GENU_X400_PAIR(domainDefinedAttribute, DomainDefinedAttribute, GEN_DomainDefined
                x400::DomainAttrToWire, x400::DomainAttrToGen)
 
 // The counted lists: a chain of nodes on the wire.
-#define GENU_X400_COUNTED(N, Node, G, toWire, toGen)                                     \
-  int ToBER_##N(STF_statusList_t *status, Node **out, const G *in) {                     \
-    if (!status) return 1;                                                               \
-    if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);                        \
-    return toWire(status, out, in);                                                      \
-  }                                                                                      \
-  int ToGEN_##N(STF_statusList_t *status, Node *const *in, G *out) {                     \
-    if (!status) return 1;                                                               \
-    return toGen(status, in, out);                                                       \
-  }                                                                                      \
-  int FreeBER_##N(STF_statusList_t *status, Node **wire) {                               \
-    if (!status) return 1;                                                               \
-    return x400::FreeChain(status, wire);                                                \
+#define GENU_X400_COUNTED(N, Node, G, toWire, toGen)                 \
+  int ToBER_##N(STF_statusList_t *status, Node **out, const G *in) { \
+    if (!status) return 1;                                           \
+    if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);    \
+    return toWire(status, out, in);                                  \
+  }                                                                  \
+  int ToGEN_##N(STF_statusList_t *status, Node *const *in, G *out) { \
+    if (!status) return 1;                                           \
+    return toGen(status, in, out);                                   \
+  }                                                                  \
+  int FreeBER_##N(STF_statusList_t *status, Node **wire) {           \
+    if (!status) return 1;                                           \
+    return x400::FreeChain(status, wire);                            \
   }
 GENU_X400_COUNTED(orgUnitNames, OrganizationalUnitNames_node, GEN_OrganizationUnitNames_t,
                   x400::UnitsToWire, x400::UnitsToGen)

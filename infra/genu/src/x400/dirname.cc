@@ -20,8 +20,7 @@ const x400::ValueRow kText = {0,
 
 int TextToOpen(STF_statusList_t *status, ber_octets *out, const GEN_Text_t *in) {
   OssBuf encoded{0, nullptr};
-  return x400::EncodeValue(status, kText, &encoded, in) ||
-         x400::ToOpenValue(status, &encoded, out);
+  return x400::EncodeValue(status, kText, &encoded, in) || x400::ToOpenValue(status, &encoded, out);
 }
 
 int OpenToText(STF_statusList_t *status, const ber_octets *in, GEN_Text_t *out) {
@@ -76,7 +75,7 @@ int FreeBER_NameComponent(STF_statusList_t *status, AttributeTypeAndValue *wire)
 }
 
 // The three list pairs share one shape: a generic value sequence and a chain.
-#define GENU_X400_CHAIN(N, Node, Record, Element, L, toBer, toGen, release)                \
+#define GENU_X400_CHAIN(N, Node, Record, Element, L, toBer, toGen, release)               \
   int ToBER_##N(STF_statusList_t *status, Node **out, const Record *in) {                 \
     if (!status) return 1;                                                                \
     if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);                         \
@@ -93,8 +92,8 @@ int FreeBER_NameComponent(STF_statusList_t *status, AttributeTypeAndValue *wire)
   }
 GENU_X400_CHAIN(DpaRDN, RdnNode, GEN_SetOfNameComponent_t, GEN_NameComponent_t, NameComponent,
                 ToBER_NameComponent, ToGEN_NameComponent, ReleaseValue)
-GENU_X400_CHAIN(RDN, RdnNode, GEN_SetOfObjNameComponent_t, GEN_ObjNameComponent_t,
-                ObjNameComponent, ObjComponentToWire, ObjComponentToGen, ReleaseValue)
+GENU_X400_CHAIN(RDN, RdnNode, GEN_SetOfObjNameComponent_t, GEN_ObjNameComponent_t, ObjNameComponent,
+                ObjComponentToWire, ObjComponentToGen, ReleaseValue)
 GENU_X400_CHAIN(DpaRDNSeq, RDNSequence_node, GEN_RdnSeq_t, GEN_SetOfNameComponent_t,
                 SetOfNameComponent, ToBER_DpaRDN, ToGEN_DpaRDN, FreeBER_DpaRDN)
 #undef GENU_X400_CHAIN

@@ -9,7 +9,8 @@ namespace {
 int RecordOf(STF_statusList_t *status, const x400::ValueRow &row, const GEN_OctetString_t &value,
              unsigned char *record) {
   size_t length = static_cast<size_t>(value.length);
-  if (value.length <= 0 || !value.value || (row.isString ? length > row.recordSize : length != row.recordSize))
+  if (value.length <= 0 || !value.value ||
+      (row.isString ? length > row.recordSize : length != row.recordSize))
     return STF__Fail(status, GENU_ST_BAD_VALUE);
   memset(record, 0, row.recordSize);
   memcpy(record, value.value, length);

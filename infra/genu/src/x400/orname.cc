@@ -11,8 +11,9 @@ int CommonNameToWire(STF_statusList_t *status, ExtensionAttribute *out, const GE
   if (in->choice != GEN_TEXT_ISO646 || !in->u.string) return STF__Fail(status, GENU_ST_BAD_VALUE);
   char value[GEN_X400_COMMON_NAME_SIZE];
   if (x400::CopyBounded(status, value, sizeof value, in->u.string, GEN_TEXT_MAX + 1, 1)) return 1;
-  GEN_ExtensionAttr_t attr{GEN_X400_COMMON_NAME,
-                           {static_cast<int32_t>(sizeof value), reinterpret_cast<unsigned char *>(value)}};
+  GEN_ExtensionAttr_t attr{
+      GEN_X400_COMMON_NAME,
+      {static_cast<int32_t>(sizeof value), reinterpret_cast<unsigned char *>(value)}};
   return ToBER_extensionAttr(status, out, &attr);
 }
 
@@ -47,8 +48,10 @@ int ExtensionsToGen(STF_statusList_t *status, const ExtensionAttributes_node *in
   x400::Scratch scratch;
   for (const ExtensionAttributes_node *n = in; n; n = n->next) {
     auto *node = static_cast<GEN_ValueSeq_t *>(calloc(1, sizeof(GEN_ValueSeq_t)));
-    auto *attr = node ? static_cast<GEN_ExtensionAttr_t *>(calloc(1, sizeof(GEN_ExtensionAttr_t))) : nullptr;
-    int failed = !attr ? STF__Fail(status, GENU_ST_NO_MEMORY) : ToGEN_extensionAttr(status, &n->value, attr);
+    auto *attr =
+        node ? static_cast<GEN_ExtensionAttr_t *>(calloc(1, sizeof(GEN_ExtensionAttr_t))) : nullptr;
+    int failed =
+        !attr ? STF__Fail(status, GENU_ST_NO_MEMORY) : ToGEN_extensionAttr(status, &n->value, attr);
     if (!failed && attr->type == GEN_X400_COMMON_NAME && !out->commonName) {
       auto *text = static_cast<GEN_Text_t *>(calloc(1, sizeof(GEN_Text_t)));
       char *string = text ? strdup(reinterpret_cast<const char *>(attr->value.value)) : nullptr;

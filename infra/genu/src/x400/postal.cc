@@ -38,8 +38,9 @@ using Lines = UnformattedPostalAddress_printable_address_node;
 int AddressToWire(STF_statusList_t *status, UnformattedPostalAddress *out,
                   const GEN_UnformatPostalAddr_t *in) {
   memset(out, 0, sizeof *out);
-  if (x400::CountedToWire(status, &out->printable_address, in->count, in->lines,
-                          [&](auto *v, const char(&line)[31]) { return Copy(status, *v, line, 1); }))
+  if (x400::CountedToWire(
+          status, &out->printable_address, in->count, in->lines,
+          [&](auto *v, const char(&line)[31]) { return Copy(status, *v, line, 1); }))
     return 1;
   out->bit_mask = out->printable_address ? 0x80 : 0;
   return 0;
@@ -49,8 +50,9 @@ int AddressToGen(STF_statusList_t *status, const UnformattedPostalAddress *in,
   memset(out, 0, sizeof *out);
   if (in->bit_mask & 0x40) return STF__Fail(status, GENU_ST_BAD_VALUE);
   if (!(in->bit_mask & 0x80)) return 0;
-  return x400::ChainToCounted(status, in->printable_address, &out->count, out->lines,
-                              [&](char(&line)[31], const auto &v) { return Copy(status, line, v, 1); });
+  return x400::ChainToCounted(
+      status, in->printable_address, &out->count, out->lines,
+      [&](char(&line)[31], const auto &v) { return Copy(status, line, v, 1); });
 }
 
 // Choice 1 only: a number of 1 to 15 digits and an optional sub-address (bit 0x80);

@@ -40,9 +40,11 @@ int TerminalToGen(STF_statusList_t *s, const void *w, void *r) {
 using TUnits = TeletexOrganizationalUnitNames_node;
 using TAttrs = TeletexDomainDefinedAttributes_node;
 
-#define ROW(first, last, Pdu, name, G, release, ...)                                       \
-  {first, last, Pdu##_PDU, #name, sizeof(Pdu), sizeof(G), std::is_array_v<G>, __VA_ARGS__, \
-   release, nullptr}
+#define ROW(first, last, Pdu, name, G, release, ...)                                        \
+  {                                                                                         \
+    first, last, Pdu##_PDU, #name, sizeof(Pdu), sizeof(G), std::is_array_v<G>, __VA_ARGS__, \
+        release, nullptr                                                                    \
+  }
 #define TYPED(W, G, toWire, toGen) ToWireVia<W, G, toWire>, ToGenVia<W, G, toGen>
 #define STRING(N) StringToWire<N>, StringToGen<N>
 #define CHAIN(Node) ReleaseVia<Node *, x400::FreeChain<Node>>
@@ -173,18 +175,18 @@ int ToOpenValue(STF_statusList_t *status, OssBuf *encoded, ber_octets *out) {
 extern "C" {
 
 // The public pair of each kind of value, on the row of its first type.
-#define GENU_X400_VALUE(N, G, type)                                                     \
-  int Encode_##N(STF_statusList_t *status, OssBuf *out, const G *in) {                  \
-    if (!status) return 1;                                                              \
-    return x400::EncodeValue(status, *x400::ValueRowOf(type), out, in);                 \
-  }                                                                                     \
-  int Decode_##N(STF_statusList_t *status, const OssBuf *in, G **out) {                 \
-    if (!status) return 1;                                                              \
-    if (!out) return STF__Fail(status, GENU_ST_BAD_VALUE);                              \
-    void *record = nullptr;                                                             \
-    int rc = x400::DecodeValue(status, *x400::ValueRowOf(type), in, &record);           \
-    *out = static_cast<G *>(record);                                                    \
-    return rc;                                                                          \
+#define GENU_X400_VALUE(N, G, type)                                           \
+  int Encode_##N(STF_statusList_t *status, OssBuf *out, const G *in) {        \
+    if (!status) return 1;                                                    \
+    return x400::EncodeValue(status, *x400::ValueRowOf(type), out, in);       \
+  }                                                                           \
+  int Decode_##N(STF_statusList_t *status, const OssBuf *in, G **out) {       \
+    if (!status) return 1;                                                    \
+    if (!out) return STF__Fail(status, GENU_ST_BAD_VALUE);                    \
+    void *record = nullptr;                                                   \
+    int rc = x400::DecodeValue(status, *x400::ValueRowOf(type), in, &record); \
+    *out = static_cast<G *>(record);                                          \
+    return rc;                                                                \
   }
 GENU_X400_VALUE(CommonName, char, GEN_X400_COMMON_NAME)
 GENU_X400_VALUE(PersonalName, GEN_PersonalName_t, GEN_X400_TELETEX_PERSONAL_NAME)

@@ -66,7 +66,8 @@ int Append(STF_statusList_t *status, Node **&tail, Fill fill) {
 }
 
 // A generic value sequence of G to a chain; a failure releases the chain built.
-template <typename Node, typename G, int (*ToBer)(STF_statusList_t *, decltype(Node::value) *, const G *),
+template <typename Node, typename G,
+          int (*ToBer)(STF_statusList_t *, decltype(Node::value) *, const G *),
           int (*Release)(STF_statusList_t *, decltype(Node::value) *) = nullptr>
 int SeqToWire(STF_statusList_t *status, Node **out, const GEN_ValueSeq_t *in) {
   *out = nullptr;
@@ -147,7 +148,7 @@ int ChainToCounted(STF_statusList_t *status, const Node *in, int16_t *count, E (
   memset(items, 0, sizeof items);
   for (const Node *n = in; n; n = n->next) {
     int failed = static_cast<size_t>(*count) == Max ? STF__Fail(status, GENU_ST_TOO_LONG)
-                                                     : fill(items[*count], n->value);
+                                                    : fill(items[*count], n->value);
     if (failed) {
       *count = 0;
       memset(items, 0, sizeof items);
@@ -162,16 +163,16 @@ int ChainToCounted(STF_statusList_t *status, const Node *in, int16_t *count, E (
 
 // The public pair of a record without allocated wire parts: null checks around the
 // two directions.
-#define GENU_X400_PAIR(N, W, G, toWire, toGen)                              \
-  int ToBER_##N(STF_statusList_t *status, W *out, const G *in) {            \
-    if (!status) return 1;                                                  \
-    if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);           \
-    return toWire(status, out, in);                                         \
-  }                                                                         \
-  int ToGEN_##N(STF_statusList_t *status, const W *in, G *out) {            \
-    if (!status) return 1;                                                  \
-    if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);           \
-    return toGen(status, in, out);                                          \
+#define GENU_X400_PAIR(N, W, G, toWire, toGen)                    \
+  int ToBER_##N(STF_statusList_t *status, W *out, const G *in) {  \
+    if (!status) return 1;                                        \
+    if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE); \
+    return toWire(status, out, in);                               \
+  }                                                               \
+  int ToGEN_##N(STF_statusList_t *status, const W *in, G *out) {  \
+    if (!status) return 1;                                        \
+    if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE); \
+    return toGen(status, in, out);                                \
   }
 
 #endif

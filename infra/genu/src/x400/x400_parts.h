@@ -42,8 +42,8 @@ int ChoiceToGen(STF_statusList_t *status, const W *in, G *out, const Alternative
 
 // Country names: choice 1 three digits, 2 two letters.
 template <typename W>
-constexpr Alternatives kCountry = {{sizeof(W{}.u.x121_dcc_code), sizeof(W{}.u.iso_3166_alpha2_code)},
-                                   {3, 2}};
+constexpr Alternatives kCountry = {
+    {sizeof(W{}.u.x121_dcc_code), sizeof(W{}.u.iso_3166_alpha2_code)}, {3, 2}};
 template <typename W>
 int CountryToWire(STF_statusList_t *status, W *out, const GEN_CountryName_t *in) {
   return ChoiceToWire(status, out, in, kCountry<W>);
@@ -59,23 +59,25 @@ template <typename W>
 int PersonToWire(STF_statusList_t *status, W *out, const GEN_PersonalName_t *in) {
   if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
   memset(out, 0, sizeof *out);
-  if (Copy(status, out->surname, in->surname, 1) || Copy(status, out->given_name, in->givenName, 0) ||
+  if (Copy(status, out->surname, in->surname, 1) ||
+      Copy(status, out->given_name, in->givenName, 0) ||
       Copy(status, out->initials, in->initials, 0) ||
       Copy(status, out->generation_qualifier, in->generation, 0))
     return 1;
-  out->bit_mask = static_cast<uint8_t>((out->given_name[0] ? 0x80 : 0) |
-                                       (out->initials[0] ? 0x40 : 0) |
-                                       (out->generation_qualifier[0] ? 0x20 : 0));
+  out->bit_mask =
+      static_cast<uint8_t>((out->given_name[0] ? 0x80 : 0) | (out->initials[0] ? 0x40 : 0) |
+                           (out->generation_qualifier[0] ? 0x20 : 0));
   return 0;
 }
 template <typename W>
 int PersonToGen(STF_statusList_t *status, const W *in, GEN_PersonalName_t *out) {
   if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
   memset(out, 0, sizeof *out);
-  int failed = Copy(status, out->surname, in->surname, 1) ||
-               ((in->bit_mask & 0x80) && Copy(status, out->givenName, in->given_name, 0)) ||
-               ((in->bit_mask & 0x40) && Copy(status, out->initials, in->initials, 0)) ||
-               ((in->bit_mask & 0x20) && Copy(status, out->generation, in->generation_qualifier, 0));
+  int failed =
+      Copy(status, out->surname, in->surname, 1) ||
+      ((in->bit_mask & 0x80) && Copy(status, out->givenName, in->given_name, 0)) ||
+      ((in->bit_mask & 0x40) && Copy(status, out->initials, in->initials, 0)) ||
+      ((in->bit_mask & 0x20) && Copy(status, out->generation, in->generation_qualifier, 0));
   if (failed) memset(out, 0, sizeof *out);
   return failed;
 }
@@ -84,18 +86,16 @@ int PersonToGen(STF_statusList_t *status, const W *in, GEN_PersonalName_t *out) 
 template <typename Node>
 int UnitsToWire(STF_statusList_t *status, Node **out, const GEN_OrganizationUnitNames_t *in) {
   if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  return CountedToWire(status, out, in->count, in->units,
-                       [&](auto *v, const GEN_OrganizationUnitName_t &u) {
-                         return Copy(status, *v, u.value, 1);
-                       });
+  return CountedToWire(
+      status, out, in->count, in->units,
+      [&](auto *v, const GEN_OrganizationUnitName_t &u) { return Copy(status, *v, u.value, 1); });
 }
 template <typename Node>
 int UnitsToGen(STF_statusList_t *status, Node *const *in, GEN_OrganizationUnitNames_t *out) {
   if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  return ChainToCounted(status, *in, &out->count, out->units,
-                        [&](GEN_OrganizationUnitName_t &u, const auto &v) {
-                          return Copy(status, u.value, v, 1);
-                        });
+  return ChainToCounted(
+      status, *in, &out->count, out->units,
+      [&](GEN_OrganizationUnitName_t &u, const auto &v) { return Copy(status, u.value, v, 1); });
 }
 
 // Domain-defined attributes: 1 to 4 pairs of a type (1 to 8 characters) and a value
@@ -117,18 +117,16 @@ int DomainAttrToGen(STF_statusList_t *status, const W *in, GEN_DomainDefinedAttr
 template <typename Node>
 int DomainAttrsToWire(STF_statusList_t *status, Node **out, const GEN_DomainDefinedAttrs_t *in) {
   if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  return CountedToWire(status, out, in->count, in->attrs,
-                       [&](auto *v, const GEN_DomainDefinedAttr_t &a) {
-                         return DomainAttrToWire(status, v, &a);
-                       });
+  return CountedToWire(
+      status, out, in->count, in->attrs,
+      [&](auto *v, const GEN_DomainDefinedAttr_t &a) { return DomainAttrToWire(status, v, &a); });
 }
 template <typename Node>
 int DomainAttrsToGen(STF_statusList_t *status, Node *const *in, GEN_DomainDefinedAttrs_t *out) {
   if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  return ChainToCounted(status, *in, &out->count, out->attrs,
-                        [&](GEN_DomainDefinedAttr_t &a, const auto &v) {
-                          return DomainAttrToGen(status, &v, &a);
-                        });
+  return ChainToCounted(
+      status, *in, &out->count, out->attrs,
+      [&](GEN_DomainDefinedAttr_t &a, const auto &v) { return DomainAttrToGen(status, &v, &a); });
 }
 
 }  // namespace x400

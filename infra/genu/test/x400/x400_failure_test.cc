@@ -85,16 +85,19 @@ TEST(GenuX400Failure, TheSampleAddressConverts) {
 TEST(GenuX400Failure, NullArgumentsAndUnknownChoices) {
   Address a;
   ORName wire{};
-  ExpectRefused(GENU_ST_BAD_VALUE, [&](STF_statusList_t *s) { return ToBER_orName(s, nullptr, &a.name); });
-  ExpectRefused(GENU_ST_BAD_VALUE, [&](STF_statusList_t *s) { return ToBER_orName(s, &wire, nullptr); });
-  ExpectRefused(GENU_ST_BAD_VALUE, [&](STF_statusList_t *s) { return ToGEN_orName(s, &wire, nullptr); });
-  ExpectRefused(GENU_ST_NULL_DELETE, [&](STF_statusList_t *s) { return FreeBER_orName(s, nullptr); });
+  ExpectRefused(GENU_ST_BAD_VALUE,
+                [&](STF_statusList_t *s) { return ToBER_orName(s, nullptr, &a.name); });
+  ExpectRefused(GENU_ST_BAD_VALUE,
+                [&](STF_statusList_t *s) { return ToBER_orName(s, &wire, nullptr); });
+  ExpectRefused(GENU_ST_BAD_VALUE,
+                [&](STF_statusList_t *s) { return ToGEN_orName(s, &wire, nullptr); });
+  ExpectRefused(GENU_ST_NULL_DELETE,
+                [&](STF_statusList_t *s) { return FreeBER_orName(s, nullptr); });
   ExpectRefused(GENU_ST_NULL_DELETE, [&](STF_statusList_t *s) { return FreeBER_name(s, nullptr); });
   ExpectRefused(GENU_ST_NULL_DELETE,
                 [&](STF_statusList_t *s) { return FreeBER_extensionAttr(s, nullptr); });
-  ExpectRefused(GENU_ST_BAD_VALUE, [&](STF_statusList_t *s) {
-    return Encode_PersonalName(s, nullptr, &a.person);
-  });
+  ExpectRefused(GENU_ST_BAD_VALUE,
+                [&](STF_statusList_t *s) { return Encode_PersonalName(s, nullptr, &a.person); });
   OssBuf encoded{0, nullptr};
   ExpectRefused(GENU_ST_BAD_VALUE,
                 [&](STF_statusList_t *s) { return Decode_PersonalName(s, &encoded, nullptr); });
@@ -155,15 +158,15 @@ void Unterminated(char (&field)[N]) {
 TEST(GenuX400Failure, ValuesBeyondTheUpperBoundsAreRefused) {
   std::string longText(65, 'c');
   std::vector<std::function<void(Address &)>> spoil = {
-      [](Address &a) { Unterminated(a.organization.value); },             // 65 > 64
-      [](Address &a) { Unterminated(a.person.surname); },                 // 41 > 40
-      [](Address &a) { Unterminated(a.person.givenName); },               // 17 > 16
-      [](Address &a) { Unterminated(a.units.units[1].value); },           // 33 > 32
-      [](Address &a) { a.units.count = 5; },                              // 5 > 4 units
-      [](Address &a) { Unterminated(a.attrs.attrs[0].type); },            // 9 > 8
-      [](Address &a) { Unterminated(a.attrs.attrs[0].value); },           // 129 > 128
-      [](Address &a) { strcpy(a.country.value, "FRA"); },                 // 3 > 2 letters
-      [&](Address &a) { a.commonName.u.string = longText.data(); },       // 65 > 64
+      [](Address &a) { Unterminated(a.organization.value); },        // 65 > 64
+      [](Address &a) { Unterminated(a.person.surname); },            // 41 > 40
+      [](Address &a) { Unterminated(a.person.givenName); },          // 17 > 16
+      [](Address &a) { Unterminated(a.units.units[1].value); },      // 33 > 32
+      [](Address &a) { a.units.count = 5; },                         // 5 > 4 units
+      [](Address &a) { Unterminated(a.attrs.attrs[0].type); },       // 9 > 8
+      [](Address &a) { Unterminated(a.attrs.attrs[0].value); },      // 129 > 128
+      [](Address &a) { strcpy(a.country.value, "FRA"); },            // 3 > 2 letters
+      [&](Address &a) { a.commonName.u.string = longText.data(); },  // 65 > 64
   };
   for (size_t i = 0; i < spoil.size(); ++i) {
     SCOPED_TRACE(i);
@@ -175,7 +178,8 @@ TEST(GenuX400Failure, ValuesBeyondTheUpperBoundsAreRefused) {
   char pds[17];
   Unterminated(pds);
   OssBuf out{0, nullptr};
-  ExpectRefused(GENU_ST_TOO_LONG, [&](STF_statusList_t *s) { return Encode_PDSName(s, &out, pds); });
+  ExpectRefused(GENU_ST_TOO_LONG,
+                [&](STF_statusList_t *s) { return Encode_PDSName(s, &out, pds); });
   ExpectRefused(GENU_ST_TOO_LONG,
                 [&](STF_statusList_t *s) { return Encode_CommonName(s, &out, longText.c_str()); });
   // A directory name component of 4096 characters.
@@ -383,7 +387,8 @@ TEST(GenuX400Failure, CharactersOutsideTheStringTypeFailTheEncoding) {
   EXPECT_NE(log.Text().find("Encode_PostalCode failed: "), std::string::npos);
   Address a;
   a.commonName.u.string = const_cast<char *>("lp@host");
-  ExpectRefused(GENU_ST_ENCODE_FAILED, [&](STF_statusList_t *s) { return OrNameToWire(s, &a.name); });
+  ExpectRefused(GENU_ST_ENCODE_FAILED,
+                [&](STF_statusList_t *s) { return OrNameToWire(s, &a.name); });
 }
 
 }  // namespace

@@ -146,7 +146,7 @@ TEST(GenuX400RoundTrip, EveryValuePairRoundTrips) {
   std::mt19937 rng(11);
   for (int i = 0; i < 30; ++i) {
     auto value = [&](int32_t type) { return x400test::ExtensionValue(type, rng); };
-    GEN_OctetString_t v[11] = {value(1), value(4), value(5), value(6), value(7), value(8),
+    GEN_OctetString_t v[11] = {value(1), value(4),  value(5),  value(6),  value(7), value(8),
                                value(9), value(10), value(16), value(22), value(23)};
     auto b = [&](int k) { return v[k].value; };
     ExpectValueTrip(Encode_CommonName, Decode_CommonName, reinterpret_cast<char *>(b(0)), 65);
@@ -163,8 +163,8 @@ TEST(GenuX400RoundTrip, EveryValuePairRoundTrips) {
                     reinterpret_cast<GEN_CountryName_t *>(b(5)), sizeof(GEN_CountryName_t));
     ExpectValueTrip(Encode_PostalCode, Decode_PostalCode,
                     reinterpret_cast<GEN_PostalCode_t *>(b(6)), sizeof(GEN_PostalCode_t));
-    ExpectValueTrip(Encode_PDSParam, Decode_PDSParam,
-                    reinterpret_cast<GEN_PdsParameter_t *>(b(7)), sizeof(GEN_PdsParameter_t));
+    ExpectValueTrip(Encode_PDSParam, Decode_PDSParam, reinterpret_cast<GEN_PdsParameter_t *>(b(7)),
+                    sizeof(GEN_PdsParameter_t));
     ExpectValueTrip(Encode_UnformatPostalAddr, Decode_UnformatPostalAddr,
                     reinterpret_cast<GEN_UnformatPostalAddr_t *>(b(8)),
                     sizeof(GEN_UnformatPostalAddr_t));
@@ -242,9 +242,10 @@ TEST(GenuX400RoundTrip, WireCarriesEachPartWhereTheAddressPutsIt) {
   ASSERT_NE(back.address.extensions, nullptr);
   ASSERT_NE(back.address.extensions->first, nullptr);
   EXPECT_EQ(back.address.extensions->first->next, nullptr);
-  EXPECT_EQ(*reinterpret_cast<int32_t *>(
-                static_cast<GEN_ExtensionAttr_t *>(back.address.extensions->first->value)->value.value),
-            7);
+  EXPECT_EQ(
+      *reinterpret_cast<int32_t *>(
+          static_cast<GEN_ExtensionAttr_t *>(back.address.extensions->first->value)->value.value),
+      7);
   genu_DeepDelete(s, &genu_L_ORName, &back, nullptr);
   EXPECT_EQ(FreeBER_orName(s, &wire), 0);
   EXPECT_EQ(wire.extension_attributes, nullptr);

@@ -20,7 +20,8 @@ inline uint32_t Pick(std::mt19937 &rng, uint32_t n) { return static_cast<uint32_
 // `n` characters from `alphabet`, NUL-padded to the end of `out`.
 template <size_t N>
 void Fill(char (&out)[N], std::mt19937 &rng, uint32_t minLength, uint32_t maxLength,
-          const char *alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 '()+,-./:=?") {
+          const char *alphabet =
+              "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 '()+,-./:=?") {
   memset(out, 0, N);
   uint32_t n = minLength + Pick(rng, maxLength - minLength + 1);
   size_t k = strlen(alphabet);
@@ -50,8 +51,10 @@ inline void FillPerson(GEN_PersonalName_t *p, std::mt19937 &rng) {
 inline void FillCountry(GEN_CountryName_t *c, std::mt19937 &rng) {
   memset(c, 0, sizeof *c);
   c->choice = static_cast<int32_t>(1 + Pick(rng, 2));
-  if (c->choice == 1) Fill(c->value, rng, 3, 3, kDigits);
-  else Fill(c->value, rng, 2, 2, "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+  if (c->choice == 1)
+    Fill(c->value, rng, 3, 3, kDigits);
+  else
+    Fill(c->value, rng, 2, 2, "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
 }
 
 // A valid generic value of extension attribute type `type` (1..23), as the decoder
@@ -72,10 +75,24 @@ inline GEN_OctetString_t ExtensionValue(int32_t type, std::mt19937 &rng) {
   } v;
   memset(&v, 0, sizeof v);
   switch (type) {
-    case 1: case 2: case 3: Fill(v.name, rng, 1, 64); size = 65; break;
-    case 4: FillPerson(&v.person, rng); size = sizeof v.person; break;
-    case 5: FillUnits(&v.units, rng); size = sizeof v.units; break;
-    case 6: FillDomainAttrs(&v.attrs, rng); size = sizeof v.attrs; break;
+    case 1:
+    case 2:
+    case 3:
+      Fill(v.name, rng, 1, 64);
+      size = 65;
+      break;
+    case 4:
+      FillPerson(&v.person, rng);
+      size = sizeof v.person;
+      break;
+    case 5:
+      FillUnits(&v.units, rng);
+      size = sizeof v.units;
+      break;
+    case 6:
+      FillDomainAttrs(&v.attrs, rng);
+      size = sizeof v.attrs;
+      break;
     case 7: {
       char pds[17];
       Fill(pds, rng, 1, 16);
@@ -83,11 +100,16 @@ inline GEN_OctetString_t ExtensionValue(int32_t type, std::mt19937 &rng) {
       size = 17;
       break;
     }
-    case 8: FillCountry(&v.country, rng); size = sizeof v.country; break;
+    case 8:
+      FillCountry(&v.country, rng);
+      size = sizeof v.country;
+      break;
     case 9:
       v.postal.choice = static_cast<int32_t>(1 + Pick(rng, 2));
-      if (v.postal.choice == 1) Fill(v.postal.value, rng, 1, 16, kDigits);
-      else Fill(v.postal.value, rng, 1, 16);
+      if (v.postal.choice == 1)
+        Fill(v.postal.value, rng, 1, 16, kDigits);
+      else
+        Fill(v.postal.value, rng, 1, 16);
       size = sizeof v.postal;
       break;
     case 16:
@@ -100,8 +122,14 @@ inline GEN_OctetString_t ExtensionValue(int32_t type, std::mt19937 &rng) {
       Fill(v.network.subAddress, rng, 0, 40, kDigits);
       size = sizeof v.network;
       break;
-    case 23: v.terminal = static_cast<int32_t>(Pick(rng, 257)); size = sizeof v.terminal; break;
-    default: Fill(v.param.value, rng, 0, 30); size = sizeof v.param; break;  // PDS parameters
+    case 23:
+      v.terminal = static_cast<int32_t>(Pick(rng, 257));
+      size = sizeof v.terminal;
+      break;
+    default:
+      Fill(v.param.value, rng, 0, 30);
+      size = sizeof v.param;
+      break;  // PDS parameters
   }
   auto *bytes = static_cast<unsigned char *>(malloc(size + 1));
   memcpy(bytes, &v, size);
@@ -123,7 +151,8 @@ G *Fresh() {
 inline void FixName(GEN_Name_t *name) {
   name->choice = 1;
   for (GEN_ValueSeq_t *r = name->rdnSequence.first; r; r = r->next)
-    for (GEN_ValueSeq_t *c = static_cast<GEN_SetOfNameComponent_t *>(r->value)->first; c; c = c->next) {
+    for (GEN_ValueSeq_t *c = static_cast<GEN_SetOfNameComponent_t *>(r->value)->first; c;
+         c = c->next) {
       auto *component = static_cast<GEN_NameComponent_t *>(c->value);
       component->type = wiretest::ValidOid(component->type);
       wiretest::FixText(&component->value);

@@ -2,6 +2,8 @@
 // wire -> generic through the real coder and come back equal; the wire form carries
 // each part where the O/R address puts it.
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "x400_test_support.h"
 
@@ -18,6 +20,22 @@ void ExpectSameOrName(const GEN_ORName_t *a, const GEN_ORName_t *b) {
   EXPECT_EQ(order, 0);
 }
 
+// One O/R name generic -> wire -> BER -> wire -> generic must come back equal.
+void ExpectOrNameTrip(const GEN_ORName_t *in) {
+  Status s;
+  Trip trip;
+  trip.sent->choice = 1;
+  ASSERT_EQ(ToBER_orName(s, &trip.sent->u.or_name, in), 0);
+  int rc = trip.Run();
+  ASSERT_EQ(FreeBER_orName(s, &trip.sent->u.or_name), 0);
+  ASSERT_EQ(rc, 0);
+  ASSERT_EQ(trip.received->choice, 1);
+  GEN_ORName_t back{};
+  ASSERT_EQ(ToGEN_orName(s, &trip.received->u.or_name, &back), 0);
+  ExpectSameOrName(in, &back);
+  genu_DeepDelete(s, &genu_L_ORName, &back, nullptr);
+}
+
 TEST(GenuX400RoundTrip, RandomOrNamesSurviveTheCoder) {
   std::mt19937 rng(400);
   int withCommonName = 0, withExtensions = 0, withDirectory = 0;
@@ -29,23 +47,29 @@ TEST(GenuX400RoundTrip, RandomOrNamesSurviveTheCoder) {
     withCommonName += in->address.commonName != nullptr;
     withExtensions += in->address.extensions != nullptr;
     withDirectory += in->directoryName != nullptr;
-    Status s;
-    Trip trip;
-    trip.sent->choice = 1;
-    ASSERT_EQ(ToBER_orName(s, &trip.sent->u.or_name, in), 0);
-    int rc = trip.Run();
-    ASSERT_EQ(FreeBER_orName(s, &trip.sent->u.or_name), 0);
-    ASSERT_EQ(rc, 0);
-    ASSERT_EQ(trip.received->choice, 1);
-    GEN_ORName_t back{};
-    ASSERT_EQ(ToGEN_orName(s, &trip.received->u.or_name, &back), 0);
-    ExpectSameOrName(in, &back);
-    genu_DeepDelete(s, &genu_L_ORName, &back, nullptr);
+    ExpectOrNameTrip(in);
+    if (HasFatalFailure()) return;
   }
   // The seeds reach every kind of part.
   EXPECT_GT(withCommonName, 30);
   EXPECT_GT(withExtensions, 30);
   EXPECT_GT(withDirectory, 30);
+}
+
+// The converters keep no state and allocate through the calling thread's world:
+// threads converting at the same time do not disturb each other.
+TEST(GenuX400RoundTrip, ThreadsConvertSideBySide) {
+  std::vector<std::thread> threads;
+  for (unsigned t = 0; t < 4; ++t)
+    threads.emplace_back([t] {
+      std::mt19937 rng(40 + t);
+      for (int i = 0; i < 50; ++i) {
+        RandomValue v(&genu_L_ORName, rng);
+        x400test::FixOrName(static_cast<GEN_ORName_t *>(v.rec), rng);
+        ExpectOrNameTrip(static_cast<GEN_ORName_t *>(v.rec));
+      }
+    });
+  for (std::thread &t : threads) t.join();
 }
 
 TEST(GenuX400RoundTrip, RandomDirectoryNamesSurviveTheCoder) {

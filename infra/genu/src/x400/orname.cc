@@ -41,42 +41,28 @@ int ExtensionsToWire(STF_statusList_t *status, ExtensionAttributes_node **out,
 
 // The first extension attribute of type 1 becomes the common name; the others go
 // to the extension list (left null when none).
-int ExtensionsToGen(STF_statusList_t *status, const ExtensionAttributes_node *in,
+int ExtensionsToGen(STF_statusList_t *status, ExtensionAttributes_node *const *in,
                     GEN_StandardAttrs_t *out) {
   GEN_ExtensionAttrs_t list{nullptr};
-  GEN_ValueSeq_t **tail = &list.first;
-  x400::Scratch scratch;
-  for (const ExtensionAttributes_node *n = in; n; n = n->next) {
-    auto *node = static_cast<GEN_ValueSeq_t *>(calloc(1, sizeof(GEN_ValueSeq_t)));
-    auto *attr =
-        node ? static_cast<GEN_ExtensionAttr_t *>(calloc(1, sizeof(GEN_ExtensionAttr_t))) : nullptr;
-    int failed =
-        !attr ? STF__Fail(status, GENU_ST_NO_MEMORY) : ToGEN_extensionAttr(status, &n->value, attr);
-    if (!failed && attr->type == GEN_X400_COMMON_NAME && !out->commonName) {
-      auto *text = static_cast<GEN_Text_t *>(calloc(1, sizeof(GEN_Text_t)));
-      char *string = text ? strdup(reinterpret_cast<const char *>(attr->value.value)) : nullptr;
-      genu_DeepDelete(scratch.list, &genu_L_ExtensionAttr, attr, nullptr);
-      free(attr);
-      free(node);
-      if (!string) {
-        free(text);
-        failed = STF__Fail(status, GENU_ST_NO_MEMORY);
-      } else {
-        *text = GEN_Text_t{GEN_TEXT_ISO646, {}, 0};
-        text->u.string = string;
-        out->commonName = text;
-        continue;
-      }
-    }
-    if (failed) {
-      free(attr);
-      free(node);
+  if (ToGEN_extensionAttributes(status, in, &list)) return 1;
+  for (GEN_ValueSeq_t **p = &list.first; *p; p = &(*p)->next) {
+    auto *attr = static_cast<GEN_ExtensionAttr_t *>((*p)->value);
+    if (attr->type != GEN_X400_COMMON_NAME) continue;
+    auto *text = static_cast<GEN_Text_t *>(calloc(1, sizeof(GEN_Text_t)));
+    char *string = text ? strdup(reinterpret_cast<const char *>(attr->value.value)) : nullptr;
+    if (!string) {
+      free(text);
       x400::DeleteSeq(&genu_L_ExtensionAttr, &list.first);
-      return 1;
+      return STF__Fail(status, GENU_ST_NO_MEMORY);
     }
-    node->value = attr;
-    *tail = node;
-    tail = &node->next;
+    text->choice = GEN_TEXT_ISO646;
+    text->u.string = string;
+    out->commonName = text;
+    GEN_ValueSeq_t *taken = *p;
+    *p = taken->next;
+    taken->next = nullptr;
+    x400::DeleteSeq(&genu_L_ExtensionAttr, &taken);
+    break;
   }
   if (!list.first) return 0;
   out->extensions = static_cast<GEN_ExtensionAttrs_t *>(malloc(sizeof(GEN_ExtensionAttrs_t)));
@@ -118,7 +104,7 @@ int OrNameToGen(STF_statusList_t *status, const ORName *in, GEN_ORName_t *out) {
     }
     a.domainDefined = dd;
   }
-  if ((in->bit_mask & 0x40) && ExtensionsToGen(status, in->extension_attributes, &a)) return 1;
+  if ((in->bit_mask & 0x40) && ExtensionsToGen(status, &in->extension_attributes, &a)) return 1;
   if (in->bit_mask & 0x20) {
     if (in->directory_name.choice != 1) return STF__Fail(status, GENU_ST_BAD_VALUE);
     auto *name = static_cast<GEN_Name_t *>(calloc(1, sizeof(GEN_Name_t)));

@@ -9,5 +9,6 @@
 #include "infra/genu_compare.h"
 #include "infra/genu_make.h"
 #include "infra/genu_wire.h"
+#include "infra/genu_x400.h"
 
 #endif

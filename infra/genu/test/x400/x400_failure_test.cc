@@ -1,0 +1,394 @@
+// The failure paths: null arguments and unknown choices, values beyond the X.400
+// upper bounds on either side, unknown extension attribute types, malformed nested
+// encodings and allocation failures. Each reports its code and leaves nothing
+// allocated (the counting world sees the wire side, the address sanitizer the rest).
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "infra/svclog.h"
+#include "x400_test_support.h"
+
+using genvtest::counter;
+using x400test::Status;
+using x400test::Trip;
+
+namespace {
+
+// Runs `convert` with the world counting its blocks; expects failure with `code`
+// and no wire block left behind.
+template <typename F>
+void ExpectRefused(uint32_t code, F convert) {
+  Status s;
+  wiretest::CountingWorld guard;
+  EXPECT_EQ(convert(s), 1);
+  EXPECT_TRUE(s.has(code)) << std::hex << code;
+  EXPECT_TRUE(counter().live.empty());
+  EXPECT_EQ(counter().badFrees, 0u);
+}
+
+// A small valid O/R name the cases below spoil one part at a time.
+struct Address {
+  GEN_CountryName_t country{2, "FR"};
+  GEN_OrganizationName_t organization{"Accounts"};
+  GEN_PersonalName_t person{"Durand", "Anne", "", ""};
+  GEN_OrganizationUnitNames_t units{2, {{"Sales"}, {"North"}}};
+  GEN_DomainDefinedAttrs_t attrs{1, {{"RFC-822", "a(a)b.fr"}}};
+  GEN_Text_t commonName{};
+  int32_t terminalType = 3;
+  GEN_ExtensionAttr_t terminal{23, {4, reinterpret_cast<unsigned char *>(&terminalType)}};
+  GEN_ValueSeq_t extensionNode{nullptr, &terminal};
+  GEN_ExtensionAttrs_t extensions{&extensionNode};
+  GEN_Text_t componentText{};
+  GEN_NameComponent_t component{369, {}};
+  GEN_ValueSeq_t componentNode{nullptr, &component};
+  GEN_SetOfNameComponent_t rdn{&componentNode};
+  GEN_ValueSeq_t rdnNode{nullptr, &rdn};
+  GEN_Name_t directory{1, {&rdnNode}};
+  GEN_ORName_t name{};
+  Address() {
+    commonName.choice = GEN_TEXT_ISO646;
+    commonName.u.string = const_cast<char *>("Anne Durand");
+    componentText.choice = GEN_TEXT_ISO646;
+    componentText.u.string = const_cast<char *>("Paris");
+    component.value = componentText;
+    GEN_StandardAttrs_t &a = name.address;
+    a.country = &country;
+    a.organization = &organization;
+    a.personalName = &person;
+    a.organizationUnits = &units;
+    a.domainDefined = &attrs;
+    a.commonName = &commonName;
+    a.extensions = &extensions;
+    name.directoryName = &directory;
+  }
+  Address(const Address &) = delete;
+};
+
+int OrNameToWire(STF_statusList_t *s, const GEN_ORName_t *in) {
+  ORName wire{};
+  int rc = ToBER_orName(s, &wire, in);
+  if (rc == 0) FreeBER_orName(s, &wire);
+  return rc;
+}
+
+TEST(GenuX400Failure, TheSampleAddressConverts) {
+  Status s;
+  Address a;
+  EXPECT_EQ(OrNameToWire(s, &a.name), 0);
+}
+
+TEST(GenuX400Failure, NullArgumentsAndUnknownChoices) {
+  Address a;
+  ORName wire{};
+  ExpectRefused(GENU_ST_BAD_VALUE,
+                [&](STF_statusList_t *s) { return ToBER_orName(s, nullptr, &a.name); });
+  ExpectRefused(GENU_ST_BAD_VALUE,
+                [&](STF_statusList_t *s) { return ToBER_orName(s, &wire, nullptr); });
+  ExpectRefused(GENU_ST_BAD_VALUE,
+                [&](STF_statusList_t *s) { return ToGEN_orName(s, &wire, nullptr); });
+  ExpectRefused(GENU_ST_NULL_DELETE,
+                [&](STF_statusList_t *s) { return FreeBER_orName(s, nullptr); });
+  ExpectRefused(GENU_ST_NULL_DELETE, [&](STF_statusList_t *s) { return FreeBER_name(s, nullptr); });
+  ExpectRefused(GENU_ST_NULL_DELETE,
+                [&](STF_statusList_t *s) { return FreeBER_extensionAttr(s, nullptr); });
+  ExpectRefused(GENU_ST_BAD_VALUE,
+                [&](STF_statusList_t *s) { return Encode_PersonalName(s, nullptr, &a.person); });
+  OssBuf encoded{0, nullptr};
+  ExpectRefused(GENU_ST_BAD_VALUE,
+                [&](STF_statusList_t *s) { return Decode_PersonalName(s, &encoded, nullptr); });
+  // Unknown choices anywhere in the name fail the whole name.
+  a.country.choice = 3;
+  ExpectRefused(GENU_ST_BAD_VALUE, [&](STF_statusList_t *s) { return OrNameToWire(s, &a.name); });
+  a.country.choice = 2;
+  a.directory.choice = 2;
+  ExpectRefused(GENU_ST_BAD_VALUE, [&](STF_statusList_t *s) { return OrNameToWire(s, &a.name); });
+  a.directory.choice = 1;
+  a.commonName.choice = GEN_TEXT_LATIN1;  // only ISO 646 common names travel
+  ExpectRefused(GENU_ST_BAD_VALUE, [&](STF_statusList_t *s) { return OrNameToWire(s, &a.name); });
+  a.commonName.choice = GEN_TEXT_ISO646;
+  a.units.count = -1;
+  ExpectRefused(GENU_ST_BAD_VALUE, [&](STF_statusList_t *s) { return OrNameToWire(s, &a.name); });
+  a.units.count = 2;
+  a.person.surname[0] = '\0';  // the surname is mandatory
+  ExpectRefused(GENU_ST_BAD_VALUE, [&](STF_statusList_t *s) { return OrNameToWire(s, &a.name); });
+  GEN_PostalCode_t postal{3, "75001"};
+  PostalCode postalWire{};
+  ExpectRefused(GENU_ST_BAD_VALUE,
+                [&](STF_statusList_t *s) { return ToBER_postalCode(s, &postalWire, &postal); });
+  GEN_DomainName_t domain{0, "x"};
+  DomainName domainWire{};
+  ExpectRefused(GENU_ST_BAD_VALUE,
+                [&](STF_statusList_t *s) { return ToBER_domainName(s, &domainWire, &domain); });
+}
+
+// Parts the generic record cannot hold are refused when they arrive.
+TEST(GenuX400Failure, WireFormsWithoutGenericPlaceAreRefused) {
+  Status s;
+  ExtendedNetworkAddress network{};
+  network.choice = 2;
+  GEN_ExtNetworkAddr_t networkOut{};
+  EXPECT_EQ(ToGEN_extNetworkAddr(s, &network, &networkOut), 1);
+  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  UnformattedPostalAddress postal{};
+  postal.bit_mask = 0x40;
+  strcpy(postal.teletex_string, "Rue 1");
+  GEN_UnformatPostalAddr_t postalOut{};
+  s.clear();
+  EXPECT_EQ(ToGEN_unformatPostalAddr(s, &postal, &postalOut), 1);
+  for (int32_t terminal : {-1, 257}) {
+    s.clear();
+    OssBuf out{0, nullptr};
+    EXPECT_EQ(Encode_TerminalType(s, &out, &terminal), 1);
+    EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+    EXPECT_EQ(out.value, nullptr);
+  }
+}
+
+template <size_t N>
+void Unterminated(char (&field)[N]) {
+  memset(field, 'x', N);
+}
+
+// One past each X.400 upper bound, in every part, fails the name with "too long".
+TEST(GenuX400Failure, ValuesBeyondTheUpperBoundsAreRefused) {
+  std::string longText(65, 'c');
+  std::vector<std::function<void(Address &)>> spoil = {
+      [](Address &a) { Unterminated(a.organization.value); },        // 65 > 64
+      [](Address &a) { Unterminated(a.person.surname); },            // 41 > 40
+      [](Address &a) { Unterminated(a.person.givenName); },          // 17 > 16
+      [](Address &a) { Unterminated(a.units.units[1].value); },      // 33 > 32
+      [](Address &a) { a.units.count = 5; },                         // 5 > 4 units
+      [](Address &a) { Unterminated(a.attrs.attrs[0].type); },       // 9 > 8
+      [](Address &a) { Unterminated(a.attrs.attrs[0].value); },      // 129 > 128
+      [](Address &a) { strcpy(a.country.value, "FRA"); },            // 3 > 2 letters
+      [&](Address &a) { a.commonName.u.string = longText.data(); },  // 65 > 64
+  };
+  for (size_t i = 0; i < spoil.size(); ++i) {
+    SCOPED_TRACE(i);
+    Address a;
+    spoil[i](a);
+    ExpectRefused(GENU_ST_TOO_LONG, [&](STF_statusList_t *s) { return OrNameToWire(s, &a.name); });
+  }
+  // Extension values: a PDS name of 17 characters, a common name of 65.
+  char pds[17];
+  Unterminated(pds);
+  OssBuf out{0, nullptr};
+  ExpectRefused(GENU_ST_TOO_LONG,
+                [&](STF_statusList_t *s) { return Encode_PDSName(s, &out, pds); });
+  ExpectRefused(GENU_ST_TOO_LONG,
+                [&](STF_statusList_t *s) { return Encode_CommonName(s, &out, longText.c_str()); });
+  // A directory name component of 4096 characters.
+  Address a;
+  std::string huge(4096, 'p');
+  a.componentText.u.string = huge.data();
+  a.component.value = a.componentText;
+  ExpectRefused(GENU_ST_TOO_LONG, [&](STF_statusList_t *s) { return OrNameToWire(s, &a.name); });
+}
+
+// What arrives longer than the generic record holds is refused as well; the
+// coder itself refuses encodings beyond the bounds of the types.
+TEST(GenuX400Failure, OverLongArrivalsAreRefused) {
+  Status s;
+  BuiltInStandardAttributes standard{};
+  standard.bit_mask = 0x2000 | 0x8000;
+  strcpy(standard.country_name.u.iso_3166_alpha2_code, "DE");
+  standard.country_name.choice = 2;
+  strcpy(standard.network_address, "1234567890123456");  // 16 digits, the generic holds 15
+  GEN_StandardAttrs_t out{};
+  EXPECT_EQ(ToGEN_standardAttributes(s, &standard, &out), 1);
+  EXPECT_TRUE(s.has(GENU_ST_TOO_LONG));
+  EXPECT_EQ(out.country, nullptr);  // the part made before is gone again
+
+  OrganizationalUnitNames_node nodes[5] = {};
+  for (int i = 0; i < 5; ++i) {
+    snprintf(nodes[i].value, sizeof nodes[i].value, "unit%d", i);
+    nodes[i].next = i < 4 ? &nodes[i + 1] : nullptr;
+  }
+  OrganizationalUnitNames_node *head = nodes;
+  GEN_OrganizationUnitNames_t units{};
+  s.clear();
+  EXPECT_EQ(ToGEN_orgUnitNames(s, &head, &units), 1);
+  EXPECT_TRUE(s.has(GENU_ST_TOO_LONG));
+  EXPECT_EQ(units.count, 0);
+
+  // A printable string of 65 characters is no common name.
+  std::vector<unsigned char> ber = {0x13, 65};
+  ber.insert(ber.end(), 65, 'a');
+  OssBuf in{static_cast<int32_t>(ber.size()), ber.data()};
+  char *name = nullptr;
+  s.clear();
+  EXPECT_EQ(Decode_CommonName(s, &in, &name), 1);
+  EXPECT_TRUE(s.has(GENU_ST_DECODE_FAILED));
+  EXPECT_EQ(name, nullptr);
+  ber[1] = 64;
+  ber.pop_back();
+  in.length = static_cast<int32_t>(ber.size());
+  s.clear();
+  ASSERT_EQ(Decode_CommonName(s, &in, &name), 0);
+  EXPECT_EQ(strlen(name), 64u);
+  free(name);
+}
+
+TEST(GenuX400Failure, UnknownExtensionTypesAreRefused) {
+  for (int32_t type : {0, 24, 256, -3}) {
+    SCOPED_TRACE(type);
+    int32_t value = 1;
+    GEN_ExtensionAttr_t attr{type, {4, reinterpret_cast<unsigned char *>(&value)}};
+    ExtensionAttribute wire{};
+    ExpectRefused(GENU_ST_X400_EXTENSION_TYPE,
+                  [&](STF_statusList_t *s) { return ToBER_extensionAttr(s, &wire, &attr); });
+    // Behind a valid attribute in an O/R name: the whole name fails, nothing stays.
+    Address a;
+    GEN_ValueSeq_t bad{nullptr, &attr};
+    a.extensionNode.next = &bad;
+    ExpectRefused(GENU_ST_X400_EXTENSION_TYPE,
+                  [&](STF_statusList_t *s) { return OrNameToWire(s, &a.name); });
+  }
+  unsigned char ber[] = {0x02, 0x01, 0x05};
+  ExtensionAttribute wire{99, {3, ber}};
+  GEN_ExtensionAttr_t out{};
+  ExpectRefused(GENU_ST_X400_EXTENSION_TYPE,
+                [&](STF_statusList_t *s) { return ToGEN_extensionAttr(s, &wire, &out); });
+  // A value whose size is not its type's record.
+  int32_t shortValue = 1;
+  GEN_ExtensionAttr_t wrongSize{GEN_X400_TELETEX_PERSONAL_NAME,
+                                {4, reinterpret_cast<unsigned char *>(&shortValue)}};
+  ExpectRefused(GENU_ST_BAD_VALUE,
+                [&](STF_statusList_t *s) { return ToBER_extensionAttr(s, &wire, &wrongSize); });
+}
+
+// An encoded personal name (type 4) to spoil below.
+std::vector<unsigned char> EncodedPerson() {
+  Status s;
+  GEN_PersonalName_t person{"Durand", "Anne", "A", "II"};
+  OssBuf encoded{0, nullptr};
+  EXPECT_EQ(Encode_PersonalName(s, &encoded, &person), 0);
+  std::vector<unsigned char> bytes(encoded.value, encoded.value + encoded.length);
+  free(encoded.value);
+  return bytes;
+}
+
+TEST(GenuX400Failure, MalformedNestedEncodingsAreRefused) {
+  std::vector<unsigned char> person = EncodedPerson();
+  std::vector<unsigned char> truncated(person.begin(), person.end() - 1);
+  std::vector<unsigned char> printable = {0x13, 0x02, 'a', 'b'};  // not a SEQUENCE
+  std::vector<unsigned char> overlong = person;
+  overlong[1] = static_cast<unsigned char>(overlong[1] + 5);  // length past the end
+  for (auto *bytes : {&truncated, &printable, &overlong}) {
+    ExtensionAttribute wire{GEN_X400_TELETEX_PERSONAL_NAME,
+                            {static_cast<int32_t>(bytes->size()), bytes->data()}};
+    GEN_ExtensionAttr_t out{};
+    Status s;
+    EXPECT_EQ(ToGEN_extensionAttr(s, &wire, &out), 1);
+    EXPECT_TRUE(s.has(GENU_ST_DECODE_FAILED));
+    EXPECT_EQ(out.value.value, nullptr);
+  }
+  ExtensionAttribute empty{GEN_X400_TELETEX_PERSONAL_NAME, {0, nullptr}};
+  GEN_ExtensionAttr_t out{};
+  Status s;
+  EXPECT_EQ(ToGEN_extensionAttr(s, &empty, &out), 1);
+  EXPECT_TRUE(s.has(GENU_ST_DECODE_FAILED));
+
+  // A directory name component whose value is no Text.
+  unsigned char garbage[] = {0xff, 0x05, 0x00};
+  uint32_t oid = 369;
+  AttributeTypeAndValue component{};
+  ASSERT_EQ(ToBER_oid(s, &component.type, &oid), 0);
+  component.value = ber_octets{3, garbage};
+  GEN_NameComponent_t componentOut{};
+  s.clear();
+  EXPECT_EQ(ToGEN_NameComponent(s, &component, &componentOut), 1);
+  EXPECT_TRUE(s.has(GENU_ST_DECODE_FAILED));
+
+  // An O/R name whose second extension attribute is spoilt: the common name taken
+  // from the first is released again and the record left empty.
+  Address a;
+  ORName wire{};
+  ASSERT_EQ(ToBER_orName(s, &wire, &a.name), 0);
+  ExtensionAttribute &second = wire.extension_attributes->next->value;
+  ASSERT_EQ(second.extension_attribute_type, 23);
+  second.extension_attribute_value.value[0] = 0x04;  // an octet string, not an integer
+  GEN_ORName_t back{};
+  s.clear();
+  EXPECT_EQ(ToGEN_orName(s, &wire, &back), 1);
+  EXPECT_TRUE(s.has(GENU_ST_DECODE_FAILED));
+  EXPECT_EQ(back.address.commonName, nullptr);
+  EXPECT_EQ(back.address.country, nullptr);
+  EXPECT_EQ(FreeBER_orName(s, &wire), 0);
+}
+
+// Every allocation of the way out fails in turn: each failure reports no memory (or
+// the failed coding it caused) and leaves no block behind. (The way back allocates
+// its generic parts on the process heap, which the address sanitizer watches.)
+TEST(GenuX400Failure, AllocationFailuresLeakNothing) {
+  Address a;
+  Trip trip;
+  trip.sent->choice = 1;
+  bool succeeded = false;
+  uint64_t failAt = 1;
+  for (; !succeeded && failAt < 400; ++failAt) {
+    Status s;
+    wiretest::CountingWorld guard;
+    counter().failAt = failAt;
+    if (ToBER_orName(s, &trip.sent->u.or_name, &a.name)) {
+      EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY) || s.has(GENU_ST_ENCODE_FAILED)) << failAt;
+      EXPECT_TRUE(counter().live.empty()) << failAt;
+      continue;
+    }
+    counter().failAt = 0;
+    ASSERT_EQ(trip.Run(), 0);
+    EXPECT_EQ(FreeBER_orName(s, &trip.sent->u.or_name), 0);
+    EXPECT_TRUE(counter().live.empty());
+    EXPECT_EQ(counter().badFrees, 0u);
+    succeeded = true;
+  }
+  ASSERT_TRUE(succeeded);
+  EXPECT_GT(failAt, 10u);  // the name needs many blocks: the loop did test something
+}
+
+// Reads what the service log wrote while the object lived.
+struct LogCapture {
+  std::string dir, file;
+  LogCapture() {
+    char pattern[] = "/tmp/x400logXXXXXX";
+    dir = mkdtemp(pattern);
+    LOG_Init((dir + "/log").c_str(), "X");
+    file = LOG_SetAddress(nullptr);
+  }
+  ~LogCapture() {
+    LOG_Term();
+    std::filesystem::remove_all(dir);
+  }
+  std::string Text() const {
+    std::ifstream in(file);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+};
+
+// A character the string type does not admit fails the coder: the failure is traced
+// under the value's name and reported as a failed encoding, inside an O/R name too.
+TEST(GenuX400Failure, CharactersOutsideTheStringTypeFailTheEncoding) {
+  LogCapture log;
+  OssBuf out{0, nullptr};
+  ExpectRefused(GENU_ST_ENCODE_FAILED,
+                [&](STF_statusList_t *s) { return Encode_CommonName(s, &out, "lp@host"); });
+  EXPECT_EQ(out.value, nullptr);
+  EXPECT_NE(log.Text().find("Encode_CommonName failed: "), std::string::npos) << log.Text();
+  GEN_PostalCode_t digits{1, "75A01"};  // a numeric code with a letter
+  ExpectRefused(GENU_ST_ENCODE_FAILED,
+                [&](STF_statusList_t *s) { return Encode_PostalCode(s, &out, &digits); });
+  EXPECT_NE(log.Text().find("Encode_PostalCode failed: "), std::string::npos);
+  Address a;
+  a.commonName.u.string = const_cast<char *>("lp@host");
+  ExpectRefused(GENU_ST_ENCODE_FAILED,
+                [&](STF_statusList_t *s) { return OrNameToWire(s, &a.name); });
+}
+
+}  // namespace

@@ -40,6 +40,8 @@ const GenuWireOverride kOwn[] = {
     OWN(DocumentIdentifier, docIdentifier),
     OWN(GeneralizedTime, generalizedTime),
     OWN(IgnoredAttribute, ignoredAttribute),
+    OWN(ORName, orName),
+    OWN(Name, name),
     {&genu_L_Cardinal64, Cardinal64ToBer, Cardinal64ToGen},
 };
 

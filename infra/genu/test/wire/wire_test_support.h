@@ -134,6 +134,13 @@ inline void MakeRepresentable(uint32_t id, void *rec) {
   }
 }
 
+}  // namespace wiretest
+namespace x400test {
+inline void FixName(GEN_Name_t *name);
+inline void FixOrName(GEN_ORName_t *o, std::mt19937 &rng);
+}  // namespace x400test
+namespace wiretest {
+
 // Walks a record beside its wire type the way the converters pair them, and makes
 // every part representable: identifiers the table knows, enumerations their named
 // values, attributes registry attributes; records with converters of their own are
@@ -146,6 +153,11 @@ inline void FixForWire(const GenuLayout *L, const ber_type *T, void *rec) {
       {&genu_L_DocumentFormat, 43}, {&genu_L_FontReference, 9}, {&genu_L_IgnoredAttribute, 11}};
   for (const auto &k : kById)
     if (k.layout == L) return MakeRepresentable(k.id, rec);
+  if (L == &genu_L_ORName) {
+    static thread_local std::mt19937 rng(77);
+    return x400test::FixOrName(static_cast<GEN_ORName_t *>(rec), rng);
+  }
+  if (L == &genu_L_Name) return x400test::FixName(static_cast<GEN_Name_t *>(rec));
   if (L == &genu_L_External) {
     auto *e = static_cast<GEN_External_t *>(rec);
     if (e->directReference) e->directReference = ValidOid(e->directReference);
@@ -224,3 +236,6 @@ struct CountingWorld {
 };
 
 }  // namespace wiretest
+
+// The O/R name and directory name fix-ups.
+#include "../x400/x400_test_support.h"

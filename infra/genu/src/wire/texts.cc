@@ -74,16 +74,17 @@ int FillWire(STF_statusList_t *status, W *out, const TextView &v, IconvToBer con
   }
 }
 
-// Converts received text in `*codeSet` (0: none named) into the local code set. The
-// thread's context serves when it was set up for that code set. Otherwise one is set
-// up for this text alone and the thread's own context is put back afterwards, so
-// texts going out keep the code set the caller chose. A code set that cannot be
-// converted leaves the text as it came (the set-up traces why).
+// Converts received text in `*codeSet` into the local code set. The thread's context
+// serves when it was set up for that code set, and for text that names none (taken
+// to be in the code set the thread expects). Otherwise one is set up for this text
+// alone and the thread's own context is put back afterwards, so texts going out keep
+// the code set the caller chose. A code set that cannot be converted leaves the text
+// as it came (the set-up traces why).
 int ToLocal(STF_statusList_t *status, const unsigned char *text, int32_t length, unsigned char *out,
             int32_t *produced, uint32_t *codeSet, IconvToGen convert) {
   ICONV_context_t *current = nullptr;
   if (kq::iconvctx::ThreadContext(&current)) return STF__Fail(status, ICONV_ST_CONTEXT);
-  if (current && current->wireCodeSet == *codeSet)
+  if (*codeSet == 0 || (current && current->wireCodeSet == *codeSet))
     return convert(status, text, length, out, produced, codeSet);
   ICONV_context_t *saved = ICONV_GetAndClearContext();
   GEN_Text_t received{};

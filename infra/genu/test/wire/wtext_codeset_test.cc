@@ -88,6 +88,22 @@ TEST_F(GenuWTextCodeSet, ReceivedTextIsReadFromItsOwnCodeSet) {
   EXPECT_EQ(after.text, "Gr???");
 }
 
+// A text that names no code set is taken to be in the one the thread expects.
+TEST_F(GenuWTextCodeSet, ReceivedTextWithoutCodeSetIsReadInTheThreadsCodeSet) {
+  const Bytes unnamed = Tlv(0xa4, Tlv(0x80, kGruesseUtf8));
+  {
+    Unpacked u(28, unnamed);
+    ASSERT_EQ(u.rc, 0);
+    EXPECT_EQ(HeldBy(false, u.rec).bytes, kGruesseUtf8);
+    EXPECT_EQ(HeldBy(false, u.rec).codeSet, 0u);
+  }
+  ASSERT_NO_FATAL_FAILURE(Configure(kUnicode));
+  Unpacked u(27, unnamed);
+  ASSERT_EQ(u.rc, 0);
+  EXPECT_EQ(HeldBy(true, u.rec).bytes, kGruesseLatin1);
+  EXPECT_EQ(HeldBy(true, u.rec).codeSet, kLatin1);
+}
+
 TEST_F(GenuWTextCodeSet, TextAlreadyInTheWireCodeSetIsNotConvertedTwice) {
   ASSERT_NO_FATAL_FAILURE(Configure(kUnicode));
   OnWire w = Send(16, kGruesseUtf8, kUnicode);

@@ -123,10 +123,12 @@ KQ_EXPORT int ICONV_ToGEN_OtherCodeSet4095(STF_statusList_t *status, const unsig
                                            int32_t length, unsigned char *out, int32_t *outLength,
                                            uint32_t *codeSet);
 /* Local text in code set `codeSet` (0 for none) to wire text, into `out` of
- * `outSize` bytes (at most 255 or 4095 are used). *wireCodeSet receives the BER form
- * of the wire code set (length 0 for none). A character that cannot be converted
- * ends the text: each byte of the input from there on becomes one "?" as far as the
- * space allows. */
+ * `outSize` bytes (at most 255 or 4095 are used), through the thread's context. A
+ * text whose code set already is the context's wire code set is copied, as is any
+ * text when the thread has no context. *wireCodeSet receives the BER form of the
+ * wire code set (length 0 for none); a code set without one fails with
+ * ICONV_ST_NO_IDENTIFIER. A character that cannot be converted ends the text: each
+ * byte of the input from there on becomes one "?" as far as the space allows. */
 KQ_EXPORT int ICONV_ToBER_OtherCodeSet255(STF_statusList_t *status, const unsigned char *text,
                                           int32_t length, uint32_t codeSet, unsigned char *out,
                                           int32_t outSize, int32_t *outLength,

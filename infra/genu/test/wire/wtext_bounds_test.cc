@@ -1,8 +1,6 @@
 // The bounds of every text and name type and choice, going out and coming in, also
 // where the conversion to or from another code set changes the length; identifiers
 // the registry does not know.
-#include <memory>
-
 #include "wtext_support.h"
 
 using namespace kq::i18n::test;
@@ -59,22 +57,13 @@ TEST(GenuWTextBounds, ReceivedStringsAboveTheBoundDoNotDecode) {
   }
 }
 
-class GenuWTextBoundsConverted : public ShippedTables {
+class GenuWTextBoundsConverted : public InLocale {
  protected:
   void SetUp() override {
-    ShippedTables::SetUp();
-    ASSERT_TRUE(EnsureLocale("de_DE.ISO-8859-1"));
-    locale_ = std::make_unique<MessagesLocale>("de_DE.ISO-8859-1");
-    ASSERT_TRUE(locale_->ok());
-    List l;
-    ASSERT_EQ(ConfigureFor(l.s, kUnicode), 0);
+    InLocale::SetUp();
+    UseLocale("de_DE.ISO-8859-1");
+    Configure(kUnicode);
   }
-  void TearDown() override {
-    ICONV_DestroyContext(ICONV_GetAndClearContext());
-    locale_.reset();
-    ShippedTables::TearDown();
-  }
-  std::unique_ptr<MessagesLocale> locale_;
 };
 
 // Every "\xe9" doubles in UTF-8: the bound counts the bytes on the wire.
@@ -107,10 +96,7 @@ TEST_F(GenuWTextBoundsConverted, BoundHoldsForTheConvertedBytes) {
 // Latin-1 on the wire grows when read into a UTF-8 locale: a received text that no
 // longer fits the type is refused.
 TEST_F(GenuWTextBoundsConverted, ReceivedTextThatGrowsBeyondTheBoundIsRefused) {
-  ASSERT_TRUE(EnsureLocale("en_US.UTF-8"));
-  locale_.reset();
-  locale_ = std::make_unique<MessagesLocale>("en_US.UTF-8");
-  ASSERT_TRUE(locale_->ok());
+  ASSERT_NO_FATAL_FAILURE(UseLocale("en_US.UTF-8"));
   ICONV_DestroyContext(ICONV_GetAndClearContext());
   Bytes latin1Oid = OidBytes(id_val_code_set_iso_latin1);
   for (const TextType &type : kTexts) {

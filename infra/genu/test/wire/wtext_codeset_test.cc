@@ -2,8 +2,6 @@
 // code set the thread's context names, back from whatever code set a received text
 // carries, marks for characters the wire code set cannot hold, and code sets without
 // a local name.
-#include <memory>
-
 #include "wtext_support.h"
 
 using namespace kq::i18n::test;
@@ -13,23 +11,11 @@ namespace {
 
 const Bytes kNihonUtf8 = "\xe6\x97\xa5\xe6\x9c\xac";
 
-class GenuWTextCodeSet : public ShippedTables {
+class GenuWTextCodeSet : public InLocale {
  protected:
   void SetUp() override {
-    ShippedTables::SetUp();
-    ASSERT_TRUE(EnsureLocale("de_DE.ISO-8859-1"));
-    locale_ = std::make_unique<MessagesLocale>("de_DE.ISO-8859-1");
-    ASSERT_TRUE(locale_->ok());
-    ICONV_DestroyContext(ICONV_GetAndClearContext());
-  }
-  void TearDown() override {
-    ICONV_DestroyContext(ICONV_GetAndClearContext());
-    locale_.reset();
-    ShippedTables::TearDown();
-  }
-  static void Configure(uint32_t wire) {
-    List l;
-    ASSERT_EQ(ConfigureFor(l.s, wire), 0) << std::hex << l.Code();
+    InLocale::SetUp();
+    UseLocale("de_DE.ISO-8859-1");
   }
   // The bytes of `text` as they go out in choice 5 under `id`, and what comes back.
   static OnWire Send(uint32_t id, const Bytes &text, uint32_t codeSet) {
@@ -38,7 +24,6 @@ class GenuWTextCodeSet : public ShippedTables {
     EXPECT_EQ(p.rc, 0) << std::hex << (p.codes.empty() ? 0 : p.codes[0]);
     return Decode(TypeOf(id), p.encoding);
   }
-  std::unique_ptr<MessagesLocale> locale_;
 };
 
 TEST_F(GenuWTextCodeSet, Latin1LocaleSendsUtf8AndReadsItBack) {

@@ -168,3 +168,39 @@ TEST_F(GenuWTextCodeSet, OnlyTextInAnotherCodeSetConfiguresAContext) {
 }
 
 }  // namespace
+
+// A code set the table names but the platform cannot convert: the text is read as it
+// came and the set-up warns.
+TEST(GenuWTextNoPlatformConversion, ReceivedTextIsCopiedWithAWarning) {
+  ICONV_DestroyContext(ICONV_GetAndClearContext());
+  ASSERT_TRUE(EnsureLocale("de_DE.ISO-8859-1"));
+  std::string dir = MakeTempDir();
+  WriteFile(dir + "/charset.dat",
+            "codeset-mappings:\nISO-8859-1 1.0.10175.1.6.293.0\n"
+            "NoSuchCharset 1.0.10175.1.6.296.0\nlocale-mappings:\n"
+            "de_DE.ISO-8859-1 de DE ISO-8859-1\n");
+  List l;
+  ASSERT_EQ(I18N_Init(l.s, dir.c_str()), 0) << std::hex << l.Code();
+  {
+    MessagesLocale german("de_DE.ISO-8859-1");
+    ASSERT_TRUE(german.ok());
+    const uint32_t latin4 = 372;  // named "NoSuchCharset" above
+    Bytes encoding = Tlv(0xa4, Tlv(0x80,
+                                   "Gr\xfc\xdf"
+                                   "e") +
+                                   Tlv(0x81, OidBytes(id_val_code_set_iso_latin4)));
+    LogCapture log;
+    Unpacked u(40, encoding);
+    ASSERT_EQ(u.rc, 0) << std::hex << (u.codes.empty() ? 0 : u.codes[0]);
+    EXPECT_EQ(HeldBy(true, u.rec).bytes,
+              "Gr\xfc\xdf"
+              "e");
+    EXPECT_EQ(HeldBy(true, u.rec).codeSet, latin4);
+    EXPECT_NE(log.Text().find("WARNING: iconv_open failure no mapping from 'NoSuchCharset' to "
+                              "'ISO-8859-1' (no thread conv)"),
+              std::string::npos)
+        << log.Text();
+    EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
+  }
+  EXPECT_EQ(I18N_Term(l.s), 0);
+}

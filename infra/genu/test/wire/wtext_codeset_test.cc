@@ -2,6 +2,8 @@
 // code set the thread's context names, back from whatever code set a received text
 // carries, marks for characters the wire code set cannot hold, and code sets without
 // a local name.
+#include <thread>
+
 #include "wtext_support.h"
 
 using namespace kq::i18n::test;
@@ -203,4 +205,33 @@ TEST(GenuWTextNoPlatformConversion, ReceivedTextIsCopiedWithAWarning) {
     EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
   }
   EXPECT_EQ(I18N_Term(l.s), 0);
+}
+
+// Threads reading and sending at once, each with its own context (or none): a text
+// read through a context set up for it alone never disturbs another thread's.
+TEST_F(GenuWTextCodeSet, ThreadsReadAndSendThroughTheirOwnContexts) {
+  Bytes utf8 = Pack(28, TextValue(false, GEN_TEXT_OTHER, kGruesseUtf8, kUnicode).record()).encoding;
+  struct Job {
+    uint32_t wire;  // the thread's context; 0 for none
+    Bytes sent;     // kGruesseLatin1 as it goes out
+    int failures = 0;
+    std::thread thread;
+  };
+  Job jobs[] = {{kUnicode, kGruesseUtf8}, {kAscii, "Gr???"}, {0, kGruesseLatin1}};
+  for (Job &job : jobs) {
+    job.thread = std::thread([&job, &utf8] {
+      List l;
+      if (job.wire && ConfigureFor(l.s, job.wire)) job.failures++;
+      for (int i = 0; i < 200; ++i) {
+        Unpacked u(28, utf8);
+        if (u.rc || HeldBy(false, u.rec).bytes != kGruesseLatin1) job.failures++;
+        TextValue v(true, GEN_TEXT_OTHER, kGruesseLatin1, kLatin1);
+        if (Decode(TypeOf(27), Pack(27, v.record()).encoding).text != job.sent) job.failures++;
+      }
+    });
+  }
+  for (Job &job : jobs) {
+    job.thread.join();
+    EXPECT_EQ(job.failures, 0) << "context " << job.wire;
+  }
 }

@@ -45,7 +45,10 @@ struct Tables {
 
 void RunToGen(benchmark::State &state, uint32_t wire) {
   Tables t;
-  if (!t.ok || ICONV_ConfigureContext(t.s, wire)) {
+  GEN_Text_t onWire{};
+  onWire.choice = GEN_TEXT_OTHER;
+  onWire.codeSet = wire;
+  if (!t.ok || ICONV_ConfigureContext(t.s, &onWire)) {
     state.SkipWithError("set-up failed");
     return;
   }

@@ -18,6 +18,7 @@
 #include <stdint.h>
 
 #include "infra/genu_oid.h"
+#include "infra/genu_value.h"
 #include "infra/kqexport.h"
 #include "infra/stf.h"
 
@@ -32,11 +33,12 @@ KQ_BEGIN_DECLS
 #define I18N_ST_UNKNOWN_LOCALE 0xc014006cu  /* no locale matches */
 
 /* Status codes of the code-set conversion. */
-#define ICONV_ST_NO_MEMORY 0xc00e0068u    /* out of memory */
-#define ICONV_ST_CONVERSION 0xc00e008cu   /* the text could not be converted */
-#define ICONV_ST_TOO_BIG 0xc00e008du      /* output space ran out or input left over */
-#define ICONV_ST_BAD_ARGUMENT 0xc00e00a0u /* null argument or bad callback slot */
-#define ICONV_ST_CONTEXT 0xc00e00beu      /* the thread's context could not be stored or read */
+#define ICONV_ST_NO_MEMORY 0xc00e0068u     /* out of memory */
+#define ICONV_ST_CONVERSION 0xc00e008cu    /* the text could not be converted */
+#define ICONV_ST_TOO_BIG 0xc00e008du       /* output space ran out or input left over */
+#define ICONV_ST_BAD_ARGUMENT 0xc00e00a0u  /* null argument or bad callback slot */
+#define ICONV_ST_NO_IDENTIFIER 0xc00e00a5u /* a code set has no identifier to send */
+#define ICONV_ST_CONTEXT 0xc00e00beu       /* the thread's context could not be stored or read */
 
 #define I18N_DATA_FILE "charset.dat"
 #define I18N_DATA_ENV "MERIDON_DIR" /* its value followed by "/usr/kq/share/data" */
@@ -93,11 +95,17 @@ typedef struct ICONV_context ICONV_context_t;
 
 /* Makes sure the thread key exists: 0 or ICONV_ST_CONTEXT. */
 KQ_EXPORT uint32_t ICONV_CreateContext(void);
-/* Sets up the calling thread's context for texts whose wire code set is
- * `wireCodeSet` (short OID) when it differs from the local one. Without a locale, a
- * name for either code set or a platform conversion between them, the thread is left
- * without a context (texts are then copied) and only a trace is written. */
-KQ_EXPORT int ICONV_ConfigureContext(STF_statusList_t *status, uint32_t wireCodeSet);
+/* Sets up the calling thread's context for the code set of `wireText`: a text as it
+ * travels (or is to travel) on the wire, whose choice GEN_TEXT_OTHER carries the code
+ * set as a short OID in its codeSet member; only the choice and the code set are
+ * read. Texts then go to the wire in that code set and come from it into the local
+ * one (the code set of the current DPA locale). Any other choice, a code set of 0 or
+ * one equal to the local code set needs no conversion: the thread is left without a
+ * context and texts are copied. So it is too, with only a trace written, when there
+ * is no current locale, no name for either code set or no platform conversion
+ * between them. A context installed before is replaced (and destroyed). A null
+ * `wireText` fails with ICONV_ST_BAD_ARGUMENT. */
+KQ_EXPORT int ICONV_ConfigureContext(STF_statusList_t *status, const GEN_Text_t *wireText);
 /* Takes the thread's context away (null when it has none). */
 KQ_EXPORT ICONV_context_t *ICONV_GetAndClearContext(void);
 /* Installs a context (null for none); one installed before is destroyed. 0 or
@@ -115,10 +123,12 @@ KQ_EXPORT int ICONV_ToGEN_OtherCodeSet4095(STF_statusList_t *status, const unsig
                                            int32_t length, unsigned char *out, int32_t *outLength,
                                            uint32_t *codeSet);
 /* Local text in code set `codeSet` (0 for none) to wire text, into `out` of
- * `outSize` bytes (at most 255 or 4095 are used). *wireCodeSet receives the BER form
- * of the wire code set (length 0 for none). A character that cannot be converted
- * ends the text: each byte of the input from there on becomes one "?" as far as the
- * space allows. */
+ * `outSize` bytes (at most 255 or 4095 are used), through the thread's context. A
+ * text whose code set already is the context's wire code set is copied, as is any
+ * text when the thread has no context. *wireCodeSet receives the BER form of the
+ * wire code set (length 0 for none); a code set without one fails with
+ * ICONV_ST_NO_IDENTIFIER. A character that cannot be converted ends the text: each
+ * byte of the input from there on becomes one "?" as far as the space allows. */
 KQ_EXPORT int ICONV_ToBER_OtherCodeSet255(STF_statusList_t *status, const unsigned char *text,
                                           int32_t length, uint32_t codeSet, unsigned char *out,
                                           int32_t outSize, int32_t *outLength,

@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <sstream>
 
 #include "infra/msg.h"
+#include "infra/svclog.h"
 
 #ifndef KQ_BINARY_DIR
 #error "KQ_BINARY_DIR must name the build tree"
@@ -114,6 +116,21 @@ MessagesLocale::MessagesLocale(const char *name) {
 MessagesLocale::~MessagesLocale() {
   char buf[256];
   MSG_setlocale_r(LC_MESSAGES, old_.empty() ? "C" : old_.c_str(), buf, sizeof buf);
+}
+
+LogCapture::LogCapture() {
+  std::string path = MakeTempDir() + "/log";
+  LOG_Init(path.c_str(), "EWIX");
+  file_ = LOG_SetAddress(nullptr);
+}
+
+LogCapture::~LogCapture() { LOG_Term(); }
+
+std::string LogCapture::Text() const {
+  std::ifstream in(file_);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
 }
 
 void ShippedTables::SetUp() {

@@ -48,6 +48,18 @@ class MessagesLocale {
   bool ok_;
 };
 
+// Writes the service log into a scratch file while the object lives; Text() reads
+// back what was written so far.
+class LogCapture {
+ public:
+  LogCapture();
+  ~LogCapture();
+  std::string Text() const;
+
+ private:
+  std::string file_;
+};
+
 // Loads the shipped tables for the test and releases them afterwards; a test that
 // needs the tables unloaded can call Release().
 class ShippedTables : public ::testing::Test {
@@ -57,6 +69,15 @@ class ShippedTables : public ::testing::Test {
   void Release();
   bool loaded_ = false;
 };
+
+// Sets up the thread's context for texts that travel in `codeSet` (a text of choice
+// GEN_TEXT_OTHER carrying it, as ICONV_ConfigureContext takes them).
+inline int ConfigureFor(STF_statusList_t *status, uint32_t codeSet) {
+  GEN_Text_t wire{};
+  wire.choice = GEN_TEXT_OTHER;
+  wire.codeSet = codeSet;
+  return ICONV_ConfigureContext(status, &wire);
+}
 
 // Short OIDs of some code sets (their table indexes).
 constexpr uint32_t kAscii = 368;

@@ -24,7 +24,7 @@ struct Job {
 void *ConvertInThread(void *arg) {
   auto *job = static_cast<Job *>(arg);
   List l;
-  if (ICONV_ConfigureContext(l.s, job->wire)) job->failures++;
+  if (ConfigureFor(l.s, job->wire)) job->failures++;
   for (int i = 0; i < 300; i++) {
     unsigned char out[ICONV_MAX_4095];
     int32_t len = 0;

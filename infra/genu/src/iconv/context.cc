@@ -151,7 +151,6 @@ uint32_t ThreadContext(ICONV_context_t **out) {
 
 }  // namespace kq::iconvctx
 
-
 extern "C" {
 
 int ICONV_RegisterCallback(STF_statusList_t *status, int slot, ICONV_callback_t function) {
@@ -166,8 +165,11 @@ uint32_t ICONV_CreateContext(void) {
   return EnsureKey("ICONV_CreateContext: THR_Once failed, code=\n");
 }
 
-int ICONV_ConfigureContext(STF_statusList_t *status, uint32_t wireCodeSet) {
+int ICONV_ConfigureContext(STF_statusList_t *status, const GEN_Text_t *wireText) {
   if (!status) return 1;
+  if (!wireText) return STF__Fail(status, ICONV_ST_BAD_ARGUMENT);
+  // Only text in another code set names one; the other choices are never converted.
+  uint32_t wireCodeSet = wireText->choice == GEN_TEXT_OTHER ? wireText->codeSet : 0;
   if (EnsureKey("ICONV_ConfigureContext: THR_Once failed, code=\n"))
     return STF__Fail(status, ICONV_ST_CONTEXT);
   ICONV_context_t *ctx = nullptr;

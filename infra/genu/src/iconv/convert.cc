@@ -8,7 +8,6 @@
 
 namespace {
 
-
 struct Run {
   int error;        // 0 or the errno of the failed iconv call
   size_t produced;  // output bytes written
@@ -69,7 +68,9 @@ int ToGen(STF_statusList_t *status, const unsigned char *text, int32_t length, u
 // The BER form of a code set, none for 0.
 int WireCodeSet(STF_statusList_t *status, uint32_t codeSet, GENU_berOid_t *out) {
   *out = GENU_berOid_t{0, nullptr};
-  return codeSet ? GENU_ShortToBerOID(status, codeSet, out) : 0;
+  if (codeSet && GENU_ShortToBerOID(status, codeSet, out))
+    return STF__Fail(status, ICONV_ST_NO_IDENTIFIER);
+  return 0;
 }
 
 int ToBer(STF_statusList_t *status, const unsigned char *text, int32_t length, uint32_t codeSet,
@@ -82,6 +83,7 @@ int ToBer(STF_statusList_t *status, const unsigned char *text, int32_t length, u
   size_t cap = static_cast<size_t>(outSize) < max ? static_cast<size_t>(outSize) : max;
   ICONV_context_t *ctx = nullptr;
   if (Converting(&ctx)) return STF__Fail(status, ICONV_ST_CONTEXT);
+  if (ctx && codeSet == ctx->wireCodeSet) ctx = nullptr;  // already in the wire code set
   if (!ctx) {
     if (WireCodeSet(status, codeSet, wireCodeSet)) return 1;
     return Copy(status, text, length, out, cap, outLength);

@@ -7,6 +7,7 @@
 
 #include "infra/i18n.h"
 #include "private/genu_wire_int.h"
+#include "private/iconv_context.h"
 
 namespace {
 
@@ -18,8 +19,8 @@ typedef int (*IconvToGen)(STF_statusList_t *, const unsigned char *, int32_t, un
 // The generic side of a text, whichever record holds it.
 struct TextView {
   int32_t choice;
-  const char *string;         // choices 1, 2 (null: empty)
-  const unsigned char *bytes; // choices 3, 4, 5
+  const char *string;          // choices 1, 2 (null: empty)
+  const unsigned char *bytes;  // choices 3, 4, 5
   int32_t length;
   uint32_t codeSet;
 };
@@ -73,6 +74,32 @@ int FillWire(STF_statusList_t *status, W *out, const TextView &v, IconvToBer con
   }
 }
 
+// Converts received text in `*codeSet` into the local code set. The thread's context
+// serves when it was set up for that code set, and for text that names none (taken
+// to be in the code set the thread expects). Otherwise one is set up for this text
+// alone and the thread's own context is put back afterwards, so texts going out keep
+// the code set the caller chose. A code set that cannot be converted leaves the text
+// as it came (the set-up traces why).
+int ToLocal(STF_statusList_t *status, const unsigned char *text, int32_t length, unsigned char *out,
+            int32_t *produced, uint32_t *codeSet, IconvToGen convert) {
+  ICONV_context_t *current = nullptr;
+  if (kq::iconvctx::ThreadContext(&current)) return STF__Fail(status, ICONV_ST_CONTEXT);
+  if (*codeSet == 0 || (current && current->wireCodeSet == *codeSet))
+    return convert(status, text, length, out, produced, codeSet);
+  ICONV_context_t *saved = ICONV_GetAndClearContext();
+  GEN_Text_t received{};
+  received.choice = GEN_TEXT_OTHER;
+  received.codeSet = *codeSet;
+  int rc = ICONV_ConfigureContext(status, &received) ||
+           convert(status, text, length, out, produced, codeSet);
+  if (ICONV_SetContext(saved)) {  // also destroys the one set up here
+    ICONV_DestroyContext(saved);
+    ICONV_DestroyContext(ICONV_GetAndClearContext());
+    rc = STF__Fail(status, ICONV_ST_CONTEXT);
+  }
+  return rc;
+}
+
 // Reads a wire text. Choice 5 is converted into `buffer` (room for the bound) and
 // reported there; the other choices point into the wire structure.
 template <typename W>
@@ -99,7 +126,7 @@ int ReadWire(STF_statusList_t *status, const W *in, unsigned char *buffer, Iconv
           return STF__Fail(status, GENU_ST_OID_CONVERT);
       }
       int32_t produced = 0;
-      if (convert(status, o.text.value, o.text.length, buffer, &produced, &codeSet))
+      if (ToLocal(status, o.text.value, o.text.length, buffer, &produced, &codeSet, convert))
         return STF__Fail(status, GENU_ST_CODESET_CONVERT);
       v->bytes = buffer;
       v->length = produced;
@@ -195,7 +222,7 @@ int NameToGen(STF_statusList_t *status, const SimpleName *in, GEN_SimpleName_t *
 
 extern "C" {
 
-#define GENU_TEXT_ENTRY(N, W, G, toBer, toGen)                                             \
+#define GENU_TEXT_ENTRY(N, W, G, toBer, toGen)                                                    \
   int ToBER_##N(STF_statusList_t *status, W *out, const G *in) { return toBer(status, out, in); } \
   int ToGEN_##N(STF_statusList_t *status, const W *in, G *out) { return toGen(status, in, out); }
 GENU_TEXT_ENTRY(text, Text, GEN_Text_t, TextToBer, TextToGen)

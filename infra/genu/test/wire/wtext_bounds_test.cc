@@ -1,0 +1,148 @@
+// The bounds of every text and name type and choice, going out and coming in, also
+// where the conversion to or from another code set changes the length; identifiers
+// the registry does not know.
+#include "wtext_support.h"
+
+using namespace kq::i18n::test;
+using namespace wtext;
+
+namespace {
+
+constexpr int32_t kChoices[] = {GEN_TEXT_ISO646, GEN_TEXT_STRING, GEN_TEXT_LATIN1, GEN_TEXT_OCTETS,
+                                GEN_TEXT_OTHER};
+
+size_t Bound(const TextType &type) { return type.name ? 255 : 4095; }
+
+// A text of `n` characters; choice 5 names an ISO Latin code set.
+Packed PackOfLength(const TextType &type, int32_t choice, size_t n) {
+  TextValue v(type.name, choice, Bytes(n, 'q'),
+              choice == GEN_TEXT_OTHER ? wiretest::ValidOid(0) : 0);
+  return Pack(type.id, v.record());
+}
+
+TEST(GenuWTextBounds, LongestTextOfEveryTypeAndChoiceTravelsOneMoreIsRefused) {
+  ICONV_DestroyContext(ICONV_GetAndClearContext());
+  for (const TextType &type : kTexts) {
+    for (int32_t choice : kChoices) {
+      SCOPED_TRACE(testing::Message() << "id " << type.id << " choice " << choice);
+      Packed longest = PackOfLength(type, choice, Bound(type));
+      ASSERT_EQ(longest.rc, 0);
+      OnWire w = Decode(type, longest.encoding);
+      EXPECT_EQ(w.choice, choice);
+      EXPECT_EQ(w.text, Bytes(Bound(type), 'q'));
+      Unpacked u(type.id, longest.encoding);
+      ASSERT_EQ(u.rc, 0);
+      EXPECT_EQ(HeldBy(type.name, u.rec).bytes, Bytes(Bound(type), 'q'));
+      Packed over = PackOfLength(type, choice, Bound(type) + 1);
+      EXPECT_EQ(over.rc, 1);
+      EXPECT_EQ(over.codes, (Codes{type.packFailure, GENU_ST_TOO_LONG}));
+    }
+  }
+}
+
+// Received counted strings one longer than the type allows do not decode.
+TEST(GenuWTextBounds, ReceivedStringsAboveTheBoundDoNotDecode) {
+  for (const TextType &type : kTexts) {
+    SCOPED_TRACE(type.id);
+    size_t max = Bound(type);
+    for (unsigned char tag : {0x80, 0x81, 0x82, 0x83}) {  // choices 1 to 4
+      EXPECT_EQ(Unpacked(type.id, Tlv(tag, Bytes(max, 'a'))).rc, 0);
+      Unpacked over(type.id, Tlv(tag, Bytes(max + 1, 'a')));
+      EXPECT_EQ(over.rc, 1);
+      EXPECT_EQ(over.codes, Codes{GENU_ST_DECODE_FAILED});
+    }
+    EXPECT_EQ(Unpacked(type.id, Tlv(0xa4, Tlv(0x80, Bytes(max, 'a')))).rc, 0);
+    EXPECT_EQ(Unpacked(type.id, Tlv(0xa4, Tlv(0x80, Bytes(max + 1, 'a')))).codes,
+              Codes{GENU_ST_DECODE_FAILED});
+  }
+}
+
+class GenuWTextBoundsConverted : public InLocale {
+ protected:
+  void SetUp() override {
+    InLocale::SetUp();
+    UseLocale("de_DE.ISO-8859-1");
+    Configure(kUnicode);
+  }
+};
+
+// Every "\xe9" doubles in UTF-8: the bound counts the bytes on the wire.
+TEST_F(GenuWTextBoundsConverted, BoundHoldsForTheConvertedBytes) {
+  for (const TextType &type : kTexts) {
+    SCOPED_TRACE(type.id);
+    size_t max = Bound(type);
+    Bytes fits = Bytes(max / 2, '\xe9') + "a";  // max bytes once converted
+    TextValue v(type.name, GEN_TEXT_OTHER, fits, kLatin1);
+    Packed p = Pack(type.id, v.record());
+    ASSERT_EQ(p.rc, 0);
+    EXPECT_EQ(Decode(type, p.encoding).text.size(), max);
+    Unpacked u(type.id, p.encoding);
+    ASSERT_EQ(u.rc, 0);
+    EXPECT_EQ(HeldBy(type.name, u.rec).bytes, fits);
+    Packed plain =
+        Pack(type.id, TextValue(type.name, GEN_TEXT_OTHER, Bytes(max, 'a'), kLatin1).record());
+    EXPECT_EQ(plain.rc, 0);
+    Packed longer =
+        Pack(type.id,
+             TextValue(type.name, GEN_TEXT_OTHER, Bytes(max / 2 + 1, '\xe9'), kLatin1).record());
+    EXPECT_EQ(longer.rc, 1);
+    EXPECT_EQ(longer.codes, (Codes{type.packFailure, ICONV_ST_TOO_BIG}));
+    Packed tooMany =
+        Pack(type.id, TextValue(type.name, GEN_TEXT_OTHER, Bytes(max + 1, 'a'), kLatin1).record());
+    EXPECT_EQ(tooMany.codes, (Codes{type.packFailure, GENU_ST_TOO_LONG}));
+  }
+}
+
+// Latin-1 on the wire grows when read into a UTF-8 locale: a received text that no
+// longer fits the type is refused.
+TEST_F(GenuWTextBoundsConverted, ReceivedTextThatGrowsBeyondTheBoundIsRefused) {
+  ASSERT_NO_FATAL_FAILURE(UseLocale("en_US.UTF-8"));
+  ICONV_DestroyContext(ICONV_GetAndClearContext());
+  Bytes latin1Oid = OidBytes(id_val_code_set_iso_latin1);
+  for (const TextType &type : kTexts) {
+    SCOPED_TRACE(type.id);
+    size_t max = Bound(type);
+    auto received = [&](const Bytes &text) {
+      return Tlv(0xa4, Tlv(0x80, text) + Tlv(0x81, latin1Oid));
+    };
+    Unpacked fits(type.id, received(Bytes(max / 2, '\xe9')));
+    ASSERT_EQ(fits.rc, 0);
+    EXPECT_EQ(HeldBy(type.name, fits.rec).bytes.size(), max / 2 * 2);
+    EXPECT_EQ(HeldBy(type.name, fits.rec).codeSet, kUnicode);
+    Unpacked grows(type.id, received(Bytes(max / 2 + 1, '\xe9')));
+    EXPECT_EQ(grows.rc, 1);
+    EXPECT_EQ(grows.codes, (Codes{type.unpackFailure, GENU_ST_CODESET_CONVERT, ICONV_ST_TOO_BIG}));
+  }
+}
+
+TEST(GenuWTextBounds, IdentifiersTheRegistryDoesNotKnow) {
+  ICONV_DestroyContext(ICONV_GetAndClearContext());
+  const Bytes unknownOid = "\x2a\x03\x04\x05\x06\x07";  // 1.2.3.4.5.6.7
+  for (const TextType &type : kTexts) {
+    SCOPED_TRACE(type.id);
+    // A code set without an identifier cannot be named on the wire.
+    Packed p = Pack(type.id, TextValue(type.name, GEN_TEXT_OTHER, "abc", 2000).record());
+    EXPECT_EQ(p.rc, 1);
+    ASSERT_GE(p.codes.size(), 2u);
+    EXPECT_EQ(p.codes[0], type.packFailure);
+    EXPECT_EQ(p.codes[1], ICONV_ST_NO_IDENTIFIER);
+    // A received code set the registry does not know.
+    Unpacked u(type.id, Tlv(0xa4, Tlv(0x80, "abc") + Tlv(0x81, unknownOid)));
+    EXPECT_EQ(u.rc, 1);
+    ASSERT_GE(u.codes.size(), 2u);
+    EXPECT_EQ(u.codes[0], type.unpackFailure);
+    EXPECT_EQ(u.codes[1], GENU_ST_OID_CONVERT);
+  }
+  // The same for an identifier value.
+  Unpacked oid(10, Tlv(0x06, unknownOid));
+  EXPECT_EQ(oid.rc, 1);
+  ASSERT_FALSE(oid.codes.empty());
+  EXPECT_EQ(oid.codes[0], 0xc00e00c3u);
+  uint32_t unknownShort = 2000;
+  Packed packed = Pack(10, &unknownShort);
+  EXPECT_EQ(packed.rc, 1);
+  ASSERT_FALSE(packed.codes.empty());
+  EXPECT_EQ(packed.codes[0], GENU_ST_OID_CONVERT);
+}
+
+}  // namespace

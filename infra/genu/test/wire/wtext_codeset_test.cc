@@ -1,0 +1,237 @@
+// Texts in another code set through the packer in a real Latin-1 locale: out in the
+// code set the thread's context names, back from whatever code set a received text
+// carries, marks for characters the wire code set cannot hold, and code sets without
+// a local name.
+#include <thread>
+
+#include "wtext_support.h"
+
+using namespace kq::i18n::test;
+using namespace wtext;
+
+namespace {
+
+const Bytes kNihonUtf8 = "\xe6\x97\xa5\xe6\x9c\xac";
+
+class GenuWTextCodeSet : public InLocale {
+ protected:
+  void SetUp() override {
+    InLocale::SetUp();
+    UseLocale("de_DE.ISO-8859-1");
+  }
+  // The bytes of `text` as they go out in choice 5 under `id`, and what comes back.
+  static OnWire Send(uint32_t id, const Bytes &text, uint32_t codeSet) {
+    TextValue v(TypeOf(id).name, GEN_TEXT_OTHER, text, codeSet);
+    Packed p = Pack(id, v.record());
+    EXPECT_EQ(p.rc, 0) << std::hex << (p.codes.empty() ? 0 : p.codes[0]);
+    return Decode(TypeOf(id), p.encoding);
+  }
+};
+
+TEST_F(GenuWTextCodeSet, Latin1LocaleSendsUtf8AndReadsItBack) {
+  ASSERT_NO_FATAL_FAILURE(Configure(kUnicode));
+  for (const TextType &type : kTexts) {
+    SCOPED_TRACE(type.id);
+    TextValue v(type.name, GEN_TEXT_OTHER, kGruesseLatin1, kLatin1);
+    Packed p = Pack(type.id, v.record());
+    ASSERT_EQ(p.rc, 0);
+    OnWire w = Decode(type, p.encoding);
+    ASSERT_EQ(w.rc, 0);
+    EXPECT_EQ(w.choice, GEN_TEXT_OTHER);
+    EXPECT_EQ(w.text, kGruesseUtf8);
+    EXPECT_EQ(w.codeSet, OidBytes(id_val_code_set_unicode));
+    Unpacked u(type.id, p.encoding);
+    ASSERT_EQ(u.rc, 0);
+    Held back = HeldBy(type.name, u.rec);
+    EXPECT_EQ(back.choice, GEN_TEXT_OTHER);
+    EXPECT_EQ(back.bytes, kGruesseLatin1);
+    EXPECT_EQ(back.codeSet, kLatin1);
+  }
+}
+
+TEST_F(GenuWTextCodeSet, ReceivedTextIsReadFromItsOwnCodeSet) {
+  // Sent as it is (no context): UTF-8 bytes labelled UTF-8.
+  OnWire sent = Send(28, kGruesseUtf8, kUnicode);
+  ASSERT_EQ(sent.text, kGruesseUtf8);
+  TextValue v(false, GEN_TEXT_OTHER, kGruesseUtf8, kUnicode);
+  Bytes encoding = Pack(28, v.record()).encoding;
+  {
+    Unpacked u(28, encoding);
+    ASSERT_EQ(u.rc, 0);
+    EXPECT_EQ(HeldBy(false, u.rec).bytes, kGruesseLatin1);
+    EXPECT_EQ(HeldBy(false, u.rec).codeSet, kLatin1);
+    EXPECT_EQ(ICONV_GetAndClearContext(), nullptr) << "reading sets up no lasting context";
+  }
+  // A thread configured for ASCII still reads UTF-8 as UTF-8 ...
+  ASSERT_NO_FATAL_FAILURE(Configure(kAscii));
+  {
+    Unpacked u(28, encoding);
+    ASSERT_EQ(u.rc, 0) << std::hex << (u.codes.empty() ? 0 : u.codes[0]);
+    EXPECT_EQ(HeldBy(false, u.rec).bytes, kGruesseLatin1);
+  }
+  // ... and keeps sending in ASCII afterwards.
+  OnWire after = Send(27, kGruesseLatin1, kLatin1);
+  EXPECT_EQ(after.codeSet, OidBytes(id_val_code_set_ascii));
+  EXPECT_EQ(after.text, "Gr???");
+}
+
+// A text that names no code set is taken to be in the one the thread expects.
+TEST_F(GenuWTextCodeSet, ReceivedTextWithoutCodeSetIsReadInTheThreadsCodeSet) {
+  const Bytes unnamed = Tlv(0xa4, Tlv(0x80, kGruesseUtf8));
+  {
+    Unpacked u(28, unnamed);
+    ASSERT_EQ(u.rc, 0);
+    EXPECT_EQ(HeldBy(false, u.rec).bytes, kGruesseUtf8);
+    EXPECT_EQ(HeldBy(false, u.rec).codeSet, 0u);
+  }
+  ASSERT_NO_FATAL_FAILURE(Configure(kUnicode));
+  Unpacked u(27, unnamed);
+  ASSERT_EQ(u.rc, 0);
+  EXPECT_EQ(HeldBy(true, u.rec).bytes, kGruesseLatin1);
+  EXPECT_EQ(HeldBy(true, u.rec).codeSet, kLatin1);
+}
+
+TEST_F(GenuWTextCodeSet, TextAlreadyInTheWireCodeSetIsNotConvertedTwice) {
+  ASSERT_NO_FATAL_FAILURE(Configure(kUnicode));
+  OnWire w = Send(16, kGruesseUtf8, kUnicode);
+  EXPECT_EQ(w.text, kGruesseUtf8);
+  EXPECT_EQ(w.codeSet, OidBytes(id_val_code_set_unicode));
+  // Text in the local code set is converted, text without a code set is too.
+  EXPECT_EQ(Send(16, kGruesseLatin1, kLatin1).text, kGruesseUtf8);
+  EXPECT_EQ(Send(40, kGruesseLatin1, 0).text, kGruesseUtf8);
+}
+
+TEST_F(GenuWTextCodeSet, CharactersTheWireCannotHoldBecomeQuestionMarks) {
+  ASSERT_NO_FATAL_FAILURE(Configure(kAscii));
+  for (const TextType &type : kTexts) {
+    SCOPED_TRACE(type.id);
+    OnWire w = Send(type.id, kGruesseLatin1 + " und mehr", kLatin1);
+    // The text ends at the first such character; each byte from there is a mark.
+    EXPECT_EQ(w.text, "Gr" + Bytes(12, '?'));
+    EXPECT_EQ(w.codeSet, OidBytes(id_val_code_set_ascii));
+  }
+}
+
+TEST_F(GenuWTextCodeSet, ReceivedCharactersTheLocaleCannotHoldFailTheValue) {
+  for (const TextType &type : kTexts) {
+    SCOPED_TRACE(type.id);
+    Bytes encoding =
+        Pack(type.id, TextValue(type.name, GEN_TEXT_OTHER, "ab" + kNihonUtf8, kUnicode).record())
+            .encoding;
+    ASSERT_FALSE(encoding.empty());
+    Unpacked u(type.id, encoding);
+    EXPECT_EQ(u.rc, 1);
+    EXPECT_EQ(u.codes, (Codes{type.unpackFailure, GENU_ST_CODESET_CONVERT, ICONV_ST_CONVERSION}));
+  }
+}
+
+TEST_F(GenuWTextCodeSet, WireCodeSetWithoutLocalNameIsCopiedWithAWarning) {
+  ASSERT_NO_FATAL_FAILURE(Configure(kUnicode));
+  ICONV_context_t *mine = ICONV_GetAndClearContext();
+  ASSERT_NE(mine, nullptr);
+  // Sent without a context: copied, labelled with the code set that has no name.
+  TextValue v(true, GEN_TEXT_OTHER, kGruesseUtf8, kOther);
+  Bytes encoding = Pack(27, v.record()).encoding;
+  ASSERT_EQ(ICONV_SetContext(mine), 0u);
+  LogCapture log;
+  Unpacked u(27, encoding);
+  ASSERT_EQ(u.rc, 0);
+  Held back = HeldBy(true, u.rec);
+  EXPECT_EQ(back.bytes, kGruesseUtf8);
+  EXPECT_EQ(back.codeSet, kOther);
+  EXPECT_NE(log.Text().find(":ICONV_ConfigureContext charset = '367' (no iconv conv for thread)"),
+            std::string::npos)
+      << log.Text();
+  // The thread's own context is back in place.
+  EXPECT_EQ(Send(28, kGruesseLatin1, kLatin1).text, kGruesseUtf8);
+}
+
+TEST_F(GenuWTextCodeSet, OnlyTextInAnotherCodeSetConfiguresAContext) {
+  List l;
+  EXPECT_EQ(ICONV_ConfigureContext(l.s, nullptr), 1);
+  EXPECT_EQ(l.Codes(), Codes{ICONV_ST_BAD_ARGUMENT});
+  GEN_Text_t latin{};
+  latin.choice = GEN_TEXT_LATIN1;
+  latin.codeSet = kUnicode;  // not read: only choice 5 names a code set
+  List ok;
+  EXPECT_EQ(ICONV_ConfigureContext(ok.s, &latin), 0);
+  EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
+  latin.choice = GEN_TEXT_OTHER;
+  EXPECT_EQ(ICONV_ConfigureContext(ok.s, &latin), 0);
+  ICONV_context_t *ctx = ICONV_GetAndClearContext();
+  EXPECT_NE(ctx, nullptr);
+  ICONV_DestroyContext(ctx);
+  // A code set of 0 names none: a context configured before is dropped.
+  latin.codeSet = 0;
+  ASSERT_NO_FATAL_FAILURE(Configure(kUnicode));
+  EXPECT_EQ(ICONV_ConfigureContext(ok.s, &latin), 0);
+  EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
+  EXPECT_TRUE(ok.Codes().empty());
+}
+
+}  // namespace
+
+// A code set the table names but the platform cannot convert: the text is read as it
+// came and the set-up warns.
+TEST(GenuWTextNoPlatformConversion, ReceivedTextIsCopiedWithAWarning) {
+  ICONV_DestroyContext(ICONV_GetAndClearContext());
+  ASSERT_TRUE(EnsureLocale("de_DE.ISO-8859-1"));
+  std::string dir = MakeTempDir();
+  WriteFile(dir + "/charset.dat",
+            "codeset-mappings:\nISO-8859-1 1.0.10175.1.6.293.0\n"
+            "NoSuchCharset 1.0.10175.1.6.296.0\nlocale-mappings:\n"
+            "de_DE.ISO-8859-1 de DE ISO-8859-1\n");
+  List l;
+  ASSERT_EQ(I18N_Init(l.s, dir.c_str()), 0) << std::hex << l.Code();
+  {
+    MessagesLocale german("de_DE.ISO-8859-1");
+    ASSERT_TRUE(german.ok());
+    const uint32_t latin4 = 372;  // named "NoSuchCharset" above
+    Bytes encoding = Tlv(0xa4, Tlv(0x80,
+                                   "Gr\xfc\xdf"
+                                   "e") +
+                                   Tlv(0x81, OidBytes(id_val_code_set_iso_latin4)));
+    LogCapture log;
+    Unpacked u(40, encoding);
+    ASSERT_EQ(u.rc, 0) << std::hex << (u.codes.empty() ? 0 : u.codes[0]);
+    EXPECT_EQ(HeldBy(true, u.rec).bytes,
+              "Gr\xfc\xdf"
+              "e");
+    EXPECT_EQ(HeldBy(true, u.rec).codeSet, latin4);
+    EXPECT_NE(log.Text().find("WARNING: iconv_open failure no mapping from 'NoSuchCharset' to "
+                              "'ISO-8859-1' (no thread conv)"),
+              std::string::npos)
+        << log.Text();
+    EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
+  }
+  EXPECT_EQ(I18N_Term(l.s), 0);
+}
+
+// Threads reading and sending at once, each with its own context (or none): a text
+// read through a context set up for it alone never disturbs another thread's.
+TEST_F(GenuWTextCodeSet, ThreadsReadAndSendThroughTheirOwnContexts) {
+  Bytes utf8 = Pack(28, TextValue(false, GEN_TEXT_OTHER, kGruesseUtf8, kUnicode).record()).encoding;
+  struct Job {
+    uint32_t wire;  // the thread's context; 0 for none
+    Bytes sent;     // kGruesseLatin1 as it goes out
+    int failures = 0;
+    std::thread thread;
+  };
+  Job jobs[] = {{kUnicode, kGruesseUtf8}, {kAscii, "Gr???"}, {0, kGruesseLatin1}};
+  for (Job &job : jobs) {
+    job.thread = std::thread([&job, &utf8] {
+      List l;
+      if (job.wire && ConfigureFor(l.s, job.wire)) job.failures++;
+      for (int i = 0; i < 200; ++i) {
+        Unpacked u(28, utf8);
+        if (u.rc || HeldBy(false, u.rec).bytes != kGruesseLatin1) job.failures++;
+        TextValue v(true, GEN_TEXT_OTHER, kGruesseLatin1, kLatin1);
+        if (Decode(TypeOf(27), Pack(27, v.record()).encoding).text != job.sent) job.failures++;
+      }
+    });
+  }
+  for (Job &job : jobs) {
+    job.thread.join();
+    EXPECT_EQ(job.failures, 0) << "context " << job.wire;
+  }
+}

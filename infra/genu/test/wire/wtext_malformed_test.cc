@@ -1,0 +1,144 @@
+// Malformed encodings of texts and of the records that nest them: cut short, with a
+// wrong tag, with a choice the type does not have, and every byte changed in turn.
+// Each is refused with the decoder's or the converter's code and leaves nothing of
+// the coder's allocations behind (the sanitizer build checks the rest).
+#include "wtext_support.h"
+
+using namespace wtext;
+
+namespace {
+
+// Valid values whose encodings nest texts and names: a text and a name in another
+// code set, a name or OID holding a name, a distinguished name string with its
+// optional part, and an object identification holding a name.
+struct Sample {
+  uint32_t id;
+  Bytes encoding;
+};
+
+std::vector<Sample> Samples() {
+  TextValue text(false, GEN_TEXT_OTHER,
+                 "Gr\xfc\xdf"
+                 "e",
+                 wiretest::ValidOid(0));
+  TextValue name(true, GEN_TEXT_OTHER, "printer-1", wiretest::ValidOid(1));
+  GEN_NameOrOID_t nameOrOid{};
+  nameOrOid.choice = 2;
+  nameOrOid.u.name = name.name;
+  GEN_DistNameString_t dist{};
+  dist.text = text.text;
+  dist.nameOrOid = &nameOrOid;
+  GEN_ObjectIdent_t ident{};
+  ident.choice = 7;
+  ident.u.name = name.name;
+  std::vector<Sample> out;
+  for (auto [id, value] : std::initializer_list<std::pair<uint32_t, const void *>>{
+           {28, text.record()}, {27, name.record()}, {18, &nameOrOid}, {6, &dist}, {64, &ident}}) {
+    Packed p = Pack(id, value);
+    EXPECT_EQ(p.rc, 0) << "id " << id;
+    out.push_back({id, p.encoding});
+  }
+  return out;
+}
+
+// Codes an unpack of `id` may fail with: the decoder's, or the id's converter's on
+// top of what the converter found.
+bool ExpectedFailure(uint32_t id, const Codes &codes) {
+  if (codes.empty()) return false;
+  if (codes == Codes{GENU_ST_DECODE_FAILED}) return true;
+  static const std::pair<uint32_t, uint32_t> kConverterCode[] = {
+      {28, 0xc00e00bdu}, {27, 0xc00e00c3u}, {18, 0xc00e009bu}, {6, 0xc00e007bu}, {64, 0xc00e00a1u}};
+  for (auto [typeId, code] : kConverterCode)
+    if (typeId == id) return codes[0] == code && codes.size() >= 2;
+  return false;
+}
+
+// Unpacks under the counting world: a failure must be one of the expected ones and
+// leave no block of the coder's behind; a success must hand out a record.
+void ExpectCleanOutcome(uint32_t id, const Bytes &encoding, bool mustFail) {
+  wiretest::CountingWorld guard;
+  {
+    Unpacked u(id, encoding);
+    if (u.rc == 0) {
+      EXPECT_FALSE(mustFail);
+      EXPECT_NE(u.rec, nullptr);
+      return;  // the record is deleted with the process free
+    }
+    EXPECT_TRUE(ExpectedFailure(id, u.codes)) << std::hex << (u.codes.empty() ? 0 : u.codes[0]);
+  }
+  EXPECT_TRUE(genvtest::counter().live.empty());
+  EXPECT_EQ(genvtest::counter().badFrees, 0u);
+}
+
+TEST(GenuWTextMalformed, EveryShortenedEncodingIsRefused) {
+  for (const Sample &s : Samples()) {
+    SCOPED_TRACE(s.id);
+    for (size_t n = 1; n < s.encoding.size(); ++n) {
+      SCOPED_TRACE(n);
+      wiretest::CountingWorld guard;
+      {
+        Unpacked u(s.id, s.encoding.substr(0, n));
+        EXPECT_EQ(u.rc, 1);
+        EXPECT_EQ(u.codes, Codes{GENU_ST_DECODE_FAILED});
+      }
+      EXPECT_TRUE(genvtest::counter().live.empty());
+    }
+    EXPECT_EQ(Unpacked(s.id, Bytes()).codes, Codes{GENU_ST_EMPTY_ENCODING});
+  }
+}
+
+TEST(GenuWTextMalformed, WrongTagsAndChoicesTheTypeDoesNotHave) {
+  const Bytes abc = Tlv(0x80, "abc");
+  struct Case {
+    uint32_t id;
+    Bytes encoding;
+  } cases[] = {
+      {28, Tlv(0x04, "abc")},                     // universal octet string, not a choice
+      {28, Tlv(0x85, "abc")},                     // a sixth choice
+      {28, Tlv(0xa5, abc)},                       // a sixth choice, constructed
+      {27, Tlv(0xa4, Tlv(0x82, "abc"))},          // unknown member of the other-code-set text
+      {27, Tlv(0xa4, Tlv(0x81, "\x2a\x03"))},     // code set without the text
+      {18, Tlv(0xa2, abc)},                       // a third choice of name or OID
+      {18, Tlv(0xa1, Tlv(0x86, "abc"))},          // a name with an unknown choice
+      {6, Tlv(0x30, Tlv(0xa0, Tlv(0x85, "x")))},  // a text with an unknown choice inside
+      {6, Tlv(0x30, Tlv(0xa1, abc))},             // the text left out
+      {6, Tlv(0x31, Tlv(0xa0, abc))},             // a set, not a sequence
+      {64, Tlv(0xa7, abc)},                       // an eighth choice
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << "id " << c.id << " first byte " << std::hex
+                                    << int(static_cast<unsigned char>(c.encoding[0])));
+    ExpectCleanOutcome(c.id, c.encoding, true);
+  }
+}
+
+// Every byte of every sample is replaced in turn by values that change tags, lengths
+// and contents; whatever the decoder and converters make of it, the outcome is clean.
+TEST(GenuWTextMalformed, EveryChangedByteEndsCleanly) {
+  for (const Sample &s : Samples()) {
+    SCOPED_TRACE(s.id);
+    for (size_t i = 0; i < s.encoding.size(); ++i) {
+      unsigned char was = static_cast<unsigned char>(s.encoding[i]);
+      const unsigned char replacements[] = {0x00,
+                                            0x04,
+                                            0x06,
+                                            0x1f,
+                                            0x80,
+                                            0x85,
+                                            0xa5,
+                                            0xff,
+                                            static_cast<unsigned char>(was ^ 0x20),
+                                            static_cast<unsigned char>(was + 1)};
+      for (unsigned char now : replacements) {
+        if (now == was) continue;
+        SCOPED_TRACE(testing::Message() << "byte " << i << " = " << int(now));
+        Bytes changed = s.encoding;
+        changed[i] = static_cast<char>(now);
+        ExpectCleanOutcome(s.id, changed, false);
+        if (HasFailure()) return;
+      }
+    }
+  }
+}
+
+}  // namespace

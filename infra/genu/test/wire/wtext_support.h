@@ -1,0 +1,226 @@
+// Shared by the text tests: packing and unpacking through the real coder with the
+// codes each step left, texts and names of any choice, and the wire structure the
+// bytes decode into.
+#pragma once
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "i18n_env.h"
+#include "wire_test_support.h"
+
+namespace wtext {
+
+using Bytes = std::string;
+using Codes = std::vector<uint32_t>;
+
+inline Codes CodesOf(STF_statusList_t *list) {
+  Codes codes;
+  STF_objectInfo_t info;
+  for (int32_t i = 1; STF_GetObjectInfo(list, i, &info) == 0; ++i) codes.push_back(info.code);
+  return codes;
+}
+
+// Value type ids of the texts and names, with their PDU numbers.
+struct TextType {
+  uint32_t id;
+  int pdu;
+  bool name;               // SimpleName record (255) rather than Text (4095)
+  uint32_t packFailure;    // code the packer adds when the converter fails
+  uint32_t unpackFailure;  // the same for the unpacker
+};
+constexpr TextType kTexts[] = {{5, 11, false, 0xc00e00bdu, 0xc00e00bdu},
+                               {16, 12, false, 0xc00e00bdu, 0xc00e0098u},
+                               {28, 9, false, 0xc00e00bdu, 0xc00e00bdu},
+                               {27, 14, true, 0xc00e00bau, 0xc00e00c3u},
+                               {40, 10, true, 0xc00e00bau, 0xc00e00c3u}};
+inline const TextType &TypeOf(uint32_t id) {
+  for (const TextType &t : kTexts)
+    if (t.id == id) return t;
+  abort();
+}
+
+// A generic text or name of any choice; `bytes` may be longer than the record holds
+// (names get as much as fits their inline area, unterminated when it is full).
+struct TextValue {
+  bool isName;
+  GEN_Text_t text{};
+  GEN_SimpleName_t name{};
+  Bytes bytes;
+  TextValue(bool n, int32_t choice, const Bytes &b, uint32_t codeSet = 0) : isName(n), bytes(b) {
+    text.choice = name.choice = choice;
+    text.codeSet = name.codeSet = codeSet;
+    if (choice == GEN_TEXT_ISO646 || choice == GEN_TEXT_STRING) {
+      text.u.string = bytes.data();
+      memcpy(name.u.string, bytes.data(), std::min(bytes.size() + 1, sizeof name.u.string));
+    } else {
+      text.u.octets = {static_cast<int32_t>(bytes.size()),
+                       reinterpret_cast<unsigned char *>(bytes.data())};
+      name.u.octets.length = static_cast<int16_t>(bytes.size());
+      memcpy(name.u.octets.value, bytes.data(), std::min(bytes.size(), sizeof name.u.octets.value));
+    }
+  }
+  TextValue(const TextValue &) = delete;
+  TextValue &operator=(const TextValue &) = delete;
+  const void *record() const { return isName ? static_cast<const void *>(&name) : &text; }
+};
+
+// What a generic text or name holds.
+struct Held {
+  int32_t choice;
+  Bytes bytes;
+  uint32_t codeSet;
+};
+inline Held HeldBy(bool isName, const void *rec) {
+  if (isName) {
+    auto *n = static_cast<const GEN_SimpleName_t *>(rec);
+    if (n->choice <= GEN_TEXT_STRING) return {n->choice, n->u.string, n->codeSet};
+    return {n->choice,
+            Bytes(reinterpret_cast<const char *>(n->u.octets.value),
+                  static_cast<size_t>(n->u.octets.length)),
+            n->codeSet};
+  }
+  auto *t = static_cast<const GEN_Text_t *>(rec);
+  if (t->choice <= GEN_TEXT_STRING) return {t->choice, t->u.string ? t->u.string : "", t->codeSet};
+  return {t->choice,
+          Bytes(reinterpret_cast<const char *>(t->u.octets.value),
+                static_cast<size_t>(t->u.octets.length)),
+          t->codeSet};
+}
+
+// One value packed under its id: the encoding (owned) and the codes of a failure.
+struct Packed {
+  int rc;
+  Bytes encoding;
+  Codes codes;
+};
+inline Packed Pack(uint32_t id, const void *value) {
+  genvtest::Status s;
+  OssBuf out{0, nullptr};
+  int rc = static_cast<int>(JQP_PackAV(s, id, value, &out));
+  Packed p{rc, Bytes(reinterpret_cast<char *>(out.value), out.value ? out.length : 0), CodesOf(s)};
+  if (rc) {
+    EXPECT_EQ(out.value, nullptr) << "a failed pack hands out no bytes";
+  }
+  free(out.value);
+  return p;
+}
+
+// One encoding unpacked under an id; the record is deleted with the object.
+struct Unpacked {
+  int rc;
+  void *rec = nullptr;
+  AS_valueDescriptor_t desc{};
+  Codes codes;
+  Unpacked(uint32_t id, const Bytes &encoding) {
+    genvtest::Status s;
+    OssBuf in{static_cast<int32_t>(encoding.size()),
+              reinterpret_cast<unsigned char *>(const_cast<char *>(encoding.data()))};
+    rc = static_cast<int>(JQP_UnpackAV(s, &in, id, &rec, &desc));
+    codes = CodesOf(s);
+    if (rc) rec = nullptr;  // a failed unpack hands out no record
+  }
+  ~Unpacked() {
+    if (!rec) return;
+    genvtest::Status s;
+    EXPECT_EQ(desc.deleteValue(s, rec, nullptr), 0u);
+  }
+  Unpacked(const Unpacked &) = delete;
+  Unpacked &operator=(const Unpacked &) = delete;
+};
+
+// Choice, text bytes and code-set identifier of an encoded Text or SimpleName.
+struct OnWire {
+  int rc = 0;
+  int choice = 0;
+  Bytes text;
+  Bytes codeSet;  // content octets of the identifier; empty when absent
+};
+inline OnWire Decode(const TextType &type, const Bytes &encoding) {
+  OssBuf in{static_cast<int32_t>(encoding.size()),
+            reinterpret_cast<unsigned char *>(const_cast<char *>(encoding.data()))};
+  int pdu = type.pdu;
+  void *wire = nullptr;
+  OnWire w;
+  w.rc = GENU_OssDecode(nullptr, &pdu, &in, &wire);
+  if (w.rc) return w;
+  auto grab = [&](const auto *t) {
+    w.choice = t->choice;
+    const auto &o = t->u.other_code_set;
+    if (t->choice == GEN_TEXT_OTHER) {
+      w.text.assign(reinterpret_cast<const char *>(o.text.value), o.text.length);
+      if (o.bit_mask & 0x80)
+        w.codeSet.assign(reinterpret_cast<const char *>(o.code_set.value), o.code_set.length);
+    } else if (t->choice > GEN_TEXT_STRING) {
+      w.text.assign(reinterpret_cast<const char *>(t->u.octet_string.value),
+                    t->u.octet_string.length);
+    } else {
+      w.text = t->u.iso646_string;
+    }
+  };
+  if (type.name)
+    grab(static_cast<const SimpleName *>(wire));
+  else
+    grab(static_cast<const Text *>(wire));
+  GENU_OssFreePDU(nullptr, type.pdu, wire);
+  return w;
+}
+
+inline Bytes OidBytes(const GENU_berOid_t &oid) {
+  return Bytes(reinterpret_cast<const char *>(oid.value), oid.length);
+}
+
+// A BER tag, length and contents.
+inline Bytes Tlv(unsigned char tag, const Bytes &contents) {
+  Bytes out(1, static_cast<char>(tag));
+  size_t n = contents.size();
+  if (n < 0x80) {
+    out += static_cast<char>(n);
+  } else {
+    Bytes len;
+    for (; n; n >>= 8) len.insert(len.begin(), static_cast<char>(n & 0xff));
+    out += static_cast<char>(0x80 | len.size());
+    out += len;
+  }
+  return out + contents;
+}
+
+// The shipped tables, a messages locale and a thread without a context before and
+// after each test.
+class InLocale : public kq::i18n::test::ShippedTables {
+ protected:
+  void SetUp() override {
+    ShippedTables::SetUp();
+    ICONV_DestroyContext(ICONV_GetAndClearContext());
+  }
+  void TearDown() override {
+    ICONV_DestroyContext(ICONV_GetAndClearContext());
+    locale_.reset();
+    ShippedTables::TearDown();
+  }
+  void UseLocale(const char *name) {
+    ASSERT_TRUE(kq::i18n::test::EnsureLocale(name)) << name;
+    locale_.reset();  // back to the locale before the test first
+    locale_ = std::make_unique<kq::i18n::test::MessagesLocale>(name);
+    ASSERT_TRUE(locale_->ok());
+  }
+  // Texts go to the wire in `wire` from now on.
+  static void Configure(uint32_t wire) {
+    kq::i18n::test::List l;
+    ASSERT_EQ(kq::i18n::test::ConfigureFor(l.s, wire), 0) << std::hex << l.Code();
+  }
+  std::unique_ptr<kq::i18n::test::MessagesLocale> locale_;
+};
+
+const Bytes kGruesseLatin1 =
+    "Gr\xfc\xdf"
+    "e";
+const Bytes kGruesseUtf8 =
+    "Gr\xc3\xbc\xc3\x9f"
+    "e";
+
+}  // namespace wtext

@@ -222,6 +222,7 @@ int JQP_UnpackAV(STF_statusList_t *status, const OssBuf *encoded, uint32_t id, v
   if (!status) return 1;
   STF_ClearStatus(status);
   if (!encoded || !recordOut || !descriptorOut) return Fail(status, kName, GENU_ST_BAD_VALUE);
+  *recordOut = nullptr;  // until a whole record is made
   int pdu = GENU_TypeToPDU(id);
   const WireRow *row = RowOf(id);
   if (encoded->length <= 0 || !encoded->value || pdu <= 0 || !row)
@@ -234,7 +235,6 @@ int JQP_UnpackAV(STF_statusList_t *status, const OssBuf *encoded, uint32_t id, v
   if (code || !wire) {
     LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "JQP_UnpackAV: decode failed with code %d\n",
                     code);
-    *recordOut = nullptr;
     return Fail(status, kName, GENU_ST_DECODE_FAILED);
   }
   if (GENU__printPDU) {

@@ -47,6 +47,13 @@ inline bool genu_PairsWhole(const GenuField &f, const ber_type *T) {
   return T->kind != BER_K_SEQUENCE || f.kind == GK_EMBED || f.kind == GK_PTR ||
          f.kind == GK_ATTR;
 }
+// Whether an ENUMERATED value is one of the type's named values.
+inline bool genu_EnumNamed(const ber_type *t, int32_t v) {
+  if (!t->names) return true;
+  for (uint32_t i = 0; i < t->nnames; ++i)
+    if (t->names[i].value == v) return true;
+  return false;
+}
 // The fields of a record that belong to choice `c` (every field of a record without
 // choices, and fields common to all choices); fills up to `max`, returns the count.
 uint32_t genu_FieldsOfChoice(const GenuLayout *L, int32_t c, const GenuField **out, uint32_t max);

@@ -1,4 +1,7 @@
 // The compare of a value by its value type id.
+#include <cmath>
+#include <cstdint>
+
 #include "infra/svclog.h"
 #include "private/genu_compare_util.h"
 #include "private/genu_hooks.h"
@@ -80,6 +83,17 @@ GenuCompareHook recordCompare(uint32_t id) {
   }
 }
 
+// a - b truncated toward zero, held at the ends of the 32-bit range; a NaN on one
+// side only differs, NaNs on both sides are equal.
+int32_t TruncatedDifference(double a, double b) {
+  if (a == b) return 0;  // also equal infinities
+  double d = a - b;
+  if (std::isnan(d)) return std::isnan(a) && std::isnan(b) ? 0 : 1;
+  if (d >= 2147483647.0) return INT32_MAX;
+  if (d <= -2147483648.0) return INT32_MIN;
+  return static_cast<int32_t>(d);
+}
+
 // The scalar rules: equality for boolean and sides, differences for enumerations,
 // 16-bit values and reals (reals less than 1 apart are equal).
 bool scalarCompare(uint32_t id, const void *a, const void *b, int32_t *r) {
@@ -102,7 +116,7 @@ bool scalarCompare(uint32_t id, const void *a, const void *b, int32_t *r) {
       return true;
     case 23:
     case 62:
-      *r = static_cast<int32_t>(as<double>(a) - as<double>(b));
+      *r = TruncatedDifference(as<double>(a), as<double>(b));
       return true;
     default:
       return false;

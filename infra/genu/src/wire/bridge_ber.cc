@@ -32,13 +32,6 @@ int32_t Number(const GenuField &f, const void *g) {
   }
 }
 
-bool Named(const ber_type *t, int32_t v) {
-  if (!t->names) return true;
-  for (uint32_t i = 0; i < t->nnames; ++i)
-    if (t->names[i].value == v) return true;
-  return false;
-}
-
 // Whether the record has the part a field describes, for an optional wire field.
 bool HasPart(const GenuField &f, const void *g) {
   switch (f.kind) {
@@ -119,7 +112,7 @@ int ScalarToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t,
     case BER_K_BOOLEAN: {
       if (f.kind != GK_I32 && f.kind != GK_U32 && f.kind != GK_I16) return Mismatch(status);
       int32_t v = Number(f, g);
-      if (t->kind == BER_K_ENUM && !Named(t, v)) return Mismatch(status);
+      if (t->kind == BER_K_ENUM && !genu_EnumNamed(t, v)) return Mismatch(status);
       if (t->kind == BER_K_INT16) {
         if (v < INT16_MIN || v > INT16_MAX) return Mismatch(status);
         Store<int16_t>(slot, static_cast<int16_t>(v));

@@ -80,7 +80,9 @@ int ScalarToGen(STF_statusList_t *status, const GenuField &f, const ber_type *t,
   void *p = At(g, f.offset);
   switch (t->kind) {
     case BER_K_INT32:
-    case BER_K_ENUM:
+      return StoreNumber(status, f, p, Load<int32_t>(slot));
+    case BER_K_ENUM:  // only the named values are taken
+      if (!genu_EnumNamed(t, Load<int32_t>(slot))) return Mismatch(status);
       return StoreNumber(status, f, p, Load<int32_t>(slot));
     case BER_K_INT16:
       return StoreNumber(status, f, p, Load<int16_t>(slot));

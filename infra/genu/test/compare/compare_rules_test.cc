@@ -1,5 +1,6 @@
 // The compare dispatch by type id and the rules of numbers, byte strings, times,
 // ranges, 64-bit values, attributes inside values and access control lists.
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -74,6 +75,14 @@ TEST(GenvCompareRules, NumbersByTheirOwnOrder) {
   EXPECT_EQ(cmp(23, &a, &b), 0);
   EXPECT_EQ(cmp(23, &c, &b), 1);
   EXPECT_EQ(cmp(62, &b, &c), -1);
+  // Differences beyond 32 bits stay ordered; NaNs, as a received REAL may hold, are
+  // equal only to NaNs.
+  double huge = 1e300, tiny = -1e300, inf = HUGE_VAL, nan = std::nan("");
+  EXPECT_EQ(cmp(23, &huge, &tiny), INT32_MAX);
+  EXPECT_EQ(cmp(23, &tiny, &inf), INT32_MIN);
+  EXPECT_EQ(cmp(23, &nan, &nan), 0);
+  EXPECT_EQ(cmp(23, &inf, &inf), 0);
+  EXPECT_EQ(cmp(62, &nan, &b), 1);
 }
 
 TEST(GenvCompareRules, RangesAreEqualOrDifferent) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,33 @@ inline int ConfigureFor(STF_statusList_t *status, uint32_t codeSet) {
   wire.codeSet = codeSet;
   return ICONV_ConfigureContext(status, &wire);
 }
+
+// The shipped tables, a messages locale and a thread without a conversion context
+// before and after each test.
+class InLocale : public ShippedTables {
+ protected:
+  void SetUp() override {
+    ShippedTables::SetUp();
+    ICONV_DestroyContext(ICONV_GetAndClearContext());
+  }
+  void TearDown() override {
+    ICONV_DestroyContext(ICONV_GetAndClearContext());
+    locale_.reset();
+    ShippedTables::TearDown();
+  }
+  void UseLocale(const char *name) {
+    ASSERT_TRUE(EnsureLocale(name)) << name;
+    locale_.reset();  // back to the locale before the test first
+    locale_ = std::make_unique<MessagesLocale>(name);
+    ASSERT_TRUE(locale_->ok());
+  }
+  // Texts go to the wire in `wire` from now on.
+  static void Configure(uint32_t wire) {
+    List l;
+    ASSERT_EQ(ConfigureFor(l.s, wire), 0) << std::hex << l.Code();
+  }
+  std::unique_ptr<MessagesLocale> locale_;
+};
 
 // Short OIDs of some code sets (their table indexes).
 constexpr uint32_t kAscii = 368;

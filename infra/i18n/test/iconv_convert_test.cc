@@ -67,31 +67,7 @@ bool SameOid(const GENU_berOid_t &a, const GENU_berOid_t &b) {
   return a.length == b.length && memcmp(a.value, b.value, a.length) == 0;
 }
 
-// The shipped tables, the messages locale `locale` and a thread without a context
-// before and after each test.
-class IconvConvert : public ShippedTables {
- protected:
-  void UseLocale(const char *name) {
-    ASSERT_TRUE(EnsureLocale(name)) << name;
-    locale_.reset();  // back to the locale before the test first
-    locale_ = std::make_unique<MessagesLocale>(name);
-    ASSERT_TRUE(locale_->ok());
-  }
-  void Configure(uint32_t wire) {
-    List l;
-    ASSERT_EQ(ConfigureFor(l.s, wire), 0) << std::hex << l.Code();
-  }
-  void SetUp() override {
-    ShippedTables::SetUp();
-    ICONV_DestroyContext(ICONV_GetAndClearContext());
-  }
-  void TearDown() override {
-    ICONV_DestroyContext(ICONV_GetAndClearContext());
-    locale_.reset();
-    ShippedTables::TearDown();
-  }
-  std::unique_ptr<MessagesLocale> locale_;
-};
+using IconvConvert = InLocale;
 
 TEST_F(IconvConvert, Latin1LocaleAndUtf8WireBothWays) {
   ASSERT_NO_FATAL_FAILURE(UseLocale("de_DE.ISO-8859-1"));

@@ -199,18 +199,23 @@ int FieldToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t, 
   }
 }
 
+// Where a component or alternative is filled: in place, or in a block of its own
+// linked in first (null when that block cannot be had).
+void *Slot(const ber_field &f, void *w) {
+  void *slot = At(w, f.offset);
+  if (!f.pointer) return slot;
+  void *block = genu_WireAlloc(f.type->size);
+  if (block) Store<void *>(slot, block);
+  return block;
+}
+
 // One component of a wire SEQUENCE from one field of the record.
 int ComponentToBer(STF_statusList_t *status, const GenuField &f, const ber_type *T,
                    const ber_field &wf, void *w, const void *g) {
   if (wf.bit != BER_MANDATORY && !HasPart(f, g)) return 0;
   if (wf.bit >= 0) kq::ber::SetBit(T, w, wf.bit);
-  void *slot = At(w, wf.offset);
-  if (wf.pointer) {
-    void *block = genu_WireAlloc(wf.type->size);
-    if (!block) return STF__Fail(status, GENU_ST_NO_MEMORY);
-    Store<void *>(slot, block);
-    slot = block;
-  }
+  void *slot = Slot(wf, w);
+  if (!slot) return STF__Fail(status, GENU_ST_NO_MEMORY);
   return FieldToBer(status, f, wf.type, slot, g);
 }
 
@@ -250,13 +255,8 @@ int genu_PairToBer(STF_statusList_t *status, const GenuLayout *L, const ber_type
     return Mismatch(status);
   Store<uint16_t>(w, static_cast<uint16_t>(c));
   const ber_field &alt = T->fields[c - 1];
-  void *slot = At(w, alt.offset);
-  if (alt.pointer) {
-    void *block = genu_WireAlloc(alt.type->size);
-    if (!block) return STF__Fail(status, GENU_ST_NO_MEMORY);
-    Store<void *>(slot, block);
-    slot = block;
-  }
+  void *slot = Slot(alt, w);
+  if (!slot) return STF__Fail(status, GENU_ST_NO_MEMORY);
   uint32_t n = genu_FieldsOfChoice(L, c, fields, 16);
   if (n == 0) return alt.type->kind == BER_K_NULL ? 0 : Mismatch(status);
   return FieldsToBer(status, fields, n, alt.type, slot, g);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "infra/genu_oid.h"
+#include "../support/oid_db_support.h"
 
 namespace {
 
@@ -23,29 +24,14 @@ const unsigned char kBinary[] = {6, 4, 0x69, 0x83, 0x01, 0x07};  // 2.25.385.7
 class genu_oid_dynamic : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/genu_oid_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    KQBM_dbHandle_t db = KQBM_open((dir_ + "/oid_cvrt").c_str(), O_CREAT | O_RDWR, 0644, 0);
-    ASSERT_NE(db, nullptr);
+    ASSERT_NE(db_.db, nullptr);
     std::string b(reinterpret_cast<const char *>(kBinary), sizeof kBinary);
-    Put(db, "b-" + std::to_string(kDyn), b + std::string(1, '\x1b'));  // type 27
-    Put(db, "a-" + std::to_string(kDyn), std::string("x-local-queue-name", 19));
-    Put(db, b, std::to_string(kDyn));
-    Put(db, "x-local-queue-name", std::to_string(kDyn));
-    Put(db, "x-broken", "12z");
-    KQBM_close(db);
+    db_.Register(kDyn, b, '\x1b', "x-local-queue-name");  // type 27
+    db_.Put("x-broken", "12z");
+    db_.Close();
+    dir_ = db_.dir;
   }
-  void TearDown() override {
-    GENU_Term();
-    unlink((dir_ + "/oid_cvrt.dbm").c_str());
-    rmdir(dir_.c_str());
-  }
-  static void Put(KQBM_dbHandle_t db, const std::string &k, const std::string &v) {
-    datum key{const_cast<char *>(k.data()), static_cast<int32_t>(k.size())};
-    datum content{const_cast<char *>(v.data()), static_cast<int32_t>(v.size())};
-    ASSERT_EQ(KQBM_store(db, key, content, KQBM_INSERT), 0u);
-  }
+  genvtest::TempOidDb db_;
   std::string dir_;
 };
 

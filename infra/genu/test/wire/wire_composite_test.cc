@@ -2,16 +2,12 @@
 // the real coder and back to an equal record; bad records and bad wire structures are
 // refused with nothing left allocated; access control lists change form on the way
 // out and in as the attribute-set conversion requires.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
 
-#include "infra/genu_oid.h"
-#include "infra/kqbm.h"
+#include "../support/oid_db_support.h"
 #include "private/ber_coder.h"
 #include "private/genu_wire_adapt.h"
 #include "wire_test_support.h"
@@ -241,34 +237,12 @@ class genu_wire_acl : public ::testing::Test {
  protected:
   static constexpr uint32_t kExtAttr = 0x80000011u, kAclAttr = 0x80000012u;
   void SetUp() override {
-    char tmpl[] = "/tmp/genu_wire_acl_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    KQBM_dbHandle_t db = KQBM_open((dir_ + "/oid_cvrt").c_str(), O_CREAT | O_RDWR, 0644, 0);
-    ASSERT_NE(db, nullptr);
-    Register(db, kExtAttr, "\x69\x83\x01\x11", 89, "x-ext-acl");
-    Register(db, kAclAttr, "\x69\x83\x01\x12", 85, "x-acl");
-    KQBM_close(db);
+    ASSERT_NE(db_.db, nullptr);
+    db_.Register(kExtAttr, std::string("\x06\x04\x69\x83\x01\x11", 6), 89, "x-ext-acl");
+    db_.Register(kAclAttr, std::string("\x06\x04\x69\x83\x01\x12", 6), 85, "x-acl");
+    db_.Close();
     Status s;
-    ASSERT_EQ(GENU_Init(s, dir_.c_str(), 0), 0) << s.codes();
-  }
-  void TearDown() override {
-    GENU_Term();
-    unlink((dir_ + "/oid_cvrt.dbm").c_str());
-    rmdir(dir_.c_str());
-  }
-  static void Put(KQBM_dbHandle_t db, const std::string &k, const std::string &v) {
-    datum key{const_cast<char *>(k.data()), static_cast<int32_t>(k.size())};
-    datum content{const_cast<char *>(v.data()), static_cast<int32_t>(v.size())};
-    ASSERT_EQ(KQBM_store(db, key, content, KQBM_INSERT), 0u);
-  }
-  static void Register(KQBM_dbHandle_t db, uint32_t shoid, const char *arcs, char type,
-                       const char *name) {
-    std::string binary = std::string("\x06\x04", 2) + arcs;
-    Put(db, "b-" + std::to_string(shoid), binary + std::string(1, type));
-    Put(db, "a-" + std::to_string(shoid), std::string(name, strlen(name) + 1));
-    Put(db, binary, std::to_string(shoid));
-    Put(db, name, std::to_string(shoid));
+    ASSERT_EQ(GENU_Init(s, db_.dir.c_str(), 0), 0) << s.codes();
   }
   static GEN_ExtACL_t *Entry(const char *who, uint32_t level) {
     auto *e = static_cast<GEN_ExtACL_t *>(calloc(1, sizeof(GEN_ExtACL_t)));
@@ -283,7 +257,7 @@ class genu_wire_acl : public ::testing::Test {
     e->privilegeLevel = level;
     return e;
   }
-  std::string dir_;
+  genvtest::TempOidDb db_;
 };
 
 TEST_F(genu_wire_acl, ExtListsTravelAsAccessControlListsOutsideTheLibrarysMode) {

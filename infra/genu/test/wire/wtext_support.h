@@ -189,32 +189,7 @@ inline Bytes Tlv(unsigned char tag, const Bytes &contents) {
   return out + contents;
 }
 
-// The shipped tables, a messages locale and a thread without a context before and
-// after each test.
-class InLocale : public kq::i18n::test::ShippedTables {
- protected:
-  void SetUp() override {
-    ShippedTables::SetUp();
-    ICONV_DestroyContext(ICONV_GetAndClearContext());
-  }
-  void TearDown() override {
-    ICONV_DestroyContext(ICONV_GetAndClearContext());
-    locale_.reset();
-    ShippedTables::TearDown();
-  }
-  void UseLocale(const char *name) {
-    ASSERT_TRUE(kq::i18n::test::EnsureLocale(name)) << name;
-    locale_.reset();  // back to the locale before the test first
-    locale_ = std::make_unique<kq::i18n::test::MessagesLocale>(name);
-    ASSERT_TRUE(locale_->ok());
-  }
-  // Texts go to the wire in `wire` from now on.
-  static void Configure(uint32_t wire) {
-    kq::i18n::test::List l;
-    ASSERT_EQ(kq::i18n::test::ConfigureFor(l.s, wire), 0) << std::hex << l.Code();
-  }
-  std::unique_ptr<kq::i18n::test::MessagesLocale> locale_;
-};
+using kq::i18n::test::InLocale;
 
 const Bytes kGruesseLatin1 =
     "Gr\xfc\xdf"

@@ -1,0 +1,52 @@
+// A private identifier database ("oid_cvrt") in a temporary directory, for tests of
+// identifiers the shipped table does not have. GENU_Init on `dir` opens it; the
+// destructor closes the conversion layer and removes the files.
+#pragma once
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "infra/genu_oid.h"
+#include "infra/kqbm.h"
+
+namespace genvtest {
+
+struct TempOidDb {
+  std::string dir;
+  KQBM_dbHandle_t db = nullptr;
+
+  TempOidDb() {
+    char tmpl[] = "/tmp/genu_oid_XXXXXX";
+    if (mkdtemp(tmpl)) dir = tmpl;
+    db = KQBM_open((dir + "/oid_cvrt").c_str(), O_CREAT | O_RDWR, 0644, 0);
+  }
+  ~TempOidDb() {
+    Close();
+    GENU_Term();
+    unlink((dir + "/oid_cvrt.dbm").c_str());
+    rmdir(dir.c_str());
+  }
+  void Close() {
+    if (db) KQBM_close(db);
+    db = nullptr;
+  }
+  void Put(const std::string &k, const std::string &v) {
+    datum key{const_cast<char *>(k.data()), static_cast<int32_t>(k.size())};
+    datum content{const_cast<char *>(v.data()), static_cast<int32_t>(v.size())};
+    ASSERT_EQ(KQBM_store(db, key, content, KQBM_INSERT), 0u);
+  }
+  // A dynamic identifier `shoid`: its binary form (tag, length, arcs), the value type
+  // of its attribute values, and its name, with the reverse entries.
+  void Register(uint32_t shoid, const std::string &binary, char type, const std::string &name) {
+    Put("b-" + std::to_string(shoid), binary + std::string(1, type));
+    Put("a-" + std::to_string(shoid), name + std::string(1, '\0'));
+    Put(binary, std::to_string(shoid));
+    Put(name, std::to_string(shoid));
+  }
+};
+
+}  // namespace genvtest

@@ -9,9 +9,13 @@
 #include <random>
 #include <string>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <set>
+#include <sstream>
 
 #include "infra/genu.h"
+#include "infra/svclog.h"
 #include "private/genu_layout.h"
 
 namespace genvtest {
@@ -67,6 +71,28 @@ struct Status {
       out += buf;
     }
     return out;
+  }
+};
+
+// Reads what the service log wrote, at the severities `letters`, while the object
+// lived.
+struct LogCapture {
+  std::string dir, file;
+  explicit LogCapture(const char *letters = "X") {
+    char pattern[] = "/tmp/genulogXXXXXX";
+    dir = mkdtemp(pattern);
+    LOG_Init((dir + "/log").c_str(), letters);
+    file = LOG_SetAddress(nullptr);
+  }
+  ~LogCapture() {
+    LOG_Term();
+    std::filesystem::remove_all(dir);
+  }
+  std::string Text() const {
+    std::ifstream in(file);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
   }
 };
 

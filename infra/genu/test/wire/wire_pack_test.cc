@@ -60,6 +60,36 @@ TEST(genu_wire_pack, EveryPackedIdRoundTripsRandomValues) {
   }
 }
 
+// At the packing detail level every value is named on its way out and in, plain
+// numbers with their value.
+TEST(genu_wire_pack, PackingTracesNameEachValue) {
+  genvtest::LogCapture log("M");
+  Status s;
+  GEN_Boolean_t yes = 1;
+  GEN_Integer_t copies = 7, level = -3;
+  GEN_Finishing_t finishing{};
+  finishing.choice = 1;
+  finishing.u.named.choice = 1;
+  finishing.u.named.u.oid = wiretest::ValidOid(2);
+  struct { uint32_t id; const void *value; } values[] = {
+      {0, &yes}, {1, &copies}, {12, &level}, {46, &finishing}};
+  for (const auto &v : values) {
+    OssBuf encoded{0, nullptr};
+    ASSERT_EQ(JQP_PackAV(s, v.id, v.value, &encoded), 0);
+    void *back = nullptr;
+    AS_valueDescriptor_t desc{};
+    ASSERT_EQ(JQP_UnpackAV(s, &encoded, v.id, &back, &desc), 0);
+    desc.deleteValue(s, back, nullptr);
+    free(encoded.value);
+  }
+  std::string text = log.Text();
+  for (const char *line : {"JQP_PackAV: packing boolean = TRUE", "JQP_PackAV: packing cardinal = 7",
+                           "JQP_UnpackAV: returning Integer = -3", "JQP_PackAV: packing finishing",
+                           "JQP_UnpackAV: returning finishing", "JQP_PackAV: encoded okay, length = ",
+                           "JQP_UnpackAV: decoding AV packet, pdunum=103..."})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+}
+
 TEST(genu_wire_pack, ExtremeNumbersSurviveTheWire) {
   for (int32_t n : {INT32_MIN, -1, 0, 127, 128, INT32_MAX}) {
     for (uint32_t id : {1u, 4u, 12u, 15u, 22u}) ExpectRoundTrip(id, &n);

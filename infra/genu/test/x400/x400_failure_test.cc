@@ -351,26 +351,7 @@ TEST(GenuX400Failure, AllocationFailuresLeakNothing) {
   EXPECT_GT(failAt, 10u);  // the name needs many blocks: the loop did test something
 }
 
-// Reads what the service log wrote while the object lived.
-struct LogCapture {
-  std::string dir, file;
-  LogCapture() {
-    char pattern[] = "/tmp/x400logXXXXXX";
-    dir = mkdtemp(pattern);
-    LOG_Init((dir + "/log").c_str(), "X");
-    file = LOG_SetAddress(nullptr);
-  }
-  ~LogCapture() {
-    LOG_Term();
-    std::filesystem::remove_all(dir);
-  }
-  std::string Text() const {
-    std::ifstream in(file);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-};
+using genvtest::LogCapture;
 
 // A character the string type does not admit fails the coder: the failure is traced
 // under the value's name and reported as a failed encoding, inside an O/R name too.

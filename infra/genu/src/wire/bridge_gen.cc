@@ -15,6 +15,8 @@ namespace {
 
 int Mismatch(STF_statusList_t *status) { return STF__Fail(status, GENU_ST_BAD_VALUE); }
 
+// Every part of a generic record comes from the process heap, zero-filled: the
+// generic delete operations free them with the process free.
 void *Zalloc(STF_statusList_t *status, size_t n) {
   void *p = calloc(1, n ? n : 1);
   if (!p) STF_AddStatus(status, GENU_ST_NO_MEMORY, 0);

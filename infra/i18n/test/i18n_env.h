@@ -107,6 +107,14 @@ class InLocale : public ShippedTables {
   std::unique_ptr<MessagesLocale> locale_;
 };
 
+// One word in two code sets.
+const std::string kGruesseLatin1 =
+    "Gr\xfc\xdf"
+    "e";
+const std::string kGruesseUtf8 =
+    "Gr\xc3\xbc\xc3\x9f"
+    "e";
+
 // Short OIDs of some code sets (their table indexes).
 constexpr uint32_t kAscii = 368;
 constexpr uint32_t kLatin1 = 369;

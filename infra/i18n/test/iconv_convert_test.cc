@@ -18,12 +18,6 @@ namespace {
 
 using Bytes = std::string;
 
-const Bytes kGruesseLatin1 =
-    "Gr\xfc\xdf"
-    "e";
-const Bytes kGruesseUtf8 =
-    "Gr\xc3\xbc\xc3\x9f"
-    "e";
 const Bytes kNihonSjis = "\x93\xfa\x96\x7b";
 const Bytes kNihonUtf8 = "\xe6\x97\xa5\xe6\x9c\xac";
 

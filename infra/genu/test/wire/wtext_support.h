@@ -190,12 +190,8 @@ inline Bytes Tlv(unsigned char tag, const Bytes &contents) {
 }
 
 using kq::i18n::test::InLocale;
+using kq::i18n::test::kGruesseLatin1;
+using kq::i18n::test::kGruesseUtf8;
 
-const Bytes kGruesseLatin1 =
-    "Gr\xfc\xdf"
-    "e";
-const Bytes kGruesseUtf8 =
-    "Gr\xc3\xbc\xc3\x9f"
-    "e";
 
 }  // namespace wtext

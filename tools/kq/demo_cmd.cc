@@ -1,6 +1,7 @@
 // The tour: explain a few status codes an administrator meets, write a trace to a
-// stamped log file, keep a few records in a paged B-tree file, and look up
-// identifiers in the registry the build installs.
+// stamped log file, keep a few records in a paged B-tree file, look up identifiers
+// in the registry the build installs, and send a job's attributes through the wire
+// form of a request and back.
 #include "demo_cmd.h"
 
 #include <fcntl.h>
@@ -115,6 +116,8 @@ int kq_demo_run(const std::string &dirArg, FILE *out, FILE *err) {
   rc |= Database(dir, out, err);
   Heading(out, "The object-identifier registry: an abbreviation and a dotted identifier");
   rc |= kq_oid_lookup_run({"id-att-pr-na", "1.0.10175.1.5.11"}, "", out, err);
+  Heading(out, "A print request's attributes on the wire and back");
+  rc |= kq_demo_wire_run(dir, out, err);
   fprintf(out, "\nEverything the demo wrote is in %s\n", dir.c_str());
   return rc;
 }

@@ -61,6 +61,11 @@ TEST(kq_demo, WritesTraceAndDatabase) {
   EXPECT_NE(out.find("finds 1.0.10175.1.3.134"), std::string::npos) << out;
   EXPECT_NE(out.find("\"id-att-printer-name\""), std::string::npos) << out;
   EXPECT_NE(out.find("short oid:   649"), std::string::npos) << out;
+  // The job's attributes go through the wire form of a request and come back equal.
+  EXPECT_NE(out.find(std::string("written to ") + tmpl + "/create-job.ber"), std::string::npos);
+  EXPECT_NE(out.find("type { 1 0 10175 1 3 1059 }"), std::string::npos) << out;
+  EXPECT_NE(out.find("id-att-results-profile   equal"), std::string::npos) << out;
+  EXPECT_EQ(out.find("DIFFERENT"), std::string::npos) << out;
   EXPECT_EQ(system((std::string("rm -rf ") + tmpl).c_str()), 0);
 }
 

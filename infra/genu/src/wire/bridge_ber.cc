@@ -15,8 +15,6 @@ using kq::ber::Store;
 
 namespace {
 
-int Mismatch(STF_statusList_t *status) { return STF__Fail(status, GENU_ST_BAD_VALUE); }
-
 template <typename T>
 T Get(const void *base, uint32_t off) {
   return Load<T>(At(base, off));
@@ -57,7 +55,7 @@ bool HasPart(const GenuField &f, const void *g) {
 }
 
 int CopyBytes(STF_statusList_t *status, void *slot, const uint8_t *bytes, int32_t length) {
-  if (length < 0 || (length > 0 && !bytes)) return Mismatch(status);
+  if (length < 0 || (length > 0 && !bytes)) return genu_WireBad(status);
   ber_octets o{length, nullptr};
   if (length > 0) {
     o.value = static_cast<uint8_t *>(genu_WireAlloc(static_cast<size_t>(length)));
@@ -89,14 +87,14 @@ int FieldToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t, 
 // A generic value sequence into a wire list, node by node.
 int SeqToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t, void *slot,
              const void *g) {
-  if (t->kind != BER_K_SEQOF) return Mismatch(status);
+  if (t->kind != BER_K_SEQOF) return genu_WireBad(status);
   void **tail = static_cast<void **>(slot);
   for (const GEN_ValueSeq_t *n = Get<GEN_ValueSeq_t *>(g, f.offset); n; n = n->next) {
     void *node = genu_WireAlloc(t->node_size);
     if (!node) return STF__Fail(status, GENU_ST_NO_MEMORY);
     Store<void *>(tail, node);
     tail = static_cast<void **>(node);
-    if (!n->value) return Mismatch(status);
+    if (!n->value) return genu_WireBad(status);
     if (genu_PairToBer(status, f.sub, t->elem, At(node, t->elem_offset), n->value)) return 1;
   }
   return 0;
@@ -110,11 +108,11 @@ int ScalarToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t,
     case BER_K_ENUM:
     case BER_K_INT16:
     case BER_K_BOOLEAN: {
-      if (f.kind != GK_I32 && f.kind != GK_U32 && f.kind != GK_I16) return Mismatch(status);
+      if (f.kind != GK_I32 && f.kind != GK_U32 && f.kind != GK_I16) return genu_WireBad(status);
       int32_t v = Number(f, g);
-      if (t->kind == BER_K_ENUM && !genu_EnumNamed(t, v)) return Mismatch(status);
+      if (t->kind == BER_K_ENUM && !genu_EnumNamed(t, v)) return genu_WireBad(status);
       if (t->kind == BER_K_INT16) {
-        if (v < INT16_MIN || v > INT16_MAX) return Mismatch(status);
+        if (v < INT16_MIN || v > INT16_MAX) return genu_WireBad(status);
         Store<int16_t>(slot, static_cast<int16_t>(v));
       } else if (t->kind == BER_K_BOOLEAN) {
         Store<uint8_t>(slot, v ? 1 : 0);
@@ -124,10 +122,10 @@ int ScalarToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t,
       return 0;
     }
     case BER_K_OID:
-      if (f.kind != GK_U32) return Mismatch(status);
+      if (f.kind != GK_U32) return genu_WireBad(status);
       return ToBER_oid(status, static_cast<ber_oid *>(slot), static_cast<const uint32_t *>(p));
     case BER_K_REAL:
-      if (f.kind != GK_F64) return Mismatch(status);
+      if (f.kind != GK_F64) return genu_WireBad(status);
       memcpy(slot, p, sizeof(double));
       return 0;
     case BER_K_OCTETS:
@@ -138,7 +136,7 @@ int ScalarToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t,
       }
       if (f.kind == GK_SHORTOCT)
         return CopyBytes(status, slot, At(p, 2), Load<int16_t>(p));
-      return Mismatch(status);
+      return genu_WireBad(status);
     case BER_K_OCTETS_INLINE: {
       int32_t n;
       const uint8_t *bytes;
@@ -150,9 +148,9 @@ int ScalarToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t,
         n = o.length;
         bytes = o.value;
       } else {
-        return Mismatch(status);
+        return genu_WireBad(status);
       }
-      if (n < 0 || (n > 0 && !bytes)) return Mismatch(status);
+      if (n < 0 || (n > 0 && !bytes)) return genu_WireBad(status);
       if (static_cast<uint32_t>(n) > t->upper) return STF__Fail(status, GENU_ST_TOO_LONG);
       Store<uint16_t>(slot, static_cast<uint16_t>(n));
       if (n) memcpy(At(slot, 2), bytes, static_cast<size_t>(n));
@@ -162,11 +160,11 @@ int ScalarToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t,
     case BER_K_CHARS:
       if (f.kind == GK_CHARS) return StringToBer(status, static_cast<const char *>(p), t, slot);
       if (f.kind == GK_CSTR) return StringToBer(status, Load<const char *>(p), t, slot);
-      return Mismatch(status);
+      return genu_WireBad(status);
     case BER_K_BITS: {
-      if (f.kind != GK_BITS) return Mismatch(status);
+      if (f.kind != GK_BITS) return genu_WireBad(status);
       auto b = Load<GEN_BitString_t>(p);
-      if (b.bitLength < 0) return Mismatch(status);
+      if (b.bitLength < 0) return genu_WireBad(status);
       if (CopyBytes(status, slot, b.bits, (b.bitLength + 7) / 8)) return 1;
       Store<int32_t>(slot, b.bitLength);
       return 0;
@@ -174,7 +172,7 @@ int ScalarToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t,
     case BER_K_NULL:
       return 0;
     default:
-      return Mismatch(status);
+      return genu_WireBad(status);
   }
 }
 
@@ -183,7 +181,7 @@ int FieldToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t, 
   switch (f.kind) {
     case GK_PTR: {
       const void *part = Get<const void *>(g, f.offset);
-      if (!part) return Mismatch(status);
+      if (!part) return genu_WireBad(status);
       return genu_PairToBer(status, f.sub, t, slot, part);
     }
     case GK_EMBED:
@@ -191,7 +189,7 @@ int FieldToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t, 
     case GK_SEQ:
       return SeqToBer(status, f, t, slot, g);
     case GK_ATTR:
-      if (t != &kq_0b_d_Attribute) return Mismatch(status);
+      if (t != &kq_0b_d_Attribute) return genu_WireBad(status);
       return ToBER_Attr(status, static_cast<Attribute *>(slot),
                         Get<AS_attrHandle_t>(g, f.offset), GENU_AS_MODE_KEEP_EXT_ACL);
     default:
@@ -222,7 +220,7 @@ int ComponentToBer(STF_statusList_t *status, const GenuField &f, const ber_type 
 int FieldsToBer(STF_statusList_t *status, const GenuField *const *fields, uint32_t n,
                 const ber_type *T, void *w, const void *g) {
   if (n == 1 && genu_PairsWhole(*fields[0], T)) return FieldToBer(status, *fields[0], T, w, g);
-  if (T->kind != BER_K_SEQUENCE || T->nfields != n) return Mismatch(status);
+  if (T->kind != BER_K_SEQUENCE || T->nfields != n) return genu_WireBad(status);
   for (uint32_t i = 0; i < n; ++i)
     if (ComponentToBer(status, *fields[i], T, T->fields[i], w, g)) return 1;
   return 0;
@@ -251,21 +249,20 @@ int genu_PairToBer(STF_statusList_t *status, const GenuLayout *L, const ber_type
   const GenuField *fields[16];
   if (L->maxChoice <= 0) return FieldsToBer(status, fields, genu_FieldsOfChoice(L, 0, fields, 16), T, w, g);
   int32_t c = Get<int32_t>(g, 0);
-  if (T->kind != BER_K_CHOICE || c < 1 || c > L->maxChoice || static_cast<uint32_t>(c) > T->nfields)
-    return Mismatch(status);
+  if (!genu_ChoiceFits(L, T, c)) return genu_WireBad(status);
   Store<uint16_t>(w, static_cast<uint16_t>(c));
   const ber_field &alt = T->fields[c - 1];
   void *slot = Slot(alt, w);
   if (!slot) return STF__Fail(status, GENU_ST_NO_MEMORY);
   uint32_t n = genu_FieldsOfChoice(L, c, fields, 16);
-  if (n == 0) return alt.type->kind == BER_K_NULL ? 0 : Mismatch(status);
+  if (n == 0) return alt.type->kind == BER_K_NULL ? 0 : genu_WireBad(status);
   return FieldsToBer(status, fields, n, alt.type, slot, g);
 }
 
 int genu_BridgeToBer(STF_statusList_t *status, const GenuLayout *L, const ber_type *T, void *wire,
                      const void *record) {
   if (!status) return 1;
-  if (!wire || !record) return Mismatch(status);
+  if (!wire || !record) return genu_WireBad(status);
   memset(wire, 0, T->size);
   if (!genu_PairToBer(status, L, T, wire, record)) return 0;
   genu_WireRelease(T, wire);

@@ -13,8 +13,6 @@ using kq::ber::Store;
 
 namespace {
 
-int Mismatch(STF_statusList_t *status) { return STF__Fail(status, GENU_ST_BAD_VALUE); }
-
 // Every part of a generic record comes from the process heap, zero-filled: the
 // generic delete operations free them with the process free.
 void *Zalloc(STF_statusList_t *status, size_t n) {
@@ -26,7 +24,7 @@ void *Zalloc(STF_statusList_t *status, size_t n) {
 // Owned bytes on the process heap, with one zero byte after them; null for none.
 int CopyBytes(STF_statusList_t *status, GEN_OctetString_t *out, const uint8_t *bytes,
               int32_t length) {
-  if (length < 0 || (length > 0 && !bytes)) return Mismatch(status);
+  if (length < 0 || (length > 0 && !bytes)) return genu_WireBad(status);
   *out = GEN_OctetString_t{0, nullptr};
   if (length == 0) return 0;
   auto *copy = static_cast<unsigned char *>(Zalloc(status, static_cast<size_t>(length) + 1));
@@ -39,7 +37,7 @@ int CopyBytes(STF_statusList_t *status, GEN_OctetString_t *out, const uint8_t *b
 int BytesToField(STF_statusList_t *status, const GenuField &f, void *p, const uint8_t *bytes,
                  int32_t n) {
   if (f.kind == GK_OCTETS) return CopyBytes(status, static_cast<GEN_OctetString_t *>(p), bytes, n);
-  if (f.kind != GK_SHORTOCT) return Mismatch(status);
+  if (f.kind != GK_SHORTOCT) return genu_WireBad(status);
   if (n < 0 || static_cast<uint32_t>(n) > f.size) return STF__Fail(status, GENU_ST_TOO_LONG);
   Store<int16_t>(p, static_cast<int16_t>(n));
   if (n) memcpy(At(p, 2), bytes, static_cast<size_t>(n));
@@ -54,7 +52,7 @@ int StringToField(STF_statusList_t *status, const GenuField &f, void *p, const c
     memcpy(p, s, n + 1);
     return 0;
   }
-  if (f.kind != GK_CSTR) return Mismatch(status);
+  if (f.kind != GK_CSTR) return genu_WireBad(status);
   auto *copy = static_cast<char *>(Zalloc(status, n + 1));
   if (!copy) return 1;
   memcpy(copy, s, n + 1);
@@ -65,7 +63,7 @@ int StringToField(STF_statusList_t *status, const GenuField &f, void *p, const c
 int StoreNumber(STF_statusList_t *status, const GenuField &f, void *p, int32_t v) {
   switch (f.kind) {
     case GK_I16:
-      if (v < INT16_MIN || v > INT16_MAX) return Mismatch(status);
+      if (v < INT16_MIN || v > INT16_MAX) return genu_WireBad(status);
       Store<int16_t>(p, static_cast<int16_t>(v));
       return 0;
     case GK_I32:
@@ -73,7 +71,7 @@ int StoreNumber(STF_statusList_t *status, const GenuField &f, void *p, int32_t v
       Store<int32_t>(p, v);
       return 0;
     default:
-      return Mismatch(status);
+      return genu_WireBad(status);
   }
 }
 
@@ -84,17 +82,17 @@ int ScalarToGen(STF_statusList_t *status, const GenuField &f, const ber_type *t,
     case BER_K_INT32:
       return StoreNumber(status, f, p, Load<int32_t>(slot));
     case BER_K_ENUM:  // only the named values are taken
-      if (!genu_EnumNamed(t, Load<int32_t>(slot))) return Mismatch(status);
+      if (!genu_EnumNamed(t, Load<int32_t>(slot))) return genu_WireBad(status);
       return StoreNumber(status, f, p, Load<int32_t>(slot));
     case BER_K_INT16:
       return StoreNumber(status, f, p, Load<int16_t>(slot));
     case BER_K_BOOLEAN:
       return StoreNumber(status, f, p, Load<uint8_t>(slot) ? 1 : 0);
     case BER_K_OID:
-      if (f.kind != GK_U32) return Mismatch(status);
+      if (f.kind != GK_U32) return genu_WireBad(status);
       return ToGEN_oid(status, static_cast<const ber_oid *>(slot), static_cast<uint32_t *>(p));
     case BER_K_REAL:
-      if (f.kind != GK_F64) return Mismatch(status);
+      if (f.kind != GK_F64) return genu_WireBad(status);
       memcpy(p, slot, sizeof(double));
       return 0;
     case BER_K_OCTETS:
@@ -109,7 +107,7 @@ int ScalarToGen(STF_statusList_t *status, const GenuField &f, const ber_type *t,
     case BER_K_CHARS:
       return StringToField(status, f, p, Load<const char *>(slot));
     case BER_K_BITS: {
-      if (f.kind != GK_BITS) return Mismatch(status);
+      if (f.kind != GK_BITS) return genu_WireBad(status);
       auto b = Load<ber_bits>(slot);
       GEN_OctetString_t o;
       if (b.length < 0 || CopyBytes(status, &o, b.value, (b.length + 7) / 8)) return 1;
@@ -119,7 +117,7 @@ int ScalarToGen(STF_statusList_t *status, const GenuField &f, const ber_type *t,
     case BER_K_NULL:
       return 0;
     default:
-      return Mismatch(status);
+      return genu_WireBad(status);
   }
 }
 
@@ -136,7 +134,7 @@ int FieldToGen(STF_statusList_t *status, const GenuField &f, const ber_type *t, 
     case GK_EMBED:
       return genu_PairToGen(status, f.sub, t, slot, p);
     case GK_SEQ: {
-      if (t->kind != BER_K_SEQOF) return Mismatch(status);
+      if (t->kind != BER_K_SEQOF) return genu_WireBad(status);
       auto **tail = static_cast<GEN_ValueSeq_t **>(p);
       for (const void *n = Load<const void *>(slot); n; n = Load<const void *>(n)) {
         auto *node = static_cast<GEN_ValueSeq_t *>(Zalloc(status, sizeof(GEN_ValueSeq_t)));
@@ -149,7 +147,7 @@ int FieldToGen(STF_statusList_t *status, const GenuField &f, const ber_type *t, 
       return 0;
     }
     case GK_ATTR: {
-      if (t != &kq_0b_d_Attribute) return Mismatch(status);
+      if (t != &kq_0b_d_Attribute) return genu_WireBad(status);
       auto *a = static_cast<const Attribute *>(slot);
       return genu_WireAttrToGen(status, a->type, a->values, true,
                                 static_cast<AS_attrHandle_t *>(p));
@@ -162,12 +160,12 @@ int FieldToGen(STF_statusList_t *status, const GenuField &f, const ber_type *t, 
 int FieldsToGen(STF_statusList_t *status, const GenuField *const *fields, uint32_t n,
                 const ber_type *T, const void *w, void *g) {
   if (n == 1 && genu_PairsWhole(*fields[0], T)) return FieldToGen(status, *fields[0], T, w, g);
-  if (T->kind != BER_K_SEQUENCE || T->nfields != n) return Mismatch(status);
+  if (T->kind != BER_K_SEQUENCE || T->nfields != n) return genu_WireBad(status);
   for (uint32_t i = 0; i < n; ++i) {
     const ber_field &wf = T->fields[i];
     if (!kq::ber::Present(T, wf, w)) continue;
     const void *slot = kq::ber::FieldValue(wf, w);
-    if (!slot) return Mismatch(status);
+    if (!slot) return genu_WireBad(status);
     if (FieldToGen(status, *fields[i], wf.type, slot, g)) return 1;
   }
   return 0;
@@ -186,21 +184,20 @@ int genu_PairToGen(STF_statusList_t *status, const GenuLayout *L, const ber_type
   if (L->maxChoice <= 0)
     return FieldsToGen(status, fields, genu_FieldsOfChoice(L, 0, fields, 16), T, w, g);
   uint16_t c = Load<uint16_t>(w);
-  if (T->kind != BER_K_CHOICE || c < 1 || c > L->maxChoice || c > T->nfields)
-    return Mismatch(status);
+  if (!genu_ChoiceFits(L, T, c)) return genu_WireBad(status);
   Store<int32_t>(g, c);
   const ber_field &alt = T->fields[c - 1];
   const void *slot = kq::ber::FieldValue(alt, w);
   uint32_t n = genu_FieldsOfChoice(L, c, fields, 16);
-  if (n == 0) return alt.type->kind == BER_K_NULL ? 0 : Mismatch(status);
-  if (!slot) return Mismatch(status);
+  if (n == 0) return alt.type->kind == BER_K_NULL ? 0 : genu_WireBad(status);
+  if (!slot) return genu_WireBad(status);
   return FieldsToGen(status, fields, n, alt.type, slot, g);
 }
 
 int genu_BridgeToGen(STF_statusList_t *status, const GenuLayout *L, const ber_type *T,
                      const void *wire, void *record) {
   if (!status) return 1;
-  if (!wire || !record) return Mismatch(status);
+  if (!wire || !record) return genu_WireBad(status);
   memset(record, 0, L->size);
   if (!genu_PairToGen(status, L, T, wire, record)) return 0;
   STF_statusList_t *scratch = STF_CreateList(nullptr);

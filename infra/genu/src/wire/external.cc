@@ -9,8 +9,6 @@
 
 namespace {
 
-int Bad(STF_statusList_t *status) { return STF__Fail(status, GENU_ST_BAD_VALUE); }
-
 // The data value descriptor is a plain character string on the wire.
 int DescriptorToBer(STF_statusList_t *status, const GEN_Text_t *text, char **out) {
   const char *chars;
@@ -24,13 +22,13 @@ int DescriptorToBer(STF_statusList_t *status, const GEN_Text_t *text, char **out
     case GEN_TEXT_LATIN1:
     case GEN_TEXT_OCTETS:
       if (text->u.octets.length < 0 || (text->u.octets.length && !text->u.octets.value))
-        return Bad(status);
+        return genu_WireBad(status);
       chars = reinterpret_cast<const char *>(text->u.octets.value);
       n = static_cast<size_t>(text->u.octets.length);
-      if (memchr(chars, 0, n)) return Bad(status);
+      if (memchr(chars, 0, n)) return genu_WireBad(status);
       break;
     default:
-      return Bad(status);
+      return genu_WireBad(status);
   }
   if (n > GEN_TEXT_MAX) return STF__Fail(status, GENU_ST_TOO_LONG);
   auto *copy = static_cast<char *>(genu_WireAlloc(n + 1));
@@ -67,7 +65,7 @@ int ExternalToBer(STF_statusList_t *status, void *wire, const void *record) {
       case 3: {
         const GEN_BitString_t &b = in->u.bits;
         if (b.bitLength < 0 || (b.bitLength && !b.bits)) {
-          failed = Bad(status);
+          failed = genu_WireBad(status);
           break;
         }
         GEN_OctetString_t bytes{(b.bitLength + 7) / 8, b.bits};
@@ -78,7 +76,7 @@ int ExternalToBer(STF_statusList_t *status, void *wire, const void *record) {
       }
       default:
         out->encoding.choice = 0;
-        failed = Bad(status);
+        failed = genu_WireBad(status);
     }
   }
   if (failed) genu_WireRelease(&kq_0b_d_External, out);
@@ -123,12 +121,12 @@ int ExternalToGen(STF_statusList_t *status, const void *wire, void *record) {
         const ber_bits &b = in->encoding.u.arbitrary;
         ber_octets bytes{(b.length + 7) / 8, b.value};
         GEN_OctetString_t copy{0, nullptr};
-        failed = b.length < 0 ? Bad(status) : ToGEN_octetString(status, &bytes, &copy);
+        failed = b.length < 0 ? genu_WireBad(status) : ToGEN_octetString(status, &bytes, &copy);
         out->u.bits = GEN_BitString_t{failed ? 0 : b.length, copy.value};
         break;
       }
       default:
-        failed = Bad(status);
+        failed = genu_WireBad(status);
     }
   }
   if (failed) {
@@ -146,7 +144,7 @@ int SocketToBer(STF_statusList_t *status, void *wire, const void *record) {
   auto *in = static_cast<const GEN_SocketAddress_t *>(record);
   int32_t want = in->choice == 1 ? 4 : in->choice == 2 ? 16 : -1;
   if (want < 0 || in->addressLength != want || in->port < 0 || in->port > 65535)
-    return Bad(status);
+    return genu_WireBad(status);
   memset(out, 0, sizeof *out);
   out->address.choice = static_cast<uint16_t>(in->choice);
   if (in->choice == 1) {
@@ -174,7 +172,7 @@ int SocketToGen(STF_statusList_t *status, const void *wire, void *record) {
     length = in->address.u.ipv6.length;
   }
   if (!bytes || length != (in->address.choice == 1 ? 4 : 16) || in->port < 0 || in->port > 65535)
-    return Bad(status);
+    return genu_WireBad(status);
   out->choice = in->address.choice;
   out->port = in->port;
   out->addressLength = length;

@@ -1,0 +1,100 @@
+// Test support shared by every family's suites: scratch directories, environment
+// guards, status lists owned by a test, service-log capture and small file helpers.
+// Tests of one family keep only what is particular to that family in their own
+// support files.
+#ifndef KQ_TEST_SUPPORT_KQTEST_H
+#define KQ_TEST_SUPPORT_KQTEST_H
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "infra/stf.h"
+
+namespace kq::test {
+
+// A fresh directory under $TMPDIR (or /tmp), removed with everything in it when the
+// object goes.
+class TempDir {
+ public:
+  explicit TempDir(const char *tag = "kq");
+  ~TempDir();
+  TempDir(const TempDir &) = delete;
+  TempDir &operator=(const TempDir &) = delete;
+
+  const std::string &path() const { return path_; }
+  // `name` inside the directory.
+  std::string operator/(const std::string &name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Sets or unsets environment variables and restores every one it touched (value or
+// absence) when the object goes.
+class EnvGuard {
+ public:
+  EnvGuard() = default;
+  EnvGuard(std::initializer_list<std::pair<const char *, const char *>> vars);
+  ~EnvGuard();
+  EnvGuard(const EnvGuard &) = delete;
+  EnvGuard &operator=(const EnvGuard &) = delete;
+
+  // A null value unsets the variable.
+  void Set(const char *name, const char *value);
+  void Unset(const char *name) { Set(name, nullptr); }
+
+ private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+// A status list owned by the test.
+class StatusList {
+ public:
+  StatusList() : list_(STF_CreateList(nullptr)) {}
+  ~StatusList() { STF_DeleteList(list_); }
+  StatusList(const StatusList &) = delete;
+  StatusList &operator=(const StatusList &) = delete;
+
+  operator STF_statusList_t *() const { return list_; }
+  STF_statusList_t *get() const { return list_; }
+  // The codes, index 1 (the outermost explanation) first.
+  std::vector<uint32_t> Codes() const;
+  // Index 1's code, 0 when the list is empty.
+  uint32_t Code() const { return STF_GetStatus(list_); }
+  bool Has(uint32_t code) const;
+  // " 0x...", one per code, for failure messages.
+  std::string Text() const;
+  void Clear() { STF_ClearStatus(list_); }
+
+ private:
+  STF_statusList_t *list_;
+};
+
+// Sends the service log into a scratch file at the severities `letters` while the
+// object lives; Text() reads back what was written so far.
+class LogCapture {
+ public:
+  explicit LogCapture(const char *letters = "X");
+  ~LogCapture();
+  LogCapture(const LogCapture &) = delete;
+  LogCapture &operator=(const LogCapture &) = delete;
+
+  std::string Text() const;
+  const std::string &file() const { return file_; }
+
+ private:
+  TempDir dir_{"kqlog"};
+  std::string file_;
+};
+
+std::string ReadFile(const std::string &path);
+void WriteFile(const std::string &path, const std::string &text);
+std::vector<std::string> Lines(const std::string &text);
+
+}  // namespace kq::test
+
+#endif

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "private/ber_coder.h"
-#include "private/ber_mod_kq_0b.h"
+#include "internal/ber_coder.h"
+#include "internal/ber_mod_kq_0b.h"
 
 #ifdef KQ_HAVE_ASN1C
 extern "C" {

@@ -9,7 +9,7 @@
 
 #include "infra/ns.h"
 #include "infra/prt.h"
-#include "private/prt_internal.h"
+#include "internal/prt_switch.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "infra/genu.h"
-#include "private/ber_mod_kq_0b.h"
+#include "internal/ber_mod_kq_0b.h"
 
 namespace {
 

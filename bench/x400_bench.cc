@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "infra/genu.h"
-#include "private/ber_mod_kq_0b.h"
+#include "internal/ber_mod_kq_0b.h"
 
 namespace {
 

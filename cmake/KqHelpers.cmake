@@ -1,30 +1,77 @@
 # Helpers shared by the family CMakeLists.txt files.
 
-# kq_family(SOURCES ... [LIBS ...]): adds a family's sources to the library; its
-# inc/ directory (private headers) is visible to the library and to the tests.
-function(kq_family)
-  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
-  target_sources(kqcore_objs PRIVATE ${F_SOURCES})
-  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/inc)
-    target_include_directories(kqcore_objs PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/inc)
-    set_property(GLOBAL APPEND PROPERTY KQ_PRIVATE_INCS ${CMAKE_CURRENT_SOURCE_DIR}/inc)
+# kq_family(NAME [USES family...] [LIBS library...] [SOURCES source...])
+#
+# One build target per family. kq_<name> holds the family's objects and is the only
+# target that sees its private headers (infra/<name>/inc, included as "private/...").
+# kq_<name>_api is what a user of the family gets: the public headers, the family's
+# declared internal interface (infra/<name>/iface, included as "internal/..."), the
+# interfaces of the families it USES and the system libraries it needs. The shared
+# library and the static archive are linked from every family's objects.
+#
+# A family may be called again (genu's topics each add their sources); USES and LIBS
+# accumulate. scripts/check-layers holds the code to the declared USES.
+function(kq_family name)
+  cmake_parse_arguments(F "" "" "SOURCES;USES;LIBS" ${ARGN})
+  if(NOT TARGET kq_${name})
+    add_library(kq_${name}_api INTERFACE)
+    target_include_directories(kq_${name}_api INTERFACE ${CMAKE_SOURCE_DIR}/inc
+                                                        ${CMAKE_BINARY_DIR}/inc)
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/iface)
+      target_include_directories(kq_${name}_api INTERFACE ${CMAKE_CURRENT_SOURCE_DIR}/iface)
+    endif()
+    target_link_libraries(kq_${name}_api INTERFACE Threads::Threads)
+    # The generated public header of named identifiers.
+    add_dependencies(kq_${name}_api kq_oid_table)
+
+    add_library(kq_${name} OBJECT)
+    target_include_directories(kq_${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/inc)
+    target_compile_definitions(kq_${name} PRIVATE KQ_BUILDING_LIBRARY)
+    target_link_libraries(kq_${name} PUBLIC kq_${name}_api)
+    set_property(GLOBAL APPEND PROPERTY KQ_FAMILIES ${name})
+    set_property(GLOBAL PROPERTY KQ_FAMILY_DIR_${name} ${CMAKE_CURRENT_SOURCE_DIR})
   endif()
+  foreach(used ${F_USES})
+    target_link_libraries(kq_${name}_api INTERFACE kq_${used}_api)
+  endforeach()
   if(F_LIBS)
-    target_link_libraries(kqcore_objs PUBLIC ${F_LIBS})
+    target_link_libraries(kq_${name}_api INTERFACE ${F_LIBS})
     set_property(GLOBAL APPEND PROPERTY KQ_EXTRA_LIBS ${F_LIBS})
   endif()
+  target_sources(kq_${name} PRIVATE ${F_SOURCES})
 endfunction()
 
-# kq_test(NAME SOURCES ...): one GoogleTest executable, linked against the static
-# archive (so internals are reachable), each case registered with CTest. Tests see
-# the staged installation root through QV_ROOT.
+# kq_family_private(TARGET FAMILY): lets a white-box program of a family (its tests,
+# its fuzz harness) see the family's private headers and interfaces.
+function(kq_family_private target family)
+  get_property(dir GLOBAL PROPERTY KQ_FAMILY_DIR_${family})
+  target_include_directories(${target} PRIVATE ${dir}/inc)
+  target_link_libraries(${target} PRIVATE kq_${family}_api)
+endfunction()
+
+# kq_test(NAME [FAMILY family] SOURCES ... [LIBS ...] [TIMEOUT s]): one GoogleTest
+# executable, linked against the static archive so that internals are reachable. It
+# sees the private headers of its family (by default the family whose directory
+# declares it) and nothing of other families but their public and declared internal
+# interfaces. Each case is registered with CTest; tests see the staged installation
+# root through QV_ROOT.
 function(kq_test name)
   if(NOT KQ_BUILD_TESTS)
     return()
   endif()
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT;FAMILY" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE kqcore_static kq_test_support GTest::gtest GTest::gtest_main GTest::gmock ${T_LIBS})
+  target_link_libraries(${name} PRIVATE kqcore_static kq_test_support GTest::gtest
+                                        GTest::gtest_main GTest::gmock ${T_LIBS})
+  if(NOT T_FAMILY)
+    get_filename_component(parent ${CMAKE_CURRENT_SOURCE_DIR} DIRECTORY)
+    if(parent STREQUAL "${CMAKE_SOURCE_DIR}/infra")
+      get_filename_component(T_FAMILY ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+    endif()
+  endif()
+  if(T_FAMILY)
+    kq_family_private(${name} ${T_FAMILY})
+  endif()
   add_dependencies(${name} kq_stage)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "private/ber_coder.h"
+#include "internal/ber_coder.h"
 
 inline int FuzzBerModule(const ber_module &m, const uint8_t *data, size_t size) {
   if (size < 1 || m.npdus == 0) return 0;

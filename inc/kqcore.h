@@ -3,6 +3,7 @@
 #define KQ_KQCORE_H
 
 #include "infra/as.h"
+#include "infra/ber.h"
 #include "infra/fa.h"
 #include "infra/genu.h"
 #include "infra/i18n.h"

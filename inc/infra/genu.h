@@ -10,5 +10,6 @@
 #include "infra/genu_make.h"
 #include "infra/genu_wire.h"
 #include "infra/genu_x400.h"
+#include "infra/genu_iconv.h"
 
 #endif

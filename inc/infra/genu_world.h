@@ -5,19 +5,10 @@
 
 #include <stdint.h>
 
+#include "infra/ber.h"
 #include "infra/kqexport.h"
 
 KQ_BEGIN_DECLS
-
-/* An encoded value: the BER bytes of one PDU. Bytes handed out by the coding world
- * belong to the world's allocator, which is the process heap (free them with free). */
-typedef struct OssBuf {
-  int32_t length;
-  unsigned char *value;
-} OssBuf;
-
-/* The coder's state; opaque to callers. */
-typedef struct OssGlobal OssGlobal;
 
 /* The calling thread's world, made on first use; null when none could be made. */
 KQ_EXPORT OssGlobal *GENU_GetWorld(void);

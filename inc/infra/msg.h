@@ -9,7 +9,7 @@
 #include <stdint.h>
 
 #include "infra/kqexport.h"
-#include "infra/stf.h"
+#include "infra/stf_types.h"
 
 KQ_BEGIN_DECLS
 

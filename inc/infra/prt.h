@@ -117,6 +117,16 @@ KQ_EXPORT int ns_get_svc_order(const char *database, int maxCount, int *order);
 KQ_EXPORT int ns_parse_confentries(const char *text, int maxCount, int *order);
 KQ_EXPORT const char *ns_get_svc_string(int service);
 
+/* Reader/writer lock, one per cached configuration source, with writer preference:
+ * new readers wait while a writer holds the lock or waits for it. Results: 0, -1 no
+ * memory, -2 a system call failed. */
+typedef struct rw_lock rw_lock_t;
+KQ_EXPORT int rw_init(rw_lock_t **lockOut);
+KQ_EXPORT int rw_term(rw_lock_t *lock);
+KQ_EXPORT int rw_read_lock(rw_lock_t *lock);
+KQ_EXPORT int rw_write_lock(rw_lock_t *lock);
+KQ_EXPORT int rw_rwunlock(rw_lock_t *lock);
+
 KQ_END_DECLS
 
 #endif

@@ -73,15 +73,6 @@ KQ_EXPORT int RPC_Term(void);
 KQ_EXPORT int RPC_Lock(void);
 KQ_EXPORT int RPC_Unlock(void);
 
-/* Reader/writer lock with writer preference: new readers wait while a writer holds
- * the lock or waits for it. Results: 0, -1 no memory, -2 a system call failed. */
-typedef struct rw_lock rw_lock_t;
-KQ_EXPORT int rw_init(rw_lock_t **lockOut);
-KQ_EXPORT int rw_term(rw_lock_t *lock);
-KQ_EXPORT int rw_read_lock(rw_lock_t *lock);
-KQ_EXPORT int rw_write_lock(rw_lock_t *lock);
-KQ_EXPORT int rw_rwunlock(rw_lock_t *lock);
-
 KQ_END_DECLS
 
 #endif

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "command.h"
-#include "private/ber_mod_evt.h"
-#include "private/ber_mod_kq_0b.h"
-#include "private/ber_runtime.h"
+#include "internal/ber_mod_evt.h"
+#include "internal/ber_mod_kq_0b.h"
+#include "internal/ber_runtime.h"
 
 namespace {
 

@@ -16,10 +16,9 @@
 #include <vector>
 
 #include "infra/kqbm.h"
+#include "internal/kqbm_page.h"
 
 namespace {
-
-constexpr size_t kPage = 1024;
 
 // Text when every byte is printable (NUL bytes shown as \0), else hex.
 std::string Show(const uint8_t *p, size_t n) {
@@ -49,6 +48,8 @@ std::string Show(const uint8_t *p, size_t n) {
   return out;
 }
 
+namespace page = kq::kqbm;
+
 struct Dumper {
   const std::vector<uint8_t> &file;
   FILE *out, *err;
@@ -56,50 +57,27 @@ struct Dumper {
   long items = 0;
   bool damaged = false;
 
-  unsigned Get16(size_t at) const { return (unsigned)file[at] << 8 | file[at + 1]; }
-
-  // Field at data offset `pos` within [0, used): sets the bytes and returns the next
-  // offset, or 0 when the field runs past the used bytes.
-  size_t Field(size_t data, size_t pos, size_t used, const uint8_t **p, size_t *n) const {
-    if (pos + 2 > used) return 0;
-    *n = Get16(data + pos);
-    if (pos + 2 + *n > used) return 0;
-    *p = &file[data + pos + 2];
-    return pos + 2 + *n + (*n & 1);
-  }
-
-  void Walk(unsigned page, int depth) {
-    size_t base = page * kPage;
-    if (depth > 24 || base + kPage > file.size() || !seen.insert(page).second) {
+  void Walk(unsigned number, int depth) {
+    size_t base = size_t{number} * page::kPageSize;
+    if (depth > 24 || base + page::kPageSize > file.size() || !seen.insert(number).second) {
       damaged = true;
       return;
     }
-    unsigned type = file[base] & 0x3f;
-    int last = (int16_t)Get16(base + 2);
-    size_t used = Get16(base + 6);
-    size_t data = base + (type == 2 ? 76 : 140);
-    if (last < 0 || last > 32 || used > kPage - (data - base) || type > 2 ||
-        (type == 0) != (page == 0)) {
+    const uint8_t *pg = &file[base];
+    if (!page::ValidatePage(pg, number == 0)) {
       damaged = true;
       return;
     }
-    if (type == 2) {
-      for (int i = 0; i < last; i++) {
-        const uint8_t *k, *c;
-        size_t kn, cn;
-        size_t pos = Get16(base + 10 + 2 * (size_t)i);
-        pos = Field(data, pos, used, &k, &kn);
-        if (!pos || !Field(data, pos, used, &c, &cn)) {
-          damaged = true;
-          return;
-        }
-        fprintf(out, "%s\t%s\n", Show(k, kn).c_str(), Show(c, cn).c_str());
+    if (page::IsLeaf(pg)) {
+      for (int i = 0; i < page::Last(pg); i++) {
+        page::Bytes key = page::EntryKey(pg, i), content = page::ItemContent(pg, i);
+        fprintf(out, "%s\t%s\n", Show(key.p, key.len).c_str(), Show(content.p, content.len).c_str());
         items++;
       }
       return;
     }
-    if (last == 0 && Get16(base + 74) == 0) return;  // empty node
-    for (int i = 0; i <= last; i++) Walk(Get16(base + 74 + 2 * (size_t)i), depth + 1);
+    if (page::Last(pg) == 0 && page::Child(pg, 0) == 0) return;  // empty node
+    for (int i = 0; i <= page::Last(pg); i++) Walk(page::Child(pg, i), depth + 1);
   }
 };
 

@@ -10,7 +10,7 @@
 #include "ber_cmd.h"
 #include "demo_cmd.h"
 #include "infra/genu.h"
-#include "private/ber_mod_kq_0b.h"
+#include "internal/ber_mod_kq_0b.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "command.h"
 #include "infra/genu_oid.h"
 #include "infra/oid.h"
-#include "private/oid_db.h"
+#include "internal/oid_build.h"
 #include "runtime.h"
 
 namespace {

@@ -4,7 +4,7 @@ structures and the descriptor tables of the BER runtime.
 
     asn1gen.py MODULE.asn NAME OUTDIR
 
-writes OUTDIR/private/ber_mod_NAME.h and OUTDIR/ber_mod_NAME.cc. PDU numbers are
+writes OUTDIR/internal/ber_mod_NAME.h and OUTDIR/ber_mod_NAME.cc. PDU numbers are
 given in the ASN.1 text by a comment `--@pdu N [N...]` on a line of the type's
 assignment (the line of `::=` or a later one before the next assignment).
 
@@ -521,8 +521,8 @@ class Emitter(Compiler):
         guard = 'KQ_BER_MOD_%s_H' % self.mod.upper()
         out = ['/* Generated from %s by asn1gen.py: do not edit. */' % src_name,
                '#ifndef ' + guard, '#define ' + guard, '',
-               '#include <stdint.h>', '', '#include "private/ber_desc.h"',
-               '#include "private/ber_runtime.h"', '',
+               '#include <stdint.h>', '', '#include "internal/ber_desc.h"',
+               '#include "internal/ber_runtime.h"', '',
                '#ifdef __cplusplus', 'extern "C" {', '#endif', '']
         for info in self.struct_order:
             k = info['kind']
@@ -588,7 +588,7 @@ class Emitter(Compiler):
 
     def tables_cc(self, src_name):
         out = ['/* Generated from %s by asn1gen.py: do not edit. */' % src_name,
-               '#include <stddef.h>', '', '#include "private/ber_mod_%s.h"' % self.mod, '']
+               '#include <stddef.h>', '', '#include "internal/ber_mod_%s.h"' % self.mod, '']
         for info in self.struct_order:
             out.append(self.descriptor(info, info['asn'] or info['cname'], self.dname(info)))
         for n, info in self.aliases():
@@ -662,8 +662,8 @@ def main():
         head = em.header(base)
     except Fail as e:
         sys.exit('%s: %s' % (src, e))
-    os.makedirs(os.path.join(outdir, 'private'), exist_ok=True)
-    for path, text in ((os.path.join(outdir, 'private', 'ber_mod_%s.h' % mod), head),
+    os.makedirs(os.path.join(outdir, 'internal'), exist_ok=True)
+    for path, text in ((os.path.join(outdir, 'internal', 'ber_mod_%s.h' % mod), head),
                        (os.path.join(outdir, 'ber_mod_%s.cc' % mod), body)):
         old = open(path).read() if os.path.exists(path) else None
         if old != text:

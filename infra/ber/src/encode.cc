@@ -4,9 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "private/ber_access.h"
+#include "internal/ber_access.h"
 #include "private/ber_alphabet.h"
-#include "private/ber_coder.h"
+#include "internal/ber_coder.h"
 #include "private/ber_real.h"
 
 namespace kq::ber {

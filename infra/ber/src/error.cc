@@ -2,7 +2,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "private/ber_coder.h"
+#include "internal/ber_coder.h"
 
 namespace kq::ber {
 

@@ -1,8 +1,8 @@
 // The generic freer: releases everything a value owns, following the descriptors.
 #include <cstdlib>
 
-#include "private/ber_access.h"
-#include "private/ber_coder.h"
+#include "internal/ber_access.h"
+#include "internal/ber_coder.h"
 
 namespace kq::ber {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <cstdio>
 
-#include "private/ber_access.h"
-#include "private/ber_coder.h"
+#include "internal/ber_access.h"
+#include "internal/ber_coder.h"
 
 namespace kq::ber {
 namespace {

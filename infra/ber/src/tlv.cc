@@ -1,5 +1,5 @@
 // Identifier and length octets, and skipping whole values.
-#include "private/ber_coder.h"
+#include "internal/ber_coder.h"
 #include "private/ber_tlv.h"
 
 namespace kq::ber {

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "private/ber_coder.h"
-#include "private/ber_runtime.h"
+#include "internal/ber_coder.h"
+#include "internal/ber_runtime.h"
 #include "private/ber_socket.h"
 
 using kq::ber::Error;

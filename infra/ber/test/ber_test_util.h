@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "private/ber_coder.h"
-#include "private/ber_mod_evt.h"
-#include "private/ber_mod_kq_0b.h"
+#include "internal/ber_coder.h"
+#include "internal/ber_mod_evt.h"
+#include "internal/ber_mod_kq_0b.h"
 
 namespace kq::ber::test {
 

@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "private/ber_access.h"
+#include "internal/ber_access.h"
 
 namespace kq::ber::test {
 namespace {

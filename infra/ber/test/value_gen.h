@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "private/ber_desc.h"
+#include "internal/ber_desc.h"
 
 namespace kq::ber::test {
 

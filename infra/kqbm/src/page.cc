@@ -1,6 +1,6 @@
 // Encoding and decoding of the entries of one page, and the structural check of
 // pages read from the file.
-#include "private/kqbm_page.h"
+#include "internal/kqbm_page.h"
 
 namespace kq::kqbm {
 

@@ -7,7 +7,7 @@
 #include "infra/ns.h"
 #include "ns_test_util.h"
 #include "private/ns_internal.h"
-#include "private/prt_internal.h"
+#include "internal/prt_switch.h"
 
 namespace kq::ns::test {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "infra/ns.h"
 #include "private/ns_internal.h"
-#include "private/prt_internal.h"
+#include "internal/prt_switch.h"
 
 namespace kq::ns::test {
 

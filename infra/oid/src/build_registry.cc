@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "infra/genu_oid.h"
+#include "internal/oid_build.h"
 #include "private/oid_db.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <string>
 
-#include "private/oid_db.h"
+#include "internal/oid_build.h"
 
 int main(int argc, char **argv) {
   if (argc != 2) {

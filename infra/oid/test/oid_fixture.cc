@@ -8,6 +8,7 @@
 
 #include "infra/genu_oid.h"
 #include "private/oid_cache.h"
+#include "internal/oid_build.h"
 #include "private/oid_db.h"
 
 namespace oidtest {

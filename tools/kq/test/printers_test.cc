@@ -8,7 +8,7 @@
 #include <string>
 
 #include "printers_cmd.h"
-#include "private/prt_internal.h"
+#include "internal/prt_switch.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "private/ber_desc.h"
+#include "internal/ber_desc.h"
 
 namespace kq::ber {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "private/ber_coder.h"
+#include "internal/ber_coder.h"
 
 struct ber_marked {
   uint32_t magic;

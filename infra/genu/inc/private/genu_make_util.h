@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "private/genu_layout.h"
-#include "private/stf_fail.h"
+#include "internal/stf_fail.h"
 
 // Allocates a zeroed record of layout L, lets `fill` build it and hands it out;
 // when `fill` fails it must leave nothing owned behind, and the record is freed.

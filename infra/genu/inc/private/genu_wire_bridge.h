@@ -20,7 +20,7 @@
 #ifndef KQ_GENU_WIRE_BRIDGE_H
 #define KQ_GENU_WIRE_BRIDGE_H
 
-#include "private/ber_desc.h"
+#include "internal/ber_desc.h"
 #include "private/genu_layout.h"
 #include "private/genu_wire_int.h"
 

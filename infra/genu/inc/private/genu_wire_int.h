@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "infra/genu.h"
-#include "private/ber_mod_kq_0b.h"
-#include "private/stf_fail.h"
+#include "internal/ber_mod_kq_0b.h"
+#include "internal/stf_fail.h"
 
 // Zero-filled block from the calling thread's world (the process heap without one).
 void *genu_WireAlloc(size_t size);

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "infra/i18n.h"
-#include "private/stf_fail.h"
+#include "infra/genu_iconv.h"
+#include "internal/stf_fail.h"
 
 struct ICONV_context {
   uint32_t localCodeSet;

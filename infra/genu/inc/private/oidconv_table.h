@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "infra/genu_oid.h"
-#include "private/stf_fail.h"
+#include "internal/stf_fail.h"
 
 namespace kq::genu {
 

@@ -1,4 +1,4 @@
-kq_family(SOURCES
+kq_family(genu SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/basic.cc
   ${CMAKE_CURRENT_LIST_DIR}/text.cc
   ${CMAKE_CURRENT_LIST_DIR}/records.cc

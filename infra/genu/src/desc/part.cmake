@@ -1,1 +1,1 @@
-kq_family(SOURCES ${CMAKE_CURRENT_LIST_DIR}/desc_table.cc)
+kq_family(genu SOURCES ${CMAKE_CURRENT_LIST_DIR}/desc_table.cc)

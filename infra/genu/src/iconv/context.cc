@@ -60,8 +60,8 @@ uint32_t Call(int slot, uint32_t missing, Args... args) {
 uint32_t LocalCodeSet(uint32_t *codeSet) {
   I18N_dpaLocale_t *locale = nullptr;
   uint32_t st =
-      Call<ICONV_currentLocaleCallback_t>(ICONV_CB_CURRENT_LOCALE, I18N_ST_FAILED, &locale);
-  if (!st && !locale) st = I18N_ST_FAILED;
+      Call<ICONV_currentLocaleCallback_t>(ICONV_CB_CURRENT_LOCALE, ICONV_ST_NO_LOCALE, &locale);
+  if (!st && !locale) st = ICONV_ST_NO_LOCALE;
   if (!st) *codeSet = locale->codeSet;
   free(locale);
   return st;
@@ -69,9 +69,9 @@ uint32_t LocalCodeSet(uint32_t *codeSet) {
 
 // The name of a code set through callback 1; *name is malloc'ed.
 uint32_t CodesetName(uint32_t codeSet, char **name) {
-  uint32_t st = Call<ICONV_codesetNameCallback_t>(ICONV_CB_CODESET_NAME, I18N_ST_UNKNOWN_CODESET,
+  uint32_t st = Call<ICONV_codesetNameCallback_t>(ICONV_CB_CODESET_NAME, ICONV_ST_NO_CODESET_NAME,
                                                   codeSet, name);
-  if (!st && !*name) st = I18N_ST_UNKNOWN_CODESET;
+  if (!st && !*name) st = ICONV_ST_NO_CODESET_NAME;
   return st;
 }
 

@@ -16,14 +16,14 @@ add_custom_command(
   VERBATIM)
 add_custom_target(kq_oid_table DEPENDS ${KQ_OID_TABLE_CC} ${KQ_OID_IDS_H})
 
-kq_family(SOURCES
+kq_family(genu SOURCES
   ${KQ_OID_TABLE_CC}
   ${KQ_OID_IDS_H}
   ${CMAKE_CURRENT_LIST_DIR}/index.cc
   ${CMAKE_CURRENT_LIST_DIR}/dynamic.cc
   ${CMAKE_CURRENT_LIST_DIR}/from_short.cc
   ${CMAKE_CURRENT_LIST_DIR}/to_short.cc)
-add_dependencies(kqcore_objs kq_oid_table)
+
 
 kq_test(genu_oidconv_test SOURCES
   ${CMAKE_CURRENT_SOURCE_DIR}/test/oidconv/oidconv_roundtrip_test.cc

@@ -1,4 +1,4 @@
-kq_family(SOURCES
+kq_family(genu SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/engine.cc
   ${CMAKE_CURRENT_LIST_DIR}/layouts_core.cc
   ${CMAKE_CURRENT_LIST_DIR}/layouts_more.cc

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "private/ber_access.h"
+#include "internal/ber_access.h"
 #include "private/genu_wire_bridge.h"
 
 using kq::ber::At;

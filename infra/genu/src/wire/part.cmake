@@ -1,6 +1,6 @@
 # Wire conversion: generic values to the protocol module's wire structures and back,
 # and the packing of single values into encoded bytes.
-kq_family(SOURCES
+kq_family(genu SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/release.cc
   ${CMAKE_CURRENT_LIST_DIR}/texts.cc
   ${CMAKE_CURRENT_LIST_DIR}/simple.cc

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "infra/i18n.h"
+#include "infra/genu_iconv.h"
 #include "private/genu_wire_int.h"
 #include "private/iconv_context.h"
 

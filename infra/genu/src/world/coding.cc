@@ -1,6 +1,6 @@
 // Encode, decode, print and free through the calling thread's world.
 #include "infra/svclog.h"
-#include "private/ber_runtime.h"
+#include "internal/ber_runtime.h"
 #include "private/genu_world_int.h"
 
 namespace {

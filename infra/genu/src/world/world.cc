@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "infra/svclog.h"
-#include "private/ber_mod_kq_0b.h"
-#include "private/ber_runtime.h"
+#include "internal/ber_mod_kq_0b.h"
+#include "internal/ber_runtime.h"
 #include "private/genu_world_int.h"
 
 THR_threadKey_t genu_gTsdOssWorldKey;

@@ -1,6 +1,6 @@
 # X.400 O/R names, their extension attribute values and directory names to the
 # wire and back.
-kq_family(SOURCES
+kq_family(genu SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/address.cc
   ${CMAKE_CURRENT_LIST_DIR}/postal.cc
   ${CMAKE_CURRENT_LIST_DIR}/values.cc

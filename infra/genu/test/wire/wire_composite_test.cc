@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "../support/oid_db_support.h"
-#include "private/ber_coder.h"
+#include "internal/ber_coder.h"
 #include "private/genu_wire_adapt.h"
 #include "wire_test_support.h"
 

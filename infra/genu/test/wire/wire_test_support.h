@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "../support/genv_test_support.h"
-#include "private/ber_runtime.h"
+#include "internal/ber_runtime.h"
 #include "private/genu_wire_bridge.h"
 #include "private/genu_wire_int.h"
 

@@ -13,8 +13,8 @@
 #include "infra/genu.h"
 #include "infra/msg.h"
 #include "infra/svclog.h"
-#include "private/ber_mod_kq_0b.h"
-#include "private/ber_runtime.h"
+#include "internal/ber_mod_kq_0b.h"
+#include "internal/ber_runtime.h"
 #include "private/genu_world_int.h"
 
 namespace {

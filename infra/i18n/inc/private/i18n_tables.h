@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "infra/i18n.h"
-#include "private/stf_fail.h"
+#include "internal/stf_fail.h"
 
 namespace kq::i18n {
 

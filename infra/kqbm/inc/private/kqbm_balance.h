@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "private/kqbm_page.h"
+#include "internal/kqbm_page.h"
 
 namespace kq::kqbm {
 

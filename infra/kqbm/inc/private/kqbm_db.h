@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "infra/kqbm.h"
-#include "private/kqbm_page.h"
+#include "internal/kqbm_page.h"
 
 namespace kq::kqbm {
 

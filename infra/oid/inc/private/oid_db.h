@@ -104,9 +104,3 @@ uint32_t ReadIdentifier(OID_dbBlock *block, const unsigned char *binary, MainRec
 const unsigned char *ShortToBinary(uint32_t shoid);
 
 }  // namespace kq::oid
-
-// Builds a complete registry in `directory` (created when missing) from the
-// compiled table: main, default locale and link files, the object class and syntax
-// records, an empty dynamic-OID database and the lock file. On failure returns
-// OID_ST_BAD_PATH or OID_ST_INCONSISTENT and describes it in *error.
-uint32_t OID__BuildRegistry(const char *directory, std::string *error);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "infra/prt.h"
+#include "internal/prt_switch.h"
 
 namespace kq::prt {
 
@@ -75,7 +76,5 @@ ns_printer_t *etc_get_list_once(void);
 ns_printer_t *user_get_list_once(void);
 ns_printer_t *nis_get_list_once(void);
 
-// Switch file read by ns_get_svc_order; tests point it elsewhere.
-extern const char *ns__nsswitch_path;
 // The NIS domain: NULL when the machine has none.
 const char *prt__nis_domain(void);

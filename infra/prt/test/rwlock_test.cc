@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "infra/osc.h"
+#include "infra/prt.h"
 #include "infra/thr.h"
 
 namespace {

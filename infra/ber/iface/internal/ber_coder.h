@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "private/ber_desc.h"
-#include "private/ber_runtime.h"
+#include "internal/ber_desc.h"
+#include "internal/ber_runtime.h"
 
 namespace kq::ber {
 

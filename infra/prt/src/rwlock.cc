@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "infra/svclog.h"
+#include "infra/prt.h"
 #include "infra/thr.h"
 
 struct rw_lock {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "private/ber_desc.h"
+#include "internal/ber_desc.h"
 
 namespace kq::ber {
 

@@ -8,8 +8,8 @@
 #include <stdint.h>
 #include <stdio.h>
 
-#include "infra/genu_world.h"
-#include "private/ber_desc.h"
+#include "infra/ber.h"
+#include "internal/ber_desc.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <vector>
 
+#include "common/create_job.h"
 #include "infra/genu.h"
-#include "internal/ber_mod_kq_0b.h"
 
 namespace {
 
@@ -20,7 +20,9 @@ constexpr uint32_t kAttrs = 30;
 // A fresh value of value type `type`, the n-th of its attribute.
 void *MakeValue(uint32_t type, uint32_t n) {
   switch (type) {
-    case 0: case 1: case 12: {
+    case 0:
+    case 1:
+    case 12: {
       auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
       *v = static_cast<int32_t>(type == 0 ? n % 2 : 1000 + n);
       return v;
@@ -36,7 +38,8 @@ void *MakeValue(uint32_t type, uint32_t n) {
       t->u.string = strdup("a text value of a request attribute");
       return t;
     }
-    case 27: case 18: {
+    case 27:
+    case 18: {
       auto *no = static_cast<GEN_NameOrOID_t *>(calloc(1, sizeof(GEN_NameOrOID_t)));
       GEN_SimpleName_t *name = type == 27 ? reinterpret_cast<GEN_SimpleName_t *>(no) : &no->u.name;
       if (type == 18) no->choice = 2;
@@ -149,8 +152,9 @@ AS_setHandle_t RequestSet(bool records) {
   AS_Create(s, &set, &genu_sysAllocator, 0);
   uint32_t made = 0;
   if (records) {
-    const struct { uint32_t shoid, type; } kRecords[] = {
-        {123, 8}, {1072, 46}, {351, 67}, {350, 69}, {1059, 81}, {97, 76}};
+    const struct {
+      uint32_t shoid, type;
+    } kRecords[] = {{123, 8}, {1072, 46}, {351, 67}, {350, 69}, {1059, 81}, {97, 76}};
     for (const auto &r : kRecords) {
       AS_attrHandle_t attr = AS_nullAttrHandle;
       if (AS_AddAttrVal(s, set, r.shoid, r.type, MakeRecord(r.type), GENU_AVT2Descriptor(r.type),
@@ -178,17 +182,8 @@ AS_setHandle_t RequestSet(bool records) {
 }
 
 OssBuf EncodeSet(STF_statusList_t *s, AS_setHandle_t set) {
-  PrintArgument request{};
-  request.choice = 1;
-  CreateJobArgument &create = request.u.create_job;
-  create.printer_name.choice = GEN_TEXT_STRING;
-  strcpy(create.printer_name.u.graphic_string, "printer-1");
-  create.bit_mask = CreateJobArgument_job_attributes_present;
-  OssBuf encoded{0, nullptr};
-  if (ToBER_AS(s, &create.job_attributes, &set, GENU_AS_MODE_KEEP_EXT_ACL) ||
-      GENU_OssEncode(nullptr, PrintArgument_PDU, &request, &encoded))
-    abort();
-  FreeBER_AS(s, &create.job_attributes);
+  OssBuf encoded;
+  if (kq::tools::EncodeCreateJob(s, "printer-1", set, &encoded)) abort();
   return encoded;
 }
 
@@ -210,14 +205,8 @@ void BM_WireToSet(benchmark::State &state) {
   AS_setHandle_t set = RequestSet(state.range(0) != 0);
   OssBuf encoded = EncodeSet(s, set);
   for (auto _ : state) {
-    int pdu = PrintArgument_PDU;
-    void *decoded = nullptr;
-    OssBuf input = encoded;
     AS_setHandle_t back = AS_nullSetHandle;
-    if (GENU_OssDecode(nullptr, &pdu, &input, &decoded) ||
-        ToGEN_AS(s, &static_cast<PrintArgument *>(decoded)->u.create_job.job_attributes, &back))
-      abort();
-    GENU_OssFreePDU(nullptr, pdu, decoded);
+    if (kq::tools::DecodeCreateJob(s, encoded, &back)) abort();
     AS_Destroy(s, &back);
   }
   free(encoded.value);

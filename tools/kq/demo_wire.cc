@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ber_cmd.h"
+#include "common/create_job.h"
 #include "demo_cmd.h"
 #include "infra/genu.h"
 #include "internal/ber_mod_kq_0b.h"
@@ -99,17 +100,10 @@ int kq_demo_wire_run(const std::string &dir, FILE *out, FILE *err) {
     fprintf(err, "kq demo: cannot build the job's attributes: 0x%08x\n", STF_GetStatus(s));
     return 1;
   }
-  PrintArgument request{};
-  request.choice = 1;
-  CreateJobArgument &create = request.u.create_job;
-  create.printer_name.choice = GEN_TEXT_STRING;
-  strcpy(create.printer_name.u.graphic_string, "printer-1");
-  create.bit_mask = CreateJobArgument_job_attributes_present;
   OssBuf encoded{0, nullptr};
   int rc = 1;
   std::string file = dir + "/create-job.ber";
-  if (ToBER_AS(s, &create.job_attributes, &set, GENU_AS_MODE_KEEP_EXT_ACL) ||
-      GENU_OssEncode(nullptr, PrintArgument_PDU, &request, &encoded)) {
+  if (kq::tools::EncodeCreateJob(s, "printer-1", set, &encoded)) {
     fprintf(err, "kq demo: cannot encode the request: 0x%08x\n", STF_GetStatus(s));
   } else if (FILE *f = fopen(file.c_str(), "wb")) {
     fwrite(encoded.value, 1, static_cast<size_t>(encoded.length), f);
@@ -118,22 +112,16 @@ int kq_demo_wire_run(const std::string &dir, FILE *out, FILE *err) {
             static_cast<long>(encoded.length), file.c_str());
     fprintf(out, "kq ber print %d %s:\n", PrintArgument_PDU, file.c_str());
     rc = kq_ber_print_run("dpa", PrintArgument_PDU, file, nullptr, out, err);
-    int pdu = PrintArgument_PDU;
-    void *decoded = nullptr;
-    OssBuf input = encoded;
-    if (rc == 0 && GENU_OssDecode(nullptr, &pdu, &input, &decoded) == 0 &&
-        ToGEN_AS(s, &static_cast<PrintArgument *>(decoded)->u.create_job.job_attributes, &back) == 0) {
+    if (rc == 0 && kq::tools::DecodeCreateJob(s, encoded, &back) == 0) {
       fprintf(out, "read back into a new attribute set:\n");
       rc = SameValues(s, set, back, out) ? 0 : 1;
     } else {
       fprintf(err, "kq demo: cannot read the request back: 0x%08x\n", STF_GetStatus(s));
       rc = 1;
     }
-    if (decoded) GENU_OssFreePDU(nullptr, pdu, decoded);
   } else {
     fprintf(err, "kq demo: cannot write %s\n", file.c_str());
   }
-  FreeBER_AS(s, &create.job_attributes);
   free(encoded.value);
   AS_Destroy(s, &set);
   AS_Destroy(s, &back);

@@ -6,6 +6,17 @@
 
 namespace {
 
+// How values are put: added to the attribute's values or replacing them all, each
+// value stored as given or as a copy, one value or a list.
+enum class Put : uint8_t {
+  kAdd = 0,
+  kCopy = 1 << 0,     // store a copy of the value (the M forms)
+  kReplace = 1 << 1,  // the new values replace every value the attribute has
+  kList = 1 << 2,     // the values come as a list
+};
+constexpr Put operator|(Put a, Put b) { return Put(uint8_t(a) | uint8_t(b)); }
+constexpr bool Has(Put mode, Put flag) { return (uint8_t(mode) & uint8_t(flag)) != 0; }
+
 // The attribute that receives the values: one of the set, or a new one prepared
 // for the set but not yet linked into it.
 struct Target {
@@ -56,17 +67,16 @@ uint32_t CheckRoom(STF_statusList_t *sl, const Target &t, uint32_t count, bool c
   return 0;
 }
 
-// Makes value objects for `values`, then (for `replace`) deletes the attribute's
+// Makes value objects for `values`, then (for kReplace) deletes the attribute's
 // old values, then links the new ones, and a prepared attribute, in order. A list
 // keeps its value objects in a scratch array from the set's allocator; a single
 // value needs none.
 uint32_t PutValues(STF_statusList_t *sl, const Target &t, uint32_t count, void *const *values,
-                   const AS_valueDescriptor_t *desc, bool list, bool replace,
-                   AS_attrHandle_t *attrOut) {
+                   const AS_valueDescriptor_t *desc, Put mode, AS_attrHandle_t *attrOut) {
   const AS_allocateDescriptor_t &alloc = t.set->alloc;
   AS__Val *single[1];
   AS__Val **vals = single;
-  if (list && count != 0) {
+  if (Has(mode, Put::kList) && count != 0) {
     vals = static_cast<AS__Val **>(
         AS__AllocateOrReport(sl, alloc.allocate, sizeof(AS__Val *) * size_t(count)));
     if (vals == nullptr) {
@@ -85,7 +95,7 @@ uint32_t PutValues(STF_statusList_t *sl, const Target &t, uint32_t count, void *
       return rc;
     }
   }
-  if (replace && !t.isNew) {
+  if (Has(mode, Put::kReplace) && !t.isNew) {
     if (uint32_t rc = AS__DeleteAllAttrValsInternal(sl, t.attr)) {
       release(count);
       return rc;
@@ -107,71 +117,73 @@ bool ListOk(const AS_valueList_t *values) {
 
 // What the forms by set and ID share once the set has passed its checks.
 uint32_t PutInSet(STF_statusList_t *sl, AS__Set *set, uint32_t attrId, uint32_t valueType,
-                  uint32_t count, void *const *values, const AS_valueDescriptor_t *desc, bool list,
-                  bool replace, AS_attrHandle_t *attrOut) {
+                  uint32_t count, void *const *values, const AS_valueDescriptor_t *desc, Put mode,
+                  AS_attrHandle_t *attrOut) {
   Target t;
   if (uint32_t rc = FindOrPrepare(sl, set, attrId, valueType, &t)) return rc;
-  if (uint32_t rc = CheckRoom(sl, t, count, !replace, attrOut)) return rc;
-  return PutValues(sl, t, count, values, desc, list, replace, attrOut);
+  if (uint32_t rc = CheckRoom(sl, t, count, !Has(mode, Put::kReplace), attrOut)) return rc;
+  return PutValues(sl, t, count, values, desc, mode, attrOut);
 }
 
 // The same for the forms by attribute handle.
 uint32_t PutInAttr(STF_statusList_t *sl, AS__Attr *attr, uint32_t valueType, uint32_t count,
-                   void *const *values, const AS_valueDescriptor_t *desc, bool list, bool replace) {
+                   void *const *values, const AS_valueDescriptor_t *desc, Put mode) {
   Target t;
   if (uint32_t rc = ExistingTarget(sl, attr, valueType, &t)) return rc;
-  if (uint32_t rc = CheckRoom(sl, t, count, !replace, nullptr)) return rc;
-  return PutValues(sl, t, count, values, desc, list, replace, nullptr);
+  if (uint32_t rc = CheckRoom(sl, t, count, !Has(mode, Put::kReplace), nullptr)) return rc;
+  return PutValues(sl, t, count, values, desc, mode, nullptr);
 }
 
-// One value by set and ID; `copy` adds a copy of it instead (the M forms).
+// One value by set and ID; kCopy puts a copy of it instead (the M forms).
 uint32_t OneBySet(STF_statusList_t *sl, AS_setHandle_t set, uint32_t attrId, uint32_t valueType,
                   const void *value, const AS_valueDescriptor_t *desc, AS_attrHandle_t *attrOut,
-                  bool copy, bool replace) {
+                  Put mode) {
+  const bool copy = Has(mode, Put::kCopy);
   if (!AS__Begin(sl)) return 1;
   if (!AS__ValueDescriptorOk(desc)) return AS__BadArg(sl, 5), 1;
   AS__Set *s;
   if (AS__UseSet(sl, set, 1, &s) != 0) return 1;
   void *v = const_cast<void *>(value);
   if (copy && desc->copyValue(sl, &v, value, &s->alloc) != 0) return 1;
-  if (PutInSet(sl, s, attrId, valueType, 1, &v, desc, false, replace, attrOut) == 0) return 0;
+  if (PutInSet(sl, s, attrId, valueType, 1, &v, desc, mode, attrOut) == 0) return 0;
   if (copy) desc->deleteValue(AS__ScratchList(), v, &s->alloc);
   return 1;
 }
 
 uint32_t OneByAttr(STF_statusList_t *sl, AS_attrHandle_t attr, uint32_t valueType,
-                   const void *value, const AS_valueDescriptor_t *desc, bool copy, bool replace) {
+                   const void *value, const AS_valueDescriptor_t *desc, Put mode) {
+  const bool copy = Has(mode, Put::kCopy);
   if (!AS__Begin(sl)) return 1;
   if (!AS__ValueDescriptorOk(desc)) return AS__BadArg(sl, 4), 1;
   AS__Attr *a;
   if (AS__UseAttr(sl, attr, 1, &a) != 0) return 1;
   void *v = const_cast<void *>(value);
   if (copy && desc->copyValue(sl, &v, value, &a->set->alloc) != 0) return 1;
-  if (PutInAttr(sl, a, valueType, 1, &v, desc, false, replace) == 0) return 0;
+  if (PutInAttr(sl, a, valueType, 1, &v, desc, mode) == 0) return 0;
   if (copy) desc->deleteValue(AS__ScratchList(), v, &a->set->alloc);
   return 1;
 }
 
 uint32_t ListBySet(STF_statusList_t *sl, AS_setHandle_t set, uint32_t attrId, uint32_t valueType,
                    const AS_valueList_t *values, const AS_valueDescriptor_t *desc,
-                   AS_attrHandle_t *attrOut, bool replace) {
+                   AS_attrHandle_t *attrOut, Put mode) {
   if (!AS__Begin(sl)) return 1;
   if (!ListOk(values)) return AS__BadArg(sl, 4), 1;
   if (!AS__ValueDescriptorOk(desc)) return AS__BadArg(sl, 5), 1;
   AS__Set *s;
   if (AS__UseSet(sl, set, 1, &s) != 0) return 1;
-  return PutInSet(sl, s, attrId, valueType, values->count, values->values, desc, true, replace,
+  return PutInSet(sl, s, attrId, valueType, values->count, values->values, desc, mode | Put::kList,
                   attrOut) != 0;
 }
 
 uint32_t ListByAttr(STF_statusList_t *sl, AS_attrHandle_t attr, uint32_t valueType,
-                    const AS_valueList_t *values, const AS_valueDescriptor_t *desc, bool replace) {
+                    const AS_valueList_t *values, const AS_valueDescriptor_t *desc, Put mode) {
   if (!AS__Begin(sl)) return 1;
   if (!ListOk(values)) return AS__BadArg(sl, 3), 1;
   if (!AS__ValueDescriptorOk(desc)) return AS__BadArg(sl, 4), 1;
   AS__Attr *a;
   if (AS__UseAttr(sl, attr, 1, &a) != 0) return 1;
-  return PutInAttr(sl, a, valueType, values->count, values->values, desc, true, replace) != 0;
+  return PutInAttr(sl, a, valueType, values->count, values->values, desc, mode | Put::kList) != 0;
 }
 
 }  // namespace
@@ -181,69 +193,70 @@ extern "C" {
 uint32_t AS_AddAttrVal(STF_statusList_t *sl, AS_setHandle_t set, uint32_t attrId,
                        uint32_t valueType, void *value, const AS_valueDescriptor_t *descriptor,
                        AS_attrHandle_t *attrOut) {
-  return OneBySet(sl, set, attrId, valueType, value, descriptor, attrOut, false, false);
+  return OneBySet(sl, set, attrId, valueType, value, descriptor, attrOut, Put::kAdd);
 }
 
 uint32_t AS_AddAttrValR(STF_statusList_t *sl, AS_attrHandle_t attr, uint32_t valueType, void *value,
                         const AS_valueDescriptor_t *descriptor) {
-  return OneByAttr(sl, attr, valueType, value, descriptor, false, false);
+  return OneByAttr(sl, attr, valueType, value, descriptor, Put::kAdd);
 }
 
 uint32_t AS_AddAttrValM(STF_statusList_t *sl, AS_setHandle_t set, uint32_t attrId,
                         uint32_t valueType, const void *value,
                         const AS_valueDescriptor_t *descriptor, AS_attrHandle_t *attrOut) {
-  return OneBySet(sl, set, attrId, valueType, value, descriptor, attrOut, true, false);
+  return OneBySet(sl, set, attrId, valueType, value, descriptor, attrOut, Put::kCopy);
 }
 
 uint32_t AS_AddAttrValMR(STF_statusList_t *sl, AS_attrHandle_t attr, uint32_t valueType,
                          const void *value, const AS_valueDescriptor_t *descriptor) {
-  return OneByAttr(sl, attr, valueType, value, descriptor, true, false);
+  return OneByAttr(sl, attr, valueType, value, descriptor, Put::kCopy);
 }
 
 uint32_t AS_AddAttrValList(STF_statusList_t *sl, AS_setHandle_t set, uint32_t attrId,
                            uint32_t valueType, const AS_valueList_t *values,
                            const AS_valueDescriptor_t *descriptor, AS_attrHandle_t *attrOut) {
-  return ListBySet(sl, set, attrId, valueType, values, descriptor, attrOut, false);
+  return ListBySet(sl, set, attrId, valueType, values, descriptor, attrOut, Put::kAdd);
 }
 
 uint32_t AS_AddAttrValListR(STF_statusList_t *sl, AS_attrHandle_t attr, uint32_t valueType,
                             const AS_valueList_t *values, const AS_valueDescriptor_t *descriptor) {
-  return ListByAttr(sl, attr, valueType, values, descriptor, false);
+  return ListByAttr(sl, attr, valueType, values, descriptor, Put::kAdd);
 }
 
 uint32_t AS_ReplaceAllAttrVals(STF_statusList_t *sl, AS_setHandle_t set, uint32_t attrId,
                                uint32_t valueType, void *value,
                                const AS_valueDescriptor_t *descriptor, AS_attrHandle_t *attrOut) {
-  return OneBySet(sl, set, attrId, valueType, value, descriptor, attrOut, false, true);
+  return OneBySet(sl, set, attrId, valueType, value, descriptor, attrOut, Put::kReplace);
 }
 
 uint32_t AS_ReplaceAllAttrValsR(STF_statusList_t *sl, AS_attrHandle_t attr, uint32_t valueType,
                                 void *value, const AS_valueDescriptor_t *descriptor) {
-  return OneByAttr(sl, attr, valueType, value, descriptor, false, true);
+  return OneByAttr(sl, attr, valueType, value, descriptor, Put::kReplace);
 }
 
 uint32_t AS_ReplaceAllAttrValsM(STF_statusList_t *sl, AS_setHandle_t set, uint32_t attrId,
                                 uint32_t valueType, const void *value,
                                 const AS_valueDescriptor_t *descriptor, AS_attrHandle_t *attrOut) {
-  return OneBySet(sl, set, attrId, valueType, value, descriptor, attrOut, true, true);
+  return OneBySet(sl, set, attrId, valueType, value, descriptor, attrOut,
+                  Put::kCopy | Put::kReplace);
 }
 
 uint32_t AS_ReplaceAllAttrValsMR(STF_statusList_t *sl, AS_attrHandle_t attr, uint32_t valueType,
                                  const void *value, const AS_valueDescriptor_t *descriptor) {
-  return OneByAttr(sl, attr, valueType, value, descriptor, true, true);
+  return OneByAttr(sl, attr, valueType, value, descriptor, Put::kCopy | Put::kReplace);
 }
 
 uint32_t AS_ReplaceAllAttrValsWithList(STF_statusList_t *sl, AS_setHandle_t set, uint32_t attrId,
                                        uint32_t valueType, const AS_valueList_t *values,
                                        const AS_valueDescriptor_t *descriptor,
                                        AS_attrHandle_t *attrOut) {
-  return ListBySet(sl, set, attrId, valueType, values, descriptor, attrOut, true);
+  return ListBySet(sl, set, attrId, valueType, values, descriptor, attrOut, Put::kReplace);
 }
 
 uint32_t AS_ReplaceAllAttrValsWithListR(STF_statusList_t *sl, AS_attrHandle_t attr,
                                         uint32_t valueType, const AS_valueList_t *values,
                                         const AS_valueDescriptor_t *descriptor) {
-  return ListByAttr(sl, attr, valueType, values, descriptor, true);
+  return ListByAttr(sl, attr, valueType, values, descriptor, Put::kReplace);
 }
 
 }  // extern "C"

@@ -17,6 +17,8 @@ IMPLICIT / EXPLICIT, AUTOMATIC TAGS, SIZE and value-range constraints.
 import os
 import re
 import sys
+from dataclasses import dataclass, field
+from typing import Optional, Union
 
 UNIVERSAL = {
     'BOOLEAN': 1, 'INTEGER': 2, 'BIT STRING': 3, 'OCTET STRING': 4, 'NULL': 5,
@@ -48,26 +50,37 @@ def cname(name):
     return n + '_' if n in C_KEYWORDS else n
 
 
+Bound = Union[int, str]  # a number, MIN or MAX
+
+
+@dataclass(frozen=True)
+class Tag:
+    """A tag written in front of a type: [APPLICATION 3] IMPLICIT."""
+    cls: Optional[str]   # UNIVERSAL, APPLICATION, PRIVATE; None for a context tag
+    number: int
+    mode: Optional[str]  # IMPLICIT, EXPLICIT; None when the module's default applies
+
+
+@dataclass(eq=False)
 class Node:
-    """One type expression."""
-
-    def __init__(self, base, **kw):
-        self.base = base          # builtin name, 'REF', 'SEQUENCE', 'SEQOF', 'CHOICE'
-        self.ref = None
-        self.tag = None           # (class, number, mode) given in front of the type
-        self.fields = []          # [Field]
-        self.elem = None
-        self.size = None          # (lo, hi) of a SIZE constraint
-        self.range = None         # (lo, hi) of a value range
-        self.names = []           # ENUMERATED / INTEGER named values
-        self.setof = False
-        self.__dict__.update(kw)
+    """One type expression as written."""
+    base: str                       # builtin name, 'REF', 'SEQUENCE', 'SEQOF', 'CHOICE'
+    ref: Optional[str] = None       # REF: the referenced type's name
+    tag: Optional[Tag] = None
+    fields: list['Field'] = field(default_factory=list)  # SEQUENCE / CHOICE components
+    elem: Optional['Node'] = None   # SEQOF element type
+    size: Optional[tuple[Bound, Bound]] = None   # SIZE constraint
+    range: Optional[tuple[Bound, Bound]] = None  # value range
+    names: list[tuple[str, Optional[int]]] = field(default_factory=list)  # named values
+    setof: bool = False             # SET rather than SEQUENCE (universal tag 17)
 
 
+@dataclass(eq=False)
 class Field:
-    def __init__(self, name, node, optional):
-        self.name, self.node, self.optional = name, node, optional
-        self.pointer = False
+    """A component of a SEQUENCE or an alternative of a CHOICE, as written."""
+    name: str
+    node: Node
+    optional: bool
 
 
 # ---------------------------------------------------------------- parsing
@@ -201,7 +214,7 @@ class Parser:
             mode = None
             if self.peek() in ('IMPLICIT', 'EXPLICIT'):
                 mode = self.take()
-            tag = (cls, num, mode)
+            tag = Tag(cls, num, mode)
         node = self.base()
         node.tag = tag
         while self.peek() == '(':
@@ -283,6 +296,45 @@ class Compiler:
         return '(%s | %du)' % (CLASSES[cls], num)
 
 
+@dataclass(eq=False)
+class FieldInfo:
+    """A laid-out component: what its ber_field row says."""
+    name: str           # as in the ASN.1 text
+    cname: str          # the C member
+    info: 'TypeInfo'    # its type (an alias stays an alias: the row names the real one)
+    tag: str            # C expression of the component's own tag, '0' when untagged
+    mode: str           # BER_TAG_NONE, BER_TAG_IMPLICIT or BER_TAG_EXPLICIT
+    bit: Union[int, str]  # presence bit number, or BER_MANDATORY / BER_OPT_NONNULL
+    pointer: bool = False  # held through a pointer to break a by-value cycle
+
+
+@dataclass(eq=False)
+class TypeInfo:
+    """A laid-out type: its C representation and what its ber_type descriptor says.
+
+    A named assignment that only refers to another type (A ::= B) is an alias: it keeps
+    `alias` and nothing else of its own."""
+    cname: str
+    asn: Optional[str]  # the assigned name; None for an anonymous component type
+    node: Node
+    alias: Optional['TypeInfo'] = None
+    kind: str = ''      # BER_K_...
+    ctype: str = ''     # the C type that holds a value
+    tag: str = 'BER_NOTAG'   # C expressions of the descriptor's tags
+    etag: str = 'BER_NOTAG'
+    utag: int = 0       # strings: universal tag of the segments of a constructed form
+    byvalue: bool = False  # held inline, so its C declaration must come first
+    mask: int = 0       # SEQUENCE: bytes of presence mask
+    fields: list[FieldInfo] = field(default_factory=list)
+    elem: Optional['TypeInfo'] = None  # SEQOF element
+    decl: Optional[str] = None   # the struct of an inline octet string
+    array: Optional[str] = None  # the typedef of an inline character string
+
+    @property
+    def constructed(self):
+        return self.kind in ('BER_K_SEQUENCE', 'BER_K_CHOICE')
+
+
 def int_kind(rng):
     if not rng:
         return 'BER_K_INT32', 'int32_t'
@@ -298,53 +350,57 @@ def bound(v, default):
     return default if v in (MIN, MAX, None) else v
 
 
+def designated(members):
+    """A braced initializer naming each member: {.a = 1, .b = x}."""
+    return '{%s}' % ', '.join('.%s = %s' % m for m in members)
+
+
 class Emitter(Compiler):
     """Turns the parsed module into C declarations and descriptor tables.
 
-    Each type gets an info record: kind, C type, tags, fields. A named assignment
-    that only refers to another type (A ::= B) is an alias: same C type, own
-    descriptor (with its own name) sharing the referenced type's tables."""
+    Each type gets a TypeInfo: kind, C type, tags, fields. An alias (A ::= B) has the
+    same C type as B and its own descriptor (with its own name) sharing B's tables."""
 
     def run(self):
-        self.info = {}
+        self.info: dict[Node, TypeInfo] = {}
         for n in self.order:
             self.layout(self.assigns[n], cname(n), n)
         self.break_cycles()
         self.topo()
 
-    def layout(self, node, cn, asn_name):
-        if id(node) in self.info:
-            return self.info[id(node)]
-        info = {'cname': cn, 'asn': asn_name, 'node': node}
-        self.info[id(node)] = info
+    def layout(self, node, cn, asn_name) -> TypeInfo:
+        if node in self.info:
+            return self.info[node]
+        info = TypeInfo(cname=cn, asn=asn_name, node=node)
+        self.info[node] = info
         if node.base == 'REF':
             if node.tag or node.size or node.range:
                 raise Fail('%s: tags or constraints on a type reference are not supported' % cn)
             if node.ref not in self.assigns:
                 raise Fail('unknown type ' + node.ref)
-            info['alias'] = self.layout(self.assigns[node.ref], cname(node.ref), node.ref)
+            info.alias = self.layout(self.assigns[node.ref], cname(node.ref), node.ref)
             return info
         self.layout_builtin(node, info, cn)
         if node.tag and asn_name is not None:
-            cls, num, mode = node.tag
-            t = self.tag_expr(cls, num)
-            open_ = info['kind'] in ('BER_K_CHOICE', 'BER_K_OPEN')
-            if mode == 'EXPLICIT' or open_ or (mode is None and not self.automatic):
-                info['etag'] = t
+            t = self.tag_expr(node.tag.cls, node.tag.number)
+            open_ = info.kind in ('BER_K_CHOICE', 'BER_K_OPEN')
+            if node.tag.mode == 'EXPLICIT' or open_ or (node.tag.mode is None
+                                                         and not self.automatic):
+                info.etag = t
             else:
-                info['tag'] = t
+                info.tag = t
         return info
 
-    def real(self, info):
+    def real(self, info: TypeInfo) -> TypeInfo:
         seen = 0
-        while 'alias' in info:
-            info = info['alias']
+        while info.alias is not None:
+            info = info.alias
             seen += 1
             if seen > 100:
                 raise Fail('circular type alias')
         return info
 
-    def field_info(self, node, parent_cn, fn):
+    def field_info(self, node, parent_cn, fn) -> TypeInfo:
         if node.base == 'REF':
             if node.ref not in self.assigns:
                 raise Fail('unknown type ' + node.ref)
@@ -354,168 +410,158 @@ class Emitter(Compiler):
         node.tag = saved
         return info
 
-    def layout_builtin(self, node, info, cn):
+    def layout_builtin(self, node, info: TypeInfo, cn):
         b = node.base
-        info['byvalue'] = False
-        info['etag'] = 'BER_NOTAG'
-        info['utag'] = 0
-        info['tag'] = 'BER_NOTAG'
         if b in UNIVERSAL and b not in ('SEQUENCE', 'SET'):
-            info['tag'] = self.tag_expr('UNIVERSAL', UNIVERSAL[b])
+            info.tag = self.tag_expr('UNIVERSAL', UNIVERSAL[b])
         if b == 'BOOLEAN':
-            info['kind'], info['ctype'] = 'BER_K_BOOLEAN', 'uint8_t'
+            info.kind, info.ctype = 'BER_K_BOOLEAN', 'uint8_t'
         elif b == 'INTEGER':
-            info['kind'], info['ctype'] = int_kind(node.range)
+            info.kind, info.ctype = int_kind(node.range)
         elif b == 'ENUMERATED':
-            info['kind'], info['ctype'] = 'BER_K_ENUM', 'int32_t'
+            info.kind, info.ctype = 'BER_K_ENUM', 'int32_t'
         elif b == 'REAL':
-            info['kind'], info['ctype'] = 'BER_K_REAL', 'double'
+            info.kind, info.ctype = 'BER_K_REAL', 'double'
         elif b == 'NULL':
-            info['kind'], info['ctype'] = 'BER_K_NULL', 'uint8_t'
+            info.kind, info.ctype = 'BER_K_NULL', 'uint8_t'
         elif b == 'OBJECT IDENTIFIER':
-            info['kind'], info['ctype'] = 'BER_K_OID', 'ber_oid'
+            info.kind, info.ctype = 'BER_K_OID', 'ber_oid'
         elif b == 'ANY':
-            info['kind'], info['ctype'] = 'BER_K_OPEN', 'ber_octets'
+            info.kind, info.ctype = 'BER_K_OPEN', 'ber_octets'
         elif b == 'BIT STRING':
-            info['kind'], info['ctype'], info['utag'] = 'BER_K_BITS', 'ber_bits', 3
+            info.kind, info.ctype, info.utag = 'BER_K_BITS', 'ber_bits', 3
         elif b == 'OCTET STRING' or b in CHAR_TYPES:
-            info['utag'] = 4  # segments of a constructed form are OCTET STRINGs
+            info.utag = 4  # segments of a constructed form are OCTET STRINGs
             hi = node.size[1] if node.size else None
             inline = hi not in (None, MAX) and hi <= 65535
             if b == 'OCTET STRING':
-                info['kind'] = 'BER_K_OCTETS_INLINE' if inline else 'BER_K_OCTETS'
-                info['ctype'] = cn if inline else 'ber_octets'
+                info.kind = 'BER_K_OCTETS_INLINE' if inline else 'BER_K_OCTETS'
+                info.ctype = cn if inline else 'ber_octets'
                 if inline:
-                    info['decl'] = 'struct %s {\n  uint16_t length;\n  uint8_t value[%d];\n};' % (
+                    info.decl = 'struct %s {\n  uint16_t length;\n  uint8_t value[%d];\n};' % (
                         cn, hi)
             else:
-                info['kind'] = 'BER_K_CHARS_INLINE' if inline else 'BER_K_CHARS'
-                info['ctype'] = cn if inline else 'char *'
+                info.kind = 'BER_K_CHARS_INLINE' if inline else 'BER_K_CHARS'
+                info.ctype = cn if inline else 'char *'
                 if inline:
-                    info['array'] = 'typedef char %s[%d];' % (cn, hi + 1)
-            info['byvalue'] = inline
+                    info.array = 'typedef char %s[%d];' % (cn, hi + 1)
+            info.byvalue = inline
         elif b == 'SEQUENCE':
-            info['kind'], info['ctype'] = 'BER_K_SEQUENCE', cn
-            info['tag'] = self.tag_expr('UNIVERSAL', 17 if node.setof else 16)
-            info['byvalue'] = True
+            info.kind, info.ctype = 'BER_K_SEQUENCE', cn
+            info.tag = self.tag_expr('UNIVERSAL', 17 if node.setof else 16)
+            info.byvalue = True
             self.layout_fields(node, info, cn)
         elif b == 'CHOICE':
-            info['kind'], info['ctype'] = 'BER_K_CHOICE', cn
-            info['byvalue'] = True
+            info.kind, info.ctype = 'BER_K_CHOICE', cn
+            info.byvalue = True
             self.layout_fields(node, info, cn)
         elif b == 'SEQOF':
-            info['kind'], info['ctype'] = 'BER_K_SEQOF', cn
-            info['tag'] = self.tag_expr('UNIVERSAL', 17 if node.setof else 16)
+            info.kind, info.ctype = 'BER_K_SEQOF', cn
+            info.tag = self.tag_expr('UNIVERSAL', 17 if node.setof else 16)
             if node.elem.base != 'REF' and node.elem.tag:
                 raise Fail('%s: tagged anonymous element types are not supported' % cn)
-            info['elem'] = self.field_info(node.elem, cn, 'elem')
+            info.elem = self.field_info(node.elem, cn, 'elem')
         else:
             raise Fail('unsupported type ' + b)
 
-    def layout_fields(self, node, info, cn):
+    def layout_fields(self, node, info: TypeInfo, cn):
         tagged = any(f.node.tag for f in node.fields)
         auto = self.automatic and not tagged
-        info['fields'] = []
         nopt = 0
         for i, f in enumerate(node.fields):
             fn = cname(f.name)
             sub = self.field_info(f.node, cn, fn)
             r = self.real(sub)
-            open_ = r['kind'] in ('BER_K_CHOICE', 'BER_K_OPEN') and r['etag'] == 'BER_NOTAG'
-            tag = (None, i, None) if auto else f.node.tag
+            open_ = r.kind in ('BER_K_CHOICE', 'BER_K_OPEN') and r.etag == 'BER_NOTAG'
+            tag = Tag(None, i, None) if auto else f.node.tag
             if tag:
-                cls, num, mode = tag
+                mode = tag.mode
                 if mode is None:
                     mode = 'EXPLICIT' if (open_ or not self.automatic) else 'IMPLICIT'
                 if mode == 'IMPLICIT' and open_:
                     mode = 'EXPLICIT'
-                ftag, fmode = self.tag_expr(cls, num), 'BER_TAG_' + mode
+                ftag, fmode = self.tag_expr(tag.cls, tag.number), 'BER_TAG_' + mode
             else:
                 ftag, fmode = '0', 'BER_TAG_NONE'
             bit = 'BER_MANDATORY'
             if f.optional and node.base == 'SEQUENCE':
-                if r['kind'] == 'BER_K_CHARS':
+                if r.kind == 'BER_K_CHARS':
                     bit = 'BER_OPT_NONNULL'
                 else:
                     bit = nopt
                     nopt += 1
-            info['fields'].append({'name': f.name, 'cname': fn, 'info': sub, 'tag': ftag,
-                                   'mode': fmode, 'bit': bit, 'pointer': False})
+            info.fields.append(FieldInfo(name=f.name, cname=fn, info=sub, tag=ftag, mode=fmode,
+                                         bit=bit))
         if nopt > 16:
             raise Fail(cn + ': more than 16 optional components')
-        info['mask'] = 0 if nopt == 0 else (1 if nopt <= 8 else 2)
-        width = 8 * info['mask']
-        for fd in info['fields']:
-            if isinstance(fd['bit'], int):
-                fd['bit'] = width - 1 - fd['bit']
+        info.mask = 0 if nopt == 0 else (1 if nopt <= 8 else 2)
+        # The first optional component gets the highest bit of the mask.
+        width = 8 * info.mask
+        for fd in info.fields:
+            if isinstance(fd.bit, int):
+                fd.bit = width - 1 - fd.bit
 
     # The C structures must be declared before they are held by value; a cycle of
     # by-value holding (a recursive type) is broken by holding one field through a
     # pointer.
-    def value_deps(self, info):
-        if info['kind'] in ('BER_K_SEQUENCE', 'BER_K_CHOICE'):
-            return [(fd, self.real(fd['info'])) for fd in info['fields']
-                    if not fd['pointer'] and self.real(fd['info'])['byvalue']]
-        if info['kind'] == 'BER_K_SEQOF':
-            return [(None, self.real(info['elem']))]
+    def value_deps(self, info: TypeInfo) -> list[tuple[Optional[FieldInfo], TypeInfo]]:
+        if info.constructed:
+            return [(fd, self.real(fd.info)) for fd in info.fields
+                    if not fd.pointer and self.real(fd.info).byvalue]
+        if info.kind == 'BER_K_SEQOF':
+            return [(None, self.real(info.elem))]
         return []
 
-    def reals(self):
-        seen, out = set(), []
-        for info in self.info.values():
-            if 'alias' not in info and id(info) not in seen:
-                seen.add(id(info))
-                out.append(info)
-        return out
+    def reals(self) -> list[TypeInfo]:
+        return [info for info in self.info.values() if info.alias is None]
 
     def break_cycles(self):
         state = {}
 
         def visit(info):
-            state[id(info)] = 1
+            state[info] = 1
             for fd, dep in self.value_deps(info):
-                s = state.get(id(dep))
+                s = state.get(dep)
                 if s == 1:
                     if fd is None:
-                        raise Fail('%s: a list node holds itself' % info['cname'])
-                    fd['pointer'] = True
+                        raise Fail('%s: a list node holds itself' % info.cname)
+                    fd.pointer = True
                 elif s is None:
                     visit(dep)
-            state[id(info)] = 2
+            state[info] = 2
 
         for info in self.reals():
-            if id(info) not in state:
+            if info not in state:
                 visit(info)
 
     def topo(self):
         done, order = set(), []
 
         def visit(info):
-            if id(info) in done:
+            if info in done:
                 return
-            done.add(id(info))
+            done.add(info)
             for _, dep in self.value_deps(info):
                 visit(dep)
             order.append(info)
 
         for info in self.reals():
             visit(info)
-        self.struct_order = order
+        self.struct_order: list[TypeInfo] = order
 
     # ------------------------------------------------------------ output
-    def dname(self, info):
-        return '%s_d_%s' % (self.mod, info['cname'])
+    def dname(self, info: TypeInfo):
+        return '%s_d_%s' % (self.mod, info.cname)
 
-    def ctype_of(self, info):
+    def ctype_of(self, info: TypeInfo):
         r = self.real(info)
-        if r['kind'] in ('BER_K_SEQUENCE', 'BER_K_CHOICE', 'BER_K_SEQOF') or 'decl' in r \
-                or 'array' in r:
-            return r['cname']
-        return r['ctype']
+        if r.constructed or r.kind == 'BER_K_SEQOF' or r.decl or r.array:
+            return r.cname
+        return r.ctype
 
-    def aliases(self):
-        return [(n, self.info[id(self.assigns[n])]) for n in self.order
-                if 'alias' in self.info[id(self.assigns[n])]]
+    def aliases(self) -> list[tuple[str, TypeInfo]]:
+        return [(n, self.info[self.assigns[n]]) for n in self.order
+                if self.info[self.assigns[n]].alias is not None]
 
     def header(self, src_name):
         guard = 'KQ_BER_MOD_%s_H' % self.mod.upper()
@@ -525,11 +571,10 @@ class Emitter(Compiler):
                '#include "internal/ber_runtime.h"', '',
                '#ifdef __cplusplus', 'extern "C" {', '#endif', '']
         for info in self.struct_order:
-            k = info['kind']
-            if k in ('BER_K_SEQUENCE', 'BER_K_CHOICE') or 'decl' in info:
-                out.append('typedef struct %s %s;' % (info['cname'], info['cname']))
-            elif k == 'BER_K_SEQOF':
-                out.append('typedef struct %s_node *%s;' % (info['cname'], info['cname']))
+            if info.constructed or info.decl:
+                out.append('typedef struct %s %s;' % (info.cname, info.cname))
+            elif info.kind == 'BER_K_SEQOF':
+                out.append('typedef struct %s_node *%s;' % (info.cname, info.cname))
         out.append('')
         defines = []
         for info in self.struct_order:
@@ -551,100 +596,121 @@ class Emitter(Compiler):
                 '#ifdef __cplusplus', '}', '#endif', '', '#endif', '']
         return '\n'.join(out)
 
-    def member(self, fd):
-        return '%s%s %s;' % (self.ctype_of(fd['info']), ' *' if fd['pointer'] else '', fd['cname'])
+    def member(self, fd: FieldInfo):
+        return '%s%s %s;' % (self.ctype_of(fd.info), ' *' if fd.pointer else '', fd.cname)
 
-    def c_decl(self, info, defines):
-        k, cn = info['kind'], info['cname']
+    def c_decl(self, info: TypeInfo, defines):
+        k, cn = info.kind, info.cname
         out = []
-        if 'decl' in info:
-            out.append(info['decl'])
-        elif 'array' in info:
-            out.append(info['array'])
+        if info.decl:
+            out.append(info.decl)
+        elif info.array:
+            out.append(info.array)
         elif k == 'BER_K_SEQUENCE':
             out.append('struct %s {' % cn)
-            if info['mask']:
-                out.append('  uint%d_t bit_mask;' % (8 * info['mask']))
-            for fd in info['fields']:
+            if info.mask:
+                out.append('  uint%d_t bit_mask;' % (8 * info.mask))
+            for fd in info.fields:
                 out.append('  ' + self.member(fd))
-                if isinstance(fd['bit'], int):
-                    defines.append('#define %s_%s_present 0x%x' % (cn, fd['cname'], 1 << fd['bit']))
+                if isinstance(fd.bit, int):
+                    defines.append('#define %s_%s_present 0x%x' % (cn, fd.cname, 1 << fd.bit))
             out.append('};')
         elif k == 'BER_K_CHOICE':
             out += ['struct %s {' % cn, '  uint16_t choice;', '  union {']
-            for i, fd in enumerate(info['fields']):
+            for i, fd in enumerate(info.fields):
                 out.append('    ' + self.member(fd))
-                defines.append('#define %s_%s_chosen %d' % (cn, fd['cname'], i + 1))
+                defines.append('#define %s_%s_chosen %d' % (cn, fd.cname, i + 1))
             out += ['  } u;', '};']
         elif k == 'BER_K_SEQOF':
             out += ['struct %s_node {' % cn, '  struct %s_node *next;' % cn,
-                    '  %s value;' % self.ctype_of(info['elem']), '};']
-        elif info['asn'] is not None:
-            out.append('typedef %s %s;' % (info['ctype'], cn))
-        for n, v in info['node'].names:
+                    '  %s value;' % self.ctype_of(info.elem), '};']
+        elif info.asn is not None:
+            out.append('typedef %s %s;' % (info.ctype, cn))
+        for n, v in info.node.names:
             if v is not None:
                 defines.append('#define %s_%s %d' % (cn, cname(n), v))
         return out
 
+    # Every row names the members it sets, in the order ber_desc.h declares them; the
+    # members it leaves out are zero. g++ warns about members left out of designated
+    # initializers too, hence the pragma in the output.
     def tables_cc(self, src_name):
         out = ['/* Generated from %s by asn1gen.py: do not edit. */' % src_name,
-               '#include <stddef.h>', '', '#include "internal/ber_mod_%s.h"' % self.mod, '']
+               '#include <stddef.h>', '', '#include "internal/ber_mod_%s.h"' % self.mod, '',
+               '// Members a row does not name are zero.',
+               '#pragma GCC diagnostic ignored "-Wmissing-field-initializers"', '']
         for info in self.struct_order:
-            out.append(self.descriptor(info, info['asn'] or info['cname'], self.dname(info)))
+            out.append(self.descriptor(info, info.asn or info.cname, self.dname(info)))
         for n, info in self.aliases():
             out.append(self.descriptor(self.real(info), n, self.dname(info), shared=True))
         out.append('static const ber_pdu %s_pdus[] = {' % self.mod)
         for num in sorted(self.pdus):
             n = self.pdus[num]
-            out.append('  {%d, "%s", &%s},' % (num, n, self.dname(self.info[id(self.assigns[n])])))
+            out.append('  %s,' % designated([
+                ('number', num), ('name', '"%s"' % n),
+                ('type', '&' + self.dname(self.info[self.assigns[n]]))]))
         out.append('};')
-        real = any(i.get('kind') == 'BER_K_REAL' for i in self.info.values())
+        real = any(i.kind == 'BER_K_REAL' for i in self.info.values())
         out += ['', 'extern "C" int _ossinit_%s(OssGlobal *world) {' % self.mod,
                 '  int rc = ossLinkBer(world);']
         if real:
             out.append('  if (rc == 0) rc = ossLinkBerReal(world);')
         out += ['  return rc;', '}', '',
-                'extern "C" const ber_module %s = {"%s", %s_pdus, %d, _ossinit_%s};' % (
-                    self.mod, self.mod, self.mod, len(self.pdus), self.mod), '']
+                'extern "C" const ber_module %s = %s;' % (self.mod, designated([
+                    ('name', '"%s"' % self.mod), ('pdus', '%s_pdus' % self.mod),
+                    ('npdus', len(self.pdus)), ('init', '_ossinit_' + self.mod)])), '']
         return '\n'.join(out)
 
-    def descriptor(self, info, asn, dn, shared=False):
-        k, cn = info['kind'], info['cname']
-        node = info['node']
+    def field_row(self, info: TypeInfo, fd: FieldInfo):
+        member = fd.cname if info.kind == 'BER_K_SEQUENCE' else 'u.' + fd.cname
+        row = [('name', '"%s"' % fd.name), ('type', '&' + self.dname(self.real(fd.info))),
+               ('offset', 'offsetof(%s, %s)' % (info.cname, member))]
+        if fd.mode != 'BER_TAG_NONE':
+            row.append(('tag', fd.tag))
+        row += [('mode', fd.mode), ('bit', fd.bit)]
+        if fd.pointer:
+            row.append(('pointer', 1))
+        return '  %s,' % designated(row)
+
+    def descriptor(self, info: TypeInfo, asn, dn, shared=False):
+        k, cn = info.kind, info.cname
+        node = info.node
         lines = []
-        fields, nfields, names, nnames = 'NULL', 0, 'NULL', 0
-        elem, elem_off, node_size = 'NULL', '0', '0'
-        lo = hi = 0
+        desc = [('name', '"%s"' % asn), ('kind', k)]
+        if info.mask:
+            desc.append(('mask_bytes', info.mask))
+        if info.utag:
+            desc.append(('utag', info.utag))
+        desc += [('tag', info.tag), ('etag', info.etag),
+                 ('size', 'sizeof(%s)' % self.ctype_of(info))]
         if node.size:
             lo, hi = bound(node.size[0], 0), bound(node.size[1], 0)
-        if k in ('BER_K_SEQUENCE', 'BER_K_CHOICE'):
-            fields, nfields = '%s_f_%s' % (self.mod, cn), len(info['fields'])
+            if lo or hi:
+                desc += [('lower', '%du' % lo), ('upper', '%du' % hi)]
+        if info.constructed:
+            fields = '%s_f_%s' % (self.mod, cn)
             if not shared:
                 lines.append('static const ber_field %s[] = {' % fields)
-                for fd in info['fields']:
-                    member = fd['cname'] if k == 'BER_K_SEQUENCE' else 'u.' + fd['cname']
-                    lines.append('  {"%s", &%s, offsetof(%s, %s), %s, %s, %s, %d},' % (
-                        fd['name'], self.dname(self.real(fd['info'])), cn, member, fd['tag'],
-                        fd['mode'], fd['bit'], 1 if fd['pointer'] else 0))
+                lines += [self.field_row(info, fd) for fd in info.fields]
                 lines.append('};')
+            desc += [('fields', fields), ('nfields', len(info.fields))]
         if k == 'BER_K_SEQOF':
-            elem = '&' + self.dname(self.real(info['elem']))
-            elem_off = 'offsetof(struct %s_node, value)' % cn
-            node_size = 'sizeof(struct %s_node)' % cn
+            desc += [('elem', '&' + self.dname(self.real(info.elem))),
+                     ('elem_offset', 'offsetof(struct %s_node, value)' % cn),
+                     ('node_size', 'sizeof(struct %s_node)' % cn)]
         if k == 'BER_K_ENUM':
-            names, nnames = '%s_n_%s' % (self.mod, cn), len(node.names)
+            names = '%s_n_%s' % (self.mod, cn)
             if not shared:
                 lines.append('static const ber_named %s[] = {' % names)
                 for n, v in node.names:
                     if v is None:
                         raise Fail('%s: every enumeration item needs its number' % cn)
-                    lines.append('  {%d, "%s"},' % (v, n))
+                    lines.append('  %s,' % designated([('value', v), ('name', '"%s"' % n)]))
                 lines.append('};')
-        lines.append('extern "C" const ber_type %s = {"%s", %s, %d, %d, %s, %s, sizeof(%s), %su, '
-                     '%su, %s, %d, %s, %s, %s, %s, %d};' % (
-                         dn, asn, k, info.get('mask', 0), info['utag'], info['tag'], info['etag'],
-                         self.ctype_of(info), lo, hi, fields, nfields, elem, elem_off, node_size,
-                         names, nnames))
+            desc += [('names', names), ('nnames', len(node.names))]
+        lines.append('extern "C" const ber_type %s = {' % dn)
+        lines += ['    .%s = %s,' % m for m in desc]
+        lines.append('};')
         return '\n'.join(lines)
 
 

@@ -165,9 +165,23 @@ void freelist_onc(std::vector<ListElement> *elements) {
 
 }  // namespace
 
-const Adapter oncAdapter = {getobj_onc,      geteach_onc,      createobj_onc,     createback_onc,
-                            creategrp_onc,   deleteobj_onc,    listobj_onc,       listmbr_onc,
-                            issamehost_onc,  issameserver_onc, listdom_begin_onc, listdom_next_onc,
-                            listdom_end_onc, init_onc,         term_onc,          freelist_onc};
+const Adapter oncAdapter = {
+    .getobj = getobj_onc,
+    .geteach = geteach_onc,
+    .createobj = createobj_onc,
+    .createback = createback_onc,
+    .creategrp = creategrp_onc,
+    .deleteobj = deleteobj_onc,
+    .listobj = listobj_onc,
+    .listmbr = listmbr_onc,
+    .issamehost = issamehost_onc,
+    .issameserver = issameserver_onc,
+    .listdom_begin = listdom_begin_onc,
+    .listdom_next = listdom_next_onc,
+    .listdom_end = listdom_end_onc,
+    .init = init_onc,
+    .term = term_onc,
+    .freelist = freelist_onc,
+};
 
 }  // namespace kq::ns

@@ -59,10 +59,19 @@ struct Service {
 
 // Lookup order; "nisplus" has no functions and is passed over.
 const Service kServices[] = {
-    {"user", user_get_list, user_get_name, user_put_printer},
-    {"etc", etc_get_list, etc_get_name, etc_put_printer},
-    {"nis", nis_get_list, nis_get_name, nis_put_printer},
-    {"nisplus", nullptr, nullptr, nullptr},
+    {.name = "user",
+     .getList = user_get_list,
+     .getName = user_get_name,
+     .putPrinter = user_put_printer},
+    {.name = "etc",
+     .getList = etc_get_list,
+     .getName = etc_get_name,
+     .putPrinter = etc_put_printer},
+    {.name = "nis",
+     .getList = nis_get_list,
+     .getName = nis_get_name,
+     .putPrinter = nis_put_printer},
+    {.name = "nisplus", .getList = nullptr, .getName = nullptr, .putPrinter = nullptr},
 };
 
 const Service *FindService(const char *name) {

@@ -33,13 +33,15 @@ typedef uint32_t (*GenuCompareHook)(STF_statusList_t *sl, const void *a, const v
                                     int32_t *result);
 typedef void (*GenuRandomHook)(void *record, std::mt19937 &rng);
 
+// Rows name their members (designated initializers); those a row leaves out take
+// the defaults below.
 struct GenuField {
   GenuKind kind;
-  int32_t when;  // the choice this field belongs to; 0: always present
-  uint32_t offset;
+  int32_t when = 0;  // the choice this field belongs to; 0: always present
+  uint32_t offset = 0;
   uint32_t size;
-  const GenuLayout *sub;
-  int32_t whenLast;  // with `when`: the field belongs to choices when..whenLast
+  const GenuLayout *sub = nullptr;
+  int32_t whenLast = 0;  // with `when`: the field belongs to choices when..whenLast
 };
 
 struct GenuLayout {

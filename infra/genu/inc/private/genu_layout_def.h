@@ -6,8 +6,11 @@
 
 #include "private/genu_layout.h"
 
-#define GENU_FLD(kind, T, m, sub) \
-  GenuField { kind, 0, static_cast<uint32_t>(offsetof(T, m)), sizeof(((T *)0)->m), sub, 0 }
+#define GENU_FLD(K, T, m, Sub)                                                               \
+  GenuField {                                                                                \
+    .kind = K, .offset = static_cast<uint32_t>(offsetof(T, m)), .size = sizeof(((T *)0)->m), \
+    .sub = Sub                                                                               \
+  }
 #define FI32(T, m) GENU_FLD(GK_I32, T, m, nullptr)
 #define FU32(T, m) GENU_FLD(GK_U32, T, m, nullptr)
 #define FI16(T, m) GENU_FLD(GK_I16, T, m, nullptr)
@@ -18,8 +21,11 @@
 #define FOCT(T, m) GENU_FLD(GK_OCTETS, T, m, nullptr)
 #define FBITS(T, m) GENU_FLD(GK_BITS, T, m, nullptr)
 #define FATTR(T, m) GENU_FLD(GK_ATTR, T, m, nullptr)
-#define FSHORT(T, m) \
-  GenuField { GK_SHORTOCT, 0, static_cast<uint32_t>(offsetof(T, m)), sizeof(((T *)0)->m) - 2, nullptr, 0 }
+#define FSHORT(T, m)                                                      \
+  GenuField {                                                             \
+    .kind = GK_SHORTOCT, .offset = static_cast<uint32_t>(offsetof(T, m)), \
+    .size = sizeof(((T *)0)->m) - 2                                       \
+  }
 #define FEMB(T, m, Sub) GENU_FLD(GK_EMBED, T, m, &genu_L_##Sub)
 #define FPTR(T, m, Sub) GENU_FLD(GK_PTR, T, m, &genu_L_##Sub)
 #define FSEQ(T, m, Sub) GENU_FLD(GK_SEQ, T, m, &genu_L_##Sub)
@@ -33,15 +39,20 @@ constexpr GenuField genu_When(int32_t first, int32_t last, GenuField f) {
 #define WHEN(c, f) genu_When(c, c, f)
 #define WHEN2(c, last, f) genu_When(c, last, f)
 
-#define GENU_LAYOUT_HOOKS(R, T, maxChoice, cmp, rnd, ...)                                  \
-  static const GenuField R##_fields[] = {__VA_ARGS__};                                     \
-  extern const GenuLayout genu_L_##R = {#R,        sizeof(T),                               \
-                                        maxChoice, R##_fields,                              \
-                                        sizeof(R##_fields) / sizeof(GenuField), cmp, rnd};
+#define GENU_LAYOUT_HOOKS(R, T, choices, cmp, rnd, ...)     \
+  static const GenuField R##_fields[] = {__VA_ARGS__};      \
+  extern const GenuLayout genu_L_##R = {                    \
+      .name = #R,                                           \
+      .size = sizeof(T),                                    \
+      .maxChoice = choices,                                 \
+      .fields = R##_fields,                                 \
+      .fieldCount = sizeof(R##_fields) / sizeof(GenuField), \
+      .compare = cmp,                                       \
+      .random = rnd,                                        \
+  };
 #define GENU_LAYOUT(R, T, maxChoice, ...) GENU_LAYOUT_HOOKS(R, T, maxChoice, nullptr, nullptr, __VA_ARGS__)
 // A record that is one scalar.
-#define GENU_SCALAR(R, T, kind)                                                   \
-  GENU_LAYOUT(R, T, 0, (GenuField{kind, 0, 0, sizeof(T), nullptr, 0}))
+#define GENU_SCALAR(R, T, K) GENU_LAYOUT(R, T, 0, (GenuField{.kind = K, .size = sizeof(T)}))
 // A record that is the head of a value sequence of Elem.
 #define GENU_SEQUENCE(R, Elem) GENU_LAYOUT(R, GEN_##R##_t, 0, FSEQ(GEN_##R##_t, first, Elem))
 

@@ -35,11 +35,11 @@ GENU_LAYOUT(Cardinal64Range, GEN_Cardinal64Range_t, 0,
 
 GENU_LAYOUT_HOOKS(OctetString, GEN_OctetString_t, 0,
                   (genu_Hook<GEN_OctetString_t, GEN_CompareOctetString>), nullptr,
-                  (GenuField{GK_OCTETS, 0, 0, sizeof(GEN_OctetString_t), nullptr, 0}))
+                  (GenuField{.kind = GK_OCTETS, .size = sizeof(GEN_OctetString_t)}))
 GENU_LAYOUT_HOOKS(BitString, GEN_BitString_t, 0, nullptr, nullptr,
-                  (GenuField{GK_BITS, 0, 0, sizeof(GEN_BitString_t), nullptr, 0}))
-GENU_LAYOUT(Octet255, GEN_Octet255_t, 0, (GenuField{GK_SHORTOCT, 0, 0, 255, nullptr, 0}))
-GENU_LAYOUT(LocaleCode, GEN_LocaleCode_t, 0, (GenuField{GK_SHORTOCT, 0, 0, 2, nullptr, 0}))
+                  (GenuField{.kind = GK_BITS, .size = sizeof(GEN_BitString_t)}))
+GENU_LAYOUT(Octet255, GEN_Octet255_t, 0, (GenuField{.kind = GK_SHORTOCT, .size = 255}))
+GENU_LAYOUT(LocaleCode, GEN_LocaleCode_t, 0, (GenuField{.kind = GK_SHORTOCT, .size = 2}))
 GENU_LAYOUT(CString, GEN_CString_t, 0, FCSTR(GEN_CString_t, string))
 GENU_LAYOUT_HOOKS(Text, GEN_Text_t, 5, (genu_Hook<GEN_Text_t, GEN_CompareText>), nullptr,
                   WHEN2(1, 2, FCSTR(TX, u.string)), WHEN2(3, 5, FOCT(TX, u.octets)),

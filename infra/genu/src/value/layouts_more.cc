@@ -118,7 +118,8 @@ GENU_LAYOUT(Checkpoint, CP, 0, FPTR(CP, printerName, DistNameString),
 GENU_SEQUENCE(SetOfCheckpoints, Checkpoint)
 
 // Attributes held inside values.
-GENU_LAYOUT(AttrHandle, GEN_AttrHandle_t, 0, (GenuField{GK_ATTR, 0, 0, sizeof(AS_attrHandle_t), nullptr, 0}))
+GENU_LAYOUT(AttrHandle, GEN_AttrHandle_t, 0,
+            (GenuField{.kind = GK_ATTR, .size = sizeof(AS_attrHandle_t)}))
 GENU_LAYOUT(Attribute, GEN_Attribute_t, 0, FATTR(GEN_Attribute_t, attribute))
 GENU_LAYOUT(Criteria, GEN_Criteria_t, 0, FATTR(GEN_Criteria_t, attribute))
 GENU_LAYOUT_HOOKS(IgnoredAttribute, GEN_IgnoredAttribute_t, 0,

@@ -17,33 +17,33 @@ typedef int (*ReleaseFn)(STF_statusList_t *, void *wire);
 
 enum Kind : uint8_t { kSame, kBoolean, kConvert };
 
+// Rows name their members; the converters and failure codes of a row that has none
+// are left out.
 struct WireRow {
   uint32_t id;
   int pdu;
   Kind kind;
   size_t wireSize;
   size_t recordSize;
-  PackFn pack;
-  UnpackFn unpack;
-  ReleaseFn release;  // null: the wire structure owns nothing
-  uint32_t packFailure;
-  uint32_t unpackFailure;
+  PackFn pack = nullptr;
+  UnpackFn unpack = nullptr;
+  ReleaseFn release = nullptr;  // null: the wire structure owns nothing
+  uint32_t packFailure = 0;
+  uint32_t unpackFailure = 0;
 };
 
-#define SAME(id, Pdu, G) \
-  {id, Pdu##_PDU, kSame, sizeof(Pdu), sizeof(G), nullptr, nullptr, nullptr, 0, 0}
-#define CONV_REL(id, Pdu, name, rel, packCode, unpackCode)                                     \
-  {id,                                                                                        \
-   Pdu##_PDU,                                                                                 \
-   kConvert,                                                                                  \
-   sizeof(GenuConvSig<decltype(&ToBER_##name)>::Wire),                                                \
-   sizeof(GenuConvSig<decltype(&ToBER_##name)>::Record),                                              \
-   genu_ToBerVia<&ToBER_##name>,                                                                    \
-   genu_ToGenVia<&ToGEN_##name, GenuConvSig<decltype(&ToBER_##name)>::Wire,                               \
-             GenuConvSig<decltype(&ToBER_##name)>::Record>,                                           \
-   rel,                                                                                       \
-   packCode,                                                                                  \
-   unpackCode}
+#define SAME(Id, Pdu, G) \
+  { .id = Id, .pdu = Pdu##_PDU, .kind = kSame, .wireSize = sizeof(Pdu), .recordSize = sizeof(G) }
+#define CONV_REL(Id, Pdu, name, rel, packCode, unpackCode)                             \
+  {                                                                                    \
+    .id = Id, .pdu = Pdu##_PDU, .kind = kConvert,                                      \
+    .wireSize = sizeof(GenuConvSig<decltype(&ToBER_##name)>::Wire),                    \
+    .recordSize = sizeof(GenuConvSig<decltype(&ToBER_##name)>::Record),                \
+    .pack = genu_ToBerVia<&ToBER_##name>,                                              \
+    .unpack = genu_ToGenVia<&ToGEN_##name, GenuConvSig<decltype(&ToBER_##name)>::Wire, \
+                            GenuConvSig<decltype(&ToBER_##name)>::Record>,             \
+    .release = rel, .packFailure = packCode, .unpackFailure = unpackCode               \
+  }
 // Composite records: their release operation undoes everything the conversion made.
 #define COMP(id, Pdu, name, packCode, unpackCode)                                             \
   CONV_REL(id, Pdu, name,                                                                     \
@@ -53,8 +53,11 @@ struct WireRow {
   CONV_REL(id, Pdu, name, nullptr, packCode, unpackCode)
 
 const WireRow kRows[] = {
-    {0, Boolean_PDU, kBoolean, sizeof(Boolean), sizeof(GEN_Boolean_t), nullptr, nullptr, nullptr,
-     0, 0},
+    {.id = 0,
+     .pdu = Boolean_PDU,
+     .kind = kBoolean,
+     .wireSize = sizeof(Boolean),
+     .recordSize = sizeof(GEN_Boolean_t)},
     SAME(1, Cardinal, GEN_Integer_t),
     CONV(2, CardinalRange, cardinalRange, 0xc00e00c3u, 0xc00e00c3u),
     SAME(4, DeltaTime, GEN_Integer_t),
@@ -63,7 +66,8 @@ const WireRow kRows[] = {
     CONV(9, FontReference, fontReference, 0xc00e008au, 0xc00e008au),
     CONV(10, ObjectIdentifier, oid, 0xc00e00a5u, 0xc00e00c3u),
     CONV_REL(11, IgnoredAttribute, ignoredAttribute,
-             (genu_ReleaseVia<&FreeBER_ignoredAttribute, IgnoredAttribute>), 0xc00e0090u, 0xc00e0090u),
+             (genu_ReleaseVia<&FreeBER_ignoredAttribute, IgnoredAttribute>), 0xc00e0090u,
+             0xc00e0090u),
     SAME(12, Integer, GEN_Integer_t),
     CONV(14, JobIdentifier, jobId, 0xc00e00c3u, 0xc00e00c3u),
     SAME(15, MaximumInteger, GEN_Integer_t),

@@ -6,17 +6,16 @@
 namespace {
 
 // A Text value travels encoded by itself under the Text record number.
-const x400::ValueRow kText = {0,
-                              0,
-                              Text_PDU,
-                              "Text",
-                              sizeof(Text),
-                              sizeof(GEN_Text_t),
-                              false,
-                              x400::ToWireVia<Text, GEN_Text_t, ToBER_text>,
-                              x400::ToGenVia<Text, GEN_Text_t, ToGEN_text>,
-                              nullptr,
-                              &genu_L_Text};
+const x400::ValueRow kText = {.first = 0,
+                              .last = 0,
+                              .pdu = Text_PDU,
+                              .name = "Text",
+                              .wireSize = sizeof(Text),
+                              .recordSize = sizeof(GEN_Text_t),
+                              .isString = false,
+                              .toWire = x400::ToWireVia<Text, GEN_Text_t, ToBER_text>,
+                              .toGen = x400::ToGenVia<Text, GEN_Text_t, ToGEN_text>,
+                              .layout = &genu_L_Text};
 
 int TextToOpen(STF_statusList_t *status, ber_octets *out, const GEN_Text_t *in) {
   OssBuf encoded{0, nullptr};

@@ -40,13 +40,15 @@ int TerminalToGen(STF_statusList_t *s, const void *w, void *r) {
 using TUnits = TeletexOrganizationalUnitNames_node;
 using TAttrs = TeletexDomainDefinedAttributes_node;
 
-#define ROW(first, last, Pdu, name, G, release, ...)                                        \
-  {                                                                                         \
-    first, last, Pdu##_PDU, #name, sizeof(Pdu), sizeof(G), std::is_array_v<G>, __VA_ARGS__, \
-        release, nullptr                                                                    \
+// ROW(first, last, Pdu, name, G, release, converters): the converters are TYPED, STRING or
+// `.toWire = ..., .toGen = ...`.
+#define ROW(First, Last, Pdu, Name, G, Release, ...)                                         \
+  {                                                                                          \
+    .first = First, .last = Last, .pdu = Pdu##_PDU, .name = #Name, .wireSize = sizeof(Pdu),  \
+    .recordSize = sizeof(G), .isString = std::is_array_v<G>, __VA_ARGS__, .release = Release \
   }
-#define TYPED(W, G, toWire, toGen) ToWireVia<W, G, toWire>, ToGenVia<W, G, toGen>
-#define STRING(N) StringToWire<N>, StringToGen<N>
+#define TYPED(W, G, ToWire, ToGen) .toWire = ToWireVia<W, G, ToWire>, .toGen = ToGenVia<W, G, ToGen>
+#define STRING(N) .toWire = StringToWire<N>, .toGen = StringToGen<N>
 #define CHAIN(Node) ReleaseVia<Node *, x400::FreeChain<Node>>
 
 const ValueRow kRows[] = {
@@ -82,7 +84,8 @@ const ValueRow kRows[] = {
     ROW(22, 22, ExtendedNetworkAddress, ExtNetworkAddr, GEN_ExtNetworkAddr_t, nullptr,
         TYPED(ExtendedNetworkAddress, GEN_ExtNetworkAddr_t, ToBER_extNetworkAddr,
               ToGEN_extNetworkAddr)),
-    ROW(23, 23, TerminalType, TerminalType, int32_t, nullptr, TerminalToWire, TerminalToGen),
+    ROW(23, 23, TerminalType, TerminalType, int32_t, nullptr, .toWire = TerminalToWire,
+        .toGen = TerminalToGen),
 };
 #undef ROW
 #undef TYPED

@@ -17,8 +17,8 @@ struct ValueRow {
   bool isString;  // a NUL-terminated string, possibly shorter than recordSize
   int (*toWire)(STF_statusList_t *, void *wire, const void *record);
   int (*toGen)(STF_statusList_t *, const void *wire, void *record);
-  int (*release)(STF_statusList_t *, void *wire);  // null: the wire owns nothing
-  const GenuLayout *layout;  // the generic record's layout when it owns parts, else null
+  int (*release)(STF_statusList_t *, void *wire) = nullptr;  // null: the wire owns nothing
+  const GenuLayout *layout = nullptr;  // the generic record's layout when it owns parts
 };
 
 // Adapters from a typed converter to a row's untyped one.

@@ -60,33 +60,32 @@ bool SameOid(const GENU_berOid_t &a, const GENU_berOid_t &b) {
 
 using IconvConvert = InLocale;
 
-TEST_F(IconvConvert, Latin1LocaleAndUtf8WireBothWays) {
-  ASSERT_NO_FATAL_FAILURE(UseLocale("de_DE.ISO-8859-1"));
-  Configure(kUnicode);
-  Result b = ToBer(kGruesseLatin1, kLatin1);
-  ASSERT_EQ(b.rc, 0);
-  EXPECT_EQ(b.text, kGruesseUtf8);
-  EXPECT_TRUE(SameOid(b.wire, id_val_code_set_unicode));
-  Result g = ToGen(kGruesseUtf8, kUnicode);
-  ASSERT_EQ(g.rc, 0);
-  EXPECT_EQ(g.text, kGruesseLatin1);
-  EXPECT_EQ(g.codeSet, kLatin1);
-  // The simple-name variant converts alike.
-  EXPECT_EQ(ToGen(kGruesseUtf8, kUnicode, true).text, kGruesseLatin1);
-  EXPECT_EQ(ToBer(kGruesseLatin1, kLatin1, true).text, kGruesseUtf8);
-}
-
-TEST_F(IconvConvert, Utf8LocaleAndShiftJisWire) {
-  ASSERT_NO_FATAL_FAILURE(UseLocale("en_US.UTF-8"));
-  Configure(kShiftJis);
-  Result g = ToGen(kNihonSjis, kShiftJis);
-  ASSERT_EQ(g.rc, 0);
-  EXPECT_EQ(g.text, kNihonUtf8);
-  EXPECT_EQ(g.codeSet, kUnicode);
-  Result b = ToBer(kNihonUtf8, kUnicode);
-  ASSERT_EQ(b.rc, 0);
-  EXPECT_EQ(b.text, kNihonSjis);
-  EXPECT_TRUE(SameOid(b.wire, id_val_code_set_shift_jis));
+TEST_F(IconvConvert, LocalAndWireCodeSetsBothWaysInEitherLength) {
+  struct Row {
+    const char *locale;
+    uint32_t local, wire;
+    Bytes localText, wireText;
+    const GENU_berOid_t &wireOid;
+  } rows[] = {
+      {"de_DE.ISO-8859-1", kLatin1, kUnicode, kGruesseLatin1, kGruesseUtf8,
+       id_val_code_set_unicode},
+      {"en_US.UTF-8", kUnicode, kShiftJis, kNihonUtf8, kNihonSjis, id_val_code_set_shift_jis},
+  };
+  for (const Row &r : rows) {
+    ASSERT_NO_FATAL_FAILURE(UseLocale(r.locale));
+    Configure(r.wire);
+    for (bool max255 : {false, true}) {
+      SCOPED_TRACE(std::string(r.locale) + (max255 ? " 255" : " 4095"));
+      Result b = ToBer(r.localText, r.local, max255);
+      EXPECT_EQ(b.rc, 0);
+      EXPECT_EQ(b.text, r.wireText);
+      EXPECT_TRUE(SameOid(b.wire, r.wireOid));
+      Result g = ToGen(r.wireText, r.wire, max255);
+      EXPECT_EQ(g.rc, 0);
+      EXPECT_EQ(g.text, r.localText);
+      EXPECT_EQ(g.codeSet, r.local);
+    }
+  }
 }
 
 TEST_F(IconvConvert, StatefulWireCodeSetEndsInItsInitialState) {

@@ -7,12 +7,9 @@
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 
 #include "infra/msg.h"
-#include "infra/svclog.h"
 
 #ifndef KQ_BINARY_DIR
 #error "KQ_BINARY_DIR must name the build tree"
@@ -20,30 +17,35 @@
 
 namespace kq::i18n::test {
 
-std::vector<uint32_t> List::Codes() const {
-  std::vector<uint32_t> codes;
-  STF_objectInfo_t info;
-  for (int32_t i = 1; STF_GetObjectInfo(s, i, &info) == 0; i++) codes.push_back(info.code);
-  return codes;
-}
-
 std::string StageDataDir() {
   const char *root = getenv("QV_ROOT");
   return std::string(root ? root : KQ_BINARY_DIR "/stage") + "/usr/kq/share/data";
 }
 
-std::string MakeTempDir() {
-  std::string base = std::string(KQ_BINARY_DIR) + "/test-scratch/i18n";
-  std::filesystem::create_directories(base);
-  std::string tmpl = base + "/XXXXXX";
-  char *dir = mkdtemp(tmpl.data());
-  if (!dir) ADD_FAILURE() << "mkdtemp failed";
-  return tmpl;
+std::string Failure(uint32_t code) { return "fails " + std::to_string(code); }
+
+std::string Field(const I18N_localeField_t &f) { return std::string(f.value, f.length); }
+
+std::string DpaOf(const char *name) {
+  StatusList l;
+  I18N_dpaLocale_t d{};
+  if (I18N_GetDPALocaleFromLocaleName(l, name, &d)) return Failure(l.Code());
+  return Field(d.language) + "/" + Field(d.country) + "/" + std::to_string(d.codeSet);
 }
 
-void WriteFile(const std::string &path, const std::string &text) {
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  std::ofstream(path, std::ios::binary) << text;
+uint32_t CodeSetOf(const char *name) {
+  StatusList l;
+  uint32_t shoid = 0;
+  return I18N_CodesetNameToOID(l, name, &shoid) ? 0 : shoid;
+}
+
+std::string CodeSetName(uint32_t shoid) {
+  StatusList l;
+  char *name = nullptr;
+  if (I18N_OIDToCodesetName(l, shoid, &name)) return Failure(l.Code());
+  std::string s = name;
+  free(name);
+  return s;
 }
 
 namespace {
@@ -57,10 +59,6 @@ bool Usable(const std::string &name) {
   MSG_setlocale_r(LC_MESSAGES, old, now, sizeof now);
   return ok;
 }
-
-}  // namespace
-
-namespace {
 
 struct TestLocale {
   const char *name, *source, *charmap;
@@ -118,33 +116,16 @@ MessagesLocale::~MessagesLocale() {
   MSG_setlocale_r(LC_MESSAGES, old_.empty() ? "C" : old_.c_str(), buf, sizeof buf);
 }
 
-LogCapture::LogCapture() {
-  std::string path = MakeTempDir() + "/log";
-  LOG_Init(path.c_str(), "EWIX");
-  file_ = LOG_SetAddress(nullptr);
-}
-
-LogCapture::~LogCapture() { LOG_Term(); }
-
-std::string LogCapture::Text() const {
-  std::ifstream in(file_);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 void ShippedTables::SetUp() {
-  List l;
-  ASSERT_EQ(I18N_Init(l.s, StageDataDir().c_str()), 0) << std::hex << l.Code();
+  StatusList l;
+  ASSERT_EQ(I18N_Init(l, StageDataDir().c_str()), 0) << l.Text();
   loaded_ = true;
 }
 
-void ShippedTables::TearDown() { Release(); }
-
 void ShippedTables::Release() {
   if (!loaded_) return;
-  List l;
-  EXPECT_EQ(I18N_Term(l.s), 0);
+  StatusList l;
+  EXPECT_EQ(I18N_Term(l), 0);
   loaded_ = false;
 }
 

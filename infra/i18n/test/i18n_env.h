@@ -1,6 +1,5 @@
-// Test support for the locale tables and the code-set conversion: status lists,
-// data files in scratch directories, the staged data directory and generated glibc
-// locales.
+// Test support for the locale tables and the code-set conversion: the staged data
+// directory, generated glibc locales, and fixtures holding the shipped tables.
 #ifndef KQ_I18N_TEST_ENV_H
 #define KQ_I18N_TEST_ENV_H
 
@@ -12,25 +11,24 @@
 #include <vector>
 
 #include "infra/i18n.h"
+#include "kqtest.h"
 
 namespace kq::i18n::test {
 
-struct List {
-  STF_statusList_t *s = STF_CreateList(nullptr);
-  ~List() { STF_DeleteList(s); }
-  List() = default;
-  List(const List &) = delete;
-  List &operator=(const List &) = delete;
-  // The codes, outermost explanation first.
-  std::vector<uint32_t> Codes() const;
-  uint32_t Code() const { return STF_GetStatus(s); }
-};
+using kq::test::StatusList;
+using Codes = std::vector<uint32_t>;
 
 // The staged data directory holding the shipped "charset.dat".
 std::string StageDataDir();
-// A fresh directory under the test's scratch area.
-std::string MakeTempDir();
-void WriteFile(const std::string &path, const std::string &text);
+
+// Lookups as text for comparisons; a failed one answers Failure(its code).
+std::string Failure(uint32_t code);
+std::string Field(const I18N_localeField_t &f);
+// "language/country/codeSet" of the DPA locale of a locale name.
+std::string DpaOf(const char *name);
+// The short OID of a code-set name (0 when unknown) and the name of a short OID.
+uint32_t CodeSetOf(const char *name);
+std::string CodeSetName(uint32_t shoid);
 
 // Makes the test locale `name` ("de_DE.ISO-8859-1" or "en_US.UTF-8") usable by
 // setlocale: when the system lacks one, they are generated with localedef into a
@@ -49,24 +47,12 @@ class MessagesLocale {
   bool ok_;
 };
 
-// Writes the service log into a scratch file while the object lives; Text() reads
-// back what was written so far.
-class LogCapture {
- public:
-  LogCapture();
-  ~LogCapture();
-  std::string Text() const;
-
- private:
-  std::string file_;
-};
-
 // Loads the shipped tables for the test and releases them afterwards; a test that
 // needs the tables unloaded can call Release().
 class ShippedTables : public ::testing::Test {
  protected:
   void SetUp() override;
-  void TearDown() override;
+  void TearDown() override { Release(); }
   void Release();
   bool loaded_ = false;
 };
@@ -101,8 +87,8 @@ class InLocale : public ShippedTables {
   }
   // Texts go to the wire in `wire` from now on.
   static void Configure(uint32_t wire) {
-    List l;
-    ASSERT_EQ(ConfigureFor(l.s, wire), 0) << std::hex << l.Code();
+    StatusList l;
+    ASSERT_EQ(ConfigureFor(l, wire), 0) << l.Text();
   }
   std::unique_ptr<MessagesLocale> locale_;
 };

@@ -3,14 +3,11 @@
 // locales.
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "i18n_env.h"
 #include "infra/genu.h"
-#include "infra/svclog.h"
 
 using namespace kq::i18n::test;
 
@@ -26,17 +23,17 @@ struct Result {
   Bytes text;
   uint32_t codeSet;                // ToGEN: the code set reported
   GENU_berOid_t wire{0, nullptr};  // ToBER: the wire code set
-  std::vector<uint32_t> codes;
+  Codes codes;
 };
 
 Result ToGen(const Bytes &in, uint32_t wireCodeSet, bool max255 = false) {
-  List l;
+  StatusList l;
   unsigned char out[ICONV_MAX_4095 + 16];
   memset(out, '#', sizeof out);
   int32_t len = -1;
   uint32_t cs = wireCodeSet;
   auto *fn = max255 ? ICONV_ToGEN_OtherCodeSet255 : ICONV_ToGEN_OtherCodeSet4095;
-  int rc = fn(l.s, reinterpret_cast<const unsigned char *>(in.data()),
+  int rc = fn(l, reinterpret_cast<const unsigned char *>(in.data()),
               static_cast<int32_t>(in.size()), out, &len, &cs);
   // Nothing is written past the longest text of the type.
   EXPECT_EQ(out[max255 ? ICONV_MAX_255 : ICONV_MAX_4095], '#');
@@ -45,13 +42,13 @@ Result ToGen(const Bytes &in, uint32_t wireCodeSet, bool max255 = false) {
 
 Result ToBer(const Bytes &in, uint32_t codeSet, bool max255 = false,
              int32_t outSize = ICONV_MAX_4095 + 16) {
-  List l;
+  StatusList l;
   unsigned char out[ICONV_MAX_4095 + 16];
   memset(out, '#', sizeof out);
   int32_t len = -1;
   GENU_berOid_t wire{99, nullptr};
   auto *fn = max255 ? ICONV_ToBER_OtherCodeSet255 : ICONV_ToBER_OtherCodeSet4095;
-  int rc = fn(l.s, reinterpret_cast<const unsigned char *>(in.data()),
+  int rc = fn(l, reinterpret_cast<const unsigned char *>(in.data()),
               static_cast<int32_t>(in.size()), codeSet, out, outSize, &len, &wire);
   EXPECT_EQ(out[std::min<int32_t>(outSize, max255 ? ICONV_MAX_255 : ICONV_MAX_4095)], '#');
   return {rc, Bytes(reinterpret_cast<char *>(out), len > 0 ? len : 0), 0, wire, l.Codes()};
@@ -63,33 +60,32 @@ bool SameOid(const GENU_berOid_t &a, const GENU_berOid_t &b) {
 
 using IconvConvert = InLocale;
 
-TEST_F(IconvConvert, Latin1LocaleAndUtf8WireBothWays) {
-  ASSERT_NO_FATAL_FAILURE(UseLocale("de_DE.ISO-8859-1"));
-  Configure(kUnicode);
-  Result b = ToBer(kGruesseLatin1, kLatin1);
-  ASSERT_EQ(b.rc, 0);
-  EXPECT_EQ(b.text, kGruesseUtf8);
-  EXPECT_TRUE(SameOid(b.wire, id_val_code_set_unicode));
-  Result g = ToGen(kGruesseUtf8, kUnicode);
-  ASSERT_EQ(g.rc, 0);
-  EXPECT_EQ(g.text, kGruesseLatin1);
-  EXPECT_EQ(g.codeSet, kLatin1);
-  // The simple-name variant converts alike.
-  EXPECT_EQ(ToGen(kGruesseUtf8, kUnicode, true).text, kGruesseLatin1);
-  EXPECT_EQ(ToBer(kGruesseLatin1, kLatin1, true).text, kGruesseUtf8);
-}
-
-TEST_F(IconvConvert, Utf8LocaleAndShiftJisWire) {
-  ASSERT_NO_FATAL_FAILURE(UseLocale("en_US.UTF-8"));
-  Configure(kShiftJis);
-  Result g = ToGen(kNihonSjis, kShiftJis);
-  ASSERT_EQ(g.rc, 0);
-  EXPECT_EQ(g.text, kNihonUtf8);
-  EXPECT_EQ(g.codeSet, kUnicode);
-  Result b = ToBer(kNihonUtf8, kUnicode);
-  ASSERT_EQ(b.rc, 0);
-  EXPECT_EQ(b.text, kNihonSjis);
-  EXPECT_TRUE(SameOid(b.wire, id_val_code_set_shift_jis));
+TEST_F(IconvConvert, LocalAndWireCodeSetsBothWaysInEitherLength) {
+  struct Row {
+    const char *locale;
+    uint32_t local, wire;
+    Bytes localText, wireText;
+    const GENU_berOid_t &wireOid;
+  } rows[] = {
+      {"de_DE.ISO-8859-1", kLatin1, kUnicode, kGruesseLatin1, kGruesseUtf8,
+       id_val_code_set_unicode},
+      {"en_US.UTF-8", kUnicode, kShiftJis, kNihonUtf8, kNihonSjis, id_val_code_set_shift_jis},
+  };
+  for (const Row &r : rows) {
+    ASSERT_NO_FATAL_FAILURE(UseLocale(r.locale));
+    Configure(r.wire);
+    for (bool max255 : {false, true}) {
+      SCOPED_TRACE(std::string(r.locale) + (max255 ? " 255" : " 4095"));
+      Result b = ToBer(r.localText, r.local, max255);
+      EXPECT_EQ(b.rc, 0);
+      EXPECT_EQ(b.text, r.wireText);
+      EXPECT_TRUE(SameOid(b.wire, r.wireOid));
+      Result g = ToGen(r.wireText, r.wire, max255);
+      EXPECT_EQ(g.rc, 0);
+      EXPECT_EQ(g.text, r.localText);
+      EXPECT_EQ(g.codeSet, r.local);
+    }
+  }
 }
 
 TEST_F(IconvConvert, StatefulWireCodeSetEndsInItsInitialState) {
@@ -120,12 +116,12 @@ TEST_F(IconvConvert, UnconvertibleCharacterEndsTheTextInQuestionMarks) {
   // Without room for the marks the input is left over.
   Result tight = ToBer(kGruesseLatin1, kLatin1, false, 3);
   EXPECT_EQ(tight.rc, 1);
-  EXPECT_EQ(tight.codes, std::vector<uint32_t>{ICONV_ST_TOO_BIG});
+  EXPECT_EQ(tight.codes, Codes{ICONV_ST_TOO_BIG});
   // Towards the local code set a character it cannot hold is an error.
   Configure(kShiftJis);
   Result g = ToGen(kNihonSjis, kShiftJis);
   EXPECT_EQ(g.rc, 1);
-  EXPECT_EQ(g.codes, std::vector<uint32_t>{ICONV_ST_CONVERSION});
+  EXPECT_EQ(g.codes, Codes{ICONV_ST_CONVERSION});
 }
 
 TEST_F(IconvConvert, OutputSpaceAndIncompleteInput) {
@@ -133,28 +129,26 @@ TEST_F(IconvConvert, OutputSpaceAndIncompleteInput) {
   Configure(kLatin1);
   // 4095 bytes fit, 4096 do not; each Latin-1 "\xe9" becomes two UTF-8 bytes.
   EXPECT_EQ(ToGen(std::string(4095, 'x'), kLatin1).rc, 0);
-  EXPECT_EQ(ToGen(std::string(4096, 'x'), kLatin1).codes, std::vector<uint32_t>{ICONV_ST_TOO_BIG});
+  EXPECT_EQ(ToGen(std::string(4096, 'x'), kLatin1).codes, Codes{ICONV_ST_TOO_BIG});
   Result half = ToGen(std::string(127, '\xe9'), kLatin1, true);
   ASSERT_EQ(half.rc, 0);
   EXPECT_EQ(half.text.size(), 254u);
-  EXPECT_EQ(ToGen(std::string(128, '\xe9'), kLatin1, true).codes,
-            std::vector<uint32_t>{ICONV_ST_TOO_BIG});
-  EXPECT_EQ(ToBer(std::string(256, 'x'), kUnicode, true).codes,
-            std::vector<uint32_t>{ICONV_ST_TOO_BIG});
+  EXPECT_EQ(ToGen(std::string(128, '\xe9'), kLatin1, true).codes, Codes{ICONV_ST_TOO_BIG});
+  EXPECT_EQ(ToBer(std::string(256, 'x'), kUnicode, true).codes, Codes{ICONV_ST_TOO_BIG});
   EXPECT_EQ(ToBer(std::string(255, 'x'), kUnicode, true).rc, 0);
   // The given output size bounds the text below the type's maximum.
-  EXPECT_EQ(ToBer("abcd", kUnicode, true, 3).codes, std::vector<uint32_t>{ICONV_ST_TOO_BIG});
+  EXPECT_EQ(ToBer("abcd", kUnicode, true, 3).codes, Codes{ICONV_ST_TOO_BIG});
   // Wire UTF-8 towards this locale.
   Configure(kUnicode);
   EXPECT_EQ(ToGen("abc", kUnicode).text, "abc");  // same code sets: no context
   ASSERT_NO_FATAL_FAILURE(UseLocale("de_DE.ISO-8859-1"));
   Configure(kUnicode);
-  EXPECT_EQ(ToGen("ab\xc3", kUnicode).codes, std::vector<uint32_t>{ICONV_ST_TOO_BIG});
+  EXPECT_EQ(ToGen("ab\xc3", kUnicode).codes, Codes{ICONV_ST_TOO_BIG});
   EXPECT_EQ(ToGen("ab\xff"
                   "cd",
                   kUnicode)
                 .codes,
-            std::vector<uint32_t>{ICONV_ST_CONVERSION});
+            Codes{ICONV_ST_CONVERSION});
 }
 
 TEST_F(IconvConvert, SameCodeSetCopiesUnchanged) {
@@ -175,8 +169,7 @@ TEST_F(IconvConvert, SameCodeSetCopiesUnchanged) {
   EXPECT_EQ(none.wire.length, 0);
   EXPECT_EQ(none.wire.value, nullptr);
   // Copies are bounded by the type's maximum too.
-  EXPECT_EQ(ToGen(std::string(256, 'x'), kLatin1, true).codes,
-            std::vector<uint32_t>{ICONV_ST_TOO_BIG});
+  EXPECT_EQ(ToGen(std::string(256, 'x'), kLatin1, true).codes, Codes{ICONV_ST_TOO_BIG});
   EXPECT_EQ(ToGen(std::string(0, 'x'), kLatin1, true).rc, 0);
   // A configured context whose code sets are equal is dropped: the earlier context
   // for another wire code set no longer converts.
@@ -187,7 +180,7 @@ TEST_F(IconvConvert, SameCodeSetCopiesUnchanged) {
 
 TEST_F(IconvConvert, WireCodeSetWithoutLocalNameIsCopiedWithAWarning) {
   ASSERT_NO_FATAL_FAILURE(UseLocale("de_DE.ISO-8859-1"));
-  LogCapture log;
+  kq::test::LogCapture log("EWIX");
   Configure(kOther);
   EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
   Result g = ToGen(kGruesseUtf8, kOther);
@@ -224,47 +217,48 @@ TEST_F(IconvConvert, BadArguments) {
   EXPECT_EQ(ICONV_ToGEN_OtherCodeSet255(nullptr, text, 3, out, &len, &cs), 1);
   EXPECT_EQ(ICONV_ToBER_OtherCodeSet255(nullptr, text, 3, cs, out, 16, &len, &wire), 1);
   EXPECT_EQ(ConfigureFor(nullptr, kUnicode), 1);
-  List l;
-  EXPECT_EQ(ICONV_ToGEN_OtherCodeSet4095(l.s, text, -1, out, &len, &cs), 1);
-  EXPECT_EQ(ICONV_ToGEN_OtherCodeSet4095(l.s, nullptr, 3, out, &len, &cs), 1);
-  EXPECT_EQ(ICONV_ToGEN_OtherCodeSet4095(l.s, text, 3, out, &len, nullptr), 1);
-  EXPECT_EQ(ICONV_ToBER_OtherCodeSet4095(l.s, text, 3, cs, out, -1, &len, &wire), 1);
-  EXPECT_EQ(ICONV_ToBER_OtherCodeSet4095(l.s, text, 3, cs, out, 16, &len, nullptr), 1);
-  EXPECT_EQ(ICONV_RegisterCallback(l.s, 2, nullptr), 1);
-  EXPECT_EQ(l.Codes(), std::vector<uint32_t>(6, ICONV_ST_BAD_ARGUMENT));
+  StatusList l;
+  EXPECT_EQ(ICONV_ToGEN_OtherCodeSet4095(l, text, -1, out, &len, &cs), 1);
+  EXPECT_EQ(ICONV_ToGEN_OtherCodeSet4095(l, nullptr, 3, out, &len, &cs), 1);
+  EXPECT_EQ(ICONV_ToGEN_OtherCodeSet4095(l, text, 3, out, &len, nullptr), 1);
+  EXPECT_EQ(ICONV_ToBER_OtherCodeSet4095(l, text, 3, cs, out, -1, &len, &wire), 1);
+  EXPECT_EQ(ICONV_ToBER_OtherCodeSet4095(l, text, 3, cs, out, 16, &len, nullptr), 1);
+  EXPECT_EQ(ICONV_RegisterCallback(l, 2, nullptr), 1);
+  EXPECT_EQ(l.Codes(), Codes(6, ICONV_ST_BAD_ARGUMENT));
   // A code set that has no identifier cannot be sent.
-  List u;
-  EXPECT_EQ(ICONV_ToBER_OtherCodeSet4095(u.s, text, 3, 2000, out, 16, &len, &wire), 1);
-  EXPECT_EQ(u.Codes(), (std::vector<uint32_t>{ICONV_ST_NO_IDENTIFIER, GENU_ST_OID_UNKNOWN}));
+  StatusList u;
+  EXPECT_EQ(ICONV_ToBER_OtherCodeSet4095(u, text, 3, 2000, out, 16, &len, &wire), 1);
+  EXPECT_EQ(u.Codes(), (Codes{ICONV_ST_NO_IDENTIFIER, GENU_ST_OID_UNKNOWN}));
 }
 
 TEST(IconvNoTables, NoLocaleOrNoPlatformConversionLeavesTheThreadWithoutContext) {
   ICONV_DestroyContext(ICONV_GetAndClearContext());
   {
     // Without tables the current locale is unknown.
-    LogCapture log;
-    List l;
-    EXPECT_EQ(ConfigureFor(l.s, kUnicode), 0);
+    kq::test::LogCapture log("EWIX");
+    StatusList l;
+    EXPECT_EQ(ConfigureFor(l, kUnicode), 0);
     EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
     EXPECT_NE(log.Text().find("(no iconv conv for thread)"), std::string::npos);
   }
-  std::string dir = MakeTempDir();
-  WriteFile(dir + "/charset.dat",
-            "codeset-mappings:\nANSI_X3.4-1968 1.0.10175.1.6.292.0\n"
-            "NoSuchCharset 1.0.10175.1.6.296.0\nlocale-mappings:\nC C <empty> ANSI_X3.4-1968\n");
-  List l;
-  ASSERT_EQ(I18N_Init(l.s, dir.c_str()), 0);
+  kq::test::TempDir dir;
+  kq::test::WriteFile(
+      dir / "charset.dat",
+      "codeset-mappings:\nANSI_X3.4-1968 1.0.10175.1.6.292.0\n"
+      "NoSuchCharset 1.0.10175.1.6.296.0\nlocale-mappings:\nC C <empty> ANSI_X3.4-1968\n");
+  StatusList l;
+  ASSERT_EQ(I18N_Init(l, dir.path().c_str()), 0);
   MessagesLocale c("C");
   {
-    LogCapture log;
-    EXPECT_EQ(ConfigureFor(l.s, 372), 0);  // ISO Latin-4 as "NoSuchCharset"
+    kq::test::LogCapture log("EWIX");
+    EXPECT_EQ(ConfigureFor(l, 372), 0);  // ISO Latin-4 as "NoSuchCharset"
     EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
     EXPECT_NE(log.Text().find("WARNING: iconv_open failure no mapping from 'NoSuchCharset' to "
                               "'ANSI_X3.4-1968' (no thread conv)"),
               std::string::npos)
         << log.Text();
   }
-  EXPECT_EQ(I18N_Term(l.s), 0);
+  EXPECT_EQ(I18N_Term(l), 0);
   EXPECT_TRUE(l.Codes().empty());
 }
 

@@ -23,19 +23,18 @@ struct Job {
 
 void *ConvertInThread(void *arg) {
   auto *job = static_cast<Job *>(arg);
-  List l;
-  if (ConfigureFor(l.s, job->wire)) job->failures++;
+  StatusList l;
+  if (ConfigureFor(l, job->wire)) job->failures++;
   for (int i = 0; i < 300; i++) {
     unsigned char out[ICONV_MAX_4095];
     int32_t len = 0;
     uint32_t cs = job->wire;
-    if (ICONV_ToGEN_OtherCodeSet4095(l.s,
-                                     reinterpret_cast<const unsigned char *>(job->onWire.data()),
+    if (ICONV_ToGEN_OtherCodeSet4095(l, reinterpret_cast<const unsigned char *>(job->onWire.data()),
                                      static_cast<int32_t>(job->onWire.size()), out, &len, &cs) ||
         std::string(reinterpret_cast<char *>(out), len) != job->local || cs != kUnicode)
       job->failures++;
     GENU_berOid_t wire;
-    if (ICONV_ToBER_OtherCodeSet255(l.s, reinterpret_cast<const unsigned char *>(job->local.data()),
+    if (ICONV_ToBER_OtherCodeSet255(l, reinterpret_cast<const unsigned char *>(job->local.data()),
                                     static_cast<int32_t>(job->local.size()), kUnicode, out,
                                     sizeof out, &len, &wire) ||
         std::string(reinterpret_cast<char *>(out), len) != job->onWire)
@@ -103,12 +102,12 @@ namespace {
 void *UseTables(void *arg) {
   auto *failures = static_cast<int *>(arg);
   for (int i = 0; i < 200; i++) {
-    List l;
+    StatusList l;
     uint32_t shoid = 0;
     I18N_dpaLocale_t d{};
-    if (I18N_Init(l.s, nullptr) || I18N_CodesetNameToOID(l.s, "Shift_JIS", &shoid) ||
-        shoid != kShiftJis || I18N_GetDPALocaleFromLocaleName(l.s, "ja_JP.eucJP", &d) ||
-        d.codeSet != kEucJp || I18N_Term(l.s))
+    if (I18N_Init(l, nullptr) || I18N_CodesetNameToOID(l, "Shift_JIS", &shoid) ||
+        shoid != kShiftJis || I18N_GetDPALocaleFromLocaleName(l, "ja_JP.eucJP", &d) ||
+        d.codeSet != kEucJp || I18N_Term(l))
       (*failures)++;
   }
   return nullptr;
@@ -125,8 +124,8 @@ TEST_F(I18nThreads, UsersInSeveralThreadsKeepTheCount) {
   for (int f : failures) EXPECT_EQ(f, 0);
   // Only the fixture's own user is left.
   Release();
-  List l;
-  EXPECT_EQ(I18N_Term(l.s), 1);
+  StatusList l;
+  EXPECT_EQ(I18N_Term(l), 1);
   EXPECT_EQ(l.Code(), I18N_ST_FAILED);
 }
 

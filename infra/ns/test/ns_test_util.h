@@ -3,14 +3,47 @@
 #pragma once
 
 #include "../../prt/test/prt_test_util.h"
+#include "infra/ns.h"
+#include "private/ns_internal.h"
+#include "internal/prt_switch.h"
 
 namespace kq::ns::test {
 
+using kq::test::ReadFile;
+using kq::test::WriteFile;
+
+// A directory object's fields as one line: "env kind name serverType serverName host
+// prognum versnum auth key nameService flag" (null strings as "-").
+inline std::string Text(const NS_object_t &o) {
+  auto str = [](const char *s) { return std::string(s ? s : "-") + " "; };
+  return std::to_string(o.env) + " " + std::to_string(o.kind) + " " + str(o.name) +
+         std::to_string(o.serverType) + " " + str(o.serverName) + str(o.host) +
+         std::to_string(o.prognum) + " " + std::to_string(o.versnum) + " " +
+         std::to_string(o.auth) + " " + str(o.key) + str(o.nameService) + std::to_string(o.flag);
+}
+
+// NS_GetObject's answer: the object's Text, or "error <code>".
+inline std::string Get(int kind, const char *name, const NS_domain_t *domain = nullptr) {
+  NS_object_t *o = nullptr;
+  int rc = NS_GetObject(kind, name, domain, &o);
+  if (rc != NS_OK) return "error " + std::to_string(rc);
+  std::string text = Text(*o);
+  NS_FreeObject(o);
+  return text;
+}
+
 class NsFiles : public kq::prt::test::PrtFiles {
  protected:
-  void SetUp() override;
-  void TearDown() override;
-  std::string switchFile;
+  void SetUp() override {
+    ns__nsswitch_path = switchFile.c_str();  // absent until a test writes it
+    env.Set("PTS_TIMEOUT", "3");
+    ComputeTimeouts();
+  }
+  void TearDown() override {
+    NS_Term();
+    ns__nsswitch_path = "/etc/nsswitch.conf";
+  }
+  std::string switchFile = tmp / "nsswitch.conf";
 };
 
 }  // namespace kq::ns::test

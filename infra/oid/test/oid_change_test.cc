@@ -20,20 +20,17 @@ std::string NewBinary(int n) {
   unsigned char bin[OID_BINARY_MAX];
   List l;
   std::string dotted = "2.25.9." + std::to_string(n);
-  EXPECT_EQ(OID_ConvertDecToBin(l.s, dotted.c_str(), bin, nullptr), 0u);
+  EXPECT_EQ(OID_ConvertDecToBin(l, dotted.c_str(), bin, nullptr), 0u);
   return std::string(reinterpret_cast<char *>(bin), bin[1] + 3u);
 }
 
+// A fresh registry; tests open it themselves unless they take oid_change_rw.
 class oid_change : public oidtest::Registry {
  protected:
-  void SetUp() override {
-    Open(reg_.dir(), OID_MODE_WRITE);
-    OID_SetValueCharacteristics(3345, 0, chars_);
-  }
   uint32_t Lookup(const char *name, std::string *bin = nullptr) {
     List l;
     unsigned char out[OID_BINARY_MAX];
-    uint32_t st = OID_LookupName(l.s, block_, name, out, nullptr);
+    uint32_t st = OID_LookupName(l, block_, name, out, nullptr);
     if (!st && bin) *bin = std::string(reinterpret_cast<char *>(out), out[1] + 3u);
     return st;
   }
@@ -49,63 +46,71 @@ class oid_change : public oidtest::Registry {
   unsigned char chars_[OID_CHARS_LEN];
 };
 
-TEST_F(oid_change, AddLookUpAddNamesDelete) {
+class oid_change_rw : public oid_change {
+ protected:
+  void SetUp() override {
+    Open(reg_.dir(), OID_MODE_WRITE);
+    OID_SetValueCharacteristics(3345, 0, chars_);
+  }
+};
+
+TEST_F(oid_change_rw, AddLookUpAddNamesDelete) {
   OID__noCache = true;  // every lookup below reads the files
   std::string bin = NewBinary(1);
   List l;
-  ASSERT_EQ(OID_AddOID(l.s, block_, Bytes(bin), "x-new-value", chars_, 0), 0u);
+  ASSERT_EQ(OID_AddOID(l, block_, Bytes(bin), "x-new-value", chars_, 0), 0u);
   std::string found;
   ASSERT_EQ(Lookup("x-new-value", &found), 0u);
   EXPECT_EQ(found, bin);
   char name[OID_NAME_MAX];
   unsigned char chars[OID_CHARS_LEN];
-  ASSERT_EQ(OID_LookupBinary(l.s, block_, Bytes(bin), name, chars), 0u);
+  ASSERT_EQ(OID_LookupBinary(l, block_, Bytes(bin), name, chars), 0u);
   EXPECT_STREQ(name, "x-new-value");
   EXPECT_EQ(memcmp(chars, chars_, OID_CHARS_LEN), 0);
 
   // Further names, up to eleven in all.
   for (int i = 1; i <= 10; i++) {
     std::string alias = "x-alias-" + std::to_string(i);
-    ASSERT_EQ(OID_AddName(l.s, block_, Bytes(bin), alias.c_str()), 0u) << i;
+    ASSERT_EQ(OID_AddName(l, block_, Bytes(bin), alias.c_str()), 0u) << i;
   }
   ASSERT_EQ(Lookup("x-alias-7", &found), 0u);
   EXPECT_EQ(found, bin);
-  EXPECT_EQ(OID_AddName(l.s, block_, Bytes(bin), "x-alias-11"), OID_ST_TOO_MANY_NAMES);
-  EXPECT_EQ(OID_AddName(l.s, block_, Bytes(bin), "x-alias-1"), OID_ST_NAME_EXISTS);
-  EXPECT_EQ(OID_AddName(l.s, block_, Bytes(NewBinary(2)), "x-other"), OID_ST_OID_UNKNOWN);
+  EXPECT_EQ(OID_AddName(l, block_, Bytes(bin), "x-alias-11"), OID_ST_TOO_MANY_NAMES);
+  EXPECT_EQ(OID_AddName(l, block_, Bytes(bin), "x-alias-1"), OID_ST_NAME_EXISTS);
+  EXPECT_EQ(OID_AddName(l, block_, Bytes(NewBinary(2)), "x-other"), OID_ST_OID_UNKNOWN);
 
-  ASSERT_EQ(OID_DeleteOID(l.s, block_, Bytes(bin)), 0u);
+  ASSERT_EQ(OID_DeleteOID(l, block_, Bytes(bin)), 0u);
   EXPECT_EQ(Lookup("x-new-value"), OID_ST_NOT_FOUND);
   EXPECT_EQ(Lookup("x-alias-3"), OID_ST_NOT_FOUND);
-  EXPECT_EQ(OID_LookupBinary(l.s, block_, Bytes(bin), name, nullptr), OID_ST_NOT_FOUND);
-  EXPECT_EQ(OID_DeleteOID(l.s, block_, Bytes(bin)), OID_ST_OID_UNKNOWN);
+  EXPECT_EQ(OID_LookupBinary(l, block_, Bytes(bin), name, nullptr), OID_ST_NOT_FOUND);
+  EXPECT_EQ(OID_DeleteOID(l, block_, Bytes(bin)), OID_ST_OID_UNKNOWN);
   // The name can be registered again.
-  EXPECT_EQ(OID_AddOID(l.s, block_, Bytes(bin), "x-new-value", chars_, 0), 0u);
+  EXPECT_EQ(OID_AddOID(l, block_, Bytes(bin), "x-new-value", chars_, 0), 0u);
 }
 
-TEST_F(oid_change, CheckOnlyAndRefusals) {
+TEST_F(oid_change_rw, CheckOnlyAndRefusals) {
   List l;
   std::string known = Binary(7), fresh = NewBinary(3), last = LastIndex();
-  EXPECT_EQ(OID_AddOID(l.s, block_, Bytes(fresh), "id-syn-text", chars_, 1), OID_ST_NAME_EXISTS);
-  EXPECT_EQ(OID_AddOID(l.s, block_, Bytes(known), "x-fresh", chars_, 1), OID_ST_OID_EXISTS);
-  EXPECT_EQ(OID_AddOID(l.s, block_, Bytes(fresh), "x-fresh", chars_, 1), 0u);
+  EXPECT_EQ(OID_AddOID(l, block_, Bytes(fresh), "id-syn-text", chars_, 1), OID_ST_NAME_EXISTS);
+  EXPECT_EQ(OID_AddOID(l, block_, Bytes(known), "x-fresh", chars_, 1), OID_ST_OID_EXISTS);
+  EXPECT_EQ(OID_AddOID(l, block_, Bytes(fresh), "x-fresh", chars_, 1), 0u);
   EXPECT_EQ(Lookup("x-fresh"), OID_ST_NOT_FOUND);
   EXPECT_EQ(LastIndex(), last);
 
-  EXPECT_EQ(OID_AddOID(l.s, block_, Bytes(fresh), "", chars_, 0), OID_ST_BAD_NAME);
-  EXPECT_EQ(OID_AddOID(l.s, block_, Bytes(fresh), std::string(128, 'n').c_str(), chars_, 0),
+  EXPECT_EQ(OID_AddOID(l, block_, Bytes(fresh), "", chars_, 0), OID_ST_BAD_NAME);
+  EXPECT_EQ(OID_AddOID(l, block_, Bytes(fresh), std::string(128, 'n').c_str(), chars_, 0),
             OID_ST_BAD_NAME);
   std::string big = "1.2";
   for (int i = 0; i < 70; i++) big += ".1";  // L + 2 = 73
   unsigned char bigBin[OID_BINARY_MAX];
-  ASSERT_EQ(OID_ConvertDecToBin(l.s, big.c_str(), bigBin, nullptr), 0u);
-  EXPECT_EQ(OID_AddOID(l.s, block_, bigBin, "x-big", chars_, 0), OID_ST_BAD_BINARY);
-  EXPECT_EQ(OID_AddDescriptor(l.s), OID_ST_NOT_SUPPORTED);
-  EXPECT_EQ(OID_AddSupported(l.s), OID_ST_NOT_SUPPORTED);
-  EXPECT_EQ(OID_AddReady(l.s), OID_ST_NOT_SUPPORTED);
+  ASSERT_EQ(OID_ConvertDecToBin(l, big.c_str(), bigBin, nullptr), 0u);
+  EXPECT_EQ(OID_AddOID(l, block_, bigBin, "x-big", chars_, 0), OID_ST_BAD_BINARY);
+  EXPECT_EQ(OID_AddDescriptor(l), OID_ST_NOT_SUPPORTED);
+  EXPECT_EQ(OID_AddSupported(l), OID_ST_NOT_SUPPORTED);
+  EXPECT_EQ(OID_AddReady(l), OID_ST_NOT_SUPPORTED);
 }
 
-TEST_F(oid_change, FailedStoreIsRolledBack) {
+TEST_F(oid_change_rw, FailedStoreIsRolledBack) {
   // Occupy the main-file record of the next locale index: the third store fails.
   std::string next = std::to_string(atoi(LastIndex().c_str()) + 1);
   {
@@ -116,7 +121,7 @@ TEST_F(oid_change, FailedStoreIsRolledBack) {
   std::string last = LastIndex();
   List l;
   std::string bin = NewBinary(4);
-  EXPECT_EQ(OID_AddOID(l.s, block_, Bytes(bin), "x-rolled-back", chars_, 0), OID_ST_INCONSISTENT);
+  EXPECT_EQ(OID_AddOID(l, block_, Bytes(bin), "x-rolled-back", chars_, 0), OID_ST_INCONSISTENT);
   EXPECT_EQ(l.Code(), OID_ST_INCONSISTENT);
   EXPECT_EQ(LastIndex(), last);
   EXPECT_EQ(Lookup("x-rolled-back"), OID_ST_NOT_FOUND);
@@ -126,40 +131,26 @@ TEST_F(oid_change, FailedStoreIsRolledBack) {
   EXPECT_FALSE(locale.Fetch(next, &v));  // the index record went too
   locale.Release();
   // The same for a further name.
-  EXPECT_EQ(OID_AddName(l.s, block_, Bytes(Binary(7)), "x-alias"), OID_ST_INCONSISTENT);
+  EXPECT_EQ(OID_AddName(l, block_, Bytes(Binary(7)), "x-alias"), OID_ST_INCONSISTENT);
   EXPECT_EQ(Lookup("x-alias"), OID_ST_NOT_FOUND);
   char name[OID_NAME_MAX];
-  ASSERT_EQ(OID_LookupBinary(l.s, block_, Bytes(Binary(7)), name, nullptr), 0u);
+  ASSERT_EQ(OID_LookupBinary(l, block_, Bytes(Binary(7)), name, nullptr), 0u);
   EXPECT_STREQ(name, "id-syn-delta-time");
 }
 
-class oid_change_readonly : public oidtest::Registry {
- protected:
-  oidtest::TempRegistry reg_;
-};
-
-TEST_F(oid_change_readonly, StoresAreRefusedAndNothingIsLeft) {
+TEST_F(oid_change, ReadOnlyStoresAreRefusedAndNothingIsLeft) {
   Open(reg_.dir(), OID_MODE_READ);
   List l;
   unsigned char chars[OID_CHARS_LEN] = {0x30, 0x40};
   std::string bin = NewBinary(5);
-  EXPECT_EQ(OID_AddOID(l.s, block_, Bytes(bin), "x-read-only", chars, 0), OID_ST_INCONSISTENT);
+  EXPECT_EQ(OID_AddOID(l, block_, Bytes(bin), "x-read-only", chars, 0), OID_ST_INCONSISTENT);
   unsigned char out[OID_BINARY_MAX];
-  EXPECT_EQ(OID_LookupName(l.s, block_, "x-read-only", out, nullptr), OID_ST_NOT_FOUND);
-  EXPECT_EQ(OID_DeleteOID(l.s, block_, Bytes(Binary(7))), OID_ST_INCONSISTENT);
-  EXPECT_EQ(OID_LookupName(l.s, block_, "id-syn-delta-time", out, nullptr), 0u);
+  EXPECT_EQ(OID_LookupName(l, block_, "x-read-only", out, nullptr), OID_ST_NOT_FOUND);
+  EXPECT_EQ(OID_DeleteOID(l, block_, Bytes(Binary(7))), OID_ST_INCONSISTENT);
+  EXPECT_EQ(OID_LookupName(l, block_, "id-syn-delta-time", out, nullptr), 0u);
 }
 
-}  // namespace
-
-namespace {
-
-class oid_change_records : public oidtest::Registry {
- protected:
-  oidtest::TempRegistry reg_;
-};
-
-TEST_F(oid_change_records, WrongKindAndDynamicIdentifiers) {
+TEST_F(oid_change, WrongKindAndDynamicIdentifiers) {
   // A dynamic identifier known to the conversions' database, registered by name.
   constexpr uint32_t kDyn = 0x80000001u;
   std::string bin = NewBinary(42);
@@ -176,11 +167,11 @@ TEST_F(oid_change_records, WrongKindAndDynamicIdentifiers) {
   List l;
   unsigned char chars[OID_CHARS_LEN];
   OID_SetValueClassCharacteristics(0, chars);
-  ASSERT_EQ(OID_AddOID(l.s, block_, Bytes(bin), "x-dynamic", chars, 0), 0u);
+  ASSERT_EQ(OID_AddOID(l, block_, Bytes(bin), "x-dynamic", chars, 0), 0u);
   char name[OID_NAME_MAX];
-  ASSERT_EQ(OID_LookupShort(l.s, block_, kDyn, name, nullptr), 0u);
+  ASSERT_EQ(OID_LookupShort(l, block_, kDyn, name, nullptr), 0u);
   EXPECT_STREQ(name, "x-dynamic");
-  EXPECT_EQ(OID_LookupShort(l.s, block_, kDyn + 1, name, nullptr), OID_ST_NOT_FOUND);
+  EXPECT_EQ(OID_LookupShort(l, block_, kDyn + 1, name, nullptr), OID_ST_NOT_FOUND);
 
   // A syntax record that holds an object class is refused.
   {
@@ -192,9 +183,9 @@ TEST_F(oid_change_records, WrongKindAndDynamicIdentifiers) {
     ASSERT_EQ(main.Store("S0200", content, KQBM_INSERT), 0u);
   }
   unsigned char out[OID_BINARY_MAX];
-  EXPECT_EQ(OID_LookupSyntax(l.s, block_, 200, out), OID_ST_WRONG_KIND);
+  EXPECT_EQ(OID_LookupSyntax(l, block_, 200, out), OID_ST_WRONG_KIND);
   char text[OID_TEXT_MAX];
-  ASSERT_EQ(OID_LookupDescriptorFromBinary(l.s, block_, Bytes(bin), text), 0u);
+  ASSERT_EQ(OID_LookupDescriptorFromBinary(l, block_, Bytes(bin), text), 0u);
   EXPECT_STREQ(text, "");
 }
 

@@ -1,10 +1,6 @@
 #include "oid_fixture.h"
 
-#include <dirent.h>
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <cstring>
+#include <cstdlib>
 
 #include "infra/genu_oid.h"
 #include "private/oid_cache.h"
@@ -19,29 +15,14 @@ std::string StagedRegistry() {
 }
 
 TempRegistry::TempRegistry() {
-  char tmpl[] = "/tmp/oid_reg_XXXXXX";
-  if (!mkdtemp(tmpl)) ADD_FAILURE() << "mkdtemp failed";
-  dir_ = tmpl;
   std::string error;
-  EXPECT_EQ(OID__BuildRegistry(dir_.c_str(), &error), 0u) << error;
-}
-
-TempRegistry::~TempRegistry() {
-  if (DIR *d = opendir(dir_.c_str())) {
-    while (struct dirent *e = readdir(d)) {
-      if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) {
-        unlink((dir_ + "/" + e->d_name).c_str());
-      }
-    }
-    closedir(d);
-  }
-  rmdir(dir_.c_str());
+  EXPECT_EQ(OID__BuildRegistry(dir().c_str(), &error), 0u) << error;
 }
 
 std::string Binary(uint32_t shoid) {
   List l;
   const unsigned char *bin = nullptr;
-  if (GENU_ShortToBinaryOID(l.s, shoid, &bin) || !bin) return {};
+  if (GENU_ShortToBinaryOID(l, shoid, &bin) || !bin) return {};
   return std::string(reinterpret_cast<const char *>(bin), bin[1] + 3u);
 }
 
@@ -52,13 +33,13 @@ const unsigned char *Bytes(const std::string &binary) {
 void Registry::Open(const std::string &dir, uint32_t mode, const char *locale) {
   OID__InitCache();
   List l;
-  ASSERT_EQ(OID_Init(l.s, dir.c_str(), mode), 0u);
-  ASSERT_EQ(OID_OpenDb(l.s, dir.c_str(), locale, mode, &block_), 0u);
+  ASSERT_EQ(OID_Init(l, dir.c_str(), mode), 0u);
+  ASSERT_EQ(OID_OpenDb(l, dir.c_str(), locale, mode, &block_), 0u);
 }
 
 void Registry::TearDown() {
   List l;
-  if (block_) OID_CloseDb(l.s, &block_);
+  if (block_) OID_CloseDb(l, &block_);
   OID_Term();
   OID__noCache = false;
   OID__InitCache();

@@ -1,5 +1,5 @@
-// Shared pieces of the registry tests: status lists, fresh registries in temporary
-// directories, and a fixture that initialises the registry for one test.
+// Shared pieces of the registry tests: fresh registries in scratch directories, the
+// binary form of table rows, and a fixture that initialises the registry for one test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,30 +7,23 @@
 #include <string>
 
 #include "infra/oid.h"
+#include "kqtest.h"
 
 namespace oidtest {
 
-struct List {
-  STF_statusList_t *s = STF_CreateList(nullptr);
-  List() = default;
-  List(const List &) = delete;
-  ~List() { STF_DeleteList(s); }
-  uint32_t Code() const { return STF_GetStatus(s); }
-};
+using List = kq::test::StatusList;
 
 // The registry the build staged: <QV_ROOT>/usr/kq/share/data.
 std::string StagedRegistry();
 
-// A registry built from the compiled table in a new temporary directory, removed
-// with its files at the end.
+// A registry built from the compiled table in a scratch directory.
 class TempRegistry {
  public:
   TempRegistry();
-  ~TempRegistry();
-  const std::string &dir() const { return dir_; }
+  const std::string &dir() const { return tmp_.path(); }
 
  private:
-  std::string dir_;
+  kq::test::TempDir tmp_{"oid_reg"};
 };
 
 // The binary form of a table row, copied (L + 3 bytes).

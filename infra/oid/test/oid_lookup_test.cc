@@ -22,7 +22,7 @@ class oid_lookup : public oidtest::Registry {
   std::string ByName(const char *name) {
     List l;
     unsigned char bin[OID_BINARY_MAX];
-    if (OID_LookupName(l.s, block_, name, bin, nullptr)) return {};
+    if (OID_LookupName(l, block_, name, bin, nullptr)) return {};
     return std::string(reinterpret_cast<char *>(bin), bin[1] + 3u);
   }
 };
@@ -41,15 +41,15 @@ TEST_F(oid_lookup, EveryRowByNameBinaryAndShort) {
     SCOPED_TRACE(name);
     List l;
     unsigned char out[OID_BINARY_MAX], chars[OID_CHARS_LEN], chars2[OID_CHARS_LEN];
-    ASSERT_EQ(OID_LookupName(l.s, block_, name, out, chars), 0u);
+    ASSERT_EQ(OID_LookupName(l, block_, name, out, chars), 0u);
     EXPECT_EQ(std::string(reinterpret_cast<char *>(out), bin.size()), bin);
     EXPECT_EQ(chars[0], 0x30);
     char back[OID_NAME_MAX];
-    ASSERT_EQ(OID_LookupBinary(l.s, block_, Bytes(bin), back, chars2), 0u);
+    ASSERT_EQ(OID_LookupBinary(l, block_, Bytes(bin), back, chars2), 0u);
     EXPECT_STREQ(back, name);
     EXPECT_EQ(memcmp(chars, chars2, OID_CHARS_LEN), 0);
     memset(back, 0, sizeof back);
-    ASSERT_EQ(OID_LookupShort(l.s, block_, shoid, back, nullptr), 0u);
+    ASSERT_EQ(OID_LookupShort(l, block_, shoid, back, nullptr), 0u);
     EXPECT_STREQ(back, name);
     rows++;
   });
@@ -57,83 +57,82 @@ TEST_F(oid_lookup, EveryRowByNameBinaryAndShort) {
   // Second round: the short cache answers the last rows.
   List l;
   char name[OID_NAME_MAX];
-  ASSERT_EQ(OID_LookupShort(l.s, block_, 3562, name, nullptr), 0u);
+  ASSERT_EQ(OID_LookupShort(l, block_, 3562, name, nullptr), 0u);
   EXPECT_STREQ(name, "id-att-job-size-range-ready");
 }
 
 TEST_F(oid_lookup, CharacteristicsOfEachKind) {
   List l;
   unsigned char bin[OID_BINARY_MAX], chars[OID_CHARS_LEN];
-  ASSERT_EQ(OID_LookupName(l.s, block_, "id-att-current-job-state", bin, chars), 0u);
+  ASSERT_EQ(OID_LookupName(l, block_, "id-att-current-job-state", bin, chars), 0u);
   EXPECT_EQ(chars[1], 0x23);
   EXPECT_EQ(chars[4], 10);                    // identifier values
   EXPECT_EQ(chars[5] << 8 | chars[6], 3345);  // id-vc-job-state
   EXPECT_EQ(OID_ValidForOp(chars, 29), 1);
   EXPECT_EQ(OID_ValidForObject(chars, 55), 1);
-  ASSERT_EQ(OID_LookupName(l.s, block_, "id-val-job-state-pending", bin, chars), 0u);
+  ASSERT_EQ(OID_LookupName(l, block_, "id-val-job-state-pending", bin, chars), 0u);
   EXPECT_EQ(chars[1], 0x40);
   EXPECT_EQ(chars[5] << 8 | chars[6], 3345);
   uint16_t vc = 0;
-  ASSERT_EQ(OID_LookupValueClass(l.s, block_, "job-state", &vc), 0u);
+  ASSERT_EQ(OID_LookupValueClass(l, block_, "job-state", &vc), 0u);
   EXPECT_EQ(vc, 3345);
-  EXPECT_EQ(OID_LookupValueClass(l.s, block_, "no-such-class", &vc), OID_ST_VC_UNKNOWN);
-  EXPECT_EQ(OID_LookupValueClass(l.s, block_, std::string(51, 'a').c_str(), &vc),
-            OID_ST_VC_UNKNOWN);
+  EXPECT_EQ(OID_LookupValueClass(l, block_, "no-such-class", &vc), OID_ST_VC_UNKNOWN);
+  EXPECT_EQ(OID_LookupValueClass(l, block_, std::string(51, 'a').c_str(), &vc), OID_ST_VC_UNKNOWN);
 
-  ASSERT_EQ(OID_LookupObjectClass(l.s, block_, 2, bin), 0u);  // job
+  ASSERT_EQ(OID_LookupObjectClass(l, block_, 2, bin), 0u);  // job
   EXPECT_EQ(OID_EqualBinary(bin, Bytes(Binary(87))), 1);
-  ASSERT_EQ(OID_LookupSyntax(l.s, block_, 4, bin), 0u);  // delta time
+  ASSERT_EQ(OID_LookupSyntax(l, block_, 4, bin), 0u);  // delta time
   EXPECT_EQ(OID_EqualBinary(bin, Bytes(Binary(7))), 1);
-  EXPECT_EQ(OID_LookupSyntax(l.s, block_, 256, bin), OID_ST_OUT_OF_RANGE);
-  EXPECT_EQ(OID_LookupObjectClass(l.s, block_, 200, bin), OID_ST_NOT_FOUND);
+  EXPECT_EQ(OID_LookupSyntax(l, block_, 256, bin), OID_ST_OUT_OF_RANGE);
+  EXPECT_EQ(OID_LookupObjectClass(l, block_, 200, bin), OID_ST_NOT_FOUND);
 
   char text[OID_TEXT_MAX];
-  ASSERT_EQ(OID_LookupDescriptorFromShort(l.s, block_, 7, text), 0u);
+  ASSERT_EQ(OID_LookupDescriptorFromShort(l, block_, 7, text), 0u);
   EXPECT_STREQ(text, "delta time");
-  EXPECT_EQ(OID_LookupDescriptorFromShort(l.s, block_, 2000, text), OID_ST_SHORT_UNKNOWN);
+  EXPECT_EQ(OID_LookupDescriptorFromShort(l, block_, 2000, text), OID_ST_SHORT_UNKNOWN);
 }
 
 TEST_F(oid_lookup, SupportedAndReady) {
   List l;
   uint32_t shoid = 0;
-  ASSERT_EQ(OID_LookupSupportedFromShort(l.s, block_, 349, &shoid), 0u);  // sides
+  ASSERT_EQ(OID_LookupSupportedFromShort(l, block_, 349, &shoid), 0u);  // sides
   EXPECT_STREQ(GENU_ShortOIDToAscii(shoid), "id-att-sides-supported");
-  ASSERT_EQ(OID_LookupReadyFromShort(l.s, block_, 349, &shoid), 0u);
+  ASSERT_EQ(OID_LookupReadyFromShort(l, block_, 349, &shoid), 0u);
   EXPECT_STREQ(GENU_ShortOIDToAscii(shoid), "id-att-sides-ready");
   unsigned char bin[OID_BINARY_MAX];
   std::string format = Binary(451);  // document-format: plural names
-  ASSERT_EQ(OID_LookupSupportedFromBinary(l.s, block_, Bytes(format), bin), 0u);
+  ASSERT_EQ(OID_LookupSupportedFromBinary(l, block_, Bytes(format), bin), 0u);
   EXPECT_EQ(OID_EqualBinary(bin, Bytes(Binary(682))), 1);
   // page-select has a supported attribute but no ready one.
-  EXPECT_EQ(OID_LookupReadyFromShort(l.s, block_, 350, &shoid), OID_ST_NO_RELATED);
-  EXPECT_EQ(OID_LookupSupportedFromShort(l.s, block_, 133, &shoid), OID_ST_NOT_FOUND);
-  EXPECT_EQ(OID_LookupSupportedFromShort(l.s, block_, 2000, &shoid), OID_ST_SHORT_UNKNOWN);
+  EXPECT_EQ(OID_LookupReadyFromShort(l, block_, 350, &shoid), OID_ST_NO_RELATED);
+  EXPECT_EQ(OID_LookupSupportedFromShort(l, block_, 133, &shoid), OID_ST_NOT_FOUND);
+  EXPECT_EQ(OID_LookupSupportedFromShort(l, block_, 2000, &shoid), OID_ST_SHORT_UNKNOWN);
 }
 
 TEST_F(oid_lookup, Abbreviations) {
   List l;
   unsigned char bin[OID_BINARY_MAX];
-  ASSERT_EQ(OID_LookupAbbrev(l.s, block_, "id-syn-delta-t", bin, nullptr), 0u);
+  ASSERT_EQ(OID_LookupAbbrev(l, block_, "id-syn-delta-t", bin, nullptr), 0u);
   EXPECT_EQ(OID_EqualBinary(bin, Bytes(Binary(7))), 1);
   OID_nameSeq_t *list = nullptr;
-  EXPECT_EQ(OID_LookupAbbrev_A(l.s, block_, "id-att-sides-s", bin, nullptr, &list), 0u);
+  EXPECT_EQ(OID_LookupAbbrev_A(l, block_, "id-att-sides-s", bin, nullptr, &list), 0u);
   EXPECT_EQ(list, nullptr);
-  ASSERT_EQ(OID_LookupAbbrev_N(l.s, block_, "id-att-sides-s", bin, nullptr, &list), 0u);
+  ASSERT_EQ(OID_LookupAbbrev_N(l, block_, "id-att-sides-s", bin, nullptr, &list), 0u);
   ASSERT_NE(list, nullptr);
   EXPECT_STREQ(list->name, "id-att-sides-supported");
   EXPECT_EQ(list->next, nullptr);
   OID_DeleteNameSeq(list);
   list = nullptr;
-  EXPECT_EQ(OID_LookupAbbrev(l.s, block_, "id-att-sides-r", bin, nullptr), 0u);
-  EXPECT_EQ(OID_LookupAbbrev(l.s, block_, "id-att-p-s", bin, nullptr), OID_ST_AMBIGUOUS);
-  ASSERT_EQ(OID_LookupAbbrev_A(l.s, block_, "id-att-p-s", bin, nullptr, &list), OID_ST_AMBIGUOUS);
+  EXPECT_EQ(OID_LookupAbbrev(l, block_, "id-att-sides-r", bin, nullptr), 0u);
+  EXPECT_EQ(OID_LookupAbbrev(l, block_, "id-att-p-s", bin, nullptr), OID_ST_AMBIGUOUS);
+  ASSERT_EQ(OID_LookupAbbrev_A(l, block_, "id-att-p-s", bin, nullptr, &list), OID_ST_AMBIGUOUS);
   std::set<std::string> names;
   for (OID_nameSeq_t *e = list; e; e = e->next) names.insert(e->name);
   EXPECT_EQ(names, (std::set<std::string>{"id-att-page-select", "id-att-printer-state",
                                           "id-att-plexes-supported"}));
   OID_DeleteNameSeq(list);
   for (const char *bad : {"", "-id", "zz-top"}) {
-    EXPECT_EQ(OID_LookupAbbrev(l.s, block_, bad, bin, nullptr), OID_ST_NOT_FOUND) << bad;
+    EXPECT_EQ(OID_LookupAbbrev(l, block_, bad, bin, nullptr), OID_ST_NOT_FOUND) << bad;
   }
 }
 
@@ -141,69 +140,63 @@ TEST_F(oid_lookup, NameLimitsAndCacheHitsReadNoFile) {
   List l;
   unsigned char bin[OID_BINARY_MAX];
   std::string n127(127, 'x'), n128(128, 'x');
-  EXPECT_EQ(OID_LookupName(l.s, block_, n128.c_str(), bin, nullptr), OID_ST_NOT_FOUND);
+  EXPECT_EQ(OID_LookupName(l, block_, n128.c_str(), bin, nullptr), OID_ST_NOT_FOUND);
   EXPECT_EQ(block_->files[OID_FILE_LOCALE], nullptr);  // refused before any file
-  EXPECT_EQ(OID_LookupName(l.s, block_, n127.c_str(), bin, nullptr), OID_ST_NOT_FOUND);
+  EXPECT_EQ(OID_LookupName(l, block_, n127.c_str(), bin, nullptr), OID_ST_NOT_FOUND);
   EXPECT_NE(block_->files[OID_FILE_LOCALE], nullptr);  // looked up
-  ASSERT_EQ(OID_LookupName(l.s, block_, "id-syn-text", bin, nullptr), 0u);
+  ASSERT_EQ(OID_LookupName(l, block_, "id-syn-text", bin, nullptr), 0u);
 
   // A second block: its files stay closed while the name cache answers.
   OID_dbBlock_t *other = nullptr;
-  ASSERT_EQ(OID_OpenDb(l.s, oidtest::StagedRegistry().c_str(), "C", 0, &other), 0u);
+  ASSERT_EQ(OID_OpenDb(l, oidtest::StagedRegistry().c_str(), "C", 0, &other), 0u);
   unsigned char chars[OID_CHARS_LEN];
-  ASSERT_EQ(OID_LookupName(l.s, other, "id-syn-text", bin, chars), 0u);
+  ASSERT_EQ(OID_LookupName(l, other, "id-syn-text", bin, chars), 0u);
   EXPECT_EQ(OID_EqualBinary(bin, Bytes(Binary(6))), 1);
   for (KQBM_dbHandle_t f : other->files) EXPECT_EQ(f, nullptr);
-  ASSERT_EQ(OID_CloseDb(l.s, &other), 0u);
+  ASSERT_EQ(OID_CloseDb(l, &other), 0u);
   EXPECT_EQ(other, nullptr);
-  EXPECT_EQ(OID_CloseDb(l.s, &other), OID_ST_NO_BLOCK);
-  EXPECT_EQ(OID_LookupName(l.s, nullptr, "id-syn-text", bin, nullptr), OID_ST_NO_BLOCK);
+  EXPECT_EQ(OID_CloseDb(l, &other), OID_ST_NO_BLOCK);
+  EXPECT_EQ(OID_LookupName(l, nullptr, "id-syn-text", bin, nullptr), OID_ST_NO_BLOCK);
 }
 
 TEST_F(oid_lookup, LocaleFallsBackToTheDefaultFile) {
   List l;
   OID_dbBlock_t *fr = nullptr;
-  ASSERT_EQ(OID_OpenDb(l.s, oidtest::StagedRegistry().c_str(), "fr_FR", 0, &fr), 0u);
+  ASSERT_EQ(OID_OpenDb(l, oidtest::StagedRegistry().c_str(), "fr_FR", 0, &fr), 0u);
   unsigned char bin[OID_BINARY_MAX];
-  EXPECT_EQ(OID_LookupAbbrev(l.s, fr, "id-syn-delta-t", bin, nullptr), 0u);
-  EXPECT_EQ(OID_SetLocale(l.s, fr, "de_DE"), OID_ST_BAD_LOCALE);  // no file: keeps the old one
-  EXPECT_EQ(OID_LookupAbbrev(l.s, fr, "id-syn-delta-t", bin, nullptr), 0u);
-  EXPECT_EQ(OID_SetLocale(l.s, fr, "en_US"), 0u);
-  EXPECT_EQ(OID_LookupAbbrev(l.s, fr, "id-syn-delta-t", bin, nullptr), 0u);
-  OID_CloseDb(l.s, &fr);
-  EXPECT_EQ(OID_OpenDb(l.s, oidtest::StagedRegistry().c_str(), "", 0, &fr), OID_ST_BAD_LOCALE);
+  EXPECT_EQ(OID_LookupAbbrev(l, fr, "id-syn-delta-t", bin, nullptr), 0u);
+  EXPECT_EQ(OID_SetLocale(l, fr, "de_DE"), OID_ST_BAD_LOCALE);  // no file: keeps the old one
+  EXPECT_EQ(OID_LookupAbbrev(l, fr, "id-syn-delta-t", bin, nullptr), 0u);
+  EXPECT_EQ(OID_SetLocale(l, fr, "en_US"), 0u);
+  EXPECT_EQ(OID_LookupAbbrev(l, fr, "id-syn-delta-t", bin, nullptr), 0u);
+  OID_CloseDb(l, &fr);
+  EXPECT_EQ(OID_OpenDb(l, oidtest::StagedRegistry().c_str(), "", 0, &fr), OID_ST_BAD_LOCALE);
 }
 
 TEST_F(oid_lookup, BlocksMustMatchTheInitialisation) {
   List l;
   OID_dbBlock_t *b = nullptr;
   std::string dir = oidtest::StagedRegistry();
-  EXPECT_EQ(OID_OpenDb(l.s, "/tmp", "C", 0, &b), OID_ST_PATH_DIFFERS);
-  EXPECT_EQ(OID_OpenDb(l.s, dir.c_str(), "C", 2, &b), OID_ST_MODE_DIFFERS);
-  EXPECT_EQ(OID_OpenDb(l.s, (dir + "/").c_str(), "C", 0, &b), 0u);
-  OID_CloseDb(l.s, &b);
-  EXPECT_EQ(OID_Init(l.s, dir.c_str(), 0), OID_ST_INIT_TWICE);
+  EXPECT_EQ(OID_OpenDb(l, "/tmp", "C", 0, &b), OID_ST_PATH_DIFFERS);
+  EXPECT_EQ(OID_OpenDb(l, dir.c_str(), "C", 2, &b), OID_ST_MODE_DIFFERS);
+  EXPECT_EQ(OID_OpenDb(l, (dir + "/").c_str(), "C", 0, &b), 0u);
+  OID_CloseDb(l, &b);
+  EXPECT_EQ(OID_Init(l, dir.c_str(), 0), OID_ST_INIT_TWICE);
   EXPECT_EQ(l.Code(), OID_ST_INIT_TWICE);
 }
 
 TEST(oid_init, Failures) {
   List l;
   OID_dbBlock_t *b = nullptr;
-  EXPECT_EQ(OID_OpenDb(l.s, "/tmp", "C", 0, &b), OID_ST_NOT_INIT);
-  EXPECT_EQ(OID_Init(l.s, nullptr, 0), OID_ST_BAD_PATH);
-  EXPECT_EQ(OID_Init(l.s, oidtest::StagedRegistry().c_str(), 1), OID_ST_BAD_MODE);
-  EXPECT_EQ(OID_Init(l.s, "/nonexistent-dir", 0), OID_ST_NO_LOCK_FILE);
+  EXPECT_EQ(OID_OpenDb(l, "/tmp", "C", 0, &b), OID_ST_NOT_INIT);
+  EXPECT_EQ(OID_Init(l, nullptr, 0), OID_ST_BAD_PATH);
+  EXPECT_EQ(OID_Init(l, oidtest::StagedRegistry().c_str(), 1), OID_ST_BAD_MODE);
+  EXPECT_EQ(OID_Init(l, "/nonexistent-dir", 0), OID_ST_NO_LOCK_FILE);
   // A lock file but no dynamic-OID database: the conversions do not start.
-  char tmpl[] = "/tmp/oid_init_XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  std::string lock = std::string(tmpl) + "/.kq.lck";
-  FILE *f = fopen(lock.c_str(), "w");
-  ASSERT_NE(f, nullptr);
-  fclose(f);
-  EXPECT_EQ(OID_Init(l.s, tmpl, 0), OID_ST_GENU_FAILED);
-  EXPECT_EQ(OID_OpenDb(l.s, tmpl, "C", 0, &b), OID_ST_NOT_INIT);  // nothing half-done
-  unlink(lock.c_str());
-  rmdir(tmpl);
+  kq::test::TempDir dir;
+  kq::test::WriteFile(dir / ".kq.lck", "");
+  EXPECT_EQ(OID_Init(l, dir.path().c_str(), 0), OID_ST_GENU_FAILED);
+  EXPECT_EQ(OID_OpenDb(l, dir.path().c_str(), "C", 0, &b), OID_ST_NOT_INIT);  // nothing half-done
 }
 
 }  // namespace
@@ -213,14 +206,15 @@ namespace {
 class oid_no_cache : public oidtest::Registry {};
 
 TEST_F(oid_no_cache, EnvironmentBypassesTheCaches) {
-  setenv("OID_NO_CACHE", "", 1);
-  Open(oidtest::StagedRegistry(), OID_MODE_READ);
-  unsetenv("OID_NO_CACHE");
+  {
+    kq::test::EnvGuard env{{"OID_NO_CACHE", ""}};
+    Open(oidtest::StagedRegistry(), OID_MODE_READ);
+  }
   List l;
   unsigned char bin[OID_BINARY_MAX];
   char name[OID_NAME_MAX];
-  ASSERT_EQ(OID_LookupName(l.s, block_, "id-syn-text", bin, nullptr), 0u);
-  ASSERT_EQ(OID_LookupShort(l.s, block_, 6, name, nullptr), 0u);
+  ASSERT_EQ(OID_LookupName(l, block_, "id-syn-text", bin, nullptr), 0u);
+  ASSERT_EQ(OID_LookupShort(l, block_, 6, name, nullptr), 0u);
   EXPECT_STREQ(name, "id-syn-text");
   EXPECT_EQ(OID__nameCache.count, 0);
   EXPECT_EQ(OID__LookupShortCache(6, nullptr, nullptr), 1u);

@@ -15,7 +15,7 @@ int InitInChild(const std::string &dir, uint32_t mode) {
   if (pid == 0) {
     OID_Term();  // the parent's registry state came along with the fork
     List l;
-    uint32_t st = OID_Init(l.s, dir.c_str(), mode);
+    uint32_t st = OID_Init(l, dir.c_str(), mode);
     OID_Term();
     _exit(st & 0xff);
   }
@@ -29,12 +29,12 @@ constexpr int kLockFailed = OID_ST_LOCK_FAILED & 0xff;
 TEST(oid_process, ReadersShareAWriterIsAlone) {
   oidtest::TempRegistry reg;
   List l;
-  ASSERT_EQ(OID_Init(l.s, reg.dir().c_str(), OID_MODE_READ), 0u);
+  ASSERT_EQ(OID_Init(l, reg.dir().c_str(), OID_MODE_READ), 0u);
   EXPECT_EQ(InitInChild(reg.dir(), OID_MODE_READ), 0);
   EXPECT_EQ(InitInChild(reg.dir(), OID_MODE_WRITE), kLockFailed);
   OID_Term();
 
-  ASSERT_EQ(OID_Init(l.s, reg.dir().c_str(), OID_MODE_WRITE), 0u);
+  ASSERT_EQ(OID_Init(l, reg.dir().c_str(), OID_MODE_WRITE), 0u);
   EXPECT_EQ(InitInChild(reg.dir(), OID_MODE_READ), kLockFailed);
   EXPECT_EQ(InitInChild(reg.dir(), OID_MODE_WRITE), kLockFailed);
   OID_Term();  // releases the lock

@@ -35,9 +35,9 @@ TEST_F(oid_threads, LookupsAndAddsOnOneBlock) {
         if (i % 10 == 0) {
           std::string dotted = "2.25.77." + std::to_string(t) + "." + std::to_string(i);
           std::string added = "x-thread-" + std::to_string(t) + "-" + std::to_string(i);
-          if (OID_ConvertDecToBin(l.s, dotted.c_str(), bin, nullptr) ||
-              OID_AddOID(l.s, block_, bin, added.c_str(), chars, 0) ||
-              OID_LookupName(l.s, block_, added.c_str(), bin, nullptr)) {
+          if (OID_ConvertDecToBin(l, dotted.c_str(), bin, nullptr) ||
+              OID_AddOID(l, block_, bin, added.c_str(), chars, 0) ||
+              OID_LookupName(l, block_, added.c_str(), bin, nullptr)) {
             failures++;
           }
         }
@@ -45,14 +45,13 @@ TEST_F(oid_threads, LookupsAndAddsOnOneBlock) {
         std::string want = Binary(shoid);
         if (want.empty()) continue;
         const char *wantName = GENU_ShortOIDToAscii(shoid);
-        if (OID_LookupName(l.s, block_, wantName, bin, chars) ||
-            !OID_EqualBinary(bin, Bytes(want))) {
+        if (OID_LookupName(l, block_, wantName, bin, chars) || !OID_EqualBinary(bin, Bytes(want))) {
           failures++;
         }
-        if (OID_LookupShort(l.s, block_, shoid, name, nullptr) || std::string(name) != wantName) {
+        if (OID_LookupShort(l, block_, shoid, name, nullptr) || std::string(name) != wantName) {
           failures++;
         }
-        if (OID_LookupBinary(l.s, block_, Bytes(want), name, chars) ||
+        if (OID_LookupBinary(l, block_, Bytes(want), name, chars) ||
             std::string(name) != wantName) {
           failures++;
         }
@@ -68,8 +67,8 @@ TEST_F(oid_threads, LookupsAndAddsOnOneBlock) {
   for (int t = 0; t < kThreads; t++) {
     for (int i = 0; i < kRounds; i += 10) {
       std::string added = "x-thread-" + std::to_string(t) + "-" + std::to_string(i);
-      ASSERT_EQ(OID_LookupName(l.s, block_, added.c_str(), bin, nullptr), 0u) << added;
-      ASSERT_EQ(OID_LookupBinary(l.s, block_, bin, name, nullptr), 0u);
+      ASSERT_EQ(OID_LookupName(l, block_, added.c_str(), bin, nullptr), 0u) << added;
+      ASSERT_EQ(OID_LookupBinary(l, block_, bin, name, nullptr), 0u);
       EXPECT_EQ(added, name);
     }
   }

@@ -17,7 +17,7 @@ std::string ToDec(const unsigned char *bin, const unsigned char *chars = nullptr
   List l;
   char *text = nullptr;
   uint32_t len = 0;
-  if (OID_ConvertBinToDec(l.s, bin, chars, &len, &text)) return "error";
+  if (OID_ConvertBinToDec(l, bin, chars, &len, &text)) return "error";
   std::string s = text;
   EXPECT_EQ(len, s.size() + 1);
   free(text);
@@ -38,7 +38,7 @@ TEST(oid_dotted, EveryTableRowMatchesTheDataFile) {
     SCOPED_TRACE(name);
     unsigned char bin[OID_BINARY_MAX];
     List l;
-    ASSERT_EQ(OID_ConvertDecToBin(l.s, dotted.c_str(), bin, nullptr), 0u);
+    ASSERT_EQ(OID_ConvertDecToBin(l, dotted.c_str(), bin, nullptr), 0u);
     std::string fromTable = Binary(shoid);
     ASSERT_EQ(std::string(reinterpret_cast<char *>(bin), bin[1] + 3u), fromTable);
     EXPECT_EQ(ToDec(bin), dotted);
@@ -50,43 +50,43 @@ TEST(oid_dotted, EveryTableRowMatchesTheDataFile) {
 TEST(oid_dotted, Arcs) {
   unsigned char bin[OID_BINARY_MAX];
   List l;
-  ASSERT_EQ(OID_ConvertDecToBin(l.s, "2.6.1", bin, nullptr), 0u);
+  ASSERT_EQ(OID_ConvertDecToBin(l, "2.6.1", bin, nullptr), 0u);
   EXPECT_EQ(std::string(reinterpret_cast<char *>(bin), 5), std::string("\x06\x02\x56\x01\x00", 5));
   EXPECT_EQ(ToDec(bin), "2.6.1");
-  ASSERT_EQ(OID_ConvertDecToBin(l.s, "3.20", bin, nullptr), 0u);
+  ASSERT_EQ(OID_ConvertDecToBin(l, "3.20", bin, nullptr), 0u);
   EXPECT_EQ(bin[2], 140);
   EXPECT_EQ(ToDec(bin), "3.20");
-  ASSERT_EQ(OID_ConvertDecToBin(l.s, "1.2.840.113549.0.18446744073709551616", bin, nullptr), 0u);
+  ASSERT_EQ(OID_ConvertDecToBin(l, "1.2.840.113549.0.18446744073709551616", bin, nullptr), 0u);
   EXPECT_EQ(ToDec(bin), "1.2.840.113549.0.18446744073709551616");
-  ASSERT_EQ(OID_ConvertDecToBin(l.s, "1.2.007", bin, nullptr), 0u);
+  ASSERT_EQ(OID_ConvertDecToBin(l, "1.2.007", bin, nullptr), 0u);
   EXPECT_EQ(ToDec(bin), "1.2.7");
   for (const char *bad : {"6.20", "1", "", "1..2", "1.2.", "1.x", "-1.2"}) {
     List f;
-    EXPECT_EQ(OID_ConvertDecToBin(f.s, bad, bin, nullptr), OID_ST_BAD_DOTTED) << bad;
+    EXPECT_EQ(OID_ConvertDecToBin(f, bad, bin, nullptr), OID_ST_BAD_DOTTED) << bad;
     EXPECT_EQ(f.Code(), OID_ST_BAD_DOTTED);
   }
   std::string tooLong = "1.2";
   for (int i = 0; i < 130; i++) tooLong += ".5";
-  EXPECT_EQ(OID_ConvertDecToBin(l.s, tooLong.c_str(), bin, nullptr), OID_ST_BAD_DOTTED);
+  EXPECT_EQ(OID_ConvertDecToBin(l, tooLong.c_str(), bin, nullptr), OID_ST_BAD_DOTTED);
 }
 
 TEST(oid_dotted, Characteristics) {
   unsigned char bin[OID_BINARY_MAX], chars[OID_CHARS_LEN];
   const char *text = "1.0.10175.1.5.1:48.35.1.0.5.0.0.0.255.255.255.63.255.255.255.255.255.255.255";
   List l;
-  ASSERT_EQ(OID_ConvertDecToBin(l.s, text, bin, chars), 0u);
+  ASSERT_EQ(OID_ConvertDecToBin(l, text, bin, chars), 0u);
   EXPECT_EQ(chars[0], 48);
   EXPECT_EQ(chars[11], 63);
   EXPECT_EQ(ToDec(bin, chars), text);
-  EXPECT_EQ(OID_ConvertDecToBin(l.s, "1.0.10175", bin, chars), OID_ST_NO_CHARS_TEXT);
+  EXPECT_EQ(OID_ConvertDecToBin(l, "1.0.10175", bin, chars), OID_ST_NO_CHARS_TEXT);
   for (const char *bad : {"1.2:1.2.3", "1.2:1.2.3.4.5.6.7.8.9.10.11.12.13.14.15.16.17.18.256",
                           "1.2:1.2.3.4.5.6.7.8.9.10.11.12.13.14.15.16.17.18.19.20",
                           "1.2:1.2.3.4.5.6.7.8.9.10.11.12.13.14.15.16.17.18.x"}) {
     List f;
-    EXPECT_EQ(OID_ConvertDecToBin(f.s, bad, bin, chars), OID_ST_BAD_CHARS) << bad;
+    EXPECT_EQ(OID_ConvertDecToBin(f, bad, bin, chars), OID_ST_BAD_CHARS) << bad;
   }
   // Characteristics in the text are ignored when not asked for.
-  ASSERT_EQ(OID_ConvertDecToBin(l.s, text, bin, nullptr), 0u);
+  ASSERT_EQ(OID_ConvertDecToBin(l, text, bin, nullptr), 0u);
   EXPECT_EQ(ToDec(bin), "1.0.10175.1.5.1");
 }
 
@@ -98,7 +98,7 @@ TEST(oid_dotted, BadBinaries) {
     List l;
     char *text = nullptr;
     uint32_t len = 0;
-    EXPECT_EQ(OID_ConvertBinToDec(l.s, b, nullptr, &len, &text), OID_ST_BAD_BINARY);
+    EXPECT_EQ(OID_ConvertBinToDec(l, b, nullptr, &len, &text), OID_ST_BAD_BINARY);
     EXPECT_EQ(text, nullptr);
   }
 }
@@ -158,7 +158,7 @@ TEST(oid_chars, Builders) {
   OID_SetValueClassCharacteristics(0x0304, r);
   const unsigned char vc[8] = {0x30, 0x30, 0, 0, 0, 3, 4, 0};
   EXPECT_EQ(memcmp(r, vc, 8), 0);
-  EXPECT_EQ(OID_AddDescriptor(oidtest::List().s), OID_ST_NOT_SUPPORTED);
+  EXPECT_EQ(OID_AddDescriptor(oidtest::List()), OID_ST_NOT_SUPPORTED);
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ int Reader(const std::string &file, const std::string &done) {
   int reads = 0;
   for (bool last = false; !last; ++reads) {
     last = access(done.c_str(), F_OK) == 0;
-    std::string raw = PrtFiles::ReadFile(file);
+    std::string raw = ReadFile(file);
     if (!raw.empty() && (raw.compare(0, kHeader.size(), kHeader) != 0 || raw.back() != '\n' ||
                          (raw.size() > kHeader.size() && raw[raw.size() - 2] != ':'))) {
       fprintf(stderr, "reader: partial file of %zu bytes\n", raw.size());

@@ -147,7 +147,7 @@ TEST_F(PrtFormat, EntryOverTheLimitIsSkippedAndItsNeighboursKept) {
 }
 
 TEST_F(PrtFormat, DirectAddressNeedsNoSource) {
-  setenv("PRINTERS_CONF", "/nonexistent/dir/printers.conf", 1);
+  env.Set("PRINTERS_CONF", "/nonexistent/dir/printers.conf");
   ns_printer_t *p = ns_printer_get_name("hostA:queueB", nullptr);
   ASSERT_NE(p, nullptr);
   EXPECT_STREQ(p->source, "posix");
@@ -229,7 +229,7 @@ TEST_F(PrtFormat, BsdAddressListsAndDefaults) {
   EXPECT_STREQ(def->server, "h2");
   ns_bsd_addr_destroy(def);
 
-  setenv("LPDEST", "a", 1);
+  env.Set("LPDEST", "a");
   EXPECT_EQ(ns_bsd_addr_get_default(), nullptr);
   list = ns_bsd_addr_get_all();
   ASSERT_NE(list, nullptr);

@@ -34,7 +34,7 @@ int PutAndDestroy(ns_printer_t *p) {
 }
 
 uint32_t Counter(const std::string &file) {
-  std::string bytes = PrtFiles::ReadFile(file + ".LCK");
+  std::string bytes = ReadFile(file + ".LCK");
   uint32_t c = 0;
   if (bytes.size() >= 4) memcpy(&c, bytes.data(), 4);
   return c;
@@ -102,7 +102,7 @@ TEST_F(PrtWrite, RefusalsLeaveTheFileAlone) {
   EXPECT_EQ(ReadFile(etc), before);
   EXPECT_EQ(ns_printer_get_name("a", "nis"), nullptr);
   // A directory that cannot hold the temporary file.
-  setenv("PRINTERS_CONF", "/nonexistent/dir/printers.conf", 1);
+  env.Set("PRINTERS_CONF", "/nonexistent/dir/printers.conf");
   EXPECT_EQ(PutAndDestroy(MakePrinter("x", "etc", {{"k", "1"}})), -1);
 }
 

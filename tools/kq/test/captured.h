@@ -1,5 +1,5 @@
-// Output streams for driving a kq subcommand from a test: temporary files that
-// the test reads back afterwards.
+// Streams for driving a kq subcommand from a test: temporary files read back
+// afterwards.
 #pragma once
 
 #include <cstdio>
@@ -8,16 +8,12 @@
 namespace kq::test {
 
 struct Captured {
-  FILE *in = tmpfile();
-  FILE *out = tmpfile();
-  FILE *err = tmpfile();
+  FILE *in = tmpfile(), *out = tmpfile(), *err = tmpfile();
   Captured() = default;
   Captured(const Captured &) = delete;
   Captured &operator=(const Captured &) = delete;
   ~Captured() {
-    fclose(in);
-    fclose(out);
-    fclose(err);
+    for (FILE *f : {in, out, err}) fclose(f);
   }
   static std::string Read(FILE *f) {
     std::string s;
@@ -25,6 +21,8 @@ struct Captured {
     for (int c; (c = fgetc(f)) != EOF;) s += static_cast<char>(c);
     return s;
   }
+  std::string Out() const { return Read(out); }
+  std::string Err() const { return Read(err); }
   // Puts `bytes` on the input stream, ready to be read from the start.
   void Input(const std::string &bytes) {
     fwrite(bytes.data(), 1, bytes.size(), in);

@@ -1,65 +1,54 @@
 // kq printers / kq printer over a printers file of the test's own.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "captured.h"
+#include "kqtest.h"
 #include "printers_cmd.h"
 #include "internal/prt_switch.h"
 
 namespace {
 
+using kq::test::Captured;
+
 class KqPrinters : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/kq-printers-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    etc_ = dir_ + "/printers.conf";
-    setenv("PRINTERS_CONF", etc_.c_str(), 1);
-    setenv("HOME", dir_.c_str(), 1);
     ns__nsswitch_path = "/nonexistent/nsswitch.conf";
-    std::ofstream(etc_) << "lp1:paddr=h1,300001,1,sys,lp,spool1,0:\n"
-                           "spool1:saddr=h1,300001,1,sys,sl,spool1,0:\n";
+    kq::test::WriteFile(dir_ / "printers.conf",
+                        "lp1:paddr=h1,300001,1,sys,lp,spool1,0:\n"
+                        "spool1:saddr=h1,300001,1,sys,sl,spool1,0:\n");
   }
-  void TearDown() override {
-    ns__nsswitch_path = "/etc/nsswitch.conf";
-    ASSERT_EQ(system(("rm -rf " + dir_).c_str()), 0);
-  }
-  // Runs `body` and answers its exit status with what it wrote.
-  template <typename Body>
-  int Run(Body body, std::string *out, std::string *err = nullptr) {
-    FILE *o = tmpfile(), *e = tmpfile();
-    int rc = body(o, e);
-    *out = Read(o);
-    if (err) *err = Read(e);
-    fclose(o);
-    fclose(e);
+  void TearDown() override { ns__nsswitch_path = "/etc/nsswitch.conf"; }
+  // `kq printers kind`: the exit status; the output in *out.
+  static int List(const char *kind, std::string *out, std::string *err = nullptr) {
+    Captured c;
+    int rc = kq_printers_run(kind, c.out, c.err);
+    *out = c.Out();
+    if (err) *err = c.Err();
     return rc;
   }
-  static std::string Read(FILE *f) {
-    std::string s;
-    rewind(f);
-    for (int c; (c = fgetc(f)) != EOF;) s += static_cast<char>(c);
-    return s;
+  static int Printer(const char *action, const char *name, const KqPrinterOptions &o) {
+    Captured c;
+    return kq_printer_run(action, name, o, c.out, c.err);
   }
-  std::string dir_, etc_;
+  kq::test::TempDir dir_{"kq-printers"};
+  kq::test::EnvGuard env_{{"PRINTERS_CONF", (dir_ / "printers.conf").c_str()},
+                          {"HOME", dir_.path().c_str()}};
 };
 
 TEST_F(KqPrinters, ListsByKind) {
   std::string out, err;
-  ASSERT_EQ(Run([](FILE *o, FILE *e) { return kq_printers_run("", o, e); }, &out), 0);
+  ASSERT_EQ(List("", &out), 0);
   EXPECT_NE(
       out.find("lp1              logical    lp  h1                     300001   1 sys   spool1"),
       std::string::npos)
       << out;
   EXPECT_NE(out.find("spool1           spooler    sl  h1"), std::string::npos) << out;
-  ASSERT_EQ(Run([](FILE *o, FILE *e) { return kq_printers_run("queue", o, e); }, &out), 0);
+  ASSERT_EQ(List("queue", &out), 0);
   EXPECT_EQ(out.find("lp1"), std::string::npos) << out;
-  EXPECT_EQ(Run([](FILE *o, FILE *e) { return kq_printers_run("8", o, e); }, &out, &err), 2);
+  EXPECT_EQ(List("8", &out, &err), 2);
   EXPECT_NE(err.find("unknown kind \"8\""), std::string::npos);
 }
 
@@ -70,32 +59,25 @@ TEST_F(KqPrinters, AddAndRemoveAQueue) {
   o.program = 300005;
   o.version = 2;
   o.server = "spool1";
-  std::string out, err;
-  ASSERT_EQ(Run([&](FILE *f, FILE *e) { return kq_printer_run("add", "q1", o, f, e); }, &out, &err),
-            0)
-      << err;
-  ASSERT_EQ(Run([](FILE *f, FILE *e) { return kq_printers_run("6", f, e); }, &out), 0);
+  std::string out;
+  ASSERT_EQ(Printer("add", "q1", o), 0);
+  ASSERT_EQ(List("6", &out), 0);
   EXPECT_NE(
       out.find("q1               queue      qu  hq                     105004   2 sys   spool1"),
       std::string::npos)
       << out;
   EXPECT_NE(out.find("from the pts registry"), std::string::npos);
-  ASSERT_EQ(Run([&](FILE *f, FILE *e) { return kq_printer_run("remove", "q1", o, f, e); }, &out),
-            0);
-  EXPECT_EQ(Run([&](FILE *f, FILE *e) { return kq_printer_run("remove", "q1", o, f, e); }, &out),
-            1);
-  ASSERT_EQ(Run([](FILE *f, FILE *e) { return kq_printers_run("queue", f, e); }, &out), 0);
+  ASSERT_EQ(Printer("remove", "q1", o), 0);
+  EXPECT_EQ(Printer("remove", "q1", o), 1);
+  ASSERT_EQ(List("queue", &out), 0);
   EXPECT_EQ(out.find("q1"), std::string::npos) << out;
-
-  KqPrinterOptions bad = o;
-  bad.auth = "krb5";
-  EXPECT_EQ(Run([&](FILE *f, FILE *e) { return kq_printer_run("add", "q2", bad, f, e); }, &out), 2);
-  bad = o;
-  bad.kind = "printer";
-  EXPECT_EQ(Run([&](FILE *f, FILE *e) { return kq_printer_run("add", "q2", bad, f, e); }, &out), 2);
-  EXPECT_EQ(Run([&](FILE *f, FILE *e) { return kq_printer_run("add", "bad name", o, f, e); }, &out),
-            1);
-  EXPECT_EQ(Run([&](FILE *f, FILE *e) { return kq_printer_run("move", "q2", o, f, e); }, &out), 2);
+  KqPrinterOptions badAuth = o, badKind = o;
+  badAuth.auth = "krb5";
+  badKind.kind = "printer";
+  EXPECT_EQ(Printer("add", "q2", badAuth), 2);
+  EXPECT_EQ(Printer("add", "q2", badKind), 2);
+  EXPECT_EQ(Printer("add", "bad name", o), 1);
+  EXPECT_EQ(Printer("move", "q2", o), 2);
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ TEST(GenvCompareRules, OctetStrings) {
   EXPECT_EQ(r, 0);
   GEN_OctetString_t neg{-1, nullptr};
   EXPECT_EQ(GEN_CompareOctetString(s, &neg, &abc, &r), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
 }
 
 TEST(GenvCompareRules, ShortOctetStringsUseTheSameRule) {
@@ -142,12 +142,12 @@ TEST(GenvCompareRules, DispatchOfIdsWithoutACompare) {
     Status s;
     int32_t r = 0;
     EXPECT_EQ(GEN_CompareAttrValue(s, id, &x, &x, &r), 1u) << id;
-    EXPECT_TRUE(s.has(GENU_ST_NOT_COMPARABLE)) << id;
+    EXPECT_TRUE(s.Has(GENU_ST_NOT_COMPARABLE)) << id;
   }
   Status s;
   int32_t r;
   EXPECT_EQ(GEN_CompareAttrValue(s, 12, nullptr, &x, &r), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_NULL_COMPARE));
+  EXPECT_TRUE(s.Has(GENU_ST_NULL_COMPARE));
 }
 
 // An attribute with integer values, alone in a private set.
@@ -185,7 +185,7 @@ TEST(GenvCompareRules, AttributesMatchValuesInAnyOrder) {
   Status s;
   int32_t r;
   EXPECT_EQ(GENU__CompareAttrHandle(s, &a.handle, &typed.handle, &r), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
 }
 
 TEST(GenvCompareRules, IgnoredAttributesThenDocumentNumbers) {
@@ -352,14 +352,14 @@ TEST(GenvCompareRules, StaleAttributeHandlesAreReportedNotFollowed) {
   Status s;
   int32_t r = 0;
   EXPECT_EQ(GENU__CompareAttrHandle(s, &live.handle, &stale, &r), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_SET_ACCESS));
+  EXPECT_TRUE(s.Has(GENU_ST_SET_ACCESS));
   GEN_IgnoredAttribute_t src{nullptr, stale};
   void *copy = reinterpret_cast<void *>(1);
   counter() = Counter();
-  s.clear();
+  s.Clear();
   EXPECT_EQ(GEN_CopyIgnoredAttribute(s, &copy, &src, &kCounting), 1u);
   EXPECT_EQ(copy, nullptr);
-  EXPECT_TRUE(s.has(GENU_ST_SET_ACCESS));
+  EXPECT_TRUE(s.Has(GENU_ST_SET_ACCESS));
   EXPECT_TRUE(counter().live.empty());
   AS_FreeAttrHandle(s, &stale);
 }

@@ -41,7 +41,7 @@ int32_t run(F f, const T &a, const T &b, uint32_t expectRc = 0, uint32_t code = 
   int32_t r = 99;
   EXPECT_EQ(f(s, &a, &b, &r), expectRc);
   if (code) {
-    EXPECT_TRUE(s.has(code)) << std::hex << code;
+    EXPECT_TRUE(s.Has(code)) << std::hex << code;
   }
   return r;
 }

@@ -86,12 +86,12 @@ TEST(GenvAclText, MalformedTextsAreRefused) {
     Status s;
     GEN_ExtACL_t *acl = reinterpret_cast<GEN_ExtACL_t *>(1);
     EXPECT_EQ(GENU_eACLFromText(s, &acl, bad), 1u) << bad;
-    EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE)) << bad;
+    EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE)) << bad;
   }
   Status s;
   char *text = nullptr;
   EXPECT_EQ(GENU_ACLToText(s, &text, nullptr), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_NOT_COMPARABLE));
+  EXPECT_TRUE(s.Has(GENU_ST_NOT_COMPARABLE));
 }
 
 TEST(GenvAclMake, ProtocolFormRules) {
@@ -115,7 +115,7 @@ TEST(GenvAclMake, ProtocolFormRules) {
   EXPECT_EQ(c.acl->nameType, nullptr);
   Psis d;
   EXPECT_EQ(GENU_MakeONCACL(s, &d.acl, nullptr, &user, nullptr, nullptr), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
 }
 
 TEST(GenvAclConvert, ExtToProtocolForm) {

@@ -35,7 +35,7 @@ TEST(GenvMakeText, TextsAreOtherCodeSetWithinTheirBound) {
   counter() = Counter();
   EXPECT_EQ(GENU_MakeText(s, &t, over.c_str(), &kCounting), 1u);
   EXPECT_EQ(t, nullptr);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
   EXPECT_TRUE(counter().live.empty());
 
   ASSERT_EQ(GENU_MakeText(s, &t, nullptr, nullptr), 0u);
@@ -57,12 +57,12 @@ TEST(GenvMakeText, SimpleNamesAndErrorMessages) {
   free(back);
   GEN_DeleteSimpleName(s, n, nullptr);
   EXPECT_EQ(GENU_MakeSimpleName(s, &n, over.c_str(), nullptr), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
 
   GEN_ErrorMsg_t *m = nullptr;
-  s.clear();
+  s.Clear();
   EXPECT_EQ(GENU_MakeErrorMsg(s, &m, nullptr, nullptr), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
   ASSERT_EQ(GENU_MakeErrorMsg(s, &m, "paper jam", nullptr), 0u);
   EXPECT_EQ(m->locale, nullptr);
   EXPECT_EQ(extract(&m->text), "paper jam");
@@ -81,11 +81,11 @@ TEST(GenvMakeText, ExtractorsByChoice) {
   char *p = reinterpret_cast<char *>(1);
   t.u.octets.length = -1;
   EXPECT_EQ(GENU_ExtractText(s, &p, &t, nullptr), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
   t.choice = 6;
-  s.clear();
+  s.Clear();
   EXPECT_EQ(GENU_ExtractText(s, &p, &t, nullptr), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
 }
 
 TEST(GenvMakeText, Latin1Conversions) {
@@ -105,18 +105,18 @@ TEST(GenvMakeText, Latin1Conversions) {
     GEN_Text_t t{};
     t.choice = choice;
     if (choice == 2) t.u.string = const_cast<char *>("x");
-    s.clear();
+    s.Clear();
     EXPECT_EQ(GEN_Text2IsoLatin1(s, &out, &t, nullptr), 1u) << choice;
-    EXPECT_TRUE(s.has(GENU_ST_NOT_COMPARABLE)) << choice;
+    EXPECT_TRUE(s.Has(GENU_ST_NOT_COMPARABLE)) << choice;
   }
-  s.clear();
+  s.Clear();
   EXPECT_EQ(GEN_Text2IsoLatin1(s, &out, nullptr, nullptr), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_NULL_COMPARE));
+  EXPECT_TRUE(s.Has(GENU_ST_NULL_COMPARE));
   std::string over(4096, 'a');
   iso.u.string = const_cast<char *>(over.c_str());
-  s.clear();
+  s.Clear();
   EXPECT_EQ(GEN_Text2IsoLatin1(s, &out, &iso, nullptr), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
 
   GEN_SimpleName_t n{}, *nout = nullptr;
   n.choice = GEN_TEXT_ISO646;
@@ -125,9 +125,9 @@ TEST(GenvMakeText, Latin1Conversions) {
   EXPECT_EQ(nout->choice, GEN_TEXT_LATIN1);
   EXPECT_EQ(nout->u.octets.length, 4);
   GEN_DeleteSimpleName(s, nout, nullptr);
-  s.clear();
+  s.Clear();
   EXPECT_EQ(GEN_Text2Unicode(s, &out, &iso, nullptr), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_NOT_COMPARABLE));
+  EXPECT_TRUE(s.Has(GENU_ST_NOT_COMPARABLE));
 }
 
 TEST(GenvMakeText, ObjectIdentificationsHoldDeepCopies) {

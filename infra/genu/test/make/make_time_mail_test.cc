@@ -85,7 +85,7 @@ TEST(GenvTimeArithmetic, BadInput) {
   GEN_GeneralizedTime_t t = at(2024, 5, 14, 10, 30), out{};
   EXPECT_EQ(GENU_GeneralizedTimeDeltaArithmetic(s, &t, 1, 2, &out), 1u);
   EXPECT_EQ(GENU_GeneralizedTimeDeltaArithmetic(s, nullptr, 1, 0, &out), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_NULL_COMPARE));
+  EXPECT_TRUE(s.Has(GENU_ST_NULL_COMPARE));
 }
 
 TEST(GenvCurrentTime, LocalAndUtcForms) {
@@ -113,7 +113,7 @@ TEST(GenvCurrentTime, LocalAndUtcForms) {
   EXPECT_EQ(p->utc, 1);
   free(p);
   EXPECT_EQ(GENU_GetCurrentTime(s, nullptr, 0), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_NULL_COMPARE));
+  EXPECT_TRUE(s.Has(GENU_ST_NULL_COMPARE));
 }
 
 TEST(GenvCardinal64, AdditionCarriesAndWraps) {
@@ -151,7 +151,7 @@ std::string toInternet(const GEN_StandardAttrs_t &a, uint32_t rc = 0, uint32_t c
   char *out = nullptr;
   EXPECT_EQ(GEN_X400ToInternetMailAddress(s, &out, &a, nullptr), rc);
   if (code) {
-    EXPECT_TRUE(s.has(code));
+    EXPECT_TRUE(s.Has(code));
   }
   std::string r = out ? out : "<null>";
   free(out);
@@ -174,9 +174,9 @@ TEST(GenvMail, EscapesOfRfc1327) {
   EXPECT_EQ(toInternet(y.a), "j doe!%()\"-x");
 
   Address z;
-  s.clear();
+  s.Clear();
   EXPECT_EQ(GEN_InternetMailToX400Address(s, &z.a, "caf\xe9@x", nullptr), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
   EXPECT_EQ(z.a.domainDefined, nullptr);
 }
 
@@ -201,7 +201,7 @@ TEST(GenvMail, UnescapeRulesAndLengthBound) {
   EXPECT_EQ(GEN_InternetMailToX400Address(s, &tooLong.a, (std::string(126, 'a') + "@").c_str(),
                                           nullptr),
             1u);  // "(a)" makes 129 characters
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
 }
 
 TEST(GenvMail, AddressKinds) {
@@ -225,12 +225,12 @@ TEST(GenvMail, AddressKinds) {
   out = reinterpret_cast<char *>(1);
   ASSERT_EQ(GEN_X400ToMSMailAddress(s, &out, &inet.a, nullptr), 0u);  // none of the kind
   EXPECT_EQ(out, nullptr);
-  s.clear();
+  s.Clear();
   EXPECT_EQ(GEN_X400ToMSMailAddress(s, &out, &none.a, nullptr), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_NOT_COMPARABLE));
-  s.clear();
+  EXPECT_TRUE(s.Has(GENU_ST_NOT_COMPARABLE));
+  s.Clear();
   EXPECT_EQ(GEN_X400ToStringAddress(s, &out, &none.a, nullptr), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_NOT_COMPARABLE));
+  EXPECT_TRUE(s.Has(GENU_ST_NOT_COMPARABLE));
 
   counter() = Counter();
   Address counted;

@@ -1,5 +1,5 @@
 // Test support for generic values: a counting allocator that can fail the n-th
-// allocation, a status list owned by the test, and random values of any record.
+// allocation and random values of any record.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,15 +7,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <random>
-#include <string>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
+#include <string>
 
 #include "infra/genu.h"
-#include "infra/svclog.h"
+#include "kqtest.h"
 #include "private/genu_layout.h"
 
 namespace genvtest {
@@ -48,53 +44,9 @@ inline void countingFree(void *p) {
 }
 inline const AS_allocateDescriptor_t kCounting = {countingAllocate, countingFree};
 
-// A fresh status list per test, deleted at the end.
-struct Status {
-  STF_statusList_t *list = STF_CreateList(nullptr);
-  ~Status() { STF_DeleteList(list); }
-  operator STF_statusList_t *() const { return list; }
-  // True when `code` is anywhere in the list.
-  bool has(uint32_t code) const {
-    STF_objectInfo_t info;
-    for (int32_t i = 1; STF_GetObjectInfo(list, i, &info) == 0; ++i)
-      if (info.code == code) return true;
-    return false;
-  }
-  void clear() { STF_ClearStatus(list); }
-  // The codes in the list, oldest first, for failure messages.
-  std::string codes() const {
-    std::string out;
-    STF_objectInfo_t info;
-    char buf[16];
-    for (int32_t i = 1; STF_GetObjectInfo(list, i, &info) == 0; ++i) {
-      snprintf(buf, sizeof buf, " %#x", info.code);
-      out += buf;
-    }
-    return out;
-  }
-};
-
-// Reads what the service log wrote, at the severities `letters`, while the object
-// lived.
-struct LogCapture {
-  std::string dir, file;
-  explicit LogCapture(const char *letters = "X") {
-    char pattern[] = "/tmp/genulogXXXXXX";
-    dir = mkdtemp(pattern);
-    LOG_Init((dir + "/log").c_str(), letters);
-    file = LOG_SetAddress(nullptr);
-  }
-  ~LogCapture() {
-    LOG_Term();
-    std::filesystem::remove_all(dir);
-  }
-  std::string Text() const {
-    std::ifstream in(file);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-};
+// Status lists and log capture are the shared ones.
+using Status = kq::test::StatusList;
+using kq::test::LogCapture;
 
 // A random record of layout L, owned by the test (parts on the process heap).
 struct RandomValue {

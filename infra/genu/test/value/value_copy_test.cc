@@ -64,7 +64,7 @@ TEST(GenvCopy, FailedAllocationAtEveryPointLeaksNothing) {
         void *copy = reinterpret_cast<void *>(1);
         EXPECT_EQ(e.desc->copyValue(s, &copy, v.rec, &kCounting), 1u) << e.name << " n=" << n;
         EXPECT_EQ(copy, nullptr) << e.name;
-        EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY)) << e.name << " n=" << n;
+        EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY)) << e.name << " n=" << n;
         EXPECT_TRUE(counter().live.empty()) << e.name << " n=" << n << " leaks";
         EXPECT_EQ(counter().badFrees, 0u) << e.name;
       }
@@ -86,7 +86,7 @@ TEST(GenvCopy, EveryTypeIdWithDescriptorCopiesAndComparesEqual) {
       ASSERT_EQ(GENU__CopyAttrVal(s, id, &copy, v.rec, nullptr), 0u) << id;
       int32_t r = 5;
       uint32_t rc = GEN_CompareAttrValue(s, id, v.rec, copy, &r);
-      if (s.has(GENU_ST_NOT_COMPARABLE)) {
+      if (s.Has(GENU_ST_NOT_COMPARABLE)) {
         // ids the dispatch does not compare: still structurally equal
         EXPECT_EQ(genu_CompareStruct(s, genu_LayoutOfType(id), v.rec, copy, &r), 0u);
       } else {
@@ -108,16 +108,16 @@ TEST(GenvCopy, DeepFormsFillCallerRecordsAndZeroThemOnDelete) {
     uint32_t (*del)(STF_statusList_t *, void *, const AS_allocateDescriptor_t *);
   };
   std::vector<Deep> deep;
-#define GENV_DEEP(R)                                                                         \
-  deep.push_back({#R, &genu_L_##R,                                                          \
-                  [](STF_statusList_t *s, void *d, const void *x,                            \
-                     const AS_allocateDescriptor_t *a) {                                     \
-                    return GEN_DeepCopy##R(s, static_cast<GEN_##R##_t *>(d),                 \
-                                           static_cast<const GEN_##R##_t *>(x), a);          \
-                  },                                                                         \
-                  [](STF_statusList_t *s, void *d, const AS_allocateDescriptor_t *a) {       \
-                    return GEN_DeepDelete##R(s, static_cast<GEN_##R##_t *>(d), a);           \
-                  }});
+#define GENV_DEEP(R)                                                                       \
+  deep.push_back(                                                                          \
+      {#R, &genu_L_##R,                                                                    \
+       [](STF_statusList_t *s, void *d, const void *x, const AS_allocateDescriptor_t *a) { \
+         return GEN_DeepCopy##R(s, static_cast<GEN_##R##_t *>(d),                          \
+                                static_cast<const GEN_##R##_t *>(x), a);                   \
+       },                                                                                  \
+       [](STF_statusList_t *s, void *d, const AS_allocateDescriptor_t *a) {                \
+         return GEN_DeepDelete##R(s, static_cast<GEN_##R##_t *>(d), a);                    \
+       }});
   GENU_DEEP_RECORDS(GENV_DEEP)
 #undef GENV_DEEP
   for (const Deep &d : deep) {
@@ -157,12 +157,12 @@ TEST(GenvCopy, UnknownChoiceIsRefusedAndNothingAllocated) {
   counter() = Counter();
   EXPECT_EQ(GEN_CopyText(s, &copy, &t, &kCounting), 1u);
   EXPECT_EQ(copy, nullptr);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
   EXPECT_TRUE(counter().live.empty());
 
   GEN_Text_t dst;
   memset(&dst, 0x5A, sizeof dst);
-  s.clear();
+  s.Clear();
   EXPECT_EQ(GEN_DeepCopyText(s, &dst, &t, nullptr), 1u);
   EXPECT_EQ(dst.choice, 0);
   EXPECT_EQ(dst.u.string, nullptr);
@@ -182,7 +182,7 @@ TEST(GenvCopy, NestedUnknownChoiceFailsTheWholeCopyWithoutLeaks) {
   void *copy = reinterpret_cast<void *>(1);
   EXPECT_EQ(GEN_CopyDocumentFormat(s, &copy, &f, &kCounting), 1u);
   EXPECT_EQ(copy, nullptr);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
   EXPECT_GT(counter().attempts, 1u);
   EXPECT_TRUE(counter().live.empty());
 }
@@ -191,7 +191,7 @@ TEST(GenvCopy, OctetStringRules) {
   Status s;
   GEN_OctetString_t neg{-1, nullptr}, dst{5, reinterpret_cast<unsigned char *>(1)};
   EXPECT_EQ(GEN_DeepCopyOctetString(s, &dst, &neg, nullptr), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
   EXPECT_EQ(dst.length, 0);
   EXPECT_EQ(dst.value, nullptr);
 
@@ -211,15 +211,15 @@ TEST(GenvCopy, OctetStringRules) {
   EXPECT_EQ(dst.value, nullptr);
 
   GEN_OctetString_t bad{-3, nullptr};
-  s.clear();
+  s.Clear();
   EXPECT_EQ(GEN_DeepDeleteOctetString(s, &bad, nullptr), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
 }
 
 TEST(GenvCopy, DeleteOfNullRecord) {
   Status s;
   EXPECT_EQ(GEN_DeleteText(s, nullptr, nullptr), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_NULL_DELETE));
+  EXPECT_TRUE(s.Has(GENU_ST_NULL_DELETE));
 }
 
 TEST(GenvCopy, ShallowCopies) {

@@ -1,5 +1,7 @@
-// Values by type id: the type table, value sequences and 64-bit cardinals.
+// Values by type id: the type table and its traces, value sequences and 64-bit
+// cardinals.
 #include <cstring>
+#include <string>
 
 #include "../support/genv_test_support.h"
 
@@ -42,13 +44,33 @@ TEST(GenvTypeTable, DescriptorsAndPdusFollowTheTable) {
     EXPECT_EQ(GENU_TypeToPDU(none), -1) << none;
 }
 
+TEST(GenvTypeTable, TypeTableCompareAndDeltaTextsAreTraced) {
+  std::string log;
+  {
+    LogCapture capture("XM");
+    EXPECT_EQ(GENU_TypeToPDU(13), -1);
+    EXPECT_EQ(GENU_TypeToPDU(28), 9);
+    Status s;
+    int32_t x = 0, r = 0;
+    EXPECT_EQ(GEN_CompareAttrValue(s, 41, &x, &x, &r), 1u);
+    GEN_GeneralizedTime_t t{2024, 5, 14, 10, 30, 0, 0, 0, 0}, out{};
+    EXPECT_EQ(GENU_GeneralizedTimeDeltaArithmetic(s, &t, 60, 7, &out), 1u);
+    log = capture.Text();
+  }
+  EXPECT_NE(log.find("GENU_TypeToPDU: unknown type = 13"), std::string::npos) << log;
+  EXPECT_EQ(log.find("unknown type = 28"), std::string::npos);
+  EXPECT_NE(log.find("GEN_CompareAttrValue: AVT # 41 not yet implemented"), std::string::npos)
+      << log;
+  EXPECT_NE(log.find("Functionality not implemented."), std::string::npos) << log;
+}
+
 TEST(GenvTypeTable, IdWithoutDescriptorCannotBeCopied) {
   Status s;
   int32_t x = 1;
   void *copy = reinterpret_cast<void *>(1);
   EXPECT_EQ(GENU__CopyAttrVal(s, 3, &copy, &x, nullptr), 1u);
   EXPECT_EQ(copy, nullptr);
-  EXPECT_TRUE(s.has(GENU_ST_NOT_COMPARABLE));
+  EXPECT_TRUE(s.Has(GENU_ST_NOT_COMPARABLE));
 }
 
 TEST(GenvValueSeq, EmptyListCopiesToEmptyList) {
@@ -77,11 +99,11 @@ TEST(GenvValueSeq, CopyKeepsOrderAndFailuresLeaveNothing) {
   for (uint64_t n = 1; n <= needed; ++n) {
     counter() = Counter();
     counter().failAt = n;
-    s.clear();
+    s.Clear();
     out = reinterpret_cast<GEN_ValueSeq_t *>(1);
     EXPECT_EQ(GENU__CopyAttrValSeq(s, 28, &out, src, &kCounting), 1u) << n;
     EXPECT_EQ(out, nullptr);
-    EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY)) << n;
+    EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY)) << n;
     EXPECT_TRUE(counter().live.empty()) << n;
   }
   EXPECT_EQ(GENU__DeleteAttrValSeq(s, 28, src, nullptr), 0u);
@@ -96,7 +118,7 @@ TEST(GenvValueSeq, DeleteReportsAFailingValueButFreesTheRest) {
   bad->u.octets = GEN_OctetString_t{-4, nullptr};
   Status s;
   EXPECT_EQ(GENU__DeleteAttrValSeq(s, 28, list, nullptr), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
 }
 
 TEST(GenvCardinal64, JoinAndSplit) {

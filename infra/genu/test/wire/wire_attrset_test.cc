@@ -131,7 +131,7 @@ TEST(genu_wire_attrset, EmptySetsAndAttributesWithoutValues) {
   FreeBER_AS(s, &list);
   AS_Destroy(s, &set);
   EXPECT_EQ(ToBER_AS(s, &list, nullptr, 0), 1);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
 }
 
 TEST(genu_wire_attrset, InconsistentTypeAndBadValuesFailCleanly) {
@@ -145,7 +145,7 @@ TEST(genu_wire_attrset, InconsistentTypeAndBadValuesFailCleanly) {
   ASSERT_EQ(AS_AddAttrVal(s, set, 273, 28, t, &GENU_TextDesc, nullptr), 0u);
   AttributeList list = nullptr;
   EXPECT_EQ(ToBER_AS(s, &list, &set, 0), 1);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
   EXPECT_EQ(list, nullptr);
   AS_Destroy(s, &set);
 
@@ -161,10 +161,10 @@ TEST(genu_wire_attrset, InconsistentTypeAndBadValuesFailCleanly) {
     name->u.octets.length = length;
     ASSERT_EQ(AS_AddAttrVal(s, set, 133, 27, name, &GENU_SimpleNameDesc, nullptr), 0u);
   }
-  s.clear();
+  s.Clear();
   EXPECT_EQ(ToBER_AS(s, &list, &set, GENU_AS_MODE_KEEP_EXT_ACL), 1);
-  EXPECT_TRUE(s.has(0xc00e00bau));
-  EXPECT_TRUE(s.has(GENU_ST_TOO_LONG));
+  EXPECT_TRUE(s.Has(0xc00e00bau));
+  EXPECT_TRUE(s.Has(GENU_ST_TOO_LONG));
   EXPECT_EQ(list, nullptr);
   EXPECT_EQ(AS_Destroy(s, &set), 0u);  // the set's values are untouched
 }
@@ -195,7 +195,7 @@ TEST(genu_wire_attrset, ReceivedListsSkipEmptyValuesAndRefuseBadOnes) {
   node.value.type = ber_oid{ber.length, const_cast<uint8_t *>(ber.value)};
   set = AS_nullSetHandle;
   EXPECT_EQ(ToGEN_AS(s, &list, &set), 1);
-  EXPECT_TRUE(s.has(GENU_ST_SET_ACCESS));
+  EXPECT_TRUE(s.Has(GENU_ST_SET_ACCESS));
   EXPECT_EQ(set, AS_nullSetHandle);
   void *back = nullptr;
   ASSERT_EQ(ToGEN_AttrVal(s, &encoded, &back, 1), 0);
@@ -317,13 +317,13 @@ TEST(genu_wire_attrset, AssertionsCarryFirstOrAllValues) {
   // An unknown attribute identifier on the wire leaves nothing behind.
   uint8_t unfinished[] = {0x81};
   all.type = ber_oid{1, unfinished};
-  s.clear();
+  s.Clear();
   EXPECT_EQ(ToGEN_AVA(s, &all, &both), 1);
-  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
+  EXPECT_TRUE(s.Has(GENU_ST_OID_CONVERT));
   EXPECT_EQ(both, AS_nullAttrHandle);
-  s.clear();
+  s.Clear();
   EXPECT_EQ(ToBER_IfwAVA(s, &ava, AS_nullAttrHandle), 1);
-  EXPECT_TRUE(s.has(GENU_ST_SET_ACCESS));
+  EXPECT_TRUE(s.Has(GENU_ST_SET_ACCESS));
   AS_FreeAttrHandle(s, &attr);
   AS_Destroy(s, &set);
 }

@@ -50,7 +50,7 @@ struct Wire {
 void RoundTrip(const Composite &c, const void *rec) {
   Status s;
   Wire out(c.type);
-  ASSERT_EQ(c.toBer(s, out.p, rec), 0) << c.name << s.codes();
+  ASSERT_EQ(c.toBer(s, out.p, rec), 0) << c.name << s.Text();
   uint8_t *bytes = nullptr;
   size_t length = 0;
   kq::ber::Error err;
@@ -61,7 +61,7 @@ void RoundTrip(const Composite &c, const void *rec) {
   ASSERT_EQ(kq::ber::Decode(c.type, bytes, length, &decoded, err), 0) << c.name << err.text;
   free(bytes);
   void *back = calloc(1, c.layout->size);
-  ASSERT_EQ(c.toGen(s, decoded, back), 0) << c.name << s.codes();
+  ASSERT_EQ(c.toGen(s, decoded, back), 0) << c.name << s.Text();
   kq::ber::FreeContents(c.type, decoded);
   free(decoded);
   int32_t order = 99;
@@ -95,7 +95,7 @@ void ExpectRefused(const char *name, const void *rec, uint32_t code) {
   Status s;
   Wire out(c.type);
   EXPECT_EQ(c.toBer(s, out.p, rec), 1) << name;
-  EXPECT_TRUE(s.has(code)) << name << s.codes();
+  EXPECT_TRUE(s.Has(code)) << name << s.Text();
   EXPECT_TRUE(out.zero()) << name;
 }
 
@@ -134,7 +134,7 @@ TEST(genu_wire_composite, BadRecordsAreRefusedAndLeaveNothing) {
   Status s;
   OssBuf encoded{0, nullptr};
   EXPECT_EQ(JQP_PackAV(s, 88, &fast, &encoded), 1);
-  EXPECT_TRUE(s.has(0xc00e0088u) && s.has(GENU_ST_BAD_VALUE)) << s.codes();
+  EXPECT_TRUE(s.Has(0xc00e0088u) && s.Has(GENU_ST_BAD_VALUE)) << s.Text();
 
   // A name one character over its bound inside a larger record.
   GEN_DriverInfo_t driver{};
@@ -168,7 +168,7 @@ TEST(genu_wire_composite, BadWireStructuresAreRefusedAndLeaveNothing) {
   memcpy(out.p, &bad, 2);
   GEN_MediaSelect_t back{};
   EXPECT_EQ(ToGEN_mediaSelect(s, static_cast<MediaSelect *>(out.p), &back), 1);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
   EXPECT_EQ(back.choice, 0);
   memcpy(out.p, &saved, 2);
   EXPECT_EQ(c.release(s, out.p), 0);
@@ -191,7 +191,7 @@ TEST(genu_wire_composite, BadWireStructuresAreRefusedAndLeaveNothing) {
   EXPECT_EQ(FreeBER_pageSelectSeq(s, &wire), 0);
   EXPECT_EQ(wire, nullptr);
   EXPECT_EQ(FreeBER_pageSelectSeq(s, nullptr), 1);
-  EXPECT_TRUE(s.has(GENU_ST_NULL_DELETE));
+  EXPECT_TRUE(s.Has(GENU_ST_NULL_DELETE));
 }
 
 // For every id the packer knows, every allocation on the wire side of packing and
@@ -214,7 +214,7 @@ TEST(genu_wire_composite, AllocationFailuresLeakNothing) {
       genvtest::counter().failAt = failAt;
       OssBuf encoded{0, nullptr};
       if (JQP_PackAV(s, id, v.rec, &encoded)) {
-        EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY) || s.has(GENU_ST_ENCODE_FAILED)) << s.codes();
+        EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY) || s.Has(GENU_ST_ENCODE_FAILED)) << s.Text();
         EXPECT_TRUE(genvtest::counter().live.empty()) << "pack, failure " << failAt;
         continue;
       }
@@ -223,7 +223,7 @@ TEST(genu_wire_composite, AllocationFailuresLeakNothing) {
       int rc = JQP_UnpackAV(s, &encoded, id, &back, &desc);
       free(encoded.value);
       if (rc) {
-        EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY) || s.has(GENU_ST_DECODE_FAILED)) << s.codes();
+        EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY) || s.Has(GENU_ST_DECODE_FAILED)) << s.Text();
         EXPECT_TRUE(genvtest::counter().live.empty()) << "unpack, failure " << failAt;
         continue;
       }
@@ -250,7 +250,7 @@ class genu_wire_acl : public ::testing::Test {
     db_.Register(kAclAttr, std::string("\x06\x04\x69\x83\x01\x12", 6), 85, "x-acl");
     db_.Close();
     Status s;
-    ASSERT_EQ(GENU_Init(s, db_.dir.c_str(), 0), 0) << s.codes();
+    ASSERT_EQ(GENU_Init(s, db_.dir.c_str(), 0), 0) << s.Text();
   }
   static GEN_ExtACL_t *Entry(const char *who, uint32_t level) {
     auto *e = static_cast<GEN_ExtACL_t *>(calloc(1, sizeof(GEN_ExtACL_t)));
@@ -274,13 +274,13 @@ TEST_F(genu_wire_acl, ExtListsTravelAsAccessControlListsOutsideTheLibrarysMode) 
   AS_attrHandle_t attr = AS_nullAttrHandle;
   ASSERT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
   ASSERT_EQ(AS_AddAttrVal(s, set, kExtAttr, 89, Entry("ann", 1), &GENU_ExtACLDesc, &attr), 0u);
-  ASSERT_EQ(AS_AddAttrValR(s, attr, 89, Entry("bob", 3), &GENU_ExtACLDesc), 0u) << s.codes();
+  ASSERT_EQ(AS_AddAttrValR(s, attr, 89, Entry("bob", 3), &GENU_ExtACLDesc), 0u) << s.Text();
   AS_FreeAttrHandle(s, &attr);
 
   for (uint32_t mode : {0u, 1001u}) {
     SCOPED_TRACE(mode);
     AttributeList_node *list = nullptr;
-    ASSERT_EQ(ToBER_AS(s, &list, &set, mode), 0) << s.codes();
+    ASSERT_EQ(ToBER_AS(s, &list, &set, mode), 0) << s.Text();
     ASSERT_NE(list, nullptr);
     int values = 0;
     for (Attribute_values_node *v = list->value.values; v; v = v->next, ++values) {
@@ -289,7 +289,7 @@ TEST_F(genu_wire_acl, ExtListsTravelAsAccessControlListsOutsideTheLibrarysMode) 
       OssBuf bytes{v->value.length, v->value.value};
       void *rec = nullptr;
       AS_valueDescriptor_t desc{};
-      ASSERT_EQ(JQP_UnpackAV(s, &bytes, sent, &rec, &desc), 0) << s.codes();
+      ASSERT_EQ(JQP_UnpackAV(s, &bytes, sent, &rec, &desc), 0) << s.Text();
       desc.deleteValue(s, rec, nullptr);
       EXPECT_EQ(JQP_UnpackAV(s, &bytes, other, &rec, &desc), 1);
     }
@@ -317,7 +317,7 @@ TEST_F(genu_wire_acl, ReceivedAccessControlListsArriveAsExtLists) {
   acl.nameType = &nameType;
   acl.privilegeLevel = &level;
   OssBuf encoded{0, nullptr};
-  ASSERT_EQ(JQP_PackAV(s, 85, &acl, &encoded), 0) << s.codes();
+  ASSERT_EQ(JQP_PackAV(s, 85, &acl, &encoded), 0) << s.Text();
   Attribute_values_node value{nullptr, {static_cast<int32_t>(encoded.length), encoded.value}};
   AttributeList_node node{};
   GENU_berOid_t ber{};
@@ -326,7 +326,7 @@ TEST_F(genu_wire_acl, ReceivedAccessControlListsArriveAsExtLists) {
   node.value.values = &value;
   AttributeList_node *list = &node;
   AS_setHandle_t set = AS_nullSetHandle;
-  ASSERT_EQ(ToGEN_AS(s, &list, &set), 0) << s.codes();
+  ASSERT_EQ(ToGEN_AS(s, &list, &set), 0) << s.Text();
   free(encoded.value);
   AS_attrHandle_t attr = AS_nullAttrHandle;
   ASSERT_EQ(AS_FindAttr(s, set, kAclAttr, &attr), 0u);
@@ -335,7 +335,7 @@ TEST_F(genu_wire_acl, ReceivedAccessControlListsArriveAsExtLists) {
   void *stored = nullptr;
   ASSERT_EQ(AS_GetAttrValTypeR(s, attr, &type), 0u);
   EXPECT_EQ(type, 89u);
-  ASSERT_EQ(AS_FindFirstAttrValR(s, attr, &vh, &stored), 0u) << s.codes();
+  ASSERT_EQ(AS_FindFirstAttrValR(s, attr, &vh, &stored), 0u) << s.Text();
   auto *ext = static_cast<GEN_ExtACL_t *>(stored);
   const GEN_SimpleName_t &who = ext->principal;
   std::string name = who.choice <= GEN_TEXT_STRING

@@ -36,9 +36,9 @@ TEST(genu_wire_convert, TextBoundsAreFourThousandNinetyFive) {
     str.push_back('b');  // 4096 is one too many
     if (choice > GEN_TEXT_STRING) t.u.octets.length = 4096, t.u.octets.value = reinterpret_cast<unsigned char *>(str.data());
     else t.u.string = str.data();
-    s.clear();
+    s.Clear();
     EXPECT_EQ(ToBER_text(s, w, &t), 1);
-    EXPECT_TRUE(s.has(GENU_ST_TOO_LONG));
+    EXPECT_TRUE(s.Has(GENU_ST_TOO_LONG));
     str.pop_back();
   }
   free(w);
@@ -62,7 +62,7 @@ TEST(genu_wire_convert, NameInAnotherCodeSetStopsAt255) {
   EXPECT_EQ(memcmp(back.u.octets.value, n.u.octets.value, 255), 0);
   n.u.octets.length = 256;
   EXPECT_EQ(ToBER_simpleName(s, &w, &n), 1);
-  EXPECT_TRUE(s.has(GENU_ST_TOO_LONG));
+  EXPECT_TRUE(s.Has(GENU_ST_TOO_LONG));
   // Without a code set none is sent.
   n.u.octets.length = 3;
   n.codeSet = 0;
@@ -76,7 +76,7 @@ TEST(genu_wire_convert, UnknownChoicesAndNullArgumentsAreRefused) {
   GEN_Text_t t{};
   t.choice = 6;
   EXPECT_EQ(ToBER_message(s, &tw, &t), 1);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
   tw.choice = 0;
   EXPECT_EQ(ToGEN_descriptor(s, &tw, &t), 1);
   EXPECT_EQ(ToBER_text(s, nullptr, &t), 1);
@@ -84,17 +84,17 @@ TEST(genu_wire_convert, UnknownChoicesAndNullArgumentsAreRefused) {
   NameOrOID nw{};
   GEN_NameOrOID_t no{};
   no.choice = 3;
-  s.clear();
+  s.Clear();
   EXPECT_EQ(ToBER_nameOrOid(s, &nw, &no), 1);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
   CardinalOrNoid cw{};
   GEN_CardinalOrNoid_t cn{};
   cn.choice = 2;
   cn.u.nameOrOid.choice = 1;
   cn.u.nameOrOid.u.oid = 0;  // no BER form
-  s.clear();
+  s.Clear();
   EXPECT_EQ(ToBER_cardinalOrNoid(s, &cw, &cn), 1);
-  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
+  EXPECT_TRUE(s.Has(GENU_ST_OID_CONVERT));
   GEN_GeneralizedTime_t time{};
   EXPECT_EQ(ToBER_generalizedTime(s, nullptr, &time), 1);
   EXPECT_EQ(ToBER_cardinalRange(s, nullptr, nullptr), 1);
@@ -120,12 +120,12 @@ TEST(genu_wire_convert, IdentifiersConvertBothWaysOrFail) {
   EXPECT_EQ(back, shoid);
   uint32_t unknown = 0xfffffff0u;
   EXPECT_EQ(ToBER_ObjectID(s, &w, &unknown), 1);
-  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
+  EXPECT_TRUE(s.Has(GENU_ST_OID_CONVERT));
   uint8_t garbage[] = {0x80};  // an unfinished arc
   ber_oid bad{1, garbage};
-  s.clear();
+  s.Clear();
   EXPECT_EQ(ToGEN_oid(s, &bad, &back), 1);
-  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
+  EXPECT_TRUE(s.Has(GENU_ST_OID_CONVERT));
 }
 
 TEST(genu_wire_convert, OctetStringsOwnTheirBytes) {
@@ -150,19 +150,19 @@ TEST(genu_wire_convert, OctetStringsOwnTheirBytes) {
     // An allocation failure reports no memory and leaves the structure empty.
     genvtest::counter().failAt = genvtest::counter().attempts + 1;
     EXPECT_EQ(ToBER_octetString(s, &w, &g), 1);
-    EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY));
+    EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY));
     EXPECT_EQ(w.value, nullptr);
   }
   g.length = 0;
   ASSERT_EQ(ToBER_octetString(s, &w, &g), 0);
   EXPECT_EQ(w.value, nullptr);
   g.length = -1;
-  s.clear();
+  s.Clear();
   EXPECT_EQ(ToBER_octetString(s, &w, &g), 1);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
-  s.clear();
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
+  s.Clear();
   EXPECT_EQ(FreeBER_octetString(s, nullptr), 1);
-  EXPECT_TRUE(s.has(GENU_ST_NULL_DELETE));
+  EXPECT_TRUE(s.Has(GENU_ST_NULL_DELETE));
 }
 
 int releases = 0;
@@ -213,13 +213,13 @@ TEST(genu_wire_convert, FailedNestedPartReleasesTheFirst) {
   w.name_or_oid.u.oid = ber_oid{1, unfinished};
   GEN_DistNameString_t g{};
   EXPECT_EQ(ToGEN_distNameString(s, &w, &g), 1);
-  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
+  EXPECT_TRUE(s.Has(GENU_ST_OID_CONVERT));
   EXPECT_EQ(g.text.u.string, nullptr);
   EXPECT_EQ(g.nameOrOid, nullptr);
 
   NewJobIdentifier nw{};
   nw.server_name = w;
-  s.clear();
+  s.Clear();
   GEN_NewJobIdentifier_t ng{};
   EXPECT_EQ(ToGEN_newJobIdentifier(s, &nw, &ng), 1);
   EXPECT_EQ(ng.serverName.text.u.string, nullptr);
@@ -276,9 +276,9 @@ TEST(genu_wire_convert, ListsKeepOrderAndUndoOnFailure) {
 
   // A generic list whose second identifier has no wire form.
   seq.first->next->value = &bad;
-  s.clear();
+  s.Clear();
   EXPECT_EQ(ToBER_setOfOIDs(s, &wire, reinterpret_cast<GEN_SetOfOids_t *>(&seq)), 1);
-  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
+  EXPECT_TRUE(s.Has(GENU_ST_OID_CONVERT));
   EXPECT_EQ(wire, nullptr);
   seq.first->next->value = nullptr;  // a node without a value is refused too
   EXPECT_EQ(ToBER_seqOfObjId(s, &wire, &seq), 1);
@@ -334,9 +334,9 @@ TEST(genu_wire_convert, DocumentFormatUndoesItsOptionalParts) {
   GEN_DeepDeleteDocumentFormat(s, &back, nullptr);
 
   w.version.choice = 7;
-  s.clear();
+  s.Clear();
   EXPECT_EQ(ToGEN_docFormat(s, &w, &back), 1);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
   EXPECT_EQ(back.variants, nullptr);
   EXPECT_EQ(back.version, nullptr);
   GEN_FontReference_t font{};

@@ -24,11 +24,11 @@ std::vector<uint32_t> PackedIds() {
 void ExpectRoundTrip(uint32_t id, const void *value) {
   Status s;
   OssBuf encoded{0, nullptr};
-  ASSERT_EQ(JQP_PackAV(s, id, value, &encoded), 0u) << "id " << id << s.codes();
+  ASSERT_EQ(JQP_PackAV(s, id, value, &encoded), 0u) << "id " << id << s.Text();
   ASSERT_GT(encoded.length, 0);
   void *back = nullptr;
   AS_valueDescriptor_t desc{};
-  ASSERT_EQ(JQP_UnpackAV(s, &encoded, id, &back, &desc), 0u) << "id " << id << s.codes();
+  ASSERT_EQ(JQP_UnpackAV(s, &encoded, id, &back, &desc), 0u) << "id " << id << s.Text();
   free(encoded.value);
   const AS_valueDescriptor_t *expected = GENU_AVT2Descriptor(static_cast<int32_t>(id));
   EXPECT_EQ(desc.copyValue, expected->copyValue);
@@ -134,12 +134,12 @@ TEST(genu_wire_pack, IdsWithoutWireTypeAreRefused) {
     SCOPED_TRACE(id);
     OssBuf out{0, nullptr};
     EXPECT_EQ(JQP_PackAV(s, id, &value, &out), 1u);
-    EXPECT_TRUE(s.has(0xc00e0085u));
+    EXPECT_TRUE(s.Has(0xc00e0085u));
     EXPECT_EQ(out.value, nullptr);
     void *rec = &value;
     AS_valueDescriptor_t desc{};
     EXPECT_EQ(JQP_UnpackAV(s, &some, id, &rec, &desc), 1u);
-    EXPECT_TRUE(s.has(GENU_ST_EMPTY_ENCODING));
+    EXPECT_TRUE(s.Has(GENU_ST_EMPTY_ENCODING));
   }
 }
 
@@ -149,13 +149,13 @@ TEST(genu_wire_pack, EmptyOrMalformedEncodingsAreRefused) {
   AS_valueDescriptor_t desc{};
   OssBuf empty{0, nullptr};
   EXPECT_EQ(JQP_UnpackAV(s, &empty, 28, &rec, &desc), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_EMPTY_ENCODING));
+  EXPECT_TRUE(s.Has(GENU_ST_EMPTY_ENCODING));
 
   unsigned char junk[] = {0x30, 0x85, 0xff, 0xff, 0xff, 0xff, 0x01};
   OssBuf bad{sizeof junk, junk};
   rec = junk;
   EXPECT_EQ(JQP_UnpackAV(s, &bad, 28, &rec, &desc), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_DECODE_FAILED));
+  EXPECT_TRUE(s.Has(GENU_ST_DECODE_FAILED));
   EXPECT_EQ(rec, nullptr);
 
   // The bytes of one type do not decode as another, and a cut encoding not at all.
@@ -163,10 +163,10 @@ TEST(genu_wire_pack, EmptyOrMalformedEncodingsAreRefused) {
   OssBuf encoded{0, nullptr};
   ASSERT_EQ(JQP_PackAV(s, 12, &n, &encoded), 0u);
   EXPECT_EQ(JQP_UnpackAV(s, &encoded, 28, &rec, &desc), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_DECODE_FAILED));
+  EXPECT_TRUE(s.Has(GENU_ST_DECODE_FAILED));
   OssBuf cut{encoded.length - 1, encoded.value};
   EXPECT_EQ(JQP_UnpackAV(s, &cut, 12, &rec, &desc), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_DECODE_FAILED));
+  EXPECT_TRUE(s.Has(GENU_ST_DECODE_FAILED));
   free(encoded.value);
 }
 
@@ -179,7 +179,7 @@ TEST(genu_wire_pack, ConverterFailureAddsTheIdsCode) {
   OssBuf out{0, nullptr};
   for (uint32_t id : {5u, 16u, 28u}) {
     EXPECT_EQ(JQP_PackAV(s, id, &t, &out), 1u);
-    EXPECT_TRUE(s.has(GENU_ST_TOO_LONG));
+    EXPECT_TRUE(s.Has(GENU_ST_TOO_LONG));
     EXPECT_EQ(out.value, nullptr);
   }
   longText.pop_back();  // 4095 characters fit
@@ -187,20 +187,20 @@ TEST(genu_wire_pack, ConverterFailureAddsTheIdsCode) {
 
   uint32_t unknown = 0;
   EXPECT_EQ(JQP_PackAV(s, 10, &unknown, &out), 1u);
-  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
+  EXPECT_TRUE(s.Has(GENU_ST_OID_CONVERT));
   GEN_Locale_t oneLetter{};
   oneLetter.language = GEN_LocaleCode_t{1, {'e', 0}};
   oneLetter.country = GEN_LocaleCode_t{2, {'u', 's'}};
   oneLetter.codeSet = wiretest::ValidOid(0);
   EXPECT_EQ(JQP_PackAV(s, 55, &oneLetter, &out), 1u);
-  EXPECT_TRUE(s.has(0xc00e0094u));
+  EXPECT_TRUE(s.Has(0xc00e0094u));
   oneLetter.language.length = 2;
   oneLetter.language.value[1] = 'n';
   ExpectRoundTrip(55, &oneLetter);
   GEN_CardinalOrOid_t badChoice{3, {7}};
   EXPECT_EQ(JQP_PackAV(s, 35, &badChoice, &out), 1u);
-  EXPECT_TRUE(s.has(0xc00e0075u));
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(0xc00e0075u));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
 }
 
 // Every allocation of a pack and an unpack is made to fail in turn: each failure is
@@ -221,7 +221,7 @@ TEST(genu_wire_pack, AllocationFailuresLeakNothing) {
       genvtest::counter().failAt = failAt;
       OssBuf encoded{0, nullptr};
       if (JQP_PackAV(s, c.id, c.value, &encoded)) {
-        EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY) || s.has(GENU_ST_ENCODE_FAILED));
+        EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY) || s.Has(GENU_ST_ENCODE_FAILED));
         EXPECT_TRUE(genvtest::counter().live.empty()) << "pack, failure " << failAt;
         continue;
       }
@@ -230,7 +230,7 @@ TEST(genu_wire_pack, AllocationFailuresLeakNothing) {
       int rc = JQP_UnpackAV(s, &encoded, c.id, &back, &desc);
       free(encoded.value);  // the coder's bytes are on the process heap
       if (rc) {
-        EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY) || s.has(GENU_ST_DECODE_FAILED));
+        EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY) || s.Has(GENU_ST_DECODE_FAILED));
         EXPECT_EQ(back, nullptr);
         EXPECT_TRUE(genvtest::counter().live.empty()) << "unpack, failure " << failAt;
         continue;

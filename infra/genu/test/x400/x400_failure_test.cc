@@ -26,7 +26,7 @@ void ExpectRefused(uint32_t code, F convert) {
   Status s;
   wiretest::CountingWorld guard;
   EXPECT_EQ(convert(s), 1);
-  EXPECT_TRUE(s.has(code)) << std::hex << code;
+  EXPECT_TRUE(s.Has(code)) << std::hex << code;
   EXPECT_TRUE(counter().live.empty());
   EXPECT_EQ(counter().badFrees, 0u);
 }
@@ -133,18 +133,18 @@ TEST(GenuX400Failure, WireFormsWithoutGenericPlaceAreRefused) {
   network.choice = 2;
   GEN_ExtNetworkAddr_t networkOut{};
   EXPECT_EQ(ToGEN_extNetworkAddr(s, &network, &networkOut), 1);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
   UnformattedPostalAddress postal{};
   postal.bit_mask = 0x40;
   strcpy(postal.teletex_string, "Rue 1");
   GEN_UnformatPostalAddr_t postalOut{};
-  s.clear();
+  s.Clear();
   EXPECT_EQ(ToGEN_unformatPostalAddr(s, &postal, &postalOut), 1);
   for (int32_t terminal : {-1, 257}) {
-    s.clear();
+    s.Clear();
     OssBuf out{0, nullptr};
     EXPECT_EQ(Encode_TerminalType(s, &out, &terminal), 1);
-    EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+    EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
     EXPECT_EQ(out.value, nullptr);
   }
 }
@@ -201,7 +201,7 @@ TEST(GenuX400Failure, OverLongArrivalsAreRefused) {
   strcpy(standard.network_address, "1234567890123456");  // 16 digits, the generic holds 15
   GEN_StandardAttrs_t out{};
   EXPECT_EQ(ToGEN_standardAttributes(s, &standard, &out), 1);
-  EXPECT_TRUE(s.has(GENU_ST_TOO_LONG));
+  EXPECT_TRUE(s.Has(GENU_ST_TOO_LONG));
   EXPECT_EQ(out.country, nullptr);  // the part made before is gone again
 
   OrganizationalUnitNames_node nodes[5] = {};
@@ -211,9 +211,9 @@ TEST(GenuX400Failure, OverLongArrivalsAreRefused) {
   }
   OrganizationalUnitNames_node *head = nodes;
   GEN_OrganizationUnitNames_t units{};
-  s.clear();
+  s.Clear();
   EXPECT_EQ(ToGEN_orgUnitNames(s, &head, &units), 1);
-  EXPECT_TRUE(s.has(GENU_ST_TOO_LONG));
+  EXPECT_TRUE(s.Has(GENU_ST_TOO_LONG));
   EXPECT_EQ(units.count, 0);
 
   // A printable string of 65 characters is no common name.
@@ -221,14 +221,14 @@ TEST(GenuX400Failure, OverLongArrivalsAreRefused) {
   ber.insert(ber.end(), 65, 'a');
   OssBuf in{static_cast<int32_t>(ber.size()), ber.data()};
   char *name = nullptr;
-  s.clear();
+  s.Clear();
   EXPECT_EQ(Decode_CommonName(s, &in, &name), 1);
-  EXPECT_TRUE(s.has(GENU_ST_DECODE_FAILED));
+  EXPECT_TRUE(s.Has(GENU_ST_DECODE_FAILED));
   EXPECT_EQ(name, nullptr);
   ber[1] = 64;
   ber.pop_back();
   in.length = static_cast<int32_t>(ber.size());
-  s.clear();
+  s.Clear();
   ASSERT_EQ(Decode_CommonName(s, &in, &name), 0);
   EXPECT_EQ(strlen(name), 64u);
   free(name);
@@ -285,14 +285,14 @@ TEST(GenuX400Failure, MalformedNestedEncodingsAreRefused) {
     GEN_ExtensionAttr_t out{};
     Status s;
     EXPECT_EQ(ToGEN_extensionAttr(s, &wire, &out), 1);
-    EXPECT_TRUE(s.has(GENU_ST_DECODE_FAILED));
+    EXPECT_TRUE(s.Has(GENU_ST_DECODE_FAILED));
     EXPECT_EQ(out.value.value, nullptr);
   }
   ExtensionAttribute empty{GEN_X400_TELETEX_PERSONAL_NAME, {0, nullptr}};
   GEN_ExtensionAttr_t out{};
   Status s;
   EXPECT_EQ(ToGEN_extensionAttr(s, &empty, &out), 1);
-  EXPECT_TRUE(s.has(GENU_ST_DECODE_FAILED));
+  EXPECT_TRUE(s.Has(GENU_ST_DECODE_FAILED));
 
   // A directory name component whose value is no Text.
   unsigned char garbage[] = {0xff, 0x05, 0x00};
@@ -301,9 +301,9 @@ TEST(GenuX400Failure, MalformedNestedEncodingsAreRefused) {
   ASSERT_EQ(ToBER_oid(s, &component.type, &oid), 0);
   component.value = ber_octets{3, garbage};
   GEN_NameComponent_t componentOut{};
-  s.clear();
+  s.Clear();
   EXPECT_EQ(ToGEN_NameComponent(s, &component, &componentOut), 1);
-  EXPECT_TRUE(s.has(GENU_ST_DECODE_FAILED));
+  EXPECT_TRUE(s.Has(GENU_ST_DECODE_FAILED));
 
   // An O/R name whose second extension attribute is spoilt: the common name taken
   // from the first is released again and the record left empty.
@@ -314,9 +314,9 @@ TEST(GenuX400Failure, MalformedNestedEncodingsAreRefused) {
   ASSERT_EQ(second.extension_attribute_type, 23);
   second.extension_attribute_value.value[0] = 0x04;  // an octet string, not an integer
   GEN_ORName_t back{};
-  s.clear();
+  s.Clear();
   EXPECT_EQ(ToGEN_orName(s, &wire, &back), 1);
-  EXPECT_TRUE(s.has(GENU_ST_DECODE_FAILED));
+  EXPECT_TRUE(s.Has(GENU_ST_DECODE_FAILED));
   EXPECT_EQ(back.address.commonName, nullptr);
   EXPECT_EQ(back.address.country, nullptr);
   EXPECT_EQ(FreeBER_orName(s, &wire), 0);
@@ -336,7 +336,7 @@ TEST(GenuX400Failure, AllocationFailuresLeakNothing) {
     wiretest::CountingWorld guard;
     counter().failAt = failAt;
     if (ToBER_orName(s, &trip.sent->u.or_name, &a.name)) {
-      EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY) || s.has(GENU_ST_ENCODE_FAILED)) << failAt;
+      EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY) || s.Has(GENU_ST_ENCODE_FAILED)) << failAt;
       EXPECT_TRUE(counter().live.empty()) << failAt;
       continue;
     }

@@ -36,8 +36,7 @@ TEST(GenvCompareRules, OctetStrings) {
   EXPECT_EQ(GEN_ICompareOctetString(s, &upper, &abc, &r), 0u);
   EXPECT_EQ(r, 0);
   GEN_OctetString_t neg{-1, nullptr};
-  EXPECT_EQ(GEN_CompareOctetString(s, &neg, &abc, &r), 1u);
-  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
+  EXPECT_REFUSED(GENU_ST_BAD_VALUE, GEN_CompareOctetString(s, &neg, &abc, &r));
 }
 
 TEST(GenvCompareRules, ShortOctetStringsUseTheSameRule) {
@@ -57,9 +56,9 @@ TEST(GenvCompareRules, ShortOctetStringsUseTheSameRule) {
 
 TEST(GenvCompareRules, NumbersByTheirOwnOrder) {
   uint32_t big = 0xFFFFFFFFu, one = 1;
-  EXPECT_EQ(cmp(1, &big, &one), 1);   // cardinal: unsigned
-  EXPECT_EQ(cmp(12, &big, &one), -1); // integer: signed
-  EXPECT_EQ(cmp(10, &big, &one), 1);  // short OIDs unsigned
+  EXPECT_EQ(cmp(1, &big, &one), 1);    // cardinal: unsigned
+  EXPECT_EQ(cmp(12, &big, &one), -1);  // integer: signed
+  EXPECT_EQ(cmp(10, &big, &one), 1);   // short OIDs unsigned
   int32_t t = 1, t2 = 2;
   EXPECT_EQ(cmp(0, &t, &t), 0);
   EXPECT_EQ(cmp(0, &t, &t2), 1);
@@ -146,8 +145,7 @@ TEST(GenvCompareRules, DispatchOfIdsWithoutACompare) {
   }
   Status s;
   int32_t r;
-  EXPECT_EQ(GEN_CompareAttrValue(s, 12, nullptr, &x, &r), 1u);
-  EXPECT_TRUE(s.Has(GENU_ST_NULL_COMPARE));
+  EXPECT_REFUSED(GENU_ST_NULL_COMPARE, GEN_CompareAttrValue(s, 12, nullptr, &x, &r));
 }
 
 // An attribute with integer values, alone in a private set.
@@ -184,8 +182,7 @@ TEST(GenvCompareRules, AttributesMatchValuesInAnyOrder) {
   EXPECT_EQ(cmp(37, &ra, &rs), 1);
   Status s;
   int32_t r;
-  EXPECT_EQ(GENU__CompareAttrHandle(s, &a.handle, &typed.handle, &r), 1u);
-  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
+  EXPECT_REFUSED(GENU_ST_BAD_VALUE, GENU__CompareAttrHandle(s, &a.handle, &typed.handle, &r));
 }
 
 TEST(GenvCompareRules, IgnoredAttributesThenDocumentNumbers) {
@@ -237,7 +234,8 @@ TEST(GenvCompareRules, AccessControlListsWithDefaults) {
   EXPECT_EQ(cmp(85, &a, &dce), -1);
 }
 
-GEN_ExtACL_t extAcl(const char *principal, const char *domain, uint32_t *kind, GEN_NameOrOID_t *noid) {
+GEN_ExtACL_t extAcl(const char *principal, const char *domain, uint32_t *kind,
+                    GEN_NameOrOID_t *noid) {
   GEN_ExtACL_t e{};
   e.principal = sname(principal);
   e.domain.text.choice = GEN_TEXT_ISO646;
@@ -314,7 +312,8 @@ TEST(GenvCompareStruct, EveryMemberDifferenceIsSeenAndOrdered) {
       for (uint32_t i = 0; i < L->fieldCount; ++i) {
         const GenuField &f = L->fields[i];
         int32_t choice = L->maxChoice ? *static_cast<int32_t *>(v.rec) : 0;
-        bool active = f.when == 0 || (choice >= f.when && choice <= (f.whenLast ? f.whenLast : f.when));
+        bool active =
+            f.when == 0 || (choice >= f.when && choice <= (f.whenLast ? f.whenLast : f.when));
         if (!active) continue;
         Status s;
         void *copy = nullptr;
@@ -351,8 +350,7 @@ TEST(GenvCompareRules, StaleAttributeHandlesAreReportedNotFollowed) {
   }  // its private set is destroyed; `stale` still refers to the handle
   Status s;
   int32_t r = 0;
-  EXPECT_EQ(GENU__CompareAttrHandle(s, &live.handle, &stale, &r), 1u);
-  EXPECT_TRUE(s.Has(GENU_ST_SET_ACCESS));
+  EXPECT_REFUSED(GENU_ST_SET_ACCESS, GENU__CompareAttrHandle(s, &live.handle, &stale, &r));
   GEN_IgnoredAttribute_t src{nullptr, stale};
   void *copy = reinterpret_cast<void *>(1);
   counter() = Counter();

@@ -84,8 +84,7 @@ TEST(GenvTimeArithmetic, BadInput) {
   Status s;
   GEN_GeneralizedTime_t t = at(2024, 5, 14, 10, 30), out{};
   EXPECT_EQ(GENU_GeneralizedTimeDeltaArithmetic(s, &t, 1, 2, &out), 1u);
-  EXPECT_EQ(GENU_GeneralizedTimeDeltaArithmetic(s, nullptr, 1, 0, &out), 1u);
-  EXPECT_TRUE(s.Has(GENU_ST_NULL_COMPARE));
+  EXPECT_REFUSED(GENU_ST_NULL_COMPARE, GENU_GeneralizedTimeDeltaArithmetic(s, nullptr, 1, 0, &out));
 }
 
 TEST(GenvCurrentTime, LocalAndUtcForms) {
@@ -112,8 +111,7 @@ TEST(GenvCurrentTime, LocalAndUtcForms) {
   ASSERT_EQ(GENU_GetCurrentTime(s, &p, 1), 0u);
   EXPECT_EQ(p->utc, 1);
   free(p);
-  EXPECT_EQ(GENU_GetCurrentTime(s, nullptr, 0), 1u);
-  EXPECT_TRUE(s.Has(GENU_ST_NULL_COMPARE));
+  EXPECT_REFUSED(GENU_ST_NULL_COMPARE, GENU_GetCurrentTime(s, nullptr, 0));
 }
 
 TEST(GenvCardinal64, AdditionCarriesAndWraps) {
@@ -139,7 +137,8 @@ struct Address {
   }
   void add(const char *type, const char *value) {
     if (!a.domainDefined)
-      a.domainDefined = static_cast<GEN_DomainDefinedAttrs_t *>(calloc(1, sizeof(GEN_DomainDefinedAttrs_t)));
+      a.domainDefined =
+          static_cast<GEN_DomainDefinedAttrs_t *>(calloc(1, sizeof(GEN_DomainDefinedAttrs_t)));
     GEN_DomainDefinedAttr_t &d = a.domainDefined->attrs[a.domainDefined->count++];
     strcpy(d.type, type);
     strcpy(d.value, value);
@@ -174,9 +173,7 @@ TEST(GenvMail, EscapesOfRfc1327) {
   EXPECT_EQ(toInternet(y.a), "j doe!%()\"-x");
 
   Address z;
-  s.Clear();
-  EXPECT_EQ(GEN_InternetMailToX400Address(s, &z.a, "caf\xe9@x", nullptr), 1u);
-  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
+  EXPECT_REFUSED(GENU_ST_BAD_VALUE, GEN_InternetMailToX400Address(s, &z.a, "caf\xe9@x", nullptr));
   EXPECT_EQ(z.a.domainDefined, nullptr);
 }
 
@@ -198,9 +195,9 @@ TEST(GenvMail, UnescapeRulesAndLengthBound) {
   Status s;
   Address fits, tooLong;
   EXPECT_EQ(GEN_InternetMailToX400Address(s, &fits.a, std::string(128, 'a').c_str(), nullptr), 0u);
-  EXPECT_EQ(GEN_InternetMailToX400Address(s, &tooLong.a, (std::string(126, 'a') + "@").c_str(),
-                                          nullptr),
-            1u);  // "(a)" makes 129 characters
+  EXPECT_EQ(
+      GEN_InternetMailToX400Address(s, &tooLong.a, (std::string(126, 'a') + "@").c_str(), nullptr),
+      1u);  // "(a)" makes 129 characters
   EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
 }
 
@@ -225,12 +222,8 @@ TEST(GenvMail, AddressKinds) {
   out = reinterpret_cast<char *>(1);
   ASSERT_EQ(GEN_X400ToMSMailAddress(s, &out, &inet.a, nullptr), 0u);  // none of the kind
   EXPECT_EQ(out, nullptr);
-  s.Clear();
-  EXPECT_EQ(GEN_X400ToMSMailAddress(s, &out, &none.a, nullptr), 1u);
-  EXPECT_TRUE(s.Has(GENU_ST_NOT_COMPARABLE));
-  s.Clear();
-  EXPECT_EQ(GEN_X400ToStringAddress(s, &out, &none.a, nullptr), 1u);
-  EXPECT_TRUE(s.Has(GENU_ST_NOT_COMPARABLE));
+  EXPECT_REFUSED(GENU_ST_NOT_COMPARABLE, GEN_X400ToMSMailAddress(s, &out, &none.a, nullptr));
+  EXPECT_REFUSED(GENU_ST_NOT_COMPARABLE, GEN_X400ToStringAddress(s, &out, &none.a, nullptr));
 
   counter() = Counter();
   Address counted;

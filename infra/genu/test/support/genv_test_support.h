@@ -48,6 +48,14 @@ inline const AS_allocateDescriptor_t kCounting = {countingAllocate, countingFree
 using Status = kq::test::StatusList;
 using kq::test::LogCapture;
 
+// `call`, reporting into a fresh status list `s`, fails with `code` among its codes.
+#define EXPECT_REFUSED(code, call)                            \
+  do {                                                        \
+    genvtest::Status s;                                       \
+    EXPECT_EQ(static_cast<uint32_t>(call), 1u) << #call;      \
+    EXPECT_TRUE(s.Has(code)) << #call << " gave" << s.Text(); \
+  } while (0)
+
 // A random record of layout L, owned by the test (parts on the process heap).
 struct RandomValue {
   const GenuLayout *layout;

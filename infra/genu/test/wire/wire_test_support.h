@@ -18,16 +18,22 @@ inline uint32_t ValidOid(uint32_t n) { return 369 + n % 4; }
 // Texts keep a code set only in choice 5, where 0 means none; every identifier must
 // be one the table knows.
 inline void FixText(GEN_Text_t *t) {
-  if (t->choice != GEN_TEXT_OTHER) t->codeSet = 0;
-  else if (t->codeSet) t->codeSet = ValidOid(t->codeSet);
+  if (t->choice != GEN_TEXT_OTHER)
+    t->codeSet = 0;
+  else if (t->codeSet)
+    t->codeSet = ValidOid(t->codeSet);
 }
 inline void FixName(GEN_SimpleName_t *t) {
-  if (t->choice != GEN_TEXT_OTHER) t->codeSet = 0;
-  else if (t->codeSet) t->codeSet = ValidOid(t->codeSet);
+  if (t->choice != GEN_TEXT_OTHER)
+    t->codeSet = 0;
+  else if (t->codeSet)
+    t->codeSet = ValidOid(t->codeSet);
 }
 inline void FixNameOrOid(GEN_NameOrOID_t *v) {
-  if (v->choice == 1) v->u.oid = ValidOid(v->u.oid);
-  else FixName(&v->u.name);
+  if (v->choice == 1)
+    v->u.oid = ValidOid(v->u.oid);
+  else
+    FixName(&v->u.name);
 }
 
 inline void FixDistName(GEN_DistNameString_t *d) {
@@ -47,8 +53,10 @@ inline void FixAttr(AS_attrHandle_t *attr) {
   for (uint32_t i = 0; i < count; ++i) {
     auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
     *v = static_cast<int32_t>(i * 7);
-    if (i == 0) AS_AddAttrVal(s, set, 3001, 12, v, &GENU_IntegerDesc, attr);
-    else AS_AddAttrValR(s, *attr, 12, v, &GENU_IntegerDesc);
+    if (i == 0)
+      AS_AddAttrVal(s, set, 3001, 12, v, &GENU_IntegerDesc, attr);
+    else
+      AS_AddAttrValR(s, *attr, 12, v, &GENU_IntegerDesc);
   }
   AS_FreeSetHandle(s, &set);
 }
@@ -64,22 +72,38 @@ inline void MakeRepresentable(uint32_t id, void *rec) {
       *b = *b == 1;
       break;
     }
-    case 5: case 16: case 28: FixText(static_cast<GEN_Text_t *>(rec)); break;
-    case 27: case 40: FixName(static_cast<GEN_SimpleName_t *>(rec)); break;
-    case 10: *static_cast<uint32_t *>(rec) = ValidOid(*static_cast<uint32_t *>(rec)); break;
-    case 18: FixNameOrOid(static_cast<GEN_NameOrOID_t *>(rec)); break;
+    case 5:
+    case 16:
+    case 28:
+      FixText(static_cast<GEN_Text_t *>(rec));
+      break;
+    case 27:
+    case 40:
+      FixName(static_cast<GEN_SimpleName_t *>(rec));
+      break;
+    case 10:
+      *static_cast<uint32_t *>(rec) = ValidOid(*static_cast<uint32_t *>(rec));
+      break;
+    case 18:
+      FixNameOrOid(static_cast<GEN_NameOrOID_t *>(rec));
+      break;
     case 34: {
       auto *v = static_cast<GEN_CardinalOrNoid_t *>(rec);
       if (v->choice == 2) FixNameOrOid(&v->u.nameOrOid);
       break;
     }
-    case 35: case 72: {
+    case 35:
+    case 72: {
       auto *v = static_cast<GEN_CardinalOrOid_t *>(rec);
       if (v->choice == 2) v->u.oid = ValidOid(v->u.oid);
       break;
     }
-    case 6: FixDistName(static_cast<GEN_DistNameString_t *>(rec)); break;
-    case 61: FixDistName(&static_cast<GEN_NewJobIdentifier_t *>(rec)->serverName); break;
+    case 6:
+      FixDistName(static_cast<GEN_DistNameString_t *>(rec));
+      break;
+    case 61:
+      FixDistName(&static_cast<GEN_NewJobIdentifier_t *>(rec)->serverName);
+      break;
     case 33: {
       auto *m = static_cast<GEN_OidCardinalMap_t *>(rec);
       if (m->oid) *m->oid = ValidOid(*m->oid);
@@ -101,7 +125,9 @@ inline void MakeRepresentable(uint32_t id, void *rec) {
       }
       break;
     }
-    case 9: FixName(&static_cast<GEN_FontReference_t *>(rec)->name); break;
+    case 9:
+      FixName(&static_cast<GEN_FontReference_t *>(rec)->name);
+      break;
     case 19: {
       auto *v = static_cast<GEN_NumbersUpSupported_t *>(rec);
       if (v->choice == 2) FixNameOrOid(&v->u.nameOrOid);
@@ -120,8 +146,12 @@ inline void MakeRepresentable(uint32_t id, void *rec) {
       if (o->choice >= 3 && o->choice <= 7) MakeRepresentable(kMember[o->choice], &o->u);
       break;
     }
-    case 11: FixIgnored(static_cast<GEN_IgnoredAttribute_t *>(rec)); break;
-    case 42: case 60: case 93:
+    case 11:
+      FixIgnored(static_cast<GEN_IgnoredAttribute_t *>(rec));
+      break;
+    case 42:
+    case 60:
+    case 93:
       for (GEN_ValueSeq_t *n = static_cast<GEN_SeqOfObjId_t *>(rec)->first; n; n = n->next)
         MakeRepresentable(id == 42 ? 6 : id == 60 ? 18 : 10, n->value);
       break;
@@ -147,9 +177,12 @@ namespace wiretest {
 // fixed by the value type that holds them.
 inline void FixField(const GenuField &f, const ber_type *t, void *rec);
 inline void FixForWire(const GenuLayout *L, const ber_type *T, void *rec) {
-  static const struct { const GenuLayout *layout; uint32_t id; } kById[] = {
-      {&genu_L_Text, 28}, {&genu_L_SimpleName, 27}, {&genu_L_NameOrOID, 18},
-      {&genu_L_DistNameString, 6}, {&genu_L_Locale, 55}, {&genu_L_ObjectIdent, 64},
+  static const struct {
+    const GenuLayout *layout;
+    uint32_t id;
+  } kById[] = {
+      {&genu_L_Text, 28},           {&genu_L_SimpleName, 27},   {&genu_L_NameOrOID, 18},
+      {&genu_L_DistNameString, 6},  {&genu_L_Locale, 55},       {&genu_L_ObjectIdent, 64},
       {&genu_L_DocumentFormat, 43}, {&genu_L_FontReference, 9}, {&genu_L_IgnoredAttribute, 11}};
   for (const auto &k : kById)
     if (k.layout == L) return MakeRepresentable(k.id, rec);
@@ -210,9 +243,11 @@ inline void FixField(const GenuField &f, const ber_type *t, void *rec) {
     }
     case GK_U32:
     case GK_I32:
-      if (t->kind == BER_K_OID) *reinterpret_cast<uint32_t *>(p) = ValidOid(*reinterpret_cast<uint32_t *>(p));
+      if (t->kind == BER_K_OID)
+        *reinterpret_cast<uint32_t *>(p) = ValidOid(*reinterpret_cast<uint32_t *>(p));
       if (t->kind == BER_K_ENUM && t->nnames)
-        *reinterpret_cast<int32_t *>(p) = t->names[*reinterpret_cast<uint32_t *>(p) % t->nnames].value;
+        *reinterpret_cast<int32_t *>(p) =
+            t->names[*reinterpret_cast<uint32_t *>(p) % t->nnames].value;
       break;
     default:
       break;

@@ -193,5 +193,4 @@ using kq::i18n::test::InLocale;
 using kq::i18n::test::kGruesseLatin1;
 using kq::i18n::test::kGruesseUtf8;
 
-
 }  // namespace wtext

@@ -272,5 +272,14 @@ struct CountingWorld {
 
 }  // namespace wiretest
 
+// EXPECT_REFUSED with the thread's world counting: no wire block is left behind.
+#define EXPECT_REFUSED_CLEAN(code, call)           \
+  do {                                             \
+    wiretest::CountingWorld guard_;                \
+    EXPECT_REFUSED(code, call);                    \
+    EXPECT_TRUE(genvtest::counter().live.empty()); \
+    EXPECT_EQ(genvtest::counter().badFrees, 0u);   \
+  } while (0)
+
 // The O/R name and directory name fix-ups.
 #include "../x400/x400_test_support.h"

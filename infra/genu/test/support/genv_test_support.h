@@ -9,6 +9,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "infra/genu.h"
 #include "kqtest.h"
@@ -55,6 +56,29 @@ using kq::test::LogCapture;
     EXPECT_EQ(static_cast<uint32_t>(call), 1u) << #call;      \
     EXPECT_TRUE(s.Has(code)) << #call << " gave" << s.Text(); \
   } while (0)
+
+// Adds an attribute `shoid` of integers (of value type `type`) holding `values` to
+// `set`; the handle goes to `attr` when given.
+inline void AddIntegers(AS_setHandle_t set, uint32_t shoid, const std::vector<int32_t> &values,
+                        AS_attrHandle_t *attr = nullptr, uint32_t type = 12) {
+  Status s;
+  AS_attrHandle_t local = AS_nullAttrHandle, &handle = attr ? *attr : local;
+  EXPECT_EQ(AS_AddAttr(s, set, shoid, type, &handle), 0u) << s.Text();
+  for (int32_t n : values) {
+    auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
+    *v = n;
+    EXPECT_EQ(AS_AddAttrValR(s, handle, type, v, &GENU_IntegerDesc), 0u) << s.Text();
+  }
+  if (!attr) AS_FreeAttrHandle(s, &local);
+}
+
+// `a` and `b`, records of layout L, compare equal member by member.
+inline void ExpectSameStruct(const GenuLayout *L, const void *a, const void *b) {
+  Status s;
+  int32_t order = 99;
+  EXPECT_EQ(genu_CompareStruct(s, L, a, b, &order), 0u) << L->name << s.Text();
+  EXPECT_EQ(order, 0) << L->name;
+}
 
 // A random record of layout L, owned by the test (parts on the process heap).
 struct RandomValue {

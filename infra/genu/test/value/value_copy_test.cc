@@ -33,9 +33,7 @@ uint64_t copyCompareDelete(const Entry &e, const void *src) {
   EXPECT_EQ(e.desc->copyValue(s, &copy, src, &kCounting), 0u) << e.name;
   if (!copy) return 0;
   uint64_t used = counter().attempts;
-  int32_t r = 7;
-  EXPECT_EQ(genu_CompareStruct(s, e.layout, src, copy, &r), 0u) << e.name;
-  EXPECT_EQ(r, 0) << e.name;
+  genvtest::ExpectSameStruct(e.layout, src, copy);
   EXPECT_EQ(e.desc->deleteValue(s, copy, &kCounting), 0u) << e.name;
   EXPECT_TRUE(counter().live.empty()) << e.name << " leaks " << counter().live.size();
   EXPECT_EQ(counter().badFrees, 0u) << e.name;
@@ -127,9 +125,7 @@ TEST(GenvCopy, DeepFormsFillCallerRecordsAndZeroThemOnDelete) {
       counter() = Counter();
       Status s;
       ASSERT_EQ(d.copy(s, dst.data(), v.rec, &kCounting), 0u) << d.name;
-      int32_t r = 9;
-      EXPECT_EQ(genu_CompareStruct(s, d.layout, v.rec, dst.data(), &r), 0u) << d.name;
-      EXPECT_EQ(r, 0) << d.name;
+      genvtest::ExpectSameStruct(d.layout, v.rec, dst.data());
       EXPECT_EQ(d.del(s, dst.data(), &kCounting), 0u) << d.name;
       EXPECT_EQ(dst, zero) << d.name;
       EXPECT_TRUE(counter().live.empty()) << d.name;
@@ -143,9 +139,7 @@ TEST(GenvCopy, FinishingSpecsShareOneLayout) {
   GEN_CoverSpec_t copy;
   Status s;
   ASSERT_EQ(GEN_DeepCopyCoverSpec(s, &copy, static_cast<GEN_CoverSpec_t *>(v.rec), nullptr), 0u);
-  int32_t r = 1;
-  EXPECT_EQ(genu_CompareStruct(s, &genu_L_FinishingSpec, v.rec, &copy, &r), 0u);
-  EXPECT_EQ(r, 0);
+  genvtest::ExpectSameStruct(&genu_L_FinishingSpec, v.rec, &copy);
   EXPECT_EQ(GEN_DeepDeleteCoverSpec(s, &copy, nullptr), 0u);
 }
 

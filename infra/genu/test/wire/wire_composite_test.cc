@@ -195,49 +195,68 @@ TEST(genu_wire_composite, BadWireStructuresAreRefusedAndLeaveNothing) {
   EXPECT_REFUSED(GENU_ST_NULL_DELETE, FreeBER_pageSelectSeq(s, nullptr));
 }
 
-// For every id the packer knows, every allocation on the wire side of packing and
-// unpacking a value fails in turn: each failure is reported and leaves nothing of the
-// world's allocated.
+// Every allocation of the world while packing `value` under `id` and unpacking it
+// again fails in turn: each failure is reported (no memory, or the failed coding it
+// caused) and leaves no block of the world's behind. Returns the allocation whose
+// failure came first after the last one needed; `partsLeft` gets the world's blocks
+// the unpacked value still held besides its record.
+uint64_t SweepAllocations(uint32_t id, const void *value, size_t *partsLeft) {
+  using genvtest::counter;
+  for (uint64_t failAt = 1; failAt < 2000; ++failAt) {
+    Status s;
+    wiretest::CountingWorld guard;
+    counter().failAt = failAt;
+    OssBuf encoded{0, nullptr};
+    if (JQP_PackAV(s, id, value, &encoded)) {
+      EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY) || s.Has(GENU_ST_ENCODE_FAILED)) << s.Text();
+      EXPECT_TRUE(counter().live.empty()) << "pack, failure " << failAt;
+      continue;
+    }
+    void *back = nullptr;
+    AS_valueDescriptor_t desc{};
+    int rc = JQP_UnpackAV(s, &encoded, id, &back, &desc);
+    free(encoded.value);  // the coder's bytes are on the process heap
+    if (rc) {
+      EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY) || s.Has(GENU_ST_DECODE_FAILED)) << s.Text();
+      EXPECT_EQ(back, nullptr);
+      EXPECT_TRUE(counter().live.empty()) << "unpack, failure " << failAt;
+      continue;
+    }
+    // The record came from the world (here the counting allocator on the process
+    // heap); the record's delete frees it and its parts with the process free.
+    EXPECT_EQ(counter().live.erase(back), 1u);
+    EXPECT_EQ(desc.deleteValue(s, back, nullptr), 0u);
+    *partsLeft = counter().live.size();
+    counter().live.clear();
+    EXPECT_EQ(counter().badFrees, 0u);
+    return failAt;
+  }
+  ADD_FAILURE() << "id " << id << " never packed";
+  return 0;
+}
+
+// For every id the packer knows (a random value each), and for an octet string and
+// a text in another code set, whose parts come from the process heap.
 TEST(genu_wire_composite, AllocationFailuresLeakNothing) {
   std::mt19937 rng(3);
   uint32_t ids[128];
   uint32_t count = genu_WireTypeIds(ids, 128);
+  size_t parts = 0;
   for (uint32_t id : std::vector<uint32_t>(ids, ids + count)) {
     SCOPED_TRACE(id);
-    const GenuLayout *layout = genu_LayoutOfType(id);
-    RandomValue v(layout, rng);
+    RandomValue v(genu_LayoutOfType(id), rng);
     wiretest::MakeRepresentable(id, v.rec);
-    bool succeeded = false;
-    uint64_t failAt = 1;
-    for (; !succeeded && failAt < 2000; ++failAt) {
-      Status s;
-      wiretest::CountingWorld guard;
-      genvtest::counter().failAt = failAt;
-      OssBuf encoded{0, nullptr};
-      if (JQP_PackAV(s, id, v.rec, &encoded)) {
-        EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY) || s.Has(GENU_ST_ENCODE_FAILED)) << s.Text();
-        EXPECT_TRUE(genvtest::counter().live.empty()) << "pack, failure " << failAt;
-        continue;
-      }
-      void *back = nullptr;
-      AS_valueDescriptor_t desc{};
-      int rc = JQP_UnpackAV(s, &encoded, id, &back, &desc);
-      free(encoded.value);
-      if (rc) {
-        EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY) || s.Has(GENU_ST_DECODE_FAILED)) << s.Text();
-        EXPECT_TRUE(genvtest::counter().live.empty()) << "unpack, failure " << failAt;
-        continue;
-      }
-      // The record and its parts came from the world (here the counting allocator on
-      // the process heap); the record's delete frees them with the process free.
-      EXPECT_EQ(genvtest::counter().live.erase(back), 1u);
-      EXPECT_EQ(desc.deleteValue(s, back, nullptr), 0u);
-      genvtest::counter().live.clear();
-      succeeded = true;
-    }
-    EXPECT_TRUE(succeeded);
-    EXPECT_GT(failAt, 2u);  // at least the encoded bytes and the wire structure failed
+    EXPECT_GE(SweepAllocations(id, v.rec, &parts), 2u);  // the bytes and the wire structure
   }
+  GEN_OctetString_t octets{5, reinterpret_cast<unsigned char *>(const_cast<char *>("abcde"))};
+  GEN_Text_t text{};
+  text.choice = GEN_TEXT_OTHER;
+  text.u.octets = octets;
+  text.codeSet = wiretest::ValidOid(0);
+  EXPECT_GE(SweepAllocations(20, &octets, &parts), 2u);
+  EXPECT_EQ(parts, 0u);
+  EXPECT_GE(SweepAllocations(28, &text, &parts), 2u);
+  EXPECT_EQ(parts, 0u);
 }
 
 // Two attributes known only to a local identifier database: one whose values are ext

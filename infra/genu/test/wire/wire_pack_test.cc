@@ -108,24 +108,18 @@ TEST(genu_wire_pack, ExtremeNumbersSurviveTheWire) {
   ExpectRoundTrip(71, &p);
 }
 
+// Only 1 is TRUE on the wire: 2 goes out as FALSE does.
 TEST(genu_wire_pack, BooleanOtherThanOneTravelsAsFalse) {
   Status s;
-  OssBuf two{0, nullptr}, zero{0, nullptr}, one{0, nullptr};
-  GEN_Boolean_t b2 = 2, b0 = 0, b1 = 1;
-  ASSERT_EQ(JQP_PackAV(s, 0, &b2, &two), 0u);
-  ASSERT_EQ(JQP_PackAV(s, 0, &b0, &zero), 0u);
-  ASSERT_EQ(JQP_PackAV(s, 0, &b1, &one), 0u);
-  ASSERT_EQ(two.length, zero.length);
-  EXPECT_EQ(memcmp(two.value, zero.value, static_cast<size_t>(two.length)), 0);
-  EXPECT_NE(memcmp(one.value, zero.value, static_cast<size_t>(one.length)), 0);
-  void *back = nullptr;
-  AS_valueDescriptor_t desc{};
-  ASSERT_EQ(JQP_UnpackAV(s, &one, 0, &back, &desc), 0u);
-  EXPECT_EQ(*static_cast<GEN_Boolean_t *>(back), 1);
-  desc.deleteValue(s, back, nullptr);
-  free(two.value);
-  free(zero.value);
-  free(one.value);
+  std::string bytes[3];
+  for (GEN_Boolean_t b : {0, 1, 2}) {
+    OssBuf out{0, nullptr};
+    ASSERT_EQ(JQP_PackAV(s, 0, &b, &out), 0u);
+    bytes[b].assign(reinterpret_cast<char *>(out.value), out.length);
+    free(out.value);
+  }
+  EXPECT_EQ(bytes[2], bytes[0]);
+  EXPECT_NE(bytes[1], bytes[0]);
 }
 
 TEST(genu_wire_pack, IdsWithoutWireTypeAreRefused) {
@@ -148,41 +142,25 @@ TEST(genu_wire_pack, EmptyOrMalformedEncodingsAreRefused) {
   Status s;
   void *rec = nullptr;
   AS_valueDescriptor_t desc{};
-  OssBuf empty{0, nullptr};
-  EXPECT_REFUSED(GENU_ST_EMPTY_ENCODING, JQP_UnpackAV(s, &empty, 28, &rec, &desc));
-
   unsigned char junk[] = {0x30, 0x85, 0xff, 0xff, 0xff, 0xff, 0x01};
   OssBuf bad{sizeof junk, junk};
   rec = junk;
   EXPECT_REFUSED(GENU_ST_DECODE_FAILED, JQP_UnpackAV(s, &bad, 28, &rec, &desc));
   EXPECT_EQ(rec, nullptr);
 
-  // The bytes of one type do not decode as another, and a cut encoding not at all.
+  // The bytes of one type do not decode as another. (Cut and empty encodings are
+  // GenuWTextMalformed's.)
   GEN_Integer_t n = 300;
   OssBuf encoded{0, nullptr};
   ASSERT_EQ(JQP_PackAV(s, 12, &n, &encoded), 0u);
   EXPECT_REFUSED(GENU_ST_DECODE_FAILED, JQP_UnpackAV(s, &encoded, 28, &rec, &desc));
-  OssBuf cut{encoded.length - 1, encoded.value};
-  EXPECT_REFUSED(GENU_ST_DECODE_FAILED, JQP_UnpackAV(s, &cut, 12, &rec, &desc));
   free(encoded.value);
 }
 
+// (The text and identifier failures are GenuWTextBounds'.)
 TEST(genu_wire_pack, ConverterFailureAddsTheIdsCode) {
   Status s;
-  std::string longText(4096, 'x');
-  GEN_Text_t t{};
-  t.choice = GEN_TEXT_STRING;
-  t.u.string = longText.data();
   OssBuf out{0, nullptr};
-  for (uint32_t id : {5u, 16u, 28u}) {
-    EXPECT_REFUSED(GENU_ST_TOO_LONG, JQP_PackAV(s, id, &t, &out));
-    EXPECT_EQ(out.value, nullptr);
-  }
-  longText.pop_back();  // 4095 characters fit
-  ExpectRoundTrip(28, &t);
-
-  uint32_t unknown = 0;
-  EXPECT_REFUSED(GENU_ST_OID_CONVERT, JQP_PackAV(s, 10, &unknown, &out));
   GEN_Locale_t oneLetter{};
   oneLetter.language = GEN_LocaleCode_t{1, {'e', 0}};
   oneLetter.country = GEN_LocaleCode_t{2, {'u', 's'}};
@@ -195,53 +173,6 @@ TEST(genu_wire_pack, ConverterFailureAddsTheIdsCode) {
   s.Clear();
   EXPECT_EQ(JQP_PackAV(s, 35, &badChoice, &out), 1u);
   EXPECT_TRUE(s.Has(0xc00e0075u) && s.Has(GENU_ST_BAD_VALUE)) << s.Text();
-}
-
-// Every allocation of a pack and an unpack is made to fail in turn: each failure is
-// reported as no memory and leaves nothing allocated.
-TEST(genu_wire_pack, AllocationFailuresLeakNothing) {
-  GEN_OctetString_t octets{5, reinterpret_cast<unsigned char *>(const_cast<char *>("abcde"))};
-  GEN_Text_t text{};
-  text.choice = GEN_TEXT_OTHER;
-  text.u.octets = octets;
-  text.codeSet = wiretest::ValidOid(0);
-  struct Case {
-    uint32_t id;
-    const void *value;
-  } cases[] = {{20, &octets}, {28, &text}};
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.id);
-    bool succeeded = false;
-    for (uint64_t failAt = 1; !succeeded && failAt < 50; ++failAt) {
-      Status s;
-      wiretest::CountingWorld guard;
-      genvtest::counter().failAt = failAt;
-      OssBuf encoded{0, nullptr};
-      if (JQP_PackAV(s, c.id, c.value, &encoded)) {
-        EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY) || s.Has(GENU_ST_ENCODE_FAILED));
-        EXPECT_TRUE(genvtest::counter().live.empty()) << "pack, failure " << failAt;
-        continue;
-      }
-      void *back = nullptr;
-      AS_valueDescriptor_t desc{};
-      int rc = JQP_UnpackAV(s, &encoded, c.id, &back, &desc);
-      free(encoded.value);  // the coder's bytes are on the process heap
-      if (rc) {
-        EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY) || s.Has(GENU_ST_DECODE_FAILED));
-        EXPECT_EQ(back, nullptr);
-        EXPECT_TRUE(genvtest::counter().live.empty()) << "unpack, failure " << failAt;
-        continue;
-      }
-      // The record came from the world's allocator (here the counting one, which
-      // uses the process heap); its parts from the process heap directly.
-      EXPECT_EQ(genvtest::counter().live.erase(back), 1u);
-      desc.deleteValue(s, back, nullptr);
-      EXPECT_TRUE(genvtest::counter().live.empty());
-      EXPECT_EQ(genvtest::counter().badFrees, 0u);
-      succeeded = true;
-    }
-    EXPECT_TRUE(succeeded);
-  }
 }
 
 }  // namespace

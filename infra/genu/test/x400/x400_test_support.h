@@ -155,7 +155,7 @@ inline void FixName(GEN_Name_t *name) {
          c = c->next) {
       auto *component = static_cast<GEN_NameComponent_t *>(c->value);
       component->type = wiretest::ValidOid(component->type);
-      wiretest::FixText(&component->value);
+      wiretest::FixCodeSet(&component->value);
     }
 }
 

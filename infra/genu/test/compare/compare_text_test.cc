@@ -10,29 +10,10 @@ using namespace genvtest;
 namespace {
 
 GEN_Text_t text(int32_t choice, const char *s, uint32_t codeSet = 0) {
-  GEN_Text_t t{};
-  t.choice = choice;
-  if (choice <= 2) {
-    t.u.string = const_cast<char *>(s);
-  } else {
-    t.u.octets.length = static_cast<int32_t>(strlen(s));
-    t.u.octets.value = reinterpret_cast<unsigned char *>(const_cast<char *>(s));
-    t.codeSet = codeSet;
-  }
-  return t;
+  return MakeText(choice, s, choice > 2 ? codeSet : 0);
 }
-
 GEN_SimpleName_t name(int32_t choice, const char *s, uint32_t codeSet = 0) {
-  GEN_SimpleName_t n{};
-  n.choice = choice;
-  if (choice <= 2) {
-    strcpy(n.u.string, s);
-  } else {
-    n.u.octets.length = static_cast<int16_t>(strlen(s));
-    memcpy(n.u.octets.value, s, strlen(s));
-    n.codeSet = codeSet;
-  }
-  return n;
+  return MakeName(choice, s, choice > 2 ? codeSet : 0);
 }
 
 template <typename T, typename F>

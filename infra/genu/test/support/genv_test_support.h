@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <set>
 #include <string>
@@ -70,6 +71,32 @@ inline void AddIntegers(AS_setHandle_t set, uint32_t shoid, const std::vector<in
     EXPECT_EQ(AS_AddAttrValR(s, handle, type, v, &GENU_IntegerDesc), 0u) << s.Text();
   }
   if (!attr) AS_FreeAttrHandle(s, &local);
+}
+
+// A text or simple name of `choice` holding `s` (not copied; names copy into their
+// inline area), with `codeSet` for choice 5.
+inline GEN_Text_t MakeText(int32_t choice, const char *s, uint32_t codeSet = 0) {
+  GEN_Text_t t{};
+  t.choice = choice;
+  t.codeSet = codeSet;
+  if (choice <= GEN_TEXT_STRING)
+    t.u.string = const_cast<char *>(s);
+  else
+    t.u.octets = {static_cast<int32_t>(strlen(s)),
+                  reinterpret_cast<unsigned char *>(const_cast<char *>(s))};
+  return t;
+}
+inline GEN_SimpleName_t MakeName(int32_t choice, const char *s, uint32_t codeSet = 0) {
+  GEN_SimpleName_t n{};
+  n.choice = choice;
+  n.codeSet = codeSet;
+  if (choice <= GEN_TEXT_STRING) {
+    strcpy(n.u.string, s);
+  } else {
+    n.u.octets.length = static_cast<int16_t>(strlen(s));
+    memcpy(n.u.octets.value, s, strlen(s));
+  }
+  return n;
 }
 
 // `a` and `b`, records of layout L, compare equal member by member.

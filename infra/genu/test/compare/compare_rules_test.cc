@@ -105,32 +105,20 @@ TEST(GenvCompareRules, Cardinal64AndRanges) {
   EXPECT_EQ(cmp(32, &r2, &r2), 0);
 }
 
-GEN_GeneralizedTime_t localTime(int y, int mo, int d, int h, int mi, int s, int ms) {
-  GEN_GeneralizedTime_t t{};
-  t.year = static_cast<int16_t>(y);
-  t.month = static_cast<int16_t>(mo);
-  t.day = static_cast<int16_t>(d);
-  t.hour = static_cast<int16_t>(h);
-  t.minute = static_cast<int16_t>(mi);
-  t.second = static_cast<int16_t>(s);
-  t.millisecond = static_cast<int16_t>(ms);
-  return t;
-}
-
 TEST(GenvCompareRules, GeneralizedTimes) {
-  GEN_GeneralizedTime_t a = localTime(2024, 3, 10, 10, 0, 0, 250);
-  GEN_GeneralizedTime_t b = localTime(2024, 3, 10, 10, 0, 0, 100);
-  GEN_GeneralizedTime_t c = localTime(2024, 3, 10, 10, 0, 1, 0);
+  GEN_GeneralizedTime_t a = At(2024, 3, 10, 10, 0, 0, 250);
+  GEN_GeneralizedTime_t b = At(2024, 3, 10, 10, 0, 0, 100);
+  GEN_GeneralizedTime_t c = At(2024, 3, 10, 10, 0, 1, 0);
   EXPECT_EQ(cmp(48, &a, &b), 150);
   EXPECT_EQ(cmp(48, &a, &c), -1);
   EXPECT_EQ(cmp(48, &c, &b), 1);
   // The difference from UTC moves the minutes: 10:00 at +60 is 11:00.
-  GEN_GeneralizedTime_t shifted = localTime(2024, 3, 10, 10, 0, 0, 0);
+  GEN_GeneralizedTime_t shifted = At(2024, 3, 10, 10, 0, 0, 0);
   shifted.diffUTC = 60;
-  GEN_GeneralizedTime_t eleven = localTime(2024, 3, 10, 11, 0, 0, 0);
+  GEN_GeneralizedTime_t eleven = At(2024, 3, 10, 11, 0, 0, 0);
   EXPECT_EQ(cmp(48, &shifted, &eleven), 0);
   // A UTC time holds its year counted from 1900.
-  GEN_GeneralizedTime_t u = localTime(124, 3, 10, 11, 0, 0, 0);
+  GEN_GeneralizedTime_t u = At(124, 3, 10, 11, 0, 0, 0);
   u.utc = 1;
   EXPECT_EQ(cmp(48, &u, &eleven), 0);
 }
@@ -155,14 +143,7 @@ struct Attr {
     Status s;
     AS_setHandle_t set = AS_nullSetHandle;
     EXPECT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
-    for (size_t i = 0; i < values.size(); ++i) {
-      auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
-      *v = values[i];
-      if (i == 0)
-        EXPECT_EQ(AS_AddAttrVal(s, set, id, type, v, &GENU_IntegerDesc, &handle), 0u);
-      else
-        EXPECT_EQ(AS_AddAttrValR(s, handle, type, v, &GENU_IntegerDesc), 0u);
-    }
+    AddIntegers(set, id, values, &handle, type);
     EXPECT_EQ(AS_FreeSetHandle(s, &set), 0u);
   }
   ~Attr() {

@@ -11,26 +11,15 @@ using namespace genvtest;
 
 namespace {
 
-struct Zone {
-  explicit Zone(const char *tz) {
-    setenv("TZ", tz, 1);
-    GENU_TimeZoneInit();
-  }
-  ~Zone() {
-    setenv("TZ", "UTC0", 1);
-    GENU_TimeZoneInit();
-  }
+// The time zone `tz` for the lifetime of the object, the one before afterwards.
+struct ZoneInit {
+  ~ZoneInit() { GENU_TimeZoneInit(); }  // after the guard restored TZ
 };
-
-GEN_GeneralizedTime_t at(int y, int mo, int d, int h, int mi) {
-  GEN_GeneralizedTime_t t{};
-  t.year = static_cast<int16_t>(y);
-  t.month = static_cast<int16_t>(mo);
-  t.day = static_cast<int16_t>(d);
-  t.hour = static_cast<int16_t>(h);
-  t.minute = static_cast<int16_t>(mi);
-  return t;
-}
+struct Zone {
+  ZoneInit init;
+  kq::test::EnvGuard env;
+  explicit Zone(const char *tz) : env{{"TZ", tz}} { GENU_TimeZoneInit(); }
+};
 
 std::string show(const GEN_GeneralizedTime_t &t) {
   char buf[64];
@@ -48,17 +37,17 @@ std::string shift(const GEN_GeneralizedTime_t &t, int32_t delta, int32_t op) {
 
 TEST(GenvTimeArithmetic, MidnightsAndMonthEnds) {
   Zone z("UTC0");
-  EXPECT_EQ(shift(at(2024, 5, 14, 10, 30), 3600, GENU_DELTA_SUBTRACT), "2024-05-14 09:30:00");
-  EXPECT_EQ(shift(at(2024, 5, 14, 0, 30), 3600, GENU_DELTA_SUBTRACT), "2024-05-13 23:30:00");
-  EXPECT_EQ(shift(at(2024, 3, 1, 0, 30), 3600, GENU_DELTA_SUBTRACT), "2024-02-29 23:30:00");
-  EXPECT_EQ(shift(at(2023, 3, 1, 0, 30), 3600, GENU_DELTA_SUBTRACT), "2023-02-28 23:30:00");
-  EXPECT_EQ(shift(at(2024, 12, 31, 23, 30), 3600, GENU_DELTA_ADD), "2025-01-01 00:30:00");
-  EXPECT_EQ(shift(at(2024, 4, 30, 23, 59), 61, GENU_DELTA_ADD), "2024-05-01 00:00:01");
+  EXPECT_EQ(shift(At(2024, 5, 14, 10, 30), 3600, GENU_DELTA_SUBTRACT), "2024-05-14 09:30:00");
+  EXPECT_EQ(shift(At(2024, 5, 14, 0, 30), 3600, GENU_DELTA_SUBTRACT), "2024-05-13 23:30:00");
+  EXPECT_EQ(shift(At(2024, 3, 1, 0, 30), 3600, GENU_DELTA_SUBTRACT), "2024-02-29 23:30:00");
+  EXPECT_EQ(shift(At(2023, 3, 1, 0, 30), 3600, GENU_DELTA_SUBTRACT), "2023-02-28 23:30:00");
+  EXPECT_EQ(shift(At(2024, 12, 31, 23, 30), 3600, GENU_DELTA_ADD), "2025-01-01 00:30:00");
+  EXPECT_EQ(shift(At(2024, 4, 30, 23, 59), 61, GENU_DELTA_ADD), "2024-05-01 00:00:01");
 }
 
 TEST(GenvTimeArithmetic, DifferenceFromUtcAndUtcTimesKeepTheirForm) {
   Zone z("UTC0");
-  GEN_GeneralizedTime_t t = at(2024, 5, 14, 23, 30);
+  GEN_GeneralizedTime_t t = At(2024, 5, 14, 23, 30);
   t.diffUTC = 60;
   t.millisecond = 250;
   Status s;
@@ -67,7 +56,7 @@ TEST(GenvTimeArithmetic, DifferenceFromUtcAndUtcTimesKeepTheirForm) {
   EXPECT_EQ(show(out), "2024-05-15 00:00:00");
   EXPECT_EQ(out.diffUTC, 60);
   EXPECT_EQ(out.millisecond, 250);
-  GEN_GeneralizedTime_t u = at(124, 5, 14, 10, 0);  // UTC: year counted from 1900
+  GEN_GeneralizedTime_t u = At(124, 5, 14, 10, 0);  // UTC: year counted from 1900
   u.utc = 1;
   ASSERT_EQ(GENU_SubtractDeltaTimeFromGeneralizedTime(s, &u, 86400, &out), 0u);
   EXPECT_EQ(show(out), "0124-05-13 10:00:00");
@@ -76,13 +65,13 @@ TEST(GenvTimeArithmetic, DifferenceFromUtcAndUtcTimesKeepTheirForm) {
 
 TEST(GenvTimeArithmetic, DaylightSavingZone) {
   Zone z("CET-1CEST,M3.5.0,M10.5.0/3");
-  EXPECT_EQ(shift(at(2024, 1, 15, 10, 30), 3600, GENU_DELTA_SUBTRACT), "2024-01-15 09:30:00");
-  EXPECT_EQ(shift(at(2024, 7, 15, 10, 30), 3600, GENU_DELTA_SUBTRACT), "2024-07-15 09:30:00");
+  EXPECT_EQ(shift(At(2024, 1, 15, 10, 30), 3600, GENU_DELTA_SUBTRACT), "2024-01-15 09:30:00");
+  EXPECT_EQ(shift(At(2024, 7, 15, 10, 30), 3600, GENU_DELTA_SUBTRACT), "2024-07-15 09:30:00");
 }
 
 TEST(GenvTimeArithmetic, BadInput) {
   Status s;
-  GEN_GeneralizedTime_t t = at(2024, 5, 14, 10, 30), out{};
+  GEN_GeneralizedTime_t t = At(2024, 5, 14, 10, 30), out{};
   EXPECT_EQ(GENU_GeneralizedTimeDeltaArithmetic(s, &t, 1, 2, &out), 1u);
   EXPECT_REFUSED(GENU_ST_NULL_COMPARE, GENU_GeneralizedTimeDeltaArithmetic(s, nullptr, 1, 0, &out));
 }

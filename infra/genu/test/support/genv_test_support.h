@@ -99,6 +99,19 @@ inline GEN_SimpleName_t MakeName(int32_t choice, const char *s, uint32_t codeSet
   return n;
 }
 
+// A local time (UTC when `utc`, its year then counted from 1900).
+inline GEN_GeneralizedTime_t At(int y, int mo, int d, int h, int mi, int s = 0, int ms = 0) {
+  GEN_GeneralizedTime_t t{};
+  t.year = static_cast<int16_t>(y);
+  t.month = static_cast<int16_t>(mo);
+  t.day = static_cast<int16_t>(d);
+  t.hour = static_cast<int16_t>(h);
+  t.minute = static_cast<int16_t>(mi);
+  t.second = static_cast<int16_t>(s);
+  t.millisecond = static_cast<int16_t>(ms);
+  return t;
+}
+
 // `a` and `b`, records of layout L, compare equal member by member.
 inline void ExpectSameStruct(const GenuLayout *L, const void *a, const void *b) {
   Status s;

@@ -133,7 +133,7 @@ TEST_F(GenuWTextCodeSet, WireCodeSetWithoutLocalNameIsCopiedWithAWarning) {
   TextValue v(true, GEN_TEXT_OTHER, kGruesseUtf8, kOther);
   Bytes encoding = Pack(27, v.record()).encoding;
   ASSERT_EQ(ICONV_SetContext(mine), 0u);
-  LogCapture log;
+  kq::test::LogCapture log("EWIX");
   Unpacked u(27, encoding);
   ASSERT_EQ(u.rc, 0);
   Held back = HeldBy(true, u.rec);
@@ -147,24 +147,24 @@ TEST_F(GenuWTextCodeSet, WireCodeSetWithoutLocalNameIsCopiedWithAWarning) {
 }
 
 TEST_F(GenuWTextCodeSet, OnlyTextInAnotherCodeSetConfiguresAContext) {
-  List l;
-  EXPECT_EQ(ICONV_ConfigureContext(l.s, nullptr), 1);
+  kq::test::StatusList l;
+  EXPECT_EQ(ICONV_ConfigureContext(l, nullptr), 1);
   EXPECT_EQ(l.Codes(), Codes{ICONV_ST_BAD_ARGUMENT});
   GEN_Text_t latin{};
   latin.choice = GEN_TEXT_LATIN1;
   latin.codeSet = kUnicode;  // not read: only choice 5 names a code set
-  List ok;
-  EXPECT_EQ(ICONV_ConfigureContext(ok.s, &latin), 0);
+  kq::test::StatusList ok;
+  EXPECT_EQ(ICONV_ConfigureContext(ok, &latin), 0);
   EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
   latin.choice = GEN_TEXT_OTHER;
-  EXPECT_EQ(ICONV_ConfigureContext(ok.s, &latin), 0);
+  EXPECT_EQ(ICONV_ConfigureContext(ok, &latin), 0);
   ICONV_context_t *ctx = ICONV_GetAndClearContext();
   EXPECT_NE(ctx, nullptr);
   ICONV_DestroyContext(ctx);
   // A code set of 0 names none: a context configured before is dropped.
   latin.codeSet = 0;
   ASSERT_NO_FATAL_FAILURE(Configure(kUnicode));
-  EXPECT_EQ(ICONV_ConfigureContext(ok.s, &latin), 0);
+  EXPECT_EQ(ICONV_ConfigureContext(ok, &latin), 0);
   EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
   EXPECT_TRUE(ok.Codes().empty());
 }
@@ -176,13 +176,13 @@ TEST_F(GenuWTextCodeSet, OnlyTextInAnotherCodeSetConfiguresAContext) {
 TEST(GenuWTextNoPlatformConversion, ReceivedTextIsCopiedWithAWarning) {
   ICONV_DestroyContext(ICONV_GetAndClearContext());
   ASSERT_TRUE(EnsureLocale("de_DE.ISO-8859-1"));
-  std::string dir = MakeTempDir();
-  WriteFile(dir + "/charset.dat",
-            "codeset-mappings:\nISO-8859-1 1.0.10175.1.6.293.0\n"
-            "NoSuchCharset 1.0.10175.1.6.296.0\nlocale-mappings:\n"
-            "de_DE.ISO-8859-1 de DE ISO-8859-1\n");
-  List l;
-  ASSERT_EQ(I18N_Init(l.s, dir.c_str()), 0) << std::hex << l.Code();
+  kq::test::TempDir dir("wtext");
+  kq::test::WriteFile(dir / "charset.dat",
+                      "codeset-mappings:\nISO-8859-1 1.0.10175.1.6.293.0\n"
+                      "NoSuchCharset 1.0.10175.1.6.296.0\nlocale-mappings:\n"
+                      "de_DE.ISO-8859-1 de DE ISO-8859-1\n");
+  kq::test::StatusList l;
+  ASSERT_EQ(I18N_Init(l, dir.path().c_str()), 0) << std::hex << l.Code();
   {
     MessagesLocale german("de_DE.ISO-8859-1");
     ASSERT_TRUE(german.ok());
@@ -191,7 +191,7 @@ TEST(GenuWTextNoPlatformConversion, ReceivedTextIsCopiedWithAWarning) {
                                    "Gr\xfc\xdf"
                                    "e") +
                                    Tlv(0x81, OidBytes(id_val_code_set_iso_latin4)));
-    LogCapture log;
+    kq::test::LogCapture log("EWIX");
     Unpacked u(40, encoding);
     ASSERT_EQ(u.rc, 0) << std::hex << (u.codes.empty() ? 0 : u.codes[0]);
     EXPECT_EQ(HeldBy(true, u.rec).bytes,
@@ -204,7 +204,7 @@ TEST(GenuWTextNoPlatformConversion, ReceivedTextIsCopiedWithAWarning) {
         << log.Text();
     EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
   }
-  EXPECT_EQ(I18N_Term(l.s), 0);
+  EXPECT_EQ(I18N_Term(l), 0);
 }
 
 // Threads reading and sending at once, each with its own context (or none): a text
@@ -220,8 +220,8 @@ TEST_F(GenuWTextCodeSet, ThreadsReadAndSendThroughTheirOwnContexts) {
   Job jobs[] = {{kUnicode, kGruesseUtf8}, {kAscii, "Gr???"}, {0, kGruesseLatin1}};
   for (Job &job : jobs) {
     job.thread = std::thread([&job, &utf8] {
-      List l;
-      if (job.wire && ConfigureFor(l.s, job.wire)) job.failures++;
+      kq::test::StatusList l;
+      if (job.wire && ConfigureFor(l, job.wire)) job.failures++;
       for (int i = 0; i < 200; ++i) {
         Unpacked u(28, utf8);
         if (u.rc || HeldBy(false, u.rec).bytes != kGruesseLatin1) job.failures++;

@@ -18,13 +18,6 @@ namespace wtext {
 using Bytes = std::string;
 using Codes = std::vector<uint32_t>;
 
-inline Codes CodesOf(STF_statusList_t *list) {
-  Codes codes;
-  STF_objectInfo_t info;
-  for (int32_t i = 1; STF_GetObjectInfo(list, i, &info) == 0; ++i) codes.push_back(info.code);
-  return codes;
-}
-
 // Value type ids of the texts and names, with their PDU numbers.
 struct TextType {
   uint32_t id;
@@ -99,10 +92,10 @@ struct Packed {
   Codes codes;
 };
 inline Packed Pack(uint32_t id, const void *value) {
-  genvtest::Status s;
+  kq::test::StatusList s;
   OssBuf out{0, nullptr};
   int rc = static_cast<int>(JQP_PackAV(s, id, value, &out));
-  Packed p{rc, Bytes(reinterpret_cast<char *>(out.value), out.value ? out.length : 0), CodesOf(s)};
+  Packed p{rc, Bytes(reinterpret_cast<char *>(out.value), out.value ? out.length : 0), s.Codes()};
   if (rc) {
     EXPECT_EQ(out.value, nullptr) << "a failed pack hands out no bytes";
   }
@@ -117,16 +110,16 @@ struct Unpacked {
   AS_valueDescriptor_t desc{};
   Codes codes;
   Unpacked(uint32_t id, const Bytes &encoding) {
-    genvtest::Status s;
+    kq::test::StatusList s;
     OssBuf in{static_cast<int32_t>(encoding.size()),
               reinterpret_cast<unsigned char *>(const_cast<char *>(encoding.data()))};
     rc = static_cast<int>(JQP_UnpackAV(s, &in, id, &rec, &desc));
-    codes = CodesOf(s);
+    codes = s.Codes();
     if (rc) rec = nullptr;  // a failed unpack hands out no record
   }
   ~Unpacked() {
     if (!rec) return;
-    genvtest::Status s;
+    kq::test::StatusList s;
     EXPECT_EQ(desc.deleteValue(s, rec, nullptr), 0u);
   }
   Unpacked(const Unpacked &) = delete;

@@ -48,36 +48,31 @@ struct Psis {
   }
 };
 
+// Keys in any case and order; a named principal defaults to a group, no name to all
+// users; the level defaults to end user.
 TEST(GenvAclText, KeysValuesAndDefaults) {
-  Status s;
-  Ext e;
-  ASSERT_EQ(GENU_eACLFromText(s, &e.acl, "name=bob domain=nis:eng name-type=user"), 0u);
-  EXPECT_EQ(nameOf(e.acl->principal), "bob");
-  Domain d = domainOf(e.acl);
-  EXPECT_EQ(d.value, "eng");
-  EXPECT_EQ(d.kind, 3044u);
-  EXPECT_EQ(e.acl->nameType, 1u);
-  EXPECT_EQ(e.acl->privilegeLevel, 1u);
-
-  Ext f;
-  ASSERT_EQ(
-      GENU_eACLFromText(s, &f.acl, "  NAME=Ann   Privilege-Level=Operator domain=winnt:CORP "), 0u);
-  EXPECT_EQ(nameOf(f.acl->principal), "Ann");
-  EXPECT_EQ(f.acl->nameType, 2u);  // a named principal defaults to group
-  EXPECT_EQ(f.acl->privilegeLevel, 2u);
-  EXPECT_EQ(domainOf(f.acl).kind, 3050u);
-
-  Ext g;
-  ASSERT_EQ(GENU_eACLFromText(s, &g.acl, "domain=eng"), 0u);
-  EXPECT_EQ(domainOf(g.acl).value, "eng");
-  EXPECT_EQ(domainOf(g.acl).kind, 0u);
-  EXPECT_EQ(g.acl->nameType, 0u);  // no name: all users
-
-  Ext h;
-  ASSERT_EQ(GENU_eACLFromText(s, &h.acl, nullptr), 0u);
-  EXPECT_EQ(nameOf(h.acl->principal), "");
-  EXPECT_EQ(h.acl->nameType, 0u);
-  EXPECT_EQ(h.acl->privilegeLevel, 1u);
+  const struct {
+    const char *text, *name, *domain;
+    uint32_t kind, nameType, level;
+  } rows[] = {
+      {"name=bob domain=nis:eng name-type=user", "bob", "eng", 3044, 1, 1},
+      {"  NAME=Ann   Privilege-Level=Operator domain=winnt:CORP ", "Ann", "CORP", 3050, 2, 2},
+      {"domain=eng", "", "eng", 0, 0, 1},
+      {nullptr, "", nullptr, 0, 0, 1},
+  };
+  for (const auto &r : rows) {
+    SCOPED_TRACE(r.text ? r.text : "(null)");
+    Status s;
+    Ext e;
+    ASSERT_EQ(GENU_eACLFromText(s, &e.acl, r.text), 0u);
+    EXPECT_EQ(nameOf(e.acl->principal), r.name);
+    if (r.domain) {
+      EXPECT_EQ(domainOf(e.acl).value, r.domain);
+      EXPECT_EQ(domainOf(e.acl).kind, r.kind);
+    }
+    EXPECT_EQ(e.acl->nameType, r.nameType);
+    EXPECT_EQ(e.acl->privilegeLevel, r.level);
+  }
 }
 
 TEST(GenvAclText, MalformedTextsAreRefused) {
@@ -85,8 +80,7 @@ TEST(GenvAclText, MalformedTextsAreRefused) {
                           "privilege-level=root", "=", "name=bob domain"}) {
     Status s;
     GEN_ExtACL_t *acl = reinterpret_cast<GEN_ExtACL_t *>(1);
-    EXPECT_EQ(GENU_eACLFromText(s, &acl, bad), 1u) << bad;
-    EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE)) << bad;
+    EXPECT_REFUSED(GENU_ST_BAD_VALUE, GENU_eACLFromText(s, &acl, bad));
   }
   Status s;
   char *text = nullptr;

@@ -97,8 +97,7 @@ void ExpectRefused(const char *name, const void *rec, uint32_t code) {
   const Composite &c = Named(name);
   Status s;
   Wire out(c.type);
-  EXPECT_EQ(c.toBer(s, out.p, rec), 1) << name;
-  EXPECT_TRUE(s.Has(code)) << name << s.Text();
+  EXPECT_REFUSED(code, c.toBer(s, out.p, rec));
   EXPECT_TRUE(out.zero()) << name;
 }
 

@@ -14,48 +14,11 @@
 #include "x400_test_support.h"
 
 using genvtest::counter;
+using x400test::Address;
 using x400test::Status;
 using x400test::Trip;
 
 namespace {
-
-// A small valid O/R name the cases below spoil one part at a time.
-struct Address {
-  GEN_CountryName_t country{2, "FR"};
-  GEN_OrganizationName_t organization{"Accounts"};
-  GEN_PersonalName_t person{"Durand", "Anne", "", ""};
-  GEN_OrganizationUnitNames_t units{2, {{"Sales"}, {"North"}}};
-  GEN_DomainDefinedAttrs_t attrs{1, {{"RFC-822", "a(a)b.fr"}}};
-  GEN_Text_t commonName{};
-  int32_t terminalType = 3;
-  GEN_ExtensionAttr_t terminal{23, {4, reinterpret_cast<unsigned char *>(&terminalType)}};
-  GEN_ValueSeq_t extensionNode{nullptr, &terminal};
-  GEN_ExtensionAttrs_t extensions{&extensionNode};
-  GEN_Text_t componentText{};
-  GEN_NameComponent_t component{369, {}};
-  GEN_ValueSeq_t componentNode{nullptr, &component};
-  GEN_SetOfNameComponent_t rdn{&componentNode};
-  GEN_ValueSeq_t rdnNode{nullptr, &rdn};
-  GEN_Name_t directory{1, {&rdnNode}};
-  GEN_ORName_t name{};
-  Address() {
-    commonName.choice = GEN_TEXT_ISO646;
-    commonName.u.string = const_cast<char *>("Anne Durand");
-    componentText.choice = GEN_TEXT_ISO646;
-    componentText.u.string = const_cast<char *>("Paris");
-    component.value = componentText;
-    GEN_StandardAttrs_t &a = name.address;
-    a.country = &country;
-    a.organization = &organization;
-    a.personalName = &person;
-    a.organizationUnits = &units;
-    a.domainDefined = &attrs;
-    a.commonName = &commonName;
-    a.extensions = &extensions;
-    name.directoryName = &directory;
-  }
-  Address(const Address &) = delete;
-};
 
 int OrNameToWire(STF_statusList_t *s, const GEN_ORName_t *in) {
   ORName wire{};

@@ -165,25 +165,16 @@ TEST(GenuX400RoundTrip, EveryValuePairRoundTrips) {
 // empty counted lists and empty strings are absent, each present part has its bit.
 TEST(GenuX400RoundTrip, WireCarriesEachPartWhereTheAddressPutsIt) {
   Status s;
-  GEN_CountryName_t country{2, "DE"};
-  GEN_OrganizationUnitNames_t noUnits{};
-  GEN_OrganizationName_t emptyOrganization{};
-  GEN_PersonalName_t person{"Miller", "", "J", ""};
-  GEN_Text_t commonName{};
-  commonName.choice = GEN_TEXT_ISO646;
-  commonName.u.string = const_cast<char *>("Print Room");
-  GEN_ExtensionAttr_t terminal{23, {4, nullptr}};
-  int32_t terminalType = 7;
-  terminal.value.value = reinterpret_cast<unsigned char *>(&terminalType);
-  GEN_ValueSeq_t node{nullptr, &terminal};
-  GEN_ExtensionAttrs_t extensions{&node};
-  GEN_ORName_t in{};
-  in.address.country = &country;
-  in.address.organizationUnits = &noUnits;
-  in.address.organization = &emptyOrganization;
-  in.address.personalName = &person;
-  in.address.commonName = &commonName;
-  in.address.extensions = &extensions;
+  x400test::Address a;
+  a.units.count = 0;
+  a.organization = {};
+  a.person = {"Miller", "", "J", ""};
+  strcpy(a.country.value, "DE");
+  a.commonName.u.string = const_cast<char *>("Print Room");
+  a.terminalType = 7;
+  a.name.address.domainDefined = nullptr;
+  a.name.directoryName = nullptr;
+  const GEN_ORName_t &in = a.name;
   ORName wire{};
   ASSERT_EQ(ToBER_orName(s, &wire, &in), 0);
   EXPECT_EQ(wire.bit_mask, 0x40);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <vector>
 
 #include "wire_test_support.h"
 
@@ -141,10 +142,8 @@ TEST(genu_wire_attrset, InconsistentTypeAndBadValuesFailCleanly) {
   AS_setHandle_t set = AS_nullSetHandle;
   ASSERT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
   // job-copies-completed is a cardinal: stored as a text it is refused.
-  GEN_Text_t *t = static_cast<GEN_Text_t *>(calloc(1, sizeof(GEN_Text_t)));
-  t->choice = GEN_TEXT_STRING;
-  t->u.string = strdup("three");
-  ASSERT_EQ(AS_AddAttrVal(s, set, 273, 28, t, &GENU_TextDesc, nullptr), 0u);
+  GEN_Text_t three = genvtest::MakeText(GEN_TEXT_STRING, "three");
+  ASSERT_EQ(AS_AddAttrValM(s, set, 273, 28, &three, &GENU_TextDesc, nullptr), 0u);
   AttributeList list = nullptr;
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, ToBER_AS(s, &list, &set, 0));
   EXPECT_EQ(list, nullptr);
@@ -153,9 +152,7 @@ TEST(genu_wire_attrset, InconsistentTypeAndBadValuesFailCleanly) {
   // A good attribute followed by one whose second value cannot be packed: nothing
   // of the list is left.
   ASSERT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
-  auto *n = static_cast<GEN_Integer_t *>(malloc(sizeof(GEN_Integer_t)));
-  *n = 3;
-  ASSERT_EQ(AS_AddAttrVal(s, set, 273, 1, n, &GENU_CardinalDesc, nullptr), 0u);
+  genvtest::AddIntegers(set, 273, {3}, nullptr, 1);
   for (int16_t length : {3, 256}) {  // a name of 256 bytes is one too long
     auto *name = static_cast<GEN_SimpleName_t *>(calloc(1, sizeof(GEN_SimpleName_t)));
     name->choice = GEN_TEXT_OCTETS;
@@ -287,26 +284,17 @@ TEST(genu_wire_attrset, AssertionsCarryFirstOrAllValues) {
   AS_setHandle_t set = AS_nullSetHandle;
   ASSERT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
   AS_attrHandle_t attr = AS_nullAttrHandle;
-  for (int32_t n : {41, 42}) {
-    auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
-    *v = n;
-    if (attr == AS_nullAttrHandle)
-      ASSERT_EQ(AS_AddAttrVal(s, set, 3001, 12, v, &GENU_IntegerDesc, &attr), 0u);
-    else
-      ASSERT_EQ(AS_AddAttrValR(s, attr, 12, v, &GENU_IntegerDesc), 0u);
-  }
+  genvtest::AddIntegers(set, 3001, {41, 42}, &attr);
   AttributeValueAssertion ava{};
   ASSERT_EQ(ToBER_IfwAVA(s, &ava, attr), 0);
   AS_attrHandle_t one = AS_nullAttrHandle;
   ASSERT_EQ(ToGEN_IfwAVA(s, &ava, &one), 0);
   uint32_t count = 0, id = 0;
-  EXPECT_EQ(AS_GetAttrValCountR(s, one, &count), 0u);
-  EXPECT_EQ(count, 1u);
-  EXPECT_EQ(AS_GetAttrIDR(s, one, &id), 0u);
-  EXPECT_EQ(id, 3001u);
   void *value = nullptr;
+  EXPECT_EQ(AS_GetAttrValCountR(s, one, &count) | AS_GetAttrIDR(s, one, &id), 0u);
   ASSERT_EQ(AS_GetAttrValR(s, one, &value), 0u);
-  EXPECT_EQ(*static_cast<int32_t *>(value), 41);
+  EXPECT_EQ(std::vector<uint32_t>({count, id, *static_cast<uint32_t *>(value)}),
+            std::vector<uint32_t>({1, 3001, 41}));
   genu_DeleteAttr(s, &one);
   EXPECT_EQ(FreeBER_ifwAVA(s, &ava), 0);
   EXPECT_EQ(ava.value.value, nullptr);

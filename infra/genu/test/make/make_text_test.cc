@@ -143,23 +143,25 @@ TEST(GenvMakeText, ObjectIdentificationsHoldDeepCopies) {
   EXPECT_TRUE(counter().live.empty());
   GEN_DeleteDistNameString(s, dn, nullptr);
 
-  ASSERT_EQ(GENU_MakeObjectIdent_Oid(s, &oi, 777, nullptr), 0u);
-  EXPECT_EQ(oi->choice, 3);
-  EXPECT_EQ(oi->u.oid, 777u);
-  GEN_DeleteObjectIdent(s, oi, nullptr);
+  // The other choices hold what they were made from.
   GEN_JobIdentifier_t job{};
   strcpy(job.value, "job-42");
-  ASSERT_EQ(GENU_MakeObjectIdent_JobId(s, &oi, &job, nullptr), 0u);
-  EXPECT_EQ(oi->choice, 1);
-  EXPECT_STREQ(oi->u.job.value, "job-42");
-  GEN_DeleteObjectIdent(s, oi, nullptr);
-  GEN_SimpleName_t sn{};
-  sn.choice = 1;
-  strcpy(sn.u.string, "x");
-  ASSERT_EQ(GENU_MakeObjectIdent_SimpleName(s, &oi, &sn, nullptr), 0u);
-  EXPECT_EQ(oi->choice, 7);
-  GEN_DeleteObjectIdent(s, oi, nullptr);
-
+  GEN_SimpleName_t sn = MakeName(GEN_TEXT_ISO646, "x");
+  GEN_ObjectIdent_t expected[3] = {};
+  expected[0].choice = 3;
+  expected[0].u.oid = 777;
+  expected[1].choice = 1;
+  expected[1].u.job = job;
+  expected[2].choice = 7;
+  expected[2].u.name = sn;
+  for (const GEN_ObjectIdent_t &e : expected) {
+    ASSERT_EQ(e.choice == 3   ? GENU_MakeObjectIdent_Oid(s, &oi, 777, nullptr)
+              : e.choice == 1 ? GENU_MakeObjectIdent_JobId(s, &oi, &job, nullptr)
+                              : GENU_MakeObjectIdent_SimpleName(s, &oi, &sn, nullptr),
+              0u);
+    ExpectSameStruct(&genu_L_ObjectIdent, &e, oi);
+    GEN_DeleteObjectIdent(s, oi, nullptr);
+  }
   GEN_DistNameString_t plain{};
   ASSERT_EQ(GENU_MakeEmbeddedDistNameString2(s, &plain, "x", 0, nullptr), 0u);
   EXPECT_EQ(plain.nameOrOid, nullptr);

@@ -305,12 +305,9 @@ TEST_F(genu_wire_acl, ExtListsTravelAsAccessControlListsOutsideTheLibrarysMode) 
     for (Attribute_values_node *v = list->value.values; v; v = v->next, ++values) {
       // Each value decodes under exactly the type it was sent as.
       uint32_t sent = mode == 1001 ? 89 : 85, other = mode == 1001 ? 85 : 89;
-      OssBuf bytes{v->value.length, v->value.value};
-      void *rec = nullptr;
-      AS_valueDescriptor_t desc{};
-      ASSERT_EQ(JQP_UnpackAV(s, &bytes, sent, &rec, &desc), 0) << s.Text();
-      desc.deleteValue(s, rec, nullptr);
-      EXPECT_EQ(JQP_UnpackAV(s, &bytes, other, &rec, &desc), 1);
+      wiretest::Bytes bytes(reinterpret_cast<char *>(v->value.value), v->value.length);
+      EXPECT_EQ(wiretest::Unpacked(sent, bytes).rc, 0);
+      EXPECT_EQ(wiretest::Unpacked(other, bytes).rc, 1);
     }
     EXPECT_EQ(values, 2);
     EXPECT_EQ(FreeBER_AS(s, &list), 0);

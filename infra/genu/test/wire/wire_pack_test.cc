@@ -20,27 +20,24 @@ std::vector<uint32_t> PackedIds() {
   return std::vector<uint32_t>(ids, ids + n);
 }
 
-// Packs `value` under `id`, unpacks it again and expects an equal value back.
+// Packs `value` under `id`, unpacks it again and expects an equal value back with
+// the id's descriptor.
 void ExpectRoundTrip(uint32_t id, const void *value) {
-  Status s;
-  OssBuf encoded{0, nullptr};
-  ASSERT_EQ(JQP_PackAV(s, id, value, &encoded), 0u) << "id " << id << s.Text();
-  ASSERT_GT(encoded.length, 0);
-  void *back = nullptr;
-  AS_valueDescriptor_t desc{};
-  ASSERT_EQ(JQP_UnpackAV(s, &encoded, id, &back, &desc), 0u) << "id " << id << s.Text();
-  free(encoded.value);
+  wiretest::Packed p = wiretest::Pack(id, value);
+  ASSERT_EQ(p.rc, 0) << "id " << id << ::testing::PrintToString(p.codes);
+  wiretest::Unpacked back(id, p.encoding);
+  ASSERT_EQ(back.rc, 0) << "id " << id << ::testing::PrintToString(back.codes);
   const AS_valueDescriptor_t *expected = GENU_AVT2Descriptor(static_cast<int32_t>(id));
-  EXPECT_EQ(desc.copyValue, expected->copyValue);
-  EXPECT_EQ(desc.deleteValue, expected->deleteValue);
+  EXPECT_EQ(back.desc.copyValue, expected->copyValue);
+  EXPECT_EQ(back.desc.deleteValue, expected->deleteValue);
   // Ids the value compare has no rule for are compared field by field.
+  Status s;
   int32_t order = 99;
   if (GEN_CompareAttrValue(s, id, value, value, &order) == 0)
-    EXPECT_EQ(GEN_CompareAttrValue(s, id, value, back, &order), 0u);
+    EXPECT_EQ(GEN_CompareAttrValue(s, id, value, back.rec, &order), 0u);
   else
-    EXPECT_EQ(genu_CompareStruct(s, genu_LayoutOfType(id), value, back, &order), 0u);
+    EXPECT_EQ(genu_CompareStruct(s, genu_LayoutOfType(id), value, back.rec, &order), 0u);
   EXPECT_EQ(order, 0) << "id " << id;
-  EXPECT_EQ(desc.deleteValue(s, back, nullptr), 0u);
 }
 
 TEST(genu_wire_pack, EveryPackedIdRoundTripsRandomValues) {
@@ -64,7 +61,6 @@ TEST(genu_wire_pack, EveryPackedIdRoundTripsRandomValues) {
 // numbers with their value.
 TEST(genu_wire_pack, PackingTracesNameEachValue) {
   genvtest::LogCapture log("M");
-  Status s;
   GEN_Boolean_t yes = 1;
   GEN_Integer_t copies = 7, level = -3;
   GEN_Finishing_t finishing{};
@@ -75,15 +71,7 @@ TEST(genu_wire_pack, PackingTracesNameEachValue) {
     uint32_t id;
     const void *value;
   } values[] = {{0, &yes}, {1, &copies}, {12, &level}, {46, &finishing}};
-  for (const auto &v : values) {
-    OssBuf encoded{0, nullptr};
-    ASSERT_EQ(JQP_PackAV(s, v.id, v.value, &encoded), 0);
-    void *back = nullptr;
-    AS_valueDescriptor_t desc{};
-    ASSERT_EQ(JQP_UnpackAV(s, &encoded, v.id, &back, &desc), 0);
-    desc.deleteValue(s, back, nullptr);
-    free(encoded.value);
-  }
+  for (const auto &v : values) ExpectRoundTrip(v.id, v.value);
   std::string text = log.Text();
   for (const char *line :
        {"JQP_PackAV: packing boolean = TRUE", "JQP_PackAV: packing cardinal = 7",
@@ -110,16 +98,9 @@ TEST(genu_wire_pack, ExtremeNumbersSurviveTheWire) {
 
 // Only 1 is TRUE on the wire: 2 goes out as FALSE does.
 TEST(genu_wire_pack, BooleanOtherThanOneTravelsAsFalse) {
-  Status s;
-  std::string bytes[3];
-  for (GEN_Boolean_t b : {0, 1, 2}) {
-    OssBuf out{0, nullptr};
-    ASSERT_EQ(JQP_PackAV(s, 0, &b, &out), 0u);
-    bytes[b].assign(reinterpret_cast<char *>(out.value), out.length);
-    free(out.value);
-  }
-  EXPECT_EQ(bytes[2], bytes[0]);
-  EXPECT_NE(bytes[1], bytes[0]);
+  GEN_Boolean_t b[] = {0, 1, 2};
+  EXPECT_EQ(wiretest::Pack(0, &b[2]).encoding, wiretest::Pack(0, &b[0]).encoding);
+  EXPECT_NE(wiretest::Pack(0, &b[1]).encoding, wiretest::Pack(0, &b[0]).encoding);
 }
 
 TEST(genu_wire_pack, IdsWithoutWireTypeAreRefused) {

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "../support/genv_test_support.h"
 #include "private/ber_runtime.h"
@@ -187,6 +189,50 @@ inline void FixField(const GenuField &f, const ber_type *t, void *rec) {
       break;
   }
 }
+
+using Bytes = std::string;
+using Codes = std::vector<uint32_t>;
+
+// One value packed under its id: the encoding (owned) and the codes of a failure.
+struct Packed {
+  int rc;
+  Bytes encoding;
+  Codes codes;
+};
+inline Packed Pack(uint32_t id, const void *value) {
+  kq::test::StatusList s;
+  OssBuf out{0, nullptr};
+  int rc = static_cast<int>(JQP_PackAV(s, id, value, &out));
+  Packed p{rc, Bytes(reinterpret_cast<char *>(out.value), out.value ? out.length : 0), s.Codes()};
+  if (rc) {
+    EXPECT_EQ(out.value, nullptr) << "a failed pack hands out no bytes";
+  }
+  free(out.value);
+  return p;
+}
+
+// One encoding unpacked under an id; the record is deleted with the object.
+struct Unpacked {
+  int rc;
+  void *rec = nullptr;
+  AS_valueDescriptor_t desc{};
+  Codes codes;
+  Unpacked(uint32_t id, const Bytes &encoding) {
+    kq::test::StatusList s;
+    OssBuf in{static_cast<int32_t>(encoding.size()),
+              reinterpret_cast<unsigned char *>(const_cast<char *>(encoding.data()))};
+    rc = static_cast<int>(JQP_UnpackAV(s, &in, id, &rec, &desc));
+    codes = s.Codes();
+    if (rc) rec = nullptr;  // a failed unpack hands out no record
+  }
+  ~Unpacked() {
+    if (!rec) return;
+    kq::test::StatusList s;
+    EXPECT_EQ(desc.deleteValue(s, rec, nullptr), 0u);
+  }
+  Unpacked(const Unpacked &) = delete;
+  Unpacked &operator=(const Unpacked &) = delete;
+};
 
 // While alive, the thread's world allocates and frees through the counting allocator.
 struct CountingWorld {

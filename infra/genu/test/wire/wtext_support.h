@@ -15,8 +15,11 @@
 
 namespace wtext {
 
-using Bytes = std::string;
-using Codes = std::vector<uint32_t>;
+using wiretest::Bytes;
+using wiretest::Codes;
+using wiretest::Pack;
+using wiretest::Packed;
+using wiretest::Unpacked;
 
 // Value type ids of the texts and names, with their PDU numbers.
 struct TextType {
@@ -84,47 +87,6 @@ inline Held HeldBy(bool isName, const void *rec) {
                 static_cast<size_t>(t->u.octets.length)),
           t->codeSet};
 }
-
-// One value packed under its id: the encoding (owned) and the codes of a failure.
-struct Packed {
-  int rc;
-  Bytes encoding;
-  Codes codes;
-};
-inline Packed Pack(uint32_t id, const void *value) {
-  kq::test::StatusList s;
-  OssBuf out{0, nullptr};
-  int rc = static_cast<int>(JQP_PackAV(s, id, value, &out));
-  Packed p{rc, Bytes(reinterpret_cast<char *>(out.value), out.value ? out.length : 0), s.Codes()};
-  if (rc) {
-    EXPECT_EQ(out.value, nullptr) << "a failed pack hands out no bytes";
-  }
-  free(out.value);
-  return p;
-}
-
-// One encoding unpacked under an id; the record is deleted with the object.
-struct Unpacked {
-  int rc;
-  void *rec = nullptr;
-  AS_valueDescriptor_t desc{};
-  Codes codes;
-  Unpacked(uint32_t id, const Bytes &encoding) {
-    kq::test::StatusList s;
-    OssBuf in{static_cast<int32_t>(encoding.size()),
-              reinterpret_cast<unsigned char *>(const_cast<char *>(encoding.data()))};
-    rc = static_cast<int>(JQP_UnpackAV(s, &in, id, &rec, &desc));
-    codes = s.Codes();
-    if (rc) rec = nullptr;  // a failed unpack hands out no record
-  }
-  ~Unpacked() {
-    if (!rec) return;
-    kq::test::StatusList s;
-    EXPECT_EQ(desc.deleteValue(s, rec, nullptr), 0u);
-  }
-  Unpacked(const Unpacked &) = delete;
-  Unpacked &operator=(const Unpacked &) = delete;
-};
 
 // Choice, text bytes and code-set identifier of an encoded Text or SimpleName.
 struct OnWire {

@@ -187,16 +187,12 @@ TEST(GenuWTextNoPlatformConversion, ReceivedTextIsCopiedWithAWarning) {
     MessagesLocale german("de_DE.ISO-8859-1");
     ASSERT_TRUE(german.ok());
     const uint32_t latin4 = 372;  // named "NoSuchCharset" above
-    Bytes encoding = Tlv(0xa4, Tlv(0x80,
-                                   "Gr\xfc\xdf"
-                                   "e") +
-                                   Tlv(0x81, OidBytes(id_val_code_set_iso_latin4)));
+    Bytes encoding =
+        Tlv(0xa4, Tlv(0x80, kGruesseLatin1) + Tlv(0x81, OidBytes(id_val_code_set_iso_latin4)));
     kq::test::LogCapture log("EWIX");
     Unpacked u(40, encoding);
     ASSERT_EQ(u.rc, 0) << std::hex << (u.codes.empty() ? 0 : u.codes[0]);
-    EXPECT_EQ(HeldBy(true, u.rec).bytes,
-              "Gr\xfc\xdf"
-              "e");
+    EXPECT_EQ(HeldBy(true, u.rec).bytes, kGruesseLatin1);
     EXPECT_EQ(HeldBy(true, u.rec).codeSet, latin4);
     EXPECT_NE(log.Text().find("WARNING: iconv_open failure no mapping from 'NoSuchCharset' to "
                               "'ISO-8859-1' (no thread conv)"),

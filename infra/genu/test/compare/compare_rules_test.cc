@@ -189,12 +189,7 @@ TEST(GenvCompareRules, CopiedAttributeIsIndependentAndEqual) {
   EXPECT_TRUE(counter().live.empty());
 }
 
-GEN_SimpleName_t sname(const char *s) {
-  GEN_SimpleName_t n{};
-  n.choice = GEN_TEXT_ISO646;
-  strcpy(n.u.string, s);
-  return n;
-}
+GEN_SimpleName_t sname(const char *s) { return MakeName(GEN_TEXT_ISO646, s); }
 
 TEST(GenvCompareRules, AccessControlListsWithDefaults) {
   uint32_t group = 2, user = 1, endUser = 1, admin = 3;
@@ -218,8 +213,7 @@ GEN_ExtACL_t extAcl(const char *principal, const char *domain, uint32_t *kind,
                     GEN_NameOrOID_t *noid) {
   GEN_ExtACL_t e{};
   e.principal = sname(principal);
-  e.domain.text.choice = GEN_TEXT_ISO646;
-  e.domain.text.u.string = const_cast<char *>(domain);
+  e.domain.text = MakeText(GEN_TEXT_ISO646, domain);
   if (kind) {
     noid->choice = 1;
     noid->u.oid = *kind;

@@ -22,7 +22,7 @@ GEN_OctetString_t oct(const char *s) {
                            reinterpret_cast<unsigned char *>(const_cast<char *>(s))};
 }
 
-TEST(GenvCompareRules, OctetStrings) {
+TEST(GenvCompareRules, OctetStringsSortEmptyLastThenByteByByte) {
   GEN_OctetString_t empty = oct(""), abc = oct("abc"), abcd = oct("abcd"), abd = oct("abd");
   EXPECT_EQ(cmp(20, &empty, &abc), 1);
   EXPECT_EQ(cmp(20, &abc, &empty), -1);
@@ -96,7 +96,7 @@ TEST(GenvCompareRules, RangesAreEqualOrDifferent) {
   EXPECT_EQ(cmp(57, &m, &n), 1);
 }
 
-TEST(GenvCompareRules, Cardinal64AndRanges) {
+TEST(GenvCompareRules, Cardinal64ValuesOrderHighWordFirst) {
   GEN_Cardinal64_t a{1, 0}, b{0, 0xFFFFFFFFu};
   EXPECT_EQ(cmp(31, &a, &b), 1);
   EXPECT_EQ(cmp(31, &b, &a), -1);
@@ -105,7 +105,7 @@ TEST(GenvCompareRules, Cardinal64AndRanges) {
   EXPECT_EQ(cmp(32, &r2, &r2), 0);
 }
 
-TEST(GenvCompareRules, GeneralizedTimes) {
+TEST(GenvCompareRules, GeneralizedTimesCompareInUtcToTheMillisecond) {
   GEN_GeneralizedTime_t a = At(2024, 3, 10, 10, 0, 0, 250);
   GEN_GeneralizedTime_t b = At(2024, 3, 10, 10, 0, 0, 100);
   GEN_GeneralizedTime_t c = At(2024, 3, 10, 10, 0, 1, 0);
@@ -123,7 +123,7 @@ TEST(GenvCompareRules, GeneralizedTimes) {
   EXPECT_EQ(cmp(48, &u, &eleven), 0);
 }
 
-TEST(GenvCompareRules, DispatchOfIdsWithoutACompare) {
+TEST(GenvCompareRules, IdsWithoutACompareAreRefused) {
   int32_t x = 0;
   for (uint32_t id : {3u, 7u, 41u, 56u, 77u, 84u, 93u, 95u, 500u}) {
     Status s;
@@ -191,7 +191,7 @@ TEST(GenvCompareRules, CopiedAttributeIsIndependentAndEqual) {
 
 GEN_SimpleName_t sname(const char *s) { return MakeName(GEN_TEXT_ISO646, s); }
 
-TEST(GenvCompareRules, AccessControlListsWithDefaults) {
+TEST(GenvCompareRules, AccessControlListsCompareWithTheirDefaults) {
   uint32_t group = 2, user = 1, endUser = 1, admin = 3;
   GEN_PSISAccessControlList_t a{}, b{};
   a.choice = b.choice = 1;

@@ -50,14 +50,14 @@ TEST(GenvCompareText, OtherCodeSetsCollateOnlyWithTheSameCodeSet) {
   EXPECT_EQ(run(GEN_CompareSimpleName, x, y), 0);
 }
 
-TEST(GenvCompareText, CaselessForms) {
+TEST(GenvCompareText, CaselessFormsIgnoreCase) {
   EXPECT_EQ(run(GEN_ICompareText, text(1, "HELLO"), text(1, "hello")), 0);
   EXPECT_NE(run(GEN_CompareText, text(1, "HELLO"), text(1, "hello")), 0);
   EXPECT_EQ(run(GEN_ICompareText, text(4, "MiXeD"), text(4, "mixed")), 0);
   EXPECT_EQ(run(GEN_ICompareSimpleName, name(1, "Tray"), name(3, "TRAY")), 0);
 }
 
-TEST(GenvCompareText, EqualityForm) {
+TEST(GenvCompareText, EqualityFormAnswersOneForEqualTexts) {
   EXPECT_EQ(run(GEN_EqualText, text(1, "abc"), text(3, "abc")), 1);
   EXPECT_EQ(run(GEN_EqualText, text(1, "abc"), text(1, "abd")), 0);
   EXPECT_EQ(run(GEN_EqualText, text(1, ""), text(1, "")), 1);
@@ -67,7 +67,7 @@ TEST(GenvCompareText, EqualityForm) {
   EXPECT_EQ(run(GEN_EqualSimpleName, name(3, "q"), name(1, "q")), 1);
 }
 
-TEST(GenvCompareText, BytewiseForm) {
+TEST(GenvCompareText, BytewiseFormSortsEmptyValuesFirst) {
   EXPECT_EQ(run(GEN_BinCompareText, text(1, "ab"), text(1, "abc")), -1);
   EXPECT_EQ(run(GEN_BinCompareText, text(1, "b"), text(3, "abc")), 1);
   // Unlike the octet-string rule, an empty value is the smaller one here.

@@ -50,7 +50,7 @@ struct Psis {
 
 // Keys in any case and order; a named principal defaults to a group, no name to all
 // users; the level defaults to end user.
-TEST(GenvAclText, KeysValuesAndDefaults) {
+TEST(GenvAclText, TextFormsGiveKeysValuesAndDefaults) {
   const struct {
     const char *text, *name, *domain;
     uint32_t kind, nameType, level;
@@ -87,7 +87,7 @@ TEST(GenvAclText, MalformedTextsAreRefused) {
   EXPECT_REFUSED(GENU_ST_NOT_COMPARABLE, GENU_ACLToText(s, &text, nullptr));
 }
 
-TEST(GenvAclMake, ProtocolFormRules) {
+TEST(GenvAclMake, ProtocolFormsFollowTheNameType) {
   Status s;
   GEN_ACLNameType_t allUsers = 0, user = 1;
   GEN_ACLPrivilegeLevel_t admin = 3;
@@ -110,7 +110,7 @@ TEST(GenvAclMake, ProtocolFormRules) {
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GENU_MakeONCACL(s, &d.acl, nullptr, &user, nullptr, nullptr));
 }
 
-TEST(GenvAclConvert, ExtToProtocolForm) {
+TEST(GenvAclConvert, ExtListsBecomeProtocolNamesByDomainKind) {
   struct Case {
     const char *principal, *domain;
     uint32_t kind;
@@ -145,7 +145,7 @@ TEST(GenvAclConvert, ExtToProtocolForm) {
   EXPECT_EQ(GENU_ACLToPSIS(s, &p.acl, otherKind.acl), 1u);
 }
 
-TEST(GenvAclConvert, ProtocolFormToExt) {
+TEST(GenvAclConvert, ProtocolNamesSplitIntoPrincipalAndDomain) {
   struct Case {
     const char *name, *principal, *domain;
     uint32_t kind;

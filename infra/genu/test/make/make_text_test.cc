@@ -44,7 +44,7 @@ TEST(GenvMakeText, TextsAreOtherCodeSetWithinTheirBound) {
   GEN_DeleteText(s, t, nullptr);
 }
 
-TEST(GenvMakeText, SimpleNamesAndErrorMessages) {
+TEST(GenvMakeText, SimpleNamesStopAt255AndErrorMessagesNeedAText) {
   Status s;
   GEN_SimpleName_t *n = nullptr;
   std::string max(255, 'n'), over(256, 'n');
@@ -66,7 +66,7 @@ TEST(GenvMakeText, SimpleNamesAndErrorMessages) {
   GEN_DeleteErrorMsg(s, m, nullptr);
 }
 
-TEST(GenvMakeText, ExtractorsByChoice) {
+TEST(GenvMakeText, ExtractorsReadEveryChoiceAndRefuseBadOnes) {
   GEN_Text_t t{};
   t.choice = GEN_TEXT_ISO646;
   t.u.string = const_cast<char *>("");
@@ -83,7 +83,7 @@ TEST(GenvMakeText, ExtractorsByChoice) {
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GENU_ExtractText(s, &p, &t, nullptr));
 }
 
-TEST(GenvMakeText, Latin1Conversions) {
+TEST(GenvMakeText, Latin1ConversionsTakeIsoTextsAndRefuseOthers) {
   Status s;
   GEN_Text_t iso{}, *out = nullptr;
   iso.choice = GEN_TEXT_ISO646;
@@ -168,7 +168,7 @@ TEST(GenvMakeText, ObjectIdentificationsHoldDeepCopies) {
   GEN_DeepDeleteDistNameString(s, &plain, nullptr);
 }
 
-TEST(GenvMakeText, RpcAddresses) {
+TEST(GenvMakeText, RpcAddressesHoldTheirParts) {
   Status s;
   GEN_RPCAddress_t *a = nullptr;
   ASSERT_EQ(GENU_MakeONCRPCAddress(s, &a, "spooler", 100400, 2, 1, "unix", nullptr), 0u);

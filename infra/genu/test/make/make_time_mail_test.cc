@@ -63,20 +63,20 @@ TEST(GenvTimeArithmetic, DifferenceFromUtcAndUtcTimesKeepTheirForm) {
   EXPECT_EQ(out.utc, 1);
 }
 
-TEST(GenvTimeArithmetic, DaylightSavingZone) {
+TEST(GenvTimeArithmetic, ShiftsInADaylightSavingZoneKeepTheLocalHour) {
   Zone z("CET-1CEST,M3.5.0,M10.5.0/3");
   EXPECT_EQ(shift(At(2024, 1, 15, 10, 30), 3600, GENU_DELTA_SUBTRACT), "2024-01-15 09:30:00");
   EXPECT_EQ(shift(At(2024, 7, 15, 10, 30), 3600, GENU_DELTA_SUBTRACT), "2024-07-15 09:30:00");
 }
 
-TEST(GenvTimeArithmetic, BadInput) {
+TEST(GenvTimeArithmetic, UnknownOperationsAndNullTimesAreRefused) {
   Status s;
   GEN_GeneralizedTime_t t = At(2024, 5, 14, 10, 30), out{};
   EXPECT_EQ(GENU_GeneralizedTimeDeltaArithmetic(s, &t, 1, 2, &out), 1u);
   EXPECT_REFUSED(GENU_ST_NULL_COMPARE, GENU_GeneralizedTimeDeltaArithmetic(s, nullptr, 1, 0, &out));
 }
 
-TEST(GenvCurrentTime, LocalAndUtcForms) {
+TEST(GenvCurrentTime, LocalAndUtcFormsNameOneInstant) {
   Zone z("CET-1CEST,M3.5.0,M10.5.0/3");
   GEN_GeneralizedTime_t local, utc;
   GENU_MakeCurrentTime(&local, 0);
@@ -146,7 +146,7 @@ std::string toInternet(const GEN_StandardAttrs_t &a, uint32_t rc = 0, uint32_t c
   return r;
 }
 
-TEST(GenvMail, EscapesOfRfc1327) {
+TEST(GenvMail, InternetAddressesUseRfc1327Escapes) {
   Address x;
   Status s;
   ASSERT_EQ(GEN_InternetMailToX400Address(s, &x.a, "a_b@c.d", nullptr), 0u);
@@ -190,7 +190,7 @@ TEST(GenvMail, UnescapeRulesAndLengthBound) {
   EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
 }
 
-TEST(GenvMail, AddressKinds) {
+TEST(GenvMail, EachAddressKindConvertsOnlyItsOwnAttribute) {
   Address none;
   EXPECT_EQ(toInternet(none.a, 1, GENU_ST_NOT_COMPARABLE), "<null>");
   Address ms;

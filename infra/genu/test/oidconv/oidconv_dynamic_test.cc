@@ -25,7 +25,7 @@ class genu_oid_dynamic : public ::testing::Test {
   const std::string &dir_ = db_.dir;
 };
 
-TEST_F(genu_oid_dynamic, NeedsTheDatabase) {
+TEST_F(genu_oid_dynamic, DynamicIdentifiersNeedTheDatabase) {
   StatusList l, m;
   GENU_berOid_t ber{};
   EXPECT_EQ(GENU_ShortToBerOID(l, kDyn, &ber), 1);
@@ -37,7 +37,7 @@ TEST_F(genu_oid_dynamic, NeedsTheDatabase) {
   EXPECT_EQ(GENU_GetCvrtHandle(), nullptr);
 }
 
-TEST_F(genu_oid_dynamic, ConvertsBothWays) {
+TEST_F(genu_oid_dynamic, DynamicIdentifiersConvertBothWays) {
   StatusList l;
   ASSERT_EQ(GENU_Init(l, dir_.c_str(), 0), 0);
   EXPECT_NE(GENU_GetCvrtHandle(), nullptr);
@@ -73,7 +73,7 @@ TEST_F(genu_oid_dynamic, ConvertsBothWays) {
   }
 }
 
-TEST_F(genu_oid_dynamic, OpenRules) {
+TEST_F(genu_oid_dynamic, OpeningRefusesBadModesDirectoriesAndASecondOpen) {
   struct {
     std::string dir;
     int32_t mode;

@@ -80,7 +80,7 @@ TEST(genu_oid_table, IndexesAreSortedAndComplete) {
   EXPECT_STREQ(oidTable[0].name, "reserved-for-null");
 }
 
-TEST(genu_oid_table, FixedRowsAndConstants) {
+TEST(genu_oid_table, FixedRowsAndConstantsKeepTheirValues) {
   const struct {
     const GENU_berOid_t &oid;
     std::string ber;
@@ -124,7 +124,7 @@ TEST(genu_oid_table, FixedRowsAndConstants) {
   }
 }
 
-TEST(genu_oid_table, ShortOidRanges) {
+TEST(genu_oid_table, ShortIdentifiersOutsideTheRangesAreUnknown) {
   List l;
   const unsigned char *bin3000 = nullptr, *bin1093 = nullptr;
   ASSERT_EQ(GENU_ShortToBinaryOID(l, 3000, &bin3000), 0);
@@ -157,7 +157,7 @@ TEST(genu_oid_table, ShortOidRanges) {
   EXPECT_EQ(type, GENU_OID_NO_TYPE);
 }
 
-TEST(genu_oid_table, PrefixAndBadInput) {
+TEST(genu_oid_table, PrefixedNamesResolveAndBadInputIsUnknown) {
   List l;
   uint32_t shoid = 99;
   ASSERT_EQ(GENU_PrefixToShortOID(l, "descriptor", "id-syn-", &shoid), 0);

@@ -192,7 +192,7 @@ TEST(GenvCopy, OctetStringsKeepASpareZeroByteAndEmptyOnesHoldNothing) {
   EXPECT_EQ(dst.value, nullptr);
 }
 
-TEST(GenvCopy, ShallowCopies) {
+TEST(GenvCopy, ShallowCopiesRefuseUnknownChoices) {
   GEN_SimpleName_t a{}, b{};
   a.choice = GEN_TEXT_ISO646;
   strcpy(a.u.string, "tray-1");

@@ -120,7 +120,7 @@ TEST(GenvValueSeq, DeleteReportsAFailingValueButFreesTheRest) {
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GENU__DeleteAttrValSeq(s, 28, list, nullptr));
 }
 
-TEST(GenvCardinal64, JoinAndSplit) {
+TEST(GenvCardinal64, WordsJoinAndSplit) {
   GEN_Cardinal64_t c{0x12345678u, 0x9abcdef0u};
   uint64_t v = 0;
   GEN_GenToUint64(&v, &c);
@@ -131,7 +131,7 @@ TEST(GenvCardinal64, JoinAndSplit) {
   EXPECT_EQ(back.low, 0x76543210u);
 }
 
-TEST(GenvCharArrays, CopyWithSpareRoom) {
+TEST(GenvCharArrays, CopiesHaveSpareRoom) {
   char *p = GEN_CopyCharArray("hello", 5, 6, nullptr);
   ASSERT_NE(p, nullptr);
   p[5] = 0;

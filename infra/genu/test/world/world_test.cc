@@ -61,7 +61,7 @@ TEST_F(GenuWorld, OneWorldPerThreadMadeOnFirstUse) {
   EXPECT_NE(other, mine);
 }
 
-TEST_F(GenuWorld, EncodeDecodePrintFree) {
+TEST_F(GenuWorld, EncodeDecodeFreeWorkAndPrintRefusesUnknownPdus) {
   CardinalRange r{3, 70000};
   OssBuf enc{99, reinterpret_cast<unsigned char *>(1)};
   ASSERT_EQ(GENU_OssEncode(nullptr, CardinalRange_PDU, &r, &enc), 0);

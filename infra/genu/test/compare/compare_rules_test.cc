@@ -126,11 +126,9 @@ TEST(GenvCompareRules, GeneralizedTimesCompareInUtcToTheMillisecond) {
 TEST(GenvCompareRules, IdsWithoutACompareAreRefused) {
   int32_t x = 0;
   for (uint32_t id : {3u, 7u, 41u, 56u, 77u, 84u, 93u, 95u, 500u}) {
-    Status s;
     int32_t r = 0;
     EXPECT_REFUSED(GENU_ST_NOT_COMPARABLE, GEN_CompareAttrValue(s, id, &x, &x, &r));
   }
-  Status s;
   int32_t r;
   EXPECT_REFUSED(GENU_ST_NULL_COMPARE, GEN_CompareAttrValue(s, 12, nullptr, &x, &r));
 }
@@ -160,7 +158,6 @@ TEST(GenvCompareRules, AttributesMatchValuesInAnyOrder) {
   EXPECT_EQ(cmp(37, &rc, &ra), 1);
   EXPECT_EQ(cmp(37, &ra, &ro), 1);
   EXPECT_EQ(cmp(37, &ra, &rs), 1);
-  Status s;
   int32_t r;
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GENU__CompareAttrHandle(s, &a.handle, &typed.handle, &r));
 }

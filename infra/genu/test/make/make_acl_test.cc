@@ -78,11 +78,9 @@ TEST(GenvAclText, TextFormsGiveKeysValuesAndDefaults) {
 TEST(GenvAclText, MalformedTextsAreRefused) {
   for (const char *bad : {"name=a name=b", "nmae=x", "name bob", "domain=foo:x", "name-type=boss",
                           "privilege-level=root", "=", "name=bob domain"}) {
-    Status s;
     GEN_ExtACL_t *acl = reinterpret_cast<GEN_ExtACL_t *>(1);
     EXPECT_REFUSED(GENU_ST_BAD_VALUE, GENU_eACLFromText(s, &acl, bad));
   }
-  Status s;
   char *text = nullptr;
   EXPECT_REFUSED(GENU_ST_NOT_COMPARABLE, GENU_ACLToText(s, &text, nullptr));
 }

@@ -75,7 +75,6 @@ TEST(GenvMakeText, ExtractorsReadEveryChoiceAndRefuseBadOnes) {
   t.u.octets =
       GEN_OctetString_t{3, reinterpret_cast<unsigned char *>(const_cast<char *>("abcdef"))};
   EXPECT_EQ(extract(&t), "abc");
-  Status s;
   char *p = reinterpret_cast<char *>(1);
   t.u.octets.length = -1;
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GENU_ExtractText(s, &p, &t, nullptr));

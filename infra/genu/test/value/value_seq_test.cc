@@ -107,7 +107,6 @@ TEST(GenvValueSeq, DeleteReportsAFailingValueButFreesTheRest) {
   free(bad->u.string);
   bad->choice = 3;
   bad->u.octets = GEN_OctetString_t{-4, nullptr};
-  Status s;
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GENU__DeleteAttrValSeq(s, 28, list, nullptr));
 }
 

@@ -95,7 +95,6 @@ const Composite &Named(const char *name) {
 // A conversion to the wire that must fail with `code` and leave the structure empty.
 void ExpectRefused(const char *name, const void *rec, uint32_t code) {
   const Composite &c = Named(name);
-  Status s;
   Wire out(c.type);
   EXPECT_REFUSED(code, c.toBer(s, out.p, rec));
   EXPECT_TRUE(out.zero()) << name;

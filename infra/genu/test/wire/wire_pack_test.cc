@@ -104,7 +104,6 @@ TEST(genu_wire_pack, BooleanOtherThanOneTravelsAsFalse) {
 }
 
 TEST(genu_wire_pack, IdsWithoutWireTypeAreRefused) {
-  Status s;
   int32_t value = 0;
   unsigned char byte = 1;
   OssBuf some{1, &byte};

@@ -196,7 +196,6 @@ TEST(GenuX400Failure, MalformedNestedEncodingsAreRefused) {
     ExtensionAttribute wire{GEN_X400_TELETEX_PERSONAL_NAME,
                             {static_cast<int32_t>(bytes->size()), bytes->data()}};
     GEN_ExtensionAttr_t out{};
-    Status s;
     EXPECT_REFUSED(GENU_ST_DECODE_FAILED, ToGEN_extensionAttr(s, &wire, &out));
     EXPECT_EQ(out.value.value, nullptr);
   }

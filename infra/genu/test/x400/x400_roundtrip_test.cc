@@ -14,7 +14,6 @@ using x400test::Trip;
 namespace {
 
 void ExpectSameOrName(const GEN_ORName_t *a, const GEN_ORName_t *b) {
-  Status s;
   genvtest::ExpectSameStruct(&genu_L_ORName, a, b);
 }
 

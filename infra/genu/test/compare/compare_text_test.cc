@@ -9,97 +9,72 @@ using namespace genvtest;
 
 namespace {
 
-GEN_Text_t text(int32_t choice, const char *s, uint32_t codeSet = 0) {
-  GEN_Text_t t{};
-  t.choice = choice;
-  if (choice <= 2) {
-    t.u.string = const_cast<char *>(s);
-  } else {
-    t.u.octets.length = static_cast<int32_t>(strlen(s));
-    t.u.octets.value = reinterpret_cast<unsigned char *>(const_cast<char *>(s));
-    t.codeSet = codeSet;
-  }
-  return t;
-}
-
-GEN_SimpleName_t name(int32_t choice, const char *s, uint32_t codeSet = 0) {
-  GEN_SimpleName_t n{};
-  n.choice = choice;
-  if (choice <= 2) {
-    strcpy(n.u.string, s);
-  } else {
-    n.u.octets.length = static_cast<int16_t>(strlen(s));
-    memcpy(n.u.octets.value, s, strlen(s));
-    n.codeSet = codeSet;
-  }
-  return n;
-}
-
 template <typename T, typename F>
 int32_t run(F f, const T &a, const T &b, uint32_t expectRc = 0, uint32_t code = 0) {
   Status s;
   int32_t r = 99;
   EXPECT_EQ(f(s, &a, &b, &r), expectRc);
   if (code) {
-    EXPECT_TRUE(s.has(code)) << std::hex << code;
+    EXPECT_TRUE(s.Has(code)) << std::hex << code;
   }
   return r;
 }
 
 TEST(GenvCompareText, ChoicesMeetOnlyThroughLatin1) {
-  GEN_Text_t latin = text(3, "Zurich"), iso = text(1, "Zurich"), other = text(1, "Zurich!");
+  GEN_Text_t latin = MakeText(3, "Zurich"), iso = MakeText(1, "Zurich"),
+             other = MakeText(1, "Zurich!");
   EXPECT_EQ(run(GEN_CompareText, latin, iso), 0);
   EXPECT_EQ(run(GEN_CompareText, iso, latin), 0);
   EXPECT_EQ(run(GEN_CompareText, latin, other), -1);
-  run(GEN_CompareText, latin, text(2, "Zurich"), 1, GENU_ST_NOT_COMPARABLE);
-  run(GEN_CompareText, iso, text(4, "Zurich"), 1, GENU_ST_NOT_COMPARABLE);
-  run(GEN_CompareText, iso, text(9, "x"), 1, GENU_ST_BAD_VALUE);
-  GEN_SimpleName_t nl = name(3, "tray"), ni = name(1, "tray");
+  run(GEN_CompareText, latin, MakeText(2, "Zurich"), 1, GENU_ST_NOT_COMPARABLE);
+  run(GEN_CompareText, iso, MakeText(4, "Zurich"), 1, GENU_ST_NOT_COMPARABLE);
+  run(GEN_CompareText, iso, MakeText(9, "x"), 1, GENU_ST_BAD_VALUE);
+  GEN_SimpleName_t nl = MakeName(3, "tray"), ni = MakeName(1, "tray");
   EXPECT_EQ(run(GEN_CompareSimpleName, nl, ni), 0);
-  run(GEN_CompareSimpleName, nl, name(5, "tray"), 1, GENU_ST_NOT_COMPARABLE);
+  run(GEN_CompareSimpleName, nl, MakeName(5, "tray"), 1, GENU_ST_NOT_COMPARABLE);
 }
 
 TEST(GenvCompareText, OtherCodeSetsCollateOnlyWithTheSameCodeSet) {
   setlocale(LC_COLLATE, "C");
-  GEN_Text_t a = text(5, "abc", 17), b = text(5, "abd", 17), c = text(5, "abc", 18);
+  GEN_Text_t a = MakeText(5, "abc", 17), b = MakeText(5, "abd", 17), c = MakeText(5, "abc", 18);
   EXPECT_EQ(run(GEN_CompareText, a, b), -1);
   EXPECT_EQ(run(GEN_CompareText, b, a), 1);
   run(GEN_CompareText, a, c, 1, GENU_ST_NOT_COMPARABLE);
-  GEN_SimpleName_t x = name(5, "m"), y = name(5, "m");
+  GEN_SimpleName_t x = MakeName(5, "m"), y = MakeName(5, "m");
   EXPECT_EQ(run(GEN_CompareSimpleName, x, y), 0);
 }
 
-TEST(GenvCompareText, CaselessForms) {
-  EXPECT_EQ(run(GEN_ICompareText, text(1, "HELLO"), text(1, "hello")), 0);
-  EXPECT_NE(run(GEN_CompareText, text(1, "HELLO"), text(1, "hello")), 0);
-  EXPECT_EQ(run(GEN_ICompareText, text(4, "MiXeD"), text(4, "mixed")), 0);
-  EXPECT_EQ(run(GEN_ICompareSimpleName, name(1, "Tray"), name(3, "TRAY")), 0);
+TEST(GenvCompareText, CaselessFormsIgnoreCase) {
+  EXPECT_EQ(run(GEN_ICompareText, MakeText(1, "HELLO"), MakeText(1, "hello")), 0);
+  EXPECT_NE(run(GEN_CompareText, MakeText(1, "HELLO"), MakeText(1, "hello")), 0);
+  EXPECT_EQ(run(GEN_ICompareText, MakeText(4, "MiXeD"), MakeText(4, "mixed")), 0);
+  EXPECT_EQ(run(GEN_ICompareSimpleName, MakeName(1, "Tray"), MakeName(3, "TRAY")), 0);
 }
 
-TEST(GenvCompareText, EqualityForm) {
-  EXPECT_EQ(run(GEN_EqualText, text(1, "abc"), text(3, "abc")), 1);
-  EXPECT_EQ(run(GEN_EqualText, text(1, "abc"), text(1, "abd")), 0);
-  EXPECT_EQ(run(GEN_EqualText, text(1, ""), text(1, "")), 1);
-  EXPECT_EQ(run(GEN_EqualText, text(5, "x", 4), text(5, "x", 4)), 1);
-  run(GEN_EqualText, text(5, "x", 4), text(5, "x", 5), 1, GENU_ST_NOT_COMPARABLE);
-  run(GEN_EqualText, text(2, "x"), text(3, "x"), 1, GENU_ST_NOT_COMPARABLE);
-  EXPECT_EQ(run(GEN_EqualSimpleName, name(3, "q"), name(1, "q")), 1);
+TEST(GenvCompareText, EqualityFormAnswersOneForEqualTexts) {
+  EXPECT_EQ(run(GEN_EqualText, MakeText(1, "abc"), MakeText(3, "abc")), 1);
+  EXPECT_EQ(run(GEN_EqualText, MakeText(1, "abc"), MakeText(1, "abd")), 0);
+  EXPECT_EQ(run(GEN_EqualText, MakeText(1, ""), MakeText(1, "")), 1);
+  EXPECT_EQ(run(GEN_EqualText, MakeText(5, "x", 4), MakeText(5, "x", 4)), 1);
+  run(GEN_EqualText, MakeText(5, "x", 4), MakeText(5, "x", 5), 1, GENU_ST_NOT_COMPARABLE);
+  run(GEN_EqualText, MakeText(2, "x"), MakeText(3, "x"), 1, GENU_ST_NOT_COMPARABLE);
+  EXPECT_EQ(run(GEN_EqualSimpleName, MakeName(3, "q"), MakeName(1, "q")), 1);
 }
 
-TEST(GenvCompareText, BytewiseForm) {
-  EXPECT_EQ(run(GEN_BinCompareText, text(1, "ab"), text(1, "abc")), -1);
-  EXPECT_EQ(run(GEN_BinCompareText, text(1, "b"), text(3, "abc")), 1);
+TEST(GenvCompareText, BytewiseFormSortsEmptyValuesFirst) {
+  EXPECT_EQ(run(GEN_BinCompareText, MakeText(1, "ab"), MakeText(1, "abc")), -1);
+  EXPECT_EQ(run(GEN_BinCompareText, MakeText(1, "b"), MakeText(3, "abc")), 1);
   // Unlike the octet-string rule, an empty value is the smaller one here.
-  EXPECT_EQ(run(GEN_BinCompareText, text(3, ""), text(3, "a")), -1);
-  EXPECT_EQ(run(GEN_CompareText, text(3, ""), text(3, "a")), 1);
-  EXPECT_EQ(run(GEN_BinCompareSimpleName, name(4, "a"), name(4, "")), 1);
+  EXPECT_EQ(run(GEN_BinCompareText, MakeText(3, ""), MakeText(3, "a")), -1);
+  EXPECT_EQ(run(GEN_CompareText, MakeText(3, ""), MakeText(3, "a")), 1);
+  EXPECT_EQ(run(GEN_BinCompareSimpleName, MakeName(4, "a"), MakeName(4, "")), 1);
 }
 
 TEST(GenvCompareText, BytewiseInsideRecords) {
   GEN_NameOrOID_t a{}, b{};
   a.choice = b.choice = 2;
-  a.u.name = name(3, "");
-  b.u.name = name(3, "x");
+  a.u.name = MakeName(3, "");
+  b.u.name = MakeName(3, "x");
   EXPECT_EQ(run(GEN_CompareNameOrOID, a, b), 1);
   EXPECT_EQ(run(GEN_BinCompareNameOrOID, a, b), -1);
   Status s;
@@ -111,10 +86,10 @@ TEST(GenvCompareText, BytewiseInsideRecords) {
 
   GEN_ObjectIdent_t x{}, y{};
   x.choice = y.choice = 7;
-  x.u.name = name(4, "");
-  y.u.name = name(4, "abc");
+  x.u.name = MakeName(4, "");
+  y.u.name = MakeName(4, "abc");
   EXPECT_EQ(run(GEN_BinCompareObjectIdent, x, y), -1);
-  GEN_FontReference_t f{1, name(1, "Times")}, g{1, name(1, "times")};
+  GEN_FontReference_t f{1, MakeName(1, "Times")}, g{1, MakeName(1, "times")};
   EXPECT_EQ(run(GEN_BinCompareFontReference, f, g), -1);
 }
 
@@ -123,7 +98,7 @@ TEST(GenvCompareText, ChoiceRecordsCompareChoiceFirst) {
   oid.choice = 1;
   oid.u.oid = 99;
   nm.choice = 2;
-  nm.u.name = name(1, "a");
+  nm.u.name = MakeName(1, "a");
   EXPECT_EQ(run(GEN_CompareNameOrOID, oid, nm), -1);
   EXPECT_EQ(run(GEN_CompareNameOrOID, nm, oid), 1);
   GEN_NameOrOID_t bad{};
@@ -142,16 +117,16 @@ TEST(GenvCompareText, BytewiseReachesNamesInsideEveryRecord) {
   // An empty Latin-1 name sorts after a non-empty one by the octet rule and
   // before it bytewise, wherever it sits.
   GEN_ExtACL_t a{}, b{};
-  a.principal = name(3, "");
-  b.principal = name(3, "x");
-  a.domain.text = b.domain.text = text(1, "eng");
+  a.principal = MakeName(3, "");
+  b.principal = MakeName(3, "x");
+  a.domain.text = b.domain.text = MakeText(1, "eng");
   Status s;
   int32_t r = 0;
   ASSERT_EQ(GEN_CompareAttrValue(s, 89, &a, &b, &r), 0u);
   EXPECT_EQ(r, 1);
   ASSERT_EQ(GEN_BinCompareAttrValue(s, 89, &a, &b, &r), 0u);
   EXPECT_EQ(r, -1);
-  GEN_DistNameString_t x{text(3, ""), nullptr}, y{text(3, "x"), nullptr};
+  GEN_DistNameString_t x{MakeText(3, ""), nullptr}, y{MakeText(3, "x"), nullptr};
   ASSERT_EQ(GEN_BinCompareAttrValue(s, 6, &x, &y, &r), 0u);
   EXPECT_EQ(r, -1);
   EXPECT_EQ(run(GEN_BinCompareDistNameString, x, y), -1);

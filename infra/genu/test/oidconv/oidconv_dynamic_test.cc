@@ -1,22 +1,13 @@
-// Dynamic identifiers: a real "oid_cvrt" database in a temporary directory.
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
-
+// Dynamic identifiers: a real "oid_cvrt" database in a scratch directory.
 #include <cstring>
 #include <string>
+#include <vector>
 
-#include "infra/genu_oid.h"
 #include "../support/oid_db_support.h"
 
 namespace {
 
-struct List {
-  STF_statusList_t *s = STF_CreateList(nullptr);
-  ~List() { STF_DeleteList(s); }
-  uint32_t Code() const { return STF_GetStatus(s); }
-};
+using kq::test::StatusList;
 
 constexpr uint32_t kDyn = 0x80000005u;
 const unsigned char kBinary[] = {6, 4, 0x69, 0x83, 0x01, 0x07};  // 2.25.385.7
@@ -29,84 +20,79 @@ class genu_oid_dynamic : public ::testing::Test {
     db_.Register(kDyn, b, '\x1b', "x-local-queue-name");  // type 27
     db_.Put("x-broken", "12z");
     db_.Close();
-    dir_ = db_.dir;
   }
   genvtest::TempOidDb db_;
-  std::string dir_;
+  const std::string &dir_ = db_.dir;
 };
 
-TEST_F(genu_oid_dynamic, NeedsTheDatabase) {
-  List l;
+TEST_F(genu_oid_dynamic, DynamicIdentifiersNeedTheDatabase) {
+  StatusList l, m;
   GENU_berOid_t ber{};
-  EXPECT_EQ(GENU_ShortToBerOID(l.s, kDyn, &ber), 1);
+  EXPECT_EQ(GENU_ShortToBerOID(l, kDyn, &ber), 1);
   EXPECT_EQ(l.Code(), GENU_ST_OID_NOT_OPEN);
   EXPECT_STREQ(GENU_ShortOIDToAscii(kDyn), "unknown");
   uint32_t shoid = 0;
-  List m;
-  EXPECT_EQ(GENU_AsciiToShortOID(m.s, "x-local-queue-name", &shoid), 1);
+  EXPECT_EQ(GENU_AsciiToShortOID(m, "x-local-queue-name", &shoid), 1);
   EXPECT_EQ(m.Code(), GENU_ST_OID_NOT_OPEN);
   EXPECT_EQ(GENU_GetCvrtHandle(), nullptr);
 }
 
-TEST_F(genu_oid_dynamic, ConvertsBothWays) {
-  List l;
-  ASSERT_EQ(GENU_Init(l.s, dir_.c_str(), 0), 0);
+TEST_F(genu_oid_dynamic, DynamicIdentifiersConvertBothWays) {
+  StatusList l;
+  ASSERT_EQ(GENU_Init(l, dir_.c_str(), 0), 0);
   EXPECT_NE(GENU_GetCvrtHandle(), nullptr);
   GENU_berOid_t ber{};
-  ASSERT_EQ(GENU_ShortToBerOID(l.s, kDyn, &ber), 0);
+  ASSERT_EQ(GENU_ShortToBerOID(l, kDyn, &ber), 0);
   ASSERT_EQ(ber.length, 4);
   EXPECT_EQ(memcmp(ber.value, kBinary + 2, 4), 0);
   const unsigned char *bin = nullptr;
-  ASSERT_EQ(GENU_ShortToBinaryOID(l.s, kDyn, &bin), 0);
+  ASSERT_EQ(GENU_ShortToBinaryOID(l, kDyn, &bin), 0);
   EXPECT_EQ(memcmp(bin, kBinary, sizeof kBinary), 0);
-  uint32_t type = 0, shoid = 0;
-  ASSERT_EQ(GENU_AttrIdToType(l.s, kDyn, &type), 0);
+  uint32_t type = 0, a = 0, b = 0, c = 0, stat = 0;
+  ASSERT_EQ(GENU_AttrIdToType(l, kDyn, &type), 0);
   EXPECT_EQ(type, 27u);
   EXPECT_STREQ(GENU_ShortOIDToAscii(kDyn), "x-local-queue-name");
-  ASSERT_EQ(GENU_AsciiToShortOID(l.s, "x-local-queue-name", &shoid), 0);
-  EXPECT_EQ(shoid, kDyn);
-  shoid = 0;
-  ASSERT_EQ(GENU_BinaryToShortOID(l.s, kBinary, &shoid), 0);
-  EXPECT_EQ(shoid, kDyn);
-  shoid = 0;
-  ASSERT_EQ(GENU_BerToShortOID(l.s, &ber, &shoid), 0);
-  EXPECT_EQ(shoid, kDyn);
-  EXPECT_EQ(STF_GetStatus(l.s), 0u);
-
+  ASSERT_EQ(GENU_AsciiToShortOID(l, "x-local-queue-name", &a), 0);
+  ASSERT_EQ(GENU_BinaryToShortOID(l, kBinary, &b), 0);
+  ASSERT_EQ(GENU_BerToShortOID(l, &ber, &c), 0);
+  EXPECT_EQ(std::vector<uint32_t>({a, b, c}), std::vector<uint32_t>(3, kDyn));
+  EXPECT_EQ(l.Code(), 0u);
   // Static identifiers still come from the table.
-  ASSERT_EQ(GENU_AsciiToShortOID(l.s, "id-syn-descriptor", &shoid), 0);
-  EXPECT_EQ(shoid, 1u);
+  ASSERT_EQ(GENU_AsciiToShortOID(l, "id-syn-descriptor", &stat), 0);
+  EXPECT_EQ(stat, 1u);
 
   for (uint32_t missing : {0x80000006u, 0xffffffffu}) {
-    List f;
-    EXPECT_EQ(GENU_ShortToBerOID(f.s, missing, &ber), 1);
+    StatusList f;
+    EXPECT_EQ(GENU_ShortToBerOID(f, missing, &ber), 1);
     EXPECT_EQ(f.Code(), GENU_ST_OID_UNKNOWN);
   }
-  List f;
-  EXPECT_EQ(GENU_AsciiToShortOID(f.s, "x-nowhere", &shoid), 1);
-  EXPECT_EQ(f.Code(), GENU_ST_OID_UNKNOWN);
-  List g;
-  EXPECT_EQ(GENU_AsciiToShortOID(g.s, "x-broken", &shoid), 1);
-  EXPECT_EQ(g.Code(), GENU_ST_OID_UNKNOWN);
+  for (const char *name : {"x-nowhere", "x-broken"}) {
+    StatusList f;
+    EXPECT_EQ(GENU_AsciiToShortOID(f, name, &a), 1);
+    EXPECT_EQ(f.Code(), GENU_ST_OID_UNKNOWN) << name;
+  }
 }
 
-TEST_F(genu_oid_dynamic, OpenRules) {
-  List l;
-  EXPECT_EQ(GENU_Init(l.s, dir_.c_str(), 1), 1);
-  EXPECT_EQ(l.Code(), GENU_ST_OID_BAD_MODE);
-  List m;
-  EXPECT_EQ(GENU_Init(m.s, nullptr, 0), 1);
-  EXPECT_EQ(m.Code(), GENU_ST_OID_NO_DIR);
-  List n;
-  EXPECT_EQ(GENU_Init(n.s, (dir_ + "/absent").c_str(), 0), 1);
-  EXPECT_EQ(n.Code(), GENU_ST_OID_OPEN_FAILED);
-  List o;
-  ASSERT_EQ(GENU_Init(o.s, dir_.c_str(), 2), 0);
-  EXPECT_EQ(GENU_Init(o.s, dir_.c_str(), 0), 1);
+TEST_F(genu_oid_dynamic, OpeningRefusesBadModesDirectoriesAndASecondOpen) {
+  struct {
+    std::string dir;
+    int32_t mode;
+    uint32_t code;
+  } refused[] = {{dir_, 1, GENU_ST_OID_BAD_MODE},
+                 {"", 0, GENU_ST_OID_NO_DIR},
+                 {dir_ + "/absent", 0, GENU_ST_OID_OPEN_FAILED}};
+  for (const auto &r : refused) {
+    StatusList l;
+    EXPECT_EQ(GENU_Init(l, r.dir.empty() ? nullptr : r.dir.c_str(), r.mode), 1) << r.dir;
+    EXPECT_EQ(l.Code(), r.code) << r.dir;
+  }
+  StatusList o;
+  ASSERT_EQ(GENU_Init(o, dir_.c_str(), 2), 0);
+  EXPECT_EQ(GENU_Init(o, dir_.c_str(), 0), 1);
   EXPECT_EQ(o.Code(), GENU_ST_OID_OPEN_TWICE);
   GENU_Term();
-  List p;
-  ASSERT_EQ(GENU_Init(p.s, dir_.c_str(), 0), 0);
+  StatusList p;
+  ASSERT_EQ(GENU_Init(p, dir_.c_str(), 0), 0);
 }
 
 }  // namespace

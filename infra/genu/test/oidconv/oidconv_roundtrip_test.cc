@@ -7,15 +7,12 @@
 #include <string>
 
 #include "infra/genu_oid.h"
+#include "kqtest.h"
 #include "private/oidconv_table.h"
 
 namespace {
 
-struct List {
-  STF_statusList_t *s = STF_CreateList(nullptr);
-  ~List() { STF_DeleteList(s); }
-  uint32_t Code() const { return STF_GetStatus(s); }
-};
+using List = kq::test::StatusList;
 
 // Every short OID a conversion may produce, with its entry.
 std::vector<uint32_t> AllShoids() {
@@ -36,30 +33,30 @@ TEST(genu_oid_table, EveryRowRoundTripsThroughEachForm) {
     ASSERT_STRNE(name, "unknown");
     uint32_t back = 0;
     if (shoid != 3563) {  // the end entry has no name
-      ASSERT_EQ(GENU_AsciiToShortOID(l.s, name, &back), 0) << name;
+      ASSERT_EQ(GENU_AsciiToShortOID(l, name, &back), 0) << name;
       EXPECT_EQ(back, shoid);
     }
     const unsigned char *bin = nullptr;
-    ASSERT_EQ(GENU_ShortToBinaryOID(l.s, shoid, &bin), 0);
+    ASSERT_EQ(GENU_ShortToBinaryOID(l, shoid, &bin), 0);
     GENU_berOid_t ber{};
     if (shoid == 0 || Formless(name)) {
       EXPECT_EQ(bin, nullptr);
-      EXPECT_EQ(GENU_ShortToBerOID(l.s, shoid, &ber), 1);
+      EXPECT_EQ(GENU_ShortToBerOID(l, shoid, &ber), 1);
       EXPECT_EQ(l.Code(), GENU_ST_OID_UNKNOWN);
       continue;
     }
     real++;
     ASSERT_NE(bin, nullptr);
     EXPECT_EQ(bin[0], 6);
-    ASSERT_EQ(GENU_BinaryToShortOID(l.s, bin, &back), 0);
+    ASSERT_EQ(GENU_BinaryToShortOID(l, bin, &back), 0);
     EXPECT_EQ(back, shoid);
-    ASSERT_EQ(GENU_ShortToBerOID(l.s, shoid, &ber), 0);
+    ASSERT_EQ(GENU_ShortToBerOID(l, shoid, &ber), 0);
     EXPECT_EQ(ber.length, bin[1]);
     EXPECT_EQ(memcmp(ber.value, bin + 2, ber.length), 0);
-    ASSERT_EQ(GENU_BerToShortOID(l.s, &ber, &back), 0);
+    ASSERT_EQ(GENU_BerToShortOID(l, &ber, &back), 0);
     EXPECT_EQ(back, shoid);
     uint32_t type = 0;
-    ASSERT_EQ(GENU_AttrIdToType(l.s, shoid, &type), 0);
+    ASSERT_EQ(GENU_AttrIdToType(l, shoid, &type), 0);
     EXPECT_LT(type, 95u);
   }
   EXPECT_GE(real, 688 + 20);
@@ -83,17 +80,18 @@ TEST(genu_oid_table, IndexesAreSortedAndComplete) {
   EXPECT_STREQ(oidTable[0].name, "reserved-for-null");
 }
 
-TEST(genu_oid_table, FixedRowsAndConstants) {
-  static const unsigned char descriptor[] = {0x28, 0xcf, 0x3f, 0x01, 0x05, 0x01};
-  ASSERT_EQ(id_syn_descriptor.length, sizeof descriptor);
-  EXPECT_EQ(memcmp(id_syn_descriptor.value, descriptor, sizeof descriptor), 0);
-  static const unsigned char deltaTime[] = {0x28, 0xcf, 0x3f, 0x01, 0x05, 0x0b};
-  ASSERT_EQ(id_syn_delta_time.length, sizeof deltaTime);
-  EXPECT_EQ(memcmp(id_syn_delta_time.value, deltaTime, sizeof deltaTime), 0);
-  static const unsigned char jobCompleted[] = {0x28, 0xcf, 0x3f, 0x01, 0x06, 0x7c, 0x00};
-  ASSERT_EQ(id_val_event_report_job_completed.length, sizeof jobCompleted);
-  EXPECT_EQ(memcmp(id_val_event_report_job_completed.value, jobCompleted, sizeof jobCompleted), 0);
+TEST(genu_oid_table, FixedRowsAndConstantsKeepTheirValues) {
+  const struct {
+    const GENU_berOid_t &oid;
+    std::string ber;
+  } constants[] = {
+      {id_syn_descriptor, "\x28\xcf\x3f\x01\x05\x01"},
+      {id_syn_delta_time, "\x28\xcf\x3f\x01\x05\x0b"},
+      {id_val_event_report_job_completed, std::string("\x28\xcf\x3f\x01\x06\x7c\x00", 7)}};
+  for (const auto &c : constants)
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(c.oid.value), c.oid.length), c.ber);
 
+  // Rows by number (0: look the name up) with their names and value types.
   struct Row {
     uint32_t shoid;
     const char *name;
@@ -108,84 +106,79 @@ TEST(genu_oid_table, FixedRowsAndConstants) {
               {3040, "id-val-dist-name-syntax-x-500", 10},
               {3055, "id-val-dist-name-syntax-any", 10},
               {3187, "id-val-dist-name-syntax-nds", 10},
-              {3562, "id-att-job-size-range-ready", 32}};
+              {3562, "id-att-job-size-range-ready", 32},
+              {0, "id-att-rpc-timeout", 12},
+              {0, "id-att-int-server-signature-pac", 20},
+              {0, "id-att-associated-queue", 27}};
   for (const Row &r : rows) {
-    SCOPED_TRACE(r.shoid);
+    SCOPED_TRACE(r.name);
     List l;
     uint32_t type = 0, shoid = 0;
-    EXPECT_STREQ(GENU_ShortOIDToAscii(r.shoid), r.name);
-    ASSERT_EQ(GENU_AttrIdToType(l.s, r.shoid, &type), 0);
+    ASSERT_EQ(GENU_AsciiToShortOID(l, r.name, &shoid), 0);
+    if (r.shoid) {
+      EXPECT_EQ(shoid, r.shoid);
+      EXPECT_STREQ(GENU_ShortOIDToAscii(r.shoid), r.name);
+    }
+    ASSERT_EQ(GENU_AttrIdToType(l, shoid, &type), 0);
     EXPECT_EQ(type, r.type);
-    ASSERT_EQ(GENU_AsciiToShortOID(l.s, r.name, &shoid), 0);
-    EXPECT_EQ(shoid, r.shoid);
-  }
-  List l;
-  uint32_t shoid = 0, type = 0;
-  for (const char *name :
-       {"id-att-rpc-timeout", "id-att-int-server-signature-pac", "id-att-associated-queue"}) {
-    ASSERT_EQ(GENU_AsciiToShortOID(l.s, name, &shoid), 0) << name;
-    ASSERT_EQ(GENU_AttrIdToType(l.s, shoid, &type), 0);
-    EXPECT_EQ(type, std::string(name) == "id-att-rpc-timeout"        ? 12u
-                    : std::string(name) == "id-att-associated-queue" ? 27u
-                                                                     : 20u);
   }
 }
 
-TEST(genu_oid_table, ShortOidRanges) {
+TEST(genu_oid_table, ShortIdentifiersOutsideTheRangesAreUnknown) {
   List l;
   const unsigned char *bin3000 = nullptr, *bin1093 = nullptr;
-  ASSERT_EQ(GENU_ShortToBinaryOID(l.s, 3000, &bin3000), 0);
-  ASSERT_EQ(GENU_ShortToBinaryOID(l.s, 1093, &bin1093), 0);
+  ASSERT_EQ(GENU_ShortToBinaryOID(l, 3000, &bin3000), 0);
+  ASSERT_EQ(GENU_ShortToBinaryOID(l, 1093, &bin1093), 0);
   EXPECT_EQ(bin3000, bin1093);
   EXPECT_STREQ(GENU_ShortOIDToAscii(1093), GENU_ShortOIDToAscii(3000));
   GENU_berOid_t ber{};
   uint32_t back = 0;
-  ASSERT_EQ(GENU_ShortToBerOID(l.s, 1093, &ber), 0);
-  ASSERT_EQ(GENU_BerToShortOID(l.s, &ber, &back), 0);
+  ASSERT_EQ(GENU_ShortToBerOID(l, 1093, &ber), 0);
+  ASSERT_EQ(GENU_BerToShortOID(l, &ber, &back), 0);
   EXPECT_EQ(back, 3000u);
 
   for (uint32_t bad : {1657u, 2999u, 3564u, 0x7fffffffu}) {
     SCOPED_TRACE(bad);
     List f;
-    EXPECT_EQ(GENU_ShortToBerOID(f.s, bad, &ber), 1);
+    EXPECT_EQ(GENU_ShortToBerOID(f, bad, &ber), 1);
     EXPECT_EQ(f.Code(), GENU_ST_OID_UNKNOWN);
     const unsigned char *bin = nullptr;
-    EXPECT_EQ(GENU_ShortToBinaryOID(f.s, bad, &bin), 1);
+    EXPECT_EQ(GENU_ShortToBinaryOID(f, bad, &bin), 1);
     uint32_t type = 0;
-    EXPECT_EQ(GENU_AttrIdToType(f.s, bad, &type), 1);
+    EXPECT_EQ(GENU_AttrIdToType(f, bad, &type), 1);
     EXPECT_STREQ(GENU_ShortOIDToAscii(bad), "unknown");
   }
   // The withdrawn and reserved entries: a name and no forms.
   const unsigned char *bin = reinterpret_cast<const unsigned char *>(1);
-  ASSERT_EQ(GENU_ShortToBinaryOID(l.s, 0, &bin), 0);
+  ASSERT_EQ(GENU_ShortToBinaryOID(l, 0, &bin), 0);
   EXPECT_EQ(bin, nullptr);
   uint32_t type = 0;
-  ASSERT_EQ(GENU_AttrIdToType(l.s, 0, &type), 0);
+  ASSERT_EQ(GENU_AttrIdToType(l, 0, &type), 0);
   EXPECT_EQ(type, GENU_OID_NO_TYPE);
 }
 
-TEST(genu_oid_table, PrefixAndBadInput) {
+TEST(genu_oid_table, PrefixedNamesResolveAndBadInputIsUnknown) {
   List l;
   uint32_t shoid = 99;
-  ASSERT_EQ(GENU_PrefixToShortOID(l.s, "descriptor", "id-syn-", &shoid), 0);
+  ASSERT_EQ(GENU_PrefixToShortOID(l, "descriptor", "id-syn-", &shoid), 0);
   EXPECT_EQ(shoid, 1u);
-  ASSERT_EQ(GENU_PrefixToShortOID(l.s, "id-syn-descriptor", "id-syn-", &shoid), 0);
+  ASSERT_EQ(GENU_PrefixToShortOID(l, "id-syn-descriptor", "id-syn-", &shoid), 0);
   EXPECT_EQ(shoid, 1u);
-  EXPECT_EQ(GENU_PrefixToShortOID(l.s, nullptr, "id-syn-", &shoid), 1);
+  EXPECT_EQ(GENU_PrefixToShortOID(l, nullptr, "id-syn-", &shoid), 1);
   EXPECT_EQ(shoid, 0u);
   EXPECT_EQ(l.Code(), GENU_ST_OID_UNKNOWN);
 
   // Names that sort between, before and after every entry are absent.
   for (const char *name : {"id-syn-descriptorx", "a", "zzz", "id-", ""}) {
     List f;
-    EXPECT_EQ(GENU_AsciiToShortOID(f.s, name, &shoid), 1) << name;
+    EXPECT_EQ(GENU_AsciiToShortOID(f, name, &shoid), 1) << name;
   }
   // A prefix of a known OID and a bad tag are unknown.
   List f;
   GENU_berOid_t part{5, id_syn_descriptor.value};
-  EXPECT_EQ(GENU_BerToShortOID(f.s, &part, &shoid), 1);
+  EXPECT_EQ(GENU_BerToShortOID(f, &part, &shoid), 1);
   const unsigned char notOid[] = {4, 1, 0x28};
-  EXPECT_EQ(GENU_BinaryToShortOID(f.s, notOid, &shoid), 1);
+  EXPECT_EQ(GENU_BinaryToShortOID(f, notOid, &shoid), 1);
   EXPECT_EQ(GENU_ShortToBerOID(nullptr, 1, &part), 1);
 }
 

@@ -1,21 +1,19 @@
 // Test support for generic values: a counting allocator that can fail the n-th
-// allocation, a status list owned by the test, and random values of any record.
+// allocation and random values of any record.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <random>
-#include <string>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
+#include <string>
+#include <vector>
 
 #include "infra/genu.h"
-#include "infra/svclog.h"
+#include "kqtest.h"
 #include "private/genu_layout.h"
 
 namespace genvtest {
@@ -48,53 +46,79 @@ inline void countingFree(void *p) {
 }
 inline const AS_allocateDescriptor_t kCounting = {countingAllocate, countingFree};
 
-// A fresh status list per test, deleted at the end.
-struct Status {
-  STF_statusList_t *list = STF_CreateList(nullptr);
-  ~Status() { STF_DeleteList(list); }
-  operator STF_statusList_t *() const { return list; }
-  // True when `code` is anywhere in the list.
-  bool has(uint32_t code) const {
-    STF_objectInfo_t info;
-    for (int32_t i = 1; STF_GetObjectInfo(list, i, &info) == 0; ++i)
-      if (info.code == code) return true;
-    return false;
-  }
-  void clear() { STF_ClearStatus(list); }
-  // The codes in the list, oldest first, for failure messages.
-  std::string codes() const {
-    std::string out;
-    STF_objectInfo_t info;
-    char buf[16];
-    for (int32_t i = 1; STF_GetObjectInfo(list, i, &info) == 0; ++i) {
-      snprintf(buf, sizeof buf, " %#x", info.code);
-      out += buf;
-    }
-    return out;
-  }
-};
+// Status lists and log capture are the shared ones.
+using Status = kq::test::StatusList;
+using kq::test::LogCapture;
 
-// Reads what the service log wrote, at the severities `letters`, while the object
-// lived.
-struct LogCapture {
-  std::string dir, file;
-  explicit LogCapture(const char *letters = "X") {
-    char pattern[] = "/tmp/genulogXXXXXX";
-    dir = mkdtemp(pattern);
-    LOG_Init((dir + "/log").c_str(), letters);
-    file = LOG_SetAddress(nullptr);
+// `call`, reporting into a fresh status list `s`, fails with `code` among its codes.
+#define EXPECT_REFUSED(code, call)                            \
+  do {                                                        \
+    genvtest::Status s;                                       \
+    EXPECT_EQ(static_cast<uint32_t>(call), 1u) << #call;      \
+    EXPECT_TRUE(s.Has(code)) << #call << " gave" << s.Text(); \
+  } while (0)
+
+// Adds an attribute `shoid` of integers (of value type `type`) holding `values` to
+// `set`; the handle goes to `attr` when given.
+inline void AddIntegers(AS_setHandle_t set, uint32_t shoid, const std::vector<int32_t> &values,
+                        AS_attrHandle_t *attr = nullptr, uint32_t type = 12) {
+  Status s;
+  AS_attrHandle_t local = AS_nullAttrHandle, &handle = attr ? *attr : local;
+  EXPECT_EQ(AS_AddAttr(s, set, shoid, type, &handle), 0u) << s.Text();
+  for (int32_t n : values) {
+    auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
+    *v = n;
+    EXPECT_EQ(AS_AddAttrValR(s, handle, type, v, &GENU_IntegerDesc), 0u) << s.Text();
   }
-  ~LogCapture() {
-    LOG_Term();
-    std::filesystem::remove_all(dir);
+  if (!attr) AS_FreeAttrHandle(s, &local);
+}
+
+// A text or simple name of `choice` holding `s` (not copied; names copy into their
+// inline area), with `codeSet` for choice 5.
+inline GEN_Text_t MakeText(int32_t choice, const char *s, uint32_t codeSet = 0) {
+  GEN_Text_t t{};
+  t.choice = choice;
+  t.codeSet = codeSet;
+  if (choice <= GEN_TEXT_STRING)
+    t.u.string = const_cast<char *>(s);
+  else
+    t.u.octets = {static_cast<int32_t>(strlen(s)),
+                  reinterpret_cast<unsigned char *>(const_cast<char *>(s))};
+  return t;
+}
+inline GEN_SimpleName_t MakeName(int32_t choice, const char *s, uint32_t codeSet = 0) {
+  GEN_SimpleName_t n{};
+  n.choice = choice;
+  n.codeSet = codeSet;
+  if (choice <= GEN_TEXT_STRING) {
+    strcpy(n.u.string, s);
+  } else {
+    n.u.octets.length = static_cast<int16_t>(strlen(s));
+    memcpy(n.u.octets.value, s, strlen(s));
   }
-  std::string Text() const {
-    std::ifstream in(file);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-};
+  return n;
+}
+
+// A local time (UTC when `utc`, its year then counted from 1900).
+inline GEN_GeneralizedTime_t At(int y, int mo, int d, int h, int mi, int s = 0, int ms = 0) {
+  GEN_GeneralizedTime_t t{};
+  t.year = static_cast<int16_t>(y);
+  t.month = static_cast<int16_t>(mo);
+  t.day = static_cast<int16_t>(d);
+  t.hour = static_cast<int16_t>(h);
+  t.minute = static_cast<int16_t>(mi);
+  t.second = static_cast<int16_t>(s);
+  t.millisecond = static_cast<int16_t>(ms);
+  return t;
+}
+
+// `a` and `b`, records of layout L, compare equal member by member.
+inline void ExpectSameStruct(const GenuLayout *L, const void *a, const void *b) {
+  Status s;
+  int32_t order = 99;
+  EXPECT_EQ(genu_CompareStruct(s, L, a, b, &order), 0u) << L->name << s.Text();
+  EXPECT_EQ(order, 0) << L->name;
+}
 
 // A random record of layout L, owned by the test (parts on the process heap).
 struct RandomValue {

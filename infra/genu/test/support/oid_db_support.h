@@ -1,34 +1,27 @@
-// A private identifier database ("oid_cvrt") in a temporary directory, for tests of
+// A private identifier database ("oid_cvrt") in a scratch directory, for tests of
 // identifiers the shipped table does not have. GENU_Init on `dir` opens it; the
-// destructor closes the conversion layer and removes the files.
+// destructor closes the conversion layer (the directory goes with its files).
 #pragma once
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <string>
 
 #include "infra/genu_oid.h"
 #include "infra/kqbm.h"
+#include "kqtest.h"
 
 namespace genvtest {
 
 struct TempOidDb {
-  std::string dir;
-  KQBM_dbHandle_t db = nullptr;
+  kq::test::TempDir tmp{"genu_oid"};
+  std::string dir = tmp.path();
+  KQBM_dbHandle_t db = KQBM_open((tmp / "oid_cvrt").c_str(), O_CREAT | O_RDWR, 0644, 0);
 
-  TempOidDb() {
-    char tmpl[] = "/tmp/genu_oid_XXXXXX";
-    if (mkdtemp(tmpl)) dir = tmpl;
-    db = KQBM_open((dir + "/oid_cvrt").c_str(), O_CREAT | O_RDWR, 0644, 0);
-  }
   ~TempOidDb() {
     Close();
     GENU_Term();
-    unlink((dir + "/oid_cvrt.dbm").c_str());
-    rmdir(dir.c_str());
   }
   void Close() {
     if (db) KQBM_close(db);

@@ -27,9 +27,12 @@ struct Composite {
   int (*release)(STF_statusList_t *, void *);
 };
 
-#define COMPOSITE_ROW(N, W, G, L, T)                                                   \
-  Composite{#N, &genu_L_##L, &kq_0b_d_##T, genu_ToBerVia<&ToBER_##N>,                  \
-            genu_ToGenVia<&ToGEN_##N, GenuConvSig<decltype(&ToBER_##N)>::Wire, G>,     \
+#define COMPOSITE_ROW(N, W, G, L, T)                                               \
+  Composite{#N,                                                                    \
+            &genu_L_##L,                                                           \
+            &kq_0b_d_##T,                                                          \
+            genu_ToBerVia<&ToBER_##N>,                                             \
+            genu_ToGenVia<&ToGEN_##N, GenuConvSig<decltype(&ToBER_##N)>::Wire, G>, \
             genu_ReleaseVia<&FreeBER_##N, GenuConvSig<decltype(&ToBER_##N)>::Wire>},
 const Composite kComposites[] = {GENU_WIRE_COMPOSITES(COMPOSITE_ROW)};
 
@@ -50,7 +53,7 @@ struct Wire {
 void RoundTrip(const Composite &c, const void *rec) {
   Status s;
   Wire out(c.type);
-  ASSERT_EQ(c.toBer(s, out.p, rec), 0) << c.name << s.codes();
+  ASSERT_EQ(c.toBer(s, out.p, rec), 0) << c.name << s.Text();
   uint8_t *bytes = nullptr;
   size_t length = 0;
   kq::ber::Error err;
@@ -61,7 +64,7 @@ void RoundTrip(const Composite &c, const void *rec) {
   ASSERT_EQ(kq::ber::Decode(c.type, bytes, length, &decoded, err), 0) << c.name << err.text;
   free(bytes);
   void *back = calloc(1, c.layout->size);
-  ASSERT_EQ(c.toGen(s, decoded, back), 0) << c.name << s.codes();
+  ASSERT_EQ(c.toGen(s, decoded, back), 0) << c.name << s.Text();
   kq::ber::FreeContents(c.type, decoded);
   free(decoded);
   int32_t order = 99;
@@ -92,10 +95,8 @@ const Composite &Named(const char *name) {
 // A conversion to the wire that must fail with `code` and leave the structure empty.
 void ExpectRefused(const char *name, const void *rec, uint32_t code) {
   const Composite &c = Named(name);
-  Status s;
   Wire out(c.type);
-  EXPECT_EQ(c.toBer(s, out.p, rec), 1) << name;
-  EXPECT_TRUE(s.has(code)) << name << s.codes();
+  EXPECT_REFUSED(code, c.toBer(s, out.p, rec));
   EXPECT_TRUE(out.zero()) << name;
 }
 
@@ -134,12 +135,12 @@ TEST(genu_wire_composite, BadRecordsAreRefusedAndLeaveNothing) {
   Status s;
   OssBuf encoded{0, nullptr};
   EXPECT_EQ(JQP_PackAV(s, 88, &fast, &encoded), 1);
-  EXPECT_TRUE(s.has(0xc00e0088u) && s.has(GENU_ST_BAD_VALUE)) << s.codes();
+  EXPECT_TRUE(s.Has(0xc00e0088u) && s.Has(GENU_ST_BAD_VALUE)) << s.Text();
 
   // A name one character over its bound inside a larger record.
   GEN_DriverInfo_t driver{};
-  for (GEN_Text_t *t : {&driver.manufacturer, &driver.model, &driver.version, &driver.description,
-                        &driver.comment})
+  for (GEN_Text_t *t :
+       {&driver.manufacturer, &driver.model, &driver.version, &driver.description, &driver.comment})
     t->choice = GEN_TEXT_ISO646;
   driver.name.choice = GEN_TEXT_ISO646;
   driver.oid = wiretest::ValidOid(0);
@@ -167,8 +168,7 @@ TEST(genu_wire_composite, BadWireStructuresAreRefusedAndLeaveNothing) {
   uint16_t bad = 9;
   memcpy(out.p, &bad, 2);
   GEN_MediaSelect_t back{};
-  EXPECT_EQ(ToGEN_mediaSelect(s, static_cast<MediaSelect *>(out.p), &back), 1);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_REFUSED(GENU_ST_BAD_VALUE, ToGEN_mediaSelect(s, static_cast<MediaSelect *>(out.p), &back));
   EXPECT_EQ(back.choice, 0);
   memcpy(out.p, &saved, 2);
   EXPECT_EQ(c.release(s, out.p), 0);
@@ -190,53 +190,71 @@ TEST(genu_wire_composite, BadWireStructuresAreRefusedAndLeaveNothing) {
   wire->next->value.ending_page.choice = 1;
   EXPECT_EQ(FreeBER_pageSelectSeq(s, &wire), 0);
   EXPECT_EQ(wire, nullptr);
-  EXPECT_EQ(FreeBER_pageSelectSeq(s, nullptr), 1);
-  EXPECT_TRUE(s.has(GENU_ST_NULL_DELETE));
+  EXPECT_REFUSED(GENU_ST_NULL_DELETE, FreeBER_pageSelectSeq(s, nullptr));
 }
 
-// For every id the packer knows, every allocation on the wire side of packing and
-// unpacking a value fails in turn: each failure is reported and leaves nothing of the
-// world's allocated.
+// Every allocation of the world while packing `value` under `id` and unpacking it
+// again fails in turn: each failure is reported (no memory, or the failed coding it
+// caused) and leaves no block of the world's behind. Returns the allocation whose
+// failure came first after the last one needed; `partsLeft` gets the world's blocks
+// the unpacked value still held besides its record.
+uint64_t SweepAllocations(uint32_t id, const void *value, size_t *partsLeft) {
+  using genvtest::counter;
+  for (uint64_t failAt = 1; failAt < 2000; ++failAt) {
+    Status s;
+    wiretest::CountingWorld guard;
+    counter().failAt = failAt;
+    OssBuf encoded{0, nullptr};
+    if (JQP_PackAV(s, id, value, &encoded)) {
+      EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY) || s.Has(GENU_ST_ENCODE_FAILED)) << s.Text();
+      EXPECT_TRUE(counter().live.empty()) << "pack, failure " << failAt;
+      continue;
+    }
+    void *back = nullptr;
+    AS_valueDescriptor_t desc{};
+    int rc = JQP_UnpackAV(s, &encoded, id, &back, &desc);
+    free(encoded.value);  // the coder's bytes are on the process heap
+    if (rc) {
+      EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY) || s.Has(GENU_ST_DECODE_FAILED)) << s.Text();
+      EXPECT_EQ(back, nullptr);
+      EXPECT_TRUE(counter().live.empty()) << "unpack, failure " << failAt;
+      continue;
+    }
+    // The record came from the world (here the counting allocator on the process
+    // heap); the record's delete frees it and its parts with the process free.
+    EXPECT_EQ(counter().live.erase(back), 1u);
+    EXPECT_EQ(desc.deleteValue(s, back, nullptr), 0u);
+    *partsLeft = counter().live.size();
+    counter().live.clear();
+    EXPECT_EQ(counter().badFrees, 0u);
+    return failAt;
+  }
+  ADD_FAILURE() << "id " << id << " never packed";
+  return 0;
+}
+
+// For every id the packer knows (a random value each), and for an octet string and
+// a text in another code set, whose parts come from the process heap.
 TEST(genu_wire_composite, AllocationFailuresLeakNothing) {
   std::mt19937 rng(3);
   uint32_t ids[128];
   uint32_t count = genu_WireTypeIds(ids, 128);
+  size_t parts = 0;
   for (uint32_t id : std::vector<uint32_t>(ids, ids + count)) {
     SCOPED_TRACE(id);
-    const GenuLayout *layout = genu_LayoutOfType(id);
-    RandomValue v(layout, rng);
+    RandomValue v(genu_LayoutOfType(id), rng);
     wiretest::MakeRepresentable(id, v.rec);
-    bool succeeded = false;
-    uint64_t failAt = 1;
-    for (; !succeeded && failAt < 2000; ++failAt) {
-      Status s;
-      wiretest::CountingWorld guard;
-      genvtest::counter().failAt = failAt;
-      OssBuf encoded{0, nullptr};
-      if (JQP_PackAV(s, id, v.rec, &encoded)) {
-        EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY) || s.has(GENU_ST_ENCODE_FAILED)) << s.codes();
-        EXPECT_TRUE(genvtest::counter().live.empty()) << "pack, failure " << failAt;
-        continue;
-      }
-      void *back = nullptr;
-      AS_valueDescriptor_t desc{};
-      int rc = JQP_UnpackAV(s, &encoded, id, &back, &desc);
-      free(encoded.value);
-      if (rc) {
-        EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY) || s.has(GENU_ST_DECODE_FAILED)) << s.codes();
-        EXPECT_TRUE(genvtest::counter().live.empty()) << "unpack, failure " << failAt;
-        continue;
-      }
-      // The record and its parts came from the world (here the counting allocator on
-      // the process heap); the record's delete frees them with the process free.
-      EXPECT_EQ(genvtest::counter().live.erase(back), 1u);
-      EXPECT_EQ(desc.deleteValue(s, back, nullptr), 0u);
-      genvtest::counter().live.clear();
-      succeeded = true;
-    }
-    EXPECT_TRUE(succeeded);
-    EXPECT_GT(failAt, 2u);  // at least the encoded bytes and the wire structure failed
+    EXPECT_GE(SweepAllocations(id, v.rec, &parts), 2u);  // the bytes and the wire structure
   }
+  GEN_OctetString_t octets{5, reinterpret_cast<unsigned char *>(const_cast<char *>("abcde"))};
+  GEN_Text_t text{};
+  text.choice = GEN_TEXT_OTHER;
+  text.u.octets = octets;
+  text.codeSet = wiretest::ValidOid(0);
+  EXPECT_GE(SweepAllocations(20, &octets, &parts), 2u);
+  EXPECT_EQ(parts, 0u);
+  EXPECT_GE(SweepAllocations(28, &text, &parts), 2u);
+  EXPECT_EQ(parts, 0u);
 }
 
 // Two attributes known only to a local identifier database: one whose values are ext
@@ -250,7 +268,7 @@ class genu_wire_acl : public ::testing::Test {
     db_.Register(kAclAttr, std::string("\x06\x04\x69\x83\x01\x12", 6), 85, "x-acl");
     db_.Close();
     Status s;
-    ASSERT_EQ(GENU_Init(s, db_.dir.c_str(), 0), 0) << s.codes();
+    ASSERT_EQ(GENU_Init(s, db_.dir.c_str(), 0), 0) << s.Text();
   }
   static GEN_ExtACL_t *Entry(const char *who, uint32_t level) {
     auto *e = static_cast<GEN_ExtACL_t *>(calloc(1, sizeof(GEN_ExtACL_t)));
@@ -274,24 +292,21 @@ TEST_F(genu_wire_acl, ExtListsTravelAsAccessControlListsOutsideTheLibrarysMode) 
   AS_attrHandle_t attr = AS_nullAttrHandle;
   ASSERT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
   ASSERT_EQ(AS_AddAttrVal(s, set, kExtAttr, 89, Entry("ann", 1), &GENU_ExtACLDesc, &attr), 0u);
-  ASSERT_EQ(AS_AddAttrValR(s, attr, 89, Entry("bob", 3), &GENU_ExtACLDesc), 0u) << s.codes();
+  ASSERT_EQ(AS_AddAttrValR(s, attr, 89, Entry("bob", 3), &GENU_ExtACLDesc), 0u) << s.Text();
   AS_FreeAttrHandle(s, &attr);
 
   for (uint32_t mode : {0u, 1001u}) {
     SCOPED_TRACE(mode);
     AttributeList_node *list = nullptr;
-    ASSERT_EQ(ToBER_AS(s, &list, &set, mode), 0) << s.codes();
+    ASSERT_EQ(ToBER_AS(s, &list, &set, mode), 0) << s.Text();
     ASSERT_NE(list, nullptr);
     int values = 0;
     for (Attribute_values_node *v = list->value.values; v; v = v->next, ++values) {
       // Each value decodes under exactly the type it was sent as.
       uint32_t sent = mode == 1001 ? 89 : 85, other = mode == 1001 ? 85 : 89;
-      OssBuf bytes{v->value.length, v->value.value};
-      void *rec = nullptr;
-      AS_valueDescriptor_t desc{};
-      ASSERT_EQ(JQP_UnpackAV(s, &bytes, sent, &rec, &desc), 0) << s.codes();
-      desc.deleteValue(s, rec, nullptr);
-      EXPECT_EQ(JQP_UnpackAV(s, &bytes, other, &rec, &desc), 1);
+      wiretest::Bytes bytes(reinterpret_cast<char *>(v->value.value), v->value.length);
+      EXPECT_EQ(wiretest::Unpacked(sent, bytes).rc, 0);
+      EXPECT_EQ(wiretest::Unpacked(other, bytes).rc, 1);
     }
     EXPECT_EQ(values, 2);
     EXPECT_EQ(FreeBER_AS(s, &list), 0);
@@ -317,7 +332,7 @@ TEST_F(genu_wire_acl, ReceivedAccessControlListsArriveAsExtLists) {
   acl.nameType = &nameType;
   acl.privilegeLevel = &level;
   OssBuf encoded{0, nullptr};
-  ASSERT_EQ(JQP_PackAV(s, 85, &acl, &encoded), 0) << s.codes();
+  ASSERT_EQ(JQP_PackAV(s, 85, &acl, &encoded), 0) << s.Text();
   Attribute_values_node value{nullptr, {static_cast<int32_t>(encoded.length), encoded.value}};
   AttributeList_node node{};
   GENU_berOid_t ber{};
@@ -326,7 +341,7 @@ TEST_F(genu_wire_acl, ReceivedAccessControlListsArriveAsExtLists) {
   node.value.values = &value;
   AttributeList_node *list = &node;
   AS_setHandle_t set = AS_nullSetHandle;
-  ASSERT_EQ(ToGEN_AS(s, &list, &set), 0) << s.codes();
+  ASSERT_EQ(ToGEN_AS(s, &list, &set), 0) << s.Text();
   free(encoded.value);
   AS_attrHandle_t attr = AS_nullAttrHandle;
   ASSERT_EQ(AS_FindAttr(s, set, kAclAttr, &attr), 0u);
@@ -335,7 +350,7 @@ TEST_F(genu_wire_acl, ReceivedAccessControlListsArriveAsExtLists) {
   void *stored = nullptr;
   ASSERT_EQ(AS_GetAttrValTypeR(s, attr, &type), 0u);
   EXPECT_EQ(type, 89u);
-  ASSERT_EQ(AS_FindFirstAttrValR(s, attr, &vh, &stored), 0u) << s.codes();
+  ASSERT_EQ(AS_FindFirstAttrValR(s, attr, &vh, &stored), 0u) << s.Text();
   auto *ext = static_cast<GEN_ExtACL_t *>(stored);
   const GEN_SimpleName_t &who = ext->principal;
   std::string name = who.choice <= GEN_TEXT_STRING

@@ -1,5 +1,5 @@
-// The converters one by one: bounds of texts and names, code sets, identifiers,
-// octet strings, bad choices and null arguments, and the undo helpers.
+// The converters one by one: code sets of names, octet strings, bad choices and null
+// arguments, lists, and the undo helpers.
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -7,125 +7,61 @@
 
 #include "wire_test_support.h"
 
+using genvtest::MakeName;
+using genvtest::MakeText;
 using genvtest::Status;
 
 namespace {
 
-TEST(genu_wire_convert, TextBoundsAreFourThousandNinetyFive) {
-  Status s;
-  auto *w = static_cast<Text *>(calloc(1, sizeof(Text)));
-  std::string str(4095, 'a');
-  for (int32_t choice : {GEN_TEXT_ISO646, GEN_TEXT_STRING, GEN_TEXT_LATIN1, GEN_TEXT_OCTETS,
-                         GEN_TEXT_OTHER}) {
-    SCOPED_TRACE(choice);
-    GEN_Text_t t{};
-    t.choice = choice;
-    if (choice <= GEN_TEXT_STRING) {
-      t.u.string = str.data();
-    } else {
-      t.u.octets.length = static_cast<int32_t>(str.size());
-      t.u.octets.value = reinterpret_cast<unsigned char *>(str.data());
-    }
-    EXPECT_EQ(ToBER_text(s, w, &t), 0);
-    GEN_Text_t back{};
-    ASSERT_EQ(ToGEN_text(s, w, &back), 0);
-    int32_t order = 1;
-    EXPECT_EQ(GEN_CompareText(s, &t, &back, &order), 0u);
-    EXPECT_EQ(order, 0);
-    GEN_DeepDeleteText(s, &back, nullptr);
-    str.push_back('b');  // 4096 is one too many
-    if (choice > GEN_TEXT_STRING) t.u.octets.length = 4096, t.u.octets.value = reinterpret_cast<unsigned char *>(str.data());
-    else t.u.string = str.data();
-    s.clear();
-    EXPECT_EQ(ToBER_text(s, w, &t), 1);
-    EXPECT_TRUE(s.has(GENU_ST_TOO_LONG));
-    str.pop_back();
-  }
-  free(w);
-}
-
-TEST(genu_wire_convert, NameInAnotherCodeSetStopsAt255) {
+// A name in another code set keeps its code set; without one none is sent. (The
+// bounds of every text and name are GenuWTextBounds'.)
+TEST(genu_wire_convert, NameInAnotherCodeSetKeepsItsCodeSet) {
   Status s;
   SimpleName w{};
-  GEN_SimpleName_t n{};
+  GEN_SimpleName_t n{}, back{};
   n.choice = GEN_TEXT_OTHER;
   n.codeSet = wiretest::ValidOid(1);
-  n.u.octets.length = 255;
-  memset(n.u.octets.value, 'z', 255);
+  n.u.octets.length = 3;
   ASSERT_EQ(ToBER_simpleName(s, &w, &n), 0);
   EXPECT_EQ(w.u.other_code_set.bit_mask, 0x80);
-  EXPECT_EQ(w.u.other_code_set.text.length, 255);
-  GEN_SimpleName_t back{};
   ASSERT_EQ(ToGEN_simpleName(s, &w, &back), 0);
   EXPECT_EQ(back.codeSet, n.codeSet);
-  EXPECT_EQ(back.u.octets.length, 255);
-  EXPECT_EQ(memcmp(back.u.octets.value, n.u.octets.value, 255), 0);
-  n.u.octets.length = 256;
-  EXPECT_EQ(ToBER_simpleName(s, &w, &n), 1);
-  EXPECT_TRUE(s.has(GENU_ST_TOO_LONG));
-  // Without a code set none is sent.
-  n.u.octets.length = 3;
   n.codeSet = 0;
   ASSERT_EQ(ToBER_descriptiveName(s, &w, &n), 0);
   EXPECT_EQ(w.u.other_code_set.bit_mask, 0);
 }
 
 TEST(genu_wire_convert, UnknownChoicesAndNullArgumentsAreRefused) {
-  Status s;
   Text tw{};
   GEN_Text_t t{};
   t.choice = 6;
-  EXPECT_EQ(ToBER_message(s, &tw, &t), 1);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
-  tw.choice = 0;
-  EXPECT_EQ(ToGEN_descriptor(s, &tw, &t), 1);
-  EXPECT_EQ(ToBER_text(s, nullptr, &t), 1);
-  EXPECT_EQ(ToGEN_text(s, &tw, nullptr), 1);
   NameOrOID nw{};
   GEN_NameOrOID_t no{};
   no.choice = 3;
-  s.clear();
-  EXPECT_EQ(ToBER_nameOrOid(s, &nw, &no), 1);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
   CardinalOrNoid cw{};
   GEN_CardinalOrNoid_t cn{};
   cn.choice = 2;
   cn.u.nameOrOid.choice = 1;
   cn.u.nameOrOid.u.oid = 0;  // no BER form
-  s.clear();
-  EXPECT_EQ(ToBER_cardinalOrNoid(s, &cw, &cn), 1);
-  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
   GEN_GeneralizedTime_t time{};
+  GEN_FontReference_t font{};
+  font.choice = 2;
+  FontReference fw{};
+  EXPECT_REFUSED(GENU_ST_BAD_VALUE, ToBER_message(s, &tw, &t));
+  EXPECT_REFUSED(GENU_ST_BAD_VALUE, ToBER_nameOrOid(s, &nw, &no));
+  EXPECT_REFUSED(GENU_ST_OID_CONVERT, ToBER_cardinalOrNoid(s, &cw, &cn));
+  Status s;
+  EXPECT_EQ(ToBER_fontReference(s, &fw, &font), 1);
+  EXPECT_EQ(ToGEN_descriptor(s, &tw, &t), 1);  // wire choice 0
+  EXPECT_EQ(ToBER_text(s, nullptr, &t), 1);
+  EXPECT_EQ(ToGEN_text(s, &tw, nullptr), 1);
   EXPECT_EQ(ToBER_generalizedTime(s, nullptr, &time), 1);
   EXPECT_EQ(ToBER_cardinalRange(s, nullptr, nullptr), 1);
-}
-
-TEST(genu_wire_convert, EmptyWireStringBecomesAbsent) {
-  Status s;
-  Text w{};
-  w.choice = GEN_TEXT_STRING;
-  GEN_Text_t t{};
-  ASSERT_EQ(ToGEN_text(s, &w, &t), 0);
+  // An empty wire string arrives as an absent one.
+  tw.choice = GEN_TEXT_STRING;
+  ASSERT_EQ(ToGEN_text(s, &tw, &t), 0);
   EXPECT_EQ(t.choice, GEN_TEXT_STRING);
   EXPECT_EQ(t.u.string, nullptr);
-}
-
-TEST(genu_wire_convert, IdentifiersConvertBothWaysOrFail) {
-  Status s;
-  ber_oid w{};
-  uint32_t shoid = wiretest::ValidOid(2), back = 0;
-  ASSERT_EQ(ToBER_oid(s, &w, &shoid), 0);
-  EXPECT_GT(w.length, 0);
-  ASSERT_EQ(ToGEN_ObjectID(s, &w, &back), 0);
-  EXPECT_EQ(back, shoid);
-  uint32_t unknown = 0xfffffff0u;
-  EXPECT_EQ(ToBER_ObjectID(s, &w, &unknown), 1);
-  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
-  uint8_t garbage[] = {0x80};  // an unfinished arc
-  ber_oid bad{1, garbage};
-  s.clear();
-  EXPECT_EQ(ToGEN_oid(s, &bad, &back), 1);
-  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
 }
 
 TEST(genu_wire_convert, OctetStringsOwnTheirBytes) {
@@ -149,20 +85,15 @@ TEST(genu_wire_convert, OctetStringsOwnTheirBytes) {
     EXPECT_EQ(w.value, nullptr);
     // An allocation failure reports no memory and leaves the structure empty.
     genvtest::counter().failAt = genvtest::counter().attempts + 1;
-    EXPECT_EQ(ToBER_octetString(s, &w, &g), 1);
-    EXPECT_TRUE(s.has(GENU_ST_NO_MEMORY));
+    EXPECT_REFUSED(GENU_ST_NO_MEMORY, ToBER_octetString(s, &w, &g));
     EXPECT_EQ(w.value, nullptr);
   }
   g.length = 0;
   ASSERT_EQ(ToBER_octetString(s, &w, &g), 0);
   EXPECT_EQ(w.value, nullptr);
   g.length = -1;
-  s.clear();
-  EXPECT_EQ(ToBER_octetString(s, &w, &g), 1);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
-  s.clear();
-  EXPECT_EQ(FreeBER_octetString(s, nullptr), 1);
-  EXPECT_TRUE(s.has(GENU_ST_NULL_DELETE));
+  EXPECT_REFUSED(GENU_ST_BAD_VALUE, ToBER_octetString(s, &w, &g));
+  EXPECT_REFUSED(GENU_ST_NULL_DELETE, FreeBER_octetString(s, nullptr));
 }
 
 int releases = 0;
@@ -177,8 +108,7 @@ TEST(genu_wire_convert, MultipleReleasesSkipNullsAndReportFailures) {
   Status s;
   int a, b;
   releases = 0;
-  EXPECT_EQ(FreeBER_Multiple(s, CountRelease, &a, CountRelease, nullptr, CountRelease, &b,
-                             nullptr),
+  EXPECT_EQ(FreeBER_Multiple(s, CountRelease, &a, CountRelease, nullptr, CountRelease, &b, nullptr),
             0);
   EXPECT_EQ(releases, 2);
   releases = 0;
@@ -196,10 +126,6 @@ TEST(genu_wire_convert, MultipleReleasesSkipNullsAndReportFailures) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // A record whose second part fails releases its first part again (the sanitizer
 // build sees any leak) and leaves the record empty.
 TEST(genu_wire_convert, FailedNestedPartReleasesTheFirst) {
@@ -212,14 +138,13 @@ TEST(genu_wire_convert, FailedNestedPartReleasesTheFirst) {
   w.name_or_oid.choice = 1;
   w.name_or_oid.u.oid = ber_oid{1, unfinished};
   GEN_DistNameString_t g{};
-  EXPECT_EQ(ToGEN_distNameString(s, &w, &g), 1);
-  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
+  EXPECT_REFUSED(GENU_ST_OID_CONVERT, ToGEN_distNameString(s, &w, &g));
   EXPECT_EQ(g.text.u.string, nullptr);
   EXPECT_EQ(g.nameOrOid, nullptr);
 
   NewJobIdentifier nw{};
   nw.server_name = w;
-  s.clear();
+  s.Clear();
   GEN_NewJobIdentifier_t ng{};
   EXPECT_EQ(ToGEN_newJobIdentifier(s, &nw, &ng), 1);
   EXPECT_EQ(ng.serverName.text.u.string, nullptr);
@@ -233,10 +158,6 @@ TEST(genu_wire_convert, FailedNestedPartReleasesTheFirst) {
   EXPECT_EQ(mg.oid, nullptr);
   EXPECT_EQ(mg.cardinal, 4u);
 }
-
-}  // namespace
-
-namespace {
 
 GEN_ValueSeq_t *Chain(std::initializer_list<void *> values) {
   GEN_ValueSeq_t *head = nullptr, **tail = &head;
@@ -276,9 +197,8 @@ TEST(genu_wire_convert, ListsKeepOrderAndUndoOnFailure) {
 
   // A generic list whose second identifier has no wire form.
   seq.first->next->value = &bad;
-  s.clear();
-  EXPECT_EQ(ToBER_setOfOIDs(s, &wire, reinterpret_cast<GEN_SetOfOids_t *>(&seq)), 1);
-  EXPECT_TRUE(s.has(GENU_ST_OID_CONVERT));
+  EXPECT_REFUSED(GENU_ST_OID_CONVERT,
+                 ToBER_setOfOIDs(s, &wire, reinterpret_cast<GEN_SetOfOids_t *>(&seq)));
   EXPECT_EQ(wire, nullptr);
   seq.first->next->value = nullptr;  // a node without a value is refused too
   EXPECT_EQ(ToBER_seqOfObjId(s, &wire, &seq), 1);
@@ -286,68 +206,34 @@ TEST(genu_wire_convert, ListsKeepOrderAndUndoOnFailure) {
   free(seq.first->next);
   free(seq.first);
 
-  GEN_Text_t t1{}, t2{};
-  t1.choice = GEN_TEXT_STRING;
-  t1.u.string = const_cast<char *>("first");
-  t2.choice = GEN_TEXT_LATIN1;
-  t2.u.octets = GEN_OctetString_t{6, reinterpret_cast<unsigned char *>(const_cast<char *>("zw\xe9it"))};
+  GEN_Text_t t1 = MakeText(GEN_TEXT_STRING, "first"), t2 = MakeText(GEN_TEXT_LATIN1, "zw\xe9it");
   GEN_SetOfText_t texts{Chain({&t1, &t2})};
   SetOfText twire = nullptr;
   ASSERT_EQ(ToBER_setOfText(s, &twire, &texts), 0);
   GEN_SetOfText_t tback{};
   ASSERT_EQ(ToGEN_setOfText(s, &twire, &tback), 0);
-  int32_t order = 1;
-  EXPECT_EQ(GEN_CompareText(s, &t1, static_cast<GEN_Text_t *>(tback.first->value), &order), 0u);
-  EXPECT_EQ(order, 0);
-  EXPECT_EQ(GEN_CompareText(s, &t2, static_cast<GEN_Text_t *>(tback.first->next->value), &order),
-            0u);
-  EXPECT_EQ(order, 0);
+  genvtest::ExpectSameStruct(&genu_L_Text, &t1, tback.first->value);
+  genvtest::ExpectSameStruct(&genu_L_Text, &t2, tback.first->next->value);
   GENU__DeleteAttrValSeq(s, 28, tback.first, nullptr);
   FreeBER_setOfText(s, &twire);
   free(texts.first->next);
   free(texts.first);
 }
 
-}  // namespace
-
-namespace {
-
 // A document format whose version fails after its variants were made releases them.
+// (Its round trip is genu_wire_pack's, id 43.)
 TEST(genu_wire_convert, DocumentFormatUndoesItsOptionalParts) {
   Status s;
   DocumentFormat w{};
-  uint32_t format = wiretest::ValidOid(1);
-  GEN_Text_t variants{};
-  variants.choice = GEN_TEXT_STRING;
-  variants.u.string = const_cast<char *>("landscape");
-  GEN_SimpleName_t version{};
-  version.choice = GEN_TEXT_STRING;
-  strcpy(version.u.string, "2.1");
-  GEN_DocumentFormat_t g{format, &variants, &version};
+  GEN_Text_t variants = MakeText(GEN_TEXT_STRING, "landscape");
+  GEN_SimpleName_t version = MakeName(GEN_TEXT_STRING, "2.1");
+  GEN_DocumentFormat_t g{wiretest::ValidOid(1), &variants, &version}, back{};
   ASSERT_EQ(ToBER_docFormat(s, &w, &g), 0);
-  EXPECT_EQ(w.bit_mask, 0xc0);
-  GEN_DocumentFormat_t back{};
-  ASSERT_EQ(ToGEN_docFormat(s, &w, &back), 0);
-  int32_t order = 1;
-  EXPECT_EQ(GEN_CompareAttrValue(s, 43, &g, &back, &order), 0u);
-  EXPECT_EQ(order, 0);
-  GEN_DeepDeleteDocumentFormat(s, &back, nullptr);
-
   w.version.choice = 7;
-  s.clear();
-  EXPECT_EQ(ToGEN_docFormat(s, &w, &back), 1);
-  EXPECT_TRUE(s.has(GENU_ST_BAD_VALUE));
+  EXPECT_REFUSED(GENU_ST_BAD_VALUE, ToGEN_docFormat(s, &w, &back));
   EXPECT_EQ(back.variants, nullptr);
   EXPECT_EQ(back.version, nullptr);
-  GEN_FontReference_t font{};
-  font.choice = 2;
-  FontReference fw{};
-  EXPECT_EQ(ToBER_fontReference(s, &fw, &font), 1);
 }
-
-}  // namespace
-
-namespace {
 
 TEST(genu_wire_convert, OpenValuesAndFormatSetsTravel) {
   Status s;

@@ -3,7 +3,10 @@
 // (so allocation failures can be injected and leaks seen).
 #pragma once
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "../support/genv_test_support.h"
 #include "internal/ber_runtime.h"
@@ -17,21 +20,21 @@ inline uint32_t ValidOid(uint32_t n) { return 369 + n % 4; }
 
 // Texts keep a code set only in choice 5, where 0 means none; every identifier must
 // be one the table knows.
-inline void FixText(GEN_Text_t *t) {
-  if (t->choice != GEN_TEXT_OTHER) t->codeSet = 0;
-  else if (t->codeSet) t->codeSet = ValidOid(t->codeSet);
+template <typename T>
+T *As(void *rec) {
+  return static_cast<T *>(rec);
 }
-inline void FixName(GEN_SimpleName_t *t) {
-  if (t->choice != GEN_TEXT_OTHER) t->codeSet = 0;
-  else if (t->codeSet) t->codeSet = ValidOid(t->codeSet);
+inline void FixOid(uint32_t *oid) { *oid = ValidOid(*oid); }
+template <typename T>
+void FixCodeSet(T *t) {
+  t->codeSet = t->choice == GEN_TEXT_OTHER && t->codeSet ? ValidOid(t->codeSet) : 0;
 }
+inline void FixName(GEN_SimpleName_t *t) { FixCodeSet(t); }
 inline void FixNameOrOid(GEN_NameOrOID_t *v) {
-  if (v->choice == 1) v->u.oid = ValidOid(v->u.oid);
-  else FixName(&v->u.name);
+  return v->choice == 1 ? FixOid(&v->u.oid) : FixCodeSet(&v->u.name);
 }
-
 inline void FixDistName(GEN_DistNameString_t *d) {
-  FixText(&d->text);
+  FixCodeSet(&d->text);
   if (d->nameOrOid) FixNameOrOid(d->nameOrOid);
 }
 
@@ -42,96 +45,59 @@ inline void FixAttr(AS_attrHandle_t *attr) {
   uint32_t count = 1;
   AS_GetAttrValCountR(s, *attr, &count);
   genu_DeleteAttr(s, attr);
+  std::vector<int32_t> values;
+  for (uint32_t i = 0; i < count; ++i) values.push_back(static_cast<int32_t>(i * 7));
   AS_setHandle_t set = AS_nullSetHandle;
   AS_Create(s, &set, nullptr, 0);
-  for (uint32_t i = 0; i < count; ++i) {
-    auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
-    *v = static_cast<int32_t>(i * 7);
-    if (i == 0) AS_AddAttrVal(s, set, 3001, 12, v, &GENU_IntegerDesc, attr);
-    else AS_AddAttrValR(s, *attr, 12, v, &GENU_IntegerDesc);
-  }
+  if (count) genvtest::AddIntegers(set, 3001, values, attr);
   AS_FreeSetHandle(s, &set);
 }
-inline void FixIgnored(GEN_IgnoredAttribute_t *g) { FixAttr(&g->attribute); }
 
-inline void MakeRepresentable(uint32_t id, void *rec);
 inline void FixForWire(const GenuLayout *L, const ber_type *T, void *rec);
 
 inline void MakeRepresentable(uint32_t id, void *rec) {
-  switch (id) {
-    case 0: {  // only 1 is TRUE on the wire
-      auto *b = static_cast<GEN_Boolean_t *>(rec);
-      *b = *b == 1;
-      break;
-    }
-    case 5: case 16: case 28: FixText(static_cast<GEN_Text_t *>(rec)); break;
-    case 27: case 40: FixName(static_cast<GEN_SimpleName_t *>(rec)); break;
-    case 10: *static_cast<uint32_t *>(rec) = ValidOid(*static_cast<uint32_t *>(rec)); break;
-    case 18: FixNameOrOid(static_cast<GEN_NameOrOID_t *>(rec)); break;
-    case 34: {
-      auto *v = static_cast<GEN_CardinalOrNoid_t *>(rec);
-      if (v->choice == 2) FixNameOrOid(&v->u.nameOrOid);
-      break;
-    }
-    case 35: case 72: {
-      auto *v = static_cast<GEN_CardinalOrOid_t *>(rec);
-      if (v->choice == 2) v->u.oid = ValidOid(v->u.oid);
-      break;
-    }
-    case 6: FixDistName(static_cast<GEN_DistNameString_t *>(rec)); break;
-    case 61: FixDistName(&static_cast<GEN_NewJobIdentifier_t *>(rec)->serverName); break;
-    case 33: {
-      auto *m = static_cast<GEN_OidCardinalMap_t *>(rec);
-      if (m->oid) *m->oid = ValidOid(*m->oid);
-      break;
-    }
-    case 49: {
-      auto *m = static_cast<GEN_InputTrayMedium_t *>(rec);
-      FixNameOrOid(&m->inputTray);
-      FixNameOrOid(&m->medium);
-      break;
-    }
-    case 55: {
-      auto *l = static_cast<GEN_Locale_t *>(rec);
-      l->codeSet = ValidOid(l->codeSet);  // the code set is not optional on the wire
-      for (GEN_LocaleCode_t *c : {&l->language, &l->country}) {  // codes are two letters
-        c->length = 2;
-        c->value[0] = static_cast<char>('a' + (c->value[0] & 7));
-        c->value[1] = 'x';
-      }
-      break;
-    }
-    case 9: FixName(&static_cast<GEN_FontReference_t *>(rec)->name); break;
-    case 19: {
-      auto *v = static_cast<GEN_NumbersUpSupported_t *>(rec);
-      if (v->choice == 2) FixNameOrOid(&v->u.nameOrOid);
-      break;
-    }
-    case 43: {
-      auto *f = static_cast<GEN_DocumentFormat_t *>(rec);
-      f->format = ValidOid(f->format);
-      if (f->variants) FixText(f->variants);
-      if (f->version) FixName(f->version);
-      break;
-    }
-    case 64: {
-      auto *o = static_cast<GEN_ObjectIdent_t *>(rec);
-      static const uint32_t kMember[] = {0, 0, 0, 10, 6, 9, 18, 27};  // id of each choice
-      if (o->choice >= 3 && o->choice <= 7) MakeRepresentable(kMember[o->choice], &o->u);
-      break;
-    }
-    case 11: FixIgnored(static_cast<GEN_IgnoredAttribute_t *>(rec)); break;
-    case 42: case 60: case 93:
-      for (GEN_ValueSeq_t *n = static_cast<GEN_SeqOfObjId_t *>(rec)->first; n; n = n->next)
-        MakeRepresentable(id == 42 ? 6 : id == 60 ? 18 : 10, n->value);
-      break;
-    default:
-      if (const GenuLayout *L = genu_LayoutOfType(id)) {
-        const ber_pdu *pdu = BER__FindPDU(&kq_0b, GENU_TypeToPDU(id));
-        if (pdu) FixForWire(L, pdu->type, rec);
-      }
-      break;
+  auto *noid = As<GEN_CardinalOrNoid_t>(rec);                           // 34, and 19 alike
+  auto *coid = As<GEN_CardinalOrOid_t>(rec);                            // 35, 72
+  auto *format = As<GEN_DocumentFormat_t>(rec);                         // 43
+  auto *object = As<GEN_ObjectIdent_t>(rec);                            // 64
+  static const uint32_t kMember[] = {0, 0, 0, 10, 6, 9, 18, 27};        // id of each choice of 64
+  if (id == 0) *As<GEN_Boolean_t>(rec) = *As<GEN_Boolean_t>(rec) == 1;  // only 1 is TRUE
+  if (id == 5 || id == 16 || id == 28) return FixCodeSet(As<GEN_Text_t>(rec));
+  if (id == 27 || id == 40) return FixName(As<GEN_SimpleName_t>(rec));
+  if (id == 10) return FixOid(As<uint32_t>(rec));
+  if (id == 18) return FixNameOrOid(As<GEN_NameOrOID_t>(rec));
+  if (id == 34 && noid->choice == 2) return FixNameOrOid(&noid->u.nameOrOid);
+  if ((id == 35 || id == 72) && coid->choice == 2) return FixOid(&coid->u.oid);
+  if (id == 6) return FixDistName(As<GEN_DistNameString_t>(rec));
+  if (id == 61) return FixDistName(&As<GEN_NewJobIdentifier_t>(rec)->serverName);
+  if (id == 33 && As<GEN_OidCardinalMap_t>(rec)->oid)
+    return FixOid(As<GEN_OidCardinalMap_t>(rec)->oid);
+  if (id == 49) FixNameOrOid(&As<GEN_InputTrayMedium_t>(rec)->inputTray);
+  if (id == 49) return FixNameOrOid(&As<GEN_InputTrayMedium_t>(rec)->medium);
+  if (id == 55) {
+    auto *l = As<GEN_Locale_t>(rec);
+    FixOid(&l->codeSet);  // the code set is not optional on the wire
+    for (GEN_LocaleCode_t *c : {&l->language, &l->country})  // codes are two letters
+      *c = GEN_LocaleCode_t{2, {static_cast<char>('a' + (c->value[0] & 7)), 'x'}};
   }
+  if (id == 9) return FixName(&As<GEN_FontReference_t>(rec)->name);
+  if (id == 19 && As<GEN_NumbersUpSupported_t>(rec)->choice == 2)
+    return FixNameOrOid(&As<GEN_NumbersUpSupported_t>(rec)->u.nameOrOid);
+  if (id == 43) FixOid(&format->format);
+  if (id == 43 && format->variants) FixCodeSet(format->variants);
+  if (id == 43 && format->version) FixName(format->version);
+  if (id == 64 && object->choice >= 3 && object->choice <= 7)
+    return MakeRepresentable(kMember[object->choice], &object->u);
+  if (id == 11) return FixAttr(&As<GEN_IgnoredAttribute_t>(rec)->attribute);
+  if (id == 42 || id == 60 || id == 93)
+    for (GEN_ValueSeq_t *n = As<GEN_SeqOfObjId_t>(rec)->first; n; n = n->next)
+      MakeRepresentable(id == 42 ? 6 : id == 60 ? 18 : 10, n->value);
+  static const uint32_t kHandled[] = {0,  5,  16, 28, 27, 40, 10, 18, 34, 35, 72, 6,
+                                      61, 33, 49, 55, 9,  19, 43, 64, 11, 42, 60, 93};
+  if (std::find(std::begin(kHandled), std::end(kHandled), id) != std::end(kHandled)) return;
+  if (const GenuLayout *L = genu_LayoutOfType(id))
+    if (const ber_pdu *pdu = BER__FindPDU(&kq_0b, GENU_TypeToPDU(id)))
+      FixForWire(L, pdu->type, rec);
 }
 
 }  // namespace wiretest
@@ -147,9 +113,12 @@ namespace wiretest {
 // fixed by the value type that holds them.
 inline void FixField(const GenuField &f, const ber_type *t, void *rec);
 inline void FixForWire(const GenuLayout *L, const ber_type *T, void *rec) {
-  static const struct { const GenuLayout *layout; uint32_t id; } kById[] = {
-      {&genu_L_Text, 28}, {&genu_L_SimpleName, 27}, {&genu_L_NameOrOID, 18},
-      {&genu_L_DistNameString, 6}, {&genu_L_Locale, 55}, {&genu_L_ObjectIdent, 64},
+  static const struct {
+    const GenuLayout *layout;
+    uint32_t id;
+  } kById[] = {
+      {&genu_L_Text, 28},           {&genu_L_SimpleName, 27},   {&genu_L_NameOrOID, 18},
+      {&genu_L_DistNameString, 6},  {&genu_L_Locale, 55},       {&genu_L_ObjectIdent, 64},
       {&genu_L_DocumentFormat, 43}, {&genu_L_FontReference, 9}, {&genu_L_IgnoredAttribute, 11}};
   for (const auto &k : kById)
     if (k.layout == L) return MakeRepresentable(k.id, rec);
@@ -210,14 +179,60 @@ inline void FixField(const GenuField &f, const ber_type *t, void *rec) {
     }
     case GK_U32:
     case GK_I32:
-      if (t->kind == BER_K_OID) *reinterpret_cast<uint32_t *>(p) = ValidOid(*reinterpret_cast<uint32_t *>(p));
+      if (t->kind == BER_K_OID)
+        *reinterpret_cast<uint32_t *>(p) = ValidOid(*reinterpret_cast<uint32_t *>(p));
       if (t->kind == BER_K_ENUM && t->nnames)
-        *reinterpret_cast<int32_t *>(p) = t->names[*reinterpret_cast<uint32_t *>(p) % t->nnames].value;
+        *reinterpret_cast<int32_t *>(p) =
+            t->names[*reinterpret_cast<uint32_t *>(p) % t->nnames].value;
       break;
     default:
       break;
   }
 }
+
+using Bytes = std::string;
+using Codes = std::vector<uint32_t>;
+
+// One value packed under its id: the encoding (owned) and the codes of a failure.
+struct Packed {
+  int rc;
+  Bytes encoding;
+  Codes codes;
+};
+inline Packed Pack(uint32_t id, const void *value) {
+  kq::test::StatusList s;
+  OssBuf out{0, nullptr};
+  int rc = static_cast<int>(JQP_PackAV(s, id, value, &out));
+  Packed p{rc, Bytes(reinterpret_cast<char *>(out.value), out.value ? out.length : 0), s.Codes()};
+  if (rc) {
+    EXPECT_EQ(out.value, nullptr) << "a failed pack hands out no bytes";
+  }
+  free(out.value);
+  return p;
+}
+
+// One encoding unpacked under an id; the record is deleted with the object.
+struct Unpacked {
+  int rc;
+  void *rec = nullptr;
+  AS_valueDescriptor_t desc{};
+  Codes codes;
+  Unpacked(uint32_t id, const Bytes &encoding) {
+    kq::test::StatusList s;
+    OssBuf in{static_cast<int32_t>(encoding.size()),
+              reinterpret_cast<unsigned char *>(const_cast<char *>(encoding.data()))};
+    rc = static_cast<int>(JQP_UnpackAV(s, &in, id, &rec, &desc));
+    codes = s.Codes();
+    if (rc) rec = nullptr;  // a failed unpack hands out no record
+  }
+  ~Unpacked() {
+    if (!rec) return;
+    kq::test::StatusList s;
+    EXPECT_EQ(desc.deleteValue(s, rec, nullptr), 0u);
+  }
+  Unpacked(const Unpacked &) = delete;
+  Unpacked &operator=(const Unpacked &) = delete;
+};
 
 // While alive, the thread's world allocates and frees through the counting allocator.
 struct CountingWorld {
@@ -236,6 +251,15 @@ struct CountingWorld {
 };
 
 }  // namespace wiretest
+
+// EXPECT_REFUSED with the thread's world counting: no wire block is left behind.
+#define EXPECT_REFUSED_CLEAN(code, call)           \
+  do {                                             \
+    wiretest::CountingWorld guard_;                \
+    EXPECT_REFUSED(code, call);                    \
+    EXPECT_TRUE(genvtest::counter().live.empty()); \
+    EXPECT_EQ(genvtest::counter().badFrees, 0u);   \
+  } while (0)
 
 // The O/R name and directory name fix-ups.
 #include "../x400/x400_test_support.h"

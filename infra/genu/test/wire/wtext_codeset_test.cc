@@ -4,7 +4,6 @@
 // a local name.
 #include <thread>
 
-#include "kqtest.h"
 #include "wtext_support.h"
 
 using namespace kq::i18n::test;
@@ -177,27 +176,23 @@ TEST_F(GenuWTextCodeSet, OnlyTextInAnotherCodeSetConfiguresAContext) {
 TEST(GenuWTextNoPlatformConversion, ReceivedTextIsCopiedWithAWarning) {
   ICONV_DestroyContext(ICONV_GetAndClearContext());
   ASSERT_TRUE(EnsureLocale("de_DE.ISO-8859-1"));
-  kq::test::TempDir dir;
+  kq::test::TempDir dir("wtext");
   kq::test::WriteFile(dir / "charset.dat",
-            "codeset-mappings:\nISO-8859-1 1.0.10175.1.6.293.0\n"
-            "NoSuchCharset 1.0.10175.1.6.296.0\nlocale-mappings:\n"
-            "de_DE.ISO-8859-1 de DE ISO-8859-1\n");
+                      "codeset-mappings:\nISO-8859-1 1.0.10175.1.6.293.0\n"
+                      "NoSuchCharset 1.0.10175.1.6.296.0\nlocale-mappings:\n"
+                      "de_DE.ISO-8859-1 de DE ISO-8859-1\n");
   kq::test::StatusList l;
   ASSERT_EQ(I18N_Init(l, dir.path().c_str()), 0) << std::hex << l.Code();
   {
     MessagesLocale german("de_DE.ISO-8859-1");
     ASSERT_TRUE(german.ok());
     const uint32_t latin4 = 372;  // named "NoSuchCharset" above
-    Bytes encoding = Tlv(0xa4, Tlv(0x80,
-                                   "Gr\xfc\xdf"
-                                   "e") +
-                                   Tlv(0x81, OidBytes(id_val_code_set_iso_latin4)));
+    Bytes encoding =
+        Tlv(0xa4, Tlv(0x80, kGruesseLatin1) + Tlv(0x81, OidBytes(id_val_code_set_iso_latin4)));
     kq::test::LogCapture log("EWIX");
     Unpacked u(40, encoding);
     ASSERT_EQ(u.rc, 0) << std::hex << (u.codes.empty() ? 0 : u.codes[0]);
-    EXPECT_EQ(HeldBy(true, u.rec).bytes,
-              "Gr\xfc\xdf"
-              "e");
+    EXPECT_EQ(HeldBy(true, u.rec).bytes, kGruesseLatin1);
     EXPECT_EQ(HeldBy(true, u.rec).codeSet, latin4);
     EXPECT_NE(log.Text().find("WARNING: iconv_open failure no mapping from 'NoSuchCharset' to "
                               "'ISO-8859-1' (no thread conv)"),

@@ -17,10 +17,7 @@ struct Sample {
 };
 
 std::vector<Sample> Samples() {
-  TextValue text(false, GEN_TEXT_OTHER,
-                 "Gr\xfc\xdf"
-                 "e",
-                 wiretest::ValidOid(0));
+  TextValue text(false, GEN_TEXT_OTHER, kq::i18n::test::kGruesseLatin1, wiretest::ValidOid(0));
   TextValue name(true, GEN_TEXT_OTHER, "printer-1", wiretest::ValidOid(1));
   GEN_NameOrOID_t nameOrOid{};
   nameOrOid.choice = 2;
@@ -119,17 +116,10 @@ TEST(GenuWTextMalformed, EveryChangedByteEndsCleanly) {
     SCOPED_TRACE(s.id);
     for (size_t i = 0; i < s.encoding.size(); ++i) {
       unsigned char was = static_cast<unsigned char>(s.encoding[i]);
-      const unsigned char replacements[] = {0x00,
-                                            0x04,
-                                            0x06,
-                                            0x1f,
-                                            0x80,
-                                            0x85,
-                                            0xa5,
-                                            0xff,
-                                            static_cast<unsigned char>(was ^ 0x20),
-                                            static_cast<unsigned char>(was + 1)};
-      for (unsigned char now : replacements) {
+      const int replacements[] = {0x00, 0x04, 0x06, 0x1f,       0x80,
+                                  0x85, 0xa5, 0xff, was ^ 0x20, was + 1};
+      for (int next : replacements) {
+        auto now = static_cast<unsigned char>(next);
         if (now == was) continue;
         SCOPED_TRACE(testing::Message() << "byte " << i << " = " << int(now));
         Bytes changed = s.encoding;

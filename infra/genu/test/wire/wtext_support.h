@@ -15,15 +15,11 @@
 
 namespace wtext {
 
-using Bytes = std::string;
-using Codes = std::vector<uint32_t>;
-
-inline Codes CodesOf(STF_statusList_t *list) {
-  Codes codes;
-  STF_objectInfo_t info;
-  for (int32_t i = 1; STF_GetObjectInfo(list, i, &info) == 0; ++i) codes.push_back(info.code);
-  return codes;
-}
+using wiretest::Bytes;
+using wiretest::Codes;
+using wiretest::Pack;
+using wiretest::Packed;
+using wiretest::Unpacked;
 
 // Value type ids of the texts and names, with their PDU numbers.
 struct TextType {
@@ -92,47 +88,6 @@ inline Held HeldBy(bool isName, const void *rec) {
           t->codeSet};
 }
 
-// One value packed under its id: the encoding (owned) and the codes of a failure.
-struct Packed {
-  int rc;
-  Bytes encoding;
-  Codes codes;
-};
-inline Packed Pack(uint32_t id, const void *value) {
-  genvtest::Status s;
-  OssBuf out{0, nullptr};
-  int rc = static_cast<int>(JQP_PackAV(s, id, value, &out));
-  Packed p{rc, Bytes(reinterpret_cast<char *>(out.value), out.value ? out.length : 0), CodesOf(s)};
-  if (rc) {
-    EXPECT_EQ(out.value, nullptr) << "a failed pack hands out no bytes";
-  }
-  free(out.value);
-  return p;
-}
-
-// One encoding unpacked under an id; the record is deleted with the object.
-struct Unpacked {
-  int rc;
-  void *rec = nullptr;
-  AS_valueDescriptor_t desc{};
-  Codes codes;
-  Unpacked(uint32_t id, const Bytes &encoding) {
-    genvtest::Status s;
-    OssBuf in{static_cast<int32_t>(encoding.size()),
-              reinterpret_cast<unsigned char *>(const_cast<char *>(encoding.data()))};
-    rc = static_cast<int>(JQP_UnpackAV(s, &in, id, &rec, &desc));
-    codes = CodesOf(s);
-    if (rc) rec = nullptr;  // a failed unpack hands out no record
-  }
-  ~Unpacked() {
-    if (!rec) return;
-    genvtest::Status s;
-    EXPECT_EQ(desc.deleteValue(s, rec, nullptr), 0u);
-  }
-  Unpacked(const Unpacked &) = delete;
-  Unpacked &operator=(const Unpacked &) = delete;
-};
-
 // Choice, text bytes and code-set identifier of an encoded Text or SimpleName.
 struct OnWire {
   int rc = 0;
@@ -192,6 +147,5 @@ inline Bytes Tlv(unsigned char tag, const Bytes &contents) {
 using kq::i18n::test::InLocale;
 using kq::i18n::test::kGruesseLatin1;
 using kq::i18n::test::kGruesseUtf8;
-
 
 }  // namespace wtext

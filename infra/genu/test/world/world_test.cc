@@ -2,46 +2,35 @@
 // a real service log file.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <string>
 #include <thread>
 
 #include "infra/genu.h"
 #include "infra/msg.h"
 #include "infra/svclog.h"
+#include "kqtest.h"
 #include "internal/ber_mod_kq_0b.h"
 #include "internal/ber_runtime.h"
 #include "private/genu_world_int.h"
 
 namespace {
 
+// User messages are read from the catalogues while the log is captured.
+struct MessageUsage {
+  MessageUsage() {
+    LOG_Term();
+    MSG_UsageBegin("GENUT");
+  }
+  ~MessageUsage() { MSG_UsageEnd(); }
+};
+
 class GenuWorld : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/genu_world_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    LOG_Term();
-    MSG_UsageBegin("GENUT");  // user messages are read from the catalogues
-    LOG_Init((dir_ + "/log").c_str(), "DXM");
-    path_ = LOG_SetAddress(nullptr);
-  }
-  void TearDown() override {
-    LOG_Term();
-    MSG_UsageEnd();
-    std::filesystem::remove_all(dir_);
-  }
-  std::string Log() {
-    std::ifstream in(path_);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-  std::string dir_, path_;
+  std::string Log() { return log_.Text(); }
+  MessageUsage usage_;
+  kq::test::LogCapture log_{"DXM"};
 };
 
 TEST_F(GenuWorld, OneWorldPerThreadMadeOnFirstUse) {
@@ -72,7 +61,7 @@ TEST_F(GenuWorld, OneWorldPerThreadMadeOnFirstUse) {
   EXPECT_NE(other, mine);
 }
 
-TEST_F(GenuWorld, EncodeDecodePrintFree) {
+TEST_F(GenuWorld, EncodeDecodeFreeWorkAndPrintRefusesUnknownPdus) {
   CardinalRange r{3, 70000};
   OssBuf enc{99, reinterpret_cast<unsigned char *>(1)};
   ASSERT_EQ(GENU_OssEncode(nullptr, CardinalRange_PDU, &r, &enc), 0);

@@ -17,52 +17,66 @@ using genvtest::Status;
 
 inline uint32_t Pick(std::mt19937 &rng, uint32_t n) { return static_cast<uint32_t>(rng() % n); }
 
-// `n` characters from `alphabet`, NUL-padded to the end of `out`.
+// `n` characters from `alphabet`, NUL-padded to the end of `out`; returns its size.
 template <size_t N>
-void Fill(char (&out)[N], std::mt19937 &rng, uint32_t minLength, uint32_t maxLength,
-          const char *alphabet =
-              "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 '()+,-./:=?") {
+size_t Fill(char (&out)[N], std::mt19937 &rng, uint32_t minLength, uint32_t maxLength,
+            const char *alphabet =
+                "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 '()+,-./:=?") {
   memset(out, 0, N);
   uint32_t n = minLength + Pick(rng, maxLength - minLength + 1);
   size_t k = strlen(alphabet);
   for (uint32_t i = 0; i < n; ++i) out[i] = alphabet[Pick(rng, static_cast<uint32_t>(k))];
+  return N;
 }
 constexpr const char *kDigits = "0123456789";
 
-inline void FillUnits(GEN_OrganizationUnitNames_t *u, std::mt19937 &rng) {
+// Random valid parts; each returns the size of its record.
+inline size_t FillUnits(GEN_OrganizationUnitNames_t *u, std::mt19937 &rng) {
   memset(u, 0, sizeof *u);
   u->count = static_cast<int16_t>(1 + Pick(rng, 4));
   for (int i = 0; i < u->count; ++i) Fill(u->units[i].value, rng, 1, 32);
+  return sizeof *u;
 }
-inline void FillDomainAttrs(GEN_DomainDefinedAttrs_t *d, std::mt19937 &rng) {
+inline size_t FillDomainAttrs(GEN_DomainDefinedAttrs_t *d, std::mt19937 &rng) {
   memset(d, 0, sizeof *d);
   d->count = static_cast<int16_t>(1 + Pick(rng, 4));
-  for (int i = 0; i < d->count; ++i) {
-    Fill(d->attrs[i].type, rng, 1, 8);
-    Fill(d->attrs[i].value, rng, 1, 128);
-  }
+  for (int i = 0; i < d->count; ++i)
+    Fill(d->attrs[i].type, rng, 1, 8), Fill(d->attrs[i].value, rng, 1, 128);
+  return sizeof *d;
 }
-inline void FillPerson(GEN_PersonalName_t *p, std::mt19937 &rng) {
-  Fill(p->surname, rng, 1, 40);
-  Fill(p->givenName, rng, 0, 16);
-  Fill(p->initials, rng, 0, 5);
-  Fill(p->generation, rng, 0, 3);
+inline size_t FillPerson(GEN_PersonalName_t *p, std::mt19937 &rng) {
+  Fill(p->surname, rng, 1, 40), Fill(p->givenName, rng, 0, 16);
+  Fill(p->initials, rng, 0, 5), Fill(p->generation, rng, 0, 3);
+  return sizeof *p;
 }
-inline void FillCountry(GEN_CountryName_t *c, std::mt19937 &rng) {
+inline size_t FillCountry(GEN_CountryName_t *c, std::mt19937 &rng) {
   memset(c, 0, sizeof *c);
   c->choice = static_cast<int32_t>(1 + Pick(rng, 2));
-  if (c->choice == 1)
-    Fill(c->value, rng, 3, 3, kDigits);
-  else
-    Fill(c->value, rng, 2, 2, "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+  Fill(c->value, rng, c->choice == 1 ? 3 : 2, c->choice == 1 ? 3 : 2,
+       c->choice == 1 ? kDigits : "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+  return sizeof *c;
+}
+inline size_t FillPostal(GEN_PostalCode_t *p, std::mt19937 &rng) {
+  p->choice = static_cast<int32_t>(1 + Pick(rng, 2));
+  p->choice == 1 ? Fill(p->value, rng, 1, 16, kDigits) : Fill(p->value, rng, 1, 16);
+  return sizeof *p;
+}
+inline size_t FillLines(GEN_UnformatPostalAddr_t *a, std::mt19937 &rng) {
+  a->count = static_cast<int16_t>(Pick(rng, 7));
+  for (int i = 0; i < a->count; ++i) Fill(a->lines[i], rng, 1, 30);
+  return sizeof *a;
+}
+inline size_t FillNetwork(GEN_ExtNetworkAddr_t *n, std::mt19937 &rng) {
+  Fill(n->number, rng, 1, 15, kDigits), Fill(n->subAddress, rng, 0, 40, kDigits);
+  return sizeof *n;
 }
 
 // A valid generic value of extension attribute type `type` (1..23), as the decoder
 // gives it back: the record's bytes, zero-filled around the fields.
 inline GEN_OctetString_t ExtensionValue(int32_t type, std::mt19937 &rng) {
-  size_t size = 0;
   union {
     char name[65];
+    char pds[17];
     GEN_PersonalName_t person;
     GEN_OrganizationUnitNames_t units;
     GEN_DomainDefinedAttrs_t attrs;
@@ -74,63 +88,18 @@ inline GEN_OctetString_t ExtensionValue(int32_t type, std::mt19937 &rng) {
     int32_t terminal;
   } v;
   memset(&v, 0, sizeof v);
-  switch (type) {
-    case 1:
-    case 2:
-    case 3:
-      Fill(v.name, rng, 1, 64);
-      size = 65;
-      break;
-    case 4:
-      FillPerson(&v.person, rng);
-      size = sizeof v.person;
-      break;
-    case 5:
-      FillUnits(&v.units, rng);
-      size = sizeof v.units;
-      break;
-    case 6:
-      FillDomainAttrs(&v.attrs, rng);
-      size = sizeof v.attrs;
-      break;
-    case 7: {
-      char pds[17];
-      Fill(pds, rng, 1, 16);
-      memcpy(v.name, pds, sizeof pds);
-      size = 17;
-      break;
-    }
-    case 8:
-      FillCountry(&v.country, rng);
-      size = sizeof v.country;
-      break;
-    case 9:
-      v.postal.choice = static_cast<int32_t>(1 + Pick(rng, 2));
-      if (v.postal.choice == 1)
-        Fill(v.postal.value, rng, 1, 16, kDigits);
-      else
-        Fill(v.postal.value, rng, 1, 16);
-      size = sizeof v.postal;
-      break;
-    case 16:
-      v.address.count = static_cast<int16_t>(Pick(rng, 7));
-      for (int i = 0; i < v.address.count; ++i) Fill(v.address.lines[i], rng, 1, 30);
-      size = sizeof v.address;
-      break;
-    case 22:
-      Fill(v.network.number, rng, 1, 15, kDigits);
-      Fill(v.network.subAddress, rng, 0, 40, kDigits);
-      size = sizeof v.network;
-      break;
-    case 23:
-      v.terminal = static_cast<int32_t>(Pick(rng, 257));
-      size = sizeof v.terminal;
-      break;
-    default:
-      Fill(v.param.value, rng, 0, 30);
-      size = sizeof v.param;
-      break;  // PDS parameters
-  }
+  size_t size = type <= 3    ? Fill(v.name, rng, 1, 64)
+                : type == 4  ? FillPerson(&v.person, rng)
+                : type == 5  ? FillUnits(&v.units, rng)
+                : type == 6  ? FillDomainAttrs(&v.attrs, rng)
+                : type == 7  ? Fill(v.pds, rng, 1, 16)
+                : type == 8  ? FillCountry(&v.country, rng)
+                : type == 9  ? FillPostal(&v.postal, rng)
+                : type == 16 ? FillLines(&v.address, rng)
+                : type == 22 ? FillNetwork(&v.network, rng)
+                : type == 23
+                    ? (v.terminal = static_cast<int32_t>(Pick(rng, 257)), sizeof v.terminal)
+                    : Fill(v.param.value, rng, 0, 30);  // PDS parameters
   auto *bytes = static_cast<unsigned char *>(malloc(size + 1));
   memcpy(bytes, &v, size);
   bytes[size] = 0;
@@ -155,7 +124,7 @@ inline void FixName(GEN_Name_t *name) {
          c = c->next) {
       auto *component = static_cast<GEN_NameComponent_t *>(c->value);
       component->type = wiretest::ValidOid(component->type);
-      wiretest::FixText(&component->value);
+      wiretest::FixCodeSet(&component->value);
     }
 }
 
@@ -192,6 +161,44 @@ inline void FixOrName(GEN_ORName_t *o, std::mt19937 &rng) {
   }
   if (o->directoryName) FixName(o->directoryName);
 }
+
+// A small valid O/R name with a part of every kind, for tests to spoil or trim.
+struct Address {
+  GEN_CountryName_t country{2, "FR"};
+  GEN_OrganizationName_t organization{"Accounts"};
+  GEN_PersonalName_t person{"Durand", "Anne", "", ""};
+  GEN_OrganizationUnitNames_t units{2, {{"Sales"}, {"North"}}};
+  GEN_DomainDefinedAttrs_t attrs{1, {{"RFC-822", "a(a)b.fr"}}};
+  GEN_Text_t commonName{};
+  int32_t terminalType = 3;
+  GEN_ExtensionAttr_t terminal{23, {4, reinterpret_cast<unsigned char *>(&terminalType)}};
+  GEN_ValueSeq_t extensionNode{nullptr, &terminal};
+  GEN_ExtensionAttrs_t extensions{&extensionNode};
+  GEN_Text_t componentText{};
+  GEN_NameComponent_t component{369, {}};
+  GEN_ValueSeq_t componentNode{nullptr, &component};
+  GEN_SetOfNameComponent_t rdn{&componentNode};
+  GEN_ValueSeq_t rdnNode{nullptr, &rdn};
+  GEN_Name_t directory{1, {&rdnNode}};
+  GEN_ORName_t name{};
+  Address() {
+    commonName.choice = GEN_TEXT_ISO646;
+    commonName.u.string = const_cast<char *>("Anne Durand");
+    componentText.choice = GEN_TEXT_ISO646;
+    componentText.u.string = const_cast<char *>("Paris");
+    component.value = componentText;
+    GEN_StandardAttrs_t &a = name.address;
+    a.country = &country;
+    a.organization = &organization;
+    a.personalName = &person;
+    a.organizationUnits = &units;
+    a.domainDefined = &attrs;
+    a.commonName = &commonName;
+    a.extensions = &extensions;
+    name.directoryName = &directory;
+  }
+  Address(const Address &) = delete;
+};
 
 // Owns a wire delivery address holding an O/R name or a distinguished name built by
 // a converter, and the decoded copy after a trip through the coder.

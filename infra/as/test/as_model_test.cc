@@ -114,6 +114,13 @@ class AsModelTest : public AsTest {
   AS_setHandle_t SetOf(const Holder *h) { return static_cast<AS_setHandle_t>(h->handle); }
   void Drop(const Holder *h) { holders.erase(holders.begin() + (h - holders.data())); }
 
+  uint32_t FreeOfKind(uint32_t kind, void **var) {
+    return kind == AS__kSetKind ? AS_FreeSetHandle(sl, reinterpret_cast<AS_setHandle_t *>(var))
+           : kind == AS__kAttrKind
+               ? AS_FreeAttrHandle(sl, reinterpret_cast<AS_attrHandle_t *>(var))
+               : AS_FreeAttrValHandle(sl, reinterpret_cast<AS_attrValHandle_t *>(var));
+  }
+
   void ExpectStale(uint32_t rc) {
     EXPECT_EQ(rc, 1u);
     EXPECT_EQ(STF_GetStatus(sl), AS_ST_STALE_HANDLE);
@@ -167,12 +174,7 @@ class AsModelTest : public AsTest {
     // The last holder of a live set keeps it, or nobody could destroy it.
     if (kind == AS__kSetKind && Alive(*h) && HoldersOfSet(h->key) == 1) return;
     void *var = h->handle;
-    uint32_t rc = kind == AS__kSetKind
-                      ? AS_FreeSetHandle(sl, reinterpret_cast<AS_setHandle_t *>(&var))
-                  : kind == AS__kAttrKind
-                      ? AS_FreeAttrHandle(sl, reinterpret_cast<AS_attrHandle_t *>(&var))
-                      : AS_FreeAttrValHandle(sl, reinterpret_cast<AS_attrValHandle_t *>(&var));
-    EXPECT_EQ(rc, 0u);
+    EXPECT_EQ(FreeOfKind(kind, &var), 0u);
     EXPECT_EQ(var, nullptr);
     EXPECT_EQ(STF_GetStatus(sl), Alive(*h) ? 0u : AS_ST_STALE_HANDLE);
     Drop(h);
@@ -465,56 +467,22 @@ class AsModelTest : public AsTest {
     EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
   }
 
+  void DeleteAttribute() { Chance(50) ? DeleteAttributeByHandle() : DeleteAttributeById(); }
+
+  // Adding values is three times as likely as each other step.
+  static constexpr void (AsModelTest::*kSteps[16])() = {
+      &AsModelTest::CreateSet,      &AsModelTest::DestroySet,    &AsModelTest::CopyHandle,
+      &AsModelTest::FreeHandle,     &AsModelTest::AddValue,      &AsModelTest::AddValue,
+      &AsModelTest::AddValue,       &AsModelTest::ReplaceValues, &AsModelTest::AddAttribute,
+      &AsModelTest::FindAttribute,  &AsModelTest::FindValue,     &AsModelTest::DeleteAttribute,
+      &AsModelTest::DeleteValue,    &AsModelTest::CombineSets,   &AsModelTest::FlipDuplicates,
+      &AsModelTest::CheckEverything};
+
   void Run(uint32_t seed, int steps) {
     rng.seed(seed);
     for (int step = 0; step < steps && !HasFatalFailure() && !HasFailure(); step++) {
       SCOPED_TRACE(step);
-      switch (Pick(16)) {
-        case 0:
-          CreateSet();
-          break;
-        case 1:
-          DestroySet();
-          break;
-        case 2:
-          CopyHandle();
-          break;
-        case 3:
-          FreeHandle();
-          break;
-        case 4:
-        case 5:
-        case 6:
-          AddValue();
-          break;
-        case 7:
-          ReplaceValues();
-          break;
-        case 8:
-          AddAttribute();
-          break;
-        case 9:
-          FindAttribute();
-          break;
-        case 10:
-          FindValue();
-          break;
-        case 11:
-          Chance(50) ? DeleteAttributeByHandle() : DeleteAttributeById();
-          break;
-        case 12:
-          DeleteValue();
-          break;
-        case 13:
-          CombineSets();
-          break;
-        case 14:
-          FlipDuplicates();
-          break;
-        case 15:
-          CheckEverything();
-          break;
-      }
+      (this->*kSteps[Pick(16)])();
     }
     CheckEverything();
     // Give everything back: handles first, then each live set through its last holder.
@@ -526,12 +494,7 @@ class AsModelTest : public AsTest {
         sets.erase(h.key);
       } else {
         void *var = h.handle;
-        uint32_t rc = h.kind == AS__kSetKind
-                          ? AS_FreeSetHandle(sl, reinterpret_cast<AS_setHandle_t *>(&var))
-                      : h.kind == AS__kAttrKind
-                          ? AS_FreeAttrHandle(sl, reinterpret_cast<AS_attrHandle_t *>(&var))
-                          : AS_FreeAttrValHandle(sl, reinterpret_cast<AS_attrValHandle_t *>(&var));
-        ASSERT_EQ(rc, 0u);
+        ASSERT_EQ(FreeOfKind(h.kind, &var), 0u);
       }
       holders.pop_back();
     }

@@ -12,14 +12,14 @@ class FormattedTest : public MsgTest {
  protected:
   void SetUp() override {
     MsgTest::SetUp();
-    roots_.Add("C", "C003.cat",
-               SharedSource("as",
-                            "101 char %c int %d double %.2f string %s\n"
-                            "102 bytes <%s>\n"
-                            "103 %s and %d\n"
-                            "104 100%% raw %d\n"
-                            "105 long %s!\n",
-                            "110 %s=%d\n"));
+    Add("C", "C003.cat",
+        SharedSource("as",
+                     "101 char %c int %d double %.2f string %s\n"
+                     "102 bytes <%s>\n"
+                     "103 %s and %d\n"
+                     "104 100%% raw %d\n"
+                     "105 long %s!\n",
+                     "110 %s=%d\n"));
   }
 };
 using msg_formatted = FormattedTest;

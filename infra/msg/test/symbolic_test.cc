@@ -51,8 +51,8 @@ TEST(msg_usage, ApplicationNameRules) {
 using msg_symbolic = MsgTest;
 
 TEST_F(msg_symbolic, NamesOfEachSource) {
-  roots_.Add("C", "C003.cat", SharedSource("as", "101 text\n"));
-  roots_.Add("C", "C001.cat", SharedSource("Stf", "3 No status\n"));
+  Add("C", "C003.cat", SharedSource("as", "101 text\n"));
+  Add("C", "C001.cat", SharedSource("Stf", "3 No status\n"));
   Names n = Symbolic(STF_SRC_STF, 0xc0030071);
   EXPECT_EQ(n.status, 0u);
   EXPECT_EQ(n.app, "KQTEST");
@@ -80,11 +80,10 @@ TEST_F(msg_symbolic, NamesOfEachSource) {
 }
 
 TEST_F(msg_symbolic, FacilityNamesAreReadOnceUntilUsageBegins) {
-  roots_.Add("C", "C003.cat", SharedSource("as", "101 text\n"));
+  Add("C", "C003.cat", SharedSource("as", "101 text\n"));
   EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071).facility, "AS");
   // The catalogue disappears (and leaves the descriptor cache): the table remembers.
-  const std::string elsewhere = roots_.root() + "/empty";
-  setenv("QV_ROOT", elsewhere.c_str(), 1);
+  env_.Set("QV_ROOT", (root_ / "empty").c_str());
   {
     Locked lock(cacheLock);
     MSG__InitDescriptorCache();
@@ -99,7 +98,7 @@ TEST_F(msg_symbolic, FacilityNamesAreReadOnceUntilUsageBegins) {
 }
 
 TEST_F(msg_symbolic, OutputsAreOptionalAndCut) {
-  roots_.Add("C", "C003.cat", SharedSource("attributes", "101 text\n"));
+  Add("C", "C003.cat", SharedSource("attributes", "101 text\n"));
   char app[4], src[3], facility[5];
   EXPECT_EQ(MSG_GetSymbolicNames(STF_SRC_ERRNO, 1, sizeof app, app, sizeof src, src,
                                  sizeof facility, facility, 0),
@@ -124,7 +123,7 @@ TEST_F(msg_symbolic, OutputsAreOptionalAndCut) {
 }
 
 TEST_F(msg_symbolic, WithoutUsageBeginNamesAreStillGiven) {
-  roots_.Add("C", "C003.cat", SharedSource("as", "101 text\n"));
+  Add("C", "C003.cat", SharedSource("as", "101 text\n"));
   ASSERT_EQ(MSG_UsageEnd(), 0u);
   Names n = Symbolic(STF_SRC_STF, 0xc0030071);
   EXPECT_EQ(n.status, MSG_ST_NOT_IN_USE);
@@ -145,8 +144,7 @@ TEST(msg_shipped, LibraryFacilitiesHaveNamesAndTexts) {
       access((std::string(kStagedRoot) + "/usr/kq/share/messages/C").c_str(), R_OK) != 0) {
     GTEST_SKIP() << "no staged catalogues";
   }
-  setenv("QV_ROOT", kStagedRoot, 1);
-  unsetenv("NLSPATH");
+  kq::test::EnvGuard env{{"QV_ROOT", kStagedRoot}, {"NLSPATH", nullptr}};
   MSG_UsageEnd();
   ASSERT_EQ(MSG_UsageBegin("kqtest"), 0u);
   for (uint32_t word : {0xc001u, 0xc002u, 0xc003u, 0xc005u, 0xc009u, 0xc00au, 0xc00cu, 0xc00eu,

@@ -3,7 +3,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <optional>
 #include <set>
 
@@ -167,19 +166,6 @@ int TestScale() {
 #endif
   const char *s = getenv("KQBM_TEST_SCALE");
   return s && atoi(s) > 0 ? atoi(s) : scale;
-}
-
-ScratchDir::ScratchDir() {
-  const char *base = getenv("KQ_BUILD");
-  std::string tmpl = std::string(base ? base : "/tmp") + "/kqbm_test.XXXXXX";
-  std::vector<char> buf(tmpl.begin(), tmpl.end());
-  buf.push_back('\0');
-  dir_ = mkdtemp(buf.data()) ? buf.data() : "/tmp";
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(dir_, ec);
 }
 
 }  // namespace kqbm_test

@@ -28,21 +28,18 @@ int32_t Count(const STF_statusList_t *l) {
 }
 
 TEST(StfCreate, DefaultsAndClamps) {
-  ListPtr a(STF_CreateListExplicit(nullptr, 0, 0));
-  EXPECT_EQ(a->maxEntries, 5);
-  EXPECT_EQ(a->totalSize, 1000);
-  ListPtr b(STF_CreateListExplicit(nullptr, 3000, 0));
-  EXPECT_EQ(b->maxEntries, 2046);
-  EXPECT_EQ(b->totalSize, 65511);
-  ListPtr c(STF_CreateListExplicit(nullptr, 10, 100));
-  EXPECT_EQ(c->maxEntries, 10);
-  EXPECT_EQ(c->totalSize, 359);
-  ListPtr d(STF_CreateListExplicit(nullptr, 1, 70000));
-  EXPECT_EQ(d->maxEntries, 1);
-  EXPECT_EQ(d->totalSize, 65535);
-  ListPtr e(STF_CreateListExplicit(nullptr, -4, 10));
-  EXPECT_EQ(e->maxEntries, 1);
-  EXPECT_EQ(e->totalSize, 71);
+  const struct {
+    int32_t entries, size, maxEntries, totalSize;
+  } rows[] = {{0, 0, 5, 1000},
+              {3000, 0, 2046, 65511},
+              {10, 100, 10, 359},
+              {1, 70000, 1, 65535},
+              {-4, 10, 1, 71}};
+  for (const auto &r : rows) {
+    ListPtr l(STF_CreateListExplicit(nullptr, r.entries, r.size));
+    EXPECT_EQ(l->maxEntries, r.maxEntries) << r.entries << " " << r.size;
+    EXPECT_EQ(l->totalSize, r.totalSize) << r.entries << " " << r.size;
+  }
 }
 
 TEST(StfCreate, ParentChildChainIsDeletedWithTheParent) {

@@ -48,8 +48,7 @@ TEST_F(AsAttrTest, WalkingMovesTheCallersReferenceAndStopsAtTheEnds) {
 TEST_F(AsAttrTest, FailingDeleteKeepsTheAttributeAndTheCallersHandle) {
   AS_setHandle_t set = NewSet();
   Add(set, 1, {1, kDeleteFails});
-  AS_attrHandle_t a;
-  ASSERT_EQ(AS_FindAttr(sl, set, 1, &a), 0u);
+  AS_attrHandle_t a = Attr(set, 1);
   EXPECT_FAILS(AS_DeleteAttrR(sl, &a), AS_ST_DELETE_FAILED, kDeleteFailCode);
   EXPECT_NE(a, AS_nullAttrHandle);
   void *value;
@@ -107,8 +106,7 @@ TEST_F(AsAttrTest, CopyAttrNamesWhichOfItsTwoArgumentsFailed) {
   d->duplicates = 0;
   s->first->modifyOp = 4;
   EXPECT_EQ(AS_CopyAttr(sl, dst, src, 1, nullptr), 0u);  // only the source set is checked
-  AS_attrHandle_t a;
-  ASSERT_EQ(AS_FindAttr(sl, src, 1, &a), 0u);
+  AS_attrHandle_t a = Attr(src, 1);
   EXPECT_FAILS(AS_CopyAttrR(sl, dst, a, nullptr), AS_ST_BAD_SECOND, AS_ST_BAD_OBJECT);
   s->first->modifyOp = 0;
   EXPECT_EQ(AS_FreeAttrHandle(sl, &a), 0u);
@@ -145,8 +143,7 @@ TEST_F(AsAttrTest, CharacteristicsAreCopiedInAndOut) {
   Alloc().NoFailure();
   EXPECT_EQ(Image(set).attrs[0].characteristics, "abcd");
 
-  AS_attrHandle_t attr;
-  ASSERT_EQ(AS_FindAttr(sl, set, 1, &attr), 0u);
+  AS_attrHandle_t attr = Attr(set, 1);
   ASSERT_EQ(AS_GetAttrCharacteristicsR(sl, attr, &data, &length, nullptr), 0u);
   EXPECT_EQ(length, 4u);
   free(data);  // the default allocator is malloc
@@ -174,8 +171,7 @@ TEST_F(AsAttrTest, ModifyOperatorRangeIsCheckedBeforeTheHandle) {
   EXPECT_EQ(AS_GetAttrModifyOp(sl, set, 1, &op), 0u);
   EXPECT_EQ(op, AS_MODIFY_NOOP);
   EXPECT_FAILS(AS_GetAttrModifyOp(sl, set, 1, nullptr), AS_ST_BAD_ARG3);
-  AS_attrHandle_t attr;
-  ASSERT_EQ(AS_FindAttr(sl, set, 1, &attr), 0u);
+  AS_attrHandle_t attr = Attr(set, 1);
   EXPECT_FAILS(AS_SetAttrModifyOpR(sl, attr, 4), AS_ST_BAD_ARG2);
   EXPECT_EQ(AS_SetAttrModifyOpR(sl, attr, AS_MODIFY_DELETE_VALUES), 0u);
   EXPECT_EQ(AS_GetAttrModifyOpR(sl, attr, &op), 0u);
@@ -202,8 +198,7 @@ TEST_F(AsAttrTest, PresenceCountsAnyOccurrenceOfAnId) {
 TEST_F(AsAttrTest, AttributeKnowsItsSet) {
   AS_setHandle_t set = NewSet();
   Add(set, 1, {});
-  AS_attrHandle_t attr;
-  ASSERT_EQ(AS_FindAttr(sl, set, 1, &attr), 0u);
+  AS_attrHandle_t attr = Attr(set, 1);
   AS_setHandle_t owner;
   EXPECT_FAILS(AS_GetAttrSetR(sl, attr, nullptr), AS_ST_BAD_ARG2);
   ASSERT_EQ(AS_GetAttrSetR(sl, attr, &owner), 0u);

@@ -22,27 +22,6 @@ class AsCombineTest : public AsTest {
   }
 };
 
-// Order, flag, values and independence of copies are the model test's; here what the
-// model does not hold: characteristics, operators, handle users and the allocator.
-TEST_F(AsCombineTest, CopyKeepsCharacteristicsAndOperators) {
-  AS_setHandle_t src = Abc(), copy;
-  ASSERT_EQ(AS_SetAttrCharacteristics(sl, src, C, "ch", 2), 0u);
-  ASSERT_EQ(AS_SetAttrModifyOp(sl, src, C, AS_MODIFY_ADD_VALUES), 0u);
-  AS_attrHandle_t held;  // a user of the source's attribute is not copied
-  ASSERT_EQ(AS_FindAttr(sl, src, C, &held), 0u);
-  ASSERT_EQ(AS_Copy(sl, &copy, src, nullptr), 0u);
-  const AttrImage c = Image(copy).attrs[2];
-  EXPECT_EQ(c.characteristics, "ch");
-  EXPECT_EQ(c.modifyOp, AS_MODIFY_ADD_VALUES);
-  EXPECT_EQ(c.attrUsers, 0u);
-  AS_allocateDescriptor_t got;
-  ASSERT_EQ(AS_GetAllocator(sl, copy, &got), 0u);
-  EXPECT_EQ(got.allocate, AS__defaultAllocator.allocate);
-  EXPECT_EQ(AS_FreeAttrHandle(sl, &held), 0u);
-  Destroy(src);
-  Destroy(copy);
-}
-
 TEST_F(AsCombineTest, CopyArguments) {
   AS_setHandle_t src = Abc(), out = AS_nullSetHandle;
   AS_allocateDescriptor_t half = {CountingAllocate, nullptr};
@@ -51,6 +30,12 @@ TEST_F(AsCombineTest, CopyArguments) {
   EXPECT_FAILS(AS_Copy(sl, &out, AS_nullSetHandle, nullptr), AS_ST_BAD_ARG2, AS_ST_INVALID_HANDLE);
   EXPECT_EQ(out, AS_nullSetHandle);
   EXPECT_EQ(AS_Copy(nullptr, &out, src, nullptr), 1u);
+  // Without a descriptor the copy uses the default allocator.
+  ASSERT_EQ(AS_Copy(sl, &out, src, nullptr), 0u);
+  AS_allocateDescriptor_t got;
+  ASSERT_EQ(AS_GetAllocator(sl, out, &got), 0u);
+  EXPECT_EQ(got.allocate, AS__defaultAllocator.allocate);
+  Destroy(out);
   Destroy(src);
 }
 

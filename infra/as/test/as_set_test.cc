@@ -89,8 +89,7 @@ TEST_F(AsSetTest, FreeingAnInvalidHandleFails) {
   // A handle of another kind is invalid, as is one that nobody holds any more.
   AS_setHandle_t set = NewSet();
   Add(set, 1, {});
-  AS_attrHandle_t attr;
-  ASSERT_EQ(AS_FindAttr(sl, set, 1, &attr), 0u);
+  AS_attrHandle_t attr = Attr(set, 1);
   auto asSet = reinterpret_cast<AS_setHandle_t>(attr);
   uint32_t count;
   EXPECT_FAILS(AS_GetCount(sl, asSet, &count), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
@@ -186,8 +185,7 @@ TEST_F(AsSetTest, CopyAndFreeHandleArguments) {
   // A live set whose handle nobody holds any more cannot be used, but lives on
   // with its handle until destroyed through another reference.
   Add(set, 1, {1});
-  AS_attrHandle_t attr;
-  ASSERT_EQ(AS_FindAttr(sl, set, 1, &attr), 0u);
+  AS_attrHandle_t attr = Attr(set, 1);
   ASSERT_EQ(AS_FreeSetHandle(sl, &set), 0u);
   AS_setHandle_t again;
   ASSERT_EQ(AS_GetAttrSetR(sl, attr, &again), 0u);

@@ -91,6 +91,12 @@ class AsTest : public ::testing::Test {
   // Adds attribute `id` (value type `id % 7`) with values of the given payloads.
   void Add(AS_setHandle_t set, uint32_t id, std::vector<int> payloads);
   void Destroy(AS_setHandle_t &set);
+  // A handle of the set's attribute `id`, found by ID.
+  AS_attrHandle_t Attr(AS_setHandle_t set, uint32_t id) {
+    AS_attrHandle_t attr = AS_nullAttrHandle;
+    EXPECT_EQ(AS_FindAttr(sl, set, id, &attr), 0u);
+    return attr;
+  }
   // IDs of a set's attributes in order, read through the walking operations.
   std::vector<uint32_t> Ids(AS_setHandle_t set);
   std::vector<int> Payloads(AS_setHandle_t set, uint32_t id);

@@ -7,14 +7,7 @@ namespace {
 
 using Ints = std::vector<int>;
 
-class AsValTest : public AsTest {
- protected:
-  AS_attrHandle_t Attr(AS_setHandle_t set, uint32_t id) {
-    AS_attrHandle_t attr = AS_nullAttrHandle;
-    EXPECT_EQ(AS_FindAttr(sl, set, id, &attr), 0u);
-    return attr;
-  }
-};
+class AsValTest : public AsTest {};
 
 // Adding by ID is the model test's; the handle form checks the type the same way.
 TEST_F(AsValTest, AddingThroughAnAttributeHandleChecksTheType) {

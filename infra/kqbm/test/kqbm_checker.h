@@ -24,9 +24,6 @@ std::string CheckTree(KQBM_dbHandle_t db, Items *items, TreeStats *stats = nullp
 // Multiplier of the operation counts: KQBM_TEST_SCALE, else 4 (1 in sanitizer builds).
 int TestScale();
 
-// One line per page: number, type, parent and keys, indented by depth.
-std::string DumpTree(KQBM_dbHandle_t db);
-
 // A fresh directory for database files, removed with its files.
 struct ScratchDir : kq::test::TempDir {
   ScratchDir() : TempDir("kqbm") {}

@@ -1,12 +1,12 @@
 // Path classification and the path form conversions.
+#include "infra/fa.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-#include "infra/fa.h"
 
 namespace {
 

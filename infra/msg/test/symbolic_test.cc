@@ -14,17 +14,17 @@ namespace {
 struct Names {
   std::string app, source, facility;
   uint32_t status;
+  bool operator==(const Names &) const = default;
 };
+std::ostream &operator<<(std::ostream &os, const Names &n) {
+  return os << n.app << " " << n.source << " " << n.facility << " " << std::hex << n.status;
+}
 
 Names Symbolic(uint32_t source, uint32_t code, uint32_t option = 0) {
   char app[16], src[16], facility[16];
-  Names n;
-  n.status = MSG_GetSymbolicNames(source, code, sizeof app, app, sizeof src, src, sizeof facility,
-                                  facility, option);
-  n.app = app;
-  n.source = src;
-  n.facility = facility;
-  return n;
+  uint32_t st = MSG_GetSymbolicNames(source, code, sizeof app, app, sizeof src, src,
+                                     sizeof facility, facility, option);
+  return {app, src, facility, st};
 }
 
 TEST(msg_usage, ApplicationNameRules) {
@@ -53,28 +53,16 @@ using msg_symbolic = MsgTest;
 TEST_F(msg_symbolic, NamesOfEachSource) {
   Add("C", "C003.cat", SharedSource("as", "101 text\n"));
   Add("C", "C001.cat", SharedSource("Stf", "3 No status\n"));
-  Names n = Symbolic(STF_SRC_STF, 0xc0030071);
-  EXPECT_EQ(n.status, 0u);
-  EXPECT_EQ(n.app, "KQTEST");
-  EXPECT_EQ(n.source, "STF");
-  EXPECT_EQ(n.facility, "AS");
-  n = Symbolic(STF_SRC_MSG, 0xc0030071);
-  EXPECT_EQ(n.source, "MSG");
-  EXPECT_EQ(n.facility, "AS");
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071), (Names{"KQTEST", "STF", "AS", 0}));
+  EXPECT_EQ(Symbolic(STF_SRC_MSG, 0xc0030071), (Names{"KQTEST", "MSG", "AS", 0}));
   // Code 0 of STF belongs to the status-list facility.
-  EXPECT_EQ(Symbolic(STF_SRC_STF, 0).facility, "STF");
-  n = Symbolic(STF_SRC_ERRNO, 2);
-  EXPECT_EQ(n.source, "ERRNO");
-  EXPECT_EQ(n.facility, "0000");
-  EXPECT_EQ(n.status, 0u);
-  n = Symbolic(0x2b, 0xc0030071);
-  EXPECT_EQ(n.source, "002b");
-  EXPECT_EQ(n.facility, "0000");
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0), (Names{"KQTEST", "STF", "STF", 0}));
+  EXPECT_EQ(Symbolic(STF_SRC_ERRNO, 2), (Names{"KQTEST", "ERRNO", "0000", 0}));
+  EXPECT_EQ(Symbolic(0x2b, 0xc0030071), (Names{"KQTEST", "002b", "0000", 0}));
   // No catalogue: hex form and "not found", also when read back from the table.
   for (int i = 0; i < 2; ++i) {
-    n = Symbolic(STF_SRC_STF, 0xc02f0001);
-    EXPECT_EQ(n.facility, "c02f");
-    EXPECT_EQ(n.status, MSG_ST_NOT_FOUND);
+    EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc02f0001),
+              (Names{"KQTEST", "STF", "c02f", MSG_ST_NOT_FOUND}));
   }
   EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071, 1).status, MSG_ST_BAD_OPTION);
 }
@@ -92,9 +80,7 @@ TEST_F(msg_symbolic, FacilityNamesAreReadOnceUntilUsageBegins) {
   // A new period of use starts with an empty table.
   ASSERT_EQ(MSG_UsageEnd(), 0u);
   ASSERT_EQ(MSG_UsageBegin("kqtest"), 0u);
-  Names n = Symbolic(STF_SRC_STF, 0xc0030071);
-  EXPECT_EQ(n.facility, "c003");
-  EXPECT_EQ(n.status, MSG_ST_NOT_FOUND);
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071), (Names{"KQTEST", "STF", "c003", MSG_ST_NOT_FOUND}));
 }
 
 TEST_F(msg_symbolic, OutputsAreOptionalAndCut) {
@@ -125,11 +111,7 @@ TEST_F(msg_symbolic, OutputsAreOptionalAndCut) {
 TEST_F(msg_symbolic, WithoutUsageBeginNamesAreStillGiven) {
   Add("C", "C003.cat", SharedSource("as", "101 text\n"));
   ASSERT_EQ(MSG_UsageEnd(), 0u);
-  Names n = Symbolic(STF_SRC_STF, 0xc0030071);
-  EXPECT_EQ(n.status, MSG_ST_NOT_IN_USE);
-  EXPECT_EQ(n.app, "");
-  EXPECT_EQ(n.source, "STF");
-  EXPECT_EQ(n.facility, "AS");
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071), (Names{"", "STF", "AS", MSG_ST_NOT_IN_USE}));
   // The option failure came first.
   EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071, 3).status, MSG_ST_BAD_OPTION);
 }

@@ -76,7 +76,7 @@ class KqbmSearch : public ::testing::Test {
 
 // Which keys match is the deep-tree test's; here what each outcome hands back on a
 // tree of one level.
-TEST_F(KqbmSearch, AbbreviationOutcomesAndTheListOfMatches) {
+TEST_F(KqbmSearch, EachAbbreviationOutcomeHandsBackTheMatchesAskedFor) {
   Fill({"printer-state", "printer-name", "paper-size", "job-name"});
   KQBM_nameSeq_t *list = nullptr;
   datum d = KQBM_fetchAbbrev(db, D("p-s"), &list, 0);

@@ -164,6 +164,7 @@ TEST_F(AsAllocFailTest, CopyingAttributesValuesAndCharacteristics) {
 
 TEST_F(AsAllocFailTest, BuildingNewSets) {
   const Case cases[] = {
+      {"Create", 0, true, OP(AS_Create(sl, &w.result, &kCounting, 0))},
       {"Copy", 0, true, OP(AS_Copy(sl, &w.result, w.a, &kCounting))},
       {"Append", 0, true, OP(AS_Append(sl, &w.result, w.a, w.b, &kCounting, 1))},
       {"Overlay", 0, true, OP(AS_Overlay(sl, &w.result, w.a, w.b, &kCounting))},

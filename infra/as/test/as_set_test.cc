@@ -49,19 +49,6 @@ TEST_F(AsSetTest, EverythingOfASetGoesThroughItsAllocator) {
   Destroy(set);
 }
 
-TEST_F(AsSetTest, CreateGivesBackWhatItGotWhenMemoryRunsOut) {
-  for (uint64_t n = 1; n <= 2; n++) {
-    AS_setHandle_t set = AS_nullSetHandle;
-    Alloc().FailNth(n);
-    EXPECT_FAILS(AS_Create(sl, &set, &kCounting, 0), AS_ST_NO_MEMORY);
-    EXPECT_EQ(set, AS_nullSetHandle);
-    EXPECT_TRUE(Alloc().live.empty());
-  }
-  Alloc().NoFailure();
-}
-
-// Holders of stale handles in general are the model test's; here, what a destroy
-// leaves behind and the calls the model does not make.
 TEST_F(AsSetTest, ADestroyedSetLeavesOnlyItsHandleUntilTheLastHolderFreesIt) {
   AS_setHandle_t set = NewSet(), second;
   Add(set, 1, {1});

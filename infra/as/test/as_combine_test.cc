@@ -113,22 +113,5 @@ TEST_F(AsCombineTest, IntersectArguments) {
   Destroy(set);
 }
 
-TEST_F(AsCombineTest, AFailingValueCopyLeavesNoResult) {
-  AS_setHandle_t set = Abc(), other = NewSet(), out = AS_nullSetHandle;
-  Add(other, D, {41, kCopyFails});
-  const uint32_t ids[] = {D};
-  AS_attrIdList_t list = {1, ids};
-  const size_t blocks = Alloc().live.size();
-  EXPECT_FAILS(AS_Copy(sl, &out, other, &kCounting), AS_ST_COPY_FAILED, kCopyFailCode);
-  EXPECT_FAILS(AS_Append(sl, &out, set, other, &kCounting, 0), AS_ST_COPY_FAILED, kCopyFailCode);
-  EXPECT_FAILS(AS_Overlay(sl, &out, other, set, &kCounting), AS_ST_COPY_FAILED, kCopyFailCode);
-  EXPECT_FAILS(AS_Intersect(sl, &out, other, &list, &kCounting), AS_ST_COPY_FAILED, kCopyFailCode);
-  EXPECT_FAILS(AS_Subset(sl, &out, other, &list, &kCounting), AS_ST_COPY_FAILED, kCopyFailCode);
-  EXPECT_EQ(out, AS_nullSetHandle);
-  EXPECT_EQ(Alloc().live.size(), blocks);
-  Destroy(set);
-  Destroy(other);
-}
-
 }  // namespace
 }  // namespace astest

@@ -82,7 +82,7 @@ class AsAllocFailTest : public AsTest {
       Alloc().NoFailure();
       if (rc != 0) {
         SCOPED_TRACE(n);
-        std::vector<uint32_t> codes = Codes(sl);
+        std::vector<uint32_t> codes = sl.Codes();
         ASSERT_FALSE(codes.empty());
         if (codes[0] == AS_ST_COPY_FAILED) {
           EXPECT_EQ(codes, (std::vector<uint32_t>{AS_ST_COPY_FAILED, kCopyFailCode}));
@@ -107,6 +107,9 @@ class AsAllocFailTest : public AsTest {
   }
 };
 
+// An operation on the world, as a case's op.
+#define OP(call) [](STF_statusList_t *sl, World &w) { return call; }
+
 const uint32_t kSome[] = {2, 9, 1};
 const uint32_t kPresent[] = {2, 1};
 const AS_attrIdList_t kSomeIds = {3, kSome};
@@ -114,119 +117,59 @@ const AS_attrIdList_t kPresentIds = {2, kPresent};
 
 TEST_F(AsAllocFailTest, AddingAndReplacing) {
   const Case cases[] = {
-      {"AddAttr", 0, true,
-       [](STF_statusList_t *sl, World &w) { return AS_AddAttr(sl, w.a, 9, 2, &w.attrOut); }},
+      {"AddAttr", 0, true, OP(AS_AddAttr(sl, w.a, 9, 2, &w.attrOut))},
       {"AddAttrVal existing", 1, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_AddAttrVal(sl, w.a, 1, TypeOf(1), w.mine[0], &kDesc, &w.attrOut);
-       }},
-      {"AddAttrVal new", 1, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_AddAttrVal(sl, w.a, 9, 2, w.mine[0], &kDesc, &w.attrOut);
-       }},
-      {"AddAttrValR", 1, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_AddAttrValR(sl, w.a1, TypeOf(1), w.mine[0], &kDesc);
-       }},
-      {"AddAttrValM", 1, false,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_AddAttrValM(sl, w.a, 9, 2, w.mine[0], &kDesc, nullptr);
-       }},
-      {"AddAttrValMR", 1, false,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_AddAttrValMR(sl, w.a1, TypeOf(1), w.mine[0], &kDesc);
-       }},
+       OP(AS_AddAttrVal(sl, w.a, 1, TypeOf(1), w.mine[0], &kDesc, &w.attrOut))},
+      {"AddAttrVal new", 1, true, OP(AS_AddAttrVal(sl, w.a, 9, 2, w.mine[0], &kDesc, &w.attrOut))},
+      {"AddAttrValR", 1, true, OP(AS_AddAttrValR(sl, w.a1, TypeOf(1), w.mine[0], &kDesc))},
+      {"AddAttrValM", 1, false, OP(AS_AddAttrValM(sl, w.a, 9, 2, w.mine[0], &kDesc, nullptr))},
+      {"AddAttrValMR", 1, false, OP(AS_AddAttrValMR(sl, w.a1, TypeOf(1), w.mine[0], &kDesc))},
       {"AddAttrValList existing", 3, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_AddAttrValList(sl, w.a, 1, TypeOf(1), &w.mineList, &kDesc, &w.attrOut);
-       }},
+       OP(AS_AddAttrValList(sl, w.a, 1, TypeOf(1), &w.mineList, &kDesc, &w.attrOut))},
       {"AddAttrValList new", 3, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_AddAttrValList(sl, w.a, 9, 2, &w.mineList, &kDesc, nullptr);
-       }},
+       OP(AS_AddAttrValList(sl, w.a, 9, 2, &w.mineList, &kDesc, nullptr))},
       {"AddAttrValListR", 2, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_AddAttrValListR(sl, w.a2, TypeOf(2), &w.mineList, &kDesc);
-       }},
+       OP(AS_AddAttrValListR(sl, w.a2, TypeOf(2), &w.mineList, &kDesc))},
       {"ReplaceAllAttrVals", 1, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_ReplaceAllAttrVals(sl, w.a, 1, TypeOf(1), w.mine[0], &kDesc, &w.attrOut);
-       }},
+       OP(AS_ReplaceAllAttrVals(sl, w.a, 1, TypeOf(1), w.mine[0], &kDesc, &w.attrOut))},
       {"ReplaceAllAttrVals new", 1, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_ReplaceAllAttrVals(sl, w.a, 9, 2, w.mine[0], &kDesc, nullptr);
-       }},
+       OP(AS_ReplaceAllAttrVals(sl, w.a, 9, 2, w.mine[0], &kDesc, nullptr))},
       {"ReplaceAllAttrValsR", 1, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_ReplaceAllAttrValsR(sl, w.a1, TypeOf(1), w.mine[0], &kDesc);
-       }},
+       OP(AS_ReplaceAllAttrValsR(sl, w.a1, TypeOf(1), w.mine[0], &kDesc))},
       {"ReplaceAllAttrValsM", 1, false,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_ReplaceAllAttrValsM(sl, w.a, 1, TypeOf(1), w.mine[0], &kDesc, nullptr);
-       }},
+       OP(AS_ReplaceAllAttrValsM(sl, w.a, 1, TypeOf(1), w.mine[0], &kDesc, nullptr))},
       {"ReplaceAllAttrValsMR", 1, false,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_ReplaceAllAttrValsMR(sl, w.a1, TypeOf(1), w.mine[0], &kDesc);
-       }},
+       OP(AS_ReplaceAllAttrValsMR(sl, w.a1, TypeOf(1), w.mine[0], &kDesc))},
       {"ReplaceAllAttrValsWithList", 3, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_ReplaceAllAttrValsWithList(sl, w.a, 1, TypeOf(1), &w.mineList, &kDesc,
-                                              &w.attrOut);
-       }},
+       OP(AS_ReplaceAllAttrValsWithList(sl, w.a, 1, TypeOf(1), &w.mineList, &kDesc, &w.attrOut))},
       {"ReplaceAllAttrValsWithListR", 2, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_ReplaceAllAttrValsWithListR(sl, w.a2, TypeOf(2), &w.mineList, &kDesc);
-       }},
+       OP(AS_ReplaceAllAttrValsWithListR(sl, w.a2, TypeOf(2), &w.mineList, &kDesc))},
   };
   for (const Case &c : cases) Sweep(c);
 }
 
 TEST_F(AsAllocFailTest, CopyingAttributesValuesAndCharacteristics) {
   const Case cases[] = {
-      {"CopyAttr", 0, true,
-       [](STF_statusList_t *sl, World &w) { return AS_CopyAttr(sl, w.b, w.a, 2, &w.attrOut); }},
-      {"CopyAttrR", 0, true,
-       [](STF_statusList_t *sl, World &w) { return AS_CopyAttrR(sl, w.b, w.a2, nullptr); }},
-      {"CopyAttrVals", 0, true,
-       [](STF_statusList_t *sl, World &w) { return AS_CopyAttrVals(sl, w.b1, w.a, 1); }},
-      {"CopyAttrValsR onto itself", 0, true,
-       [](STF_statusList_t *sl, World &w) { return AS_CopyAttrValsR(sl, w.a1, w.a1); }},
-      {"SetAttrCharacteristics", 0, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_SetAttrCharacteristics(sl, w.a, 2, "other", 5);
-       }},
+      {"CopyAttr", 0, true, OP(AS_CopyAttr(sl, w.b, w.a, 2, &w.attrOut))},
+      {"CopyAttrR", 0, true, OP(AS_CopyAttrR(sl, w.b, w.a2, nullptr))},
+      {"CopyAttrVals", 0, true, OP(AS_CopyAttrVals(sl, w.b1, w.a, 1))},
+      {"CopyAttrValsR onto itself", 0, true, OP(AS_CopyAttrValsR(sl, w.a1, w.a1))},
+      {"SetAttrCharacteristics", 0, true, OP(AS_SetAttrCharacteristics(sl, w.a, 2, "other", 5))},
       {"GetAttrCharacteristics", 0, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_GetAttrCharacteristics(sl, w.a, 2, &w.buffer, &w.length, CountingAllocate);
-       }},
-      {"GetAttrValListR", 0, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_GetAttrValListR(sl, w.a1, &w.listOut, CountingAllocate);
-       }},
+       OP(AS_GetAttrCharacteristics(sl, w.a, 2, &w.buffer, &w.length, CountingAllocate))},
+      {"GetAttrValListR", 0, true, OP(AS_GetAttrValListR(sl, w.a1, &w.listOut, CountingAllocate))},
   };
   for (const Case &c : cases) Sweep(c);
 }
 
 TEST_F(AsAllocFailTest, BuildingNewSets) {
   const Case cases[] = {
-      {"Copy", 0, true,
-       [](STF_statusList_t *sl, World &w) { return AS_Copy(sl, &w.result, w.a, &kCounting); }},
-      {"Append", 0, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_Append(sl, &w.result, w.a, w.b, &kCounting, 1);
-       }},
-      {"Overlay", 0, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_Overlay(sl, &w.result, w.a, w.b, &kCounting);
-       }},
-      {"Intersect", 0, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_Intersect(sl, &w.result, w.a, &kSomeIds, &kCounting);
-       }},
-      {"Subset", 0, true,
-       [](STF_statusList_t *sl, World &w) {
-         return AS_Subset(sl, &w.result, w.a, &kPresentIds, &kCounting);
-       }},
+      {"Create", 0, true, OP(AS_Create(sl, &w.result, &kCounting, 0))},
+      {"Copy", 0, true, OP(AS_Copy(sl, &w.result, w.a, &kCounting))},
+      {"Append", 0, true, OP(AS_Append(sl, &w.result, w.a, w.b, &kCounting, 1))},
+      {"Overlay", 0, true, OP(AS_Overlay(sl, &w.result, w.a, w.b, &kCounting))},
+      {"Intersect", 0, true, OP(AS_Intersect(sl, &w.result, w.a, &kSomeIds, &kCounting))},
+      {"Subset", 0, true, OP(AS_Subset(sl, &w.result, w.a, &kPresentIds, &kCounting))},
   };
   for (const Case &c : cases) Sweep(c);
 }

@@ -114,6 +114,32 @@ class AsModelTest : public AsTest {
   AS_setHandle_t SetOf(const Holder *h) { return static_cast<AS_setHandle_t>(h->handle); }
   void Drop(const Holder *h) { holders.erase(holders.begin() + (h - holders.data())); }
 
+  uint32_t FreeOfKind(uint32_t kind, void **var) {
+    return kind == AS__kSetKind ? AS_FreeSetHandle(sl, reinterpret_cast<AS_setHandle_t *>(var))
+           : kind == AS__kAttrKind
+               ? AS_FreeAttrHandle(sl, reinterpret_cast<AS_attrHandle_t *>(var))
+               : AS_FreeAttrValHandle(sl, reinterpret_cast<AS_attrValHandle_t *>(var));
+  }
+
+  // Where the model adds values to `id`: the attribute found or a new one (index in
+  // *i), else the status the library must refuse with.
+  uint32_t Target(MSet &s, uint32_t id, uint32_t type, size_t *i) {
+    uint32_t expected = ModelFind(s, id, i);
+    if (expected == AS_ST_ATTR_NOT_FOUND) {
+      s.attrs.push_back({nextKey++, id, type, {}});
+      *i = s.attrs.size() - 1;
+      return 0;
+    }
+    return expected == 0 && s.attrs[*i].type != type ? AS_ST_TYPE_MISMATCH : expected;
+  }
+  // Whether the model refuses (a nonzero `expected`); the call must then have failed so.
+  bool Refused(uint32_t rc, uint32_t expected) {
+    if (expected == 0) return false;
+    EXPECT_EQ(rc, 1u);
+    EXPECT_EQ(STF_GetStatus(sl), expected);
+    return true;
+  }
+
   void ExpectStale(uint32_t rc) {
     EXPECT_EQ(rc, 1u);
     EXPECT_EQ(STF_GetStatus(sl), AS_ST_STALE_HANDLE);
@@ -167,12 +193,7 @@ class AsModelTest : public AsTest {
     // The last holder of a live set keeps it, or nobody could destroy it.
     if (kind == AS__kSetKind && Alive(*h) && HoldersOfSet(h->key) == 1) return;
     void *var = h->handle;
-    uint32_t rc = kind == AS__kSetKind
-                      ? AS_FreeSetHandle(sl, reinterpret_cast<AS_setHandle_t *>(&var))
-                  : kind == AS__kAttrKind
-                      ? AS_FreeAttrHandle(sl, reinterpret_cast<AS_attrHandle_t *>(&var))
-                      : AS_FreeAttrValHandle(sl, reinterpret_cast<AS_attrValHandle_t *>(&var));
-    EXPECT_EQ(rc, 0u);
+    EXPECT_EQ(FreeOfKind(kind, &var), 0u);
     EXPECT_EQ(var, nullptr);
     EXPECT_EQ(STF_GetStatus(sl), Alive(*h) ? 0u : AS_ST_STALE_HANDLE);
     Drop(h);
@@ -193,20 +214,7 @@ class AsModelTest : public AsTest {
     }
     MSet &s = sets[h->key];
     size_t i;
-    uint32_t expected = ModelFind(s, id, &i);
-    if (expected == AS_ST_ATTR_NOT_FOUND) {
-      s.attrs.push_back({nextKey++, id, type, {}});
-      i = s.attrs.size() - 1;
-      expected = 0;
-    } else if (expected == 0 && s.attrs[i].type != type) {
-      expected = AS_ST_TYPE_MISMATCH;
-    }
-    if (expected != 0) {
-      EXPECT_EQ(rc, 1u);
-      EXPECT_EQ(STF_GetStatus(sl), expected);
-      FreeValue(v);
-      return;
-    }
+    if (Refused(rc, Target(s, id, type, &i))) return FreeValue(v);
     ASSERT_EQ(rc, 0u) << std::hex << STF_GetStatus(sl);
     s.attrs[i].vals.push_back({nextKey++, v->payload});
     if (wantOut) Hold(AS__kAttrKind, s.attrs[i].key, out);
@@ -220,20 +228,7 @@ class AsModelTest : public AsTest {
     uint32_t rc = AS_ReplaceAllAttrVals(sl, SetOf(h), id, TypeOf(id), v, &kDesc, nullptr);
     MSet &s = sets[h->key];
     size_t i;
-    uint32_t expected = ModelFind(s, id, &i);
-    if (expected == AS_ST_ATTR_NOT_FOUND) {
-      s.attrs.push_back({nextKey++, id, TypeOf(id), {}});
-      i = s.attrs.size() - 1;
-      expected = 0;
-    } else if (expected == 0 && s.attrs[i].type != TypeOf(id)) {
-      expected = AS_ST_TYPE_MISMATCH;
-    }
-    if (expected != 0) {
-      EXPECT_EQ(rc, 1u);
-      EXPECT_EQ(STF_GetStatus(sl), expected);
-      FreeValue(v);
-      return;
-    }
+    if (Refused(rc, Target(s, id, TypeOf(id), &i))) return FreeValue(v);
     ASSERT_EQ(rc, 0u);
     s.attrs[i].vals = {{nextKey++, v->payload}};
   }
@@ -245,11 +240,7 @@ class AsModelTest : public AsTest {
     uint32_t rc = AS_AddAttr(sl, SetOf(h), id, TypeOf(id), nullptr);
     MSet &s = sets[h->key];
     size_t i;
-    if (!s.dup && ModelFind(s, id, &i) == 0) {
-      EXPECT_EQ(rc, 1u);
-      EXPECT_EQ(STF_GetStatus(sl), AS_ST_DUPLICATE_ATTR);
-      return;
-    }
+    if (Refused(rc, !s.dup && ModelFind(s, id, &i) == 0 ? AS_ST_DUPLICATE_ATTR : 0)) return;
     ASSERT_EQ(rc, 0u);
     s.attrs.push_back({nextKey++, id, TypeOf(id), {}});
   }
@@ -263,12 +254,7 @@ class AsModelTest : public AsTest {
     if (!Alive(*h)) return ExpectStale(rc);
     MSet &s = sets[h->key];
     size_t i;
-    uint32_t expected = ModelFind(s, id, &i);
-    if (expected != 0) {
-      EXPECT_EQ(rc, 1u);
-      EXPECT_EQ(STF_GetStatus(sl), expected);
-      return;
-    }
+    if (Refused(rc, ModelFind(s, id, &i))) return;
     ASSERT_EQ(rc, 0u);
     Hold(AS__kAttrKind, s.attrs[i].key, out);
   }
@@ -280,11 +266,7 @@ class AsModelTest : public AsTest {
     uint32_t rc = AS_FindFirstAttrValR(sl, static_cast<AS_attrHandle_t>(h->handle), &out, nullptr);
     MAttr *a = FindAttrKey(h->key);
     if (a == nullptr) return ExpectStale(rc);
-    if (a->vals.empty()) {
-      EXPECT_EQ(rc, 1u);
-      EXPECT_EQ(STF_GetStatus(sl), AS_ST_NO_VALUES);
-      return;
-    }
+    if (Refused(rc, a->vals.empty() ? AS_ST_NO_VALUES : 0)) return;
     ASSERT_EQ(rc, 0u);
     // Walk on a random number of steps.
     size_t at = 0;
@@ -315,12 +297,7 @@ class AsModelTest : public AsTest {
     uint32_t rc = AS_DeleteAttr(sl, SetOf(h), id);
     MSet &s = sets[h->key];
     size_t i;
-    uint32_t expected = ModelFind(s, id, &i);
-    if (expected != 0) {
-      EXPECT_EQ(rc, 1u);
-      EXPECT_EQ(STF_GetStatus(sl), expected);
-      return;
-    }
+    if (Refused(rc, ModelFind(s, id, &i))) return;
     ASSERT_EQ(rc, 0u);
     s.attrs.erase(s.attrs.begin() + i);
   }
@@ -367,11 +344,7 @@ class AsModelTest : public AsTest {
       } else if (which == 2) {
         refused = false;
       }
-      if (refused) {
-        EXPECT_EQ(rc, 1u);
-        EXPECT_EQ(STF_GetStatus(sl), AS_ST_DUPLICATE_ATTR);
-        return;
-      }
+      if (Refused(rc, refused ? AS_ST_DUPLICATE_ATTR : 0)) return;
       result.dup = which == 2 ? a.dup : false;
       for (const MAttr &m : a.attrs) {
         bool replaced = which == 1 && std::any_of(b.attrs.begin(), b.attrs.end(),
@@ -465,56 +438,22 @@ class AsModelTest : public AsTest {
     EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
   }
 
+  void DeleteAttribute() { Chance(50) ? DeleteAttributeByHandle() : DeleteAttributeById(); }
+
+  // Adding values is three times as likely as each other step.
+  static constexpr void (AsModelTest::*kSteps[16])() = {
+      &AsModelTest::CreateSet,      &AsModelTest::DestroySet,    &AsModelTest::CopyHandle,
+      &AsModelTest::FreeHandle,     &AsModelTest::AddValue,      &AsModelTest::AddValue,
+      &AsModelTest::AddValue,       &AsModelTest::ReplaceValues, &AsModelTest::AddAttribute,
+      &AsModelTest::FindAttribute,  &AsModelTest::FindValue,     &AsModelTest::DeleteAttribute,
+      &AsModelTest::DeleteValue,    &AsModelTest::CombineSets,   &AsModelTest::FlipDuplicates,
+      &AsModelTest::CheckEverything};
+
   void Run(uint32_t seed, int steps) {
     rng.seed(seed);
     for (int step = 0; step < steps && !HasFatalFailure() && !HasFailure(); step++) {
       SCOPED_TRACE(step);
-      switch (Pick(16)) {
-        case 0:
-          CreateSet();
-          break;
-        case 1:
-          DestroySet();
-          break;
-        case 2:
-          CopyHandle();
-          break;
-        case 3:
-          FreeHandle();
-          break;
-        case 4:
-        case 5:
-        case 6:
-          AddValue();
-          break;
-        case 7:
-          ReplaceValues();
-          break;
-        case 8:
-          AddAttribute();
-          break;
-        case 9:
-          FindAttribute();
-          break;
-        case 10:
-          FindValue();
-          break;
-        case 11:
-          Chance(50) ? DeleteAttributeByHandle() : DeleteAttributeById();
-          break;
-        case 12:
-          DeleteValue();
-          break;
-        case 13:
-          CombineSets();
-          break;
-        case 14:
-          FlipDuplicates();
-          break;
-        case 15:
-          CheckEverything();
-          break;
-      }
+      (this->*kSteps[Pick(16)])();
     }
     CheckEverything();
     // Give everything back: handles first, then each live set through its last holder.
@@ -526,12 +465,7 @@ class AsModelTest : public AsTest {
         sets.erase(h.key);
       } else {
         void *var = h.handle;
-        uint32_t rc = h.kind == AS__kSetKind
-                          ? AS_FreeSetHandle(sl, reinterpret_cast<AS_setHandle_t *>(&var))
-                      : h.kind == AS__kAttrKind
-                          ? AS_FreeAttrHandle(sl, reinterpret_cast<AS_attrHandle_t *>(&var))
-                          : AS_FreeAttrValHandle(sl, reinterpret_cast<AS_attrValHandle_t *>(&var));
-        ASSERT_EQ(rc, 0u);
+        ASSERT_EQ(FreeOfKind(h.kind, &var), 0u);
       }
       holders.pop_back();
     }

@@ -5,14 +5,11 @@
 namespace astest {
 namespace {
 
-using Codes_ = std::vector<uint32_t>;
-
 class AsSetTest : public AsTest {};
 
 TEST_F(AsSetTest, CreateChecksItsArgumentsAndNormalisesTheDuplicateFlag) {
   AS_setHandle_t set = AS_nullSetHandle;
   EXPECT_EQ(AS_Create(nullptr, &set, nullptr, 0), 1u);
-  EXPECT_FAILS(AS_Create(sl, nullptr, nullptr, 0), AS_ST_BAD_ARG1);
   AS_allocateDescriptor_t half = {CountingAllocate, nullptr};
   EXPECT_FAILS(AS_Create(sl, &set, &half, 0), AS_ST_BAD_ARG2);
   half = {nullptr, CountingDeallocate};
@@ -27,8 +24,6 @@ TEST_F(AsSetTest, CreateChecksItsArgumentsAndNormalisesTheDuplicateFlag) {
   EXPECT_EQ(AS_IsEmpty(sl, set, &empty), 0u);
   EXPECT_EQ(count, 0u);
   EXPECT_EQ(empty, 1u);
-  EXPECT_FAILS(AS_GetCount(sl, set, nullptr), AS_ST_BAD_ARG2);
-  EXPECT_FAILS(AS_IsEmpty(sl, set, nullptr), AS_ST_BAD_ARG2);
   Add(set, 1, {});
   EXPECT_EQ(AS_IsEmpty(sl, set, &empty), 0u);
   EXPECT_EQ(empty, 0u);
@@ -45,7 +40,6 @@ TEST_F(AsSetTest, EverythingOfASetGoesThroughItsAllocator) {
   EXPECT_EQ(AS_GetAllocator(sl, set, &got), 0u);
   EXPECT_EQ(got.allocate, &CountingAllocate);
   EXPECT_EQ(got.deallocate, &CountingDeallocate);
-  EXPECT_FAILS(AS_GetAllocator(sl, set, nullptr), AS_ST_BAD_ARG2);
   Destroy(set);
 
   EXPECT_EQ(AS_Create(sl, &set, nullptr, 0), 0u);
@@ -55,83 +49,29 @@ TEST_F(AsSetTest, EverythingOfASetGoesThroughItsAllocator) {
   Destroy(set);
 }
 
-TEST_F(AsSetTest, CreateGivesBackWhatItGotWhenMemoryRunsOut) {
-  for (uint64_t n = 1; n <= 2; n++) {
-    AS_setHandle_t set = AS_nullSetHandle;
-    Alloc().FailNth(n);
-    EXPECT_FAILS(AS_Create(sl, &set, &kCounting, 0), AS_ST_NO_MEMORY);
-    EXPECT_EQ(set, AS_nullSetHandle);
-    EXPECT_TRUE(Alloc().live.empty());
-  }
-  Alloc().NoFailure();
-}
-
-TEST_F(AsSetTest, ADestroyedSetsOtherHandlesAreStaleUntilTheirLastHolderFreesThem) {
-  AS_setHandle_t set = NewSet();
+TEST_F(AsSetTest, ADestroyedSetLeavesOnlyItsHandleUntilTheLastHolderFreesIt) {
+  AS_setHandle_t set = NewSet(), second;
   Add(set, 1, {1});
-  AS_setHandle_t second, third;
   ASSERT_EQ(AS_CopySetHandle(sl, set, &second), 0u);
-  ASSERT_EQ(AS_CopySetHandle(sl, second, &third), 0u);
-  EXPECT_EQ(second, set);
-  EXPECT_EQ(Image(set).setUsers, 3u);
   Destroy(set);
-  // Only the handle is left, held by two.
   EXPECT_EQ(Alloc().live.size(), 1u);
-
-  uint32_t count;
   AS_attrHandle_t attr;
-  AS_setHandle_t copy;
-  const Codes_ stale{AS_ST_STALE_HANDLE};
-  EXPECT_EQ(AS_GetCount(sl, second, &count), 1u);
-  EXPECT_EQ(Codes(sl), stale);
-  EXPECT_EQ(AS_AddAttr(sl, second, 2, 2, &attr), 1u);
-  EXPECT_EQ(Codes(sl), stale);
-  EXPECT_EQ(AS_CopySetHandle(sl, second, &copy), 1u);
-  EXPECT_EQ(Codes(sl), stale);
-  EXPECT_EQ(AS_Clear(sl, second), 1u);
-  EXPECT_EQ(Codes(sl), stale);
-  EXPECT_EQ(AS_Destroy(sl, &second), 1u);
-  EXPECT_EQ(Codes(sl), stale);
-
+  EXPECT_FAILS(AS_AddAttr(sl, second, 2, 2, &attr), AS_ST_STALE_HANDLE);
+  EXPECT_FAILS(AS_Clear(sl, second), AS_ST_STALE_HANDLE);
   EXPECT_EQ(AS_FreeSetHandle(sl, &second), 0u);
-  EXPECT_EQ(Codes(sl), stale);
-  EXPECT_EQ(second, AS_nullSetHandle);
-  EXPECT_EQ(Alloc().live.size(), 1u);  // the third holder still has it
-  EXPECT_EQ(AS_GetCount(sl, third, &count), 1u);
-  EXPECT_EQ(Codes(sl), stale);
-  EXPECT_EQ(AS_FreeSetHandle(sl, &third), 0u);
-  EXPECT_EQ(Codes(sl), stale);
+  EXPECT_EQ(sl.Code(), AS_ST_STALE_HANDLE);
   EXPECT_TRUE(Alloc().live.empty());
-}
-
-TEST_F(AsSetTest, HandlesOfAttributesAndValuesOutliveTheirSet) {
-  AS_setHandle_t set = NewSet();
-  Add(set, 1, {1});
-  AS_attrHandle_t attr;
-  AS_attrValHandle_t val;
-  ASSERT_EQ(AS_FindAttr(sl, set, 1, &attr), 0u);
-  ASSERT_EQ(AS_FindFirstAttrValR(sl, attr, &val, nullptr), 0u);
-  Destroy(set);
-  uint32_t id;
-  void *value;
-  EXPECT_FAILS(AS_GetAttrIDR(sl, attr, &id), AS_ST_STALE_HANDLE);
-  EXPECT_FAILS(AS_GetAttrValVR(sl, val, &value), AS_ST_STALE_HANDLE);
-  EXPECT_EQ(AS_FreeAttrValHandle(sl, &val), 0u);
-  EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
-  EXPECT_EQ(attr, AS_nullAttrHandle);
 }
 
 TEST_F(AsSetTest, FreeingAnInvalidHandleFails) {
   AS_setHandle_t none = AS_nullSetHandle;
   EXPECT_FAILS(AS_FreeSetHandle(sl, &none), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
-  EXPECT_FAILS(AS_FreeSetHandle(sl, nullptr), AS_ST_BAD_ARG1);
   EXPECT_EQ(AS_FreeSetHandle(nullptr, &none), 1u);
 
   // A handle of another kind is invalid, as is one that nobody holds any more.
   AS_setHandle_t set = NewSet();
   Add(set, 1, {});
-  AS_attrHandle_t attr;
-  ASSERT_EQ(AS_FindAttr(sl, set, 1, &attr), 0u);
+  AS_attrHandle_t attr = Attr(set, 1);
   auto asSet = reinterpret_cast<AS_setHandle_t>(attr);
   uint32_t count;
   EXPECT_FAILS(AS_GetCount(sl, asSet, &count), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
@@ -166,7 +106,6 @@ TEST_F(AsSetTest, DestroyWithoutStatusListStillDeletesEverything) {
   Add(set, 2, {3});
   EXPECT_EQ(AS_Destroy(nullptr, &set), 0u);
   EXPECT_EQ(set, AS_nullSetHandle);
-  EXPECT_FAILS(AS_Destroy(sl, nullptr), AS_ST_BAD_ARG1);
 }
 
 TEST_F(AsSetTest, FailingDeleteStopsClearAndDestroyLeavingTheRestConsistent) {
@@ -187,23 +126,6 @@ TEST_F(AsSetTest, FailingDeleteStopsClearAndDestroyLeavingTheRestConsistent) {
   static_cast<TestValue *>(value)->payload = 0;
   EXPECT_EQ(AS_Clear(sl, set), 0u);
   EXPECT_TRUE(Ids(set).empty());
-  Destroy(set);
-}
-
-TEST_F(AsSetTest, DuplicateFlagDecidesHowIdsAreFound) {
-  AS_setHandle_t set = NewSet();
-  Add(set, 7, {1});
-  AS_attrHandle_t attr;
-  EXPECT_FAILS(AS_AddAttr(sl, set, 7, TypeOf(7), &attr), AS_ST_DUPLICATE_ATTR);
-  EXPECT_EQ(AS_AllowDuplicates(sl, set), 0u);
-  Add(set, 7, {2});
-  EXPECT_EQ(Ids(set), (std::vector<uint32_t>{7, 7}));
-  EXPECT_FAILS(AS_FindAttr(sl, set, 7, &attr), AS_ST_AMBIGUOUS_ATTR);
-  EXPECT_FAILS(AS_FindAttr(sl, set, 8, &attr), AS_ST_ATTR_NOT_FOUND);
-  // Disallowing leaves what is there; lookups then take the first match.
-  EXPECT_EQ(AS_DisallowDuplicates(sl, set), 0u);
-  EXPECT_EQ(Ids(set), (std::vector<uint32_t>{7, 7}));
-  EXPECT_EQ(Payloads(set, 7), std::vector<int>{1});
   Destroy(set);
 }
 
@@ -238,14 +160,12 @@ TEST_F(AsSetTest, CountsAtTheirLimitRefuseMore) {
 
 TEST_F(AsSetTest, CopyAndFreeHandleArguments) {
   AS_setHandle_t set = NewSet();
-  EXPECT_FAILS(AS_CopySetHandle(sl, set, nullptr), AS_ST_BAD_ARG2);
   AS_setHandle_t copy;
   EXPECT_FAILS(AS_CopySetHandle(sl, AS_nullSetHandle, &copy), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
   // A live set whose handle nobody holds any more cannot be used, but lives on
   // with its handle until destroyed through another reference.
   Add(set, 1, {1});
-  AS_attrHandle_t attr;
-  ASSERT_EQ(AS_FindAttr(sl, set, 1, &attr), 0u);
+  AS_attrHandle_t attr = Attr(set, 1);
   ASSERT_EQ(AS_FreeSetHandle(sl, &set), 0u);
   AS_setHandle_t again;
   ASSERT_EQ(AS_GetAttrSetR(sl, attr, &again), 0u);

@@ -80,13 +80,6 @@ void FreeValue(TestValue *v) {
   CountingDeallocate(v);
 }
 
-std::vector<uint32_t> Codes(const STF_statusList_t *sl) {
-  std::vector<uint32_t> codes;
-  STF_objectInfo_t info;
-  for (int32_t i = 1; STF_GetObjectInfo(sl, i, &info) == 0; i++) codes.push_back(info.code);
-  return codes;
-}
-
 SetImage Image(AS_setHandle_t set) {
   auto *s = static_cast<AS__Set *>(AS__HandleOf(set)->objectRef);
   SetImage image{s->duplicates, {}, s->handle->userCount};
@@ -107,12 +100,9 @@ SetImage Image(AS_setHandle_t set) {
 void AsTest::SetUp() {
   Alloc().Reset();
   liveValues = 0;
-  sl = STF_CreateList(nullptr);
-  ASSERT_NE(sl, nullptr);
 }
 
 void AsTest::TearDown() {
-  STF_DeleteList(sl);
   EXPECT_EQ(Alloc().badFrees, 0u) << "blocks freed twice or never allocated";
   EXPECT_EQ(Alloc().live.size(), 0u) << "blocks leaked";
   EXPECT_EQ(LiveValues(), 0) << "test values leaked";

@@ -12,6 +12,7 @@
 
 #include "infra/as.h"
 #include "infra/stf.h"
+#include "kqtest.h"
 #include "private/as_internal.h"
 
 namespace astest {
@@ -61,9 +62,6 @@ TestValue *NewValue(int payload);
 void FreeValue(TestValue *v);
 inline int PayloadOf(const void *v) { return static_cast<const TestValue *>(v)->payload; }
 
-// The codes of a status list, index 1 first.
-std::vector<uint32_t> Codes(const STF_statusList_t *sl);
-
 // Everything observable about a set, for comparing before and after.
 struct AttrImage {
   uint32_t id, type;
@@ -93,20 +91,26 @@ class AsTest : public ::testing::Test {
   // Adds attribute `id` (value type `id % 7`) with values of the given payloads.
   void Add(AS_setHandle_t set, uint32_t id, std::vector<int> payloads);
   void Destroy(AS_setHandle_t &set);
+  // A handle of the set's attribute `id`, found by ID.
+  AS_attrHandle_t Attr(AS_setHandle_t set, uint32_t id) {
+    AS_attrHandle_t attr = AS_nullAttrHandle;
+    EXPECT_EQ(AS_FindAttr(sl, set, id, &attr), 0u);
+    return attr;
+  }
   // IDs of a set's attributes in order, read through the walking operations.
   std::vector<uint32_t> Ids(AS_setHandle_t set);
   std::vector<int> Payloads(AS_setHandle_t set, uint32_t id);
 
-  STF_statusList_t *sl = nullptr;
+  kq::test::StatusList sl;
 };
 
 inline uint32_t TypeOf(uint32_t id) { return id % 7; }
 
 // The call fails and leaves exactly these codes in `sl`, index 1 first.
-#define EXPECT_FAILS(call, ...)                                           \
-  do {                                                                    \
-    EXPECT_EQ((call), 1u);                                                \
-    EXPECT_EQ(::astest::Codes(sl), (std::vector<uint32_t>{__VA_ARGS__})); \
+#define EXPECT_FAILS(call, ...)                                  \
+  do {                                                           \
+    EXPECT_EQ((call), 1u);                                       \
+    EXPECT_EQ(sl.Codes(), (std::vector<uint32_t>{__VA_ARGS__})); \
   } while (0)
 
 }  // namespace astest

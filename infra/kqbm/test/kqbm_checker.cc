@@ -3,7 +3,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <optional>
 #include <set>
 
@@ -105,41 +104,6 @@ struct Walker {
 
 }  // namespace
 
-namespace {
-std::string Printable(const std::string &s) {
-  std::string o;
-  char b[8];
-  for (unsigned char c : s) {
-    if (c >= 32 && c < 127)
-      o += (char)c;
-    else {
-      snprintf(b, sizeof b, "\\%02x", c);
-      o += b;
-    }
-  }
-  return o;
-}
-void DumpPage(Walker &w, uint16_t p, int depth, std::string &out) {
-  uint8_t pg[kPageSize];
-  if (depth > 10 || !w.Peek(p, pg)) return;
-  out += std::string((size_t)depth * 2, ' ') + "[" + std::to_string(p) + " t" +
-         std::to_string(NodeType(pg)) + " par" + std::to_string(Parent(pg)) + "]";
-  int last = Last(pg);
-  if (last < 0 || last > 32) return;
-  for (int i = 0; i < last; i++) out += " " + Printable(Str(EntryKey(pg, i)));
-  out += "\n";
-  if (!IsLeaf(pg) && !(last == 0 && Child(pg, 0) == 0))
-    for (int i = 0; i <= last; i++) DumpPage(w, Child(pg, i), depth + 1, out);
-}
-}  // namespace
-
-std::string DumpTree(KQBM_dbHandle_t db) {
-  Walker w{db, nullptr, {}, -1, {}};
-  std::string out;
-  DumpPage(w, 0, 0, out);
-  return out;
-}
-
 std::string CheckTree(KQBM_dbHandle_t db, Items *items, TreeStats *stats) {
   Walker w{db, items, {}, -1, {}};
   items->clear();
@@ -153,33 +117,18 @@ std::string CheckTree(KQBM_dbHandle_t db, Items *items, TreeStats *stats) {
   return w.err;
 }
 
-int TestScale() {
-#if defined(__SANITIZE_ADDRESS__)
-  int scale = 1;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-  int scale = 1;
-#else
-  int scale = 4;
+#ifndef __has_feature
+#define __has_feature(x) 0
 #endif
+
+int TestScale() {
+#if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer)
+  const int scale = 1;
 #else
-  int scale = 4;
+  const int scale = 4;
 #endif
   const char *s = getenv("KQBM_TEST_SCALE");
   return s && atoi(s) > 0 ? atoi(s) : scale;
-}
-
-ScratchDir::ScratchDir() {
-  const char *base = getenv("KQ_BUILD");
-  std::string tmpl = std::string(base ? base : "/tmp") + "/kqbm_test.XXXXXX";
-  std::vector<char> buf(tmpl.begin(), tmpl.end());
-  buf.push_back('\0');
-  dir_ = mkdtemp(buf.data()) ? buf.data() : "/tmp";
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(dir_, ec);
 }
 
 }  // namespace kqbm_test

@@ -1,5 +1,5 @@
 // Test support: a walk over a whole database that checks every rule of the tree and
-// returns its items in key order, and a scratch directory for database files.
+// returns its items in key order.
 #pragma once
 
 #include <string>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "infra/kqbm.h"
+#include "kqtest.h"
 
 namespace kqbm_test {
 
@@ -23,18 +24,10 @@ std::string CheckTree(KQBM_dbHandle_t db, Items *items, TreeStats *stats = nullp
 // Multiplier of the operation counts: KQBM_TEST_SCALE, else 4 (1 in sanitizer builds).
 int TestScale();
 
-// One line per page: number, type, parent and keys, indented by depth.
-std::string DumpTree(KQBM_dbHandle_t db);
-
-// A fresh directory under the build's temporary area, removed with its files.
-class ScratchDir {
- public:
-  ScratchDir();
-  ~ScratchDir();
-  std::string Path(const std::string &name) const { return dir_ + "/" + name; }
-
- private:
-  std::string dir_;
+// A fresh directory for database files, removed with its files.
+struct ScratchDir : kq::test::TempDir {
+  ScratchDir() : TempDir("kqbm") {}
+  std::string Path(const std::string &name) const { return *this / name; }
 };
 
 inline datum D(const std::string &s) { return {const_cast<char *>(s.data()), (int32_t)s.size()}; }

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
 #include <random>
 
 #include "kqbm_checker.h"
@@ -20,7 +18,7 @@ class KqbmDamage : public ::testing::Test {
   ScratchDir dir;
   std::string name = dir.Path("dmg");
   std::string file = name + ".dbm";
-  std::vector<uint8_t> good;
+  std::string good;
 
   void SetUp() override {
     KQBM_dbHandle_t db = KQBM_open(name.c_str(), O_CREAT | O_RDWR, 0644, 0);
@@ -31,15 +29,11 @@ class KqbmDamage : public ::testing::Test {
       ASSERT_EQ(KQBM_store(db, D(k), D(std::string((size_t)(i % 50), 'c')), KQBM_INSERT), 0u);
     }
     KQBM_close(db);
-    std::ifstream f(file, std::ios::binary);
-    good.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    good = kq::test::ReadFile(file);
     ASSERT_GT(good.size(), 100u * 1024);
   }
 
-  void Write(const std::vector<uint8_t> &bytes) {
-    std::ofstream f(file, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char *>(bytes.data()), (std::streamsize)bytes.size());
-  }
+  void Write(const std::string &bytes) { kq::test::WriteFile(file, bytes); }
 
   // Every kind of operation in every open mode; results may be anything but must be
   // one of the documented ones.
@@ -76,7 +70,7 @@ class KqbmDamage : public ::testing::Test {
     }
   }
 
-  void PutAt(std::vector<uint8_t> &b, size_t at, int v) {
+  void PutAt(std::string &b, size_t at, int v) {
     b[at] = (uint8_t)(v >> 8);
     b[at + 1] = (uint8_t)v;
   }
@@ -92,7 +86,7 @@ TEST_F(KqbmDamage, HeadFieldsOutOfRange) {
                {74, 0xffff}, {76, 0},     {140, 0xffff}, {8, 1}};
   for (const Case &c : cases) {
     for (size_t p : {(size_t)0, (size_t)1, pages / 2, pages - 1}) {
-      std::vector<uint8_t> bad = good;
+      std::string bad = good;
       if (c.field == 0) {
         bad[p * 1024] = (uint8_t)(c.value >> 8);
       } else {
@@ -108,7 +102,7 @@ TEST_F(KqbmDamage, HeadFieldsOutOfRange) {
 TEST_F(KqbmDamage, ChildLinksThatLoop) {
   // Children of the root pointing at the root, at themselves and at each other.
   for (int v : {0, 1, 2}) {
-    std::vector<uint8_t> bad = good;
+    std::string bad = good;
     for (int i = 0; i < 33; i++)
       PutAt(bad, 74 + 2 * (size_t)i, v == 0 ? 0 : v == 1 ? 1 : 2 - i % 2);
     // Page 1 and 2 claim to be inner nodes whose children are pages 1 and 2.
@@ -126,7 +120,7 @@ TEST_F(KqbmDamage, ChildLinksThatLoop) {
 TEST_F(KqbmDamage, TruncatedAndTinyFiles) {
   for (size_t size : {(size_t)0, (size_t)10, (size_t)1023, (size_t)1024, (size_t)1500,
                       good.size() / 2 + 300, good.size() - 1}) {
-    Write(std::vector<uint8_t>(good.begin(), good.begin() + (long)size));
+    Write(good.substr(0, size));
     Exercise();
   }
 }
@@ -134,7 +128,7 @@ TEST_F(KqbmDamage, TruncatedAndTinyFiles) {
 TEST_F(KqbmDamage, RandomBytes) {
   std::mt19937 rng(7);
   for (int round = 0; round < 15 * TestScale(); round++) {
-    std::vector<uint8_t> bad = good;
+    std::string bad = good;
     int n = 1 + round % 8;
     for (int i = 0; i < n; i++) {
       size_t page = rng() % (bad.size() / 1024);

@@ -29,7 +29,7 @@ class ConcurrencyTest : public MsgTest {
                                      "101 catalogue " + std::to_string(i) + " says %s %d\n");
       // Found through the locale directory for "C", through the default
       // directory for "C.utf8".
-      roots_.Add("default", name, src);
+      Add("default", name, src);
     }
   }
 };

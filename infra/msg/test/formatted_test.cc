@@ -12,14 +12,14 @@ class FormattedTest : public MsgTest {
  protected:
   void SetUp() override {
     MsgTest::SetUp();
-    roots_.Add("C", "C003.cat",
-               SharedSource("as",
-                            "101 char %c int %d double %.2f string %s\n"
-                            "102 bytes <%s>\n"
-                            "103 %s and %d\n"
-                            "104 100%% raw %d\n"
-                            "105 long %s!\n",
-                            "110 %s=%d\n"));
+    Add("C", "C003.cat",
+        SharedSource("as",
+                     "101 char %c int %d double %.2f string %s\n"
+                     "102 bytes <%s>\n"
+                     "103 %s and %d\n"
+                     "104 100%% raw %d\n"
+                     "105 long %s!\n",
+                     "110 %s=%d\n"));
   }
 };
 using msg_formatted = FormattedTest;
@@ -146,35 +146,36 @@ TEST_F(msg_formatted, TextsBeyondTheWorkAreaAreCut) {
   EXPECT_EQ(length, 4150u + 6 + 1);
 }
 
-TEST_F(msg_formatted, SprintfFormFormatsOnlyMsgTexts) {
+// MSG_GetFormattedBySprintf into a buffer of `size`: the status and the text.
+template <typename... Args>
+std::pair<uint32_t, std::string> Sprintf(uint32_t source, uint32_t code, uint32_t reserved,
+                                         uint32_t size, Args... args) {
   char buffer[64];
   uint32_t length = 0;
-  EXPECT_EQ(MSG_GetFormattedBySprintf(STF_SRC_MSG, 0xc003006e, 0, nullptr, sizeof buffer, &length,
-                                      buffer, "width", 42),
-            0u);
-  EXPECT_STREQ(buffer, "width=42");
-  EXPECT_EQ(length, 9u);
+  uint32_t st =
+      MSG_GetFormattedBySprintf(source, code, reserved, nullptr, size, &length, buffer, args...);
+  EXPECT_EQ(length, st == MSG_ST_TRUNCATED ? 9u : strlen(buffer) + 1);
+  return {st, buffer};
+}
+
+TEST_F(msg_formatted, SprintfFormFormatsOnlyMsgTexts) {
+  using R = std::pair<uint32_t, std::string>;
+  EXPECT_EQ(Sprintf(STF_SRC_MSG, 0xc003006e, 0, 64, "width", 42), R(0, "width=42"));
+  EXPECT_EQ(Sprintf(STF_SRC_MSG, 0xc003006e, 7, 64, "w", 1), R(MSG_ST_RESERVED, "w=1"));
+  EXPECT_EQ(Sprintf(STF_SRC_MSG, 0xc0030099, 0, 64, "w", 1),
+            R(MSG_ST_NOT_FOUND, "c=c0030099 f=AS cs=MSG"));
+  // STF codes and other sources give the fallback line.
+  EXPECT_EQ(Sprintf(STF_SRC_STF, 0xc0030065, 0, 64, 'x', 1),
+            R(MSG_ST_SPRINTF_SOURCE, "c=c0030065 f=AS cs=STF"));
+  EXPECT_EQ(Sprintf(STF_SRC_ERRNO, 2, 0, 64), R(MSG_ST_BAD_SOURCE, "c=00000002 cs=ERRNO"));
+  // The second name is the same operation.
+  char buffer[8];
+  uint32_t length = 0;
   EXPECT_EQ(MSG_GetFormattedBySprintfWide(STF_SRC_MSG, 0xc003006e, 0, nullptr, 5, &length, buffer,
                                           "width", 42),
             MSG_ST_TRUNCATED);
   EXPECT_STREQ(buffer, "widt");
   EXPECT_EQ(length, 9u);
-  // STF codes and other sources give the fallback line.
-  EXPECT_EQ(MSG_GetFormattedBySprintf(STF_SRC_STF, 0xc0030065, 0, nullptr, sizeof buffer, &length,
-                                      buffer, 'x', 1),
-            MSG_ST_SPRINTF_SOURCE);
-  EXPECT_STREQ(buffer, "c=c0030065 f=AS cs=STF");
-  EXPECT_EQ(MSG_GetFormattedBySprintf(STF_SRC_ERRNO, 2, 0, nullptr, sizeof buffer, &length, buffer),
-            MSG_ST_BAD_SOURCE);
-  EXPECT_STREQ(buffer, "c=00000002 cs=ERRNO");
-  EXPECT_EQ(MSG_GetFormattedBySprintf(STF_SRC_MSG, 0xc003006e, 7, nullptr, sizeof buffer, &length,
-                                      buffer, "w", 1),
-            MSG_ST_RESERVED);
-  EXPECT_STREQ(buffer, "w=1");
-  EXPECT_EQ(MSG_GetFormattedBySprintf(STF_SRC_MSG, 0xc0030099, 0, nullptr, sizeof buffer, &length,
-                                      buffer, "w", 1),
-            MSG_ST_NOT_FOUND);
-  EXPECT_STREQ(buffer, "c=c0030099 f=AS cs=MSG");
 }
 
 }  // namespace

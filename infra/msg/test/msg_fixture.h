@@ -3,59 +3,18 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "infra/msg.h"
+#include "kqtest.h"
 
 namespace kq::msg::test {
-
-class CatalogueRoot {
- public:
-  CatalogueRoot() {
-    char pattern[] = "/tmp/kqmsgXXXXXX";
-    const char *dir = mkdtemp(pattern);
-    if (dir) root_ = dir;
-  }
-  ~CatalogueRoot() {
-    if (!root_.empty()) Run("rm -rf '" + root_ + "'");
-  }
-  CatalogueRoot(const CatalogueRoot &) = delete;
-  CatalogueRoot &operator=(const CatalogueRoot &) = delete;
-
-  const std::string &root() const { return root_; }
-  // <root>/usr/kq/share/messages/<locale>
-  std::string Dir(const std::string &locale) const {
-    return root_ + "/usr/kq/share/messages/" + locale;
-  }
-
-  // Compiles gencat source text into <dir>/<name>. The catalogue replaces any
-  // earlier file by rename, so a catalogue already open keeps its old contents.
-  void Compile(const std::string &dir, const std::string &name, const std::string &source) {
-    ASSERT_EQ(Run("mkdir -p '" + dir + "'"), 0);
-    std::string msg = root_ + "/src.msg";
-    FILE *f = fopen(msg.c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    fputs(source.c_str(), f);
-    fclose(f);
-    std::string out = dir + "/." + name + ".new";
-    unlink(out.c_str());  // gencat merges into an existing output file
-    ASSERT_EQ(Run("/usr/bin/gencat '" + out + "' '" + msg + "'"), 0) << source;
-    ASSERT_EQ(rename(out.c_str(), (dir + "/" + name).c_str()), 0);
-  }
-  void Add(const std::string &locale, const std::string &name, const std::string &source) {
-    Compile(Dir(locale), name, source);
-  }
-
- private:
-  static int Run(const std::string &command) { return system(command.c_str()); }
-  std::string root_;
-};
 
 // A catalogue source of a shared facility: set 1 (MSG texts) and set 2 (STF texts,
 // message 1 being the facility's symbolic name).
@@ -69,14 +28,28 @@ inline std::string SharedSource(const std::string &facility, const std::string &
 class MsgTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_FALSE(roots_.root().empty());
-    setenv("QV_ROOT", roots_.root().c_str(), 1);
-    setenv("NLSPATH", (roots_.root() + "/nls/%N").c_str(), 1);
+    env_.Set("QV_ROOT", root_.path().c_str());
+    env_.Set("NLSPATH", (root_ / "nls/%N").c_str());
     ASSERT_EQ(MSG_UsageBegin("kqtest"), 0u);
   }
-  void TearDown() override {
-    MSG_UsageEnd();
-    unsetenv("NLSPATH");
+  void TearDown() override { MSG_UsageEnd(); }
+
+  // <root>/usr/kq/share/messages/<locale>
+  std::string Dir(const std::string &locale) const {
+    return root_ / ("usr/kq/share/messages/" + locale);
+  }
+  // Compiles gencat source text into <dir>/<name>. The catalogue replaces any
+  // earlier file by rename, so a catalogue already open keeps its old contents.
+  void Compile(const std::string &dir, const std::string &name, const std::string &source) {
+    std::filesystem::create_directories(dir);
+    const std::string msg = root_ / "src.msg", out = dir + "/." + name + ".new";
+    kq::test::WriteFile(msg, source);
+    std::filesystem::remove(out);  // gencat merges into an existing output file
+    ASSERT_EQ(system(("/usr/bin/gencat '" + out + "' '" + msg + "'").c_str()), 0) << source;
+    std::filesystem::rename(out, dir + "/" + name);
+  }
+  void Add(const std::string &locale, const std::string &name, const std::string &source) {
+    Compile(Dir(locale), name, source);
   }
 
   // MSG_GetUnformatted into a string; the status goes to *status.
@@ -89,6 +62,21 @@ class MsgTest : public ::testing::Test {
     return buffer;
   }
 
+  // Each row's text and status, read with MSG_GetUnformatted.
+  struct TextRow {
+    uint32_t source, code;
+    std::string text;
+    uint32_t status;
+  };
+  void ExpectTexts(const std::vector<TextRow> &rows, const char *locale = nullptr) {
+    for (const TextRow &r : rows) {
+      SCOPED_TRACE(testing::Message() << std::hex << r.code);
+      uint32_t status = 1;
+      EXPECT_EQ(Unformatted(r.source, r.code, &status, locale), r.text);
+      EXPECT_EQ(status, r.status);
+    }
+  }
+
   std::string Formatted(uint32_t source, uint32_t code, int32_t count, const STF_argument_t *args,
                         uint32_t *status) {
     char buffer[1024];
@@ -99,43 +87,18 @@ class MsgTest : public ::testing::Test {
     return buffer;
   }
 
-  CatalogueRoot roots_;
+  kq::test::TempDir root_{"kqmsg"};
+  kq::test::EnvGuard env_;
 };
 
-inline STF_argument_t CharArg(char c) {
-  STF_argument_t a{};
-  a.type = STF_ARG_CHAR;
-  a.length = 1;
-  a.value.c = c;
-  return a;
-}
-inline STF_argument_t IntArg(int32_t i) {
-  STF_argument_t a{};
-  a.type = STF_ARG_INT;
-  a.length = 4;
-  a.value.i = i;
-  return a;
-}
-inline STF_argument_t DoubleArg(double d) {
-  STF_argument_t a{};
-  a.type = STF_ARG_DOUBLE;
-  a.length = 8;
-  a.value.d = d;
-  return a;
-}
+inline STF_argument_t CharArg(char c) { return {STF_ARG_CHAR, 1, {.c = c}}; }
+inline STF_argument_t IntArg(int32_t i) { return {STF_ARG_INT, 4, {.i = i}}; }
+inline STF_argument_t DoubleArg(double d) { return {STF_ARG_DOUBLE, 8, {.d = d}}; }
 inline STF_argument_t StringArg(const char *s) {
-  STF_argument_t a{};
-  a.type = STF_ARG_STRING;
-  a.length = static_cast<int32_t>(strlen(s) + 1);
-  a.value.p = s;
-  return a;
+  return {STF_ARG_STRING, static_cast<int32_t>(strlen(s) + 1), {.p = s}};
 }
 inline STF_argument_t BytesArg(const void *p, int32_t length) {
-  STF_argument_t a{};
-  a.type = STF_ARG_BYTES;
-  a.length = length;
-  a.value.p = p;
-  return a;
+  return {STF_ARG_BYTES, length, {.p = p}};
 }
 
 }  // namespace kq::msg::test

@@ -14,17 +14,17 @@ namespace {
 struct Names {
   std::string app, source, facility;
   uint32_t status;
+  bool operator==(const Names &) const = default;
 };
+std::ostream &operator<<(std::ostream &os, const Names &n) {
+  return os << n.app << " " << n.source << " " << n.facility << " " << std::hex << n.status;
+}
 
 Names Symbolic(uint32_t source, uint32_t code, uint32_t option = 0) {
   char app[16], src[16], facility[16];
-  Names n;
-  n.status = MSG_GetSymbolicNames(source, code, sizeof app, app, sizeof src, src, sizeof facility,
-                                  facility, option);
-  n.app = app;
-  n.source = src;
-  n.facility = facility;
-  return n;
+  uint32_t st = MSG_GetSymbolicNames(source, code, sizeof app, app, sizeof src, src,
+                                     sizeof facility, facility, option);
+  return {app, src, facility, st};
 }
 
 TEST(msg_usage, ApplicationNameRules) {
@@ -51,40 +51,27 @@ TEST(msg_usage, ApplicationNameRules) {
 using msg_symbolic = MsgTest;
 
 TEST_F(msg_symbolic, NamesOfEachSource) {
-  roots_.Add("C", "C003.cat", SharedSource("as", "101 text\n"));
-  roots_.Add("C", "C001.cat", SharedSource("Stf", "3 No status\n"));
-  Names n = Symbolic(STF_SRC_STF, 0xc0030071);
-  EXPECT_EQ(n.status, 0u);
-  EXPECT_EQ(n.app, "KQTEST");
-  EXPECT_EQ(n.source, "STF");
-  EXPECT_EQ(n.facility, "AS");
-  n = Symbolic(STF_SRC_MSG, 0xc0030071);
-  EXPECT_EQ(n.source, "MSG");
-  EXPECT_EQ(n.facility, "AS");
+  Add("C", "C003.cat", SharedSource("as", "101 text\n"));
+  Add("C", "C001.cat", SharedSource("Stf", "3 No status\n"));
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071), (Names{"KQTEST", "STF", "AS", 0}));
+  EXPECT_EQ(Symbolic(STF_SRC_MSG, 0xc0030071), (Names{"KQTEST", "MSG", "AS", 0}));
   // Code 0 of STF belongs to the status-list facility.
-  EXPECT_EQ(Symbolic(STF_SRC_STF, 0).facility, "STF");
-  n = Symbolic(STF_SRC_ERRNO, 2);
-  EXPECT_EQ(n.source, "ERRNO");
-  EXPECT_EQ(n.facility, "0000");
-  EXPECT_EQ(n.status, 0u);
-  n = Symbolic(0x2b, 0xc0030071);
-  EXPECT_EQ(n.source, "002b");
-  EXPECT_EQ(n.facility, "0000");
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0), (Names{"KQTEST", "STF", "STF", 0}));
+  EXPECT_EQ(Symbolic(STF_SRC_ERRNO, 2), (Names{"KQTEST", "ERRNO", "0000", 0}));
+  EXPECT_EQ(Symbolic(0x2b, 0xc0030071), (Names{"KQTEST", "002b", "0000", 0}));
   // No catalogue: hex form and "not found", also when read back from the table.
   for (int i = 0; i < 2; ++i) {
-    n = Symbolic(STF_SRC_STF, 0xc02f0001);
-    EXPECT_EQ(n.facility, "c02f");
-    EXPECT_EQ(n.status, MSG_ST_NOT_FOUND);
+    EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc02f0001),
+              (Names{"KQTEST", "STF", "c02f", MSG_ST_NOT_FOUND}));
   }
   EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071, 1).status, MSG_ST_BAD_OPTION);
 }
 
 TEST_F(msg_symbolic, FacilityNamesAreReadOnceUntilUsageBegins) {
-  roots_.Add("C", "C003.cat", SharedSource("as", "101 text\n"));
+  Add("C", "C003.cat", SharedSource("as", "101 text\n"));
   EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071).facility, "AS");
   // The catalogue disappears (and leaves the descriptor cache): the table remembers.
-  const std::string elsewhere = roots_.root() + "/empty";
-  setenv("QV_ROOT", elsewhere.c_str(), 1);
+  env_.Set("QV_ROOT", (root_ / "empty").c_str());
   {
     Locked lock(cacheLock);
     MSG__InitDescriptorCache();
@@ -93,13 +80,11 @@ TEST_F(msg_symbolic, FacilityNamesAreReadOnceUntilUsageBegins) {
   // A new period of use starts with an empty table.
   ASSERT_EQ(MSG_UsageEnd(), 0u);
   ASSERT_EQ(MSG_UsageBegin("kqtest"), 0u);
-  Names n = Symbolic(STF_SRC_STF, 0xc0030071);
-  EXPECT_EQ(n.facility, "c003");
-  EXPECT_EQ(n.status, MSG_ST_NOT_FOUND);
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071), (Names{"KQTEST", "STF", "c003", MSG_ST_NOT_FOUND}));
 }
 
 TEST_F(msg_symbolic, OutputsAreOptionalAndCut) {
-  roots_.Add("C", "C003.cat", SharedSource("attributes", "101 text\n"));
+  Add("C", "C003.cat", SharedSource("attributes", "101 text\n"));
   char app[4], src[3], facility[5];
   EXPECT_EQ(MSG_GetSymbolicNames(STF_SRC_ERRNO, 1, sizeof app, app, sizeof src, src,
                                  sizeof facility, facility, 0),
@@ -124,13 +109,9 @@ TEST_F(msg_symbolic, OutputsAreOptionalAndCut) {
 }
 
 TEST_F(msg_symbolic, WithoutUsageBeginNamesAreStillGiven) {
-  roots_.Add("C", "C003.cat", SharedSource("as", "101 text\n"));
+  Add("C", "C003.cat", SharedSource("as", "101 text\n"));
   ASSERT_EQ(MSG_UsageEnd(), 0u);
-  Names n = Symbolic(STF_SRC_STF, 0xc0030071);
-  EXPECT_EQ(n.status, MSG_ST_NOT_IN_USE);
-  EXPECT_EQ(n.app, "");
-  EXPECT_EQ(n.source, "STF");
-  EXPECT_EQ(n.facility, "AS");
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071), (Names{"", "STF", "AS", MSG_ST_NOT_IN_USE}));
   // The option failure came first.
   EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071, 3).status, MSG_ST_BAD_OPTION);
 }
@@ -145,8 +126,7 @@ TEST(msg_shipped, LibraryFacilitiesHaveNamesAndTexts) {
       access((std::string(kStagedRoot) + "/usr/kq/share/messages/C").c_str(), R_OK) != 0) {
     GTEST_SKIP() << "no staged catalogues";
   }
-  setenv("QV_ROOT", kStagedRoot, 1);
-  unsetenv("NLSPATH");
+  kq::test::EnvGuard env{{"QV_ROOT", kStagedRoot}, {"NLSPATH", nullptr}};
   MSG_UsageEnd();
   ASSERT_EQ(MSG_UsageBegin("kqtest"), 0u);
   for (uint32_t word : {0xc001u, 0xc002u, 0xc003u, 0xc005u, 0xc009u, 0xc00au, 0xc00cu, 0xc00eu,

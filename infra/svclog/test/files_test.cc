@@ -9,7 +9,7 @@ using svclog_files = LogTest;
 using kq::svclog::IsStamp;
 
 void Touch(const std::string &path, time_t mtime) {
-  std::ofstream(path) << "old\n";
+  kq::test::WriteFile(path, "old\n");
   struct utimbuf times = {mtime, mtime};
   ASSERT_EQ(utime(path.c_str(), &times), 0);
 }
@@ -33,7 +33,7 @@ TEST_F(svclog_files, FileIsNamedByStampAndCreatedAtFirstWrite) {
 
   EXPECT_TRUE(Files().empty());
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "first");
-  EXPECT_EQ(Files(), std::vector<std::string>{name.substr(dir_.size() + 1)});
+  EXPECT_EQ(Files(), std::vector<std::string>{name.substr(dir_.path().size() + 1)});
   // Selecting the same path again keeps a file that has been written to.
   EXPECT_EQ(LOG_SetAddress(Path("app").c_str()), name);
 }
@@ -65,11 +65,11 @@ TEST_F(svclog_files, FullFileRollsOverToALaterStamp) {
     if (i > 0) {
       EXPECT_LT(files[i - 1], files[i]);
     }
-    std::string content = Read(Path(files[i]));
+    std::string content = ReadFile(Path(files[i]));
     EXPECT_LE(content.size(), 1000u) << files[i];
     // A file is only left when the next message would not fit.
     if (i + 1 < files.size()) {
-      size_t next = Lines(Read(Path(files[i + 1])))[0].size() + 1;
+      size_t next = Lines(ReadFile(Path(files[i + 1])))[0].size() + 1;
       EXPECT_GT(content.size() + next, 1000u) << files[i];
     }
     for (const auto &t : Texts(content)) received.push_back(t);
@@ -94,8 +94,8 @@ TEST_F(svclog_files, TrimKeepsTheNewestLogsAndEveryOtherFile) {
   }
   ASSERT_GE(names.size(), 3u);
   auto expected = others;
-  expected.push_back(names[names.size() - 2].substr(dir_.size() + 1));
-  expected.push_back(names.back().substr(dir_.size() + 1));
+  expected.push_back(names[names.size() - 2].substr(dir_.path().size() + 1));
+  expected.push_back(names.back().substr(dir_.path().size() + 1));
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(Files(), expected);
 }
@@ -143,7 +143,7 @@ TEST_F(svclog_files, UnopenableFileLosesTheMessageOnly) {
   LOG_Init(Path("app").c_str(), "E");
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "kept");
   ASSERT_EQ(Files().size(), 1u);
-  EXPECT_EQ(Texts(Read(Path(Files()[0]))), std::vector<std::string>{"kept"});
+  EXPECT_EQ(Texts(ReadFile(Path(Files()[0]))), std::vector<std::string>{"kept"});
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ TEST_F(svclog_layout, TraceClassLineHasSourcePositionAndTimeSinceMidnight) {
   std::string file = LogToFile("X");
   LOG_CondMessage(LOG_SEV_DIAG, "/src/dir/rwlock.cc", 42, "step %s failed code=%d", "lock", 7);
   LOG_CondMessage(LOG_SEV_DIAG, nullptr, 0, "no file");
-  auto lines = Lines(Read(file));
+  auto lines = Lines(ReadFile(file));
   ASSERT_EQ(lines.size(), 2u);
 
   std::smatch m;
@@ -35,7 +35,7 @@ TEST_F(svclog_layout, UserClassLineHasDateAndUser) {
   ASSERT_EQ(LOG_StartMessage(LOG_SEV_ALERT, "ignored.cc", 1, nullptr), 1);
   LOG_AddText("no user");
   LOG_EndMessage();
-  auto lines = Lines(Read(file));
+  auto lines = Lines(ReadFile(file));
   ASSERT_EQ(lines.size(), 2u);
 
   std::smatch m;
@@ -56,7 +56,7 @@ TEST_F(svclog_layout, LongFileNamesKeepFirstThreeAndLastSixCharacters) {
   LOG_CondMessage(LOG_SEV_DIAG, "oidcache_x.c", 333, "12");
   LOG_CondMessage(LOG_SEV_DIAG, "a.c", 4444, "3");
   LOG_CondMessage(LOG_SEV_DIAG, "a.c", 55555, "5 digits");
-  auto lines = Lines(Read(file));
+  auto lines = Lines(ReadFile(file));
   ASSERT_EQ(lines.size(), 5u);
   const size_t at = Head('X').size();
   EXPECT_EQ(lines[0].substr(at, 16), "abcdefghij:1    ");
@@ -70,7 +70,7 @@ TEST_F(svclog_layout, ContinuationLinesRepeatTheHeadAndAlignTheSeparator) {
   std::string file = LogToFile("EX");
   LOG_CondMessage(LOG_SEV_DIAG, "f.cc", 9, "first\nsecond\n\nfourth");
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "user\nclass\n");
-  auto lines = Lines(Read(file));
+  auto lines = Lines(ReadFile(file));
   ASSERT_EQ(lines.size(), 6u);
   for (int first : {0, 4}) {
     size_t column = lines[first].find(" | ");
@@ -82,7 +82,7 @@ TEST_F(svclog_layout, ContinuationLinesRepeatTheHeadAndAlignTheSeparator) {
           << lines[i];
     }
   }
-  EXPECT_EQ(Texts(Read(file)),
+  EXPECT_EQ(Texts(ReadFile(file)),
             (std::vector<std::string>{"first", "second", "", "fourth", "user", "class"}));
 }
 
@@ -90,7 +90,7 @@ TEST_F(svclog_layout, EverySeverityCarriesItsLetter) {
   std::string file = LogToFile("E");
   LOG_SetSeverity("EWADXIFMSabcdefghijklmnopqrstuvx");
   for (int sev = 1; sev <= 32; ++sev) LOG_CondMessage(sev, "s.c", sev, "%d", sev);
-  auto lines = Lines(Read(file));
+  auto lines = Lines(ReadFile(file));
   ASSERT_EQ(lines.size(), 32u);
   for (int sev = 1; sev <= 32; ++sev) {
     EXPECT_EQ(lines[sev - 1].substr(0, 2), std::string(1, LOG__codes[sev]) + " ");
@@ -109,10 +109,11 @@ TEST_F(svclog_layout, MessagesLongerThanOneBufferAreWrittenWhole) {
   LOG_AddText("\n");
   LOG_AddText(text.substr(1500).c_str());
   LOG_EndMessage();
-  EXPECT_EQ(Texts(Read(file)), (std::vector<std::string>{text.substr(0, 1500), text.substr(1500)}));
+  EXPECT_EQ(Texts(ReadFile(file)),
+            (std::vector<std::string>{text.substr(0, 1500), text.substr(1500)}));
   // One formatted call is limited to LOG_GetMaxTextChunk() - 1 characters.
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "%s", text.c_str());
-  EXPECT_EQ(Texts(Read(file)).back(), text.substr(0, LOG_GetMaxTextChunk() - 1));
+  EXPECT_EQ(Texts(ReadFile(file)).back(), text.substr(0, LOG_GetMaxTextChunk() - 1));
 }
 
 TEST_F(svclog_layout, FunctionTraceAndCatalogueMessages) {
@@ -128,8 +129,8 @@ TEST_F(svclog_layout, FunctionTraceAndCatalogueMessages) {
   } else {
     snprintf(expected, sizeof expected, "Error retrieving message from data file");
   }
-  EXPECT_EQ(Texts(Read(file)), (std::vector<std::string>{"Entering OID_Init dir=/x mode=2",
-                                                         "Leaving OID_Init ", expected}));
+  EXPECT_EQ(Texts(ReadFile(file)), (std::vector<std::string>{"Entering OID_Init dir=/x mode=2",
+                                                             "Leaving OID_Init ", expected}));
 }
 
 // ---- syslog -----------------------------------------------------------------------

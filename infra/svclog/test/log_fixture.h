@@ -4,67 +4,47 @@
 #define KQ_SVCLOG_TEST_LOG_FIXTURE_H
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "infra/svclog.h"
+#include "kqtest.h"
 #include "private/svclog_internal.h"
+
+using kq::test::Lines;
+using kq::test::ReadFile;
 
 class LogTest : public ::testing::Test {
  protected:
-  static constexpr const char *kVars[] = {"LOG_SIZE",     "LOG_MAX_LOGS", "LOG_FILE_PATH",
-                                          "LOG_SEVERITY", "LOG_ENABLED",  "JQP_TRACE"};
-
   void SetUp() override {
-    for (const char *v : kVars) unsetenv(v);
+    for (const char *v : {"LOG_SIZE", "LOG_MAX_LOGS", "LOG_FILE_PATH", "LOG_SEVERITY",
+                          "LOG_ENABLED", "JQP_TRACE"}) {
+      env_.Unset(v);
+    }
     LOG_Term();
-    char tmpl[] = "/tmp/svclog_test_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
   }
-  void TearDown() override {
-    LOG_Term();
-    for (const char *v : kVars) unsetenv(v);
-    std::filesystem::remove_all(dir_);
-  }
+  void TearDown() override { LOG_Term(); }
 
   // Environment changes take effect at the next first use.
   void SetEnv(const char *name, const char *value) {
-    setenv(name, value, 1);
+    env_.Set(name, value);
     LOG_Term();
   }
 
-  std::string Path(const std::string &name) const { return dir_ + "/" + name; }
+  std::string Path(const std::string &name) const { return dir_ / name; }
 
   // Names in the test directory, sorted.
   std::vector<std::string> Files() const {
     std::vector<std::string> names;
-    for (const auto &e : std::filesystem::directory_iterator(dir_)) {
+    for (const auto &e : std::filesystem::directory_iterator(dir_.path())) {
       names.push_back(e.path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
-  }
-
-  static std::string Read(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-
-  static std::vector<std::string> Lines(const std::string &text) {
-    std::vector<std::string> lines;
-    std::stringstream ss(text);
-    for (std::string line; std::getline(ss, line);) lines.push_back(line);
-    return lines;
   }
 
   // Logs to "<dir>/app" with the given severities; returns the file name chosen.
@@ -90,7 +70,8 @@ class LogTest : public ::testing::Test {
     return head;
   }
 
-  std::string dir_;
+  kq::test::TempDir dir_{"svclog"};
+  kq::test::EnvGuard env_;
 };
 
 #endif

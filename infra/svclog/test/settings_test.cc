@@ -42,7 +42,7 @@ TEST_F(svclog_settings, SettersReturnPreviousValuesAndReportAsInfo) {
   EXPECT_EQ(LOG_SetEnabled(0), 1);
   EXPECT_EQ(LOG_SetEnabled(1), 0);
   // The first five lines are LOG_Init's own settings.
-  auto texts = Texts(Read(file));
+  auto texts = Texts(ReadFile(file));
   std::vector<std::string> expected = {"LOG_SetEnabled: logging is enabled",
                                        "LOG_SetLogSize: size = unlimited",
                                        "LOG_SetLogSize: was = 0",
@@ -69,7 +69,7 @@ TEST_F(svclog_settings, DisabledLoggingOpensNoMessage) {
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "off");
   LOG_SetEnabled(1);
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "on");
-  EXPECT_EQ(Texts(Read(file)), std::vector<std::string>{"on"});
+  EXPECT_EQ(Texts(ReadFile(file)), std::vector<std::string>{"on"});
 }
 
 TEST_F(svclog_settings, LogSeverityOverridesEveryArgument) {
@@ -78,10 +78,10 @@ TEST_F(svclog_settings, LogSeverityOverridesEveryArgument) {
   EXPECT_EQ(LOG_SetSeverity("EWS"), 0x40u);
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "suppressed");
   LOG_CondFuncTrace("AS_Create", "as.c", 5, 0, "rc=%d", 0);
-  EXPECT_EQ(Texts(Read(file)), std::vector<std::string>{"Leaving AS_Create rc=0"});
+  EXPECT_EQ(Texts(ReadFile(file)), std::vector<std::string>{"Leaving AS_Create rc=0"});
 
   // Forgotten at LOG_Term: the next use reads the environment again.
-  unsetenv("LOG_SEVERITY");
+  env_.Unset("LOG_SEVERITY");
   LOG_Term();
   EXPECT_EQ(LOG_SetSeverity("E"), 0x1u);
 }
@@ -108,7 +108,7 @@ TEST_F(svclog_settings, JqpTraceDefaultsToStandardOutputAndDiagnosticSeverities)
   EXPECT_EQ(LOG_SetSeverity("E"), kq::svclog::SeverityMask("EWADSIX"));
   EXPECT_STREQ(LOG_SetAddress(Path("app").c_str()), "standard output");
 
-  setenv("LOG_FILE_PATH", Path("trace").c_str(), 1);
+  env_.Set("LOG_FILE_PATH", Path("trace").c_str());
   SetEnv("LOG_SEVERITY", "W");
   EXPECT_EQ(LOG_SetSeverity(nullptr), 0x2u);
   std::string name = LOG_SetAddress("stdout");
@@ -117,7 +117,7 @@ TEST_F(svclog_settings, JqpTraceDefaultsToStandardOutputAndDiagnosticSeverities)
 }
 
 TEST_F(svclog_settings, SizeAndCountOverridesReplaceTheArguments) {
-  setenv("LOG_SIZE", "5000", 1);
+  env_.Set("LOG_SIZE", "5000");
   SetEnv("LOG_MAX_LOGS", "4");
   LOG_Init(Path("app").c_str(), "E");  // sets size 0 and count 0, both overridden
   EXPECT_EQ(LOG_maxLogSize, 5000);

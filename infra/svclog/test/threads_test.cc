@@ -39,7 +39,7 @@ TEST_F(svclog_threads, ConcurrentMessagesNeverInterleave) {
   a.join();
   b.join();
 
-  auto lines = Lines(Read(file));
+  auto lines = Lines(ReadFile(file));
   ASSERT_EQ(lines.size(), 2u * 2 * kMessages);
   std::regex first("([EX]) ([0-9]+ *) .* \\| t([12]) m([0-9]+) first");
   int next[3] = {0, 0, 0};
@@ -68,7 +68,7 @@ TEST_F(svclog_threads, AnotherSeverityEndsTheOpenMessage) {
   LOG_AddText("warning");
   LOG_EndMessage();
   EXPECT_EQ(LOG_InMessage(), 0);
-  auto lines = Lines(Read(file));
+  auto lines = Lines(ReadFile(file));
   // The first lines are LOG_Init's I messages.
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[lines.size() - 2].substr(0, 1), "I");
@@ -94,7 +94,7 @@ TEST_F(svclog_threads, StateAndBuffersAreKeptUnlessUseOnce) {
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "again");
   EXPECT_EQ(ThreadState(), nullptr);
   LOG_SetUseOnce(0);
-  EXPECT_EQ(Texts(Read(file)),
+  EXPECT_EQ(Texts(ReadFile(file)),
             (std::vector<std::string>{std::string(2000, 'k'), "short", "once", "again"}));
 }
 
@@ -110,7 +110,7 @@ TEST_F(svclog_threads, EachThreadHasItsOwnIdAndOpenMessage) {
     otherHead = Head('E');
   }).join();
   LOG_EndMessage();
-  auto lines = Lines(Read(file));
+  auto lines = Lines(ReadFile(file));
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].substr(0, otherHead.size()), otherHead);
   EXPECT_EQ(Texts(lines[0])[0], "other");

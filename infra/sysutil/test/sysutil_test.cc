@@ -1,25 +1,19 @@
 // Record locks between processes, and directory reading.
-#include <gtest/gtest.h>
+#include "infra/sysutil.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <set>
-#include <string>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "infra/sysutil.h"
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "kqtest.h"
 
 namespace {
 
-struct TempDir {
-  std::string path;
-  TempDir() {
-    char tmpl[] = "/tmp/kq-sysu-XXXXXX";
-    path = mkdtemp(tmpl);
-  }
-  ~TempDir() { EXPECT_EQ(system(("rm -rf " + path).c_str()), 0); }
-};
+using kq::test::TempDir;
 
 struct flock WholeFile(short type) {
   struct flock l;
@@ -44,7 +38,7 @@ int ChildTries(int fd, short type) {
 
 TEST(sysu_lock, ExclusiveLockKeepsOtherProcessesOutUntilUnlocked) {
   TempDir dir;
-  int fd = open((dir.path + "/lock").c_str(), O_RDWR | O_CREAT, 0644);
+  int fd = open((dir / "lock").c_str(), O_RDWR | O_CREAT, 0644);
   ASSERT_GE(fd, 0);
   struct flock l = WholeFile(F_WRLCK);
   ASSERT_EQ(SYSU_LockFile(fd, 1, &l), 0);
@@ -65,11 +59,11 @@ TEST(sysu_lock, ExclusiveLockKeepsOtherProcessesOutUntilUnlocked) {
 TEST(sysu_dir, ReadsEveryEntry) {
   TempDir dir;
   for (const char *name : {"a", "b.dbm", "c.lock"}) {
-    int fd = open((dir.path + "/" + name).c_str(), O_WRONLY | O_CREAT, 0644);
+    int fd = open((dir / name).c_str(), O_WRONLY | O_CREAT, 0644);
     ASSERT_GE(fd, 0);
     close(fd);
   }
-  DIR *d = opendir(dir.path.c_str());
+  DIR *d = opendir(dir.path().c_str());
   ASSERT_NE(d, nullptr);
   std::set<std::string> names;
   struct dirent entry, *result = nullptr;

@@ -23,6 +23,7 @@ TEST_F(AsAttrTest, WalkingMovesTheCallersReferenceAndStopsAtTheEnds) {
   AS_attrHandle_t attr;
   uint32_t id = 0;
   EXPECT_FAILS(AS_FindFirstAttr(sl, set, &attr, &id), AS_ST_ATTR_NOT_FOUND);
+  EXPECT_FAILS(AS_FindFirstAttr(sl, set, nullptr, &id), AS_ST_BAD_ARG2);
   for (uint32_t i : {10u, 20u, 30u}) Add(set, i, {});
 
   ASSERT_EQ(AS_FindFirstAttr(sl, set, &attr, nullptr), 0u);
@@ -37,6 +38,8 @@ TEST_F(AsAttrTest, WalkingMovesTheCallersReferenceAndStopsAtTheEnds) {
   ASSERT_EQ(AS_FindPrevAttrR(sl, &attr, &id), 0u);
   EXPECT_EQ(id, 10u);
   EXPECT_FAILS(AS_FindPrevAttrR(sl, &attr, &id), AS_ST_NO_NEXT_ATTR);
+  EXPECT_FAILS(AS_FindNextAttrR(sl, nullptr, &id), AS_ST_BAD_ARG1);
+  EXPECT_FAILS(AS_DeleteAttrR(sl, nullptr), AS_ST_BAD_ARG1);
   EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
   EXPECT_EQ(Users(set), (Ids_{0, 0, 0}));
   Destroy(set);
@@ -141,6 +144,10 @@ TEST_F(AsAttrTest, CharacteristicsAreCopiedInAndOut) {
 
   EXPECT_FAILS(AS_SetAttrCharacteristics(sl, set, 1, nullptr, 0), AS_ST_BAD_ARG3);
   EXPECT_FAILS(AS_SetAttrCharacteristicsR(sl, attr, nullptr, 1), AS_ST_BAD_ARG2);
+  EXPECT_FAILS(AS_GetAttrCharacteristics(sl, set, 1, nullptr, &length, nullptr), AS_ST_BAD_ARG3);
+  EXPECT_FAILS(AS_GetAttrCharacteristics(sl, set, 1, &data, nullptr, nullptr), AS_ST_BAD_ARG4);
+  EXPECT_FAILS(AS_GetAttrCharacteristicsR(sl, attr, nullptr, &length, nullptr), AS_ST_BAD_ARG2);
+  EXPECT_FAILS(AS_GetAttrCharacteristicsR(sl, attr, &data, nullptr, nullptr), AS_ST_BAD_ARG3);
   EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
   Destroy(set);
 }
@@ -154,11 +161,13 @@ TEST_F(AsAttrTest, ModifyOperatorRangeIsCheckedBeforeTheHandle) {
   int32_t op = 0;
   EXPECT_EQ(AS_GetAttrModifyOp(sl, set, 1, &op), 0u);
   EXPECT_EQ(op, AS_MODIFY_NOOP);
+  EXPECT_FAILS(AS_GetAttrModifyOp(sl, set, 1, nullptr), AS_ST_BAD_ARG3);
   AS_attrHandle_t attr = Attr(set, 1);
   EXPECT_FAILS(AS_SetAttrModifyOpR(sl, attr, 4), AS_ST_BAD_ARG2);
   EXPECT_EQ(AS_SetAttrModifyOpR(sl, attr, AS_MODIFY_DELETE_VALUES), 0u);
   EXPECT_EQ(AS_GetAttrModifyOpR(sl, attr, &op), 0u);
   EXPECT_EQ(op, AS_MODIFY_DELETE_VALUES);
+  EXPECT_FAILS(AS_GetAttrModifyOpR(sl, attr, nullptr), AS_ST_BAD_ARG2);
   EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
   Destroy(set);
 }
@@ -172,6 +181,8 @@ TEST_F(AsAttrTest, PresenceCountsAnyOccurrenceOfAnId) {
   EXPECT_EQ(present, 1u);
   EXPECT_EQ(AS_IsAttrPresent(sl, set, 5, &present), 0u);
   EXPECT_EQ(present, 0u);
+  EXPECT_FAILS(AS_IsAttrPresent(sl, set, 5, nullptr), AS_ST_BAD_ARG3);
+  EXPECT_FAILS(AS_FindAttr(sl, set, 4, nullptr), AS_ST_BAD_ARG3);
   Destroy(set);
 }
 
@@ -180,6 +191,7 @@ TEST_F(AsAttrTest, AttributeKnowsItsSet) {
   Add(set, 1, {});
   AS_attrHandle_t attr = Attr(set, 1);
   AS_setHandle_t owner;
+  EXPECT_FAILS(AS_GetAttrSetR(sl, attr, nullptr), AS_ST_BAD_ARG2);
   ASSERT_EQ(AS_GetAttrSetR(sl, attr, &owner), 0u);
   EXPECT_EQ(owner, set);
   EXPECT_EQ(Image(set).setUsers, 2u);

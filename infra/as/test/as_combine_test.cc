@@ -25,6 +25,7 @@ class AsCombineTest : public AsTest {
 TEST_F(AsCombineTest, CopyArguments) {
   AS_setHandle_t src = Abc(), out = AS_nullSetHandle;
   AS_allocateDescriptor_t half = {CountingAllocate, nullptr};
+  EXPECT_FAILS(AS_Copy(sl, nullptr, src, nullptr), AS_ST_BAD_ARG1);
   EXPECT_FAILS(AS_Copy(sl, &out, AS_nullSetHandle, &half), AS_ST_BAD_ARG3);
   EXPECT_FAILS(AS_Copy(sl, &out, AS_nullSetHandle, nullptr), AS_ST_BAD_ARG2, AS_ST_INVALID_HANDLE);
   EXPECT_EQ(out, AS_nullSetHandle);
@@ -43,6 +44,7 @@ TEST_F(AsCombineTest, AppendAndOverlayCheckBothSetsThenTheDescriptor) {
   ASSERT_EQ(AS_CopySetHandle(sl, gone, &stale), 0u);
   Destroy(gone);
   AS_allocateDescriptor_t half = {nullptr, CountingDeallocate};
+  EXPECT_FAILS(AS_Append(sl, nullptr, a, a, nullptr, 0), AS_ST_BAD_ARG1);
   EXPECT_FAILS(AS_Append(sl, &out, AS_nullSetHandle, a, &half, 0), AS_ST_BAD_ARG2,
                AS_ST_INVALID_HANDLE);
   EXPECT_FAILS(AS_Append(sl, &out, a, AS_nullSetHandle, &half, 0), AS_ST_BAD_ARG3,
@@ -104,6 +106,7 @@ TEST_F(AsCombineTest, IntersectArguments) {
   const uint32_t ids[] = {A};
   AS_attrIdList_t list = {1, ids}, noArray = {2, nullptr};
   AS_allocateDescriptor_t half = {CountingAllocate, nullptr};
+  EXPECT_FAILS(AS_Intersect(sl, nullptr, set, &list, nullptr), AS_ST_BAD_ARG1);
   EXPECT_FAILS(AS_Intersect(sl, &out, AS_nullSetHandle, nullptr, &half), AS_ST_BAD_ARG3);
   EXPECT_FAILS(AS_Subset(sl, &out, set, &noArray, nullptr), AS_ST_BAD_ARG3);
   EXPECT_FAILS(AS_Subset(sl, &out, AS_nullSetHandle, &list, &half), AS_ST_BAD_ARG4);

@@ -10,6 +10,7 @@ class AsSetTest : public AsTest {};
 TEST_F(AsSetTest, CreateChecksItsArgumentsAndNormalisesTheDuplicateFlag) {
   AS_setHandle_t set = AS_nullSetHandle;
   EXPECT_EQ(AS_Create(nullptr, &set, nullptr, 0), 1u);
+  EXPECT_FAILS(AS_Create(sl, nullptr, nullptr, 0), AS_ST_BAD_ARG1);
   AS_allocateDescriptor_t half = {CountingAllocate, nullptr};
   EXPECT_FAILS(AS_Create(sl, &set, &half, 0), AS_ST_BAD_ARG2);
   half = {nullptr, CountingDeallocate};
@@ -24,6 +25,8 @@ TEST_F(AsSetTest, CreateChecksItsArgumentsAndNormalisesTheDuplicateFlag) {
   EXPECT_EQ(AS_IsEmpty(sl, set, &empty), 0u);
   EXPECT_EQ(count, 0u);
   EXPECT_EQ(empty, 1u);
+  EXPECT_FAILS(AS_GetCount(sl, set, nullptr), AS_ST_BAD_ARG2);
+  EXPECT_FAILS(AS_IsEmpty(sl, set, nullptr), AS_ST_BAD_ARG2);
   Add(set, 1, {});
   EXPECT_EQ(AS_IsEmpty(sl, set, &empty), 0u);
   EXPECT_EQ(empty, 0u);
@@ -40,6 +43,7 @@ TEST_F(AsSetTest, EverythingOfASetGoesThroughItsAllocator) {
   EXPECT_EQ(AS_GetAllocator(sl, set, &got), 0u);
   EXPECT_EQ(got.allocate, &CountingAllocate);
   EXPECT_EQ(got.deallocate, &CountingDeallocate);
+  EXPECT_FAILS(AS_GetAllocator(sl, set, nullptr), AS_ST_BAD_ARG2);
   Destroy(set);
 
   EXPECT_EQ(AS_Create(sl, &set, nullptr, 0), 0u);
@@ -66,6 +70,7 @@ TEST_F(AsSetTest, ADestroyedSetLeavesOnlyItsHandleUntilTheLastHolderFreesIt) {
 TEST_F(AsSetTest, FreeingAnInvalidHandleFails) {
   AS_setHandle_t none = AS_nullSetHandle;
   EXPECT_FAILS(AS_FreeSetHandle(sl, &none), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
+  EXPECT_FAILS(AS_FreeSetHandle(sl, nullptr), AS_ST_BAD_ARG1);
   EXPECT_EQ(AS_FreeSetHandle(nullptr, &none), 1u);
 
   // A handle of another kind is invalid, as is one that nobody holds any more.
@@ -106,6 +111,7 @@ TEST_F(AsSetTest, DestroyWithoutStatusListStillDeletesEverything) {
   Add(set, 2, {3});
   EXPECT_EQ(AS_Destroy(nullptr, &set), 0u);
   EXPECT_EQ(set, AS_nullSetHandle);
+  EXPECT_FAILS(AS_Destroy(sl, nullptr), AS_ST_BAD_ARG1);
 }
 
 TEST_F(AsSetTest, FailingDeleteStopsClearAndDestroyLeavingTheRestConsistent) {
@@ -160,6 +166,7 @@ TEST_F(AsSetTest, CountsAtTheirLimitRefuseMore) {
 
 TEST_F(AsSetTest, CopyAndFreeHandleArguments) {
   AS_setHandle_t set = NewSet();
+  EXPECT_FAILS(AS_CopySetHandle(sl, set, nullptr), AS_ST_BAD_ARG2);
   AS_setHandle_t copy;
   EXPECT_FAILS(AS_CopySetHandle(sl, AS_nullSetHandle, &copy), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
   // A live set whose handle nobody holds any more cannot be used, but lives on

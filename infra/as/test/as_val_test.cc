@@ -22,6 +22,8 @@ TEST_F(AsValTest, AddingThroughAnAttributeHandleChecksTheType) {
   uint32_t type;
   EXPECT_EQ(AS_GetAttrValType(sl, set, 3, &type), 0u);
   EXPECT_EQ(type, 40u);
+  EXPECT_FAILS(AS_GetAttrValType(sl, set, 3, nullptr), AS_ST_BAD_ARG3);
+  EXPECT_FAILS(AS_GetAttrValTypeR(sl, attr, nullptr), AS_ST_BAD_ARG2);
   EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
   Destroy(set);
 }
@@ -74,6 +76,8 @@ TEST_F(AsValTest, ListsAreAddedInOrderAndAnEmptyListStillMakesTheAttribute) {
   EXPECT_EQ(got.values[0], three[0]);
   EXPECT_EQ(got.values[4], two[1]);
   CountingDeallocate(got.values);
+  EXPECT_FAILS(AS_GetAttrValList(sl, set, 8, nullptr, nullptr), AS_ST_BAD_ARG3);
+  EXPECT_FAILS(AS_GetAttrValListR(sl, attr, nullptr, nullptr), AS_ST_BAD_ARG2);
 
   // Replacing with an empty list empties the attribute.
   ASSERT_EQ(AS_ReplaceAllAttrValsWithListR(sl, attr, 1, &empty, &kDesc), 0u);
@@ -83,6 +87,8 @@ TEST_F(AsValTest, ListsAreAddedInOrderAndAnEmptyListStillMakesTheAttribute) {
   uint32_t count = 9;
   EXPECT_EQ(AS_GetAttrValCount(sl, set, 8, &count), 0u);
   EXPECT_EQ(count, 0u);
+  EXPECT_FAILS(AS_GetAttrValCountR(sl, attr, nullptr), AS_ST_BAD_ARG2);
+  EXPECT_FAILS(AS_GetAttrValCount(sl, set, 8, nullptr), AS_ST_BAD_ARG3);
   EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
   Destroy(set);
 }
@@ -197,6 +203,7 @@ TEST_F(AsValTest, DeletingTheLastValueKeepsTheAttributeAndARefusedDeleteChangesN
   EXPECT_EQ(Ids(set), std::vector<uint32_t>{1});
   EXPECT_FAILS(AS_FindFirstAttrVal(sl, set, 1, &v, nullptr), AS_ST_NO_VALUES);
   EXPECT_FAILS(AS_GetAttrVal(sl, set, 1, &value), AS_ST_NO_VALUES);
+  EXPECT_FAILS(AS_DeleteAttrValVR(sl, nullptr), AS_ST_BAD_ARG1);
   Destroy(set);
 }
 
@@ -206,6 +213,8 @@ TEST_F(AsValTest, WalkingValuesBothWays) {
   AS_attrHandle_t attr = Attr(set, 1);
   AS_attrValHandle_t v;
   void *value;
+  EXPECT_FAILS(AS_FindFirstAttrValR(sl, attr, nullptr, &value), AS_ST_BAD_ARG2);
+  EXPECT_FAILS(AS_FindFirstAttrVal(sl, set, 1, nullptr, &value), AS_ST_BAD_ARG3);
   ASSERT_EQ(AS_FindFirstAttrValR(sl, attr, &v, nullptr), 0u);
   ASSERT_EQ(AS_FindNextAttrValVR(sl, &v, nullptr), 0u);
   ASSERT_EQ(AS_FindNextAttrValVR(sl, &v, &value), 0u);
@@ -217,13 +226,18 @@ TEST_F(AsValTest, WalkingValuesBothWays) {
   EXPECT_EQ(PayloadOf(value), 2);
   ASSERT_EQ(AS_FindPrevAttrValVR(sl, &v, &value), 0u);
   EXPECT_FAILS(AS_FindPrevAttrValVR(sl, &v, &value), AS_ST_NO_NEXT_VAL);
+  EXPECT_FAILS(AS_FindPrevAttrValVR(sl, nullptr, &value), AS_ST_BAD_ARG1);
 
   AS_valueDescriptor_t desc;
   ASSERT_EQ(AS_GetAttrValDescriptorVR(sl, v, &desc), 0u);
   EXPECT_EQ(desc.copyValue, &CopyTestValue);
   EXPECT_EQ(desc.deleteValue, &DeleteTestValue);
+  EXPECT_FAILS(AS_GetAttrValDescriptorVR(sl, v, nullptr), AS_ST_BAD_ARG2);
+  EXPECT_FAILS(AS_GetAttrValVR(sl, v, nullptr), AS_ST_BAD_ARG2);
   EXPECT_FAILS(AS_GetAttrValVR(sl, AS_nullAttrValHandle, &value), AS_ST_BAD_ARG1,
                AS_ST_INVALID_HANDLE);
+  EXPECT_FAILS(AS_GetAttrValR(sl, attr, nullptr), AS_ST_BAD_ARG2);
+  EXPECT_FAILS(AS_GetAttrVal(sl, set, 1, nullptr), AS_ST_BAD_ARG3);
   EXPECT_EQ(AS_FreeAttrValHandle(sl, &v), 0u);
   EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
   Destroy(set);

@@ -32,6 +32,8 @@ TEST(fa_check, Kinds) {
 
 TEST(fa_check, Errors) {
   int32_t kind;
+  EXPECT_EQ(FA_CheckFilePath("/a", 2, nullptr), FA_ST_NULL_KIND);
+  EXPECT_EQ(FA_CheckFilePath(nullptr, 2, &kind), FA_ST_NULL_PATH);
   EXPECT_EQ(FA_CheckFilePath("/a", 0, &kind), FA_ST_EMPTY_PATH);
   EXPECT_EQ(static_cast<uint32_t>(Kind("    ")), FA_ST_BAD_PATH);
   EXPECT_EQ(static_cast<uint32_t>(Kind(std::string(" \0/", 3))), FA_ST_BAD_PATH);
@@ -60,7 +62,10 @@ TEST(fa_convert, CopiesTheBytesBothWays) {
     EXPECT_EQ(len, 10u);
     EXPECT_STREQ(out, "/var/spool");
     free(out);
+    EXPECT_EQ(fn(nullptr, 1, &out, &len), FA_ST_NULL_PATH);
     EXPECT_EQ(fn(path, 0, &out, &len), FA_ST_EMPTY_PATH);
+    EXPECT_EQ(fn(path, 1, nullptr, &len), FA_ST_NULL_PATH_OUT);
+    EXPECT_EQ(fn(path, 1, &out, nullptr), FA_ST_NULL_LENGTH);
   }
 }
 

@@ -234,7 +234,13 @@ TEST_F(KqbmFile, OpenModes) {
   EXPECT_EQ(KQBM_fetch(db, D("a")).dptr, nullptr);
   KQBM_close(db);
   EXPECT_EQ(ReadFile(file), PageBuilder(0, 0, 0).Done());
-  KQBM_close(nullptr);  // no handle: nothing to do
+  // No handle.
+  KQBM_close(nullptr);
+  EXPECT_EQ(KQBM_store(nullptr, D("a"), D("b"), KQBM_INSERT), KQBM_ST_NO_HANDLE);
+  EXPECT_EQ(KQBM_delete(nullptr, D("a")), KQBM_ST_NO_HANDLE);
+  EXPECT_EQ(KQBM_fetch(nullptr, D("a")).dptr, nullptr);
+  EXPECT_EQ(KQBM_fetchAbbrev(nullptr, D("a"), nullptr, 0).dsize, -1);
+  EXPECT_EQ(KQBM_open(nullptr, O_RDONLY, 0, 0), nullptr);
 }
 
 TEST_F(KqbmFile, WholeFileLimitIs124Pages) {

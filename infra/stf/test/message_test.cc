@@ -78,6 +78,7 @@ TEST_F(StfMessage, TruncationReportsTheNeededLength) {
 
   EXPECT_EQ(Line(9, 0, &st), "");
   EXPECT_EQ(st, STF_ST_NO_ENTRY);
+  EXPECT_EQ(STF_GetMessage(nullptr, 1, 0, nullptr, 0, &len, nullptr), 0xffffffffu);
 }
 
 TEST_F(StfMessage, LostArgumentsShowTheRawText) {

@@ -61,6 +61,7 @@ TEST(StfCreate, ParentChildChainIsDeletedWithTheParent) {
 TEST(StfRecord, NewestFirstAndCodeZeroClears) {
   ListPtr l(STF_CreateList(nullptr));
   EXPECT_EQ(STF_GetStatus(l.get()), 0u);
+  EXPECT_EQ(STF_GetStatus(nullptr), 0xffffffffu);
   STF_AddStatus(l.get(), 0xc003006a, 0);
   STF_AddStatus(l.get(), 0xc003006b, 0);
   EXPECT_EQ(STF_GetStatus(l.get()), 0xc003006bu);
@@ -68,6 +69,7 @@ TEST(StfRecord, NewestFirstAndCodeZeroClears) {
   STF_objectInfo_t info;
   EXPECT_EQ(STF_GetObjectInfo(l.get(), 0, &info), STF_ST_NO_ENTRY);
   EXPECT_EQ(STF_GetObjectInfo(l.get(), 3, &info), STF_ST_NO_ENTRY);
+  EXPECT_EQ(STF_GetObjectInfo(nullptr, 1, &info), 0xffffffffu);
   STF_AddStatus(l.get(), 0, 0);
   EXPECT_EQ(Count(l.get()), 0);
 }

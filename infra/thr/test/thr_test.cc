@@ -131,6 +131,9 @@ TEST(thr_sync, MutexStatusCodes) {
   EXPECT_EQ(THR_TryLockMutex(&m), 0u);
   ASSERT_EQ(THR_UnlockMutex(&m), 0u);
   ASSERT_EQ(THR_TermMutex(&m), 0u);
+  EXPECT_EQ(THR_InitMutex(nullptr), THR_ST_INVALID);
+  EXPECT_EQ(THR_LockMutex(nullptr), THR_ST_INVALID);
+  EXPECT_EQ(THR_WaitForCondition(nullptr, nullptr), THR_ST_INVALID);
   EXPECT_EQ(THR_InitThreads(), 0u);
   EXPECT_EQ(THR_Yield(), 0u);
   EXPECT_EQ(THR_TermThreads(), 0u);

@@ -107,27 +107,10 @@ TEST_F(I18nLookup, CurrentLocaleFromTheTableUnderGeneratedGlibcLocales) {
   }
 }
 
-// Tables of the test's own, loaded for one test.
-class I18nOwnTables : public ::testing::Test {
- protected:
-  void Load(const std::string &text) {
-    kq::test::TempDir dir;
-    kq::test::WriteFile(dir / "charset.dat", "codeset-mappings:\n" + text);
-    StatusList l;
-    ASSERT_EQ(I18N_Init(l, dir.path().c_str()), 0);
-    loaded_ = true;
-  }
-  void TearDown() override {
-    StatusList l;
-    if (loaded_) {
-      EXPECT_EQ(I18N_Term(l), 0);
-    }
-  }
-  bool loaded_ = false;
-};
+using I18nOwnTables = OwnTables;
 
 TEST_F(I18nOwnTables, CurrentLocaleWithoutEntryIsAsciiForCAndFailsOtherwise) {
-  Load("locale-mappings:\n");
+  Use("codeset-mappings:\nlocale-mappings:\n");
   {
     MessagesLocale c("C");
     EXPECT_EQ(Current(), Want("C", "", kAscii));
@@ -138,7 +121,8 @@ TEST_F(I18nOwnTables, CurrentLocaleWithoutEntryIsAsciiForCAndFailsOtherwise) {
 }
 
 TEST_F(I18nOwnTables, CurrentLocaleWithUnknownCodeSetIsLatin1) {
-  Load("ISO8859-1 1.0.10175.1.6.293.0\nlocale-mappings:\nC.UTF-8 en <empty> NoSuchSet\n");
+  Use("codeset-mappings:\nISO8859-1 1.0.10175.1.6.293.0\nlocale-mappings:\nC.UTF-8 en <empty> "
+      "NoSuchSet\n");
   MessagesLocale m("C.UTF-8");
   ASSERT_TRUE(m.ok());
   EXPECT_EQ(Current(), Want("en", "  ", kLatin1));

@@ -233,13 +233,11 @@ TEST(IconvNoTables, NoLocaleOrNoPlatformConversionLeavesTheThreadWithoutContext)
     EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
     EXPECT_NE(log.Text().find("(no iconv conv for thread)"), std::string::npos);
   }
-  kq::test::TempDir dir;
-  kq::test::WriteFile(
-      dir / "charset.dat",
-      "codeset-mappings:\nANSI_X3.4-1968 1.0.10175.1.6.292.0\n"
-      "NoSuchCharset 1.0.10175.1.6.296.0\nlocale-mappings:\nC C <empty> ANSI_X3.4-1968\n");
+  ASSERT_EQ(
+      Load("codeset-mappings:\nANSI_X3.4-1968 1.0.10175.1.6.292.0\n"
+           "NoSuchCharset 1.0.10175.1.6.296.0\nlocale-mappings:\nC C <empty> ANSI_X3.4-1968\n"),
+      Codes{});
   StatusList l;
-  ASSERT_EQ(I18N_Init(l, dir.path().c_str()), 0);
   MessagesLocale c("C");
   {
     kq::test::LogCapture log("EWIX");

@@ -161,15 +161,7 @@ TEST_F(NsFront, DomainsOfTheOncEnvironment) {
 
 TEST_F(NsFront, CreateAndDeleteChecksAndQueueRoundTrip) {
   WriteEtc("");
-  NS_object_t q = {};
-  q.name = const_cast<char *>("q7");
-  q.kind = NS_KIND_QUEUE;
-  q.serverType = 3;
-  q.serverName = const_cast<char *>("spool7");
-  q.host = const_cast<char *>("hq");
-  q.prognum = 300007;
-  q.versnum = 1;
-  q.auth = NS_AUTH_SYS;
+  NS_object_t q = Object("q7", NS_KIND_QUEUE, 3, "hq", "spool7", 300007, 1);
   EXPECT_EQ(NS_CreateObject(&q, 0, nullptr), NS_ERR_NOT_INIT);
   ASSERT_EQ(NS_Init(nullptr, NS_CLASS_CLIENT), NS_OK);
   EXPECT_EQ(NS_CreateObject(&q, 0, nullptr), NS_ERR_NOT_PERMITTED);

@@ -28,22 +28,6 @@ const std::string kGood =
     "My$Locale xx YY ISO-8859-1\n";
 const std::string kHead = "codeset-mappings:\n", kLocales = "locale-mappings:\n";
 
-// Loads `text` as the data file of a scratch directory: the codes, empty on success
-// (and then the tables stay loaded).
-Codes Load(const std::string &text) {
-  TempDir dir;
-  WriteFile(dir / "charset.dat", text);
-  StatusList l;
-  if (I18N_Init(l, dir.path().c_str()) == 0) return {};
-  EXPECT_FALSE(l.Codes().empty());
-  return l.Codes();
-}
-
-void Unload() {
-  StatusList l;
-  EXPECT_EQ(I18N_Term(l), 0);
-}
-
 const Codes kBadData{I18N_ST_FAILED, I18N_ST_BAD_DATA};
 
 TEST(I18nData, ReadsCodeSetsAndLocales) {

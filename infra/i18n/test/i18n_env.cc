@@ -116,6 +116,20 @@ MessagesLocale::~MessagesLocale() {
   MSG_setlocale_r(LC_MESSAGES, old_.empty() ? "C" : old_.c_str(), buf, sizeof buf);
 }
 
+Codes Load(const std::string &text) {
+  kq::test::TempDir dir;
+  kq::test::WriteFile(dir / "charset.dat", text);
+  StatusList l;
+  if (I18N_Init(l, dir.path().c_str()) == 0) return {};
+  EXPECT_FALSE(l.Codes().empty());
+  return l.Codes();
+}
+
+void Unload() {
+  StatusList l;
+  EXPECT_EQ(I18N_Term(l), 0);
+}
+
 void ShippedTables::SetUp() {
   StatusList l;
   ASSERT_EQ(I18N_Init(l, StageDataDir().c_str()), 0) << l.Text();

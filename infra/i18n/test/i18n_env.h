@@ -47,6 +47,24 @@ class MessagesLocale {
   bool ok_;
 };
 
+// Loads `text` as the data file of a scratch directory: the codes, empty on success
+// (and then the tables stay loaded until Unload).
+Codes Load(const std::string &text);
+void Unload();
+
+// Tables of the test's own (Use), released after the test.
+class OwnTables : public ::testing::Test {
+ protected:
+  void Use(const std::string &text) {
+    ASSERT_EQ(Load(text), Codes{});
+    loaded_ = true;
+  }
+  void TearDown() override {
+    if (loaded_) Unload();
+  }
+  bool loaded_ = false;
+};
+
 // Loads the shipped tables for the test and releases them afterwards; a test that
 // needs the tables unloaded can call Release().
 class ShippedTables : public ::testing::Test {

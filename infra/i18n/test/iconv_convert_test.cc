@@ -54,6 +54,20 @@ Result ToBer(const Bytes &in, uint32_t codeSet, bool max255 = false,
   return {rc, Bytes(reinterpret_cast<char *>(out), len > 0 ? len : 0), 0, wire, l.Codes()};
 }
 
+// The converted text, or the failure and its codes.
+std::string Fails(const Codes &codes) {
+  std::string s = "fails";
+  for (uint32_t c : codes) s += " " + std::to_string(c);
+  return s;
+}
+Bytes Times(int n, const Bytes &piece) {
+  Bytes s;
+  while (n-- > 0) s += piece;
+  return s;
+}
+std::string Text(const Result &r) { return r.rc ? Fails(r.codes) : r.text; }
+const Codes kTooBig{ICONV_ST_TOO_BIG}, kConversion{ICONV_ST_CONVERSION};
+
 bool SameOid(const GENU_berOid_t &a, const GENU_berOid_t &b) {
   return a.length == b.length && memcmp(a.value, b.value, a.length) == 0;
 }
@@ -77,12 +91,10 @@ TEST_F(IconvConvert, LocalAndWireCodeSetsBothWaysInEitherLength) {
     for (bool max255 : {false, true}) {
       SCOPED_TRACE(std::string(r.locale) + (max255 ? " 255" : " 4095"));
       Result b = ToBer(r.localText, r.local, max255);
-      EXPECT_EQ(b.rc, 0);
-      EXPECT_EQ(b.text, r.wireText);
+      EXPECT_EQ(Text(b), r.wireText);
       EXPECT_TRUE(SameOid(b.wire, r.wireOid));
       Result g = ToGen(r.wireText, r.wire, max255);
-      EXPECT_EQ(g.rc, 0);
-      EXPECT_EQ(g.text, r.localText);
+      EXPECT_EQ(Text(g), r.localText);
       EXPECT_EQ(g.codeSet, r.local);
     }
   }
@@ -91,64 +103,47 @@ TEST_F(IconvConvert, LocalAndWireCodeSetsBothWaysInEitherLength) {
 TEST_F(IconvConvert, StatefulWireCodeSetEndsInItsInitialState) {
   ASSERT_NO_FATAL_FAILURE(UseLocale("en_US.UTF-8"));
   Configure(kIso2022Jp);
-  Result b = ToBer(kNihonUtf8 + "a", kUnicode);
-  ASSERT_EQ(b.rc, 0);
-  EXPECT_EQ(b.text.substr(0, 3), "\x1b$B");
-  EXPECT_EQ(b.text.substr(b.text.size() - 4), "\x1b(Ba");
+  EXPECT_EQ(Text(ToBer(kNihonUtf8 + "a", kUnicode)), "\x1b$BF|K\\\x1b(Ba");
   // A text ending in the shifted state is closed by the escape back to ASCII, and
   // the next one starts afresh.
-  Result shifted = ToBer(kNihonUtf8, kUnicode);
-  ASSERT_EQ(shifted.rc, 0);
-  EXPECT_EQ(shifted.text, "\x1b$BF|K\\\x1b(B");
-  EXPECT_EQ(ToBer(kNihonUtf8, kUnicode).text, shifted.text);
-  Result g = ToGen(b.text, kIso2022Jp);
-  ASSERT_EQ(g.rc, 0);
-  EXPECT_EQ(g.text, kNihonUtf8 + "a");
+  for (int i = 0; i < 2; i++) EXPECT_EQ(Text(ToBer(kNihonUtf8, kUnicode)), "\x1b$BF|K\\\x1b(B");
+  EXPECT_EQ(Text(ToGen("\x1b$BF|K\\\x1b(Ba", kIso2022Jp)), kNihonUtf8 + "a");
 }
 
 TEST_F(IconvConvert, UnconvertibleCharacterEndsTheTextInQuestionMarks) {
   ASSERT_NO_FATAL_FAILURE(UseLocale("de_DE.ISO-8859-1"));
   Configure(kAscii);
   Result b = ToBer(kGruesseLatin1 + " und mehr", kLatin1);
-  ASSERT_EQ(b.rc, 0);
-  EXPECT_EQ(b.text, "Gr" + std::string(kGruesseLatin1.size() - 2 + 9, '?'));
+  EXPECT_EQ(Text(b), "Gr" + std::string(kGruesseLatin1.size() - 2 + 9, '?'));
   EXPECT_TRUE(SameOid(b.wire, id_val_code_set_ascii));
   // Without room for the marks the input is left over.
-  Result tight = ToBer(kGruesseLatin1, kLatin1, false, 3);
-  EXPECT_EQ(tight.rc, 1);
-  EXPECT_EQ(tight.codes, Codes{ICONV_ST_TOO_BIG});
+  EXPECT_EQ(Text(ToBer(kGruesseLatin1, kLatin1, false, 3)), Fails(kTooBig));
   // Towards the local code set a character it cannot hold is an error.
   Configure(kShiftJis);
-  Result g = ToGen(kNihonSjis, kShiftJis);
-  EXPECT_EQ(g.rc, 1);
-  EXPECT_EQ(g.codes, Codes{ICONV_ST_CONVERSION});
+  EXPECT_EQ(Text(ToGen(kNihonSjis, kShiftJis)), Fails(kConversion));
 }
 
 TEST_F(IconvConvert, OutputSpaceAndIncompleteInput) {
   ASSERT_NO_FATAL_FAILURE(UseLocale("en_US.UTF-8"));
   Configure(kLatin1);
-  // 4095 bytes fit, 4096 do not; each Latin-1 "\xe9" becomes two UTF-8 bytes.
-  EXPECT_EQ(ToGen(std::string(4095, 'x'), kLatin1).rc, 0);
-  EXPECT_EQ(ToGen(std::string(4096, 'x'), kLatin1).codes, Codes{ICONV_ST_TOO_BIG});
-  Result half = ToGen(std::string(127, '\xe9'), kLatin1, true);
-  ASSERT_EQ(half.rc, 0);
-  EXPECT_EQ(half.text.size(), 254u);
-  EXPECT_EQ(ToGen(std::string(128, '\xe9'), kLatin1, true).codes, Codes{ICONV_ST_TOO_BIG});
-  EXPECT_EQ(ToBer(std::string(256, 'x'), kUnicode, true).codes, Codes{ICONV_ST_TOO_BIG});
-  EXPECT_EQ(ToBer(std::string(255, 'x'), kUnicode, true).rc, 0);
-  // The given output size bounds the text below the type's maximum.
-  EXPECT_EQ(ToBer("abcd", kUnicode, true, 3).codes, Codes{ICONV_ST_TOO_BIG});
+  // 4095 bytes fit, 4096 do not; each Latin-1 "\xe9" becomes two UTF-8 bytes. The
+  // given output size bounds the text below the type's maximum.
+  const std::pair<Result, std::string> rows[] = {
+      {ToGen(std::string(4095, 'x'), kLatin1), std::string(4095, 'x')},
+      {ToGen(std::string(4096, 'x'), kLatin1), Fails(kTooBig)},
+      {ToGen(std::string(127, '\xe9'), kLatin1, true), Times(127, "\xc3\xa9")},
+      {ToGen(std::string(128, '\xe9'), kLatin1, true), Fails(kTooBig)},
+      {ToBer(std::string(256, 'x'), kUnicode, true), Fails(kTooBig)},
+      {ToBer(std::string(255, 'x'), kUnicode, true), std::string(255, 'x')},
+      {ToBer("abcd", kUnicode, true, 3), Fails(kTooBig)}};
+  for (const auto &[got, want] : rows) EXPECT_EQ(Text(got), want);
   // Wire UTF-8 towards this locale.
   Configure(kUnicode);
-  EXPECT_EQ(ToGen("abc", kUnicode).text, "abc");  // same code sets: no context
+  EXPECT_EQ(Text(ToGen("abc", kUnicode)), "abc");  // same code sets: no context
   ASSERT_NO_FATAL_FAILURE(UseLocale("de_DE.ISO-8859-1"));
   Configure(kUnicode);
-  EXPECT_EQ(ToGen("ab\xc3", kUnicode).codes, Codes{ICONV_ST_TOO_BIG});
-  EXPECT_EQ(ToGen("ab\xff"
-                  "cd",
-                  kUnicode)
-                .codes,
-            Codes{ICONV_ST_CONVERSION});
+  EXPECT_EQ(Text(ToGen("ab\xc3", kUnicode)), Fails(kTooBig));
+  EXPECT_EQ(Text(ToGen(std::string("ab\xff") + "cd", kUnicode)), Fails(kConversion));
 }
 
 TEST_F(IconvConvert, SameCodeSetCopiesUnchanged) {
@@ -156,21 +151,19 @@ TEST_F(IconvConvert, SameCodeSetCopiesUnchanged) {
   Configure(kLatin1);
   EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
   Result g = ToGen(kGruesseUtf8, kLatin1);
-  ASSERT_EQ(g.rc, 0);
-  EXPECT_EQ(g.text, kGruesseUtf8);
+  EXPECT_EQ(Text(g), kGruesseUtf8);
   EXPECT_EQ(g.codeSet, kLatin1);
   Result b = ToBer(kGruesseLatin1, kLatin1);
-  ASSERT_EQ(b.rc, 0);
-  EXPECT_EQ(b.text, kGruesseLatin1);
+  EXPECT_EQ(Text(b), kGruesseLatin1);
   EXPECT_TRUE(SameOid(b.wire, id_val_code_set_iso_latin1));
   // No code set given: none goes to the wire.
   Result none = ToBer("abc", 0);
-  ASSERT_EQ(none.rc, 0);
+  EXPECT_EQ(Text(none), "abc");
   EXPECT_EQ(none.wire.length, 0);
   EXPECT_EQ(none.wire.value, nullptr);
   // Copies are bounded by the type's maximum too.
-  EXPECT_EQ(ToGen(std::string(256, 'x'), kLatin1, true).codes, Codes{ICONV_ST_TOO_BIG});
-  EXPECT_EQ(ToGen(std::string(0, 'x'), kLatin1, true).rc, 0);
+  EXPECT_EQ(Text(ToGen(std::string(256, 'x'), kLatin1, true)), Fails(kTooBig));
+  EXPECT_EQ(Text(ToGen("", kLatin1, true)), "");
   // A configured context whose code sets are equal is dropped: the earlier context
   // for another wire code set no longer converts.
   Configure(kUnicode);
@@ -184,8 +177,7 @@ TEST_F(IconvConvert, WireCodeSetWithoutLocalNameIsCopiedWithAWarning) {
   Configure(kOther);
   EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
   Result g = ToGen(kGruesseUtf8, kOther);
-  ASSERT_EQ(g.rc, 0);
-  EXPECT_EQ(g.text, kGruesseUtf8);
+  EXPECT_EQ(Text(g), kGruesseUtf8);
   EXPECT_EQ(g.codeSet, kOther);
   EXPECT_NE(log.Text().find("charset = '367' (no iconv conv for thread)"), std::string::npos)
       << log.Text();
@@ -241,13 +233,11 @@ TEST(IconvNoTables, NoLocaleOrNoPlatformConversionLeavesTheThreadWithoutContext)
     EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
     EXPECT_NE(log.Text().find("(no iconv conv for thread)"), std::string::npos);
   }
-  kq::test::TempDir dir;
-  kq::test::WriteFile(
-      dir / "charset.dat",
-      "codeset-mappings:\nANSI_X3.4-1968 1.0.10175.1.6.292.0\n"
-      "NoSuchCharset 1.0.10175.1.6.296.0\nlocale-mappings:\nC C <empty> ANSI_X3.4-1968\n");
+  ASSERT_EQ(
+      Load("codeset-mappings:\nANSI_X3.4-1968 1.0.10175.1.6.292.0\n"
+           "NoSuchCharset 1.0.10175.1.6.296.0\nlocale-mappings:\nC C <empty> ANSI_X3.4-1968\n"),
+      Codes{});
   StatusList l;
-  ASSERT_EQ(I18N_Init(l, dir.path().c_str()), 0);
   MessagesLocale c("C");
   {
     kq::test::LogCapture log("EWIX");

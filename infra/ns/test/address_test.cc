@@ -3,16 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "../../prt/test/prt_test_util.h"
-#include "infra/ns.h"
 #include "ns_test_util.h"
-#include "private/ns_internal.h"
-#include "internal/prt_switch.h"
 
 namespace kq::ns::test {
 namespace {
-
-using kq::prt::test::PrtFiles;
 
 TEST(NsAddress, SevenNonEmptyFieldsAndTableLookups) {
   ns_dpa_addr_t *a = str_to_dpa_addr("lp1", "paddr", "hostA,300001,2,des,sl,spool1,0");
@@ -99,14 +93,7 @@ TEST_F(NsStore, HandWrittenAddressesAreFoundAndListedByClass) {
 
 TEST_F(NsStore, QueueWrittenToTheSystemFilePointsAtTheRegistry) {
   WriteEtc("other:description=x:\n");
-  ns_dpa_addr_t a = {};
-  a.name = const_cast<char *>("q2");
-  a.host = const_cast<char *>("hostQ");
-  a.prognum = 300009;
-  a.versnum = 3;
-  a.auth = NS_AUTH_SYS;
-  a.cls = NS_KIND_QUEUE;
-  a.server = const_cast<char *>("spool9");
+  ns_dpa_addr_t a = Address("q2", NS_KIND_QUEUE, "hostQ", "spool9", 300009, 3);
   ASSERT_EQ(ns_put_dpa_addr(&a), 0);
   EXPECT_NE(ReadFile(etc).find("q2:\\\n\t:qaddr=hostQ,105004,3,sys,qu,spool9,1:\n"),
             std::string::npos)

@@ -11,18 +11,19 @@
 namespace kq::ns::test {
 namespace {
 
-std::string Host() {
-  char host[256] = "";
-  gethostname(host, sizeof host - 1);
-  return host;
-}
-
 const char kEntries[] =
     "lp1:paddr=h1,300001,1,sys,lp,spool1,0:\n"
     "pp1:paddr=h2,300002,4,kerb,pp,super1,0:\n"
     "lp2:paddr=127.0.0.1,105004,1,sys,lp,nobody-registered,1:\n";
 
-using NsFront = NsFiles;
+class NsFront : public NsFiles {
+ protected:
+  // A client over kEntries.
+  void Client() {
+    WriteEtc(kEntries);
+    ASSERT_EQ(NS_Init(nullptr, NS_CLASS_CLIENT), NS_OK);
+  }
+};
 
 TEST_F(NsFront, NothingWorksBeforeInitAndInitChecksClassAndName) {
   NS_object_t *o = nullptr;
@@ -50,11 +51,8 @@ TEST_F(NsFront, NothingWorksBeforeInitAndInitChecksClassAndName) {
   EXPECT_EQ(NS_Init("anything", NS_CLASS_CLIENT), NS_OK);
 }
 
-std::string Err(int rc) { return "error " + std::to_string(rc); }
-
 TEST_F(NsFront, GetObjectFillsFromTheEntry) {
-  WriteEtc(kEntries);
-  ASSERT_EQ(NS_Init(nullptr, NS_CLASS_CLIENT), NS_OK);
+  ASSERT_NO_FATAL_FAILURE(Client());
   NS_object_t *o = nullptr, *copy = nullptr;
   ASSERT_EQ(NS_GetObject(NS_KIND_PRINTER, "pp1", nullptr, &o), NS_OK);
   // Asked as a printer, the object carries its entry's class.
@@ -72,7 +70,7 @@ TEST_F(NsFront, GetObjectFillsFromTheEntry) {
       // A registry address whose server nobody registered cannot be resolved.
       {Get(NS_KIND_LOGICAL, "lp2"), NS_ERR_NOT_FOUND},
   };
-  for (const auto &[got, rc] : misses) EXPECT_EQ(got, Err(rc));
+  for (const auto &[got, rc] : misses) EXPECT_EQ(got, "error " + std::to_string(rc));
 }
 
 TEST_F(NsFront, NotificationServiceNeedsNoEntry) {
@@ -81,7 +79,9 @@ TEST_F(NsFront, NotificationServiceNeedsNoEntry) {
   ASSERT_EQ(NS_GetObject(NS_KIND_NOTIFY, "evt1", nullptr, &o), NS_OK);
   EXPECT_EQ(o->serverType, NS_KIND_NOTIFY);
   EXPECT_STREQ(o->serverName, "evt1");
-  EXPECT_EQ(o->host, Host());
+  char host[256] = "";
+  gethostname(host, sizeof host - 1);
+  EXPECT_STREQ(o->host, host);
   EXPECT_EQ(o->prognum, PTS_PROGRAM);
   EXPECT_EQ(o->versnum, 1);
   EXPECT_EQ(o->auth, NS_AUTH_SYS);
@@ -106,8 +106,7 @@ TEST_F(NsFront, NotificationServiceNeedsNoEntry) {
 }
 
 TEST_F(NsFront, ListsSkipUnresolvableEntries) {
-  WriteEtc(kEntries);
-  ASSERT_EQ(NS_Init(nullptr, NS_CLASS_CLIENT), NS_OK);
+  ASSERT_NO_FATAL_FAILURE(Client());
   NS_list_t *list = nullptr;
   ASSERT_EQ(NS_ListObjectBegin(NS_KIND_PRINTER, nullptr, &list), NS_OK);
   std::string got;
@@ -132,8 +131,7 @@ TEST_F(NsFront, ListsSkipUnresolvableEntries) {
 }
 
 TEST_F(NsFront, DomainsOfTheOncEnvironment) {
-  WriteEtc(kEntries);
-  ASSERT_EQ(NS_Init(nullptr, NS_CLASS_CLIENT), NS_OK);
+  ASSERT_NO_FATAL_FAILURE(Client());
   NS_domain_t *d = nullptr;
   ASSERT_EQ(NS_CreateDomainHandle(&d), NS_OK);
   char *name = reinterpret_cast<char *>(1);
@@ -161,15 +159,7 @@ TEST_F(NsFront, DomainsOfTheOncEnvironment) {
 
 TEST_F(NsFront, CreateAndDeleteChecksAndQueueRoundTrip) {
   WriteEtc("");
-  NS_object_t q = {};
-  q.name = const_cast<char *>("q7");
-  q.kind = NS_KIND_QUEUE;
-  q.serverType = 3;
-  q.serverName = const_cast<char *>("spool7");
-  q.host = const_cast<char *>("hq");
-  q.prognum = 300007;
-  q.versnum = 1;
-  q.auth = NS_AUTH_SYS;
+  NS_object_t q = Object("q7", NS_KIND_QUEUE, 3, "hq", "spool7", 300007, 1);
   EXPECT_EQ(NS_CreateObject(&q, 0, nullptr), NS_ERR_NOT_INIT);
   ASSERT_EQ(NS_Init(nullptr, NS_CLASS_CLIENT), NS_OK);
   EXPECT_EQ(NS_CreateObject(&q, 0, nullptr), NS_ERR_NOT_PERMITTED);

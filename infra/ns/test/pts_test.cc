@@ -32,18 +32,6 @@ class NsRegistry : public NsFiles {
     ASSERT_NE(probe, nullptr) << "the fixture started kqptsd but it does not answer";
     clnt_destroy(probe);
   }
-
-  static ns_dpa_addr_t Address(const char *name, int cls, const char *server, int prognum) {
-    ns_dpa_addr_t a = {};
-    a.name = const_cast<char *>(name);
-    a.host = const_cast<char *>("localhost");
-    a.prognum = prognum;
-    a.versnum = 2;
-    a.auth = NS_AUTH_SYS;
-    a.cls = cls;
-    a.server = const_cast<char *>(server);
-    return a;
-  }
 };
 
 TEST_F(NsRegistry, BindingsAddGetDelete) {
@@ -71,11 +59,11 @@ TEST_F(NsRegistry, BindingsAddGetDelete) {
 
 TEST_F(NsRegistry, ServerEntryResolvesToItsRegisteredProgram) {
   WriteEtc("");
-  ns_dpa_addr_t server = Address("spoolR", NS_KIND_SPOOLER, "spoolR", 300101);
+  ns_dpa_addr_t server = Address("spoolR", NS_KIND_SPOOLER, "localhost", "spoolR", 300101, 2);
   ASSERT_EQ(ns_put_dpa_addr(&server), 0);
   EXPECT_EQ(ReadFile(etc).substr(ReadFile(etc).find("spoolR")),
             "spoolR:\\\n\t:saddr=localhost,105004,2,sys,sl,spoolR,1:\n");
-  ns_dpa_addr_t printer = Address("lpR", NS_KIND_LOGICAL, "spoolR", 1);
+  ns_dpa_addr_t printer = Address("lpR", NS_KIND_LOGICAL, "localhost", "spoolR", 1, 2);
   ASSERT_EQ(ns_put_dpa_addr(&printer), 0);
   EXPECT_NE(ReadFile(etc).find(
                 "lpR:\\\n\t:paddr=localhost,105004,2,sys,lp,spoolR,1:\\\n\t:spooling-type=dpa:"),
@@ -119,15 +107,7 @@ TEST_F(NsRegistry, ServerEntryResolvesToItsRegisteredProgram) {
 TEST_F(NsRegistry, CreateObjectWithReplaceRewritesTheAddress) {
   WriteEtc("");
   ASSERT_EQ(NS_Init("superR", NS_KIND_SUPERVISOR), NS_OK);
-  NS_object_t s = {};
-  s.name = const_cast<char *>("superR");
-  s.kind = NS_KIND_SUPERVISOR;
-  s.serverType = 4;
-  s.serverName = const_cast<char *>("superR");
-  s.host = const_cast<char *>("localhost");
-  s.prognum = 300201;
-  s.versnum = 1;
-  s.auth = NS_AUTH_SYS;
+  NS_object_t s = Object("superR", NS_KIND_SUPERVISOR, 4, "localhost", "superR", 300201, 1);
   ASSERT_EQ(NS_CreateObject(&s, 0, nullptr), NS_OK);
   s.auth = NS_AUTH_DES;  // a different address needs replacing
   EXPECT_EQ(NS_CreateObject(&s, 0, nullptr), NS_ERR_SYSTEM);
@@ -139,7 +119,7 @@ TEST_F(NsRegistry, CreateObjectWithReplaceRewritesTheAddress) {
 
 TEST_F(NsRegistry, FailedWriteTakesTheRegistrationBack) {
   env.Set("PRINTERS_CONF", "/nonexistent/dir/printers.conf");
-  ns_dpa_addr_t server = Address("spoolF", NS_KIND_SPOOLER, "spoolF", 300301);
+  ns_dpa_addr_t server = Address("spoolF", NS_KIND_SPOOLER, "localhost", "spoolF", 300301, 2);
   EXPECT_EQ(ns_put_dpa_addr(&server), -1);
   EXPECT_EQ(pts_get("localhost", "spoolF", PTS_TYPE_SERVER), nullptr);
 }

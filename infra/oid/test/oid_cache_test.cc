@@ -64,21 +64,6 @@ TEST_F(oid_cache, NameCacheFollowsAnLruModel) {
   }
 }
 
-TEST_F(oid_cache, SeventyFourthNamePushesOutTheOldestUnused) {
-  unsigned char c[OID_CHARS_LEN] = {0x30};
-  std::string b = Bin(1);
-  for (int i = 0; i < OID_CACHE_SIZE; i++) {
-    std::string name = "n" + std::to_string(i);
-    ASSERT_EQ(OID__AddToNBCache(&OID__nameCache, name.c_str(), b.data(), c), 0u);
-  }
-  ASSERT_EQ(OID__LookupNBCache(&OID__nameCache, "n0", nullptr, nullptr), 0u);  // n0 is used
-  ASSERT_EQ(OID__AddToNBCache(&OID__nameCache, "n73", b.data(), c), 0u);
-  EXPECT_EQ(OID__nameCache.count, OID_CACHE_SIZE);
-  EXPECT_EQ(OID__LookupNBCache(&OID__nameCache, "n0", nullptr, nullptr), 0u);
-  EXPECT_EQ(OID__LookupNBCache(&OID__nameCache, "n1", nullptr, nullptr), OID_ST_NOT_FOUND);
-  EXPECT_EQ(OID__CheckNBTree(&OID__nameCache), OID_CACHE_SIZE);
-}
-
 TEST_F(oid_cache, BinaryCacheReplacesEqualKeysAndKnowsMissingNames) {
   unsigned char c[OID_CHARS_LEN] = {0x30, 0x23};
   std::string b1 = Bin(1), b2 = Bin(2);

@@ -1,6 +1,7 @@
 // Lookups over the registry the build staged (read-only), and the rules of
 // initialisation and blocks.
 #include <cstring>
+#include <iterator>
 #include <set>
 #include <string>
 
@@ -61,9 +62,59 @@ TEST_F(oid_lookup, EveryRowByNameBinaryAndShort) {
   EXPECT_STREQ(name, "id-att-job-size-range-ready");
 }
 
-TEST_F(oid_lookup, CharacteristicsOfEachKind) {
+std::string Fails(uint32_t code) { return "fails " + std::to_string(code); }
+
+// The names of a list, sorted, and the list freed.
+std::string Names(OID_nameSeq_t *list) {
+  std::set<std::string> names;
+  for (OID_nameSeq_t *e = list; e; e = e->next) names.insert(e->name);
+  OID_DeleteNameSeq(list);
+  std::string text;
+  for (const std::string &n : names) text += n + " ";
+  return text;
+}
+
+TEST_F(oid_lookup, KindsRelatedItemsAndAbbreviations) {
   List l;
   unsigned char bin[OID_BINARY_MAX], chars[OID_CHARS_LEN];
+  uint32_t shoid = 0;
+  uint16_t vc = 0;
+  char text[OID_TEXT_MAX];
+  // Each answer as text: the binary, the related item's name, the value class or
+  // the descriptor; Fails(code) when the lookup fails.
+  auto b = [&](uint32_t st) { return st ? Fails(st) : std::string((char *)bin, bin[1] + 3u); };
+  auto s = [&](uint32_t st) { return st ? Fails(st) : GENU_ShortOIDToAscii(shoid); };
+  auto v = [&](uint32_t st) { return st ? Fails(st) : std::to_string(vc); };
+  auto t = [&](uint32_t st) { return st ? Fails(st) : std::string(text); };
+  const std::pair<std::string, std::string> rows[] = {
+      {b(OID_LookupObjectClass(l, block_, 2, bin)), Binary(87)},  // job
+      {b(OID_LookupObjectClass(l, block_, 200, bin)), Fails(OID_ST_NOT_FOUND)},
+      {b(OID_LookupSyntax(l, block_, 4, bin)), Binary(7)},  // delta time
+      {b(OID_LookupSyntax(l, block_, 256, bin)), Fails(OID_ST_OUT_OF_RANGE)},
+      {v(OID_LookupValueClass(l, block_, "job-state", &vc)), "3345"},
+      {v(OID_LookupValueClass(l, block_, "no-such-class", &vc)), Fails(OID_ST_VC_UNKNOWN)},
+      {v(OID_LookupValueClass(l, block_, std::string(51, 'a').c_str(), &vc)),
+       Fails(OID_ST_VC_UNKNOWN)},
+      {t(OID_LookupDescriptorFromShort(l, block_, 7, text)), "delta time"},
+      {t(OID_LookupDescriptorFromShort(l, block_, 2000, text)), Fails(OID_ST_SHORT_UNKNOWN)},
+      {s(OID_LookupSupportedFromShort(l, block_, 349, &shoid)), "id-att-sides-supported"},
+      {s(OID_LookupReadyFromShort(l, block_, 349, &shoid)), "id-att-sides-ready"},
+      // document-format: plural names
+      {b(OID_LookupSupportedFromBinary(l, block_, Bytes(Binary(451)), bin)), Binary(682)},
+      // page-select has a supported attribute but no ready one.
+      {s(OID_LookupReadyFromShort(l, block_, 350, &shoid)), Fails(OID_ST_NO_RELATED)},
+      {s(OID_LookupSupportedFromShort(l, block_, 133, &shoid)), Fails(OID_ST_NOT_FOUND)},
+      {s(OID_LookupSupportedFromShort(l, block_, 2000, &shoid)), Fails(OID_ST_SHORT_UNKNOWN)},
+      {b(OID_LookupAbbrev(l, block_, "id-syn-delta-t", bin, nullptr)), Binary(7)},
+      {b(OID_LookupAbbrev(l, block_, "id-att-sides-r", bin, nullptr)),
+       ByName("id-att-sides-ready")},
+      {b(OID_LookupAbbrev(l, block_, "id-att-p-s", bin, nullptr)), Fails(OID_ST_AMBIGUOUS)},
+      {b(OID_LookupAbbrev(l, block_, "", bin, nullptr)), Fails(OID_ST_NOT_FOUND)},
+      {b(OID_LookupAbbrev(l, block_, "-id", bin, nullptr)), Fails(OID_ST_NOT_FOUND)},
+      {b(OID_LookupAbbrev(l, block_, "zz-top", bin, nullptr)), Fails(OID_ST_NOT_FOUND)}};
+  for (size_t i = 0; i < std::size(rows); i++) EXPECT_EQ(rows[i].first, rows[i].second) << i;
+
+  // The characteristics of an attribute and of a value of its value class.
   ASSERT_EQ(OID_LookupName(l, block_, "id-att-current-job-state", bin, chars), 0u);
   EXPECT_EQ(chars[1], 0x23);
   EXPECT_EQ(chars[4], 10);                    // identifier values
@@ -73,67 +124,15 @@ TEST_F(oid_lookup, CharacteristicsOfEachKind) {
   ASSERT_EQ(OID_LookupName(l, block_, "id-val-job-state-pending", bin, chars), 0u);
   EXPECT_EQ(chars[1], 0x40);
   EXPECT_EQ(chars[5] << 8 | chars[6], 3345);
-  uint16_t vc = 0;
-  ASSERT_EQ(OID_LookupValueClass(l, block_, "job-state", &vc), 0u);
-  EXPECT_EQ(vc, 3345);
-  EXPECT_EQ(OID_LookupValueClass(l, block_, "no-such-class", &vc), OID_ST_VC_UNKNOWN);
-  EXPECT_EQ(OID_LookupValueClass(l, block_, std::string(51, 'a').c_str(), &vc), OID_ST_VC_UNKNOWN);
 
-  ASSERT_EQ(OID_LookupObjectClass(l, block_, 2, bin), 0u);  // job
-  EXPECT_EQ(OID_EqualBinary(bin, Bytes(Binary(87))), 1);
-  ASSERT_EQ(OID_LookupSyntax(l, block_, 4, bin), 0u);  // delta time
-  EXPECT_EQ(OID_EqualBinary(bin, Bytes(Binary(7))), 1);
-  EXPECT_EQ(OID_LookupSyntax(l, block_, 256, bin), OID_ST_OUT_OF_RANGE);
-  EXPECT_EQ(OID_LookupObjectClass(l, block_, 200, bin), OID_ST_NOT_FOUND);
-
-  char text[OID_TEXT_MAX];
-  ASSERT_EQ(OID_LookupDescriptorFromShort(l, block_, 7, text), 0u);
-  EXPECT_STREQ(text, "delta time");
-  EXPECT_EQ(OID_LookupDescriptorFromShort(l, block_, 2000, text), OID_ST_SHORT_UNKNOWN);
-}
-
-TEST_F(oid_lookup, SupportedAndReady) {
-  List l;
-  uint32_t shoid = 0;
-  ASSERT_EQ(OID_LookupSupportedFromShort(l, block_, 349, &shoid), 0u);  // sides
-  EXPECT_STREQ(GENU_ShortOIDToAscii(shoid), "id-att-sides-supported");
-  ASSERT_EQ(OID_LookupReadyFromShort(l, block_, 349, &shoid), 0u);
-  EXPECT_STREQ(GENU_ShortOIDToAscii(shoid), "id-att-sides-ready");
-  unsigned char bin[OID_BINARY_MAX];
-  std::string format = Binary(451);  // document-format: plural names
-  ASSERT_EQ(OID_LookupSupportedFromBinary(l, block_, Bytes(format), bin), 0u);
-  EXPECT_EQ(OID_EqualBinary(bin, Bytes(Binary(682))), 1);
-  // page-select has a supported attribute but no ready one.
-  EXPECT_EQ(OID_LookupReadyFromShort(l, block_, 350, &shoid), OID_ST_NO_RELATED);
-  EXPECT_EQ(OID_LookupSupportedFromShort(l, block_, 133, &shoid), OID_ST_NOT_FOUND);
-  EXPECT_EQ(OID_LookupSupportedFromShort(l, block_, 2000, &shoid), OID_ST_SHORT_UNKNOWN);
-}
-
-TEST_F(oid_lookup, Abbreviations) {
-  List l;
-  unsigned char bin[OID_BINARY_MAX];
-  ASSERT_EQ(OID_LookupAbbrev(l, block_, "id-syn-delta-t", bin, nullptr), 0u);
-  EXPECT_EQ(OID_EqualBinary(bin, Bytes(Binary(7))), 1);
+  // Lists of the names an abbreviation matches: only when ambiguous (_A), always (_N).
   OID_nameSeq_t *list = nullptr;
   EXPECT_EQ(OID_LookupAbbrev_A(l, block_, "id-att-sides-s", bin, nullptr, &list), 0u);
   EXPECT_EQ(list, nullptr);
   ASSERT_EQ(OID_LookupAbbrev_N(l, block_, "id-att-sides-s", bin, nullptr, &list), 0u);
-  ASSERT_NE(list, nullptr);
-  EXPECT_STREQ(list->name, "id-att-sides-supported");
-  EXPECT_EQ(list->next, nullptr);
-  OID_DeleteNameSeq(list);
-  list = nullptr;
-  EXPECT_EQ(OID_LookupAbbrev(l, block_, "id-att-sides-r", bin, nullptr), 0u);
-  EXPECT_EQ(OID_LookupAbbrev(l, block_, "id-att-p-s", bin, nullptr), OID_ST_AMBIGUOUS);
+  EXPECT_EQ(Names(list), "id-att-sides-supported ");
   ASSERT_EQ(OID_LookupAbbrev_A(l, block_, "id-att-p-s", bin, nullptr, &list), OID_ST_AMBIGUOUS);
-  std::set<std::string> names;
-  for (OID_nameSeq_t *e = list; e; e = e->next) names.insert(e->name);
-  EXPECT_EQ(names, (std::set<std::string>{"id-att-page-select", "id-att-printer-state",
-                                          "id-att-plexes-supported"}));
-  OID_DeleteNameSeq(list);
-  for (const char *bad : {"", "-id", "zz-top"}) {
-    EXPECT_EQ(OID_LookupAbbrev(l, block_, bad, bin, nullptr), OID_ST_NOT_FOUND) << bad;
-  }
+  EXPECT_EQ(Names(list), "id-att-page-select id-att-plexes-supported id-att-printer-state ");
 }
 
 TEST_F(oid_lookup, NameLimitsAndCacheHitsReadNoFile) {

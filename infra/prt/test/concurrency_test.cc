@@ -18,9 +18,6 @@ namespace {
 constexpr int kWrites = 1000;
 constexpr int kNames = 25;  // per writer; each is rewritten kWrites / kNames times
 
-const std::string kHeader =
-    "#\n#\tIf you hand edit this file, comments and structure may change.\n#\n";
-
 std::string Name(char writer, int j) { return std::string(1, writer) + std::to_string(j); }
 
 int Writer(char writer) {

@@ -14,8 +14,18 @@ namespace kq::prt::test {
 using kq::test::ReadFile;
 using kq::test::WriteFile;
 
+// The comment every written file starts with.
+inline const std::string kHeader =
+    "#\n#\tIf you hand edit this file, comments and structure may change.\n#\n";
+
 // The value text of `key` in the entry `name` ("<none>" when the entry is missing).
 std::string Value(const char *name, const char *key, const char *service = nullptr);
+// "server,printer,extension" ("-" for a missing part; "<none>" for no address).
+std::string Addr(const ns_bsd_addr_t *a);
+// Addr of the address of entry `name`.
+std::string AddrOf(const char *name);
+// A NULL-terminated list of names, comma-separated ("<none>" for no list).
+std::string Names(char **names);
 
 class PrtFiles : public ::testing::Test {
  protected:

@@ -17,9 +17,6 @@ namespace {
 
 using PrtWrite = PrtFiles;
 
-const std::string kHeader =
-    "#\n#\tIf you hand edit this file, comments and structure may change.\n#\n";
-
 ns_printer_t *MakePrinter(const char *name, const char *source,
                           std::initializer_list<std::pair<const char *, const char *>> values) {
   ns_printer_t *p = ns_printer_create(name, nullptr, source, nullptr);
@@ -85,20 +82,22 @@ TEST_F(PrtWrite, UserFileHoldsUseAndAll) {
 TEST_F(PrtWrite, RefusalsLeaveTheFileAlone) {
   WriteEtc("a:k=1:\n");
   std::string before = ReadFile(etc);
-  EXPECT_EQ(PutAndDestroy(MakePrinter("big", "etc", {{"k", std::string(1100, 'z').c_str()}})), -1);
-  EXPECT_EQ(PutAndDestroy(MakePrinter("x", nullptr, {{"k", "1"}})), -1);
-  EXPECT_EQ(PutAndDestroy(MakePrinter("x", "posix", {{"k", "1"}})), -1);
-  EXPECT_EQ(PutAndDestroy(MakePrinter("x", "nis", {{"k", "1"}})), -1);  // no NIS domain here
+  // Over the entry limit, sources that cannot be written (no NIS domain here), and
+  // whatever would not read back the same.
+  const struct {
+    const char *name, *source, *key;
+    std::string value;
+  } rows[] = {// clang-format off
+      {"big", "etc", "k", std::string(1100, 'z')}, {"x", nullptr, "k", "1"},
+      {"x", "posix", "k", "1"}, {"x", "nis", "k", "1"}, {"a:b", "etc", "k", "1"},
+      {"#c", "etc", "k", "1"}, {"x y", "etc", "k", "1"}, {"x", "etc", "k", "a=b"},
+      {"x", "etc", "k", "a:b"}, {"x", "etc", "k", "trailing "}, {"x", "etc", "k=", "v"},
+      {"x", "user", "use", "two\nlines"}};
+  // clang-format on
+  for (const auto &r : rows)
+    EXPECT_EQ(PutAndDestroy(MakePrinter(r.name, r.source, {{r.key, r.value.c_str()}})), -1)
+        << r.name << " " << r.key << "=" << r.value.substr(0, 20);
   EXPECT_EQ(ns_printer_put(nullptr), -1);
-  // Whatever would not read back the same is refused rather than written.
-  EXPECT_EQ(PutAndDestroy(MakePrinter("a:b", "etc", {{"k", "1"}})), -1);
-  EXPECT_EQ(PutAndDestroy(MakePrinter("#c", "etc", {{"k", "1"}})), -1);
-  EXPECT_EQ(PutAndDestroy(MakePrinter("x y", "etc", {{"k", "1"}})), -1);
-  EXPECT_EQ(PutAndDestroy(MakePrinter("x", "etc", {{"k", "a=b"}})), -1);
-  EXPECT_EQ(PutAndDestroy(MakePrinter("x", "etc", {{"k", "a:b"}})), -1);
-  EXPECT_EQ(PutAndDestroy(MakePrinter("x", "etc", {{"k", "trailing "}})), -1);
-  EXPECT_EQ(PutAndDestroy(MakePrinter("x", "etc", {{"k=", "v"}})), -1);
-  EXPECT_EQ(PutAndDestroy(MakePrinter("x", "user", {{"use", "two\nlines"}})), -1);
   EXPECT_EQ(ReadFile(etc), before);
   EXPECT_EQ(ns_printer_get_name("a", "nis"), nullptr);
   // A directory that cannot hold the temporary file.

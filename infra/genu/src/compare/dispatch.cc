@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "infra/svclog.h"
+#include "internal/stf_fail.h"
 #include "private/genu_compare_util.h"
 #include "private/genu_hooks.h"
 #include "private/genu_layout_def.h"
@@ -135,8 +136,7 @@ uint32_t GEN_CompareAttrValue(STF_statusList_t *sl, uint32_t id, const void *a, 
   if (hook) return hook(sl, a, b, result);
   LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
                   "GEN_CompareAttrValue: AVT # %d not yet implemented\n", static_cast<int>(id));
-  STF_AddStatus(sl, GENU_ST_NOT_COMPARABLE, 0);
-  return 1;
+  return STF__Fail(sl, GENU_ST_NOT_COMPARABLE);
 }
 
 uint32_t GEN_BinCompareAttrValue(STF_statusList_t *sl, uint32_t id, const void *a, const void *b,

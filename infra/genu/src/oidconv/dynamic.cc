@@ -10,6 +10,7 @@
 
 #include "infra/genu_oid.h"
 #include "infra/svclog.h"
+#include "internal/stf_fail.h"
 #include "private/oidconv_dynamic.h"
 
 namespace kq::genu {
@@ -66,32 +67,22 @@ extern "C" {
 int GENU_Init(STF_statusList_t *status, const char *directory, int mode) {
   if (!status) return 1;
   std::lock_guard<std::mutex> lock(dbMutex);
-  if (cvrtDb) {
-    STF_AddStatus(status, GENU_ST_OID_OPEN_TWICE, 0);
-    return 1;
-  }
+  if (cvrtDb) return STF__Fail(status, GENU_ST_OID_OPEN_TWICE);
   if (mode != 0 && mode != 2) {
     LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "Open mode is bad\n");
-    STF_AddStatus(status, GENU_ST_OID_BAD_MODE, 0);
-    return 1;
+    return STF__Fail(status, GENU_ST_OID_BAD_MODE);
   }
-  if (!directory || !*directory) {
-    STF_AddStatus(status, GENU_ST_OID_NO_DIR, 0);
-    return 1;
-  }
+  if (!directory || !*directory) return STF__Fail(status, GENU_ST_OID_NO_DIR);
   std::string path;
   try {
     path = std::string(directory) + "/" + GENU_OID_DB_NAME;
   } catch (const std::bad_alloc &) {
-    STF_AddStatus(status, GENU_ST_OID_NO_MEMORY, 0);
-    return 1;
+    return STF__Fail(status, GENU_ST_OID_NO_MEMORY);
   }
   errno = 0;
   cvrtDb = KQBM_open(path.c_str(), mode == 2 ? O_RDWR : O_RDONLY, mode == 2 ? 0666 : 0444, 1);
-  if (!cvrtDb) {
-    STF_AddStatus(status, errno == ENOMEM ? GENU_ST_OID_NO_MEMORY : GENU_ST_OID_OPEN_FAILED, 0);
-    return 1;
-  }
+  if (!cvrtDb)
+    return STF__Fail(status, errno == ENOMEM ? GENU_ST_OID_NO_MEMORY : GENU_ST_OID_OPEN_FAILED);
   return 0;
 }
 

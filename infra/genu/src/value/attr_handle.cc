@@ -3,6 +3,7 @@
 // destroys the set the attribute lives in.
 #include <cstdlib>
 
+#include "internal/stf_fail.h"
 #include "private/genu_layout.h"
 
 namespace {
@@ -25,16 +26,12 @@ uint32_t genu_CopyAttr(STF_statusList_t *sl, AS_attrHandle_t *dst, const AS_attr
                        const AS_allocateDescriptor_t *alloc) {
   if (!*src) {
     *dst = AS_nullAttrHandle;
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
-    return 1;
+    return STF__Fail(sl, GENU_ST_BAD_VALUE);
   }
   *dst = AS_nullAttrHandle;
   Scratch s;
   AS_setHandle_t set = AS_nullSetHandle;
-  if (AS_Create(s.list, &set, alloc, 0)) {
-    STF_AddStatus(sl, GENU_ST_NO_MEMORY, 0);
-    return 1;
-  }
+  if (AS_Create(s.list, &set, alloc, 0)) return STF__Fail(sl, GENU_ST_NO_MEMORY);
   if (AS_CopyAttrR(s.list, set, *src, dst)) {
     STF_AddStatus(sl, s.translated(), 0);
     AS_Destroy(s.list, &set);
@@ -70,28 +67,20 @@ void GENU__FreeAttrValList(AS_valueList_t *list) {
 // one to one in any order.
 uint32_t GENU__CompareAttrHandle(STF_statusList_t *sl, const GEN_AttrHandle_t *a,
                                  const GEN_AttrHandle_t *b, int32_t *result) {
-  if (!a || !b || !result) {
-    STF_AddStatus(sl, GENU_ST_NULL_COMPARE, 0);
-    return 1;
-  }
+  if (!a || !b || !result) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   Scratch s;
   uint32_t idA = 0, idB = 0, typeA = 0, typeB = 0;
   if (AS_GetAttrIDR(s.list, *a, &idA) || AS_GetAttrIDR(s.list, *b, &idB) ||
       AS_GetAttrValTypeR(s.list, *a, &typeA) || AS_GetAttrValTypeR(s.list, *b, &typeB)) {
-    STF_AddStatus(sl, GENU_ST_SET_ACCESS, 0);
-    return 1;
+    return STF__Fail(sl, GENU_ST_SET_ACCESS);
   }
   *result = 1;
   if (idA != idB) return 0;
-  if (typeA != typeB) {
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
-    return 1;
-  }
+  if (typeA != typeB) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   AS_valueList_t la{0, nullptr}, lb{0, nullptr};
   if (AS_GetAttrValListR(s.list, *a, &la, nullptr) || AS_GetAttrValListR(s.list, *b, &lb, nullptr)) {
     GENU__FreeAttrValList(&la);
-    STF_AddStatus(sl, GENU_ST_SET_ACCESS, 0);
-    return 1;
+    return STF__Fail(sl, GENU_ST_SET_ACCESS);
   }
   uint32_t rc = 0;
   if (la.count == lb.count) {

@@ -5,6 +5,7 @@
 
 #include "infra/genu_oid.h"
 #include "infra/svclog.h"
+#include "internal/stf_scratch.h"
 #include "private/oid_cache.h"
 #include "private/oid_db.h"
 
@@ -62,10 +63,8 @@ uint32_t ReadIdentifier(OID_dbBlock *block, const unsigned char *binary, MainRec
 }
 
 const unsigned char *ShortToBinary(uint32_t shoid) {
-  STF_statusList_t *scratch = STF_CreateList(nullptr);
   const unsigned char *binary = nullptr;
-  if (GENU_ShortToBinaryOID(scratch, shoid, &binary) != 0) binary = nullptr;
-  STF_DeleteList(scratch);
+  if (GENU_ShortToBinaryOID(kq::stf::ScratchList(), shoid, &binary) != 0) binary = nullptr;
   return binary;
 }
 
@@ -169,11 +168,9 @@ uint32_t OID_LookupShort(STF_statusList_t *status, OID_dbBlock_t *block, uint32_
   uint32_t st = OID__LookupShortCache(shoid, nameOut, charsOut);
   THR_UnlockMutex(&OID__shortCacheMutex);
   if (st == 0) return 0;
-  STF_statusList_t *scratch = STF_CreateList(nullptr);
   const unsigned char *binary = nullptr;
-  int failed = GENU_ShortToBinaryOID(scratch, shoid, &binary);
-  STF_DeleteList(scratch);
-  if (failed) return Fail(status, OID_ST_NOT_FOUND);
+  if (GENU_ShortToBinaryOID(kq::stf::ScratchList(), shoid, &binary))
+    return Fail(status, OID_ST_NOT_FOUND);
   if (!GoodBinary(binary)) return Fail(status, OID_ST_BAD_BINARY);
   // Both name and characteristics are read, so the cached entry answers either.
   char name[OID_NAME_MAX];

@@ -6,6 +6,7 @@
 
 #include "infra/svclog.h"
 #include "infra/thr.h"
+#include "internal/stf_scratch.h"
 #include "private/iconv_context.h"
 
 namespace {
@@ -45,14 +46,12 @@ template <typename Fn, typename... Args>
 uint32_t Call(int slot, uint32_t missing, Args... args) {
   auto fn = reinterpret_cast<Fn>(g_callbacks[slot].load(std::memory_order_acquire));
   if (!fn) return missing;
-  STF_statusList_t *scratch = STF_CreateList(nullptr);
-  if (!scratch) return ICONV_ST_NO_MEMORY;
+  kq::stf::ScratchList scratch;
   uint32_t st = 0;
   if (fn(scratch, args...)) {
     st = STF_GetStatus(scratch);
     if (!st) st = missing;
   }
-  STF_DeleteList(scratch);
   return st;
 }
 

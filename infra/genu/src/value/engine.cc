@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "internal/stf_fail.h"
+#include "internal/stf_scratch.h"
 #include "private/genu_layout.h"
 
 namespace {
@@ -254,9 +255,7 @@ uint32_t genu_DeepCopy(STF_statusList_t *sl, const GenuLayout *L, void *dst, con
     const GenuField &f = L->fields[i];
     if (!active(f, src)) continue;
     if (copyField(sl, f, dst, src, alloc)) {
-      STF_statusList_t *scratch = STF_CreateList(nullptr);
-      genu_DeepDelete(scratch, L, dst, alloc);
-      STF_DeleteList(scratch);
+      genu_DeepDelete(kq::stf::ScratchList(), L, dst, alloc);
       return 1;
     }
   }

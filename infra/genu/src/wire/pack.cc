@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "infra/svclog.h"
+#include "internal/stf_scratch.h"
 #include "private/genu_wire_adapt.h"
 #include "private/genu_wire_int.h"
 
@@ -253,9 +254,7 @@ int JQP_UnpackAV(STF_statusList_t *status, const OssBuf *encoded, uint32_t id, v
   }
   genu_TraceValue("JQP_UnpackAV: returning", id, record, true);
   if (GENU_OssFreePDU(nullptr, pdu, wire)) {
-    STF_statusList_t *scratch = STF_CreateList(nullptr);
-    GENU__DeleteAttrVal(scratch ? scratch : status, id, record, nullptr);
-    STF_DeleteList(scratch);
+    GENU__DeleteAttrVal(kq::stf::ScratchList(), id, record, nullptr);
     return Fail(status, kName, GENU_ST_RELEASE_FAILED);
   }
   *recordOut = record;

@@ -5,15 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "internal/stf_scratch.h"
 #include "private/genu_wire_int.h"
 
 namespace {
-
-// Clean-up after a failure reports on a list of its own, keeping the reason.
-struct Scratch {
-  STF_statusList_t *list = STF_CreateList(nullptr);
-  ~Scratch() { STF_DeleteList(list); }
-};
 
 // A two-letter locale code (language or country): the wire takes exactly two bytes.
 template <typename W>
@@ -236,7 +231,7 @@ int ToGEN_docFormat(STF_statusList_t *status, const DocumentFormat *in,
       if (!out->version) STF_AddStatus(status, GENU_ST_NO_MEMORY, 0);
       free(out->version);
       out->version = nullptr;
-      GEN_DeepDeleteDocumentFormat(Scratch().list, out, nullptr);
+      GEN_DeepDeleteDocumentFormat(kq::stf::ScratchList(), out, nullptr);
       *out = GEN_DocumentFormat_t{0, nullptr, nullptr};
       return 1;
     }

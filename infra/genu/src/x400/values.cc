@@ -138,8 +138,8 @@ int DecodeInto(STF_statusList_t *status, const ValueRow &row, const OssBuf *in, 
   int failed = row.toGen(status, wire, record);  // releases its own parts on failure
   if (GENU_OssFreePDU(nullptr, pdu, wire) && !failed) {
     if (row.layout) {
-      Scratch scratch;
-      genu_DeepDelete(scratch.list, row.layout, record, nullptr);
+      kq::stf::ScratchList scratch;
+      genu_DeepDelete(scratch, row.layout, record, nullptr);
     }
     failed = STF__Fail(status, GENU_ST_RELEASE_FAILED);
   }

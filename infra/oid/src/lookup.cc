@@ -85,13 +85,12 @@ uint32_t ResolveName(OID_dbBlock *block, const char *name, std::string *record) 
   if (uint32_t st = locale.Take(block, OID_FILE_LOCALE)) return st;
   std::string index;
   if (!locale.Fetch(name, strlen(name), &index)) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "%s not found in locale file!!\n", name);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "%s not found in locale file!!\n", name);
     return OID_ST_NOT_FOUND;
   }
   if (!index.empty() && index.back() == '\0') index.pop_back();
   if (!main.Fetch(index, record) || !kq::oid::IsBinaryAndChars(*record)) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                    "locale index %s not found in locale file !!\n", index.c_str());
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "locale index %s not found in locale file !!\n", index.c_str());
     return OID_ST_INCONSISTENT;
   }
   return 0;

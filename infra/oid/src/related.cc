@@ -133,7 +133,7 @@ uint32_t OID_LookupValueClass(STF_statusList_t *status, OID_dbBlock_t *block, co
   unsigned char chars[OID_CHARS_LEN];
   uint32_t st = OID_LookupName(kq::stf::ScratchList(), block, key.c_str(), binary, chars);
   if (st) {
-    LOG_CondMessage(LOG_SEV_OIDDB, __FILE__, __LINE__, "%s not found", name);
+    LOG_COND_MESSAGE(LOG_SEV_OIDDB, "%s not found", name);
     return Fail(status, OID_ST_VC_UNKNOWN);
   }
   *idOut = static_cast<uint16_t>(chars[5] << 8 | chars[6]);

@@ -134,8 +134,8 @@ uint32_t GEN_CompareAttrValue(STF_statusList_t *sl, uint32_t id, const void *a, 
   if (scalarCompare(id, a, b, result)) return 0;
   GenuCompareHook hook = recordCompare(id);
   if (hook) return hook(sl, a, b, result);
-  LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                  "GEN_CompareAttrValue: AVT # %d not yet implemented\n", static_cast<int>(id));
+  LOG_COND_MESSAGE(LOG_SEV_DIAG, "GEN_CompareAttrValue: AVT # %d not yet implemented\n",
+                   static_cast<int>(id));
   return STF__Fail(sl, GENU_ST_NOT_COMPARABLE);
 }
 

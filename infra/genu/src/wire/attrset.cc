@@ -131,11 +131,11 @@ int AttrToBer(STF_statusList_t *status, W *out, AS_attrHandle_t attr, uint32_t m
       GENU_AttrIdToType(status, shoid, &registryType))
     return STF__Fail(status, GENU_ST_SET_ACCESS);
   if (setType != registryType) {
-    LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__,
-                    "%s: Detect AS with inconsistent attr-Id and attr-value-type :\n"
-                    "AS with shoid %lu was created with valType %lu, but should be %d\n",
-                    name, static_cast<unsigned long>(shoid), static_cast<unsigned long>(setType),
-                    static_cast<int>(registryType));
+    LOG_COND_MESSAGE(LOG_SEV_INFO,
+                     "%s: Detect AS with inconsistent attr-Id and attr-value-type :\n"
+                     "AS with shoid %lu was created with valType %lu, but should be %d\n",
+                     name, static_cast<unsigned long>(shoid), static_cast<unsigned long>(setType),
+                     static_cast<int>(registryType));
     return STF__Fail(status, GENU_ST_BAD_VALUE);
   }
   AS_attrValHandle_t val = AS_nullAttrValHandle;

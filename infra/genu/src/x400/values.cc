@@ -113,7 +113,7 @@ int EncodeValue(STF_statusList_t *status, const ValueRow &row, OssBuf *out, cons
   int released = row.release ? row.release(status, wire) : 0;
   genu_WireFree(wire);
   if (code) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "Encode_%s failed: %d\n", row.name, code);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "Encode_%s failed: %d\n", row.name, code);
     return STF__Fail(status, GENU_ST_ENCODE_FAILED);
   }
   if (released) {
@@ -132,7 +132,7 @@ int DecodeInto(STF_statusList_t *status, const ValueRow &row, const OssBuf *in, 
   OssBuf input = *in;
   int code = GENU_OssDecode(nullptr, &pdu, &input, &wire);
   if (code || !wire) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "Decode_%s failed: %d\n", row.name, code);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "Decode_%s failed: %d\n", row.name, code);
     return STF__Fail(status, GENU_ST_DECODE_FAILED);
   }
   int failed = row.toGen(status, wire, record);  // releases its own parts on failure

@@ -44,6 +44,13 @@ int main(void) {
 
   EXPECT(FA_CheckFilePath("/tmp", 4, &kind) == 0 && kind == FA_PATH_ABSOLUTE);
   EXPECT(LOG_GetMaxTextChunk() == 2048);
+  /* The position macros compile as C; with the log off they write nothing. */
+  {
+    int was = LOG_SetEnabled(0);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "%s", "c caller");
+    LOG_COND_FUNC_TRACE("main", 1, NULL);
+    LOG_SetEnabled(was);
+  }
   EXPECT(OSC_ThreadSleep(1) == 0);
   EXPECT(MSG_setlocale_r(LC_ALL, NULL, line, sizeof line) <= 0);
 

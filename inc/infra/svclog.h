@@ -57,6 +57,18 @@ KQ_EXPORT void LOG_CondFuncTrace(const char *functionName, const char *sourceFil
 /* The format is the catalogue text of `messageCode` (status source 2). */
 KQ_EXPORT void LOG_CondUserMessage(int severity, uint32_t messageCode, ...);
 
+/* The calls above that take a source position, with the caller's own filled in:
+ * __FILE__ and __LINE__ where the macro is used. The format argument is always
+ * given (null where the function takes none).
+ *   LOG_COND_MESSAGE(severity, format, ...)
+ *   LOG_COND_FUNC_TRACE(functionName, entering, format, ...)
+ *   LOG_START_MESSAGE(severity, userName) */
+#define LOG_COND_MESSAGE(severity, ...) LOG_CondMessage((severity), __FILE__, __LINE__, __VA_ARGS__)
+#define LOG_COND_FUNC_TRACE(functionName, entering, ...) \
+  LOG_CondFuncTrace((functionName), __FILE__, __LINE__, (entering), __VA_ARGS__)
+#define LOG_START_MESSAGE(severity, userName) \
+  LOG_StartMessage((severity), __FILE__, __LINE__, (userName))
+
 KQ_END_DECLS
 
 #endif

@@ -37,15 +37,15 @@ int Trace(const std::string &dir, FILE *out, FILE *err) {
   std::string base = dir + "/kq-demo.log";
   LOG_Init(base.c_str(), "EWADSIX");
   std::string file = LOG_SetAddress(nullptr);
-  LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "demo: tracing to %s", file.c_str());
-  if (LOG_StartMessage(LOG_SEV_INFO, __FILE__, __LINE__, nullptr)) {
+  LOG_COND_MESSAGE(LOG_SEV_INFO, "demo: tracing to %s", file.c_str());
+  if (LOG_START_MESSAGE(LOG_SEV_INFO, nullptr)) {
     LOG_CondAdd("demo: one message in pieces:\n");
     LOG_CondAdd("first piece, %d\n", 1);
     LOG_CondAdd("second piece, %d", 2);
     LOG_EndMessage();
   }
-  LOG_CondMessage(LOG_SEV_WARNING, __FILE__, __LINE__, "demo: a warning with errno %d", ENOENT);
-  LOG_CondMessage(LOG_SEV_FUNC, __FILE__, __LINE__, "not selected: never written");
+  LOG_COND_MESSAGE(LOG_SEV_WARNING, "demo: a warning with errno %d", ENOENT);
+  LOG_COND_MESSAGE(LOG_SEV_FUNC, "not selected: never written");
   LOG_Term();
   std::string text = ReadFile(file);
   if (text.empty()) {

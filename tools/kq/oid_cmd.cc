@@ -8,6 +8,7 @@
 #include "infra/genu_oid.h"
 #include "infra/oid.h"
 #include "internal/oid_build.h"
+#include "internal/stf_scratch.h"
 #include "runtime.h"
 
 namespace {
@@ -35,7 +36,7 @@ std::string Explain(uint32_t code) {
 // Resolves one item to its binary OID (with the closing 0 byte).
 uint32_t Resolve(OID_dbBlock_t *block, const std::string &item, unsigned char *bin,
                  OID_nameSeq_t **matches) {
-  STF_statusList_t *s = STF_CreateList(nullptr);
+  kq::stf::ScratchList s;
   uint32_t st;
   if (AllOf(item, "0123456789")) {
     unsigned long long v = strtoull(item.c_str(), nullptr, 10);
@@ -51,12 +52,11 @@ uint32_t Resolve(OID_dbBlock_t *block, const std::string &item, unsigned char *b
     if (st == OID_ST_NOT_FOUND)
       st = OID_LookupAbbrev_A(s, block, item.c_str(), bin, nullptr, matches);
   }
-  STF_DeleteList(s);
   return st;
 }
 
 void Print(OID_dbBlock_t *block, const unsigned char *bin, FILE *out) {
-  STF_statusList_t *s = STF_CreateList(nullptr);
+  kq::stf::ScratchList s;
   char name[OID_NAME_MAX] = "", text[OID_TEXT_MAX] = "";
   unsigned char chars[OID_CHARS_LEN];
   char *dotted = nullptr;
@@ -73,7 +73,6 @@ void Print(OID_dbBlock_t *block, const unsigned char *bin, FILE *out) {
   }
   if (*text) fprintf(out, "descriptor:  %s\n", text);
   free(dotted);
-  STF_DeleteList(s);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ xdrproc_t VoidProc() { return reinterpret_cast<xdrproc_t>(reinterpret_cast<void 
 
 void Reply(SVCXPRT *xprt, xdrproc_t proc, void *result) {
   if (!svc_sendreply(xprt, proc, static_cast<caddr_t>(result)))
-    LOG_CondMessage(LOG_SEV_WARNING, __FILE__, __LINE__, "kqptsd: reply could not be sent");
+    LOG_COND_MESSAGE(LOG_SEV_WARNING, "kqptsd: reply could not be sent");
 }
 
 template <typename Arg>
@@ -52,8 +52,8 @@ void Dispatch(struct svc_req *request, SVCXPRT *xprt) {
       if (!ReadArgs(xprt, (xdrproc_t)xdr_pts_binding_t, &arg)) return;
       std::string name = arg.name.name ? arg.name.name : "";
       int status = registry.Add(name, arg.name.type, {arg.prognum, arg.versnum}) ? 0 : 1;
-      LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "kqptsd: add %s type %d: %lu,%lu -> %d",
-                      name.c_str(), arg.name.type, arg.prognum, arg.versnum, status);
+      LOG_COND_MESSAGE(LOG_SEV_INFO, "kqptsd: add %s type %d: %lu,%lu -> %d", name.c_str(),
+                       arg.name.type, arg.prognum, arg.versnum, status);
       Reply(xprt, (xdrproc_t)xdr_int, &status);
       svc_freeargs(xprt, (xdrproc_t)xdr_pts_binding_t, reinterpret_cast<caddr_t>(&arg));
       return;
@@ -63,8 +63,8 @@ void Dispatch(struct svc_req *request, SVCXPRT *xprt) {
       if (!ReadArgs(xprt, (xdrproc_t)xdr_pts_object_name_t, &arg)) return;
       std::string name = arg.name ? arg.name : "";
       int status = registry.Delete(name, arg.type) ? 0 : 1;
-      LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "kqptsd: delete %s type %d -> %d",
-                      name.c_str(), arg.type, status);
+      LOG_COND_MESSAGE(LOG_SEV_INFO, "kqptsd: delete %s type %d -> %d", name.c_str(), arg.type,
+                       status);
       Reply(xprt, (xdrproc_t)xdr_int, &status);
       svc_freeargs(xprt, (xdrproc_t)xdr_pts_object_name_t, reinterpret_cast<caddr_t>(&arg));
       return;
@@ -110,16 +110,14 @@ int Serve(bool loopbackOnly) {
     return 1;
   }
   freenetconfigent(nconf);
-  LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "kqptsd: serving program %d version %d",
-                  PTS_PROGRAM, PTS_VERSION);
+  LOG_COND_MESSAGE(LOG_SEV_INFO, "kqptsd: serving program %d version %d", PTS_PROGRAM, PTS_VERSION);
   while (!stopping) {
     int n = poll(svc_pollfd, svc_max_pollfd, 500);
     if (n > 0) svc_getreq_poll(svc_pollfd, n);
   }
   svc_unreg(PTS_PROGRAM, PTS_VERSION);
   svc_destroy(xprt);
-  LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "kqptsd: stopped with %zu bindings",
-                  registry.Size());
+  LOG_COND_MESSAGE(LOG_SEV_INFO, "kqptsd: stopped with %zu bindings", registry.Size());
   return 0;
 }
 

@@ -18,7 +18,7 @@ uint32_t Deliver(STF_statusList_t *sl, AS__Set *result, AS_setHandle_t *resultOu
 }
 
 uint32_t Abandon(AS__Set *result, uint32_t rc) {
-  AS__DeleteSetInternalForce(AS__ScratchList(), result);
+  AS__DeleteSetInternalForce(kq::stf::ScratchList(), result);
   return rc;
 }
 

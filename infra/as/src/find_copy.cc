@@ -76,7 +76,7 @@ uint32_t AS__CopyAttrInternal(STF_statusList_t *sl, const AS__Attr *source, AS__
     rc = AS__SetAttrCharacteristicsDataAO(sl, attr, source->charData, source->charLength);
   }
   if (rc != 0) {
-    AS__DeleteAttrInternalForce(AS__ScratchList(), attr);
+    AS__DeleteAttrInternalForce(kq::stf::ScratchList(), attr);
     return rc;
   }
   *newAttrOut = attr;
@@ -105,7 +105,7 @@ uint32_t AS__CopySetInternal(STF_statusList_t *sl, const AS__Set *source, AS__Se
   for (const AS__Attr *a = source->first; a != nullptr; a = a->next) {
     AS__Attr *copy;
     if (uint32_t rc = AS__CopyAttrInternal(sl, a, set, &copy)) {
-      AS__DeleteSetInternalForce(AS__ScratchList(), set);
+      AS__DeleteSetInternalForce(kq::stf::ScratchList(), set);
       return rc;
     }
     AS__AddAttrToSetSO(set, copy);

@@ -36,7 +36,7 @@ uint32_t AS_Destroy(STF_statusList_t *sl, AS_setHandle_t *set) {
   }
   // Without a list the set is still destroyed; value delete functions get a list of
   // their own, since they may refuse to work without one.
-  AS__ScratchList scratch;
+  kq::stf::ScratchList scratch;
   return DestroyWith(scratch, set);
 }
 

@@ -146,7 +146,7 @@ uint32_t OneBySet(STF_statusList_t *sl, AS_setHandle_t set, uint32_t attrId, uin
   void *v = const_cast<void *>(value);
   if (copy && desc->copyValue(sl, &v, value, &s->alloc) != 0) return 1;
   if (PutInSet(sl, s, attrId, valueType, 1, &v, desc, mode, attrOut) == 0) return 0;
-  if (copy) desc->deleteValue(AS__ScratchList(), v, &s->alloc);
+  if (copy) desc->deleteValue(kq::stf::ScratchList(), v, &s->alloc);
   return 1;
 }
 
@@ -160,7 +160,7 @@ uint32_t OneByAttr(STF_statusList_t *sl, AS_attrHandle_t attr, uint32_t valueTyp
   void *v = const_cast<void *>(value);
   if (copy && desc->copyValue(sl, &v, value, &a->set->alloc) != 0) return 1;
   if (PutInAttr(sl, a, valueType, 1, &v, desc, mode) == 0) return 0;
-  if (copy) desc->deleteValue(AS__ScratchList(), v, &a->set->alloc);
+  if (copy) desc->deleteValue(kq::stf::ScratchList(), v, &a->set->alloc);
   return 1;
 }
 

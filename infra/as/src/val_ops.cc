@@ -18,7 +18,7 @@ uint32_t CopyValsInto(STF_statusList_t *sl, AS__Attr *dest, const AS__Attr *sour
   uint32_t made = 0;
   for (const AS__Val *v = source->first; made < count; v = v->next, made++) {
     if (uint32_t rc = AS__CopyAttrValInternal(sl, v, dest, &copies[made])) {
-      AS__ScratchList scratch;
+      kq::stf::ScratchList scratch;
       for (uint32_t i = 0; i < made; i++) AS__DeleteAttrValInternalForce(scratch, copies[i]);
       alloc.deallocate(copies);
       return rc;

@@ -8,6 +8,7 @@
 
 #include "infra/genu_oid.h"
 #include "infra/oid.h"
+#include "internal/stf_scratch.h"
 #include "private/i18n_tables.h"
 
 namespace kq::i18n {
@@ -39,12 +40,10 @@ int SplitWords(char *line, char *words[kMaxWords]) {
 // convert.
 bool DottedToShort(const char *dotted, uint32_t *shoid) {
   if (strchr(dotted, ':')) return false;
-  STF_statusList_t *scratch = STF_CreateList(nullptr);
-  if (!scratch) return false;
+  kq::stf::ScratchList scratch;
   unsigned char binary[OID_BINARY_MAX + 1];
   bool ok = OID_ConvertDecToBin(scratch, dotted, binary, nullptr) == 0 &&
             GENU_BinaryToShortOID(scratch, binary, shoid) == 0;
-  STF_DeleteList(scratch);
   return ok;
 }
 

@@ -95,8 +95,7 @@ int I18N_Init(STF_statusList_t *status, const char *directory) {
   }
   uint32_t st = Load(directory, g_tables);
   if (st) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "I18N_Init: reading %s failed, code=0x%x\n",
-                    I18N_DATA_FILE, st);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "I18N_Init: reading %s failed, code=0x%x\n", I18N_DATA_FILE, st);
     STF_AddStatus(status, st, 0);
     // A missing file is reported as it is; anything else also as a failed set-up.
     if (st != I18N_ST_NO_DATA && st != I18N_ST_FAILED) STF_AddStatus(status, I18N_ST_FAILED, 0);

@@ -32,9 +32,9 @@ uint32_t MergeUp(KQBM_database *db, uint16_t p, int depth) {
   const uint8_t *pg = CachedNode(db, p);
   if (!pg) return KQBM_ST_BAD_NODE;
   if (Last(pg) >= 2) return 0;
-  LOG_CondMessage(kSevDetail, __FILE__, __LINE__,
-                  "RemoveFromInnerNode(), node[%d] has only %d item.  Let's merge...\n", p,
-                  Last(pg));
+  LOG_COND_MESSAGE(kSevDetail,
+                   "RemoveFromInnerNode(), node[%d] has only %d item.  Let's merge...\n", p,
+                   Last(pg));
   return MergeNode(db, p, depth + 1);
 }
 
@@ -44,17 +44,17 @@ uint32_t MergeNode(KQBM_database *db, uint16_t x, int depth) {
   Seq xs, pseq, ss;
   uint8_t type, ptype, stype;
   if (uint32_t st = LoadSeq(db, x, xs, &type)) return st;
-  LOG_CondMessage(kSevDetail, __FILE__, __LINE__, "Entering MergeNode() -- node[%d] = %d", x,
-                  static_cast<int>(xs.size()));
+  LOG_COND_MESSAGE(kSevDetail, "Entering MergeNode() -- node[%d] = %d", x,
+                   static_cast<int>(xs.size()));
   uint16_t p;
   int i;
   if (uint32_t st = ParentOf(db, x, &p, &i)) return st;
   if (!CanLoseChild(db, p, depth)) {
     if (p == 0) {
-      LOG_CondMessage(kSevDetail, __FILE__, __LINE__,
-                      "MergeNode(), parent is a root and it has only %d leafNodes.  Keep the last "
-                      "2 childNodes of the root",
-                      Last(db->root) + 1);
+      LOG_COND_MESSAGE(kSevDetail,
+                       "MergeNode(), parent is a root and it has only %d leafNodes.  Keep the last "
+                       "2 childNodes of the root",
+                       Last(db->root) + 1);
     }
     return 0;
   }
@@ -88,9 +88,9 @@ uint32_t MergeNode(KQBM_database *db, uint16_t x, int depth) {
       pseq[is].key = c.back().key;
       pseq[is].hasKey = c.back().hasKey;
       if (wasLast && xs.empty()) {
-        LOG_CondMessage(kSevDetail, __FILE__, __LINE__,
-                        "KQBM: RemoveFromInnerNode(), Removing the lastnode. Replace the parent "
-                        "key\n");
+        LOG_COND_MESSAGE(kSevDetail,
+                         "KQBM: RemoveFromInnerNode(), Removing the lastnode. Replace the parent "
+                         "key\n");
         extChanged = c.back().hasKey;
       }
     }
@@ -166,7 +166,7 @@ uint32_t RemoveItem(KQBM_database *db, const uint8_t *key, int keyLen) {
   Position pos;
   if (!Search(db, key, keyLen, -1, &pos)) return KQBM_ST_BAD_NODE;
   if (pos.index < 0) {
-    LOG_CondMessage(kSevError, __FILE__, __LINE__, "KQBM: RemoveFromTree() : key not found!!\n");
+    LOG_COND_MESSAGE(kSevError, "KQBM: RemoveFromTree() : key not found!!\n");
     return KQBM_ST_NOT_FOUND;
   }
   uint8_t *pg = CachedNode(db, pos.node);
@@ -189,7 +189,7 @@ uint32_t RemoveItem(KQBM_database *db, const uint8_t *key, int keyLen) {
 }  // namespace kq::kqbm
 
 extern "C" uint32_t KQBM_delete(KQBM_dbHandle_t db, datum key) {
-  LOG_CondFuncTrace("KQBM_delete", __FILE__, __LINE__, 1, nullptr);
+  LOG_COND_FUNC_TRACE("KQBM_delete", 1, nullptr);
   uint32_t st;
   if (!db) {
     st = KQBM_ST_NO_HANDLE;
@@ -201,10 +201,10 @@ extern "C" uint32_t KQBM_delete(KQBM_dbHandle_t db, datum key) {
     try {
       st = RemoveItem(db, reinterpret_cast<const uint8_t *>(key.dptr), key.dsize);
     } catch (const std::bad_alloc &) {
-      LOG_CondMessage(kSevError, __FILE__, __LINE__, "KQBM: KQBM_delete(), out of memory\n");
+      LOG_COND_MESSAGE(kSevError, "KQBM: KQBM_delete(), out of memory\n");
       st = KQBM_ST_NO_MEMORY;
     }
   }
-  LOG_CondFuncTrace("KQBM_delete", __FILE__, __LINE__, 0, "result = 0x%x", st);
+  LOG_COND_FUNC_TRACE("KQBM_delete", 0, "result = 0x%x", st);
   return st;
 }

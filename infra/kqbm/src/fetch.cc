@@ -42,21 +42,21 @@ void FreeList(KQBM_nameSeq_t *l) {
 extern "C" {
 
 datum KQBM_fetch(KQBM_dbHandle_t db, datum key) {
-  LOG_CondFuncTrace("KQBM_fetch", __FILE__, __LINE__, 1, nullptr);
+  LOG_COND_FUNC_TRACE("KQBM_fetch", 1, nullptr);
   datum r = FetchWith(db, key, -1);
-  LOG_CondFuncTrace("KQBM_fetch", __FILE__, __LINE__, 0, nullptr);
+  LOG_COND_FUNC_TRACE("KQBM_fetch", 0, nullptr);
   return r;
 }
 
 datum KQBM_fetchName(KQBM_dbHandle_t db, datum key, int caseMode) {
-  LOG_CondFuncTrace("KQBM_fetchName", __FILE__, __LINE__, 1, nullptr);
+  LOG_COND_FUNC_TRACE("KQBM_fetchName", 1, nullptr);
   datum r = FetchWith(db, key, caseMode == 1 ? 1 : 0);
-  LOG_CondFuncTrace("KQBM_fetchName", __FILE__, __LINE__, 0, nullptr);
+  LOG_COND_FUNC_TRACE("KQBM_fetchName", 0, nullptr);
   return r;
 }
 
 datum KQBM_fetchAbbrev(KQBM_dbHandle_t db, datum abbrev, KQBM_nameSeq_t **list, int keepList) {
-  LOG_CondFuncTrace("KQBM_fetchAbbrev", __FILE__, __LINE__, 1, nullptr);
+  LOG_COND_FUNC_TRACE("KQBM_fetchAbbrev", 1, nullptr);
   datum r = {nullptr, -1};
   if (list) *list = nullptr;
   if (db && abbrev.dsize >= 0) {
@@ -80,7 +80,7 @@ datum KQBM_fetchAbbrev(KQBM_dbHandle_t db, datum abbrev, KQBM_nameSeq_t **list, 
     }
     FreeList(found);
   }
-  LOG_CondFuncTrace("KQBM_fetchAbbrev", __FILE__, __LINE__, 0, nullptr);
+  LOG_COND_FUNC_TRACE("KQBM_fetchAbbrev", 0, nullptr);
   return r;
 }
 

@@ -26,8 +26,7 @@ void FreeHandle(KQBM_database *db) {
 // damaged ends the pre-loading; it is looked at again when it is asked for.
 bool LoadPages(KQBM_database *db, long pages, int count) {
   if (pages < 1 || !ReadPage(db, 0, db->root) || !ValidatePage(db->root, true)) {
-    LOG_CondMessage(kSevError, __FILE__, __LINE__,
-                    "KQBM: InitializeBufferPool(), failed read the file\n");
+    LOG_COND_MESSAGE(kSevError, "KQBM: InitializeBufferPool(), failed read the file\n");
     return false;
   }
   db->root[0] &= static_cast<uint8_t>(~kModified);
@@ -43,7 +42,7 @@ KQBM_database *Open(const char *name, int flags, int mode, int wholeFile) {
   size_t nameLen = name ? strlen(name) : 0;
   char *fileName = static_cast<char *>(malloc(nameLen + sizeof(KQBM_SUFFIX)));
   if (!db || !fileName) {
-    LOG_CondMessage(kSevError, __FILE__, __LINE__, "!!!!! KQBM: malloc failed in OpenDB\n");
+    LOG_COND_MESSAGE(kSevError, "!!!!! KQBM: malloc failed in OpenDB\n");
     free(db);
     free(fileName);
     return nullptr;
@@ -58,7 +57,7 @@ KQBM_database *Open(const char *name, int flags, int mode, int wholeFile) {
            : FA_ST_NULL_PATH;
   free(fileName);
   if (st) {
-    LOG_CondMessage(kSevError, __FILE__, __LINE__, "KQBM: FA_ConvertFilePath() failed !!\n");
+    LOG_COND_MESSAGE(kSevError, "KQBM: FA_ConvertFilePath() failed !!\n");
     free(db);
     return nullptr;
   }
@@ -68,7 +67,7 @@ KQBM_database *Open(const char *name, int flags, int mode, int wholeFile) {
     db->fd = open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, static_cast<mode_t>(mode));
     db->writable = true;
     if (db->fd < 0 || !InitializeBufferPool(db, kWritablePool)) {
-      LOG_CondMessage(kSevError, __FILE__, __LINE__, "KQBM: failed to create %s\n", path);
+      LOG_COND_MESSAGE(kSevError, "KQBM: failed to create %s\n", path);
       free(path);
       FreeHandle(db);
       return nullptr;
@@ -81,7 +80,7 @@ KQBM_database *Open(const char *name, int flags, int mode, int wholeFile) {
 
   int access = flags & O_ACCMODE;
   if (access == O_WRONLY) {
-    LOG_CondMessage(kSevError, __FILE__, __LINE__, "KQBM: write-only open of %s refused\n", path);
+    LOG_COND_MESSAGE(kSevError, "KQBM: write-only open of %s refused\n", path);
     free(path);
     free(db);
     return nullptr;
@@ -89,7 +88,7 @@ KQBM_database *Open(const char *name, int flags, int mode, int wholeFile) {
   db->fd = open(path, flags | O_CLOEXEC, static_cast<mode_t>(mode));
   struct stat sb;
   if (db->fd < 0 || fstat(db->fd, &sb) != 0) {
-    LOG_CondMessage(kSevError, __FILE__, __LINE__, "KQBM: failed to open %s\n", path);
+    LOG_COND_MESSAGE(kSevError, "KQBM: failed to open %s\n", path);
     free(path);
     FreeHandle(db);
     return nullptr;
@@ -99,9 +98,8 @@ KQBM_database *Open(const char *name, int flags, int mode, int wholeFile) {
   if (access == O_RDONLY) {
     if (wholeFile == 1) {
       if (pages > KQBM_MAX_WHOLE_FILE_PAGES) {
-        LOG_CondMessage(kSevError, __FILE__, __LINE__,
-                        "KQBM: %s has %ld pages, more than %d for a whole-file open\n", path, pages,
-                        KQBM_MAX_WHOLE_FILE_PAGES);
+        LOG_COND_MESSAGE(kSevError, "KQBM: %s has %ld pages, more than %d for a whole-file open\n",
+                         path, pages, KQBM_MAX_WHOLE_FILE_PAGES);
         free(path);
         FreeHandle(db);
         return nullptr;
@@ -129,27 +127,26 @@ KQBM_database *Open(const char *name, int flags, int mode, int wholeFile) {
 extern "C" {
 
 KQBM_dbHandle_t KQBM_open(const char *name, int flags, int mode, int wholeFile) {
-  LOG_CondFuncTrace("KQBM_open", __FILE__, __LINE__, 1, "%s", name ? name : "(null)");
+  LOG_COND_FUNC_TRACE("KQBM_open", 1, "%s", name ? name : "(null)");
   KQBM_database *db = Open(name, flags, mode, wholeFile);
-  LOG_CondFuncTrace("KQBM_open", __FILE__, __LINE__, 0, "%p", static_cast<void *>(db));
+  LOG_COND_FUNC_TRACE("KQBM_open", 0, "%p", static_cast<void *>(db));
   return db;
 }
 
 void KQBM_close(KQBM_dbHandle_t db) {
-  LOG_CondFuncTrace("KQBM_close", __FILE__, __LINE__, 1, nullptr);
+  LOG_COND_FUNC_TRACE("KQBM_close", 1, nullptr);
   if (db) {
     if (!FlushPool(db)) {
-      LOG_CondMessage(kSevError, __FILE__, __LINE__, "KQBM: failed to write the database file\n");
+      LOG_COND_MESSAGE(kSevError, "KQBM: failed to write the database file\n");
     }
     int rc = close(db->fd);
     db->fd = -1;
     if (rc != 0) {
-      LOG_CondMessage(kSevError, __FILE__, __LINE__,
-                      "!!!!! KQBM: Error in closing database file\n");
+      LOG_COND_MESSAGE(kSevError, "!!!!! KQBM: Error in closing database file\n");
     }
     FreeHandle(db);
   }
-  LOG_CondFuncTrace("KQBM_close", __FILE__, __LINE__, 0, nullptr);
+  LOG_COND_FUNC_TRACE("KQBM_close", 0, nullptr);
 }
 
 }  // extern "C"

@@ -37,7 +37,7 @@ uint32_t ParentOf(KQBM_database *db, uint16_t x, uint16_t *parent, int *index) {
   uint16_t p = Parent(pg);
   const uint8_t *ppg = p == x ? nullptr : CachedNode(db, p);
   if (!ppg) {
-    LOG_CondMessage(kSevError, __FILE__, __LINE__, "KQBM: SplitLeafNode(), parentNode is NULL!!\n");
+    LOG_COND_MESSAGE(kSevError, "KQBM: SplitLeafNode(), parentNode is NULL!!\n");
     return KQBM_ST_NO_PARENT;
   }
   if (!IsLeaf(ppg) && !(Last(ppg) == 0 && Child(ppg, 0) == 0)) {
@@ -49,8 +49,7 @@ uint32_t ParentOf(KQBM_database *db, uint16_t x, uint16_t *parent, int *index) {
       }
     }
   }
-  LOG_CondMessage(kSevError, __FILE__, __LINE__,
-                  "KQBM: node[%d] is not a child of its parent node[%d]\n", x, p);
+  LOG_COND_MESSAGE(kSevError, "KQBM: node[%d] is not a child of its parent node[%d]\n", x, p);
   return KQBM_ST_BAD_PARENT;
 }
 
@@ -67,10 +66,10 @@ uint32_t SetGreatest(KQBM_database *db, uint16_t y, const std::string &key, int 
   if (k.len == static_cast<int>(key.size()) && memcmp(k.p, key.data(), key.size()) == 0) return 0;
   const auto *kb = reinterpret_cast<const uint8_t *>(key.data());
   if (ReplaceKeyRaw(pg, i, kb, static_cast<int>(key.size()))) return 0;
-  LOG_CondMessage(kSevDetail, __FILE__, __LINE__,
-                  "KQBM: ReplaceContentAt().  Not enough room in node = %d sizeDiff = %d "
-                  "freeSpace = %d\n",
-                  p, FieldSize(static_cast<int>(key.size())) - FieldSize(k.len), FreeSpace(pg));
+  LOG_COND_MESSAGE(kSevDetail,
+                   "KQBM: ReplaceContentAt().  Not enough room in node = %d sizeDiff = %d "
+                   "freeSpace = %d\n",
+                   p, FieldSize(static_cast<int>(key.size())) - FieldSize(k.len), FreeSpace(pg));
   Seq ps;
   uint8_t type;
   if (uint32_t st = LoadSeq(db, p, ps, &type)) return st;
@@ -117,14 +116,14 @@ uint32_t Commit(KQBM_database *db, uint8_t type, uint16_t p, Seq &pseq, size_t f
 }
 
 uint32_t SplitRootNode(KQBM_database *db, Seq &seq) {
-  LOG_CondMessage(kSevDetail, __FILE__, __LINE__, "Entering SplitRootNode()\n");
+  LOG_COND_MESSAGE(kSevDetail, "Entering SplitRootNode()\n");
   Run run = MakeRun(kInnerNode, seq);
   std::vector<size_t> cuts;
   int cut = PlanShiftRight(run, seq.size(), -1);
   if (cut > 0) {
     cuts = {static_cast<size_t>(cut)};
   } else if (!PlanEven(run, 2, cuts) && !PlanEven(run, 3, cuts)) {
-    LOG_CondMessage(kSevError, __FILE__, __LINE__, "KQBM: SplitRootNode(), no room\n");
+    LOG_COND_MESSAGE(kSevError, "KQBM: SplitRootNode(), no room\n");
     return KQBM_ST_NO_ROOM;
   }
   cuts.insert(cuts.begin(), 0);
@@ -191,8 +190,8 @@ uint32_t Place(KQBM_database *db, uint16_t x, Seq &seq, bool extChanged, int new
     c.insert(c.end(), right.begin(), right.end());
     int cut = PlanShiftRight(MakeRun(type, c), n, newAt);
     if (cut > 0) {
-      LOG_CondMessage(kSevDetail, __FILE__, __LINE__, "ShiftRight() -- node[%d], %d entries\n", x,
-                      static_cast<int>(n) - cut);
+      LOG_COND_MESSAGE(kSevDetail, "ShiftRight() -- node[%d], %d entries\n", x,
+                       static_cast<int>(n) - cut);
       return Commit(db, type, p, pseq, ix, {x, pseq[ix + 1].child}, c,
                     {0, static_cast<size_t>(cut), c.size()}, extChanged, -1, depth);
     }
@@ -206,8 +205,8 @@ uint32_t Place(KQBM_database *db, uint16_t x, Seq &seq, bool extChanged, int new
     int at = newAt >= 0 ? newAt + static_cast<int>(left.size()) : -1;
     int cut = PlanShiftLeft(MakeRun(type, c), left.size(), at);
     if (cut > 0) {
-      LOG_CondMessage(kSevDetail, __FILE__, __LINE__, "ShiftLeft() -- node[%d], %d entries\n", x,
-                      cut - static_cast<int>(left.size()));
+      LOG_COND_MESSAGE(kSevDetail, "ShiftLeft() -- node[%d], %d entries\n", x,
+                       cut - static_cast<int>(left.size()));
       return Commit(db, type, p, pseq, ix - 1, {pseq[ix - 1].child, x}, c,
                     {0, static_cast<size_t>(cut), c.size()}, extChanged, -1, depth);
     }
@@ -226,10 +225,10 @@ uint32_t Place(KQBM_database *db, uint16_t x, Seq &seq, bool extChanged, int new
   if (!PlanSplit(MakeRun(type, c), nl, at, &b1, &b2)) return KQBM_ST_NO_ROOM;
   uint16_t mid;
   if (!GetNewPage(db, type, p, &mid)) return KQBM_ST_NO_ROOM;
-  LOG_CondMessage(kSevDetail, __FILE__, __LINE__,
-                  type == kLeafNode ? "SplitLeafNode() -- node[%d], new node[%d]\n"
-                                    : "SplitNode() -- node[%d], new node[%d]\n",
-                  x, mid);
+  LOG_COND_MESSAGE(kSevDetail,
+                   type == kLeafNode ? "SplitLeafNode() -- node[%d], new node[%d]\n"
+                                     : "SplitNode() -- node[%d], new node[%d]\n",
+                   x, mid);
   Entry me;
   me.child = mid;
   me.from = p;

@@ -48,8 +48,7 @@ bool Evict(KQBM_database *db, int b, bool loaded) {
     pg[0] &= static_cast<uint8_t>(~kModified);
     if (!WritePage(db, db->pageNo[b], pg)) {
       pg[0] |= kModified;
-      LOG_CondMessage(kSevError, __FILE__, __LINE__,
-                      "KQBM: CachedNode(), failed to write node = %d\n", db->pageNo[b]);
+      LOG_COND_MESSAGE(kSevError, "KQBM: CachedNode(), failed to write node = %d\n", db->pageNo[b]);
       return false;
     }
   }
@@ -74,7 +73,7 @@ bool InitializeBufferPool(KQBM_database *db, int count) {
   size_t bytes = n * (kPageSize + sizeof(uint16_t) + 1) + 65536;
   auto *block = static_cast<uint8_t *>(calloc(1, bytes));
   if (!block) {
-    LOG_CondMessage(kSevError, __FILE__, __LINE__, "KQBM: malloc failed in InitializeBufferPool\n");
+    LOG_COND_MESSAGE(kSevError, "KQBM: malloc failed in InitializeBufferPool\n");
     return false;
   }
   db->pages = reinterpret_cast<PageBuf *>(block);
@@ -97,8 +96,8 @@ bool PreloadPage(KQBM_database *db, int b, uint16_t p) {
 uint8_t *CachedNode(KQBM_database *db, uint16_t p) {
   if (p == 0) return db->root;
   if (p > Highest(db)) {
-    LOG_CondMessage(kSevError, __FILE__, __LINE__,
-                    "KQBM: CachedNode(), node = %d beyond the last node = %d\n", p, Highest(db));
+    LOG_COND_MESSAGE(kSevError, "KQBM: CachedNode(), node = %d beyond the last node = %d\n", p,
+                     Highest(db));
     return nullptr;
   }
   bool holds, loaded;
@@ -108,8 +107,8 @@ uint8_t *CachedNode(KQBM_database *db, uint16_t p) {
   if (!Evict(db, b, loaded)) return nullptr;
   if (!ReadPage(db, p, pg) || !ValidatePage(pg, false)) {
     db->age[b] = kEmptyAge;
-    LOG_CondMessage(kSevError, __FILE__, __LINE__,
-                    "KQBM: CachedNode(), node = %d could not be read or is damaged\n", p);
+    LOG_COND_MESSAGE(kSevError, "KQBM: CachedNode(), node = %d could not be read or is damaged\n",
+                     p);
     return nullptr;
   }
   pg[0] &= static_cast<uint8_t>(~kModified);
@@ -120,7 +119,7 @@ uint8_t *CachedNode(KQBM_database *db, uint16_t p) {
 uint8_t *GetNewPage(KQBM_database *db, uint8_t type, uint16_t parent, uint16_t *pageNo) {
   unsigned p = Highest(db) + 1u;
   if (p > 0xffffu) {
-    LOG_CondMessage(kSevError, __FILE__, __LINE__, "KQBM: GetNewPage(), no page number left\n");
+    LOG_COND_MESSAGE(kSevError, "KQBM: GetNewPage(), no page number left\n");
     return nullptr;
   }
   bool holds, loaded;

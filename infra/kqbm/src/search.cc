@@ -50,8 +50,7 @@ bool Search(KQBM_database *db, const uint8_t *key, int len, int caseMode, Positi
     if (child == 0) return false;  // a node with keys always has its children
     node = child;
   }
-  LOG_CondMessage(kSevError, __FILE__, __LINE__, "KQBM: Search(), tree deeper than %d\n",
-                  kMaxDepth);
+  LOG_COND_MESSAGE(kSevError, "KQBM: Search(), tree deeper than %d\n", kMaxDepth);
   return false;
 }
 
@@ -77,7 +76,7 @@ struct AbbrevSearch {
     e->name[keyLen] = '\0';
     *tail = e;
     tail = &e->next;
-    LOG_CondMessage(kSevMatch, __FILE__, __LINE__, "KQBM: abbrev match found: %s\n", e->name);
+    LOG_COND_MESSAGE(kSevMatch, "KQBM: abbrev match found: %s\n", e->name);
     return true;
   }
 

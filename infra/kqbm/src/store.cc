@@ -19,10 +19,10 @@ uint32_t AddItem(KQBM_database *db, const uint8_t *key, int keyLen, const uint8_
     // An empty tree: the root gets the key, a leaf for the item and an empty leaf to
     // its right.
     if (Last(db->root) != 0) {
-      LOG_CondMessage(kSevError, __FILE__, __LINE__,
-                      "KQBM: AddItem(), should be an empty tree, but it's not. root.node.last = "
-                      "%lu\n",
-                      static_cast<unsigned long>(Last(db->root)));
+      LOG_COND_MESSAGE(kSevError,
+                       "KQBM: AddItem(), should be an empty tree, but it's not. root.node.last = "
+                       "%lu\n",
+                       static_cast<unsigned long>(Last(db->root)));
       return KQBM_ST_NOT_EMPTY;
     }
     Seq root(2);
@@ -38,8 +38,8 @@ uint32_t AddItem(KQBM_database *db, const uint8_t *key, int keyLen, const uint8_
   uint8_t *pg = CachedNode(db, node);
   if (!pg) return KQBM_ST_BAD_NODE;
   if (!IsLeaf(pg)) {
-    LOG_CondMessage(kSevError, __FILE__, __LINE__,
-                    "KQBM: AddToLeafNode(), invalid node type. nodeType = %d\n", NodeType(pg));
+    LOG_COND_MESSAGE(kSevError, "KQBM: AddToLeafNode(), invalid node type. nodeType = %d\n",
+                     NodeType(pg));
     return KQBM_ST_BAD_NODE;
   }
   const int last = Last(pg);
@@ -49,8 +49,7 @@ uint32_t AddItem(KQBM_database *db, const uint8_t *key, int keyLen, const uint8_
     if (CompareKeys(key, keyLen, k.p, k.len) == kBefore) break;
     at++;
   }
-  LOG_CondMessage(kSevDetail, __FILE__, __LINE__, "Entering InsertItemAt() -- node[%d], idex[%d]",
-                  node, at);
+  LOG_COND_MESSAGE(kSevDetail, "Entering InsertItemAt() -- node[%d], idex[%d]", node, at);
   std::string keyText(reinterpret_cast<const char *>(key), static_cast<size_t>(keyLen));
   if (last < kMaxEntries && FreeSpace(pg) >= ItemSize(keyLen, contentLen)) {
     InsertItemRaw(pg, at, key, keyLen, content, contentLen);
@@ -82,14 +81,12 @@ uint32_t Store(KQBM_database *db, datum key, datum content, int mode) {
   if (pos.index >= 0 && mode != KQBM_REPLACE) return KQBM_ST_EXISTS;
   // Limits are checked before anything changes, so a refused replace keeps the old item.
   if (key.dsize > KQBM_MAX_KEY) {
-    LOG_CondMessage(kSevError, __FILE__, __LINE__, "KQBM: key is too long. keySize = %d\n",
-                    key.dsize);
+    LOG_COND_MESSAGE(kSevError, "KQBM: key is too long. keySize = %d\n", key.dsize);
     return KQBM_ST_KEY_TOO_LONG;
   }
   if (static_cast<int64_t>(key.dsize) + content.dsize > KQBM_MAX_ITEM) {
-    LOG_CondMessage(kSevError, __FILE__, __LINE__,
-                    "KQBM: item is too long. keySize = %d contentSize = %d\n", key.dsize,
-                    content.dsize);
+    LOG_COND_MESSAGE(kSevError, "KQBM: item is too long. keySize = %d contentSize = %d\n",
+                     key.dsize, content.dsize);
     return KQBM_ST_ITEM_TOO_LONG;
   }
   if (pos.index >= 0) {
@@ -102,14 +99,14 @@ uint32_t Store(KQBM_database *db, datum key, datum content, int mode) {
 }  // namespace
 
 extern "C" uint32_t KQBM_store(KQBM_dbHandle_t db, datum key, datum content, int mode) {
-  LOG_CondFuncTrace("KQBM_store", __FILE__, __LINE__, 1, nullptr);
+  LOG_COND_FUNC_TRACE("KQBM_store", 1, nullptr);
   uint32_t st;
   try {
     st = Store(db, key, content, mode);
   } catch (const std::bad_alloc &) {
-    LOG_CondMessage(kSevError, __FILE__, __LINE__, "KQBM: KQBM_store(), out of memory\n");
+    LOG_COND_MESSAGE(kSevError, "KQBM: KQBM_store(), out of memory\n");
     st = KQBM_ST_NO_MEMORY;
   }
-  LOG_CondFuncTrace("KQBM_store", __FILE__, __LINE__, 0, "result = 0x%x", st);
+  LOG_COND_FUNC_TRACE("KQBM_store", 0, "result = 0x%x", st);
   return st;
 }

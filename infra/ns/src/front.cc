@@ -36,10 +36,10 @@ struct State {
 class Trace {
  public:
   explicit Trace(const char *function) : function_(function) {
-    LOG_CondFuncTrace(function_, __FILE__, __LINE__, 1, "%s", "");
+    LOG_COND_FUNC_TRACE(function_, 1, "%s", "");
   }
   int Exit(int rc) {
-    LOG_CondFuncTrace(function_, __FILE__, __LINE__, 0, "rc=%d", rc);
+    LOG_COND_FUNC_TRACE(function_, 0, "rc=%d", rc);
     return rc;
   }
 

@@ -33,8 +33,7 @@ CLIENT *Connect(const char *host) {
   GetTimeOut();
   CLIENT *client = clnt_create_timed(host, PTS_PROGRAM, PTS_VERSION, "udp", &nsCreateTimeout);
   if (!client) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "pts: %s",
-                    clnt_spcreateerror(const_cast<char *>(host)));
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "pts: %s", clnt_spcreateerror(const_cast<char *>(host)));
     return nullptr;
   }
   // SetTimeOut: the call time-out of every new client.
@@ -113,8 +112,7 @@ bool Exchange(const char *host, THR_mutex_t *mutex, xdrproc_t replyProc, Reply *
     take();
     clnt_freeres(client, replyProc, reinterpret_cast<caddr_t>(reply));
   } else {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "pts: %s",
-                    clnt_sperror(client, const_cast<char *>(host)));
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "pts: %s", clnt_sperror(client, const_cast<char *>(host)));
   }
   clnt_destroy(client);
   return rc == RPC_SUCCESS;

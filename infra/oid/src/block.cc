@@ -29,8 +29,7 @@ KQBM_dbHandle_t OpenFile(const OID_dbBlock *block, const std::string &name) {
 uint32_t LockBlock(OID_dbBlock *block) {
   uint32_t st = THR_LockMutex(&block->mutex);
   if (st) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                    "THR_LockMutex(&block_p->mutex) failed.  result = %u", st);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "THR_LockMutex(&block_p->mutex) failed.  result = %u", st);
   }
   return st;
 }
@@ -57,7 +56,7 @@ uint32_t OID__OpenDbFile(OID_dbBlock *block, OID__file file) {
     const char *name = file == OID_FILE_MAIN ? OID_MAIN_FILE : OID_LINK_FILE;
     block->files[file] = OpenFile(block, name);
     if (!block->files[file]) {
-      LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "OID: Failed to open oid db = %s\n", name);
+      LOG_COND_MESSAGE(LOG_SEV_DIAG, "OID: Failed to open oid db = %s\n", name);
       return OID_ST_BAD_PATH;
     }
     return 0;
@@ -65,11 +64,10 @@ uint32_t OID__OpenDbFile(OID_dbBlock *block, OID__file file) {
   block->files[file] = OpenFile(block, OID__LocaleFileName(block->locale));
   if (block->files[file]) return 0;
   if (!strcmp(block->locale, "C")) return OID_ST_NO_LOCALE_FILE;
-  LOG_CondMessage(LOG_SEV_OIDDB, __FILE__, __LINE__,
-                  "OID: unknown locale.  Using default locale\n");
+  LOG_COND_MESSAGE(LOG_SEV_OIDDB, "OID: unknown locale.  Using default locale\n");
   block->files[file] = OpenFile(block, OID_DEFAULT_LOCALE_FILE);
   if (block->files[file]) return 0;
-  LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "OID: Failed to open default locale file\n");
+  LOG_COND_MESSAGE(LOG_SEV_DIAG, "OID: Failed to open default locale file\n");
   return OID_ST_NO_LOCALE_FILE;
 }
 
@@ -140,21 +138,21 @@ uint32_t OID_OpenDb(STF_statusList_t *status, const char *dir, const char *local
   std::string initDir;
   uint32_t initMode = 0;
   if (!OID__Initialised(&initDir, &initMode)) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "OID database not initialized!!");
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "OID database not initialized!!");
     return Fail(status, OID_ST_NOT_INIT);
   }
   std::string d = dir ? dir : "";
   while (d.size() > 1 && d.back() == '/') d.pop_back();
   if (d != initDir) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "OID database paths are inconsistent!!");
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "OID database paths are inconsistent!!");
     return Fail(status, OID_ST_PATH_DIFFERS);
   }
   if (mode != initMode) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "OID database open modes are inconsistent!!");
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "OID database open modes are inconsistent!!");
     return Fail(status, OID_ST_MODE_DIFFERS);
   }
   if (locale && !*locale) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "OID: Bad locale\n");
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "OID: Bad locale\n");
     return Fail(status, OID_ST_BAD_LOCALE);
   }
   if (!blockOut) return Fail(status, OID_ST_NO_BLOCK);

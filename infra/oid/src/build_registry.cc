@@ -22,6 +22,7 @@
 
 #include "infra/genu_oid.h"
 #include "internal/oid_build.h"
+#include "internal/stf_scratch.h"
 #include "private/oid_db.h"
 
 namespace {
@@ -37,7 +38,7 @@ struct Row {
 
 std::vector<Row> TableRows() {
   std::vector<Row> rows;
-  STF_statusList_t *scratch = STF_CreateList(nullptr);
+  kq::stf::ScratchList scratch;
   for (uint32_t s = 1; s <= 3562; s = s == 1092 ? 3000 : s + 1) {
     const unsigned char *bin = nullptr;
     uint32_t type = GENU_OID_NO_TYPE;
@@ -49,7 +50,6 @@ std::vector<Row> TableRows() {
     rows.push_back({s, name, name.substr(3, dash - 3), name.substr(dash + 1),
                     std::string(reinterpret_cast<const char *>(bin), bin[1] + 2u), type});
   }
-  STF_DeleteList(scratch);
   return rows;
 }
 

@@ -37,18 +37,16 @@ uint32_t Apply(STF_statusList_t *status, const char *function, std::vector<Store
     if (s.mode == KQBM_REPLACE) s.file->Fetch(s.key, &s.previous);
     uint32_t st = s.file->Store(s.key, s.content, s.mode);
     if (!st) continue;
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                    "OID: %s, failed to store %s in %s file.  result = %u\n", function,
-                    s.key.c_str(), s.fileName, st);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "OID: %s, failed to store %s in %s file.  result = %u\n",
+                     function, s.key.c_str(), s.fileName, st);
     bool undone = true;
     while (i-- > 0) {
       const Store &u = stores[i];
       uint32_t ust = u.mode == KQBM_REPLACE ? u.file->Store(u.key, u.previous, KQBM_REPLACE)
                                             : u.file->Delete(u.key);
       if (ust) {
-        LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                        "OID: %s, failed to remove %s from %s file.  result = %u\n", function,
-                        u.key.c_str(), u.fileName, ust);
+        LOG_COND_MESSAGE(LOG_SEV_DIAG, "OID: %s, failed to remove %s from %s file.  result = %u\n",
+                         function, u.key.c_str(), u.fileName, ust);
         undone = false;
       }
     }
@@ -62,8 +60,7 @@ uint32_t Apply(STF_statusList_t *status, const char *function, std::vector<Store
 uint32_t NextIndex(const FileUse &locale, const char *function, std::string *index) {
   std::string last;
   if (!locale.Fetch(Str(OID_LAST_INDEX_KEY), &last)) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "OID: %s, last-locale-index not found\n",
-                    function);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "OID: %s, last-locale-index not found\n", function);
     return OID_ST_INCONSISTENT;
   }
   *index = std::to_string(atoi(last.c_str()) + 1);
@@ -157,9 +154,9 @@ uint32_t OID_DeleteOID(STF_statusList_t *status, OID_dbBlock_t *block,
   bool failed = false;
   auto remove = [&](const FileUse &f, const char *fileName, const std::string &key) {
     if (uint32_t st = f.Delete(key)) {
-      LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                      "OID: OID_DeleteOID(), failed to delete %s from %s file.  result = %u\n",
-                      key.c_str(), fileName, st);
+      LOG_COND_MESSAGE(LOG_SEV_DIAG,
+                       "OID: OID_DeleteOID(), failed to delete %s from %s file.  result = %u\n",
+                       key.c_str(), fileName, st);
       failed = true;
     }
   };

@@ -5,6 +5,7 @@
 
 #include "infra/genu_oid.h"
 #include "infra/svclog.h"
+#include "internal/stf_scratch.h"
 #include "private/oid_cache.h"
 #include "private/oid_db.h"
 
@@ -62,10 +63,8 @@ uint32_t ReadIdentifier(OID_dbBlock *block, const unsigned char *binary, MainRec
 }
 
 const unsigned char *ShortToBinary(uint32_t shoid) {
-  STF_statusList_t *scratch = STF_CreateList(nullptr);
   const unsigned char *binary = nullptr;
-  if (GENU_ShortToBinaryOID(scratch, shoid, &binary) != 0) binary = nullptr;
-  STF_DeleteList(scratch);
+  if (GENU_ShortToBinaryOID(kq::stf::ScratchList(), shoid, &binary) != 0) binary = nullptr;
   return binary;
 }
 
@@ -86,13 +85,12 @@ uint32_t ResolveName(OID_dbBlock *block, const char *name, std::string *record) 
   if (uint32_t st = locale.Take(block, OID_FILE_LOCALE)) return st;
   std::string index;
   if (!locale.Fetch(name, strlen(name), &index)) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "%s not found in locale file!!\n", name);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "%s not found in locale file!!\n", name);
     return OID_ST_NOT_FOUND;
   }
   if (!index.empty() && index.back() == '\0') index.pop_back();
   if (!main.Fetch(index, record) || !kq::oid::IsBinaryAndChars(*record)) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                    "locale index %s not found in locale file !!\n", index.c_str());
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "locale index %s not found in locale file !!\n", index.c_str());
     return OID_ST_INCONSISTENT;
   }
   return 0;
@@ -169,11 +167,9 @@ uint32_t OID_LookupShort(STF_statusList_t *status, OID_dbBlock_t *block, uint32_
   uint32_t st = OID__LookupShortCache(shoid, nameOut, charsOut);
   THR_UnlockMutex(&OID__shortCacheMutex);
   if (st == 0) return 0;
-  STF_statusList_t *scratch = STF_CreateList(nullptr);
   const unsigned char *binary = nullptr;
-  int failed = GENU_ShortToBinaryOID(scratch, shoid, &binary);
-  STF_DeleteList(scratch);
-  if (failed) return Fail(status, OID_ST_NOT_FOUND);
+  if (GENU_ShortToBinaryOID(kq::stf::ScratchList(), shoid, &binary))
+    return Fail(status, OID_ST_NOT_FOUND);
   if (!GoodBinary(binary)) return Fail(status, OID_ST_BAD_BINARY);
   // Both name and characteristics are read, so the cached entry answers either.
   char name[OID_NAME_MAX];

@@ -6,6 +6,7 @@
 
 #include "infra/genu_oid.h"
 #include "infra/svclog.h"
+#include "internal/stf_scratch.h"
 #include "private/oid_db.h"
 
 using kq::oid::BinaryKey;
@@ -57,10 +58,9 @@ uint32_t RelatedFromShort(STF_statusList_t *status, OID_dbBlock *block, uint32_t
   if (!binary || !shoidOut) return Fail(status, OID_ST_SHORT_UNKNOWN);
   unsigned char related[OID_BINARY_MAX];
   if (uint32_t st = FindRelated(block, binary, which, related)) return Fail(status, st);
-  STF_statusList_t *scratch = STF_CreateList(nullptr);
-  int failed = GENU_BinaryToShortOID(scratch, related, shoidOut);
-  STF_DeleteList(scratch);
-  return failed ? Fail(status, OID_ST_NO_RELATED) : 0;
+  return GENU_BinaryToShortOID(kq::stf::ScratchList(), related, shoidOut)
+             ? Fail(status, OID_ST_NO_RELATED)
+             : 0;
 }
 
 // The "C%03d" and "S%04d" records: binary OID and characteristics of that kind.
@@ -131,11 +131,9 @@ uint32_t OID_LookupValueClass(STF_statusList_t *status, OID_dbBlock_t *block, co
   std::string key = std::string("VC-") + name;
   unsigned char binary[OID_BINARY_MAX];
   unsigned char chars[OID_CHARS_LEN];
-  STF_statusList_t *scratch = STF_CreateList(nullptr);
-  uint32_t st = OID_LookupName(scratch, block, key.c_str(), binary, chars);
-  STF_DeleteList(scratch);
+  uint32_t st = OID_LookupName(kq::stf::ScratchList(), block, key.c_str(), binary, chars);
   if (st) {
-    LOG_CondMessage(LOG_SEV_OIDDB, __FILE__, __LINE__, "%s not found", name);
+    LOG_COND_MESSAGE(LOG_SEV_OIDDB, "%s not found", name);
     return Fail(status, OID_ST_VC_UNKNOWN);
   }
   *idOut = static_cast<uint16_t>(chars[5] << 8 | chars[6]);

@@ -45,8 +45,8 @@ uint32_t OID__LockDatabase(const char *path, uint32_t mode) {
   int fd =
       mode == 0 ? open(path, O_RDONLY | O_CLOEXEC, 0440) : open(path, O_RDWR | O_CLOEXEC, 0644);
   if (fd < 0) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "Cannot open lock file %s, errno = %u\n",
-                    path, static_cast<unsigned>(errno));
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "Cannot open lock file %s, errno = %u\n", path,
+                     static_cast<unsigned>(errno));
     return OID_ST_LOCK_FAILED;
   }
   struct flock lk {};
@@ -55,8 +55,7 @@ uint32_t OID__LockDatabase(const char *path, uint32_t mode) {
   lk.l_start = 0;
   lk.l_len = 0;
   if (SYSU_LockFile(fd, 0, &lk) != 0) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "Cannot lock DB, errno = %u\n",
-                    static_cast<unsigned>(errno));
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "Cannot lock DB, errno = %u\n", static_cast<unsigned>(errno));
     close(fd);
     return OID_ST_LOCK_FAILED;
   }
@@ -73,17 +72,17 @@ void Forget() {
 uint32_t Init(STF_statusList_t *status, const char *dir, uint32_t mode) {
   using kq::oid::Fail;
   if (!dir || !*dir) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "OID: Path is bad\n");
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "OID: Path is bad\n");
     return Fail(status, OID_ST_BAD_PATH);
   }
   THR_Once(&setupOnce, SetUp);
   if (setupResult) return Fail(status, setupResult);
   if (initialised) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "OID DB already initialized!!!");
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "OID DB already initialized!!!");
     return Fail(status, OID_ST_INIT_TWICE);
   }
   if (mode != 0 && mode != 2) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "Invalid mode. mode = %u", mode);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "Invalid mode. mode = %u", mode);
     return Fail(status, OID_ST_BAD_MODE);
   }
   std::string lockName = std::string(dir) + "/" + OID_LOCK_FILE;
@@ -99,15 +98,14 @@ uint32_t Init(STF_statusList_t *status, const char *dir, uint32_t mode) {
   free(lockPath);
   if (!exists) return Fail(status, st);
   if (st) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "OID__LockDatabase() failed. result = %u\n",
-                    st);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "OID__LockDatabase() failed. result = %u\n", st);
     return Fail(status, st);
   }
   directory = dir;
   while (directory.size() > 1 && directory.back() == '/') directory.pop_back();
   openMode = mode;
   if (GENU_Init(status, directory.c_str(), static_cast<int>(mode)) != 0) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "GENU_Init() failed");
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "GENU_Init() failed");
     close(lockFd);
     lockFd = -1;
     Forget();
@@ -150,12 +148,12 @@ extern "C" {
 uint32_t OID_Init(STF_statusList_t *status, const char *dir, uint32_t mode) {
   if (!status) return OID_ST_BAD_PATH;
   STF_ClearStatus(status);
-  LOG_CondFuncTrace("OID_Init", __FILE__, __LINE__, 1, "%s %u", dir ? dir : "(null)", mode);
+  LOG_COND_FUNC_TRACE("OID_Init", 1, "%s %u", dir ? dir : "(null)", mode);
   THR_Once(&setupOnce, SetUp);
   THR_LockMutex(&stateMutex);
   uint32_t st = Init(status, dir, mode);
   THR_UnlockMutex(&stateMutex);
-  LOG_CondFuncTrace("OID_Init", __FILE__, __LINE__, 0, "0x%x", st);
+  LOG_COND_FUNC_TRACE("OID_Init", 0, "0x%x", st);
   return st;
 }
 

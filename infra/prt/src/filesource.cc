@@ -37,8 +37,8 @@ bool ReadFileSource(plist &list, std::vector<plist::Entry> *out) {
   std::string name = list.sourceName();
   int fd = OpenLockFile(name, true);
   if (fd < 0) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                    "libprint: Cannot open file %s for RW, error = %d\n", name.c_str(), errno);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "libprint: Cannot open file %s for RW, error = %d\n",
+                     name.c_str(), errno);
     return false;
   }
   if (LockRetry(fd, F_RDLCK) != 0) {

@@ -174,9 +174,8 @@ void ReadEntries(FILE *file, Format format, size_t limit, std::vector<std::strin
   bool continuing = false;
   auto finish = [&] {
     if (limit && entry.size() > limit) {
-      LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                      "libprint: entry longer than %zu characters skipped: %.40s", limit,
-                      entry.c_str());
+      LOG_COND_MESSAGE(LOG_SEV_DIAG, "libprint: entry longer than %zu characters skipped: %.40s",
+                       limit, entry.c_str());
     } else if (!entry.empty()) {
       out->push_back(entry);
     }

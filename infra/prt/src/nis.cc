@@ -70,14 +70,14 @@ bool ReadNisSource(plist &list, std::vector<plist::Entry> *out) {
 int PutPrinterToNis(ns_printer_t *printer) {
   const char *d = prt__nis_domain();
   if (!d) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                    "libprint: no NIS domain, %s not written to %s", printer->name, kMap);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "libprint: no NIS domain, %s not written to %s", printer->name,
+                     kMap);
     return -1;
   }
   char *master = nullptr;
   if (yp_master(const_cast<char *>(d), const_cast<char *>(kMap), &master) != 0 &&
       yp_master(const_cast<char *>(d), const_cast<char *>("passwd.byname"), &master) != 0) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "libprint: no NIS master for %s", kMap);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "libprint: no NIS master for %s", kMap);
     return -1;
   }
   std::string local = std::string("/tmp/") + kMap;

@@ -47,7 +47,7 @@ void MakeLists() {
 
 plist *List(int i) {
   if (uint32_t st = THR_Once(&once, MakeLists)) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "THR_Once failed code=%d", (int)st);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "THR_Once failed code=%d", (int)st);
     return nullptr;
   }
   return lists[i];

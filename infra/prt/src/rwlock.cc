@@ -17,8 +17,7 @@ struct rw_lock {
 namespace {
 
 int Failed(const char *step, uint32_t code) {
-  LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "%s failed code=%d", step,
-                  static_cast<int>(code));
+  LOG_COND_MESSAGE(LOG_SEV_DIAG, "%s failed code=%d", step, static_cast<int>(code));
   return -2;
 }
 
@@ -30,7 +29,7 @@ int rw_init(rw_lock_t **lockOut) {
   if (!lockOut) return -1;
   auto *lock = static_cast<rw_lock_t *>(calloc(1, sizeof(rw_lock_t)));
   if (!lock) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "rw_init:no memory");
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "rw_init:no memory");
     return -1;
   }
   if (uint32_t st = THR_InitMutex(&lock->mutex)) {

@@ -85,19 +85,18 @@ ns_printer_t *LookupForValue(const char *name) {
 int PutPrinterToFile(const std::string &file, Format format, ns_printer_t *printer) {
   NoLookups guard;
   if (const char *why = Unwritable(format, printer)) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "libprint: %s not written to %s: %s",
-                    printer->name ? printer->name : "(no name)", file.c_str(), why);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "libprint: %s not written to %s: %s",
+                     printer->name ? printer->name : "(no name)", file.c_str(), why);
     return -1;
   }
   int lockFd = OpenLockFile(file, false);
   if (lockFd < 0) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "libprint: Cannot open lock file %s\n",
-                    (file + ".LCK").c_str());
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "libprint: Cannot open lock file %s\n", (file + ".LCK").c_str());
     return -1;
   }
   if (LockRetry(lockFd, F_WRLCK) != 0) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                    "libprint: Cannot acquire lock on file %s, err=%d", file.c_str(), errno);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "libprint: Cannot acquire lock on file %s, err=%d", file.c_str(),
+                     errno);
     close(lockFd);
     return -1;
   }
@@ -107,29 +106,25 @@ int PutPrinterToFile(const std::string &file, Format format, ns_printer_t *print
   FILE *old = OpenForUpdate(file);
   struct stat st = {};
   if (!old) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                    "libprint: Cannot open file %s for RW, err=%d", file.c_str(), errno);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "libprint: Cannot open file %s for RW, err=%d", file.c_str(),
+                     errno);
   } else if (newText.size() > kEntryLimit) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                    "libprint: entry for %s longer than %zu characters not written", printer->name,
-                    kEntryLimit);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "libprint: entry for %s longer than %zu characters not written",
+                     printer->name, kEntryLimit);
   } else if (fstat(fileno(old), &st) != 0 || !WriteTemp(old, temp, format, printer, newText)) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "libprint: Cannot write file %s, err=%d",
-                    temp.c_str(), errno);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "libprint: Cannot write file %s, err=%d", temp.c_str(), errno);
     unlink(temp.c_str());
   } else {
     // The new file carries the old one's mode from the moment it appears.
     chmod(temp.c_str(), st.st_mode & 07777);
     if (beforeRename) beforeRename(temp.c_str());
     if (rename(temp.c_str(), file.c_str()) != 0) {
-      LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "libprint: Cannot rename %s, err=%d",
-                      temp.c_str(), errno);
+      LOG_COND_MESSAGE(LOG_SEV_DIAG, "libprint: Cannot rename %s, err=%d", temp.c_str(), errno);
       unlink(temp.c_str());
     } else {
       if (BumpCounter(lockFd) != 0)
-        LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                        "libprint: Cannot update lock file %s, err=%d", (file + ".LCK").c_str(),
-                        errno);
+        LOG_COND_MESSAGE(LOG_SEV_DIAG, "libprint: Cannot update lock file %s, err=%d",
+                         (file + ".LCK").c_str(), errno);
       rc = 0;
     }
   }

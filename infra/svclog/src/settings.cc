@@ -204,12 +204,9 @@ int LOG_SetEnabled(int flag) {
   int previous = LOG_enabled.load(std::memory_order_relaxed);
   int now = LOG__env.haveEnabled ? LOG__env.enabled : flag != 0;
   // Reported while logging is on, so that switching it off is seen too.
-  if (!now)
-    LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "LOG_SetEnabled: logging is %sabled\n",
-                    "dis");
+  if (!now) LOG_COND_MESSAGE(LOG_SEV_INFO, "LOG_SetEnabled: logging is %sabled\n", "dis");
   LOG_enabled.store(now, std::memory_order_relaxed);
-  if (now)
-    LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "LOG_SetEnabled: logging is %sabled\n", "en");
+  if (now) LOG_COND_MESSAGE(LOG_SEV_INFO, "LOG_SetEnabled: logging is %sabled\n", "en");
   return previous;
 }
 
@@ -217,8 +214,7 @@ int LOG_SetUseOnce(int flag) {
   Ready();
   int previous = LOG_useOnce;
   LOG_useOnce = flag != 0;
-  LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "LOG_SetUseOnce: to %s\n",
-                  LOG_useOnce ? "true" : "false");
+  LOG_COND_MESSAGE(LOG_SEV_INFO, "LOG_SetUseOnce: to %s\n", LOG_useOnce ? "true" : "false");
   return previous;
 }
 
@@ -228,13 +224,11 @@ long LOG_SetLogSize(long bytes) {
   if (LOG__env.haveSize) bytes = LOG__env.size;
   LOG_maxLogSize = bytes > 0 ? bytes : 0;
   if (LOG_maxLogSize == 0) {
-    LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "LOG_SetLogSize: size = unlimited\n");
+    LOG_COND_MESSAGE(LOG_SEV_INFO, "LOG_SetLogSize: size = unlimited\n");
   } else {
-    LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "LOG_SetLogSize: size = %d\n",
-                    static_cast<int>(LOG_maxLogSize));
+    LOG_COND_MESSAGE(LOG_SEV_INFO, "LOG_SetLogSize: size = %d\n", static_cast<int>(LOG_maxLogSize));
   }
-  LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "LOG_SetLogSize: was = %d\n",
-                  static_cast<int>(previous));
+  LOG_COND_MESSAGE(LOG_SEV_INFO, "LOG_SetLogSize: was = %d\n", static_cast<int>(previous));
   return previous;
 }
 
@@ -244,9 +238,9 @@ int LOG_SetMaxNoOfLogs(int count) {
   if (LOG__env.haveMaxLogs) count = LOG__env.maxLogs;
   LOG_maxLogs = count > 0 ? count : 0;
   if (LOG_maxLogs == 0) {
-    LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "LOG_SetMaxNoOfLogs: no = unlimited\n");
+    LOG_COND_MESSAGE(LOG_SEV_INFO, "LOG_SetMaxNoOfLogs: no = unlimited\n");
   } else {
-    LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "LOG_SetMaxNoOfLogs: %d logs\n", LOG_maxLogs);
+    LOG_COND_MESSAGE(LOG_SEV_INFO, "LOG_SetMaxNoOfLogs: %d logs\n", LOG_maxLogs);
   }
   // A tighter limit applies to the files already there, not only from the next one.
   if (LOG_maxLogs > 0 && (LOG_maxLogs < previous || previous == 0) &&

@@ -133,6 +133,39 @@ TEST_F(svclog_layout, FunctionTraceAndCatalogueMessages) {
                                                              "Leaving OID_Init ", expected}));
 }
 
+// The position macros head the line with the caller's file and the line where the
+// macro is used, exactly as the explicit calls with __FILE__ and __LINE__ do.
+TEST_F(svclog_layout, PositionMacrosGiveTheCallersFileAndLine) {
+  std::string file = LogToFile("XF");
+  int at[3];
+  at[0] = __LINE__ + 1;
+  LOG_COND_MESSAGE(LOG_SEV_DIAG, "message %d", 1);
+  at[1] = __LINE__ + 1;
+  LOG_COND_FUNC_TRACE("Fn", 1, nullptr);
+  at[2] = __LINE__ + 1;
+  if (LOG_START_MESSAGE(LOG_SEV_DIAG, nullptr)) {
+    LOG_AddText("pieces");
+    LOG_EndMessage();
+  }
+  LOG_CondMessage(LOG_SEV_DIAG, __FILE__, at[0], "message %d", 1);
+  LOG_CondFuncTrace("Fn", __FILE__, at[1], 1, nullptr);
+  if (LOG_StartMessage(LOG_SEV_DIAG, __FILE__, at[2], nullptr)) {
+    LOG_AddText("pieces");
+    LOG_EndMessage();
+  }
+  auto lines = Lines(ReadFile(file));
+  ASSERT_EQ(lines.size(), 6u);
+  // The position is the 16 characters after the head; the time follows.
+  const size_t head = Head('X').size();
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(lines[i].substr(head, lines[i].find(' ', head) - head),
+              "lay~est.cc:" + std::to_string(at[i]));
+    EXPECT_EQ(lines[i].substr(0, head + 16), lines[i + 3].substr(0, head + 16));
+    EXPECT_EQ(Texts(lines[i])[0], Texts(lines[i + 3])[0]);
+  }
+}
+
 // ---- syslog -----------------------------------------------------------------------
 // No syslog daemon runs on the build machines, so the text handed to syslog is
 // caught by a recording test double installed through the internal writer pointer.

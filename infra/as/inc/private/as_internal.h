@@ -6,6 +6,7 @@
 
 #include "as_objects.h"
 #include "infra/stf.h"
+#include "internal/stf_scratch.h"
 
 // ---- Public handles and handle objects
 
@@ -117,17 +118,3 @@ inline bool AS__DescriptorOk(const AS_allocateDescriptor_t *d) {
 inline bool AS__ValueDescriptorOk(const AS_valueDescriptor_t *d) {
   return d != nullptr && d->copyValue != nullptr && d->deleteValue != nullptr;
 }
-
-// A status list for clean-up after a failure, so that what the clean-up reports
-// does not bury the caller's failure.
-class AS__ScratchList {
- public:
-  AS__ScratchList() : list_(STF_CreateList(nullptr)) {}
-  ~AS__ScratchList() { STF_DeleteList(list_); }
-  AS__ScratchList(const AS__ScratchList &) = delete;
-  AS__ScratchList &operator=(const AS__ScratchList &) = delete;
-  operator STF_statusList_t *() const { return list_; }
-
- private:
-  STF_statusList_t *list_;
-};

@@ -47,9 +47,6 @@ inline bool genu_PairsWhole(const GenuField &f, const ber_type *T) {
   return T->kind != BER_K_SEQUENCE || f.kind == GK_EMBED || f.kind == GK_PTR ||
          f.kind == GK_ATTR;
 }
-// A record or wire structure that does not fit its description: a wrong choice, a
-// missing part, a value out of range.
-inline int genu_WireBad(STF_statusList_t *status) { return STF__Fail(status, GENU_ST_BAD_VALUE); }
 // Whether choice `c` of a choice record exists both in its layout and in its wire
 // CHOICE type.
 inline bool genu_ChoiceFits(const GenuLayout *L, const ber_type *T, int32_t c) {

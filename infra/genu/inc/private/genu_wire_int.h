@@ -10,6 +10,10 @@
 #include "internal/ber_mod_kq_0b.h"
 #include "internal/stf_fail.h"
 
+// The refusal of every converter: a record or wire structure that does not fit its
+// description (a wrong choice, a missing part, a value out of range).
+inline int genu_WireBad(STF_statusList_t *status) { return STF__Fail(status, GENU_ST_BAD_VALUE); }
+
 // Zero-filled block from the calling thread's world (the process heap without one).
 void *genu_WireAlloc(size_t size);
 void genu_WireFree(void *block);

@@ -4,15 +4,13 @@
 
 #include <cstring>
 
+#include "internal/stf_fail.h"
 #include "private/genu_compare_util.h"
 #include "private/genu_layout.h"
 
 uint32_t genu_OctetRule(STF_statusList_t *sl, int32_t la, const unsigned char *a, int32_t lb,
                         const unsigned char *b, bool caseless, int32_t *r) {
-  if (la < 0 || lb < 0) {
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
-    return 1;
-  }
+  if (la < 0 || lb < 0) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   if (la > 0 && lb > 0) {
     size_t n = static_cast<size_t>(la < lb ? la : lb);
     const char *x = reinterpret_cast<const char *>(a), *y = reinterpret_cast<const char *>(b);

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "infra/svclog.h"
+#include "internal/stf_fail.h"
 #include "private/genu_compare_util.h"
 #include "private/genu_hooks.h"
 #include "private/genu_layout_def.h"
@@ -133,10 +134,9 @@ uint32_t GEN_CompareAttrValue(STF_statusList_t *sl, uint32_t id, const void *a, 
   if (scalarCompare(id, a, b, result)) return 0;
   GenuCompareHook hook = recordCompare(id);
   if (hook) return hook(sl, a, b, result);
-  LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                  "GEN_CompareAttrValue: AVT # %d not yet implemented\n", static_cast<int>(id));
-  STF_AddStatus(sl, GENU_ST_NOT_COMPARABLE, 0);
-  return 1;
+  LOG_COND_MESSAGE(LOG_SEV_DIAG, "GEN_CompareAttrValue: AVT # %d not yet implemented\n",
+                   static_cast<int>(id));
+  return STF__Fail(sl, GENU_ST_NOT_COMPARABLE);
 }
 
 uint32_t GEN_BinCompareAttrValue(STF_statusList_t *sl, uint32_t id, const void *a, const void *b,

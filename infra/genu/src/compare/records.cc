@@ -2,6 +2,7 @@
 // lists, ignored attributes and generalized times.
 #include <ctime>
 
+#include "internal/stf_fail.h"
 #include "private/genu_compare_util.h"
 #include "private/genu_hooks.h"
 #include "private/genu_layout.h"
@@ -70,10 +71,7 @@ uint32_t GENU__CompareACL(STF_statusList_t *sl, const GEN_PSISAccessControlList_
     return 0;
   }
   if (a->choice == 2) return GEN_CompareOctetString(sl, &a->dceList, &b->dceList, r);
-  if (a->choice != 1) {
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
-    return 1;
-  }
+  if (a->choice != 1) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   if (GEN_CompareSimpleName(sl, &a->name, &b->name, r)) return 1;
   if (*r != 0) return 0;
   *r = unsignedOrder(a->nameType ? *a->nameType : 2, b->nameType ? *b->nameType : 2);
@@ -114,10 +112,7 @@ uint32_t GEN_CompareGeneralizedTime(STF_statusList_t *sl, const GEN_GeneralizedT
                                     const GEN_GeneralizedTime_t *b, int32_t *r) {
   if (!genu_CheckPair(sl, a, b, r)) return 1;
   time_t ta, tb;
-  if (!calendarSeconds(a, &ta) || !calendarSeconds(b, &tb)) {
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
-    return 1;
-  }
+  if (!calendarSeconds(a, &ta) || !calendarSeconds(b, &tb)) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   if (ta == tb)
     *r = a->millisecond - b->millisecond;
   else

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "internal/stf_fail.h"
 #include "private/genu_compare_util.h"
 #include "private/genu_hooks.h"
 #include "private/genu_text_view.h"
@@ -42,10 +43,7 @@ char *collateCopy(const GenuTextView &v) {
 }
 
 uint32_t collate(STF_statusList_t *sl, const GenuTextView &a, const GenuTextView &b, int32_t *r) {
-  if (a.codeSet != b.codeSet) {
-    STF_AddStatus(sl, GENU_ST_NOT_COMPARABLE, 0);
-    return 1;
-  }
+  if (a.codeSet != b.codeSet) return STF__Fail(sl, GENU_ST_NOT_COMPARABLE);
   char *x = collateCopy(a), *y = collateCopy(b);
   uint32_t rc = 0;
   if (!x || !y) {
@@ -93,14 +91,9 @@ uint32_t genericTexts(STF_statusList_t *sl, const T *a, const T *b, bool equalit
   GenuTextView va, vb;
   if (!genu_ViewText(sl, a, &va) || !genu_ViewText(sl, b, &vb)) return 1;
   bool latinPair = (va.choice == 1 && vb.choice == 3) || (va.choice == 3 && vb.choice == 1);
-  if ((va.choice != vb.choice && !latinPair) || va.codeSet != vb.codeSet) {
-    STF_AddStatus(sl, GENU_ST_NOT_COMPARABLE, 0);
-    return 1;
-  }
-  if (va.length < 0 || vb.length < 0) {
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
-    return 1;
-  }
+  if ((va.choice != vb.choice && !latinPair) || va.codeSet != vb.codeSet)
+    return STF__Fail(sl, GENU_ST_NOT_COMPARABLE);
+  if (va.length < 0 || vb.length < 0) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   if (equality) {
     *r = va.length == vb.length &&
          (va.length == 0 || memcmp(va.bytes, vb.bytes, static_cast<size_t>(va.length)) == 0);

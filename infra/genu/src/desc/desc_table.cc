@@ -74,8 +74,7 @@ const AS_valueDescriptor_t *GENU_AVT2Descriptor(int32_t id) {
 int32_t GENU_TypeToPDU(uint32_t id) {
   int32_t pdu = id < GENU_AVT_COUNT ? kPdus[id] : -1;
   if (pdu < 0)
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "GENU_TypeToPDU: unknown type = %d\n",
-                    static_cast<int>(id));
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "GENU_TypeToPDU: unknown type = %d\n", static_cast<int>(id));
   return pdu;
 }
 

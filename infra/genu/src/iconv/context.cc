@@ -6,6 +6,7 @@
 
 #include "infra/svclog.h"
 #include "infra/thr.h"
+#include "internal/stf_scratch.h"
 #include "private/iconv_context.h"
 
 namespace {
@@ -24,7 +25,7 @@ void MakeKey() { g_keyStatus = THR_InitThreadKey(&g_key, DestroyAtThreadExit); }
 // 0 once the key exists; `onceFailed` is the trace written when the once-control fails.
 uint32_t EnsureKey(const char *onceFailed) {
   if (THR_Once(&g_once, MakeKey) != 0) {
-    LOG_CondMessage(LOG_SEV_ERROR, __FILE__, __LINE__, "%s", onceFailed);
+    LOG_COND_MESSAGE(LOG_SEV_ERROR, "%s", onceFailed);
     return ICONV_ST_CONTEXT;
   }
   return g_keyStatus ? ICONV_ST_CONTEXT : 0;
@@ -45,14 +46,12 @@ template <typename Fn, typename... Args>
 uint32_t Call(int slot, uint32_t missing, Args... args) {
   auto fn = reinterpret_cast<Fn>(g_callbacks[slot].load(std::memory_order_acquire));
   if (!fn) return missing;
-  STF_statusList_t *scratch = STF_CreateList(nullptr);
-  if (!scratch) return ICONV_ST_NO_MEMORY;
+  kq::stf::ScratchList scratch;
   uint32_t st = 0;
   if (fn(scratch, args...)) {
     st = STF_GetStatus(scratch);
     if (!st) st = missing;
   }
-  STF_DeleteList(scratch);
   return st;
 }
 
@@ -96,9 +95,8 @@ uint32_t OpenDescriptors(const Names &names, ICONV_context_t &ctx) {
     iconv_close(ctx.toLocal);
   }
   if (err != EINVAL && err != EBADF) return ICONV_ST_CONVERSION;
-  LOG_CondMessage(LOG_SEV_WARNING, __FILE__, __LINE__,
-                  "%s: %s failure no mapping from '%s' to '%s' (no thread conv)", "WARNING",
-                  "iconv_open", names.wire, names.local);
+  LOG_COND_MESSAGE(LOG_SEV_WARNING, "%s: %s failure no mapping from '%s' to '%s' (no thread conv)",
+                   "WARNING", "iconv_open", names.wire, names.local);
   return 1;
 }
 
@@ -109,8 +107,8 @@ uint32_t Build(uint32_t wireCodeSet, ICONV_context_t **out) {
   if (wireCodeSet == 0) return 0;  // the text carries no code set
   uint32_t local = 0;
   if (uint32_t st = LocalCodeSet(&local)) {
-    LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "ERROR(%d):%s (no iconv conv for thread)",
-                    static_cast<int>(st), "ICONV_ConfigureContext");
+    LOG_COND_MESSAGE(LOG_SEV_INFO, "ERROR(%d):%s (no iconv conv for thread)", static_cast<int>(st),
+                     "ICONV_ConfigureContext");
     return st == ICONV_ST_NO_MEMORY ? st : 0;
   }
   if (local == wireCodeSet) return 0;
@@ -118,9 +116,8 @@ uint32_t Build(uint32_t wireCodeSet, ICONV_context_t **out) {
   for (uint32_t codeSet : {local, wireCodeSet}) {
     char **name = codeSet == local ? &names.local : &names.wire;
     if (uint32_t st = CodesetName(codeSet, name)) {
-      LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__,
-                      "ERROR(%d):%s charset = '%d' (no iconv conv for thread)",
-                      static_cast<int>(st), "ICONV_ConfigureContext", static_cast<int>(codeSet));
+      LOG_COND_MESSAGE(LOG_SEV_INFO, "ERROR(%d):%s charset = '%d' (no iconv conv for thread)",
+                       static_cast<int>(st), "ICONV_ConfigureContext", static_cast<int>(codeSet));
       return st == ICONV_ST_NO_MEMORY ? st : 0;
     }
   }
@@ -175,8 +172,8 @@ int ICONV_ConfigureContext(STF_statusList_t *status, const GEN_Text_t *wireText)
   ICONV_context_t *ctx = nullptr;
   if (uint32_t st = Build(wireCodeSet, &ctx)) return STF__Fail(status, st);
   if (uint32_t st = Install(ctx)) {
-    LOG_CondMessage(LOG_SEV_ERROR, __FILE__, __LINE__,
-                    "ICONV_ConfigureContext, SetKey failed, code=%d\n", static_cast<int>(st));
+    LOG_COND_MESSAGE(LOG_SEV_ERROR, "ICONV_ConfigureContext, SetKey failed, code=%d\n",
+                     static_cast<int>(st));
     ICONV_DestroyContext(ctx);
     return STF__Fail(status, ICONV_ST_CONTEXT);
   }

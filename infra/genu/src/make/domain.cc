@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "internal/stf_fail.h"
 #include "private/genu_compare_util.h"
 #include "private/genu_layout.h"
 
@@ -46,10 +47,7 @@ uint32_t genu_DomainKind(const GEN_DistNameString_t *d) {
 extern "C" uint32_t GENU_ExtractDistNameString(STF_statusList_t *sl, char **textOut,
                                                uint32_t *kindOut, const GEN_DistNameString_t *value,
                                                const AS_allocateDescriptor_t *alloc) {
-  if (!textOut || !kindOut || !value) {
-    STF_AddStatus(sl, GENU_ST_NULL_COMPARE, 0);
-    return 1;
-  }
+  if (!textOut || !kindOut || !value) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   *kindOut = genu_DomainKind(value);
   return GENU_ExtractText(sl, textOut, &value->text, alloc);
 }

@@ -61,7 +61,7 @@ uint32_t GENU_GeneralizedTimeDeltaArithmetic(STF_statusList_t *sl, const GEN_Gen
   } else if (operation == GENU_DELTA_SUBTRACT) {
     t -= delta;
   } else {
-    LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__, "Functionality not implemented.\n");
+    LOG_COND_MESSAGE(LOG_SEV_PACK, "Functionality not implemented.\n");
     return 1;
   }
   // The calendar seconds were read as standard time: in daylight saving the

@@ -10,6 +10,7 @@
 
 #include "infra/genu_oid.h"
 #include "infra/svclog.h"
+#include "internal/stf_fail.h"
 #include "private/oidconv_dynamic.h"
 
 namespace kq::genu {
@@ -25,21 +26,20 @@ KQBM_dbHandle_t cvrtDb = nullptr;
 
 uint32_t DynamicLookup(const char *function, DynamicAnnounce announce, const char *key,
                        int32_t keyLength, const char *keyText, datum *content) {
-  LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "%s() -- %s", function,
-                  announce == DynamicAnnounce::kIsDynamic ? " It's a dynamic OID......\n"
-                                                          : "Maybe dynamic OID??......\n");
+  LOG_COND_MESSAGE(LOG_SEV_INFO, "%s() -- %s", function,
+                   announce == DynamicAnnounce::kIsDynamic ? " It's a dynamic OID......\n"
+                                                           : "Maybe dynamic OID??......\n");
   std::lock_guard<std::mutex> lock(dbMutex);
   if (!cvrtDb) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                    "%s() -- dynamic OID table has not been initialized!!!!!!\n", function);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "%s() -- dynamic OID table has not been initialized!!!!!!\n",
+                     function);
     return GENU_ST_OID_NOT_OPEN;
   }
   datum k{const_cast<char *>(key), keyLength};
   *content = KQBM_fetch(cvrtDb, k);
   if (!content->dptr) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "No!!  Unknown OID!!!\n");
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "key = %s,  key.size = %d\n", keyText,
-                    keyLength);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "No!!  Unknown OID!!!\n");
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "key = %s,  key.size = %d\n", keyText, keyLength);
     return GENU_ST_OID_UNKNOWN;
   }
   return 0;
@@ -66,32 +66,22 @@ extern "C" {
 int GENU_Init(STF_statusList_t *status, const char *directory, int mode) {
   if (!status) return 1;
   std::lock_guard<std::mutex> lock(dbMutex);
-  if (cvrtDb) {
-    STF_AddStatus(status, GENU_ST_OID_OPEN_TWICE, 0);
-    return 1;
-  }
+  if (cvrtDb) return STF__Fail(status, GENU_ST_OID_OPEN_TWICE);
   if (mode != 0 && mode != 2) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "Open mode is bad\n");
-    STF_AddStatus(status, GENU_ST_OID_BAD_MODE, 0);
-    return 1;
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "Open mode is bad\n");
+    return STF__Fail(status, GENU_ST_OID_BAD_MODE);
   }
-  if (!directory || !*directory) {
-    STF_AddStatus(status, GENU_ST_OID_NO_DIR, 0);
-    return 1;
-  }
+  if (!directory || !*directory) return STF__Fail(status, GENU_ST_OID_NO_DIR);
   std::string path;
   try {
     path = std::string(directory) + "/" + GENU_OID_DB_NAME;
   } catch (const std::bad_alloc &) {
-    STF_AddStatus(status, GENU_ST_OID_NO_MEMORY, 0);
-    return 1;
+    return STF__Fail(status, GENU_ST_OID_NO_MEMORY);
   }
   errno = 0;
   cvrtDb = KQBM_open(path.c_str(), mode == 2 ? O_RDWR : O_RDONLY, mode == 2 ? 0666 : 0444, 1);
-  if (!cvrtDb) {
-    STF_AddStatus(status, errno == ENOMEM ? GENU_ST_OID_NO_MEMORY : GENU_ST_OID_OPEN_FAILED, 0);
-    return 1;
-  }
+  if (!cvrtDb)
+    return STF__Fail(status, errno == ENOMEM ? GENU_ST_OID_NO_MEMORY : GENU_ST_OID_OPEN_FAILED);
   return 0;
 }
 

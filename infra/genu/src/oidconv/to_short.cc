@@ -30,7 +30,7 @@ int FromDynamic(STF_statusList_t *status, const char *function, DynamicAnnounce 
   uint32_t st = DynamicLookup(function, announce, key, keyLength, keyText, &content);
   if (st) return STF__Fail(status, st);
   if (!ParseShoid(content, shoidOut)) return STF__Fail(status, GENU_ST_OID_UNKNOWN);
-  LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__, "Yes!! --- shoid = %u\n", *shoidOut);
+  LOG_COND_MESSAGE(LOG_SEV_INFO, "Yes!! --- shoid = %u\n", *shoidOut);
   return 0;
 }
 

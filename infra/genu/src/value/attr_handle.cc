@@ -3,55 +3,49 @@
 // destroys the set the attribute lives in.
 #include <cstdlib>
 
+#include "internal/stf_fail.h"
+#include "internal/stf_scratch.h"
 #include "private/genu_layout.h"
 
 namespace {
 // Attribute-set calls clear the list they are given, so they report into a
-// scratch list and the caller's list gets this facility's code.
-struct Scratch {
-  STF_statusList_t *list = STF_CreateList(nullptr);
-  ~Scratch() { STF_DeleteList(list); }
-  // This facility's code for what the attribute-set call reported.
-  uint32_t translated() const {
-    STF_objectInfo_t info;
-    for (int32_t i = 1; STF_GetObjectInfo(list, i, &info) == 0; ++i)
-      if (info.code == AS_ST_NO_MEMORY || info.code == GENU_ST_NO_MEMORY) return GENU_ST_NO_MEMORY;
-    return GENU_ST_SET_ACCESS;
-  }
-};
+// scratch list, and the caller's list gets this facility's code for what they
+// reported there.
+uint32_t Translated(STF_statusList_t *scratch) {
+  STF_objectInfo_t info;
+  for (int32_t i = 1; STF_GetObjectInfo(scratch, i, &info) == 0; ++i)
+    if (info.code == AS_ST_NO_MEMORY || info.code == GENU_ST_NO_MEMORY) return GENU_ST_NO_MEMORY;
+  return GENU_ST_SET_ACCESS;
+}
 }  // namespace
 
 uint32_t genu_CopyAttr(STF_statusList_t *sl, AS_attrHandle_t *dst, const AS_attrHandle_t *src,
                        const AS_allocateDescriptor_t *alloc) {
   if (!*src) {
     *dst = AS_nullAttrHandle;
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
-    return 1;
+    return STF__Fail(sl, GENU_ST_BAD_VALUE);
   }
   *dst = AS_nullAttrHandle;
-  Scratch s;
+  kq::stf::ScratchList s;
   AS_setHandle_t set = AS_nullSetHandle;
-  if (AS_Create(s.list, &set, alloc, 0)) {
-    STF_AddStatus(sl, GENU_ST_NO_MEMORY, 0);
-    return 1;
-  }
-  if (AS_CopyAttrR(s.list, set, *src, dst)) {
-    STF_AddStatus(sl, s.translated(), 0);
-    AS_Destroy(s.list, &set);
+  if (AS_Create(s, &set, alloc, 0)) return STF__Fail(sl, GENU_ST_NO_MEMORY);
+  if (AS_CopyAttrR(s, set, *src, dst)) {
+    STF_AddStatus(sl, Translated(s), 0);
+    AS_Destroy(s, &set);
     *dst = AS_nullAttrHandle;
     return 1;
   }
-  AS_FreeSetHandle(s.list, &set);
+  AS_FreeSetHandle(s, &set);
   return 0;
 }
 
 uint32_t genu_DeleteAttr(STF_statusList_t *sl, AS_attrHandle_t *value) {
   if (!*value) return 0;
-  Scratch s;
+  kq::stf::ScratchList s;
   AS_setHandle_t set = AS_nullSetHandle;
-  uint32_t rc = AS_GetAttrSetR(s.list, *value, &set);
-  AS_FreeAttrHandle(s.list, value);
-  if (rc == 0) rc = AS_Destroy(s.list, &set);
+  uint32_t rc = AS_GetAttrSetR(s, *value, &set);
+  AS_FreeAttrHandle(s, value);
+  if (rc == 0) rc = AS_Destroy(s, &set);
   *value = AS_nullAttrHandle;
   if (rc) STF_AddStatus(sl, GENU_ST_SET_ACCESS, 0);
   return rc;
@@ -70,28 +64,20 @@ void GENU__FreeAttrValList(AS_valueList_t *list) {
 // one to one in any order.
 uint32_t GENU__CompareAttrHandle(STF_statusList_t *sl, const GEN_AttrHandle_t *a,
                                  const GEN_AttrHandle_t *b, int32_t *result) {
-  if (!a || !b || !result) {
-    STF_AddStatus(sl, GENU_ST_NULL_COMPARE, 0);
-    return 1;
-  }
-  Scratch s;
+  if (!a || !b || !result) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
+  kq::stf::ScratchList s;
   uint32_t idA = 0, idB = 0, typeA = 0, typeB = 0;
-  if (AS_GetAttrIDR(s.list, *a, &idA) || AS_GetAttrIDR(s.list, *b, &idB) ||
-      AS_GetAttrValTypeR(s.list, *a, &typeA) || AS_GetAttrValTypeR(s.list, *b, &typeB)) {
-    STF_AddStatus(sl, GENU_ST_SET_ACCESS, 0);
-    return 1;
+  if (AS_GetAttrIDR(s, *a, &idA) || AS_GetAttrIDR(s, *b, &idB) ||
+      AS_GetAttrValTypeR(s, *a, &typeA) || AS_GetAttrValTypeR(s, *b, &typeB)) {
+    return STF__Fail(sl, GENU_ST_SET_ACCESS);
   }
   *result = 1;
   if (idA != idB) return 0;
-  if (typeA != typeB) {
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
-    return 1;
-  }
+  if (typeA != typeB) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   AS_valueList_t la{0, nullptr}, lb{0, nullptr};
-  if (AS_GetAttrValListR(s.list, *a, &la, nullptr) || AS_GetAttrValListR(s.list, *b, &lb, nullptr)) {
+  if (AS_GetAttrValListR(s, *a, &la, nullptr) || AS_GetAttrValListR(s, *b, &lb, nullptr)) {
     GENU__FreeAttrValList(&la);
-    STF_AddStatus(sl, GENU_ST_SET_ACCESS, 0);
-    return 1;
+    return STF__Fail(sl, GENU_ST_SET_ACCESS);
   }
   uint32_t rc = 0;
   if (la.count == lb.count) {

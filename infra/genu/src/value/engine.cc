@@ -2,6 +2,8 @@
 // compare of any record described by a GenuLayout.
 #include <cstring>
 
+#include "internal/stf_fail.h"
+#include "internal/stf_scratch.h"
 #include "private/genu_layout.h"
 
 namespace {
@@ -70,10 +72,7 @@ uint32_t copySeq(STF_statusList_t *sl, const GenuLayout *sub, GEN_ValueSeq_t **h
   GEN_ValueSeq_t **tail = head;
   for (; src; src = src->next) {
     auto *node = static_cast<GEN_ValueSeq_t *>(genu_Alloc(alloc, sizeof(GEN_ValueSeq_t)));
-    if (!node) {
-      STF_AddStatus(sl, GENU_ST_NO_MEMORY, 0);
-      return 1;
-    }
+    if (!node) return STF__Fail(sl, GENU_ST_NO_MEMORY);
     node->next = nullptr;
     if (genu_Copy(sl, sub, &node->value, src->value, alloc)) {
       genu_Free(alloc, node);
@@ -93,10 +92,7 @@ uint32_t copyField(STF_statusList_t *sl, const GenuField &f, void *dst, const vo
       if (!s) return 0;
       int32_t n = static_cast<int32_t>(strlen(s));
       char *c = GEN_CopyCharArray(s, n + 1, n + 1, alloc);
-      if (!c) {
-        STF_AddStatus(sl, GENU_ST_NO_MEMORY, 0);
-        return 1;
-      }
+      if (!c) return STF__Fail(sl, GENU_ST_NO_MEMORY);
       at<char *>(dst, f.offset) = c;
       return 0;
     }
@@ -108,10 +104,7 @@ uint32_t copyField(STF_statusList_t *sl, const GenuField &f, void *dst, const vo
                                    &at<GEN_BitString_t>(src, f.offset), alloc);
     case GK_SHORTOCT: {
       int16_t n = at<int16_t>(src, f.offset);
-      if (n < 0 || static_cast<uint32_t>(n) > f.size) {
-        STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
-        return 1;
-      }
+      if (n < 0 || static_cast<uint32_t>(n) > f.size) return STF__Fail(sl, GENU_ST_BAD_VALUE);
       return 0;
     }
     case GK_EMBED:
@@ -254,8 +247,7 @@ uint32_t genu_DeepCopy(STF_statusList_t *sl, const GenuLayout *L, void *dst, con
                        const AS_allocateDescriptor_t *alloc) {
   if (!choiceValid(L, src)) {
     memset(dst, 0, L->size);
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
-    return 1;
+    return STF__Fail(sl, GENU_ST_BAD_VALUE);
   }
   memcpy(dst, src, L->size);
   detach(L, dst);
@@ -263,9 +255,7 @@ uint32_t genu_DeepCopy(STF_statusList_t *sl, const GenuLayout *L, void *dst, con
     const GenuField &f = L->fields[i];
     if (!active(f, src)) continue;
     if (copyField(sl, f, dst, src, alloc)) {
-      STF_statusList_t *scratch = STF_CreateList(nullptr);
-      genu_DeepDelete(scratch, L, dst, alloc);
-      STF_DeleteList(scratch);
+      genu_DeepDelete(kq::stf::ScratchList(), L, dst, alloc);
       return 1;
     }
   }
@@ -288,20 +278,11 @@ uint32_t genu_DeepDelete(STF_statusList_t *sl, const GenuLayout *L, void *rec,
 
 uint32_t genu_Copy(STF_statusList_t *sl, const GenuLayout *L, void **out, const void *src,
                    const AS_allocateDescriptor_t *alloc) {
-  if (!out) {
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
-    return 1;
-  }
+  if (!out) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   *out = nullptr;
-  if (!src) {
-    STF_AddStatus(sl, GENU_ST_NULL_COMPARE, 0);
-    return 1;
-  }
+  if (!src) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   void *rec = genu_Alloc(alloc, L->size);
-  if (!rec) {
-    STF_AddStatus(sl, GENU_ST_NO_MEMORY, 0);
-    return 1;
-  }
+  if (!rec) return STF__Fail(sl, GENU_ST_NO_MEMORY);
   if (genu_DeepCopy(sl, L, rec, src, alloc)) {
     genu_Free(alloc, rec);
     return 1;
@@ -312,10 +293,7 @@ uint32_t genu_Copy(STF_statusList_t *sl, const GenuLayout *L, void **out, const 
 
 uint32_t genu_Delete(STF_statusList_t *sl, const GenuLayout *L, void *rec,
                      const AS_allocateDescriptor_t *alloc) {
-  if (!rec) {
-    STF_AddStatus(sl, GENU_ST_NULL_DELETE, 0);
-    return 1;
-  }
+  if (!rec) return STF__Fail(sl, GENU_ST_NULL_DELETE);
   uint32_t rc = genu_DeepDelete(sl, L, rec, alloc);
   genu_Free(alloc, rec);
   return rc;
@@ -329,14 +307,8 @@ uint32_t genu_Compare(STF_statusList_t *sl, const GenuLayout *L, const void *a, 
 
 uint32_t genu_CompareStruct(STF_statusList_t *sl, const GenuLayout *L, const void *a,
                             const void *b, int32_t *result) {
-  if (!a || !b) {
-    STF_AddStatus(sl, GENU_ST_NULL_COMPARE, 0);
-    return 1;
-  }
-  if (!choiceValid(L, a) || !choiceValid(L, b)) {
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
-    return 1;
-  }
+  if (!a || !b) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
+  if (!choiceValid(L, a) || !choiceValid(L, b)) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   *result = 0;
   if (L->maxChoice > 0) {
     *result = order(at<int32_t>(a, 0), at<int32_t>(b, 0));

@@ -1,42 +1,38 @@
 // The exported per-record operations: thin entry points into the layout engine,
 // and the value descriptors built from them.
+#include "internal/stf_fail.h"
 #include "private/genu_layout.h"
 
 extern "C" {
 
-#define GENU_DEFINE_COPY_DELETE(R)                                                            \
-  uint32_t GEN_Copy##R(STF_statusList_t *sl, void **out, const void *value,                    \
-                       const AS_allocateDescriptor_t *alloc) {                                \
-    return genu_Copy(sl, &genu_L_##R, out, value, alloc);                                     \
-  }                                                                                           \
-  uint32_t GEN_Delete##R(STF_statusList_t *sl, void *value,                                    \
-                         const AS_allocateDescriptor_t *alloc) {                              \
-    return genu_Delete(sl, &genu_L_##R, value, alloc);                                        \
-  }                                                                                           \
+#define GENU_DEFINE_COPY_DELETE(R)                                          \
+  uint32_t GEN_Copy##R(STF_statusList_t *sl, void **out, const void *value, \
+                       const AS_allocateDescriptor_t *alloc) {              \
+    return genu_Copy(sl, &genu_L_##R, out, value, alloc);                   \
+  }                                                                         \
+  uint32_t GEN_Delete##R(STF_statusList_t *sl, void *value,                 \
+                         const AS_allocateDescriptor_t *alloc) {            \
+    return genu_Delete(sl, &genu_L_##R, value, alloc);                      \
+  }                                                                         \
   const AS_valueDescriptor_t GENU_##R##Desc = {GEN_Copy##R, GEN_Delete##R};
 GENU_COPY_DELETE_RECORDS(GENU_DEFINE_COPY_DELETE)
 
-#define GENU_DEFINE_DEEP_AS(R, L)                                                             \
-  uint32_t GEN_DeepCopy##R(STF_statusList_t *sl, GEN_##R##_t *dst, const GEN_##R##_t *src,     \
-                           const AS_allocateDescriptor_t *alloc) {                            \
-    if (!dst || !src) {                                                                       \
-      STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);                                                \
-      return 1;                                                                               \
-    }                                                                                         \
-    return genu_DeepCopy(sl, &genu_L_##L, dst, src, alloc);                                   \
-  }                                                                                           \
-  uint32_t GEN_DeepDelete##R(STF_statusList_t *sl, GEN_##R##_t *value,                         \
-                             const AS_allocateDescriptor_t *alloc) {                          \
-    if (!value) {                                                                             \
-      STF_AddStatus(sl, GENU_ST_NULL_DELETE, 0);                                              \
-      return 1;                                                                               \
-    }                                                                                         \
-    return genu_DeepDelete(sl, &genu_L_##L, value, alloc);                                    \
+#define GENU_DEFINE_DEEP_AS(R, L)                                                          \
+  uint32_t GEN_DeepCopy##R(STF_statusList_t *sl, GEN_##R##_t *dst, const GEN_##R##_t *src, \
+                           const AS_allocateDescriptor_t *alloc) {                         \
+    if (!dst || !src) return STF__Fail(sl, GENU_ST_BAD_VALUE);                             \
+    return genu_DeepCopy(sl, &genu_L_##L, dst, src, alloc);                                \
+  }                                                                                        \
+  uint32_t GEN_DeepDelete##R(STF_statusList_t *sl, GEN_##R##_t *value,                     \
+                             const AS_allocateDescriptor_t *alloc) {                       \
+    if (!value) return STF__Fail(sl, GENU_ST_NULL_DELETE);                                 \
+    return genu_DeepDelete(sl, &genu_L_##L, value, alloc);                                 \
   }
 #define GENU_DEFINE_DEEP(R) GENU_DEFINE_DEEP_AS(R, R)
 GENU_DEEP_RECORDS(GENU_DEFINE_DEEP)
-#define GENU_DEFINE_FINISHING_DEEP(K)                                                         \
-  GENU_DEFINE_DEEP_AS(K##Spec, FinishingSpec) GENU_DEFINE_DEEP_AS(K##SpecPrivate, FinishingSpecPrivate)
+#define GENU_DEFINE_FINISHING_DEEP(K)         \
+  GENU_DEFINE_DEEP_AS(K##Spec, FinishingSpec) \
+  GENU_DEFINE_DEEP_AS(K##SpecPrivate, FinishingSpecPrivate)
 GENU_FINISHING_KINDS(GENU_DEFINE_FINISHING_DEEP)
 
 uint32_t GEN_DeleteSetOfCheckpoints(STF_statusList_t *sl, void *value,
@@ -46,10 +42,7 @@ uint32_t GEN_DeleteSetOfCheckpoints(STF_statusList_t *sl, void *value,
 
 uint32_t GEN_DeepDeleteOID(STF_statusList_t *sl, GEN_OID_t *value,
                            const AS_allocateDescriptor_t *alloc) {
-  if (!value) {
-    STF_AddStatus(sl, GENU_ST_NULL_DELETE, 0);
-    return 1;
-  }
+  if (!value) return STF__Fail(sl, GENU_ST_NULL_DELETE);
   genu_Free(alloc, *value);
   *value = nullptr;
   return 0;

@@ -2,21 +2,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "internal/stf_fail.h"
 #include "private/genu_layout.h"
 
 uint32_t genu_CopyOctets(STF_statusList_t *sl, GEN_OctetString_t *dst, const GEN_OctetString_t *src,
                          const AS_allocateDescriptor_t *alloc) {
   *dst = GEN_OctetString_t{0, nullptr};
-  if (src->length < 0) {
-    STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
-    return 1;
-  }
+  if (src->length < 0) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   if (src->length == 0) return 0;
   unsigned char *p = GEN_CopyUnsignedCharArray(src->value, src->length, src->length + 1, alloc);
-  if (!p) {
-    STF_AddStatus(sl, GENU_ST_NO_MEMORY, 0);
-    return 1;
-  }
+  if (!p) return STF__Fail(sl, GENU_ST_NO_MEMORY);
   p[src->length] = 0;
   *dst = GEN_OctetString_t{src->length, p};
   return 0;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "internal/stf_scratch.h"
 #include "private/genu_hooks.h"
 #include "private/genu_layout.h"
 
@@ -28,7 +29,7 @@ void randomOctets(GEN_OctetString_t *o, std::mt19937 &rng) {
 
 // An attribute with one to three integer values in its own private set.
 AS_attrHandle_t randomAttribute(std::mt19937 &rng) {
-  STF_statusList_t *sl = STF_CreateList(nullptr);
+  kq::stf::ScratchList sl;
   AS_setHandle_t set = AS_nullSetHandle;
   AS_attrHandle_t attr = AS_nullAttrHandle;
   AS_Create(sl, &set, nullptr, 0);
@@ -42,7 +43,6 @@ AS_attrHandle_t randomAttribute(std::mt19937 &rng) {
       AS_AddAttrValR(sl, attr, 12, v, &GENU_IntegerDesc);
   }
   AS_FreeSetHandle(sl, &set);
-  STF_DeleteList(sl);
   return attr;
 }
 
@@ -211,9 +211,7 @@ void genu_RandomExternal(void *rec, std::mt19937 &rng) {
   auto *e = static_cast<GEN_External_t *>(rec);
   if (e->choice == 1) randomEncoding(&e->u.octets, rng);
   if (GEN_Text_t *d = e->dataValueDescriptor) {
-    STF_statusList_t *sl = STF_CreateList(nullptr);
-    GEN_DeepDeleteText(sl, d, nullptr);
-    STF_DeleteList(sl);
+    GEN_DeepDeleteText(kq::stf::ScratchList(), d, nullptr);
     d->choice = GEN_TEXT_STRING;
     d->u.string = static_cast<char *>(zalloc(6));
     letters(d->u.string, pick(rng, 6), rng);

@@ -1,5 +1,6 @@
 // Values by type id: copy and delete through the id's descriptor, and value
 // sequences of them.
+#include "internal/stf_scratch.h"
 #include "private/genu_layout.h"
 
 namespace {
@@ -37,9 +38,7 @@ uint32_t GENU__CopyAttrValSeq(STF_statusList_t *sl, uint32_t id, GEN_ValueSeq_t 
     if (!node) STF_AddStatus(sl, GENU_ST_NO_MEMORY, 0);
     if (!node || GENU__CopyAttrVal(sl, id, &node->value, source->value, alloc)) {
       if (node) genu_Free(alloc, node);
-      STF_statusList_t *scratch = STF_CreateList(nullptr);
-      GENU__DeleteAttrValSeq(scratch, id, *headOut, alloc);
-      STF_DeleteList(scratch);
+      GENU__DeleteAttrValSeq(kq::stf::ScratchList(), id, *headOut, alloc);
       *headOut = nullptr;
       return 1;
     }

@@ -6,18 +6,12 @@
 #include <cstring>
 
 #include "infra/svclog.h"
+#include "internal/stf_scratch.h"
 #include "private/genu_wire_int.h"
 
 namespace {
 
 constexpr uint32_t kExtACL = 89, kACL = 85;
-
-// Clean-up on failure paths runs on its own status list: the set operations start
-// by clearing the list they are given, which would drop the reason for the failure.
-struct Scratch {
-  STF_statusList_t *list = STF_CreateList(nullptr);
-  ~Scratch() { STF_DeleteList(list); }
-};
 
 // Releases a list of encoded values: the bytes, then the node.
 template <typename ValNode>
@@ -44,7 +38,7 @@ int PackValue(STF_statusList_t *status, uint32_t type, const void *value, uint32
   if (type == kExtACL && mode != 1001) {
     failed = GENU_ACLToPSIS(status, &converted, static_cast<const GEN_ExtACL_t *>(value)) != 0;
     if (!failed) failed = JQP_PackAV(status, kACL, converted, &encoded);
-    if (converted) GENU__DeleteAttrVal(Scratch().list, kACL, converted, nullptr);
+    if (converted) GENU__DeleteAttrVal(kq::stf::ScratchList(), kACL, converted, nullptr);
   } else {
     failed = JQP_PackAV(status, type, value, &encoded);
   }
@@ -91,18 +85,18 @@ int AddAttribute(STF_statusList_t *status, AS_setHandle_t set, const ber_oid &ty
     if (!failed && toExt) {
       GEN_ExtACL_t *ext = nullptr;
       failed = GENU_ACLFromPSIS(status, &ext, static_cast<GEN_PSISAccessControlList_t *>(record));
-      GENU__DeleteAttrVal(Scratch().list, kACL, record, nullptr);
+      GENU__DeleteAttrVal(kq::stf::ScratchList(), kACL, record, nullptr);
       record = ext;
       storedType = kExtACL;
       stored = &GENU_ExtACLDesc;
     }
     if (!failed && AS_AddAttrValR(status, attr, storedType, record, stored)) failed = 1;
-    if (failed && record) GENU__DeleteAttrVal(Scratch().list, storedType, record, nullptr);
+    if (failed && record) GENU__DeleteAttrVal(kq::stf::ScratchList(), storedType, record, nullptr);
   }
   if (attrOut && !failed)
     *attrOut = attr;
   else
-    AS_FreeAttrHandle(Scratch().list, &attr);
+    AS_FreeAttrHandle(kq::stf::ScratchList(), &attr);
   return failed ? STF__Fail(status, GENU_ST_SET_ACCESS) : 0;
 }
 
@@ -137,11 +131,11 @@ int AttrToBer(STF_statusList_t *status, W *out, AS_attrHandle_t attr, uint32_t m
       GENU_AttrIdToType(status, shoid, &registryType))
     return STF__Fail(status, GENU_ST_SET_ACCESS);
   if (setType != registryType) {
-    LOG_CondMessage(LOG_SEV_INFO, __FILE__, __LINE__,
-                    "%s: Detect AS with inconsistent attr-Id and attr-value-type :\n"
-                    "AS with shoid %lu was created with valType %lu, but should be %d\n",
-                    name, static_cast<unsigned long>(shoid), static_cast<unsigned long>(setType),
-                    static_cast<int>(registryType));
+    LOG_COND_MESSAGE(LOG_SEV_INFO,
+                     "%s: Detect AS with inconsistent attr-Id and attr-value-type :\n"
+                     "AS with shoid %lu was created with valType %lu, but should be %d\n",
+                     name, static_cast<unsigned long>(shoid), static_cast<unsigned long>(setType),
+                     static_cast<int>(registryType));
     return STF__Fail(status, GENU_ST_BAD_VALUE);
   }
   AS_attrValHandle_t val = AS_nullAttrValHandle;
@@ -157,7 +151,7 @@ int AttrToBer(STF_statusList_t *status, W *out, AS_attrHandle_t attr, uint32_t m
   for (;;) {
     if (PackValue(status, setType, value, mode, &tail)) {
       FreeValues(&out->values);
-      AS_FreeAttrValHandle(Scratch().list, &val);
+      AS_FreeAttrValHandle(kq::stf::ScratchList(), &val);
       return 1;
     }
     if (AS_FindNextAttrValVR(status, &val, &value)) break;
@@ -217,7 +211,7 @@ int SetToBer(STF_statusList_t *status, ListNode **out, const AS_setHandle_t *set
       if (!node) STF_AddStatus(status, GENU_ST_NO_MEMORY, 0);
       genu_WireFree(node);
       FreeList(status, out);
-      AS_FreeAttrHandle(Scratch().list, &attr);
+      AS_FreeAttrHandle(kq::stf::ScratchList(), &attr);
       return 1;
     }
     *tail = node;
@@ -255,9 +249,9 @@ int ListToSet(STF_statusList_t *status, const ListNode *list, AS_setHandle_t *se
     AS_attrHandle_t attr = AS_nullAttrHandle;
     int failed = AddAttribute(status, set, n->value.type, n->value.values, &attr);
     if (!failed && modify) failed = ApplyOperator(status, n->value, attr);
-    AS_FreeAttrHandle(Scratch().list, &attr);
+    AS_FreeAttrHandle(kq::stf::ScratchList(), &attr);
     if (failed) {
-      AS_Destroy(Scratch().list, &set);
+      AS_Destroy(kq::stf::ScratchList(), &set);
       return 1;
     }
   }
@@ -276,11 +270,11 @@ int genu_WireAttrToGen(STF_statusList_t *status, const ber_oid &type,
   if (NewSet(status, &set, 0)) return 1;
   AS_attrHandle_t attr = AS_nullAttrHandle;
   if (AddAttribute(status, set, type, values, &attr, convertAcl)) {
-    AS_Destroy(Scratch().list, &set);
+    AS_Destroy(kq::stf::ScratchList(), &set);
     return 1;
   }
   // The attribute keeps its private set alive; deleting the value destroys both.
-  AS_FreeSetHandle(Scratch().list, &set);
+  AS_FreeSetHandle(kq::stf::ScratchList(), &set);
   *attrOut = attr;
   return 0;
 }

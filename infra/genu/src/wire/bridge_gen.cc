@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "internal/ber_access.h"
+#include "internal/stf_scratch.h"
 #include "private/genu_wire_bridge.h"
 
 using kq::ber::At;
@@ -200,9 +201,7 @@ int genu_BridgeToGen(STF_statusList_t *status, const GenuLayout *L, const ber_ty
   if (!wire || !record) return genu_WireBad(status);
   memset(record, 0, L->size);
   if (!genu_PairToGen(status, L, T, wire, record)) return 0;
-  STF_statusList_t *scratch = STF_CreateList(nullptr);
-  genu_DeepDelete(scratch ? scratch : status, L, record, nullptr);
-  STF_DeleteList(scratch);
+  genu_DeepDelete(kq::stf::ScratchList(), L, record, nullptr);
   memset(record, 0, L->size);
   return 1;
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "internal/stf_scratch.h"
 #include "private/genu_wire_bridge.h"
 
 namespace {
@@ -130,9 +131,7 @@ int ExternalToGen(STF_statusList_t *status, const void *wire, void *record) {
     }
   }
   if (failed) {
-    STF_statusList_t *scratch = STF_CreateList(nullptr);
-    GEN_DeepDeleteExternal(scratch ? scratch : status, out, nullptr);
-    STF_DeleteList(scratch);
+    GEN_DeepDeleteExternal(kq::stf::ScratchList(), out, nullptr);
     memset(out, 0, sizeof *out);
   }
   return failed;

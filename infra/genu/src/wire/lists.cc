@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "internal/stf_scratch.h"
 #include "private/genu_layout.h"
 #include "private/genu_wire_int.h"
 
@@ -47,14 +48,13 @@ int ListToBer(STF_statusList_t *status, Node **out, const GEN_ValueSeq_t *in) {
 }
 
 void DeleteSeq(const GenuLayout *layout, GEN_ValueSeq_t *head) {
-  STF_statusList_t *scratch = STF_CreateList(nullptr);
+  kq::stf::ScratchList scratch;
   while (head) {
     GEN_ValueSeq_t *next = head->next;
     if (head->value) genu_Delete(scratch, layout, head->value, nullptr);
     free(head);
     head = next;
   }
-  STF_DeleteList(scratch);
 }
 
 template <typename Node, typename G, const GenuLayout *L,

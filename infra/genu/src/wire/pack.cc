@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "infra/svclog.h"
+#include "internal/stf_scratch.h"
 #include "private/genu_wire_adapt.h"
 #include "private/genu_wire_int.h"
 
@@ -139,7 +140,7 @@ const WireRow *RowOf(uint32_t id) {
 }
 
 int Fail(STF_statusList_t *status, const char *function, uint32_t code) {
-  LOG_CondMessage(LOG_SEV_GENCONV, __FILE__, __LINE__, "Exiting: %s", function);
+  LOG_COND_MESSAGE(LOG_SEV_GENCONV, "Exiting: %s", function);
   return STF__Fail(status, code);
 }
 
@@ -186,7 +187,7 @@ extern "C" {
 
 int JQP_PackAV(STF_statusList_t *status, uint32_t id, const void *value, OssBuf *encodedOut) {
   static const char kName[] = "JQP_PackAV";
-  LOG_CondMessage(LOG_SEV_GENCONV, __FILE__, __LINE__, "Entering: %s", kName);
+  LOG_COND_MESSAGE(LOG_SEV_GENCONV, "Entering: %s", kName);
   if (!status) return 1;
   STF_ClearStatus(status);
   const WireRow *row = RowOf(id);
@@ -200,7 +201,7 @@ int JQP_PackAV(STF_statusList_t *status, uint32_t id, const void *value, OssBuf 
   }
   genu_TraceValue("JQP_PackAV: packing", id, value, false);
   if (GENU__printPDU) {
-    LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__, "JQP_PackAV: printing PDU...\n");
+    LOG_COND_MESSAGE(LOG_SEV_PACK, "JQP_PackAV: printing PDU...\n");
     GENU_OssPrintPDU(nullptr, row->pdu, wire);
   }
   OssBuf encoded{0, nullptr};
@@ -212,17 +213,17 @@ int JQP_PackAV(STF_statusList_t *status, uint32_t id, const void *value, OssBuf 
     free(encoded.value);  // encoded bytes live on the process heap
     return Fail(status, kName, GENU_ST_RELEASE_FAILED);
   }
-  LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__, "JQP_PackAV: encoded okay, length = %ld\n",
-                  static_cast<long>(encoded.length));
+  LOG_COND_MESSAGE(LOG_SEV_PACK, "JQP_PackAV: encoded okay, length = %ld\n",
+                   static_cast<long>(encoded.length));
   *encodedOut = encoded;
-  LOG_CondMessage(LOG_SEV_GENCONV, __FILE__, __LINE__, "Exiting: %s", kName);
+  LOG_COND_MESSAGE(LOG_SEV_GENCONV, "Exiting: %s", kName);
   return 0;
 }
 
 int JQP_UnpackAV(STF_statusList_t *status, const OssBuf *encoded, uint32_t id, void **recordOut,
                  AS_valueDescriptor_t *descriptorOut) {
   static const char kName[] = "JQP_UnpackAV";
-  LOG_CondMessage(LOG_SEV_GENCONV, __FILE__, __LINE__, "Entering: %s", kName);
+  LOG_COND_MESSAGE(LOG_SEV_GENCONV, "Entering: %s", kName);
   if (!status) return 1;
   STF_ClearStatus(status);
   if (!encoded || !recordOut || !descriptorOut) return Fail(status, kName, GENU_ST_BAD_VALUE);
@@ -231,18 +232,16 @@ int JQP_UnpackAV(STF_statusList_t *status, const OssBuf *encoded, uint32_t id, v
   const WireRow *row = RowOf(id);
   if (encoded->length <= 0 || !encoded->value || pdu <= 0 || !row)
     return Fail(status, kName, GENU_ST_EMPTY_ENCODING);
-  LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__,
-                  "JQP_UnpackAV: decoding AV packet, pdunum=%d...\n", pdu);
+  LOG_COND_MESSAGE(LOG_SEV_PACK, "JQP_UnpackAV: decoding AV packet, pdunum=%d...\n", pdu);
   void *wire = nullptr;
   OssBuf input = *encoded;
   int code = GENU_OssDecode(nullptr, &pdu, &input, &wire);
   if (code || !wire) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "JQP_UnpackAV: decode failed with code %d\n",
-                    code);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "JQP_UnpackAV: decode failed with code %d\n", code);
     return Fail(status, kName, GENU_ST_DECODE_FAILED);
   }
   if (GENU__printPDU) {
-    LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__, "JQP_UnpackAV: printing result PDU...\n");
+    LOG_COND_MESSAGE(LOG_SEV_PACK, "JQP_UnpackAV: printing result PDU...\n");
     GENU_OssPrintPDU(nullptr, pdu, wire);
   }
   void *record = genu_WireAlloc(row->recordSize);
@@ -257,14 +256,12 @@ int JQP_UnpackAV(STF_statusList_t *status, const OssBuf *encoded, uint32_t id, v
   }
   genu_TraceValue("JQP_UnpackAV: returning", id, record, true);
   if (GENU_OssFreePDU(nullptr, pdu, wire)) {
-    STF_statusList_t *scratch = STF_CreateList(nullptr);
-    GENU__DeleteAttrVal(scratch ? scratch : status, id, record, nullptr);
-    STF_DeleteList(scratch);
+    GENU__DeleteAttrVal(kq::stf::ScratchList(), id, record, nullptr);
     return Fail(status, kName, GENU_ST_RELEASE_FAILED);
   }
   *recordOut = record;
   *descriptorOut = *GENU_AVT2Descriptor(static_cast<int32_t>(id));
-  LOG_CondMessage(LOG_SEV_GENCONV, __FILE__, __LINE__, "Exiting: %s", kName);
+  LOG_COND_MESSAGE(LOG_SEV_GENCONV, "Exiting: %s", kName);
   return 0;
 }
 

@@ -117,32 +117,32 @@ void genu_TraceValue(const char *verb, uint32_t id, const void *record, bool unp
   const char *name = unpacked && id == 12 ? "Integer" : genu_TypeDisplayName(id);
   switch (id) {
     case 0:
-      LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__, "%s %s = %s\n", verb, name,
-                      *static_cast<const int32_t *>(record) == 1 ? "TRUE" : "FALSE");
+      LOG_COND_MESSAGE(LOG_SEV_PACK, "%s %s = %s\n", verb, name,
+                       *static_cast<const int32_t *>(record) == 1 ? "TRUE" : "FALSE");
       return;
     case 1:
-      LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__, "%s %s = %u\n", verb, name,
-                      *static_cast<const uint32_t *>(record));
+      LOG_COND_MESSAGE(LOG_SEV_PACK, "%s %s = %u\n", verb, name,
+                       *static_cast<const uint32_t *>(record));
       return;
     case 4: case 12: case 15: case 22:
-      LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__, "%s %s = %d\n", verb, name,
-                      *static_cast<const int32_t *>(record));
+      LOG_COND_MESSAGE(LOG_SEV_PACK, "%s %s = %d\n", verb, name,
+                       *static_cast<const int32_t *>(record));
       return;
     case 26: case 71: case 75:
-      LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__, "%s %s = %d\n", verb, name,
-                      *static_cast<const int16_t *>(record));
+      LOG_COND_MESSAGE(LOG_SEV_PACK, "%s %s = %d\n", verb, name,
+                       *static_cast<const int16_t *>(record));
       return;
     case 23: case 62:
-      LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__, "%s %s = %g\n", verb, name,
-                      *static_cast<const double *>(record));
+      LOG_COND_MESSAGE(LOG_SEV_PACK, "%s %s = %g\n", verb, name,
+                       *static_cast<const double *>(record));
       return;
     case 31: {
       uint64_t v = 0;
       GEN_GenToUint64(&v, static_cast<const GEN_Cardinal64_t *>(record));
-      LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__, "%s %s = %" PRIu64 "\n", verb, name, v);
+      LOG_COND_MESSAGE(LOG_SEV_PACK, "%s %s = %" PRIu64 "\n", verb, name, v);
       return;
     }
     default:
-      LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__, "%s %s\n", verb, name);
+      LOG_COND_MESSAGE(LOG_SEV_PACK, "%s %s\n", verb, name);
   }
 }

@@ -7,7 +7,7 @@ namespace {
 
 void ReportFailure(const char *format, OssGlobal *world) {
   const char *text = ossGetErrMsg(world);
-  LOG_CondMessage(LOG_SEV_PACK, __FILE__, __LINE__, format, text);
+  LOG_COND_MESSAGE(LOG_SEV_PACK, format, text);
   LOG_CondUserMessage(LOG_SEV_CODING, GENU_MSG_CODING_FAILED, text);
 }
 

@@ -20,7 +20,7 @@ const char *const kOnceFailed = "GENU_GetWorld: THR_Once failed, code=\n";
 const char *const kGetKeyFailed = "GENU_GetWorld: THR_GetThreadKeyValue failed, code=\n";
 
 void Trace(const char *text, uint32_t code) {
-  LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "%s", text);
+  LOG_COND_MESSAGE(LOG_SEV_DIAG, "%s", text);
   LOG_CondUserMessage(LOG_SEV_CODING, GENU_MSG_WORLD_FAILED, static_cast<long>(code));
 }
 
@@ -31,8 +31,8 @@ extern "C" {
 void GENU__OssInit(void) {
   uint32_t rc = THR_InitThreadKey(&genu_gTsdOssWorldKey, GENU__FreeWorld);
   if (rc) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "GENU__OssInit: InitKey failed, code=%d\n",
-                    static_cast<int>(rc));
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "GENU__OssInit: InitKey failed, code=%d\n",
+                     static_cast<int>(rc));
     LOG_CondUserMessage(LOG_SEV_CODING, GENU_MSG_WORLD_FAILED, static_cast<long>(rc));
   }
 }
@@ -41,8 +41,7 @@ OssGlobal *GENU__MakeWorld(void) {
   long size = ossGetOssGlobalSize();
   OssGlobal *world = static_cast<OssGlobal *>(malloc(static_cast<size_t>(size)));
   if (!world) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__,
-                    "GENU__MakeWorld: malloc of %ld bytes failed\n", size);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "GENU__MakeWorld: malloc of %ld bytes failed\n", size);
     LOG_CondUserMessage(LOG_SEV_CODING, GENU_MSG_WORLD_FAILED, static_cast<long>(ENOMEM));
     return nullptr;
   }
@@ -50,8 +49,8 @@ OssGlobal *GENU__MakeWorld(void) {
   ossinit(world, &kq_0b);
   uint32_t rc = THR_SetThreadKeyValue(genu_gTsdOssWorldKey, world);
   if (rc) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "GENU__MakeWorld, SetKey failed, code=%d\n",
-                    static_cast<int>(rc));
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "GENU__MakeWorld, SetKey failed, code=%d\n",
+                     static_cast<int>(rc));
     LOG_CondUserMessage(LOG_SEV_CODING, GENU_MSG_WORLD_FAILED, static_cast<long>(rc));
     ossterm(world);
     free(world);

@@ -169,8 +169,8 @@ int ToBER_standardAttributes(STF_statusList_t *status, BuiltInStandardAttributes
   if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
   memset(out, 0, sizeof *out);
   if (StandardToWire(status, out, in)) {
-    x400::Scratch scratch;
-    FreeBER_standardAttributes(scratch.list, out);
+    kq::stf::ScratchList scratch;
+    FreeBER_standardAttributes(scratch, out);
     return 1;
   }
   return 0;
@@ -183,8 +183,8 @@ int ToGEN_standardAttributes(STF_statusList_t *status, const BuiltInStandardAttr
   if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
   memset(out, 0, sizeof *out);
   if (StandardToGen(status, in, out)) {
-    x400::Scratch scratch;
-    genu_DeepDelete(scratch.list, &genu_L_StandardAttrs, out, nullptr);
+    kq::stf::ScratchList scratch;
+    genu_DeepDelete(scratch, &genu_L_StandardAttrs, out, nullptr);
     return 1;
   }
   return 0;

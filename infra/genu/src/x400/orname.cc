@@ -28,8 +28,8 @@ int ExtensionsToWire(STF_statusList_t *status, ExtensionAttributes_node **out,
     if (x400::Append(status, tail, [&](ExtensionAttribute *v) {
           return CommonNameToWire(status, v, in.commonName);
         })) {
-      x400::Scratch scratch;
-      FreeBER_extensionAttributes(scratch.list, &rest);
+      kq::stf::ScratchList scratch;
+      FreeBER_extensionAttributes(scratch, &rest);
       return 1;
     }
     *tail = rest;
@@ -127,8 +127,8 @@ int ToBER_orName(STF_statusList_t *status, ORName *out, const GEN_ORName_t *in) 
   if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
   memset(out, 0, sizeof *out);
   if (OrNameToWire(status, out, in)) {
-    x400::Scratch scratch;
-    FreeBER_orName(scratch.list, out);
+    kq::stf::ScratchList scratch;
+    FreeBER_orName(scratch, out);
     return 1;
   }
   return 0;
@@ -139,8 +139,8 @@ int ToGEN_orName(STF_statusList_t *status, const ORName *in, GEN_ORName_t *out) 
   if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
   memset(out, 0, sizeof *out);
   if (OrNameToGen(status, in, out)) {
-    x400::Scratch scratch;
-    genu_DeepDelete(scratch.list, &genu_L_ORName, out, nullptr);
+    kq::stf::ScratchList scratch;
+    genu_DeepDelete(scratch, &genu_L_ORName, out, nullptr);
     return 1;
   }
   return 0;

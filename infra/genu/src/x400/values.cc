@@ -116,7 +116,7 @@ int EncodeValue(STF_statusList_t *status, const ValueRow &row, OssBuf *out, cons
   int released = row.release ? row.release(status, wire) : 0;
   genu_WireFree(wire);
   if (code) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "Encode_%s failed: %d\n", row.name, code);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "Encode_%s failed: %d\n", row.name, code);
     return STF__Fail(status, GENU_ST_ENCODE_FAILED);
   }
   if (released) {
@@ -135,14 +135,14 @@ int DecodeInto(STF_statusList_t *status, const ValueRow &row, const OssBuf *in, 
   OssBuf input = *in;
   int code = GENU_OssDecode(nullptr, &pdu, &input, &wire);
   if (code || !wire) {
-    LOG_CondMessage(LOG_SEV_DIAG, __FILE__, __LINE__, "Decode_%s failed: %d\n", row.name, code);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "Decode_%s failed: %d\n", row.name, code);
     return STF__Fail(status, GENU_ST_DECODE_FAILED);
   }
   int failed = row.toGen(status, wire, record);  // releases its own parts on failure
   if (GENU_OssFreePDU(nullptr, pdu, wire) && !failed) {
     if (row.layout) {
-      Scratch scratch;
-      genu_DeepDelete(scratch.list, row.layout, record, nullptr);
+      kq::stf::ScratchList scratch;
+      genu_DeepDelete(scratch, row.layout, record, nullptr);
     }
     failed = STF__Fail(status, GENU_ST_RELEASE_FAILED);
   }

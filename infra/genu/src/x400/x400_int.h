@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "internal/stf_scratch.h"
 #include "private/genu_layout.h"
 #include "private/genu_wire_int.h"
 
@@ -27,13 +28,6 @@ template <size_t D, size_t S>
 int Copy(STF_statusList_t *status, char (&dst)[D], const char (&src)[S], size_t minLength) {
   return CopyBounded(status, dst, D, src, S, minLength);
 }
-
-// A scratch status list for releases on failure paths, whose own reports would only
-// hide the failure being returned.
-struct Scratch {
-  STF_statusList_t *list = STF_CreateList(nullptr);
-  ~Scratch() { STF_DeleteList(list); }
-};
 
 // Releases a chain of wire nodes, each element first through `release` when the
 // element owns parts. A failing element release is reported once at the end.
@@ -78,8 +72,8 @@ int SeqToWire(STF_statusList_t *status, Node **out, const GEN_ValueSeq_t *in) {
                                return ToBer(status, v, static_cast<const G *>(p->value));
                              });
     if (failed) {
-      Scratch scratch;
-      FreeChain<Node, Release>(scratch.list, out);
+      kq::stf::ScratchList scratch;
+      FreeChain<Node, Release>(scratch, out);
       return 1;
     }
   }
@@ -87,10 +81,10 @@ int SeqToWire(STF_statusList_t *status, Node **out, const GEN_ValueSeq_t *in) {
 }
 
 inline void DeleteSeq(const GenuLayout *layout, GEN_ValueSeq_t **head) {
-  Scratch scratch;
+  kq::stf::ScratchList scratch;
   for (GEN_ValueSeq_t *n = *head; n;) {
     GEN_ValueSeq_t *next = n->next;
-    if (n->value) genu_Delete(scratch.list, layout, n->value, nullptr);
+    if (n->value) genu_Delete(scratch, layout, n->value, nullptr);
     free(n);
     n = next;
   }
@@ -132,8 +126,8 @@ int CountedToWire(STF_statusList_t *status, Node **out, int16_t count, const E (
   Node **tail = out;
   for (int16_t i = 0; i < count; ++i)
     if (Append(status, tail, [&](decltype(Node::value) *v) { return fill(v, items[i]); })) {
-      Scratch scratch;
-      FreeChain(scratch.list, out);
+      kq::stf::ScratchList scratch;
+      FreeChain(scratch, out);
       return 1;
     }
   return 0;

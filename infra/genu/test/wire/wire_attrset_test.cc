@@ -196,10 +196,6 @@ TEST(genu_wire_attrset, ReceivedListsSkipEmptyValuesAndRefuseBadOnes) {
   free(encoded.value);
 }
 
-}  // namespace
-
-namespace {
-
 // A modify list keeps each attribute's operator through the coder; the no-operation
 // value travels as no operator at all, and an attribute without values has no list.
 TEST(genu_wire_attrset, ModifyListsKeepTheirOperators) {
@@ -264,10 +260,6 @@ TEST(genu_wire_attrset, ModifyListsKeepTheirOperators) {
   AS_Destroy(s, &back);
   AS_Destroy(s, &set);
 }
-
-}  // namespace
-
-namespace {
 
 // The one-value assertion carries only the first value and comes back as an
 // attribute alone in its own set; the attribute form carries all values.

@@ -18,15 +18,14 @@ namespace {
 // `arrived` (when given) gets what came back, else it is deleted.
 void ExpectOrNameTrip(const GEN_ORName_t *in, GEN_ORName_t *arrived = nullptr) {
   Status s;
-  Trip trip;
-  trip.sent->choice = 1;
-  ASSERT_EQ(ToBER_orName(s, &trip.sent->u.or_name, in), 0);
-  int rc = trip.Run();
-  ASSERT_EQ(FreeBER_orName(s, &trip.sent->u.or_name), 0);
-  ASSERT_EQ(rc, 0);
-  ASSERT_EQ(trip.received->choice, 1);
+  DeliveryAddress sent{1, {}};
+  ASSERT_EQ(ToBER_orName(s, &sent.u.or_name, in), 0);
+  Trip trip(&sent);
+  ASSERT_EQ(FreeBER_orName(s, &sent.u.or_name), 0);
+  ASSERT_NE(trip.decoded, nullptr);
+  ASSERT_EQ(trip.decoded->choice, 1);
   GEN_ORName_t back{};
-  ASSERT_EQ(ToGEN_orName(s, &trip.received->u.or_name, &back), 0);
+  ASSERT_EQ(ToGEN_orName(s, &trip.decoded->u.or_name, &back), 0);
   genvtest::ExpectSameStruct(&genu_L_ORName, in, &back);
   if (arrived)
     *arrived = back;
@@ -84,12 +83,12 @@ TEST(GenuX400RoundTrip, EncodedComponentValuesTravelAsTheyAre) {
   GEN_SetOfObjNameComponent_t rdn{&first};
   RDNSequence_node node{};
   ASSERT_EQ(ToBER_RDN(s, &node.value, &rdn), 0);
-  Trip trip;
-  trip.sent->choice = 2;
-  trip.sent->u.distinguished_name = &node;
-  ASSERT_EQ(trip.Run(), 0);
+  DeliveryAddress sent{2, {}};
+  sent.u.distinguished_name = &node;
+  Trip trip(&sent);
   ASSERT_EQ(FreeBER_RDN(s, &node.value), 0);
-  RDNSequence_node *received = trip.received->u.distinguished_name;
+  ASSERT_NE(trip.decoded, nullptr);
+  RDNSequence_node *received = trip.decoded->u.distinguished_name;
   ASSERT_NE(received, nullptr);
   EXPECT_EQ(received->next, nullptr);
   GEN_SetOfObjNameComponent_t back{};

@@ -70,7 +70,7 @@ TEST(GenvCompareText, BytewiseFormSortsEmptyValuesFirst) {
   EXPECT_EQ(run(GEN_BinCompareSimpleName, MakeName(4, "a"), MakeName(4, "")), 1);
 }
 
-TEST(GenvCompareText, BytewiseInsideRecords) {
+TEST(GenvCompareText, BytewiseReachesNamesInsideEveryRecord) {
   GEN_NameOrOID_t a{}, b{};
   a.choice = b.choice = 2;
   a.u.name = MakeName(3, "");
@@ -91,6 +91,22 @@ TEST(GenvCompareText, BytewiseInsideRecords) {
   EXPECT_EQ(run(GEN_BinCompareObjectIdent, x, y), -1);
   GEN_FontReference_t f{1, MakeName(1, "Times")}, g{1, MakeName(1, "times")};
   EXPECT_EQ(run(GEN_BinCompareFontReference, f, g), -1);
+
+  // An empty Latin-1 name sorts after a non-empty one by the octet rule and
+  // before it bytewise, wherever it sits.
+  GEN_ExtACL_t ea{}, eb{};
+  ea.principal = MakeName(3, "");
+  eb.principal = MakeName(3, "x");
+  ea.domain.text = eb.domain.text = MakeText(1, "eng");
+  ASSERT_EQ(GEN_CompareAttrValue(s, 89, &ea, &eb, &r), 0u);
+  EXPECT_EQ(r, 1);
+  ASSERT_EQ(GEN_BinCompareAttrValue(s, 89, &ea, &eb, &r), 0u);
+  EXPECT_EQ(r, -1);
+  GEN_DistNameString_t dx{MakeText(3, ""), nullptr}, dy{MakeText(3, "x"), nullptr};
+  ASSERT_EQ(GEN_BinCompareAttrValue(s, 6, &dx, &dy, &r), 0u);
+  EXPECT_EQ(r, -1);
+  EXPECT_EQ(run(GEN_BinCompareDistNameString, dx, dy), -1);
+  EXPECT_EQ(run(GEN_CompareDistNameString, dx, dy), 1);
 }
 
 TEST(GenvCompareText, ChoiceRecordsCompareChoiceFirst) {
@@ -107,30 +123,6 @@ TEST(GenvCompareText, ChoiceRecordsCompareChoiceFirst) {
   // Members in declaration order: the first difference decides.
   GEN_InputTrayMedium_t t1{oid, nm}, t2{oid, oid};
   EXPECT_EQ(run(GENU__CompareInputTrayMedium, t1, t2), 1);
-}
-
-}  // namespace
-
-namespace {
-
-TEST(GenvCompareText, BytewiseReachesNamesInsideEveryRecord) {
-  // An empty Latin-1 name sorts after a non-empty one by the octet rule and
-  // before it bytewise, wherever it sits.
-  GEN_ExtACL_t a{}, b{};
-  a.principal = MakeName(3, "");
-  b.principal = MakeName(3, "x");
-  a.domain.text = b.domain.text = MakeText(1, "eng");
-  Status s;
-  int32_t r = 0;
-  ASSERT_EQ(GEN_CompareAttrValue(s, 89, &a, &b, &r), 0u);
-  EXPECT_EQ(r, 1);
-  ASSERT_EQ(GEN_BinCompareAttrValue(s, 89, &a, &b, &r), 0u);
-  EXPECT_EQ(r, -1);
-  GEN_DistNameString_t x{MakeText(3, ""), nullptr}, y{MakeText(3, "x"), nullptr};
-  ASSERT_EQ(GEN_BinCompareAttrValue(s, 6, &x, &y, &r), 0u);
-  EXPECT_EQ(r, -1);
-  EXPECT_EQ(run(GEN_BinCompareDistNameString, x, y), -1);
-  EXPECT_EQ(run(GEN_CompareDistNameString, x, y), 1);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "../support/genv_test_support.h"
 
@@ -21,59 +22,59 @@ struct Zone {
   explicit Zone(const char *tz) : env{{"TZ", tz}} { GENU_TimeZoneInit(); }
 };
 
-std::string show(const GEN_GeneralizedTime_t &t) {
-  char buf[64];
-  snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-           t.minute, t.second);
+// A time as one line; `full` adds the difference from UTC, the UTC flag and the
+// milliseconds.
+std::string show(const GEN_GeneralizedTime_t &t, bool full = false) {
+  char buf[96];
+  int n = snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                   t.minute, t.second);
+  if (full) snprintf(buf + n, sizeof buf - n, " %+d utc=%d .%03d", t.diffUTC, t.utc, t.millisecond);
   return buf;
 }
 
-std::string shift(const GEN_GeneralizedTime_t &t, int32_t delta, int32_t op) {
+TEST(GenvTimeArithmetic, ShiftsCrossMidnightsMonthEndsAndKeepTheLocalHour) {
+  const char *kDst = "CET-1CEST,M3.5.0,M10.5.0/3";
+  const struct {
+    const char *zone;
+    GEN_GeneralizedTime_t from;
+    int32_t delta, op;
+    const char *expected;
+  } rows[] = {
+      {"UTC0", At(2024, 5, 14, 10, 30), 3600, GENU_DELTA_SUBTRACT, "2024-05-14 09:30:00"},
+      {"UTC0", At(2024, 5, 14, 0, 30), 3600, GENU_DELTA_SUBTRACT, "2024-05-13 23:30:00"},
+      {"UTC0", At(2024, 3, 1, 0, 30), 3600, GENU_DELTA_SUBTRACT, "2024-02-29 23:30:00"},
+      {"UTC0", At(2023, 3, 1, 0, 30), 3600, GENU_DELTA_SUBTRACT, "2023-02-28 23:30:00"},
+      {"UTC0", At(2024, 12, 31, 23, 30), 3600, GENU_DELTA_ADD, "2025-01-01 00:30:00"},
+      {"UTC0", At(2024, 4, 30, 23, 59), 61, GENU_DELTA_ADD, "2024-05-01 00:00:01"},
+      {kDst, At(2024, 1, 15, 10, 30), 3600, GENU_DELTA_SUBTRACT, "2024-01-15 09:30:00"},
+      {kDst, At(2024, 7, 15, 10, 30), 3600, GENU_DELTA_SUBTRACT, "2024-07-15 09:30:00"},
+  };
+  for (const auto &r : rows) {
+    SCOPED_TRACE(r.expected);
+    Zone z(r.zone);
+    Status s;
+    GEN_GeneralizedTime_t out{};
+    EXPECT_EQ(GENU_GeneralizedTimeDeltaArithmetic(s, &r.from, r.delta, r.op, &out), 0u);
+    EXPECT_EQ(show(out), r.expected);
+  }
   Status s;
-  GEN_GeneralizedTime_t out{};
-  EXPECT_EQ(GENU_GeneralizedTimeDeltaArithmetic(s, &t, delta, op, &out), 0u);
-  return show(out);
-}
-
-TEST(GenvTimeArithmetic, MidnightsAndMonthEnds) {
-  Zone z("UTC0");
-  EXPECT_EQ(shift(At(2024, 5, 14, 10, 30), 3600, GENU_DELTA_SUBTRACT), "2024-05-14 09:30:00");
-  EXPECT_EQ(shift(At(2024, 5, 14, 0, 30), 3600, GENU_DELTA_SUBTRACT), "2024-05-13 23:30:00");
-  EXPECT_EQ(shift(At(2024, 3, 1, 0, 30), 3600, GENU_DELTA_SUBTRACT), "2024-02-29 23:30:00");
-  EXPECT_EQ(shift(At(2023, 3, 1, 0, 30), 3600, GENU_DELTA_SUBTRACT), "2023-02-28 23:30:00");
-  EXPECT_EQ(shift(At(2024, 12, 31, 23, 30), 3600, GENU_DELTA_ADD), "2025-01-01 00:30:00");
-  EXPECT_EQ(shift(At(2024, 4, 30, 23, 59), 61, GENU_DELTA_ADD), "2024-05-01 00:00:01");
+  GEN_GeneralizedTime_t t = At(2024, 5, 14, 10, 30), out{};
+  EXPECT_EQ(GENU_GeneralizedTimeDeltaArithmetic(s, &t, 1, 2, &out), 1u);  // no operation 2
+  EXPECT_REFUSED(GENU_ST_NULL_COMPARE, GENU_GeneralizedTimeDeltaArithmetic(s, nullptr, 1, 0, &out));
 }
 
 TEST(GenvTimeArithmetic, DifferenceFromUtcAndUtcTimesKeepTheirForm) {
   Zone z("UTC0");
-  GEN_GeneralizedTime_t t = At(2024, 5, 14, 23, 30);
+  GEN_GeneralizedTime_t t = At(2024, 5, 14, 23, 30, 0, 250);
   t.diffUTC = 60;
-  t.millisecond = 250;
   Status s;
   GEN_GeneralizedTime_t out{};
   ASSERT_EQ(GENU_AddDeltaTimeToGeneralizedTime(s, &t, 1800, &out), 0u);
-  EXPECT_EQ(show(out), "2024-05-15 00:00:00");
-  EXPECT_EQ(out.diffUTC, 60);
-  EXPECT_EQ(out.millisecond, 250);
+  EXPECT_EQ(show(out, true), "2024-05-15 00:00:00 +60 utc=0 .250");
   GEN_GeneralizedTime_t u = At(124, 5, 14, 10, 0);  // UTC: year counted from 1900
   u.utc = 1;
   ASSERT_EQ(GENU_SubtractDeltaTimeFromGeneralizedTime(s, &u, 86400, &out), 0u);
-  EXPECT_EQ(show(out), "0124-05-13 10:00:00");
-  EXPECT_EQ(out.utc, 1);
-}
-
-TEST(GenvTimeArithmetic, ShiftsInADaylightSavingZoneKeepTheLocalHour) {
-  Zone z("CET-1CEST,M3.5.0,M10.5.0/3");
-  EXPECT_EQ(shift(At(2024, 1, 15, 10, 30), 3600, GENU_DELTA_SUBTRACT), "2024-01-15 09:30:00");
-  EXPECT_EQ(shift(At(2024, 7, 15, 10, 30), 3600, GENU_DELTA_SUBTRACT), "2024-07-15 09:30:00");
-}
-
-TEST(GenvTimeArithmetic, UnknownOperationsAndNullTimesAreRefused) {
-  Status s;
-  GEN_GeneralizedTime_t t = At(2024, 5, 14, 10, 30), out{};
-  EXPECT_EQ(GENU_GeneralizedTimeDeltaArithmetic(s, &t, 1, 2, &out), 1u);
-  EXPECT_REFUSED(GENU_ST_NULL_COMPARE, GENU_GeneralizedTimeDeltaArithmetic(s, nullptr, 1, 0, &out));
+  EXPECT_EQ(show(out, true), "0124-05-13 10:00:00 +0 utc=1 .000");
 }
 
 TEST(GenvCurrentTime, LocalAndUtcFormsNameOneInstant) {
@@ -82,15 +83,12 @@ TEST(GenvCurrentTime, LocalAndUtcFormsNameOneInstant) {
   GENU_MakeCurrentTime(&local, 0);
   GENU_MakeCurrentTime(&utc, 1);
   EXPECT_GE(local.year, 2024);
-  EXPECT_EQ(local.diffUTC, -60);  // one hour east of UTC
-  EXPECT_EQ(local.utc, 0);
+  EXPECT_EQ(show(local, true).substr(19), " -60 utc=0 .000");  // one hour east of UTC
   EXPECT_GE(utc.year, 124);
   EXPECT_LT(utc.year, 1900);
-  EXPECT_EQ(utc.diffUTC, 0);
-  EXPECT_EQ(utc.utc, 1);
+  EXPECT_EQ(show(utc, true).substr(19), " +0 utc=1 .000");
   EXPECT_GE(utc.month, 1);
   EXPECT_LE(utc.month, 12);
-  EXPECT_EQ(utc.millisecond, 0);
   // Both name the same instant (within the second boundary of the two reads).
   Status s;
   int32_t r = 0;
@@ -104,15 +102,13 @@ TEST(GenvCurrentTime, LocalAndUtcFormsNameOneInstant) {
 }
 
 TEST(GenvCardinal64, AdditionCarriesAndWraps) {
-  GEN_Cardinal64_t out, a{0, 0xFFFFFFFFu}, one{0, 1}, max{0xFFFFFFFFu, 0xFFFFFFFFu}, b{1, 0};
-  GENU_AddCardinal64(&out, &a, &one);
-  EXPECT_EQ(out.high, 1u);
-  EXPECT_EQ(out.low, 0u);
-  GENU_AddCardinal64(&out, &max, &one);
-  EXPECT_EQ(out.high | out.low, 0u);
-  GENU_AddCardinal64Int(&out, &b, -1);
-  EXPECT_EQ(out.high, 0u);
-  EXPECT_EQ(out.low, 0xFFFFFFFFu);
+  GEN_Cardinal64_t a{0, 0xFFFFFFFFu}, one{0, 1}, max{0xFFFFFFFFu, 0xFFFFFFFFu}, b{1, 0}, out[3];
+  GENU_AddCardinal64(&out[0], &a, &one);
+  GENU_AddCardinal64(&out[1], &max, &one);
+  GENU_AddCardinal64Int(&out[2], &b, -1);
+  std::vector<uint32_t> words;
+  for (const GEN_Cardinal64_t &c : out) words.insert(words.end(), {c.high, c.low});
+  EXPECT_EQ(words, (std::vector<uint32_t>{1, 0, 0, 0, 0, 0xFFFFFFFFu}));
 }
 
 struct Address {
@@ -131,15 +127,26 @@ struct Address {
   }
 };
 
-std::string toInternet(const GEN_StandardAttrs_t &a, uint32_t rc = 0, uint32_t code = 0) {
+using AddressTo = uint32_t (*)(STF_statusList_t *, char **, const GEN_StandardAttrs_t *,
+                               const AS_allocateDescriptor_t *);
+// What `to` makes of the address ("<null>" for nothing), expecting `rc` and `code`.
+std::string Out(const GEN_StandardAttrs_t &a, AddressTo to = GEN_X400ToInternetMailAddress,
+                uint32_t rc = 0, uint32_t code = 0) {
   Status s;
-  char *out = nullptr;
-  EXPECT_EQ(GEN_X400ToInternetMailAddress(s, &out, &a, nullptr), rc);
+  char *out = reinterpret_cast<char *>(1);
+  EXPECT_EQ(to(s, &out, &a, nullptr), rc);
   if (code) {
-    EXPECT_TRUE(s.Has(code));
+    EXPECT_TRUE(s.Has(code)) << s.Text();
   }
   std::string r = out ? out : "<null>";
   free(out);
+  return r;
+}
+// The domain-defined attributes as "type=value;" each.
+std::string Attrs(const GEN_StandardAttrs_t &a) {
+  std::string r;
+  for (int i = 0; a.domainDefined && i < a.domainDefined->count; ++i)
+    r += std::string(a.domainDefined->attrs[i].type) + "=" + a.domainDefined->attrs[i].value + ";";
   return r;
 }
 
@@ -149,11 +156,8 @@ TEST(GenvMail, InternetAddressesUseRfc1327Escapes) {
     Address x;
     Status s;
     ASSERT_EQ(GEN_InternetMailToX400Address(s, &x.a, mail, nullptr), 0u);
-    ASSERT_NE(x.a.domainDefined, nullptr);
-    EXPECT_EQ(x.a.domainDefined->count, 1);
-    EXPECT_STREQ(x.a.domainDefined->attrs[0].type, "RFC-822");
-    EXPECT_STREQ(x.a.domainDefined->attrs[0].value, escaped);
-    EXPECT_EQ(toInternet(x.a), mail);
+    EXPECT_EQ(Attrs(x.a), "RFC-822=" + std::string(escaped) + ";");
+    EXPECT_EQ(Out(x.a), mail);
   }
   Address z;
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GEN_InternetMailToX400Address(s, &z.a, "caf\xe9@x", nullptr));
@@ -163,51 +167,40 @@ TEST(GenvMail, InternetAddressesUseRfc1327Escapes) {
 TEST(GenvMail, UnescapeRulesAndLengthBound) {
   Address a;
   a.add("rfc-822", "x(45)y(A)z");
-  EXPECT_EQ(toInternet(a.a), "x-y@z");
+  EXPECT_EQ(Out(a.a), "x-y@z");
   for (const char *bad : {"a(128)", "a(z)", "a(12", "a(1234)", "a(ab)"}) {
     Address b;
     b.add("RFC-822", bad);
-    EXPECT_EQ(toInternet(b.a, 1, GENU_ST_BAD_VALUE), "<null>") << bad;
+    EXPECT_EQ(Out(b.a, GEN_X400ToInternetMailAddress, 1, GENU_ST_BAD_VALUE), "<null>") << bad;
   }
   // The first value of the type that converts wins.
   Address c;
   c.add("RFC-822", "(z)");
   c.add("RFC-822", "ok(a)host");
-  EXPECT_EQ(toInternet(c.a), "ok@host");
+  EXPECT_EQ(Out(c.a), "ok@host");
 
   Status s;
   Address fits, tooLong;
   EXPECT_EQ(GEN_InternetMailToX400Address(s, &fits.a, std::string(128, 'a').c_str(), nullptr), 0u);
-  EXPECT_EQ(
-      GEN_InternetMailToX400Address(s, &tooLong.a, (std::string(126, 'a') + "@").c_str(), nullptr),
-      1u);  // "(a)" makes 129 characters
-  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
+  EXPECT_REFUSED(
+      GENU_ST_BAD_VALUE,  // "(a)" makes 129 characters
+      GEN_InternetMailToX400Address(s, &tooLong.a, (std::string(126, 'a') + "@").c_str(), nullptr));
 }
 
 TEST(GenvMail, EachAddressKindConvertsOnlyItsOwnAttribute) {
-  Address none;
-  EXPECT_EQ(toInternet(none.a, 1, GENU_ST_NOT_COMPARABLE), "<null>");
-  Address ms;
+  Address none, ms, inet;
   Status s;
   ASSERT_EQ(GEN_StringToX400Address(s, &ms.a, "BOB/POSTOFFICE", GEN_ADDRESS_MSMAIL, nullptr), 0u);
-  EXPECT_STREQ(ms.a.domainDefined->attrs[0].type, "MS-Mail");
-  EXPECT_EQ(toInternet(ms.a, 1, GENU_ST_NOT_COMPARABLE), "<null>");
-  char *out = nullptr;
-  ASSERT_EQ(GEN_X400ToMSMailAddress(s, &out, &ms.a, nullptr), 0u);
-  EXPECT_STREQ(out, "BOB/POSTOFFICE");
-  free(out);
-  ASSERT_EQ(GEN_X400ToStringAddress(s, &out, &ms.a, nullptr), 0u);
-  EXPECT_STREQ(out, "BOB/POSTOFFICE");
-  free(out);
-
-  Address inet;
   inet.add("RFC-822", "a(a)b");
-  out = reinterpret_cast<char *>(1);
-  ASSERT_EQ(GEN_X400ToMSMailAddress(s, &out, &inet.a, nullptr), 0u);  // none of the kind
-  EXPECT_EQ(out, nullptr);
-  EXPECT_REFUSED(GENU_ST_NOT_COMPARABLE, GEN_X400ToMSMailAddress(s, &out, &none.a, nullptr));
-  EXPECT_REFUSED(GENU_ST_NOT_COMPARABLE, GEN_X400ToStringAddress(s, &out, &none.a, nullptr));
-
+  EXPECT_EQ(Attrs(ms.a), "MS-Mail=BOB(47)POSTOFFICE;");
+  auto *internet = GEN_X400ToInternetMailAddress, *msMail = GEN_X400ToMSMailAddress;
+  EXPECT_EQ(Out(none.a, internet, 1, GENU_ST_NOT_COMPARABLE), "<null>");
+  EXPECT_EQ(Out(ms.a, internet, 1, GENU_ST_NOT_COMPARABLE), "<null>");
+  EXPECT_EQ(Out(ms.a, msMail), "BOB/POSTOFFICE");
+  EXPECT_EQ(Out(ms.a, GEN_X400ToStringAddress), "BOB/POSTOFFICE");
+  EXPECT_EQ(Out(inet.a, msMail), "<null>");  // none of the kind
+  EXPECT_EQ(Out(none.a, msMail, 1, GENU_ST_NOT_COMPARABLE), "<null>");
+  EXPECT_EQ(Out(none.a, GEN_X400ToStringAddress, 1, GENU_ST_NOT_COMPARABLE), "<null>");
   counter() = Counter();
   Address counted;
   ASSERT_EQ(GEN_MsMailToX400Address(s, &counted.a, "X", &kCounting), 0u);

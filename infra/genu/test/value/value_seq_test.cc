@@ -2,6 +2,7 @@
 // cardinals.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "../support/genv_test_support.h"
 
@@ -30,18 +31,13 @@ TEST(GenvTypeTable, DescriptorsAndPdusFollowTheTable) {
   EXPECT_EQ(GENU_AVT2Descriptor(40)->copyValue, GEN_CopySimpleName);
   EXPECT_EQ(GENU_AVT2Descriptor(89), &GENU_ExtACLDesc);
   EXPECT_EQ(GENU_AVT2Descriptor(94), &GENU_DriverInfoDesc);
-  for (int32_t none : {3, 29, 30, 36, 38, 47, 50, 54, 58, 59, 65, 66, 70, 73, 78, 80, 82, 83})
+  for (int32_t none :
+       {3, 29, 30, 36, 38, 47, 50, 54, 58, 59, 65, 66, 70, 73, 78, 80, 82, 83, 95, -1})
     EXPECT_EQ(GENU_AVT2Descriptor(none), nullptr) << none;
-  EXPECT_EQ(GENU_AVT2Descriptor(95), nullptr);
-  EXPECT_EQ(GENU_AVT2Descriptor(-1), nullptr);
-
-  EXPECT_EQ(GENU_TypeToPDU(0), 1);
-  EXPECT_EQ(GENU_TypeToPDU(28), 9);
-  EXPECT_EQ(GENU_TypeToPDU(45), 246);
-  EXPECT_EQ(GENU_TypeToPDU(64), 161);
-  EXPECT_EQ(GENU_TypeToPDU(94), 254);
-  for (uint32_t none : {3u, 13u, 17u, 37u, 41u, 56u, 77u, 84u, 95u, 1000u})
-    EXPECT_EQ(GENU_TypeToPDU(none), -1) << none;
+  std::vector<int> pdus;
+  for (uint32_t id : {0u, 28u, 45u, 64u, 94u, 3u, 13u, 17u, 37u, 41u, 56u, 77u, 84u, 95u, 1000u})
+    pdus.push_back(GENU_TypeToPDU(id));
+  EXPECT_EQ(pdus, (std::vector<int>{1, 9, 246, 161, 254, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1}));
   // An id without a descriptor cannot be copied.
   int32_t x = 1;
   void *copy = reinterpret_cast<void *>(1);
@@ -81,10 +77,10 @@ TEST(GenvValueSeq, CopyKeepsOrderAndFailuresLeaveNothing) {
   ASSERT_EQ(GENU__CopyAttrValSeq(s, 28, &out, src, &kCounting), 0u);
   uint64_t needed = counter().attempts;
   EXPECT_EQ(needed, 9u);  // per value: node, record, string
-  int i = 0;
-  for (GEN_ValueSeq_t *n = out; n; n = n->next, ++i)
-    EXPECT_STREQ(static_cast<GEN_Text_t *>(n->value)->u.string, words[i]);
-  EXPECT_EQ(i, 3);
+  std::string got;
+  for (GEN_ValueSeq_t *n = out; n; n = n->next)
+    got += static_cast<GEN_Text_t *>(n->value)->u.string + std::string(" ");
+  EXPECT_EQ(got, "alpha beta gamma ");
   EXPECT_EQ(GENU__DeleteAttrValSeq(s, 28, out, &kCounting), 0u);
   EXPECT_TRUE(counter().live.empty());
 
@@ -110,25 +106,19 @@ TEST(GenvValueSeq, DeleteReportsAFailingValueButFreesTheRest) {
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GENU__DeleteAttrValSeq(s, 28, list, nullptr));
 }
 
-TEST(GenvCardinal64, WordsJoinAndSplit) {
-  GEN_Cardinal64_t c{0x12345678u, 0x9abcdef0u};
+// 64-bit cardinals join and split their words; copied character arrays have spare room.
+TEST(GenvCardinal64, WordsJoinAndSplitAndCharArraysHaveSpareRoom) {
+  GEN_Cardinal64_t c{0x12345678u, 0x9abcdef0u}, back{};
   uint64_t v = 0;
   GEN_GenToUint64(&v, &c);
-  EXPECT_EQ(v, 0x123456789abcdef0ull);
-  GEN_Cardinal64_t back{};
   GEN_Uint64ToGen(&back, 0xfedcba9876543210ull);
-  EXPECT_EQ(back.high, 0xfedcba98u);
-  EXPECT_EQ(back.low, 0x76543210u);
-}
-
-TEST(GenvCharArrays, CopiesHaveSpareRoom) {
+  EXPECT_EQ(std::vector<uint64_t>({v, back.high, back.low}),
+            std::vector<uint64_t>({0x123456789abcdef0ull, 0xfedcba98u, 0x76543210u}));
   char *p = GEN_CopyCharArray("hello", 5, 6, nullptr);
-  ASSERT_NE(p, nullptr);
-  p[5] = 0;
+  p[5] = 0;  // the sixth byte is the caller's
   EXPECT_STREQ(p, "hello");
   free(p);
   unsigned char *z = GEN_CopyUnsignedCharArray(nullptr, 0, 4, nullptr);
-  ASSERT_NE(z, nullptr);
   EXPECT_EQ(z[0], 0);
   free(z);
 }

@@ -38,19 +38,6 @@ AS_setHandle_t MixedSet(std::mt19937 &rng, int perAttr) {
   return set;
 }
 
-// A request record through the real coder: the decoded copy, freed with the object.
-struct ThroughCoder {
-  int pdu;
-  void *decoded = nullptr;
-  ThroughCoder(int p, void *request) : pdu(p) {
-    OssBuf encoded{0, nullptr};
-    EXPECT_EQ(GENU_OssEncode(nullptr, pdu, request, &encoded), 0);
-    EXPECT_EQ(GENU_OssDecode(nullptr, &pdu, &encoded, &decoded), 0);
-    free(encoded.value);
-  }
-  ~ThroughCoder() { GENU_OssFreePDU(nullptr, pdu, decoded); }
-};
-
 // Every attribute of `a` is in `b` with equal values in the same order.
 void ExpectSameSets(AS_setHandle_t a, AS_setHandle_t b) {
   Status s;
@@ -88,14 +75,13 @@ TEST(genu_wire_attrset, MixedSetRoundTripsThroughTheCoder) {
     strcpy(create.printer_name.u.graphic_string, "printer-1");
     create.bit_mask = CreateJobArgument_job_attributes_present;
     create.job_attributes = list;
-    ThroughCoder trip(PrintArgument_PDU, request);
+    wiretest::ThroughCoder<PrintArgument> trip(PrintArgument_PDU, request);
     ASSERT_EQ(FreeBER_AS(s, &create.job_attributes), 0);
     EXPECT_EQ(create.job_attributes, nullptr);
     free(request);
     ASSERT_NE(trip.decoded, nullptr);
     AS_setHandle_t back = AS_nullSetHandle;
-    auto *decoded = static_cast<PrintArgument *>(trip.decoded);
-    ASSERT_EQ(ToGEN_AS(s, &decoded->u.create_job.job_attributes, &back), 0);
+    ASSERT_EQ(ToGEN_AS(s, &trip.decoded->u.create_job.job_attributes, &back), 0);
     ExpectSameSets(set, back);
     AS_Destroy(s, &back);
     AS_Destroy(s, &set);
@@ -196,10 +182,6 @@ TEST(genu_wire_attrset, ReceivedListsSkipEmptyValuesAndRefuseBadOnes) {
   free(encoded.value);
 }
 
-}  // namespace
-
-namespace {
-
 // A modify list keeps each attribute's operator through the coder; the no-operation
 // value travels as no operator at all, and an attribute without values has no list.
 TEST(genu_wire_attrset, ModifyListsKeepTheirOperators) {
@@ -242,13 +224,12 @@ TEST(genu_wire_attrset, ModifyListsKeepTheirOperators) {
     }
   }
   EXPECT_EQ(seen, 4);
-  ThroughCoder trip(ModifyJobArgument_PDU, request);
+  wiretest::ThroughCoder<ModifyJobArgument> trip(ModifyJobArgument_PDU, request);
   ASSERT_EQ(FreeBER_ModOpAS(s, &request->job_attr_modification), 0);
   free(request);
   ASSERT_NE(trip.decoded, nullptr);
   AS_setHandle_t back = AS_nullSetHandle;
-  auto *decoded = static_cast<ModifyJobArgument *>(trip.decoded);
-  ASSERT_EQ(ToGEN_ModOpAS(s, &decoded->job_attr_modification, &back), 0);
+  ASSERT_EQ(ToGEN_ModOpAS(s, &trip.decoded->job_attr_modification, &back), 0);
   for (const auto &a : attrs) {
     SCOPED_TRACE(a.shoid);
     int32_t op = 99;
@@ -264,10 +245,6 @@ TEST(genu_wire_attrset, ModifyListsKeepTheirOperators) {
   AS_Destroy(s, &back);
   AS_Destroy(s, &set);
 }
-
-}  // namespace
-
-namespace {
 
 // The one-value assertion carries only the first value and comes back as an
 // attribute alone in its own set; the attribute form carries all values.

@@ -13,24 +13,6 @@ using genvtest::Status;
 
 namespace {
 
-// A name in another code set keeps its code set; without one none is sent. (The
-// bounds of every text and name are GenuWTextBounds'.)
-TEST(genu_wire_convert, NameInAnotherCodeSetKeepsItsCodeSet) {
-  Status s;
-  SimpleName w{};
-  GEN_SimpleName_t n{}, back{};
-  n.choice = GEN_TEXT_OTHER;
-  n.codeSet = wiretest::ValidOid(1);
-  n.u.octets.length = 3;
-  ASSERT_EQ(ToBER_simpleName(s, &w, &n), 0);
-  EXPECT_EQ(w.u.other_code_set.bit_mask, 0x80);
-  ASSERT_EQ(ToGEN_simpleName(s, &w, &back), 0);
-  EXPECT_EQ(back.codeSet, n.codeSet);
-  n.codeSet = 0;
-  ASSERT_EQ(ToBER_descriptiveName(s, &w, &n), 0);
-  EXPECT_EQ(w.u.other_code_set.bit_mask, 0);
-}
-
 TEST(genu_wire_convert, UnknownChoicesAndNullArgumentsAreRefused) {
   Text tw{};
   GEN_Text_t t{};
@@ -75,10 +57,8 @@ TEST(genu_wire_convert, OctetStringsOwnTheirBytes) {
     EXPECT_NE(w.value, bytes);
     EXPECT_EQ(genvtest::counter().live.size(), 1u);
     GEN_OctetString_t back{};
-    ASSERT_EQ(ToGEN_octetString(s, &w, &back), 0);
-    EXPECT_EQ(back.length, 4);
-    EXPECT_EQ(memcmp(back.value, bytes, 4), 0);
-    EXPECT_EQ(back.value[4], 0);
+    ASSERT_EQ(ToGEN_octetString(s, &w, &back), 0);  // with a spare zero byte
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(back.value), 5), std::string("\0\1\2\xff\0", 5));
     free(back.value);
     EXPECT_EQ(FreeBER_octetString(s, &w), 0);
     EXPECT_TRUE(genvtest::counter().live.empty());
@@ -169,7 +149,7 @@ GEN_ValueSeq_t *Chain(std::initializer_list<void *> values) {
   return head;
 }
 
-// Lists keep their order both ways; an element that fails releases the nodes made so
+// Lists keep their order; an element that fails releases the nodes made so
 // far on either side and leaves an empty list.
 TEST(genu_wire_convert, ListsKeepOrderAndUndoOnFailure) {
   Status s;
@@ -177,19 +157,11 @@ TEST(genu_wire_convert, ListsKeepOrderAndUndoOnFailure) {
   GEN_SeqOfObjId_t seq{Chain({&a, &b})};
   SeqOfObjId wire = nullptr;
   ASSERT_EQ(ToBER_seqOfObjId(s, &wire, &seq), 0);
-  GEN_SeqOfObjId_t back{};
-  ASSERT_EQ(ToGEN_seqOfObjId(s, &wire, &back), 0);
-  ASSERT_NE(back.first, nullptr);
-  ASSERT_NE(back.first->next, nullptr);
-  EXPECT_EQ(*static_cast<uint32_t *>(back.first->value), a);
-  EXPECT_EQ(*static_cast<uint32_t *>(back.first->next->value), b);
-  EXPECT_EQ(back.first->next->next, nullptr);
-  GENU__DeleteAttrValSeq(s, 10, back.first, nullptr);
-
-  // A wire list whose second identifier does not convert.
+  // A wire list whose second identifier does not convert. (The order both ways is
+  // genu_wire_pack's, id 93.)
   uint8_t unfinished[] = {0x81};
   wire->next->value = ber_oid{1, unfinished};
-  back.first = reinterpret_cast<GEN_ValueSeq_t *>(&back);  // must be reset
+  GEN_SeqOfObjId_t back{reinterpret_cast<GEN_ValueSeq_t *>(&back)};  // must be reset
   EXPECT_EQ(ToGEN_seqOfObjId(s, &wire, &back), 1);
   EXPECT_EQ(back.first, nullptr);
   EXPECT_EQ(FreeBER_seqOfObjId(s, &wire), 0);

@@ -234,6 +234,25 @@ struct Unpacked {
   Unpacked &operator=(const Unpacked &) = delete;
 };
 
+// A wire structure of PDU `pdu` through the real coder: the decoded copy (null when
+// the coding failed), freed with the object.
+template <typename W>
+struct ThroughCoder {
+  int pdu;
+  W *decoded = nullptr;
+  ThroughCoder(int p, W *sent) : pdu(p) {
+    OssBuf encoded{0, nullptr};
+    void *out = nullptr;
+    if (!GENU_OssEncode(nullptr, pdu, sent, &encoded) &&
+        !GENU_OssDecode(nullptr, &pdu, &encoded, &out))
+      decoded = static_cast<W *>(out);
+    free(encoded.value);
+  }
+  ~ThroughCoder() { GENU_OssFreePDU(nullptr, pdu, decoded); }
+  ThroughCoder(const ThroughCoder &) = delete;
+  ThroughCoder &operator=(const ThroughCoder &) = delete;
+};
+
 // While alive, the thread's world allocates and frees through the counting allocator.
 struct CountingWorld {
   OssGlobal *world = GENU_GetWorld();

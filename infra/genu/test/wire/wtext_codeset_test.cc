@@ -12,6 +12,10 @@ using namespace wtext;
 namespace {
 
 const Bytes kNihonUtf8 = "\xe6\x97\xa5\xe6\x9c\xac";
+const Bytes kUnicodeOid = OidBytes(id_val_code_set_unicode),
+            kAsciiOid = OidBytes(id_val_code_set_ascii);
+// The greeting as a Latin-1 locale reads it back.
+const std::string Latin1Back = "5:" + kGruesseLatin1 + "@" + std::to_string(kLatin1);
 
 class GenuWTextCodeSet : public InLocale {
  protected:
@@ -35,17 +39,8 @@ TEST_F(GenuWTextCodeSet, Latin1LocaleSendsUtf8AndReadsItBack) {
     TextValue v(type.name, GEN_TEXT_OTHER, kGruesseLatin1, kLatin1);
     Packed p = Pack(type.id, v.record());
     ASSERT_EQ(p.rc, 0);
-    OnWire w = Decode(type, p.encoding);
-    ASSERT_EQ(w.rc, 0);
-    EXPECT_EQ(w.choice, GEN_TEXT_OTHER);
-    EXPECT_EQ(w.text, kGruesseUtf8);
-    EXPECT_EQ(w.codeSet, OidBytes(id_val_code_set_unicode));
-    Unpacked u(type.id, p.encoding);
-    ASSERT_EQ(u.rc, 0);
-    Held back = HeldBy(type.name, u.rec);
-    EXPECT_EQ(back.choice, GEN_TEXT_OTHER);
-    EXPECT_EQ(back.bytes, kGruesseLatin1);
-    EXPECT_EQ(back.codeSet, kLatin1);
+    EXPECT_EQ(Sent(Decode(type, p.encoding)), "5:" + kGruesseUtf8 + "@" + kUnicodeOid);
+    EXPECT_EQ(Got(type.id, p.encoding), Latin1Back);
   }
 }
 
@@ -55,47 +50,26 @@ TEST_F(GenuWTextCodeSet, ReceivedTextIsReadFromItsOwnCodeSet) {
   ASSERT_EQ(sent.text, kGruesseUtf8);
   TextValue v(false, GEN_TEXT_OTHER, kGruesseUtf8, kUnicode);
   Bytes encoding = Pack(28, v.record()).encoding;
-  {
-    Unpacked u(28, encoding);
-    ASSERT_EQ(u.rc, 0);
-    EXPECT_EQ(HeldBy(false, u.rec).bytes, kGruesseLatin1);
-    EXPECT_EQ(HeldBy(false, u.rec).codeSet, kLatin1);
-    EXPECT_EQ(ICONV_GetAndClearContext(), nullptr) << "reading sets up no lasting context";
-  }
+  EXPECT_EQ(Got(28, encoding), Latin1Back);
+  EXPECT_EQ(ICONV_GetAndClearContext(), nullptr) << "reading sets up no lasting context";
   // A thread configured for ASCII still reads UTF-8 as UTF-8 ...
   ASSERT_NO_FATAL_FAILURE(Configure(kAscii));
-  {
-    Unpacked u(28, encoding);
-    ASSERT_EQ(u.rc, 0) << std::hex << (u.codes.empty() ? 0 : u.codes[0]);
-    EXPECT_EQ(HeldBy(false, u.rec).bytes, kGruesseLatin1);
-  }
+  EXPECT_EQ(Got(28, encoding), Latin1Back);
   // ... and keeps sending in ASCII afterwards.
-  OnWire after = Send(27, kGruesseLatin1, kLatin1);
-  EXPECT_EQ(after.codeSet, OidBytes(id_val_code_set_ascii));
-  EXPECT_EQ(after.text, "Gr???");
+  EXPECT_EQ(Sent(Send(27, kGruesseLatin1, kLatin1)), "5:Gr???@" + kAsciiOid);
 }
 
 // A text that names no code set is taken to be in the one the thread expects.
 TEST_F(GenuWTextCodeSet, ReceivedTextWithoutCodeSetIsReadInTheThreadsCodeSet) {
   const Bytes unnamed = Tlv(0xa4, Tlv(0x80, kGruesseUtf8));
-  {
-    Unpacked u(28, unnamed);
-    ASSERT_EQ(u.rc, 0);
-    EXPECT_EQ(HeldBy(false, u.rec).bytes, kGruesseUtf8);
-    EXPECT_EQ(HeldBy(false, u.rec).codeSet, 0u);
-  }
+  EXPECT_EQ(Got(28, unnamed), "5:" + kGruesseUtf8 + "@0");
   ASSERT_NO_FATAL_FAILURE(Configure(kUnicode));
-  Unpacked u(27, unnamed);
-  ASSERT_EQ(u.rc, 0);
-  EXPECT_EQ(HeldBy(true, u.rec).bytes, kGruesseLatin1);
-  EXPECT_EQ(HeldBy(true, u.rec).codeSet, kLatin1);
+  EXPECT_EQ(Got(27, unnamed), Latin1Back);
 }
 
 TEST_F(GenuWTextCodeSet, TextAlreadyInTheWireCodeSetIsNotConvertedTwice) {
   ASSERT_NO_FATAL_FAILURE(Configure(kUnicode));
-  OnWire w = Send(16, kGruesseUtf8, kUnicode);
-  EXPECT_EQ(w.text, kGruesseUtf8);
-  EXPECT_EQ(w.codeSet, OidBytes(id_val_code_set_unicode));
+  EXPECT_EQ(Sent(Send(16, kGruesseUtf8, kUnicode)), "5:" + kGruesseUtf8 + "@" + kUnicodeOid);
   // Text in the local code set is converted, text without a code set is too.
   EXPECT_EQ(Send(16, kGruesseLatin1, kLatin1).text, kGruesseUtf8);
   EXPECT_EQ(Send(40, kGruesseLatin1, 0).text, kGruesseUtf8);
@@ -105,10 +79,9 @@ TEST_F(GenuWTextCodeSet, CharactersTheWireCannotHoldBecomeQuestionMarks) {
   ASSERT_NO_FATAL_FAILURE(Configure(kAscii));
   for (const TextType &type : kTexts) {
     SCOPED_TRACE(type.id);
-    OnWire w = Send(type.id, kGruesseLatin1 + " und mehr", kLatin1);
     // The text ends at the first such character; each byte from there is a mark.
-    EXPECT_EQ(w.text, "Gr" + Bytes(12, '?'));
-    EXPECT_EQ(w.codeSet, OidBytes(id_val_code_set_ascii));
+    EXPECT_EQ(Sent(Send(type.id, kGruesseLatin1 + " und mehr", kLatin1)),
+              "5:Gr" + Bytes(12, '?') + "@" + kAsciiOid);
   }
 }
 
@@ -134,11 +107,7 @@ TEST_F(GenuWTextCodeSet, WireCodeSetWithoutLocalNameIsCopiedWithAWarning) {
   Bytes encoding = Pack(27, v.record()).encoding;
   ASSERT_EQ(ICONV_SetContext(mine), 0u);
   kq::test::LogCapture log("EWIX");
-  Unpacked u(27, encoding);
-  ASSERT_EQ(u.rc, 0);
-  Held back = HeldBy(true, u.rec);
-  EXPECT_EQ(back.bytes, kGruesseUtf8);
-  EXPECT_EQ(back.codeSet, kOther);
+  EXPECT_EQ(Got(27, encoding), "5:" + kGruesseUtf8 + "@" + std::to_string(kOther));
   EXPECT_NE(log.Text().find(":ICONV_ConfigureContext charset = '367' (no iconv conv for thread)"),
             std::string::npos)
       << log.Text();
@@ -190,10 +159,7 @@ TEST(GenuWTextNoPlatformConversion, ReceivedTextIsCopiedWithAWarning) {
     Bytes encoding =
         Tlv(0xa4, Tlv(0x80, kGruesseLatin1) + Tlv(0x81, OidBytes(id_val_code_set_iso_latin4)));
     kq::test::LogCapture log("EWIX");
-    Unpacked u(40, encoding);
-    ASSERT_EQ(u.rc, 0) << std::hex << (u.codes.empty() ? 0 : u.codes[0]);
-    EXPECT_EQ(HeldBy(true, u.rec).bytes, kGruesseLatin1);
-    EXPECT_EQ(HeldBy(true, u.rec).codeSet, latin4);
+    EXPECT_EQ(Got(40, encoding), "5:" + kGruesseLatin1 + "@" + std::to_string(latin4));
     EXPECT_NE(log.Text().find("WARNING: iconv_open failure no mapping from 'NoSuchCharset' to "
                               "'ISO-8859-1' (no thread conv)"),
               std::string::npos)

@@ -71,21 +71,30 @@ struct Held {
   Bytes bytes;
   uint32_t codeSet;
 };
-inline Held HeldBy(bool isName, const void *rec) {
-  if (isName) {
-    auto *n = static_cast<const GEN_SimpleName_t *>(rec);
-    if (n->choice <= GEN_TEXT_STRING) return {n->choice, n->u.string, n->codeSet};
-    return {n->choice,
-            Bytes(reinterpret_cast<const char *>(n->u.octets.value),
-                  static_cast<size_t>(n->u.octets.length)),
-            n->codeSet};
-  }
-  auto *t = static_cast<const GEN_Text_t *>(rec);
-  if (t->choice <= GEN_TEXT_STRING) return {t->choice, t->u.string ? t->u.string : "", t->codeSet};
+template <typename T>
+Held HeldIn(const T *t) {
+  const char *string = t->u.string;
+  if (t->choice <= GEN_TEXT_STRING) return {t->choice, string ? string : "", t->codeSet};
   return {t->choice,
           Bytes(reinterpret_cast<const char *>(t->u.octets.value),
                 static_cast<size_t>(t->u.octets.length)),
           t->codeSet};
+}
+inline Held HeldBy(bool isName, const void *rec) {
+  return isName ? HeldIn(static_cast<const GEN_SimpleName_t *>(rec))
+                : HeldIn(static_cast<const GEN_Text_t *>(rec));
+}
+// An unpacked text or name as one line: "choice:bytes@code set", or the failure's codes.
+inline std::string Got(const Unpacked &u, bool isName) {
+  std::string r;
+  char hex[16];
+  for (uint32_t c : u.codes) snprintf(hex, sizeof hex, " %x", c), r += hex;
+  if (u.rc) return "failed" + r;
+  Held h = HeldBy(isName, u.rec);
+  return std::to_string(h.choice) + ":" + h.bytes + "@" + std::to_string(h.codeSet) + r;
+}
+inline std::string Got(uint32_t id, const Bytes &encoding) {
+  return Got(Unpacked(id, encoding), TypeOf(id).name);
 }
 
 // Choice, text bytes and code-set identifier of an encoded Text or SimpleName.
@@ -123,6 +132,11 @@ inline OnWire Decode(const TextType &type, const Bytes &encoding) {
     grab(static_cast<const Text *>(wire));
   GENU_OssFreePDU(nullptr, type.pdu, wire);
   return w;
+}
+
+// An encoded text or name as one line: "choice:text@code-set identifier octets".
+inline std::string Sent(const OnWire &w) {
+  return w.rc ? "undecodable" : std::to_string(w.choice) + ":" + w.text + "@" + w.codeSet;
 }
 
 inline Bytes OidBytes(const GENU_berOid_t &oid) {

@@ -200,26 +200,9 @@ struct Address {
   Address(const Address &) = delete;
 };
 
-// Owns a wire delivery address holding an O/R name or a distinguished name built by
-// a converter, and the decoded copy after a trip through the coder.
-struct Trip {
-  DeliveryAddress *sent = static_cast<DeliveryAddress *>(calloc(1, sizeof(DeliveryAddress)));
-  DeliveryAddress *received = nullptr;
-  ~Trip() {
-    if (received) GENU_OssFreePDU(nullptr, DeliveryAddress_PDU, received);
-    free(sent);
-  }
-  // Encodes `sent` and decodes it again; 0 on success.
-  int Run() {
-    OssBuf encoded{0, nullptr};
-    if (GENU_OssEncode(nullptr, DeliveryAddress_PDU, sent, &encoded)) return 1;
-    int pdu = DeliveryAddress_PDU;
-    void *out = nullptr;
-    int rc = GENU_OssDecode(nullptr, &pdu, &encoded, &out);
-    free(encoded.value);
-    received = static_cast<DeliveryAddress *>(out);
-    return rc || !out;
-  }
+// O/R names and distinguished names travel through the coder inside a delivery address.
+struct Trip : wiretest::ThroughCoder<DeliveryAddress> {
+  explicit Trip(DeliveryAddress *sent) : ThroughCoder(DeliveryAddress_PDU, sent) {}
 };
 
 }  // namespace x400test

@@ -23,20 +23,18 @@ class AsCombineTest : public AsTest {
 };
 
 TEST_F(AsCombineTest, CopyArguments) {
-  AS_setHandle_t src = Abc(), out = AS_nullSetHandle;
+  AS_setHandle_t src = Abc(), res = AS_nullSetHandle;
   AS_allocateDescriptor_t half = {CountingAllocate, nullptr};
   EXPECT_FAILS(AS_Copy(sl, nullptr, src, nullptr), AS_ST_BAD_ARG1);
-  EXPECT_FAILS(AS_Copy(sl, &out, AS_nullSetHandle, &half), AS_ST_BAD_ARG3);
-  EXPECT_FAILS(AS_Copy(sl, &out, AS_nullSetHandle, nullptr), AS_ST_BAD_ARG2, AS_ST_INVALID_HANDLE);
-  EXPECT_EQ(out, AS_nullSetHandle);
-  EXPECT_EQ(AS_Copy(nullptr, &out, src, nullptr), 1u);
+  EXPECT_FAILS(AS_Copy(sl, &res, AS_nullSetHandle, &half), AS_ST_BAD_ARG3);
+  EXPECT_FAILS(AS_Copy(sl, &res, AS_nullSetHandle, nullptr), AS_ST_BAD_ARG2, AS_ST_INVALID_HANDLE);
+  EXPECT_EQ(res, AS_nullSetHandle);
+  EXPECT_EQ(AS_Copy(nullptr, &res, src, nullptr), 1u);
   // Without a descriptor the copy uses the default allocator.
-  ASSERT_EQ(AS_Copy(sl, &out, src, nullptr), 0u);
-  AS_allocateDescriptor_t got;
-  ASSERT_EQ(AS_GetAllocator(sl, out, &got), 0u);
-  EXPECT_EQ(got.allocate, AS__defaultAllocator.allocate);
-  Destroy(out);
-  Destroy(src);
+  ASSERT_EQ(AS_Copy(sl, &res, src, nullptr), 0u);
+  EXPECT_EQ(OUT(AS_allocateDescriptor_t, AS_GetAllocator(sl, res, &out)).allocate,
+            AS__defaultAllocator.allocate);
+  Destroy(res);
 }
 
 TEST_F(AsCombineTest, AppendAndOverlayCheckBothSetsThenTheDescriptor) {
@@ -59,7 +57,6 @@ TEST_F(AsCombineTest, AppendAndOverlayCheckBothSetsThenTheDescriptor) {
   s->duplicates = 0;
   EXPECT_EQ(out, AS_nullSetHandle);
   EXPECT_EQ(AS_FreeSetHandle(sl, &stale), 0u);
-  Destroy(a);
 }
 
 TEST_F(AsCombineTest, IntersectTakesTheFirstAttributeOfEachListedId) {
@@ -68,9 +65,8 @@ TEST_F(AsCombineTest, IntersectTakesTheFirstAttributeOfEachListedId) {
   const uint32_t ids[] = {C, A, A, Z};
   AS_attrIdList_t list = {4, ids};
   ASSERT_EQ(AS_Intersect(sl, &out, set, &list, &kCounting), 0u);
-  EXPECT_EQ(Ids(out), (Ids_{A, C}));
+  EXPECT_EQ(Text(out), "1[10,] 3[30,]");
   EXPECT_EQ(Image(out).duplicates, 1u);
-  EXPECT_EQ(Image(out).attrs[0].payloads, Ints{10});
   Destroy(out);
   EXPECT_FAILS(AS_Subset(sl, &out, set, &list, &kCounting), AS_ST_ATTR_NOT_FOUND);
 
@@ -81,13 +77,11 @@ TEST_F(AsCombineTest, IntersectTakesTheFirstAttributeOfEachListedId) {
   Destroy(out);
 
   list = {0, nullptr};
-  ASSERT_EQ(AS_Intersect(sl, &out, set, &list, nullptr), 0u);
-  EXPECT_TRUE(Ids(out).empty());
-  Destroy(out);
-  ASSERT_EQ(AS_Subset(sl, &out, set, &list, nullptr), 0u);
-  EXPECT_TRUE(Ids(out).empty());
-  Destroy(out);
-  Destroy(set);
+  for (auto op : {AS_Intersect, AS_Subset}) {
+    ASSERT_EQ(op(sl, &out, set, &list, nullptr), 0u);
+    EXPECT_EQ(Text(out), "");
+    Destroy(out);
+  }
 }
 
 TEST_F(AsCombineTest, IdsCompareUnsigned) {
@@ -98,7 +92,6 @@ TEST_F(AsCombineTest, IdsCompareUnsigned) {
   ASSERT_EQ(AS_Subset(sl, &out, set, &list, nullptr), 0u);
   EXPECT_EQ(Ids(out), (Ids_{0x80000000u, 5u, 0xffffffffu, 0u}));
   Destroy(out);
-  Destroy(set);
 }
 
 TEST_F(AsCombineTest, IntersectArguments) {
@@ -113,7 +106,6 @@ TEST_F(AsCombineTest, IntersectArguments) {
   EXPECT_FAILS(AS_Subset(sl, &out, AS_nullSetHandle, &list, nullptr), AS_ST_BAD_ARG2,
                AS_ST_INVALID_HANDLE);
   EXPECT_EQ(out, AS_nullSetHandle);
-  Destroy(set);
 }
 
 }  // namespace

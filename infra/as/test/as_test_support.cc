@@ -103,6 +103,15 @@ void AsTest::SetUp() {
 }
 
 void AsTest::TearDown() {
+  for (AS_attrHandle_t &attr : attrs_) {
+    if (attr != AS_nullAttrHandle) {
+      EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
+    }
+  }
+  while (!sets_.empty()) {
+    AS_setHandle_t set = sets_.back();
+    Destroy(set);
+  }
   EXPECT_EQ(Alloc().badFrees, 0u) << "blocks freed twice or never allocated";
   EXPECT_EQ(Alloc().live.size(), 0u) << "blocks leaked";
   EXPECT_EQ(LiveValues(), 0) << "test values leaked";
@@ -113,6 +122,7 @@ void AsTest::TearDown() {
 AS_setHandle_t AsTest::NewSet(uint32_t duplicates) {
   AS_setHandle_t set = AS_nullSetHandle;
   EXPECT_EQ(AS_Create(sl, &set, &kCounting, duplicates), 0u);
+  sets_.push_back(set);
   return set;
 }
 
@@ -125,7 +135,10 @@ void AsTest::Add(AS_setHandle_t set, uint32_t id, std::vector<int> payloads) {
   ASSERT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
 }
 
-void AsTest::Destroy(AS_setHandle_t &set) { EXPECT_EQ(AS_Destroy(sl, &set), 0u); }
+void AsTest::Destroy(AS_setHandle_t &set) {
+  std::erase(sets_, AS_setHandle_t(set));
+  EXPECT_EQ(AS_Destroy(sl, &set), 0u);
+}
 
 std::vector<uint32_t> AsTest::Ids(AS_setHandle_t set) {
   std::vector<uint32_t> ids;
@@ -138,6 +151,16 @@ std::vector<uint32_t> AsTest::Ids(AS_setHandle_t set) {
   EXPECT_EQ(STF_GetStatus(sl), AS_ST_NO_NEXT_ATTR);
   EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
   return ids;
+}
+
+std::string AsTest::Text(AS_setHandle_t set) {
+  std::string text;
+  for (uint32_t id : Ids(set)) {
+    text += (text.empty() ? "" : " ") + std::to_string(id) + "[";
+    for (int p : Payloads(set, id)) text += std::to_string(p) + ",";
+    text += "]";
+  }
+  return text;
 }
 
 std::vector<int> AsTest::Payloads(AS_setHandle_t set, uint32_t id) {

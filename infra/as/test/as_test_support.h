@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -81,7 +82,8 @@ struct SetImage {
 SetImage Image(AS_setHandle_t set);
 
 // Test fixture: a fresh status list and allocator, and at the end a check that
-// nothing leaked and nothing was freed twice.
+// nothing leaked and nothing was freed twice. Sets made by NewSet and handles
+// found by Attr are given back at the end unless the test gave them back itself.
 class AsTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -91,20 +93,35 @@ class AsTest : public ::testing::Test {
   // Adds attribute `id` (value type `id % 7`) with values of the given payloads.
   void Add(AS_setHandle_t set, uint32_t id, std::vector<int> payloads);
   void Destroy(AS_setHandle_t &set);
-  // A handle of the set's attribute `id`, found by ID.
+  // A handle of the set's attribute `id`, found by ID; freed at the end of the test.
   AS_attrHandle_t Attr(AS_setHandle_t set, uint32_t id) {
     AS_attrHandle_t attr = AS_nullAttrHandle;
     EXPECT_EQ(AS_FindAttr(sl, set, id, &attr), 0u);
+    attrs_.push_back(attr);
     return attr;
   }
+  // A handle variable for an operation to fill; freed at the end of the test.
+  AS_attrHandle_t &HeldAttr() { return attrs_.emplace_back(AS_nullAttrHandle); }
+  // "id[payloads] ..." of a set's attributes in order, read through the walking operations.
+  std::string Text(AS_setHandle_t set);
   // IDs of a set's attributes in order, read through the walking operations.
   std::vector<uint32_t> Ids(AS_setHandle_t set);
   std::vector<int> Payloads(AS_setHandle_t set, uint32_t id);
 
   kq::test::StatusList sl;
+  std::vector<AS_setHandle_t> sets_;
+  std::deque<AS_attrHandle_t> attrs_;  // references stay valid as it grows
 };
 
 inline uint32_t TypeOf(uint32_t id) { return id % 7; }
+
+// What `call` writes into its output `out` of `type`; the call must succeed.
+#define OUT(type, call)                             \
+  ([&] {                                            \
+    type out{};                                     \
+    EXPECT_EQ((call), 0u) << std::hex << sl.Code(); \
+    return out;                                     \
+  }())
 
 // The call fails and leaves exactly these codes in `sl`, index 1 first.
 #define EXPECT_FAILS(call, ...)                                  \

@@ -34,5 +34,20 @@ inline datum D(const std::string &s) { return {const_cast<char *>(s.data()), (in
 inline std::string S(datum d) {
   return d.dptr ? std::string(d.dptr, (size_t)d.dsize) : std::string();
 }
+// The content of `key`, "<none>" when absent (a null pointer with size 0), and for a
+// null pointer of another size that size: what the lookups hand back, in one line.
+inline std::string Fetched(datum d) {
+  if (d.dptr) return S(d);
+  return d.dsize == 0 ? "<none>" : "<" + std::to_string(d.dsize) + ">";
+}
+inline std::string Fetch(KQBM_dbHandle_t db, const std::string &key) {
+  return Fetched(KQBM_fetch(db, D(key)));
+}
+// "key=content" of each key through KQBM_fetch, separated by blanks.
+inline std::string FetchAll(KQBM_dbHandle_t db, std::initializer_list<std::string> keys) {
+  std::string text;
+  for (const std::string &k : keys) text += (text.empty() ? "" : " ") + k + "=" + Fetch(db, k);
+  return text;
+}
 
 }  // namespace kqbm_test

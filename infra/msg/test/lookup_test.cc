@@ -1,6 +1,8 @@
 // Finding and reading catalogue texts: file names per facility class, the search
 // path, the fallback line, locales, truncation and the descriptor cache.
 #include <clocale>
+#include <tuple>
+#include <vector>
 
 #include "msg_fixture.h"
 #include "private/msg_internal.h"
@@ -76,33 +78,28 @@ TEST_F(msg_lookup, WithoutUsageBeginOnlyFallbackLines) {
                {STF_SRC_ERRNO, 2, "c=00000002 cs=ERRNO", MSG_ST_NOT_IN_USE}});
 }
 
+// MSG_GetUnformatted of an STF code into `size` bytes of a '#'-filled buffer: the status,
+// the text and the length reported. The byte after `size` must stay '#'.
+using T = std::tuple<uint32_t, std::string, uint32_t>;
+T Into(uint32_t size, uint32_t code, const char *locale = nullptr) {
+  std::vector<char> buffer(size + 2, '#');
+  buffer[size + 1] = '\0';
+  uint32_t length = 0;
+  uint32_t st = MSG_GetUnformatted(STF_SRC_STF, code, locale, size, &length, buffer.data());
+  EXPECT_EQ(buffer[size], '#') << "wrote past " << size;
+  return {st, size ? std::string(buffer.data()) : "", length};
+}
+
 TEST_F(msg_lookup, CutTextsReportTheNeededLength) {
   Add("C", "C003.cat", SharedSource("as", "101 0123456789\n"));
-  char buffer[16];
-  memset(buffer, '#', sizeof buffer);
-  uint32_t length = 0;
-  EXPECT_EQ(MSG_GetUnformatted(STF_SRC_STF, 0xc0030065, nullptr, 5, &length, buffer),
-            MSG_ST_TRUNCATED);
-  EXPECT_STREQ(buffer, "0123");
-  EXPECT_EQ(buffer[5], '#');
-  EXPECT_EQ(length, 11u);
+  EXPECT_EQ(Into(5, 0xc0030065), T(MSG_ST_TRUNCATED, "0123", 11));
   // Exactly fitting is not cut; one byte less is.
-  EXPECT_EQ(MSG_GetUnformatted(STF_SRC_STF, 0xc0030065, nullptr, 11, &length, buffer), 0u);
-  EXPECT_STREQ(buffer, "0123456789");
-  EXPECT_EQ(MSG_GetUnformatted(STF_SRC_STF, 0xc0030065, nullptr, 10, &length, buffer),
-            MSG_ST_TRUNCATED);
-  EXPECT_STREQ(buffer, "012345678");
+  EXPECT_EQ(Into(11, 0xc0030065), T(0, "0123456789", 11));
+  EXPECT_EQ(Into(10, 0xc0030065), T(MSG_ST_TRUNCATED, "012345678", 11));
   // A size of 0 leaves the buffer alone but still gives the length.
-  memset(buffer, '#', sizeof buffer);
-  EXPECT_EQ(MSG_GetUnformatted(STF_SRC_STF, 0xc0030065, nullptr, 0, &length, buffer),
-            MSG_ST_TRUNCATED);
-  EXPECT_EQ(buffer[0], '#');
-  EXPECT_EQ(length, 11u);
+  EXPECT_EQ(Into(0, 0xc0030065), T(MSG_ST_TRUNCATED, "", 11));
   // A cut fallback line keeps the earlier failure.
-  EXPECT_EQ(MSG_GetUnformatted(STF_SRC_STF, 0xc0030099, nullptr, 4, &length, buffer),
-            MSG_ST_NOT_FOUND);
-  EXPECT_STREQ(buffer, "c=c");
-  EXPECT_EQ(length, strlen("c=c0030099 f=AS cs=STF") + 1);
+  EXPECT_EQ(Into(4, 0xc0030099), T(MSG_ST_NOT_FOUND, "c=c", strlen("c=c0030099 f=AS cs=STF") + 1));
 }
 
 TEST_F(msg_lookup, RequestedLocaleChoosesTheCatalogueDirectory) {
@@ -116,12 +113,7 @@ TEST_F(msg_lookup, RequestedLocaleChoosesTheCatalogueDirectory) {
   // An unknown locale: the current one is used, and that is reported.
   ExpectTexts({{STF_SRC_STF, 0xc0030065, "plain C", MSG_ST_NO_LOCALE}}, "xx_NOWHERE.bogus");
   // The locale failure outranks a later truncation.
-  char small[4];
-  uint32_t length = 0;
-  EXPECT_EQ(
-      MSG_GetUnformatted(STF_SRC_STF, 0xc0030065, "xx_NOWHERE.bogus", sizeof small, &length, small),
-      MSG_ST_NO_LOCALE);
-  EXPECT_EQ(length, 8u);
+  EXPECT_EQ(Into(4, 0xc0030065, "xx_NOWHERE.bogus"), T(MSG_ST_NO_LOCALE, "pla", 8));
 
   // The temporary switch is undone.
   char after[64];

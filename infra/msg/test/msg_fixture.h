@@ -77,14 +77,15 @@ class MsgTest : public ::testing::Test {
     }
   }
 
-  std::string Formatted(uint32_t source, uint32_t code, int32_t count, const STF_argument_t *args,
-                        uint32_t *status) {
+  // MSG_GetFormattedByArray: the status and the text.
+  using R = std::pair<uint32_t, std::string>;
+  R Formatted(uint32_t source, uint32_t code, int32_t count, const STF_argument_t *args) {
     char buffer[1024];
     uint32_t length = 0;
-    *status = MSG_GetFormattedByArray(source, code, 0, nullptr, sizeof buffer, &length, buffer,
-                                      count, args);
+    uint32_t st = MSG_GetFormattedByArray(source, code, 0, nullptr, sizeof buffer, &length, buffer,
+                                          count, args);
     EXPECT_EQ(length, strlen(buffer) + 1);
-    return buffer;
+    return {st, buffer};
   }
 
   kq::test::TempDir root_{"kqmsg"};

@@ -79,17 +79,12 @@ TEST_F(msg_formatted, FallbackLineShowsTheArguments) {
             R(MSG_ST_NOT_IN_USE, "c=c0030067 f=AS cs=STF a=(-12,1.500000)"));
 }
 
-// MSG_GetFormattedByArray of an STF code into `size` bytes of a '#'-filled buffer: the
-// status, the text and the length reported. The byte after `size` must stay '#'.
-using T = std::tuple<uint32_t, std::string, uint32_t>;
+// MSG_GetFormattedByArray of an STF code into `size` bytes.
 T Into(uint32_t size, uint32_t code, uint32_t reserved, int32_t count, const STF_argument_t *args) {
-  std::vector<char> buffer(size + 2, '#');
-  buffer[size + 1] = '\0';
-  uint32_t length = 0;
-  uint32_t st = MSG_GetFormattedByArray(STF_SRC_STF, code, reserved, nullptr, size, &length,
-                                        buffer.data(), count, args);
-  EXPECT_EQ(buffer[size], '#') << "wrote past " << size;
-  return {st, size ? std::string(buffer.data()) : "", length};
+  return IntoBuffer(size, [&](uint32_t n, uint32_t *length, char *buffer) {
+    return MSG_GetFormattedByArray(STF_SRC_STF, code, reserved, nullptr, n, length, buffer, count,
+                                   args);
+  });
 }
 
 TEST_F(msg_formatted, ReservedArgumentIsReportedButTheTextIsMade) {

@@ -78,16 +78,11 @@ TEST_F(msg_lookup, WithoutUsageBeginOnlyFallbackLines) {
                {STF_SRC_ERRNO, 2, "c=00000002 cs=ERRNO", MSG_ST_NOT_IN_USE}});
 }
 
-// MSG_GetUnformatted of an STF code into `size` bytes of a '#'-filled buffer: the status,
-// the text and the length reported. The byte after `size` must stay '#'.
-using T = std::tuple<uint32_t, std::string, uint32_t>;
+// MSG_GetUnformatted of an STF code into `size` bytes.
 T Into(uint32_t size, uint32_t code, const char *locale = nullptr) {
-  std::vector<char> buffer(size + 2, '#');
-  buffer[size + 1] = '\0';
-  uint32_t length = 0;
-  uint32_t st = MSG_GetUnformatted(STF_SRC_STF, code, locale, size, &length, buffer.data());
-  EXPECT_EQ(buffer[size], '#') << "wrote past " << size;
-  return {st, size ? std::string(buffer.data()) : "", length};
+  return IntoBuffer(size, [&](uint32_t n, uint32_t *length, char *buffer) {
+    return MSG_GetUnformatted(STF_SRC_STF, code, locale, n, length, buffer);
+  });
 }
 
 TEST_F(msg_lookup, CutTextsReportTheNeededLength) {

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "infra/msg.h"
@@ -91,6 +92,19 @@ class MsgTest : public ::testing::Test {
   kq::test::TempDir root_{"kqmsg"};
   kq::test::EnvGuard env_;
 };
+
+// What `call(size, &length, buffer)` gives into `size` bytes of a '#'-filled buffer: the
+// status, the text and the length reported. The byte after `size` must stay '#'.
+using T = std::tuple<uint32_t, std::string, uint32_t>;
+template <typename Call>
+T IntoBuffer(uint32_t size, Call call) {
+  std::vector<char> buffer(size + 2, '#');
+  buffer[size + 1] = '\0';
+  uint32_t length = 0;
+  uint32_t st = call(size, &length, buffer.data());
+  EXPECT_EQ(buffer[size], '#') << "wrote past " << size;
+  return {st, size ? std::string(buffer.data()) : "", length};
+}
 
 inline STF_argument_t CharArg(char c) { return {STF_ARG_CHAR, 1, {.c = c}}; }
 inline STF_argument_t IntArg(int32_t i) { return {STF_ARG_INT, 4, {.i = i}}; }

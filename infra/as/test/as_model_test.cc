@@ -398,30 +398,14 @@ class AsModelTest : public AsTest {
     ASSERT_EQ(rc, 0u);
     ASSERT_EQ(count, m.attrs.size());
     EXPECT_EQ(Image(SetOf(&h)).duplicates, m.dup ? 1u : 0u);
-    // Walk attributes and values through the public operations.
-    AS_attrHandle_t attr;
-    uint32_t id;
-    if (m.attrs.empty()) return;
-    ASSERT_EQ(AS_FindFirstAttr(sl, SetOf(&h), &attr, &id), 0u);
-    for (size_t i = 0;; i++) {
-      EXPECT_EQ(id, m.attrs[i].id);
-      std::vector<int> payloads;
-      AS_attrValHandle_t val;
-      void *value;
-      if (AS_FindFirstAttrValR(sl, attr, &val, &value) == 0) {
-        do payloads.push_back(PayloadOf(value));
-        while (AS_FindNextAttrValVR(sl, &val, &value) == 0);
-        EXPECT_EQ(AS_FreeAttrValHandle(sl, &val), 0u);
-      }
-      std::vector<int> expected;
-      for (const MVal &v : m.attrs[i].vals) expected.push_back(v.payload);
-      EXPECT_EQ(payloads, expected);
-      if (AS_FindNextAttrR(sl, &attr, &id) != 0) {
-        EXPECT_EQ(i + 1, m.attrs.size());
-        break;
-      }
+    // The attributes and values, as the walking operations read them.
+    std::string text;
+    for (const MAttr &a : m.attrs) {
+      text += (text.empty() ? "" : " ") + std::to_string(a.id) + "[";
+      for (const MVal &v : a.vals) text += std::to_string(v.payload) + ",";
+      text += "]";
     }
-    EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
+    EXPECT_EQ(Text(SetOf(&h)), text);
   }
 
   void DeleteAttribute() { Chance(50) ? DeleteAttributeByHandle() : DeleteAttributeById(); }

@@ -140,39 +140,26 @@ void AsTest::Destroy(AS_setHandle_t &set) {
   EXPECT_EQ(AS_Destroy(sl, &set), 0u);
 }
 
-std::vector<uint32_t> AsTest::Ids(AS_setHandle_t set) {
-  std::vector<uint32_t> ids;
-  AS_attrHandle_t attr;
-  uint32_t id;
-  if (AS_FindFirstAttr(sl, set, &attr, &id) != 0) return ids;
-  do {
-    ids.push_back(id);
-  } while (AS_FindNextAttrR(sl, &attr, &id) == 0);
-  EXPECT_EQ(STF_GetStatus(sl), AS_ST_NO_NEXT_ATTR);
-  EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
-  return ids;
-}
-
 std::string AsTest::Text(AS_setHandle_t set) {
   std::string text;
-  for (uint32_t id : Ids(set)) {
-    text += (text.empty() ? "" : " ") + std::to_string(id) + "[";
-    for (int p : Payloads(set, id)) text += std::to_string(p) + ",";
-    text += "]";
-  }
-  return text;
-}
-
-std::vector<int> AsTest::Payloads(AS_setHandle_t set, uint32_t id) {
-  std::vector<int> payloads;
-  AS_attrValHandle_t val;
-  void *value;
-  if (AS_FindFirstAttrVal(sl, set, id, &val, &value) != 0) return payloads;
+  AS_attrHandle_t attr;
+  uint32_t id;
+  if (AS_FindFirstAttr(sl, set, &attr, &id) != 0) return text;
   do {
-    payloads.push_back(PayloadOf(value));
-  } while (AS_FindNextAttrValVR(sl, &val, &value) == 0);
-  EXPECT_EQ(AS_FreeAttrValHandle(sl, &val), 0u);
-  return payloads;
+    text += (text.empty() ? "" : " ") + std::to_string(id) + "[";
+    AS_attrValHandle_t val;
+    void *value;
+    if (AS_FindFirstAttrValR(sl, attr, &val, &value) == 0) {
+      do text += std::to_string(PayloadOf(value)) + ",";
+      while (AS_FindNextAttrValVR(sl, &val, &value) == 0);
+      EXPECT_EQ(sl.Code(), AS_ST_NO_NEXT_VAL);
+      EXPECT_EQ(AS_FreeAttrValHandle(sl, &val), 0u);
+    }
+    text += "]";
+  } while (AS_FindNextAttrR(sl, &attr, &id) == 0);
+  EXPECT_EQ(sl.Code(), AS_ST_NO_NEXT_ATTR);
+  EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
+  return text;
 }
 
 }  // namespace astest

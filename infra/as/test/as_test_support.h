@@ -102,11 +102,9 @@ class AsTest : public ::testing::Test {
   }
   // A handle variable for an operation to fill; freed at the end of the test.
   AS_attrHandle_t &HeldAttr() { return attrs_.emplace_back(AS_nullAttrHandle); }
-  // "id[payloads] ..." of a set's attributes in order, read through the walking operations.
+  // "id[payload,...] ..." of a set's attributes in order, read through the walking
+  // operations (which must end with their no-next codes).
   std::string Text(AS_setHandle_t set);
-  // IDs of a set's attributes in order, read through the walking operations.
-  std::vector<uint32_t> Ids(AS_setHandle_t set);
-  std::vector<int> Payloads(AS_setHandle_t set, uint32_t id);
 
   kq::test::StatusList sl;
   std::vector<AS_setHandle_t> sets_;

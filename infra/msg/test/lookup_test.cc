@@ -54,7 +54,7 @@ TEST_F(msg_lookup, SearchPathPrefersNlspathThenLocaleThenDefault) {
                {STF_SRC_STF, 0xc0220065, "from default dir", 0}});
 }
 
-TEST_F(msg_lookup, FallbackLineWhenNoTextCanBeHad) {
+TEST_F(msg_lookup, FallbackLineWhenNoTextCanBeHadOrBeforeUsageBegins) {
   Add("C", "C003.cat", SharedSource("as", "101 present\n"));
   ExpectTexts({
       // Message missing: the facility name comes from the catalogue, upper-cased.
@@ -69,12 +69,9 @@ TEST_F(msg_lookup, FallbackLineWhenNoTextCanBeHad) {
       // ERRNO codes read the system's text.
       {STF_SRC_ERRNO, 2, strerror(2), 0},
   });
-}
-
-TEST_F(msg_lookup, WithoutUsageBeginOnlyFallbackLines) {
-  Add("C", "C003.cat", SharedSource("as", "113 Attribute %s is unknown\n"));
+  // Without MSG_UsageBegin only fallback lines, even for texts that are there.
   ASSERT_EQ(MSG_UsageEnd(), 0u);
-  ExpectTexts({{STF_SRC_STF, 0xc0030071, "c=c0030071 f=AS cs=STF", MSG_ST_NOT_IN_USE},
+  ExpectTexts({{STF_SRC_STF, 0xc0030065, "c=c0030065 f=AS cs=STF", MSG_ST_NOT_IN_USE},
                {STF_SRC_ERRNO, 2, "c=00000002 cs=ERRNO", MSG_ST_NOT_IN_USE}});
 }
 
@@ -138,7 +135,7 @@ using msg_cache = CacheTest;
 
 // An open catalogue keeps the contents it was opened with; replacing the file shows
 // only once the cached descriptor is gone.
-TEST_F(msg_cache, EleventhCatalogueEvictsTheOneUsedLongestAgo) {
+TEST_F(msg_cache, EleventhCatalogueEvictsTheOneUsedLongestAgoAndUsageEndClosesAll) {
   for (int i = 0; i < 10; ++i) Write(i, "old");
   for (int i = 0; i < 10; ++i) ASSERT_EQ(Read(i), std::to_string(i) + " old");
   for (int i = 0; i < 10; ++i) Write(i, "new");
@@ -153,17 +150,13 @@ TEST_F(msg_cache, EleventhCatalogueEvictsTheOneUsedLongestAgo) {
   EXPECT_EQ(Read(4), "4 new");  // reopened; evicts 5
 
   // The evicted descriptors are gone from the cache, the others are there.
-  Locked lock(cacheLock);
-  EXPECT_EQ(MSG__Lookup("C045.cat", "C"), reinterpret_cast<nl_catd>(-1));
-  EXPECT_NE(MSG__Lookup("C040.cat", "C"), reinterpret_cast<nl_catd>(-1));
-  EXPECT_EQ(MSG__Lookup("C040.cat", "C.utf8"), reinterpret_cast<nl_catd>(-1));
-}
-
-TEST_F(msg_cache, UsageEndClosesEverything) {
-  Write(0, "old");
-  ASSERT_EQ(Read(0), "0 old");
-  Write(0, "new");
-  EXPECT_EQ(Read(0), "0 old");
+  {
+    Locked lock(cacheLock);
+    EXPECT_EQ(MSG__Lookup("C045.cat", "C"), reinterpret_cast<nl_catd>(-1));
+    EXPECT_NE(MSG__Lookup("C040.cat", "C"), reinterpret_cast<nl_catd>(-1));
+    EXPECT_EQ(MSG__Lookup("C040.cat", "C.utf8"), reinterpret_cast<nl_catd>(-1));
+  }
+  // MSG_UsageEnd closes everything: the replaced file shows.
   ASSERT_EQ(MSG_UsageEnd(), 0u);
   ASSERT_EQ(MSG_UsageBegin("kqtest"), 0u);
   EXPECT_EQ(Read(0), "0 new");

@@ -61,7 +61,7 @@ TEST_F(AsSetTest, ADestroyedSetLeavesOnlyItsHandleUntilTheLastHolderFreesIt) {
   EXPECT_TRUE(Alloc().live.empty());
 }
 
-TEST_F(AsSetTest, FreeingAnInvalidHandleFails) {
+TEST_F(AsSetTest, InvalidAndDamagedHandlesAreRefused) {
   AS_setHandle_t none = AS_nullSetHandle;
   EXPECT_FAILS(AS_FreeSetHandle(sl, &none), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
   EXPECT_FAILS(AS_FreeSetHandle(sl, nullptr), AS_ST_BAD_ARG1);
@@ -79,16 +79,13 @@ TEST_F(AsSetTest, FreeingAnInvalidHandleFails) {
   EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
   EXPECT_FAILS(AS_GetAttrIDR(sl, kept, &count), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
   EXPECT_FAILS(AS_FreeAttrHandle(sl, &kept), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
-}
 
-TEST_F(AsSetTest, HandleWithHalfItsObjectReferenceIsInvalid) {
-  AS_setHandle_t set = NewSet();
+  // A handle with half its object reference is invalid; an object whose magic no
+  // longer matches what the handle remembers is gone.
   AS__Handle *h = AS__HandleOf(set);
   h->objectMagic = 0;
-  uint32_t count;
   EXPECT_FAILS(AS_GetCount(sl, set, &count), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
   h->objectMagic = AS__kSetMagic;
-  // An object whose magic no longer matches what the handle remembers is gone.
   auto *s = static_cast<AS__Set *>(h->objectRef);
   s->magic = AS__kAttrMagic;
   EXPECT_FAILS(AS_GetCount(sl, set, &count), AS_ST_STALE_HANDLE);

@@ -2,6 +2,7 @@
 // returns its items in key order.
 #pragma once
 
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,6 +44,18 @@ inline std::string Fetched(datum d) {
 inline std::string Fetch(KQBM_dbHandle_t db, const std::string &key) {
   return Fetched(KQBM_fetch(db, D(key)));
 }
+// The names of a match list, which is freed.
+inline std::vector<std::string> Names(KQBM_nameSeq_t *list) {
+  std::vector<std::string> out;
+  while (list) {
+    out.push_back(list->name);
+    KQBM_nameSeq_t *next = list->next;
+    free(list);
+    list = next;
+  }
+  return out;
+}
+
 // "key=content" of each key through KQBM_fetch, separated by blanks.
 inline std::string FetchAll(KQBM_dbHandle_t db, std::initializer_list<std::string> keys) {
   std::string text;

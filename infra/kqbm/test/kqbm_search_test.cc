@@ -23,17 +23,6 @@ int Keys(const std::string &a, const std::string &b) {
                      reinterpret_cast<const uint8_t *>(b.data()), (int)b.size());
 }
 
-std::vector<std::string> Names(KQBM_nameSeq_t *l) {
-  std::vector<std::string> out;
-  while (l) {
-    out.push_back(l->name);
-    KQBM_nameSeq_t *next = l->next;
-    free(l);
-    l = next;
-  }
-  return out;
-}
-
 TEST(KqbmCompare, KeyOrder) {
   EXPECT_EQ(Keys("ab", "abc"), 0);  // a proper prefix sorts first
   EXPECT_EQ(Keys("abc", "ab"), 2);

@@ -5,7 +5,6 @@
 namespace astest {
 namespace {
 
-
 constexpr uint32_t A = 1, B = 2, C = 3, D = 4, Z = 26;
 
 class AsCombineTest : public AsTest {

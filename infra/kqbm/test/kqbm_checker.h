@@ -2,6 +2,8 @@
 // returns its items in key order.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -21,6 +23,13 @@ struct TreeStats {
 
 // Empty string when the tree holds; otherwise the first broken rule.
 std::string CheckTree(KQBM_dbHandle_t db, Items *items, TreeStats *stats = nullptr);
+
+// The number of items after checking the tree; a broken rule fails the test.
+inline size_t CheckedCount(KQBM_dbHandle_t db) {
+  Items items;
+  EXPECT_EQ(CheckTree(db, &items), "");
+  return items.size();
+}
 
 // Multiplier of the operation counts: KQBM_TEST_SCALE, else 4 (1 in sanitizer builds).
 int TestScale();

@@ -86,10 +86,8 @@ TEST_F(AsAttrTest, CopyAttrNamesWhichOfItsTwoArgumentsFailed) {
   Destroy(gone);
   EXPECT_FAILS(AS_CopyAttr(sl, stale, src, 1, nullptr), AS_ST_STALE_FIRST, AS_ST_STALE_HANDLE);
   EXPECT_FAILS(AS_CopyAttr(sl, dst, stale, 1, nullptr), AS_ST_STALE_SECOND, AS_ST_STALE_HANDLE);
-  EXPECT_FAILS(AS_CopyAttr(sl, dst, AS_nullSetHandle, 1, nullptr), AS_ST_BAD_ARG2,
-               AS_ST_INVALID_HANDLE);
-  EXPECT_FAILS(AS_CopyAttrR(sl, dst, AS_nullAttrHandle, nullptr), AS_ST_BAD_ARG2,
-               AS_ST_INVALID_HANDLE);
+  EXPECT_INVALID(AS_CopyAttr(sl, dst, AS_nullSetHandle, 1, nullptr), AS_ST_BAD_ARG2);
+  EXPECT_INVALID(AS_CopyAttrR(sl, dst, AS_nullAttrHandle, nullptr), AS_ST_BAD_ARG2);
 
   auto *d = static_cast<AS__Set *>(AS__HandleOf(dst)->objectRef);
   auto *s = static_cast<AS__Set *>(AS__HandleOf(src)->objectRef);

@@ -63,7 +63,7 @@ TEST_F(AsSetTest, ADestroyedSetLeavesOnlyItsHandleUntilTheLastHolderFreesIt) {
 
 TEST_F(AsSetTest, InvalidAndDamagedHandlesAreRefused) {
   AS_setHandle_t none = AS_nullSetHandle;
-  EXPECT_FAILS(AS_FreeSetHandle(sl, &none), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
+  EXPECT_INVALID(AS_FreeSetHandle(sl, &none), AS_ST_BAD_ARG1);
   EXPECT_FAILS(AS_FreeSetHandle(sl, nullptr), AS_ST_BAD_ARG1);
   EXPECT_EQ(AS_FreeSetHandle(nullptr, &none), 1u);
 
@@ -73,18 +73,17 @@ TEST_F(AsSetTest, InvalidAndDamagedHandlesAreRefused) {
   AS_attrHandle_t attr;
   ASSERT_EQ(AS_FindAttr(sl, set, 1, &attr), 0u);
   uint32_t count;
-  EXPECT_FAILS(AS_GetCount(sl, reinterpret_cast<AS_setHandle_t>(attr), &count), AS_ST_BAD_ARG1,
-               AS_ST_INVALID_HANDLE);
+  EXPECT_INVALID(AS_GetCount(sl, reinterpret_cast<AS_setHandle_t>(attr), &count), AS_ST_BAD_ARG1);
   AS_attrHandle_t kept = attr;
   EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
-  EXPECT_FAILS(AS_GetAttrIDR(sl, kept, &count), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
-  EXPECT_FAILS(AS_FreeAttrHandle(sl, &kept), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
+  EXPECT_INVALID(AS_GetAttrIDR(sl, kept, &count), AS_ST_BAD_ARG1);
+  EXPECT_INVALID(AS_FreeAttrHandle(sl, &kept), AS_ST_BAD_ARG1);
 
   // A handle with half its object reference is invalid; an object whose magic no
   // longer matches what the handle remembers is gone.
   AS__Handle *h = AS__HandleOf(set);
   h->objectMagic = 0;
-  EXPECT_FAILS(AS_GetCount(sl, set, &count), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
+  EXPECT_INVALID(AS_GetCount(sl, set, &count), AS_ST_BAD_ARG1);
   h->objectMagic = AS__kSetMagic;
   auto *s = static_cast<AS__Set *>(h->objectRef);
   s->magic = AS__kAttrMagic;
@@ -152,7 +151,7 @@ TEST_F(AsSetTest, CopyAndFreeHandleArguments) {
   AS_setHandle_t set = NewSet();
   EXPECT_FAILS(AS_CopySetHandle(sl, set, nullptr), AS_ST_BAD_ARG2);
   AS_setHandle_t copy;
-  EXPECT_FAILS(AS_CopySetHandle(sl, AS_nullSetHandle, &copy), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
+  EXPECT_INVALID(AS_CopySetHandle(sl, AS_nullSetHandle, &copy), AS_ST_BAD_ARG1);
   // A live set whose handle nobody holds any more cannot be used, but lives on
   // with its handle until destroyed through another reference.
   Add(set, 1, {1});

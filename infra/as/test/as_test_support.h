@@ -128,4 +128,7 @@ inline uint32_t TypeOf(uint32_t id) { return id % 7; }
     EXPECT_EQ(sl.Codes(), (std::vector<uint32_t>{__VA_ARGS__})); \
   } while (0)
 
+// The call refuses an invalid handle as the argument whose code is `arg`.
+#define EXPECT_INVALID(call, arg) EXPECT_FAILS(call, arg, AS_ST_INVALID_HANDLE)
+
 }  // namespace astest

@@ -84,7 +84,7 @@ void *CountStart(void *arg) {
 }
 
 // Priority classes are checked before anything is created.
-TEST(thr_thread, StartJoinCompareAndDetach) {
+TEST(thr_thread, ThreadsStartJoinCompareAndDetach) {
   THR_thread_t t;
   started = 0;
   EXPECT_EQ(THR_StartThread(CountStart, nullptr, 0, 3, 0, &t), THR_ST_INVALID);

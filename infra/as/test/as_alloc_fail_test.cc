@@ -32,8 +32,14 @@ struct Case {
 
 class AsAllocFailTest : public AsTest {
  protected:
-  void Build(World &w) {
+  // The two sets, handles of three of their attributes, and `values` values of the caller.
+  void Build(World &w, int values) {
     w = World();
+    for (int i = 0; i < values; i++) {
+      w.mine.push_back(NewValue(100 + i));
+      w.mineArray.push_back(w.mine.back());
+    }
+    w.mineList = {uint32_t(values), w.mineArray.data()};
     w.a = NewSet();
     Add(w.a, 1, {1, 2});
     Add(w.a, 2, {3});
@@ -45,14 +51,6 @@ class AsAllocFailTest : public AsTest {
     ASSERT_EQ(AS_FindAttr(sl, w.a, 1, &w.a1), 0u);
     ASSERT_EQ(AS_FindAttr(sl, w.a, 2, &w.a2), 0u);
     ASSERT_EQ(AS_FindAttr(sl, w.b, 1, &w.b1), 0u);
-  }
-
-  void PrepareValues(World &w, int count) {
-    for (int i = 0; i < count; i++) {
-      w.mine.push_back(NewValue(100 + i));
-      w.mineArray.push_back(w.mine.back());
-    }
-    w.mineList = {uint32_t(count), w.mineArray.data()};
   }
 
   void TakeDown(World &w) {
@@ -74,8 +72,7 @@ class AsAllocFailTest : public AsTest {
     for (;; n++) {
       ASSERT_LT(n, 500u) << "never succeeded";
       World w;
-      Build(w);
-      PrepareValues(w, c.values);
+      Build(w, c.values);
       const SetImage a = Image(w.a), b = Image(w.b);
       Alloc().FailNth(n);
       const uint32_t rc = c.op(sl, w);

@@ -103,6 +103,15 @@ void AsTest::SetUp() {
 }
 
 void AsTest::TearDown() {
+  for (AS_attrHandle_t &attr : attrs_) {
+    if (attr != AS_nullAttrHandle) {
+      EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
+    }
+  }
+  while (!sets_.empty()) {
+    AS_setHandle_t set = sets_.back();
+    Destroy(set);
+  }
   EXPECT_EQ(Alloc().badFrees, 0u) << "blocks freed twice or never allocated";
   EXPECT_EQ(Alloc().live.size(), 0u) << "blocks leaked";
   EXPECT_EQ(LiveValues(), 0) << "test values leaked";
@@ -113,6 +122,7 @@ void AsTest::TearDown() {
 AS_setHandle_t AsTest::NewSet(uint32_t duplicates) {
   AS_setHandle_t set = AS_nullSetHandle;
   EXPECT_EQ(AS_Create(sl, &set, &kCounting, duplicates), 0u);
+  sets_.push_back(set);
   return set;
 }
 
@@ -125,31 +135,31 @@ void AsTest::Add(AS_setHandle_t set, uint32_t id, std::vector<int> payloads) {
   ASSERT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
 }
 
-void AsTest::Destroy(AS_setHandle_t &set) { EXPECT_EQ(AS_Destroy(sl, &set), 0u); }
-
-std::vector<uint32_t> AsTest::Ids(AS_setHandle_t set) {
-  std::vector<uint32_t> ids;
-  AS_attrHandle_t attr;
-  uint32_t id;
-  if (AS_FindFirstAttr(sl, set, &attr, &id) != 0) return ids;
-  do {
-    ids.push_back(id);
-  } while (AS_FindNextAttrR(sl, &attr, &id) == 0);
-  EXPECT_EQ(STF_GetStatus(sl), AS_ST_NO_NEXT_ATTR);
-  EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
-  return ids;
+void AsTest::Destroy(AS_setHandle_t &set) {
+  std::erase(sets_, AS_setHandle_t(set));
+  EXPECT_EQ(AS_Destroy(sl, &set), 0u);
 }
 
-std::vector<int> AsTest::Payloads(AS_setHandle_t set, uint32_t id) {
-  std::vector<int> payloads;
-  AS_attrValHandle_t val;
-  void *value;
-  if (AS_FindFirstAttrVal(sl, set, id, &val, &value) != 0) return payloads;
+std::string AsTest::Text(AS_setHandle_t set) {
+  std::string text;
+  AS_attrHandle_t attr;
+  uint32_t id;
+  if (AS_FindFirstAttr(sl, set, &attr, &id) != 0) return text;
   do {
-    payloads.push_back(PayloadOf(value));
-  } while (AS_FindNextAttrValVR(sl, &val, &value) == 0);
-  EXPECT_EQ(AS_FreeAttrValHandle(sl, &val), 0u);
-  return payloads;
+    text += (text.empty() ? "" : " ") + std::to_string(id) + "[";
+    AS_attrValHandle_t val;
+    void *value;
+    if (AS_FindFirstAttrValR(sl, attr, &val, &value) == 0) {
+      do text += std::to_string(PayloadOf(value)) + ",";
+      while (AS_FindNextAttrValVR(sl, &val, &value) == 0);
+      EXPECT_EQ(sl.Code(), AS_ST_NO_NEXT_VAL);
+      EXPECT_EQ(AS_FreeAttrValHandle(sl, &val), 0u);
+    }
+    text += "]";
+  } while (AS_FindNextAttrR(sl, &attr, &id) == 0);
+  EXPECT_EQ(sl.Code(), AS_ST_NO_NEXT_ATTR);
+  EXPECT_EQ(AS_FreeAttrHandle(sl, &attr), 0u);
+  return text;
 }
 
 }  // namespace astest

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -81,7 +82,8 @@ struct SetImage {
 SetImage Image(AS_setHandle_t set);
 
 // Test fixture: a fresh status list and allocator, and at the end a check that
-// nothing leaked and nothing was freed twice.
+// nothing leaked and nothing was freed twice. Sets made by NewSet and handles
+// found by Attr are given back at the end unless the test gave them back itself.
 class AsTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -91,20 +93,33 @@ class AsTest : public ::testing::Test {
   // Adds attribute `id` (value type `id % 7`) with values of the given payloads.
   void Add(AS_setHandle_t set, uint32_t id, std::vector<int> payloads);
   void Destroy(AS_setHandle_t &set);
-  // A handle of the set's attribute `id`, found by ID.
+  // A handle of the set's attribute `id`, found by ID; freed at the end of the test.
   AS_attrHandle_t Attr(AS_setHandle_t set, uint32_t id) {
     AS_attrHandle_t attr = AS_nullAttrHandle;
     EXPECT_EQ(AS_FindAttr(sl, set, id, &attr), 0u);
+    attrs_.push_back(attr);
     return attr;
   }
-  // IDs of a set's attributes in order, read through the walking operations.
-  std::vector<uint32_t> Ids(AS_setHandle_t set);
-  std::vector<int> Payloads(AS_setHandle_t set, uint32_t id);
+  // A handle variable for an operation to fill; freed at the end of the test.
+  AS_attrHandle_t &HeldAttr() { return attrs_.emplace_back(AS_nullAttrHandle); }
+  // "id[payload,...] ..." of a set's attributes in order, read through the walking
+  // operations (which must end with their no-next codes).
+  std::string Text(AS_setHandle_t set);
 
   kq::test::StatusList sl;
+  std::vector<AS_setHandle_t> sets_;
+  std::deque<AS_attrHandle_t> attrs_;  // references stay valid as it grows
 };
 
 inline uint32_t TypeOf(uint32_t id) { return id % 7; }
+
+// What `call` writes into its output `out` of `type`; the call must succeed.
+#define OUT(type, call)                             \
+  ([&] {                                            \
+    type out{};                                     \
+    EXPECT_EQ((call), 0u) << std::hex << sl.Code(); \
+    return out;                                     \
+  }())
 
 // The call fails and leaves exactly these codes in `sl`, index 1 first.
 #define EXPECT_FAILS(call, ...)                                  \
@@ -112,5 +127,8 @@ inline uint32_t TypeOf(uint32_t id) { return id % 7; }
     EXPECT_EQ((call), 1u);                                       \
     EXPECT_EQ(sl.Codes(), (std::vector<uint32_t>{__VA_ARGS__})); \
   } while (0)
+
+// The call refuses an invalid handle as the argument whose code is `arg`.
+#define EXPECT_INVALID(call, arg) EXPECT_FAILS(call, arg, AS_ST_INVALID_HANDLE)
 
 }  // namespace astest

@@ -2,6 +2,9 @@
 // returns its items in key order.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +24,13 @@ struct TreeStats {
 // Empty string when the tree holds; otherwise the first broken rule.
 std::string CheckTree(KQBM_dbHandle_t db, Items *items, TreeStats *stats = nullptr);
 
+// The number of items after checking the tree; a broken rule fails the test.
+inline size_t CheckedCount(KQBM_dbHandle_t db) {
+  Items items;
+  EXPECT_EQ(CheckTree(db, &items), "");
+  return items.size();
+}
+
 // Multiplier of the operation counts: KQBM_TEST_SCALE, else 4 (1 in sanitizer builds).
 int TestScale();
 
@@ -33,6 +43,33 @@ struct ScratchDir : kq::test::TempDir {
 inline datum D(const std::string &s) { return {const_cast<char *>(s.data()), (int32_t)s.size()}; }
 inline std::string S(datum d) {
   return d.dptr ? std::string(d.dptr, (size_t)d.dsize) : std::string();
+}
+// The content of `key`, "<none>" when absent (a null pointer with size 0), and for a
+// null pointer of another size that size: what the lookups hand back, in one line.
+inline std::string Fetched(datum d) {
+  if (d.dptr) return S(d);
+  return d.dsize == 0 ? "<none>" : "<" + std::to_string(d.dsize) + ">";
+}
+inline std::string Fetch(KQBM_dbHandle_t db, const std::string &key) {
+  return Fetched(KQBM_fetch(db, D(key)));
+}
+// The names of a match list, which is freed.
+inline std::vector<std::string> Names(KQBM_nameSeq_t *list) {
+  std::vector<std::string> out;
+  while (list) {
+    out.push_back(list->name);
+    KQBM_nameSeq_t *next = list->next;
+    free(list);
+    list = next;
+  }
+  return out;
+}
+
+// "key=content" of each key through KQBM_fetch, separated by blanks.
+inline std::string FetchAll(KQBM_dbHandle_t db, std::initializer_list<std::string> keys) {
+  std::string text;
+  for (const std::string &k : keys) text += (text.empty() ? "" : " ") + k + "=" + Fetch(db, k);
+  return text;
 }
 
 }  // namespace kqbm_test

@@ -54,11 +54,7 @@ class KqbmDamage : public ::testing::Test {
         KQBM_nameSeq_t *list = nullptr;
         datum a = KQBM_fetchAbbrev(db, D(i % 2 ? "i-a-1-n" : "id-at"), &list, 1);
         EXPECT_GE(a.dsize, -3);
-        while (list) {
-          KQBM_nameSeq_t *n = list->next;
-          free(list);
-          list = n;
-        }
+        Names(list);
         if (mode == 2) {
           uint32_t st = KQBM_store(db, D(std::string(k) + "x"), D("new"), i % 3 == 0);
           EXPECT_TRUE(st == 0 || (st >> 16) == 0xc00a || st == KQBM_ST_NOT_EMPTY) << std::hex << st;

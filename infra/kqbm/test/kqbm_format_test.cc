@@ -79,8 +79,7 @@ class KqbmFile : public ::testing::Test {
 TEST_F(KqbmFile, FirstStoreWritesRootAndTwoLeaves) {
   KQBM_dbHandle_t db = Create();
   ASSERT_NE(db, nullptr);
-  EXPECT_EQ(KQBM_fetch(db, D("a")).dptr, nullptr);
-  EXPECT_EQ(KQBM_fetch(db, D("a")).dsize, 0);
+  EXPECT_EQ(Fetch(db, "a"), "<none>");
   ASSERT_EQ(KQBM_store(db, D("a"), D("1"), KQBM_INSERT), 0u);
   KQBM_close(db);
 
@@ -132,18 +131,10 @@ TEST_F(KqbmFile, HandBuiltFileIsRead) {
   for (int whole : {0, 1}) {
     KQBM_dbHandle_t db = KQBM_open(name.c_str(), O_RDONLY, 0, whole);
     ASSERT_NE(db, nullptr);
-    EXPECT_EQ(S(KQBM_fetch(db, D("bee"))), "BB");
-    EXPECT_EQ(S(KQBM_fetch(db, D("cat"))), "CCC");
-    datum d = KQBM_fetch(db, D("dog"));
-    EXPECT_NE(d.dptr, nullptr);
-    EXPECT_EQ(d.dsize, 0);
-    EXPECT_EQ(S(KQBM_fetch(db, D("gnu"))), "gnu!");
-    EXPECT_EQ(KQBM_fetch(db, D("cow")).dptr, nullptr);
-    EXPECT_EQ(S(KQBM_fetch(db, D("id-att-job-name"))), "7");
-    EXPECT_EQ(S(KQBM_fetchAbbrev(db, D("i-a-j-n"), nullptr, 0)), "7");
-    Items items;
-    EXPECT_EQ(CheckTree(db, &items), "");
-    EXPECT_EQ(items.size(), 7u);
+    EXPECT_EQ(FetchAll(db, {"bee", "cat", "dog", "gnu", "cow", "id-att-job-name"}),
+              "bee=BB cat=CCC dog= gnu=gnu! cow=<none> id-att-job-name=7");
+    EXPECT_EQ(Fetched(KQBM_fetchAbbrev(db, D("i-a-j-n"), nullptr, 0)), "7");
+    EXPECT_EQ(CheckedCount(db), 7u);
     KQBM_close(db);
   }
   // Read-write: a store goes into the hand-built tree and the file stays sound.
@@ -151,8 +142,7 @@ TEST_F(KqbmFile, HandBuiltFileIsRead) {
   ASSERT_NE(db, nullptr);
   ASSERT_EQ(KQBM_store(db, D("emu"), D("E"), KQBM_INSERT), 0u);
   ASSERT_EQ(KQBM_delete(db, D("ant")), 0u);
-  Items items;
-  EXPECT_EQ(CheckTree(db, &items), "");
+  EXPECT_EQ(CheckedCount(db), 7u);
   KQBM_close(db);
   auto bytes = ReadFile(file);
   // Leaf 2 now holds dog, emu, fox; the root is unchanged.
@@ -172,27 +162,24 @@ TEST_F(KqbmFile, LimitsOfKeyAndItem) {
             KQBM_ST_ITEM_TOO_LONG);
   // A refused replace keeps the old content.
   EXPECT_EQ(KQBM_store(db, D(k100), D(std::string(157, 'd')), KQBM_REPLACE), KQBM_ST_ITEM_TOO_LONG);
-  EXPECT_EQ(S(KQBM_fetch(db, D(k100))), std::string(156, 'c'));
+  EXPECT_EQ(Fetch(db, k100), std::string(156, 'c'));
   EXPECT_EQ(KQBM_store(db, {nullptr, 3}, D("x"), KQBM_INSERT), KQBM_ST_KEY_TOO_LONG);
   EXPECT_EQ(KQBM_store(db, D("k"), {nullptr, 4}, KQBM_INSERT), KQBM_ST_ITEM_TOO_LONG);
   EXPECT_EQ(KQBM_store(db, D("k"), {nullptr, -1}, KQBM_INSERT), KQBM_ST_ITEM_TOO_LONG);
-  EXPECT_EQ(KQBM_fetch(db, D(k129)).dptr, nullptr);
+  EXPECT_EQ(Fetch(db, k129), "<none>");
   // Any flag but replace only inserts; replace inserts a missing key too.
   EXPECT_EQ(KQBM_store(db, D(k100), D("new"), 7), KQBM_ST_EXISTS);
   EXPECT_EQ(KQBM_store(db, D("other"), D("o"), KQBM_REPLACE), 0u);
-  Items items;
-  EXPECT_EQ(CheckTree(db, &items), "");
-  EXPECT_EQ(items.size(), 3u);
+  EXPECT_EQ(CheckedCount(db), 3u);
   KQBM_close(db);
 }
 
 TEST_F(KqbmFile, DeletingPushesTheLastItemToASiblingAndTheFileNeverShrinks) {
   KQBM_dbHandle_t db = Create();
   // Enough items for several leaves under the root.
-  char k[16];
+  auto key = [](int i) { return "key" + std::to_string(1000 + i); };
   for (int i = 0; i < 200; i++) {
-    snprintf(k, sizeof k, "key%04d", i);
-    ASSERT_EQ(KQBM_store(db, D(k), D(std::string(30, 'v')), KQBM_INSERT), 0u);
+    ASSERT_EQ(KQBM_store(db, D(key(i)), D(std::string(30, 'v')), KQBM_INSERT), 0u);
   }
   KQBM_close(db);
   struct stat before;
@@ -202,8 +189,7 @@ TEST_F(KqbmFile, DeletingPushesTheLastItemToASiblingAndTheFileNeverShrinks) {
   Items items;
   ASSERT_EQ(CheckTree(db, &items, &st0), "");
   for (int i = 0; i < 190; i++) {
-    snprintf(k, sizeof k, "key%04d", i);
-    ASSERT_EQ(KQBM_delete(db, D(k)), 0u);
+    ASSERT_EQ(KQBM_delete(db, D(key(i))), 0u);
     ASSERT_EQ(CheckTree(db, &items), "") << i;
   }
   TreeStats st1;
@@ -227,19 +213,19 @@ TEST_F(KqbmFile, OpenModes) {
   ASSERT_NE(db, nullptr);
   EXPECT_EQ(KQBM_store(db, D("c"), D("d"), KQBM_INSERT), KQBM_ST_BAD_MODE);
   EXPECT_EQ(KQBM_delete(db, D("a")), KQBM_ST_BAD_MODE);
-  EXPECT_EQ(S(KQBM_fetch(db, D("a"))), "b");
+  EXPECT_EQ(Fetch(db, "a"), "b");
   KQBM_close(db);
   // Creating again empties the file.
   db = Create();
-  EXPECT_EQ(KQBM_fetch(db, D("a")).dptr, nullptr);
+  EXPECT_EQ(Fetch(db, "a"), "<none>");
   KQBM_close(db);
   EXPECT_EQ(ReadFile(file), PageBuilder(0, 0, 0).Done());
   // No handle.
   KQBM_close(nullptr);
   EXPECT_EQ(KQBM_store(nullptr, D("a"), D("b"), KQBM_INSERT), KQBM_ST_NO_HANDLE);
   EXPECT_EQ(KQBM_delete(nullptr, D("a")), KQBM_ST_NO_HANDLE);
-  EXPECT_EQ(KQBM_fetch(nullptr, D("a")).dptr, nullptr);
-  EXPECT_EQ(KQBM_fetchAbbrev(nullptr, D("a"), nullptr, 0).dsize, -1);
+  EXPECT_EQ(Fetch(nullptr, "a"), "<none>");
+  EXPECT_EQ(Fetched(KQBM_fetchAbbrev(nullptr, D("a"), nullptr, 0)), "<-1>");
   EXPECT_EQ(KQBM_open(nullptr, O_RDONLY, 0, 0), nullptr);
 }
 
@@ -249,37 +235,29 @@ TEST_F(KqbmFile, WholeFileLimitIs124Pages) {
   ASSERT_EQ(KQBM_store(db, D("a"), D("b"), KQBM_INSERT), 0u);
   KQBM_close(db);
   ASSERT_EQ(truncate(file.c_str(), 124 * 1024), 0);
-  db = KQBM_open(name.c_str(), O_RDONLY, 0, 1);
-  ASSERT_NE(db, nullptr);
-  EXPECT_EQ(S(KQBM_fetch(db, D("a"))), "b");
-  KQBM_close(db);
-  ASSERT_EQ(truncate(file.c_str(), 124 * 1024 + 1), 0);  // 125 pages, the last one short
-  EXPECT_EQ(KQBM_open(name.c_str(), O_RDONLY, 0, 1), nullptr);
-  db = KQBM_open(name.c_str(), O_RDONLY, 0, 0);  // a single buffer is fine
-  ASSERT_NE(db, nullptr);
-  EXPECT_EQ(S(KQBM_fetch(db, D("a"))), "b");
-  KQBM_close(db);
+  for (int whole : {1, 0}) {
+    db = KQBM_open(name.c_str(), O_RDONLY, 0, whole);
+    ASSERT_NE(db, nullptr);
+    EXPECT_EQ(Fetch(db, "a"), "b");
+    KQBM_close(db);
+    // 125 pages, the last one short: too many for the whole file, a single buffer is fine.
+    ASSERT_EQ(truncate(file.c_str(), 124 * 1024 + 1), 0);
+    EXPECT_EQ(KQBM_open(name.c_str(), O_RDONLY, 0, 1), nullptr);
+  }
 }
 
 TEST_F(KqbmFile, WholeFileResultsStayValidAcrossLookups) {
   KQBM_dbHandle_t db = Create();
-  char k[16];
+  auto key = [](int i) { return "b-" + std::to_string(i); };
   for (int i = 0; i < 1500; i++) {
-    snprintf(k, sizeof k, "b-%d", i);
-    ASSERT_EQ(KQBM_store(db, D(k), D(std::string(k) + "!"), KQBM_INSERT), 0u);
+    ASSERT_EQ(KQBM_store(db, D(key(i)), D(key(i) + "!"), KQBM_INSERT), 0u);
   }
   KQBM_close(db);
   db = KQBM_open(name.c_str(), O_RDONLY, 0, 1);
   ASSERT_NE(db, nullptr);
   std::vector<datum> kept;
-  for (int i = 0; i < 1500; i++) {
-    snprintf(k, sizeof k, "b-%d", i);
-    kept.push_back(KQBM_fetch(db, D(k)));
-  }
-  for (int i = 0; i < 1500; i++) {
-    snprintf(k, sizeof k, "b-%d", i);
-    ASSERT_EQ(S(kept[(size_t)i]), std::string(k) + "!");
-  }
+  for (int i = 0; i < 1500; i++) kept.push_back(KQBM_fetch(db, D(key(i))));
+  for (int i = 0; i < 1500; i++) ASSERT_EQ(S(kept[(size_t)i]), key(i) + "!");
   KQBM_close(db);
 }
 

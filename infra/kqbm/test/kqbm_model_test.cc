@@ -45,17 +45,17 @@ struct Model {
   }
 };
 
+// A new database in a scratch directory, open for reading and writing.
+struct Fresh {
+  ScratchDir dir;
+  std::string name = dir.Path("model");
+  KQBM_dbHandle_t db = KQBM_open(name.c_str(), O_CREAT | O_RDWR, 0644, 0);
+};
+
 void ExpectSame(KQBM_dbHandle_t db, const Model &m, const std::string &when) {
   Items items;
-  std::string err = CheckTree(db, &items);
-  ASSERT_EQ(err, "") << when;
-  ASSERT_EQ(items.size(), m.map.size()) << when;
-  size_t i = 0;
-  for (auto &[k, v] : m.map) {
-    ASSERT_EQ(items[i].first, k) << when;
-    ASSERT_EQ(items[i].second, v) << when;
-    i++;
-  }
+  ASSERT_EQ(CheckTree(db, &items), "") << when;
+  ASSERT_EQ(items, Items(m.map.begin(), m.map.end())) << when;
 }
 
 // One phase of random operations on an open read-write handle.
@@ -82,13 +82,7 @@ void RunOps(KQBM_dbHandle_t db, Model &m, int ops, int deleteWeight) {
       ASSERT_EQ(st, m.map.erase(k) ? 0u : KQBM_ST_NOT_FOUND) << when;
     } else {  // fetch
       std::string k = m.Uniform(0, 3) ? m.ExistingKey() : m.NewKey();
-      datum d = KQBM_fetch(db, D(k));
-      auto it = m.map.find(k);
-      if (it == m.map.end()) {
-        ASSERT_EQ(d.dptr, nullptr) << when;
-      } else {
-        ASSERT_EQ(S(d), it->second) << when;
-      }
+      ASSERT_EQ(Fetch(db, k), m.map.count(k) ? m.map[k] : "<none>") << when;
       continue;
     }
     ExpectSame(db, m, when);
@@ -104,18 +98,18 @@ void CheckReadOnly(const std::string &name, const Model &m) {
     ASSERT_NE(db, nullptr);
   }
   ExpectSame(db, m, "read-only reopen");
-  for (auto &[k, v] : m.map) ASSERT_EQ(S(KQBM_fetch(db, D(k))), v);
+  for (auto &[k, v] : m.map) ASSERT_EQ(Fetch(db, k), v);
   EXPECT_EQ(KQBM_store(db, D("x"), D("y"), KQBM_INSERT), KQBM_ST_BAD_MODE);
   KQBM_close(db);
 }
 
 void RunModel(unsigned seed, int maxKey, int maxItem, const std::string &alphabet, int phases,
               int opsPerPhase) {
-  ScratchDir dir;
-  std::string name = dir.Path("model");
-  Model m(seed, maxKey, maxItem, alphabet);
-  KQBM_dbHandle_t db = KQBM_open(name.c_str(), O_CREAT | O_RDWR, 0644, 0);
+  Fresh f;
+  const std::string &name = f.name;
+  KQBM_dbHandle_t db = f.db;
   ASSERT_NE(db, nullptr);
+  Model m(seed, maxKey, maxItem, alphabet);
   for (int phase = 0; phase < phases; phase++) {
     // Grow in the first phases, shrink in the later ones.
     int deleteWeight = phase < phases / 2 ? 1 : 3;
@@ -154,11 +148,10 @@ TEST(KqbmModel, BinaryKeysWithPrefixes) {
 
 TEST(KqbmModel, LargeItemsOnly) {
   // Every item near 256 bytes: only three or four fit a leaf, many splits and merges.
-  ScratchDir dir;
-  std::string name = dir.Path("large");
-  Model m(4, 128, 256, "pqrs");
-  KQBM_dbHandle_t db = KQBM_open(name.c_str(), O_CREAT | O_RDWR, 0644, 0);
+  Fresh f;
+  KQBM_dbHandle_t db = f.db;
   ASSERT_NE(db, nullptr);
+  Model m(4, 128, 256, "pqrs");
   for (int round = 0; round < 2; round++) {
     for (int n = 0; n < 150 * TestScale(); n++) {
       std::string k = m.Text(m.Uniform(100, 128));
@@ -182,11 +175,10 @@ TEST(KqbmModel, LargeItemsOnly) {
 }
 
 TEST(KqbmModel, AscendingAndDescendingRuns) {
-  ScratchDir dir;
-  std::string name = dir.Path("runs");
-  Model m(5, 16, 64, "x");
-  KQBM_dbHandle_t db = KQBM_open(name.c_str(), O_CREAT | O_RDWR, 0644, 0);
+  Fresh f;
+  KQBM_dbHandle_t db = f.db;
   ASSERT_NE(db, nullptr);
+  Model m(5, 16, 64, "x");
   int n = 1500 * TestScale();
   for (int i = 0; i < n; i++) {
     char k[16];

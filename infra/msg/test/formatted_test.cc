@@ -1,6 +1,7 @@
 // Catalogue texts with inserts: status arguments (MSG_GetFormattedByArray) and the
 // caller's own arguments (MSG_GetFormattedBySprintf).
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "msg_fixture.h"
@@ -26,20 +27,15 @@ using msg_formatted = FormattedTest;
 
 TEST_F(msg_formatted, EachArgumentTypeIsInserted) {
   const STF_argument_t args[] = {CharArg('x'), IntArg(-7), DoubleArg(2.5), StringArg("lp0")};
-  uint32_t st = 1;
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030065, 4, args, &st),
-            "char x int -7 double 2.50 string lp0");
-  EXPECT_EQ(st, 0u);
+  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030065, 4, args),
+            R(0, "char x int -7 double 2.50 string lp0"));
   // A counted byte string is cut at its length.
   const STF_argument_t bytes[] = {BytesArg("abcdef", 3)};
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030066, 1, bytes, &st), "bytes <abc>");
-  EXPECT_EQ(st, 0u);
+  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030066, 1, bytes), R(0, "bytes <abc>"));
   // Fewer arguments than conversions: the filler shows, never read as a pointer.
-  const STF_argument_t one[] = {StringArg("left")};
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 1, one, &st), "left and 32");
-  const STF_argument_t number[] = {IntArg(5)};
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 1, number, &st), "5 and 32");
-  EXPECT_EQ(st, 0u);
+  const STF_argument_t one[] = {StringArg("left")}, number[] = {IntArg(5)};
+  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 1, one), R(0, "left and 32"));
+  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 1, number), R(0, "5 and 32"));
   // The second name is the same operation.
   char buffer[64];
   uint32_t length = 0;
@@ -51,78 +47,60 @@ TEST_F(msg_formatted, EachArgumentTypeIsInserted) {
 
 TEST_F(msg_formatted, RawTextWhenArgumentsCannotBeInserted) {
   const STF_argument_t five[] = {IntArg(1), IntArg(2), IntArg(3), IntArg(4), IntArg(5)};
-  uint32_t st = 0;
-  // No arguments: the text as it is, not read as a format.
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030068, 0, nullptr, &st), "100%% raw %d");
-  EXPECT_EQ(st, 0u);
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 5, five, &st), "%s and %d");
-  EXPECT_EQ(st, MSG_ST_ARGS_NOT_SHOWN);
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, -1, nullptr, &st), "%s and %d");
-  EXPECT_EQ(st, MSG_ST_ARGS_NOT_SHOWN);
-  STF_argument_t bad[] = {StringArg("x"), IntArg(1)};
+  STF_argument_t bad[] = {StringArg("x"), IntArg(1)}, lengthBit[] = {StringArg("x"), IntArg(1)};
   bad[1].type = 2;
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 2, bad, &st), "%s and %d");
-  EXPECT_EQ(st, MSG_ST_BAD_ARG_TYPE);
-  bad[1].type = STF_ARG_INT | STF_ARG_LENGTH;
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 2, bad, &st), "%s and %d");
-  EXPECT_EQ(st, MSG_ST_BAD_ARG_TYPE);
+  lengthBit[1].type = STF_ARG_INT | STF_ARG_LENGTH;
+  // No arguments: the text as it is, not read as a format.
+  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030068, 0, nullptr), R(0, "100%% raw %d"));
+  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 5, five), R(MSG_ST_ARGS_NOT_SHOWN, "%s and %d"));
+  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, -1, nullptr), R(MSG_ST_ARGS_NOT_SHOWN, "%s and %d"));
+  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 2, bad), R(MSG_ST_BAD_ARG_TYPE, "%s and %d"));
+  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 2, lengthBit), R(MSG_ST_BAD_ARG_TYPE, "%s and %d"));
 }
 
 TEST_F(msg_formatted, FallbackLineShowsTheArguments) {
   const char bytes[] = {'a', 'b', 'c', 'd'};
   const STF_argument_t args[] = {CharArg('q'), IntArg(-12), DoubleArg(1.5), StringArg("s p"),
                                  BytesArg(bytes, 3)};
-  uint32_t st = 0;
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030099, 5, args, &st),
-            "c=c0030099 f=AS cs=STF a=(q,-12,1.500000,\"s p\",\"abc\")");
-  EXPECT_EQ(st, MSG_ST_NOT_FOUND);
   STF_argument_t odd[] = {IntArg(1), IntArg(2)};
   odd[0].type = 0x9;
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030099, 2, odd, &st),
-            "c=c0030099 f=AS cs=STF a=(<bad arg>,2)");
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030099, 0, nullptr, &st), "c=c0030099 f=AS cs=STF a=()");
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030099, -1, nullptr, &st), "c=c0030099 f=AS cs=STF a=()");
-  EXPECT_EQ(st, MSG_ST_NOT_FOUND);
+  const uint32_t kNF = MSG_ST_NOT_FOUND;
+  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030099, 5, args),
+            R(kNF, "c=c0030099 f=AS cs=STF a=(q,-12,1.500000,\"s p\",\"abc\")"));
+  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030099, 2, odd),
+            R(kNF, "c=c0030099 f=AS cs=STF a=(<bad arg>,2)"));
+  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030099, 0, nullptr), R(kNF, "c=c0030099 f=AS cs=STF a=()"));
+  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030099, -1, nullptr), R(kNF, "c=c0030099 f=AS cs=STF a=()"));
   // Unknown source, and no MSG_UsageBegin: fallback with arguments as well.
-  EXPECT_EQ(Formatted(9, 0xc0030065, 1, args + 1, &st), "c=c0030065 cs=0009 a=(-12)");
-  EXPECT_EQ(st, MSG_ST_BAD_SOURCE);
+  EXPECT_EQ(Formatted(9, 0xc0030065, 1, args + 1),
+            R(MSG_ST_BAD_SOURCE, "c=c0030065 cs=0009 a=(-12)"));
   ASSERT_EQ(MSG_UsageEnd(), 0u);
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 2, args + 1, &st),
-            "c=c0030067 f=AS cs=STF a=(-12,1.500000)");
-  EXPECT_EQ(st, MSG_ST_NOT_IN_USE);
+  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 2, args + 1),
+            R(MSG_ST_NOT_IN_USE, "c=c0030067 f=AS cs=STF a=(-12,1.500000)"));
+}
+
+// MSG_GetFormattedByArray of an STF code into `size` bytes.
+T Into(uint32_t size, uint32_t code, uint32_t reserved, int32_t count, const STF_argument_t *args) {
+  return IntoBuffer(size, [&](uint32_t n, uint32_t *length, char *buffer) {
+    return MSG_GetFormattedByArray(STF_SRC_STF, code, reserved, nullptr, n, length, buffer, count,
+                                   args);
+  });
 }
 
 TEST_F(msg_formatted, ReservedArgumentIsReportedButTheTextIsMade) {
   const STF_argument_t args[] = {StringArg("a"), IntArg(1)};
-  char buffer[64];
-  uint32_t length = 0;
-  EXPECT_EQ(MSG_GetFormattedByArray(STF_SRC_STF, 0xc0030067, 1, nullptr, sizeof buffer, &length,
-                                    buffer, 2, args),
-            MSG_ST_RESERVED);
-  EXPECT_STREQ(buffer, "a and 1");
+  EXPECT_EQ(Into(64, 0xc0030067, 1, 2, args), T(MSG_ST_RESERVED, "a and 1", 8));
   // It outranks a later truncation.
-  EXPECT_EQ(
-      MSG_GetFormattedByArray(STF_SRC_STF, 0xc0030067, 1, nullptr, 3, &length, buffer, 2, args),
-      MSG_ST_RESERVED);
-  EXPECT_STREQ(buffer, "a ");
-  EXPECT_EQ(length, 8u);
+  EXPECT_EQ(Into(3, 0xc0030067, 1, 2, args), T(MSG_ST_RESERVED, "a ", 8));
 }
 
 TEST_F(msg_formatted, CutTextsReportTheWholeLength) {
   const STF_argument_t args[] = {StringArg("abcdefghij"), IntArg(123)};
-  char buffer[32];
-  uint32_t length = 0;
   // Smaller than the raw text, smaller than the result, exact, and 0.
   for (uint32_t size : {3u, 10u, 18u, 19u, 0u}) {
-    memset(buffer, '#', sizeof buffer);
-    uint32_t st = MSG_GetFormattedByArray(STF_SRC_STF, 0xc0030067, 0, nullptr, size, &length,
-                                          buffer, 2, args);
-    EXPECT_EQ(length, 19u) << size;
-    EXPECT_EQ(st, size >= 19 ? 0u : MSG_ST_TRUNCATED) << size;
-    if (size > 0) {
-      EXPECT_EQ(std::string(buffer), std::string("abcdefghij and 123").substr(0, size - 1));
-    }
-    EXPECT_EQ(buffer[size], '#') << "wrote past " << size;
+    const std::string cut = size ? std::string("abcdefghij and 123").substr(0, size - 1) : "";
+    EXPECT_EQ(Into(size, 0xc0030067, 0, 2, args), T(size >= 19 ? 0 : MSG_ST_TRUNCATED, cut, 19))
+        << size;
   }
 }
 
@@ -130,20 +108,10 @@ TEST_F(msg_formatted, CutTextsReportTheWholeLength) {
 TEST_F(msg_formatted, TextsBeyondTheWorkAreaAreCut) {
   const std::string big(4150, 'x');
   const STF_argument_t args[] = {StringArg(big.c_str())};
-  std::vector<char> buffer(8192, '#');
-  uint32_t length = 0;
-  EXPECT_EQ(MSG_GetFormattedByArray(STF_SRC_STF, 0xc0030069, 0, nullptr, 4100, &length,
-                                    buffer.data(), 1, args),
-            MSG_ST_TRUNCATED);
-  EXPECT_EQ(length, 4150u + 6 + 1);
-  EXPECT_EQ(std::string(buffer.data()), ("long " + big).substr(0, 4099));
-  EXPECT_EQ(buffer[4100], '#');
+  EXPECT_EQ(Into(4100, 0xc0030069, 0, 1, args),
+            T(MSG_ST_TRUNCATED, ("long " + big).substr(0, 4099), 4150 + 6 + 1));
   // A caller buffer larger than the default work area gets the whole text.
-  EXPECT_EQ(MSG_GetFormattedByArray(STF_SRC_STF, 0xc0030069, 0, nullptr, 8192, &length,
-                                    buffer.data(), 1, args),
-            0u);
-  EXPECT_EQ(std::string(buffer.data()), "long " + big + "!");
-  EXPECT_EQ(length, 4150u + 6 + 1);
+  EXPECT_EQ(Into(8192, 0xc0030069, 0, 1, args), T(0, "long " + big + "!", 4150 + 6 + 1));
 }
 
 // MSG_GetFormattedBySprintf into a buffer of `size`: the status and the text.
@@ -159,7 +127,6 @@ std::pair<uint32_t, std::string> Sprintf(uint32_t source, uint32_t code, uint32_
 }
 
 TEST_F(msg_formatted, SprintfFormFormatsOnlyMsgTexts) {
-  using R = std::pair<uint32_t, std::string>;
   EXPECT_EQ(Sprintf(STF_SRC_MSG, 0xc003006e, 0, 64, "width", 42), R(0, "width=42"));
   EXPECT_EQ(Sprintf(STF_SRC_MSG, 0xc003006e, 7, 64, "w", 1), R(MSG_ST_RESERVED, "w=1"));
   EXPECT_EQ(Sprintf(STF_SRC_MSG, 0xc0030099, 0, 64, "w", 1),

@@ -1,6 +1,8 @@
 // Finding and reading catalogue texts: file names per facility class, the search
 // path, the fallback line, locales, truncation and the descriptor cache.
 #include <clocale>
+#include <tuple>
+#include <vector>
 
 #include "msg_fixture.h"
 #include "private/msg_internal.h"
@@ -52,7 +54,7 @@ TEST_F(msg_lookup, SearchPathPrefersNlspathThenLocaleThenDefault) {
                {STF_SRC_STF, 0xc0220065, "from default dir", 0}});
 }
 
-TEST_F(msg_lookup, FallbackLineWhenNoTextCanBeHad) {
+TEST_F(msg_lookup, FallbackLineWhenNoTextCanBeHadOrBeforeUsageBegins) {
   Add("C", "C003.cat", SharedSource("as", "101 present\n"));
   ExpectTexts({
       // Message missing: the facility name comes from the catalogue, upper-cased.
@@ -67,42 +69,29 @@ TEST_F(msg_lookup, FallbackLineWhenNoTextCanBeHad) {
       // ERRNO codes read the system's text.
       {STF_SRC_ERRNO, 2, strerror(2), 0},
   });
+  // Without MSG_UsageBegin only fallback lines, even for texts that are there.
+  ASSERT_EQ(MSG_UsageEnd(), 0u);
+  ExpectTexts({{STF_SRC_STF, 0xc0030065, "c=c0030065 f=AS cs=STF", MSG_ST_NOT_IN_USE},
+               {STF_SRC_ERRNO, 2, "c=00000002 cs=ERRNO", MSG_ST_NOT_IN_USE}});
 }
 
-TEST_F(msg_lookup, WithoutUsageBeginOnlyFallbackLines) {
-  Add("C", "C003.cat", SharedSource("as", "113 Attribute %s is unknown\n"));
-  ASSERT_EQ(MSG_UsageEnd(), 0u);
-  ExpectTexts({{STF_SRC_STF, 0xc0030071, "c=c0030071 f=AS cs=STF", MSG_ST_NOT_IN_USE},
-               {STF_SRC_ERRNO, 2, "c=00000002 cs=ERRNO", MSG_ST_NOT_IN_USE}});
+// MSG_GetUnformatted of an STF code into `size` bytes.
+T Into(uint32_t size, uint32_t code, const char *locale = nullptr) {
+  return IntoBuffer(size, [&](uint32_t n, uint32_t *length, char *buffer) {
+    return MSG_GetUnformatted(STF_SRC_STF, code, locale, n, length, buffer);
+  });
 }
 
 TEST_F(msg_lookup, CutTextsReportTheNeededLength) {
   Add("C", "C003.cat", SharedSource("as", "101 0123456789\n"));
-  char buffer[16];
-  memset(buffer, '#', sizeof buffer);
-  uint32_t length = 0;
-  EXPECT_EQ(MSG_GetUnformatted(STF_SRC_STF, 0xc0030065, nullptr, 5, &length, buffer),
-            MSG_ST_TRUNCATED);
-  EXPECT_STREQ(buffer, "0123");
-  EXPECT_EQ(buffer[5], '#');
-  EXPECT_EQ(length, 11u);
+  EXPECT_EQ(Into(5, 0xc0030065), T(MSG_ST_TRUNCATED, "0123", 11));
   // Exactly fitting is not cut; one byte less is.
-  EXPECT_EQ(MSG_GetUnformatted(STF_SRC_STF, 0xc0030065, nullptr, 11, &length, buffer), 0u);
-  EXPECT_STREQ(buffer, "0123456789");
-  EXPECT_EQ(MSG_GetUnformatted(STF_SRC_STF, 0xc0030065, nullptr, 10, &length, buffer),
-            MSG_ST_TRUNCATED);
-  EXPECT_STREQ(buffer, "012345678");
+  EXPECT_EQ(Into(11, 0xc0030065), T(0, "0123456789", 11));
+  EXPECT_EQ(Into(10, 0xc0030065), T(MSG_ST_TRUNCATED, "012345678", 11));
   // A size of 0 leaves the buffer alone but still gives the length.
-  memset(buffer, '#', sizeof buffer);
-  EXPECT_EQ(MSG_GetUnformatted(STF_SRC_STF, 0xc0030065, nullptr, 0, &length, buffer),
-            MSG_ST_TRUNCATED);
-  EXPECT_EQ(buffer[0], '#');
-  EXPECT_EQ(length, 11u);
+  EXPECT_EQ(Into(0, 0xc0030065), T(MSG_ST_TRUNCATED, "", 11));
   // A cut fallback line keeps the earlier failure.
-  EXPECT_EQ(MSG_GetUnformatted(STF_SRC_STF, 0xc0030099, nullptr, 4, &length, buffer),
-            MSG_ST_NOT_FOUND);
-  EXPECT_STREQ(buffer, "c=c");
-  EXPECT_EQ(length, strlen("c=c0030099 f=AS cs=STF") + 1);
+  EXPECT_EQ(Into(4, 0xc0030099), T(MSG_ST_NOT_FOUND, "c=c", strlen("c=c0030099 f=AS cs=STF") + 1));
 }
 
 TEST_F(msg_lookup, RequestedLocaleChoosesTheCatalogueDirectory) {
@@ -116,12 +105,7 @@ TEST_F(msg_lookup, RequestedLocaleChoosesTheCatalogueDirectory) {
   // An unknown locale: the current one is used, and that is reported.
   ExpectTexts({{STF_SRC_STF, 0xc0030065, "plain C", MSG_ST_NO_LOCALE}}, "xx_NOWHERE.bogus");
   // The locale failure outranks a later truncation.
-  char small[4];
-  uint32_t length = 0;
-  EXPECT_EQ(
-      MSG_GetUnformatted(STF_SRC_STF, 0xc0030065, "xx_NOWHERE.bogus", sizeof small, &length, small),
-      MSG_ST_NO_LOCALE);
-  EXPECT_EQ(length, 8u);
+  EXPECT_EQ(Into(4, 0xc0030065, "xx_NOWHERE.bogus"), T(MSG_ST_NO_LOCALE, "pla", 8));
 
   // The temporary switch is undone.
   char after[64];
@@ -151,7 +135,7 @@ using msg_cache = CacheTest;
 
 // An open catalogue keeps the contents it was opened with; replacing the file shows
 // only once the cached descriptor is gone.
-TEST_F(msg_cache, EleventhCatalogueEvictsTheOneUsedLongestAgo) {
+TEST_F(msg_cache, EleventhCatalogueEvictsTheOneUsedLongestAgoAndUsageEndClosesAll) {
   for (int i = 0; i < 10; ++i) Write(i, "old");
   for (int i = 0; i < 10; ++i) ASSERT_EQ(Read(i), std::to_string(i) + " old");
   for (int i = 0; i < 10; ++i) Write(i, "new");
@@ -166,17 +150,13 @@ TEST_F(msg_cache, EleventhCatalogueEvictsTheOneUsedLongestAgo) {
   EXPECT_EQ(Read(4), "4 new");  // reopened; evicts 5
 
   // The evicted descriptors are gone from the cache, the others are there.
-  Locked lock(cacheLock);
-  EXPECT_EQ(MSG__Lookup("C045.cat", "C"), reinterpret_cast<nl_catd>(-1));
-  EXPECT_NE(MSG__Lookup("C040.cat", "C"), reinterpret_cast<nl_catd>(-1));
-  EXPECT_EQ(MSG__Lookup("C040.cat", "C.utf8"), reinterpret_cast<nl_catd>(-1));
-}
-
-TEST_F(msg_cache, UsageEndClosesEverything) {
-  Write(0, "old");
-  ASSERT_EQ(Read(0), "0 old");
-  Write(0, "new");
-  EXPECT_EQ(Read(0), "0 old");
+  {
+    Locked lock(cacheLock);
+    EXPECT_EQ(MSG__Lookup("C045.cat", "C"), reinterpret_cast<nl_catd>(-1));
+    EXPECT_NE(MSG__Lookup("C040.cat", "C"), reinterpret_cast<nl_catd>(-1));
+    EXPECT_EQ(MSG__Lookup("C040.cat", "C.utf8"), reinterpret_cast<nl_catd>(-1));
+  }
+  // MSG_UsageEnd closes everything: the replaced file shows.
   ASSERT_EQ(MSG_UsageEnd(), 0u);
   ASSERT_EQ(MSG_UsageBegin("kqtest"), 0u);
   EXPECT_EQ(Read(0), "0 new");

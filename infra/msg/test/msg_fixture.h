@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "infra/msg.h"
@@ -77,19 +78,33 @@ class MsgTest : public ::testing::Test {
     }
   }
 
-  std::string Formatted(uint32_t source, uint32_t code, int32_t count, const STF_argument_t *args,
-                        uint32_t *status) {
+  // MSG_GetFormattedByArray: the status and the text.
+  using R = std::pair<uint32_t, std::string>;
+  R Formatted(uint32_t source, uint32_t code, int32_t count, const STF_argument_t *args) {
     char buffer[1024];
     uint32_t length = 0;
-    *status = MSG_GetFormattedByArray(source, code, 0, nullptr, sizeof buffer, &length, buffer,
-                                      count, args);
+    uint32_t st = MSG_GetFormattedByArray(source, code, 0, nullptr, sizeof buffer, &length, buffer,
+                                          count, args);
     EXPECT_EQ(length, strlen(buffer) + 1);
-    return buffer;
+    return {st, buffer};
   }
 
   kq::test::TempDir root_{"kqmsg"};
   kq::test::EnvGuard env_;
 };
+
+// What `call(size, &length, buffer)` gives into `size` bytes of a '#'-filled buffer: the
+// status, the text and the length reported. The byte after `size` must stay '#'.
+using T = std::tuple<uint32_t, std::string, uint32_t>;
+template <typename Call>
+T IntoBuffer(uint32_t size, Call call) {
+  std::vector<char> buffer(size + 2, '#');
+  buffer[size + 1] = '\0';
+  uint32_t length = 0;
+  uint32_t st = call(size, &length, buffer.data());
+  EXPECT_EQ(buffer[size], '#') << "wrote past " << size;
+  return {st, size ? std::string(buffer.data()) : "", length};
+}
 
 inline STF_argument_t CharArg(char c) { return {STF_ARG_CHAR, 1, {.c = c}}; }
 inline STF_argument_t IntArg(int32_t i) { return {STF_ARG_INT, 4, {.i = i}}; }

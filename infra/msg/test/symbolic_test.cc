@@ -50,7 +50,7 @@ TEST(msg_usage, ApplicationNameRules) {
 
 using msg_symbolic = MsgTest;
 
-TEST_F(msg_symbolic, NamesOfEachSource) {
+TEST_F(msg_symbolic, NamesOfEachSourceWithAndWithoutUsageBegin) {
   Add("C", "C003.cat", SharedSource("as", "101 text\n"));
   Add("C", "C001.cat", SharedSource("Stf", "3 No status\n"));
   EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071), (Names{"KQTEST", "STF", "AS", 0}));
@@ -65,6 +65,10 @@ TEST_F(msg_symbolic, NamesOfEachSource) {
               (Names{"KQTEST", "STF", "c02f", MSG_ST_NOT_FOUND}));
   }
   EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071, 1).status, MSG_ST_BAD_OPTION);
+  // Without MSG_UsageBegin names are still given; the option failure comes first.
+  ASSERT_EQ(MSG_UsageEnd(), 0u);
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071), (Names{"", "STF", "AS", MSG_ST_NOT_IN_USE}));
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071, 3).status, MSG_ST_BAD_OPTION);
 }
 
 TEST_F(msg_symbolic, FacilityNamesAreReadOnceUntilUsageBegins) {
@@ -106,14 +110,6 @@ TEST_F(msg_symbolic, OutputsAreOptionalAndCut) {
   EXPECT_EQ(MSG_GetSymbolicNames(STF_SRC_STF, 0xc02f0065, sizeof app, app, 0, nullptr,
                                  sizeof facility, facility, 0),
             MSG_ST_NOT_FOUND);
-}
-
-TEST_F(msg_symbolic, WithoutUsageBeginNamesAreStillGiven) {
-  Add("C", "C003.cat", SharedSource("as", "101 text\n"));
-  ASSERT_EQ(MSG_UsageEnd(), 0u);
-  EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071), (Names{"", "STF", "AS", MSG_ST_NOT_IN_USE}));
-  // The option failure came first.
-  EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071, 3).status, MSG_ST_BAD_OPTION);
 }
 
 // The staged installation that the test run points QV_ROOT at, noted before any

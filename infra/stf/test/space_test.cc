@@ -14,10 +14,37 @@ struct ListDeleter {
 };
 using ListPtr = std::unique_ptr<STF_statusList_t, ListDeleter>;
 
+std::string Hex(uint32_t v) {
+  char text[16];
+  snprintf(text, sizeof text, "%x", v);
+  return text;
+}
+
 STF_objectInfo_t Info(const STF_statusList_t *l, int32_t index) {
   STF_objectInfo_t info{};
   EXPECT_EQ(STF_GetObjectInfo(l, index, &info), 0u) << "index " << index;
   return info;
+}
+
+// A whole entry in one line: "source/code flags argCount" and each argument as
+// type:value/length; "<none>" when there is no such entry.
+std::string Entry(const STF_statusList_t *l, int32_t index) {
+  STF_objectInfo_t info{};
+  if (STF_GetObjectInfo(l, index, &info) != 0) return "<none>";
+  std::string text = std::to_string(info.source) + "/" + Hex(info.code) + " f" +
+                     std::to_string(info.flags) + " n" + std::to_string(info.argCount);
+  for (int32_t i = 0; i < info.argCount; i++) {
+    const STF_argument_t &a = info.args[i];
+    const auto *p = static_cast<const char *>(a.value.p);
+    text += a.type == STF_ARG_CHAR     ? std::string(" c:") + a.value.c
+            : a.type == STF_ARG_INT    ? " i:" + std::to_string(a.value.i)
+            : a.type == STF_ARG_DOUBLE ? " d:" + std::to_string(a.value.d)
+            : a.type == STF_ARG_STRING ? " s:" + std::string(p)
+            : a.type == STF_ARG_BYTES  ? " b:" + std::string(p, size_t(a.length))
+                                       : " ?" + std::to_string(a.type);
+    text += "/" + std::to_string(a.length);
+  }
+  return info.argCount < 1 && info.args != nullptr ? text + " +args" : text;
 }
 
 int32_t Count(const STF_statusList_t *l) {
@@ -95,30 +122,19 @@ TEST(StfRecord, StrippingMovesNewerEntriesAndKeepsTheirCopies) {
   STF_AddStatus(l.get(), 0xc0030002, 2, STF_ARG_STRING, "middle", STF_ARG_INT, 42);
   STF_AddStatus(l.get(), 0xc0030003, 1, STF_ARG_BYTES, 5, "bytes");
   for (uint32_t i = 0; i < 14; ++i) STF_AddStatus(l.get(), 0xc0030100 + i, 0);
-  EXPECT_EQ(Info(l.get(), 15).argCount, 1);  // nothing stripped yet
+  EXPECT_EQ(Entry(l.get(), 15), "1/c0030003 f0 n1 b:bytes/5");  // nothing stripped yet
   STF_AddStatus(l.get(), 0xc0030200, 0);
   ASSERT_EQ(Count(l.get()), 18);
-  STF_objectInfo_t third = Info(l.get(), 16);
-  EXPECT_EQ(third.code, 0xc0030003u);
-  EXPECT_EQ(third.argCount, -1);
-  EXPECT_TRUE(third.flags & STF_ENTRY_ARGS_LOST);
-  EXPECT_EQ(third.args, nullptr);
-  STF_objectInfo_t middle = Info(l.get(), 17);
-  ASSERT_EQ(middle.argCount, 2);
-  EXPECT_STREQ(static_cast<const char *>(middle.args[0].value.p), "middle");
-  EXPECT_EQ(middle.args[1].value.i, 42);
-  STF_objectInfo_t oldest = Info(l.get(), 18);
-  ASSERT_EQ(oldest.argCount, 1);
-  EXPECT_STREQ(static_cast<const char *>(oldest.args[0].value.p), "oldest-argument");
+  EXPECT_EQ(Entry(l.get(), 16), "1/c0030003 f2 n-1");
+  EXPECT_EQ(Entry(l.get(), 17), "1/c0030002 f0 n2 s:middle/7 i:42/4");
+  EXPECT_EQ(Entry(l.get(), 18), "1/c0030001 f0 n1 s:oldest-argument/16");
   // The next entry strips the middle one; the oldest keeps its copy until the one
   // after that.
   STF_AddStatus(l.get(), 0xc0030201, 0);
-  EXPECT_EQ(Info(l.get(), 18).argCount, -1);
-  ASSERT_EQ(Info(l.get(), 19).argCount, 1);
-  EXPECT_STREQ(static_cast<const char *>(Info(l.get(), 19).args[0].value.p), "oldest-argument");
+  EXPECT_EQ(Entry(l.get(), 18), "1/c0030002 f2 n-1");
+  EXPECT_EQ(Entry(l.get(), 19), "1/c0030001 f0 n1 s:oldest-argument/16");
   STF_AddStatus(l.get(), 0xc0030202, 0);
-  EXPECT_EQ(Info(l.get(), 20).argCount, -1);
-  EXPECT_EQ(Info(l.get(), 20).code, 0xc0030001u);
+  EXPECT_EQ(Entry(l.get(), 20), "1/c0030001 f2 n-1");
 }
 
 TEST(StfRecord, ArgumentRulesAndCopies) {
@@ -127,22 +143,12 @@ TEST(StfRecord, ArgumentRulesAndCopies) {
   STF_AddStatus(l.get(), 0xc0030070, 4, STF_ARG_CHAR, 'q', STF_ARG_INT, -7, STF_ARG_DOUBLE, 2.5,
                 STF_ARG_STRING, text);
   strcpy(text, "changed!!!!");
-  STF_objectInfo_t info = Info(l.get(), 1);
-  ASSERT_EQ(info.argCount, 4);
-  EXPECT_EQ(info.args[0].value.c, 'q');
-  EXPECT_EQ(info.args[0].length, 1);
-  EXPECT_EQ(info.args[1].value.i, -7);
-  EXPECT_EQ(info.args[2].value.d, 2.5);
-  EXPECT_STREQ(static_cast<const char *>(info.args[3].value.p), "caller text");
-  EXPECT_EQ(info.args[3].length, 12);
+  EXPECT_EQ(Entry(l.get(), 1), "1/c0030070 f0 n4 c:q/1 i:-7/4 d:2.500000/8 s:caller text/12");
 
   // Ten arguments: kept as an entry without arguments.
   STF_AddStatus(l.get(), 0xc0030071, 10, 3, 1, 3, 2, 3, 3, 3, 4, 3, 5, 3, 6, 3, 7, 3, 8, 3, 9, 3,
                 10);
-  info = Info(l.get(), 1);
-  EXPECT_EQ(info.code, 0xc0030071u);
-  EXPECT_EQ(info.argCount, -1);
-  EXPECT_TRUE(info.flags & STF_ENTRY_ARGS_LOST);
+  EXPECT_EQ(Entry(l.get(), 1), "1/c0030071 f2 n-1");
 
   // Unknown type (and a known type with the length bit): nothing is recorded.
   STF_AddStatus(l.get(), 0xc0030072, 1, 2, 5);
@@ -155,9 +161,8 @@ TEST(StfRecord, EnvironmentChainAndErrno) {
   STF_AddEnvStatus(l.get(), 0xc0090067, 0, STF_SRC_STF, 0xc00e0065, 1, STF_ARG_INT, 3,
                    STF_SRC_ERRNO, 13, 0, 0);
   ASSERT_EQ(Count(l.get()), 3);
-  EXPECT_EQ(Info(l.get(), 1).code, 0xc0090067u);
-  EXPECT_EQ(Info(l.get(), 2).code, 0xc00e0065u);
-  EXPECT_EQ(Info(l.get(), 3).source, (uint32_t)STF_SRC_ERRNO);
+  EXPECT_EQ(Entry(l.get(), 1) + " | " + Entry(l.get(), 2) + " | " + Entry(l.get(), 3),
+            "1/c0090067 f0 n0 | 1/c00e0065 f0 n1 i:3/4 | 3/d f0 n0");
 
   // A bad type anywhere in the chain records nothing at all.
   STF_ClearStatus(l.get());
@@ -165,13 +170,8 @@ TEST(StfRecord, EnvironmentChainAndErrno) {
   EXPECT_EQ(Count(l.get()), 0);
 
   STF_ConvertErrno(l.get(), 2, "open");
-  STF_objectInfo_t top = Info(l.get(), 1);
-  EXPECT_EQ(top.code, STF_ST_SYSTEM_ERROR);
-  ASSERT_EQ(top.argCount, 2);
-  EXPECT_EQ(top.args[0].value.i, 2);
-  EXPECT_STREQ(static_cast<const char *>(top.args[1].value.p), "open");
-  EXPECT_EQ(Info(l.get(), 2).source, (uint32_t)STF_SRC_ERRNO);
-  EXPECT_EQ(Info(l.get(), 2).code, 2u);
+  EXPECT_EQ(Entry(l.get(), 1) + " | " + Entry(l.get(), 2),
+            "1/c0010005 f0 n2 i:2/4 s:open/5 | 3/2 f0 n0");
 
   STF_AddEnvStatusByArray(l.get());
   EXPECT_EQ(STF_GetStatus(l.get()), STF_ST_NOT_SUPPORTED);
@@ -185,11 +185,7 @@ TEST(StfNoMemory, InjectedFailureGivesTheSharedList) {
   STF_AddStatus(l, 0xc0030065, 0);
   STF_ClearStatus(l);
   STF_DeleteList(l);
-  EXPECT_EQ(STF_GetStatus(l), STF_ST_NO_MEMORY);
-  STF_objectInfo_t info = Info(l, 1);
-  EXPECT_EQ(info.flags, (uint32_t)STF_ENTRY_STATIC);
-  EXPECT_EQ(info.argCount, 0);
-  EXPECT_EQ(Count(l), 1);
+  EXPECT_EQ(Entry(l, 1) + " | " + Entry(l, 2), "1/c0010006 f1 n0 | <none>");
   STF__memoryUserBlocked = 0x20002;  // other tags still allocate
   ListPtr ok(STF_CreateList(nullptr));
   STF__memoryUserBlocked = 0;

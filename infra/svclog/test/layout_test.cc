@@ -193,7 +193,7 @@ class SyslogTest : public LogTest {
 };
 using svclog_syslog = SyslogTest;
 
-TEST_F(svclog_syslog, LinesOmitDateAndTimeAndUsePrioritiesOfThePrinterFacility) {
+TEST_F(svclog_syslog, LinesOmitDateAndTimeUsePrinterPrioritiesAndStopAt1023Characters) {
   EXPECT_EQ(LOG_Syslog("EWADX", "an-ident-of-twenty-chars", 0, 0x30), 0);
   EXPECT_STREQ(LOG_sys_ident, "an-ident-of-twen");
   EXPECT_STREQ(LOG_SetAddress(nullptr), "system log");
@@ -208,15 +208,11 @@ TEST_F(svclog_syslog, LinesOmitDateAndTimeAndUsePrioritiesOfThePrinterFacility) 
   EXPECT_EQ(recorded[0].text, Head('E') + " | m1\n");
   EXPECT_EQ(recorded[4].text, Head('X') + "       s.c:7     | m5\n");
   EXPECT_EQ(recorded[5].text, Head('E') + "User=bob | with user\n");
-}
-
-TEST_F(svclog_syslog, OnlyTheFirst1023CharactersReachSyslog) {
-  LOG_Syslog("E", nullptr, 0, 0x30);
+  // Only the first 1023 characters reach syslog.
   std::string text(3000, 'y');
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "%s", text.c_str());
-  ASSERT_EQ(recorded.size(), 1u);
-  EXPECT_EQ(recorded[0].text.size(), 1023u);
-  EXPECT_EQ(recorded[0].text, (Head('E') + " | " + text).substr(0, 1023));
+  ASSERT_EQ(recorded.size(), 7u);
+  EXPECT_EQ(recorded[6].text, (Head('E') + " | " + text).substr(0, 1023));
 }
 
 TEST_F(svclog_syslog, RealSyslogAcceptsMessages) {

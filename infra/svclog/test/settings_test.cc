@@ -33,31 +33,22 @@ TEST_F(svclog_settings, SeverityLettersMakeTheMask) {
 
 TEST_F(svclog_settings, SettersReturnPreviousValuesAndReportAsInfo) {
   std::string file = LogToFile("I");
-  EXPECT_EQ(LOG_SetUseOnce(1), 0);
-  EXPECT_EQ(LOG_SetUseOnce(0), 1);
-  EXPECT_EQ(LOG_SetLogSize(100000), 0);
-  EXPECT_EQ(LOG_SetLogSize(0), 100000);
-  EXPECT_EQ(LOG_SetMaxNoOfLogs(3), 0);
-  EXPECT_EQ(LOG_SetMaxNoOfLogs(0), 3);
-  EXPECT_EQ(LOG_SetEnabled(0), 1);
-  EXPECT_EQ(LOG_SetEnabled(1), 0);
-  // The first five lines are LOG_Init's own settings.
-  auto texts = Texts(ReadFile(file));
-  std::vector<std::string> expected = {"LOG_SetEnabled: logging is enabled",
-                                       "LOG_SetLogSize: size = unlimited",
-                                       "LOG_SetLogSize: was = 0",
-                                       "LOG_SetMaxNoOfLogs: no = unlimited",
-                                       "LOG_SetUseOnce: to true",
-                                       "LOG_SetUseOnce: to false",
-                                       "LOG_SetLogSize: size = 100000",
-                                       "LOG_SetLogSize: was = 0",
-                                       "LOG_SetLogSize: size = unlimited",
-                                       "LOG_SetLogSize: was = 100000",
-                                       "LOG_SetMaxNoOfLogs: 3 logs",
-                                       "LOG_SetMaxNoOfLogs: no = unlimited",
-                                       "LOG_SetEnabled: logging is disabled",
-                                       "LOG_SetEnabled: logging is enabled"};
-  EXPECT_EQ(texts, expected);
+  // Each setter's previous value, in the order called.
+  const std::vector<long> previous = {
+      LOG_SetUseOnce(1),     LOG_SetUseOnce(0),     LOG_SetLogSize(100000), LOG_SetLogSize(0),
+      LOG_SetMaxNoOfLogs(3), LOG_SetMaxNoOfLogs(0), LOG_SetEnabled(0),      LOG_SetEnabled(1)};
+  EXPECT_EQ(previous, (std::vector<long>{0, 1, 0, 100000, 0, 3, 1, 0}));
+  // The first five reports are LOG_Init's own settings.
+  std::string reports;
+  for (const std::string &text : Texts(ReadFile(file))) reports += text + "; ";
+  EXPECT_EQ(reports,
+            "LOG_SetEnabled: logging is enabled; LOG_SetLogSize: size = unlimited; "
+            "LOG_SetLogSize: was = 0; LOG_SetMaxNoOfLogs: no = unlimited; "
+            "LOG_SetUseOnce: to true; LOG_SetUseOnce: to false; "
+            "LOG_SetLogSize: size = 100000; LOG_SetLogSize: was = 0; "
+            "LOG_SetLogSize: size = unlimited; LOG_SetLogSize: was = 100000; "
+            "LOG_SetMaxNoOfLogs: 3 logs; LOG_SetMaxNoOfLogs: no = unlimited; "
+            "LOG_SetEnabled: logging is disabled; LOG_SetEnabled: logging is enabled; ");
 }
 
 TEST_F(svclog_settings, DisabledLoggingOpensNoMessage) {
@@ -120,12 +111,9 @@ TEST_F(svclog_settings, SizeAndCountOverridesReplaceTheArguments) {
   env_.Set("LOG_SIZE", "5000");
   SetEnv("LOG_MAX_LOGS", "4");
   LOG_Init(Path("app").c_str(), "E");  // sets size 0 and count 0, both overridden
-  EXPECT_EQ(LOG_maxLogSize, 5000);
-  EXPECT_EQ(LOG_maxLogs, 4);
-  EXPECT_EQ(LOG_SetLogSize(10), 5000);
-  EXPECT_EQ(LOG_maxLogSize, 5000);
-  EXPECT_EQ(LOG_SetMaxNoOfLogs(1), 4);
-  EXPECT_EQ(LOG_maxLogs, 4);
+  EXPECT_EQ(std::make_pair(LOG_maxLogSize, LOG_maxLogs), std::make_pair(5000L, 4));
+  EXPECT_EQ(std::make_pair(LOG_SetLogSize(10), LOG_SetMaxNoOfLogs(1)), std::make_pair(5000L, 4));
+  EXPECT_EQ(std::make_pair(LOG_maxLogSize, LOG_maxLogs), std::make_pair(5000L, 4));
 }
 
 }  // namespace

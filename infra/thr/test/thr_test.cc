@@ -83,7 +83,8 @@ void *CountStart(void *arg) {
   return arg;
 }
 
-TEST(thr_thread, PriorityClassesAreCheckedBeforeAnythingIsCreated) {
+// Priority classes are checked before anything is created.
+TEST(thr_thread, ThreadsStartJoinCompareAndDetach) {
   THR_thread_t t;
   started = 0;
   EXPECT_EQ(THR_StartThread(CountStart, nullptr, 0, 3, 0, &t), THR_ST_INVALID);
@@ -100,23 +101,18 @@ TEST(thr_thread, PriorityClassesAreCheckedBeforeAnythingIsCreated) {
   THR_thread_t self;
   ASSERT_EQ(THR_GetThreadHandle(&self), 0u);
   EXPECT_EQ(THR_SetPriority(&self, THR_PRIORITY_LOW), 0u);
-}
 
-TEST(thr_thread, JoinEqualAndDetach) {
   EXPECT_EQ(THR_JoinThread(nullptr, nullptr), THR_ST_INVALID);
-  THR_thread_t a, b;
-  ASSERT_EQ(THR_GetThreadHandle(&a), 0u);
+  THR_thread_t b, other, detached;
   ASSERT_EQ(THR_GetThreadHandle(&b), 0u);
   int32_t same = -1;
-  ASSERT_EQ(THR_Equal(a, b, &same), 0u);
+  ASSERT_EQ(THR_Equal(self, b, &same), 0u);
   EXPECT_EQ(same, 1);
-  THR_thread_t other;
   ASSERT_EQ(THR_StartThread(CountStart, nullptr, 0, THR_PRIORITY_NORMAL, 0, &other), 0u);
-  ASSERT_EQ(THR_Equal(a, other, &same), 0u);
+  ASSERT_EQ(THR_Equal(self, other, &same), 0u);
   EXPECT_EQ(same, 0);
   ASSERT_EQ(THR_JoinThread(&other, nullptr), 0u);
   // A detached thread cannot be joined.
-  THR_thread_t detached;
   ASSERT_EQ(THR_StartThread(CountStart, nullptr, 0, THR_PRIORITY_NORMAL, 1, &detached), 0u);
   OSC_ThreadSleep(20);
 }

@@ -158,7 +158,7 @@ TEST(GenvMakeText, ObjectIdentificationsHoldDeepCopies) {
               : e.choice == 1 ? GENU_MakeObjectIdent_JobId(s, &oi, &job, nullptr)
                               : GENU_MakeObjectIdent_SimpleName(s, &oi, &sn, nullptr),
               0u);
-    ExpectSameStruct(&genu_L_ObjectIdent, &e, oi);
+    ExpectSameStruct(&kq::genu::kObjectIdentLayout, &e, oi);
     GEN_DeleteObjectIdent(s, oi, nullptr);
   }
   GEN_DistNameString_t plain{};

@@ -113,23 +113,23 @@ inline GEN_GeneralizedTime_t At(int y, int mo, int d, int h, int mi, int s = 0, 
 }
 
 // `a` and `b`, records of layout L, compare equal member by member.
-inline void ExpectSameStruct(const GenuLayout *L, const void *a, const void *b) {
+inline void ExpectSameStruct(const kq::genu::Layout *L, const void *a, const void *b) {
   Status s;
   int32_t order = 99;
-  EXPECT_EQ(genu_CompareStruct(s, L, a, b, &order), 0u) << L->name << s.Text();
+  EXPECT_EQ(kq::genu::CompareStruct(s, L, a, b, &order), 0u) << L->name << s.Text();
   EXPECT_EQ(order, 0) << L->name;
 }
 
 // A random record of layout L, owned by the test (parts on the process heap).
 struct RandomValue {
-  const GenuLayout *layout;
+  const kq::genu::Layout *layout;
   void *rec;
-  RandomValue(const GenuLayout *L, std::mt19937 &rng) : layout(L), rec(calloc(1, L->size)) {
-    genu_Random(L, rec, rng);
+  RandomValue(const kq::genu::Layout *L, std::mt19937 &rng) : layout(L), rec(calloc(1, L->size)) {
+    kq::genu::Random(L, rec, rng);
   }
   ~RandomValue() {
     Status s;
-    genu_Delete(s, layout, rec, nullptr);
+    kq::genu::Delete(s, layout, rec, nullptr);
   }
   RandomValue(const RandomValue &) = delete;
   RandomValue &operator=(const RandomValue &) = delete;

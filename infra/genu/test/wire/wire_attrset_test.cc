@@ -26,10 +26,10 @@ AS_setHandle_t MixedSet(std::mt19937 &rng, int perAttr) {
   for (const Known &k : kAttrs) {
     AS_attrHandle_t attr = AS_nullAttrHandle;
     EXPECT_EQ(AS_AddAttr(s, set, k.shoid, k.type, &attr), 0u);
-    const GenuLayout *layout = genu_LayoutOfType(k.type);
+    const kq::genu::Layout *layout = kq::genu::LayoutOfType(k.type);
     for (int i = 0; i < perAttr; ++i) {
       void *rec = calloc(1, layout->size);
-      genu_Random(layout, rec, rng);
+      kq::genu::Random(layout, rec, rng);
       wiretest::MakeRepresentable(k.type, rec);
       EXPECT_EQ(AS_AddAttrValR(s, attr, k.type, rec, GENU_AVT2Descriptor(k.type)), 0u);
     }
@@ -287,7 +287,7 @@ TEST(genu_wire_attrset, AssertionsCarryFirstOrAllValues) {
   ASSERT_EQ(AS_GetAttrValR(s, one, &value), 0u);
   EXPECT_EQ(std::vector<uint32_t>({count, id, *static_cast<uint32_t *>(value)}),
             std::vector<uint32_t>({1, 3001, 41}));
-  genu_DeleteAttr(s, &one);
+  kq::genu::DeleteAttr(s, &one);
   EXPECT_EQ(FreeBER_ifwAVA(s, &ava), 0);
   EXPECT_EQ(ava.value.value, nullptr);
 
@@ -297,7 +297,7 @@ TEST(genu_wire_attrset, AssertionsCarryFirstOrAllValues) {
   ASSERT_EQ(ToGEN_AVA(s, &all, &both), 0);
   EXPECT_EQ(AS_GetAttrValCountR(s, both, &count), 0u);
   EXPECT_EQ(count, 2u);
-  genu_DeleteAttr(s, &both);
+  kq::genu::DeleteAttr(s, &both);
   FreeBER_Attr(s, &all);
 
   // An unknown attribute identifier on the wire leaves nothing behind.

@@ -20,20 +20,20 @@ namespace {
 
 struct Composite {
   const char *name;
-  const GenuLayout *layout;
+  const kq::genu::Layout *layout;
   const ber_type *type;
-  GenuToBerFn toBer;
-  GenuToGenFn toGen;
+  kq::genu::ToBerFn toBer;
+  kq::genu::ToGenFn toGen;
   int (*release)(STF_statusList_t *, void *);
 };
 
 #define COMPOSITE_ROW(N, W, G, L, T)                                               \
   Composite{#N,                                                                    \
-            &genu_L_##L,                                                           \
+            &kq::genu::k##L##Layout,                                                           \
             &kq_0b_d_##T,                                                          \
-            genu_ToBerVia<&ToBER_##N>,                                             \
-            genu_ToGenVia<&ToGEN_##N, GenuConvSig<decltype(&ToBER_##N)>::Wire, G>, \
-            genu_ReleaseVia<&FreeBER_##N, GenuConvSig<decltype(&ToBER_##N)>::Wire>},
+            kq::genu::ToBerVia<&ToBER_##N>,                                             \
+            kq::genu::ToGenVia<&ToGEN_##N, kq::genu::ConvSig<decltype(&ToBER_##N)>::Wire, G>, \
+            kq::genu::ReleaseVia<&FreeBER_##N, kq::genu::ConvSig<decltype(&ToBER_##N)>::Wire>},
 const Composite kComposites[] = {GENU_WIRE_COMPOSITES(COMPOSITE_ROW)};
 
 // A block for one wire structure of type T.
@@ -68,9 +68,9 @@ void RoundTrip(const Composite &c, const void *rec) {
   kq::ber::FreeContents(c.type, decoded);
   free(decoded);
   int32_t order = 99;
-  EXPECT_EQ(genu_Compare(s, c.layout, rec, back, &order), 0u) << c.name;
+  EXPECT_EQ(kq::genu::Compare(s, c.layout, rec, back, &order), 0u) << c.name;
   EXPECT_EQ(order, 0) << c.name;
-  genu_Delete(s, c.layout, back, nullptr);
+  kq::genu::Delete(s, c.layout, back, nullptr);
 }
 
 TEST(genu_wire_composite, EveryConverterRoundTripsRandomRecords) {
@@ -238,11 +238,11 @@ uint64_t SweepAllocations(uint32_t id, const void *value, size_t *partsLeft) {
 TEST(genu_wire_composite, AllocationFailuresLeakNothing) {
   std::mt19937 rng(3);
   uint32_t ids[128];
-  uint32_t count = genu_WireTypeIds(ids, 128);
+  uint32_t count = kq::genu::WireTypeIds(ids, 128);
   size_t parts = 0;
   for (uint32_t id : std::vector<uint32_t>(ids, ids + count)) {
     SCOPED_TRACE(id);
-    RandomValue v(genu_LayoutOfType(id), rng);
+    RandomValue v(kq::genu::LayoutOfType(id), rng);
     wiretest::MakeRepresentable(id, v.rec);
     EXPECT_GE(SweepAllocations(id, v.rec, &parts), 2u);  // the bytes and the wire structure
   }

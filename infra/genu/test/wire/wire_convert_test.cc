@@ -212,8 +212,8 @@ TEST(genu_wire_convert, ListsKeepOrderAndUndoOnFailure) {
   ASSERT_EQ(ToBER_setOfText(s, &twire, &texts), 0);
   GEN_SetOfText_t tback{};
   ASSERT_EQ(ToGEN_setOfText(s, &twire, &tback), 0);
-  genvtest::ExpectSameStruct(&genu_L_Text, &t1, tback.first->value);
-  genvtest::ExpectSameStruct(&genu_L_Text, &t2, tback.first->next->value);
+  genvtest::ExpectSameStruct(&kq::genu::kTextLayout, &t1, tback.first->value);
+  genvtest::ExpectSameStruct(&kq::genu::kTextLayout, &t2, tback.first->next->value);
   GENU__DeleteAttrValSeq(s, 28, tback.first, nullptr);
   FreeBER_setOfText(s, &twire);
   free(texts.first->next);

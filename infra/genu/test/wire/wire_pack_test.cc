@@ -16,7 +16,7 @@ namespace {
 
 std::vector<uint32_t> PackedIds() {
   uint32_t ids[128];
-  uint32_t n = genu_WireTypeIds(ids, 128);
+  uint32_t n = kq::genu::WireTypeIds(ids, 128);
   return std::vector<uint32_t>(ids, ids + n);
 }
 
@@ -36,7 +36,7 @@ void ExpectRoundTrip(uint32_t id, const void *value) {
   if (GEN_CompareAttrValue(s, id, value, value, &order) == 0)
     EXPECT_EQ(GEN_CompareAttrValue(s, id, value, back.rec, &order), 0u);
   else
-    EXPECT_EQ(genu_CompareStruct(s, genu_LayoutOfType(id), value, back.rec, &order), 0u);
+    EXPECT_EQ(kq::genu::CompareStruct(s, kq::genu::LayoutOfType(id), value, back.rec, &order), 0u);
   EXPECT_EQ(order, 0) << "id " << id;
 }
 
@@ -46,7 +46,7 @@ TEST(genu_wire_pack, EveryPackedIdRoundTripsRandomValues) {
   ASSERT_GE(ids.size(), 47u);
   for (uint32_t id : ids) {
     SCOPED_TRACE(id);
-    const GenuLayout *layout = genu_LayoutOfType(id);
+    const kq::genu::Layout *layout = kq::genu::LayoutOfType(id);
     ASSERT_NE(layout, nullptr);
     for (int i = 0; i < 40; ++i) {
       RandomValue v(layout, rng);

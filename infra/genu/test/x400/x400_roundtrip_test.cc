@@ -14,7 +14,7 @@ using x400test::Trip;
 namespace {
 
 void ExpectSameOrName(const GEN_ORName_t *a, const GEN_ORName_t *b) {
-  genvtest::ExpectSameStruct(&genu_L_ORName, a, b);
+  genvtest::ExpectSameStruct(&kq::genu::kORNameLayout, a, b);
 }
 
 // One O/R name generic -> wire -> BER -> wire -> generic must come back equal.
@@ -30,7 +30,7 @@ void ExpectOrNameTrip(const GEN_ORName_t *in) {
   GEN_ORName_t back{};
   ASSERT_EQ(ToGEN_orName(s, &trip.received->u.or_name, &back), 0);
   ExpectSameOrName(in, &back);
-  genu_DeepDelete(s, &genu_L_ORName, &back, nullptr);
+  kq::genu::DeepDelete(s, &kq::genu::kORNameLayout, &back, nullptr);
 }
 
 TEST(GenuX400RoundTrip, RandomOrNamesSurviveTheCoder) {
@@ -38,7 +38,7 @@ TEST(GenuX400RoundTrip, RandomOrNamesSurviveTheCoder) {
   int withCommonName = 0, withExtensions = 0, withDirectory = 0;
   for (int i = 0; i < 300; ++i) {
     SCOPED_TRACE(i);
-    RandomValue v(&genu_L_ORName, rng);
+    RandomValue v(&kq::genu::kORNameLayout, rng);
     auto *in = static_cast<GEN_ORName_t *>(v.rec);
     x400test::FixOrName(in, rng);
     withCommonName += in->address.commonName != nullptr;
@@ -61,7 +61,7 @@ TEST(GenuX400RoundTrip, ThreadsConvertSideBySide) {
     threads.emplace_back([t] {
       std::mt19937 rng(40 + t);
       for (int i = 0; i < 50; ++i) {
-        RandomValue v(&genu_L_ORName, rng);
+        RandomValue v(&kq::genu::kORNameLayout, rng);
         x400test::FixOrName(static_cast<GEN_ORName_t *>(v.rec), rng);
         ExpectOrNameTrip(static_cast<GEN_ORName_t *>(v.rec));
       }
@@ -93,8 +93,8 @@ TEST(GenuX400RoundTrip, EncodedComponentValuesTravelAsTheyAre) {
   EXPECT_EQ(received->next, nullptr);
   GEN_SetOfObjNameComponent_t back{};
   ASSERT_EQ(ToGEN_RDN(s, &received->value, &back), 0);
-  genvtest::ExpectSameStruct(&genu_L_SetOfObjNameComponent, &rdn, &back);
-  genu_DeepDelete(s, &genu_L_SetOfObjNameComponent, &back, nullptr);
+  genvtest::ExpectSameStruct(&kq::genu::kSetOfObjNameComponentLayout, &rdn, &back);
+  kq::genu::DeepDelete(s, &kq::genu::kSetOfObjNameComponentLayout, &back, nullptr);
   free(encoded.value);
 }
 
@@ -112,9 +112,9 @@ TEST(GenuX400RoundTrip, EveryExtensionTypeRoundTrips) {
       GEN_ExtensionAttr_t back{};
       ASSERT_EQ(ToGEN_extensionAttr(s, &wire, &back), 0);
       EXPECT_EQ(FreeBER_extensionAttr(s, &wire), 0);
-      genvtest::ExpectSameStruct(&genu_L_ExtensionAttr, &in, &back);
-      genu_DeepDelete(s, &genu_L_ExtensionAttr, &in, nullptr);
-      genu_DeepDelete(s, &genu_L_ExtensionAttr, &back, nullptr);
+      genvtest::ExpectSameStruct(&kq::genu::kExtensionAttrLayout, &in, &back);
+      kq::genu::DeepDelete(s, &kq::genu::kExtensionAttrLayout, &in, nullptr);
+      kq::genu::DeepDelete(s, &kq::genu::kExtensionAttrLayout, &back, nullptr);
     }
   }
 }
@@ -206,7 +206,7 @@ TEST(GenuX400RoundTrip, WireCarriesEachPartWhereTheAddressPutsIt) {
       *reinterpret_cast<int32_t *>(
           static_cast<GEN_ExtensionAttr_t *>(back.address.extensions->first->value)->value.value),
       7);
-  genu_DeepDelete(s, &genu_L_ORName, &back, nullptr);
+  kq::genu::DeepDelete(s, &kq::genu::kORNameLayout, &back, nullptr);
   EXPECT_EQ(FreeBER_orName(s, &wire), 0);
   EXPECT_EQ(wire.extension_attributes, nullptr);
 }
@@ -230,8 +230,8 @@ TEST(GenuX400RoundTrip, InternetMailAddressSurvivesTheCoder) {
   ASSERT_EQ(GEN_X400ToInternetMailAddress(s, &mail, &back.address, nullptr), 0u);
   EXPECT_STREQ(mail, "lp_admin@example.org");
   free(mail);
-  genu_DeepDelete(s, &genu_L_ORName, &back, nullptr);
-  genu_DeepDelete(s, &genu_L_ORName, &in, nullptr);
+  kq::genu::DeepDelete(s, &kq::genu::kORNameLayout, &back, nullptr);
+  kq::genu::DeepDelete(s, &kq::genu::kORNameLayout, &in, nullptr);
 }
 
 }  // namespace

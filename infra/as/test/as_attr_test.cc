@@ -99,8 +99,8 @@ TEST_F(AsAttrTest, CopyAttrNamesWhichOfItsTwoArgumentsFailed) {
   EXPECT_FAILS(AS_CopyAttrR(sl, dst, AS_nullAttrHandle, nullptr), AS_ST_BAD_ARG2,
                AS_ST_INVALID_HANDLE);
 
-  auto *d = static_cast<AS__Set *>(AS__HandleOf(dst)->objectRef);
-  auto *s = static_cast<AS__Set *>(AS__HandleOf(src)->objectRef);
+  auto *d = static_cast<kq::as::Set *>(kq::as::HandleOf(dst)->objectRef);
+  auto *s = static_cast<kq::as::Set *>(kq::as::HandleOf(src)->objectRef);
   d->duplicates = 3;
   EXPECT_FAILS(AS_CopyAttr(sl, dst, src, 1, nullptr), AS_ST_BAD_FIRST, AS_ST_BAD_OBJECT);
   d->duplicates = 0;

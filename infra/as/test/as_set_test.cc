@@ -89,16 +89,16 @@ TEST_F(AsSetTest, FreeingAnInvalidHandleFails) {
 
 TEST_F(AsSetTest, HandleWithHalfItsObjectReferenceIsInvalid) {
   AS_setHandle_t set = NewSet();
-  AS__Handle *h = AS__HandleOf(set);
+  kq::as::Handle *h = kq::as::HandleOf(set);
   h->objectMagic = 0;
   uint32_t count;
   EXPECT_FAILS(AS_GetCount(sl, set, &count), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
-  h->objectMagic = AS__kSetMagic;
+  h->objectMagic = kq::as::kSetMagic;
   // An object whose magic no longer matches what the handle remembers is gone.
-  auto *s = static_cast<AS__Set *>(h->objectRef);
-  s->magic = AS__kAttrMagic;
+  auto *s = static_cast<kq::as::Set *>(h->objectRef);
+  s->magic = kq::as::kAttrMagic;
   EXPECT_FAILS(AS_GetCount(sl, set, &count), AS_ST_STALE_HANDLE);
-  s->magic = AS__kSetMagic;
+  s->magic = kq::as::kSetMagic;
   s->duplicates = 2;
   EXPECT_FAILS(AS_GetCount(sl, set, &count), AS_ST_BAD_OBJECT);
   s->duplicates = 0;
@@ -138,23 +138,23 @@ TEST_F(AsSetTest, FailingDeleteStopsClearAndDestroyLeavingTheRestConsistent) {
 TEST_F(AsSetTest, CountsAtTheirLimitRefuseMore) {
   AS_setHandle_t set = NewSet();
   Add(set, 1, {1});
-  auto *s = static_cast<AS__Set *>(AS__HandleOf(set)->objectRef);
+  auto *s = static_cast<kq::as::Set *>(kq::as::HandleOf(set)->objectRef);
   AS_attrHandle_t attr;
 
-  s->handle->userCount = AS__kMaxCount;
+  s->handle->userCount = kq::as::kMaxCount;
   AS_setHandle_t copy;
   EXPECT_FAILS(AS_CopySetHandle(sl, set, &copy), AS_ST_HANDLE_FULL);
   s->handle->userCount = 1;
 
-  s->attrCount = AS__kMaxCount;
+  s->attrCount = kq::as::kMaxCount;
   EXPECT_FAILS(AS_AddAttr(sl, set, 2, 2, &attr), AS_ST_SET_FULL);
   TestValue *v = NewValue(9);
   EXPECT_FAILS(AS_AddAttrVal(sl, set, 2, 2, v, &kDesc, nullptr), AS_ST_SET_FULL);
   s->attrCount = 1;
 
-  s->first->valCount = AS__kMaxCount;
+  s->first->valCount = kq::as::kMaxCount;
   EXPECT_FAILS(AS_AddAttrVal(sl, set, 1, TypeOf(1), v, &kDesc, nullptr), AS_ST_ATTR_FULL);
-  s->first->valCount = AS__kMaxCount - 2;
+  s->first->valCount = kq::as::kMaxCount - 2;
   void *three[] = {v, v, v};
   AS_valueList_t list = {3, three};
   EXPECT_FAILS(AS_AddAttrValList(sl, set, 1, TypeOf(1), &list, &kDesc, nullptr), AS_ST_ATTR_FULL);

@@ -2,7 +2,7 @@
 // result orders, duplicate rules and argument codes.
 #include "as_test_support.h"
 
-namespace astest {
+namespace kq::as::test {
 namespace {
 
 using Ids_ = std::vector<uint32_t>;
@@ -53,7 +53,7 @@ TEST_F(AsCombineTest, AppendAndOverlayCheckBothSetsThenTheDescriptor) {
   EXPECT_FAILS(AS_Overlay(sl, &out, a, stale, nullptr), AS_ST_STALE_SECOND, AS_ST_STALE_HANDLE);
   EXPECT_FAILS(AS_Append(sl, &out, a, a, &half, 1), AS_ST_BAD_ARG4);
   EXPECT_FAILS(AS_Overlay(sl, &out, a, a, &half), AS_ST_BAD_ARG4);
-  auto *s = static_cast<kq::as::Set *>(kq::as::HandleOf(a)->objectRef);
+  auto *s = static_cast<Set *>(HandleOf(a)->objectRef);
   s->duplicates = 9;
   EXPECT_FAILS(AS_Overlay(sl, &out, a, a, nullptr), AS_ST_BAD_FIRST, AS_ST_BAD_OBJECT);
   s->duplicates = 0;
@@ -117,4 +117,4 @@ TEST_F(AsCombineTest, IntersectArguments) {
 }
 
 }  // namespace
-}  // namespace astest
+}  // namespace kq::as::test

@@ -9,7 +9,7 @@
 
 #include "as_test_support.h"
 
-namespace astest {
+namespace kq::as::test {
 namespace {
 
 struct MVal {
@@ -27,7 +27,7 @@ struct MSet {
 };
 
 struct Holder {
-  uint32_t kind;  // kq::as::kSetKind, kq::as::kAttrKind, kq::as::kValKind
+  uint32_t kind;  // kSetKind, kAttrKind, kValKind
   uint64_t key;   // the model object it refers to
   void *handle;
 };
@@ -66,8 +66,8 @@ class AsModelTest : public AsTest {
     return nullptr;
   }
   bool Alive(const Holder &h) {
-    if (h.kind == kq::as::kSetKind) return sets.count(h.key) != 0;
-    if (h.kind == kq::as::kAttrKind) return FindAttrKey(h.key) != nullptr;
+    if (h.kind == kSetKind) return sets.count(h.key) != 0;
+    if (h.kind == kAttrKind) return FindAttrKey(h.key) != nullptr;
     return FindValKey(h.key) != nullptr;
   }
 
@@ -100,7 +100,7 @@ class AsModelTest : public AsTest {
   void Hold(uint32_t kind, uint64_t key, void *handle) { holders.push_back({kind, key, handle}); }
   size_t HoldersOfSet(uint64_t key) {
     return std::count_if(holders.begin(), holders.end(),
-                         [&](const Holder &h) { return h.kind == kq::as::kSetKind && h.key == key; });
+                         [&](const Holder &h) { return h.kind == kSetKind && h.key == key; });
   }
   // A holder of the given kind, preferring live ones most of the time.
   Holder *AnyHolder(uint32_t kind) {
@@ -115,8 +115,8 @@ class AsModelTest : public AsTest {
   void Drop(const Holder *h) { holders.erase(holders.begin() + (h - holders.data())); }
 
   uint32_t FreeOfKind(uint32_t kind, void **var) {
-    return kind == kq::as::kSetKind ? AS_FreeSetHandle(sl, reinterpret_cast<AS_setHandle_t *>(var))
-           : kind == kq::as::kAttrKind
+    return kind == kSetKind ? AS_FreeSetHandle(sl, reinterpret_cast<AS_setHandle_t *>(var))
+           : kind == kAttrKind
                ? AS_FreeAttrHandle(sl, reinterpret_cast<AS_attrHandle_t *>(var))
                : AS_FreeAttrValHandle(sl, reinterpret_cast<AS_attrValHandle_t *>(var));
   }
@@ -154,11 +154,11 @@ class AsModelTest : public AsTest {
     ASSERT_EQ(AS_Create(sl, &set, &kCounting, dup), 0u);
     const uint64_t key = nextKey++;
     sets[key].dup = dup;
-    Hold(kq::as::kSetKind, key, set);
+    Hold(kSetKind, key, set);
   }
 
   void DestroySet() {
-    Holder *h = AnyHolder(kq::as::kSetKind);
+    Holder *h = AnyHolder(kSetKind);
     if (h == nullptr) return;
     AS_setHandle_t set = SetOf(h);
     if (!Alive(*h)) return ExpectStale(AS_Destroy(sl, &set));
@@ -173,9 +173,9 @@ class AsModelTest : public AsTest {
     Holder *h = AnyHolder(kind);
     if (h == nullptr) return;
     void *out = nullptr;
-    uint32_t rc = kind == kq::as::kSetKind
+    uint32_t rc = kind == kSetKind
                       ? AS_CopySetHandle(sl, SetOf(h), reinterpret_cast<AS_setHandle_t *>(&out))
-                  : kind == kq::as::kAttrKind
+                  : kind == kAttrKind
                       ? AS_CopyAttrHandle(sl, static_cast<AS_attrHandle_t>(h->handle),
                                           reinterpret_cast<AS_attrHandle_t *>(&out))
                       : AS_CopyAttrValHandle(sl, static_cast<AS_attrValHandle_t>(h->handle),
@@ -191,7 +191,7 @@ class AsModelTest : public AsTest {
     Holder *h = AnyHolder(kind);
     if (h == nullptr) return;
     // The last holder of a live set keeps it, or nobody could destroy it.
-    if (kind == kq::as::kSetKind && Alive(*h) && HoldersOfSet(h->key) == 1) return;
+    if (kind == kSetKind && Alive(*h) && HoldersOfSet(h->key) == 1) return;
     void *var = h->handle;
     EXPECT_EQ(FreeOfKind(kind, &var), 0u);
     EXPECT_EQ(var, nullptr);
@@ -200,7 +200,7 @@ class AsModelTest : public AsTest {
   }
 
   void AddValue() {
-    Holder *h = AnyHolder(kq::as::kSetKind);
+    Holder *h = AnyHolder(kSetKind);
     if (h == nullptr) return;
     const uint32_t id = 1 + Pick(6);
     const uint32_t type = Chance(10) ? TypeOf(id) + 1 : TypeOf(id);
@@ -217,11 +217,11 @@ class AsModelTest : public AsTest {
     if (Refused(rc, Target(s, id, type, &i))) return FreeValue(v);
     ASSERT_EQ(rc, 0u) << std::hex << STF_GetStatus(sl);
     s.attrs[i].vals.push_back({nextKey++, v->payload});
-    if (wantOut) Hold(kq::as::kAttrKind, s.attrs[i].key, out);
+    if (wantOut) Hold(kAttrKind, s.attrs[i].key, out);
   }
 
   void ReplaceValues() {
-    Holder *h = AnyHolder(kq::as::kSetKind);
+    Holder *h = AnyHolder(kSetKind);
     if (h == nullptr || !Alive(*h)) return;
     const uint32_t id = 1 + Pick(6);
     TestValue *v = NewValue(nextPayload++);
@@ -234,7 +234,7 @@ class AsModelTest : public AsTest {
   }
 
   void AddAttribute() {
-    Holder *h = AnyHolder(kq::as::kSetKind);
+    Holder *h = AnyHolder(kSetKind);
     if (h == nullptr || !Alive(*h)) return;
     const uint32_t id = 1 + Pick(6);
     uint32_t rc = AS_AddAttr(sl, SetOf(h), id, TypeOf(id), nullptr);
@@ -246,7 +246,7 @@ class AsModelTest : public AsTest {
   }
 
   void FindAttribute() {
-    Holder *h = AnyHolder(kq::as::kSetKind);
+    Holder *h = AnyHolder(kSetKind);
     if (h == nullptr) return;
     const uint32_t id = 1 + Pick(6);
     AS_attrHandle_t out;
@@ -256,11 +256,11 @@ class AsModelTest : public AsTest {
     size_t i;
     if (Refused(rc, ModelFind(s, id, &i))) return;
     ASSERT_EQ(rc, 0u);
-    Hold(kq::as::kAttrKind, s.attrs[i].key, out);
+    Hold(kAttrKind, s.attrs[i].key, out);
   }
 
   void FindValue() {
-    Holder *h = AnyHolder(kq::as::kAttrKind);
+    Holder *h = AnyHolder(kAttrKind);
     if (h == nullptr) return;
     AS_attrValHandle_t out;
     uint32_t rc = AS_FindFirstAttrValR(sl, static_cast<AS_attrHandle_t>(h->handle), &out, nullptr);
@@ -273,11 +273,11 @@ class AsModelTest : public AsTest {
     for (uint32_t steps = Pick(3); steps > 0 && at + 1 < a->vals.size(); steps--, at++) {
       ASSERT_EQ(AS_FindNextAttrValVR(sl, &out, nullptr), 0u);
     }
-    Hold(kq::as::kValKind, a->vals[at].key, out);
+    Hold(kValKind, a->vals[at].key, out);
   }
 
   void DeleteAttributeByHandle() {
-    Holder *h = AnyHolder(kq::as::kAttrKind);
+    Holder *h = AnyHolder(kAttrKind);
     if (h == nullptr) return;
     auto var = static_cast<AS_attrHandle_t>(h->handle);
     uint32_t rc = AS_DeleteAttrR(sl, &var);
@@ -291,7 +291,7 @@ class AsModelTest : public AsTest {
   }
 
   void DeleteAttributeById() {
-    Holder *h = AnyHolder(kq::as::kSetKind);
+    Holder *h = AnyHolder(kSetKind);
     if (h == nullptr || !Alive(*h)) return;
     const uint32_t id = 1 + Pick(6);
     uint32_t rc = AS_DeleteAttr(sl, SetOf(h), id);
@@ -303,7 +303,7 @@ class AsModelTest : public AsTest {
   }
 
   void DeleteValue() {
-    Holder *h = AnyHolder(kq::as::kValKind);
+    Holder *h = AnyHolder(kValKind);
     if (h == nullptr) return;
     auto var = static_cast<AS_attrValHandle_t>(h->handle);
     uint32_t rc = AS_DeleteAttrValVR(sl, &var);
@@ -315,7 +315,7 @@ class AsModelTest : public AsTest {
   }
 
   void CombineSets() {
-    Holder *x = AnyHolder(kq::as::kSetKind), *y = AnyHolder(kq::as::kSetKind);
+    Holder *x = AnyHolder(kSetKind), *y = AnyHolder(kSetKind);
     if (x == nullptr || sets.size() >= 6) return;
     const uint64_t xk = x->key, yk = y->key;
     AS_setHandle_t out = AS_nullSetHandle;
@@ -356,11 +356,11 @@ class AsModelTest : public AsTest {
     ASSERT_EQ(rc, 0u) << std::hex << STF_GetStatus(sl);
     const uint64_t key = nextKey++;
     sets[key] = result;
-    Hold(kq::as::kSetKind, key, out);
+    Hold(kSetKind, key, out);
   }
 
   void FlipDuplicates() {
-    Holder *h = AnyHolder(kq::as::kSetKind);
+    Holder *h = AnyHolder(kSetKind);
     if (h == nullptr || !Alive(*h)) return;
     const bool allow = Chance(50);
     ASSERT_EQ(allow ? AS_AllowDuplicates(sl, SetOf(h)) : AS_DisallowDuplicates(sl, SetOf(h)), 0u);
@@ -374,11 +374,11 @@ class AsModelTest : public AsTest {
     for (const Holder &h : holders) holdCount[h.handle]++;
     for (const Holder &h : holders) {
       SCOPED_TRACE(h.kind);
-      EXPECT_EQ(kq::as::HandleOf(static_cast<AS_setHandle_t>(h.handle))->userCount,
+      EXPECT_EQ(HandleOf(static_cast<AS_setHandle_t>(h.handle))->userCount,
                 holdCount[h.handle]);
-      if (h.kind == kq::as::kSetKind) {
+      if (h.kind == kSetKind) {
         CheckSet(h);
-      } else if (h.kind == kq::as::kAttrKind) {
+      } else if (h.kind == kAttrKind) {
         uint32_t id;
         uint32_t rc = AS_GetAttrIDR(sl, static_cast<AS_attrHandle_t>(h.handle), &id);
         MAttr *a = FindAttrKey(h.key);
@@ -459,7 +459,7 @@ class AsModelTest : public AsTest {
     // Give everything back: handles first, then each live set through its last holder.
     while (!holders.empty()) {
       Holder h = holders.back();
-      if (h.kind == kq::as::kSetKind && Alive(h) && HoldersOfSet(h.key) == 1) {
+      if (h.kind == kSetKind && Alive(h) && HoldersOfSet(h.key) == 1) {
         AS_setHandle_t set = SetOf(&h);
         ASSERT_EQ(AS_Destroy(sl, &set), 0u);
         sets.erase(h.key);
@@ -484,4 +484,4 @@ TEST_F(AsModelTest, RandomOperationsAgreeWithTheModel) {
 }
 
 }  // namespace
-}  // namespace astest
+}  // namespace kq::as::test

@@ -2,7 +2,7 @@
 // references, stale handles and the handle and object checks.
 #include "as_test_support.h"
 
-namespace astest {
+namespace kq::as::test {
 namespace {
 
 class AsSetTest : public AsTest {};
@@ -89,16 +89,16 @@ TEST_F(AsSetTest, FreeingAnInvalidHandleFails) {
 
 TEST_F(AsSetTest, HandleWithHalfItsObjectReferenceIsInvalid) {
   AS_setHandle_t set = NewSet();
-  kq::as::Handle *h = kq::as::HandleOf(set);
+  Handle *h = HandleOf(set);
   h->objectMagic = 0;
   uint32_t count;
   EXPECT_FAILS(AS_GetCount(sl, set, &count), AS_ST_BAD_ARG1, AS_ST_INVALID_HANDLE);
-  h->objectMagic = kq::as::kSetMagic;
+  h->objectMagic = kSetMagic;
   // An object whose magic no longer matches what the handle remembers is gone.
-  auto *s = static_cast<kq::as::Set *>(h->objectRef);
-  s->magic = kq::as::kAttrMagic;
+  auto *s = static_cast<Set *>(h->objectRef);
+  s->magic = kAttrMagic;
   EXPECT_FAILS(AS_GetCount(sl, set, &count), AS_ST_STALE_HANDLE);
-  s->magic = kq::as::kSetMagic;
+  s->magic = kSetMagic;
   s->duplicates = 2;
   EXPECT_FAILS(AS_GetCount(sl, set, &count), AS_ST_BAD_OBJECT);
   s->duplicates = 0;
@@ -138,23 +138,23 @@ TEST_F(AsSetTest, FailingDeleteStopsClearAndDestroyLeavingTheRestConsistent) {
 TEST_F(AsSetTest, CountsAtTheirLimitRefuseMore) {
   AS_setHandle_t set = NewSet();
   Add(set, 1, {1});
-  auto *s = static_cast<kq::as::Set *>(kq::as::HandleOf(set)->objectRef);
+  auto *s = static_cast<Set *>(HandleOf(set)->objectRef);
   AS_attrHandle_t attr;
 
-  s->handle->userCount = kq::as::kMaxCount;
+  s->handle->userCount = kMaxCount;
   AS_setHandle_t copy;
   EXPECT_FAILS(AS_CopySetHandle(sl, set, &copy), AS_ST_HANDLE_FULL);
   s->handle->userCount = 1;
 
-  s->attrCount = kq::as::kMaxCount;
+  s->attrCount = kMaxCount;
   EXPECT_FAILS(AS_AddAttr(sl, set, 2, 2, &attr), AS_ST_SET_FULL);
   TestValue *v = NewValue(9);
   EXPECT_FAILS(AS_AddAttrVal(sl, set, 2, 2, v, &kDesc, nullptr), AS_ST_SET_FULL);
   s->attrCount = 1;
 
-  s->first->valCount = kq::as::kMaxCount;
+  s->first->valCount = kMaxCount;
   EXPECT_FAILS(AS_AddAttrVal(sl, set, 1, TypeOf(1), v, &kDesc, nullptr), AS_ST_ATTR_FULL);
-  s->first->valCount = kq::as::kMaxCount - 2;
+  s->first->valCount = kMaxCount - 2;
   void *three[] = {v, v, v};
   AS_valueList_t list = {3, three};
   EXPECT_FAILS(AS_AddAttrValList(sl, set, 1, TypeOf(1), &list, &kDesc, nullptr), AS_ST_ATTR_FULL);
@@ -181,4 +181,4 @@ TEST_F(AsSetTest, CopyAndFreeHandleArguments) {
 }
 
 }  // namespace
-}  // namespace astest
+}  // namespace kq::as::test

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace astest {
+namespace kq::as::test {
 
 namespace {
 int liveValues = 0;
@@ -81,14 +81,14 @@ void FreeValue(TestValue *v) {
 }
 
 SetImage Image(AS_setHandle_t set) {
-  auto *s = static_cast<kq::as::Set *>(kq::as::HandleOf(set)->objectRef);
+  auto *s = static_cast<Set *>(HandleOf(set)->objectRef);
   SetImage image{s->duplicates, {}, s->handle->userCount};
-  for (kq::as::Attr *a = s->first; a != nullptr; a = a->next) {
+  for (Attr *a = s->first; a != nullptr; a = a->next) {
     AttrImage ai{a->attrId, a->valueType, a->modifyOp, {}, {}, {}, a->handle->userCount};
     if (a->charData != nullptr) {
       ai.characteristics.assign(reinterpret_cast<const char *>(a->charData), a->charLength);
     }
-    for (kq::as::Val *v = a->first; v != nullptr; v = v->next) {
+    for (Val *v = a->first; v != nullptr; v = v->next) {
       ai.payloads.push_back(PayloadOf(v->value));
       ai.valuePointers.push_back(v->value);
     }
@@ -152,4 +152,4 @@ std::vector<int> AsTest::Payloads(AS_setHandle_t set, uint32_t id) {
   return payloads;
 }
 
-}  // namespace astest
+}  // namespace kq::as::test

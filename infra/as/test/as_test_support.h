@@ -15,7 +15,7 @@
 #include "kqtest.h"
 #include "private/as_internal.h"
 
-namespace astest {
+namespace kq::as::test {
 
 // Counts every allocation and free made through it. Double frees and frees of
 // blocks it never handed out are recorded instead of performed.
@@ -113,4 +113,4 @@ inline uint32_t TypeOf(uint32_t id) { return id % 7; }
     EXPECT_EQ(sl.Codes(), (std::vector<uint32_t>{__VA_ARGS__})); \
   } while (0)
 
-}  // namespace astest
+}  // namespace kq::as::test

@@ -9,7 +9,7 @@
 #include "infra/kqbm.h"
 #include "kqtest.h"
 
-namespace kqbm_test {
+namespace kq::kqbm::test {
 
 using Items = std::vector<std::pair<std::string, std::string>>;
 
@@ -35,4 +35,4 @@ inline std::string S(datum d) {
   return d.dptr ? std::string(d.dptr, (size_t)d.dsize) : std::string();
 }
 
-}  // namespace kqbm_test
+}  // namespace kq::kqbm::test

@@ -6,7 +6,7 @@
 
 #include "../support/genv_test_support.h"
 
-using namespace genvtest;
+using namespace kq::genu::test;
 
 namespace {
 
@@ -33,7 +33,7 @@ uint64_t copyCompareDelete(const Entry &e, const void *src) {
   EXPECT_EQ(e.desc->copyValue(s, &copy, src, &kCounting), 0u) << e.name;
   if (!copy) return 0;
   uint64_t used = counter().attempts;
-  genvtest::ExpectSameStruct(e.layout, src, copy);
+  kq::genu::test::ExpectSameStruct(e.layout, src, copy);
   EXPECT_EQ(e.desc->deleteValue(s, copy, &kCounting), 0u) << e.name;
   EXPECT_TRUE(counter().live.empty()) << e.name << " leaks " << counter().live.size();
   EXPECT_EQ(counter().badFrees, 0u) << e.name;
@@ -125,7 +125,7 @@ TEST(GenvCopy, DeepFormsFillCallerRecordsAndZeroThemOnDelete) {
       counter() = Counter();
       Status s;
       ASSERT_EQ(d.copy(s, dst.data(), v.rec, &kCounting), 0u) << d.name;
-      genvtest::ExpectSameStruct(d.layout, v.rec, dst.data());
+      kq::genu::test::ExpectSameStruct(d.layout, v.rec, dst.data());
       EXPECT_EQ(d.del(s, dst.data(), &kCounting), 0u) << d.name;
       EXPECT_EQ(dst, zero) << d.name;
       EXPECT_TRUE(counter().live.empty()) << d.name;
@@ -139,7 +139,7 @@ TEST(GenvCopy, FinishingSpecsShareOneLayout) {
   GEN_CoverSpec_t copy;
   Status s;
   ASSERT_EQ(GEN_DeepCopyCoverSpec(s, &copy, static_cast<GEN_CoverSpec_t *>(v.rec), nullptr), 0u);
-  genvtest::ExpectSameStruct(&kq::genu::kFinishingSpecLayout, v.rec, &copy);
+  kq::genu::test::ExpectSameStruct(&kq::genu::kFinishingSpecLayout, v.rec, &copy);
   EXPECT_EQ(GEN_DeepDeleteCoverSpec(s, &copy, nullptr), 0u);
 }
 

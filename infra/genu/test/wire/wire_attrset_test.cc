@@ -7,7 +7,7 @@
 
 #include "wire_test_support.h"
 
-using genvtest::Status;
+using kq::genu::test::Status;
 
 namespace {
 
@@ -30,7 +30,7 @@ AS_setHandle_t MixedSet(std::mt19937 &rng, int perAttr) {
     for (int i = 0; i < perAttr; ++i) {
       void *rec = calloc(1, layout->size);
       kq::genu::Random(layout, rec, rng);
-      wiretest::MakeRepresentable(k.type, rec);
+      kq::genu::test::MakeRepresentable(k.type, rec);
       EXPECT_EQ(AS_AddAttrValR(s, attr, k.type, rec, GENU_AVT2Descriptor(k.type)), 0u);
     }
     AS_FreeAttrHandle(s, &attr);
@@ -138,7 +138,7 @@ TEST(genu_wire_attrset, InconsistentTypeAndBadValuesFailCleanly) {
   AS_setHandle_t set = AS_nullSetHandle;
   ASSERT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
   // job-copies-completed is a cardinal: stored as a text it is refused.
-  GEN_Text_t three = genvtest::MakeText(GEN_TEXT_STRING, "three");
+  GEN_Text_t three = kq::genu::test::MakeText(GEN_TEXT_STRING, "three");
   ASSERT_EQ(AS_AddAttrValM(s, set, 273, 28, &three, &GENU_TextDesc, nullptr), 0u);
   AttributeList list = nullptr;
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, ToBER_AS(s, &list, &set, 0));
@@ -148,7 +148,7 @@ TEST(genu_wire_attrset, InconsistentTypeAndBadValuesFailCleanly) {
   // A good attribute followed by one whose second value cannot be packed: nothing
   // of the list is left.
   ASSERT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
-  genvtest::AddIntegers(set, 273, {3}, nullptr, 1);
+  kq::genu::test::AddIntegers(set, 273, {3}, nullptr, 1);
   for (int16_t length : {3, 256}) {  // a name of 256 bytes is one too long
     auto *name = static_cast<GEN_SimpleName_t *>(calloc(1, sizeof(GEN_SimpleName_t)));
     name->choice = GEN_TEXT_OCTETS;
@@ -276,7 +276,7 @@ TEST(genu_wire_attrset, AssertionsCarryFirstOrAllValues) {
   AS_setHandle_t set = AS_nullSetHandle;
   ASSERT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
   AS_attrHandle_t attr = AS_nullAttrHandle;
-  genvtest::AddIntegers(set, 3001, {41, 42}, &attr);
+  kq::genu::test::AddIntegers(set, 3001, {41, 42}, &attr);
   AttributeValueAssertion ava{};
   ASSERT_EQ(ToBER_IfwAVA(s, &ava, attr), 0);
   AS_attrHandle_t one = AS_nullAttrHandle;

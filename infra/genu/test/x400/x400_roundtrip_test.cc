@@ -7,14 +7,14 @@
 
 #include "x400_test_support.h"
 
-using genvtest::RandomValue;
-using x400test::Status;
-using x400test::Trip;
+using kq::genu::test::RandomValue;
+using kq::genu::test::Status;
+using kq::genu::test::Trip;
 
 namespace {
 
 void ExpectSameOrName(const GEN_ORName_t *a, const GEN_ORName_t *b) {
-  genvtest::ExpectSameStruct(&kq::genu::kORNameLayout, a, b);
+  kq::genu::test::ExpectSameStruct(&kq::genu::kORNameLayout, a, b);
 }
 
 // One O/R name generic -> wire -> BER -> wire -> generic must come back equal.
@@ -40,7 +40,7 @@ TEST(GenuX400RoundTrip, RandomOrNamesSurviveTheCoder) {
     SCOPED_TRACE(i);
     RandomValue v(&kq::genu::kORNameLayout, rng);
     auto *in = static_cast<GEN_ORName_t *>(v.rec);
-    x400test::FixOrName(in, rng);
+    kq::genu::test::FixOrName(in, rng);
     withCommonName += in->address.commonName != nullptr;
     withExtensions += in->address.extensions != nullptr;
     withDirectory += in->directoryName != nullptr;
@@ -62,7 +62,7 @@ TEST(GenuX400RoundTrip, ThreadsConvertSideBySide) {
       std::mt19937 rng(40 + t);
       for (int i = 0; i < 50; ++i) {
         RandomValue v(&kq::genu::kORNameLayout, rng);
-        x400test::FixOrName(static_cast<GEN_ORName_t *>(v.rec), rng);
+        kq::genu::test::FixOrName(static_cast<GEN_ORName_t *>(v.rec), rng);
         ExpectOrNameTrip(static_cast<GEN_ORName_t *>(v.rec));
       }
     });
@@ -93,7 +93,7 @@ TEST(GenuX400RoundTrip, EncodedComponentValuesTravelAsTheyAre) {
   EXPECT_EQ(received->next, nullptr);
   GEN_SetOfObjNameComponent_t back{};
   ASSERT_EQ(ToGEN_RDN(s, &received->value, &back), 0);
-  genvtest::ExpectSameStruct(&kq::genu::kSetOfObjNameComponentLayout, &rdn, &back);
+  kq::genu::test::ExpectSameStruct(&kq::genu::kSetOfObjNameComponentLayout, &rdn, &back);
   kq::genu::DeepDelete(s, &kq::genu::kSetOfObjNameComponentLayout, &back, nullptr);
   free(encoded.value);
 }
@@ -105,14 +105,14 @@ TEST(GenuX400RoundTrip, EveryExtensionTypeRoundTrips) {
     SCOPED_TRACE(type);
     for (int i = 0; i < 20; ++i) {
       Status s;
-      GEN_ExtensionAttr_t in{type, x400test::ExtensionValue(type, rng)};
+      GEN_ExtensionAttr_t in{type, kq::genu::test::ExtensionValue(type, rng)};
       ExtensionAttribute wire{};
       ASSERT_EQ(ToBER_extensionAttr(s, &wire, &in), 0);
       EXPECT_EQ(wire.extension_attribute_type, type);
       GEN_ExtensionAttr_t back{};
       ASSERT_EQ(ToGEN_extensionAttr(s, &wire, &back), 0);
       EXPECT_EQ(FreeBER_extensionAttr(s, &wire), 0);
-      genvtest::ExpectSameStruct(&kq::genu::kExtensionAttrLayout, &in, &back);
+      kq::genu::test::ExpectSameStruct(&kq::genu::kExtensionAttrLayout, &in, &back);
       kq::genu::DeepDelete(s, &kq::genu::kExtensionAttrLayout, &in, nullptr);
       kq::genu::DeepDelete(s, &kq::genu::kExtensionAttrLayout, &back, nullptr);
     }
@@ -141,7 +141,7 @@ TEST(GenuX400RoundTrip, EveryValuePairRoundTrips) {
   for (int i = 0; i < 30; ++i) {
 #define VALUE_TRIP(type, Name, G, size)                                                  \
   {                                                                                      \
-    GEN_OctetString_t v = x400test::ExtensionValue(type, rng);                           \
+    GEN_OctetString_t v = kq::genu::test::ExtensionValue(type, rng);                           \
     ExpectValueTrip(Encode_##Name, Decode_##Name, reinterpret_cast<G *>(v.value), size); \
     free(v.value);                                                                       \
   }
@@ -164,7 +164,7 @@ TEST(GenuX400RoundTrip, EveryValuePairRoundTrips) {
 // empty counted lists and empty strings are absent, each present part has its bit.
 TEST(GenuX400RoundTrip, WireCarriesEachPartWhereTheAddressPutsIt) {
   Status s;
-  x400test::Address a;
+  kq::genu::test::Address a;
   a.units.count = 0;
   a.organization = {};
   a.person = {"Miller", "", "J", ""};

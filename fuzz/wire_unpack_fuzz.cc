@@ -13,7 +13,7 @@ namespace {
 struct Ids {
   uint32_t id[128];
   uint32_t count;
-  Ids() : count(genu_WireTypeIds(id, 128)) {}
+  Ids() : count(kq::genu::WireTypeIds(id, 128)) {}
 };
 const Ids &PackedIds() {
   static const Ids ids;
@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     int32_t order = 1;
     if (GEN_CompareAttrValue(s, id, rec, rec, &order) == 0) {
       if (GEN_CompareAttrValue(s, id, rec, again, &order) || order != 0) abort();
-    } else if (genu_CompareStruct(s, genu_LayoutOfType(id), rec, again, &order) || order != 0) {
+    } else if (kq::genu::CompareStruct(s, kq::genu::LayoutOfType(id), rec, again, &order) ||
+               order != 0) {
       abort();
     }
     desc2.deleteValue(s, again, nullptr);

@@ -4,14 +4,18 @@
 
 #include "private/as_objects.h"
 
-uint32_t AS__GetAttrMagicAO(const void *attr) { return static_cast<const AS__Attr *>(attr)->magic; }
+namespace as = kq::as;
 
-uint32_t AS__CreateAttrAO(STF_statusList_t *sl, AS__Set *parentSet, uint32_t attrId,
-                          uint32_t valueType, const int32_t *modifyOp,
-                          AS_allocateFunction_t allocate, AS__Handle *handle, AS__Attr **attrOut) {
-  auto *attr = static_cast<AS__Attr *>(AS__AllocateOrReport(sl, allocate, sizeof(AS__Attr)));
+namespace kq::as {
+
+uint32_t GetAttrMagicAO(const void *attr) { return static_cast<const Attr *>(attr)->magic; }
+
+uint32_t CreateAttrAO(STF_statusList_t *sl, Set *parentSet, uint32_t attrId, uint32_t valueType,
+                      const int32_t *modifyOp, AS_allocateFunction_t allocate, Handle *handle,
+                      Attr **attrOut) {
+  auto *attr = static_cast<Attr *>(AllocateOrReport(sl, allocate, sizeof(Attr)));
   if (attr == nullptr) return AS_ST_NO_MEMORY;
-  attr->magic = AS__kAttrMagic;
+  attr->magic = kAttrMagic;
   attr->set = parentSet;
   attr->handle = handle;
   attr->attrId = attrId;
@@ -28,14 +32,16 @@ uint32_t AS__CreateAttrAO(STF_statusList_t *sl, AS__Set *parentSet, uint32_t att
   return 0;
 }
 
-void AS__DeleteAttrAO(AS__Attr *attr) {
+}  // namespace kq::as
+
+void AS__DeleteAttrAO(as::Attr *attr) {
   AS_deallocateFunction_t deallocate = attr->set->alloc.deallocate;
   if (attr->charData != nullptr) deallocate(attr->charData);
   attr->magic = 0;
   deallocate(attr);
 }
 
-void AS__AddAttrValToAttrAO(AS__Attr *attr, AS__Val *val) {
+void AS__AddAttrValToAttrAO(as::Attr *attr, as::Val *val) {
   val->attr = attr;
   val->next = nullptr;
   val->prev = attr->last;
@@ -48,7 +54,7 @@ void AS__AddAttrValToAttrAO(AS__Attr *attr, AS__Val *val) {
   attr->valCount++;
 }
 
-void AS__RemoveAttrValFromAttrAO(AS__Attr *attr, AS__Val *val) {
+void AS__RemoveAttrValFromAttrAO(as::Attr *attr, as::Val *val) {
   (val->prev != nullptr ? val->prev->next : attr->first) = val->next;
   (val->next != nullptr ? val->next->prev : attr->last) = val->prev;
   val->next = nullptr;
@@ -56,48 +62,48 @@ void AS__RemoveAttrValFromAttrAO(AS__Attr *attr, AS__Val *val) {
   attr->valCount--;
 }
 
-AS__Attr *AS__FindAttrInListAO(AS__Attr *from, uint32_t attrId) {
-  for (AS__Attr *a = from; a != nullptr; a = a->next) {
+as::Attr *AS__FindAttrInListAO(as::Attr *from, uint32_t attrId) {
+  for (as::Attr *a = from; a != nullptr; a = a->next) {
     if (a->attrId == attrId) return a;
   }
   return nullptr;
 }
 
-uint32_t AS__FindUniqueAttrInListAO(STF_statusList_t *sl, AS__Attr *from, uint32_t attrId,
-                                    AS__Attr **attrOut) {
-  AS__Attr *found = AS__FindAttrInListAO(from, attrId);
-  if (found == nullptr) return AS__Report(sl, AS_ST_ATTR_NOT_FOUND);
+uint32_t AS__FindUniqueAttrInListAO(STF_statusList_t *sl, as::Attr *from, uint32_t attrId,
+                                    as::Attr **attrOut) {
+  as::Attr *found = AS__FindAttrInListAO(from, attrId);
+  if (found == nullptr) return as::Report(sl, AS_ST_ATTR_NOT_FOUND);
   if (AS__FindAttrInListAO(found->next, attrId) != nullptr) {
-    return AS__Report(sl, AS_ST_AMBIGUOUS_ATTR);
+    return as::Report(sl, AS_ST_AMBIGUOUS_ATTR);
   }
   *attrOut = found;
   return 0;
 }
 
-bool AS__CheckListForDuplicateAttrsAO(const AS__Attr *from) {
-  for (const AS__Attr *a = from; a != nullptr; a = a->next) {
+bool AS__CheckListForDuplicateAttrsAO(const as::Attr *from) {
+  for (const as::Attr *a = from; a != nullptr; a = a->next) {
     if (AS__FindAttrInListAO(a->next, a->attrId) != nullptr) return true;
   }
   return false;
 }
 
-uint32_t AS__GetNextAttrAO(STF_statusList_t *sl, const AS__Attr *attr, AS__Attr **nextOut) {
-  if (attr->next == nullptr) return AS__Report(sl, AS_ST_NO_NEXT_ATTR);
+uint32_t AS__GetNextAttrAO(STF_statusList_t *sl, const as::Attr *attr, as::Attr **nextOut) {
+  if (attr->next == nullptr) return as::Report(sl, AS_ST_NO_NEXT_ATTR);
   *nextOut = attr->next;
   return 0;
 }
 
-uint32_t AS__GetPrevAttrAO(STF_statusList_t *sl, const AS__Attr *attr, AS__Attr **prevOut) {
-  if (attr->prev == nullptr) return AS__Report(sl, AS_ST_NO_NEXT_ATTR);
+uint32_t AS__GetPrevAttrAO(STF_statusList_t *sl, const as::Attr *attr, as::Attr **prevOut) {
+  if (attr->prev == nullptr) return as::Report(sl, AS_ST_NO_NEXT_ATTR);
   *prevOut = attr->prev;
   return 0;
 }
 
-uint32_t AS__SetAttrCharacteristicsDataAO(STF_statusList_t *sl, AS__Attr *attr, const void *data,
+uint32_t AS__SetAttrCharacteristicsDataAO(STF_statusList_t *sl, as::Attr *attr, const void *data,
                                           uint32_t length) {
   uint8_t *block = nullptr;
   if (length != 0) {
-    block = static_cast<uint8_t *>(AS__AllocateOrReport(sl, attr->set->alloc.allocate, length));
+    block = static_cast<uint8_t *>(as::AllocateOrReport(sl, attr->set->alloc.allocate, length));
     if (block == nullptr) return AS_ST_NO_MEMORY;
     std::memcpy(block, data, length);
   }
@@ -107,10 +113,10 @@ uint32_t AS__SetAttrCharacteristicsDataAO(STF_statusList_t *sl, AS__Attr *attr, 
   return 0;
 }
 
-uint32_t AS__CheckAttrAO(STF_statusList_t *sl, const AS__Attr *attr) {
-  const bool ok = attr != nullptr && attr->magic == AS__kAttrMagic && attr->modifyOp >= -1 &&
+uint32_t AS__CheckAttrAO(STF_statusList_t *sl, const as::Attr *attr) {
+  const bool ok = attr != nullptr && attr->magic == as::kAttrMagic && attr->modifyOp >= -1 &&
                   attr->modifyOp <= 3 && (attr->charData != nullptr || attr->charLength == 0) &&
                   attr->handle != nullptr && attr->handle->objectRef == attr &&
                   (attr->valCount != 1 || attr->first == attr->last);
-  return ok ? 0 : AS__Report(sl, AS_ST_BAD_OBJECT);
+  return ok ? 0 : as::Report(sl, AS_ST_BAD_OBJECT);
 }

@@ -2,54 +2,56 @@
 // rules, and the forced ones that throw away half-built copies.
 #include "private/as_internal.h"
 
-uint32_t AS__DeleteAttrValInternal(STF_statusList_t *sl, AS__Val *val) {
+namespace as = kq::as;
+
+uint32_t AS__DeleteAttrValInternal(STF_statusList_t *sl, as::Val *val) {
   if (uint32_t rc = AS__DeleteAttrValPointerVO(sl, val)) return rc;
   AS__RemoveAttrValFromAttrAO(val->attr, val);
-  AS__RetireHandleHO(val->handle);
+  as::RetireHandleHO(val->handle);
   AS__DeleteAttrValVO(val);
   return 0;
 }
 
-uint32_t AS__DeleteAllAttrValsInternal(STF_statusList_t *sl, AS__Attr *attr) {
+uint32_t AS__DeleteAllAttrValsInternal(STF_statusList_t *sl, as::Attr *attr) {
   while (attr->first != nullptr) {
     if (uint32_t rc = AS__DeleteAttrValInternal(sl, attr->first)) return rc;
   }
   return 0;
 }
 
-uint32_t AS__DeleteAttrInternal(STF_statusList_t *sl, AS__Attr *attr) {
+uint32_t AS__DeleteAttrInternal(STF_statusList_t *sl, as::Attr *attr) {
   if (uint32_t rc = AS__DeleteAllAttrValsInternal(sl, attr)) return rc;
   AS__RemoveAttrFromSetSO(attr->set, attr);
-  AS__RetireHandleHO(attr->handle);
+  as::RetireHandleHO(attr->handle);
   AS__DeleteAttrAO(attr);
   return 0;
 }
 
-uint32_t AS__DeleteAllAttrsInternal(STF_statusList_t *sl, AS__Set *set) {
+uint32_t AS__DeleteAllAttrsInternal(STF_statusList_t *sl, as::Set *set) {
   while (set->first != nullptr) {
     if (uint32_t rc = AS__DeleteAttrInternal(sl, set->first)) return rc;
   }
   return 0;
 }
 
-uint32_t AS__DeleteSetInternal(STF_statusList_t *sl, AS__Set *set) {
+uint32_t AS__DeleteSetInternal(STF_statusList_t *sl, as::Set *set) {
   if (uint32_t rc = AS__DeleteAllAttrsInternal(sl, set)) return rc;
   AS__MakeHandleStaleHO(set->handle);
   AS__DeleteSetSO(set);
   return 0;
 }
 
-uint32_t AS__DeleteAttrValInternalForce(STF_statusList_t *sl, AS__Val *val) {
+uint32_t AS__DeleteAttrValInternalForce(STF_statusList_t *sl, as::Val *val) {
   uint32_t rc = AS__DeleteAttrValPointerVO(sl, val);
   AS__DeleteHandleHO(val->handle);
   AS__DeleteAttrValVO(val);
   return rc;
 }
 
-uint32_t AS__DeleteAttrInternalForce(STF_statusList_t *sl, AS__Attr *attr) {
+uint32_t AS__DeleteAttrInternalForce(STF_statusList_t *sl, as::Attr *attr) {
   uint32_t rc = 0;
-  for (AS__Val *v = attr->first; v != nullptr;) {
-    AS__Val *next = v->next;
+  for (as::Val *v = attr->first; v != nullptr;) {
+    as::Val *next = v->next;
     if (AS__DeleteAttrValInternalForce(sl, v) != 0) rc = AS_ST_DELETE_FAILED;
     v = next;
   }
@@ -58,10 +60,10 @@ uint32_t AS__DeleteAttrInternalForce(STF_statusList_t *sl, AS__Attr *attr) {
   return rc;
 }
 
-uint32_t AS__DeleteSetInternalForce(STF_statusList_t *sl, AS__Set *set) {
+uint32_t AS__DeleteSetInternalForce(STF_statusList_t *sl, as::Set *set) {
   uint32_t rc = 0;
-  for (AS__Attr *a = set->first; a != nullptr;) {
-    AS__Attr *next = a->next;
+  for (as::Attr *a = set->first; a != nullptr;) {
+    as::Attr *next = a->next;
     if (AS__DeleteAttrInternalForce(sl, a) != 0) rc = AS_ST_DELETE_FAILED;
     a = next;
   }
@@ -70,12 +72,16 @@ uint32_t AS__DeleteSetInternalForce(STF_statusList_t *sl, AS__Set *set) {
   return rc;
 }
 
-void AS__DiscardValInternal(AS__Val *val) {
+namespace kq::as {
+
+void DiscardValInternal(Val *val) {
   AS__DeleteHandleHO(val->handle);
   AS__DeleteAttrValVO(val);
 }
 
-void AS__DiscardAttrInternal(AS__Attr *attr) {
+void DiscardAttrInternal(Attr *attr) {
   AS__DeleteHandleHO(attr->handle);
   AS__DeleteAttrAO(attr);
 }
+
+}  // namespace kq::as

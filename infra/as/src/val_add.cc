@@ -4,6 +4,8 @@
 // every value it passed in.
 #include "private/as_internal.h"
 
+namespace as = kq::as;
+
 namespace {
 
 // How values are put: added to the attribute's values or replacing them all, each
@@ -20,35 +22,35 @@ constexpr bool Has(Put mode, Put flag) { return (uint8_t(mode) & uint8_t(flag)) 
 // The attribute that receives the values: one of the set, or a new one prepared
 // for the set but not yet linked into it.
 struct Target {
-  AS__Set *set;
-  AS__Attr *attr;
+  as::Set *set;
+  as::Attr *attr;
   bool isNew;
 };
 
 void DropPrepared(const Target &t) {
-  if (t.isNew) AS__DiscardAttrInternal(t.attr);
+  if (t.isNew) as::DiscardAttrInternal(t.attr);
 }
 
 // Finds the attribute with `attrId` or prepares a new one with `valueType`.
-uint32_t FindOrPrepare(STF_statusList_t *sl, AS__Set *set, uint32_t attrId, uint32_t valueType,
+uint32_t FindOrPrepare(STF_statusList_t *sl, as::Set *set, uint32_t attrId, uint32_t valueType,
                        Target *t) {
-  AS__Attr *attr;
+  as::Attr *attr;
   uint32_t rc = AS__FindAttrInternal(sl, set, attrId, &attr);
   if (rc == AS_ST_ATTR_NOT_FOUND) {
     STF_ClearStatus(sl);  // not finding it is how a new attribute starts
-    if (AS__GetAttrCountSO(set) == AS__kMaxCount) return AS__Report(sl, AS_ST_SET_FULL);
-    if (uint32_t rc2 = AS__NewAttrInternal(sl, set, attrId, valueType, nullptr, &attr)) return rc2;
+    if (AS__GetAttrCountSO(set) == as::kMaxCount) return as::Report(sl, AS_ST_SET_FULL);
+    if (uint32_t rc2 = as::NewAttrInternal(sl, set, attrId, valueType, nullptr, &attr)) return rc2;
     *t = {set, attr, true};
     return 0;
   }
   if (rc != 0) return rc;
-  if (attr->valueType != valueType) return AS__Report(sl, AS_ST_TYPE_MISMATCH);
+  if (attr->valueType != valueType) return as::Report(sl, AS_ST_TYPE_MISMATCH);
   *t = {set, attr, false};
   return 0;
 }
 
-uint32_t ExistingTarget(STF_statusList_t *sl, AS__Attr *attr, uint32_t valueType, Target *t) {
-  if (attr->valueType != valueType) return AS__Report(sl, AS_ST_TYPE_MISMATCH);
+uint32_t ExistingTarget(STF_statusList_t *sl, as::Attr *attr, uint32_t valueType, Target *t) {
+  if (attr->valueType != valueType) return as::Report(sl, AS_ST_TYPE_MISMATCH);
   *t = {attr->set, attr, false};
   return 0;
 }
@@ -58,11 +60,11 @@ uint32_t ExistingTarget(STF_statusList_t *sl, AS__Attr *attr, uint32_t valueType
 uint32_t CheckRoom(STF_statusList_t *sl, const Target &t, uint32_t count, bool checkCount,
                    const AS_attrHandle_t *attrOut) {
   if (t.isNew) return 0;
-  if (checkCount && AS__kMaxCount - t.attr->valCount < count) {
-    return AS__Report(sl, AS_ST_ATTR_FULL);
+  if (checkCount && as::kMaxCount - t.attr->valCount < count) {
+    return as::Report(sl, AS_ST_ATTR_FULL);
   }
-  if (attrOut != nullptr && AS__GetHandleUserCountHO(t.attr->handle) == AS__kMaxCount) {
-    return AS__Report(sl, AS_ST_HANDLE_FULL);
+  if (attrOut != nullptr && AS__GetHandleUserCountHO(t.attr->handle) == as::kMaxCount) {
+    return as::Report(sl, AS_ST_HANDLE_FULL);
   }
   return 0;
 }
@@ -74,22 +76,22 @@ uint32_t CheckRoom(STF_statusList_t *sl, const Target &t, uint32_t count, bool c
 uint32_t PutValues(STF_statusList_t *sl, const Target &t, uint32_t count, void *const *values,
                    const AS_valueDescriptor_t *desc, Put mode, AS_attrHandle_t *attrOut) {
   const AS_allocateDescriptor_t &alloc = t.set->alloc;
-  AS__Val *single[1];
-  AS__Val **vals = single;
+  as::Val *single[1];
+  as::Val **vals = single;
   if (Has(mode, Put::kList) && count != 0) {
-    vals = static_cast<AS__Val **>(
-        AS__AllocateOrReport(sl, alloc.allocate, sizeof(AS__Val *) * size_t(count)));
+    vals = static_cast<as::Val **>(
+        as::AllocateOrReport(sl, alloc.allocate, sizeof(as::Val *) * size_t(count)));
     if (vals == nullptr) {
       DropPrepared(t);
       return AS_ST_NO_MEMORY;
     }
   }
   auto release = [&](uint32_t made) {
-    for (uint32_t i = 0; i < made; i++) AS__DiscardValInternal(vals[i]);
+    for (uint32_t i = 0; i < made; i++) as::DiscardValInternal(vals[i]);
     if (vals != single) alloc.deallocate(vals);
   };
   for (uint32_t i = 0; i < count; i++) {
-    if (uint32_t rc = AS__NewValInternal(sl, t.attr, values[i], desc, &vals[i])) {
+    if (uint32_t rc = as::NewValInternal(sl, t.attr, values[i], desc, &vals[i])) {
       release(i);
       DropPrepared(t);
       return rc;
@@ -106,7 +108,7 @@ uint32_t PutValues(STF_statusList_t *sl, const Target &t, uint32_t count, void *
   if (t.isNew) AS__AddAttrToSetSO(t.set, t.attr);
   if (attrOut != nullptr) {
     AS__AcquireHandleHO(sl, t.attr->handle);  // room checked beforehand
-    *attrOut = AS__PublicAttrHandle(t.attr->handle);
+    *attrOut = as::PublicAttrHandle(t.attr->handle);
   }
   return 0;
 }
@@ -116,7 +118,7 @@ bool ListOk(const AS_valueList_t *values) {
 }
 
 // What the forms by set and ID share once the set has passed its checks.
-uint32_t PutInSet(STF_statusList_t *sl, AS__Set *set, uint32_t attrId, uint32_t valueType,
+uint32_t PutInSet(STF_statusList_t *sl, as::Set *set, uint32_t attrId, uint32_t valueType,
                   uint32_t count, void *const *values, const AS_valueDescriptor_t *desc, Put mode,
                   AS_attrHandle_t *attrOut) {
   Target t;
@@ -126,7 +128,7 @@ uint32_t PutInSet(STF_statusList_t *sl, AS__Set *set, uint32_t attrId, uint32_t 
 }
 
 // The same for the forms by attribute handle.
-uint32_t PutInAttr(STF_statusList_t *sl, AS__Attr *attr, uint32_t valueType, uint32_t count,
+uint32_t PutInAttr(STF_statusList_t *sl, as::Attr *attr, uint32_t valueType, uint32_t count,
                    void *const *values, const AS_valueDescriptor_t *desc, Put mode) {
   Target t;
   if (uint32_t rc = ExistingTarget(sl, attr, valueType, &t)) return rc;
@@ -139,10 +141,10 @@ uint32_t OneBySet(STF_statusList_t *sl, AS_setHandle_t set, uint32_t attrId, uin
                   const void *value, const AS_valueDescriptor_t *desc, AS_attrHandle_t *attrOut,
                   Put mode) {
   const bool copy = Has(mode, Put::kCopy);
-  if (!AS__Begin(sl)) return 1;
-  if (!AS__ValueDescriptorOk(desc)) return AS__BadArg(sl, 5), 1;
-  AS__Set *s;
-  if (AS__UseSet(sl, set, 1, &s) != 0) return 1;
+  if (!as::Begin(sl)) return 1;
+  if (!as::ValueDescriptorOk(desc)) return as::BadArg(sl, 5), 1;
+  as::Set *s;
+  if (as::UseSet(sl, set, 1, &s) != 0) return 1;
   void *v = const_cast<void *>(value);
   if (copy && desc->copyValue(sl, &v, value, &s->alloc) != 0) return 1;
   if (PutInSet(sl, s, attrId, valueType, 1, &v, desc, mode, attrOut) == 0) return 0;
@@ -153,10 +155,10 @@ uint32_t OneBySet(STF_statusList_t *sl, AS_setHandle_t set, uint32_t attrId, uin
 uint32_t OneByAttr(STF_statusList_t *sl, AS_attrHandle_t attr, uint32_t valueType,
                    const void *value, const AS_valueDescriptor_t *desc, Put mode) {
   const bool copy = Has(mode, Put::kCopy);
-  if (!AS__Begin(sl)) return 1;
-  if (!AS__ValueDescriptorOk(desc)) return AS__BadArg(sl, 4), 1;
-  AS__Attr *a;
-  if (AS__UseAttr(sl, attr, 1, &a) != 0) return 1;
+  if (!as::Begin(sl)) return 1;
+  if (!as::ValueDescriptorOk(desc)) return as::BadArg(sl, 4), 1;
+  as::Attr *a;
+  if (as::UseAttr(sl, attr, 1, &a) != 0) return 1;
   void *v = const_cast<void *>(value);
   if (copy && desc->copyValue(sl, &v, value, &a->set->alloc) != 0) return 1;
   if (PutInAttr(sl, a, valueType, 1, &v, desc, mode) == 0) return 0;
@@ -167,22 +169,22 @@ uint32_t OneByAttr(STF_statusList_t *sl, AS_attrHandle_t attr, uint32_t valueTyp
 uint32_t ListBySet(STF_statusList_t *sl, AS_setHandle_t set, uint32_t attrId, uint32_t valueType,
                    const AS_valueList_t *values, const AS_valueDescriptor_t *desc,
                    AS_attrHandle_t *attrOut, Put mode) {
-  if (!AS__Begin(sl)) return 1;
-  if (!ListOk(values)) return AS__BadArg(sl, 4), 1;
-  if (!AS__ValueDescriptorOk(desc)) return AS__BadArg(sl, 5), 1;
-  AS__Set *s;
-  if (AS__UseSet(sl, set, 1, &s) != 0) return 1;
+  if (!as::Begin(sl)) return 1;
+  if (!ListOk(values)) return as::BadArg(sl, 4), 1;
+  if (!as::ValueDescriptorOk(desc)) return as::BadArg(sl, 5), 1;
+  as::Set *s;
+  if (as::UseSet(sl, set, 1, &s) != 0) return 1;
   return PutInSet(sl, s, attrId, valueType, values->count, values->values, desc, mode | Put::kList,
                   attrOut) != 0;
 }
 
 uint32_t ListByAttr(STF_statusList_t *sl, AS_attrHandle_t attr, uint32_t valueType,
                     const AS_valueList_t *values, const AS_valueDescriptor_t *desc, Put mode) {
-  if (!AS__Begin(sl)) return 1;
-  if (!ListOk(values)) return AS__BadArg(sl, 3), 1;
-  if (!AS__ValueDescriptorOk(desc)) return AS__BadArg(sl, 4), 1;
-  AS__Attr *a;
-  if (AS__UseAttr(sl, attr, 1, &a) != 0) return 1;
+  if (!as::Begin(sl)) return 1;
+  if (!ListOk(values)) return as::BadArg(sl, 3), 1;
+  if (!as::ValueDescriptorOk(desc)) return as::BadArg(sl, 4), 1;
+  as::Attr *a;
+  if (as::UseAttr(sl, attr, 1, &a) != 0) return 1;
   return PutInAttr(sl, a, valueType, values->count, values->values, desc, mode | Put::kList) != 0;
 }
 

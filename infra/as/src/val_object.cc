@@ -2,14 +2,18 @@
 // deletes it.
 #include "private/as_objects.h"
 
-uint32_t AS__GetValMagicVO(const void *val) { return static_cast<const AS__Val *>(val)->magic; }
+namespace as = kq::as;
 
-uint32_t AS__CreateAttrValVO(STF_statusList_t *sl, AS__Attr *parentAttr, void *value,
-                             const AS_valueDescriptor_t *desc, AS_allocateFunction_t allocate,
-                             AS__Handle *handle, AS__Val **valOut) {
-  auto *val = static_cast<AS__Val *>(AS__AllocateOrReport(sl, allocate, sizeof(AS__Val)));
+namespace kq::as {
+
+uint32_t GetValMagicVO(const void *val) { return static_cast<const Val *>(val)->magic; }
+
+uint32_t CreateAttrValVO(STF_statusList_t *sl, Attr *parentAttr, void *value,
+                         const AS_valueDescriptor_t *desc, AS_allocateFunction_t allocate,
+                         Handle *handle, Val **valOut) {
+  auto *val = static_cast<Val *>(AllocateOrReport(sl, allocate, sizeof(Val)));
   if (val == nullptr) return AS_ST_NO_MEMORY;
-  val->magic = AS__kValMagic;
+  val->magic = kValMagic;
   val->attr = parentAttr;
   val->handle = handle;
   val->next = nullptr;
@@ -20,44 +24,46 @@ uint32_t AS__CreateAttrValVO(STF_statusList_t *sl, AS__Attr *parentAttr, void *v
   return 0;
 }
 
-void AS__DeleteAttrValVO(AS__Val *val) {
+}  // namespace kq::as
+
+void AS__DeleteAttrValVO(as::Val *val) {
   AS_deallocateFunction_t deallocate = val->attr->set->alloc.deallocate;
   val->magic = 0;
   deallocate(val);
 }
 
-uint32_t AS__CopyAttrValPointerVO(STF_statusList_t *sl, const AS__Val *val,
+uint32_t AS__CopyAttrValPointerVO(STF_statusList_t *sl, const as::Val *val,
                                   const AS_allocateDescriptor_t *alloc, void **copyOut) {
   void *copy = nullptr;
   if (val->desc.copyValue(sl, &copy, val->value, alloc) != 0) {
-    return AS__Report(sl, AS_ST_COPY_FAILED);
+    return as::Report(sl, AS_ST_COPY_FAILED);
   }
   *copyOut = copy;
   return 0;
 }
 
-uint32_t AS__DeleteAttrValPointerVO(STF_statusList_t *sl, AS__Val *val) {
+uint32_t AS__DeleteAttrValPointerVO(STF_statusList_t *sl, as::Val *val) {
   if (val->desc.deleteValue(sl, val->value, &val->attr->set->alloc) != 0) {
-    return AS__Report(sl, AS_ST_DELETE_FAILED);
+    return as::Report(sl, AS_ST_DELETE_FAILED);
   }
   return 0;
 }
 
-uint32_t AS__GetNextAttrValVO(STF_statusList_t *sl, const AS__Val *val, AS__Val **nextOut) {
-  if (val->next == nullptr) return AS__Report(sl, AS_ST_NO_NEXT_VAL);
+uint32_t AS__GetNextAttrValVO(STF_statusList_t *sl, const as::Val *val, as::Val **nextOut) {
+  if (val->next == nullptr) return as::Report(sl, AS_ST_NO_NEXT_VAL);
   *nextOut = val->next;
   return 0;
 }
 
-uint32_t AS__GetPrevAttrValVO(STF_statusList_t *sl, const AS__Val *val, AS__Val **prevOut) {
-  if (val->prev == nullptr) return AS__Report(sl, AS_ST_NO_NEXT_VAL);
+uint32_t AS__GetPrevAttrValVO(STF_statusList_t *sl, const as::Val *val, as::Val **prevOut) {
+  if (val->prev == nullptr) return as::Report(sl, AS_ST_NO_NEXT_VAL);
   *prevOut = val->prev;
   return 0;
 }
 
-uint32_t AS__CheckValVO(STF_statusList_t *sl, const AS__Val *val) {
-  const bool ok = val != nullptr && val->magic == AS__kValMagic && val->desc.copyValue != nullptr &&
+uint32_t AS__CheckValVO(STF_statusList_t *sl, const as::Val *val) {
+  const bool ok = val != nullptr && val->magic == as::kValMagic && val->desc.copyValue != nullptr &&
                   val->desc.deleteValue != nullptr && val->handle != nullptr &&
                   val->handle->objectRef == val;
-  return ok ? 0 : AS__Report(sl, AS_ST_BAD_OBJECT);
+  return ok ? 0 : as::Report(sl, AS_ST_BAD_OBJECT);
 }

@@ -6,7 +6,7 @@
 
 #include "as_test_support.h"
 
-namespace astest {
+namespace kq::as::test {
 namespace {
 
 struct World {
@@ -172,4 +172,4 @@ TEST_F(AsAllocFailTest, BuildingNewSets) {
 }
 
 }  // namespace
-}  // namespace astest
+}  // namespace kq::as::test

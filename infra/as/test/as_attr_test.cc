@@ -4,7 +4,7 @@
 
 #include "as_test_support.h"
 
-namespace astest {
+namespace kq::as::test {
 namespace {
 
 using Ids_ = std::vector<uint32_t>;
@@ -89,8 +89,8 @@ TEST_F(AsAttrTest, CopyAttrNamesWhichOfItsTwoArgumentsFailed) {
   EXPECT_INVALID(AS_CopyAttr(sl, dst, AS_nullSetHandle, 1, nullptr), AS_ST_BAD_ARG2);
   EXPECT_INVALID(AS_CopyAttrR(sl, dst, AS_nullAttrHandle, nullptr), AS_ST_BAD_ARG2);
 
-  auto *d = static_cast<AS__Set *>(AS__HandleOf(dst)->objectRef);
-  auto *s = static_cast<AS__Set *>(AS__HandleOf(src)->objectRef);
+  auto *d = static_cast<Set *>(HandleOf(dst)->objectRef);
+  auto *s = static_cast<Set *>(HandleOf(src)->objectRef);
   d->duplicates = 3;
   EXPECT_FAILS(AS_CopyAttr(sl, dst, src, 1, nullptr), AS_ST_BAD_FIRST, AS_ST_BAD_OBJECT);
   d->duplicates = 0;
@@ -174,4 +174,4 @@ TEST_F(AsAttrTest, AttributeKnowsItsSet) {
 }
 
 }  // namespace
-}  // namespace astest
+}  // namespace kq::as::test

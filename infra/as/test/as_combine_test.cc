@@ -2,7 +2,7 @@
 // result orders, duplicate rules and argument codes.
 #include "as_test_support.h"
 
-namespace astest {
+namespace kq::as::test {
 namespace {
 
 constexpr uint32_t A = 1, B = 2, C = 3, D = 4, Z = 26;
@@ -46,7 +46,7 @@ TEST_F(AsCombineTest, AppendAndOverlayCheckBothSetsThenTheDescriptor) {
   EXPECT_FAILS(AS_Overlay(sl, &out, a, stale, nullptr), AS_ST_STALE_SECOND, AS_ST_STALE_HANDLE);
   EXPECT_FAILS(AS_Append(sl, &out, a, a, &half, 1), AS_ST_BAD_ARG4);
   EXPECT_FAILS(AS_Overlay(sl, &out, a, a, &half), AS_ST_BAD_ARG4);
-  auto *s = static_cast<AS__Set *>(AS__HandleOf(a)->objectRef);
+  auto *s = static_cast<Set *>(HandleOf(a)->objectRef);
   s->duplicates = 9;
   EXPECT_FAILS(AS_Overlay(sl, &out, a, a, nullptr), AS_ST_BAD_FIRST, AS_ST_BAD_OBJECT);
   s->duplicates = 0;
@@ -103,4 +103,4 @@ TEST_F(AsCombineTest, IntersectArguments) {
 }
 
 }  // namespace
-}  // namespace astest
+}  // namespace kq::as::test

@@ -9,7 +9,7 @@
 
 #include "as_test_support.h"
 
-namespace astest {
+namespace kq::as::test {
 namespace {
 
 struct MVal {
@@ -27,7 +27,7 @@ struct MSet {
 };
 
 struct Holder {
-  uint32_t kind;  // AS__kSetKind, AS__kAttrKind, AS__kValKind
+  uint32_t kind;  // kSetKind, kAttrKind, kValKind
   uint64_t key;   // the model object it refers to
   void *handle;
 };
@@ -59,7 +59,7 @@ class AsModelTest : public AsTest {
     return nullptr;
   }
   bool Alive(const Holder &h) {
-    return h.kind == AS__kSetKind ? sets.count(h.key) != 0 : Owner(h.key) != nullptr;
+    return h.kind == kSetKind ? sets.count(h.key) != 0 : Owner(h.key) != nullptr;
   }
 
   // The model's lookup: first match, or the only match when duplicates are allowed.
@@ -91,7 +91,7 @@ class AsModelTest : public AsTest {
   void Hold(uint32_t kind, uint64_t key, void *handle) { holders.push_back({kind, key, handle}); }
   size_t HoldersOfSet(uint64_t key) {
     return std::count_if(holders.begin(), holders.end(),
-                         [&](const Holder &h) { return h.kind == AS__kSetKind && h.key == key; });
+                         [&](const Holder &h) { return h.kind == kSetKind && h.key == key; });
   }
   // A holder of the given kind, preferring live ones most of the time.
   Holder *AnyHolder(uint32_t kind) {
@@ -106,8 +106,8 @@ class AsModelTest : public AsTest {
   void Drop(const Holder *h) { holders.erase(holders.begin() + (h - holders.data())); }
 
   uint32_t FreeOfKind(uint32_t kind, void **var) {
-    return kind == AS__kSetKind ? AS_FreeSetHandle(sl, reinterpret_cast<AS_setHandle_t *>(var))
-           : kind == AS__kAttrKind
+    return kind == kSetKind ? AS_FreeSetHandle(sl, reinterpret_cast<AS_setHandle_t *>(var))
+           : kind == kAttrKind
                ? AS_FreeAttrHandle(sl, reinterpret_cast<AS_attrHandle_t *>(var))
                : AS_FreeAttrValHandle(sl, reinterpret_cast<AS_attrValHandle_t *>(var));
   }
@@ -142,11 +142,11 @@ class AsModelTest : public AsTest {
     ASSERT_EQ(AS_Create(sl, &set, &kCounting, dup), 0u);
     const uint64_t key = nextKey++;
     sets[key].dup = dup;
-    Hold(AS__kSetKind, key, set);
+    Hold(kSetKind, key, set);
   }
 
   void DestroySet() {
-    Holder *h = AnyHolder(AS__kSetKind);
+    Holder *h = AnyHolder(kSetKind);
     if (h == nullptr) return;
     AS_setHandle_t set = SetOf(h);
     if (!Alive(*h)) return ExpectStale(AS_Destroy(sl, &set));
@@ -161,9 +161,9 @@ class AsModelTest : public AsTest {
     Holder *h = AnyHolder(kind);
     if (h == nullptr) return;
     void *out = nullptr;
-    uint32_t rc = kind == AS__kSetKind
+    uint32_t rc = kind == kSetKind
                       ? AS_CopySetHandle(sl, SetOf(h), reinterpret_cast<AS_setHandle_t *>(&out))
-                  : kind == AS__kAttrKind
+                  : kind == kAttrKind
                       ? AS_CopyAttrHandle(sl, static_cast<AS_attrHandle_t>(h->handle),
                                           reinterpret_cast<AS_attrHandle_t *>(&out))
                       : AS_CopyAttrValHandle(sl, static_cast<AS_attrValHandle_t>(h->handle),
@@ -179,7 +179,7 @@ class AsModelTest : public AsTest {
     Holder *h = AnyHolder(kind);
     if (h == nullptr) return;
     // The last holder of a live set keeps it, or nobody could destroy it.
-    if (kind == AS__kSetKind && Alive(*h) && HoldersOfSet(h->key) == 1) return;
+    if (kind == kSetKind && Alive(*h) && HoldersOfSet(h->key) == 1) return;
     void *var = h->handle;
     EXPECT_EQ(FreeOfKind(kind, &var), 0u);
     EXPECT_EQ(var, nullptr);
@@ -188,7 +188,7 @@ class AsModelTest : public AsTest {
   }
 
   void AddValue() {
-    Holder *h = AnyHolder(AS__kSetKind);
+    Holder *h = AnyHolder(kSetKind);
     if (h == nullptr) return;
     const uint32_t id = 1 + Pick(6);
     const uint32_t type = Chance(10) ? TypeOf(id) + 1 : TypeOf(id);
@@ -205,11 +205,11 @@ class AsModelTest : public AsTest {
     if (Refused(rc, Target(s, id, type, &i))) return FreeValue(v);
     ASSERT_EQ(rc, 0u) << std::hex << STF_GetStatus(sl);
     s.attrs[i].vals.push_back({nextKey++, v->payload});
-    if (wantOut) Hold(AS__kAttrKind, s.attrs[i].key, out);
+    if (wantOut) Hold(kAttrKind, s.attrs[i].key, out);
   }
 
   void ReplaceValues() {
-    Holder *h = AnyHolder(AS__kSetKind);
+    Holder *h = AnyHolder(kSetKind);
     if (h == nullptr || !Alive(*h)) return;
     const uint32_t id = 1 + Pick(6);
     TestValue *v = NewValue(nextPayload++);
@@ -222,7 +222,7 @@ class AsModelTest : public AsTest {
   }
 
   void AddAttribute() {
-    Holder *h = AnyHolder(AS__kSetKind);
+    Holder *h = AnyHolder(kSetKind);
     if (h == nullptr || !Alive(*h)) return;
     const uint32_t id = 1 + Pick(6);
     uint32_t rc = AS_AddAttr(sl, SetOf(h), id, TypeOf(id), nullptr);
@@ -234,7 +234,7 @@ class AsModelTest : public AsTest {
   }
 
   void FindAttribute() {
-    Holder *h = AnyHolder(AS__kSetKind);
+    Holder *h = AnyHolder(kSetKind);
     if (h == nullptr) return;
     const uint32_t id = 1 + Pick(6);
     AS_attrHandle_t out;
@@ -244,11 +244,11 @@ class AsModelTest : public AsTest {
     size_t i;
     if (Refused(rc, ModelFind(s, id, &i))) return;
     ASSERT_EQ(rc, 0u);
-    Hold(AS__kAttrKind, s.attrs[i].key, out);
+    Hold(kAttrKind, s.attrs[i].key, out);
   }
 
   void FindValue() {
-    Holder *h = AnyHolder(AS__kAttrKind);
+    Holder *h = AnyHolder(kAttrKind);
     if (h == nullptr) return;
     AS_attrValHandle_t out;
     uint32_t rc = AS_FindFirstAttrValR(sl, static_cast<AS_attrHandle_t>(h->handle), &out, nullptr);
@@ -261,11 +261,11 @@ class AsModelTest : public AsTest {
     for (uint32_t steps = Pick(3); steps > 0 && at + 1 < a->vals.size(); steps--, at++) {
       ASSERT_EQ(AS_FindNextAttrValVR(sl, &out, nullptr), 0u);
     }
-    Hold(AS__kValKind, a->vals[at].key, out);
+    Hold(kValKind, a->vals[at].key, out);
   }
 
   void DeleteAttributeByHandle() {
-    Holder *h = AnyHolder(AS__kAttrKind);
+    Holder *h = AnyHolder(kAttrKind);
     if (h == nullptr) return;
     auto var = static_cast<AS_attrHandle_t>(h->handle);
     uint32_t rc = AS_DeleteAttrR(sl, &var);
@@ -279,7 +279,7 @@ class AsModelTest : public AsTest {
   }
 
   void DeleteAttributeById() {
-    Holder *h = AnyHolder(AS__kSetKind);
+    Holder *h = AnyHolder(kSetKind);
     if (h == nullptr || !Alive(*h)) return;
     const uint32_t id = 1 + Pick(6);
     uint32_t rc = AS_DeleteAttr(sl, SetOf(h), id);
@@ -291,7 +291,7 @@ class AsModelTest : public AsTest {
   }
 
   void DeleteValue() {
-    Holder *h = AnyHolder(AS__kValKind);
+    Holder *h = AnyHolder(kValKind);
     if (h == nullptr) return;
     auto var = static_cast<AS_attrValHandle_t>(h->handle);
     uint32_t rc = AS_DeleteAttrValVR(sl, &var);
@@ -303,7 +303,7 @@ class AsModelTest : public AsTest {
   }
 
   void CombineSets() {
-    Holder *x = AnyHolder(AS__kSetKind), *y = AnyHolder(AS__kSetKind);
+    Holder *x = AnyHolder(kSetKind), *y = AnyHolder(kSetKind);
     if (x == nullptr || sets.size() >= 6) return;
     const uint64_t xk = x->key, yk = y->key;
     AS_setHandle_t out = AS_nullSetHandle;
@@ -344,11 +344,11 @@ class AsModelTest : public AsTest {
     ASSERT_EQ(rc, 0u) << std::hex << STF_GetStatus(sl);
     const uint64_t key = nextKey++;
     sets[key] = result;
-    Hold(AS__kSetKind, key, out);
+    Hold(kSetKind, key, out);
   }
 
   void FlipDuplicates() {
-    Holder *h = AnyHolder(AS__kSetKind);
+    Holder *h = AnyHolder(kSetKind);
     if (h == nullptr || !Alive(*h)) return;
     const bool allow = Chance(50);
     ASSERT_EQ(allow ? AS_AllowDuplicates(sl, SetOf(h)) : AS_DisallowDuplicates(sl, SetOf(h)), 0u);
@@ -362,16 +362,16 @@ class AsModelTest : public AsTest {
     for (const Holder &h : holders) holdCount[h.handle]++;
     for (const Holder &h : holders) {
       SCOPED_TRACE(h.kind);
-      EXPECT_EQ(AS__HandleOf(static_cast<AS_setHandle_t>(h.handle))->userCount,
+      EXPECT_EQ(HandleOf(static_cast<AS_setHandle_t>(h.handle))->userCount,
                 holdCount[h.handle]);
-      if (h.kind == AS__kSetKind) {
+      if (h.kind == kSetKind) {
         CheckSet(h);
         continue;
       }
       // An attribute handle reads its ID, a value handle its payload.
       uint32_t id;
       void *value;
-      uint32_t rc = h.kind == AS__kAttrKind
+      uint32_t rc = h.kind == kAttrKind
                         ? AS_GetAttrIDR(sl, static_cast<AS_attrHandle_t>(h.handle), &id)
                         : AS_GetAttrValVR(sl, static_cast<AS_attrValHandle_t>(h.handle), &value);
       MAttr *a = Owner(h.key);
@@ -380,7 +380,7 @@ class AsModelTest : public AsTest {
         continue;
       }
       ASSERT_EQ(rc, 0u);
-      if (h.kind == AS__kAttrKind) {
+      if (h.kind == kAttrKind) {
         EXPECT_EQ(id, a->id);
       } else {
         auto v = std::find_if(a->vals.begin(), a->vals.end(),
@@ -429,7 +429,7 @@ class AsModelTest : public AsTest {
     // Give everything back: handles first, then each live set through its last holder.
     while (!holders.empty()) {
       Holder h = holders.back();
-      if (h.kind == AS__kSetKind && Alive(h) && HoldersOfSet(h.key) == 1) {
+      if (h.kind == kSetKind && Alive(h) && HoldersOfSet(h.key) == 1) {
         AS_setHandle_t set = SetOf(&h);
         ASSERT_EQ(AS_Destroy(sl, &set), 0u);
         sets.erase(h.key);
@@ -454,4 +454,4 @@ TEST_F(AsModelTest, RandomOperationsAgreeWithTheModel) {
 }
 
 }  // namespace
-}  // namespace astest
+}  // namespace kq::as::test

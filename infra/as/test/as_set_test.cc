@@ -2,7 +2,7 @@
 // references, stale handles and the handle and object checks.
 #include "as_test_support.h"
 
-namespace astest {
+namespace kq::as::test {
 namespace {
 
 class AsSetTest : public AsTest {};
@@ -81,14 +81,14 @@ TEST_F(AsSetTest, InvalidAndDamagedHandlesAreRefused) {
 
   // A handle with half its object reference is invalid; an object whose magic no
   // longer matches what the handle remembers is gone.
-  AS__Handle *h = AS__HandleOf(set);
+  Handle *h = HandleOf(set);
   h->objectMagic = 0;
   EXPECT_INVALID(AS_GetCount(sl, set, &count), AS_ST_BAD_ARG1);
-  h->objectMagic = AS__kSetMagic;
-  auto *s = static_cast<AS__Set *>(h->objectRef);
-  s->magic = AS__kAttrMagic;
+  h->objectMagic = kSetMagic;
+  auto *s = static_cast<Set *>(h->objectRef);
+  s->magic = kAttrMagic;
   EXPECT_FAILS(AS_GetCount(sl, set, &count), AS_ST_STALE_HANDLE);
-  s->magic = AS__kSetMagic;
+  s->magic = kSetMagic;
   s->duplicates = 2;
   EXPECT_FAILS(AS_GetCount(sl, set, &count), AS_ST_BAD_OBJECT);
   s->duplicates = 0;
@@ -122,23 +122,23 @@ TEST_F(AsSetTest, FailingDeleteStopsClearAndDestroyLeavingTheRestConsistent) {
 TEST_F(AsSetTest, CountsAtTheirLimitRefuseMore) {
   AS_setHandle_t set = NewSet();
   Add(set, 1, {1});
-  auto *s = static_cast<AS__Set *>(AS__HandleOf(set)->objectRef);
+  auto *s = static_cast<Set *>(HandleOf(set)->objectRef);
   AS_attrHandle_t attr;
 
-  s->handle->userCount = AS__kMaxCount;
+  s->handle->userCount = kMaxCount;
   AS_setHandle_t copy;
   EXPECT_FAILS(AS_CopySetHandle(sl, set, &copy), AS_ST_HANDLE_FULL);
   s->handle->userCount = 1;
 
-  s->attrCount = AS__kMaxCount;
+  s->attrCount = kMaxCount;
   EXPECT_FAILS(AS_AddAttr(sl, set, 2, 2, &attr), AS_ST_SET_FULL);
   TestValue *v = NewValue(9);
   EXPECT_FAILS(AS_AddAttrVal(sl, set, 2, 2, v, &kDesc, nullptr), AS_ST_SET_FULL);
   s->attrCount = 1;
 
-  s->first->valCount = AS__kMaxCount;
+  s->first->valCount = kMaxCount;
   EXPECT_FAILS(AS_AddAttrVal(sl, set, 1, TypeOf(1), v, &kDesc, nullptr), AS_ST_ATTR_FULL);
-  s->first->valCount = AS__kMaxCount - 2;
+  s->first->valCount = kMaxCount - 2;
   void *three[] = {v, v, v};
   AS_valueList_t list = {3, three};
   EXPECT_FAILS(AS_AddAttrValList(sl, set, 1, TypeOf(1), &list, &kDesc, nullptr), AS_ST_ATTR_FULL);
@@ -162,4 +162,4 @@ TEST_F(AsSetTest, CopyAndFreeHandleArguments) {
 }
 
 }  // namespace
-}  // namespace astest
+}  // namespace kq::as::test

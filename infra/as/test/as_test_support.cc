@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace astest {
+namespace kq::as::test {
 
 namespace {
 int liveValues = 0;
@@ -81,14 +81,14 @@ void FreeValue(TestValue *v) {
 }
 
 SetImage Image(AS_setHandle_t set) {
-  auto *s = static_cast<AS__Set *>(AS__HandleOf(set)->objectRef);
+  auto *s = static_cast<Set *>(HandleOf(set)->objectRef);
   SetImage image{s->duplicates, {}, s->handle->userCount};
-  for (AS__Attr *a = s->first; a != nullptr; a = a->next) {
+  for (Attr *a = s->first; a != nullptr; a = a->next) {
     AttrImage ai{a->attrId, a->valueType, a->modifyOp, {}, {}, {}, a->handle->userCount};
     if (a->charData != nullptr) {
       ai.characteristics.assign(reinterpret_cast<const char *>(a->charData), a->charLength);
     }
-    for (AS__Val *v = a->first; v != nullptr; v = v->next) {
+    for (Val *v = a->first; v != nullptr; v = v->next) {
       ai.payloads.push_back(PayloadOf(v->value));
       ai.valuePointers.push_back(v->value);
     }
@@ -162,4 +162,4 @@ std::string AsTest::Text(AS_setHandle_t set) {
   return text;
 }
 
-}  // namespace astest
+}  // namespace kq::as::test

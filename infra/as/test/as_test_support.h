@@ -16,7 +16,7 @@
 #include "kqtest.h"
 #include "private/as_internal.h"
 
-namespace astest {
+namespace kq::as::test {
 
 // Counts every allocation and free made through it. Double frees and frees of
 // blocks it never handed out are recorded instead of performed.
@@ -131,4 +131,4 @@ inline uint32_t TypeOf(uint32_t id) { return id % 7; }
 // The call refuses an invalid handle as the argument whose code is `arg`.
 #define EXPECT_INVALID(call, arg) EXPECT_FAILS(call, arg, AS_ST_INVALID_HANDLE)
 
-}  // namespace astest
+}  // namespace kq::as::test

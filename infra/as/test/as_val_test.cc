@@ -2,7 +2,7 @@
 // attributes, deleting, finding, walking and reading values.
 #include "as_test_support.h"
 
-namespace astest {
+namespace kq::as::test {
 namespace {
 
 using Ints = std::vector<int>;
@@ -222,4 +222,4 @@ TEST_F(AsValTest, ReplacingOneValueKeepsItsHandle) {
 }
 
 }  // namespace
-}  // namespace astest
+}  // namespace kq::as::test

@@ -10,7 +10,7 @@
 
 using namespace kq::kqbm;
 
-namespace kqbm_test {
+namespace kq::kqbm::test {
 
 namespace {
 
@@ -131,4 +131,4 @@ int TestScale() {
   return s && atoi(s) > 0 ? atoi(s) : scale;
 }
 
-}  // namespace kqbm_test
+}  // namespace kq::kqbm::test

@@ -12,7 +12,7 @@
 #include "infra/kqbm.h"
 #include "kqtest.h"
 
-namespace kqbm_test {
+namespace kq::kqbm::test {
 
 using Items = std::vector<std::pair<std::string, std::string>>;
 
@@ -72,4 +72,4 @@ inline std::string FetchAll(KQBM_dbHandle_t db, std::initializer_list<std::strin
   return text;
 }
 
-}  // namespace kqbm_test
+}  // namespace kq::kqbm::test

@@ -9,7 +9,7 @@
 
 #include "kqbm_checker.h"
 
-using namespace kqbm_test;
+using namespace kq::kqbm::test;
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "kqbm_checker.h"
 #include "private/kqbm_db.h"
 
-using namespace kqbm_test;
+using namespace kq::kqbm::test;
 using kq::kqbm::CompareKeys;
 using kq::kqbm::CompareKeysAbbrev;
 

@@ -5,7 +5,7 @@
 #include "dbm_cmd.h"
 #include "kqbm_checker.h"
 
-using namespace kqbm_test;
+using namespace kq::kqbm::test;
 
 namespace {
 

@@ -11,9 +11,9 @@
 
 namespace {
 
-using oidtest::Binary;
-using oidtest::Bytes;
-using oidtest::List;
+using kq::oid::test::Binary;
+using kq::oid::test::Bytes;
+using kq::oid::test::List;
 
 // 2.25.<n>: identifiers the table does not know.
 std::string NewBinary(int n) {
@@ -25,7 +25,7 @@ std::string NewBinary(int n) {
 }
 
 // A fresh registry; tests open it themselves unless they take oid_change_rw.
-class oid_change : public oidtest::Registry {
+class oid_change : public kq::oid::test::Registry {
  protected:
   uint32_t Lookup(const char *name, std::string *bin = nullptr) {
     List l;
@@ -35,14 +35,14 @@ class oid_change : public oidtest::Registry {
     return st;
   }
   std::string LastIndex() {
-    oidtest::List l;
+    kq::oid::test::List l;
     kq::oid::FileUse locale;
     EXPECT_EQ(locale.Take(block_, OID_FILE_LOCALE), 0u);
     std::string v;
     locale.Fetch(std::string(OID_LAST_INDEX_KEY), &v);
     return v;
   }
-  oidtest::TempRegistry reg_;
+  kq::oid::test::TempRegistry reg_;
   unsigned char chars_[OID_CHARS_LEN];
 };
 

@@ -7,7 +7,7 @@
 #include "internal/oid_build.h"
 #include "private/oid_db.h"
 
-namespace oidtest {
+namespace kq::oid::test {
 
 std::string StagedRegistry() {
   const char *root = getenv("QV_ROOT");
@@ -45,4 +45,4 @@ void Registry::TearDown() {
   OID__InitCache();
 }
 
-}  // namespace oidtest
+}  // namespace kq::oid::test

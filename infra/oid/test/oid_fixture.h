@@ -9,7 +9,7 @@
 #include "infra/oid.h"
 #include "kqtest.h"
 
-namespace oidtest {
+namespace kq::oid::test {
 
 using List = kq::test::StatusList;
 
@@ -39,4 +39,4 @@ class Registry : public ::testing::Test {
   OID_dbBlock_t *block_ = nullptr;
 };
 
-}  // namespace oidtest
+}  // namespace kq::oid::test

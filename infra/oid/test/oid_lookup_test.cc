@@ -12,13 +12,13 @@
 
 namespace {
 
-using oidtest::Binary;
-using oidtest::Bytes;
-using oidtest::List;
+using kq::oid::test::Binary;
+using kq::oid::test::Bytes;
+using kq::oid::test::List;
 
-class oid_lookup : public oidtest::Registry {
+class oid_lookup : public kq::oid::test::Registry {
  protected:
-  void SetUp() override { Open(oidtest::StagedRegistry(), OID_MODE_READ); }
+  void SetUp() override { Open(kq::oid::test::StagedRegistry(), OID_MODE_READ); }
 
   std::string ByName(const char *name) {
     List l;
@@ -147,7 +147,7 @@ TEST_F(oid_lookup, NameLimitsAndCacheHitsReadNoFile) {
 
   // A second block: its files stay closed while the name cache answers.
   OID_dbBlock_t *other = nullptr;
-  ASSERT_EQ(OID_OpenDb(l, oidtest::StagedRegistry().c_str(), "C", 0, &other), 0u);
+  ASSERT_EQ(OID_OpenDb(l, kq::oid::test::StagedRegistry().c_str(), "C", 0, &other), 0u);
   unsigned char chars[OID_CHARS_LEN];
   ASSERT_EQ(OID_LookupName(l, other, "id-syn-text", bin, chars), 0u);
   EXPECT_EQ(OID_EqualBinary(bin, Bytes(Binary(6))), 1);
@@ -161,7 +161,7 @@ TEST_F(oid_lookup, NameLimitsAndCacheHitsReadNoFile) {
 TEST_F(oid_lookup, LocaleFallsBackToTheDefaultFile) {
   List l;
   OID_dbBlock_t *fr = nullptr;
-  ASSERT_EQ(OID_OpenDb(l, oidtest::StagedRegistry().c_str(), "fr_FR", 0, &fr), 0u);
+  ASSERT_EQ(OID_OpenDb(l, kq::oid::test::StagedRegistry().c_str(), "fr_FR", 0, &fr), 0u);
   unsigned char bin[OID_BINARY_MAX];
   EXPECT_EQ(OID_LookupAbbrev(l, fr, "id-syn-delta-t", bin, nullptr), 0u);
   EXPECT_EQ(OID_SetLocale(l, fr, "de_DE"), OID_ST_BAD_LOCALE);  // no file: keeps the old one
@@ -169,13 +169,13 @@ TEST_F(oid_lookup, LocaleFallsBackToTheDefaultFile) {
   EXPECT_EQ(OID_SetLocale(l, fr, "en_US"), 0u);
   EXPECT_EQ(OID_LookupAbbrev(l, fr, "id-syn-delta-t", bin, nullptr), 0u);
   OID_CloseDb(l, &fr);
-  EXPECT_EQ(OID_OpenDb(l, oidtest::StagedRegistry().c_str(), "", 0, &fr), OID_ST_BAD_LOCALE);
+  EXPECT_EQ(OID_OpenDb(l, kq::oid::test::StagedRegistry().c_str(), "", 0, &fr), OID_ST_BAD_LOCALE);
 }
 
 TEST_F(oid_lookup, BlocksMustMatchTheInitialisation) {
   List l;
   OID_dbBlock_t *b = nullptr;
-  std::string dir = oidtest::StagedRegistry();
+  std::string dir = kq::oid::test::StagedRegistry();
   EXPECT_EQ(OID_OpenDb(l, "/tmp", "C", 0, &b), OID_ST_PATH_DIFFERS);
   EXPECT_EQ(OID_OpenDb(l, dir.c_str(), "C", 2, &b), OID_ST_MODE_DIFFERS);
   EXPECT_EQ(OID_OpenDb(l, (dir + "/").c_str(), "C", 0, &b), 0u);
@@ -189,7 +189,7 @@ TEST(oid_init, Failures) {
   OID_dbBlock_t *b = nullptr;
   EXPECT_EQ(OID_OpenDb(l, "/tmp", "C", 0, &b), OID_ST_NOT_INIT);
   EXPECT_EQ(OID_Init(l, nullptr, 0), OID_ST_BAD_PATH);
-  EXPECT_EQ(OID_Init(l, oidtest::StagedRegistry().c_str(), 1), OID_ST_BAD_MODE);
+  EXPECT_EQ(OID_Init(l, kq::oid::test::StagedRegistry().c_str(), 1), OID_ST_BAD_MODE);
   EXPECT_EQ(OID_Init(l, "/nonexistent-dir", 0), OID_ST_NO_LOCK_FILE);
   // A lock file but no dynamic-OID database: the conversions do not start.
   kq::test::TempDir dir;
@@ -202,12 +202,12 @@ TEST(oid_init, Failures) {
 
 namespace {
 
-class oid_no_cache : public oidtest::Registry {};
+class oid_no_cache : public kq::oid::test::Registry {};
 
 TEST_F(oid_no_cache, EnvironmentBypassesTheCaches) {
   {
     kq::test::EnvGuard env{{"OID_NO_CACHE", ""}};
-    Open(oidtest::StagedRegistry(), OID_MODE_READ);
+    Open(kq::oid::test::StagedRegistry(), OID_MODE_READ);
   }
   List l;
   unsigned char bin[OID_BINARY_MAX];

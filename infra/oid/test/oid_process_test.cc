@@ -7,7 +7,7 @@
 
 namespace {
 
-using oidtest::List;
+using kq::oid::test::List;
 
 // OID_Init in a child process: its result (0, or the low byte of the code).
 int InitInChild(const std::string &dir, uint32_t mode) {
@@ -27,7 +27,7 @@ int InitInChild(const std::string &dir, uint32_t mode) {
 constexpr int kLockFailed = OID_ST_LOCK_FAILED & 0xff;
 
 TEST(oid_process, ReadersShareAWriterIsAlone) {
-  oidtest::TempRegistry reg;
+  kq::oid::test::TempRegistry reg;
   List l;
   ASSERT_EQ(OID_Init(l, reg.dir().c_str(), OID_MODE_READ), 0u);
   EXPECT_EQ(InitInChild(reg.dir(), OID_MODE_READ), 0);

@@ -10,13 +10,13 @@
 
 namespace {
 
-using oidtest::Binary;
-using oidtest::Bytes;
-using oidtest::List;
+using kq::oid::test::Binary;
+using kq::oid::test::Bytes;
+using kq::oid::test::List;
 
-class oid_threads : public oidtest::Registry {
+class oid_threads : public kq::oid::test::Registry {
  protected:
-  oidtest::TempRegistry reg_;
+  kq::oid::test::TempRegistry reg_;
 };
 
 TEST_F(oid_threads, LookupsAndAddsOnOneBlock) {

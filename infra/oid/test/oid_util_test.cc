@@ -9,9 +9,9 @@
 
 namespace {
 
-using oidtest::Binary;
-using oidtest::Bytes;
-using oidtest::List;
+using kq::oid::test::Binary;
+using kq::oid::test::Bytes;
+using kq::oid::test::List;
 
 std::string ToDec(const unsigned char *bin, const unsigned char *chars = nullptr) {
   List l;

@@ -14,170 +14,204 @@
 
 #include "infra/as.h"
 
-inline constexpr uint32_t AS__kHandleMagic = 0x41532d00;  // "AS-" 0
-inline constexpr uint32_t AS__kSetMagic = 0x41532d01;
-inline constexpr uint32_t AS__kAttrMagic = 0x41532d02;
-inline constexpr uint32_t AS__kValMagic = 0x41532d03;
+namespace kq::as {
 
-enum AS__HandleKind : uint32_t { AS__kSetKind = 0, AS__kAttrKind = 1, AS__kValKind = 2 };
+inline constexpr uint32_t kHandleMagic = 0x41532d00;  // "AS-" 0
+inline constexpr uint32_t kSetMagic = 0x41532d01;
+inline constexpr uint32_t kAttrMagic = 0x41532d02;
+inline constexpr uint32_t kValMagic = 0x41532d03;
 
-inline constexpr uint32_t AS__kMaxCount = 0xffffffffu;  // attributes, values, users
+enum HandleKind : uint32_t { kSetKind = 0, kAttrKind = 1, kValKind = 2 };
 
-struct AS__Set;
-struct AS__Attr;
-struct AS__Val;
+inline constexpr uint32_t kMaxCount = 0xffffffffu;  // attributes, values, users
 
-struct AS__Handle {
-  uint32_t magic;                      // AS__kHandleMagic; 0 once freed
+struct Set;
+struct Attr;
+struct Val;
+
+struct Handle {
+  uint32_t magic;                      // kHandleMagic; 0 once freed
   uint32_t userCount;                  // references held by callers
-  uint32_t kind;                       // AS__HandleKind
+  uint32_t kind;                       // HandleKind
   uint32_t objectMagic;                // magic of the object referred to; 0 when stale
   void *objectRef;                     // the object; null when stale
   AS_deallocateFunction_t deallocate;  // frees this handle
 };
 
-struct AS__Set {
+struct Set {
   uint32_t magic;
-  AS__Handle *handle;
+  Handle *handle;
   uint32_t duplicates;  // 1: an ID may occur several times
   uint32_t attrCount;
-  AS__Attr *first;
-  AS__Attr *last;
+  Attr *first;
+  Attr *last;
   AS_allocateDescriptor_t alloc;  // kept as one record: value functions take its address
 };
 
-struct AS__Attr {
+struct Attr {
   uint32_t magic;
-  AS__Set *set;
-  AS__Handle *handle;
+  Set *set;
+  Handle *handle;
   uint32_t attrId;
   uint32_t valueType;
   int32_t modifyOp;
   uint8_t *charData;  // characteristics block, owned; null when none
   uint32_t charLength;
-  AS__Attr *next;
-  AS__Attr *prev;
+  Attr *next;
+  Attr *prev;
   uint32_t valCount;
-  AS__Val *first;
-  AS__Val *last;
+  Val *first;
+  Val *last;
 };
 
-struct AS__Val {
+struct Val {
   uint32_t magic;
-  AS__Attr *attr;
-  AS__Handle *handle;
-  AS__Val *next;
-  AS__Val *prev;
+  Attr *attr;
+  Handle *handle;
+  Val *next;
+  Val *prev;
   void *value;  // caller's value data, owned by the set
   AS_valueDescriptor_t desc;
 };
 
 // Reads an object's current magic; the handle check compares it with the magic the
 // handle remembers.
-using AS__GetMagicFunction = uint32_t (*)(const void *object);
-uint32_t AS__GetSetMagicSO(const void *set);
-uint32_t AS__GetAttrMagicAO(const void *attr);
-uint32_t AS__GetValMagicVO(const void *val);
-AS__GetMagicFunction AS__MagicReaderOf(uint32_t kind);
+using GetMagicFunction = uint32_t (*)(const void *object);
+uint32_t GetSetMagicSO(const void *set);
+uint32_t GetAttrMagicAO(const void *attr);
+uint32_t GetValMagicVO(const void *val);
+GetMagicFunction MagicReaderOf(uint32_t kind);
+
+}  // namespace kq::as
 
 // The default allocate descriptor: malloc and free.
 void *AS__Allocate(size_t size);
 void AS__Deallocate(void *block);
 extern const AS_allocateDescriptor_t AS__defaultAllocator;
 
+namespace kq::as {
+
 // Allocates through `allocate`, adding AS_ST_NO_MEMORY on failure.
-void *AS__AllocateOrReport(STF_statusList_t *sl, AS_allocateFunction_t allocate, size_t size);
+void *AllocateOrReport(STF_statusList_t *sl, AS_allocateFunction_t allocate, size_t size);
 
 // Adds `code` to the list and returns it.
-uint32_t AS__Report(STF_statusList_t *sl, uint32_t code);
+uint32_t Report(STF_statusList_t *sl, uint32_t code);
+
+}  // namespace kq::as
 
 // ---- Handle objects (HO)
 
-uint32_t AS__CreateHandleHO(STF_statusList_t *sl, uint32_t kind, void *objectRef,
-                            uint32_t objectMagic, const AS_allocateDescriptor_t *alloc,
-                            AS__Handle **handleOut);
-void AS__DeleteHandleHO(AS__Handle *handle);
-uint32_t AS__AcquireHandleHO(STF_statusList_t *sl, AS__Handle *handle);
-void AS__ReleaseHandleHO(AS__Handle *handle);
-inline bool AS__HandleIsInUseHO(const AS__Handle *h) { return h->userCount != 0; }
-inline bool AS__HandleHasMultipleUsersHO(const AS__Handle *h) { return h->userCount > 1; }
-inline void AS__MakeHandleStaleHO(AS__Handle *h) {
+namespace kq::as {
+
+uint32_t CreateHandleHO(STF_statusList_t *sl, uint32_t kind, void *objectRef, uint32_t objectMagic,
+                        const AS_allocateDescriptor_t *alloc, Handle **handleOut);
+
+}  // namespace kq::as
+void AS__DeleteHandleHO(kq::as::Handle *handle);
+uint32_t AS__AcquireHandleHO(STF_statusList_t *sl, kq::as::Handle *handle);
+void AS__ReleaseHandleHO(kq::as::Handle *handle);
+inline bool AS__HandleIsInUseHO(const kq::as::Handle *h) { return h->userCount != 0; }
+inline bool AS__HandleHasMultipleUsersHO(const kq::as::Handle *h) { return h->userCount > 1; }
+inline void AS__MakeHandleStaleHO(kq::as::Handle *h) {
   h->objectMagic = 0;
   h->objectRef = nullptr;
 }
-inline void *AS__GetObjectRefFromHandleHO(const AS__Handle *h) { return h->objectRef; }
-inline void AS__SetObjectRefInHandleHO(AS__Handle *h, void *object) { h->objectRef = object; }
-inline void AS__SetObjectMagicInHandleHO(AS__Handle *h, uint32_t magic) { h->objectMagic = magic; }
-inline uint32_t AS__GetHandleUserCountHO(const AS__Handle *h) { return h->userCount; }
+inline void *AS__GetObjectRefFromHandleHO(const kq::as::Handle *h) { return h->objectRef; }
+inline void AS__SetObjectRefInHandleHO(kq::as::Handle *h, void *object) { h->objectRef = object; }
+inline void AS__SetObjectMagicInHandleHO(kq::as::Handle *h, uint32_t magic) {
+  h->objectMagic = magic;
+}
+inline uint32_t AS__GetHandleUserCountHO(const kq::as::Handle *h) { return h->userCount; }
 // AS_ST_INVALID_HANDLE or AS_ST_STALE_HANDLE, or 0.
-uint32_t AS__CheckHandleHO(STF_statusList_t *sl, const AS__Handle *handle, uint32_t kind,
-                           AS__GetMagicFunction getMagic);
+uint32_t AS__CheckHandleHO(STF_statusList_t *sl, const kq::as::Handle *handle, uint32_t kind,
+                           kq::as::GetMagicFunction getMagic);
+namespace kq::as {
+
 // What happens to the handle of a deleted object: stale when callers hold it,
 // freed with the object otherwise.
-void AS__RetireHandleHO(AS__Handle *handle);
+void RetireHandleHO(Handle *handle);
 // Drops one caller's reference to a stale handle; the last one frees it.
-void AS__DropStaleUserHO(AS__Handle *handle);
+void DropStaleUserHO(Handle *handle);
 // Moves a caller's reference from one handle to another (walking a list).
-uint32_t AS__MoveUserHO(STF_statusList_t *sl, AS__Handle *from, AS__Handle *to);
+uint32_t MoveUserHO(STF_statusList_t *sl, Handle *from, Handle *to);
+
+}  // namespace kq::as
 
 // ---- Set objects (SO)
 
-uint32_t AS__CreateSetSO(STF_statusList_t *sl, uint32_t duplicateFlag,
-                         const AS_allocateDescriptor_t *alloc, AS__Handle *handle,
-                         AS__Set **setOut);
-void AS__DeleteSetSO(AS__Set *set);
-void AS__AddAttrToSetSO(AS__Set *set, AS__Attr *attr);
-void AS__RemoveAttrFromSetSO(AS__Set *set, AS__Attr *attr);
-AS__Attr *AS__FindAttrInSetSO(const AS__Set *set, uint32_t attrId);
-uint32_t AS__FindUniqueAttrInSetSO(STF_statusList_t *sl, const AS__Set *set, uint32_t attrId,
-                                   AS__Attr **attrOut);
-bool AS__CheckSetForDuplicatesSO(const AS__Set *set);
-uint32_t AS__CheckSetSO(STF_statusList_t *sl, const AS__Set *set);
-inline const AS_allocateDescriptor_t *AS__GetAllocateDescriptorSO(const AS__Set *set) {
+namespace kq::as {
+
+uint32_t CreateSetSO(STF_statusList_t *sl, uint32_t duplicateFlag,
+                     const AS_allocateDescriptor_t *alloc, Handle *handle, Set **setOut);
+
+}  // namespace kq::as
+void AS__DeleteSetSO(kq::as::Set *set);
+void AS__AddAttrToSetSO(kq::as::Set *set, kq::as::Attr *attr);
+void AS__RemoveAttrFromSetSO(kq::as::Set *set, kq::as::Attr *attr);
+kq::as::Attr *AS__FindAttrInSetSO(const kq::as::Set *set, uint32_t attrId);
+uint32_t AS__FindUniqueAttrInSetSO(STF_statusList_t *sl, const kq::as::Set *set, uint32_t attrId,
+                                   kq::as::Attr **attrOut);
+bool AS__CheckSetForDuplicatesSO(const kq::as::Set *set);
+uint32_t AS__CheckSetSO(STF_statusList_t *sl, const kq::as::Set *set);
+inline const AS_allocateDescriptor_t *AS__GetAllocateDescriptorSO(const kq::as::Set *set) {
   return &set->alloc;
 }
-inline void AS__SetDuplicateFlagSO(AS__Set *set, uint32_t flag) { set->duplicates = flag ? 1 : 0; }
-inline uint32_t AS__GetAttrCountSO(const AS__Set *set) { return set->attrCount; }
+inline void AS__SetDuplicateFlagSO(kq::as::Set *set, uint32_t flag) {
+  set->duplicates = flag ? 1 : 0;
+}
+inline uint32_t AS__GetAttrCountSO(const kq::as::Set *set) { return set->attrCount; }
 
 // ---- Attribute objects (AO)
 
+namespace kq::as {
+
 // The attribute refers to `parentSet` but is not linked into it.
-uint32_t AS__CreateAttrAO(STF_statusList_t *sl, AS__Set *parentSet, uint32_t attrId,
-                          uint32_t valueType, const int32_t *modifyOp,
-                          AS_allocateFunction_t allocate, AS__Handle *handle, AS__Attr **attrOut);
-void AS__DeleteAttrAO(AS__Attr *attr);
-void AS__AddAttrValToAttrAO(AS__Attr *attr, AS__Val *val);
-void AS__RemoveAttrValFromAttrAO(AS__Attr *attr, AS__Val *val);
-AS__Attr *AS__FindAttrInListAO(AS__Attr *from, uint32_t attrId);
-uint32_t AS__FindUniqueAttrInListAO(STF_statusList_t *sl, AS__Attr *from, uint32_t attrId,
-                                    AS__Attr **attrOut);
-bool AS__CheckListForDuplicateAttrsAO(const AS__Attr *from);
-uint32_t AS__GetNextAttrAO(STF_statusList_t *sl, const AS__Attr *attr, AS__Attr **nextOut);
-uint32_t AS__GetPrevAttrAO(STF_statusList_t *sl, const AS__Attr *attr, AS__Attr **prevOut);
-uint32_t AS__SetAttrCharacteristicsDataAO(STF_statusList_t *sl, AS__Attr *attr, const void *data,
-                                          uint32_t length);
-uint32_t AS__CheckAttrAO(STF_statusList_t *sl, const AS__Attr *attr);
-inline uint32_t AS__GetAttrIDAO(const AS__Attr *attr) { return attr->attrId; }
-inline void AS__SetAttrModifyOpAO(AS__Attr *attr, int32_t op) { attr->modifyOp = op; }
+uint32_t CreateAttrAO(STF_statusList_t *sl, Set *parentSet, uint32_t attrId, uint32_t valueType,
+                      const int32_t *modifyOp, AS_allocateFunction_t allocate, Handle *handle,
+                      Attr **attrOut);
+
+}  // namespace kq::as
+void AS__DeleteAttrAO(kq::as::Attr *attr);
+void AS__AddAttrValToAttrAO(kq::as::Attr *attr, kq::as::Val *val);
+void AS__RemoveAttrValFromAttrAO(kq::as::Attr *attr, kq::as::Val *val);
+kq::as::Attr *AS__FindAttrInListAO(kq::as::Attr *from, uint32_t attrId);
+uint32_t AS__FindUniqueAttrInListAO(STF_statusList_t *sl, kq::as::Attr *from, uint32_t attrId,
+                                    kq::as::Attr **attrOut);
+bool AS__CheckListForDuplicateAttrsAO(const kq::as::Attr *from);
+uint32_t AS__GetNextAttrAO(STF_statusList_t *sl, const kq::as::Attr *attr, kq::as::Attr **nextOut);
+uint32_t AS__GetPrevAttrAO(STF_statusList_t *sl, const kq::as::Attr *attr, kq::as::Attr **prevOut);
+uint32_t AS__SetAttrCharacteristicsDataAO(STF_statusList_t *sl, kq::as::Attr *attr,
+                                          const void *data, uint32_t length);
+uint32_t AS__CheckAttrAO(STF_statusList_t *sl, const kq::as::Attr *attr);
+inline uint32_t AS__GetAttrIDAO(const kq::as::Attr *attr) { return attr->attrId; }
+inline void AS__SetAttrModifyOpAO(kq::as::Attr *attr, int32_t op) { attr->modifyOp = op; }
 
 // ---- Value objects (VO)
 
+namespace kq::as {
+
 // The value refers to `parentAttr` but is not linked into it.
-uint32_t AS__CreateAttrValVO(STF_statusList_t *sl, AS__Attr *parentAttr, void *value,
-                             const AS_valueDescriptor_t *desc, AS_allocateFunction_t allocate,
-                             AS__Handle *handle, AS__Val **valOut);
-void AS__DeleteAttrValVO(AS__Val *val);  // the value object only, not its data
-uint32_t AS__CopyAttrValPointerVO(STF_statusList_t *sl, const AS__Val *val,
+uint32_t CreateAttrValVO(STF_statusList_t *sl, Attr *parentAttr, void *value,
+                         const AS_valueDescriptor_t *desc, AS_allocateFunction_t allocate,
+                         Handle *handle, Val **valOut);
+
+}  // namespace kq::as
+void AS__DeleteAttrValVO(kq::as::Val *val);  // the value object only, not its data
+uint32_t AS__CopyAttrValPointerVO(STF_statusList_t *sl, const kq::as::Val *val,
                                   const AS_allocateDescriptor_t *alloc, void **copyOut);
-uint32_t AS__DeleteAttrValPointerVO(STF_statusList_t *sl, AS__Val *val);
-uint32_t AS__GetNextAttrValVO(STF_statusList_t *sl, const AS__Val *val, AS__Val **nextOut);
-uint32_t AS__GetPrevAttrValVO(STF_statusList_t *sl, const AS__Val *val, AS__Val **prevOut);
-inline void AS__ReplaceAttrValVO(AS__Val *val, void *value) { val->value = value; }
-inline void AS__ReplaceAttrValDescVO(AS__Val *val, const AS_valueDescriptor_t *desc) {
+uint32_t AS__DeleteAttrValPointerVO(STF_statusList_t *sl, kq::as::Val *val);
+uint32_t AS__GetNextAttrValVO(STF_statusList_t *sl, const kq::as::Val *val, kq::as::Val **nextOut);
+uint32_t AS__GetPrevAttrValVO(STF_statusList_t *sl, const kq::as::Val *val, kq::as::Val **prevOut);
+inline void AS__ReplaceAttrValVO(kq::as::Val *val, void *value) { val->value = value; }
+inline void AS__ReplaceAttrValDescVO(kq::as::Val *val, const AS_valueDescriptor_t *desc) {
   val->desc = *desc;
 }
-uint32_t AS__CheckValVO(STF_statusList_t *sl, const AS__Val *val);
-inline void *AS__GetAttrValPointerVO(const AS__Val *val) { return val->value; }
+uint32_t AS__CheckValVO(STF_statusList_t *sl, const kq::as::Val *val);
+inline void *AS__GetAttrValPointerVO(const kq::as::Val *val) { return val->value; }
+
+namespace kq::as {
 
 // A value's set: its delete function runs through that set's allocate descriptor.
-inline AS__Set *AS__SetOfValVO(const AS__Val *val) { return val->attr->set; }
+inline Set *SetOfValVO(const Val *val) { return val->attr->set; }
+
+}  // namespace kq::as

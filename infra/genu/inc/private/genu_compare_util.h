@@ -6,28 +6,32 @@
 
 #include "infra/genu.h"
 
-inline int32_t genu_Sign(long long v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
+namespace kq::genu {
+
+inline int32_t Sign(long long v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
 
 // Both records present (else 0xc00e006b) and a result pointer.
-inline bool genu_CheckPair(STF_statusList_t *sl, const void *a, const void *b, int32_t *result) {
+inline bool CheckPair(STF_statusList_t *sl, const void *a, const void *b, int32_t *result) {
   if (a && b && result) return true;
   STF_AddStatus(sl, GENU_ST_NULL_COMPARE, 0);
   return false;
 }
 
 // The byte-string rule shared by octet strings, short octet strings and texts.
-uint32_t genu_OctetRule(STF_statusList_t *sl, int32_t la, const unsigned char *a, int32_t lb,
-                        const unsigned char *b, bool caseless, int32_t *r);
+uint32_t OctetRule(STF_statusList_t *sl, int32_t la, const unsigned char *a, int32_t lb,
+                   const unsigned char *b, bool caseless, int32_t *r);
 
 // The domain kind of a distinguished name string: 0 without a name-or-OID, the
 // OID of choice 1, the kind named by choice 2 (0xFFFFFFFF when unknown).
-uint32_t genu_DomainKind(const GEN_DistNameString_t *d);
+uint32_t DomainKindOf(const GEN_DistNameString_t *d);
 // The kind of a domain name (case-insensitive), 0xFFFFFFFF when unknown.
-uint32_t genu_DomainKindByName(const char *name, size_t length);
-inline bool genu_IsWindowsDomain(uint32_t kind) { return kind >= 3049 && kind <= 3051; }
+uint32_t DomainKindByName(const char *name, size_t length);
+inline bool IsWindowsDomain(uint32_t kind) { return kind >= 3049 && kind <= 3051; }
 
 // A generalized time as calendar seconds of the local clock (false when mktime
 // cannot represent it).
-bool genu_TimeToCalendar(const GEN_GeneralizedTime_t *t, time_t *out);
+bool TimeToCalendar(const GEN_GeneralizedTime_t *t, time_t *out);
+
+}  // namespace kq::genu
 
 #endif

@@ -6,30 +6,34 @@
 
 #include "infra/genu.h"
 
+namespace kq::genu {
+
 // Set while a GEN_BinCompare* runs: the compares of texts, simple names and
 // distinguished name strings then take their bytewise form.
-extern thread_local int genu_bytewiseTexts;
+extern thread_local int bytewiseTexts;
 // Runs `fn` with texts compared bytewise.
 template <typename Fn>
-uint32_t genu_WithBytewiseTexts(Fn fn);
+uint32_t WithBytewiseTexts(Fn fn);
 template <typename Fn>
-uint32_t genu_WithBytewiseTexts(Fn fn) {
-  int saved = genu_bytewiseTexts;
-  genu_bytewiseTexts = 1;
+uint32_t WithBytewiseTexts(Fn fn) {
+  int saved = bytewiseTexts;
+  bytewiseTexts = 1;
   uint32_t rc = fn();
-  genu_bytewiseTexts = saved;
+  bytewiseTexts = saved;
   return rc;
 }
 
-void genu_RandomTime(void *rec, std::mt19937 &rng);
-void genu_RandomCounted(void *rec, std::mt19937 &rng);  // records with a 16-bit count first
-void genu_RandomAcl(void *rec, std::mt19937 &rng);
-void genu_RandomSubStrings(void *rec, std::mt19937 &rng);
-void genu_RandomExtAcl(void *rec, std::mt19937 &rng);
-void genu_RandomFastFilter(void *rec, std::mt19937 &rng);
-void genu_RandomPreprocessor(void *rec, std::mt19937 &rng);
-void genu_RandomExternal(void *rec, std::mt19937 &rng);
-void genu_RandomSocket(void *rec, std::mt19937 &rng);
-void genu_RandomFilter(void *rec, std::mt19937 &rng);
+void RandomTime(void *rec, std::mt19937 &rng);
+void RandomCounted(void *rec, std::mt19937 &rng);  // records with a 16-bit count first
+void RandomAcl(void *rec, std::mt19937 &rng);
+void RandomSubStrings(void *rec, std::mt19937 &rng);
+void RandomExtAcl(void *rec, std::mt19937 &rng);
+void RandomFastFilter(void *rec, std::mt19937 &rng);
+void RandomPreprocessor(void *rec, std::mt19937 &rng);
+void RandomExternal(void *rec, std::mt19937 &rng);
+void RandomSocket(void *rec, std::mt19937 &rng);
+void RandomFilter(void *rec, std::mt19937 &rng);
+
+}  // namespace kq::genu
 
 #endif

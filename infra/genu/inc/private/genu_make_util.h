@@ -7,18 +7,20 @@
 #include "private/genu_layout.h"
 #include "internal/stf_fail.h"
 
+namespace kq::genu {
+
 // Allocates a zeroed record of layout L, lets `fill` build it and hands it out;
 // when `fill` fails it must leave nothing owned behind, and the record is freed.
 template <typename T, typename Fill>
-uint32_t genu_MakeRecord(STF_statusList_t *sl, T **out, const GenuLayout *L,
-                         const AS_allocateDescriptor_t *alloc, Fill fill) {
+uint32_t MakeRecord(STF_statusList_t *sl, T **out, const Layout *L,
+                    const AS_allocateDescriptor_t *alloc, Fill fill) {
   if (!out) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   *out = nullptr;
-  T *rec = static_cast<T *>(genu_Alloc(alloc, L->size));
+  T *rec = static_cast<T *>(Alloc(alloc, L->size));
   if (!rec) return STF__Fail(sl, GENU_ST_NO_MEMORY);
   memset(rec, 0, L->size);
   if (fill(rec)) {
-    genu_Free(alloc, rec);
+    Free(alloc, rec);
     return 1;
   }
   *out = rec;
@@ -26,8 +28,8 @@ uint32_t genu_MakeRecord(STF_statusList_t *sl, T **out, const GenuLayout *L,
 }
 
 // A Text of choice 5 that borrows the caller's characters (no allocation): a
-// template for genu_Copy, never released itself.
-inline GEN_Text_t genu_BorrowText(const char *s) {
+// template for Copy, never released itself.
+inline GEN_Text_t BorrowText(const char *s) {
   GEN_Text_t t{};
   t.choice = GEN_TEXT_OTHER;
   if (s) {
@@ -36,5 +38,7 @@ inline GEN_Text_t genu_BorrowText(const char *s) {
   }
   return t;
 }
+
+}  // namespace kq::genu
 
 #endif

@@ -7,7 +7,9 @@
 
 #include "infra/genu.h"
 
-struct GenuTextView {
+namespace kq::genu {
+
+struct TextView {
   int32_t choice;
   const unsigned char *bytes;
   int32_t length;   // may be negative in a bad record
@@ -15,24 +17,24 @@ struct GenuTextView {
   int32_t max;      // the record's character bound
 };
 
-inline const char *genu_StringOf(const GEN_Text_t *t) { return t->u.string ? t->u.string : ""; }
-inline const char *genu_StringOf(const GEN_SimpleName_t *n) { return n->u.string; }
-inline size_t genu_StringLength(const GEN_Text_t *t) { return strlen(genu_StringOf(t)); }
-inline size_t genu_StringLength(const GEN_SimpleName_t *n) {
+inline const char *StringOf(const GEN_Text_t *t) { return t->u.string ? t->u.string : ""; }
+inline const char *StringOf(const GEN_SimpleName_t *n) { return n->u.string; }
+inline size_t StringLength(const GEN_Text_t *t) { return strlen(StringOf(t)); }
+inline size_t StringLength(const GEN_SimpleName_t *n) {
   return strnlen(n->u.string, sizeof n->u.string);
 }
-inline int32_t genu_MaxOf(const GEN_Text_t *) { return GEN_TEXT_MAX; }
-inline int32_t genu_MaxOf(const GEN_SimpleName_t *) { return GEN_SIMPLE_NAME_MAX; }
+inline int32_t MaxOf(const GEN_Text_t *) { return GEN_TEXT_MAX; }
+inline int32_t MaxOf(const GEN_SimpleName_t *) { return GEN_SIMPLE_NAME_MAX; }
 
 // False (0xc00e00a0 added) for a choice outside 1..5.
 template <typename T>
-bool genu_ViewText(STF_statusList_t *sl, const T *t, GenuTextView *v) {
+bool ViewText(STF_statusList_t *sl, const T *t, TextView *v) {
   v->choice = t->choice;
   v->codeSet = t->choice == GEN_TEXT_OTHER ? t->codeSet : 0;
-  v->max = genu_MaxOf(t);
+  v->max = MaxOf(t);
   if (t->choice == GEN_TEXT_ISO646 || t->choice == GEN_TEXT_STRING) {
-    v->bytes = reinterpret_cast<const unsigned char *>(genu_StringOf(t));
-    v->length = static_cast<int32_t>(genu_StringLength(t));
+    v->bytes = reinterpret_cast<const unsigned char *>(StringOf(t));
+    v->length = static_cast<int32_t>(StringLength(t));
     return true;
   }
   if (t->choice >= GEN_TEXT_LATIN1 && t->choice <= GEN_TEXT_OTHER) {
@@ -43,5 +45,7 @@ bool genu_ViewText(STF_statusList_t *sl, const T *t, GenuTextView *v) {
   STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
   return false;
 }
+
+}  // namespace kq::genu
 
 #endif

@@ -6,27 +6,31 @@
 
 #include "infra/stf.h"
 
+namespace kq::genu {
+
 template <typename>
-struct GenuConvSig;
+struct ConvSig;
 template <typename W, typename G>
-struct GenuConvSig<int (*)(STF_statusList_t *, W *, const G *)> {
+struct ConvSig<int (*)(STF_statusList_t *, W *, const G *)> {
   using Wire = W;
   using Record = G;
 };
 
 template <auto F>
-int genu_ToBerVia(STF_statusList_t *s, void *wire, const void *record) {
-  using S = GenuConvSig<decltype(F)>;
+int ToBerVia(STF_statusList_t *s, void *wire, const void *record) {
+  using S = ConvSig<decltype(F)>;
   return F(s, static_cast<typename S::Wire *>(wire),
            static_cast<const typename S::Record *>(record));
 }
 template <auto F, typename W, typename G>
-int genu_ToGenVia(STF_statusList_t *s, const void *wire, void *record) {
+int ToGenVia(STF_statusList_t *s, const void *wire, void *record) {
   return F(s, static_cast<const W *>(wire), static_cast<G *>(record));
 }
 template <auto F, typename W>
-int genu_ReleaseVia(STF_statusList_t *s, void *wire) {
+int ReleaseVia(STF_statusList_t *s, void *wire) {
   return F(s, static_cast<W *>(wire));
 }
+
+}  // namespace kq::genu
 
 #endif

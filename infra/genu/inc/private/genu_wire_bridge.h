@@ -16,7 +16,7 @@
 //   identifiers; strings and octets with the wire strings of the same kind.
 //
 // A conversion that fails releases what it built: the wire side through
-// genu_WireRelease, the generic side through the layout engine.
+// kq::genu::WireRelease, the generic side through the layout engine.
 #ifndef KQ_GENU_WIRE_BRIDGE_H
 #define KQ_GENU_WIRE_BRIDGE_H
 
@@ -24,37 +24,41 @@
 #include "private/genu_layout.h"
 #include "private/genu_wire_int.h"
 
-typedef int (*GenuToBerFn)(STF_statusList_t *status, void *wire, const void *record);
-typedef int (*GenuToGenFn)(STF_statusList_t *status, const void *wire, void *record);
+namespace kq::genu {
+
+typedef int (*ToBerFn)(STF_statusList_t *status, void *wire, const void *record);
+typedef int (*ToGenFn)(STF_statusList_t *status, const void *wire, void *record);
 
 // A record converted by a converter of its own.
-struct GenuWireOverride {
-  const GenuLayout *layout;
-  GenuToBerFn toBer;
-  GenuToGenFn toGen;
+struct WireOverride {
+  const Layout *layout;
+  ToBerFn toBer;
+  ToGenFn toGen;
 };
 // The converter of `layout`, or null.
-const GenuWireOverride *genu_WireOverrideOf(const GenuLayout *layout);
+const WireOverride *WireOverrideOf(const Layout *layout);
+// The records whose conversion is written out by hand (wire/external.cc).
+extern const WireOverride kExternalOverride, kSocketOverride;
 
 // Both directions fill a structure the caller owns; 0 or 1 with the reason added.
-int genu_BridgeToBer(STF_statusList_t *status, const GenuLayout *L, const ber_type *T,
-                     void *wire, const void *record);
-int genu_BridgeToGen(STF_statusList_t *status, const GenuLayout *L, const ber_type *T,
-                     const void *wire, void *record);
+int BridgeToBer(STF_statusList_t *status, const Layout *L, const ber_type *T, void *wire,
+                const void *record);
+int BridgeToGen(STF_statusList_t *status, const Layout *L, const ber_type *T, const void *wire,
+                void *record);
 // Whether the only field of a record (or of a choice) pairs with the wire type as a
 // whole rather than with the first component of a wire SEQUENCE.
-inline bool genu_PairsWhole(const GenuField &f, const ber_type *T) {
-  return T->kind != BER_K_SEQUENCE || f.kind == GK_EMBED || f.kind == GK_PTR ||
-         f.kind == GK_ATTR;
+inline bool PairsWhole(const Field &f, const ber_type *T) {
+  return T->kind != BER_K_SEQUENCE || f.kind == FieldKind::kEmbed || f.kind == FieldKind::kPtr ||
+         f.kind == FieldKind::kAttr;
 }
 // Whether choice `c` of a choice record exists both in its layout and in its wire
 // CHOICE type.
-inline bool genu_ChoiceFits(const GenuLayout *L, const ber_type *T, int32_t c) {
+inline bool ChoiceFits(const Layout *L, const ber_type *T, int32_t c) {
   return T->kind == BER_K_CHOICE && c >= 1 && c <= L->maxChoice &&
          static_cast<uint32_t>(c) <= T->nfields;
 }
 // Whether an ENUMERATED value is one of the type's named values.
-inline bool genu_EnumNamed(const ber_type *t, int32_t v) {
+inline bool EnumNamed(const ber_type *t, int32_t v) {
   if (!t->names) return true;
   for (uint32_t i = 0; i < t->nnames; ++i)
     if (t->names[i].value == v) return true;
@@ -62,15 +66,17 @@ inline bool genu_EnumNamed(const ber_type *t, int32_t v) {
 }
 // The fields of a record that belong to choice `c` (every field of a record without
 // choices, and fields common to all choices); fills up to `max`, returns the count.
-uint32_t genu_FieldsOfChoice(const GenuLayout *L, int32_t c, const GenuField **out, uint32_t max);
+uint32_t FieldsOfChoice(const Layout *L, int32_t c, const Field **out, uint32_t max);
 // Releases what a conversion to the wire allocated in `wire` (identifier bytes belong
 // to the identifier table and are left alone) and zero-fills it.
-void genu_WireRelease(const ber_type *T, void *wire);
+void WireRelease(const ber_type *T, void *wire);
 // The inner steps, for converters that hold part of a record themselves: they neither
 // zero-fill nor clean up on failure (the outermost call does).
-int genu_PairToBer(STF_statusList_t *status, const GenuLayout *L, const ber_type *T, void *wire,
-                   const void *record);
-int genu_PairToGen(STF_statusList_t *status, const GenuLayout *L, const ber_type *T,
-                   const void *wire, void *record);
+int PairToBer(STF_statusList_t *status, const Layout *L, const ber_type *T, void *wire,
+              const void *record);
+int PairToGen(STF_statusList_t *status, const Layout *L, const ber_type *T, const void *wire,
+              void *record);
+
+}  // namespace kq::genu
 
 #endif

@@ -9,10 +9,12 @@
 #define GENU_MSG_WORLD_FAILED 0xc00e00d0u  // one argument: the failing call's code (long)
 #define GENU_MSG_CODING_FAILED 0xc00e00d1u // one argument: the coder's error text
 
-extern "C" {
-extern THR_threadKey_t genu_gTsdOssWorldKey;
-extern THR_once_t genu__gThreadOnce;
+namespace kq::genu {
+extern THR_threadKey_t worldKey;
+extern THR_once_t worldOnce;
+}  // namespace kq::genu
 
+extern "C" {
 void GENU__OssInit(void);
 OssGlobal *GENU__MakeWorld(void);
 void GENU__FreeWorld(void *world);

@@ -17,11 +17,11 @@ struct ICONV_context {
   iconv_t toWire;   // local to wire
 };
 
-namespace kq::iconvctx {
+namespace kq::genu::iconvctx {
 
 // The calling thread's context (null for none). 0 or ICONV_ST_CONTEXT.
 uint32_t ThreadContext(ICONV_context_t **out);
 
-}  // namespace kq::iconvctx
+}  // namespace kq::genu::iconvctx
 
 #endif

@@ -8,6 +8,8 @@
 #include "private/genu_hooks.h"
 #include "private/genu_layout_def.h"
 
+namespace genu = kq::genu;
+
 namespace {
 
 template <typename T>
@@ -16,11 +18,11 @@ const T &as(const void *p) {
 }
 
 // The records compared by a compare of their own (structural or with rules).
-GenuCompareHook recordCompare(uint32_t id) {
+genu::CompareHook recordCompare(uint32_t id) {
   switch (id) {
 #define GENU_ID_HOOK(ID, Fn, T) \
   case ID:                      \
-    return genu_Hook<T, Fn>;
+    return genu::Hook<T, Fn>;
     GENU_ID_HOOK(6, GEN_CompareDistNameString, GEN_DistNameString_t)
     GENU_ID_HOOK(8, GENU__CompareEVHProfile, GEN_EventHandlingProfile_t)
     GENU_ID_HOOK(9, GEN_CompareFontReference, GEN_FontReference_t)
@@ -130,9 +132,9 @@ extern "C" {
 
 uint32_t GEN_CompareAttrValue(STF_statusList_t *sl, uint32_t id, const void *a, const void *b,
                               int32_t *result) {
-  if (!genu_CheckPair(sl, a, b, result)) return 1;
+  if (!genu::CheckPair(sl, a, b, result)) return 1;
   if (scalarCompare(id, a, b, result)) return 0;
-  GenuCompareHook hook = recordCompare(id);
+  genu::CompareHook hook = recordCompare(id);
   if (hook) return hook(sl, a, b, result);
   LOG_COND_MESSAGE(LOG_SEV_DIAG, "GEN_CompareAttrValue: AVT # %d not yet implemented\n",
                    static_cast<int>(id));
@@ -152,13 +154,13 @@ uint32_t GEN_BinCompareAttrValue(STF_statusList_t *sl, uint32_t id, const void *
       return GEN_BinCompareSimpleName(sl, static_cast<const GEN_SimpleName_t *>(a),
                                       static_cast<const GEN_SimpleName_t *>(b), result);
     default:
-      return genu_WithBytewiseTexts([&] { return GEN_CompareAttrValue(sl, id, a, b, result); });
+      return genu::WithBytewiseTexts([&] { return GEN_CompareAttrValue(sl, id, a, b, result); });
   }
 }
 
-#define GENU_DEFINE_BIN_COMPARE(Fn, Plain, T)                                           \
-  uint32_t Fn(STF_statusList_t *sl, const T *a, const T *b, int32_t *result) {           \
-    return genu_WithBytewiseTexts([&] { return Plain(sl, a, b, result); });             \
+#define GENU_DEFINE_BIN_COMPARE(Fn, Plain, T)                                  \
+  uint32_t Fn(STF_statusList_t *sl, const T *a, const T *b, int32_t *result) { \
+    return genu::WithBytewiseTexts([&] { return Plain(sl, a, b, result); });   \
   }
 GENU_DEFINE_BIN_COMPARE(GEN_BinCompareObjectIdent, GEN_CompareObjectIdent, GEN_ObjectIdent_t)
 GENU_DEFINE_BIN_COMPARE(GEN_BinCompareFontReference, GEN_CompareFontReference, GEN_FontReference_t)

@@ -7,11 +7,13 @@
 #include "private/genu_hooks.h"
 #include "private/genu_layout.h"
 
+namespace genu = kq::genu;
+
 namespace {
 
 uint32_t distNames(STF_statusList_t *sl, const GEN_DistNameString_t *a,
                    const GEN_DistNameString_t *b, bool bytewise, int32_t *r) {
-  if (!genu_CheckPair(sl, a, b, r)) return 1;
+  if (!genu::CheckPair(sl, a, b, r)) return 1;
   if (a->nameOrOid && b->nameOrOid) {
     if (GEN_CompareNameOrOID(sl, a->nameOrOid, b->nameOrOid, r)) return 1;
     if (*r != 0) return 0;
@@ -20,7 +22,8 @@ uint32_t distNames(STF_statusList_t *sl, const GEN_DistNameString_t *a,
     return 0;
   }
   if (bytewise) return GEN_BinCompareText(sl, &a->text, &b->text, r);
-  if (genu_IsWindowsDomain(genu_DomainKind(a))) return GEN_ICompareText(sl, &a->text, &b->text, r);
+  if (genu::IsWindowsDomain(genu::DomainKindOf(a)))
+    return GEN_ICompareText(sl, &a->text, &b->text, r);
   return GEN_CompareText(sl, &a->text, &b->text, r);
 }
 
@@ -47,15 +50,17 @@ bool calendarSeconds(const GEN_GeneralizedTime_t *t, time_t *out) {
 
 }  // namespace
 
-bool genu_TimeToCalendar(const GEN_GeneralizedTime_t *t, time_t *out) {
-  return calendarSeconds(t, out);
-}
+namespace kq::genu {
+
+bool TimeToCalendar(const GEN_GeneralizedTime_t *t, time_t *out) { return calendarSeconds(t, out); }
+
+}  // namespace kq::genu
 
 extern "C" {
 
 uint32_t GEN_CompareDistNameString(STF_statusList_t *sl, const GEN_DistNameString_t *a,
                                    const GEN_DistNameString_t *b, int32_t *r) {
-  return distNames(sl, a, b, genu_bytewiseTexts != 0, r);
+  return distNames(sl, a, b, genu::bytewiseTexts != 0, r);
 }
 
 uint32_t GEN_BinCompareDistNameString(STF_statusList_t *sl, const GEN_DistNameString_t *a,
@@ -65,7 +70,7 @@ uint32_t GEN_BinCompareDistNameString(STF_statusList_t *sl, const GEN_DistNameSt
 
 uint32_t GENU__CompareACL(STF_statusList_t *sl, const GEN_PSISAccessControlList_t *a,
                           const GEN_PSISAccessControlList_t *b, int32_t *r) {
-  if (!genu_CheckPair(sl, a, b, r)) return 1;
+  if (!genu::CheckPair(sl, a, b, r)) return 1;
   if (a->choice != b->choice) {
     *r = a->choice < b->choice ? -1 : 1;
     return 0;
@@ -83,10 +88,10 @@ uint32_t GENU__CompareACL(STF_statusList_t *sl, const GEN_PSISAccessControlList_
 
 uint32_t GENU__CompareExtACL(STF_statusList_t *sl, const GEN_ExtACL_t *a, const GEN_ExtACL_t *b,
                              int32_t *r) {
-  if (!genu_CheckPair(sl, a, b, r)) return 1;
+  if (!genu::CheckPair(sl, a, b, r)) return 1;
   if (GEN_CompareDistNameString(sl, &a->domain, &b->domain, r)) return 1;
   if (*r != 0) return 0;
-  uint32_t rc = genu_IsWindowsDomain(genu_DomainKind(&a->domain))
+  uint32_t rc = genu::IsWindowsDomain(genu::DomainKindOf(&a->domain))
                     ? GEN_ICompareSimpleName(sl, &a->principal, &b->principal, r)
                     : GEN_CompareSimpleName(sl, &a->principal, &b->principal, r);
   if (rc || *r != 0) return rc;
@@ -97,7 +102,7 @@ uint32_t GENU__CompareExtACL(STF_statusList_t *sl, const GEN_ExtACL_t *a, const 
 
 uint32_t GENU__CompareIgnoredAttribute(STF_statusList_t *sl, const GEN_IgnoredAttribute_t *a,
                                        const GEN_IgnoredAttribute_t *b, int32_t *r) {
-  if (!genu_CheckPair(sl, a, b, r)) return 1;
+  if (!genu::CheckPair(sl, a, b, r)) return 1;
   if (GENU__CompareAttrHandle(sl, &a->attribute, &b->attribute, r)) return 1;
   if (*r != 0) return 0;
   if (a->documentNumber && b->documentNumber)
@@ -110,7 +115,7 @@ uint32_t GENU__CompareIgnoredAttribute(STF_statusList_t *sl, const GEN_IgnoredAt
 
 uint32_t GEN_CompareGeneralizedTime(STF_statusList_t *sl, const GEN_GeneralizedTime_t *a,
                                     const GEN_GeneralizedTime_t *b, int32_t *r) {
-  if (!genu_CheckPair(sl, a, b, r)) return 1;
+  if (!genu::CheckPair(sl, a, b, r)) return 1;
   time_t ta, tb;
   if (!calendarSeconds(a, &ta) || !calendarSeconds(b, &tb)) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   if (ta == tb)

@@ -5,6 +5,8 @@
 #include "infra/svclog.h"
 #include "private/genu_layout.h"
 
+namespace genu = kq::genu;
+
 // One row per id in order: R(descriptor, record, PDU) or N for an id without one.
 #define GENU_TYPE_ROWS(R, N)                                                                  \
   R(Boolean, Boolean, 1) R(Cardinal, Integer, 20) R(CardinalRange, IntegerRange, 24) N       \
@@ -43,21 +45,23 @@
   R(DriverInfo, DriverInfo, 254)
 
 #define GENU_ROW_DESC(D, L, P) &GENU_##D##Desc,
-#define GENU_ROW_LAYOUT(D, L, P) &genu_L_##L,
+#define GENU_ROW_LAYOUT(D, L, P) &genu::k##L##Layout,
 #define GENU_ROW_PDU(D, L, P) P,
 #define GENU_NONE_PTR nullptr,
 #define GENU_NONE_PDU -1,
 
 namespace {
-const GenuLayout *const kLayouts[] = {GENU_TYPE_ROWS(GENU_ROW_LAYOUT, GENU_NONE_PTR)};
+const genu::Layout *const kLayouts[] = {GENU_TYPE_ROWS(GENU_ROW_LAYOUT, GENU_NONE_PTR)};
 const int32_t kPdus[] = {GENU_TYPE_ROWS(GENU_ROW_PDU, GENU_NONE_PDU)};
 static_assert(sizeof(kLayouts) / sizeof(kLayouts[0]) == GENU_AVT_COUNT);
 static_assert(sizeof(kPdus) / sizeof(kPdus[0]) == GENU_AVT_COUNT);
 }  // namespace
 
-const GenuLayout *genu_LayoutOfType(uint32_t id) {
-  return id < GENU_AVT_COUNT ? kLayouts[id] : nullptr;
-}
+namespace kq::genu {
+
+const Layout *LayoutOfType(uint32_t id) { return id < GENU_AVT_COUNT ? kLayouts[id] : nullptr; }
+
+}  // namespace kq::genu
 
 extern "C" {
 

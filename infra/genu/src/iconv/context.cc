@@ -9,6 +9,8 @@
 #include "internal/stf_scratch.h"
 #include "private/iconv_context.h"
 
+namespace genu = kq::genu;
+
 namespace {
 
 THR_once_t g_once = PTHREAD_ONCE_INIT;
@@ -34,7 +36,7 @@ uint32_t EnsureKey(const char *onceFailed) {
 // Replaces the thread's context, destroying the one it had.
 uint32_t Install(ICONV_context_t *context) {
   ICONV_context_t *old = nullptr;
-  if (kq::iconvctx::ThreadContext(&old)) return ICONV_ST_CONTEXT;
+  if (genu::iconvctx::ThreadContext(&old)) return ICONV_ST_CONTEXT;
   if (uint32_t st = THR_SetThreadKeyValue(g_key, context)) return st;
   if (old != context) ICONV_DestroyContext(old);
   return 0;
@@ -135,7 +137,7 @@ uint32_t Build(uint32_t wireCodeSet, ICONV_context_t **out) {
 
 }  // namespace
 
-namespace kq::iconvctx {
+namespace kq::genu::iconvctx {
 
 uint32_t ThreadContext(ICONV_context_t **out) {
   *out = nullptr;
@@ -146,7 +148,7 @@ uint32_t ThreadContext(ICONV_context_t **out) {
   return 0;
 }
 
-}  // namespace kq::iconvctx
+}  // namespace kq::genu::iconvctx
 
 extern "C" {
 
@@ -182,7 +184,7 @@ int ICONV_ConfigureContext(STF_statusList_t *status, const GEN_Text_t *wireText)
 
 ICONV_context_t *ICONV_GetAndClearContext(void) {
   ICONV_context_t *ctx = nullptr;
-  if (kq::iconvctx::ThreadContext(&ctx) || !ctx) return nullptr;
+  if (genu::iconvctx::ThreadContext(&ctx) || !ctx) return nullptr;
   if (THR_SetThreadKeyValue(g_key, nullptr)) return nullptr;
   return ctx;
 }

@@ -6,6 +6,8 @@
 
 #include "private/iconv_context.h"
 
+namespace genu = kq::genu;
+
 namespace {
 
 struct Run {
@@ -43,7 +45,7 @@ int Copy(STF_statusList_t *status, const unsigned char *text, int32_t length, un
 
 // The context that converts, or null when the text is to be copied.
 uint32_t Converting(ICONV_context_t **ctx) {
-  if (kq::iconvctx::ThreadContext(ctx)) return ICONV_ST_CONTEXT;
+  if (genu::iconvctx::ThreadContext(ctx)) return ICONV_ST_CONTEXT;
   if (*ctx && (*ctx)->localCodeSet == (*ctx)->wireCodeSet) *ctx = nullptr;
   return 0;
 }

@@ -9,6 +9,8 @@
 #include "private/genu_compare_util.h"
 #include "private/genu_make_util.h"
 
+namespace genu = kq::genu;
+
 namespace {
 
 constexpr uint32_t kNis = 3044, kDns = 3045, kFile = 3047, kNisPlus = 3048, kAny = 3055;
@@ -69,7 +71,7 @@ uint32_t GENU_MakeACL(STF_statusList_t *sl, GEN_ExtACL_t **out, const char *name
                       const char *domainValue, uint32_t domainKind,
                       const GEN_ACLNameType_t *nameType, const GEN_ACLPrivilegeLevel_t *level,
                       const AS_allocateDescriptor_t *alloc) {
-  return genu_MakeRecord(sl, out, &genu_L_ExtACL, alloc, [&](GEN_ExtACL_t *acl) {
+  return genu::MakeRecord(sl, out, &genu::kExtACLLayout, alloc, [&](GEN_ExtACL_t *acl) {
     if (empty(name)) {
       acl->nameType = 0;
       if (GENU_MakeEmbeddedSimpleName(sl, &acl->principal, "", alloc)) return 1u;
@@ -101,8 +103,8 @@ uint32_t GENU_MakeONCACL(STF_statusList_t *sl, GEN_PSISAccessControlList_t **out
   }
   if (GENU_MakeEmbeddedSimpleName(sl, &borrowed.name, principal, alloc)) return 1;
   borrowed.privilegeLevel = const_cast<GEN_ACLPrivilegeLevel_t *>(level);
-  return genu_Copy(sl, &genu_L_PSISAccessControlList, reinterpret_cast<void **>(out), &borrowed,
-                   alloc);
+  return genu::Copy(sl, &genu::kPSISAccessControlListLayout, reinterpret_cast<void **>(out),
+                    &borrowed, alloc);
 }
 
 uint32_t GENU_eACLFromText(STF_statusList_t *sl, GEN_ExtACL_t **out, const char *text) {
@@ -153,7 +155,7 @@ uint32_t GENU_ACLToPSIS(STF_statusList_t *sl, GEN_PSISAccessControlList_t **out,
   if (!out || !acl) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   *out = nullptr;
   if (!acl->domain.nameOrOid) return 1;
-  uint32_t kind = genu_DomainKind(&acl->domain);
+  uint32_t kind = genu::DomainKindOf(&acl->domain);
   std::string principal, value, joined;
   char *v = nullptr;
   if (extractName(sl, &acl->principal, &principal)) return 1;
@@ -164,7 +166,7 @@ uint32_t GENU_ACLToPSIS(STF_statusList_t *sl, GEN_PSISAccessControlList_t **out,
     joined = principal;
   else if (kind == kNis || kind == kDns || kind == kFile || kind == kNisPlus)
     joined = principal + "@" + value;
-  else if (genu_IsWindowsDomain(kind))
+  else if (genu::IsWindowsDomain(kind))
     joined = value + "\\" + principal;
   else
     return STF__Fail(sl, GENU_ST_NOT_COMPARABLE);

@@ -8,6 +8,8 @@
 #include "private/genu_compare_util.h"
 #include "private/genu_layout.h"
 
+namespace genu = kq::genu;
+
 namespace {
 
 struct DomainKind {
@@ -26,28 +28,32 @@ const DomainKind kDomains[] = {
 
 }  // namespace
 
-uint32_t genu_DomainKindByName(const char *name, size_t length) {
+namespace kq::genu {
+
+uint32_t DomainKindByName(const char *name, size_t length) {
   for (const DomainKind &d : kDomains)
     if (strlen(d.name) == length && strncasecmp(d.name, name, length) == 0) return d.oid;
   return 0xFFFFFFFFu;
 }
 
-uint32_t genu_DomainKind(const GEN_DistNameString_t *d) {
+uint32_t DomainKindOf(const GEN_DistNameString_t *d) {
   if (!d->nameOrOid) return 0;
   if (d->nameOrOid->choice == 1) return d->nameOrOid->u.oid;
   const GEN_SimpleName_t &n = d->nameOrOid->u.name;
   if (n.choice == GEN_TEXT_ISO646 || n.choice == GEN_TEXT_STRING)
-    return genu_DomainKindByName(n.u.string, strnlen(n.u.string, sizeof n.u.string));
+    return DomainKindByName(n.u.string, strnlen(n.u.string, sizeof n.u.string));
   if (n.choice >= GEN_TEXT_LATIN1 && n.choice <= GEN_TEXT_OTHER && n.u.octets.length >= 0)
-    return genu_DomainKindByName(reinterpret_cast<const char *>(n.u.octets.value),
-                                 static_cast<size_t>(n.u.octets.length));
+    return DomainKindByName(reinterpret_cast<const char *>(n.u.octets.value),
+                            static_cast<size_t>(n.u.octets.length));
   return 0xFFFFFFFFu;
 }
+
+}  // namespace kq::genu
 
 extern "C" uint32_t GENU_ExtractDistNameString(STF_statusList_t *sl, char **textOut,
                                                uint32_t *kindOut, const GEN_DistNameString_t *value,
                                                const AS_allocateDescriptor_t *alloc) {
   if (!textOut || !kindOut || !value) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
-  *kindOut = genu_DomainKind(value);
+  *kindOut = genu::DomainKindOf(value);
   return GENU_ExtractText(sl, textOut, &value->text, alloc);
 }

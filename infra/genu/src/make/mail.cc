@@ -8,6 +8,8 @@
 
 #include "private/genu_make_util.h"
 
+namespace genu = kq::genu;
+
 namespace {
 
 const char kRfc822[] = "RFC-822";
@@ -26,8 +28,10 @@ bool isAlnum(unsigned char c) {
 
 }  // namespace
 
+namespace kq::genu {
+
 // ASCII to the printable-string form; false for a byte above 127.
-bool genu_EscapeRfc1327(const char *in, std::string *out) {
+bool EscapeRfc1327(const char *in, std::string *out) {
   out->clear();
   for (const unsigned char *p = reinterpret_cast<const unsigned char *>(in); *p; ++p) {
     if (*p > 127) return false;
@@ -45,7 +49,7 @@ bool genu_EscapeRfc1327(const char *in, std::string *out) {
 }
 
 // The printable-string form back to ASCII; false for a malformed escape.
-bool genu_UnescapeRfc1327(const char *in, std::string *out) {
+bool UnescapeRfc1327(const char *in, std::string *out) {
   out->clear();
   for (const char *p = in; *p;) {
     if (*p != '(') {
@@ -72,6 +76,8 @@ bool genu_UnescapeRfc1327(const char *in, std::string *out) {
   return true;
 }
 
+}  // namespace kq::genu
+
 namespace {
 
 // Searches the domain-defined attributes for `typeA` (or `typeB`); the first
@@ -86,7 +92,7 @@ int findAddress(const GEN_StandardAttrs_t *a, const char *typeA, const char *typ
     if (strcasecmp(attr.type, typeA) != 0 && (!typeB || strcasecmp(attr.type, typeB) != 0))
       continue;
     status = 2;
-    if (genu_UnescapeRfc1327(attr.value, out)) return 0;
+    if (genu::UnescapeRfc1327(attr.value, out)) return 0;
   }
   return status;
 }
@@ -111,10 +117,11 @@ uint32_t fromString(STF_statusList_t *sl, GEN_StandardAttrs_t *out, const char *
   if (!out || !string) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   memset(out, 0, sizeof *out);
   std::string escaped;
-  if (!genu_EscapeRfc1327(string, &escaped) ||
+  if (!genu::EscapeRfc1327(string, &escaped) ||
       escaped.size() >= sizeof(GEN_DomainDefinedAttr_t::value))
     return STF__Fail(sl, GENU_ST_BAD_VALUE);
-  auto *dd = static_cast<GEN_DomainDefinedAttrs_t *>(genu_Alloc(alloc, sizeof(GEN_DomainDefinedAttrs_t)));
+  auto *dd =
+      static_cast<GEN_DomainDefinedAttrs_t *>(genu::Alloc(alloc, sizeof(GEN_DomainDefinedAttrs_t)));
   if (!dd) return STF__Fail(sl, GENU_ST_NO_MEMORY);
   memset(dd, 0, sizeof *dd);
   dd->count = 1;

@@ -5,15 +5,18 @@
 
 #include "private/genu_make_util.h"
 
+namespace genu = kq::genu;
+
 namespace {
 
 // An object identification of `choice` holding a deep copy of `alt` (layout L).
 uint32_t makeObjectIdent(STF_statusList_t *sl, GEN_ObjectIdent_t **out, int32_t choice,
-                         const GenuLayout *L, const void *alt, const AS_allocateDescriptor_t *alloc) {
+                         const genu::Layout *L, const void *alt,
+                         const AS_allocateDescriptor_t *alloc) {
   if (!alt) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
-  return genu_MakeRecord(sl, out, &genu_L_ObjectIdent, alloc, [&](GEN_ObjectIdent_t *o) {
+  return genu::MakeRecord(sl, out, &genu::kObjectIdentLayout, alloc, [&](GEN_ObjectIdent_t *o) {
     o->choice = choice;
-    return genu_DeepCopy(sl, L, &o->u, alt, alloc);
+    return genu::DeepCopy(sl, L, &o->u, alt, alloc);
   });
 }
 
@@ -21,10 +24,10 @@ uint32_t makeObjectIdent(STF_statusList_t *sl, GEN_ObjectIdent_t **out, int32_t 
 
 extern "C" {
 
-#define GENU_DEFINE_MAKE_OBJECT_IDENT(Suffix, T, Choice, Layout)                               \
-  uint32_t GENU_MakeObjectIdent_##Suffix(STF_statusList_t *sl, GEN_ObjectIdent_t **out,         \
+#define GENU_DEFINE_MAKE_OBJECT_IDENT(Suffix, T, Choice, Record)                                 \
+  uint32_t GENU_MakeObjectIdent_##Suffix(STF_statusList_t *sl, GEN_ObjectIdent_t **out,          \
                                          const T *value, const AS_allocateDescriptor_t *alloc) { \
-    return makeObjectIdent(sl, out, Choice, &genu_L_##Layout, value, alloc);                   \
+    return makeObjectIdent(sl, out, Choice, &genu::k##Record##Layout, value, alloc);             \
   }
 GENU_DEFINE_MAKE_OBJECT_IDENT(JobId, GEN_JobIdentifier_t, 1, JobIdentifier)
 GENU_DEFINE_MAKE_OBJECT_IDENT(DocId, GEN_DocumentIdentifier_t, 2, DocumentIdentifier)
@@ -35,7 +38,7 @@ GENU_DEFINE_MAKE_OBJECT_IDENT(SimpleName, GEN_SimpleName_t, 7, SimpleName)
 
 uint32_t GENU_MakeObjectIdent_Oid(STF_statusList_t *sl, GEN_ObjectIdent_t **out, uint32_t oid,
                                   const AS_allocateDescriptor_t *alloc) {
-  return makeObjectIdent(sl, out, 3, &genu_L_Identifier, &oid, alloc);
+  return makeObjectIdent(sl, out, 3, &genu::kIdentifierLayout, &oid, alloc);
 }
 
 uint32_t GENU_MakeDistNameString(STF_statusList_t *sl, GEN_DistNameString_t **out,
@@ -43,7 +46,8 @@ uint32_t GENU_MakeDistNameString(STF_statusList_t *sl, GEN_DistNameString_t **ou
                                  const AS_allocateDescriptor_t *alloc) {
   if (!text) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   GEN_DistNameString_t borrowed{*text, const_cast<GEN_NameOrOID_t *>(nameOrOid)};
-  return genu_Copy(sl, &genu_L_DistNameString, reinterpret_cast<void **>(out), &borrowed, alloc);
+  return genu::Copy(sl, &genu::kDistNameStringLayout, reinterpret_cast<void **>(out), &borrowed,
+                    alloc);
 }
 
 uint32_t GENU_MakeEmbeddedDistNameString2(STF_statusList_t *sl, GEN_DistNameString_t *out,
@@ -53,28 +57,29 @@ uint32_t GENU_MakeEmbeddedDistNameString2(STF_statusList_t *sl, GEN_DistNameStri
   GEN_NameOrOID_t kind{};
   kind.choice = 1;
   kind.u.oid = oid;
-  GEN_DistNameString_t borrowed{genu_BorrowText(string), oid ? &kind : nullptr};
+  GEN_DistNameString_t borrowed{genu::BorrowText(string), oid ? &kind : nullptr};
   if (string && strlen(string) > GEN_TEXT_MAX) {
     memset(out, 0, sizeof *out);
     return STF__Fail(sl, GENU_ST_BAD_VALUE);
   }
-  return genu_DeepCopy(sl, &genu_L_DistNameString, out, &borrowed, alloc);
+  return genu::DeepCopy(sl, &genu::kDistNameStringLayout, out, &borrowed, alloc);
 }
 
 uint32_t GENU_MakeDistNameString2(STF_statusList_t *sl, GEN_DistNameString_t **out,
                                   const char *string, uint32_t oid,
                                   const AS_allocateDescriptor_t *alloc) {
-  return genu_MakeRecord(sl, out, &genu_L_DistNameString, alloc, [&](GEN_DistNameString_t *d) {
-    return GENU_MakeEmbeddedDistNameString2(sl, d, string, oid, alloc);
-  });
+  return genu::MakeRecord(sl, out, &genu::kDistNameStringLayout, alloc,
+                          [&](GEN_DistNameString_t *d) {
+                            return GENU_MakeEmbeddedDistNameString2(sl, d, string, oid, alloc);
+                          });
 }
 
 uint32_t GENU_MakeNameRPCAddress(STF_statusList_t *sl, GEN_RPCAddress_t **out, const char *name,
                                  const AS_allocateDescriptor_t *alloc) {
   GEN_RPCAddress_t borrowed{};
   borrowed.choice = 1;
-  borrowed.u.name = genu_BorrowText(name);
-  return genu_Copy(sl, &genu_L_RPCAddress, reinterpret_cast<void **>(out), &borrowed, alloc);
+  borrowed.u.name = genu::BorrowText(name);
+  return genu::Copy(sl, &genu::kRPCAddressLayout, reinterpret_cast<void **>(out), &borrowed, alloc);
 }
 
 uint32_t GENU_MakeONCRPCAddress(STF_statusList_t *sl, GEN_RPCAddress_t **out, const char *host,
@@ -82,9 +87,9 @@ uint32_t GENU_MakeONCRPCAddress(STF_statusList_t *sl, GEN_RPCAddress_t **out, co
                                 const char *authName, const AS_allocateDescriptor_t *alloc) {
   GEN_RPCAddress_t borrowed{};
   borrowed.choice = 2;
-  borrowed.u.onc = GEN_ONCBinding_t{genu_BorrowText(host), program, version, procedure,
-                                    genu_BorrowText(authName)};
-  return genu_Copy(sl, &genu_L_RPCAddress, reinterpret_cast<void **>(out), &borrowed, alloc);
+  borrowed.u.onc = GEN_ONCBinding_t{genu::BorrowText(host), program, version, procedure,
+                                    genu::BorrowText(authName)};
+  return genu::Copy(sl, &genu::kRPCAddressLayout, reinterpret_cast<void **>(out), &borrowed, alloc);
 }
 
 uint32_t GENU_MakeMediaConsumed(STF_statusList_t *sl, GEN_MediaConsumed_t **out,
@@ -93,7 +98,8 @@ uint32_t GENU_MakeMediaConsumed(STF_statusList_t *sl, GEN_MediaConsumed_t **out,
                                 const AS_allocateDescriptor_t *alloc) {
   if (!printType || !media) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   GEN_MediaConsumed_t borrowed{*printType, *media, printedImpressions, consumedSheets};
-  return genu_Copy(sl, &genu_L_MediaConsumed, reinterpret_cast<void **>(out), &borrowed, alloc);
+  return genu::Copy(sl, &genu::kMediaConsumedLayout, reinterpret_cast<void **>(out), &borrowed,
+                    alloc);
 }
 
 uint32_t GENU_MakePreprocessorDefinition(
@@ -107,14 +113,14 @@ uint32_t GENU_MakePreprocessorDefinition(
   if (GENU_MakeEmbeddedSimpleName(sl, &borrowed.name, name, alloc)) return 1;
   borrowed.preprocessorType = preprocessorType;
   borrowed.executableType = executableType;
-  borrowed.pathName = genu_BorrowText(pathName);
+  borrowed.pathName = genu::BorrowText(pathName);
   borrowed.attributePattern = const_cast<GEN_Filter_t *>(attributePattern);
   borrowed.attributesToSet = const_cast<GEN_SetOfIgnoredAttribute_t *>(attributesToSet);
   borrowed.timeout = const_cast<int32_t *>(timeout);
   borrowed.inputFormats = const_cast<GEN_SetOfDocumentFormat_t *>(inputFormats);
   borrowed.outputFormats = const_cast<GEN_SetOfDocumentFormat_t *>(outputFormats);
-  return genu_Copy(sl, &genu_L_PreprocessorDefinition, reinterpret_cast<void **>(out), &borrowed,
-                   alloc);
+  return genu::Copy(sl, &genu::kPreprocessorDefinitionLayout, reinterpret_cast<void **>(out),
+                    &borrowed, alloc);
 }
 
 uint32_t GENU_MakeDriverInfo(STF_statusList_t *sl, GEN_DriverInfo_t **out, const char *name,
@@ -127,11 +133,11 @@ uint32_t GENU_MakeDriverInfo(STF_statusList_t *sl, GEN_DriverInfo_t **out, const
       GENU_MakeEmbeddedSimpleName(sl, &borrowed.alias, alias, alloc))
     return 1;
   borrowed.oid = oid;
-  borrowed.manufacturer = genu_BorrowText(manufacturer);
-  borrowed.model = genu_BorrowText(model);
-  borrowed.version = genu_BorrowText(version);
-  borrowed.description = genu_BorrowText(description);
-  borrowed.comment = genu_BorrowText(comment);
+  borrowed.manufacturer = genu::BorrowText(manufacturer);
+  borrowed.model = genu::BorrowText(model);
+  borrowed.version = genu::BorrowText(version);
+  borrowed.description = genu::BorrowText(description);
+  borrowed.comment = genu::BorrowText(comment);
   // The file names as a borrowed sequence on the heap of this call.
   size_t n = 0;
   while (files && files[n]) ++n;
@@ -142,12 +148,12 @@ uint32_t GENU_MakeDriverInfo(STF_statusList_t *sl, GEN_DriverInfo_t **out, const
     rc = STF__Fail(sl, GENU_ST_NO_MEMORY);
   } else {
     for (size_t i = 0; i < n; ++i) {
-      texts[i] = genu_BorrowText(files[i]);
+      texts[i] = genu::BorrowText(files[i]);
       nodes[i].value = &texts[i];
       nodes[i].next = i + 1 < n ? &nodes[i + 1] : nullptr;
     }
     borrowed.files.first = n ? nodes : nullptr;
-    rc = genu_Copy(sl, &genu_L_DriverInfo, reinterpret_cast<void **>(out), &borrowed, alloc);
+    rc = genu::Copy(sl, &genu::kDriverInfoLayout, reinterpret_cast<void **>(out), &borrowed, alloc);
   }
   free(nodes);
   free(texts);

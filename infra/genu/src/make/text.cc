@@ -5,6 +5,8 @@
 #include "private/genu_make_util.h"
 #include "private/genu_text_view.h"
 
+namespace genu = kq::genu;
+
 namespace {
 
 uint32_t fail(STF_statusList_t *sl, uint32_t code) { return STF__Fail(sl, code); }
@@ -24,8 +26,8 @@ uint32_t extractView(STF_statusList_t *sl, char **out, const T *value,
                      const AS_allocateDescriptor_t *alloc) {
   if (!out || !value) return fail(sl, GENU_ST_NULL_COMPARE);
   *out = nullptr;
-  GenuTextView v;
-  if (!genu_ViewText(sl, value, &v)) return 1;
+  genu::TextView v;
+  if (!genu::ViewText(sl, value, &v)) return 1;
   return extractBytes(sl, out, v.bytes, v.length, alloc);
 }
 
@@ -44,7 +46,7 @@ uint32_t GENU_MakeEmbeddedString(STF_statusList_t *sl, GEN_OctetString_t *out, c
     out->value = GEN_CopyUnsignedCharArray(nullptr, 0, 1, alloc);
     return out->value ? 0 : fail(sl, GENU_ST_NO_MEMORY);
   }
-  return genu_CopyOctets(sl, out, &src, alloc);
+  return genu::CopyOctets(sl, out, &src, alloc);
 }
 
 uint32_t GENU_MakeEmbeddedText(STF_statusList_t *sl, GEN_Text_t *out, const char *string,
@@ -58,8 +60,9 @@ uint32_t GENU_MakeEmbeddedText(STF_statusList_t *sl, GEN_Text_t *out, const char
 
 uint32_t GENU_MakeText(STF_statusList_t *sl, GEN_Text_t **out, const char *string,
                        const AS_allocateDescriptor_t *alloc) {
-  return genu_MakeRecord(sl, out, &genu_L_Text, alloc,
-                    [&](GEN_Text_t *t) { return GENU_MakeEmbeddedText(sl, t, string, alloc); });
+  return genu::MakeRecord(sl, out, &genu::kTextLayout, alloc, [&](GEN_Text_t *t) {
+    return GENU_MakeEmbeddedText(sl, t, string, alloc);
+  });
 }
 
 uint32_t GENU_MakeEmbeddedSimpleName(STF_statusList_t *sl, GEN_SimpleName_t *out,
@@ -76,7 +79,7 @@ uint32_t GENU_MakeEmbeddedSimpleName(STF_statusList_t *sl, GEN_SimpleName_t *out
 
 uint32_t GENU_MakeSimpleName(STF_statusList_t *sl, GEN_SimpleName_t **out, const char *string,
                              const AS_allocateDescriptor_t *alloc) {
-  return genu_MakeRecord(sl, out, &genu_L_SimpleName, alloc, [&](GEN_SimpleName_t *n) {
+  return genu::MakeRecord(sl, out, &genu::kSimpleNameLayout, alloc, [&](GEN_SimpleName_t *n) {
     return GENU_MakeEmbeddedSimpleName(sl, n, string, alloc);
   });
 }
@@ -91,7 +94,7 @@ uint32_t GENU_MakeEmbeddedErrorMsg(STF_statusList_t *sl, GEN_ErrorMsg_t *out, co
 
 uint32_t GENU_MakeErrorMsg(STF_statusList_t *sl, GEN_ErrorMsg_t **out, const char *string,
                            const AS_allocateDescriptor_t *alloc) {
-  return genu_MakeRecord(sl, out, &genu_L_ErrorMsg, alloc, [&](GEN_ErrorMsg_t *m) {
+  return genu::MakeRecord(sl, out, &genu::kErrorMsgLayout, alloc, [&](GEN_ErrorMsg_t *m) {
     return GENU_MakeEmbeddedErrorMsg(sl, m, string, alloc);
   });
 }
@@ -123,11 +126,11 @@ uint32_t GENU_Iso646irv2IsoLatin1Text(STF_statusList_t *sl, GEN_Text_t **out, co
   const char *s = text->u.string ? text->u.string : "";
   size_t n = strlen(s);
   if (n > GEN_TEXT_MAX) return fail(sl, GENU_ST_BAD_VALUE);
-  return genu_MakeRecord(sl, out, &genu_L_Text, alloc, [&](GEN_Text_t *t) {
+  return genu::MakeRecord(sl, out, &genu::kTextLayout, alloc, [&](GEN_Text_t *t) {
     t->choice = GEN_TEXT_LATIN1;
     GEN_OctetString_t src{static_cast<int32_t>(n),
                           reinterpret_cast<unsigned char *>(const_cast<char *>(s))};
-    return genu_CopyOctets(sl, &t->u.octets, &src, alloc);
+    return genu::CopyOctets(sl, &t->u.octets, &src, alloc);
   });
 }
 
@@ -136,7 +139,7 @@ uint32_t GENU_Iso646irv2IsoLatin1SimpleName(STF_statusList_t *sl, GEN_SimpleName
                                             const AS_allocateDescriptor_t *alloc) {
   size_t n = strnlen(name->u.string, sizeof name->u.string);
   if (n > GEN_SIMPLE_NAME_MAX) return fail(sl, GENU_ST_BAD_VALUE);
-  return genu_MakeRecord(sl, out, &genu_L_SimpleName, alloc, [&](GEN_SimpleName_t *t) {
+  return genu::MakeRecord(sl, out, &genu::kSimpleNameLayout, alloc, [&](GEN_SimpleName_t *t) {
     t->choice = GEN_TEXT_LATIN1;
     t->u.octets.length = static_cast<int16_t>(n);
     memcpy(t->u.octets.value, name->u.string, n);

@@ -8,6 +8,8 @@
 #include "private/genu_compare_util.h"
 #include "private/genu_make_util.h"
 
+namespace genu = kq::genu;
+
 namespace {
 std::atomic<long> secondsWest{0};
 
@@ -55,7 +57,7 @@ uint32_t GENU_GeneralizedTimeDeltaArithmetic(STF_statusList_t *sl, const GEN_Gen
                                              GEN_GeneralizedTime_t *out) {
   if (!time || !out) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   time_t t;
-  if (!genu_TimeToCalendar(time, &t)) return STF__Fail(sl, GENU_ST_BAD_VALUE);
+  if (!genu::TimeToCalendar(time, &t)) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   if (operation == GENU_DELTA_ADD) {
     t += delta;
   } else if (operation == GENU_DELTA_SUBTRACT) {

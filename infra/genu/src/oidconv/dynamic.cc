@@ -13,6 +13,8 @@
 #include "internal/stf_fail.h"
 #include "private/oidconv_dynamic.h"
 
+namespace genu = kq::genu;
+
 namespace kq::genu {
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include "private/oidconv_table.h"
 
+namespace genu = kq::genu;
+
 namespace kq::genu {
 
 int64_t EntryOfShort(uint32_t shoid) {

@@ -19,8 +19,10 @@ uint32_t Translated(STF_statusList_t *scratch) {
 }
 }  // namespace
 
-uint32_t genu_CopyAttr(STF_statusList_t *sl, AS_attrHandle_t *dst, const AS_attrHandle_t *src,
-                       const AS_allocateDescriptor_t *alloc) {
+namespace kq::genu {
+
+uint32_t CopyAttr(STF_statusList_t *sl, AS_attrHandle_t *dst, const AS_attrHandle_t *src,
+                  const AS_allocateDescriptor_t *alloc) {
   if (!*src) {
     *dst = AS_nullAttrHandle;
     return STF__Fail(sl, GENU_ST_BAD_VALUE);
@@ -39,7 +41,7 @@ uint32_t genu_CopyAttr(STF_statusList_t *sl, AS_attrHandle_t *dst, const AS_attr
   return 0;
 }
 
-uint32_t genu_DeleteAttr(STF_statusList_t *sl, AS_attrHandle_t *value) {
+uint32_t DeleteAttr(STF_statusList_t *sl, AS_attrHandle_t *value) {
   if (!*value) return 0;
   kq::stf::ScratchList s;
   AS_setHandle_t set = AS_nullSetHandle;
@@ -50,6 +52,8 @@ uint32_t genu_DeleteAttr(STF_statusList_t *sl, AS_attrHandle_t *value) {
   if (rc) STF_AddStatus(sl, GENU_ST_SET_ACCESS, 0);
   return rc;
 }
+
+}  // namespace kq::genu
 
 extern "C" {
 

@@ -3,16 +3,18 @@
 #include "internal/stf_fail.h"
 #include "private/genu_layout.h"
 
+namespace genu = kq::genu;
+
 extern "C" {
 
 #define GENU_DEFINE_COPY_DELETE(R)                                          \
   uint32_t GEN_Copy##R(STF_statusList_t *sl, void **out, const void *value, \
                        const AS_allocateDescriptor_t *alloc) {              \
-    return genu_Copy(sl, &genu_L_##R, out, value, alloc);                   \
+    return genu::Copy(sl, &genu::k##R##Layout, out, value, alloc);          \
   }                                                                         \
   uint32_t GEN_Delete##R(STF_statusList_t *sl, void *value,                 \
                          const AS_allocateDescriptor_t *alloc) {            \
-    return genu_Delete(sl, &genu_L_##R, value, alloc);                      \
+    return genu::Delete(sl, &genu::k##R##Layout, value, alloc);             \
   }                                                                         \
   const AS_valueDescriptor_t GENU_##R##Desc = {GEN_Copy##R, GEN_Delete##R};
 GENU_COPY_DELETE_RECORDS(GENU_DEFINE_COPY_DELETE)
@@ -21,12 +23,12 @@ GENU_COPY_DELETE_RECORDS(GENU_DEFINE_COPY_DELETE)
   uint32_t GEN_DeepCopy##R(STF_statusList_t *sl, GEN_##R##_t *dst, const GEN_##R##_t *src, \
                            const AS_allocateDescriptor_t *alloc) {                         \
     if (!dst || !src) return STF__Fail(sl, GENU_ST_BAD_VALUE);                             \
-    return genu_DeepCopy(sl, &genu_L_##L, dst, src, alloc);                                \
+    return genu::DeepCopy(sl, &genu::k##L##Layout, dst, src, alloc);                       \
   }                                                                                        \
   uint32_t GEN_DeepDelete##R(STF_statusList_t *sl, GEN_##R##_t *value,                     \
                              const AS_allocateDescriptor_t *alloc) {                       \
     if (!value) return STF__Fail(sl, GENU_ST_NULL_DELETE);                                 \
-    return genu_DeepDelete(sl, &genu_L_##L, value, alloc);                                 \
+    return genu::DeepDelete(sl, &genu::k##L##Layout, value, alloc);                        \
   }
 #define GENU_DEFINE_DEEP(R) GENU_DEFINE_DEEP_AS(R, R)
 GENU_DEEP_RECORDS(GENU_DEFINE_DEEP)
@@ -37,13 +39,13 @@ GENU_FINISHING_KINDS(GENU_DEFINE_FINISHING_DEEP)
 
 uint32_t GEN_DeleteSetOfCheckpoints(STF_statusList_t *sl, void *value,
                                     const AS_allocateDescriptor_t *alloc) {
-  return genu_Delete(sl, &genu_L_SetOfCheckpoints, value, alloc);
+  return genu::Delete(sl, &genu::kSetOfCheckpointsLayout, value, alloc);
 }
 
 uint32_t GEN_DeepDeleteOID(STF_statusList_t *sl, GEN_OID_t *value,
                            const AS_allocateDescriptor_t *alloc) {
   if (!value) return STF__Fail(sl, GENU_ST_NULL_DELETE);
-  genu_Free(alloc, *value);
+  genu::Free(alloc, *value);
   *value = nullptr;
   return 0;
 }

@@ -3,11 +3,15 @@
 #include "private/genu_hooks.h"
 #include "private/genu_layout_def.h"
 
+namespace kq::genu {
+
 // Document object references.
-GENU_LAYOUT_HOOKS(External, GEN_External_t, 3, nullptr, genu_RandomExternal, FU32(GEN_External_t, directReference),
-            FPTR(GEN_External_t, indirectReference, Integer),
-            FPTR(GEN_External_t, dataValueDescriptor, Text),
-            WHEN2(1, 2, FOCT(GEN_External_t, u.octets)), WHEN(3, FBITS(GEN_External_t, u.bits)))
+GENU_LAYOUT_HOOKS(External, GEN_External_t, 3, nullptr, RandomExternal,
+                  FU32(GEN_External_t, directReference),
+                  FPTR(GEN_External_t, indirectReference, Integer),
+                  FPTR(GEN_External_t, dataValueDescriptor, Text),
+                  WHEN2(1, 2, FOCT(GEN_External_t, u.octets)),
+                  WHEN(3, FBITS(GEN_External_t, u.bits)))
 using PA = GEN_PresentationAddress_t;
 GENU_LAYOUT(PresentationAddress, PA, 0, FOCT(PA, pSelector), FOCT(PA, sSelector),
             FOCT(PA, tSelector), FEMB(PA, nAddresses, SetOfOctetStrings))
@@ -59,12 +63,12 @@ GENU_LAYOUT(PersonalName, PN, 0, FCHARS(PN, surname), FCHARS(PN, givenName),
             FCHARS(PN, initials), FCHARS(PN, generation))
 GENU_LAYOUT(DomainDefinedAttr, GEN_DomainDefinedAttr_t, 0, FCHARS(GEN_DomainDefinedAttr_t, type),
             FCHARS(GEN_DomainDefinedAttr_t, value))
-GENU_LAYOUT_HOOKS(OrganizationUnitNames, GEN_OrganizationUnitNames_t, 0, nullptr,
-                  genu_RandomCounted, FI16(GEN_OrganizationUnitNames_t, count),
+GENU_LAYOUT_HOOKS(OrganizationUnitNames, GEN_OrganizationUnitNames_t, 0, nullptr, RandomCounted,
+                  FI16(GEN_OrganizationUnitNames_t, count),
                   FBYTES(GEN_OrganizationUnitNames_t, units))
-GENU_LAYOUT_HOOKS(DomainDefinedAttrs, GEN_DomainDefinedAttrs_t, 0, nullptr, genu_RandomCounted,
+GENU_LAYOUT_HOOKS(DomainDefinedAttrs, GEN_DomainDefinedAttrs_t, 0, nullptr, RandomCounted,
                   FI16(GEN_DomainDefinedAttrs_t, count), FBYTES(GEN_DomainDefinedAttrs_t, attrs))
-GENU_LAYOUT_HOOKS(UnformatPostalAddr, GEN_UnformatPostalAddr_t, 0, nullptr, genu_RandomCounted,
+GENU_LAYOUT_HOOKS(UnformatPostalAddr, GEN_UnformatPostalAddr_t, 0, nullptr, RandomCounted,
                   FI16(GEN_UnformatPostalAddr_t, count), FBYTES(GEN_UnformatPostalAddr_t, lines))
 GENU_LAYOUT(ExtNetworkAddr, GEN_ExtNetworkAddr_t, 0, FCHARS(GEN_ExtNetworkAddr_t, number),
             FCHARS(GEN_ExtNetworkAddr_t, subAddress))
@@ -119,11 +123,11 @@ GENU_SEQUENCE(SetOfCheckpoints, Checkpoint)
 
 // Attributes held inside values.
 GENU_LAYOUT(AttrHandle, GEN_AttrHandle_t, 0,
-            (GenuField{.kind = GK_ATTR, .size = sizeof(AS_attrHandle_t)}))
+            (Field{.kind = FieldKind::kAttr, .size = sizeof(AS_attrHandle_t)}))
 GENU_LAYOUT(Attribute, GEN_Attribute_t, 0, FATTR(GEN_Attribute_t, attribute))
 GENU_LAYOUT(Criteria, GEN_Criteria_t, 0, FATTR(GEN_Criteria_t, attribute))
 GENU_LAYOUT_HOOKS(IgnoredAttribute, GEN_IgnoredAttribute_t, 0,
-                  (genu_Hook<GEN_IgnoredAttribute_t, GENU__CompareIgnoredAttribute>), nullptr,
+                  (Hook<GEN_IgnoredAttribute_t, GENU__CompareIgnoredAttribute>), nullptr,
                   FPTR(GEN_IgnoredAttribute_t, documentNumber, Integer),
                   FATTR(GEN_IgnoredAttribute_t, attribute))
 GENU_SEQUENCE(SetOfIgnoredAttribute, IgnoredAttribute)
@@ -173,12 +177,11 @@ GENU_SEQUENCE(MediaConsumedSeq, MediaConsumed)
 
 // Access control lists.
 using ACL = GEN_PSISAccessControlList_t;
-GENU_LAYOUT_HOOKS(PSISAccessControlList, ACL, 2, (genu_Hook<ACL, GENU__CompareACL>), genu_RandomAcl,
+GENU_LAYOUT_HOOKS(PSISAccessControlList, ACL, 2, (Hook<ACL, GENU__CompareACL>), RandomAcl,
                   WHEN(1, FEMB(ACL, name, SimpleName)), WHEN(1, FPTR(ACL, nameType, ACLNameType)),
                   WHEN(1, FPTR(ACL, privilegeLevel, ACLPrivilegeLevel)),
                   WHEN(2, FOCT(ACL, dceList)))
-GENU_LAYOUT_HOOKS(ExtACL, GEN_ExtACL_t, 0, (genu_Hook<GEN_ExtACL_t, GENU__CompareExtACL>),
-                  genu_RandomExtAcl,
+GENU_LAYOUT_HOOKS(ExtACL, GEN_ExtACL_t, 0, (Hook<GEN_ExtACL_t, GENU__CompareExtACL>), RandomExtAcl,
                   FEMB(GEN_ExtACL_t, principal, SimpleName),
                   FEMB(GEN_ExtACL_t, domain, DistNameString), FU32(GEN_ExtACL_t, nameType),
                   FU32(GEN_ExtACL_t, privilegeLevel))
@@ -187,7 +190,7 @@ GENU_LAYOUT(OncACL, GEN_OncACL_t, 0, FEMB(GEN_OncACL_t, name, SimpleName),
 
 // Filters and selectors.
 using SUB = GEN_SubStrings_t;
-GENU_LAYOUT_HOOKS(SubStrings, SUB, 0, nullptr, genu_RandomSubStrings, FU32(SUB, attributeType),
+GENU_LAYOUT_HOOKS(SubStrings, SUB, 0, nullptr, RandomSubStrings, FU32(SUB, attributeType),
                   FI32(SUB, kind), FOCT(SUB, initial), FEMB(SUB, any, SeqOfOctetString),
                   FOCT(SUB, final))
 using FIT = GEN_FilterItem_t;
@@ -195,16 +198,17 @@ GENU_LAYOUT(FilterItem, FIT, 8, WHEN(1, FATTR(FIT, u.attribute)),
             WHEN(2, FEMB(FIT, u.substrings, SubStrings)), WHEN2(3, 4, FATTR(FIT, u.attribute)),
             WHEN(5, FU32(FIT, u.present)), WHEN2(6, 8, FATTR(FIT, u.attribute)))
 GENU_SEQUENCE(SetOfFilter, Filter)
-GENU_LAYOUT_HOOKS(Filter, GEN_Filter_t, 4, nullptr, genu_RandomFilter, WHEN(1, FEMB(GEN_Filter_t, u.item, FilterItem)),
-            WHEN2(2, 3, FEMB(GEN_Filter_t, u.set, SetOfFilter)),
-            WHEN(4, FPTR(GEN_Filter_t, u.not_, Filter)))
+GENU_LAYOUT_HOOKS(Filter, GEN_Filter_t, 4, nullptr, RandomFilter,
+                  WHEN(1, FEMB(GEN_Filter_t, u.item, FilterItem)),
+                  WHEN2(2, 3, FEMB(GEN_Filter_t, u.set, SetOfFilter)),
+                  WHEN(4, FPTR(GEN_Filter_t, u.not_, Filter)))
 GENU_LAYOUT(Selector, GEN_Selector_t, 0, FPTR(GEN_Selector_t, attributes, SetOfOids),
             FPTR(GEN_Selector_t, filter, Filter),
             FPTR(GEN_Selector_t, first, Integer), FPTR(GEN_Selector_t, count, Integer))
 using FFD = GEN_FastFilterDef_t;
-GENU_LAYOUT_HOOKS(FastFilterDef, FFD, 0, nullptr, genu_RandomFastFilter, FEMB(FFD, name, SimpleName), FPTR(FFD, filterType, Identifier),
-            FPTR(FFD, inputFormat, DocumentFormat), FPTR(FFD, outputFormat, DocumentFormat),
-            FEMB(FFD, text, Text))
+GENU_LAYOUT_HOOKS(FastFilterDef, FFD, 0, nullptr, RandomFastFilter, FEMB(FFD, name, SimpleName),
+                  FPTR(FFD, filterType, Identifier), FPTR(FFD, inputFormat, DocumentFormat),
+                  FPTR(FFD, outputFormat, DocumentFormat), FEMB(FFD, text, Text))
 
 // Finishing.
 GENU_LAYOUT(FinishingSpecPrivate, GEN_FinishingSpecPrivate_t, 0,
@@ -228,13 +232,16 @@ GENU_LAYOUT(Finishing, FN, 2, WHEN(1, FEMB(FN, u.named, NameOrOID)),
 
 // Printer records.
 using PD = GEN_PreprocessorDefinition_t;
-GENU_LAYOUT_HOOKS(PreprocessorDefinition, PD, 0, nullptr, genu_RandomPreprocessor, FEMB(PD, name, SimpleName),
-            FU32(PD, preprocessorType), FU32(PD, executableType), FEMB(PD, pathName, Text),
-            FPTR(PD, attributePattern, Filter), FPTR(PD, attributesToSet, SetOfIgnoredAttribute),
-            FPTR(PD, timeout, Integer), FPTR(PD, inputFormats, SetOfDocumentFormat),
-            FPTR(PD, outputFormats, SetOfDocumentFormat))
+GENU_LAYOUT_HOOKS(PreprocessorDefinition, PD, 0, nullptr, RandomPreprocessor,
+                  FEMB(PD, name, SimpleName), FU32(PD, preprocessorType), FU32(PD, executableType),
+                  FEMB(PD, pathName, Text), FPTR(PD, attributePattern, Filter),
+                  FPTR(PD, attributesToSet, SetOfIgnoredAttribute), FPTR(PD, timeout, Integer),
+                  FPTR(PD, inputFormats, SetOfDocumentFormat),
+                  FPTR(PD, outputFormats, SetOfDocumentFormat))
 using DI = GEN_DriverInfo_t;
 GENU_LAYOUT(DriverInfo, DI, 0, FEMB(DI, name, SimpleName), FU32(DI, oid),
             FEMB(DI, manufacturer, Text), FEMB(DI, model, Text), FEMB(DI, version, Text),
             FEMB(DI, description, Text), FEMB(DI, files, SetOfText), FEMB(DI, alias, SimpleName),
             FEMB(DI, comment, Text))
+
+}  // namespace kq::genu

@@ -5,8 +5,12 @@
 #include "internal/stf_fail.h"
 #include "private/genu_layout.h"
 
-uint32_t genu_CopyOctets(STF_statusList_t *sl, GEN_OctetString_t *dst, const GEN_OctetString_t *src,
-                         const AS_allocateDescriptor_t *alloc) {
+namespace genu = kq::genu;
+
+namespace kq::genu {
+
+uint32_t CopyOctets(STF_statusList_t *sl, GEN_OctetString_t *dst, const GEN_OctetString_t *src,
+                    const AS_allocateDescriptor_t *alloc) {
   *dst = GEN_OctetString_t{0, nullptr};
   if (src->length < 0) return STF__Fail(sl, GENU_ST_BAD_VALUE);
   if (src->length == 0) return 0;
@@ -17,17 +21,19 @@ uint32_t genu_CopyOctets(STF_statusList_t *sl, GEN_OctetString_t *dst, const GEN
   return 0;
 }
 
-uint32_t genu_DeleteOctets(STF_statusList_t *sl, GEN_OctetString_t *value,
-                           const AS_allocateDescriptor_t *alloc) {
+uint32_t DeleteOctets(STF_statusList_t *sl, GEN_OctetString_t *value,
+                      const AS_allocateDescriptor_t *alloc) {
   uint32_t rc = 0;
   if (value->length < 0) {
     STF_AddStatus(sl, GENU_ST_BAD_VALUE, 0);
     rc = 1;
   }
-  genu_Free(alloc, value->value);
+  Free(alloc, value->value);
   memset(value, 0, sizeof *value);
   return rc;
 }
+
+}  // namespace kq::genu
 
 extern "C" {
 
@@ -45,7 +51,7 @@ unsigned char *GEN_CopyUnsignedCharArray(const unsigned char *source, int32_t le
                                          int32_t size, const AS_allocateDescriptor_t *alloc) {
   if (size < 1) size = 1;
   if (length > size) length = size;
-  auto *p = static_cast<unsigned char *>(genu_Alloc(alloc, static_cast<size_t>(size)));
+  auto *p = static_cast<unsigned char *>(genu::Alloc(alloc, static_cast<size_t>(size)));
   if (!p) return nullptr;
   if (length < 1)
     p[0] = 0;
@@ -57,10 +63,12 @@ unsigned char *GEN_CopyUnsignedCharArray(const unsigned char *source, int32_t le
 // A bit string owns (bitLength + 7) / 8 bytes.
 }  // extern "C"
 
-uint32_t genu_CopyBits(STF_statusList_t *sl, GEN_BitString_t *dst, const GEN_BitString_t *src,
-                       const AS_allocateDescriptor_t *alloc) {
+namespace kq::genu {
+
+uint32_t CopyBits(STF_statusList_t *sl, GEN_BitString_t *dst, const GEN_BitString_t *src,
+                  const AS_allocateDescriptor_t *alloc) {
   GEN_OctetString_t bytes{src->bitLength < 0 ? -1 : (src->bitLength + 7) / 8, src->bits}, copy;
-  if (genu_CopyOctets(sl, &copy, &bytes, alloc)) {
+  if (CopyOctets(sl, &copy, &bytes, alloc)) {
     *dst = GEN_BitString_t{0, nullptr};
     return 1;
   }
@@ -68,12 +76,14 @@ uint32_t genu_CopyBits(STF_statusList_t *sl, GEN_BitString_t *dst, const GEN_Bit
   return 0;
 }
 
-uint32_t genu_DeleteBits(STF_statusList_t *sl, GEN_BitString_t *value,
-                         const AS_allocateDescriptor_t *alloc) {
+uint32_t DeleteBits(STF_statusList_t *sl, GEN_BitString_t *value,
+                    const AS_allocateDescriptor_t *alloc) {
   GEN_OctetString_t bytes{value->bitLength < 0 ? -1 : 0, value->bits};
   memset(value, 0, sizeof *value);
-  return genu_DeleteOctets(sl, &bytes, alloc);
+  return DeleteOctets(sl, &bytes, alloc);
 }
+
+}  // namespace kq::genu
 
 extern "C" {
 

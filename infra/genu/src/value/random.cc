@@ -7,6 +7,8 @@
 #include "private/genu_hooks.h"
 #include "private/genu_layout.h"
 
+namespace kq::genu {
+
 namespace {
 
 constexpr int kMaxDepth = 4;
@@ -51,77 +53,77 @@ T &at(void *rec, uint32_t off) {
   return *reinterpret_cast<T *>(static_cast<char *>(rec) + off);
 }
 
-void randomField(const GenuField &f, void *rec, std::mt19937 &rng, int depth) {
+void randomField(const Field &f, void *rec, std::mt19937 &rng, int depth) {
   void *p = static_cast<char *>(rec) + f.offset;
   switch (f.kind) {
-    case GK_I32:
+    case FieldKind::kI32:
       at<int32_t>(rec, f.offset) = static_cast<int32_t>(pick(rng, 6));
       break;
-    case GK_U32:
+    case FieldKind::kU32:
       at<uint32_t>(rec, f.offset) = pick(rng, 4);
       break;
-    case GK_I16:
+    case FieldKind::kI16:
       at<int16_t>(rec, f.offset) = static_cast<int16_t>(pick(rng, 6));
       break;
-    case GK_F64:
+    case FieldKind::kF64:
       at<double>(rec, f.offset) = pick(rng, 12) / 4.0;
       break;
-    case GK_CHARS: {
+    case FieldKind::kChars: {
       uint32_t n = pick(rng, (f.size - 1 < 12 ? f.size - 1 : 12) + 1);
       memset(p, 0, f.size);
       letters(static_cast<char *>(p), n, rng);
       break;
     }
-    case GK_SHORTOCT: {
+    case FieldKind::kShortOct: {
       uint32_t n = pick(rng, (f.size < 12 ? f.size : 12) + 1);
       at<int16_t>(rec, f.offset) = static_cast<int16_t>(n);
       letters(static_cast<char *>(p) + 2, n, rng);
       break;
     }
-    case GK_BYTES:
+    case FieldKind::kBytes:
       for (uint32_t i = 0; i < f.size; ++i) static_cast<unsigned char *>(p)[i] = pick(rng, 256);
       break;
-    case GK_CSTR: {
+    case FieldKind::kCStr: {
       uint32_t n = pick(rng, 13);
       char *s = static_cast<char *>(zalloc(n + 1));
       letters(s, n, rng);
       at<char *>(rec, f.offset) = s;
       break;
     }
-    case GK_OCTETS:
+    case FieldKind::kOctets:
       randomOctets(static_cast<GEN_OctetString_t *>(p), rng);
       break;
-    case GK_BITS: {
+    case FieldKind::kBits: {
       GEN_OctetString_t o;
       randomOctets(&o, rng);
       *static_cast<GEN_BitString_t *>(p) = GEN_BitString_t{o.length * 8, o.value};
       break;
     }
-    case GK_EMBED:
-      genu_Random(f.sub, p, rng, depth + 1);
+    case FieldKind::kEmbed:
+      Random(f.sub, p, rng, depth + 1);
       break;
-    case GK_PTR:
+    case FieldKind::kPtr:
       at<void *>(rec, f.offset) = nullptr;
       if (depth < kMaxDepth && pick(rng, 3) != 0) {
         void *sub = zalloc(f.sub->size);
-        genu_Random(f.sub, sub, rng, depth + 1);
+        Random(f.sub, sub, rng, depth + 1);
         at<void *>(rec, f.offset) = sub;
       }
       break;
-    case GK_SEQ: {
+    case FieldKind::kSeq: {
       GEN_ValueSeq_t **tail = &at<GEN_ValueSeq_t *>(rec, f.offset);
       *tail = nullptr;
       uint32_t n = depth < kMaxDepth ? pick(rng, 4) : 0;
       for (uint32_t i = 0; i < n; ++i) {
         auto *node = static_cast<GEN_ValueSeq_t *>(zalloc(sizeof(GEN_ValueSeq_t)));
         node->value = zalloc(f.sub->size);
-        genu_Random(f.sub, node->value, rng, depth + 1);
+        Random(f.sub, node->value, rng, depth + 1);
         *tail = node;
         tail = &node->next;
       }
       break;
     }
-    case GK_ATTR:
+    case FieldKind::kAttr:
       at<AS_attrHandle_t>(rec, f.offset) = randomAttribute(rng);
       break;
   }
@@ -129,11 +131,11 @@ void randomField(const GenuField &f, void *rec, std::mt19937 &rng, int depth) {
 
 }  // namespace
 
-void genu_Random(const GenuLayout *L, void *rec, std::mt19937 &rng, int depth) {
+void Random(const Layout *L, void *rec, std::mt19937 &rng, int depth) {
   memset(rec, 0, L->size);
   if (L->maxChoice > 0) at<int32_t>(rec, 0) = 1 + static_cast<int32_t>(pick(rng, L->maxChoice));
   for (uint32_t i = 0; i < L->fieldCount; ++i) {
-    const GenuField &f = L->fields[i];
+    const Field &f = L->fields[i];
     int32_t c = L->maxChoice > 0 ? at<int32_t>(rec, 0) : 0;
     if (f.when == 0 || (c >= f.when && c <= (f.whenLast ? f.whenLast : f.when)))
       randomField(f, rec, rng, depth);
@@ -142,7 +144,7 @@ void genu_Random(const GenuLayout *L, void *rec, std::mt19937 &rng, int depth) {
 }
 
 // A calendar time that the system clock can represent.
-void genu_RandomTime(void *rec, std::mt19937 &rng) {
+void RandomTime(void *rec, std::mt19937 &rng) {
   auto *t = static_cast<GEN_GeneralizedTime_t *>(rec);
   t->utc = static_cast<int32_t>(pick(rng, 2));
   t->year = static_cast<int16_t>(t->utc ? 90 + pick(rng, 40) : 1990 + pick(rng, 40));
@@ -156,13 +158,13 @@ void genu_RandomTime(void *rec, std::mt19937 &rng) {
 }
 
 // Records made of a 16-bit count and up to N fixed-size strings.
-void genu_RandomCounted(void *rec, std::mt19937 &rng) {
+void RandomCounted(void *rec, std::mt19937 &rng) {
   int16_t count = static_cast<int16_t>(pick(rng, 5));
   *static_cast<int16_t *>(rec) = count;
 }
 
 // Name types 0..3 and privilege levels 1..3.
-void genu_RandomAcl(void *rec, std::mt19937 &rng) {
+void RandomAcl(void *rec, std::mt19937 &rng) {
   auto *acl = static_cast<GEN_PSISAccessControlList_t *>(rec);
   if (acl->choice != 1) return;
   if (acl->nameType) *acl->nameType = pick(rng, 4);
@@ -183,7 +185,7 @@ void randomEncoding(GEN_OctetString_t *o, std::mt19937 &rng) {
 }  // namespace
 
 // Substring parts are encoded values; an empty initial or final part is absent.
-void genu_RandomSubStrings(void *rec, std::mt19937 &rng) {
+void RandomSubStrings(void *rec, std::mt19937 &rng) {
   auto *s = static_cast<GEN_SubStrings_t *>(rec);
   if (s->initial.length) randomEncoding(&s->initial, rng);
   if (s->final.length) randomEncoding(&s->final, rng);
@@ -192,14 +194,14 @@ void genu_RandomSubStrings(void *rec, std::mt19937 &rng) {
 }
 
 // Enumerations held in 32-bit fields take their named values only.
-void genu_RandomExtAcl(void *rec, std::mt19937 &rng) {
+void RandomExtAcl(void *rec, std::mt19937 &rng) {
   static_cast<GEN_ExtACL_t *>(rec)->privilegeLevel = 1 + pick(rng, 3);
 }
-void genu_RandomFastFilter(void *rec, std::mt19937 &rng) {
+void RandomFastFilter(void *rec, std::mt19937 &rng) {
   auto *f = static_cast<GEN_FastFilterDef_t *>(rec);
   if (f->filterType) *f->filterType = pick(rng, 3);
 }
-void genu_RandomPreprocessor(void *rec, std::mt19937 &rng) {
+void RandomPreprocessor(void *rec, std::mt19937 &rng) {
   auto *p = static_cast<GEN_PreprocessorDefinition_t *>(rec);
   p->preprocessorType = pick(rng, 3);
   p->executableType = pick(rng, 2);
@@ -207,7 +209,7 @@ void genu_RandomPreprocessor(void *rec, std::mt19937 &rng) {
 
 // An EXTERNAL carries a complete encoding in its first form and a plain character
 // string as its descriptor.
-void genu_RandomExternal(void *rec, std::mt19937 &rng) {
+void RandomExternal(void *rec, std::mt19937 &rng) {
   auto *e = static_cast<GEN_External_t *>(rec);
   if (e->choice == 1) randomEncoding(&e->u.octets, rng);
   if (GEN_Text_t *d = e->dataValueDescriptor) {
@@ -219,7 +221,7 @@ void genu_RandomExternal(void *rec, std::mt19937 &rng) {
 }
 
 // IPv4 addresses have 4 bytes, IPv6 addresses 16; ports fit 16 bits.
-void genu_RandomSocket(void *rec, std::mt19937 &rng) {
+void RandomSocket(void *rec, std::mt19937 &rng) {
   auto *s = static_cast<GEN_SocketAddress_t *>(rec);
   s->addressLength = s->choice == 1 ? 4 : 16;
   memset(s->address + s->addressLength, 0, sizeof s->address - static_cast<size_t>(s->addressLength));
@@ -228,7 +230,9 @@ void genu_RandomSocket(void *rec, std::mt19937 &rng) {
 
 // A negation needs its operand: deep in a random tree, where parts run out, an empty
 // conjunction stands in for it.
-void genu_RandomFilter(void *rec, std::mt19937 &) {
+void RandomFilter(void *rec, std::mt19937 &) {
   auto *f = static_cast<GEN_Filter_t *>(rec);
   if (f->choice == 4 && !f->u.not_) f->choice = 2;
 }
+
+}  // namespace kq::genu

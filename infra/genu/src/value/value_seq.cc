@@ -3,6 +3,8 @@
 #include "internal/stf_scratch.h"
 #include "private/genu_layout.h"
 
+namespace genu = kq::genu;
+
 namespace {
 const AS_valueDescriptor_t *descriptorOf(STF_statusList_t *sl, uint32_t id) {
   const AS_valueDescriptor_t *d = GENU_AVT2Descriptor(static_cast<int32_t>(id));
@@ -34,10 +36,10 @@ uint32_t GENU__CopyAttrValSeq(STF_statusList_t *sl, uint32_t id, GEN_ValueSeq_t 
   *headOut = nullptr;
   GEN_ValueSeq_t **tail = headOut;
   for (; source; source = source->next) {
-    auto *node = static_cast<GEN_ValueSeq_t *>(genu_Alloc(alloc, sizeof(GEN_ValueSeq_t)));
+    auto *node = static_cast<GEN_ValueSeq_t *>(genu::Alloc(alloc, sizeof(GEN_ValueSeq_t)));
     if (!node) STF_AddStatus(sl, GENU_ST_NO_MEMORY, 0);
     if (!node || GENU__CopyAttrVal(sl, id, &node->value, source->value, alloc)) {
-      if (node) genu_Free(alloc, node);
+      if (node) genu::Free(alloc, node);
       GENU__DeleteAttrValSeq(kq::stf::ScratchList(), id, *headOut, alloc);
       *headOut = nullptr;
       return 1;
@@ -54,7 +56,7 @@ uint32_t GENU__DeleteAttrValSeq(STF_statusList_t *sl, uint32_t id, GEN_ValueSeq_
   if (!list) return 0;
   uint32_t rc = GENU__DeleteAttrValSeq(sl, id, list->next, alloc);
   rc |= GENU__DeleteAttrVal(sl, id, list->value, alloc);
-  genu_Free(alloc, list);
+  genu::Free(alloc, list);
   return rc;
 }
 

@@ -5,6 +5,8 @@
 
 #include "private/genu_wire_int.h"
 
+namespace genu = kq::genu;
+
 extern "C" {
 
 int ToBER_AVA(STF_statusList_t *status, Attribute *out, AS_attrHandle_t attr) {
@@ -14,7 +16,7 @@ int ToBER_AVA(STF_statusList_t *status, Attribute *out, AS_attrHandle_t attr) {
 int ToGEN_Attr(STF_statusList_t *status, const ber_oid *type, Attribute_values const *values,
                AS_attrHandle_t *attrOut) {
   if (!type || !values) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;
-  return genu_WireAttrToGen(status, *type, *values, true, attrOut);
+  return genu::WireAttrToGen(status, *type, *values, true, attrOut);
 }
 
 int ToGEN_AVA(STF_statusList_t *status, const Attribute *in, AS_attrHandle_t *attrOut) {
@@ -54,7 +56,7 @@ int ToGEN_IfwAVA(STF_statusList_t *status, const AttributeValueAssertion *in,
                  AS_attrHandle_t *attrOut) {
   if (!in) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;
   Attribute_values_node one{nullptr, in->value};
-  return genu_WireAttrToGen(status, in->type, &one, false, attrOut);
+  return genu::WireAttrToGen(status, in->type, &one, false, attrOut);
 }
 
 // An ignored attribute: an optional document number and one attribute, which is

@@ -9,6 +9,8 @@
 #include "internal/stf_scratch.h"
 #include "private/genu_wire_int.h"
 
+namespace genu = kq::genu;
+
 namespace {
 
 constexpr uint32_t kExtACL = 89, kACL = 85;
@@ -19,7 +21,7 @@ void FreeValues(ValNode **head) {
   for (ValNode *n = *head; n;) {
     ValNode *next = n->next;
     free(n->value.value);  // encoded bytes live on the process heap
-    genu_WireFree(n);
+    genu::WireFree(n);
     n = next;
   }
   *head = nullptr;
@@ -30,7 +32,7 @@ void FreeValues(ValNode **head) {
 template <typename ValNode>
 int PackValue(STF_statusList_t *status, uint32_t type, const void *value, uint32_t mode,
               ValNode ***tail) {
-  auto *node = static_cast<ValNode *>(genu_WireAlloc(sizeof(ValNode)));
+  auto *node = static_cast<ValNode *>(genu::WireAlloc(sizeof(ValNode)));
   if (!node) return STF__Fail(status, GENU_ST_NO_MEMORY);
   GEN_PSISAccessControlList_t *converted = nullptr;
   OssBuf encoded{0, nullptr};
@@ -43,7 +45,7 @@ int PackValue(STF_statusList_t *status, uint32_t type, const void *value, uint32
     failed = JQP_PackAV(status, type, value, &encoded);
   }
   if (failed) {
-    genu_WireFree(node);
+    genu::WireFree(node);
     return 1;
   }
   node->value = ber_octets{encoded.length, encoded.value};
@@ -107,7 +109,7 @@ int FreeList(STF_statusList_t *status, ListNode **list) {
   for (ListNode *n = *list; n;) {
     ListNode *next = n->next;
     FreeValues(&n->value.values);
-    genu_WireFree(n);
+    genu::WireFree(n);
     n = next;
   }
   *list = nullptr;
@@ -206,10 +208,10 @@ int SetToBer(STF_statusList_t *status, ListNode **out, const AS_setHandle_t *set
   }
   ListNode **tail = out;
   for (;;) {
-    auto *node = static_cast<ListNode *>(genu_WireAlloc(sizeof(ListNode)));
+    auto *node = static_cast<ListNode *>(genu::WireAlloc(sizeof(ListNode)));
     if (!node || one(status, &node->value, attr, mode)) {
       if (!node) STF_AddStatus(status, GENU_ST_NO_MEMORY, 0);
-      genu_WireFree(node);
+      genu::WireFree(node);
       FreeList(status, out);
       AS_FreeAttrHandle(kq::stf::ScratchList(), &attr);
       return 1;
@@ -261,9 +263,10 @@ int ListToSet(STF_statusList_t *status, const ListNode *list, AS_setHandle_t *se
 
 }  // namespace
 
-int genu_WireAttrToGen(STF_statusList_t *status, const ber_oid &type,
-                       const Attribute_values_node *values, bool convertAcl,
-                       AS_attrHandle_t *attrOut) {
+namespace kq::genu {
+
+int WireAttrToGen(STF_statusList_t *status, const ber_oid &type,
+                  const Attribute_values_node *values, bool convertAcl, AS_attrHandle_t *attrOut) {
   if (!status) return 1;
   if (!attrOut) return STF__Fail(status, GENU_ST_BAD_VALUE);
   AS_setHandle_t set = AS_nullSetHandle;
@@ -278,6 +281,8 @@ int genu_WireAttrToGen(STF_statusList_t *status, const ber_oid &type,
   *attrOut = attr;
   return 0;
 }
+
+}  // namespace kq::genu
 
 extern "C" {
 

@@ -1,13 +1,15 @@
 // Generic record -> wire structure, walking the record's layout beside the wire
 // type's descriptor (rules in genu_wire_bridge.h). Every part is linked into the wire
 // structure (presence bit, choice number, list node) before it is filled, so a
-// failure anywhere leaves a structure that genu_WireRelease can take apart.
+// failure anywhere leaves a structure that kq::genu::WireRelease can take apart.
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
 #include "internal/ber_access.h"
 #include "private/genu_wire_bridge.h"
+
+namespace kq::genu {
 
 using kq::ber::At;
 using kq::ber::Load;
@@ -21,9 +23,9 @@ T Get(const void *base, uint32_t off) {
 }
 
 // A 32-bit number of the record, whatever its width there.
-int32_t Number(const GenuField &f, const void *g) {
+int32_t Number(const Field &f, const void *g) {
   switch (f.kind) {
-    case GK_I16:
+    case FieldKind::kI16:
       return Get<int16_t>(g, f.offset);
     default:
       return Get<int32_t>(g, f.offset);
@@ -31,23 +33,23 @@ int32_t Number(const GenuField &f, const void *g) {
 }
 
 // Whether the record has the part a field describes, for an optional wire field.
-bool HasPart(const GenuField &f, const void *g) {
+bool HasPart(const Field &f, const void *g) {
   switch (f.kind) {
-    case GK_PTR:
-    case GK_CSTR:
+    case FieldKind::kPtr:
+    case FieldKind::kCStr:
       return Get<void *>(g, f.offset) != nullptr;
-    case GK_SEQ:
+    case FieldKind::kSeq:
       return Get<GEN_ValueSeq_t *>(g, f.offset) != nullptr;
-    case GK_OCTETS:
-    case GK_BITS:
+    case FieldKind::kOctets:
+    case FieldKind::kBits:
       return Get<int32_t>(g, f.offset) > 0;
-    case GK_SHORTOCT:
-    case GK_I16:
+    case FieldKind::kShortOct:
+    case FieldKind::kI16:
       return Get<int16_t>(g, f.offset) != 0;
-    case GK_CHARS:
+    case FieldKind::kChars:
       return Get<char>(g, f.offset) != 0;
-    case GK_I32:
-    case GK_U32:
+    case FieldKind::kI32:
+    case FieldKind::kU32:
       return Get<int32_t>(g, f.offset) != 0;
     default:
       return true;
@@ -55,10 +57,10 @@ bool HasPart(const GenuField &f, const void *g) {
 }
 
 int CopyBytes(STF_statusList_t *status, void *slot, const uint8_t *bytes, int32_t length) {
-  if (length < 0 || (length > 0 && !bytes)) return genu_WireBad(status);
+  if (length < 0 || (length > 0 && !bytes)) return WireBad(status);
   ber_octets o{length, nullptr};
   if (length > 0) {
-    o.value = static_cast<uint8_t *>(genu_WireAlloc(static_cast<size_t>(length)));
+    o.value = static_cast<uint8_t *>(WireAlloc(static_cast<size_t>(length)));
     if (!o.value) return STF__Fail(status, GENU_ST_NO_MEMORY);
     memcpy(o.value, bytes, static_cast<size_t>(length));
   }
@@ -74,33 +76,33 @@ int StringToBer(STF_statusList_t *status, const char *s, const ber_type *t, void
     memcpy(slot, s, n + 1);
     return 0;
   }
-  char *copy = static_cast<char *>(genu_WireAlloc(n + 1));
+  char *copy = static_cast<char *>(WireAlloc(n + 1));
   if (!copy) return STF__Fail(status, GENU_ST_NO_MEMORY);
   memcpy(copy, s, n + 1);
   Store<void *>(slot, copy);
   return 0;
 }
 
-int FieldToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t, void *slot,
+int FieldToBer(STF_statusList_t *status, const Field &f, const ber_type *t, void *slot,
                const void *g);
 
 // A generic value sequence into a wire list, node by node.
-int SeqToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t, void *slot,
+int SeqToBer(STF_statusList_t *status, const Field &f, const ber_type *t, void *slot,
              const void *g) {
-  if (t->kind != BER_K_SEQOF) return genu_WireBad(status);
+  if (t->kind != BER_K_SEQOF) return WireBad(status);
   void **tail = static_cast<void **>(slot);
   for (const GEN_ValueSeq_t *n = Get<GEN_ValueSeq_t *>(g, f.offset); n; n = n->next) {
-    void *node = genu_WireAlloc(t->node_size);
+    void *node = WireAlloc(t->node_size);
     if (!node) return STF__Fail(status, GENU_ST_NO_MEMORY);
     Store<void *>(tail, node);
     tail = static_cast<void **>(node);
-    if (!n->value) return genu_WireBad(status);
-    if (genu_PairToBer(status, f.sub, t->elem, At(node, t->elem_offset), n->value)) return 1;
+    if (!n->value) return WireBad(status);
+    if (PairToBer(status, f.sub, t->elem, At(node, t->elem_offset), n->value)) return 1;
   }
   return 0;
 }
 
-int ScalarToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t, void *slot,
+int ScalarToBer(STF_statusList_t *status, const Field &f, const ber_type *t, void *slot,
                 const void *g) {
   const void *p = At(g, f.offset);
   switch (t->kind) {
@@ -108,11 +110,12 @@ int ScalarToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t,
     case BER_K_ENUM:
     case BER_K_INT16:
     case BER_K_BOOLEAN: {
-      if (f.kind != GK_I32 && f.kind != GK_U32 && f.kind != GK_I16) return genu_WireBad(status);
+      if (f.kind != FieldKind::kI32 && f.kind != FieldKind::kU32 && f.kind != FieldKind::kI16)
+        return WireBad(status);
       int32_t v = Number(f, g);
-      if (t->kind == BER_K_ENUM && !genu_EnumNamed(t, v)) return genu_WireBad(status);
+      if (t->kind == BER_K_ENUM && !EnumNamed(t, v)) return WireBad(status);
       if (t->kind == BER_K_INT16) {
-        if (v < INT16_MIN || v > INT16_MAX) return genu_WireBad(status);
+        if (v < INT16_MIN || v > INT16_MAX) return WireBad(status);
         Store<int16_t>(slot, static_cast<int16_t>(v));
       } else if (t->kind == BER_K_BOOLEAN) {
         Store<uint8_t>(slot, v ? 1 : 0);
@@ -122,35 +125,35 @@ int ScalarToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t,
       return 0;
     }
     case BER_K_OID:
-      if (f.kind != GK_U32) return genu_WireBad(status);
+      if (f.kind != FieldKind::kU32) return WireBad(status);
       return ToBER_oid(status, static_cast<ber_oid *>(slot), static_cast<const uint32_t *>(p));
     case BER_K_REAL:
-      if (f.kind != GK_F64) return genu_WireBad(status);
+      if (f.kind != FieldKind::kF64) return WireBad(status);
       memcpy(slot, p, sizeof(double));
       return 0;
     case BER_K_OCTETS:
     case BER_K_OPEN:
-      if (f.kind == GK_OCTETS) {
+      if (f.kind == FieldKind::kOctets) {
         auto o = Load<GEN_OctetString_t>(p);
         return CopyBytes(status, slot, o.value, o.length);
       }
-      if (f.kind == GK_SHORTOCT)
+      if (f.kind == FieldKind::kShortOct)
         return CopyBytes(status, slot, At(p, 2), Load<int16_t>(p));
-      return genu_WireBad(status);
+      return WireBad(status);
     case BER_K_OCTETS_INLINE: {
       int32_t n;
       const uint8_t *bytes;
-      if (f.kind == GK_SHORTOCT) {
+      if (f.kind == FieldKind::kShortOct) {
         n = Load<int16_t>(p);
         bytes = At(p, 2);
-      } else if (f.kind == GK_OCTETS) {
+      } else if (f.kind == FieldKind::kOctets) {
         auto o = Load<GEN_OctetString_t>(p);
         n = o.length;
         bytes = o.value;
       } else {
-        return genu_WireBad(status);
+        return WireBad(status);
       }
-      if (n < 0 || (n > 0 && !bytes)) return genu_WireBad(status);
+      if (n < 0 || (n > 0 && !bytes)) return WireBad(status);
       if (static_cast<uint32_t>(n) > t->upper) return STF__Fail(status, GENU_ST_TOO_LONG);
       Store<uint16_t>(slot, static_cast<uint16_t>(n));
       if (n) memcpy(At(slot, 2), bytes, static_cast<size_t>(n));
@@ -158,13 +161,14 @@ int ScalarToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t,
     }
     case BER_K_CHARS_INLINE:
     case BER_K_CHARS:
-      if (f.kind == GK_CHARS) return StringToBer(status, static_cast<const char *>(p), t, slot);
-      if (f.kind == GK_CSTR) return StringToBer(status, Load<const char *>(p), t, slot);
-      return genu_WireBad(status);
+      if (f.kind == FieldKind::kChars)
+        return StringToBer(status, static_cast<const char *>(p), t, slot);
+      if (f.kind == FieldKind::kCStr) return StringToBer(status, Load<const char *>(p), t, slot);
+      return WireBad(status);
     case BER_K_BITS: {
-      if (f.kind != GK_BITS) return genu_WireBad(status);
+      if (f.kind != FieldKind::kBits) return WireBad(status);
       auto b = Load<GEN_BitString_t>(p);
-      if (b.bitLength < 0) return genu_WireBad(status);
+      if (b.bitLength < 0) return WireBad(status);
       if (CopyBytes(status, slot, b.bits, (b.bitLength + 7) / 8)) return 1;
       Store<int32_t>(slot, b.bitLength);
       return 0;
@@ -172,24 +176,24 @@ int ScalarToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t,
     case BER_K_NULL:
       return 0;
     default:
-      return genu_WireBad(status);
+      return WireBad(status);
   }
 }
 
-int FieldToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t, void *slot,
+int FieldToBer(STF_statusList_t *status, const Field &f, const ber_type *t, void *slot,
                const void *g) {
   switch (f.kind) {
-    case GK_PTR: {
+    case FieldKind::kPtr: {
       const void *part = Get<const void *>(g, f.offset);
-      if (!part) return genu_WireBad(status);
-      return genu_PairToBer(status, f.sub, t, slot, part);
+      if (!part) return WireBad(status);
+      return PairToBer(status, f.sub, t, slot, part);
     }
-    case GK_EMBED:
-      return genu_PairToBer(status, f.sub, t, slot, At(g, f.offset));
-    case GK_SEQ:
+    case FieldKind::kEmbed:
+      return PairToBer(status, f.sub, t, slot, At(g, f.offset));
+    case FieldKind::kSeq:
       return SeqToBer(status, f, t, slot, g);
-    case GK_ATTR:
-      if (t != &kq_0b_d_Attribute) return genu_WireBad(status);
+    case FieldKind::kAttr:
+      if (t != &kq_0b_d_Attribute) return WireBad(status);
       return ToBER_Attr(status, static_cast<Attribute *>(slot),
                         Get<AS_attrHandle_t>(g, f.offset), GENU_AS_MODE_KEEP_EXT_ACL);
     default:
@@ -202,14 +206,14 @@ int FieldToBer(STF_statusList_t *status, const GenuField &f, const ber_type *t, 
 void *Slot(const ber_field &f, void *w) {
   void *slot = At(w, f.offset);
   if (!f.pointer) return slot;
-  void *block = genu_WireAlloc(f.type->size);
+  void *block = WireAlloc(f.type->size);
   if (block) Store<void *>(slot, block);
   return block;
 }
 
 // One component of a wire SEQUENCE from one field of the record.
-int ComponentToBer(STF_statusList_t *status, const GenuField &f, const ber_type *T,
-                   const ber_field &wf, void *w, const void *g) {
+int ComponentToBer(STF_statusList_t *status, const Field &f, const ber_type *T, const ber_field &wf,
+                   void *w, const void *g) {
   if (wf.bit != BER_MANDATORY && !HasPart(f, g)) return 0;
   if (wf.bit >= 0) kq::ber::SetBit(T, w, wf.bit);
   void *slot = Slot(wf, w);
@@ -217,10 +221,10 @@ int ComponentToBer(STF_statusList_t *status, const GenuField &f, const ber_type 
   return FieldToBer(status, f, wf.type, slot, g);
 }
 
-int FieldsToBer(STF_statusList_t *status, const GenuField *const *fields, uint32_t n,
-                const ber_type *T, void *w, const void *g) {
-  if (n == 1 && genu_PairsWhole(*fields[0], T)) return FieldToBer(status, *fields[0], T, w, g);
-  if (T->kind != BER_K_SEQUENCE || T->nfields != n) return genu_WireBad(status);
+int FieldsToBer(STF_statusList_t *status, const Field *const *fields, uint32_t n, const ber_type *T,
+                void *w, const void *g) {
+  if (n == 1 && PairsWhole(*fields[0], T)) return FieldToBer(status, *fields[0], T, w, g);
+  if (T->kind != BER_K_SEQUENCE || T->nfields != n) return WireBad(status);
   for (uint32_t i = 0; i < n; ++i)
     if (ComponentToBer(status, *fields[i], T, T->fields[i], w, g)) return 1;
   return 0;
@@ -228,10 +232,10 @@ int FieldsToBer(STF_statusList_t *status, const GenuField *const *fields, uint32
 
 }  // namespace
 
-uint32_t genu_FieldsOfChoice(const GenuLayout *L, int32_t c, const GenuField **out, uint32_t max) {
+uint32_t FieldsOfChoice(const Layout *L, int32_t c, const Field **out, uint32_t max) {
   uint32_t n = 0;
   for (uint32_t i = 0; i < L->fieldCount; ++i) {
-    const GenuField &f = L->fields[i];
+    const Field &f = L->fields[i];
     bool in = L->maxChoice <= 0 || f.when == 0 ||
               (c >= f.when && c <= (f.whenLast ? f.whenLast : f.when));
     if (in && n < max) out[n++] = &f;
@@ -239,43 +243,44 @@ uint32_t genu_FieldsOfChoice(const GenuLayout *L, int32_t c, const GenuField **o
   return n;
 }
 
-int genu_PairToBer(STF_statusList_t *status, const GenuLayout *L, const ber_type *T, void *w,
-                   const void *g) {
-  if (const GenuWireOverride *o = genu_WireOverrideOf(L)) {
+int PairToBer(STF_statusList_t *status, const Layout *L, const ber_type *T, void *w,
+              const void *g) {
+  if (const WireOverride *o = WireOverrideOf(L)) {
     if (!o->toBer(status, w, g)) return 0;
     memset(w, 0, T->size);  // the converter released its own parts
     return 1;
   }
-  const GenuField *fields[16];
-  if (L->maxChoice <= 0) return FieldsToBer(status, fields, genu_FieldsOfChoice(L, 0, fields, 16), T, w, g);
+  const Field *fields[16];
+  if (L->maxChoice <= 0)
+    return FieldsToBer(status, fields, FieldsOfChoice(L, 0, fields, 16), T, w, g);
   int32_t c = Get<int32_t>(g, 0);
-  if (!genu_ChoiceFits(L, T, c)) return genu_WireBad(status);
+  if (!ChoiceFits(L, T, c)) return WireBad(status);
   Store<uint16_t>(w, static_cast<uint16_t>(c));
   const ber_field &alt = T->fields[c - 1];
   void *slot = Slot(alt, w);
   if (!slot) return STF__Fail(status, GENU_ST_NO_MEMORY);
-  uint32_t n = genu_FieldsOfChoice(L, c, fields, 16);
-  if (n == 0) return alt.type->kind == BER_K_NULL ? 0 : genu_WireBad(status);
+  uint32_t n = FieldsOfChoice(L, c, fields, 16);
+  if (n == 0) return alt.type->kind == BER_K_NULL ? 0 : WireBad(status);
   return FieldsToBer(status, fields, n, alt.type, slot, g);
 }
 
-int genu_BridgeToBer(STF_statusList_t *status, const GenuLayout *L, const ber_type *T, void *wire,
-                     const void *record) {
+int BridgeToBer(STF_statusList_t *status, const Layout *L, const ber_type *T, void *wire,
+                const void *record) {
   if (!status) return 1;
-  if (!wire || !record) return genu_WireBad(status);
+  if (!wire || !record) return WireBad(status);
   memset(wire, 0, T->size);
-  if (!genu_PairToBer(status, L, T, wire, record)) return 0;
-  genu_WireRelease(T, wire);
+  if (!PairToBer(status, L, T, wire, record)) return 0;
+  WireRelease(T, wire);
   return 1;
 }
 
-void genu_WireRelease(const ber_type *T, void *v) {
+void WireRelease(const ber_type *T, void *v) {
   switch (T->kind) {
     case BER_K_OCTETS:
     case BER_K_OPEN:
     case BER_K_BITS:
     case BER_K_CHARS:
-      genu_WireFree(Load<void *>(At(v, T->kind == BER_K_CHARS ? 0 : offsetof(ber_octets, value))));
+      WireFree(Load<void *>(At(v, T->kind == BER_K_CHARS ? 0 : offsetof(ber_octets, value))));
       break;
     case BER_K_SEQUENCE:
       for (uint32_t i = 0; i < T->nfields; i++) {
@@ -284,23 +289,23 @@ void genu_WireRelease(const ber_type *T, void *v) {
         void *slot = At(v, f.offset);
         void *part = f.pointer ? Load<void *>(slot) : slot;
         if (!part) continue;
-        genu_WireRelease(f.type, part);
-        if (f.pointer) genu_WireFree(part);
+        WireRelease(f.type, part);
+        if (f.pointer) WireFree(part);
       }
       break;
     case BER_K_CHOICE:
       if (const ber_field *alt = kq::ber::Chosen(T, v)) {
         void *slot = At(v, alt->offset);
         void *part = alt->pointer ? Load<void *>(slot) : slot;
-        if (part) genu_WireRelease(alt->type, part);
-        if (alt->pointer) genu_WireFree(part);
+        if (part) WireRelease(alt->type, part);
+        if (alt->pointer) WireFree(part);
       }
       break;
     case BER_K_SEQOF:
       for (void *n = Load<void *>(v); n;) {
         void *next = Load<void *>(n);
-        genu_WireRelease(T->elem, At(n, T->elem_offset));
-        genu_WireFree(n);
+        WireRelease(T->elem, At(n, T->elem_offset));
+        WireFree(n);
         n = next;
       }
       break;
@@ -309,3 +314,5 @@ void genu_WireRelease(const ber_type *T, void *v) {
   }
   memset(v, 0, T->size);
 }
+
+}  // namespace kq::genu

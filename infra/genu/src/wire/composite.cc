@@ -7,7 +7,7 @@
 #include "private/genu_wire_adapt.h"
 #include "private/genu_wire_bridge.h"
 
-extern const GenuWireOverride genu_externalOverride, genu_socketOverride;
+namespace genu = kq::genu;
 
 namespace {
 
@@ -22,13 +22,13 @@ int Cardinal64ToGen(STF_statusList_t *, const void *wire, void *record) {
   return 0;
 }
 
-#define OWN(L, name)                                                                   \
-  GenuWireOverride {                                                                   \
-    &genu_L_##L, genu_ToBerVia<&ToBER_##name>,                                         \
-        genu_ToGenVia<&ToGEN_##name, GenuConvSig<decltype(&ToBER_##name)>::Wire,        \
-                      GenuConvSig<decltype(&ToBER_##name)>::Record>                     \
+#define OWN(L, name)                                                                \
+  genu::WireOverride {                                                              \
+    &genu::k##L##Layout, genu::ToBerVia<&ToBER_##name>,                             \
+        genu::ToGenVia<&ToGEN_##name, genu::ConvSig<decltype(&ToBER_##name)>::Wire, \
+                       genu::ConvSig<decltype(&ToBER_##name)>::Record>              \
   }
-const GenuWireOverride kOwn[] = {
+const genu::WireOverride kOwn[] = {
     OWN(Text, text),
     OWN(SimpleName, simpleName),
     OWN(NameOrOID, nameOrOid),
@@ -42,33 +42,37 @@ const GenuWireOverride kOwn[] = {
     OWN(IgnoredAttribute, ignoredAttribute),
     OWN(ORName, orName),
     OWN(Name, name),
-    {&genu_L_Cardinal64, Cardinal64ToBer, Cardinal64ToGen},
+    {&genu::kCardinal64Layout, Cardinal64ToBer, Cardinal64ToGen},
 };
 
 }  // namespace
 
-const GenuWireOverride *genu_WireOverrideOf(const GenuLayout *layout) {
-  if (layout == genu_externalOverride.layout) return &genu_externalOverride;
-  if (layout == genu_socketOverride.layout) return &genu_socketOverride;
-  for (const GenuWireOverride &o : kOwn)
+namespace kq::genu {
+
+const WireOverride *WireOverrideOf(const Layout *layout) {
+  if (layout == kExternalOverride.layout) return &kExternalOverride;
+  if (layout == kSocketOverride.layout) return &kSocketOverride;
+  for (const WireOverride &o : kOwn)
     if (o.layout == layout) return &o;
   return nullptr;
 }
 
+}  // namespace kq::genu
+
 extern "C" {
 
-#define GENU_DEFINE_COMPOSITE(N, W, G, L, T)                                        \
-  int ToBER_##N(STF_statusList_t *status, W *out, const G *in) {                    \
-    return genu_BridgeToBer(status, &genu_L_##L, &kq_0b_d_##T, out, in);            \
-  }                                                                                 \
-  int ToGEN_##N(STF_statusList_t *status, W const *in, G *out) {                    \
-    return genu_BridgeToGen(status, &genu_L_##L, &kq_0b_d_##T, in, out);            \
-  }                                                                                 \
-  int FreeBER_##N(STF_statusList_t *status, W *wire) {                              \
-    if (!status) return 1;                                                          \
-    if (!wire) return STF__Fail(status, GENU_ST_NULL_DELETE);                       \
-    genu_WireRelease(&kq_0b_d_##T, wire);                                           \
-    return 0;                                                                       \
+#define GENU_DEFINE_COMPOSITE(N, W, G, L, T)                                      \
+  int ToBER_##N(STF_statusList_t *status, W *out, const G *in) {                  \
+    return genu::BridgeToBer(status, &genu::k##L##Layout, &kq_0b_d_##T, out, in); \
+  }                                                                               \
+  int ToGEN_##N(STF_statusList_t *status, W const *in, G *out) {                  \
+    return genu::BridgeToGen(status, &genu::k##L##Layout, &kq_0b_d_##T, in, out); \
+  }                                                                               \
+  int FreeBER_##N(STF_statusList_t *status, W *wire) {                            \
+    if (!status) return 1;                                                        \
+    if (!wire) return STF__Fail(status, GENU_ST_NULL_DELETE);                     \
+    genu::WireRelease(&kq_0b_d_##T, wire);                                        \
+    return 0;                                                                     \
   }
 GENU_WIRE_COMPOSITES(GENU_DEFINE_COMPOSITE)
 
@@ -77,10 +81,10 @@ int ToBER_filterShim(STF_statusList_t *status, Filter **out, GEN_Filter_t *const
   if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
   *out = nullptr;
   if (!*in) return 0;
-  auto *wire = static_cast<Filter *>(genu_WireAlloc(sizeof(Filter)));
+  auto *wire = static_cast<Filter *>(genu::WireAlloc(sizeof(Filter)));
   if (!wire) return STF__Fail(status, GENU_ST_NO_MEMORY);
   if (ToBER_filter(status, wire, *in)) {
-    genu_WireFree(wire);
+    genu::WireFree(wire);
     return 1;
   }
   *out = wire;
@@ -106,8 +110,8 @@ int FreeBER_filterShim(STF_statusList_t *status, Filter **wire) {
   if (!status) return 1;
   if (!wire) return STF__Fail(status, GENU_ST_NULL_DELETE);
   if (*wire) {
-    genu_WireRelease(&kq_0b_d_Filter, *wire);
-    genu_WireFree(*wire);
+    genu::WireRelease(&kq_0b_d_Filter, *wire);
+    genu::WireFree(*wire);
     *wire = nullptr;
   }
   return 0;

@@ -8,6 +8,8 @@
 #include "internal/stf_scratch.h"
 #include "private/genu_wire_bridge.h"
 
+namespace kq::genu {
+
 namespace {
 
 // The data value descriptor is a plain character string on the wire.
@@ -23,16 +25,16 @@ int DescriptorToBer(STF_statusList_t *status, const GEN_Text_t *text, char **out
     case GEN_TEXT_LATIN1:
     case GEN_TEXT_OCTETS:
       if (text->u.octets.length < 0 || (text->u.octets.length && !text->u.octets.value))
-        return genu_WireBad(status);
+        return WireBad(status);
       chars = reinterpret_cast<const char *>(text->u.octets.value);
       n = static_cast<size_t>(text->u.octets.length);
-      if (memchr(chars, 0, n)) return genu_WireBad(status);
+      if (memchr(chars, 0, n)) return WireBad(status);
       break;
     default:
-      return genu_WireBad(status);
+      return WireBad(status);
   }
   if (n > GEN_TEXT_MAX) return STF__Fail(status, GENU_ST_TOO_LONG);
-  auto *copy = static_cast<char *>(genu_WireAlloc(n + 1));
+  auto *copy = static_cast<char *>(WireAlloc(n + 1));
   if (!copy) return STF__Fail(status, GENU_ST_NO_MEMORY);
   if (n) memcpy(copy, chars, n);
   *out = copy;
@@ -66,7 +68,7 @@ int ExternalToBer(STF_statusList_t *status, void *wire, const void *record) {
       case 3: {
         const GEN_BitString_t &b = in->u.bits;
         if (b.bitLength < 0 || (b.bitLength && !b.bits)) {
-          failed = genu_WireBad(status);
+          failed = WireBad(status);
           break;
         }
         GEN_OctetString_t bytes{(b.bitLength + 7) / 8, b.bits};
@@ -77,10 +79,10 @@ int ExternalToBer(STF_statusList_t *status, void *wire, const void *record) {
       }
       default:
         out->encoding.choice = 0;
-        failed = genu_WireBad(status);
+        failed = WireBad(status);
     }
   }
-  if (failed) genu_WireRelease(&kq_0b_d_External, out);
+  if (failed) WireRelease(&kq_0b_d_External, out);
   return failed;
 }
 
@@ -122,12 +124,12 @@ int ExternalToGen(STF_statusList_t *status, const void *wire, void *record) {
         const ber_bits &b = in->encoding.u.arbitrary;
         ber_octets bytes{(b.length + 7) / 8, b.value};
         GEN_OctetString_t copy{0, nullptr};
-        failed = b.length < 0 ? genu_WireBad(status) : ToGEN_octetString(status, &bytes, &copy);
+        failed = b.length < 0 ? WireBad(status) : ToGEN_octetString(status, &bytes, &copy);
         out->u.bits = GEN_BitString_t{failed ? 0 : b.length, copy.value};
         break;
       }
       default:
-        failed = genu_WireBad(status);
+        failed = WireBad(status);
     }
   }
   if (failed) {
@@ -143,7 +145,7 @@ int SocketToBer(STF_statusList_t *status, void *wire, const void *record) {
   auto *in = static_cast<const GEN_SocketAddress_t *>(record);
   int32_t want = in->choice == 1 ? 4 : in->choice == 2 ? 16 : -1;
   if (want < 0 || in->addressLength != want || in->port < 0 || in->port > 65535)
-    return genu_WireBad(status);
+    return WireBad(status);
   memset(out, 0, sizeof *out);
   out->address.choice = static_cast<uint16_t>(in->choice);
   if (in->choice == 1) {
@@ -171,7 +173,7 @@ int SocketToGen(STF_statusList_t *status, const void *wire, void *record) {
     length = in->address.u.ipv6.length;
   }
   if (!bytes || length != (in->address.choice == 1 ? 4 : 16) || in->port < 0 || in->port > 65535)
-    return genu_WireBad(status);
+    return WireBad(status);
   out->choice = in->address.choice;
   out->port = in->port;
   out->addressLength = length;
@@ -181,7 +183,7 @@ int SocketToGen(STF_statusList_t *status, const void *wire, void *record) {
 
 }  // namespace
 
-extern const GenuWireOverride genu_externalOverride = {&genu_L_External, ExternalToBer,
-                                                       ExternalToGen};
-extern const GenuWireOverride genu_socketOverride = {&genu_L_SocketAddress, SocketToBer,
-                                                     SocketToGen};
+extern const WireOverride kExternalOverride = {&kExternalLayout, ExternalToBer, ExternalToGen};
+extern const WireOverride kSocketOverride = {&kSocketAddressLayout, SocketToBer, SocketToGen};
+
+}  // namespace kq::genu

@@ -9,6 +9,8 @@
 #include "private/genu_layout.h"
 #include "private/genu_wire_int.h"
 
+namespace genu = kq::genu;
+
 namespace {
 
 // Releases a wire list: the elements own nothing on the wire, only the nodes go.
@@ -17,7 +19,7 @@ int FreeList(STF_statusList_t *status, Node **head) {
   if (!head) return STF__Fail(status, GENU_ST_NULL_DELETE);
   for (Node *n = *head; n;) {
     Node *next = n->next;
-    genu_WireFree(n);
+    genu::WireFree(n);
     n = next;
   }
   *head = nullptr;
@@ -32,12 +34,12 @@ int ListToBer(STF_statusList_t *status, Node **out, const GEN_ValueSeq_t *in) {
   *out = nullptr;
   Node **tail = out;
   for (const GEN_ValueSeq_t *p = in; p; p = p->next) {
-    auto *node = static_cast<Node *>(genu_WireAlloc(sizeof(Node)));
+    auto *node = static_cast<Node *>(genu::WireAlloc(sizeof(Node)));
     int failed = !node ? (STF_AddStatus(status, GENU_ST_NO_MEMORY, 0), 1)
                  : !p->value ? (STF_AddStatus(status, GENU_ST_BAD_VALUE, 0), 1)
                              : ToBer(status, &node->value, static_cast<const G *>(p->value));
     if (failed) {
-      genu_WireFree(node);
+      genu::WireFree(node);
       FreeList(status, out);
       return 1;
     }
@@ -47,17 +49,17 @@ int ListToBer(STF_statusList_t *status, Node **out, const GEN_ValueSeq_t *in) {
   return 0;
 }
 
-void DeleteSeq(const GenuLayout *layout, GEN_ValueSeq_t *head) {
+void DeleteSeq(const genu::Layout *layout, GEN_ValueSeq_t *head) {
   kq::stf::ScratchList scratch;
   while (head) {
     GEN_ValueSeq_t *next = head->next;
-    if (head->value) genu_Delete(scratch, layout, head->value, nullptr);
+    if (head->value) genu::Delete(scratch, layout, head->value, nullptr);
     free(head);
     head = next;
   }
 }
 
-template <typename Node, typename G, const GenuLayout *L,
+template <typename Node, typename G, const genu::Layout *L,
           int (*ToGen)(STF_statusList_t *, const decltype(Node{}.value) *, G *)>
 int ListToGen(STF_statusList_t *status, const Node *in, GEN_ValueSeq_t **out) {
   if (!status) return 1;
@@ -98,19 +100,19 @@ extern "C" {
   }                                                                                          \
   int FreeBER_##N(STF_statusList_t *status, Wire *wire) { return FreeList(status, wire); }
 GENU_LIST(seqOfObjId, SeqOfObjId, SeqOfObjId_node, GEN_SeqOfObjId_t, uint32_t,
-          genu_L_Identifier, ToBER_ObjectID, ToGEN_ObjectID)
-GENU_LIST(setOfOIDs, SeqOfObjId, SeqOfObjId_node, GEN_SetOfOids_t, uint32_t, genu_L_Identifier,
-          ToBER_oid, ToGEN_oid)
+          genu::kIdentifierLayout, ToBER_ObjectID, ToGEN_ObjectID)
+GENU_LIST(setOfOIDs, SeqOfObjId, SeqOfObjId_node, GEN_SetOfOids_t, uint32_t,
+          genu::kIdentifierLayout, ToBER_oid, ToGEN_oid)
 GENU_LIST(nameOrOidSeq, NameOrOidSeq, NameOrOidSeq_node, GEN_NameOrOidSeq_t, GEN_NameOrOID_t,
-          genu_L_NameOrOID, ToBER_nameOrOid, ToGEN_nameOrOid)
+          genu::kNameOrOIDLayout, ToBER_nameOrOid, ToGEN_nameOrOid)
 GENU_LIST(distNameStringSeq, DistNameStringSeq, DistNameStringSeq_node, GEN_DistNameStringSeq_t,
-          GEN_DistNameString_t, genu_L_DistNameString, ToBER_distNameString,
+          GEN_DistNameString_t, genu::kDistNameStringLayout, ToBER_distNameString,
           ToGEN_distNameString)
-GENU_LIST(setOfText, SetOfText, SetOfText_node, GEN_SetOfText_t, GEN_Text_t, genu_L_Text,
+GENU_LIST(setOfText, SetOfText, SetOfText_node, GEN_SetOfText_t, GEN_Text_t, genu::kTextLayout,
           ToBER_text, ToGEN_text)
 GENU_LIST(setOfDocumentFormat, SetOfDocumentFormat, SetOfDocumentFormat_node,
-          GEN_SetOfDocumentFormat_t, GEN_DocumentFormat_t, genu_L_DocumentFormat, ToBER_docFormat,
-          ToGEN_docFormat)
+          GEN_SetOfDocumentFormat_t, GEN_DocumentFormat_t, genu::kDocumentFormatLayout,
+          ToBER_docFormat, ToGEN_docFormat)
 #undef GENU_LIST
 
 }  // extern "C"

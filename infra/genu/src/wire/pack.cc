@@ -10,6 +10,8 @@
 #include "private/genu_wire_adapt.h"
 #include "private/genu_wire_int.h"
 
+namespace genu = kq::genu;
+
 namespace {
 
 typedef int (*PackFn)(STF_statusList_t *, void *wire, const void *record);
@@ -35,20 +37,20 @@ struct WireRow {
 
 #define SAME(Id, Pdu, G) \
   { .id = Id, .pdu = Pdu##_PDU, .kind = kSame, .wireSize = sizeof(Pdu), .recordSize = sizeof(G) }
-#define CONV_REL(Id, Pdu, name, rel, packCode, unpackCode)                             \
-  {                                                                                    \
-    .id = Id, .pdu = Pdu##_PDU, .kind = kConvert,                                      \
-    .wireSize = sizeof(GenuConvSig<decltype(&ToBER_##name)>::Wire),                    \
-    .recordSize = sizeof(GenuConvSig<decltype(&ToBER_##name)>::Record),                \
-    .pack = genu_ToBerVia<&ToBER_##name>,                                              \
-    .unpack = genu_ToGenVia<&ToGEN_##name, GenuConvSig<decltype(&ToBER_##name)>::Wire, \
-                            GenuConvSig<decltype(&ToBER_##name)>::Record>,             \
-    .release = rel, .packFailure = packCode, .unpackFailure = unpackCode               \
+#define CONV_REL(Id, Pdu, name, rel, packCode, unpackCode)                                \
+  {                                                                                       \
+    .id = Id, .pdu = Pdu##_PDU, .kind = kConvert,                                         \
+    .wireSize = sizeof(genu::ConvSig<decltype(&ToBER_##name)>::Wire),                     \
+    .recordSize = sizeof(genu::ConvSig<decltype(&ToBER_##name)>::Record),                 \
+    .pack = genu::ToBerVia<&ToBER_##name>,                                                \
+    .unpack = genu::ToGenVia<&ToGEN_##name, genu::ConvSig<decltype(&ToBER_##name)>::Wire, \
+                             genu::ConvSig<decltype(&ToBER_##name)>::Record>,             \
+    .release = rel, .packFailure = packCode, .unpackFailure = unpackCode                  \
   }
 // Composite records: their release operation undoes everything the conversion made.
 #define COMP(id, Pdu, name, packCode, unpackCode)                                             \
   CONV_REL(id, Pdu, name,                                                                     \
-           (genu_ReleaseVia<&FreeBER_##name, GenuConvSig<decltype(&ToBER_##name)>::Wire>),     \
+           (genu::ReleaseVia<&FreeBER_##name, genu::ConvSig<decltype(&ToBER_##name)>::Wire>), \
            packCode, unpackCode)
 #define CONV(id, Pdu, name, packCode, unpackCode) \
   CONV_REL(id, Pdu, name, nullptr, packCode, unpackCode)
@@ -67,7 +69,7 @@ const WireRow kRows[] = {
     CONV(9, FontReference, fontReference, 0xc00e008au, 0xc00e008au),
     CONV(10, ObjectIdentifier, oid, 0xc00e00a5u, 0xc00e00c3u),
     CONV_REL(11, IgnoredAttribute, ignoredAttribute,
-             (genu_ReleaseVia<&FreeBER_ignoredAttribute, IgnoredAttribute>), 0xc00e0090u,
+             (genu::ReleaseVia<&FreeBER_ignoredAttribute, IgnoredAttribute>), 0xc00e0090u,
              0xc00e0090u),
     SAME(12, Integer, GEN_Integer_t),
     CONV(14, JobIdentifier, jobId, 0xc00e00c3u, 0xc00e00c3u),
@@ -75,7 +77,7 @@ const WireRow kRows[] = {
     CONV(16, Message, message, 0xc00e00bdu, 0xc00e0098u),
     CONV(18, NameOrOID, nameOrOid, 0xc00e009bu, 0xc00e009bu),
     CONV(19, NumbersUpSupported, numbersUpSupported, 0xc00e009eu, 0xc00e009eu),
-    CONV_REL(20, OctetString, octetString, (genu_ReleaseVia<&FreeBER_octetString, ber_octets>),
+    CONV_REL(20, OctetString, octetString, (genu::ReleaseVia<&FreeBER_octetString, ber_octets>),
              0xc00e00a4u, 0xc00e00a4u),
     SAME(21, PageIdType, GEN_PageIdType_t),
     SAME(22, PositiveInteger, GEN_Integer_t),
@@ -97,11 +99,11 @@ const WireRow kRows[] = {
     CONV(49, InputTrayMedium, inputTrayMedium, 0xc00e0091u, 0xc00e0091u),
     CONV(55, Locale, locale, 0xc00e0094u, 0xc00e0094u),
     CONV_REL(42, DistNameStringSeq, distNameStringSeq,
-             (genu_ReleaseVia<&FreeBER_distNameStringSeq, DistNameStringSeq>), 0xc00e007au,
+             (genu::ReleaseVia<&FreeBER_distNameStringSeq, DistNameStringSeq>), 0xc00e007au,
              0xc00e007au),
     CONV(57, MediumDimensions, mediumDimensions, 0xc00e0097u, 0xc00e0097u),
-    CONV_REL(60, NameOrOidSeq, nameOrOidSeq, (genu_ReleaseVia<&FreeBER_nameOrOidSeq, NameOrOidSeq>),
-             0xc00e009cu, 0xc00e009cu),
+    CONV_REL(60, NameOrOidSeq, nameOrOidSeq,
+             (genu::ReleaseVia<&FreeBER_nameOrOidSeq, NameOrOidSeq>), 0xc00e009cu, 0xc00e009cu),
     CONV(61, NewJobIdentifier, newJobIdentifier, 0xc00e009au, 0xc00e009au),
     SAME(62, NonNegativeReal, GEN_Real_t),
     SAME(63, NonNegativeRealRange, GEN_RealRange_t),
@@ -110,7 +112,7 @@ const WireRow kRows[] = {
     SAME(71, Percent, GEN_Percent_t),
     CONV(72, PosIntOrOid, posIntOrOid, 0xc00e00abu, 0xc00e00abu),
     SAME(75, Priority, GEN_Priority_t),
-    CONV_REL(93, SeqOfObjId, seqOfObjId, (genu_ReleaseVia<&FreeBER_seqOfObjId, SeqOfObjId>),
+    CONV_REL(93, SeqOfObjId, seqOfObjId, (genu::ReleaseVia<&FreeBER_seqOfObjId, SeqOfObjId>),
              0xc00e00a1u, 0xc00e00a1u),
     COMP(7, DocumentContent, docContent, 0xc00e007du, 0xc00e007du),
     COMP(8, EventHandlingProfile, EVHProfile, 0xc00e0081u, 0xc00e0081u),
@@ -175,13 +177,17 @@ int ToRecord(STF_statusList_t *status, const WireRow &row, const void *wire, voi
 
 }  // namespace
 
+namespace kq::genu {
+
 // The ids this mechanism packs, for the tests: fills up to `max` and returns the count.
-uint32_t genu_WireTypeIds(uint32_t *ids, uint32_t max) {
+uint32_t WireTypeIds(uint32_t *ids, uint32_t max) {
   uint32_t n = 0;
   for (const WireRow &r : kRows)
     if (n < max) ids[n++] = r.id;
   return n;
 }
+
+}  // namespace kq::genu
 
 extern "C" {
 
@@ -193,13 +199,13 @@ int JQP_PackAV(STF_statusList_t *status, uint32_t id, const void *value, OssBuf 
   const WireRow *row = RowOf(id);
   if (!row || GENU_TypeToPDU(id) < 0) return Fail(status, kName, GENU_ST_NOT_COMPARABLE);
   if (!value || !encodedOut) return Fail(status, kName, GENU_ST_BAD_VALUE);
-  void *wire = genu_WireAlloc(row->wireSize);
+  void *wire = genu::WireAlloc(row->wireSize);
   if (!wire) return Fail(status, kName, GENU_ST_NO_MEMORY);
   if (ToWire(status, *row, wire, value)) {
-    genu_WireFree(wire);
+    genu::WireFree(wire);
     return Fail(status, kName, row->packFailure);
   }
-  genu_TraceValue("JQP_PackAV: packing", id, value, false);
+  genu::TraceValue("JQP_PackAV: packing", id, value, false);
   if (GENU__printPDU) {
     LOG_COND_MESSAGE(LOG_SEV_PACK, "JQP_PackAV: printing PDU...\n");
     GENU_OssPrintPDU(nullptr, row->pdu, wire);
@@ -207,7 +213,7 @@ int JQP_PackAV(STF_statusList_t *status, uint32_t id, const void *value, OssBuf 
   OssBuf encoded{0, nullptr};
   int code = GENU_OssEncode(nullptr, row->pdu, wire, &encoded);
   int released = row->release ? row->release(status, wire) : 0;
-  genu_WireFree(wire);
+  genu::WireFree(wire);
   if (code) return Fail(status, kName, GENU_ST_ENCODE_FAILED);
   if (released) {
     free(encoded.value);  // encoded bytes live on the process heap
@@ -244,17 +250,17 @@ int JQP_UnpackAV(STF_statusList_t *status, const OssBuf *encoded, uint32_t id, v
     LOG_COND_MESSAGE(LOG_SEV_PACK, "JQP_UnpackAV: printing result PDU...\n");
     GENU_OssPrintPDU(nullptr, pdu, wire);
   }
-  void *record = genu_WireAlloc(row->recordSize);
+  void *record = genu::WireAlloc(row->recordSize);
   if (!record) {
     GENU_OssFreePDU(nullptr, pdu, wire);
     return Fail(status, kName, GENU_ST_NO_MEMORY);
   }
   if (ToRecord(status, *row, wire, record)) {
-    genu_WireFree(record);
+    genu::WireFree(record);
     GENU_OssFreePDU(nullptr, pdu, wire);
     return Fail(status, kName, row->unpackFailure);
   }
-  genu_TraceValue("JQP_UnpackAV: returning", id, record, true);
+  genu::TraceValue("JQP_UnpackAV: returning", id, record, true);
   if (GENU_OssFreePDU(nullptr, pdu, wire)) {
     GENU__DeleteAttrVal(kq::stf::ScratchList(), id, record, nullptr);
     return Fail(status, kName, GENU_ST_RELEASE_FAILED);

@@ -8,19 +8,21 @@
 #include "internal/stf_scratch.h"
 #include "private/genu_wire_int.h"
 
+namespace genu = kq::genu;
+
 namespace {
 
 // A two-letter locale code (language or country): the wire takes exactly two bytes.
 template <typename W>
 int CodeToBer(STF_statusList_t *status, W *out, const GEN_LocaleCode_t &in) {
-  if (in.length != 2) return genu_WireBad(status);
+  if (in.length != 2) return genu::WireBad(status);
   out->length = static_cast<uint16_t>(in.length);
   memcpy(out->value, in.value, static_cast<size_t>(in.length));
   return 0;
 }
 template <typename W>
 int CodeToGen(STF_statusList_t *status, const W *in, GEN_LocaleCode_t *out) {
-  if (in->length > 2) return genu_WireBad(status);
+  if (in->length > 2) return genu::WireBad(status);
   out->length = static_cast<int16_t>(in->length);
   memcpy(out->value, in->value, in->length);
   return 0;
@@ -32,12 +34,12 @@ extern "C" {
 
 int ToBER_locale(STF_statusList_t *status, Locale *out, const GEN_Locale_t *in) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireBad(status);
+  if (!out || !in) return genu::WireBad(status);
   if (CodeToBer(status, &out->language, in->language) ||
       CodeToBer(status, &out->country, in->country) ||
       ToBER_oid(status, &out->code_set, &in->codeSet))
     return 1;
-  if (in->dpaLocale.length < 0) return genu_WireBad(status);
+  if (in->dpaLocale.length < 0) return genu::WireBad(status);
   out->bit_mask = in->dpaLocale.length > 0 ? 0x80 : 0;
   out->dpa_locale.length = static_cast<uint16_t>(in->dpaLocale.length);
   memcpy(out->dpa_locale.value, in->dpaLocale.value, static_cast<size_t>(in->dpaLocale.length));
@@ -46,14 +48,14 @@ int ToBER_locale(STF_statusList_t *status, Locale *out, const GEN_Locale_t *in) 
 
 int ToGEN_locale(STF_statusList_t *status, const Locale *in, GEN_Locale_t *out) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireBad(status);
+  if (!out || !in) return genu::WireBad(status);
   memset(out, 0, sizeof *out);
   if (CodeToGen(status, &in->language, &out->language) ||
       CodeToGen(status, &in->country, &out->country) ||
       ToGEN_oid(status, &in->code_set, &out->codeSet))
     return 1;
   if ((in->bit_mask & 0x80) && in->dpa_locale.length) {
-    if (in->dpa_locale.length > sizeof out->dpaLocale.value) return genu_WireBad(status);
+    if (in->dpa_locale.length > sizeof out->dpaLocale.value) return genu::WireBad(status);
     out->dpaLocale.length = static_cast<int16_t>(in->dpa_locale.length);
     memcpy(out->dpaLocale.value, in->dpa_locale.value, in->dpa_locale.length);
   }
@@ -63,7 +65,7 @@ int ToGEN_locale(STF_statusList_t *status, const Locale *in, GEN_Locale_t *out) 
 int ToBER_distNameString(STF_statusList_t *status, DistNameString *out,
                          const GEN_DistNameString_t *in) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireBad(status);
+  if (!out || !in) return genu::WireBad(status);
   out->bit_mask = in->nameOrOid ? 0x80 : 0;
   if (ToBER_text(status, &out->text, &in->text)) return 1;
   return in->nameOrOid ? ToBER_nameOrOid(status, &out->name_or_oid, in->nameOrOid) : 0;
@@ -72,7 +74,7 @@ int ToBER_distNameString(STF_statusList_t *status, DistNameString *out,
 int ToGEN_distNameString(STF_statusList_t *status, const DistNameString *in,
                          GEN_DistNameString_t *out) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireBad(status);
+  if (!out || !in) return genu::WireBad(status);
   memset(out, 0, sizeof *out);
   if (ToGEN_text(status, &in->text, &out->text)) return 1;
   if (!(in->bit_mask & 0x80)) return 0;
@@ -91,7 +93,7 @@ int ToGEN_distNameString(STF_statusList_t *status, const DistNameString *in,
 int ToBER_newJobIdentifier(STF_statusList_t *status, NewJobIdentifier *out,
                            const GEN_NewJobIdentifier_t *in) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireBad(status);
+  if (!out || !in) return genu::WireBad(status);
   if (ToBER_distNameString(status, &out->server_name, &in->serverName)) return 1;
   return ToBER_jobId(status, &out->local_identifier, &in->local);
 }
@@ -99,7 +101,7 @@ int ToBER_newJobIdentifier(STF_statusList_t *status, NewJobIdentifier *out,
 int ToGEN_newJobIdentifier(STF_statusList_t *status, const NewJobIdentifier *in,
                            GEN_NewJobIdentifier_t *out) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireBad(status);
+  if (!out || !in) return genu::WireBad(status);
   memset(out, 0, sizeof *out);
   if (ToGEN_distNameString(status, &in->server_name, &out->serverName)) return 1;
   if (ToGEN_jobId(status, &in->local_identifier, &out->local)) {
@@ -113,7 +115,7 @@ int ToGEN_newJobIdentifier(STF_statusList_t *status, const NewJobIdentifier *in,
 int ToBER_inputTrayMedium(STF_statusList_t *status, InputTrayMedium *out,
                           const GEN_InputTrayMedium_t *in) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireBad(status);
+  if (!out || !in) return genu::WireBad(status);
   if (ToBER_nameOrOid(status, &out->input_tray, &in->inputTray)) return 1;
   return ToBER_nameOrOid(status, &out->medium, &in->medium);
 }
@@ -121,7 +123,7 @@ int ToBER_inputTrayMedium(STF_statusList_t *status, InputTrayMedium *out,
 int ToGEN_inputTrayMedium(STF_statusList_t *status, const InputTrayMedium *in,
                           GEN_InputTrayMedium_t *out) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireBad(status);
+  if (!out || !in) return genu::WireBad(status);
   memset(out, 0, sizeof *out);
   if (ToGEN_nameOrOid(status, &in->input_tray, &out->inputTray)) return 1;
   return ToGEN_nameOrOid(status, &in->medium, &out->medium);
@@ -130,7 +132,7 @@ int ToGEN_inputTrayMedium(STF_statusList_t *status, const InputTrayMedium *in,
 int ToBER_oidCardinalMap(STF_statusList_t *status, OidCardinalMap *out,
                          const GEN_OidCardinalMap_t *in) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireBad(status);
+  if (!out || !in) return genu::WireBad(status);
   out->bit_mask = in->oid ? 0x80 : 0;
   out->cardinal = static_cast<int32_t>(in->cardinal);
   return in->oid ? ToBER_oid(status, &out->oid, in->oid) : 0;
@@ -139,7 +141,7 @@ int ToBER_oidCardinalMap(STF_statusList_t *status, OidCardinalMap *out,
 int ToGEN_oidCardinalMap(STF_statusList_t *status, const OidCardinalMap *in,
                          GEN_OidCardinalMap_t *out) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireBad(status);
+  if (!out || !in) return genu::WireBad(status);
   *out = GEN_OidCardinalMap_t{nullptr, static_cast<uint32_t>(in->cardinal)};
   if (!(in->bit_mask & 0x80)) return 0;
   auto *oid = static_cast<uint32_t *>(malloc(sizeof(uint32_t)));
@@ -159,34 +161,36 @@ extern "C" {
 int ToBER_numbersUpSupported(STF_statusList_t *status, NumbersUpSupported *out,
                              const GEN_NumbersUpSupported_t *in) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireBad(status);
+  if (!out || !in) return genu::WireBad(status);
   out->choice = static_cast<uint16_t>(in->choice);
   switch (in->choice) {
     case 1: out->u.cardinal = in->u.cardinal; return 0;
     case 2: return ToBER_nameOrOid(status, &out->u.name_or_oid, &in->u.nameOrOid);
     case 3: return ToBER_cardinalRange(status, &out->u.cardinal_range, &in->u.range);
-    default: return genu_WireBad(status);
+    default:
+      return genu::WireBad(status);
   }
 }
 
 int ToGEN_numbersUpSupported(STF_statusList_t *status, const NumbersUpSupported *in,
                              GEN_NumbersUpSupported_t *out) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireBad(status);
+  if (!out || !in) return genu::WireBad(status);
   memset(out, 0, sizeof *out);
   out->choice = in->choice;
   switch (in->choice) {
     case 1: out->u.cardinal = in->u.cardinal; return 0;
     case 2: return ToGEN_nameOrOid(status, &in->u.name_or_oid, &out->u.nameOrOid);
     case 3: return ToGEN_cardinalRange(status, &in->u.cardinal_range, &out->u.range);
-    default: return genu_WireBad(status);
+    default:
+      return genu::WireBad(status);
   }
 }
 
 int ToBER_fontReference(STF_statusList_t *status, FontReference *out,
                         const GEN_FontReference_t *in) {
   if (!status) return 1;
-  if (!out || !in || in->choice != 1) return genu_WireBad(status);
+  if (!out || !in || in->choice != 1) return genu::WireBad(status);
   out->choice = 1;
   return ToBER_simpleName(status, &out->u.simple_name, &in->name);
 }
@@ -194,7 +198,7 @@ int ToBER_fontReference(STF_statusList_t *status, FontReference *out,
 int ToGEN_fontReference(STF_statusList_t *status, const FontReference *in,
                         GEN_FontReference_t *out) {
   if (!status) return 1;
-  if (!out || !in || in->choice != 1) return genu_WireBad(status);
+  if (!out || !in || in->choice != 1) return genu::WireBad(status);
   memset(out, 0, sizeof *out);
   out->choice = 1;
   return ToGEN_simpleName(status, &in->u.simple_name, &out->name);
@@ -203,7 +207,7 @@ int ToGEN_fontReference(STF_statusList_t *status, const FontReference *in,
 int ToBER_docFormat(STF_statusList_t *status, DocumentFormat *out,
                     const GEN_DocumentFormat_t *in) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireBad(status);
+  if (!out || !in) return genu::WireBad(status);
   out->bit_mask = static_cast<uint8_t>((in->variants ? 0x80 : 0) | (in->version ? 0x40 : 0));
   if (ToBER_oid(status, &out->format, &in->format)) return 1;
   if (in->variants && ToBER_text(status, &out->variants, in->variants)) return 1;
@@ -213,7 +217,7 @@ int ToBER_docFormat(STF_statusList_t *status, DocumentFormat *out,
 int ToGEN_docFormat(STF_statusList_t *status, const DocumentFormat *in,
                     GEN_DocumentFormat_t *out) {
   if (!status) return 1;
-  if (!out || !in) return genu_WireBad(status);
+  if (!out || !in) return genu::WireBad(status);
   *out = GEN_DocumentFormat_t{0, nullptr, nullptr};
   if (ToGEN_oid(status, &in->format, &out->format)) return 1;
   if (in->bit_mask & 0x80) {

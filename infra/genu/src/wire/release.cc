@@ -6,14 +6,18 @@
 
 #include "private/genu_wire_int.h"
 
-void *genu_WireAlloc(size_t size) {
+namespace genu = kq::genu;
+
+namespace kq::genu {
+
+void *WireAlloc(size_t size) {
   OssGlobal *world = GENU_GetWorld();
   void *block = world ? world->mallocp(size ? size : 1) : malloc(size ? size : 1);
   if (block) memset(block, 0, size);
   return block;
 }
 
-void genu_WireFree(void *block) {
+void WireFree(void *block) {
   if (!block) return;
   OssGlobal *world = GENU_GetWorld();
   if (world)
@@ -21,6 +25,8 @@ void genu_WireFree(void *block) {
   else
     free(block);
 }
+
+}  // namespace kq::genu
 
 extern "C" {
 
@@ -51,7 +57,7 @@ int FreeGEN_Multiple(STF_statusList_t *status, const AS_allocateDescriptor_t *al
 
 int FreeBER_void(STF_statusList_t *status, void *block) {
   (void)status;
-  genu_WireFree(block);
+  genu::WireFree(block);
   return 0;
 }
 
@@ -70,7 +76,7 @@ int FreeGEN_void(STF_statusList_t *status, const AS_allocateDescriptor_t *alloc,
 
 int FreeBER_octetString(STF_statusList_t *status, ber_octets *wire) {
   if (!wire) return STF__Fail(status, GENU_ST_NULL_DELETE);
-  genu_WireFree(wire->value);
+  genu::WireFree(wire->value);
   wire->value = nullptr;
   wire->length = 0;
   return 0;
@@ -78,7 +84,7 @@ int FreeBER_octetString(STF_statusList_t *status, ber_octets *wire) {
 
 int FreeBER_Any(STF_statusList_t *status, ber_octets *wire) {
   if (!wire) return STF__Fail(status, GENU_ST_NULL_DELETE);
-  if (wire->length > 0) genu_WireFree(wire->value);
+  if (wire->length > 0) genu::WireFree(wire->value);
   *wire = ber_octets{0, nullptr};
   return 0;
 }

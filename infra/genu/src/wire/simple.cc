@@ -6,6 +6,8 @@
 
 #include "private/genu_wire_int.h"
 
+namespace genu = kq::genu;
+
 namespace {
 
 // Records whose wire and generic forms hold the same members in the same order.
@@ -90,7 +92,7 @@ int ToBER_octetString(STF_statusList_t *status, ber_octets *out, const GEN_Octet
   out->length = in->length;
   out->value = nullptr;
   if (in->length == 0) return 0;
-  auto *bytes = static_cast<uint8_t *>(genu_WireAlloc(static_cast<size_t>(in->length)));
+  auto *bytes = static_cast<uint8_t *>(genu::WireAlloc(static_cast<size_t>(in->length)));
   if (!bytes) {
     out->length = 0;
     return STF__Fail(status, GENU_ST_NO_MEMORY);

@@ -9,6 +9,8 @@
 #include "private/genu_wire_int.h"
 #include "private/iconv_context.h"
 
+namespace genu = kq::genu;
+
 namespace {
 
 typedef int (*IconvToBer)(STF_statusList_t *, const unsigned char *, int32_t, uint32_t,
@@ -83,7 +85,7 @@ int FillWire(STF_statusList_t *status, W *out, const TextView &v, IconvToBer con
 int ToLocal(STF_statusList_t *status, const unsigned char *text, int32_t length, unsigned char *out,
             int32_t *produced, uint32_t *codeSet, IconvToGen convert) {
   ICONV_context_t *current = nullptr;
-  if (kq::iconvctx::ThreadContext(&current)) return STF__Fail(status, ICONV_ST_CONTEXT);
+  if (genu::iconvctx::ThreadContext(&current)) return STF__Fail(status, ICONV_ST_CONTEXT);
   if (*codeSet == 0 || (current && current->wireCodeSet == *codeSet))
     return convert(status, text, length, out, produced, codeSet);
   ICONV_context_t *saved = ICONV_GetAndClearContext();

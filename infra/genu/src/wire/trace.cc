@@ -5,6 +5,8 @@
 #include "infra/svclog.h"
 #include "private/genu_wire_int.h"
 
+namespace kq::genu {
+
 namespace {
 
 const char *const kTypeNames[] = {
@@ -107,14 +109,14 @@ const char *const kTypeNames[] = {
 
 }  // namespace
 
-const char *genu_TypeDisplayName(uint32_t id) {
+const char *TypeDisplayName(uint32_t id) {
   return id < sizeof kTypeNames / sizeof *kTypeNames ? kTypeNames[id] : "unknown value type";
 }
 
 // One line per packed or unpacked value at the packing detail level; an unpacked
 // integer is named by its record.
-void genu_TraceValue(const char *verb, uint32_t id, const void *record, bool unpacked) {
-  const char *name = unpacked && id == 12 ? "Integer" : genu_TypeDisplayName(id);
+void TraceValue(const char *verb, uint32_t id, const void *record, bool unpacked) {
+  const char *name = unpacked && id == 12 ? "Integer" : TypeDisplayName(id);
   switch (id) {
     case 0:
       LOG_COND_MESSAGE(LOG_SEV_PACK, "%s %s = %s\n", verb, name,
@@ -146,3 +148,5 @@ void genu_TraceValue(const char *verb, uint32_t id, const void *record, bool unp
       LOG_COND_MESSAGE(LOG_SEV_PACK, "%s %s\n", verb, name);
   }
 }
+
+}  // namespace kq::genu

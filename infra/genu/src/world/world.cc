@@ -9,8 +9,14 @@
 #include "internal/ber_runtime.h"
 #include "private/genu_world_int.h"
 
-THR_threadKey_t genu_gTsdOssWorldKey;
-THR_once_t genu__gThreadOnce = PTHREAD_ONCE_INIT;
+namespace genu = kq::genu;
+
+namespace kq::genu {
+
+THR_threadKey_t worldKey;
+THR_once_t worldOnce = PTHREAD_ONCE_INIT;
+
+}  // namespace kq::genu
 
 namespace {
 
@@ -29,7 +35,7 @@ void Trace(const char *text, uint32_t code) {
 extern "C" {
 
 void GENU__OssInit(void) {
-  uint32_t rc = THR_InitThreadKey(&genu_gTsdOssWorldKey, GENU__FreeWorld);
+  uint32_t rc = THR_InitThreadKey(&genu::worldKey, GENU__FreeWorld);
   if (rc) {
     LOG_COND_MESSAGE(LOG_SEV_DIAG, "GENU__OssInit: InitKey failed, code=%d\n",
                      static_cast<int>(rc));
@@ -47,7 +53,7 @@ OssGlobal *GENU__MakeWorld(void) {
   }
   memset(world, 0, static_cast<size_t>(size));
   ossinit(world, &kq_0b);
-  uint32_t rc = THR_SetThreadKeyValue(genu_gTsdOssWorldKey, world);
+  uint32_t rc = THR_SetThreadKeyValue(genu::worldKey, world);
   if (rc) {
     LOG_COND_MESSAGE(LOG_SEV_DIAG, "GENU__MakeWorld, SetKey failed, code=%d\n",
                      static_cast<int>(rc));
@@ -65,10 +71,10 @@ void GENU__FreeWorld(void *world) {
 }
 
 OssGlobal *GENU_GetWorld(void) {
-  uint32_t rc = THR_Once(&genu__gThreadOnce, GENU__OssInit);
+  uint32_t rc = THR_Once(&genu::worldOnce, GENU__OssInit);
   if (rc) Trace(kOnceFailed, rc);
   void *world = nullptr;
-  rc = THR_GetThreadKeyValue(genu_gTsdOssWorldKey, &world);
+  rc = THR_GetThreadKeyValue(genu::worldKey, &world);
   if (rc) {
     Trace(kGetKeyFailed, rc);
     world = nullptr;

@@ -2,6 +2,9 @@
 // domain names, personal name, organizational unit names, domain-defined attributes.
 #include "x400_parts.h"
 
+namespace genu = kq::genu;
+namespace x400 = kq::genu::x400;
+
 namespace {
 
 using x400::Copy;
@@ -184,7 +187,7 @@ int ToGEN_standardAttributes(STF_statusList_t *status, const BuiltInStandardAttr
   memset(out, 0, sizeof *out);
   if (StandardToGen(status, in, out)) {
     kq::stf::ScratchList scratch;
-    genu_DeepDelete(scratch, &genu_L_StandardAttrs, out, nullptr);
+    genu::DeepDelete(scratch, &genu::kStandardAttrsLayout, out, nullptr);
     return 1;
   }
   return 0;

@@ -3,6 +3,9 @@
 // values, encoded by themselves; the other form keeps each value as encoded bytes.
 #include "x400_values.h"
 
+namespace genu = kq::genu;
+namespace x400 = kq::genu::x400;
+
 namespace {
 
 // A Text value travels encoded by itself under the Text record number.
@@ -15,7 +18,7 @@ const x400::ValueRow kText = {.first = 0,
                               .isString = false,
                               .toWire = x400::ToWireVia<Text, GEN_Text_t, ToBER_text>,
                               .toGen = x400::ToGenVia<Text, GEN_Text_t, ToGEN_text>,
-                              .layout = &genu_L_Text};
+                              .layout = &genu::kTextLayout};
 
 int TextToOpen(STF_statusList_t *status, ber_octets *out, const GEN_Text_t *in) {
   OssBuf encoded{0, nullptr};
@@ -74,20 +77,20 @@ int FreeBER_NameComponent(STF_statusList_t *status, AttributeTypeAndValue *wire)
 }
 
 // The three list pairs share one shape: a generic value sequence and a chain.
-#define GENU_X400_CHAIN(N, Node, Record, Element, L, toBer, toGen, release)               \
-  int ToBER_##N(STF_statusList_t *status, Node **out, const Record *in) {                 \
-    if (!status) return 1;                                                                \
-    if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);                         \
-    return x400::SeqToWire<Node, Element, toBer, release>(status, out, in->first);        \
-  }                                                                                       \
-  int ToGEN_##N(STF_statusList_t *status, Node *const *in, Record *out) {                 \
-    if (!status) return 1;                                                                \
-    if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);                         \
-    return x400::ChainToSeq<Node, Element, &genu_L_##L, toGen>(status, *in, &out->first); \
-  }                                                                                       \
-  int FreeBER_##N(STF_statusList_t *status, Node **wire) {                                \
-    if (!status) return 1;                                                                \
-    return x400::FreeChain<Node, release>(status, wire);                                  \
+#define GENU_X400_CHAIN(N, Node, Record, Element, L, toBer, toGen, release)                       \
+  int ToBER_##N(STF_statusList_t *status, Node **out, const Record *in) {                         \
+    if (!status) return 1;                                                                        \
+    if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);                                 \
+    return x400::SeqToWire<Node, Element, toBer, release>(status, out, in->first);                \
+  }                                                                                               \
+  int ToGEN_##N(STF_statusList_t *status, Node *const *in, Record *out) {                         \
+    if (!status) return 1;                                                                        \
+    if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);                                 \
+    return x400::ChainToSeq<Node, Element, &genu::k##L##Layout, toGen>(status, *in, &out->first); \
+  }                                                                                               \
+  int FreeBER_##N(STF_statusList_t *status, Node **wire) {                                        \
+    if (!status) return 1;                                                                        \
+    return x400::FreeChain<Node, release>(status, wire);                                          \
   }
 GENU_X400_CHAIN(DpaRDN, RdnNode, GEN_SetOfNameComponent_t, GEN_NameComponent_t, NameComponent,
                 ToBER_NameComponent, ToGEN_NameComponent, ReleaseValue)

@@ -2,6 +2,9 @@
 // the type and the value encoded by itself on the wire.
 #include "x400_values.h"
 
+namespace genu = kq::genu;
+namespace x400 = kq::genu::x400;
+
 namespace {
 
 // The generic value of `row` as a record of the row's size: a string may be shorter
@@ -60,7 +63,7 @@ int ToGEN_extensionAttr(STF_statusList_t *status, const ExtensionAttribute *in,
 int FreeBER_extensionAttr(STF_statusList_t *status, ExtensionAttribute *wire) {
   if (!status) return 1;
   if (!wire) return STF__Fail(status, GENU_ST_NULL_DELETE);
-  genu_WireFree(wire->extension_attribute_value.value);
+  genu::WireFree(wire->extension_attribute_value.value);
   wire->extension_attribute_value = ber_octets{0, nullptr};
   return 0;
 }
@@ -77,8 +80,9 @@ int ToGEN_extensionAttributes(STF_statusList_t *status, ExtensionAttributes_node
                               GEN_ExtensionAttrs_t *out) {
   if (!status) return 1;
   if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  return x400::ChainToSeq<ExtensionAttributes_node, GEN_ExtensionAttr_t, &genu_L_ExtensionAttr,
-                          ToGEN_extensionAttr>(status, *in, &out->first);
+  return x400::ChainToSeq<ExtensionAttributes_node, GEN_ExtensionAttr_t,
+                          &genu::kExtensionAttrLayout, ToGEN_extensionAttr>(status, *in,
+                                                                            &out->first);
 }
 
 int FreeBER_extensionAttributes(STF_statusList_t *status, ExtensionAttributes_node **wire) {

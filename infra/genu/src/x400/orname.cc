@@ -3,6 +3,9 @@
 // directory name (0x20).
 #include "x400_int.h"
 
+namespace genu = kq::genu;
+namespace x400 = kq::genu::x400;
+
 namespace {
 
 // The common name as the extension attribute of type 1: an ISO 646 Text of 1 to 64
@@ -52,7 +55,7 @@ int ExtensionsToGen(STF_statusList_t *status, ExtensionAttributes_node *const *i
     char *string = text ? strdup(reinterpret_cast<const char *>(attr->value.value)) : nullptr;
     if (!string) {
       free(text);
-      x400::DeleteSeq(&genu_L_ExtensionAttr, &list.first);
+      x400::DeleteSeq(&genu::kExtensionAttrLayout, &list.first);
       return STF__Fail(status, GENU_ST_NO_MEMORY);
     }
     text->choice = GEN_TEXT_ISO646;
@@ -61,13 +64,13 @@ int ExtensionsToGen(STF_statusList_t *status, ExtensionAttributes_node *const *i
     GEN_ValueSeq_t *taken = *p;
     *p = taken->next;
     taken->next = nullptr;
-    x400::DeleteSeq(&genu_L_ExtensionAttr, &taken);
+    x400::DeleteSeq(&genu::kExtensionAttrLayout, &taken);
     break;
   }
   if (!list.first) return 0;
   out->extensions = static_cast<GEN_ExtensionAttrs_t *>(malloc(sizeof(GEN_ExtensionAttrs_t)));
   if (!out->extensions) {
-    x400::DeleteSeq(&genu_L_ExtensionAttr, &list.first);
+    x400::DeleteSeq(&genu::kExtensionAttrLayout, &list.first);
     return STF__Fail(status, GENU_ST_NO_MEMORY);
   }
   *out->extensions = list;
@@ -140,7 +143,7 @@ int ToGEN_orName(STF_statusList_t *status, const ORName *in, GEN_ORName_t *out) 
   memset(out, 0, sizeof *out);
   if (OrNameToGen(status, in, out)) {
     kq::stf::ScratchList scratch;
-    genu_DeepDelete(scratch, &genu_L_ORName, out, nullptr);
+    genu::DeepDelete(scratch, &genu::kORNameLayout, out, nullptr);
     return 1;
   }
   return 0;

@@ -3,6 +3,8 @@
 // address.
 #include "x400_parts.h"
 
+namespace x400 = kq::genu::x400;
+
 namespace {
 
 using x400::Copy;

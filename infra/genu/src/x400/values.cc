@@ -7,6 +7,8 @@
 #include "x400_parts.h"
 #include "x400_values.h"
 
+namespace x400 = kq::genu::x400;
+
 namespace {
 
 using x400::ValueRow;
@@ -94,7 +96,7 @@ const ValueRow kRows[] = {
 
 }  // namespace
 
-namespace x400 {
+namespace kq::genu::x400 {
 
 const ValueRow *ValueRowOf(int32_t type) {
   for (const ValueRow &r : kRows)
@@ -105,16 +107,16 @@ const ValueRow *ValueRowOf(int32_t type) {
 int EncodeValue(STF_statusList_t *status, const ValueRow &row, OssBuf *out, const void *record) {
   if (!out || !record) return STF__Fail(status, GENU_ST_BAD_VALUE);
   *out = OssBuf{0, nullptr};
-  void *wire = genu_WireAlloc(row.wireSize);
+  void *wire = WireAlloc(row.wireSize);
   if (!wire) return STF__Fail(status, GENU_ST_NO_MEMORY);
   if (row.toWire(status, wire, record)) {  // releases its own parts on failure
-    genu_WireFree(wire);
+    WireFree(wire);
     return 1;
   }
   OssBuf encoded{0, nullptr};
   int code = GENU_OssEncode(nullptr, row.pdu, wire, &encoded);
   int released = row.release ? row.release(status, wire) : 0;
-  genu_WireFree(wire);
+  WireFree(wire);
   if (code) {
     LOG_COND_MESSAGE(LOG_SEV_DIAG, "Encode_%s failed: %d\n", row.name, code);
     return STF__Fail(status, GENU_ST_ENCODE_FAILED);
@@ -142,7 +144,7 @@ int DecodeInto(STF_statusList_t *status, const ValueRow &row, const OssBuf *in, 
   if (GENU_OssFreePDU(nullptr, pdu, wire) && !failed) {
     if (row.layout) {
       kq::stf::ScratchList scratch;
-      genu_DeepDelete(scratch, row.layout, record, nullptr);
+      DeepDelete(scratch, row.layout, record, nullptr);
     }
     failed = STF__Fail(status, GENU_ST_RELEASE_FAILED);
   }
@@ -164,7 +166,7 @@ int DecodeValue(STF_statusList_t *status, const ValueRow &row, const OssBuf *in,
 
 int ToOpenValue(STF_statusList_t *status, OssBuf *encoded, ber_octets *out) {
   int32_t length = encoded->length;
-  auto *bytes = static_cast<uint8_t *>(genu_WireAlloc(static_cast<size_t>(length)));
+  auto *bytes = static_cast<uint8_t *>(WireAlloc(static_cast<size_t>(length)));
   if (bytes) memcpy(bytes, encoded->value, static_cast<size_t>(length));
   free(encoded->value);  // the coder's bytes are on the process heap
   *encoded = OssBuf{0, nullptr};
@@ -173,7 +175,7 @@ int ToOpenValue(STF_statusList_t *status, OssBuf *encoded, ber_octets *out) {
   return 0;
 }
 
-}  // namespace x400
+}  // namespace kq::genu::x400
 
 extern "C" {
 

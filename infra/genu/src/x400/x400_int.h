@@ -10,7 +10,7 @@
 #include "private/genu_layout.h"
 #include "private/genu_wire_int.h"
 
-namespace x400 {
+namespace kq::genu::x400 {
 
 // Copies the NUL-terminated string `src` (at most `srcSize` bytes) into `dst` of
 // `dstSize` bytes: longer than dstSize - 1 characters is too long, shorter than
@@ -38,7 +38,7 @@ int FreeChain(STF_statusList_t *status, Node **head) {
   for (Node *n = *head; n;) {
     Node *next = n->next;
     if constexpr (Release != nullptr) failed |= Release(status, &n->value) != 0;
-    genu_WireFree(n);
+    WireFree(n);
     n = next;
   }
   *head = nullptr;
@@ -48,10 +48,10 @@ int FreeChain(STF_statusList_t *status, Node **head) {
 // Appends one node converted by `fill` (any callable (node value *) -> 0/1).
 template <typename Node, typename Fill>
 int Append(STF_statusList_t *status, Node **&tail, Fill fill) {
-  auto *node = static_cast<Node *>(genu_WireAlloc(sizeof(Node)));
+  auto *node = static_cast<Node *>(WireAlloc(sizeof(Node)));
   if (!node) return STF__Fail(status, GENU_ST_NO_MEMORY);
   if (fill(&node->value)) {
-    genu_WireFree(node);
+    WireFree(node);
     return 1;
   }
   *tail = node;
@@ -80,11 +80,11 @@ int SeqToWire(STF_statusList_t *status, Node **out, const GEN_ValueSeq_t *in) {
   return 0;
 }
 
-inline void DeleteSeq(const GenuLayout *layout, GEN_ValueSeq_t **head) {
+inline void DeleteSeq(const Layout *layout, GEN_ValueSeq_t **head) {
   kq::stf::ScratchList scratch;
   for (GEN_ValueSeq_t *n = *head; n;) {
     GEN_ValueSeq_t *next = n->next;
-    if (n->value) genu_Delete(scratch, layout, n->value, nullptr);
+    if (n->value) Delete(scratch, layout, n->value, nullptr);
     free(n);
     n = next;
   }
@@ -92,7 +92,7 @@ inline void DeleteSeq(const GenuLayout *layout, GEN_ValueSeq_t **head) {
 }
 
 // A chain back to a generic value sequence of G (layout L); a failure deletes it.
-template <typename Node, typename G, const GenuLayout *L,
+template <typename Node, typename G, const Layout *L,
           int (*ToGen)(STF_statusList_t *, const decltype(Node::value) *, G *)>
 int ChainToSeq(STF_statusList_t *status, const Node *in, GEN_ValueSeq_t **out) {
   *out = nullptr;
@@ -153,7 +153,7 @@ int ChainToCounted(STF_statusList_t *status, const Node *in, int16_t *count, E (
   return 0;
 }
 
-}  // namespace x400
+}  // namespace kq::genu::x400
 
 // The public pair of a record without allocated wire parts: null checks around the
 // two directions.

@@ -6,7 +6,7 @@
 
 #include "x400_int.h"
 
-namespace x400 {
+namespace kq::genu::x400 {
 
 // Records of two string alternatives (choice 1 and 2, both at the start of the
 // wire union) and one generic string: each alternative has its size and its least
@@ -129,6 +129,6 @@ int DomainAttrsToGen(STF_statusList_t *status, Node *const *in, GEN_DomainDefine
       [&](GEN_DomainDefinedAttr_t &a, const auto &v) { return DomainAttrToGen(status, &v, &a); });
 }
 
-}  // namespace x400
+}  // namespace kq::genu::x400
 
 #endif

@@ -6,7 +6,7 @@
 
 #include "x400_int.h"
 
-namespace x400 {
+namespace kq::genu::x400 {
 
 struct ValueRow {
   int32_t first, last;  // the extension attribute types using this row
@@ -18,7 +18,7 @@ struct ValueRow {
   int (*toWire)(STF_statusList_t *, void *wire, const void *record);
   int (*toGen)(STF_statusList_t *, const void *wire, void *record);
   int (*release)(STF_statusList_t *, void *wire) = nullptr;  // null: the wire owns nothing
-  const GenuLayout *layout = nullptr;  // the generic record's layout when it owns parts
+  const Layout *layout = nullptr;  // the generic record's layout when it owns parts
 };
 
 // Adapters from a typed converter to a row's untyped one.
@@ -46,6 +46,6 @@ int DecodeValue(STF_statusList_t *status, const ValueRow &row, const OssBuf *in,
 // Moves the coder's bytes (always released) into an open value of the world's.
 int ToOpenValue(STF_statusList_t *status, OssBuf *encoded, ber_octets *out);
 
-}  // namespace x400
+}  // namespace kq::genu::x400
 
 #endif

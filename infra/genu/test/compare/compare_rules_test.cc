@@ -6,7 +6,7 @@
 
 #include "../support/genv_test_support.h"
 
-using namespace genvtest;
+using namespace kq::genu::test;
 
 namespace {
 
@@ -218,20 +218,20 @@ TEST(GenvCompareRules, WindowsDomainsCompareCaselessly) {
 
 // Changes one scalar or inline-string field of `rec`; false when the field has
 // no such kind.
-bool bump(const GenuField &f, void *rec) {
+bool bump(const kq::genu::Field &f, void *rec) {
   char *p = static_cast<char *>(rec) + f.offset;
   switch (f.kind) {
-    case GK_I32:
-    case GK_U32:
+    case kq::genu::FieldKind::kI32:
+    case kq::genu::FieldKind::kU32:
       *reinterpret_cast<int32_t *>(p) += 1;
       return true;
-    case GK_I16:
+    case kq::genu::FieldKind::kI16:
       *reinterpret_cast<int16_t *>(p) += 1;
       return true;
-    case GK_F64:
+    case kq::genu::FieldKind::kF64:
       *reinterpret_cast<double *>(p) += 1;
       return true;
-    case GK_CHARS:
+    case kq::genu::FieldKind::kChars:
       if (f.size < 2) return false;
       p[0] = p[0] ? static_cast<char>(p[0] + 1) : 'a';  // an empty string's next byte is 0
       return true;
@@ -242,35 +242,35 @@ bool bump(const GenuField &f, void *rec) {
 
 TEST(GenvCompareStruct, EveryMemberDifferenceIsSeenAndOrdered) {
   std::mt19937 rng(21);
-  std::vector<const GenuLayout *> layouts;
-#define GENV_LAYOUT(R) layouts.push_back(&genu_L_##R);
+  std::vector<const kq::genu::Layout *> layouts;
+#define GENV_LAYOUT(R) layouts.push_back(&kq::genu::k##R##Layout);
   GENU_COPY_DELETE_RECORDS(GENV_LAYOUT)
 #undef GENV_LAYOUT
   int checked = 0;
-  for (const GenuLayout *L : layouts) {
+  for (const kq::genu::Layout *L : layouts) {
     for (int round = 0; round < 4; ++round) {
       RandomValue v(L, rng);
       for (uint32_t i = 0; i < L->fieldCount; ++i) {
-        const GenuField &f = L->fields[i];
+        const kq::genu::Field &f = L->fields[i];
         int32_t choice = L->maxChoice ? *static_cast<int32_t *>(v.rec) : 0;
         bool active =
             f.when == 0 || (choice >= f.when && choice <= (f.whenLast ? f.whenLast : f.when));
         if (!active) continue;
         Status s;
         void *copy = nullptr;
-        ASSERT_EQ(genu_Copy(s, L, &copy, v.rec, nullptr), 0u) << L->name;
+        ASSERT_EQ(kq::genu::Copy(s, L, &copy, v.rec, nullptr), 0u) << L->name;
         if (bump(f, copy)) {
           ++checked;
           int32_t ab = 0, ba = 0;
-          ASSERT_EQ(genu_CompareStruct(s, L, v.rec, copy, &ab), 0u) << L->name;
-          ASSERT_EQ(genu_CompareStruct(s, L, copy, v.rec, &ba), 0u) << L->name;
+          ASSERT_EQ(kq::genu::CompareStruct(s, L, v.rec, copy, &ab), 0u) << L->name;
+          ASSERT_EQ(kq::genu::CompareStruct(s, L, copy, v.rec, &ba), 0u) << L->name;
           EXPECT_NE(ab, 0) << L->name << " field " << i;
           EXPECT_EQ(ab, -ba) << L->name << " field " << i;
           // undo the change so that delete sees the copy as it was made
           memcpy(static_cast<char *>(copy) + f.offset, static_cast<char *>(v.rec) + f.offset,
-                 f.kind == GK_CHARS ? f.size : (f.kind == GK_F64 ? 8 : (f.kind == GK_I16 ? 2 : 4)));
+                 f.kind == kq::genu::FieldKind::kChars ? f.size : (f.kind == kq::genu::FieldKind::kF64 ? 8 : (f.kind == kq::genu::FieldKind::kI16 ? 2 : 4)));
         }
-        EXPECT_EQ(genu_Delete(s, L, copy, nullptr), 0u);
+        EXPECT_EQ(kq::genu::Delete(s, L, copy, nullptr), 0u);
       }
     }
   }

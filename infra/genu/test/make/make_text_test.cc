@@ -6,7 +6,7 @@
 
 #include "../support/genv_test_support.h"
 
-using namespace genvtest;
+using namespace kq::genu::test;
 
 namespace {
 
@@ -113,7 +113,7 @@ TEST(GenvMakeText, ObjectIdentificationsHoldDeepCopies) {
   ASSERT_EQ(GENU_MakeObjectIdent_DistName(s, &oi, dn, &kCounting), 0u);
   EXPECT_EQ(oi->choice, 4);
   EXPECT_NE(oi->u.distName.nameOrOid, dn->nameOrOid);
-  ExpectSameStruct(&genu_L_DistNameString, &oi->u.distName, dn);
+  ExpectSameStruct(&kq::genu::kDistNameStringLayout, &oi->u.distName, dn);
   EXPECT_EQ(GEN_DeleteObjectIdent(s, oi, &kCounting), 0u);
   EXPECT_TRUE(counter().live.empty());
   GEN_DeleteDistNameString(s, dn, nullptr);
@@ -134,7 +134,7 @@ TEST(GenvMakeText, ObjectIdentificationsHoldDeepCopies) {
               : e.choice == 1 ? GENU_MakeObjectIdent_JobId(s, &oi, &job, nullptr)
                               : GENU_MakeObjectIdent_SimpleName(s, &oi, &sn, nullptr),
               0u);
-    ExpectSameStruct(&genu_L_ObjectIdent, &e, oi);
+    ExpectSameStruct(&kq::genu::kObjectIdentLayout, &e, oi);
     GEN_DeleteObjectIdent(s, oi, nullptr);
   }
   GEN_DistNameString_t plain{};

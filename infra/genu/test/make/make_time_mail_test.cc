@@ -8,7 +8,7 @@
 
 #include "../support/genv_test_support.h"
 
-using namespace genvtest;
+using namespace kq::genu::test;
 
 namespace {
 

@@ -21,7 +21,7 @@ class genu_oid_dynamic : public ::testing::Test {
     db_.Put("x-broken", "12z");
     db_.Close();
   }
-  genvtest::TempOidDb db_;
+  kq::genu::test::TempOidDb db_;
   const std::string &dir_ = db_.dir;
 };
 

@@ -16,7 +16,7 @@
 #include "kqtest.h"
 #include "private/genu_layout.h"
 
-namespace genvtest {
+namespace kq::genu::test {
 
 struct Counter {
   uint64_t attempts = 0;
@@ -53,7 +53,7 @@ using kq::test::LogCapture;
 // `call`, reporting into a fresh status list `s`, fails with `code` among its codes.
 #define EXPECT_REFUSED(code, call)                            \
   do {                                                        \
-    genvtest::Status s;                                       \
+    kq::genu::test::Status s;                                       \
     EXPECT_EQ(static_cast<uint32_t>(call), 1u) << #call;      \
     EXPECT_TRUE(s.Has(code)) << #call << " gave" << s.Text(); \
   } while (0)
@@ -113,26 +113,26 @@ inline GEN_GeneralizedTime_t At(int y, int mo, int d, int h, int mi, int s = 0, 
 }
 
 // `a` and `b`, records of layout L, compare equal member by member.
-inline void ExpectSameStruct(const GenuLayout *L, const void *a, const void *b) {
+inline void ExpectSameStruct(const Layout *L, const void *a, const void *b) {
   Status s;
   int32_t order = 99;
-  EXPECT_EQ(genu_CompareStruct(s, L, a, b, &order), 0u) << L->name << s.Text();
+  EXPECT_EQ(CompareStruct(s, L, a, b, &order), 0u) << L->name << s.Text();
   EXPECT_EQ(order, 0) << L->name;
 }
 
 // A random record of layout L, owned by the test (parts on the process heap).
 struct RandomValue {
-  const GenuLayout *layout;
+  const Layout *layout;
   void *rec;
-  RandomValue(const GenuLayout *L, std::mt19937 &rng) : layout(L), rec(calloc(1, L->size)) {
-    genu_Random(L, rec, rng);
+  RandomValue(const Layout *L, std::mt19937 &rng) : layout(L), rec(calloc(1, L->size)) {
+    Random(L, rec, rng);
   }
   ~RandomValue() {
     Status s;
-    genu_Delete(s, layout, rec, nullptr);
+    Delete(s, layout, rec, nullptr);
   }
   RandomValue(const RandomValue &) = delete;
   RandomValue &operator=(const RandomValue &) = delete;
 };
 
-}  // namespace genvtest
+}  // namespace kq::genu::test

@@ -12,7 +12,7 @@
 #include "infra/kqbm.h"
 #include "kqtest.h"
 
-namespace genvtest {
+namespace kq::genu::test {
 
 struct TempOidDb {
   kq::test::TempDir tmp{"genu_oid"};
@@ -42,4 +42,4 @@ struct TempOidDb {
   }
 };
 
-}  // namespace genvtest
+}  // namespace kq::genu::test

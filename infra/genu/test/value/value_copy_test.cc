@@ -6,19 +6,19 @@
 
 #include "../support/genv_test_support.h"
 
-using namespace genvtest;
+using namespace kq::genu::test;
 
 namespace {
 
 struct Entry {
   std::string name;
   const AS_valueDescriptor_t *desc;
-  const GenuLayout *layout;
+  const kq::genu::Layout *layout;
 };
 
 std::vector<Entry> everyDescriptor() {
   std::vector<Entry> v;
-#define GENV_ENTRY(R) v.push_back({#R, &GENU_##R##Desc, &genu_L_##R});
+#define GENV_ENTRY(R) v.push_back({#R, &GENU_##R##Desc, &kq::genu::k##R##Layout});
   GENU_COPY_DELETE_RECORDS(GENV_ENTRY)
 #undef GENV_ENTRY
   return v;
@@ -33,7 +33,7 @@ uint64_t copyCompareDelete(const Entry &e, const void *src) {
   EXPECT_EQ(e.desc->copyValue(s, &copy, src, &kCounting), 0u) << e.name;
   if (!copy) return 0;
   uint64_t used = counter().attempts;
-  genvtest::ExpectSameStruct(e.layout, src, copy);
+  kq::genu::test::ExpectSameStruct(e.layout, src, copy);
   EXPECT_EQ(e.desc->deleteValue(s, copy, &kCounting), 0u) << e.name;
   EXPECT_TRUE(counter().live.empty()) << e.name << " leaks " << counter().live.size();
   EXPECT_EQ(counter().badFrees, 0u) << e.name;
@@ -74,11 +74,11 @@ TEST(GenvCopy, EveryTypeIdWithDescriptorCopiesAndComparesEqual) {
   int withDescriptor = 0;
   for (uint32_t id = 0; id < GENU_AVT_COUNT; ++id) {
     const AS_valueDescriptor_t *d = GENU_AVT2Descriptor(static_cast<int32_t>(id));
-    ASSERT_EQ(d == nullptr, genu_LayoutOfType(id) == nullptr) << id;
+    ASSERT_EQ(d == nullptr, kq::genu::LayoutOfType(id) == nullptr) << id;
     if (!d) continue;
     ++withDescriptor;
     for (int round = 0; round < 8; ++round) {
-      RandomValue v(genu_LayoutOfType(id), rng);
+      RandomValue v(kq::genu::LayoutOfType(id), rng);
       Status s;
       void *copy = nullptr;
       ASSERT_EQ(GENU__CopyAttrVal(s, id, &copy, v.rec, nullptr), 0u) << id;
@@ -86,7 +86,7 @@ TEST(GenvCopy, EveryTypeIdWithDescriptorCopiesAndComparesEqual) {
       uint32_t rc = GEN_CompareAttrValue(s, id, v.rec, copy, &r);
       if (s.Has(GENU_ST_NOT_COMPARABLE)) {
         // ids the dispatch does not compare: still structurally equal
-        EXPECT_EQ(genu_CompareStruct(s, genu_LayoutOfType(id), v.rec, copy, &r), 0u);
+        EXPECT_EQ(kq::genu::CompareStruct(s, kq::genu::LayoutOfType(id), v.rec, copy, &r), 0u);
       } else {
         EXPECT_EQ(rc, 0u) << id;
       }
@@ -101,14 +101,14 @@ TEST(GenvCopy, DeepFormsFillCallerRecordsAndZeroThemOnDelete) {
   std::mt19937 rng(5);
   struct Deep {
     const char *name;
-    const GenuLayout *layout;
+    const kq::genu::Layout *layout;
     uint32_t (*copy)(STF_statusList_t *, void *, const void *, const AS_allocateDescriptor_t *);
     uint32_t (*del)(STF_statusList_t *, void *, const AS_allocateDescriptor_t *);
   };
   std::vector<Deep> deep;
 #define GENV_DEEP(R)                                                                       \
   deep.push_back(                                                                          \
-      {#R, &genu_L_##R,                                                                    \
+      {#R, &kq::genu::k##R##Layout,                                                                    \
        [](STF_statusList_t *s, void *d, const void *x, const AS_allocateDescriptor_t *a) { \
          return GEN_DeepCopy##R(s, static_cast<GEN_##R##_t *>(d),                          \
                                 static_cast<const GEN_##R##_t *>(x), a);                   \
@@ -125,7 +125,7 @@ TEST(GenvCopy, DeepFormsFillCallerRecordsAndZeroThemOnDelete) {
       counter() = Counter();
       Status s;
       ASSERT_EQ(d.copy(s, dst.data(), v.rec, &kCounting), 0u) << d.name;
-      genvtest::ExpectSameStruct(d.layout, v.rec, dst.data());
+      kq::genu::test::ExpectSameStruct(d.layout, v.rec, dst.data());
       EXPECT_EQ(d.del(s, dst.data(), &kCounting), 0u) << d.name;
       EXPECT_EQ(dst, zero) << d.name;
       EXPECT_TRUE(counter().live.empty()) << d.name;
@@ -135,11 +135,11 @@ TEST(GenvCopy, DeepFormsFillCallerRecordsAndZeroThemOnDelete) {
 
 TEST(GenvCopy, FinishingSpecsShareOneLayout) {
   std::mt19937 rng(2);
-  RandomValue v(&genu_L_FinishingSpec, rng);
+  RandomValue v(&kq::genu::kFinishingSpecLayout, rng);
   GEN_CoverSpec_t copy;
   Status s;
   ASSERT_EQ(GEN_DeepCopyCoverSpec(s, &copy, static_cast<GEN_CoverSpec_t *>(v.rec), nullptr), 0u);
-  genvtest::ExpectSameStruct(&genu_L_FinishingSpec, v.rec, &copy);
+  kq::genu::test::ExpectSameStruct(&kq::genu::kFinishingSpecLayout, v.rec, &copy);
   EXPECT_EQ(GEN_DeepDeleteCoverSpec(s, &copy, nullptr), 0u);
 }
 
@@ -193,8 +193,8 @@ TEST(GenvCopy, ShallowCopiesRefuseUnknownChoices) {
   GEN_SimpleName_t a = MakeName(GEN_TEXT_ISO646, "tray-1"), b{};
   GEN_NameOrOID_t n{1, {1234}}, m{};
   EXPECT_EQ(GEN_ShallowCopySimpleName(&b, &a) + GEN_ShallowCopyNameOrOID(&m, &n), 0u);
-  ExpectSameStruct(&genu_L_SimpleName, &a, &b);
-  ExpectSameStruct(&genu_L_NameOrOID, &n, &m);
+  ExpectSameStruct(&kq::genu::kSimpleNameLayout, &a, &b);
+  ExpectSameStruct(&kq::genu::kNameOrOIDLayout, &n, &m);
   a.choice = 6;
   n.choice = 3;
   EXPECT_EQ(GEN_ShallowCopySimpleName(&b, &a), 1u);

@@ -7,7 +7,7 @@
 
 #include "wire_test_support.h"
 
-using genvtest::Status;
+using kq::genu::test::Status;
 
 namespace {
 
@@ -26,11 +26,11 @@ AS_setHandle_t MixedSet(std::mt19937 &rng, int perAttr) {
   for (const Known &k : kAttrs) {
     AS_attrHandle_t attr = AS_nullAttrHandle;
     EXPECT_EQ(AS_AddAttr(s, set, k.shoid, k.type, &attr), 0u);
-    const GenuLayout *layout = genu_LayoutOfType(k.type);
+    const kq::genu::Layout *layout = kq::genu::LayoutOfType(k.type);
     for (int i = 0; i < perAttr; ++i) {
       void *rec = calloc(1, layout->size);
-      genu_Random(layout, rec, rng);
-      wiretest::MakeRepresentable(k.type, rec);
+      kq::genu::Random(layout, rec, rng);
+      kq::genu::test::MakeRepresentable(k.type, rec);
       EXPECT_EQ(AS_AddAttrValR(s, attr, k.type, rec, GENU_AVT2Descriptor(k.type)), 0u);
     }
     AS_FreeAttrHandle(s, &attr);
@@ -75,7 +75,7 @@ TEST(genu_wire_attrset, MixedSetRoundTripsThroughTheCoder) {
     strcpy(create.printer_name.u.graphic_string, "printer-1");
     create.bit_mask = CreateJobArgument_job_attributes_present;
     create.job_attributes = list;
-    wiretest::ThroughCoder<PrintArgument> trip(PrintArgument_PDU, request);
+    kq::genu::test::ThroughCoder<PrintArgument> trip(PrintArgument_PDU, request);
     ASSERT_EQ(FreeBER_AS(s, &create.job_attributes), 0);
     EXPECT_EQ(create.job_attributes, nullptr);
     free(request);
@@ -124,7 +124,7 @@ TEST(genu_wire_attrset, InconsistentTypeAndBadValuesFailCleanly) {
   AS_setHandle_t set = AS_nullSetHandle;
   ASSERT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
   // job-copies-completed is a cardinal: stored as a text it is refused.
-  GEN_Text_t three = genvtest::MakeText(GEN_TEXT_STRING, "three");
+  GEN_Text_t three = kq::genu::test::MakeText(GEN_TEXT_STRING, "three");
   ASSERT_EQ(AS_AddAttrValM(s, set, 273, 28, &three, &GENU_TextDesc, nullptr), 0u);
   AttributeList list = nullptr;
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, ToBER_AS(s, &list, &set, 0));
@@ -134,7 +134,7 @@ TEST(genu_wire_attrset, InconsistentTypeAndBadValuesFailCleanly) {
   // A good attribute followed by one whose second value cannot be packed: nothing
   // of the list is left.
   ASSERT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
-  genvtest::AddIntegers(set, 273, {3}, nullptr, 1);
+  kq::genu::test::AddIntegers(set, 273, {3}, nullptr, 1);
   for (int16_t length : {3, 256}) {  // a name of 256 bytes is one too long
     auto *name = static_cast<GEN_SimpleName_t *>(calloc(1, sizeof(GEN_SimpleName_t)));
     name->choice = GEN_TEXT_OCTETS;
@@ -224,7 +224,7 @@ TEST(genu_wire_attrset, ModifyListsKeepTheirOperators) {
     }
   }
   EXPECT_EQ(seen, 4);
-  wiretest::ThroughCoder<ModifyJobArgument> trip(ModifyJobArgument_PDU, request);
+  kq::genu::test::ThroughCoder<ModifyJobArgument> trip(ModifyJobArgument_PDU, request);
   ASSERT_EQ(FreeBER_ModOpAS(s, &request->job_attr_modification), 0);
   free(request);
   ASSERT_NE(trip.decoded, nullptr);
@@ -253,7 +253,7 @@ TEST(genu_wire_attrset, AssertionsCarryFirstOrAllValues) {
   AS_setHandle_t set = AS_nullSetHandle;
   ASSERT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
   AS_attrHandle_t attr = AS_nullAttrHandle;
-  genvtest::AddIntegers(set, 3001, {41, 42}, &attr);
+  kq::genu::test::AddIntegers(set, 3001, {41, 42}, &attr);
   AttributeValueAssertion ava{};
   ASSERT_EQ(ToBER_IfwAVA(s, &ava, attr), 0);
   AS_attrHandle_t one = AS_nullAttrHandle;
@@ -264,7 +264,7 @@ TEST(genu_wire_attrset, AssertionsCarryFirstOrAllValues) {
   ASSERT_EQ(AS_GetAttrValR(s, one, &value), 0u);
   EXPECT_EQ(std::vector<uint32_t>({count, id, *static_cast<uint32_t *>(value)}),
             std::vector<uint32_t>({1, 3001, 41}));
-  genu_DeleteAttr(s, &one);
+  kq::genu::DeleteAttr(s, &one);
   EXPECT_EQ(FreeBER_ifwAVA(s, &ava), 0);
   EXPECT_EQ(ava.value.value, nullptr);
 
@@ -274,7 +274,7 @@ TEST(genu_wire_attrset, AssertionsCarryFirstOrAllValues) {
   ASSERT_EQ(ToGEN_AVA(s, &all, &both), 0);
   EXPECT_EQ(AS_GetAttrValCountR(s, both, &count), 0u);
   EXPECT_EQ(count, 2u);
-  genu_DeleteAttr(s, &both);
+  kq::genu::DeleteAttr(s, &both);
   FreeBER_Attr(s, &all);
 
   // An unknown attribute identifier on the wire leaves nothing behind.

@@ -13,27 +13,27 @@
 #include "private/genu_wire_adapt.h"
 #include "wire_test_support.h"
 
-using genvtest::RandomValue;
-using genvtest::Status;
+using kq::genu::test::RandomValue;
+using kq::genu::test::Status;
 
 namespace {
 
 struct Composite {
   const char *name;
-  const GenuLayout *layout;
+  const kq::genu::Layout *layout;
   const ber_type *type;
-  GenuToBerFn toBer;
-  GenuToGenFn toGen;
+  kq::genu::ToBerFn toBer;
+  kq::genu::ToGenFn toGen;
   int (*release)(STF_statusList_t *, void *);
 };
 
 #define COMPOSITE_ROW(N, W, G, L, T)                                               \
   Composite{#N,                                                                    \
-            &genu_L_##L,                                                           \
+            &kq::genu::k##L##Layout,                                                           \
             &kq_0b_d_##T,                                                          \
-            genu_ToBerVia<&ToBER_##N>,                                             \
-            genu_ToGenVia<&ToGEN_##N, GenuConvSig<decltype(&ToBER_##N)>::Wire, G>, \
-            genu_ReleaseVia<&FreeBER_##N, GenuConvSig<decltype(&ToBER_##N)>::Wire>},
+            kq::genu::ToBerVia<&ToBER_##N>,                                             \
+            kq::genu::ToGenVia<&ToGEN_##N, kq::genu::ConvSig<decltype(&ToBER_##N)>::Wire, G>, \
+            kq::genu::ReleaseVia<&FreeBER_##N, kq::genu::ConvSig<decltype(&ToBER_##N)>::Wire>},
 const Composite kComposites[] = {GENU_WIRE_COMPOSITES(COMPOSITE_ROW)};
 
 // A block for one wire structure of type T.
@@ -68,9 +68,9 @@ void RoundTrip(const Composite &c, const void *rec) {
   kq::ber::FreeContents(c.type, decoded);
   free(decoded);
   int32_t order = 99;
-  EXPECT_EQ(genu_Compare(s, c.layout, rec, back, &order), 0u) << c.name;
+  EXPECT_EQ(kq::genu::Compare(s, c.layout, rec, back, &order), 0u) << c.name;
   EXPECT_EQ(order, 0) << c.name;
-  genu_Delete(s, c.layout, back, nullptr);
+  kq::genu::Delete(s, c.layout, back, nullptr);
 }
 
 TEST(genu_wire_composite, EveryConverterRoundTripsRandomRecords) {
@@ -79,7 +79,7 @@ TEST(genu_wire_composite, EveryConverterRoundTripsRandomRecords) {
     SCOPED_TRACE(c.name);
     for (int i = 0; i < 30; ++i) {
       RandomValue v(c.layout, rng);
-      wiretest::FixForWire(c.layout, c.type, v.rec);
+      kq::genu::test::FixForWire(c.layout, c.type, v.rec);
       RoundTrip(c, v.rec);
       if (HasFatalFailure()) return;
     }
@@ -109,7 +109,7 @@ TEST(genu_wire_composite, BadRecordsAreRefusedAndLeaveNothing) {
   GEN_Filter_t present{}, broken{};
   present.choice = 1;
   present.u.item.choice = 5;
-  present.u.item.u.present = wiretest::ValidOid(1);
+  present.u.item.u.present = kq::genu::test::ValidOid(1);
   broken.choice = 4;
   GEN_ValueSeq_t second{nullptr, &broken}, first{&second, &present};
   GEN_Filter_t conjunction{};
@@ -143,7 +143,7 @@ TEST(genu_wire_composite, BadRecordsAreRefusedAndLeaveNothing) {
        {&driver.manufacturer, &driver.model, &driver.version, &driver.description, &driver.comment})
     t->choice = GEN_TEXT_ISO646;
   driver.name.choice = GEN_TEXT_ISO646;
-  driver.oid = wiretest::ValidOid(0);
+  driver.oid = kq::genu::test::ValidOid(0);
   driver.alias.choice = GEN_TEXT_LATIN1;
   driver.alias.u.octets.length = 256;
   ExpectRefused("driverInfo", &driver, GENU_ST_TOO_LONG);
@@ -158,7 +158,7 @@ TEST(genu_wire_composite, BadWireStructuresAreRefusedAndLeaveNothing) {
   std::mt19937 rng(5);
   const Composite &c = Named("mediaSelect");
   RandomValue v(c.layout, rng);
-  wiretest::FixForWire(c.layout, c.type, v.rec);
+  kq::genu::test::FixForWire(c.layout, c.type, v.rec);
   Status s;
   Wire out(c.type);
   ASSERT_EQ(c.toBer(s, out.p, v.rec), 0);
@@ -199,10 +199,10 @@ TEST(genu_wire_composite, BadWireStructuresAreRefusedAndLeaveNothing) {
 // failure came first after the last one needed; `partsLeft` gets the world's blocks
 // the unpacked value still held besides its record.
 uint64_t SweepAllocations(uint32_t id, const void *value, size_t *partsLeft) {
-  using genvtest::counter;
+  using kq::genu::test::counter;
   for (uint64_t failAt = 1; failAt < 2000; ++failAt) {
     Status s;
-    wiretest::CountingWorld guard;
+    kq::genu::test::CountingWorld guard;
     counter().failAt = failAt;
     OssBuf encoded{0, nullptr};
     if (JQP_PackAV(s, id, value, &encoded)) {
@@ -238,19 +238,19 @@ uint64_t SweepAllocations(uint32_t id, const void *value, size_t *partsLeft) {
 TEST(genu_wire_composite, AllocationFailuresLeakNothing) {
   std::mt19937 rng(3);
   uint32_t ids[128];
-  uint32_t count = genu_WireTypeIds(ids, 128);
+  uint32_t count = kq::genu::WireTypeIds(ids, 128);
   size_t parts = 0;
   for (uint32_t id : std::vector<uint32_t>(ids, ids + count)) {
     SCOPED_TRACE(id);
-    RandomValue v(genu_LayoutOfType(id), rng);
-    wiretest::MakeRepresentable(id, v.rec);
+    RandomValue v(kq::genu::LayoutOfType(id), rng);
+    kq::genu::test::MakeRepresentable(id, v.rec);
     EXPECT_GE(SweepAllocations(id, v.rec, &parts), 2u);  // the bytes and the wire structure
   }
   GEN_OctetString_t octets{5, reinterpret_cast<unsigned char *>(const_cast<char *>("abcde"))};
   GEN_Text_t text{};
   text.choice = GEN_TEXT_OTHER;
   text.u.octets = octets;
-  text.codeSet = wiretest::ValidOid(0);
+  text.codeSet = kq::genu::test::ValidOid(0);
   EXPECT_GE(SweepAllocations(20, &octets, &parts), 2u);
   EXPECT_EQ(parts, 0u);
   EXPECT_GE(SweepAllocations(28, &text, &parts), 2u);
@@ -283,7 +283,7 @@ class genu_wire_acl : public ::testing::Test {
     e->privilegeLevel = level;
     return e;
   }
-  genvtest::TempOidDb db_;
+  kq::genu::test::TempOidDb db_;
 };
 
 TEST_F(genu_wire_acl, ExtListsTravelAsAccessControlListsOutsideTheLibrarysMode) {
@@ -304,9 +304,9 @@ TEST_F(genu_wire_acl, ExtListsTravelAsAccessControlListsOutsideTheLibrarysMode) 
     for (Attribute_values_node *v = list->value.values; v; v = v->next, ++values) {
       // Each value decodes under exactly the type it was sent as.
       uint32_t sent = mode == 1001 ? 89 : 85, other = mode == 1001 ? 85 : 89;
-      wiretest::Bytes bytes(reinterpret_cast<char *>(v->value.value), v->value.length);
-      EXPECT_EQ(wiretest::Unpacked(sent, bytes).rc, 0);
-      EXPECT_EQ(wiretest::Unpacked(other, bytes).rc, 1);
+      kq::genu::test::Bytes bytes(reinterpret_cast<char *>(v->value.value), v->value.length);
+      EXPECT_EQ(kq::genu::test::Unpacked(sent, bytes).rc, 0);
+      EXPECT_EQ(kq::genu::test::Unpacked(other, bytes).rc, 1);
     }
     EXPECT_EQ(values, 2);
     EXPECT_EQ(FreeBER_AS(s, &list), 0);

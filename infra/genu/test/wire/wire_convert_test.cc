@@ -7,9 +7,9 @@
 
 #include "wire_test_support.h"
 
-using genvtest::MakeName;
-using genvtest::MakeText;
-using genvtest::Status;
+using kq::genu::test::MakeName;
+using kq::genu::test::MakeText;
+using kq::genu::test::Status;
 
 namespace {
 
@@ -52,19 +52,19 @@ TEST(genu_wire_convert, OctetStringsOwnTheirBytes) {
   GEN_OctetString_t g{4, bytes};
   ber_octets w{};
   {
-    wiretest::CountingWorld guard;
+    kq::genu::test::CountingWorld guard;
     ASSERT_EQ(ToBER_octetString(s, &w, &g), 0);
     EXPECT_NE(w.value, bytes);
-    EXPECT_EQ(genvtest::counter().live.size(), 1u);
+    EXPECT_EQ(kq::genu::test::counter().live.size(), 1u);
     GEN_OctetString_t back{};
     ASSERT_EQ(ToGEN_octetString(s, &w, &back), 0);  // with a spare zero byte
     EXPECT_EQ(std::string(reinterpret_cast<char *>(back.value), 5), std::string("\0\1\2\xff\0", 5));
     free(back.value);
     EXPECT_EQ(FreeBER_octetString(s, &w), 0);
-    EXPECT_TRUE(genvtest::counter().live.empty());
+    EXPECT_TRUE(kq::genu::test::counter().live.empty());
     EXPECT_EQ(w.value, nullptr);
     // An allocation failure reports no memory and leaves the structure empty.
-    genvtest::counter().failAt = genvtest::counter().attempts + 1;
+    kq::genu::test::counter().failAt = kq::genu::test::counter().attempts + 1;
     EXPECT_REFUSED(GENU_ST_NO_MEMORY, ToBER_octetString(s, &w, &g));
     EXPECT_EQ(w.value, nullptr);
   }
@@ -99,10 +99,10 @@ TEST(genu_wire_convert, MultipleReleasesSkipNullsAndReportFailures) {
             0);
   EXPECT_EQ(releases, 1);
   {
-    wiretest::CountingWorld guard;
-    void *block = genvtest::countingAllocate(8);
+    kq::genu::test::CountingWorld guard;
+    void *block = kq::genu::test::countingAllocate(8);
     EXPECT_EQ(FreeBER_Multiple(s, FreeBER_void, block, FreeBER_noOp, &a, nullptr), 0);
-    EXPECT_TRUE(genvtest::counter().live.empty());
+    EXPECT_TRUE(kq::genu::test::counter().live.empty());
   }
 }
 
@@ -153,7 +153,7 @@ GEN_ValueSeq_t *Chain(std::initializer_list<void *> values) {
 // far on either side and leaves an empty list.
 TEST(genu_wire_convert, ListsKeepOrderAndUndoOnFailure) {
   Status s;
-  uint32_t a = wiretest::ValidOid(0), b = wiretest::ValidOid(3), bad = 0;
+  uint32_t a = kq::genu::test::ValidOid(0), b = kq::genu::test::ValidOid(3), bad = 0;
   GEN_SeqOfObjId_t seq{Chain({&a, &b})};
   SeqOfObjId wire = nullptr;
   ASSERT_EQ(ToBER_seqOfObjId(s, &wire, &seq), 0);
@@ -184,8 +184,8 @@ TEST(genu_wire_convert, ListsKeepOrderAndUndoOnFailure) {
   ASSERT_EQ(ToBER_setOfText(s, &twire, &texts), 0);
   GEN_SetOfText_t tback{};
   ASSERT_EQ(ToGEN_setOfText(s, &twire, &tback), 0);
-  genvtest::ExpectSameStruct(&genu_L_Text, &t1, tback.first->value);
-  genvtest::ExpectSameStruct(&genu_L_Text, &t2, tback.first->next->value);
+  kq::genu::test::ExpectSameStruct(&kq::genu::kTextLayout, &t1, tback.first->value);
+  kq::genu::test::ExpectSameStruct(&kq::genu::kTextLayout, &t2, tback.first->next->value);
   GENU__DeleteAttrValSeq(s, 28, tback.first, nullptr);
   FreeBER_setOfText(s, &twire);
   free(texts.first->next);
@@ -199,7 +199,7 @@ TEST(genu_wire_convert, DocumentFormatUndoesItsOptionalParts) {
   DocumentFormat w{};
   GEN_Text_t variants = MakeText(GEN_TEXT_STRING, "landscape");
   GEN_SimpleName_t version = MakeName(GEN_TEXT_STRING, "2.1");
-  GEN_DocumentFormat_t g{wiretest::ValidOid(1), &variants, &version}, back{};
+  GEN_DocumentFormat_t g{kq::genu::test::ValidOid(1), &variants, &version}, back{};
   ASSERT_EQ(ToBER_docFormat(s, &w, &g), 0);
   w.version.choice = 7;
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, ToGEN_docFormat(s, &w, &back));
@@ -224,8 +224,8 @@ TEST(genu_wire_convert, OpenValuesAndFormatSetsTravel) {
   free(back.value);
   free(packed.value);
 
-  GEN_DocumentFormat_t a{wiretest::ValidOid(0), nullptr, nullptr};
-  GEN_DocumentFormat_t b{wiretest::ValidOid(2), nullptr, nullptr};
+  GEN_DocumentFormat_t a{kq::genu::test::ValidOid(0), nullptr, nullptr};
+  GEN_DocumentFormat_t b{kq::genu::test::ValidOid(2), nullptr, nullptr};
   GEN_SetOfDocumentFormat_t formats{Chain({&a, &b})};
   SetOfDocumentFormat wire = nullptr;
   ASSERT_EQ(ToBER_setOfDocumentFormat(s, &wire, &formats), 0);

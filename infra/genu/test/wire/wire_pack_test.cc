@@ -9,23 +9,23 @@
 
 #include "wire_test_support.h"
 
-using genvtest::RandomValue;
-using genvtest::Status;
+using kq::genu::test::RandomValue;
+using kq::genu::test::Status;
 
 namespace {
 
 std::vector<uint32_t> PackedIds() {
   uint32_t ids[128];
-  uint32_t n = genu_WireTypeIds(ids, 128);
+  uint32_t n = kq::genu::WireTypeIds(ids, 128);
   return std::vector<uint32_t>(ids, ids + n);
 }
 
 // Packs `value` under `id`, unpacks it again and expects an equal value back with
 // the id's descriptor.
 void ExpectRoundTrip(uint32_t id, const void *value) {
-  wiretest::Packed p = wiretest::Pack(id, value);
+  kq::genu::test::Packed p = kq::genu::test::Pack(id, value);
   ASSERT_EQ(p.rc, 0) << "id " << id << ::testing::PrintToString(p.codes);
-  wiretest::Unpacked back(id, p.encoding);
+  kq::genu::test::Unpacked back(id, p.encoding);
   ASSERT_EQ(back.rc, 0) << "id " << id << ::testing::PrintToString(back.codes);
   const AS_valueDescriptor_t *expected = GENU_AVT2Descriptor(static_cast<int32_t>(id));
   EXPECT_EQ(back.desc.copyValue, expected->copyValue);
@@ -36,7 +36,7 @@ void ExpectRoundTrip(uint32_t id, const void *value) {
   if (GEN_CompareAttrValue(s, id, value, value, &order) == 0)
     EXPECT_EQ(GEN_CompareAttrValue(s, id, value, back.rec, &order), 0u);
   else
-    EXPECT_EQ(genu_CompareStruct(s, genu_LayoutOfType(id), value, back.rec, &order), 0u);
+    EXPECT_EQ(kq::genu::CompareStruct(s, kq::genu::LayoutOfType(id), value, back.rec, &order), 0u);
   EXPECT_EQ(order, 0) << "id " << id;
 }
 
@@ -46,11 +46,11 @@ TEST(genu_wire_pack, EveryPackedIdRoundTripsRandomValues) {
   ASSERT_GE(ids.size(), 47u);
   for (uint32_t id : ids) {
     SCOPED_TRACE(id);
-    const GenuLayout *layout = genu_LayoutOfType(id);
+    const kq::genu::Layout *layout = kq::genu::LayoutOfType(id);
     ASSERT_NE(layout, nullptr);
     for (int i = 0; i < 40; ++i) {
       RandomValue v(layout, rng);
-      wiretest::MakeRepresentable(id, v.rec);
+      kq::genu::test::MakeRepresentable(id, v.rec);
       ExpectRoundTrip(id, v.rec);
       if (HasFatalFailure()) return;
     }
@@ -60,13 +60,13 @@ TEST(genu_wire_pack, EveryPackedIdRoundTripsRandomValues) {
 // At the packing detail level every value is named on its way out and in, plain
 // numbers with their value.
 TEST(genu_wire_pack, PackingTracesNameEachValue) {
-  genvtest::LogCapture log("M");
+  kq::genu::test::LogCapture log("M");
   GEN_Boolean_t yes = 1;
   GEN_Integer_t copies = 7, level = -3;
   GEN_Finishing_t finishing{};
   finishing.choice = 1;
   finishing.u.named.choice = 1;
-  finishing.u.named.u.oid = wiretest::ValidOid(2);
+  finishing.u.named.u.oid = kq::genu::test::ValidOid(2);
   struct {
     uint32_t id;
     const void *value;
@@ -99,8 +99,8 @@ TEST(genu_wire_pack, ExtremeNumbersSurviveTheWire) {
 // Only 1 is TRUE on the wire: 2 goes out as FALSE does.
 TEST(genu_wire_pack, BooleanOtherThanOneTravelsAsFalse) {
   GEN_Boolean_t b[] = {0, 1, 2};
-  EXPECT_EQ(wiretest::Pack(0, &b[2]).encoding, wiretest::Pack(0, &b[0]).encoding);
-  EXPECT_NE(wiretest::Pack(0, &b[1]).encoding, wiretest::Pack(0, &b[0]).encoding);
+  EXPECT_EQ(kq::genu::test::Pack(0, &b[2]).encoding, kq::genu::test::Pack(0, &b[0]).encoding);
+  EXPECT_NE(kq::genu::test::Pack(0, &b[1]).encoding, kq::genu::test::Pack(0, &b[0]).encoding);
 }
 
 TEST(genu_wire_pack, IdsWithoutWireTypeAreRefused) {
@@ -144,7 +144,7 @@ TEST(genu_wire_pack, ConverterFailureAddsTheIdsCode) {
   GEN_Locale_t oneLetter{};
   oneLetter.language = GEN_LocaleCode_t{1, {'e', 0}};
   oneLetter.country = GEN_LocaleCode_t{2, {'u', 's'}};
-  oneLetter.codeSet = wiretest::ValidOid(0);
+  oneLetter.codeSet = kq::genu::test::ValidOid(0);
   EXPECT_REFUSED(0xc00e0094u, JQP_PackAV(s, 55, &oneLetter, &out));
   oneLetter.language.length = 2;
   oneLetter.language.value[1] = 'n';

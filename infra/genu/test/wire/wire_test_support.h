@@ -13,7 +13,7 @@
 #include "private/genu_wire_bridge.h"
 #include "private/genu_wire_int.h"
 
-namespace wiretest {
+namespace kq::genu::test {
 
 // A short OID that has a BER form (the ISO Latin code sets), chosen by `n`.
 inline uint32_t ValidOid(uint32_t n) { return 369 + n % 4; }
@@ -41,19 +41,19 @@ inline void FixDistName(GEN_DistNameString_t *d) {
 // Replaces an attribute held in a value by one of the registry's integer attributes
 // holding the same number of values.
 inline void FixAttr(AS_attrHandle_t *attr) {
-  genvtest::Status s;
+  test::Status s;
   uint32_t count = 1;
   AS_GetAttrValCountR(s, *attr, &count);
-  genu_DeleteAttr(s, attr);
+  DeleteAttr(s, attr);
   std::vector<int32_t> values;
   for (uint32_t i = 0; i < count; ++i) values.push_back(static_cast<int32_t>(i * 7));
   AS_setHandle_t set = AS_nullSetHandle;
   AS_Create(s, &set, nullptr, 0);
-  if (count) genvtest::AddIntegers(set, 3001, values, attr);
+  if (count) test::AddIntegers(set, 3001, values, attr);
   AS_FreeSetHandle(s, &set);
 }
 
-inline void FixForWire(const GenuLayout *L, const ber_type *T, void *rec);
+inline void FixForWire(const Layout *L, const ber_type *T, void *rec);
 
 inline void MakeRepresentable(uint32_t id, void *rec) {
   auto *noid = As<GEN_CardinalOrNoid_t>(rec);                           // 34, and 19 alike
@@ -95,45 +95,45 @@ inline void MakeRepresentable(uint32_t id, void *rec) {
   static const uint32_t kHandled[] = {0,  5,  16, 28, 27, 40, 10, 18, 34, 35, 72, 6,
                                       61, 33, 49, 55, 9,  19, 43, 64, 11, 42, 60, 93};
   if (std::find(std::begin(kHandled), std::end(kHandled), id) != std::end(kHandled)) return;
-  if (const GenuLayout *L = genu_LayoutOfType(id))
+  if (const Layout *L = LayoutOfType(id))
     if (const ber_pdu *pdu = BER__FindPDU(&kq_0b, GENU_TypeToPDU(id)))
       FixForWire(L, pdu->type, rec);
 }
 
-}  // namespace wiretest
-namespace x400test {
+}  // namespace kq::genu::test
+namespace kq::genu::test {
 inline void FixName(GEN_Name_t *name);
 inline void FixOrName(GEN_ORName_t *o, std::mt19937 &rng);
-}  // namespace x400test
-namespace wiretest {
+}  // namespace kq::genu::test
+namespace kq::genu::test {
 
 // Walks a record beside its wire type the way the converters pair them, and makes
 // every part representable: identifiers the table knows, enumerations their named
 // values, attributes registry attributes; records with converters of their own are
 // fixed by the value type that holds them.
-inline void FixField(const GenuField &f, const ber_type *t, void *rec);
-inline void FixForWire(const GenuLayout *L, const ber_type *T, void *rec) {
+inline void FixField(const Field &f, const ber_type *t, void *rec);
+inline void FixForWire(const Layout *L, const ber_type *T, void *rec) {
   static const struct {
-    const GenuLayout *layout;
+    const Layout *layout;
     uint32_t id;
   } kById[] = {
-      {&genu_L_Text, 28},           {&genu_L_SimpleName, 27},   {&genu_L_NameOrOID, 18},
-      {&genu_L_DistNameString, 6},  {&genu_L_Locale, 55},       {&genu_L_ObjectIdent, 64},
-      {&genu_L_DocumentFormat, 43}, {&genu_L_FontReference, 9}, {&genu_L_IgnoredAttribute, 11}};
+      {&kTextLayout, 28},           {&kSimpleNameLayout, 27},   {&kNameOrOIDLayout, 18},
+      {&kDistNameStringLayout, 6},  {&kLocaleLayout, 55},       {&kObjectIdentLayout, 64},
+      {&kDocumentFormatLayout, 43}, {&kFontReferenceLayout, 9}, {&kIgnoredAttributeLayout, 11}};
   for (const auto &k : kById)
     if (k.layout == L) return MakeRepresentable(k.id, rec);
-  if (L == &genu_L_ORName) {
+  if (L == &kORNameLayout) {
     static thread_local std::mt19937 rng(77);
-    return x400test::FixOrName(static_cast<GEN_ORName_t *>(rec), rng);
+    return test::FixOrName(static_cast<GEN_ORName_t *>(rec), rng);
   }
-  if (L == &genu_L_Name) return x400test::FixName(static_cast<GEN_Name_t *>(rec));
-  if (L == &genu_L_External) {
+  if (L == &kNameLayout) return test::FixName(static_cast<GEN_Name_t *>(rec));
+  if (L == &kExternalLayout) {
     auto *e = static_cast<GEN_External_t *>(rec);
     if (e->directReference) e->directReference = ValidOid(e->directReference);
     return;
   }
-  if (genu_WireOverrideOf(L)) return;
-  const GenuField *fields[16];
+  if (WireOverrideOf(L)) return;
+  const Field *fields[16];
   const ber_type *inner = T;
   int32_t c = 0;
   if (L->maxChoice > 0) {
@@ -141,29 +141,29 @@ inline void FixForWire(const GenuLayout *L, const ber_type *T, void *rec) {
     if (T->kind != BER_K_CHOICE || c < 1 || static_cast<uint32_t>(c) > T->nfields) return;
     inner = T->fields[c - 1].type;
   }
-  uint32_t n = genu_FieldsOfChoice(L, c, fields, 16);
-  if (n == 1 && genu_PairsWhole(*fields[0], inner)) return FixField(*fields[0], inner, rec);
+  uint32_t n = FieldsOfChoice(L, c, fields, 16);
+  if (n == 1 && PairsWhole(*fields[0], inner)) return FixField(*fields[0], inner, rec);
   for (uint32_t i = 0; i < n && i < inner->nfields; ++i)
     FixField(*fields[i], inner->fields[i].type, rec);
 }
 
-inline void FixField(const GenuField &f, const ber_type *t, void *rec) {
+inline void FixField(const Field &f, const ber_type *t, void *rec) {
   char *p = static_cast<char *>(rec) + f.offset;
   switch (f.kind) {
-    case GK_PTR:
+    case FieldKind::kPtr:
       if (void *part = *reinterpret_cast<void **>(p)) FixForWire(f.sub, t, part);
       break;
-    case GK_EMBED:
+    case FieldKind::kEmbed:
       FixForWire(f.sub, t, p);
       break;
-    case GK_SEQ:
+    case FieldKind::kSeq:
       for (auto *n = *reinterpret_cast<GEN_ValueSeq_t **>(p); n; n = n->next)
         FixForWire(f.sub, t->elem, n->value);
       break;
-    case GK_ATTR:
+    case FieldKind::kAttr:
       FixAttr(reinterpret_cast<AS_attrHandle_t *>(p));
       break;
-    case GK_OCTETS: {
+    case FieldKind::kOctets: {
       // An open value must be one complete encoding: wrap the bytes in an OCTET STRING.
       auto *o = reinterpret_cast<GEN_OctetString_t *>(p);
       if (t->kind != BER_K_OPEN || o->length < 0 || o->length > 120) break;
@@ -177,8 +177,8 @@ inline void FixField(const GenuField &f, const ber_type *t, void *rec) {
       o->length += 2;
       break;
     }
-    case GK_U32:
-    case GK_I32:
+    case FieldKind::kU32:
+    case FieldKind::kI32:
       if (t->kind == BER_K_OID)
         *reinterpret_cast<uint32_t *>(p) = ValidOid(*reinterpret_cast<uint32_t *>(p));
       if (t->kind == BER_K_ENUM && t->nnames)
@@ -259,9 +259,9 @@ struct CountingWorld {
   void *(*savedMalloc)(size_t);
   void (*savedFree)(void *);
   CountingWorld() : savedMalloc(world->mallocp), savedFree(world->freep) {
-    genvtest::counter() = genvtest::Counter{};
-    world->mallocp = genvtest::countingAllocate;
-    world->freep = genvtest::countingFree;
+    test::counter() = test::Counter{};
+    world->mallocp = test::countingAllocate;
+    world->freep = test::countingFree;
   }
   ~CountingWorld() {
     world->mallocp = savedMalloc;
@@ -269,15 +269,15 @@ struct CountingWorld {
   }
 };
 
-}  // namespace wiretest
+}  // namespace kq::genu::test
 
 // EXPECT_REFUSED with the thread's world counting: no wire block is left behind.
 #define EXPECT_REFUSED_CLEAN(code, call)           \
   do {                                             \
-    wiretest::CountingWorld guard_;                \
+    kq::genu::test::CountingWorld guard_;                \
     EXPECT_REFUSED(code, call);                    \
-    EXPECT_TRUE(genvtest::counter().live.empty()); \
-    EXPECT_EQ(genvtest::counter().badFrees, 0u);   \
+    EXPECT_TRUE(kq::genu::test::counter().live.empty()); \
+    EXPECT_EQ(kq::genu::test::counter().badFrees, 0u);   \
   } while (0)
 
 // The O/R name and directory name fix-ups.

@@ -4,7 +4,7 @@
 #include "wtext_support.h"
 
 using namespace kq::i18n::test;
-using namespace wtext;
+using namespace kq::genu::test;
 
 namespace {
 
@@ -16,7 +16,7 @@ size_t Bound(const TextType &type) { return type.name ? 255 : 4095; }
 // A text of `n` characters; choice 5 names an ISO Latin code set.
 Packed PackOfLength(const TextType &type, int32_t choice, size_t n) {
   TextValue v(type.name, choice, Bytes(n, 'q'),
-              choice == GEN_TEXT_OTHER ? wiretest::ValidOid(0) : 0);
+              choice == GEN_TEXT_OTHER ? kq::genu::test::ValidOid(0) : 0);
   return Pack(type.id, v.record());
 }
 

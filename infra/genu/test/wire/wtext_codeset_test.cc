@@ -7,7 +7,7 @@
 #include "wtext_support.h"
 
 using namespace kq::i18n::test;
-using namespace wtext;
+using namespace kq::genu::test;
 
 namespace {
 

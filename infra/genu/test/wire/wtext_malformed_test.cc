@@ -4,7 +4,7 @@
 // the coder's allocations behind (the sanitizer build checks the rest).
 #include "wtext_support.h"
 
-using namespace wtext;
+using namespace kq::genu::test;
 
 namespace {
 
@@ -17,8 +17,8 @@ struct Sample {
 };
 
 std::vector<Sample> Samples() {
-  TextValue text(false, GEN_TEXT_OTHER, kq::i18n::test::kGruesseLatin1, wiretest::ValidOid(0));
-  TextValue name(true, GEN_TEXT_OTHER, "printer-1", wiretest::ValidOid(1));
+  TextValue text(false, GEN_TEXT_OTHER, kq::i18n::test::kGruesseLatin1, kq::genu::test::ValidOid(0));
+  TextValue name(true, GEN_TEXT_OTHER, "printer-1", kq::genu::test::ValidOid(1));
   GEN_NameOrOID_t nameOrOid{};
   nameOrOid.choice = 2;
   nameOrOid.u.name = name.name;
@@ -53,7 +53,7 @@ bool ExpectedFailure(uint32_t id, const Codes &codes) {
 // Unpacks under the counting world: a failure must be one of the expected ones and
 // leave no block of the coder's behind; a success must hand out a record.
 void ExpectCleanOutcome(uint32_t id, const Bytes &encoding, bool mustFail) {
-  wiretest::CountingWorld guard;
+  kq::genu::test::CountingWorld guard;
   {
     Unpacked u(id, encoding);
     if (u.rc == 0) {
@@ -63,8 +63,8 @@ void ExpectCleanOutcome(uint32_t id, const Bytes &encoding, bool mustFail) {
     }
     EXPECT_TRUE(ExpectedFailure(id, u.codes)) << std::hex << (u.codes.empty() ? 0 : u.codes[0]);
   }
-  EXPECT_TRUE(genvtest::counter().live.empty());
-  EXPECT_EQ(genvtest::counter().badFrees, 0u);
+  EXPECT_TRUE(kq::genu::test::counter().live.empty());
+  EXPECT_EQ(kq::genu::test::counter().badFrees, 0u);
 }
 
 TEST(GenuWTextMalformed, EveryShortenedEncodingIsRefused) {
@@ -72,13 +72,13 @@ TEST(GenuWTextMalformed, EveryShortenedEncodingIsRefused) {
     SCOPED_TRACE(s.id);
     for (size_t n = 1; n < s.encoding.size(); ++n) {
       SCOPED_TRACE(n);
-      wiretest::CountingWorld guard;
+      kq::genu::test::CountingWorld guard;
       {
         Unpacked u(s.id, s.encoding.substr(0, n));
         EXPECT_EQ(u.rc, 1);
         EXPECT_EQ(u.codes, Codes{GENU_ST_DECODE_FAILED});
       }
-      EXPECT_TRUE(genvtest::counter().live.empty());
+      EXPECT_TRUE(kq::genu::test::counter().live.empty());
     }
     EXPECT_EQ(Unpacked(s.id, Bytes()).codes, Codes{GENU_ST_EMPTY_ENCODING});
   }

@@ -13,13 +13,13 @@
 #include "i18n_env.h"
 #include "wire_test_support.h"
 
-namespace wtext {
+namespace kq::genu::test {
 
-using wiretest::Bytes;
-using wiretest::Codes;
-using wiretest::Pack;
-using wiretest::Packed;
-using wiretest::Unpacked;
+using test::Bytes;
+using test::Codes;
+using test::Pack;
+using test::Packed;
+using test::Unpacked;
 
 // Value type ids of the texts and names, with their PDU numbers.
 struct TextType {
@@ -162,4 +162,4 @@ using kq::i18n::test::InLocale;
 using kq::i18n::test::kGruesseLatin1;
 using kq::i18n::test::kGruesseUtf8;
 
-}  // namespace wtext
+}  // namespace kq::genu::test

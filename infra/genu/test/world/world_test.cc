@@ -48,7 +48,7 @@ TEST_F(GenuWorld, OneWorldPerThreadMadeOnFirstUse) {
   OssGlobal *other = nullptr;
   void *otherBefore = reinterpret_cast<void *>(1);
   std::thread t([&] {
-    THR_GetThreadKeyValue(genu_gTsdOssWorldKey, &otherBefore);  // none yet in a new thread
+    THR_GetThreadKeyValue(kq::genu::worldKey, &otherBefore);  // none yet in a new thread
     int32_t v = 5;
     OssBuf out{0, nullptr};
     EXPECT_EQ(GENU_OssEncode(nullptr, Integer_PDU, &v, &out), 0);

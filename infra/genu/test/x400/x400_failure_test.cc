@@ -13,10 +13,10 @@
 #include "infra/svclog.h"
 #include "x400_test_support.h"
 
-using genvtest::counter;
-using x400test::Address;
-using x400test::Status;
-using x400test::Trip;
+using kq::genu::test::counter;
+using kq::genu::test::Address;
+using kq::genu::test::Status;
+using kq::genu::test::Trip;
 
 namespace {
 
@@ -238,7 +238,7 @@ TEST(GenuX400Failure, AllocationFailuresLeakNothing) {
   uint64_t failAt = 1;
   for (; !succeeded && failAt < 400; ++failAt) {
     Status s;
-    wiretest::CountingWorld guard;
+    kq::genu::test::CountingWorld guard;
     counter().failAt = failAt;
     if (ToBER_orName(s, &sent.u.or_name, &a.name)) {
       EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY) || s.Has(GENU_ST_ENCODE_FAILED)) << failAt;
@@ -256,7 +256,7 @@ TEST(GenuX400Failure, AllocationFailuresLeakNothing) {
   EXPECT_GT(failAt, 10u);  // the name needs many blocks: the loop did test something
 }
 
-using genvtest::LogCapture;
+using kq::genu::test::LogCapture;
 
 // A character the string type does not admit fails the coder: the failure is traced
 // under the value's name and reported as a failed encoding, inside an O/R name too.

@@ -8,9 +8,9 @@
 
 #include "x400_test_support.h"
 
-using genvtest::RandomValue;
-using x400test::Status;
-using x400test::Trip;
+using kq::genu::test::RandomValue;
+using kq::genu::test::Status;
+using kq::genu::test::Trip;
 
 namespace {
 
@@ -26,11 +26,11 @@ void ExpectOrNameTrip(const GEN_ORName_t *in, GEN_ORName_t *arrived = nullptr) {
   ASSERT_EQ(trip.decoded->choice, 1);
   GEN_ORName_t back{};
   ASSERT_EQ(ToGEN_orName(s, &trip.decoded->u.or_name, &back), 0);
-  genvtest::ExpectSameStruct(&genu_L_ORName, in, &back);
+  kq::genu::test::ExpectSameStruct(&kq::genu::kORNameLayout, in, &back);
   if (arrived)
     *arrived = back;
   else
-    genu_DeepDelete(s, &genu_L_ORName, &back, nullptr);
+    kq::genu::DeepDelete(s, &kq::genu::kORNameLayout, &back, nullptr);
 }
 
 TEST(GenuX400RoundTrip, RandomOrNamesSurviveTheCoder) {
@@ -38,9 +38,9 @@ TEST(GenuX400RoundTrip, RandomOrNamesSurviveTheCoder) {
   int withCommonName = 0, withExtensions = 0, withDirectory = 0;
   for (int i = 0; i < 300; ++i) {
     SCOPED_TRACE(i);
-    RandomValue v(&genu_L_ORName, rng);
+    RandomValue v(&kq::genu::kORNameLayout, rng);
     auto *in = static_cast<GEN_ORName_t *>(v.rec);
-    x400test::FixOrName(in, rng);
+    kq::genu::test::FixOrName(in, rng);
     withCommonName += in->address.commonName != nullptr;
     withExtensions += in->address.extensions != nullptr;
     withDirectory += in->directoryName != nullptr;
@@ -61,8 +61,8 @@ TEST(GenuX400RoundTrip, ThreadsConvertSideBySide) {
     threads.emplace_back([t] {
       std::mt19937 rng(40 + t);
       for (int i = 0; i < 50; ++i) {
-        RandomValue v(&genu_L_ORName, rng);
-        x400test::FixOrName(static_cast<GEN_ORName_t *>(v.rec), rng);
+        RandomValue v(&kq::genu::kORNameLayout, rng);
+        kq::genu::test::FixOrName(static_cast<GEN_ORName_t *>(v.rec), rng);
         ExpectOrNameTrip(static_cast<GEN_ORName_t *>(v.rec));
       }
     });
@@ -93,8 +93,8 @@ TEST(GenuX400RoundTrip, EncodedComponentValuesTravelAsTheyAre) {
   EXPECT_EQ(received->next, nullptr);
   GEN_SetOfObjNameComponent_t back{};
   ASSERT_EQ(ToGEN_RDN(s, &received->value, &back), 0);
-  genvtest::ExpectSameStruct(&genu_L_SetOfObjNameComponent, &rdn, &back);
-  genu_DeepDelete(s, &genu_L_SetOfObjNameComponent, &back, nullptr);
+  kq::genu::test::ExpectSameStruct(&kq::genu::kSetOfObjNameComponentLayout, &rdn, &back);
+  kq::genu::DeepDelete(s, &kq::genu::kSetOfObjNameComponentLayout, &back, nullptr);
   free(encoded.value);
 }
 
@@ -105,16 +105,16 @@ TEST(GenuX400RoundTrip, EveryExtensionTypeRoundTrips) {
     SCOPED_TRACE(type);
     for (int i = 0; i < 20; ++i) {
       Status s;
-      GEN_ExtensionAttr_t in{type, x400test::ExtensionValue(type, rng)};
+      GEN_ExtensionAttr_t in{type, kq::genu::test::ExtensionValue(type, rng)};
       ExtensionAttribute wire{};
       ASSERT_EQ(ToBER_extensionAttr(s, &wire, &in), 0);
       EXPECT_EQ(wire.extension_attribute_type, type);
       GEN_ExtensionAttr_t back{};
       ASSERT_EQ(ToGEN_extensionAttr(s, &wire, &back), 0);
       EXPECT_EQ(FreeBER_extensionAttr(s, &wire), 0);
-      genvtest::ExpectSameStruct(&genu_L_ExtensionAttr, &in, &back);
-      genu_DeepDelete(s, &genu_L_ExtensionAttr, &in, nullptr);
-      genu_DeepDelete(s, &genu_L_ExtensionAttr, &back, nullptr);
+      kq::genu::test::ExpectSameStruct(&kq::genu::kExtensionAttrLayout, &in, &back);
+      kq::genu::DeepDelete(s, &kq::genu::kExtensionAttrLayout, &in, nullptr);
+      kq::genu::DeepDelete(s, &kq::genu::kExtensionAttrLayout, &back, nullptr);
     }
   }
 }
@@ -141,7 +141,7 @@ TEST(GenuX400RoundTrip, EveryValuePairRoundTrips) {
   for (int i = 0; i < 30; ++i) {
 #define VALUE_TRIP(type, Name, G, size)                                                  \
   {                                                                                      \
-    GEN_OctetString_t v = x400test::ExtensionValue(type, rng);                           \
+    GEN_OctetString_t v = kq::genu::test::ExtensionValue(type, rng);                           \
     ExpectValueTrip(Encode_##Name, Decode_##Name, reinterpret_cast<G *>(v.value), size); \
     free(v.value);                                                                       \
   }
@@ -164,7 +164,7 @@ TEST(GenuX400RoundTrip, EveryValuePairRoundTrips) {
 // empty counted lists and empty strings are absent, each present part has its bit.
 TEST(GenuX400RoundTrip, WireCarriesEachPartWhereTheAddressPutsIt) {
   Status s;
-  x400test::Address a;
+  kq::genu::test::Address a;
   a.units.count = 0;
   a.organization = {};
   a.person = {"Miller", "", "J", ""};
@@ -198,8 +198,8 @@ TEST(GenuX400RoundTrip, WireCarriesEachPartWhereTheAddressPutsIt) {
   // What came back is what went in, with the empty parts absent.
   a.name.address.organizationUnits = nullptr;
   a.name.address.organization = nullptr;
-  genvtest::ExpectSameStruct(&genu_L_ORName, &a.name, &back);
-  genu_DeepDelete(s, &genu_L_ORName, &back, nullptr);
+  kq::genu::test::ExpectSameStruct(&kq::genu::kORNameLayout, &a.name, &back);
+  kq::genu::DeepDelete(s, &kq::genu::kORNameLayout, &back, nullptr);
   EXPECT_EQ(FreeBER_orName(s, &wire), 0);
   EXPECT_EQ(wire.extension_attributes, nullptr);
 }
@@ -216,8 +216,8 @@ TEST(GenuX400RoundTrip, InternetMailAddressSurvivesTheCoder) {
   ASSERT_EQ(GEN_X400ToInternetMailAddress(s, &mail, &back.address, nullptr), 0u);
   EXPECT_STREQ(mail, "lp_admin@example.org");
   free(mail);
-  genu_DeepDelete(s, &genu_L_ORName, &back, nullptr);
-  genu_DeepDelete(s, &genu_L_ORName, &in, nullptr);
+  kq::genu::DeepDelete(s, &kq::genu::kORNameLayout, &back, nullptr);
+  kq::genu::DeepDelete(s, &kq::genu::kORNameLayout, &in, nullptr);
 }
 
 }  // namespace

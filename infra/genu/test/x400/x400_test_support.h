@@ -11,9 +11,9 @@
 
 #include "../wire/wire_test_support.h"
 
-namespace x400test {
+namespace kq::genu::test {
 
-using genvtest::Status;
+using test::Status;
 
 inline uint32_t Pick(std::mt19937 &rng, uint32_t n) { return static_cast<uint32_t>(rng() % n); }
 
@@ -123,8 +123,8 @@ inline void FixName(GEN_Name_t *name) {
     for (GEN_ValueSeq_t *c = static_cast<GEN_SetOfNameComponent_t *>(r->value)->first; c;
          c = c->next) {
       auto *component = static_cast<GEN_NameComponent_t *>(c->value);
-      component->type = wiretest::ValidOid(component->type);
-      wiretest::FixCodeSet(&component->value);
+      component->type = test::ValidOid(component->type);
+      test::FixCodeSet(&component->value);
     }
 }
 
@@ -201,8 +201,8 @@ struct Address {
 };
 
 // O/R names and distinguished names travel through the coder inside a delivery address.
-struct Trip : wiretest::ThroughCoder<DeliveryAddress> {
+struct Trip : test::ThroughCoder<DeliveryAddress> {
   explicit Trip(DeliveryAddress *sent) : ThroughCoder(DeliveryAddress_PDU, sent) {}
 };
 
-}  // namespace x400test
+}  // namespace kq::genu::test

@@ -6,9 +6,8 @@
 
 #include "infra/svclog.h"
 #include "private/ns_adapter.h"
+#include "internal/prt_nis.h"
 #include "private/ns_internal.h"
-
-const char *prt__nis_domain(void);
 
 int NS__trace;
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "infra/prt.h"
+#include "internal/prt_nis.h"
 #include "internal/prt_switch.h"
 
 namespace kq::prt {
@@ -76,5 +77,3 @@ ns_printer_t *etc_get_list_once(void);
 ns_printer_t *user_get_list_once(void);
 ns_printer_t *nis_get_list_once(void);
 
-// The NIS domain: NULL when the machine has none.
-const char *prt__nis_domain(void);

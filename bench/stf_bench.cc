@@ -65,7 +65,7 @@ void BM_CatgetsSnprintf(benchmark::State &state) {
     state.SkipWithError("no staged catalogue");
     return;
   }
-  char text[512], line[512];
+  char text[512], line[600];
   for (auto _ : state) {
     const char *format = catgets(cat, 2, 5, "A system call failed with errno %ld: %s");
     snprintf(text, sizeof text, format, 2L, "open /var/spool/kq");

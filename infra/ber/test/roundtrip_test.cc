@@ -58,13 +58,15 @@ void CheckMutant(const ber_pdu &pdu, const std::vector<uint8_t> &in, uint64_t se
   uint8_t *bytes = nullptr;
   size_t len = 0;
   int rc = Encode(pdu.type, v, &bytes, &len, err);
-  EXPECT_EQ(rc, 0) << "PDU " << pdu.number << " seed " << seed << ": decoded but cannot re-encode: "
-                   << err.text;
+  EXPECT_EQ(rc, 0) << "PDU " << pdu.number << " seed " << seed
+                   << ": decoded but cannot re-encode: " << err.text;
   if (rc == 0) {
     void *again = nullptr;
     EXPECT_EQ(Decode(pdu.type, bytes, len, &again, err), 0) << err.text;
     std::string where;
-    if (again) EXPECT_TRUE(SameValue(pdu.type, v, again, &where)) << where;
+    if (again) {
+      EXPECT_TRUE(SameValue(pdu.type, v, again, &where)) << where;
+    }
     FreeValue(pdu.type, again);
     free(bytes);
   }
@@ -95,8 +97,10 @@ void RunModule(const ber_module &m, int iterations) {
       for (int k = 0; k < 8; k++) {
         std::vector<uint8_t> mutant = enc;
         size_t at = rng.Below(static_cast<uint32_t>(mutant.size()));
-        if (k % 2) mutant[at] ^= static_cast<uint8_t>(1u << rng.Below(8));
-        else mutant[at] = static_cast<uint8_t>(rng.Next());
+        if (k % 2)
+          mutant[at] ^= static_cast<uint8_t>(1u << rng.Below(8));
+        else
+          mutant[at] = static_cast<uint8_t>(rng.Next());
         CheckMutant(pdu, mutant, seed);
       }
     }

@@ -32,7 +32,9 @@ TEST(GenvMakeText, TextsAreOtherCodeSetWithinTheirBound) {
   std::string max(4095, 'x'), over(4096, 'x');
   for (const char *in : {"hello", max.c_str(), static_cast<const char *>(nullptr)}) {
     ASSERT_EQ(GENU_MakeText(s, &t, in, nullptr), 0u);
-    if (in) EXPECT_EQ(t->u.octets.value[t->u.octets.length], 0);  // a spare zero byte
+    if (in) {
+      EXPECT_EQ(t->u.octets.value[t->u.octets.length], 0);  // a spare zero byte
+    }
     EXPECT_EQ(Take(t), "5/0 " + std::string(in ? in : ""));
   }
   counter() = Counter();

@@ -5,9 +5,9 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <ctime>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -52,8 +52,10 @@ std::vector<uint8_t> OpenValue(int i) {
       v.insert(v.end(), text.begin(), text.end());
       return v;
     }
-    case 1: return {0x02, 0x02, 0x01, static_cast<uint8_t>(i)};
-    default: return {0x06, 0x05, 0x28, 0xcf, 0x1f, 0x01, static_cast<uint8_t>(i & 0x7f)};
+    case 1:
+      return {0x02, 0x02, 0x01, static_cast<uint8_t>(i)};
+    default:
+      return {0x06, 0x05, 0x28, 0xcf, 0x1f, 0x01, static_cast<uint8_t>(i & 0x7f)};
   }
 }
 
@@ -82,7 +84,8 @@ PrintArgument *CreateJob() {
   CreateJobArgument &c = p->u.create_job;
   c.printer_name.choice = SimpleName_iso646_string_chosen;
   strcpy(c.printer_name.u.iso646_string, "printer-17");
-  c.bit_mask = CreateJobArgument_job_attributes_present | CreateJobArgument_common_arguments_present;
+  c.bit_mask =
+      CreateJobArgument_job_attributes_present | CreateJobArgument_common_arguments_present;
   c.job_attributes = Attributes(30, 0);
   c.common_arguments = Attributes(3, 7);
   return p;
@@ -133,12 +136,14 @@ Record &Get(int which) {
     void *s = kq_asn1c_decode(r.asn1cIndex, r.encoding.data(), r.encoding.size());
     std::vector<uint8_t> theirs(r.encoding.size() * 2 + 64);
     long n = s ? kq_asn1c_encode(r.asn1cIndex, s, theirs.data(), theirs.size()) : -1;
-    if (!s) r.problem = "asn1c cannot decode our encoding";
+    if (!s)
+      r.problem = "asn1c cannot decode our encoding";
     else if (n != static_cast<long>(len) || memcmp(theirs.data(), r.encoding.data(), len) != 0)
       r.problem = "asn1c re-encodes our record differently";
     if (s) kq_asn1c_free(r.asn1cIndex, s);
     void *back = nullptr;
-    if (r.problem.empty() && kq::ber::Decode(r.type, theirs.data(), static_cast<size_t>(n), &back, err))
+    if (r.problem.empty() &&
+        kq::ber::Decode(r.type, theirs.data(), static_cast<size_t>(n), &back, err))
       r.problem = std::string("asn1c's encoding does not decode: ") + err.text;
     if (back) {
       if (kq::ber::Encode(r.type, back, &out, &len, err) || len != r.encoding.size() ||

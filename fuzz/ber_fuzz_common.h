@@ -1,7 +1,8 @@
 // Shared body of the BER decoder harnesses: the first byte picks a record of the
 // module, the rest is decoded as that record; whatever decodes is re-encoded, decoded
 // again, compared by its encoding, printed and freed.
-#pragma once
+#ifndef KQ_FUZZ_BER_FUZZ_COMMON_H
+#define KQ_FUZZ_BER_FUZZ_COMMON_H
 
 #include <cstdint>
 #include <cstdlib>
@@ -36,3 +37,5 @@ inline int FuzzBerModule(const ber_module &m, const uint8_t *data, size_t size) 
   free(again);
   return 0;
 }
+
+#endif

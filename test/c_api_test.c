@@ -7,12 +7,12 @@
 #include "kqcore.h"
 
 static int failures;
-#define EXPECT(cond)                                                  \
-  do {                                                                \
-    if (!(cond)) {                                                    \
+#define EXPECT(cond)                                                     \
+  do {                                                                   \
+    if (!(cond)) {                                                       \
       fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond); \
-      failures++;                                                     \
-    }                                                                 \
+      failures++;                                                        \
+    }                                                                    \
   } while (0)
 
 int main(void) {
@@ -27,8 +27,7 @@ int main(void) {
   EXPECT(list != NULL);
   STF_AddStatus(list, STF_ST_NO_MEMORY, 0);
   EXPECT(STF_GetStatus(list) == STF_ST_NO_MEMORY);
-  EXPECT(STF_GetMessage(list, 1, 0x7, NULL, sizeof line, &len, line) == 0 ||
-         len > 0);
+  EXPECT(STF_GetMessage(list, 1, 0x7, NULL, sizeof line, &len, line) == 0 || len > 0);
   STF_ClearStatus(list);
   EXPECT(AS_Create(list, &set, NULL, 0) == 0);
   EXPECT(AS_AddAttr(list, set, 7, 1, NULL) == 0);

@@ -9,13 +9,13 @@
 
 KQ_BEGIN_DECLS
 
-#define FA_ST_NULL_KIND 0xc0150065u      /* the kind output is null */
-#define FA_ST_NULL_PATH 0xc0150066u      /* the path is null */
-#define FA_ST_EMPTY_PATH 0xc0150067u     /* the path length is 0 */
-#define FA_ST_NULL_PATH_OUT 0xc0150068u  /* the path output is null */
-#define FA_ST_NULL_LENGTH 0xc0150069u    /* the length output is null */
-#define FA_ST_NO_MEMORY 0xc015006au      /* not enough memory */
-#define FA_ST_BAD_PATH 0xc015006bu       /* not a valid multibyte string, or only white space */
+#define FA_ST_NULL_KIND 0xc0150065u     /* the kind output is null */
+#define FA_ST_NULL_PATH 0xc0150066u     /* the path is null */
+#define FA_ST_EMPTY_PATH 0xc0150067u    /* the path length is 0 */
+#define FA_ST_NULL_PATH_OUT 0xc0150068u /* the path output is null */
+#define FA_ST_NULL_LENGTH 0xc0150069u   /* the length output is null */
+#define FA_ST_NO_MEMORY 0xc015006au     /* not enough memory */
+#define FA_ST_BAD_PATH 0xc015006bu      /* not a valid multibyte string, or only white space */
 
 /* Path kinds. */
 #define FA_PATH_ABSOLUTE 0

@@ -14,7 +14,8 @@ KQ_BEGIN_DECLS
 /* Texts and names. "Embedded" forms fill a record the caller owns; the others
  * allocate the record. */
 KQ_EXPORT uint32_t GENU_MakeEmbeddedString(STF_statusList_t *statusList, GEN_OctetString_t *out,
-                                           const char *string, const AS_allocateDescriptor_t *alloc);
+                                           const char *string,
+                                           const AS_allocateDescriptor_t *alloc);
 KQ_EXPORT uint32_t GENU_MakeEmbeddedText(STF_statusList_t *statusList, GEN_Text_t *out,
                                          const char *string, const AS_allocateDescriptor_t *alloc);
 KQ_EXPORT uint32_t GENU_MakeText(STF_statusList_t *statusList, GEN_Text_t **out, const char *string,
@@ -31,8 +32,8 @@ KQ_EXPORT uint32_t GENU_MakeErrorMsg(STF_statusList_t *statusList, GEN_ErrorMsg_
                                      const char *string, const AS_allocateDescriptor_t *alloc);
 
 /* Extractors: a fresh NUL-terminated string. */
-KQ_EXPORT uint32_t GENU_ExtractText(STF_statusList_t *statusList, char **out, const GEN_Text_t *text,
-                                    const AS_allocateDescriptor_t *alloc);
+KQ_EXPORT uint32_t GENU_ExtractText(STF_statusList_t *statusList, char **out,
+                                    const GEN_Text_t *text, const AS_allocateDescriptor_t *alloc);
 KQ_EXPORT uint32_t GENU_ExtractSimpleName(STF_statusList_t *statusList, char **out,
                                           const GEN_SimpleName_t *name,
                                           const AS_allocateDescriptor_t *alloc);
@@ -116,12 +117,14 @@ KQ_EXPORT uint32_t GENU_MakeACL(STF_statusList_t *statusList, GEN_ExtACL_t **out
                                 const GEN_ACLPrivilegeLevel_t *privilegeLevel /* or null */,
                                 const AS_allocateDescriptor_t *alloc);
 KQ_EXPORT uint32_t GENU_MakeONCACL(STF_statusList_t *statusList, GEN_PSISAccessControlList_t **out,
-                                   const char *name, const GEN_ACLNameType_t *nameType /* or null */,
+                                   const char *name,
+                                   const GEN_ACLNameType_t *nameType /* or null */,
                                    const GEN_ACLPrivilegeLevel_t *privilegeLevel /* or null */,
                                    const AS_allocateDescriptor_t *alloc);
 KQ_EXPORT uint32_t GENU_eACLFromText(STF_statusList_t *statusList, GEN_ExtACL_t **out,
                                      const char *text);
-KQ_EXPORT uint32_t GENU_ACLToText(STF_statusList_t *statusList, char **out, const GEN_ExtACL_t *acl);
+KQ_EXPORT uint32_t GENU_ACLToText(STF_statusList_t *statusList, char **out,
+                                  const GEN_ExtACL_t *acl);
 KQ_EXPORT uint32_t GENU_ACLToPSIS(STF_statusList_t *statusList, GEN_PSISAccessControlList_t **out,
                                   const GEN_ExtACL_t *acl);
 KQ_EXPORT uint32_t GENU_ACLFromPSIS(STF_statusList_t *statusList, GEN_ExtACL_t **out,
@@ -138,7 +141,8 @@ KQ_EXPORT uint32_t GEN_X400ToMSMailAddress(STF_statusList_t *statusList, char **
                                            const GEN_StandardAttrs_t *address,
                                            const AS_allocateDescriptor_t *alloc);
 KQ_EXPORT uint32_t GEN_MsMailToX400Address(STF_statusList_t *statusList, GEN_StandardAttrs_t *out,
-                                           const char *string, const AS_allocateDescriptor_t *alloc);
+                                           const char *string,
+                                           const AS_allocateDescriptor_t *alloc);
 KQ_EXPORT uint32_t GEN_X400ToStringAddress(STF_statusList_t *statusList, char **out,
                                            const GEN_StandardAttrs_t *address,
                                            const AS_allocateDescriptor_t *alloc);
@@ -176,8 +180,8 @@ KQ_EXPORT void GENU_AddCardinal64Int(GEN_Cardinal64_t *out, const GEN_Cardinal64
 /* Printer records built from copies of their members. */
 KQ_EXPORT uint32_t GENU_MakeMediaConsumed(STF_statusList_t *statusList, GEN_MediaConsumed_t **out,
                                           const GEN_NameOrOID_t *printType,
-                                          const GEN_ObjectIdent_t *media, int32_t printedImpressions,
-                                          int32_t consumedSheets,
+                                          const GEN_ObjectIdent_t *media,
+                                          int32_t printedImpressions, int32_t consumedSheets,
                                           const AS_allocateDescriptor_t *alloc);
 
 KQ_EXPORT uint32_t GENU_MakePreprocessorDefinition(
@@ -185,7 +189,8 @@ KQ_EXPORT uint32_t GENU_MakePreprocessorDefinition(
     GEN_PreprocessorType_t preprocessorType, GEN_ExecutableType_t executableType,
     const char *pathName, const GEN_Filter_t *attributePattern /* or null */,
     const GEN_SetOfIgnoredAttribute_t *attributesToSet /* or null */,
-    const int32_t *timeout /* or null */, const GEN_SetOfDocumentFormat_t *inputFormats /* or null */,
+    const int32_t *timeout /* or null */,
+    const GEN_SetOfDocumentFormat_t *inputFormats /* or null */,
     const GEN_SetOfDocumentFormat_t *outputFormats /* or null */,
     const AS_allocateDescriptor_t *alloc);
 /* `files`: a null-terminated list of names, or null. */

@@ -81,8 +81,8 @@ KQ_EXPORT int FreeGEN_void(STF_statusList_t *status, const AS_allocateDescriptor
 
 /* The converters of the simple member types. Texts: choices 1, 2 strings and 3, 4
  * counted bytes below 4096 (names: 256); 5 text in another code set. */
-#define GENU_DECLARE_CONVERTERS(N, W, G)                                            \
-  KQ_EXPORT int ToBER_##N(STF_statusList_t *status, struct W *out, const G *in);         \
+#define GENU_DECLARE_CONVERTERS(N, W, G)                                         \
+  KQ_EXPORT int ToBER_##N(STF_statusList_t *status, struct W *out, const G *in); \
   KQ_EXPORT int ToGEN_##N(STF_statusList_t *status, const struct W *in, G *out);
 GENU_DECLARE_CONVERTERS(text, Text, GEN_Text_t)
 GENU_DECLARE_CONVERTERS(message, Text, GEN_Text_t)
@@ -111,9 +111,9 @@ GENU_DECLARE_CONVERTERS(docFormat, DocumentFormat, GEN_DocumentFormat_t)
 GENU_DECLARE_CONVERTERS(docIdentifier, DocumentIdentifier, GEN_DocumentIdentifier_t)
 GENU_DECLARE_CONVERTERS(objectIdent, ObjectIdent, GEN_ObjectIdent_t)
 /* Lists: the wire side is the head of a chain of nodes, released by FreeBER_. */
-#define GENU_DECLARE_LIST_CONVERTERS(N, Node, G)                                          \
-  KQ_EXPORT int ToBER_##N(STF_statusList_t *status, struct Node **out, const G *in);       \
-  KQ_EXPORT int ToGEN_##N(STF_statusList_t *status, struct Node *const *in, G *out);       \
+#define GENU_DECLARE_LIST_CONVERTERS(N, Node, G)                                     \
+  KQ_EXPORT int ToBER_##N(STF_statusList_t *status, struct Node **out, const G *in); \
+  KQ_EXPORT int ToGEN_##N(STF_statusList_t *status, struct Node *const *in, G *out); \
   KQ_EXPORT int FreeBER_##N(STF_statusList_t *status, struct Node **wire);
 GENU_DECLARE_LIST_CONVERTERS(seqOfObjId, SeqOfObjId_node, GEN_SeqOfObjId_t)
 GENU_DECLARE_LIST_CONVERTERS(setOfOIDs, SeqOfObjId_node, GEN_SetOfOids_t)
@@ -123,8 +123,10 @@ GENU_DECLARE_LIST_CONVERTERS(setOfText, SetOfText_node, GEN_SetOfText_t)
 GENU_DECLARE_LIST_CONVERTERS(setOfDocumentFormat, SetOfDocumentFormat_node,
                              GEN_SetOfDocumentFormat_t)
 /* The job identifier travels as a NUL-terminated string of up to 255 characters. */
-KQ_EXPORT int ToBER_jobId(STF_statusList_t *status, char (*out)[256], const GEN_JobIdentifier_t *in);
-KQ_EXPORT int ToGEN_jobId(STF_statusList_t *status, const char (*in)[256], GEN_JobIdentifier_t *out);
+KQ_EXPORT int ToBER_jobId(STF_statusList_t *status, char (*out)[256],
+                          const GEN_JobIdentifier_t *in);
+KQ_EXPORT int ToGEN_jobId(STF_statusList_t *status, const char (*in)[256],
+                          GEN_JobIdentifier_t *out);
 
 /* The only simple wire structures owning a part: the bytes of an octet string, and of
  * an open value (one complete encoding carried as it is). */
@@ -182,73 +184,71 @@ KQ_EXPORT int FreeBER_ignoredAttribute(STF_statusList_t *status, struct IgnoredA
 /* The composite records: converter name, wire structure (for a list, the pointer to
  * its first node), generic record; the last two columns name the record's layout and
  * wire type inside the library. Each name N has ToBER_N, ToGEN_N and FreeBER_N. */
-#define GENU_WIRE_COMPOSITES(X)                                                               \
-  X(docContent, struct DocumentContent, GEN_DocumentContent_t, DocumentContent, DocumentContent) \
-  X(external, struct External, GEN_External_t, External, External)                              \
-  X(dor, struct FileReference, GEN_Dor_t, Dor, FileReference)                                   \
-  X(localReference, struct ber_octets, GEN_LocalReference_t, LocalReference, LocalReference)   \
-  X(AEIdentifier, struct AEIdentifier, GEN_AEIdentifier_t, AEIdentifier, AEIdentifier)         \
-  X(AETitle, struct AETitle, GEN_AETitle_t, AETitle, AETitle)                                   \
-  X(IfwRDN, struct TitleComponent, GEN_IfwRDN_t, IfwRDN, TitleComponent)                        \
-  X(IfwRDNSeq, struct TitleComponents_node *, GEN_IfwRDNSeq_t, IfwRDNSeq, TitleComponents)       \
-  X(apContexts, struct APContexts_node *, GEN_APContexts_t, APContexts, APContexts)             \
-  X(presentationAddress, struct PresentationAddress, GEN_PresentationAddress_t,                 \
-    PresentationAddress, PresentationAddress)                                                   \
-  X(locationalIdent, struct LocationalIdentifier, GEN_LocationalIdentifier_t,                   \
-    LocationalIdentifier, LocationalIdentifier)                                                 \
-  X(qualOfServ, struct QualityOfService_node *, GEN_QualityOfService_t, QualityOfService,       \
-    QualityOfService)                                                                           \
-  X(QoSLevel, struct QosLevel, GEN_QosLevel_t, QosLevel, QosLevel)                              \
-  X(token, struct ber_octets, GEN_Token_t, Token, Token)                                        \
-  X(deliveryAddress, struct DeliveryAddress, GEN_DeliveryAddress_t, DeliveryAddress,           \
-    DeliveryAddress)                                                                            \
-  X(EVHProfile, struct EventHandlingProfile, GEN_EventHandlingProfile_t, EventHandlingProfile, \
-    EventHandlingProfile)                                                                       \
-  X(resultsProfile, struct ResultsProfile, GEN_ResultsProfile_t, ResultsProfile, ResultsProfile) \
-  X(finishing, struct Finishing, GEN_Finishing_t, Finishing, Finishing)                         \
-  X(printCheckpoint, struct PrintCheckpoint, GEN_Checkpoint_t, Checkpoint, PrintCheckpoint)     \
-  X(setOfCheckPoint, struct SetOfCheckpoint_node *, GEN_SetOfCheckpoints_t, SetOfCheckpoints,   \
-    SetOfCheckpoint)                                                                            \
-  X(pageIdentifier, struct PageIdentifier, GEN_PageIdentifier_t, PageIdentifier, PageIdentifier) \
-  X(pageSelect, struct PageRange, GEN_PageSelect_t, PageSelect, PageRange)                      \
-  X(pageSelectSeq, struct PageSelectSeq_node *, GEN_PageSelectSeq_t, PageSelectSeq,            \
-    PageSelectSeq)                                                                              \
-  X(pageMediaSelect, struct PageMediaSelect, GEN_PageMediaSelect_t, PageMediaSelect,           \
-    PageMediaSelect)                                                                            \
-  X(seqOfPageMediaSelect, struct PageMediaSelectSeq_node *, GEN_SeqOfPageMediaSelect_t,        \
-    SeqOfPageMediaSelect, PageMediaSelectSeq)                                                   \
-  X(mediaSelect, struct MediaSelect, GEN_MediaSelect_t, MediaSelect, MediaSelect)               \
-  X(mediaConsumed, struct MediaConsumed, GEN_MediaConsumed_t, MediaConsumed, MediaConsumed)     \
-  X(mediaConsumedSeq, struct MediaConsumedSeq_node *, GEN_MediaConsumedSeq_t, MediaConsumedSeq, \
-    MediaConsumedSeq)                                                                           \
-  X(preprocessorDefinition, struct PreprocessorDefinition, GEN_PreprocessorDefinition_t,        \
-    PreprocessorDefinition, PreprocessorDefinition)                                             \
-  X(driverInfo, struct DriverInfo, GEN_DriverInfo_t, DriverInfo, DriverInfo)                    \
-  X(fastFilterDef, struct FastFilterDef, GEN_FastFilterDef_t, FastFilterDef, FastFilterDef)     \
-  X(errorMessage, struct ErrorMessage, GEN_ErrorMsg_t, ErrorMsg, ErrorMessage)                  \
-  X(ShortOctetString, struct ShortOctetString, GEN_Octet255_t, Octet255, ShortOctetString)      \
-  X(setOfOctetStrings, struct SetOfOctetStrings_node *, GEN_SetOfOctetStrings_t,               \
-    SetOfOctetStrings, SetOfOctetStrings)                                                       \
-  X(seqOfAny, struct SeqOfAny_node *, GEN_SeqOfOctetString_t, SeqOfOctetString, SeqOfAny)        \
-  X(seqOfFilterString, struct SeqOfAny_node *, GEN_SeqOfOctetString_t, SeqOfOctetString,       \
-    SeqOfAny)                                                                                   \
-  X(ACL, struct PSISAccessControlList, GEN_PSISAccessControlList_t, PSISAccessControlList,     \
-    PSISAccessControlList)                                                                      \
-  X(ExtACL, struct ExtACL, GEN_ExtACL_t, ExtACL, ExtACL)                                        \
-  X(privileges, struct Privileges, GEN_Privileges_t, Privileges, Privileges)                    \
-  X(rpcAddress, struct RPCAddress, GEN_RPCAddress_t, RPCAddress, RPCAddress)                    \
-  X(socketAddress, struct SocketAddress, GEN_SocketAddress_t, SocketAddress, SocketAddress)     \
-  X(filter, struct Filter, GEN_Filter_t, Filter, Filter)                                        \
-  X(filterItem, struct FilterItem, GEN_FilterItem_t, FilterItem, FilterItem)                    \
-  X(setOfFilter, struct SetOfFilter_node *, GEN_SetOfFilter_t, SetOfFilter, SetOfFilter)        \
-  X(setOfFilters, struct SetOfFilter_node *, GEN_SetOfFilter_t, SetOfFilter, SetOfFilter)       \
-  X(substrings, struct Substrings, GEN_SubStrings_t, SubStrings, Substrings)                    \
-  X(selector, struct Selector, GEN_Selector_t, Selector, Selector)                              \
-  X(setOfIgnoredAttribute, struct SetOfIgnoredAttribute_node *, GEN_SetOfIgnoredAttribute_t,    \
+#define GENU_WIRE_COMPOSITES(X)                                                                    \
+  X(docContent, struct DocumentContent, GEN_DocumentContent_t, DocumentContent, DocumentContent)   \
+  X(external, struct External, GEN_External_t, External, External)                                 \
+  X(dor, struct FileReference, GEN_Dor_t, Dor, FileReference)                                      \
+  X(localReference, struct ber_octets, GEN_LocalReference_t, LocalReference, LocalReference)       \
+  X(AEIdentifier, struct AEIdentifier, GEN_AEIdentifier_t, AEIdentifier, AEIdentifier)             \
+  X(AETitle, struct AETitle, GEN_AETitle_t, AETitle, AETitle)                                      \
+  X(IfwRDN, struct TitleComponent, GEN_IfwRDN_t, IfwRDN, TitleComponent)                           \
+  X(IfwRDNSeq, struct TitleComponents_node *, GEN_IfwRDNSeq_t, IfwRDNSeq, TitleComponents)         \
+  X(apContexts, struct APContexts_node *, GEN_APContexts_t, APContexts, APContexts)                \
+  X(presentationAddress, struct PresentationAddress, GEN_PresentationAddress_t,                    \
+    PresentationAddress, PresentationAddress)                                                      \
+  X(locationalIdent, struct LocationalIdentifier, GEN_LocationalIdentifier_t,                      \
+    LocationalIdentifier, LocationalIdentifier)                                                    \
+  X(qualOfServ, struct QualityOfService_node *, GEN_QualityOfService_t, QualityOfService,          \
+    QualityOfService)                                                                              \
+  X(QoSLevel, struct QosLevel, GEN_QosLevel_t, QosLevel, QosLevel)                                 \
+  X(token, struct ber_octets, GEN_Token_t, Token, Token)                                           \
+  X(deliveryAddress, struct DeliveryAddress, GEN_DeliveryAddress_t, DeliveryAddress,               \
+    DeliveryAddress)                                                                               \
+  X(EVHProfile, struct EventHandlingProfile, GEN_EventHandlingProfile_t, EventHandlingProfile,     \
+    EventHandlingProfile)                                                                          \
+  X(resultsProfile, struct ResultsProfile, GEN_ResultsProfile_t, ResultsProfile, ResultsProfile)   \
+  X(finishing, struct Finishing, GEN_Finishing_t, Finishing, Finishing)                            \
+  X(printCheckpoint, struct PrintCheckpoint, GEN_Checkpoint_t, Checkpoint, PrintCheckpoint)        \
+  X(setOfCheckPoint, struct SetOfCheckpoint_node *, GEN_SetOfCheckpoints_t, SetOfCheckpoints,      \
+    SetOfCheckpoint)                                                                               \
+  X(pageIdentifier, struct PageIdentifier, GEN_PageIdentifier_t, PageIdentifier, PageIdentifier)   \
+  X(pageSelect, struct PageRange, GEN_PageSelect_t, PageSelect, PageRange)                         \
+  X(pageSelectSeq, struct PageSelectSeq_node *, GEN_PageSelectSeq_t, PageSelectSeq, PageSelectSeq) \
+  X(pageMediaSelect, struct PageMediaSelect, GEN_PageMediaSelect_t, PageMediaSelect,               \
+    PageMediaSelect)                                                                               \
+  X(seqOfPageMediaSelect, struct PageMediaSelectSeq_node *, GEN_SeqOfPageMediaSelect_t,            \
+    SeqOfPageMediaSelect, PageMediaSelectSeq)                                                      \
+  X(mediaSelect, struct MediaSelect, GEN_MediaSelect_t, MediaSelect, MediaSelect)                  \
+  X(mediaConsumed, struct MediaConsumed, GEN_MediaConsumed_t, MediaConsumed, MediaConsumed)        \
+  X(mediaConsumedSeq, struct MediaConsumedSeq_node *, GEN_MediaConsumedSeq_t, MediaConsumedSeq,    \
+    MediaConsumedSeq)                                                                              \
+  X(preprocessorDefinition, struct PreprocessorDefinition, GEN_PreprocessorDefinition_t,           \
+    PreprocessorDefinition, PreprocessorDefinition)                                                \
+  X(driverInfo, struct DriverInfo, GEN_DriverInfo_t, DriverInfo, DriverInfo)                       \
+  X(fastFilterDef, struct FastFilterDef, GEN_FastFilterDef_t, FastFilterDef, FastFilterDef)        \
+  X(errorMessage, struct ErrorMessage, GEN_ErrorMsg_t, ErrorMsg, ErrorMessage)                     \
+  X(ShortOctetString, struct ShortOctetString, GEN_Octet255_t, Octet255, ShortOctetString)         \
+  X(setOfOctetStrings, struct SetOfOctetStrings_node *, GEN_SetOfOctetStrings_t,                   \
+    SetOfOctetStrings, SetOfOctetStrings)                                                          \
+  X(seqOfAny, struct SeqOfAny_node *, GEN_SeqOfOctetString_t, SeqOfOctetString, SeqOfAny)          \
+  X(seqOfFilterString, struct SeqOfAny_node *, GEN_SeqOfOctetString_t, SeqOfOctetString, SeqOfAny) \
+  X(ACL, struct PSISAccessControlList, GEN_PSISAccessControlList_t, PSISAccessControlList,         \
+    PSISAccessControlList)                                                                         \
+  X(ExtACL, struct ExtACL, GEN_ExtACL_t, ExtACL, ExtACL)                                           \
+  X(privileges, struct Privileges, GEN_Privileges_t, Privileges, Privileges)                       \
+  X(rpcAddress, struct RPCAddress, GEN_RPCAddress_t, RPCAddress, RPCAddress)                       \
+  X(socketAddress, struct SocketAddress, GEN_SocketAddress_t, SocketAddress, SocketAddress)        \
+  X(filter, struct Filter, GEN_Filter_t, Filter, Filter)                                           \
+  X(filterItem, struct FilterItem, GEN_FilterItem_t, FilterItem, FilterItem)                       \
+  X(setOfFilter, struct SetOfFilter_node *, GEN_SetOfFilter_t, SetOfFilter, SetOfFilter)           \
+  X(setOfFilters, struct SetOfFilter_node *, GEN_SetOfFilter_t, SetOfFilter, SetOfFilter)          \
+  X(substrings, struct Substrings, GEN_SubStrings_t, SubStrings, Substrings)                       \
+  X(selector, struct Selector, GEN_Selector_t, Selector, Selector)                                 \
+  X(setOfIgnoredAttribute, struct SetOfIgnoredAttribute_node *, GEN_SetOfIgnoredAttribute_t,       \
     SetOfIgnoredAttribute, SetOfIgnoredAttribute)
-#define GENU_DECLARE_COMPOSITE(N, W, G, L, T)                                      \
-  KQ_EXPORT int ToBER_##N(STF_statusList_t *status, W *out, const G *in);          \
-  KQ_EXPORT int ToGEN_##N(STF_statusList_t *status, W const *in, G *out);          \
+#define GENU_DECLARE_COMPOSITE(N, W, G, L, T)                             \
+  KQ_EXPORT int ToBER_##N(STF_statusList_t *status, W *out, const G *in); \
+  KQ_EXPORT int ToGEN_##N(STF_statusList_t *status, W const *in, G *out); \
   KQ_EXPORT int FreeBER_##N(STF_statusList_t *status, W *wire);
 struct DocumentContent;
 struct External;
@@ -306,8 +306,7 @@ KQ_EXPORT int FreeBER_filterShim(STF_statusList_t *status, struct Filter **wire)
 /* One value: JQP_PackAV into `out`, and JQP_UnpackAV without the descriptor. */
 KQ_EXPORT int ToBER_AttrVal(STF_statusList_t *status, OssBuf *out, const void *value,
                             uint32_t type);
-KQ_EXPORT int ToGEN_AttrVal(STF_statusList_t *status, const OssBuf *in, void **out,
-                            uint32_t type);
+KQ_EXPORT int ToGEN_AttrVal(STF_statusList_t *status, const OssBuf *in, void **out, uint32_t type);
 
 /* One generic value of value type `id` to the encoded bytes of its wire type (owned
  * by the caller, free with free), and back: *recordOut receives a new record on the

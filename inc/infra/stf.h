@@ -14,8 +14,8 @@ KQ_BEGIN_DECLS
 typedef struct STF_statusList STF_statusList_t;
 
 /* Entry flags. */
-#define STF_ENTRY_STATIC 1     /* part of the static no-memory list */
-#define STF_ENTRY_ARGS_LOST 2  /* arguments dropped for lack of space or too many */
+#define STF_ENTRY_STATIC 1    /* part of the static no-memory list */
+#define STF_ENTRY_ARGS_LOST 2 /* arguments dropped for lack of space or too many */
 
 /* Flags of STF_GetMessage and STF_PutMessages. */
 #define STF_MSG_NO_APPLICATION 0x1
@@ -64,8 +64,7 @@ KQ_EXPORT uint32_t STF_GetMessage(const STF_statusList_t *list, int32_t index, u
                                   const char *localeName, uint32_t bufSize, uint32_t *lengthOut,
                                   char *buffer);
 KQ_EXPORT uint32_t STF_PutMessages(const STF_statusList_t *list, uint32_t flags,
-                                   const char *localeName, STF_messageSink_t sink,
-                                   void *userData);
+                                   const char *localeName, STF_messageSink_t sink, void *userData);
 
 KQ_END_DECLS
 

@@ -18,11 +18,11 @@ KQ_BEGIN_DECLS
 
 /* Argument types of STF_AddStatus. Bit 0x8000: the bytes pointed to are copied into
  * the list; bit 0x4000: an explicit length precedes the value. */
-#define STF_ARG_CHAR 1         /* int (kept as one byte) */
-#define STF_ARG_INT 3          /* int32_t */
-#define STF_ARG_DOUBLE 4       /* double */
-#define STF_ARG_STRING 0x8005  /* const char *, NUL-terminated, copied */
-#define STF_ARG_BYTES 0xC005   /* int length, then const void *, copied */
+#define STF_ARG_CHAR 1        /* int (kept as one byte) */
+#define STF_ARG_INT 3         /* int32_t */
+#define STF_ARG_DOUBLE 4      /* double */
+#define STF_ARG_STRING 0x8005 /* const char *, NUL-terminated, copied */
+#define STF_ARG_BYTES 0xC005  /* int length, then const void *, copied */
 #define STF_ARG_COPIED 0x8000
 #define STF_ARG_LENGTH 0x4000
 

@@ -11,25 +11,24 @@
 KQ_BEGIN_DECLS
 
 /* Severities 1..32; their letters are " EWADXIFMSabcdefghijklmnopqrstuvx". */
-#define LOG_SEV_ERROR 1   /* E */
-#define LOG_SEV_WARNING 2 /* W */
-#define LOG_SEV_ALERT 3   /* A */
-#define LOG_SEV_CODING 4  /* D: coding runtime failures */
-#define LOG_SEV_DIAG 5    /* X: failure diagnostics */
-#define LOG_SEV_INFO 6    /* I: information, request echo */
-#define LOG_SEV_FUNC 7    /* F: function entry and exit */
-#define LOG_SEV_PACK 8    /* M: value packing detail */
-#define LOG_SEV_SYSTEM 9  /* S */
-#define LOG_SEV_OIDDB 14  /* e: OID database detail */
+#define LOG_SEV_ERROR 1    /* E */
+#define LOG_SEV_WARNING 2  /* W */
+#define LOG_SEV_ALERT 3    /* A */
+#define LOG_SEV_CODING 4   /* D: coding runtime failures */
+#define LOG_SEV_DIAG 5     /* X: failure diagnostics */
+#define LOG_SEV_INFO 6     /* I: information, request echo */
+#define LOG_SEV_FUNC 7     /* F: function entry and exit */
+#define LOG_SEV_PACK 8     /* M: value packing detail */
+#define LOG_SEV_SYSTEM 9   /* S */
+#define LOG_SEV_OIDDB 14   /* e: OID database detail */
 #define LOG_SEV_GENCONV 16 /* g: generic value conversions */
-#define LOG_SEV_CRED 18   /* i: credentials */
+#define LOG_SEV_CRED 18    /* i: credentials */
 
 /* Largest text one formatted call may produce. */
 #define LOG_MAX_TEXT_CHUNK 2048
 
 KQ_EXPORT int LOG_Init(const char *address, const char *severityLetters);
-KQ_EXPORT int LOG_Syslog(const char *severityLetters, const char *ident, int option,
-                         int facility);
+KQ_EXPORT int LOG_Syslog(const char *severityLetters, const char *ident, int option, int facility);
 KQ_EXPORT int LOG_Term(void);
 
 /* Returns "standard output", "standard error", "system log" or the log file name. */
@@ -50,8 +49,8 @@ KQ_EXPORT void LOG_AddText(const char *text);
 KQ_EXPORT void LOG_CondAdd(const char *format, ...) KQ_PRINTF(1, 2);
 KQ_EXPORT void LOG_EndMessage(void);
 KQ_EXPORT int LOG_InMessage(void);
-KQ_EXPORT void LOG_CondMessage(int severity, const char *sourceFile, int line,
-                               const char *format, ...) KQ_PRINTF(4, 5);
+KQ_EXPORT void LOG_CondMessage(int severity, const char *sourceFile, int line, const char *format,
+                               ...) KQ_PRINTF(4, 5);
 KQ_EXPORT void LOG_CondFuncTrace(const char *functionName, const char *sourceFile, int line,
                                  int entering, const char *format, ...) KQ_PRINTF(5, 6);
 /* The format is the catalogue text of `messageCode` (status source 2). */

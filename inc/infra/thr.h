@@ -56,8 +56,8 @@ KQ_EXPORT uint32_t THR_InitThreadKey(THR_threadKey_t *key, void (*destructor)(vo
 KQ_EXPORT uint32_t THR_SetThreadKeyValue(THR_threadKey_t key, const void *value);
 KQ_EXPORT uint32_t THR_GetThreadKeyValue(THR_threadKey_t key, void **valueOut);
 
-KQ_EXPORT uint32_t THR_StartThread(THR_threadFunction_t function, void *argument,
-                                   size_t stackSize, int32_t priorityClass, int32_t detached,
+KQ_EXPORT uint32_t THR_StartThread(THR_threadFunction_t function, void *argument, size_t stackSize,
+                                   int32_t priorityClass, int32_t detached,
                                    THR_thread_t *threadOut);
 KQ_EXPORT void THR_ExitThread(void *status);
 KQ_EXPORT uint32_t THR_JoinThread(const THR_thread_t *thread, void **statusOut);

@@ -1,5 +1,6 @@
 // `kq ber print PDU [FILE|-]` and `kq ber list`: reading captured protocol records.
-#pragma once
+#ifndef KQ_TOOLS_KQ_BER_CMD_H
+#define KQ_TOOLS_KQ_BER_CMD_H
 
 #include <cstdio>
 #include <string>
@@ -12,3 +13,5 @@ int kq_ber_print_run(const std::string &module, int pdu, const std::string &file
 
 // Lists the record numbers of `module` with their type names.
 int kq_ber_list_run(const std::string &module, FILE *out, FILE *err);
+
+#endif

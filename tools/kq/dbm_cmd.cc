@@ -3,8 +3,6 @@
 // file); `kq dbm get` asks the library, as the registry does.
 #include "dbm_cmd.h"
 
-#include "command.h"
-
 #include <fcntl.h>
 
 #include <cstdint>
@@ -15,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "command.h"
 #include "infra/kqbm.h"
 #include "internal/kqbm_page.h"
 
@@ -71,7 +70,8 @@ struct Dumper {
     if (page::IsLeaf(pg)) {
       for (int i = 0; i < page::Last(pg); i++) {
         page::Bytes key = page::EntryKey(pg, i), content = page::ItemContent(pg, i);
-        fprintf(out, "%s\t%s\n", Show(key.p, key.len).c_str(), Show(content.p, content.len).c_str());
+        fprintf(out, "%s\t%s\n", Show(key.p, key.len).c_str(),
+                Show(content.p, content.len).c_str());
         items++;
       }
       return;

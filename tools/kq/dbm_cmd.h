@@ -2,7 +2,8 @@
 //   kq dbm dump FILE        every key and content in key order
 //   kq dbm get FILE KEY     the content stored under KEY
 // FILE is the database file itself ("DPAOIDs_C.dbm"; the suffix may be left off).
-#pragma once
+#ifndef KQ_TOOLS_KQ_DBM_CMD_H
+#define KQ_TOOLS_KQ_DBM_CMD_H
 
 #include <cstdio>
 
@@ -11,3 +12,5 @@
 int kq_dbm_command(int argc, char **argv);
 // The same with explicit output streams.
 int kq_dbm_run(int argc, char **argv, FILE *out, FILE *err);
+
+#endif

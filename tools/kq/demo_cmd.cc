@@ -81,8 +81,8 @@ int Database(const std::string &dir, FILE *out, FILE *err) {
   std::string abbrev = "id-att-job-o";
   datum a{abbrev.data(), static_cast<int32_t>(abbrev.size())};
   datum found = KQBM_fetchAbbrev(db, a, nullptr, 0);
-  fprintf(out, "abbreviation \"%s\" finds %.*s\n", abbrev.c_str(),
-          found.dptr ? found.dsize : 0, found.dptr ? found.dptr : "");
+  fprintf(out, "abbreviation \"%s\" finds %.*s\n", abbrev.c_str(), found.dptr ? found.dsize : 0,
+          found.dptr ? found.dptr : "");
   KQBM_close(db);
   fprintf(out, "kq dbm dump %s.dbm:\n", name.c_str());
   std::string file = name + ".dbm";
@@ -127,7 +127,8 @@ namespace {
 kq::tool::Command AddDemo(CLI::App &app) {
   static std::string dir;
   CLI::App *sub = app.add_subcommand("demo", "A short tour of the library");
-  sub->add_option("-d,--dir", dir, "directory for the files it writes (default: a new one in /tmp)");
+  sub->add_option("-d,--dir", dir,
+                  "directory for the files it writes (default: a new one in /tmp)");
   return {sub, [] { return kq_demo_run(dir, stdout, stderr); }};
 }
 KQ_COMMAND(AddDemo);

@@ -1,5 +1,6 @@
 // `kq demo`: a short tour of what the library does today.
-#pragma once
+#ifndef KQ_TOOLS_KQ_DEMO_CMD_H
+#define KQ_TOOLS_KQ_DEMO_CMD_H
 
 #include <cstdio>
 #include <string>
@@ -9,3 +10,5 @@ int kq_demo_run(const std::string &dir, FILE *out, FILE *err);
 
 // The demo's print request through the wire and back, its file written to `dir`.
 int kq_demo_wire_run(const std::string &dir, FILE *out, FILE *err);
+
+#endif

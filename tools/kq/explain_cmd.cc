@@ -6,8 +6,8 @@
 #include "infra/stf.h"
 #include "runtime.h"
 
-int kq_explain_run(const std::vector<std::string> &codes, const std::string &locale,
-                   FILE *out, FILE *err) {
+int kq_explain_run(const std::vector<std::string> &codes, const std::string &locale, FILE *out,
+                   FILE *err) {
   kq::tool::StartMessages();
   STF_statusList_t *list = STF_CreateList(nullptr);
   std::vector<char> line(256);
@@ -24,8 +24,8 @@ int kq_explain_run(const std::vector<std::string> &codes, const std::string &loc
     STF_AddStatus(list, *code, 0);
     uint32_t needed = 0;
     const char *loc = locale.empty() ? nullptr : locale.c_str();
-    uint32_t st = STF_GetMessage(list, 1, 0, loc, static_cast<uint32_t>(line.size()), &needed,
-                                 line.data());
+    uint32_t st =
+        STF_GetMessage(list, 1, 0, loc, static_cast<uint32_t>(line.size()), &needed, line.data());
     if (st == STF_ST_TRUNCATED && needed > line.size()) {
       line.resize(needed);
       STF_GetMessage(list, 1, 0, loc, needed, &needed, line.data());

@@ -1,6 +1,7 @@
 // `kq explain CODE...`: the message line a status list gives for each code, as a
 // program that received the code would report it.
-#pragma once
+#ifndef KQ_TOOLS_KQ_EXPLAIN_CMD_H
+#define KQ_TOOLS_KQ_EXPLAIN_CMD_H
 
 #include <cstdio>
 #include <string>
@@ -8,5 +9,7 @@
 
 // Returns the exit status: 0 when every code was explained, 2 when one could not
 // be read as a number (the others are still explained).
-int kq_explain_run(const std::vector<std::string> &codes, const std::string &locale,
-                   FILE *out, FILE *err);
+int kq_explain_run(const std::vector<std::string> &codes, const std::string &locale, FILE *out,
+                   FILE *err);
+
+#endif

@@ -3,7 +3,8 @@
 //   kq oid lookup [-d DIR] X...  looks up each X: a name, an abbreviation, a dotted OID
 //                                (1.0.10175.1.5.1) or a short OID (7)
 // Without -d, lookups use the installed registry under $QV_ROOT/usr/kq/share/data.
-#pragma once
+#ifndef KQ_TOOLS_KQ_OID_CMD_H
+#define KQ_TOOLS_KQ_OID_CMD_H
 
 #include <cstdio>
 #include <string>
@@ -15,3 +16,5 @@ int kq_oid_init_run(const std::string &dir, FILE *out, FILE *err);
 // could not be opened.
 int kq_oid_lookup_run(const std::vector<std::string> &items, const std::string &dir, FILE *out,
                       FILE *err);
+
+#endif

@@ -5,7 +5,8 @@
 //   kq printer remove NAME --kind K
 // K is a kind name (logical, physical, printer, spooler, supervisor, server, queue,
 // notify) or its number.
-#pragma once
+#ifndef KQ_TOOLS_KQ_PRINTERS_CMD_H
+#define KQ_TOOLS_KQ_PRINTERS_CMD_H
 
 #include <cstdio>
 #include <string>
@@ -25,3 +26,5 @@ int kq_printers_run(const std::string &kind, FILE *out, FILE *err);
 // action "add" or "remove". Exit status: 0 done, 1 refused by the directory, 2 bad usage.
 int kq_printer_run(const std::string &action, const std::string &name,
                    const KqPrinterOptions &options, FILE *out, FILE *err);
+
+#endif

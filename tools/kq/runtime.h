@@ -1,5 +1,6 @@
 // What every kq subcommand needs before it touches the library.
-#pragma once
+#ifndef KQ_TOOLS_KQ_RUNTIME_H
+#define KQ_TOOLS_KQ_RUNTIME_H
 
 #include <cstdint>
 #include <optional>
@@ -15,3 +16,5 @@ void StartMessages();
 std::optional<uint32_t> ParseCode(const std::string &text);
 
 }  // namespace kq::tool
+
+#endif

@@ -1,6 +1,7 @@
 // The bindings a pts registry service holds: (object name, type) to the program
 // and version the object's server listens under.
-#pragma once
+#ifndef KQ_TOOLS_KQPTSD_REGISTRY_H
+#define KQ_TOOLS_KQPTSD_REGISTRY_H
 
 #include <map>
 #include <mutex>
@@ -28,3 +29,5 @@ class Registry {
 };
 
 }  // namespace kq::pts
+
+#endif

@@ -161,13 +161,12 @@ class AsModelTest : public AsTest {
     Holder *h = AnyHolder(kind);
     if (h == nullptr) return;
     void *out = nullptr;
-    uint32_t rc = kind == kSetKind
-                      ? AS_CopySetHandle(sl, SetOf(h), reinterpret_cast<AS_setHandle_t *>(&out))
-                  : kind == kAttrKind
-                      ? AS_CopyAttrHandle(sl, static_cast<AS_attrHandle_t>(h->handle),
-                                          reinterpret_cast<AS_attrHandle_t *>(&out))
-                      : AS_CopyAttrValHandle(sl, static_cast<AS_attrValHandle_t>(h->handle),
-                                             reinterpret_cast<AS_attrValHandle_t *>(&out));
+    uint32_t rc =
+        kind == kSetKind ? AS_CopySetHandle(sl, SetOf(h), reinterpret_cast<AS_setHandle_t *>(&out))
+        : kind == kAttrKind ? AS_CopyAttrHandle(sl, static_cast<AS_attrHandle_t>(h->handle),
+                                                reinterpret_cast<AS_attrHandle_t *>(&out))
+                            : AS_CopyAttrValHandle(sl, static_cast<AS_attrValHandle_t>(h->handle),
+                                                   reinterpret_cast<AS_attrValHandle_t *>(&out));
     if (!Alive(*h)) return ExpectStale(rc);
     ASSERT_EQ(rc, 0u);
     EXPECT_EQ(out, h->handle);
@@ -362,8 +361,7 @@ class AsModelTest : public AsTest {
     for (const Holder &h : holders) holdCount[h.handle]++;
     for (const Holder &h : holders) {
       SCOPED_TRACE(h.kind);
-      EXPECT_EQ(HandleOf(static_cast<AS_setHandle_t>(h.handle))->userCount,
-                holdCount[h.handle]);
+      EXPECT_EQ(HandleOf(static_cast<AS_setHandle_t>(h.handle))->userCount, holdCount[h.handle]);
       if (h.kind == kSetKind) {
         CheckSet(h);
         continue;

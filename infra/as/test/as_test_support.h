@@ -1,7 +1,8 @@
 // Test support for attribute sets: a counting allocator that can be told to fail
 // the n-th allocation, test value records with copy and delete functions of their
 // own, status list reading, and a snapshot of a set's whole content.
-#pragma once
+#ifndef KQ_INFRA_AS_TEST_AS_TEST_SUPPORT_H
+#define KQ_INFRA_AS_TEST_AS_TEST_SUPPORT_H
 
 #include <gtest/gtest.h>
 
@@ -132,3 +133,5 @@ inline uint32_t TypeOf(uint32_t id) { return id % 7; }
 #define EXPECT_INVALID(call, arg) EXPECT_FAILS(call, arg, AS_ST_INVALID_HANDLE)
 
 }  // namespace kq::as::test
+
+#endif

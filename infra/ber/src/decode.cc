@@ -6,8 +6,8 @@
 #include <string>
 
 #include "internal/ber_access.h"
-#include "private/ber_alphabet.h"
 #include "internal/ber_coder.h"
+#include "private/ber_alphabet.h"
 #include "private/ber_real.h"
 #include "private/ber_tlv.h"
 
@@ -87,8 +87,8 @@ bool TypeMatches(const ber_type *t, uint32_t tag, int depth) {
 
 // The contents of a string kind, from its primitive or constructed form. A primitive
 // form is returned in place; a constructed one is gathered into `buf`.
-int Gather(Dec &d, const ber_type *t, const Header &h, Reader &inner, std::string &buf,
-           int depth, bool bits) {
+int Gather(Dec &d, const ber_type *t, const Header &h, Reader &inner, std::string &buf, int depth,
+           bool bits) {
   if (!h.cons) {
     size_t n = static_cast<size_t>(inner.end - inner.p);
     if (bits) {
@@ -96,8 +96,10 @@ int Gather(Dec &d, const ber_type *t, const Header &h, Reader &inner, std::strin
         return d.Fail(t, "malformed bit string");
       if (!buf.empty() && buf[0] != 0)
         return d.Fail(t, "unused bits inside a segmented bit string");
-      if (buf.empty()) buf.push_back(static_cast<char>(inner.p[0]));
-      else buf[0] = static_cast<char>(inner.p[0]);
+      if (buf.empty())
+        buf.push_back(static_cast<char>(inner.p[0]));
+      else
+        buf[0] = static_cast<char>(inner.p[0]);
       buf.append(reinterpret_cast<const char *>(inner.p + 1), n - 1);
     } else {
       buf.append(reinterpret_cast<const char *>(inner.p), n);
@@ -169,8 +171,7 @@ int DecodeOid(Dec &d, const ber_type *t, const uint8_t *p, size_t n, void *dst) 
 }
 
 // Strings of every kind, after gathering their contents.
-int DecodeString(Dec &d, const ber_type *t, const Header &h, Reader &inner, void *dst,
-                 int depth) {
+int DecodeString(Dec &d, const ber_type *t, const Header &h, Reader &inner, void *dst, int depth) {
   std::string buf;
   bool bits = t->kind == BER_K_BITS;
   const uint8_t *p;

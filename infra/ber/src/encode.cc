@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "internal/ber_access.h"
-#include "private/ber_alphabet.h"
 #include "internal/ber_coder.h"
+#include "private/ber_alphabet.h"
 #include "private/ber_real.h"
 
 namespace kq::ber {

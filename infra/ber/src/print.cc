@@ -1,8 +1,8 @@
 // The printer: one line per field, nested values indented by two spaces.
 #include <cinttypes>
 #include <cstdarg>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 
 #include "internal/ber_access.h"
 #include "internal/ber_coder.h"
@@ -101,16 +101,24 @@ void PrintValue(std::string &out, const ber_type *t, const void *v, const char *
   }
   Line(out, indent, name);
   switch (t->kind) {
-    case BER_K_BOOLEAN: out += Load<uint8_t>(v) ? "TRUE" : "FALSE"; break;
-    case BER_K_INT16: Appendf(out, "%d", Load<int16_t>(v)); break;
-    case BER_K_INT32: Appendf(out, "%d", Load<int32_t>(v)); break;
+    case BER_K_BOOLEAN:
+      out += Load<uint8_t>(v) ? "TRUE" : "FALSE";
+      break;
+    case BER_K_INT16:
+      Appendf(out, "%d", Load<int16_t>(v));
+      break;
+    case BER_K_INT32:
+      Appendf(out, "%d", Load<int32_t>(v));
+      break;
     case BER_K_ENUM: {
       int32_t e = Load<int32_t>(v);
       const char *nm = nullptr;
       for (uint32_t i = 0; i < t->nnames; i++)
         if (t->names[i].value == e) nm = t->names[i].name;
-      if (nm) Appendf(out, "%s(%d)", nm, e);
-      else Appendf(out, "%d", e);
+      if (nm)
+        Appendf(out, "%s(%d)", nm, e);
+      else
+        Appendf(out, "%d", e);
       break;
     }
     case BER_K_CARD64: {
@@ -118,16 +126,24 @@ void PrintValue(std::string &out, const ber_type *t, const void *v, const char *
       Appendf(out, "%" PRIu64, (uint64_t(c.high) << 32) | c.low);
       break;
     }
-    case BER_K_REAL: Appendf(out, "%.17g", Load<double>(v)); break;
-    case BER_K_NULL: out += "NULL"; break;
+    case BER_K_REAL:
+      Appendf(out, "%.17g", Load<double>(v));
+      break;
+    case BER_K_NULL:
+      out += "NULL";
+      break;
     case BER_K_OCTETS:
     case BER_K_OPEN: {
       ber_octets o = Load<ber_octets>(v);
-      if (o.length > 0 && o.value) Hex(out, o.value, static_cast<size_t>(o.length));
-      else out += "''H";
+      if (o.length > 0 && o.value)
+        Hex(out, o.value, static_cast<size_t>(o.length));
+      else
+        out += "''H";
       break;
     }
-    case BER_K_OCTETS_INLINE: Hex(out, At(v, 2), Load<uint16_t>(v)); break;
+    case BER_K_OCTETS_INLINE:
+      Hex(out, At(v, 2), Load<uint16_t>(v));
+      break;
     case BER_K_CHARS_INLINE: {
       const char *s = static_cast<const char *>(v);
       Text(out, s, strnlen(s, t->upper + 1));
@@ -135,14 +151,18 @@ void PrintValue(std::string &out, const ber_type *t, const void *v, const char *
     }
     case BER_K_CHARS: {
       const char *s = Load<const char *>(v);
-      if (s) Text(out, s, strlen(s));
-      else out += "<null>";
+      if (s)
+        Text(out, s, strlen(s));
+      else
+        out += "<null>";
       break;
     }
     case BER_K_OID: {
       ber_oid o = Load<ber_oid>(v);
-      if (o.value) Oid(out, o.value, o.length);
-      else out += "<null>";
+      if (o.value)
+        Oid(out, o.value, o.length);
+      else
+        out += "<null>";
       break;
     }
     case BER_K_BITS: {

@@ -60,18 +60,31 @@ static bool DecodeBinary(const uint8_t *in, size_t len, double *out) {
   uint8_t first = in[0];
   int base_bits;
   switch ((first >> 4) & 3) {
-    case 0: base_bits = 1; break;
-    case 1: base_bits = 3; break;
-    case 2: base_bits = 4; break;
-    default: return false;
+    case 0:
+      base_bits = 1;
+      break;
+    case 1:
+      base_bits = 3;
+      break;
+    case 2:
+      base_bits = 4;
+      break;
+    default:
+      return false;
   }
   int scale = (first >> 2) & 3;
   size_t pos = 1;
   size_t elen;
   switch (first & 3) {
-    case 0: elen = 1; break;
-    case 1: elen = 2; break;
-    case 2: elen = 3; break;
+    case 0:
+      elen = 1;
+      break;
+    case 1:
+      elen = 2;
+      break;
+    case 2:
+      elen = 3;
+      break;
     default:
       if (pos >= len) return false;
       elen = in[pos++];
@@ -124,8 +137,8 @@ static bool DecodeDecimal(const uint8_t *in, size_t len, double *out) {
     char c = static_cast<char>(in[i]);
     if (c == ' ' && n == 0) continue;  // leading spaces are allowed
     if (c == ',') c = '.';
-    bool ok = (c >= '0' && c <= '9') || c == '+' || c == '-' ||
-              (form >= 2 && c == '.') || (form == 3 && (c == 'e' || c == 'E'));
+    bool ok = (c >= '0' && c <= '9') || c == '+' || c == '-' || (form >= 2 && c == '.') ||
+              (form == 3 && (c == 'e' || c == 'E'));
     if (!ok || n + 1 >= sizeof text) return false;
     text[n++] = c;
   }
@@ -148,11 +161,20 @@ bool DecodeReal(const uint8_t *in, size_t len, double *out) {
   if ((first & 0xc0) == 0) return DecodeDecimal(in, len, out);
   if (len != 1) return false;
   switch (first) {
-    case 0x40: *out = HUGE_VAL; return true;
-    case 0x41: *out = -HUGE_VAL; return true;
-    case 0x42: *out = std::nan(""); return true;
-    case 0x43: *out = -0.0; return true;
-    default: return false;
+    case 0x40:
+      *out = HUGE_VAL;
+      return true;
+    case 0x41:
+      *out = -HUGE_VAL;
+      return true;
+    case 0x42:
+      *out = std::nan("");
+      return true;
+    case 0x43:
+      *out = -0.0;
+      return true;
+    default:
+      return false;
   }
 }
 

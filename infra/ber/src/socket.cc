@@ -55,8 +55,10 @@ int ReadOneEncoding(int fd, long timeoutMs, std::vector<uint8_t> &out, Error &er
     Header h;
     size_t hlen = 0;
     if (PeekHeader(r, h, &hlen) == kHeaderShort && hlen && !h.indef) {
-      if (h.len > BER_MAX_SOCKET_INPUT) want = SIZE_MAX;
-      else want = hlen + h.len;
+      if (h.len > BER_MAX_SOCKET_INPUT)
+        want = SIZE_MAX;
+      else
+        want = hlen + h.len;
     }
     if (want > BER_MAX_SOCKET_INPUT)
       return err.Set(BER_E_LIMIT, "encoding on the connection larger than %u bytes",

@@ -18,8 +18,10 @@ extern "C" const ber_pdu *BER__FindPDU(const ber_module *module, int number) {
     uint32_t mid = (lo + hi) / 2;
     int n = module->pdus[mid].number;
     if (n == number) return &module->pdus[mid];
-    if (n < number) lo = mid + 1;
-    else hi = mid;
+    if (n < number)
+      lo = mid + 1;
+    else
+      hi = mid;
   }
   return nullptr;
 }
@@ -39,8 +41,9 @@ int Lookup(OssGlobal *world, int pdu, const ber_pdu **out) {
     return Report(world, err, err.Set(BER_E_INIT, "world has no module or no BER coder"));
   *out = BER__FindPDU(world->module, pdu);
   if (!*out)
-    return Report(world, err, err.Set(BER_E_PDU, "unknown PDU number %d in module %s", pdu,
-                                      world->module->name));
+    return Report(
+        world, err,
+        err.Set(BER_E_PDU, "unknown PDU number %d in module %s", pdu, world->module->name));
   return 0;
 }
 

@@ -1,5 +1,6 @@
 // Shared helpers of the BER tests: hex bytes, and coding through a module's PDU table.
-#pragma once
+#ifndef KQ_INFRA_BER_TEST_BER_TEST_UTIL_H
+#define KQ_INFRA_BER_TEST_BER_TEST_UTIL_H
 
 #include <cstdint>
 #include <string>
@@ -15,8 +16,10 @@ inline std::vector<uint8_t> Hex(const std::string &text) {
   std::vector<uint8_t> out;
   int half = -1;
   for (char c : text) {
-    int d = (c >= '0' && c <= '9') ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-          : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+    int d = (c >= '0' && c <= '9')   ? c - '0'
+            : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+            : (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                     : -1;
     if (d < 0) continue;
     if (half < 0) {
       half = d;
@@ -71,3 +74,5 @@ inline void FreeValue(const ber_type *t, void *v) {
 }
 
 }  // namespace kq::ber::test
+
+#endif

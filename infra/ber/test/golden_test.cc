@@ -15,9 +15,14 @@ TEST(BerGolden, IntegersUseTheShortestTwosComplement) {
   struct Case {
     int32_t v;
     const char *hex;
-  } cases[] = {{0, "02 01 00"},        {127, "02 01 7F"},       {128, "02 02 00 80"},
-               {-128, "02 01 80"},     {-129, "02 02 FF 7F"},   {256, "02 02 01 00"},
-               {-1, "02 01 FF"},       {INT32_MAX, "02 04 7F FF FF FF"},
+  } cases[] = {{0, "02 01 00"},
+               {127, "02 01 7F"},
+               {128, "02 02 00 80"},
+               {-128, "02 01 80"},
+               {-129, "02 02 FF 7F"},
+               {256, "02 02 01 00"},
+               {-1, "02 01 FF"},
+               {INT32_MAX, "02 04 7F FF FF FF"},
                {INT32_MIN, "02 04 80 00 00 00"}};
   for (const Case &c : cases) {
     EXPECT_EQ(EncodeHex(T(Integer_PDU), &c.v), c.hex) << c.v;
@@ -63,10 +68,10 @@ TEST(BerGolden, LengthsAroundTheShortFormLimit) {
     std::vector<uint8_t> bytes(n, 0x41);
     ber_octets v{n, n ? bytes.data() : nullptr};
     std::string hex = EncodeHex(T(OctetString_PDU), &v);
-    std::string head = n < 128 ? "04 " + ToHex(reinterpret_cast<uint8_t *>(&n), 1)
-                     : n < 256 ? "04 81 " + ToHex(reinterpret_cast<uint8_t *>(&n), 1)
-                     : n < 65536 ? "04 82 01 00"
-                                 : "04 83 01 11 70";
+    std::string head = n < 128     ? "04 " + ToHex(reinterpret_cast<uint8_t *>(&n), 1)
+                       : n < 256   ? "04 81 " + ToHex(reinterpret_cast<uint8_t *>(&n), 1)
+                       : n < 65536 ? "04 82 01 00"
+                                   : "04 83 01 11 70";
     EXPECT_EQ(hex.substr(0, head.size()), head) << n;
     EXPECT_EQ(Hex(hex).size(), head.size() / 3 + 1 + static_cast<size_t>(n)) << n;
   }
@@ -104,16 +109,16 @@ TEST(BerGolden, RealsInOtherFormsDecode) {
     const char *hex;
     double v;
   } cases[] = {
-      {"09 03 A0 01 01", 16.0},                 // base 16
-      {"09 03 90 02 01", 64.0},                 // base 8
-      {"09 03 84 00 03", 6.0},                  // scale factor 1
+      {"09 03 A0 01 01", 16.0},                        // base 16
+      {"09 03 90 02 01", 64.0},                        // base 8
+      {"09 03 84 00 03", 6.0},                         // scale factor 1
       {"09 05 83 02 00 80 01", std::ldexp(1.0, 128)},  // exponent length octet
-      {"09 04 81 00 01 01", 2.0},               // two-octet exponent form, padded
-      {"09 04 80 00 00 01", 1.0},               // padded mantissa
-      {"09 04 01 20 31 32", 12.0},              // NR1 with a leading space
-      {"09 04 02 31 2C 35", 1.5},               // NR2 with a decimal comma
-      {"09 05 03 31 2E 45 31", 10.0},           // NR3
-      {"09 06 03 2D 32 45 2D 31", -0.2},        // NR3, negative
+      {"09 04 81 00 01 01", 2.0},                      // two-octet exponent form, padded
+      {"09 04 80 00 00 01", 1.0},                      // padded mantissa
+      {"09 04 01 20 31 32", 12.0},                     // NR1 with a leading space
+      {"09 04 02 31 2C 35", 1.5},                      // NR2 with a decimal comma
+      {"09 05 03 31 2E 45 31", 10.0},                  // NR3
+      {"09 06 03 2D 32 45 2D 31", -0.2},               // NR3, negative
   };
   for (const Case &c : cases) {
     void *out = nullptr;
@@ -121,9 +126,9 @@ TEST(BerGolden, RealsInOtherFormsDecode) {
     EXPECT_DOUBLE_EQ(*static_cast<double *>(out), c.v) << c.hex;
     FreeValue(T(Real_PDU), out);
   }
-  const char *bad[] = {"09 01 44", "09 02 40 00", "09 02 B0 01", "09 01 80",
-                       "09 04 01 31 2E 35", "09 03 03 45 31", "09 04 82 00 01 01",
-                       "09 05 83 02 00 01 01"};  // padded counted exponent
+  const char *bad[] = {"09 01 44",          "09 02 40 00",         "09 02 B0 01",
+                       "09 01 80",          "09 04 01 31 2E 35",   "09 03 03 45 31",
+                       "09 04 82 00 01 01", "09 05 83 02 00 01 01"};  // padded counted exponent
   for (const char *hex : bad) {
     void *out = nullptr;
     EXPECT_EQ(DecodeHex(T(Real_PDU), hex, &out), BER_E_DATA) << hex;
@@ -141,7 +146,8 @@ TEST(BerGolden, ObjectIdentifiersWithLargeArcs) {
   for (const Case &c : cases) {
     void *out = nullptr;
     ASSERT_EQ(DecodeHex(T(ObjectIdentifier_PDU), c.hex, &out), 0) << c.hex;
-    EXPECT_EQ(Print(T(ObjectIdentifier_PDU), out), std::string("ObjectIdentifier ") + c.dotted + "\n");
+    EXPECT_EQ(Print(T(ObjectIdentifier_PDU), out),
+              std::string("ObjectIdentifier ") + c.dotted + "\n");
     EXPECT_EQ(EncodeHex(T(ObjectIdentifier_PDU), out), c.hex);
     FreeValue(T(ObjectIdentifier_PDU), out);
   }
@@ -221,8 +227,8 @@ TEST(BerGolden, IndefiniteLengthsAndConstructedStringsDecode) {
   EXPECT_EQ(static_cast<CardinalRange *>(out)->upper, 2);
   FreeValue(T(CardinalRange_PDU), out);
 
-  const char *abc[] = {"24 80 04 02 41 42 04 01 43 00 00",       // indefinite, two segments
-                       "24 09 04 02 41 42 24 03 04 01 43",       // nested constructed
+  const char *abc[] = {"24 80 04 02 41 42 04 01 43 00 00",        // indefinite, two segments
+                       "24 09 04 02 41 42 24 03 04 01 43",        // nested constructed
                        "24 80 24 80 04 03 41 42 43 00 00 00 00",  // nested indefinite
                        "04 82 00 03 41 42 43"};                   // padded long-form length
   for (const char *hex : abc) {
@@ -240,13 +246,30 @@ TEST(BerGolden, IndefiniteLengthsAndConstructedStringsDecode) {
 }
 
 // A type with tags beyond 30 needs the long identifier form.
-const ber_type kLongTagInt = {"LongTag", BER_K_INT32, 0, 0, BER_CLASS_CONTEXT | 200u, BER_NOTAG,
-                              sizeof(int32_t), 0, 0, nullptr, 0, nullptr, 0, 0, nullptr, 0};
-const ber_type kAppTagInt = {"AppTag", BER_K_INT32, 0, 0, BER_CLASS_APPLICATION | 31u, BER_NOTAG,
-                             sizeof(int32_t), 0, 0, nullptr, 0, nullptr, 0, 0, nullptr, 0};
-const ber_type kExplicitInt = {"Explicit", BER_K_INT32, 0, 0, BER_CLASS_UNIVERSAL | 2u,
-                               BER_CLASS_PRIVATE | 5u, sizeof(int32_t), 0, 0, nullptr, 0,
-                               nullptr, 0, 0, nullptr, 0};
+const ber_type kLongTagInt = {"LongTag", BER_K_INT32,     0, 0, BER_CLASS_CONTEXT | 200u,
+                              BER_NOTAG, sizeof(int32_t), 0, 0, nullptr,
+                              0,         nullptr,         0, 0, nullptr,
+                              0};
+const ber_type kAppTagInt = {"AppTag",  BER_K_INT32,     0, 0, BER_CLASS_APPLICATION | 31u,
+                             BER_NOTAG, sizeof(int32_t), 0, 0, nullptr,
+                             0,         nullptr,         0, 0, nullptr,
+                             0};
+const ber_type kExplicitInt = {"Explicit",
+                               BER_K_INT32,
+                               0,
+                               0,
+                               BER_CLASS_UNIVERSAL | 2u,
+                               BER_CLASS_PRIVATE | 5u,
+                               sizeof(int32_t),
+                               0,
+                               0,
+                               nullptr,
+                               0,
+                               nullptr,
+                               0,
+                               0,
+                               nullptr,
+                               0};
 
 TEST(BerGolden, LongFormTagsOfEveryClass) {
   int32_t v = 1;

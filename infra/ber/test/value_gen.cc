@@ -17,10 +17,14 @@ size_t PickLength(const ber_type *t, Rng &rng) {
   uint32_t lo = t->lower;
   uint32_t hi = t->upper ? t->upper : 40;
   switch (rng.Below(6)) {
-    case 0: return lo;
-    case 1: return hi;
-    case 2: return lo + rng.Below(hi - lo + 1);
-    default: return lo + rng.Below(std::min<uint32_t>(hi - lo, 12) + 1);
+    case 0:
+      return lo;
+    case 1:
+      return hi;
+    case 2:
+      return lo + rng.Below(hi - lo + 1);
+    default:
+      return lo + rng.Below(std::min<uint32_t>(hi - lo, 12) + 1);
   }
 }
 
@@ -29,9 +33,12 @@ char RandomChar(const ber_type *t, Rng &rng) {
   static const char kPrintable[] =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 '()+,-./:=?";
   switch (BER_TAG_NUMBER(t->tag)) {
-    case 18: return " 0123456789"[rng.Below(11)];
-    case 19: return kPrintable[rng.Below(sizeof kPrintable - 1)];
-    default: return static_cast<char>(0x20 + rng.Below(0x5f));
+    case 18:
+      return " 0123456789"[rng.Below(11)];
+    case 19:
+      return kPrintable[rng.Below(sizeof kPrintable - 1)];
+    default:
+      return static_cast<char>(0x20 + rng.Below(0x5f));
   }
 }
 
@@ -101,13 +108,20 @@ void RandomEncoding(std::vector<uint8_t> &out, Rng &rng, int depth) {
 
 double RandomReal(Rng &rng) {
   switch (rng.Below(10)) {
-    case 0: return 0.0;
-    case 1: return -0.0;
-    case 2: return rng.Chance(50) ? HUGE_VAL : -HUGE_VAL;
-    case 3: return std::numeric_limits<double>::denorm_min() * (1 + rng.Below(1000));
-    case 4: return std::numeric_limits<double>::max() / (1 + rng.Below(10));
-    case 5: return std::nan("");
-    case 6: return static_cast<double>(static_cast<int32_t>(rng.Next()));
+    case 0:
+      return 0.0;
+    case 1:
+      return -0.0;
+    case 2:
+      return rng.Chance(50) ? HUGE_VAL : -HUGE_VAL;
+    case 3:
+      return std::numeric_limits<double>::denorm_min() * (1 + rng.Below(1000));
+    case 4:
+      return std::numeric_limits<double>::max() / (1 + rng.Below(10));
+    case 5:
+      return std::nan("");
+    case 6:
+      return static_cast<double>(static_cast<int32_t>(rng.Next()));
     default: {
       double d;
       uint64_t bits = rng.Next();
@@ -141,8 +155,12 @@ void FillField(const ber_field &f, void *base, Rng &rng, int depth) {
 
 void FillValue(const ber_type *t, void *v, Rng &rng, int depth) {
   switch (t->kind) {
-    case BER_K_BOOLEAN: Store<uint8_t>(v, rng.Below(2)); return;
-    case BER_K_INT16: Store<int16_t>(v, static_cast<int16_t>(rng.Next())); return;
+    case BER_K_BOOLEAN:
+      Store<uint8_t>(v, rng.Below(2));
+      return;
+    case BER_K_INT16:
+      Store<int16_t>(v, static_cast<int16_t>(rng.Next()));
+      return;
     case BER_K_INT32: {
       int32_t x = rng.Chance(20) ? static_cast<int32_t>(rng.Below(300)) - 150
                                  : static_cast<int32_t>(rng.Next());
@@ -151,20 +169,23 @@ void FillValue(const ber_type *t, void *v, Rng &rng, int depth) {
       return;
     }
     case BER_K_ENUM:
-      Store<int32_t>(v, t->nnames ? t->names[rng.Below(t->nnames)].value
-                                  : static_cast<int32_t>(rng.Next()));
+      Store<int32_t>(
+          v, t->nnames ? t->names[rng.Below(t->nnames)].value : static_cast<int32_t>(rng.Next()));
       return;
     case BER_K_CARD64: {
       uint64_t x = rng.Chance(10) ? ~uint64_t(0) : rng.Next() >> rng.Below(64);
       Store(v, ber_card64{static_cast<uint32_t>(x >> 32), static_cast<uint32_t>(x)});
       return;
     }
-    case BER_K_REAL: Store(v, RandomReal(rng)); return;
-    case BER_K_NULL: return;
+    case BER_K_REAL:
+      Store(v, RandomReal(rng));
+      return;
+    case BER_K_NULL:
+      return;
     case BER_K_OCTETS: {
       size_t n = PickLength(t, rng);
-      Store(v, ber_octets{static_cast<int32_t>(n), n ? static_cast<uint8_t *>(Bytes(n, rng, nullptr))
-                                                     : nullptr});
+      Store(v, ber_octets{static_cast<int32_t>(n),
+                          n ? static_cast<uint8_t *>(Bytes(n, rng, nullptr)) : nullptr});
       return;
     }
     case BER_K_OCTETS_INLINE: {
@@ -180,8 +201,12 @@ void FillValue(const ber_type *t, void *v, Rng &rng, int depth) {
       s[n] = 0;
       return;
     }
-    case BER_K_CHARS: Store(v, Bytes(PickLength(t, rng), rng, t)); return;
-    case BER_K_OID: Store(v, RandomOid(rng)); return;
+    case BER_K_CHARS:
+      Store(v, Bytes(PickLength(t, rng), rng, t));
+      return;
+    case BER_K_OID:
+      Store(v, RandomOid(rng));
+      return;
     case BER_K_OPEN: {
       std::vector<uint8_t> enc;
       RandomEncoding(enc, rng, 0);
@@ -263,16 +288,20 @@ bool SameValue(const ber_type *t, const void *a, const void *b, std::string *whe
   switch (t->kind) {
     case BER_K_BOOLEAN:
       return (Load<uint8_t>(a) != 0) == (Load<uint8_t>(b) != 0) || Differ(where, t, "boolean");
-    case BER_K_INT16: return Load<int16_t>(a) == Load<int16_t>(b) || Differ(where, t, "value");
+    case BER_K_INT16:
+      return Load<int16_t>(a) == Load<int16_t>(b) || Differ(where, t, "value");
     case BER_K_INT32:
-    case BER_K_ENUM: return Load<int32_t>(a) == Load<int32_t>(b) || Differ(where, t, "value");
-    case BER_K_CARD64: return std::memcmp(a, b, sizeof(ber_card64)) == 0 || Differ(where, t, "value");
+    case BER_K_ENUM:
+      return Load<int32_t>(a) == Load<int32_t>(b) || Differ(where, t, "value");
+    case BER_K_CARD64:
+      return std::memcmp(a, b, sizeof(ber_card64)) == 0 || Differ(where, t, "value");
     case BER_K_REAL: {
       double x = Load<double>(a), y = Load<double>(b);
       if (std::isnan(x) && std::isnan(y)) return true;
       return (x == y && std::signbit(x) == std::signbit(y)) || Differ(where, t, "real");
     }
-    case BER_K_NULL: return true;
+    case BER_K_NULL:
+      return true;
     case BER_K_OCTETS:
     case BER_K_OPEN: {
       ber_octets x = Load<ber_octets>(a), y = Load<ber_octets>(b);
@@ -281,7 +310,8 @@ bool SameValue(const ber_type *t, const void *a, const void *b, std::string *whe
     }
     case BER_K_OCTETS_INLINE:
       return (Load<uint16_t>(a) == Load<uint16_t>(b) &&
-              SameBytes(At(a, 2), At(b, 2), Load<uint16_t>(a))) || Differ(where, t, "bytes");
+              SameBytes(At(a, 2), At(b, 2), Load<uint16_t>(a))) ||
+             Differ(where, t, "bytes");
     case BER_K_CHARS_INLINE:
       return strcmp(static_cast<const char *>(a), static_cast<const char *>(b)) == 0 ||
              Differ(where, t, "string");

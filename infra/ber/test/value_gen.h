@@ -1,6 +1,7 @@
 // Random but valid values of any described type, and a field-by-field comparison:
 // the round-trip and malformed-input tests are driven by these.
-#pragma once
+#ifndef KQ_INFRA_BER_TEST_VALUE_GEN_H
+#define KQ_INFRA_BER_TEST_VALUE_GEN_H
 
 #include <cstdint>
 #include <string>
@@ -37,3 +38,5 @@ void FillValue(const ber_type *t, void *v, Rng &rng, int depth);
 bool SameValue(const ber_type *t, const void *a, const void *b, std::string *where);
 
 }  // namespace kq::ber::test
+
+#endif

@@ -69,7 +69,8 @@ TEST_F(BerWorld, InitLinksTheCoderAndUsesTheProcessHeap) {
   ossterm(dpa);
   // A terminated world refuses work instead of using stale state.
   int pdu = 20;
-  OssBuf in{3, const_cast<unsigned char *>(reinterpret_cast<const unsigned char *>("\x02\x01\x01"))};
+  OssBuf in{3,
+            const_cast<unsigned char *>(reinterpret_cast<const unsigned char *>("\x02\x01\x01"))};
   void *out = nullptr;
   EXPECT_EQ(ossDecode(dpa, &pdu, &in, &out), BER_E_INIT);
   free(dpa);

@@ -65,8 +65,7 @@ uint32_t FA_ConvertFilePath(const char *path, uint32_t length, char **pathOut,
   return CopyPath(path, length, pathOut, lengthOut);
 }
 
-uint32_t FA_RevertFilePath(const char *path, uint32_t length, char **pathOut,
-                           uint32_t *lengthOut) {
+uint32_t FA_RevertFilePath(const char *path, uint32_t length, char **pathOut, uint32_t *lengthOut) {
   return CopyPath(path, length, pathOut, lengthOut);
 }
 

@@ -66,7 +66,8 @@ extern "C" {
 
 int I18N_CodesetNameToOID(STF_statusList_t *status, const char *name, uint32_t *shoidOut) {
   if (!status) return 1;
-  if (!name || !shoidOut || !CodesetOf(name, shoidOut)) return STF__Fail(status, I18N_ST_UNKNOWN_NAME);
+  if (!name || !shoidOut || !CodesetOf(name, shoidOut))
+    return STF__Fail(status, I18N_ST_UNKNOWN_NAME);
   return 0;
 }
 

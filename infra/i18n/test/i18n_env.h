@@ -1,7 +1,7 @@
 // Test support for the locale tables and the code-set conversion: the staged data
 // directory, generated glibc locales, and fixtures holding the shipped tables.
-#ifndef KQ_I18N_TEST_ENV_H
-#define KQ_I18N_TEST_ENV_H
+#ifndef KQ_INFRA_I18N_TEST_I18N_ENV_H
+#define KQ_INFRA_I18N_TEST_I18N_ENV_H
 
 #include <gtest/gtest.h>
 

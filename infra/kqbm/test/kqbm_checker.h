@@ -1,6 +1,7 @@
 // Test support: a walk over a whole database that checks every rule of the tree and
 // returns its items in key order.
-#pragma once
+#ifndef KQ_INFRA_KQBM_TEST_KQBM_CHECKER_H
+#define KQ_INFRA_KQBM_TEST_KQBM_CHECKER_H
 
 #include <gtest/gtest.h>
 
@@ -73,3 +74,5 @@ inline std::string FetchAll(KQBM_dbHandle_t db, std::initializer_list<std::strin
 }
 
 }  // namespace kq::kqbm::test
+
+#endif

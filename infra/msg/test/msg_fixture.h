@@ -1,6 +1,7 @@
 // Test support: real catalogues compiled with gencat under a private installation
 // root, which QV_ROOT points at for the duration of a test.
-#pragma once
+#ifndef KQ_INFRA_MSG_TEST_MSG_FIXTURE_H
+#define KQ_INFRA_MSG_TEST_MSG_FIXTURE_H
 
 #include <gtest/gtest.h>
 
@@ -117,3 +118,5 @@ inline STF_argument_t BytesArg(const void *p, int32_t length) {
 }
 
 }  // namespace kq::msg::test
+
+#endif

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "infra/svclog.h"
-#include "private/ns_adapter.h"
 #include "internal/prt_nis.h"
+#include "private/ns_adapter.h"
 #include "private/ns_internal.h"
 
 int NS__trace;

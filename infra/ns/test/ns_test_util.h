@@ -1,6 +1,7 @@
 // Printer configuration files of one test, no switch file (so the services are
 // "etc" then "nis"), short registry time-outs, and the directory ended afterwards.
-#pragma once
+#ifndef KQ_INFRA_NS_TEST_NS_TEST_UTIL_H
+#define KQ_INFRA_NS_TEST_NS_TEST_UTIL_H
 
 #include "../../prt/test/prt_test_util.h"
 #include "infra/ns.h"
@@ -76,3 +77,5 @@ class NsFiles : public kq::prt::test::PrtFiles {
 };
 
 }  // namespace kq::ns::test
+
+#endif

@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "infra/genu_oid.h"
-#include "private/oid_cache.h"
 #include "internal/oid_build.h"
+#include "private/oid_cache.h"
 #include "private/oid_db.h"
 
 namespace kq::oid::test {

@@ -1,6 +1,7 @@
 // Shared pieces of the registry tests: fresh registries in scratch directories, the
 // binary form of table rows, and a fixture that initialises the registry for one test.
-#pragma once
+#ifndef KQ_INFRA_OID_TEST_OID_FIXTURE_H
+#define KQ_INFRA_OID_TEST_OID_FIXTURE_H
 
 #include <gtest/gtest.h>
 
@@ -40,3 +41,5 @@ class Registry : public ::testing::Test {
 };
 
 }  // namespace kq::oid::test
+
+#endif

@@ -2,8 +2,8 @@
 // lock or any writer waits for it, so a stream of readers cannot starve a writer.
 #include <cstdlib>
 
-#include "infra/svclog.h"
 #include "infra/prt.h"
+#include "infra/svclog.h"
 #include "infra/thr.h"
 
 struct rw_lock {

@@ -1,6 +1,7 @@
 // A private directory holding the system file (PRINTERS_CONF) and the user file
 // (HOME/.printers) of one test, and the value of a key as the lookups see it.
-#pragma once
+#ifndef KQ_INFRA_PRT_TEST_PRT_TEST_UTIL_H
+#define KQ_INFRA_PRT_TEST_PRT_TEST_UTIL_H
 
 #include <gtest/gtest.h>
 
@@ -40,3 +41,5 @@ class PrtFiles : public ::testing::Test {
 };
 
 }  // namespace kq::prt::test
+
+#endif

@@ -73,8 +73,7 @@ STF_statusList_t *STF_CreateListExplicit(STF_statusList_t *parent, int32_t maxEn
 
   int32_t available = sizeBytes - kq::stf::kListHeaderBytes;
   int32_t arenaSize = ArenaSizeFor(available);
-  void *block = STF__Malloc(sizeof(STF_statusList) + static_cast<size_t>(arenaSize),
-                            STF_TAG_LIST);
+  void *block = STF__Malloc(sizeof(STF_statusList) + static_cast<size_t>(arenaSize), STF_TAG_LIST);
   if (!block) return STF__NoMemoryList();
 
   auto *list = static_cast<STF_statusList *>(block);

@@ -46,12 +46,11 @@ uint32_t STF_GetMessage(const STF_statusList_t *list, int32_t index, uint32_t fl
     uint32_t st = MSG_GetSymbolicNames(info.source, info.code, sizeof app, app, sizeof source,
                                        source, sizeof facility, facility, 0);
     if (st) SetUnlessSet(&result, st);
-    int n = snprintf(prefix, sizeof prefix, "%s%s%s%s%s%s, ", index == 1 ? "%" : "-",
-                     (flags & STF_MSG_NO_APPLICATION) ? "" : app,
-                     (flags & STF_MSG_NO_SOURCE) ? "" : ":",
-                     (flags & STF_MSG_NO_SOURCE) ? "" : source,
-                     (flags & STF_MSG_NO_FACILITY) ? "" : ".",
-                     (flags & STF_MSG_NO_FACILITY) ? "" : facility);
+    int n = snprintf(
+        prefix, sizeof prefix, "%s%s%s%s%s%s, ", index == 1 ? "%" : "-",
+        (flags & STF_MSG_NO_APPLICATION) ? "" : app, (flags & STF_MSG_NO_SOURCE) ? "" : ":",
+        (flags & STF_MSG_NO_SOURCE) ? "" : source, (flags & STF_MSG_NO_FACILITY) ? "" : ".",
+        (flags & STF_MSG_NO_FACILITY) ? "" : facility);
     prefixLen = static_cast<uint32_t>(n);
   }
 
@@ -69,9 +68,9 @@ uint32_t STF_GetMessage(const STF_statusList_t *list, int32_t index, uint32_t fl
 
   char none[1];
   uint32_t textLength = 0;
-  uint32_t st = MSG_GetFormattedByArray(info.source, info.code, 0, localeName, remaining,
-                                        &textLength, remaining ? buffer + prefixLen : none,
-                                        info.argCount, info.args);
+  uint32_t st =
+      MSG_GetFormattedByArray(info.source, info.code, 0, localeName, remaining, &textLength,
+                              remaining ? buffer + prefixLen : none, info.argCount, info.args);
   if (st && (result == 0 || result == MSG_ST_TRUNCATED)) result = st;
   uint32_t length = prefixLen + textLength;
 
@@ -123,8 +122,8 @@ uint32_t STF_PutMessages(const STF_statusList_t *list, uint32_t flags, const cha
     }
     bool last = STF__GetObjectPointer(list, index + 1) == nullptr;
     if (sink) {
-      uint32_t rc = sink(buffer, static_cast<uint32_t>(strlen(buffer)) + 1, last ? -index : index,
-                         userData);
+      uint32_t rc =
+          sink(buffer, static_cast<uint32_t>(strlen(buffer)) + 1, last ? -index : index, userData);
       if (rc) {
         result = rc;
         break;

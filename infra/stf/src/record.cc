@@ -191,8 +191,8 @@ void Place(STF_statusList_t *list, const ParsedStatus &st) {
 
 // Parses one status and, for the chained form, the rest of the chain; records the
 // chain first so that this status ends up newest. False when nothing may be recorded.
-bool Record(STF_statusList_t *list, uint32_t source, uint32_t code, int32_t argCount,
-            bool chained, va_list *ap) {
+bool Record(STF_statusList_t *list, uint32_t source, uint32_t code, int32_t argCount, bool chained,
+            va_list *ap) {
   ParsedStatus st;
   st.source = source;
   st.code = code;

@@ -1,7 +1,7 @@
 // Shared set-up of the service log tests: a fresh facility, a clean environment and a
 // temporary directory per test, and helpers to read back what was written.
-#ifndef KQ_SVCLOG_TEST_LOG_FIXTURE_H
-#define KQ_SVCLOG_TEST_LOG_FIXTURE_H
+#ifndef KQ_INFRA_SVCLOG_TEST_LOG_FIXTURE_H
+#define KQ_INFRA_SVCLOG_TEST_LOG_FIXTURE_H
 
 #include <gtest/gtest.h>
 #include <unistd.h>

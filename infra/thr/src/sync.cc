@@ -74,11 +74,16 @@ uint32_t THR_WaitForConditionTimed(THR_condition_t *condition, THR_mutex_t *mute
     deadline.tv_nsec -= 1000000000L;
   }
   switch (int err = pthread_cond_timedwait(condition, mutex, &deadline)) {
-    case 0: return 0;
+    case 0:
+      return 0;
     case EAGAIN:
-    case ETIMEDOUT: return THR_ST_TIMEOUT;
-    case EINVAL: return THR_ST_INVALID;
-    default: (void)err; return THR_ST_FAILED;
+    case ETIMEDOUT:
+      return THR_ST_TIMEOUT;
+    case EINVAL:
+      return THR_ST_INVALID;
+    default:
+      (void)err;
+      return THR_ST_FAILED;
   }
 }
 

@@ -1,6 +1,7 @@
 // Streams for driving a kq subcommand from a test: temporary files read back
 // afterwards.
-#pragma once
+#ifndef KQ_TOOLS_KQ_TEST_CAPTURED_H
+#define KQ_TOOLS_KQ_TEST_CAPTURED_H
 
 #include <cstdio>
 #include <string>
@@ -31,3 +32,5 @@ struct Captured {
 };
 
 }  // namespace kq::test
+
+#endif

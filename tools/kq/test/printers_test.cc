@@ -4,9 +4,9 @@
 #include <string>
 
 #include "captured.h"
+#include "internal/prt_switch.h"
 #include "kqtest.h"
 #include "printers_cmd.h"
-#include "internal/prt_switch.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // Operations on whole structures of a set (finding, copying, deleting), and the
 // argument, handle and object checks shared by the exported operations.
-#pragma once
+#ifndef KQ_INFRA_AS_INC_PRIVATE_AS_INTERNAL_H
+#define KQ_INFRA_AS_INC_PRIVATE_AS_INTERNAL_H
 
 #include <cstdint>
 
@@ -123,3 +124,5 @@ inline bool ValueDescriptorOk(const AS_valueDescriptor_t *d) {
 }
 
 }  // namespace kq::as
+
+#endif

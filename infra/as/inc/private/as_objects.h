@@ -8,7 +8,8 @@
 //
 // Operations that can fail take the status list first, add one code and return it
 // (0 on success).
-#pragma once
+#ifndef KQ_INFRA_AS_INC_PRIVATE_AS_OBJECTS_H
+#define KQ_INFRA_AS_INC_PRIVATE_AS_OBJECTS_H
 
 #include <cstdint>
 
@@ -215,3 +216,5 @@ namespace kq::as {
 inline Set *SetOfValVO(const Val *val) { return val->attr->set; }
 
 }  // namespace kq::as
+
+#endif

@@ -1,5 +1,6 @@
 // Reading the parts of a wire structure that the descriptors point at.
-#pragma once
+#ifndef KQ_INFRA_BER_IFACE_INTERNAL_BER_ACCESS_H
+#define KQ_INFRA_BER_IFACE_INTERNAL_BER_ACCESS_H
 
 #include <cstdint>
 #include <cstring>
@@ -30,8 +31,10 @@ inline unsigned Mask(const ber_type *t, const void *v) {
   return 0;
 }
 inline void SetBit(const ber_type *t, void *v, int bit) {
-  if (t->mask_bytes == 1) Store<uint8_t>(v, static_cast<uint8_t>(Load<uint8_t>(v) | (1u << bit)));
-  else Store<uint16_t>(v, static_cast<uint16_t>(Load<uint16_t>(v) | (1u << bit)));
+  if (t->mask_bytes == 1)
+    Store<uint8_t>(v, static_cast<uint8_t>(Load<uint8_t>(v) | (1u << bit)));
+  else
+    Store<uint16_t>(v, static_cast<uint16_t>(Load<uint16_t>(v) | (1u << bit)));
 }
 
 // The field's storage, following the pointer of a pointer field (null when unset).
@@ -54,3 +57,5 @@ inline const ber_field *Chosen(const ber_type *t, const void *v) {
 }
 
 }  // namespace kq::ber
+
+#endif

@@ -1,6 +1,7 @@
 // The generic coder: encode, decode, free and print a value of any described type.
 // Wire structures are allocated with the process heap (the world's allocator).
-#pragma once
+#ifndef KQ_INFRA_BER_IFACE_INTERNAL_BER_CODER_H
+#define KQ_INFRA_BER_IFACE_INTERNAL_BER_CODER_H
 
 #include <cstddef>
 #include <cstdint>
@@ -39,3 +40,5 @@ std::string Print(const ber_type *t, const void *value);
 long TlvLength(const uint8_t *in, size_t len);
 
 }  // namespace kq::ber
+
+#endif

@@ -2,8 +2,8 @@
  * ber_type; the generic encoder, decoder, printer and freer walk these tables. The
  * tables themselves are generated from the module's ASN.1 text at build time
  * (infra/ber/gen/asn1gen.py). */
-#ifndef KQ_BER_DESC_H
-#define KQ_BER_DESC_H
+#ifndef KQ_INFRA_BER_IFACE_INTERNAL_BER_DESC_H
+#define KQ_INFRA_BER_IFACE_INTERNAL_BER_DESC_H
 
 #include <stddef.h>
 #include <stdint.h>
@@ -38,8 +38,8 @@ enum ber_kind {
 #define BER_CLASS_APPLICATION 0x40000000u
 #define BER_CLASS_CONTEXT 0x80000000u
 #define BER_CLASS_PRIVATE 0xc0000000u
-#define BER_TAG_NUMBER(t) ((t) & 0x3fffffffu)
-#define BER_TAG_CLASS(t) ((t) & 0xc0000000u)
+#define BER_TAG_NUMBER(t) ((t)&0x3fffffffu)
+#define BER_TAG_CLASS(t) ((t)&0xc0000000u)
 #define BER_NOTAG 0xffffffffu /* untagged CHOICE or ANY: the content decides */
 
 enum ber_tag_mode { BER_TAG_NONE, BER_TAG_IMPLICIT, BER_TAG_EXPLICIT };
@@ -72,12 +72,12 @@ struct ber_type;
 typedef struct ber_field {
   const char *name;
   const struct ber_type *type;
-  uint32_t offset;  /* in the SEQUENCE struct, or in the CHOICE struct (union member) */
-  uint32_t tag;     /* the component's own tag, when mode is not NONE */
-  uint8_t mode;     /* enum ber_tag_mode */
-  int8_t bit;       /* presence bit number in the mask (15 = 0x8000); BER_MANDATORY, or
-                       BER_OPT_NONNULL for an optional string present when non-null */
-  uint8_t pointer;  /* held through an owned pointer (recursive types) */
+  uint32_t offset; /* in the SEQUENCE struct, or in the CHOICE struct (union member) */
+  uint32_t tag;    /* the component's own tag, when mode is not NONE */
+  uint8_t mode;    /* enum ber_tag_mode */
+  int8_t bit;      /* presence bit number in the mask (15 = 0x8000); BER_MANDATORY, or
+                      BER_OPT_NONNULL for an optional string present when non-null */
+  uint8_t pointer; /* held through an owned pointer (recursive types) */
 } ber_field;
 
 typedef struct ber_named {
@@ -87,13 +87,13 @@ typedef struct ber_named {
 
 typedef struct ber_type {
   const char *name;
-  uint8_t kind;        /* enum ber_kind */
-  uint8_t mask_bytes;  /* SEQUENCE: 0, 1 or 2 bytes of presence mask at offset 0 */
-  uint8_t utag;        /* strings: universal tag number of the segments of a constructed form */
-  uint32_t tag;        /* the type's tag (the universal tag of its kind unless retagged) */
-  uint32_t etag;       /* an explicit outer tag of the type itself, or BER_NOTAG */
-  uint32_t size;       /* bytes of the C representation */
-  uint32_t lower, upper; /* size bounds of strings and lists; upper 0 = none */
+  uint8_t kind;            /* enum ber_kind */
+  uint8_t mask_bytes;      /* SEQUENCE: 0, 1 or 2 bytes of presence mask at offset 0 */
+  uint8_t utag;            /* strings: universal tag number of the segments of a constructed form */
+  uint32_t tag;            /* the type's tag (the universal tag of its kind unless retagged) */
+  uint32_t etag;           /* an explicit outer tag of the type itself, or BER_NOTAG */
+  uint32_t size;           /* bytes of the C representation */
+  uint32_t lower, upper;   /* size bounds of strings and lists; upper 0 = none */
   const ber_field *fields; /* SEQUENCE components, CHOICE alternatives */
   uint32_t nfields;
   const struct ber_type *elem; /* SEQOF element */

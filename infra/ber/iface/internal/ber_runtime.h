@@ -2,8 +2,8 @@
  * between calls: the allocator (first and third members, which the rest of the
  * library relies on), the module, the decode time-out, the marked input object and
  * the text of the last error. One world is used by one thread at a time. */
-#ifndef KQ_BER_RUNTIME_H
-#define KQ_BER_RUNTIME_H
+#ifndef KQ_INFRA_BER_IFACE_INTERNAL_BER_RUNTIME_H
+#define KQ_INFRA_BER_IFACE_INTERNAL_BER_RUNTIME_H
 
 #include <stdint.h>
 #include <stdio.h>
@@ -46,9 +46,9 @@ struct OssGlobal {
   const ber_module *module;
   uint32_t links;
   uint32_t encodingFlags;
-  long timeout;        /* milliseconds for socket input; 0 = wait as long as needed */
-  ber_marked *marked;  /* the one marked input object, or null */
-  FILE *printOut;      /* where ossPrintPDU writes; null = stdout */
+  long timeout;       /* milliseconds for socket input; 0 = wait as long as needed */
+  ber_marked *marked; /* the one marked input object, or null */
+  FILE *printOut;     /* where ossPrintPDU writes; null = stdout */
   char error[256];
 };
 

@@ -1,7 +1,8 @@
 // The characters that the restricted string types admit (X.680): NumericString and
 // PrintableString are checked; the other character string types take any octet
 // except NUL, which the C form could not hold.
-#pragma once
+#ifndef KQ_INFRA_BER_INC_PRIVATE_BER_ALPHABET_H
+#define KQ_INFRA_BER_INC_PRIVATE_BER_ALPHABET_H
 
 #include <cstddef>
 #include <cstdint>
@@ -34,3 +35,5 @@ inline bool AdmittedChars(const ber_type *t, const uint8_t *p, size_t n) {
 }
 
 }  // namespace kq::ber
+
+#endif

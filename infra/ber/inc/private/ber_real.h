@@ -1,5 +1,6 @@
 // Contents octets of REAL values.
-#pragma once
+#ifndef KQ_INFRA_BER_INC_PRIVATE_BER_REAL_H
+#define KQ_INFRA_BER_INC_PRIVATE_BER_REAL_H
 
 #include <cstddef>
 #include <cstdint>
@@ -15,3 +16,5 @@ size_t EncodeReal(double v, uint8_t *out);
 bool DecodeReal(const uint8_t *in, size_t len, double *out);
 
 }  // namespace kq::ber
+
+#endif

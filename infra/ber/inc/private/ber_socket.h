@@ -1,5 +1,6 @@
 // Input from a connected socket handed to the world as a marked object.
-#pragma once
+#ifndef KQ_INFRA_BER_INC_PRIVATE_BER_SOCKET_H
+#define KQ_INFRA_BER_INC_PRIVATE_BER_SOCKET_H
 
 #include <cstddef>
 #include <cstdint>
@@ -22,3 +23,5 @@ constexpr uint32_t kMarkedMagic = 0x4d41524bu;
 int ReadOneEncoding(int fd, long timeoutMs, std::vector<uint8_t> &out, Error &err);
 
 }  // namespace kq::ber
+
+#endif

@@ -1,6 +1,7 @@
 // Reading identifier and length octets. Every length is checked against what is left
 // of the enclosing value before anything is read from it.
-#pragma once
+#ifndef KQ_INFRA_BER_INC_PRIVATE_BER_TLV_H
+#define KQ_INFRA_BER_INC_PRIVATE_BER_TLV_H
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +22,7 @@ struct Header {
   uint32_t tag;  // class | number, as in ber_desc.h
   bool cons;
   bool indef;
-  size_t len;    // content length when definite
+  size_t len;  // content length when definite
 };
 
 enum HeaderResult { kHeaderOk = 0, kHeaderShort = 1, kHeaderBad = 2 };
@@ -40,3 +41,5 @@ inline bool AtEnd(const Reader &r) {
 HeaderResult Skip(Reader &r, int depth);
 
 }  // namespace kq::ber
+
+#endif

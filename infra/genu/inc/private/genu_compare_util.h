@@ -1,6 +1,6 @@
 // Small helpers shared by the compare rules.
-#ifndef KQ_GENU_COMPARE_UTIL_H
-#define KQ_GENU_COMPARE_UTIL_H
+#ifndef KQ_INFRA_GENU_INC_PRIVATE_GENU_COMPARE_UTIL_H
+#define KQ_INFRA_GENU_INC_PRIVATE_GENU_COMPARE_UTIL_H
 
 #include <ctime>
 

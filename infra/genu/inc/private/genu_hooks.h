@@ -1,6 +1,6 @@
 // Compare rules and random-value fix-ups that layouts refer to.
-#ifndef KQ_GENU_HOOKS_H
-#define KQ_GENU_HOOKS_H
+#ifndef KQ_INFRA_GENU_INC_PRIVATE_GENU_HOOKS_H
+#define KQ_INFRA_GENU_INC_PRIVATE_GENU_HOOKS_H
 
 #include <random>
 

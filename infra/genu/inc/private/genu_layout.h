@@ -2,8 +2,8 @@
 // fields (kind, offset, size, the choice it belongs to, the layout of the record
 // it holds), and one engine deep-copies, deep-deletes, compares and generates
 // random values of any record by walking that description.
-#ifndef KQ_GENU_LAYOUT_H
-#define KQ_GENU_LAYOUT_H
+#ifndef KQ_INFRA_GENU_INC_PRIVATE_GENU_LAYOUT_H
+#define KQ_INFRA_GENU_INC_PRIVATE_GENU_LAYOUT_H
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Helpers for writing record layouts (see genu_layout.h).
-#ifndef KQ_GENU_LAYOUT_DEF_H
-#define KQ_GENU_LAYOUT_DEF_H
+#ifndef KQ_INFRA_GENU_INC_PRIVATE_GENU_LAYOUT_DEF_H
+#define KQ_INFRA_GENU_INC_PRIVATE_GENU_LAYOUT_DEF_H
 
 #include <cstddef>
 
@@ -52,7 +52,8 @@ constexpr Field When(int32_t first, int32_t last, Field f) {
       .compare = cmp,                                   \
       .random = rnd,                                    \
   };
-#define GENU_LAYOUT(R, T, maxChoice, ...) GENU_LAYOUT_HOOKS(R, T, maxChoice, nullptr, nullptr, __VA_ARGS__)
+#define GENU_LAYOUT(R, T, maxChoice, ...) \
+  GENU_LAYOUT_HOOKS(R, T, maxChoice, nullptr, nullptr, __VA_ARGS__)
 // A record that is one scalar.
 #define GENU_SCALAR(R, T, K) GENU_LAYOUT(R, T, 0, (Field{.kind = K, .size = sizeof(T)}))
 // A record that is the head of a value sequence of Elem.

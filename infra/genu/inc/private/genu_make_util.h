@@ -1,11 +1,11 @@
 // Helpers shared by the makers.
-#ifndef KQ_GENU_MAKE_UTIL_H
-#define KQ_GENU_MAKE_UTIL_H
+#ifndef KQ_INFRA_GENU_INC_PRIVATE_GENU_MAKE_UTIL_H
+#define KQ_INFRA_GENU_INC_PRIVATE_GENU_MAKE_UTIL_H
 
 #include <cstring>
 
-#include "private/genu_layout.h"
 #include "internal/stf_fail.h"
+#include "private/genu_layout.h"
 
 namespace kq::genu {
 

@@ -1,7 +1,7 @@
 // A text or simple name seen as its choice, bytes, length and code set, so that
 // compares and extractors treat both records (and all their choices) alike.
-#ifndef KQ_GENU_TEXT_VIEW_H
-#define KQ_GENU_TEXT_VIEW_H
+#ifndef KQ_INFRA_GENU_INC_PRIVATE_GENU_TEXT_VIEW_H
+#define KQ_INFRA_GENU_INC_PRIVATE_GENU_TEXT_VIEW_H
 
 #include <cstring>
 
@@ -12,9 +12,9 @@ namespace kq::genu {
 struct TextView {
   int32_t choice;
   const unsigned char *bytes;
-  int32_t length;   // may be negative in a bad record
-  uint32_t codeSet; // choice 5 only, else 0
-  int32_t max;      // the record's character bound
+  int32_t length;    // may be negative in a bad record
+  uint32_t codeSet;  // choice 5 only, else 0
+  int32_t max;       // the record's character bound
 };
 
 inline const char *StringOf(const GEN_Text_t *t) { return t->u.string ? t->u.string : ""; }

@@ -1,8 +1,8 @@
 // Adapters from the typed converters (ToBER_x(status, W *, const G *) and
 // ToGEN_x(status, const W *, G *)) to the untyped forms that the conversion tables
 // hold.
-#ifndef KQ_GENU_WIRE_ADAPT_H
-#define KQ_GENU_WIRE_ADAPT_H
+#ifndef KQ_INFRA_GENU_INC_PRIVATE_GENU_WIRE_ADAPT_H
+#define KQ_INFRA_GENU_INC_PRIVATE_GENU_WIRE_ADAPT_H
 
 #include "infra/stf.h"
 

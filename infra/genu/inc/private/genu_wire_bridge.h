@@ -17,8 +17,8 @@
 //
 // A conversion that fails releases what it built: the wire side through
 // kq::genu::WireRelease, the generic side through the layout engine.
-#ifndef KQ_GENU_WIRE_BRIDGE_H
-#define KQ_GENU_WIRE_BRIDGE_H
+#ifndef KQ_INFRA_GENU_INC_PRIVATE_GENU_WIRE_BRIDGE_H
+#define KQ_INFRA_GENU_INC_PRIVATE_GENU_WIRE_BRIDGE_H
 
 #include "internal/ber_desc.h"
 #include "private/genu_layout.h"

@@ -1,7 +1,7 @@
 // Inside the wire conversion: the world's allocator and the status helper shared by
 // the converters.
-#ifndef KQ_GENU_WIRE_INT_H
-#define KQ_GENU_WIRE_INT_H
+#ifndef KQ_INFRA_GENU_INC_PRIVATE_GENU_WIRE_INT_H
+#define KQ_INFRA_GENU_INC_PRIVATE_GENU_WIRE_INT_H
 
 #include <cstddef>
 #include <cstdint>

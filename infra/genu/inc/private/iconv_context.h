@@ -1,7 +1,7 @@
 // The code-set conversion context of a thread and the callbacks through which the
 // conversions reach the locale tables.
-#ifndef KQ_GENU_ICONV_CONTEXT_H
-#define KQ_GENU_ICONV_CONTEXT_H
+#ifndef KQ_INFRA_GENU_INC_PRIVATE_ICONV_CONTEXT_H
+#define KQ_INFRA_GENU_INC_PRIVATE_ICONV_CONTEXT_H
 
 #include <iconv.h>
 

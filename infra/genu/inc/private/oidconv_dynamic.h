@@ -3,7 +3,8 @@
 //
 // Records: "b-<shoid>" -> binary form and one value-type byte; "a-<shoid>" -> name
 // with its NUL; binary form -> shoid in decimal; name -> shoid in decimal.
-#pragma once
+#ifndef KQ_INFRA_GENU_INC_PRIVATE_OIDCONV_DYNAMIC_H
+#define KQ_INFRA_GENU_INC_PRIVATE_OIDCONV_DYNAMIC_H
 
 #include <cstdint>
 
@@ -25,3 +26,5 @@ uint32_t DynamicLookup(const char *function, DynamicAnnounce announce, const cha
 bool ParseShoid(const datum &content, uint32_t *shoid);
 
 }  // namespace kq::genu
+
+#endif

@@ -1,6 +1,7 @@
 // The compiled object identifier table and its two sorted indexes (generated at
 // build time from data/oids.txt), and the helpers the conversions share.
-#pragma once
+#ifndef KQ_INFRA_GENU_INC_PRIVATE_OIDCONV_TABLE_H
+#define KQ_INFRA_GENU_INC_PRIVATE_OIDCONV_TABLE_H
 
 #include <cstdint>
 
@@ -44,3 +45,5 @@ int64_t FindBer(const unsigned char *octets, uint32_t length);
 int64_t FindName(const char *name);
 
 }  // namespace kq::genu
+
+#endif

@@ -109,7 +109,8 @@ uint32_t genericTexts(STF_statusList_t *sl, const T *a, const T *b, bool equalit
     return 0;
   }
   if (va.length > 0 && vb.length > 0) {
-    int c = memcmp(va.bytes, vb.bytes, static_cast<size_t>(va.length < vb.length ? va.length : vb.length));
+    int c = memcmp(va.bytes, vb.bytes,
+                   static_cast<size_t>(va.length < vb.length ? va.length : vb.length));
     *r = c != 0 ? genu::Sign(c) : genu::Sign(va.length - vb.length);
   } else {
     *r = genu::Sign(va.length - vb.length);
@@ -123,10 +124,12 @@ extern "C" {
 
 // Inside a bytewise compare of a record (GEN_BinCompare*) the plain compares of
 // texts and names take the bytewise form.
-uint32_t GEN_CompareText(STF_statusList_t *sl, const GEN_Text_t *a, const GEN_Text_t *b, int32_t *r) {
+uint32_t GEN_CompareText(STF_statusList_t *sl, const GEN_Text_t *a, const GEN_Text_t *b,
+                         int32_t *r) {
   return genu::bytewiseTexts ? genericTexts(sl, a, b, false, r) : compareTexts(sl, a, b, false, r);
 }
-uint32_t GEN_ICompareText(STF_statusList_t *sl, const GEN_Text_t *a, const GEN_Text_t *b, int32_t *r) {
+uint32_t GEN_ICompareText(STF_statusList_t *sl, const GEN_Text_t *a, const GEN_Text_t *b,
+                          int32_t *r) {
   return compareTexts(sl, a, b, true, r);
 }
 uint32_t GEN_EqualText(STF_statusList_t *sl, const GEN_Text_t *a, const GEN_Text_t *b, int32_t *r) {

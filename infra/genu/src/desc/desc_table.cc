@@ -8,6 +8,7 @@
 namespace genu = kq::genu;
 
 // One row per id in order: R(descriptor, record, PDU) or N for an id without one.
+// clang-format off
 #define GENU_TYPE_ROWS(R, N)                                                                  \
   R(Boolean, Boolean, 1) R(Cardinal, Integer, 20) R(CardinalRange, IntegerRange, 24) N       \
   R(DeltaTime, Integer, 17) R(Descriptor, Text, 11) R(DistNameString, DistNameString, 15)     \
@@ -43,6 +44,7 @@ namespace genu = kq::genu;
   R(MediaConsumedSeq, MediaConsumedSeq, 249)                                                  \
   R(PreprocessorDefinition, PreprocessorDefinition, 252) R(SeqOfObjId, SeqOfObjId, 253)       \
   R(DriverInfo, DriverInfo, 254)
+// clang-format on
 
 #define GENU_ROW_DESC(D, L, P) &GENU_##D##Desc,
 #define GENU_ROW_LAYOUT(D, L, P) &genu::k##L##Layout,

@@ -21,8 +21,8 @@ struct Word {
   const char *name;
   uint32_t value;
 };
-const Word kTextDomains[] = {{"nis", kNis},     {"dns", kDns},       {"nisplus", kNisPlus},
-                             {"file", kFile},   {"win95", 3049},     {"winnt", 3050},
+const Word kTextDomains[] = {{"nis", kNis},        {"dns", kDns},   {"nisplus", kNisPlus},
+                             {"file", kFile},      {"win95", 3049}, {"winnt", 3050},
                              {"ntsecurity", 3051}, {"any", kAny}};
 const Word kNameTypes[] = {{"all-users", 0}, {"user", 1}, {"group", 2}, {"netgroup", 3}};
 const Word kLevels[] = {{"end-user", 1}, {"operator", 2}, {"administrator", 3}};
@@ -80,8 +80,8 @@ uint32_t GENU_MakeACL(STF_statusList_t *sl, GEN_ExtACL_t **out, const char *name
       if (GENU_MakeEmbeddedSimpleName(sl, &acl->principal, name, alloc)) return 1u;
     }
     acl->privilegeLevel = level ? *level : 1;
-    return GENU_MakeEmbeddedDistNameString2(sl, &acl->domain, empty(domainValue) ? nullptr : domainValue,
-                                            domainKind, alloc);
+    return GENU_MakeEmbeddedDistNameString2(
+        sl, &acl->domain, empty(domainValue) ? nullptr : domainValue, domainKind, alloc);
   });
 }
 
@@ -141,8 +141,8 @@ uint32_t GENU_eACLFromText(STF_statusList_t *sl, GEN_ExtACL_t **out, const char 
       return STF__Fail(sl, GENU_ST_BAD_VALUE);
     }
   }
-  return GENU_MakeACL(sl, out, name.c_str(), domainValue.c_str(), kind, seen[2] ? &nameType : nullptr,
-                      seen[3] ? &level : nullptr, nullptr);
+  return GENU_MakeACL(sl, out, name.c_str(), domainValue.c_str(), kind,
+                      seen[2] ? &nameType : nullptr, seen[3] ? &level : nullptr, nullptr);
 }
 
 uint32_t GENU_ACLToText(STF_statusList_t *sl, char **out, const GEN_ExtACL_t *) {
@@ -199,9 +199,9 @@ uint32_t GENU_ACLFromPSIS(STF_statusList_t *sl, GEN_ExtACL_t **out,
     return GENU_MakeACL(sl, out, name.c_str(), nullptr, 0, &nameType, &level, nullptr);
   if (name == "@") return GENU_MakeACL(sl, out, nullptr, nullptr, kAny, &nameType, &level, nullptr);
   std::string principal = name.substr(0, at), domain = name.substr(at + 1);
-  uint32_t kind = domain.find('.') != std::string::npos ? kDns
+  uint32_t kind = domain.find('.') != std::string::npos             ? kDns
                   : domain.find_first_of("<>") != std::string::npos ? kFile
-                                                                     : kNis;
+                                                                    : kNis;
   return GENU_MakeACL(sl, out, principal.c_str(), domain.c_str(), kind, &nameType, &level, nullptr);
 }
 

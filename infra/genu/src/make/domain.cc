@@ -18,11 +18,11 @@ struct DomainKind {
 };
 
 const DomainKind kDomains[] = {
-    {"unix", 886},        {"x-500", 3040},       {"xfn", 3041},         {"dce", 3042},
-    {"cds", 3043},        {"nis", 3044},         {"dns", 3045},         {"internet-mail", 3046},
-    {"file", 3047},       {"nisplus", 3048},     {"nis+", 3048},        {"win95", 3049},
-    {"winnt", 3050},      {"ntsecurity", 3051},  {"any", 3055},         {"nds", 3187},
-    {"netware", 3054},    {"lan-manager", 3183}, {"appletalk", 3184}, {"smb", 3185},
+    {"unix", 886},     {"x-500", 3040},       {"xfn", 3041},       {"dce", 3042},
+    {"cds", 3043},     {"nis", 3044},         {"dns", 3045},       {"internet-mail", 3046},
+    {"file", 3047},    {"nisplus", 3048},     {"nis+", 3048},      {"win95", 3049},
+    {"winnt", 3050},   {"ntsecurity", 3051},  {"any", 3055},       {"nds", 3187},
+    {"netware", 3054}, {"lan-manager", 3183}, {"appletalk", 3184}, {"smb", 3185},
     {"sna", 3186},
 };
 

@@ -141,12 +141,14 @@ uint32_t GEN_X400ToInternetMailAddress(STF_statusList_t *sl, char **out,
   return toString(sl, out, address, kRfc822, nullptr, false, alloc);
 }
 
-uint32_t GEN_X400ToMSMailAddress(STF_statusList_t *sl, char **out, const GEN_StandardAttrs_t *address,
+uint32_t GEN_X400ToMSMailAddress(STF_statusList_t *sl, char **out,
+                                 const GEN_StandardAttrs_t *address,
                                  const AS_allocateDescriptor_t *alloc) {
   return toString(sl, out, address, kMsMail, nullptr, true, alloc);
 }
 
-uint32_t GEN_X400ToStringAddress(STF_statusList_t *sl, char **out, const GEN_StandardAttrs_t *address,
+uint32_t GEN_X400ToStringAddress(STF_statusList_t *sl, char **out,
+                                 const GEN_StandardAttrs_t *address,
                                  const AS_allocateDescriptor_t *alloc) {
   return toString(sl, out, address, kRfc822, kMsMail, false, alloc);
 }

@@ -102,13 +102,15 @@ uint32_t GENU_MakeMediaConsumed(STF_statusList_t *sl, GEN_MediaConsumed_t **out,
                     alloc);
 }
 
-uint32_t GENU_MakePreprocessorDefinition(
-    STF_statusList_t *sl, GEN_PreprocessorDefinition_t **out, const char *name,
-    GEN_PreprocessorType_t preprocessorType, GEN_ExecutableType_t executableType,
-    const char *pathName, const GEN_Filter_t *attributePattern,
-    const GEN_SetOfIgnoredAttribute_t *attributesToSet, const int32_t *timeout,
-    const GEN_SetOfDocumentFormat_t *inputFormats, const GEN_SetOfDocumentFormat_t *outputFormats,
-    const AS_allocateDescriptor_t *alloc) {
+uint32_t GENU_MakePreprocessorDefinition(STF_statusList_t *sl, GEN_PreprocessorDefinition_t **out,
+                                         const char *name, GEN_PreprocessorType_t preprocessorType,
+                                         GEN_ExecutableType_t executableType, const char *pathName,
+                                         const GEN_Filter_t *attributePattern,
+                                         const GEN_SetOfIgnoredAttribute_t *attributesToSet,
+                                         const int32_t *timeout,
+                                         const GEN_SetOfDocumentFormat_t *inputFormats,
+                                         const GEN_SetOfDocumentFormat_t *outputFormats,
+                                         const AS_allocateDescriptor_t *alloc) {
   GEN_PreprocessorDefinition_t borrowed{};
   if (GENU_MakeEmbeddedSimpleName(sl, &borrowed.name, name, alloc)) return 1;
   borrowed.preprocessorType = preprocessorType;
@@ -125,8 +127,8 @@ uint32_t GENU_MakePreprocessorDefinition(
 
 uint32_t GENU_MakeDriverInfo(STF_statusList_t *sl, GEN_DriverInfo_t **out, const char *name,
                              uint32_t oid, const char *manufacturer, const char *model,
-                             const char *version, const char *description,
-                             const char *const *files, const char *alias, const char *comment,
+                             const char *version, const char *description, const char *const *files,
+                             const char *alias, const char *comment,
                              const AS_allocateDescriptor_t *alloc) {
   GEN_DriverInfo_t borrowed{};
   if (GENU_MakeEmbeddedSimpleName(sl, &borrowed.name, name, alloc) ||

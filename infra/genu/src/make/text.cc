@@ -121,7 +121,8 @@ uint32_t GENU_ExtractSimpleName(STF_statusList_t *sl, char **out, const GEN_Simp
   return extractView(sl, out, name, alloc);
 }
 
-uint32_t GENU_Iso646irv2IsoLatin1Text(STF_statusList_t *sl, GEN_Text_t **out, const GEN_Text_t *text,
+uint32_t GENU_Iso646irv2IsoLatin1Text(STF_statusList_t *sl, GEN_Text_t **out,
+                                      const GEN_Text_t *text,
                                       const AS_allocateDescriptor_t *alloc) {
   const char *s = text->u.string ? text->u.string : "";
   size_t n = strlen(s);
@@ -148,24 +149,24 @@ uint32_t GENU_Iso646irv2IsoLatin1SimpleName(STF_statusList_t *sl, GEN_SimpleName
 }
 
 // Choice 3 gives a copy, choice 1 a Latin-1 text of the same characters.
-#define GENU_DEFINE_TO_LATIN1(Fn, T, Copy, FromIso)                                      \
-  uint32_t Fn(STF_statusList_t *sl, T **out, const T *value,                              \
-              const AS_allocateDescriptor_t *alloc) {                                     \
-    if (!out) return fail(sl, GENU_ST_BAD_VALUE);                                         \
-    *out = nullptr;                                                                       \
-    if (!value) return fail(sl, GENU_ST_NULL_COMPARE);                                    \
-    switch (value->choice) {                                                              \
-      case GEN_TEXT_LATIN1:                                                               \
-        return Copy(sl, reinterpret_cast<void **>(out), value, alloc);                    \
-      case GEN_TEXT_ISO646:                                                               \
-        return FromIso(sl, out, value, alloc);                                            \
-      case GEN_TEXT_STRING:                                                               \
-      case GEN_TEXT_OCTETS:                                                               \
-      case GEN_TEXT_OTHER:                                                                \
-        return fail(sl, GENU_ST_NOT_COMPARABLE);                                          \
-      default:                                                                            \
-        return fail(sl, GENU_ST_BAD_VALUE);                                               \
-    }                                                                                     \
+#define GENU_DEFINE_TO_LATIN1(Fn, T, Copy, FromIso)                    \
+  uint32_t Fn(STF_statusList_t *sl, T **out, const T *value,           \
+              const AS_allocateDescriptor_t *alloc) {                  \
+    if (!out) return fail(sl, GENU_ST_BAD_VALUE);                      \
+    *out = nullptr;                                                    \
+    if (!value) return fail(sl, GENU_ST_NULL_COMPARE);                 \
+    switch (value->choice) {                                           \
+      case GEN_TEXT_LATIN1:                                            \
+        return Copy(sl, reinterpret_cast<void **>(out), value, alloc); \
+      case GEN_TEXT_ISO646:                                            \
+        return FromIso(sl, out, value, alloc);                         \
+      case GEN_TEXT_STRING:                                            \
+      case GEN_TEXT_OCTETS:                                            \
+      case GEN_TEXT_OTHER:                                             \
+        return fail(sl, GENU_ST_NOT_COMPARABLE);                       \
+      default:                                                         \
+        return fail(sl, GENU_ST_BAD_VALUE);                            \
+    }                                                                  \
   }
 GENU_DEFINE_TO_LATIN1(GEN_Text2IsoLatin1, GEN_Text_t, GEN_CopyText, GENU_Iso646irv2IsoLatin1Text)
 GENU_DEFINE_TO_LATIN1(GEN_SimpleName2IsoLatin1, GEN_SimpleName_t, GEN_CopySimpleName,

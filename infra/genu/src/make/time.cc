@@ -52,9 +52,9 @@ uint32_t GENU_GetCurrentTime(STF_statusList_t *sl, GEN_GeneralizedTime_t **out, 
   return 0;
 }
 
-uint32_t GENU_GeneralizedTimeDeltaArithmetic(STF_statusList_t *sl, const GEN_GeneralizedTime_t *time,
-                                             int32_t delta, int32_t operation,
-                                             GEN_GeneralizedTime_t *out) {
+uint32_t GENU_GeneralizedTimeDeltaArithmetic(STF_statusList_t *sl,
+                                             const GEN_GeneralizedTime_t *time, int32_t delta,
+                                             int32_t operation, GEN_GeneralizedTime_t *out) {
   if (!time || !out) return STF__Fail(sl, GENU_ST_NULL_COMPARE);
   time_t t;
   if (!genu::TimeToCalendar(time, &t)) return STF__Fail(sl, GENU_ST_BAD_VALUE);
@@ -100,7 +100,8 @@ uint32_t GENU_SubtractDeltaTimeFromGeneralizedTime(STF_statusList_t *sl,
   return GENU_GeneralizedTimeDeltaArithmetic(sl, time, delta, GENU_DELTA_SUBTRACT, out);
 }
 
-void GENU_AddCardinal64(GEN_Cardinal64_t *out, const GEN_Cardinal64_t *a, const GEN_Cardinal64_t *b) {
+void GENU_AddCardinal64(GEN_Cardinal64_t *out, const GEN_Cardinal64_t *a,
+                        const GEN_Cardinal64_t *b) {
   uint64_t x, y;
   GEN_GenToUint64(&x, a);
   GEN_GenToUint64(&y, b);

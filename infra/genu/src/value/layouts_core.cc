@@ -1,7 +1,7 @@
 // Layouts of the small value records: scalars, strings, texts, names and the
 // records built directly from them.
-#include "private/genu_layout_def.h"
 #include "private/genu_hooks.h"
+#include "private/genu_layout_def.h"
 
 namespace kq::genu {
 
@@ -67,9 +67,8 @@ GENU_LAYOUT(FontReference, GEN_FontReference_t, 1, FEMB(GEN_FontReference_t, nam
 using OI = GEN_ObjectIdent_t;
 GENU_LAYOUT(ObjectIdent, GEN_ObjectIdent_t, 7, WHEN(1, FEMB(OI, u.job, JobIdentifier)),
             WHEN(2, FEMB(OI, u.document, DocumentIdentifier)), WHEN(3, FU32(OI, u.oid)),
-            WHEN(4, FEMB(OI, u.distName, DistNameString)),
-            WHEN(5, FEMB(OI, u.font, FontReference)), WHEN(6, FEMB(OI, u.nameOrOid, NameOrOID)),
-            WHEN(7, FEMB(OI, u.name, SimpleName)))
+            WHEN(4, FEMB(OI, u.distName, DistNameString)), WHEN(5, FEMB(OI, u.font, FontReference)),
+            WHEN(6, FEMB(OI, u.nameOrOid, NameOrOID)), WHEN(7, FEMB(OI, u.name, SimpleName)))
 using GT = GEN_GeneralizedTime_t;
 GENU_LAYOUT_HOOKS(GeneralizedTime, GEN_GeneralizedTime_t, 0,
                   (Hook<GEN_GeneralizedTime_t, GEN_CompareGeneralizedTime>), RandomTime,
@@ -83,7 +82,8 @@ GENU_LAYOUT(Locale, GEN_Locale_t, 0, FEMB(GEN_Locale_t, language, LocaleCode),
 using NUS = GEN_NumbersUpSupported_t;
 GENU_LAYOUT(NumbersUpSupported, NUS, 3, WHEN(1, FI32(NUS, u.cardinal)),
             WHEN(2, FEMB(NUS, u.nameOrOid, NameOrOID)), WHEN(3, FEMB(NUS, u.range, IntegerRange)))
-GENU_LAYOUT(CardinalOrNoid, GEN_CardinalOrNoid_t, 2, WHEN(1, FI32(GEN_CardinalOrNoid_t, u.cardinal)),
+GENU_LAYOUT(CardinalOrNoid, GEN_CardinalOrNoid_t, 2,
+            WHEN(1, FI32(GEN_CardinalOrNoid_t, u.cardinal)),
             WHEN(2, FEMB(GEN_CardinalOrNoid_t, u.nameOrOid, NameOrOID)))
 GENU_LAYOUT_HOOKS(SocketAddress, GEN_SocketAddress_t, 2, nullptr, RandomSocket,
                   FI32(GEN_SocketAddress_t, port), FI32(GEN_SocketAddress_t, addressLength),

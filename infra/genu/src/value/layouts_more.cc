@@ -30,8 +30,8 @@ GENU_LAYOUT(QosLevel, GEN_QosLevel_t, 2, WHEN(1, FI32(GEN_QosLevel_t, u.level)),
 GENU_SEQUENCE(QualityOfService, QosLevel)
 GENU_LAYOUT(Token, GEN_Token_t, 0, FOCT(GEN_Token_t, value))
 GENU_LAYOUT(LocalReference, GEN_LocalReference_t, 0, FOCT(GEN_LocalReference_t, reference))
-#define GENU_FILE_REFERENCE_FIELDS(T)                                                  \
-  FPTR(T, aeIdentifier, AEIdentifier), FEMB(T, localReference, LocalReference),        \
+#define GENU_FILE_REFERENCE_FIELDS(T)                                           \
+  FPTR(T, aeIdentifier, AEIdentifier), FEMB(T, localReference, LocalReference), \
       FU32(T, dataObjectType), FPTR(T, qualityOfService, QualityOfService), FPTR(T, token, Token)
 GENU_LAYOUT(FileReference, GEN_FileReference_t, 0, GENU_FILE_REFERENCE_FIELDS(GEN_FileReference_t))
 GENU_LAYOUT(Dor, GEN_Dor_t, 0, GENU_FILE_REFERENCE_FIELDS(GEN_Dor_t))
@@ -52,15 +52,16 @@ GENU_LAYOUT(CountryName, GEN_CountryName_t, 2, FCHARS(GEN_CountryName_t, value))
 GENU_LAYOUT(DomainName, GEN_DomainName_t, 2, FCHARS(GEN_DomainName_t, value))
 GENU_LAYOUT(PostalCode, GEN_PostalCode_t, 2, FCHARS(GEN_PostalCode_t, value))
 GENU_LAYOUT(NetworkAddress, GEN_NetworkAddress_t, 0, FCHARS(GEN_NetworkAddress_t, value))
-GENU_LAYOUT(TerminalIdentifier, GEN_TerminalIdentifier_t, 0, FCHARS(GEN_TerminalIdentifier_t, value))
+GENU_LAYOUT(TerminalIdentifier, GEN_TerminalIdentifier_t, 0,
+            FCHARS(GEN_TerminalIdentifier_t, value))
 GENU_LAYOUT(OrganizationName, GEN_OrganizationName_t, 0, FCHARS(GEN_OrganizationName_t, value))
 GENU_LAYOUT(OrganizationUnitName, GEN_OrganizationUnitName_t, 0,
             FCHARS(GEN_OrganizationUnitName_t, value))
 GENU_LAYOUT(NumericUserId, GEN_NumericUserId_t, 0, FCHARS(GEN_NumericUserId_t, value))
 GENU_LAYOUT(PdsParameter, GEN_PdsParameter_t, 0, FCHARS(GEN_PdsParameter_t, value))
 using PN = GEN_PersonalName_t;
-GENU_LAYOUT(PersonalName, PN, 0, FCHARS(PN, surname), FCHARS(PN, givenName),
-            FCHARS(PN, initials), FCHARS(PN, generation))
+GENU_LAYOUT(PersonalName, PN, 0, FCHARS(PN, surname), FCHARS(PN, givenName), FCHARS(PN, initials),
+            FCHARS(PN, generation))
 GENU_LAYOUT(DomainDefinedAttr, GEN_DomainDefinedAttr_t, 0, FCHARS(GEN_DomainDefinedAttr_t, type),
             FCHARS(GEN_DomainDefinedAttr_t, value))
 GENU_LAYOUT_HOOKS(OrganizationUnitNames, GEN_OrganizationUnitNames_t, 0, nullptr, RandomCounted,
@@ -78,9 +79,9 @@ GENU_SEQUENCE(ExtensionAttrs, ExtensionAttr)
 using SA = GEN_StandardAttrs_t;
 GENU_LAYOUT(StandardAttrs, SA, 0, FPTR(SA, country, CountryName), FPTR(SA, adminDomain, DomainName),
             FPTR(SA, networkAddress, NetworkAddress),
-            FPTR(SA, terminalIdentifier, TerminalIdentifier),
-            FPTR(SA, privateDomain, DomainName), FPTR(SA, organization, OrganizationName),
-            FPTR(SA, numericUserId, NumericUserId), FPTR(SA, personalName, PersonalName),
+            FPTR(SA, terminalIdentifier, TerminalIdentifier), FPTR(SA, privateDomain, DomainName),
+            FPTR(SA, organization, OrganizationName), FPTR(SA, numericUserId, NumericUserId),
+            FPTR(SA, personalName, PersonalName),
             FPTR(SA, organizationUnits, OrganizationUnitNames),
             FPTR(SA, domainDefined, DomainDefinedAttrs), FPTR(SA, extensions, ExtensionAttrs),
             FPTR(SA, commonName, Text))
@@ -144,8 +145,8 @@ GENU_LAYOUT(NewJobIdentifier, GEN_NewJobIdentifier_t, 0,
             FEMB(GEN_NewJobIdentifier_t, serverName, DistNameString),
             FEMB(GEN_NewJobIdentifier_t, local, JobIdentifier))
 using PI = GEN_PageIdentifier_t;
-GENU_LAYOUT(PageIdentifier, PI, 3, WHEN(1, FI32(PI, u.number)), WHEN(2, FEMB(PI, u.name, SimpleName)),
-            WHEN(3, FEMB(PI, u.tag, NameOrOID)))
+GENU_LAYOUT(PageIdentifier, PI, 3, WHEN(1, FI32(PI, u.number)),
+            WHEN(2, FEMB(PI, u.name, SimpleName)), WHEN(3, FEMB(PI, u.tag, NameOrOID)))
 GENU_LAYOUT(PageMediaSelect, GEN_PageMediaSelect_t, 0,
             FEMB(GEN_PageMediaSelect_t, first, PageIdentifier),
             FEMB(GEN_PageMediaSelect_t, last, PageIdentifier),
@@ -154,7 +155,8 @@ GENU_SEQUENCE(SeqOfPageMediaSelect, PageMediaSelect)
 GENU_LAYOUT(PageSelect, GEN_PageSelect_t, 0, FEMB(GEN_PageSelect_t, begin, PageIdentifier),
             FEMB(GEN_PageSelect_t, end, PageIdentifier))
 GENU_SEQUENCE(PageSelectSeq, PageSelect)
-GENU_LAYOUT(MediaSelect, GEN_MediaSelect_t, 2, WHEN(1, FEMB(GEN_MediaSelect_t, u.medium, NameOrOID)),
+GENU_LAYOUT(MediaSelect, GEN_MediaSelect_t, 2,
+            WHEN(1, FEMB(GEN_MediaSelect_t, u.medium, NameOrOID)),
             WHEN(2, FEMB(GEN_MediaSelect_t, u.pages, SeqOfPageMediaSelect)))
 GENU_LAYOUT(Privileges, GEN_Privileges_t, 0, FPTR(GEN_Privileges_t, operation, External),
             FPTR(GEN_Privileges_t, proxy, External))
@@ -203,8 +205,8 @@ GENU_LAYOUT_HOOKS(Filter, GEN_Filter_t, 4, nullptr, RandomFilter,
                   WHEN2(2, 3, FEMB(GEN_Filter_t, u.set, SetOfFilter)),
                   WHEN(4, FPTR(GEN_Filter_t, u.not_, Filter)))
 GENU_LAYOUT(Selector, GEN_Selector_t, 0, FPTR(GEN_Selector_t, attributes, SetOfOids),
-            FPTR(GEN_Selector_t, filter, Filter),
-            FPTR(GEN_Selector_t, first, Integer), FPTR(GEN_Selector_t, count, Integer))
+            FPTR(GEN_Selector_t, filter, Filter), FPTR(GEN_Selector_t, first, Integer),
+            FPTR(GEN_Selector_t, count, Integer))
 using FFD = GEN_FastFilterDef_t;
 GENU_LAYOUT_HOOKS(FastFilterDef, FFD, 0, nullptr, RandomFastFilter, FEMB(FFD, name, SimpleName),
                   FPTR(FFD, filterType, Identifier), FPTR(FFD, inputFormat, DocumentFormat),

@@ -47,8 +47,8 @@ char *GEN_CopyCharArray(const char *source, int32_t length, int32_t size,
       reinterpret_cast<const unsigned char *>(source), length, size, alloc));
 }
 
-unsigned char *GEN_CopyUnsignedCharArray(const unsigned char *source, int32_t length,
-                                         int32_t size, const AS_allocateDescriptor_t *alloc) {
+unsigned char *GEN_CopyUnsignedCharArray(const unsigned char *source, int32_t length, int32_t size,
+                                         const AS_allocateDescriptor_t *alloc) {
   if (size < 1) size = 1;
   if (length > size) length = size;
   auto *p = static_cast<unsigned char *>(genu::Alloc(alloc, static_cast<size_t>(size)));

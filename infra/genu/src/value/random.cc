@@ -224,7 +224,8 @@ void RandomExternal(void *rec, std::mt19937 &rng) {
 void RandomSocket(void *rec, std::mt19937 &rng) {
   auto *s = static_cast<GEN_SocketAddress_t *>(rec);
   s->addressLength = s->choice == 1 ? 4 : 16;
-  memset(s->address + s->addressLength, 0, sizeof s->address - static_cast<size_t>(s->addressLength));
+  memset(s->address + s->addressLength, 0,
+         sizeof s->address - static_cast<size_t>(s->addressLength));
   s->port = static_cast<int32_t>(pick(rng, 65536));
 }
 

@@ -129,8 +129,7 @@ int AttrToBer(STF_statusList_t *status, W *out, AS_attrHandle_t attr, uint32_t m
   if (AS_GetAttrIDR(status, attr, &shoid) || GENU_ShortToBerOID(status, shoid, &ber))
     return STF__Fail(status, GENU_ST_OID_CONVERT);
   out->type = ber_oid{ber.length, const_cast<uint8_t *>(ber.value)};
-  if (AS_GetAttrValTypeR(status, attr, &setType) ||
-      GENU_AttrIdToType(status, shoid, &registryType))
+  if (AS_GetAttrValTypeR(status, attr, &setType) || GENU_AttrIdToType(status, shoid, &registryType))
     return STF__Fail(status, GENU_ST_SET_ACCESS);
   if (setType != registryType) {
     LOG_COND_MESSAGE(LOG_SEV_INFO,
@@ -241,8 +240,7 @@ int ApplyOperator(STF_statusList_t *status, const ModifyAttribute &in, AS_attrHa
 
 // A wire list into a new set; `modify` also carries each record's operator.
 template <typename ListNode>
-int ListToSet(STF_statusList_t *status, const ListNode *list, AS_setHandle_t *setOut,
-              bool modify) {
+int ListToSet(STF_statusList_t *status, const ListNode *list, AS_setHandle_t *setOut, bool modify) {
   if (!status) return 1;
   if (!setOut) return STF__Fail(status, GENU_ST_BAD_VALUE);
   AS_setHandle_t set = AS_nullSetHandle;
@@ -331,8 +329,7 @@ int ToGEN_AS(STF_statusList_t *status, AttributeList const *in, AS_setHandle_t *
   if (!in) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;
   return ListToSet(status, *in, setOut, false);
 }
-int ToGEN_ModOpAS(STF_statusList_t *status, ModifyAttributeList const *in,
-                  AS_setHandle_t *setOut) {
+int ToGEN_ModOpAS(STF_statusList_t *status, ModifyAttributeList const *in, AS_setHandle_t *setOut) {
   if (!in) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;
   return ListToSet(status, *in, setOut, true);
 }

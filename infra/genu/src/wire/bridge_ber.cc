@@ -194,8 +194,8 @@ int FieldToBer(STF_statusList_t *status, const Field &f, const ber_type *t, void
       return SeqToBer(status, f, t, slot, g);
     case FieldKind::kAttr:
       if (t != &kq_0b_d_Attribute) return WireBad(status);
-      return ToBER_Attr(status, static_cast<Attribute *>(slot),
-                        Get<AS_attrHandle_t>(g, f.offset), GENU_AS_MODE_KEEP_EXT_ACL);
+      return ToBER_Attr(status, static_cast<Attribute *>(slot), Get<AS_attrHandle_t>(g, f.offset),
+                        GENU_AS_MODE_KEEP_EXT_ACL);
     default:
       return ScalarToBer(status, f, t, slot, g);
   }

@@ -26,8 +26,8 @@ int FreeList(STF_statusList_t *status, Node **head) {
   return 0;
 }
 
-template <typename Node, typename G, int (*ToBer)(STF_statusList_t *, decltype(Node{}.value) *,
-                                                    const G *)>
+template <typename Node, typename G,
+          int (*ToBer)(STF_statusList_t *, decltype(Node{}.value) *, const G *)>
 int ListToBer(STF_statusList_t *status, Node **out, const GEN_ValueSeq_t *in) {
   if (!status) return 1;
   if (!out) return STF__Fail(status, GENU_ST_BAD_VALUE);
@@ -35,7 +35,7 @@ int ListToBer(STF_statusList_t *status, Node **out, const GEN_ValueSeq_t *in) {
   Node **tail = out;
   for (const GEN_ValueSeq_t *p = in; p; p = p->next) {
     auto *node = static_cast<Node *>(genu::WireAlloc(sizeof(Node)));
-    int failed = !node ? (STF_AddStatus(status, GENU_ST_NO_MEMORY, 0), 1)
+    int failed = !node       ? (STF_AddStatus(status, GENU_ST_NO_MEMORY, 0), 1)
                  : !p->value ? (STF_AddStatus(status, GENU_ST_BAD_VALUE, 0), 1)
                              : ToBer(status, &node->value, static_cast<const G *>(p->value));
     if (failed) {
@@ -89,15 +89,15 @@ int ListToGen(STF_statusList_t *status, const Node *in, GEN_ValueSeq_t **out) {
 
 extern "C" {
 
-#define GENU_LIST(N, Wire, Node, Record, Element, L, toBer, toGen)                          \
-  int ToBER_##N(STF_statusList_t *status, Wire *out, const Record *in) {                     \
-    if (!in) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;                   \
-    return ListToBer<Node, Element, toBer>(status, out, in->first);                          \
-  }                                                                                          \
-  int ToGEN_##N(STF_statusList_t *status, const Wire *in, Record *out) {                     \
-    if (!in || !out) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;           \
-    return ListToGen<Node, Element, &L, toGen>(status, *in, &out->first);                    \
-  }                                                                                          \
+#define GENU_LIST(N, Wire, Node, Record, Element, L, toBer, toGen)             \
+  int ToBER_##N(STF_statusList_t *status, Wire *out, const Record *in) {       \
+    if (!in) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;         \
+    return ListToBer<Node, Element, toBer>(status, out, in->first);            \
+  }                                                                            \
+  int ToGEN_##N(STF_statusList_t *status, const Wire *in, Record *out) {       \
+    if (!in || !out) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1; \
+    return ListToGen<Node, Element, &L, toGen>(status, *in, &out->first);      \
+  }                                                                            \
   int FreeBER_##N(STF_statusList_t *status, Wire *wire) { return FreeList(status, wire); }
 GENU_LIST(seqOfObjId, SeqOfObjId, SeqOfObjId_node, GEN_SeqOfObjId_t, uint32_t,
           genu::kIdentifierLayout, ToBER_ObjectID, ToGEN_ObjectID)

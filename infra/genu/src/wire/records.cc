@@ -164,9 +164,13 @@ int ToBER_numbersUpSupported(STF_statusList_t *status, NumbersUpSupported *out,
   if (!out || !in) return genu::WireBad(status);
   out->choice = static_cast<uint16_t>(in->choice);
   switch (in->choice) {
-    case 1: out->u.cardinal = in->u.cardinal; return 0;
-    case 2: return ToBER_nameOrOid(status, &out->u.name_or_oid, &in->u.nameOrOid);
-    case 3: return ToBER_cardinalRange(status, &out->u.cardinal_range, &in->u.range);
+    case 1:
+      out->u.cardinal = in->u.cardinal;
+      return 0;
+    case 2:
+      return ToBER_nameOrOid(status, &out->u.name_or_oid, &in->u.nameOrOid);
+    case 3:
+      return ToBER_cardinalRange(status, &out->u.cardinal_range, &in->u.range);
     default:
       return genu::WireBad(status);
   }
@@ -179,9 +183,13 @@ int ToGEN_numbersUpSupported(STF_statusList_t *status, const NumbersUpSupported 
   memset(out, 0, sizeof *out);
   out->choice = in->choice;
   switch (in->choice) {
-    case 1: out->u.cardinal = in->u.cardinal; return 0;
-    case 2: return ToGEN_nameOrOid(status, &in->u.name_or_oid, &out->u.nameOrOid);
-    case 3: return ToGEN_cardinalRange(status, &in->u.cardinal_range, &out->u.range);
+    case 1:
+      out->u.cardinal = in->u.cardinal;
+      return 0;
+    case 2:
+      return ToGEN_nameOrOid(status, &in->u.name_or_oid, &out->u.nameOrOid);
+    case 3:
+      return ToGEN_cardinalRange(status, &in->u.cardinal_range, &out->u.range);
     default:
       return genu::WireBad(status);
   }
@@ -204,8 +212,7 @@ int ToGEN_fontReference(STF_statusList_t *status, const FontReference *in,
   return ToGEN_simpleName(status, &in->u.simple_name, &out->name);
 }
 
-int ToBER_docFormat(STF_statusList_t *status, DocumentFormat *out,
-                    const GEN_DocumentFormat_t *in) {
+int ToBER_docFormat(STF_statusList_t *status, DocumentFormat *out, const GEN_DocumentFormat_t *in) {
   if (!status) return 1;
   if (!out || !in) return genu::WireBad(status);
   out->bit_mask = static_cast<uint8_t>((in->variants ? 0x80 : 0) | (in->version ? 0x40 : 0));
@@ -214,8 +221,7 @@ int ToBER_docFormat(STF_statusList_t *status, DocumentFormat *out,
   return in->version ? ToBER_simpleName(status, &out->version, in->version) : 0;
 }
 
-int ToGEN_docFormat(STF_statusList_t *status, const DocumentFormat *in,
-                    GEN_DocumentFormat_t *out) {
+int ToGEN_docFormat(STF_statusList_t *status, const DocumentFormat *in, GEN_DocumentFormat_t *out) {
   if (!status) return 1;
   if (!out || !in) return genu::WireBad(status);
   *out = GEN_DocumentFormat_t{0, nullptr, nullptr};

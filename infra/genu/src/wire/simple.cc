@@ -125,24 +125,24 @@ int ToGEN_Any(STF_statusList_t *status, const ber_octets *in, GEN_OctetString_t 
   return ToGEN_octetString(status, in, out);
 }
 
-#define GENU_SAME_SHAPE(N, W, G)                                                    \
-  int ToBER_##N(STF_statusList_t *status, W *out, const G *in) {                    \
-    return SameShape<W, G>(status, out, in);                                        \
-  }                                                                                 \
-  int ToGEN_##N(STF_statusList_t *status, const W *in, G *out) {                    \
-    return SameShape<W, G>(status, out, in);                                        \
+#define GENU_SAME_SHAPE(N, W, G)                                 \
+  int ToBER_##N(STF_statusList_t *status, W *out, const G *in) { \
+    return SameShape<W, G>(status, out, in);                     \
+  }                                                              \
+  int ToGEN_##N(STF_statusList_t *status, const W *in, G *out) { \
+    return SameShape<W, G>(status, out, in);                     \
   }
 GENU_SAME_SHAPE(cardinalRange, CardinalRange, GEN_IntegerRange_t)
 GENU_SAME_SHAPE(cardinal64Range, Cardinal64Range, GEN_Cardinal64Range_t)
 GENU_SAME_SHAPE(mediumDimensions, MediumDimensions, GEN_MediumDimensions_t)
 #undef GENU_SAME_SHAPE
 
-#define GENU_NUMBER_OR_OID(N, W, G)                                                  \
-  int ToBER_##N(STF_statusList_t *status, W *out, const G *in) {                     \
-    return NumberOrOidToBer(status, out, in);                                        \
-  }                                                                                  \
-  int ToGEN_##N(STF_statusList_t *status, const W *in, G *out) {                     \
-    return NumberOrOidToGen(status, in, out);                                        \
+#define GENU_NUMBER_OR_OID(N, W, G)                              \
+  int ToBER_##N(STF_statusList_t *status, W *out, const G *in) { \
+    return NumberOrOidToBer(status, out, in);                    \
+  }                                                              \
+  int ToGEN_##N(STF_statusList_t *status, const W *in, G *out) { \
+    return NumberOrOidToGen(status, in, out);                    \
   }
 GENU_NUMBER_OR_OID(cardinalOrOid, CardinalOrOid, GEN_CardinalOrOid_t)
 GENU_NUMBER_OR_OID(posIntOrOid, PosIntOrOid, GEN_PosIntOrOid_t)
@@ -198,9 +198,9 @@ int ToBER_generalizedTime(STF_statusList_t *status, GeneralizedTimeValue *out,
                           const GEN_GeneralizedTime_t *in) {
   if (!status) return 1;
   if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  *out = GeneralizedTimeValue{in->year,   in->month,  in->day,         in->hour,
-                              in->minute, in->second, in->millisecond, in->diffUTC,
-                              static_cast<uint8_t>(in->utc ? 1 : 0)};
+  *out = GeneralizedTimeValue{in->year,        in->month,   in->day,
+                              in->hour,        in->minute,  in->second,
+                              in->millisecond, in->diffUTC, static_cast<uint8_t>(in->utc ? 1 : 0)};
   return 0;
 }
 
@@ -208,9 +208,9 @@ int ToGEN_generalizedTime(STF_statusList_t *status, const GeneralizedTimeValue *
                           GEN_GeneralizedTime_t *out) {
   if (!status) return 1;
   if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  *out = GEN_GeneralizedTime_t{in->year,   in->month,  in->day,         in->hour,
-                               in->minute, in->second, in->millisecond, in->utc_difference,
-                               in->utc ? 1 : 0};
+  *out = GEN_GeneralizedTime_t{in->year,        in->month,          in->day,
+                               in->hour,        in->minute,         in->second,
+                               in->millisecond, in->utc_difference, in->utc ? 1 : 0};
   return 0;
 }
 

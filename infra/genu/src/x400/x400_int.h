@@ -1,7 +1,7 @@
 // Inside the X.400 converters: bounded string copies, and the list mechanisms that
 // turn generic value sequences and counted arrays into chains of wire nodes and back.
-#ifndef KQ_GENU_X400_INT_H
-#define KQ_GENU_X400_INT_H
+#ifndef KQ_INFRA_GENU_SRC_X400_X400_INT_H
+#define KQ_INFRA_GENU_SRC_X400_X400_INT_H
 
 #include <cstdlib>
 #include <cstring>

@@ -1,8 +1,8 @@
 // The parts of an O/R address that the wire carries in two forms of the same shape
 // (printable in the built-in attributes, teletex or physical-delivery in extension
 // values): one template per part serves both wire types.
-#ifndef KQ_GENU_X400_PARTS_H
-#define KQ_GENU_X400_PARTS_H
+#ifndef KQ_INFRA_GENU_SRC_X400_X400_PARTS_H
+#define KQ_INFRA_GENU_SRC_X400_X400_PARTS_H
 
 #include "x400_int.h"
 

@@ -1,8 +1,8 @@
 // Extension attribute values: the row describing one kind of value, and the encode
 // and decode mechanism shared by the Encode_/Decode_ pairs and the extension
 // attribute converters.
-#ifndef KQ_GENU_X400_VALUES_H
-#define KQ_GENU_X400_VALUES_H
+#ifndef KQ_INFRA_GENU_SRC_X400_X400_VALUES_H
+#define KQ_INFRA_GENU_SRC_X400_X400_VALUES_H
 
 #include "x400_int.h"
 

@@ -268,7 +268,11 @@ TEST(GenvCompareStruct, EveryMemberDifferenceIsSeenAndOrdered) {
           EXPECT_EQ(ab, -ba) << L->name << " field " << i;
           // undo the change so that delete sees the copy as it was made
           memcpy(static_cast<char *>(copy) + f.offset, static_cast<char *>(v.rec) + f.offset,
-                 f.kind == kq::genu::FieldKind::kChars ? f.size : (f.kind == kq::genu::FieldKind::kF64 ? 8 : (f.kind == kq::genu::FieldKind::kI16 ? 2 : 4)));
+                 f.kind == kq::genu::FieldKind::kChars
+                     ? f.size
+                     : (f.kind == kq::genu::FieldKind::kF64
+                            ? 8
+                            : (f.kind == kq::genu::FieldKind::kI16 ? 2 : 4)));
         }
         EXPECT_EQ(kq::genu::Delete(s, L, copy, nullptr), 0u);
       }

@@ -1,6 +1,7 @@
 // Test support for generic values: a counting allocator that can fail the n-th
 // allocation and random values of any record.
-#pragma once
+#ifndef KQ_INFRA_GENU_TEST_SUPPORT_GENV_TEST_SUPPORT_H
+#define KQ_INFRA_GENU_TEST_SUPPORT_GENV_TEST_SUPPORT_H
 
 #include <gtest/gtest.h>
 
@@ -53,7 +54,7 @@ using kq::test::LogCapture;
 // `call`, reporting into a fresh status list `s`, fails with `code` among its codes.
 #define EXPECT_REFUSED(code, call)                            \
   do {                                                        \
-    kq::genu::test::Status s;                                       \
+    kq::genu::test::Status s;                                 \
     EXPECT_EQ(static_cast<uint32_t>(call), 1u) << #call;      \
     EXPECT_TRUE(s.Has(code)) << #call << " gave" << s.Text(); \
   } while (0)
@@ -136,3 +137,5 @@ struct RandomValue {
 };
 
 }  // namespace kq::genu::test
+
+#endif

@@ -1,7 +1,8 @@
 // A private identifier database ("oid_cvrt") in a scratch directory, for tests of
 // identifiers the shipped table does not have. GENU_Init on `dir` opens it; the
 // destructor closes the conversion layer (the directory goes with its files).
-#pragma once
+#ifndef KQ_INFRA_GENU_TEST_SUPPORT_OID_DB_SUPPORT_H
+#define KQ_INFRA_GENU_TEST_SUPPORT_OID_DB_SUPPORT_H
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -43,3 +44,5 @@ struct TempOidDb {
 };
 
 }  // namespace kq::genu::test
+
+#endif

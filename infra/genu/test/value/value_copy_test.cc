@@ -108,7 +108,7 @@ TEST(GenvCopy, DeepFormsFillCallerRecordsAndZeroThemOnDelete) {
   std::vector<Deep> deep;
 #define GENV_DEEP(R)                                                                       \
   deep.push_back(                                                                          \
-      {#R, &kq::genu::k##R##Layout,                                                                    \
+      {#R, &kq::genu::k##R##Layout,                                                        \
        [](STF_statusList_t *s, void *d, const void *x, const AS_allocateDescriptor_t *a) { \
          return GEN_DeepCopy##R(s, static_cast<GEN_##R##_t *>(d),                          \
                                 static_cast<const GEN_##R##_t *>(x), a);                   \

@@ -1,7 +1,8 @@
 // Shared by the wire tests: random values made representable on the wire, and a
 // guard that routes the calling thread's coding world through the counting allocator
 // (so allocation failures can be injected and leaks seen).
-#pragma once
+#ifndef KQ_INFRA_GENU_TEST_WIRE_WIRE_TEST_SUPPORT_H
+#define KQ_INFRA_GENU_TEST_WIRE_WIRE_TEST_SUPPORT_H
 
 #include <algorithm>
 #include <cstring>
@@ -272,13 +273,15 @@ struct CountingWorld {
 }  // namespace kq::genu::test
 
 // EXPECT_REFUSED with the thread's world counting: no wire block is left behind.
-#define EXPECT_REFUSED_CLEAN(code, call)           \
-  do {                                             \
+#define EXPECT_REFUSED_CLEAN(code, call)                 \
+  do {                                                   \
     kq::genu::test::CountingWorld guard_;                \
-    EXPECT_REFUSED(code, call);                    \
+    EXPECT_REFUSED(code, call);                          \
     EXPECT_TRUE(kq::genu::test::counter().live.empty()); \
     EXPECT_EQ(kq::genu::test::counter().badFrees, 0u);   \
   } while (0)
 
 // The O/R name and directory name fix-ups.
 #include "../x400/x400_test_support.h"
+
+#endif

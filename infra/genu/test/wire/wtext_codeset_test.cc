@@ -179,7 +179,8 @@ TEST_F(GenuWTextCodeSet, ThreadsReadAndSendThroughTheirOwnContexts) {
     int failures = 0;
     std::thread thread;
   };
-  Job jobs[] = {{kUnicode, kGruesseUtf8}, {kAscii, "Gr???"}, {0, kGruesseLatin1}};
+  Job jobs[] = {
+      {kUnicode, kGruesseUtf8, 0, {}}, {kAscii, "Gr???", 0, {}}, {0, kGruesseLatin1, 0, {}}};
   for (Job &job : jobs) {
     job.thread = std::thread([&job, &utf8] {
       kq::test::StatusList l;

@@ -1,7 +1,8 @@
 // Shared by the text tests: packing and unpacking through the real coder with the
 // codes each step left, texts and names of any choice, and the wire structure the
 // bytes decode into.
-#pragma once
+#ifndef KQ_INFRA_GENU_TEST_WIRE_WTEXT_SUPPORT_H
+#define KQ_INFRA_GENU_TEST_WIRE_WTEXT_SUPPORT_H
 
 #include <algorithm>
 #include <cstdlib>
@@ -163,3 +164,5 @@ using kq::i18n::test::kGruesseLatin1;
 using kq::i18n::test::kGruesseUtf8;
 
 }  // namespace kq::genu::test
+
+#endif

@@ -10,9 +10,9 @@
 #include "infra/genu.h"
 #include "infra/msg.h"
 #include "infra/svclog.h"
-#include "kqtest.h"
 #include "internal/ber_mod_kq_0b.h"
 #include "internal/ber_runtime.h"
+#include "kqtest.h"
 #include "private/genu_world_int.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include "infra/svclog.h"
 #include "x400_test_support.h"
 
-using kq::genu::test::counter;
 using kq::genu::test::Address;
+using kq::genu::test::counter;
 using kq::genu::test::Status;
 using kq::genu::test::Trip;
 

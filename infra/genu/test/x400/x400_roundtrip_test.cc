@@ -141,7 +141,7 @@ TEST(GenuX400RoundTrip, EveryValuePairRoundTrips) {
   for (int i = 0; i < 30; ++i) {
 #define VALUE_TRIP(type, Name, G, size)                                                  \
   {                                                                                      \
-    GEN_OctetString_t v = kq::genu::test::ExtensionValue(type, rng);                           \
+    GEN_OctetString_t v = kq::genu::test::ExtensionValue(type, rng);                     \
     ExpectValueTrip(Encode_##Name, Decode_##Name, reinterpret_cast<G *>(v.value), size); \
     free(v.value);                                                                       \
   }

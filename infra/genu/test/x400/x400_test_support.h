@@ -2,7 +2,8 @@
 // representable on the wire, valid extension attribute values of every type, and
 // the trip of a wire O/R name or distinguished name through the real coder (both
 // travel inside a delivery address).
-#pragma once
+#ifndef KQ_INFRA_GENU_TEST_X400_X400_TEST_SUPPORT_H
+#define KQ_INFRA_GENU_TEST_X400_X400_TEST_SUPPORT_H
 
 #include <cstdlib>
 #include <cstring>
@@ -206,3 +207,5 @@ struct Trip : test::ThroughCoder<DeliveryAddress> {
 };
 
 }  // namespace kq::genu::test
+
+#endif

@@ -1,8 +1,8 @@
 // The locale tables read from "charset.dat": two singly linked lists, newest entry
 // first, alive from the first I18N_Init to the last I18N_Term. They are only read
 // after set-up, so lookups take no lock.
-#ifndef KQ_I18N_TABLES_H
-#define KQ_I18N_TABLES_H
+#ifndef KQ_INFRA_I18N_INC_PRIVATE_I18N_TABLES_H
+#define KQ_INFRA_I18N_INC_PRIVATE_I18N_TABLES_H
 
 #include <cstdint>
 #include <cstdio>

@@ -10,7 +10,8 @@
 //
 // An entry is a serialized key (16-bit length, bytes, a pad byte when the length is
 // odd); a leaf item is a serialized key followed by its content in the same form.
-#pragma once
+#ifndef KQ_INFRA_KQBM_IFACE_INTERNAL_KQBM_PAGE_H
+#define KQ_INFRA_KQBM_IFACE_INTERNAL_KQBM_PAGE_H
 
 #include <cstdint>
 #include <cstring>
@@ -128,3 +129,5 @@ void RemoveItemRaw(uint8_t *pg, int at);
 bool ReplaceKeyRaw(uint8_t *pg, int at, const uint8_t *key, int keyLen);
 
 }  // namespace kq::kqbm
+
+#endif

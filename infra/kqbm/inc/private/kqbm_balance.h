@@ -1,7 +1,8 @@
 // Where to cut a run of entries that neighbouring pages share: the plans of the shift
 // to a right or left sibling and of the two-into-three split. The planners see only
 // the stored size of each entry, so they are pure functions of sizes.
-#pragma once
+#ifndef KQ_INFRA_KQBM_INC_PRIVATE_KQBM_BALANCE_H
+#define KQ_INFRA_KQBM_INC_PRIVATE_KQBM_BALANCE_H
 
 #include <cstddef>
 #include <cstdint>
@@ -44,3 +45,5 @@ bool PlanSplit(const Run &r, size_t nl, int newAt, size_t *b1, size_t *b2);
 bool PlanEven(const Run &r, int pages, std::vector<size_t> &cuts);
 
 }  // namespace kq::kqbm
+
+#endif

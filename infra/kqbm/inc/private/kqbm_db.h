@@ -1,6 +1,7 @@
 // The open database: file, root page and buffer pool, and the operations on the tree
 // shared by the files of this family.
-#pragma once
+#ifndef KQ_INFRA_KQBM_INC_PRIVATE_KQBM_DB_H
+#define KQ_INFRA_KQBM_INC_PRIVATE_KQBM_DB_H
 
 #include <cstdint>
 
@@ -100,3 +101,5 @@ uint32_t LoadSeq(KQBM_database *db, uint16_t p, Seq &out, uint8_t *type);
 uint32_t StoreSeq(KQBM_database *db, uint16_t p, const Seq &seq, size_t b, size_t e);
 
 }  // namespace kq::kqbm
+
+#endif

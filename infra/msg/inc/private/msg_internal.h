@@ -1,7 +1,8 @@
 // Internals of the message-catalogue facility: catalogue naming, the descriptor
 // cache, the facility name table, text fetching and the insert formatter. None of
 // these names is exported from the shared library.
-#pragma once
+#ifndef KQ_INFRA_MSG_INC_PRIVATE_MSG_INTERNAL_H
+#define KQ_INFRA_MSG_INC_PRIVATE_MSG_INTERNAL_H
 
 #include <nl_types.h>
 
@@ -163,3 +164,5 @@ size_t MSG__DoFormat(char *out, size_t size, const char *format,
                      const MSG__slot_t slots[MSG_MAX_INSERTS]);
 
 }  // extern "C"
+
+#endif

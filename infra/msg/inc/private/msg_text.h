@@ -1,6 +1,7 @@
 // A growing NUL-terminated text on the process heap. Running out of memory is
 // remembered rather than thrown, so the facility can report it as a status.
-#pragma once
+#ifndef KQ_INFRA_MSG_INC_PRIVATE_MSG_TEXT_H
+#define KQ_INFRA_MSG_INC_PRIVATE_MSG_TEXT_H
 
 #include <cstdarg>
 #include <cstddef>
@@ -75,3 +76,5 @@ class Text {
 };
 
 }  // namespace kq::msg
+
+#endif

@@ -1,5 +1,6 @@
 // The table of operations through which the front end reaches an environment.
-#pragma once
+#ifndef KQ_INFRA_NS_INC_PRIVATE_NS_ADAPTER_H
+#define KQ_INFRA_NS_INC_PRIVATE_NS_ADAPTER_H
 
 #include <vector>
 
@@ -42,3 +43,5 @@ int MyClass();
 const char *CurrentDomain();
 
 }  // namespace kq::ns
+
+#endif

@@ -1,5 +1,6 @@
 // Internals of the directory shared between its source files.
-#pragma once
+#ifndef KQ_INFRA_NS_INC_PRIVATE_NS_INTERNAL_H
+#define KQ_INFRA_NS_INC_PRIVATE_NS_INTERNAL_H
 
 #include <sys/time.h>
 
@@ -38,3 +39,5 @@ void ComputeTimeouts(void);
 void GetTimeOut(void);
 
 }  // namespace kq::ns
+
+#endif

@@ -1,7 +1,7 @@
 // Building a registry from the compiled identifier table: what `kq oid init` and the
 // build's staging step run.
-#ifndef KQ_OID_INTERNAL_OID_BUILD_H
-#define KQ_OID_INTERNAL_OID_BUILD_H
+#ifndef KQ_INFRA_OID_IFACE_INTERNAL_OID_BUILD_H
+#define KQ_INFRA_OID_IFACE_INTERNAL_OID_BUILD_H
 
 #include <cstdint>
 #include <string>

@@ -3,7 +3,8 @@
 // (binary OID -> name and characteristics) in height-balanced trees, short OIDs
 // (short OID -> name and characteristics) in a 73-chain hash over a fixed block.
 // The caches take no lock: the registry holds each cache's mutex around every call.
-#pragma once
+#ifndef KQ_INFRA_OID_INC_PRIVATE_OID_CACHE_H
+#define KQ_INFRA_OID_INC_PRIVATE_OID_CACHE_H
 
 #include <cstddef>
 #include <cstdint>
@@ -62,3 +63,5 @@ void OID__DeleteShortCache();
 // -1 when it is not).
 OID__shortEntry *OID__ShortCacheLru();
 int OID__CheckNBTree(const OID__nbCache *cache);
+
+#endif

@@ -1,5 +1,6 @@
 // The registry's process state and database blocks, shared by its source files.
-#pragma once
+#ifndef KQ_INFRA_OID_INC_PRIVATE_OID_DB_H
+#define KQ_INFRA_OID_INC_PRIVATE_OID_DB_H
 
 #include <cstdint>
 #include <string>
@@ -104,3 +105,5 @@ uint32_t ReadIdentifier(OID_dbBlock *block, const unsigned char *binary, MainRec
 const unsigned char *ShortToBinary(uint32_t shoid);
 
 }  // namespace kq::oid
+
+#endif

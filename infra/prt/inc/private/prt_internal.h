@@ -1,5 +1,6 @@
 // Internals of the printer configuration shared between its source files.
-#pragma once
+#ifndef KQ_INFRA_PRT_INC_PRIVATE_PRT_INTERNAL_H
+#define KQ_INFRA_PRT_INC_PRIVATE_PRT_INTERNAL_H
 
 #include <sys/types.h>
 
@@ -77,3 +78,4 @@ ns_printer_t *etc_get_list_once(void);
 ns_printer_t *user_get_list_once(void);
 ns_printer_t *nis_get_list_once(void);
 
+#endif

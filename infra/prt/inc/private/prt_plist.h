@@ -1,6 +1,7 @@
 // Cached source lists: the raw entries of one file or NIS map, a sorted name index,
 // and the rules that decide when to read the source again.
-#pragma once
+#ifndef KQ_INFRA_PRT_INC_PRIVATE_PRT_PLIST_H
+#define KQ_INFRA_PRT_INC_PRIVATE_PRT_PLIST_H
 
 #include <ctime>
 #include <string>
@@ -53,3 +54,5 @@ bool ReadNisSource(plist &list, std::vector<plist::Entry> *out);
 bool NisNeedsUpdate(plist &list);
 
 }  // namespace kq::prt
+
+#endif

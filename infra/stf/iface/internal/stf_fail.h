@@ -1,7 +1,7 @@
 // The failure exit shared by the operations that report through a status list:
 // record one status without arguments and give the failure result 1.
-#ifndef KQ_PRIVATE_STF_FAIL_H
-#define KQ_PRIVATE_STF_FAIL_H
+#ifndef KQ_INFRA_STF_IFACE_INTERNAL_STF_FAIL_H
+#define KQ_INFRA_STF_IFACE_INTERNAL_STF_FAIL_H
 
 #include "infra/stf.h"
 

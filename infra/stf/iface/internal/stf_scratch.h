@@ -8,8 +8,8 @@
 // nothing needs checking. It converts to the list pointer, so a temporary can be
 // passed where one call needs a list:
 //   GEN_DeepDeleteText(kq::stf::ScratchList(), text, nullptr);
-#ifndef KQ_PRIVATE_STF_SCRATCH_H
-#define KQ_PRIVATE_STF_SCRATCH_H
+#ifndef KQ_INFRA_STF_IFACE_INTERNAL_STF_SCRATCH_H
+#define KQ_INFRA_STF_IFACE_INTERNAL_STF_SCRATCH_H
 
 #include "infra/stf.h"
 

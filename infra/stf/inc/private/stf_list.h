@@ -6,7 +6,8 @@
 // space (`freeTop`, entry positions and argument bytes), which is kept separately
 // from the physical arena; the arena is sized so that whatever the accounting
 // admits always fits, and entries are compacted when their arguments are stripped.
-#pragma once
+#ifndef KQ_INFRA_STF_INC_PRIVATE_STF_LIST_H
+#define KQ_INFRA_STF_INC_PRIVATE_STF_LIST_H
 
 #include <cstdarg>
 #include <cstddef>
@@ -33,7 +34,9 @@ struct Entry {
   uint32_t flags;
   int32_t argCount;  // -1 when the arguments were lost
 
-  STF_argument_t *args() { return argCount > 0 ? reinterpret_cast<STF_argument_t *>(this + 1) : nullptr; }
+  STF_argument_t *args() {
+    return argCount > 0 ? reinterpret_cast<STF_argument_t *>(this + 1) : nullptr;
+  }
 };
 static_assert(sizeof(Entry) % 8 == 0);
 
@@ -48,7 +51,7 @@ struct STF_statusList {
   int32_t totalSize;  // accounted block size given at creation
   int32_t available;  // totalSize less the list header
   uint32_t flags;
-  int32_t freeTop;     // accounted free top of the entry space
+  int32_t freeTop;  // accounted free top of the entry space
   int32_t entryCount;
   int32_t arenaUsed;
   int32_t arenaSize;
@@ -64,3 +67,5 @@ void *STF__Malloc(size_t size, uint32_t tag);
 void STF__Free(void *block);
 // The process-wide list handed out when a list cannot be allocated.
 STF_statusList_t *STF__NoMemoryList();
+
+#endif

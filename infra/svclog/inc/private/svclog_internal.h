@@ -1,7 +1,7 @@
 // Internals of the service log shared by its sources and its tests. Nothing here is
 // exported from the shared library.
-#ifndef KQ_SVCLOG_INTERNAL_H
-#define KQ_SVCLOG_INTERNAL_H
+#ifndef KQ_INFRA_SVCLOG_INC_PRIVATE_SVCLOG_INTERNAL_H
+#define KQ_INFRA_SVCLOG_INC_PRIVATE_SVCLOG_INTERNAL_H
 
 #include <stdint.h>
 #include <stdio.h>

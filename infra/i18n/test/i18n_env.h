@@ -12,14 +12,29 @@
 
 #include "infra/i18n.h"
 #include "kqtest.h"
+#include "locale_env.h"
 
 namespace kq::i18n::test {
 
 using kq::test::StatusList;
 using Codes = std::vector<uint32_t>;
-
-// The staged data directory holding the shipped "charset.dat".
-std::string StageDataDir();
+// The locale environment every suite that needs one shares.
+using kq::test::locale::ConfigureFor;
+using kq::test::locale::EnsureLocale;
+using kq::test::locale::InLocale;
+using kq::test::locale::kAscii;
+using kq::test::locale::kEucJp;
+using kq::test::locale::kGruesseLatin1;
+using kq::test::locale::kGruesseUtf8;
+using kq::test::locale::kIso2022Jp;
+using kq::test::locale::kLatin1;
+using kq::test::locale::kLatin2;
+using kq::test::locale::kOther;
+using kq::test::locale::kShiftJis;
+using kq::test::locale::kUnicode;
+using kq::test::locale::MessagesLocale;
+using kq::test::locale::ShippedTables;
+using kq::test::locale::StageDataDir;
 
 // Lookups as text for comparisons; a failed one answers Failure(its code).
 std::string Failure(uint32_t code);
@@ -29,23 +44,6 @@ std::string DpaOf(const char *name);
 // The short OID of a code-set name (0 when unknown) and the name of a short OID.
 uint32_t CodeSetOf(const char *name);
 std::string CodeSetName(uint32_t shoid);
-
-// Makes the test locale `name` ("de_DE.ISO-8859-1" or "en_US.UTF-8") usable by
-// setlocale: when the system lacks one, they are generated with localedef into a
-// private directory of the build tree that LOCPATH names. False when it cannot be.
-bool EnsureLocale(const std::string &name);
-
-// The messages locale for the lifetime of the object.
-class MessagesLocale {
- public:
-  explicit MessagesLocale(const char *name);
-  ~MessagesLocale();
-  bool ok() const { return ok_; }
-
- private:
-  std::string old_;
-  bool ok_;
-};
 
 // Loads `text` as the data file of a scratch directory: the codes, empty on success
 // (and then the tables stay loaded until Unload).
@@ -64,70 +62,6 @@ class OwnTables : public ::testing::Test {
   }
   bool loaded_ = false;
 };
-
-// Loads the shipped tables for the test and releases them afterwards; a test that
-// needs the tables unloaded can call Release().
-class ShippedTables : public ::testing::Test {
- protected:
-  void SetUp() override;
-  void TearDown() override { Release(); }
-  void Release();
-  bool loaded_ = false;
-};
-
-// Sets up the thread's context for texts that travel in `codeSet` (a text of choice
-// GEN_TEXT_OTHER carrying it, as ICONV_ConfigureContext takes them).
-inline int ConfigureFor(STF_statusList_t *status, uint32_t codeSet) {
-  GEN_Text_t wire{};
-  wire.choice = GEN_TEXT_OTHER;
-  wire.codeSet = codeSet;
-  return ICONV_ConfigureContext(status, &wire);
-}
-
-// The shipped tables, a messages locale and a thread without a conversion context
-// before and after each test.
-class InLocale : public ShippedTables {
- protected:
-  void SetUp() override {
-    ShippedTables::SetUp();
-    ICONV_DestroyContext(ICONV_GetAndClearContext());
-  }
-  void TearDown() override {
-    ICONV_DestroyContext(ICONV_GetAndClearContext());
-    locale_.reset();
-    ShippedTables::TearDown();
-  }
-  void UseLocale(const char *name) {
-    ASSERT_TRUE(EnsureLocale(name)) << name;
-    locale_.reset();  // back to the locale before the test first
-    locale_ = std::make_unique<MessagesLocale>(name);
-    ASSERT_TRUE(locale_->ok());
-  }
-  // Texts go to the wire in `wire` from now on.
-  static void Configure(uint32_t wire) {
-    StatusList l;
-    ASSERT_EQ(ConfigureFor(l, wire), 0) << l.Text();
-  }
-  std::unique_ptr<MessagesLocale> locale_;
-};
-
-// One word in two code sets.
-const std::string kGruesseLatin1 =
-    "Gr\xfc\xdf"
-    "e";
-const std::string kGruesseUtf8 =
-    "Gr\xc3\xbc\xc3\x9f"
-    "e";
-
-// Short OIDs of some code sets (their table indexes).
-constexpr uint32_t kAscii = 368;
-constexpr uint32_t kLatin1 = 369;
-constexpr uint32_t kLatin2 = 370;
-constexpr uint32_t kUnicode = 392;  // the code set of UTF-8 texts
-constexpr uint32_t kShiftJis = 382;
-constexpr uint32_t kEucJp = 383;
-constexpr uint32_t kIso2022Jp = 3132;
-constexpr uint32_t kOther = 367;  // has no name in the shipped table
 
 }  // namespace kq::i18n::test
 

@@ -3,7 +3,7 @@
 // the registry does not know.
 #include "wtext_support.h"
 
-using namespace kq::i18n::test;
+using namespace kq::test::locale;
 using namespace kq::genu::test;
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "wtext_support.h"
 
-using namespace kq::i18n::test;
+using namespace kq::test::locale;
 using namespace kq::genu::test;
 
 namespace {

@@ -17,7 +17,7 @@ struct Sample {
 };
 
 std::vector<Sample> Samples() {
-  TextValue text(false, GEN_TEXT_OTHER, kq::i18n::test::kGruesseLatin1,
+  TextValue text(false, GEN_TEXT_OTHER, kq::test::locale::kGruesseLatin1,
                  kq::genu::test::ValidOid(0));
   TextValue name(true, GEN_TEXT_OTHER, "printer-1", kq::genu::test::ValidOid(1));
   GEN_NameOrOID_t nameOrOid{};

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "i18n_env.h"
+#include "locale_env.h"
 #include "wire_test_support.h"
 
 namespace kq::genu::test {
@@ -159,9 +159,9 @@ inline Bytes Tlv(unsigned char tag, const Bytes &contents) {
   return out + contents;
 }
 
-using kq::i18n::test::InLocale;
-using kq::i18n::test::kGruesseLatin1;
-using kq::i18n::test::kGruesseUtf8;
+using kq::test::locale::InLocale;
+using kq::test::locale::kGruesseLatin1;
+using kq::test::locale::kGruesseUtf8;
 
 }  // namespace kq::genu::test
 

@@ -3,9 +3,9 @@
 #ifndef KQ_INFRA_NS_TEST_NS_TEST_UTIL_H
 #define KQ_INFRA_NS_TEST_NS_TEST_UTIL_H
 
-#include "../../prt/test/prt_test_util.h"
 #include "infra/ns.h"
 #include "internal/prt_switch.h"
+#include "printers_env.h"
 #include "private/ns_internal.h"
 
 namespace kq::ns::test {
@@ -62,7 +62,7 @@ inline NS_object_t Object(const char *name, int kind, int serverType, const char
   return o;
 }
 
-class NsFiles : public kq::prt::test::PrtFiles {
+class NsFiles : public kq::test::PrintersFiles {
  protected:
   void SetUp() override {
     ns__nsswitch_path = switchFile.c_str();  // absent until a test writes it

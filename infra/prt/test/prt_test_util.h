@@ -1,5 +1,5 @@
-// A private directory holding the system file (PRINTERS_CONF) and the user file
-// (HOME/.printers) of one test, and the value of a key as the lookups see it.
+// The printer configuration tests' helpers over the shared printers-file fixture:
+// the value of a key, addresses and name lists as the lookups see them.
 #ifndef KQ_INFRA_PRT_TEST_PRT_TEST_UTIL_H
 #define KQ_INFRA_PRT_TEST_PRT_TEST_UTIL_H
 
@@ -9,6 +9,7 @@
 
 #include "infra/prt.h"
 #include "kqtest.h"
+#include "printers_env.h"
 
 namespace kq::prt::test {
 
@@ -28,17 +29,7 @@ std::string AddrOf(const char *name);
 // A NULL-terminated list of names, comma-separated ("<none>" for no list).
 std::string Names(char **names);
 
-class PrtFiles : public ::testing::Test {
- protected:
-  void WriteEtc(const std::string &text) { WriteFile(etc, text); }
-  void WriteUser(const std::string &text) { WriteFile(user, text); }
-  kq::test::TempDir tmp{"prt_test"};
-  std::string dir = tmp.path(), etc = tmp / "printers.conf", user = tmp / ".printers";
-  kq::test::EnvGuard env{{"PRINTERS_CONF", etc.c_str()},
-                         {"HOME", dir.c_str()},
-                         {"PRINTER", nullptr},
-                         {"LPDEST", nullptr}};
-};
+using PrtFiles = kq::test::PrintersFiles;
 
 }  // namespace kq::prt::test
 

@@ -7,18 +7,19 @@
 #include "internal/prt_switch.h"
 #include "kqtest.h"
 #include "printers_cmd.h"
+#include "printers_env.h"
 
 namespace {
 
 using kq::test::Captured;
 
-class KqPrinters : public ::testing::Test {
+class KqPrinters : public kq::test::PrintersFiles {
  protected:
   void SetUp() override {
     ns__nsswitch_path = "/nonexistent/nsswitch.conf";
-    kq::test::WriteFile(dir_ / "printers.conf",
-                        "lp1:paddr=h1,300001,1,sys,lp,spool1,0:\n"
-                        "spool1:saddr=h1,300001,1,sys,sl,spool1,0:\n");
+    WriteEtc(
+        "lp1:paddr=h1,300001,1,sys,lp,spool1,0:\n"
+        "spool1:saddr=h1,300001,1,sys,sl,spool1,0:\n");
   }
   void TearDown() override { ns__nsswitch_path = "/etc/nsswitch.conf"; }
   // `kq printers kind`: the exit status; the output in *out.
@@ -33,9 +34,6 @@ class KqPrinters : public ::testing::Test {
     Captured c;
     return kq_printer_run(action, name, o, c.out, c.err);
   }
-  kq::test::TempDir dir_{"kq-printers"};
-  kq::test::EnvGuard env_{{"PRINTERS_CONF", (dir_ / "printers.conf").c_str()},
-                          {"HOME", dir_.path().c_str()}};
 };
 
 TEST_F(KqPrinters, ListsByKind) {

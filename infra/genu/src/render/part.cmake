@@ -8,4 +8,5 @@ kq_family(genu SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/value.cc
   ${CMAKE_CURRENT_LIST_DIR}/totext.cc)
 kq_test(genu_render_test SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/../../test/render/render_value_test.cc)
+  ${CMAKE_CURRENT_LIST_DIR}/../../test/render/render_value_test.cc
+  ${CMAKE_CURRENT_LIST_DIR}/../../test/render/render_records_test.cc)

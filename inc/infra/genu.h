@@ -7,6 +7,7 @@
 #include "infra/genu_iconv.h"
 #include "infra/genu_make.h"
 #include "infra/genu_oid.h"
+#include "infra/genu_render.h"
 #include "infra/genu_value.h"
 #include "infra/genu_wire.h"
 #include "infra/genu_world.h"

@@ -1,0 +1,257 @@
+// Strings, octets and records echoed into the log, the trace forms built by the
+// layout walk, and the to-text operations.
+#include <arpa/inet.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "private/genu_render_int.h"
+#include "render_capture.h"
+
+using namespace kq::genu::test;
+
+namespace {
+
+using Emit = std::function<uint32_t(STF_statusList_t *)>;
+
+struct Case {
+  const char *what;
+  Emit emit;
+  const char *text;
+};
+
+void ExpectAll(const Case *cases, size_t n) {
+  for (size_t i = 0; i < n; ++i) {
+    kq::test::StatusList s;
+    EXPECT_EQ(Captured([&] { EXPECT_EQ(cases[i].emit(s), 0u) << cases[i].what; }), cases[i].text)
+        << cases[i].what;
+  }
+}
+
+const unsigned char kBytes[] = {0x0a, 0xff};
+const std::string kLetters(70, 'q');
+const std::string kAlphabet = "abcdefghijklmnopqrstuvwxy";  // 25 bytes
+
+const unsigned char *U(const std::string &s) {
+  return reinterpret_cast<const unsigned char *>(s.data());
+}
+
+TEST(GenuRenderStrings, PrintableOctetAndEncodedForms) {
+  static const std::string sixty = kLetters.substr(0, 60) + "...\n";
+  static GEN_Text_t other = TextOf("x"), bad = TextOf("x");
+  other.choice = GEN_TEXT_OTHER;
+  other.u.octets = {3, const_cast<unsigned char *>(U(kAlphabet))};
+  bad.choice = 9;
+  static GEN_Text_t octets{};
+  octets.choice = GEN_TEXT_OCTETS;
+  octets.u.octets = {2, const_cast<unsigned char *>(kBytes)};
+  static unsigned char encoded[] = {0x30, 0x01, 0xa0};
+  static const OssBuf ber{3, encoded};
+  const Case cases[] = {
+      {"70 letters", [](auto *s) { return GEN_EchoPrintableString(s, 70, U(kLetters)); },
+       sixty.c_str()},
+      {"printable, not cut", [](auto *s) { return GEN_EchoPrintableString(s, 5, U("a b.c")); },
+       "a b.c\n"},
+      {"not printable", [](auto *s) { return GEN_EchoPrintableString(s, 2, kBytes); },
+       "Length = 2\nValue=<AFFH>\n"},
+      {"empty", [](auto *s) { return GEN_EchoPrintableString(s, 0, kBytes); }, "\n"},
+      {"two octets", [](auto *s) { return GEN_EchoOctetStringInt(s, 2, kBytes); },
+       "Length = 2\nValue = <AFFH>\n"},
+      {"printable octets", [](auto *s) { return GEN_EchoOctetStringInt(s, 3, U("abc")); },
+       "Length = 3\nValue = <abc>\n"},
+      {"short trace octets", [](auto *s) { return GENU__EchoOctetString(s, 3, U("abc"), "tok"); },
+       "tok = <abc>\n"},
+      {"25 trace octets", [](auto *s) { return GENU__EchoOctetString(s, 25, U(kAlphabet), "tok"); },
+       "tok = head: <abcdefghij ..., tail: ... pqrstuvwxy>\n"},
+      {"ber", [](auto *s) { return GEN_EchoBer(s, &ber); }, "length = 3\nvalue = \\30\\01\\a0\n"},
+      {"text other code set", [](auto *s) { return GEN_EchoText(s, &other); }, "abc\n"},
+      {"text octets", [](auto *s) { return GEN_EchoText(s, &octets); },
+       "Length = 2\nValue = <AFFH>\n"},
+      {"text bad choice", [](auto *s) { return GEN_EchoText(s, &bad); },
+       "unknown simple name choice\n"},
+      {"short oid", [](auto *s) { return GEN_EchoShortOID(s, kJobName); }, "id-att-job-name\n"},
+  };
+  ExpectAll(cases, std::size(cases));
+  // A negative length is refused; without an open message nothing is looked at.
+  kq::test::StatusList s;
+  Captured([&] { EXPECT_EQ(GEN_EchoPrintableString(s, -1, kBytes), 1u); });
+  EXPECT_TRUE(s.Has(GENU_ST_BAD_VALUE));
+  kq::test::StatusList quiet;
+  EXPECT_EQ(GEN_EchoPrintableString(quiet, -1, kBytes), 0u);
+}
+
+TEST(GenuRenderRecords, QuotedRecordForms) {
+  static const GEN_GeneralizedTime_t time{2026, 12, 7, 2, 3, 4, 5, -60, 1};
+  static GEN_NameOrOID_t jobName = NoidOf(kJobName), bin = NoidOf("bin-1");
+  static GEN_ObjectIdent_t doc{}, dn{}, font{}, odd{};
+  doc.choice = 2;
+  snprintf(doc.u.document.job.value, sizeof doc.u.document.job.value, "job-9");
+  doc.u.document.documentNumber = 4;
+  dn.choice = 4, dn.u.distName = {TextOf("cn=q1"), nullptr};
+  font.choice = 5;
+  odd.choice = 8;
+  static GEN_DistNameString_t withSyntax{TextOf("cn=q1"), &bin};
+  static int32_t copies = 2;
+  static GEN_Cardinal64_t octets{0, 1000};
+  static GEN_Checkpoint_t partial{}, none{};
+  partial.copiesCompleted = &copies, partial.octetsCompleted = &octets;
+  partial.context.length = 3;
+  memcpy(partial.context.value, "ctx", 3);
+  partial.format = kDocFormat;
+  static int32_t indirect = 7;
+  static GEN_External_t external{};
+  external.choice = 2, external.directReference = kJobName, external.indirectReference = &indirect;
+  static GEN_DocumentFormat_t format{kDocFormat, nullptr, nullptr};
+  const Case cases[] = {
+      {"time", [](auto *s) { return GEN_EchoGeneralizedTime(s, &time); },
+       "\t\tyear = 2026\n\t\tmonth = 12\n\t\tday = 7\n\t\thour = 2\n\t\tminute = 3\n"
+       "\t\tsecond = 4\n\t\tmillisecond = 5\n\t\tmindiff = -60\n\t\tutc = TRUE\n"},
+      {"document", [](auto *s) { return GEN_EchoObjectIdent(s, &doc); },
+       "\t\tjob-identifier = job-9\n\t\tdocument-number = 4\n"},
+      {"object name", [](auto *s) { return GEN_EchoObjectIdent(s, &dn); },
+       "\t\tobject-name = cn=q1\n\t\tname-syntax = OPTION not specified\n"},
+      {"font reference", [](auto *s) { return GEN_EchoObjectIdent(s, &font); }, "\n"},
+      {"bad choice", [](auto *s) { return GEN_EchoObjectIdent(s, &odd); },
+       "\t\tunknown object identification choice\n"},
+      {"none", [](auto *s) { return GEN_EchoObjectIdent(s, nullptr); },
+       "\t\tNULL object identification\n"},
+      {"dist name", [](auto *s) { return GEN_EchoDistNameString(s, &withSyntax); },
+       "cn=q1\n\t\tname-syntax = bin-1\n"},
+      {"name or oid", [](auto *s) { return GEN_EchoNameOrOID(s, &jobName); }, "id-att-job-name\n"},
+      {"checkpoint", [](auto *s) { return GEN_EchoCheckpoint(s, &partial); },
+       "\t\tprinter-name = OPTION not specified\n"
+       "\t\tjob-copies-completed = OPTION not specified\n\t\tcopies-completed = 2\n"
+       "\t\tpages-completed = OPTION not specified\n\t\toctets-completed = 1000\n"
+       "\t\tcontext-info = ctx\n\t\tcheckpoint-format = id-att-document-format\n"},
+      {"empty checkpoint", [](auto *s) { return GEN_EchoCheckpoint(s, &none); },
+       "\t\tprinter-name = OPTION not specified\n"
+       "\t\tjob-copies-completed = OPTION not specified\n"
+       "\t\tcopies-completed = OPTION not specified\n"
+       "\t\tpages-completed = OPTION not specified\n"
+       "\t\toctets-completed = OPTION not specified\n"
+       "\t\tcontext-info = \n\t\tcheckpoint-format = NULL [ERROR]\n"},
+      {"external", [](auto *s) { return GEN_EchoExternal(s, &external); },
+       "\t\tdirect reference = id-att-job-name\n\t\tindirect reference = 7\n"
+       "\t\tencoding = octet aligned\n"},
+      {"time limit", [](auto *s) { return GEN_EchoLimitEncountered(s, GEN_TIME_LIMIT); },
+       "\"time-limit\n"},
+      {"count limit", [](auto *s) { return GEN_EchoLimitEncountered(s, GEN_COUNT_LIMIT); },
+       "\"count-limit\"\n"},
+      {"odd limit", [](auto *s) { return GEN_EchoLimitEncountered(s, 9); },
+       "unkown GEN_limitEncountered_t enum value [ERROR]\n"},
+      {"doc format", [](auto *s) { return GEN_EchoDocFormat(s, &format); },
+       "id-att-document-format\n"},
+  };
+  ExpectAll(cases, std::size(cases));
+}
+
+TEST(GenuRenderTrace, EveryLabelTableMatchesItsLayout) {
+  const kq::genu::RecordText *all = nullptr;
+  size_t n = kq::genu::RecordTextCount(&all);
+  ASSERT_GT(n, 20u);
+  for (size_t i = 0; i < n; ++i)
+    EXPECT_EQ(all[i].count, all[i].layout->fieldCount) << all[i].layout->name;
+}
+
+TEST(GenuRenderTrace, LabelledRecordsFollowTheirLayouts) {
+  static GEN_RPCAddress_t byName{}, onc{}, badRpc{};
+  byName.choice = 1, byName.u.name = TextOf("spooler");
+  onc.choice = 2, onc.u.onc = {TextOf("host-a"), 300001, 1, 1, TextOf("sys")};
+  badRpc.choice = 3;
+  static GEN_SocketAddress_t v4{};
+  v4.choice = 1, v4.port = 515, v4.addressLength = 4;
+  inet_pton(AF_INET, "127.0.0.1", v4.address);
+  static uint32_t abnormal = 5;
+  static GEN_FastFilterDef_t filter{};
+  filter.name = NameOf("f1"), filter.filterType = &abnormal, filter.text = TextOf("t");
+  static int32_t timeout = 30;
+  static GEN_DocumentFormat_t pdf{kDocFormat, nullptr, nullptr};
+  static GEN_ValueSeq_t pdfNode{nullptr, &pdf};
+  static GEN_SetOfDocumentFormat_t inputs{&pdfNode};
+  static GEN_PreprocessorDefinition_t pre{};
+  pre.name = NameOf("pp"), pre.preprocessorType = GEN_TRANSLATION_FILTER;
+  pre.executableType = GEN_LIBRARY, pre.pathName = TextOf("/usr/lib/pp.so");
+  pre.timeout = &timeout, pre.inputFormats = &inputs;
+  static GEN_MediaConsumed_t consumed{};
+  consumed.printType = NoidOf("duplex"), consumed.printedImpressions = 12;
+  consumed.consumedSheets = 6;
+  static GEN_PageSelect_t pages{};
+  pages.begin.choice = 1, pages.begin.u.number = 2;
+  pages.end.choice = 2, pages.end.u.name = NameOf("end");
+  static GEN_ValueSeq_t pageNode{nullptr, &pages};
+  static GEN_PageSelectSeq_t pageSeq{&pageNode};
+  static GEN_OidCardinalMap_t map{nullptr, 9};
+  static GEN_PosIntOrOid_t posInt{1, {7}};
+  static GEN_FileReference_t dor{};
+  static unsigned char ref[] = {'r', '1'};
+  dor.localReference.reference = {2, ref}, dor.dataObjectType = kDocFormat;
+  const Case cases[] = {
+      {"rpc by name", [](auto *s) { return GENU__EchoRPCAddress(s, &byName); },
+       "name-binding:\tspooler\n"},
+      {"rpc onc", [](auto *s) { return GENU__EchoRPCAddress(s, &onc); },
+       "host: host-a\nprogram: 300001\nversion: 1\nprocedure: 1\n\tauthName:sys\n"},
+      {"rpc bad", [](auto *s) { return GENU__EchoRPCAddress(s, &badRpc); },
+       "Invalid RPC Address\n"},
+      {"socket", [](auto *s) { return GENU__EchoSocketAddress(s, &v4); },
+       "Port: 515  IPv4: <127.0.0.1>\n"},
+      {"no filter", [](auto *s) { return GENU__EchoFastFilterDef(s, nullptr); }, "NULL POINTER\n"},
+      {"filter", [](auto *s) { return GENU__EchoFastFilterDef(s, &filter); },
+       "Name: f1\nFast Filter Type: Abormal value!\nText: t\n"},
+      {"preprocessor", [](auto *s) { return GENU__EchoPreprocessorDefinition(s, &pre); },
+       "Name: pp\nPreprocessor type: GEN_TRANSLATION_FILTER\nExecutable type: GEN_LIBRARY\n"
+       "Path name: /usr/lib/pp.so\nAttribute pattern: NULL\ndeltatime time out: 30\n"
+       "Input formats: id-att-document-format\n"},
+      {"media consumed", [](auto *s) { return GENU__EchoMediaConsumed(s, &consumed); },
+       "Media Consumed print-type: duplex\nmedia-size: not yet implemented\n"
+       "printed-impressions: 12\nconsumed-media-sheets: 6\n"},
+      {"page select seq", [](auto *s) { return GENU__EchoPageSelectSeq(s, &pageSeq); },
+       "Beginning Page: NUMERIC: 2\nEnding Page: ALPHANUMERIC: end\n"},
+      {"cardinal map", [](auto *s) { return GENU__EchoOidCardinalMap(s, &map); },
+       "Oid Cardinal Map OID: null\nCardinal Value: 9\n"},
+      {"pos int", [](auto *s) { return GENU__EchoPosIntOrOid(s, &posInt); }, "PosInt: 7\n"},
+      {"dor", [](auto *s) { return GENU__EchoDOR(s, &dor); },
+       "\n\tlocal-reference: specific-reference: r1\n\tdata-object-type: id-att-document-format\n"},
+  };
+  ExpectAll(cases, std::size(cases));
+}
+
+TEST(GenuRenderToText, BuffersAndFreshStrings) {
+  kq::test::StatusList s;
+  char buffer[GENU_RENDER_TEXT_MAX];
+  GEN_SimpleName_t names[] = {NameOf("ann"), NameOf("bo")};
+  GEN_ValueSeq_t second{nullptr, &names[1]}, first{&second, &names[0]};
+  GEN_SeqOfSimpleName_t list{&first}, empty{nullptr};
+  char *end = GENU__SimpleACLtoAscii(s, "users=", ",", &list, buffer);
+  EXPECT_STREQ(buffer, "users=ann,bo");
+  EXPECT_EQ(end, buffer + strlen("users=ann,bo"));
+  GENU__SimpleACLtoAscii(s, ".none", ",", &empty, buffer);
+  EXPECT_STREQ(buffer, ".none");
+  GENU__SimpleACLtoAscii(s, "users=", ",", &empty, buffer);
+  EXPECT_STREQ(buffer, "");
+  GEN_Edge_t left = 3;
+  EXPECT_STREQ(GENU__EdgeToAscii(s, &left, buffer), "Left edge");
+  GEN_PageIdentifier_t page{};
+  page.choice = 4;
+  EXPECT_STREQ(GENU__PageIdentToAscii(s, &page, buffer), "Bad ID:4");
+  EXPECT_STREQ(GENU__PageIdentToAscii(s, nullptr, buffer), "<not specified>");
+  GEN_DeliveryAddress_t address{};
+  address.choice = 7;
+  EXPECT_STREQ(GENU__DelAddrToAscii(s, &address, buffer), "(rpc address)");
+  address.choice = 8;
+  EXPECT_STREQ(GENU__DelAddrToAscii(s, &address, buffer), "unknown=8\n");
+  EXPECT_STREQ(GENU__FontReferenceToAscii(s, nullptr, buffer), "<null>");
+  uint32_t method = kResultsProf;
+  GEN_EventHandlingProfile_t ehp{nullptr, &method, nullptr, nullptr, nullptr};
+  EXPECT_STREQ(GENU_EHPToAscii(s, &ehp, buffer), "method = id-att-results-profile");
+  GEN_SimpleName_t name = NameOf("queue-7");
+  char *fresh = GENU__SimpleNameToAscii(s, &name);
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_STREQ(fresh, "queue-7");
+  free(fresh);
+  GEN_Text_t bad = TextOf("x");
+  bad.choice = 0;
+  EXPECT_EQ(GENU__TextToAscii(s, &bad), nullptr);
+}
+
+}  // namespace

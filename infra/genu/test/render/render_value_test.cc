@@ -1,0 +1,285 @@
+// Values rendered by type id through GENU_EchoAttrValue, and whole attribute sets
+// through GEN_EchoAS, read back from the service log.
+#include <string>
+#include <vector>
+
+#include "render_capture.h"
+
+using namespace kq::genu::test;
+
+namespace {
+
+struct Row {
+  uint32_t id;
+  const void *value;
+  const char *text;  // what the log holds after the prefix "> " on each line
+};
+
+std::string Echo(uint32_t id, const void *value) {
+  return Captured(
+      [&] { EXPECT_EQ(GENU_EchoAttrValue(kq::test::StatusList(), "> ", value, id), 0u); });
+}
+
+TEST(GenuRender, EveryValueTypeRendersItsGoldenText) {
+  static const GEN_Boolean_t kTrue = 1, kFalse = 0, kTwo = 2;
+  static const GEN_Integer_t k42 = 42, kMinus7 = -7, kDay = 90061, kSeconds = 59,
+                             kTwoDays = 2 * 86400 + 3600, kHour = 3600;
+  static const GEN_Sides_t kSides = 2;
+  static GEN_NameOrOID_t jobName = NoidOf(kJobName), tray = NoidOf("tray-2"), a4 = NoidOf("a4"),
+                         letter = NoidOf("letter");
+  static GEN_DistNameString_t dnWith{TextOf("printer-one"), &jobName},
+      dnWithout{TextOf("printer-one"), nullptr};
+  static uint32_t events[] = {kJobPriority, kCopyCount}, method = kResultsProf;
+  static GEN_ValueSeq_t ev2{nullptr, &events[1]}, ev1{&ev2, &events[0]};
+  static GEN_SetOfOids_t eventSet{&ev1};
+  static GEN_EventHandlingProfile_t ehp{&eventSet, &method, nullptr, nullptr, nullptr};
+  static GEN_FontReference_t courier{1, NameOf("Courier")}, badFont{2, NameOf("x")};
+  static const GEN_Identifier_t kOid = kJobName;
+  static GEN_JobIdentifier_t job{"job-17"};
+  static const std::string seventy(70, 'm');
+  static const std::string sixty = "> " + seventy.substr(0, 60) + "\n";
+  static GEN_Text_t longText = TextOf(seventy.c_str()), latin1{};
+  static unsigned char cafe[] = {'c', 'a', 'f', 0xe9};
+  latin1.choice = GEN_TEXT_LATIN1;
+  latin1.u.octets = {4, cafe};
+  static GEN_SimpleName_t lp0 = NameOf("lp0");
+  static GEN_NumbersUpSupported_t upCard{}, upRange{}, upNoid{}, upBad{};
+  upCard.choice = 1, upCard.u.cardinal = 4;
+  upRange.choice = 3, upRange.u.range = {1, 4};
+  upNoid.choice = 2, upNoid.u.nameOrOid = jobName;
+  upBad.choice = 9;
+  static const GEN_PageIdType_t kNumeric = 1, kTag = 3, kOddType = 7;
+  static const GEN_Real_t kReal = 2.5;
+  static const GEN_RealRange_t kRealRange{1, 2};
+  static const GEN_Cardinal64_t kBig{1, 2};
+  static GEN_CardinalOrNoid_t cnCard{}, cnBad{};
+  cnCard.choice = 1, cnCard.u.cardinal = 3;
+  static GEN_Text_t variants = TextOf("v2");
+  static GEN_SimpleName_t version = NameOf("1.0");
+  static GEN_DocumentFormat_t format{kDocFormat, &variants, &version},
+      bareFormat{kDocFormat, nullptr, nullptr};
+  static const GEN_Edge_t kTop = 2, kOddEdge = 9;
+  static const GEN_GeneralizedTime_t kUtc{2026, 12, 7, 2, 3, 4, 5, 60, 1},
+      kLocal{1999, 1, 31, 23, 59, 58, 0, -120, 0};
+  static GEN_ValueSeq_t noid2{nullptr, &tray}, noid1{&noid2, &jobName};
+  static GEN_NameOrOidSeq_t noids{&noid1};
+  static GEN_PageMediaSelect_t range{};
+  range.first.choice = 1, range.first.u.number = 1;
+  range.last.choice = 1, range.last.u.number = 3;
+  range.medium = letter;
+  static GEN_ValueSeq_t rangeNode{nullptr, &range};
+  static GEN_MediaSelect_t allA4{}, perRange{}, badSelect{};
+  allA4.choice = 1, allA4.u.medium = a4;
+  perRange.choice = 2, perRange.u.pages.first = &rangeNode;
+  badSelect.choice = 5;
+  static int32_t copies = 3;
+  static GEN_Text_t comment = TextOf("for the board");
+  static GEN_DeliveryAddress_t byText{};
+  byText.choice = 3, byText.u.text = TextOf("desk 4");
+  static GEN_ResultsProfile_t noResults{}, results{&method, &comment, &byText, &copies, &tray};
+  static GEN_ACLNameType_t user = 1;
+  static GEN_ACLPrivilegeLevel_t admin = 3;
+  static GEN_PSISAccessControlList_t acl{}, aclBare{}, dce{};
+  acl.choice = 1, acl.name = NameOf("alice"), acl.nameType = &user, acl.privilegeLevel = &admin;
+  aclBare.choice = 1, aclBare.name = NameOf("alice");
+  dce.choice = 2;
+  static GEN_ExtACL_t eacl{};
+  eacl.principal = NameOf("bob"), eacl.nameType = 2;
+  static const int32_t kAny = 0;
+
+  const Row rows[] = {
+      {0, &kTrue, "> TRUE\n"},
+      {0, &kFalse, "> FALSE\n"},
+      {0, &kTwo, "> TRUE\n"},
+      {1, &k42, "> 42\n"},
+      {2, &kAny, "> cardinal range not implemented\n"},
+      {3, &kAny, "> colorant set not implemented\n"},
+      {4, &kDay, "> 1 day 01:01:01 (90061)\n"},
+      {4, &kSeconds, "> 00:59 (59)\n"},
+      {4, &kTwoDays, "> 2 days 01:00:00 (176400)\n"},
+      {4, &kHour, "> 01:00:00 (3600)\n"},
+      {5, &kAny, "> descriptor not implemented\n"},
+      {6, &dnWith, "> printer-one Syntax=id-att-job-name\n"},
+      {6, &dnWithout, "> printer-one No Syntax\n"},
+      {7, &kAny, "> document content not implemented\n"},
+      {8, &ehp,
+       "> event = id-att-job-priority\n> event = id-att-copy-count\n"
+       "> method = id-att-results-profile\n"},
+      {9, &courier, "> Courier\n"},
+      {9, &badFont, "> font reference not a simple name\n"},
+      {10, &kOid, "> id-att-job-name\n"},
+      {11, &kAny, "> ignored attribute not implemented\n"},
+      {12, &kMinus7, "> -7\n"},
+      {13, &kAny, "> integer range not implemented\n"},
+      {14, &job, "> job-17\n"},
+      {15, &k42, "> 42\n"},
+      {16, &longText, sixty.c_str()},
+      {17, &kAny, "> minimum integer not implemented\n"},
+      {18, &jobName, "> global:id-att-job-name\n"},
+      {18, &tray, "> local:tray-2\n"},
+      {19, &upCard, "> Cardinal = 4\n\n"},
+      {19, &upRange, "> CardinalRange = 1 - 4\n\n"},
+      {19, &upNoid, "> NameOrOid = id-att-job-name\n"},
+      {19, &upBad, "> Bad NumbersUp Choice\n"},
+      {20, &kAny, "> octet string not implemented\n"},
+      {21, &kNumeric, "> numeric\n"},
+      {21, &kTag, "> tag\n"},
+      {21, &kOddType, "> unknown=7\n\n"},
+      {22, &k42, "> 42\n"},
+      {23, &kReal, "> 2.500000\n"},
+      {24, &kAny, "> realization not implemented\n"},
+      {25, &kRealRange, "> 1.000000 - 2.000000\n"},
+      {26, &kSides, "> 2\n"},
+      {27, &lp0, "> lp0\n"},
+      {28, &latin1, "> caf\xe9\n"},
+      {29, &kAny, "> area not implemented\n"},
+      {30, &kAny, "> area sequence not implemented\n"},
+      {31, &kBig, "> Card-64: 4294967298\n"},
+      {32, &kAny, "> cardinal 64 range not implemented\n"},
+      {33, &kAny, "> (oid) cardinal map not implemented\n"},
+      {34, &cnCard, "> Cardinal = 3\n\n"},
+      {34, &cnBad, "> Bad CardOrNoid Choice\n"},
+      {35, &kAny, "> cardinal or oid not implemented\n"},
+      {36, &kAny, "> category set not implemented\n"},
+      {37, &kAny, "> criteria not implemented\n"},
+      {38, &kAny, "> default delivery addresses not implemented\n"},
+      {39, &kAny, "> delivery address not implemented\n"},
+      {40, &kAny, "> descriptive name not implemented\n"},
+      {41, &kAny, "> dimension not implemented\n"},
+      {42, &kAny, "> distinguished name string sequence not implemented\n"},
+      {43, &format, "> format = id-att-document-format\n> variants = v2\n> version = 1.0\n"},
+      {43, &bareFormat, "> format = id-att-document-format\n"},
+      {44, &kTop, "> Top edge\n"},
+      {44, &kOddEdge, "> \n"},
+      {45, &kAny, "> file reference not implemented\n"},
+      {46, &kAny, "> finishing not implemented\n"},
+      {47, &kAny, "> font substitution not implemented\n"},
+      {48, &kUtc, "> 7/12/2026 2:03:04.005 diff=60 UTC\n"},
+      {48, &kLocal, "> 31/01/1999 23:59:58.000 diff=-120 Not UTC\n"},
+      {49, &kAny, "> input tray medium not implemented\n"},
+      {50, &kAny, "> integer sequence not implemented\n"},
+      {51, &kAny, "> job categories not implemented\n"},
+      {52, &kAny, "> job level not implemented\n"},
+      {53, &kAny, "> job password not implemented\n"},
+      {54, &kAny, "> level range not implemented\n"},
+      {55, &kAny, "> locale not implemented\n"},
+      {56, &kAny, "> locations not implemented\n"},
+      {57, &kAny, "> medium dimensions not implemented\n"},
+      {58, &kAny, "> medium source size not implemented\n"},
+      {59, &kAny, "> medium substitution not implemented\n"},
+      {60, &noids, "> global:id-att-job-name\n> local:tray-2\n"},
+      {61, &kAny, "> new job identifier not implemented\n"},
+      {62, &kAny, "> non negative real not implemented\n"},
+      {63, &kAny, "> non negative real range not implemented\n"},
+      {64, &kAny, "> object identification not implemented\n"},
+      {65, &kAny, "> object identifier sequence not implemented\n"},
+      {66, &kAny, "> output bin characteristics not implemented\n"},
+      {67, &allA4, "> Medium for ALL: a4\n"},
+      {67, &perRange, "> Medium: letter Range: Num:1 to Num:3\n"},
+      {67, &badSelect, "> bad media select choice\n"},
+      {68, &kAny, "> page order type not implemented\n"},
+      {69, &kAny, "> page select not implemented\n"},
+      {70, &kAny, "> page size not implemented\n"},
+      {71, &kAny, "> percent not implemented\n"},
+      {72, &kAny, "> positive integer or oid not implemented\n"},
+      {73, &kAny, "> presentation direction not implemented\n"},
+      {74, &kAny, "> print checkpoint not implemented\n"},
+      {75, &kAny, "> priority not implemented\n"},
+      {76, &kAny, "> privileges not implemented\n"},
+      {77, &kAny, "> rdn sequence not implemented\n"},
+      {78, &kAny, "> real sequence not implemented\n"},
+      {79, &kAny, "> resource not implemented\n"},
+      {80, &kAny, "> resource context not implemented\n"},
+      {81, &noResults,
+       "> delivery method = <not specified>\n> results set comment = <not specified>\n"
+       "> delivery address = <not specified>\n> job copies = <default = 1>\n"
+       "> output bin = <not specified>\n"},
+      {81, &results,
+       "> delivery method = id-att-results-profile\n> results set comment = for the board\n"
+       "> delivery address = (text)\n> job copies = 3\n> output bin = tray-2\n"},
+      {82, &kAny, "> size unit type not implemented\n"},
+      {83, &kAny, "> translator type not implemented\n"},
+      {84, &kAny, "> dimensions not implemented\n"},
+      {85, &acl, "> admin: user: alice\n"},
+      {85, &aclBare, "> end user: all-users: alice\n"},
+      {85, &dce, "> DCE ACL\n"},
+      {86, &kAny, "> RPC-address\n"},
+      {87, &kAny, "> Socket-address\n"},
+      {88, &kAny, "> not supported\n"},
+      {89, &eacl, "> ExtAccessControlList Name Type: group: bob\n"},
+      {90, &kAny, "> unknown value type\n"},
+      {91, &kAny, "> unknown value type\n"},
+      {92, &kAny, "> unknown value type\n"},
+      {93, &kAny, "> unknown value type\n"},
+      {94, &kAny, "> unknown value type\n"},
+      {95, &kAny, "> unknown value type\n"},
+      {4000, &kAny, "> unknown value type\n"},
+  };
+  std::vector<bool> seen(95);
+  for (const Row &r : rows) {
+    EXPECT_EQ(Echo(r.id, r.value), r.text) << "id " << r.id;
+    if (r.id < 95) seen[r.id] = true;
+  }
+  for (uint32_t id = 0; id < 95; ++id) EXPECT_TRUE(seen[id]) << "no golden row for id " << id;
+}
+
+TEST(GenuRender, ValueEchoNeedsAnOpenMessageAndMarksANullValue) {
+  EXPECT_EQ(
+      Captured([] { EXPECT_EQ(GENU_EchoAttrValue(kq::test::StatusList(), "> ", nullptr, 1), 0u); }),
+      "NULL value\n");
+  // Without an open message nothing is written and the echo still succeeds.
+  kq::test::LogCapture log("X");
+  GEN_Integer_t v = 1;
+  EXPECT_EQ(GENU_EchoAttrValue(kq::test::StatusList(), "> ", &v, 1), 0u);
+  EXPECT_EQ(GENU_EchoAttrValue(nullptr, "> ", &v, 1), 1u);
+  EXPECT_EQ(log.Text(), "");
+}
+
+TEST(GenuRender, DisplayNamesFollowTheTypeTable) {
+  kq::test::StatusList s;
+  EXPECT_STREQ(GENU__TypeToAscii(s, 0), "boolean");
+  EXPECT_STREQ(GENU__TypeToAscii(s, 12), "integer) ");
+  EXPECT_STREQ(GENU__TypeToAscii(s, 86), "RPC address");
+  EXPECT_STREQ(GENU__TypeToAscii(s, 89), "ext access control list");
+  EXPECT_STREQ(GENU__TypeToAscii(s, 88), "unknown value type");
+  EXPECT_STREQ(GENU__TypeToAscii(s, 90), "unknown value type");
+  EXPECT_STREQ(GENU__TypeToAscii(s, 94), "unknown value type");
+}
+
+class GenuRenderSet : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(AS_Create(s, &set, nullptr, 0), 0u); }
+  void TearDown() override { AS_Destroy(s, &set); }
+  kq::test::StatusList s;
+  AS_setHandle_t set = AS_nullSetHandle;
+};
+
+TEST_F(GenuRenderSet, EmptySetSaysSo) {
+  EXPECT_EQ(Captured([&] { EXPECT_EQ(GEN_EchoAS(s, set), 0u); }), "\t\tno attributes\n");
+}
+
+TEST_F(GenuRenderSet, EachAttributeIsABlockOfItsValues) {
+  GEN_SimpleName_t name = NameOf("report");
+  GEN_Integer_t one = 1, two = 2;
+  ASSERT_EQ(AS_AddAttrValM(s, set, kJobName, 27, &name, &GENU_SimpleNameDesc, nullptr), 0u);
+  AS_attrHandle_t copies = AS_nullAttrHandle;
+  ASSERT_EQ(AS_AddAttrValM(s, set, kCopyCount, 1, &one, &GENU_CardinalDesc, &copies), 0u);
+  ASSERT_EQ(AS_AddAttrValMR(s, copies, 1, &two, &GENU_CardinalDesc), 0u);
+  ASSERT_EQ(AS_SetAttrModifyOpR(s, copies, AS_MODIFY_ADD_VALUES), 0u);
+  AS_attrHandle_t priority = AS_nullAttrHandle;
+  ASSERT_EQ(AS_AddAttr(s, set, kJobPriority, 75, &priority), 0u);
+  ASSERT_EQ(AS_SetAttrModifyOpR(s, priority, AS_MODIFY_NOOP), 0u);
+  EXPECT_STREQ(GENU__ModifyOpAscii(s, copies), "AddValues");
+  EXPECT_EQ(Captured([&] { EXPECT_EQ(GEN_EchoAS(s, set), 0u); }),
+            "\t\tid-att-job-name (simple name)  \n"
+            "\t\t\treport\n"
+            "\t\tid-att-copy-count (cardinal) AddValues\n"
+            "\t\t\t1\n"
+            "\t\t\t2\n"
+            "\t\tid-att-job-priority (priority) NoOp\n"
+            "\t\t\tno values\n");
+  AS_FreeAttrHandle(s, &copies);
+  AS_FreeAttrHandle(s, &priority);
+}
+
+}  // namespace

@@ -14,6 +14,7 @@
 
 #include "infra/erdpa.h"
 #include "infra/genu.h"
+#include "infra/svclog.h"
 #include "kqtest.h"
 #include "private/erdpa_int.h"
 
@@ -132,6 +133,22 @@ inline std::vector<Held> Problems(const ERDPA_errorResult_t *r) {
       break;
   }
   return out;
+}
+
+// Runs `emit` inside an open service-log message and gives back the text it added,
+// every line without its head (severity, thread, stamp and " | ").
+template <typename Fn>
+std::string Captured(Fn emit) {
+  kq::test::LogCapture log("X");
+  EXPECT_EQ(LOG_StartMessage(LOG_SEV_DIAG, nullptr, 0, nullptr), 1);
+  emit();
+  LOG_EndMessage();
+  std::string text;
+  for (const std::string &line : kq::test::Lines(log.Text())) {
+    size_t bar = line.find(" | ");
+    text += (bar == std::string::npos ? line : line.substr(bar + 3)) + "\n";
+  }
+  return text;
 }
 
 // Installs the counting heap, and holds the inputs: two jobs to name, messages, and

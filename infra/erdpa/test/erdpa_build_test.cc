@@ -110,7 +110,9 @@ TEST_F(ErdpaBuild, ArgumentsAreCheckedInOrderWithEachKindsCodes) {
     EXPECT_EQ(s.Codes(), std::vector<uint32_t>{r.noResult});
     s.Clear();
     EXPECT_EQ(b.add(s, &result, 1, attr, nullptr, Msg("m")), r.noObject ? 1u : 0u);
-    if (r.noObject) EXPECT_EQ(s.Codes(), std::vector<uint32_t>{r.noObject});
+    if (r.noObject) {
+      EXPECT_EQ(s.Codes(), std::vector<uint32_t>{r.noObject});
+    }
     ERDPA_FreeError(s, result);
     result = nullptr;
     s.Clear();
@@ -245,7 +247,9 @@ TEST_F(ErdpaBuild, RunningOutOfMemoryAnywhereLeavesTheCallersErrorAlone) {
         EXPECT_TRUE(s.Has(0xc0100069) || s.Has(0xc010006a)) << s.Text();
         EXPECT_EQ(result, before);
         EXPECT_EQ(CountingHeap::Live(), live);
-        if (result) EXPECT_EQ(Problems(result), held);
+        if (result) {
+          EXPECT_EQ(Problems(result), held);
+        }
         if (result) ERDPA_FreeError(s, result);
         ASSERT_EQ(CountingHeap::Live(), 0);
       }

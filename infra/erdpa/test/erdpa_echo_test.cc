@@ -236,7 +236,9 @@ TEST_F(ErdpaString, EachKindGivesItsFirstProblemsMessageOrItsCorruptedText) {
     SCOPED_TRACE(kBuilders[row.kind - 1].name);
     const Builder &b = kBuilders[row.kind - 1];
     ERDPA_errorResult_t *r = Build(row.kind, {{2, "the first"}}, attr);
-    if (b.list) EXPECT_EQ(b.add(s, &r, 3, attr, &jobA, Msg("the second")), 0u);
+    if (b.list) {
+      EXPECT_EQ(b.add(s, &r, 3, attr, &jobA, Msg("the second")), 0u);
+    }
     EXPECT_EQ(Described(r), "the first");
     ERDPA_errorResult_t damaged{row.kind, nullptr};
     EXPECT_EQ(Described(&damaged), row.corrupted);

@@ -186,7 +186,9 @@ class ErdpaTest : public ::testing::Test {
   // A message of `text` (kept until the end of the test).
   const GEN_ErrorMsg_t *Msg(const std::string &text) {
     auto &m = messages_[text];
-    if (!m) EXPECT_EQ(GENU_MakeErrorMsg(s, &m, text.c_str(), nullptr), 0u);
+    if (!m) {
+      EXPECT_EQ(GENU_MakeErrorMsg(s, &m, text.c_str(), nullptr), 0u);
+    }
     return m;
   }
 

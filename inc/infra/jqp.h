@@ -127,7 +127,8 @@ KQ_EXPORT int ToGEN_ResubmitJobResult(STF_statusList_t *status,
 
 /* The continuation context: to a new generic record and back into a wire octet
  * string the caller owns (its bytes from the world's allocator, FreeBER_ releases
- * them). A missing context is refused with JQP_ST_BAD_VALUE. */
+ * them). A negative length, or bytes missing for a positive one, is refused with
+ * JQP_ST_BAD_VALUE, as is a missing context on the way to the wire. */
 KQ_EXPORT int ToGEN_listContext(STF_statusList_t *status, const struct ber_octets *wire,
                                 GEN_listContext_t **out);
 KQ_EXPORT int ToBER_listContext(STF_statusList_t *status, struct ber_octets *out,

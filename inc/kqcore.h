@@ -8,6 +8,7 @@
 #include "infra/fa.h"
 #include "infra/genu.h"
 #include "infra/i18n.h"
+#include "infra/jqp.h"
 #include "infra/kqbm.h"
 #include "infra/msg.h"
 #include "infra/ns.h"

@@ -1,357 +1,426 @@
-// Result records as replies carry them (through the real coder) into generic records:
-// which parts appear for which presence bits, the values they hold, the continuation
-// context's way back to the server, and the releases.
+// Result records as replies carry them (built from generic values, through the real
+// coder) into generic records, each compared as one line of text; the continuation
+// context on its way back to the server; what the conversions refuse; the releases; and
+// every allocation of the conversions failing in turn with nothing left behind.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
-#include "jqp_test_support.h"
-
-using kq::jqp::test::Decoded;
-using kq::jqp::test::FreeLists;
-using kq::jqp::test::Ints;
-using kq::jqp::test::IntsOf;
-using kq::jqp::test::kOid;
-using kq::jqp::test::kOtherOid;
-using kq::jqp::test::Status;
-using kq::jqp::test::WireList;
-using kq::jqp::test::WireOid;
-using Bytes = std::vector<unsigned char>;
+#include "infra/jqp.h"
+#include "internal/ber_mod_kq_0b.h"
+#include "internal/ber_runtime.h"
+#include "kqtest.h"
 
 namespace {
 
-// A print result with the optional parts `mask` selects, as the reply carries it.
-struct PrintReply {
+using Status = kq::test::StatusList;
+using Ints = std::vector<int32_t>;
+using Bytes = std::vector<unsigned char>;
+constexpr uint32_t kIntAttr = 3001;              // an integer attribute of the registry
+constexpr uint32_t kOid = 369, kOtherOid = 370;  // short OIDs with a BER form
+constexpr auto kNone = std::nullopt;
+
+// The wire attribute list of a set holding `values` in attribute kIntAttr (none: empty).
+AttributeList WireList(const Ints &values) {
+  Status s;
+  AS_setHandle_t set = AS_nullSetHandle;
+  AS_attrHandle_t attr = AS_nullAttrHandle;
+  EXPECT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
+  EXPECT_EQ(values.empty() ? 0u : AS_AddAttr(s, set, kIntAttr, 12, &attr), 0u);
+  for (int32_t n : values)  // the set takes the value, which goes back with free
+    EXPECT_EQ(AS_AddAttrValR(s, attr, 12, memcpy(malloc(4), &n, 4), &GENU_IntegerDesc), 0u);
+  if (!values.empty()) AS_FreeAttrHandle(s, &attr);
+  AttributeList list = nullptr;
+  EXPECT_EQ(ToBER_AS(s, &list, &set, GENU_AS_MODE_KEEP_EXT_ACL), 0) << s.Text();
+  AS_Destroy(s, &set);
+  return list;
+}
+
+// "{1,2}": the integer values a set holds.
+std::string SetText(AS_setHandle_t set) {
+  Status s;
+  AS_valueList_t values{};
+  std::string text = "{";
+  if (AS_GetAttrValList(s, set, kIntAttr, &values, nullptr) == 0) {
+    for (uint32_t i = 0; i < values.count; ++i)
+      text += (i ? "," : "") + std::to_string(*static_cast<int32_t *>(values.values[i]));
+    free(values.values);
+  }
+  return text + "}";
+}
+
+ber_oid WireOid(uint32_t shoid) {
+  ber_oid oid{};
+  EXPECT_EQ(ToBER_oid(Status(), &oid, &shoid), 0);
+  return oid;
+}
+
+// `sent` encoded as record `pdu` and decoded again (null when that failed).
+template <typename W>
+std::shared_ptr<W> Decode(int pdu, W *sent) {
+  OssBuf encoded{0, nullptr};
+  void *out = nullptr;
+  EXPECT_EQ(GENU_OssEncode(nullptr, pdu, sent, &encoded), 0);
+  EXPECT_EQ(GENU_OssDecode(nullptr, &pdu, &encoded, &out), 0);
+  free(encoded.value);
+  return std::shared_ptr<W>(static_cast<W *>(out), [pdu](W *w) {
+    if (w) GENU_OssFreePDU(nullptr, pdu, w);
+  });
+}
+
+// A print result with the optional parts `mask` selects.
+std::shared_ptr<PrintResult> PrintReply(uint8_t mask, const Ints &documents = {7, 8},
+                                        const Ints &job = {42}) {
+  Status s;
   PrintResult sent{};
-  std::unique_ptr<Decoded<PrintResult>> decoded;
-  explicit PrintReply(uint8_t mask) {
-    Status s;
-    sent.bit_mask = mask;
-    strcpy(sent.job_identification, "server-1:job-42");
-    sent.server_state = WireOid(kOid);
-    GEN_Text_t message{};
-    message.choice = GEN_TEXT_STRING;
-    message.u.string = const_cast<char *>("queued behind 3 jobs");
-    EXPECT_EQ(ToBER_message(s, &sent.server_message, &message), 0) << s.Text();
-    sent.document_status = WireList({7, 8});
-    sent.job_status = WireList({42});
-    decoded = std::make_unique<Decoded<PrintResult>>(PrintResult_PDU, &sent);
-    FreeLists({&sent.document_status, &sent.job_status});
-  }
-};
-
-TEST(JqpPrintResult, PresenceBitsChooseTheParts) {
-  const uint8_t kMasks[] = {0, PrintResult_server_state_present, PrintResult_server_message_present,
-                            PrintResult_document_status_present,
-                            PrintResult_server_state_present | PrintResult_server_message_present |
-                                PrintResult_document_status_present};
-  for (uint8_t mask : kMasks) {
-    SCOPED_TRACE(static_cast<int>(mask));
-    PrintReply reply(mask);
-    ASSERT_NE(reply.decoded->get(), nullptr);
-    Status s;
-    GEN_printResult_t *result = nullptr;
-    ASSERT_EQ(ToGEN_printResult(s, reply.decoded->get(), &result), 0) << s.Text();
-    ASSERT_NE(result, nullptr);
-    EXPECT_STREQ(result->jobIdentification.value, "server-1:job-42");
-    EXPECT_EQ(IntsOf(result->jobStatus), Ints{42});  // always there
-    ASSERT_EQ(result->serverState != nullptr, (mask & PrintResult_server_state_present) != 0);
-    if (result->serverState) {
-      EXPECT_EQ(*result->serverState, kOid);
-    }
-    ASSERT_EQ(result->serverMessage != nullptr, (mask & PrintResult_server_message_present) != 0);
-    if (result->serverMessage) {
-      EXPECT_STREQ(result->serverMessage->u.string, "queued behind 3 jobs");
-    }
-    ASSERT_EQ(result->documentStatus != nullptr, (mask & PrintResult_document_status_present) != 0);
-    if (result->documentStatus) {
-      EXPECT_EQ(IntsOf(*result->documentStatus), (Ints{7, 8}));
-    }
-    EXPECT_EQ(FreeGEN_printResult(s, result), 0) << s.Text();
-  }
+  sent.bit_mask = mask;
+  strcpy(sent.job_identification, "server-1:job-42");
+  sent.server_state = WireOid(kOid);
+  GEN_Text_t message{GEN_TEXT_STRING, {const_cast<char *>("queued behind 3 jobs")}, 0};
+  EXPECT_EQ(ToBER_message(s, &sent.server_message, &message), 0) << s.Text();
+  sent.document_status = WireList(documents);
+  sent.job_status = WireList(job);
+  auto reply = Decode(PrintResult_PDU, &sent);
+  EXPECT_EQ(FreeBER_AS(s, &sent.document_status) | FreeBER_AS(s, &sent.job_status), 0);
+  return reply;
 }
 
-TEST(JqpPrintResult, ConversionClearsTheCallersListAndRefusesAnUnknownState) {
-  PrintReply reply(PrintResult_server_state_present);
+// A list result with a continuation (or none), a limit (-1: none) and objects "job-<i>"
+// of alternating classes holding the given integers.
+std::shared_ptr<ListResult> ListReply(const std::optional<Bytes> &context, int16_t limit,
+                                      const std::vector<Ints> &objects) {
   Status s;
-  STF_AddStatus(s, 0xc00e0099u, 0);  // left over from an earlier call
-  GEN_printResult_t *result = nullptr;
-  ASSERT_EQ(ToGEN_printResult(s, reply.decoded->get(), &result), 0);
-  EXPECT_TRUE(s.Codes().empty()) << s.Text();
-  EXPECT_EQ(FreeGEN_printResult(s, result), 0);
-
-  // An identifier the registry does not know: refused, nothing handed out.
-  unsigned char unknown[] = {0x2a, 0x86, 0x48, 0x86, 0xf7, 0x0d, 0x7f, 0x7f, 0x7f};
-  const ber_oid known = reply.decoded->get()->server_state;
-  reply.decoded->get()->server_state = ber_oid{sizeof unknown, unknown};
-  result = reinterpret_cast<GEN_printResult_t *>(&reply);
-  EXPECT_EQ(ToGEN_printResult(s, reply.decoded->get(), &result), 1);
-  EXPECT_TRUE(s.Has(JQP_ST_OID)) << s.Text();
-  EXPECT_EQ(result, nullptr);
-  reply.decoded->get()->server_state = known;  // the decoder frees its own
-}
-
-// One listing reply: the context bytes, the limit (-1: none) and the objects' ints.
-struct ListCase {
-  const char *name;
-  Bytes context;  // empty with hasContext false: no continuation
-  bool hasContext;
-  int16_t limit;
-  std::vector<Ints> objects;
-};
-
-struct ListReply {
   ListResult sent{};
-  std::unique_ptr<Decoded<ListResult>> decoded;
-  explicit ListReply(const ListCase &c) {
-    Status s;
-    GEN_GeneralizedTime_t time{2026, 12, 7, 2, 48, 9, 250, 60, 0};
-    EXPECT_EQ(ToBER_generalizedTime(s, &sent.answer_time, &time), 0) << s.Text();
-    if (c.hasContext) {
-      sent.bit_mask |= ListResult_continuation_present;
-      sent.continuation = ber_octets{static_cast<int32_t>(c.context.size()),
-                                     const_cast<unsigned char *>(c.context.data())};
-    }
-    if (c.limit >= 0) {
-      sent.bit_mask |= ListResult_limit_encountered_present;
-      sent.limit_encountered = c.limit;
-    }
-    std::vector<ListResult_result_set_node> nodes(c.objects.size());
-    for (size_t i = 0; i < nodes.size(); ++i) {
-      ObjectResult &o = nodes[i].value;
-      o.object_identification.choice = 1;
-      snprintf(o.object_identification.u.job_identifier, 256, "job-%zu", i);
-      o.attributes = WireList(c.objects[i]);
-      o.object_class = WireOid(i % 2 ? kOtherOid : kOid);
-      nodes[i].next = i + 1 < nodes.size() ? &nodes[i + 1] : nullptr;
-    }
-    if (!nodes.empty()) {
-      sent.bit_mask |= ListResult_result_set_present;
-      sent.result_set = &nodes[0];
-    }
-    decoded = std::make_unique<Decoded<ListResult>>(ListResult_PDU, &sent);
-    for (auto &n : nodes) FreeLists({&n.value.attributes});
+  GEN_GeneralizedTime_t time{2026, 12, 7, 2, 48, 9, 250, 60, 0};
+  EXPECT_EQ(ToBER_generalizedTime(s, &sent.answer_time, &time), 0) << s.Text();
+  if (context) sent.bit_mask |= ListResult_continuation_present;
+  if (context) sent.continuation = {int32_t(context->size()), (unsigned char *)context->data()};
+  if (limit >= 0) sent.bit_mask |= ListResult_limit_encountered_present;
+  sent.limit_encountered = limit;
+  std::vector<ListResult_result_set_node> nodes(objects.size());
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    ObjectResult &o = nodes[i].value;
+    o.object_identification.choice = 1;
+    snprintf(o.object_identification.u.job_identifier, 256, "job-%zu", i);
+    o.attributes = WireList(objects[i]);
+    o.object_class = WireOid(i % 2 ? kOtherOid : kOid);
+    nodes[i].next = i + 1 < nodes.size() ? &nodes[i + 1] : nullptr;
   }
-};
+  if (!nodes.empty()) sent.bit_mask |= ListResult_result_set_present;
+  sent.result_set = nodes.empty() ? nullptr : nodes.data();
+  auto reply = Decode(ListResult_PDU, &sent);
+  for (auto &n : nodes) EXPECT_EQ(FreeBER_AS(s, &n.value.attributes), 0);
+  return reply;
+}
 
-const ListCase kListCases[] = {
-    {"complete, nothing found", {}, false, -1, {}},
-    {"one object, stopped by time", {0x01, 0x02, 0x03}, true, 0, {{5}}},
-    {"three objects, stopped by count", {0x00, 0xff, 0x00, 0x10}, true, 1, {{1, 2}, {}, {3}}},
-    {"empty context, stopped by error", {}, true, 2, {{9}}},
-    {"no limit, long context", Bytes(300, 0x5a), true, -1, {{4}, {6}}},
-};
-
-// The context goes back to the server as the listing argument carries it and arrives
-// with the same bytes.
-Bytes ContextSentBack(const GEN_listContext_t *context) {
+// A resubmit-job result: one object status per element, attributes only where given.
+std::shared_ptr<ResubmitJobResult> ResubmitReply(const std::vector<std::optional<Ints>> &statuses) {
   Status s;
-  auto *argument = static_cast<ListArgument *>(calloc(1, sizeof(ListArgument)));
-  argument->choice = ListArgument_context_chosen;
-  EXPECT_EQ(ToBER_listContext(s, &argument->u.context.context, context), 0) << s.Text();
-  Bytes bytes;
-  {
-    Decoded<ListArgument> back(ListArgument_PDU, argument);
-    if (back.get() && back->choice == ListArgument_context_chosen) {
-      const ber_octets &o = back->u.context.context;
-      bytes.assign(o.value, o.value + o.length);
-    }
+  std::vector<ResubmitJobResult_node> nodes(statuses.size());
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    nodes[i].value.bit_mask = statuses[i] ? ObjectStatus_attributes_present : 0;
+    if (statuses[i]) nodes[i].value.attributes = WireList(*statuses[i]);
+    nodes[i].next = i + 1 < nodes.size() ? &nodes[i + 1] : nullptr;
   }
-  EXPECT_EQ(FreeBER_listContext(s, &argument->u.context.context), 0);
-  EXPECT_EQ(argument->u.context.context.value, nullptr);
-  free(argument);
-  return bytes;
+  ResubmitJobResult head = nodes.empty() ? nullptr : nodes.data();
+  auto reply = Decode(ResubmitJobResult_PDU, &head);
+  for (auto &n : nodes) EXPECT_EQ(FreeBER_AS(s, &n.value.attributes), 0);
+  return reply;
 }
 
-TEST(JqpListResult, RepliesBecomeListResultsAndTheContextGoesBackUnchanged) {
-  for (const ListCase &c : kListCases) {
-    SCOPED_TRACE(c.name);
-    ListReply reply(c);
-    ASSERT_NE(reply.decoded->get(), nullptr);
+Bytes Of(const ber_octets &o) { return Bytes(o.value, o.value + o.length); }
+
+// The context as the server gets it back: in a listing argument through the coder.
+Bytes SentBack(const GEN_listContext_t *context) {
+  Status s;
+  ListArgument argument{};
+  argument.choice = ListArgument_context_chosen;
+  EXPECT_EQ(ToBER_listContext(s, &argument.u.context.context, context), 0) << s.Text();
+  auto back = Decode(ListArgument_PDU, &argument);
+  EXPECT_EQ(FreeBER_listContext(s, &argument.u.context.context), 0);
+  EXPECT_EQ(argument.u.context.context.value, nullptr);
+  return back && back->choice == ListArgument_context_chosen ? Of(back->u.context.context)
+                                                             : Bytes{};
+}
+
+// The generic results as one line each.
+std::string Text(const GEN_printResult_t *r, const PrintResult *) {
+  std::string text = r->jobIdentification.value;
+  if (r->serverState) text += " state " + std::to_string(*r->serverState);
+  if (r->serverMessage) text += " '" + std::string(r->serverMessage->u.string) + "'";
+  if (r->documentStatus) text += " documents " + SetText(*r->documentStatus);
+  return text + " job " + SetText(r->jobStatus);
+}
+
+std::string Text(const GEN_listResult_t *r, const ListResult *wire) {
+  const GEN_GeneralizedTime_t &t = r->answerTime;
+  char time[80];
+  snprintf(time, sizeof time, "%d-%d-%d %d:%d:%d.%d%+d utc %d", t.year, t.month, t.day, t.hour,
+           t.minute, t.second, t.millisecond, t.diffUTC, t.utc);
+  std::string text = time;
+  if (const GEN_listContext_t *c = r->continuation)  // the bytes as they came go back
+    text += " context " + std::to_string(c->length) +
+            (SentBack(c) == Of(wire->continuation) ? "" : " changed on the way back");
+  if (r->limitEncountered) text += " limit " + std::to_string(*r->limitEncountered);
+  for (const GEN_setOfObjectResult_t *n = r->resultSet; n; n = n->next)
+    text += " " + std::to_string(n->value.objectIdentification.choice) + ":" +
+            n->value.objectIdentification.u.job.value + SetText(n->value.attributes) +
+            std::to_string(n->value.objectClass);
+  return text;
+}
+
+std::string Text(const GEN_ResubmitJobResult_t *r, const ResubmitJobResult *) {
+  std::string text;  // a cell even for an empty sequence
+  for (const GEN_SeqOfObjectStatus_t *n = r->first; n; n = n->next)
+    text += n->attributes ? SetText(*n->attributes) : "-";
+  return text;
+}
+
+// A reply's result as one line, converted into a status list holding an earlier call's
+// code when the conversion `clears` it (" kept": it stayed).
+template <typename W, typename O>
+std::string Line(int (*convert)(STF_statusList_t *, const W *, O **),
+                 int (*release)(STF_statusList_t *, O *), const std::shared_ptr<W> &wire,
+                 bool clears = true) {
+  Status s;
+  if (clears) STF_AddStatus(s, 0xc00e0099u, 0);
+  O *r = nullptr;
+  if (convert(s, wire.get(), &r) || !r) return "failed" + s.Text();
+  std::string text = Text(r, wire.get()) + (s.Has(0xc00e0099u) ? " kept" : "");
+  EXPECT_EQ(release(s, r), 0) << s.Text();
+  return text;
+}
+std::string Line(const std::shared_ptr<PrintResult> &reply) {
+  return Line(ToGEN_printResult, FreeGEN_printResult, reply);
+}
+std::string Line(const std::shared_ptr<ListResult> &reply) {
+  return Line(ToGEN_listResult, FreeGEN_listResult, reply);
+}
+std::string Line(const std::shared_ptr<ResubmitJobResult> &reply) {
+  return Line(ToGEN_ResubmitJobResult, FreeGEN_ResubmitJobResult, reply, false);
+}
+
+TEST(JqpResults, RepliesBecomeGenericResultsWithThePartsTheyCarry) {
+  const uint8_t kState = PrintResult_server_state_present,
+                kMessage = PrintResult_server_message_present,
+                kDocuments = PrintResult_document_status_present;
+  EXPECT_EQ(Line(PrintReply(0)), "server-1:job-42 job {42}");
+  EXPECT_EQ(Line(PrintReply(kState)), "server-1:job-42 state 369 job {42}");
+  EXPECT_EQ(Line(PrintReply(kMessage)), "server-1:job-42 'queued behind 3 jobs' job {42}");
+  EXPECT_EQ(Line(PrintReply(kDocuments)), "server-1:job-42 documents {7,8} job {42}");
+  EXPECT_EQ(Line(PrintReply(kState | kMessage | kDocuments)),
+            "server-1:job-42 state 369 'queued behind 3 jobs' documents {7,8} job {42}");
+
+  const std::string kTime = "2026-12-7 2:48:9.250+60 utc 0";
+  EXPECT_EQ(Line(ListReply(kNone, -1, {})), kTime);
+  EXPECT_EQ(Line(ListReply(Bytes{1, 2, 3}, 0, {{5}})), kTime + " context 3 limit 0 1:job-0{5}369");
+  EXPECT_EQ(Line(ListReply(Bytes{0, 0xff, 0, 0x10}, 1, {{1, 2}, {}, {3}})),
+            kTime + " context 4 limit 1 1:job-0{1,2}369 1:job-1{}370 1:job-2{3}369");
+  EXPECT_EQ(Line(ListReply(Bytes{}, 2, {{9}})), kTime + " context 0 limit 2 1:job-0{9}369");
+  EXPECT_EQ(Line(ListReply(Bytes(300, 0x5a), -1, {{4}, {6}})),
+            kTime + " context 300 1:job-0{4}369 1:job-1{6}370");
+
+  EXPECT_EQ(Line(ResubmitReply({})), "");
+  EXPECT_EQ(Line(ResubmitReply({Ints{1}})), "{1}");
+  EXPECT_EQ(Line(ResubmitReply({Ints{1, 2}, kNone, Ints{3}})), "{1,2}-{3}");
+  EXPECT_EQ(Line(ResubmitReply({kNone, kNone})), "--");
+  EXPECT_EQ(Line(ResubmitReply({Ints{}})), "{}");
+}
+
+// `convert` of `wire` returns `rc`, hands out nothing and reports `code` (0: nothing).
+template <typename W, typename O>
+void ExpectNothingOut(int (*convert)(STF_statusList_t *, W, O **), std::type_identity_t<W> wire,
+                      int rc, uint32_t code) {
+  Status s;
+  O *out = reinterpret_cast<O *>(&s);
+  EXPECT_EQ(convert(s, wire, &out), rc);
+  EXPECT_EQ(out, nullptr);
+  EXPECT_TRUE(code ? s.Has(code) : s.Codes().empty()) << s.Text();
+}
+
+// Releasing nothing: refused (`refused`) or accepted without a word.
+template <typename... R>
+void ExpectReleaseOfNothing(bool refused, int (*...release)(STF_statusList_t *, R *)) {
+  int i = 0;
+  auto check = [&](auto *fn) {
     Status s;
-    GEN_listResult_t *result = nullptr;
-    ASSERT_EQ(ToGEN_listResult(s, reply.decoded->get(), &result), 0) << s.Text();
-    EXPECT_EQ(result->answerTime.year, 2026);
-    EXPECT_EQ(result->answerTime.second, 9);
-    EXPECT_EQ(result->answerTime.millisecond, 250);
-    ASSERT_EQ(result->continuation != nullptr, c.hasContext);
-    if (c.hasContext) {
-      const GEN_listContext_t *context = result->continuation;
-      EXPECT_EQ(Bytes(context->value, context->value + context->length), c.context);
-      EXPECT_EQ(ContextSentBack(context), c.context);
-    }
-    ASSERT_EQ(result->limitEncountered != nullptr, c.limit >= 0);
-    if (c.limit >= 0) {
-      EXPECT_EQ(*result->limitEncountered, c.limit);
-    }
-    size_t i = 0;
-    for (const GEN_setOfObjectResult_t *n = result->resultSet; n; n = n->next, ++i) {
-      ASSERT_LT(i, c.objects.size());
-      EXPECT_EQ(n->value.objectIdentification.choice, 1);
-      EXPECT_EQ(std::string(n->value.objectIdentification.u.job.value), "job-" + std::to_string(i));
-      EXPECT_EQ(IntsOf(n->value.attributes), c.objects[i]);
-      EXPECT_EQ(n->value.objectClass, i % 2 ? kOtherOid : kOid);
-    }
-    EXPECT_EQ(i, c.objects.size());
-    EXPECT_EQ(FreeGEN_listResult(s, result), 0) << s.Text();
-  }
+    EXPECT_EQ(fn(s, nullptr), refused ? 1 : 0) << i;
+    EXPECT_EQ(s.Has(JQP_ST_NULL_RELEASE), refused) << i++ << s.Text();
+  };
+  (check(release), ...);
 }
 
-TEST(JqpListResult, OnlyTheThreeKnownLimitsAreAccepted) {
-  ListCase c{"limit", {1}, true, 0, {{1}}};
-  ListReply reply(c);
+TEST(JqpResults, NoRecordAndMalformedRepliesGiveNothing) {
+  ExpectNothingOut(ToGEN_printResult, nullptr, 0, 0);
+  ExpectNothingOut(ToGEN_listResult, nullptr, 0, 0);
+  ExpectNothingOut(ToGEN_objectResult, nullptr, 0, 0);
+  ExpectNothingOut(ToGEN_setOfObjectResult, nullptr, 0, 0);
+  ExpectNothingOut(ToGEN_SeqOfObjectStatus, nullptr, 0, 0);
+  ExpectNothingOut(ToGEN_ResubmitJobResult, nullptr, 0, 0);
+  ExpectNothingOut(ToGEN_listContext, nullptr, 0, 0);
+  ExpectNothingOut(ToGEN_ObjectStatus, nullptr, 0, 0);
+  // The single records must be given; the lists and optional parts may be nothing.
+  ExpectReleaseOfNothing(true, FreeGEN_PauseResult, FreeGEN_pauseJobResult,
+                         FreeGEN_interruptJobResult, FreeGEN_ResubmitJobResult, FreeGEN_checkpoint);
+  ExpectReleaseOfNothing(false, FreeGEN_printResult, FreeGEN_listResult, FreeGEN_listContext,
+                         FreeGEN_objectResult, FreeGEN_setOfObjectResult, FreeGEN_SeqOfObjectStatus,
+                         FreeGEN_setOfCheckpoint);
+
+  // An identifier the registry does not know; a limit other than time, count or error.
+  auto print = PrintReply(PrintResult_server_state_present);
+  unsigned char unknown[] = {0x2a, 0x86, 0x48, 0x86, 0xf7, 0x0d, 0x7f, 0x7f, 0x7f};
+  const ber_oid known = print->server_state;
+  print->server_state = ber_oid{sizeof unknown, unknown};
+  ExpectNothingOut(ToGEN_printResult, print.get(), 1, JQP_ST_OID);
+  print->server_state = known;  // the decoder frees its own
+  auto list = ListReply(Bytes{1}, 0, {{1}});
   for (int16_t limit : {-1, 3, 255}) {
-    SCOPED_TRACE(limit);
-    reply.decoded->get()->limit_encountered = limit;
-    Status s;
-    GEN_listResult_t *result = nullptr;
-    EXPECT_EQ(ToGEN_listResult(s, reply.decoded->get(), &result), 1);
-    EXPECT_EQ(result, nullptr);
-    EXPECT_TRUE(s.Has(JQP_ST_BAD_VALUE)) << s.Text();
+    list->limit_encountered = limit;
+    ExpectNothingOut(ToGEN_listResult, list.get(), 1, JQP_ST_BAD_VALUE);
   }
-}
 
-TEST(JqpListContext, MalformedContextsAreRefused) {
-  Status s;
+  // Contexts with a negative length or without their bytes, either way.
   unsigned char byte = 7;
-  const ber_octets kBad[] = {{-1, &byte}, {3, nullptr}};
-  for (const ber_octets &wire : kBad) {
-    GEN_listContext_t *context = nullptr;
-    EXPECT_EQ(ToGEN_listContext(s, &wire, &context), 1);
-    EXPECT_EQ(context, nullptr);
-    GEN_listContext_t in{wire.length, wire.value};
+  for (const ber_octets &bad : {ber_octets{-1, &byte}, ber_octets{3, nullptr}}) {
+    ExpectNothingOut(ToGEN_listContext, &bad, 1, JQP_ST_BAD_VALUE);
+    Status s;
+    GEN_listContext_t in{bad.length, bad.value};
     ber_octets out{};
-    EXPECT_EQ(ToBER_listContext(s, &out, &in), 1);
-  }
-  EXPECT_EQ(ToBER_listContext(s, nullptr, nullptr), 1);
-  EXPECT_TRUE(s.Has(JQP_ST_BAD_VALUE));
-}
-
-// Object statuses: one per wire element, in order, a set only where one was sent.
-TEST(JqpResubmitJobResult, EachObjectKeepsItsStatusInOrder) {
-  const std::vector<std::vector<Ints>> kCases = {
-      {}, {{1}}, {{1, 2}, {}, {3}}, {{}, {}}};  // {}: no attributes sent
-  for (const auto &statuses : kCases) {
-    SCOPED_TRACE(statuses.size());
-    std::vector<ResubmitJobResult_node> nodes(statuses.size());
-    for (size_t i = 0; i < nodes.size(); ++i) {
-      if (!statuses[i].empty()) {
-        nodes[i].value.bit_mask = ObjectStatus_attributes_present;
-        nodes[i].value.attributes = WireList(statuses[i]);
-      }
-      nodes[i].next = i + 1 < nodes.size() ? &nodes[i + 1] : nullptr;
-    }
-    ResubmitJobResult head = nodes.empty() ? nullptr : &nodes[0];
-    Decoded<ResubmitJobResult> reply(ResubmitJobResult_PDU, &head);
-    for (auto &n : nodes) FreeLists({&n.value.attributes});
-    ASSERT_NE(reply.get(), nullptr);
-
-    Status s;
-    GEN_ResubmitJobResult_t *result = nullptr;
-    ASSERT_EQ(ToGEN_ResubmitJobResult(s, reply.get(), &result), 0) << s.Text();
-    ASSERT_NE(result, nullptr);  // a cell even for an empty sequence
-    size_t i = 0;
-    for (const GEN_SeqOfObjectStatus_t *n = result->first; n; n = n->next, ++i) {
-      ASSERT_LT(i, statuses.size());
-      ASSERT_EQ(n->attributes != nullptr, !statuses[i].empty());
-      if (n->attributes) {
-        EXPECT_EQ(IntsOf(*n->attributes), statuses[i]);
-      }
-    }
-    EXPECT_EQ(i, statuses.size());
-    EXPECT_EQ(FreeGEN_ResubmitJobResult(s, result), 0) << s.Text();
+    EXPECT_EQ(ToBER_listContext(s, &out, &in) + ToBER_listContext(s, nullptr, nullptr), 2);
+    EXPECT_TRUE(s.Has(JQP_ST_BAD_VALUE));
   }
 }
 
-// Without a wire record every conversion hands out nothing and succeeds.
-TEST(JqpResults, NoWireRecordGivesNothing) {
-  Status s;
-  void *sentinel = &s;
-  auto *print = static_cast<GEN_printResult_t *>(sentinel);
-  auto *list = static_cast<GEN_listResult_t *>(sentinel);
-  auto *object = static_cast<GEN_objectResult_t *>(sentinel);
-  auto *objects = static_cast<GEN_setOfObjectResult_t *>(sentinel);
-  auto *statuses = static_cast<GEN_SeqOfObjectStatus_t *>(sentinel);
-  auto *resubmit = static_cast<GEN_ResubmitJobResult_t *>(sentinel);
-  auto *context = static_cast<GEN_listContext_t *>(sentinel);
-  auto *set = static_cast<AS_setHandle_t *>(sentinel);
-  EXPECT_EQ(ToGEN_printResult(s, nullptr, &print), 0);
-  EXPECT_EQ(ToGEN_listResult(s, nullptr, &list), 0);
-  EXPECT_EQ(ToGEN_objectResult(s, nullptr, &object), 0);
-  EXPECT_EQ(ToGEN_setOfObjectResult(s, nullptr, &objects), 0);
-  EXPECT_EQ(ToGEN_SeqOfObjectStatus(s, nullptr, &statuses), 0);
-  EXPECT_EQ(ToGEN_ResubmitJobResult(s, nullptr, &resubmit), 0);
-  EXPECT_EQ(ToGEN_listContext(s, nullptr, &context), 0);
-  EXPECT_EQ(ToGEN_ObjectStatus(s, nullptr, &set), 0);
-  for (void *out :
-       {static_cast<void *>(print), static_cast<void *>(list), static_cast<void *>(object),
-        static_cast<void *>(objects), static_cast<void *>(statuses), static_cast<void *>(resubmit),
-        static_cast<void *>(context), static_cast<void *>(set)})
-    EXPECT_EQ(out, nullptr);
-  EXPECT_TRUE(s.Codes().empty()) << s.Text();
-}
-
-// Releasing nothing: the single records refuse it, the lists and optional parts
-// accept it.
-TEST(JqpResults, ReleasingNothing) {
-  struct Case {
-    const char *name;
-    int (*release)(STF_statusList_t *);
-    bool refused;
-  };
-  const Case kCases[] = {
-      {"pause", [](STF_statusList_t *s) { return FreeGEN_PauseResult(s, nullptr); }, true},
-      {"pause job", [](STF_statusList_t *s) { return FreeGEN_pauseJobResult(s, nullptr); }, true},
-      {"interrupt", [](STF_statusList_t *s) { return FreeGEN_interruptJobResult(s, nullptr); },
-       true},
-      {"resubmit", [](STF_statusList_t *s) { return FreeGEN_ResubmitJobResult(s, nullptr); }, true},
-      {"checkpoint", [](STF_statusList_t *s) { return FreeGEN_checkpoint(s, nullptr); }, true},
-      {"print", [](STF_statusList_t *s) { return FreeGEN_printResult(s, nullptr); }, false},
-      {"list", [](STF_statusList_t *s) { return FreeGEN_listResult(s, nullptr); }, false},
-      {"context", [](STF_statusList_t *s) { return FreeGEN_listContext(s, nullptr); }, false},
-      {"object", [](STF_statusList_t *s) { return FreeGEN_objectResult(s, nullptr); }, false},
-      {"objects", [](STF_statusList_t *s) { return FreeGEN_setOfObjectResult(s, nullptr); }, false},
-      {"statuses", [](STF_statusList_t *s) { return FreeGEN_SeqOfObjectStatus(s, nullptr); },
-       false},
-      {"checkpoints", [](STF_statusList_t *s) { return FreeGEN_setOfCheckpoint(s, nullptr); },
-       false},
-  };
-  for (const Case &c : kCases) {
-    SCOPED_TRACE(c.name);
-    Status s;
-    EXPECT_EQ(c.release(s), c.refused ? 1 : 0);
-    EXPECT_EQ(s.Has(JQP_ST_NULL_RELEASE), c.refused) << s.Text();
+// While alive, the thread's world allocates and frees through a book that fails
+// allocation `failAt` (0: none) and keeps the blocks not yet given back; then the world's
+// own allocator (the process heap) again. Values unpacked into sets come from the world
+// but go back with the process free, so the book is exact only for sets without values;
+// the address sanitizer watches the rest.
+struct Book {
+  uint64_t failAt, attempts, badFrees;
+  std::set<void *> live;
+} book;
+struct CountingWorld {
+  explicit CountingWorld(uint64_t failAt) {
+    book = {failAt, 0, 0, {}};
+    GENU_GetWorld()->mallocp = [](size_t size) -> void * {
+      if (++book.attempts == book.failAt) return nullptr;
+      return *book.live.insert(malloc(size ? size : 1)).first;
+    };
+    GENU_GetWorld()->freep = [](void *block) {
+      if (block && !book.live.erase(block)) return void(++book.badFrees);
+      free(block);
+    };
   }
+  ~CountingWorld() { GENU_GetWorld()->mallocp = malloc, GENU_GetWorld()->freep = free; }
+};
+
+template <typename T>
+T *WorldBlock(size_t size = sizeof(T)) {
+  return static_cast<T *>(memset(GENU_GetWorld()->mallocp(size), 0, size));
 }
 
-// The job results hold checkpoints and sets the generic conversions made; releasing
-// them leaves nothing behind (the address sanitizer sees the process heap).
+// The job results hold checkpoints, cells and sets: releasing them gives every block back
+// to the world (the address sanitizer sees the process heap, where checkpoints live).
 TEST(JqpResults, JobResultsReleaseEverythingTheyHold) {
   Status s;
-  auto *pauseJob = static_cast<GEN_pauseJobResult_t *>(calloc(1, sizeof(GEN_pauseJobResult_t)));
-  strcpy(pauseJob->pausedJob.value, "job-3");
+  CountingWorld world(0);
+  auto cell = [&] {
+    auto *set = WorldBlock<AS_setHandle_t>();
+    EXPECT_EQ(AS_Create(s, set, nullptr, 0), 0u);
+    return set;
+  };
+  auto *pauseJob = WorldBlock<GEN_pauseJobResult_t>();
+  pauseJob->jobStatus = cell();
   GEN_ValueSeq_t **tail = &pauseJob->checkpoints.first;
-  for (int i = 0; i < 3; ++i) {
-    auto *checkpoint = static_cast<GEN_Checkpoint_t *>(calloc(1, sizeof(GEN_Checkpoint_t)));
-    checkpoint->pagesCompleted = static_cast<int32_t *>(malloc(sizeof(int32_t)));
-    *checkpoint->pagesCompleted = 10 * i;
+  for (int i = 0; i < 3; ++i, tail = &(*tail)->next) {
     *tail = static_cast<GEN_ValueSeq_t *>(calloc(1, sizeof(GEN_ValueSeq_t)));
-    (*tail)->value = checkpoint;
-    tail = &(*tail)->next;
+    (*tail)->value = calloc(1, sizeof(GEN_Checkpoint_t));
+    static_cast<GEN_Checkpoint_t *>((*tail)->value)->pagesCompleted = (int32_t *)malloc(4);
   }
-  AttributeList list = WireList({1, 2});
-  ASSERT_EQ(MallocAStoGEN(s, &list, &pauseJob->jobStatus), 0);
+  auto *pause = WorldBlock<GEN_PauseResult_t>();
+  pause->affectedJob = WorldBlock<char>(256);
+  pause->attributes = cell();
+  auto *interrupt = WorldBlock<GEN_interruptJobResult_t>();
+  interrupt->jobStatus = cell();
   EXPECT_EQ(FreeGEN_pauseJobResult(s, pauseJob), 0) << s.Text();
+  EXPECT_EQ(FreeGEN_PauseResult(s, pause) + FreeGEN_interruptJobResult(s, interrupt), 0);
+  EXPECT_EQ(book.live.size() + book.badFrees, 0u);
+}
 
-  auto *pause = static_cast<GEN_PauseResult_t *>(calloc(1, sizeof(GEN_PauseResult_t)));
-  pause->affectedJob = static_cast<char *>(calloc(256, 1));
-  ASSERT_EQ(MallocAStoGEN(s, &list, &pause->attributes), 0);
-  EXPECT_EQ(FreeGEN_PauseResult(s, pause), 0) << s.Text();
+// Runs a conversion into a fresh output, says whether something came out and releases it.
+using Conversion = std::function<int(STF_statusList_t *, bool *madeSomething)>;
 
-  auto *interrupt =
-      static_cast<GEN_interruptJobResult_t *>(calloc(1, sizeof(GEN_interruptJobResult_t)));
-  ASSERT_EQ(MallocAStoGEN(s, &list, &interrupt->jobStatus), 0);
-  EXPECT_EQ(FreeGEN_interruptJobResult(s, interrupt), 0) << s.Text();
-  FreeLists({&list});
+template <typename W, typename O>
+Conversion Converting(int (*convert)(STF_statusList_t *, W, O **),
+                      int (*release)(STF_statusList_t *, O *), std::type_identity_t<W> wire) {
+  return [=](STF_statusList_t *s, bool *made) {
+    O *out = nullptr;
+    int rc = convert(s, wire, &out);
+    *made = out != nullptr;
+    EXPECT_EQ(out ? release(s, out) : 0, 0);
+    return rc;
+  };
+}
+
+// Every allocation of a result conversion fails in turn (1, 2, ... until it succeeds):
+// the conversion reports the failure, hands out nothing and leaves no block of the world
+// behind. The sets hold no values, so that every block of the world is the conversions'
+// own; each conversion makes more than its minimum of blocks (the record and its parts),
+// or the loop missed them.
+TEST(JqpAllocationFailure, ResultConversionsLeaveNothingAllocated) {
+  auto print = PrintReply(PrintResult_server_state_present | PrintResult_server_message_present |
+                              PrintResult_document_status_present,
+                          {}, {});
+  auto list = ListReply(Bytes{9, 8, 7, 6}, 1, {{}, {}, {}});
+  auto resubmit = ResubmitReply({Ints{}, kNone, Ints{}});
+  ASSERT_TRUE(print && list && resubmit);
+  GEN_listContext_t context{list->continuation.length, list->continuation.value};
+  const struct {
+    const char *name;
+    Conversion run;
+    uint64_t minimumAllocations;
+  } kConversions[] = {
+      {"print", Converting(ToGEN_printResult, FreeGEN_printResult, print.get()), 4},
+      {"list", Converting(ToGEN_listResult, FreeGEN_listResult, list.get()), 6},
+      {"object", Converting(ToGEN_objectResult, FreeGEN_objectResult, &list->result_set->value), 1},
+      {"resubmit", Converting(ToGEN_ResubmitJobResult, FreeGEN_ResubmitJobResult, resubmit.get()),
+       6},
+      {"context to the wire",
+       [&](STF_statusList_t *s, bool *made) {
+         ber_octets out{};
+         int rc = ToBER_listContext(s, &out, &context);
+         *made = out.value != nullptr;
+         EXPECT_EQ(FreeBER_listContext(s, &out), 0);
+         return rc;
+       },
+       1}};
+  for (const auto &c : kConversions) {
+    SCOPED_TRACE(c.name);
+    Status first;  // once unhindered, so that what is set up on first use is there
+    bool made = false;
+    ASSERT_EQ(c.run(first, &made), 0) << first.Text();
+    uint64_t failAt = 1;
+    for (bool succeeded = false; !succeeded; ++failAt) {
+      ASSERT_LT(failAt, 500u) << "the conversion never succeeded";
+      SCOPED_TRACE(failAt);
+      CountingWorld world(failAt);
+      Status s;
+      succeeded = c.run(s, &made) == 0;
+      EXPECT_EQ(made, succeeded);
+      // Own allocations report no memory; a callee's its own failure on top.
+      EXPECT_TRUE(succeeded || s.Has(JQP_ST_NO_MEMORY) || s.Codes().size() > 1) << s.Text();
+      EXPECT_EQ(book.live.size(), 0u) << "blocks left";
+      EXPECT_EQ(book.badFrees, 0u);
+    }
+    EXPECT_GT(failAt - 1, c.minimumAllocations);
+  }
 }
 
 }  // namespace

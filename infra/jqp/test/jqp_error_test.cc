@@ -66,44 +66,41 @@ std::string Text(AS_setHandle_t set) {
   }
   return text + "}";
 }
-std::string Problem(int32_t form, uint32_t code) {
-  return " [" + std::to_string(form) + ":" + std::to_string(code);
+std::string Text(const AS_setHandle_t *cell) { return cell ? Text(*cell) : ""; }
+// A problem and the ones after it in its list.
+template <typename P>
+std::string Line(const P *p) {
+  std::string t = " [" + std::to_string(p->problemForm) + ":" + std::to_string(p->problem);
+  if constexpr (requires { p->objectIdent; }) t += " " + Text(p->objectIdent);
+  t += " " + Text(p->errorMessage);
+  if constexpr (requires { p->attributes; }) t += Text(p->attributes);
+  if constexpr (requires { p->next; })
+    t += p->next ? "]" + Line(p->next) : "]";
+  else
+    t += "]";
+  return t;
 }
 std::string Describe(const ERDPA_errorResult_t *r) {
-  std::string t = "kind " + std::to_string(r->kind);
+  const std::string kind = "kind " + std::to_string(r->kind);
+  const void *d = r->details;
   switch (r->kind) {
     case ERDPA_UPDATE_ERROR:
     case ERDPA_DOCUMENT_ACCESS_ERROR:
-    case ERDPA_PRINTER_ERROR: {
-      auto *p = static_cast<const ERDPA_objectProblem_t *>(r->details);
-      return t + Problem(p->problemForm, p->problem) + " " + Text(p->objectIdent) + " " +
-             Text(p->errorMessage) + "]";
-    }
-    case ERDPA_SECURITY_ERROR: {
-      auto *p = static_cast<const ERDPA_securityError_t *>(r->details);
-      return t + Problem(p->problemForm, p->problem) + " " + Text(p->errorMessage) + "]";
-    }
+    case ERDPA_PRINTER_ERROR:
+      return kind + Line(static_cast<const ERDPA_objectProblem_t *>(d));
+    case ERDPA_SECURITY_ERROR:
+      return kind + Line(static_cast<const ERDPA_securityError_t *>(d));
     case ERDPA_ATTRIBUTE_ERROR: {
-      auto *e = static_cast<const ERDPA_attributeError_t *>(r->details);
-      t += " " + Text(e->objectIdent);
-      for (auto *p = e->problems; p; p = p->next)
-        t += Problem(p->problemForm, p->problem) + " " + Text(p->errorMessage) +
-             Text(p->attributes) + "]";
-      return t;
+      auto *e = static_cast<const ERDPA_attributeError_t *>(d);
+      return kind + " " + Text(e->objectIdent) + (e->problems ? Line(e->problems) : "");
     }
     case ERDPA_SELECTION_ERROR:
     case ERDPA_SERVICE_ERROR:
-      for (auto *p = static_cast<const ERDPA_selectionItem_t *>(r->details); p; p = p->next)
-        t += Problem(p->problemForm, p->problem) + " " + Text(p->objectIdent) + " " +
-             Text(p->errorMessage) + (p->attributes ? Text(*p->attributes) : "") + "]";
-      return t;
+      return kind + Line(static_cast<const ERDPA_selectionItem_t *>(d));
     case ERDPA_ACCESS_ERROR:
-      for (auto *p = static_cast<const ERDPA_accessItem_t *>(r->details); p; p = p->next)
-        t += Problem(p->problemForm, p->problem) + " " + Text(p->objectIdent) + " " +
-             Text(p->errorMessage) + "]";
-      return t;
+      return kind + Line(static_cast<const ERDPA_accessItem_t *>(d));
   }
-  return t + " ?";
+  return kind + " ?";
 }
 
 // The wire parts of one problem.

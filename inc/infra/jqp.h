@@ -14,6 +14,7 @@
 #include <stdint.h>
 
 #include "infra/as.h"
+#include "infra/erdpa.h"
 #include "infra/genu.h"
 #include "infra/kqexport.h"
 #include "infra/stf.h"
@@ -170,6 +171,21 @@ JQP_DECLARE_PROBLEM(Access)
 JQP_DECLARE_PROBLEM(Service)
 JQP_DECLARE_PROBLEM(Security)
 #undef JQP_DECLARE_PROBLEM
+
+/* Error packets. JQP_ErrorDecode decodes the error record a reply of `errorType`
+ * carries (`length` bytes) into a new DPA error result of the matching kind, which
+ * the caller releases with ERDPA_FreeError. It returns 0, or 1 with a code below and
+ * *out null, nothing left allocated: JQP_ST_ERR_DECODE when the packet cannot be
+ * decoded as that type's record (also for a type without an error record). */
+#define JQP_ST_ERR_ATTRIBUTES 0xc0090068u /* the attributes of a problem */
+#define JQP_ST_ERR_DECODE 0xc009006au     /* the packet is no error record of its type */
+#define JQP_ST_ERR_NO_MEMORY 0xc0090078u  /* out of memory */
+#define JQP_ST_ERR_MESSAGE 0xc009007au    /* an error message */
+#define JQP_ST_ERR_OBJECT 0xc009007eu     /* an object identification */
+#define JQP_ST_ERR_EXTENDED 0xc0090081u   /* an extended problem's identifier */
+#define JQP_ST_ERR_PROBLEM 0xc0090095u    /* a standard code the kind lacks, or no problem */
+KQ_EXPORT int JQP_ErrorDecode(STF_statusList_t *status, int32_t errorType, const void *bytes,
+                              int32_t length, ERDPA_errorResult_t **out);
 
 KQ_END_DECLS
 

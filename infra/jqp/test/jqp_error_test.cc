@@ -1,0 +1,352 @@
+// Error packets as a server sends them: error results of every kind made with the
+// ERDPA_ builders, turned into their wire records, encoded, and decoded again with
+// JQP_ErrorDecode; the decoded result must describe exactly as the one sent. Then
+// the packets the decoding refuses, each leaving nothing behind.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "infra/erdpa.h"
+#include "infra/jqp.h"
+#include "internal/ber_mod_kq_0b.h"
+#include "internal/ber_runtime.h"
+#include "kqtest.h"
+
+namespace {
+
+using Status = kq::test::StatusList;
+using Bytes = std::vector<unsigned char>;
+constexpr uint32_t kCopyCount = 352;  // cardinal values
+constexpr uint32_t kOid = 369;        // a short OID with a BER form
+
+// The parts of the wire record being built, released by their own functions once the
+// record is encoded.
+struct WireParts {
+  std::vector<void *> blocks;  // records and list nodes (identifiers are static bytes)
+  std::vector<ErrorMessage *> messages;
+  std::vector<AttributeList *> lists;
+} g_parts;
+template <typename T>
+T *WireNew() {
+  void *block = calloc(1, sizeof(T));
+  g_parts.blocks.push_back(block);
+  return static_cast<T *>(block);
+}
+void ReleaseWire() {
+  Status s;
+  for (ErrorMessage *m : g_parts.messages) EXPECT_EQ(FreeBER_errorMessage(s, m), 0);
+  for (AttributeList *l : g_parts.lists) EXPECT_EQ(FreeBER_AS(s, l), 0);
+  for (void *block : g_parts.blocks) free(block);
+  g_parts = {};
+}
+
+// One line per error result: kind, then each problem as form:code, object, message
+// and the copy counts of its attributes.
+std::string Text(const GEN_ErrorMsg_t *m) {
+  if (!m) return "-";
+  if (m->text.choice <= 2) return m->text.u.string;
+  const GEN_OctetString_t &o = m->text.u.octets;
+  return std::string(reinterpret_cast<const char *>(o.value), o.length);
+}
+std::string Text(const GEN_ObjectIdent_t *o) {
+  return !o ? "-" : o->choice == 1 ? o->u.job.value : "#" + std::to_string(o->choice);
+}
+std::string Text(AS_setHandle_t set) {
+  if (set == AS_nullSetHandle) return "";
+  Status s;
+  AS_valueList_t values{};
+  std::string text = " {";
+  if (AS_GetAttrValList(s, set, kCopyCount, &values, nullptr) == 0) {
+    for (uint32_t i = 0; i < values.count; ++i)
+      text += (i ? "," : "") + std::to_string(*static_cast<int32_t *>(values.values[i]));
+    free(values.values);
+  }
+  return text + "}";
+}
+std::string Text(const AS_setHandle_t *cell) { return cell ? Text(*cell) : ""; }
+// A problem and the ones after it in its list.
+template <typename P>
+std::string Line(const P *p) {
+  std::string t = " [" + std::to_string(p->problemForm) + ":" + std::to_string(p->problem);
+  if constexpr (requires { p->objectIdent; }) t += " " + Text(p->objectIdent);
+  t += " " + Text(p->errorMessage);
+  if constexpr (requires { p->attributes; }) t += Text(p->attributes);
+  if constexpr (requires { p->next; })
+    t += p->next ? "]" + Line(p->next) : "]";
+  else
+    t += "]";
+  return t;
+}
+std::string Describe(const ERDPA_errorResult_t *r) {
+  const std::string kind = "kind " + std::to_string(r->kind);
+  const void *d = r->details;
+  switch (r->kind) {
+    case ERDPA_UPDATE_ERROR:
+    case ERDPA_DOCUMENT_ACCESS_ERROR:
+    case ERDPA_PRINTER_ERROR:
+      return kind + Line(static_cast<const ERDPA_objectProblem_t *>(d));
+    case ERDPA_SECURITY_ERROR:
+      return kind + Line(static_cast<const ERDPA_securityError_t *>(d));
+    case ERDPA_ATTRIBUTE_ERROR: {
+      auto *e = static_cast<const ERDPA_attributeError_t *>(d);
+      return kind + " " + Text(e->objectIdent) + (e->problems ? Line(e->problems) : "");
+    }
+    case ERDPA_SELECTION_ERROR:
+    case ERDPA_SERVICE_ERROR:
+      return kind + Line(static_cast<const ERDPA_selectionItem_t *>(d));
+    case ERDPA_ACCESS_ERROR:
+      return kind + Line(static_cast<const ERDPA_accessItem_t *>(d));
+  }
+  return kind + " ?";
+}
+
+// The wire parts of one problem.
+template <typename P>
+void ToWire(P &wire, int32_t form, uint32_t problem) {
+  wire.choice = static_cast<uint16_t>(form);
+  if (form == ERDPA_STANDARD_PROBLEM) wire.u.standard = static_cast<int32_t>(problem);
+  if (form == ERDPA_EXTENDED_PROBLEM) {
+    EXPECT_EQ(ToBER_oid(Status(), &wire.u.extended, &problem), 0);
+  }
+}
+void ToWire(ObjectIdent &wire, const GEN_ObjectIdent_t *o) {
+  EXPECT_EQ(ToBER_objectIdent(Status(), &wire, o), 0);
+}
+void ToWire(ErrorMessage &wire, const GEN_ErrorMsg_t *m) {
+  EXPECT_EQ(ToBER_errorMessage(Status(), &wire, m), 0);
+  g_parts.messages.push_back(&wire);
+}
+void ToWire(AttributeList &wire, AS_setHandle_t set) {
+  EXPECT_EQ(ToBER_AS(Status(), &wire, &set, GENU_AS_MODE_KEEP_EXT_ACL), 0);
+  g_parts.lists.push_back(&wire);
+}
+
+// One small builder per kind: the error result as its wire record.
+template <typename W>
+void *ObjectWire(const ERDPA_errorResult_t *r) {
+  auto *p = static_cast<const ERDPA_objectProblem_t *>(r->details);
+  auto *w = WireNew<W>();
+  ToWire(w->problem, p->problemForm, p->problem);
+  ToWire(w->object_identification, p->objectIdent);
+  ToWire(w->error_message, p->errorMessage);
+  return w;
+}
+void *SecurityWire(const ERDPA_errorResult_t *r) {
+  auto *p = static_cast<const ERDPA_securityError_t *>(r->details);
+  auto *w = WireNew<SecurityError>();
+  ToWire(w->problem, p->problemForm, p->problem);
+  ToWire(w->error_message, p->errorMessage);
+  return w;
+}
+void *AttributeWire(const ERDPA_errorResult_t *r) {
+  auto *e = static_cast<const ERDPA_attributeError_t *>(r->details);
+  auto *w = WireNew<AttributeError>();
+  if (e->objectIdent) {
+    w->bit_mask |= AttributeError_object_identification_present;
+    ToWire(w->object_identification, e->objectIdent);
+  }
+  AttributeError_problems_node **tail = &w->problems;
+  for (auto *p = e->problems; p; p = p->next, tail = &(*tail)->next) {
+    *tail = WireNew<AttributeError_problems_node>();
+    ToWire((*tail)->value.problem, p->problemForm, p->problem);
+    ToWire((*tail)->value.attributes, p->attributes);
+    ToWire((*tail)->value.error_message, p->errorMessage);
+  }
+  return w;
+}
+template <typename Node, uint8_t kPresent>
+void *ItemsWire(const ERDPA_errorResult_t *r) {
+  auto *head = WireNew<Node *>();
+  Node **tail = head;
+  for (auto *p = static_cast<const ERDPA_selectionItem_t *>(r->details); p;
+       p = p->next, tail = &(*tail)->next) {
+    *tail = WireNew<Node>();
+    ToWire((*tail)->value.problem, p->problemForm, p->problem);
+    if (p->attributes) {
+      (*tail)->value.bit_mask |= kPresent;
+      ToWire((*tail)->value.attributes, *p->attributes);
+    }
+    ToWire((*tail)->value.object_identification, p->objectIdent);
+    ToWire((*tail)->value.error_message, p->errorMessage);
+  }
+  return head;
+}
+void *AccessWire(const ERDPA_errorResult_t *r) {
+  auto *head = WireNew<AccessError_node *>();
+  AccessError_node **tail = head;
+  for (auto *p = static_cast<const ERDPA_accessItem_t *>(r->details); p;
+       p = p->next, tail = &(*tail)->next) {
+    *tail = WireNew<AccessError_node>();
+    ToWire((*tail)->value.object_identification, p->objectIdent);
+    ToWire((*tail)->value.problem, p->problemForm, p->problem);
+    ToWire((*tail)->value.error_message, p->errorMessage);
+  }
+  return head;
+}
+
+struct Kind {
+  int32_t kind, errorType, pdu;
+  void *(*wire)(const ERDPA_errorResult_t *);
+  const char *trace;
+};
+const Kind kKinds[] = {
+    {0, 0, 0, nullptr, ""},
+    {ERDPA_UPDATE_ERROR, 4, UpdateError_PDU, ObjectWire<UpdateError>, "update"},
+    {ERDPA_ATTRIBUTE_ERROR, 1, AttributeError_PDU, AttributeWire, "attribute"},
+    {ERDPA_DOCUMENT_ACCESS_ERROR, 11, DocumentAccessError_PDU, ObjectWire<DocumentAccessError>,
+     "document access"},
+    {ERDPA_SELECTION_ERROR, 13, SelectionError_PDU,
+     ItemsWire<SelectionError_node, SelectionProblemItem_attributes_present>, "selection"},
+    {ERDPA_PRINTER_ERROR, 12, PrinterError_PDU, ObjectWire<PrinterError>, "printer"},
+    {ERDPA_ACCESS_ERROR, 3, AccessError_PDU, AccessWire, "access"},
+    {ERDPA_SERVICE_ERROR, 10, ServiceError_PDU,
+     ItemsWire<ServiceError_node, ServiceProblemItem_attributes_present>, "service"},
+    {ERDPA_SECURITY_ERROR, 9, SecurityError_PDU, SecurityWire, "security"},
+};
+
+// Holds the inputs of the builders: two jobs, messages and a set with one attribute
+// of two copy counts.
+class ErrorDecode : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(AS_Create(s, &source, nullptr, 0), 0u);
+    GEN_Integer_t one = 1, two = 2;
+    ASSERT_EQ(AS_AddAttrValM(s, source, kCopyCount, 1, &one, &GENU_CardinalDesc, &attr), 0u);
+    ASSERT_EQ(AS_AddAttrValMR(s, attr, 1, &two, &GENU_CardinalDesc), 0u);
+    GENU_MakeErrorMsg(s, &first, "first", nullptr);
+    GENU_MakeErrorMsg(s, &second, "second", nullptr);
+  }
+  void TearDown() override {
+    GEN_DeleteErrorMsg(s, first, nullptr);
+    GEN_DeleteErrorMsg(s, second, nullptr);
+    AS_FreeAttrHandle(s, &attr);
+    AS_Destroy(s, &source);
+  }
+
+  // `r` as the packet of its kind.
+  Bytes Packet(const ERDPA_errorResult_t *r) {
+    const Kind &k = kKinds[r->kind];
+    void *wire = k.wire(r);
+    OssBuf encoded{0, nullptr};
+    EXPECT_EQ(GENU_OssEncode(nullptr, k.pdu, wire, &encoded), 0);
+    ReleaseWire();
+    Bytes bytes(encoded.value, encoded.value + encoded.length);
+    free(encoded.value);
+    return bytes;
+  }
+
+ public:  // the builders of the table reach in
+  Status s;
+  AS_setHandle_t source = AS_nullSetHandle;
+  AS_attrHandle_t attr = AS_nullAttrHandle;
+  GEN_ErrorMsg_t *first = nullptr, *second = nullptr;
+  GEN_ObjectIdent_t jobA{1, {{"job-A"}}}, jobB{1, {{"job-B"}}};
+};
+
+TEST_F(ErrorDecode, EveryKindComesBackAsSent) {
+  using Build = std::function<void(ErrorDecode &, ERDPA_errorResult_t **)>;
+  struct Row {
+    Build build;
+    std::string expected;
+  } rows[] = {
+      {[](auto &f, auto r) { ERDPA_Update(f.s, r, 5, &f.jobA, f.first); },
+       "kind 1 [1:5 job-A first]"},
+      {[](auto &f, auto r) {
+         ERDPA_Attribute(f.s, r, 2, f.attr, &f.jobA, f.first);
+         ERDPA_Attribute(f.s, r, 15, f.attr, &f.jobA, f.second);
+       },
+       "kind 2 job-A [1:2 first {1,2}] [1:15 second {1,2}]"},
+      {[](auto &f, auto r) { ERDPA_Attribute(f.s, r, 9, f.attr, nullptr, f.first); },
+       "kind 2 - [1:9 first {1,2}]"},
+      {[](auto &f, auto r) { ERDPA_DocumentAccess(f.s, r, 4, &f.jobB, f.second); },
+       "kind 3 [1:4 job-B second]"},
+      {[](auto &f, auto r) {
+         ERDPA_Selection(f.s, r, 1, f.attr, &f.jobA, f.first);
+         ERDPA_Selection(f.s, r, 3, nullptr, &f.jobB, f.second);
+       },
+       "kind 4 [1:1 job-A first {1,2}] [1:3 job-B second]"},
+      {[](auto &f, auto r) { ERDPA_Printer(f.s, r, 3, &f.jobA, f.first); },
+       "kind 5 [1:3 job-A first]"},
+      {[](auto &f, auto r) {
+         ERDPA_Access(f.s, r, 4, &f.jobA, f.first);
+         ERDPA_Access(f.s, r, 1, &f.jobB, f.second);
+       },
+       "kind 6 [1:4 job-A first] [1:1 job-B second]"},
+      {[](auto &f, auto r) {
+         ERDPA_Service(f.s, r, 15, nullptr, &f.jobB, f.first);
+         ERDPA_Service(f.s, r, 1, f.attr, &f.jobA, f.second);
+       },
+       "kind 7 [1:15 job-B first] [1:1 job-A second {1,2}]"},
+      {[](auto &f, auto r) { ERDPA_Security(f.s, r, 4, f.second); }, "kind 8 [1:4 second]"},
+      // An extended problem travels as an identifier and comes back as the short OID.
+      {[](auto &f, auto r) {
+         ERDPA_Security(f.s, r, 1, f.first);
+         auto *p = static_cast<ERDPA_securityError_t *>((*r)->details);
+         p->problemForm = ERDPA_EXTENDED_PROBLEM, p->problem = kOid;
+       },
+       "kind 8 [2:369 first]"},
+  };
+  for (auto &row : rows) {
+    SCOPED_TRACE(row.expected);
+    ERDPA_errorResult_t *sent = nullptr, *got = nullptr;
+    row.build(*this, &sent);
+    ASSERT_NE(sent, nullptr) << s.Text();
+    ASSERT_EQ(Describe(sent), row.expected);
+    Bytes packet = Packet(sent);
+    kq::test::LogCapture log("I");
+    ASSERT_EQ(JQP_ErrorDecode(s, kKinds[sent->kind].errorType, packet.data(),
+                              static_cast<int32_t>(packet.size()), &got),
+              0)
+        << s.Text();
+    EXPECT_EQ(Describe(got), row.expected);
+    EXPECT_NE(log.Text().find("JQP_ErrorDecode: doing " + std::string(kKinds[sent->kind].trace) +
+                              " error\n"),
+              std::string::npos)
+        << log.Text();
+    EXPECT_EQ(ERDPA_FreeError(s, got), 0u);
+    EXPECT_EQ(ERDPA_FreeError(s, sent), 0u);
+  }
+}
+
+TEST_F(ErrorDecode, RefusedPacketsLeaveNothing) {
+  ERDPA_errorResult_t *update = nullptr, *selection = nullptr;
+  ERDPA_Update(s, &update, 1, &jobA, first);
+  ERDPA_Selection(s, &selection, 2, nullptr, &jobA, first);
+  const Bytes updatePacket = Packet(update);
+  static_cast<ERDPA_selectionItem_t *>(selection->details)->problem = 4;  // no such code
+  const Bytes badCode = Packet(selection);
+  struct Row {
+    const char *name;
+    int32_t errorType;
+    Bytes packet;
+    uint32_t code;
+    const char *logged;
+  } rows[] = {
+      {"a type without a record", 2, updatePacket, JQP_ST_ERR_DECODE, "decode failed"},
+      {"no error", 0, updatePacket, JQP_ST_ERR_DECODE, "decode failed"},
+      {"a type past the table", 14, updatePacket, JQP_ST_ERR_DECODE, "decode failed"},
+      {"the record of another type", 9, updatePacket, JQP_ST_ERR_DECODE, "decode failed"},
+      {"bytes of no record", 4, {0x30, 0x05, 0x01}, JQP_ST_ERR_DECODE, "decode failed"},
+      {"no bytes", 4, {}, JQP_ST_ERR_DECODE, "decode failed"},
+      {"a code the kind lacks", 13, badCode, JQP_ST_ERR_PROBLEM, "standard conversion failed"},
+  };
+  for (auto &row : rows) {
+    SCOPED_TRACE(row.name);
+    kq::test::LogCapture log("IX");
+    ERDPA_errorResult_t *got = update;  // must come back null
+    EXPECT_EQ(JQP_ErrorDecode(s, row.errorType, row.packet.data(),
+                              static_cast<int32_t>(row.packet.size()), &got),
+              1);
+    EXPECT_EQ(got, nullptr);
+    EXPECT_TRUE(s.Has(row.code)) << s.Text();
+    EXPECT_NE(log.Text().find(std::string("JQP_ErrorDecode: ") + row.logged), std::string::npos)
+        << log.Text();
+  }
+  EXPECT_EQ(ERDPA_FreeError(s, update), 0u);
+  EXPECT_EQ(ERDPA_FreeError(s, selection), 0u);
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 #include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
+#include <optional>
 
 #include "private/genu_render_int.h"
 
@@ -104,6 +105,8 @@ const char *const kTypeNames[] = {"boolean",
 constexpr uint32_t kNamedIds = sizeof kTypeNames / sizeof kTypeNames[0];  // 0..89
 constexpr const char *kUnknownType = "unknown value type";
 
+using Lines = std::vector<std::string>;
+
 template <typename T>
 const T &As(const void *p) {
   return *static_cast<const T *>(p);
@@ -153,62 +156,59 @@ std::vector<std::string> ResultsLines(const GEN_ResultsProfile_t &v) {
   return lines;
 }
 
-}  // namespace
-
-std::vector<std::string> ValueLines(const void *value, uint32_t id) {
+// The value table: the line(s) of each id it renders, nothing for the others.
+std::optional<Lines> TableLines(const void *value, uint32_t id) {
   switch (id) {
     case 0:
-      return {As<GEN_Boolean_t>(value) ? "TRUE" : "FALSE"};
+      return Lines{As<GEN_Boolean_t>(value) ? "TRUE" : "FALSE"};
     case 1:
     case 12:
     case 15:
     case 22:
-      return {Formatted("%d", As<GEN_Integer_t>(value))};
+      return Lines{Formatted("%d", As<GEN_Integer_t>(value))};
     case 26:
-      return {Formatted("%d", As<GEN_Sides_t>(value))};
+      return Lines{Formatted("%d", As<GEN_Sides_t>(value))};
     case 4:
-      return {DeltaTimeText(As<GEN_Integer_t>(value))};
+      return Lines{DeltaTimeText(As<GEN_Integer_t>(value))};
     case 6:
-      return {DistNameText(&As<GEN_DistNameString_t>(value))};
+      return Lines{DistNameText(&As<GEN_DistNameString_t>(value))};
     case 8:
       return EventProfileLines(&As<GEN_EventHandlingProfile_t>(value));
     case 9:
-      return {FontReferenceText(&As<GEN_FontReference_t>(value))};
+      return Lines{FontReferenceText(&As<GEN_FontReference_t>(value))};
     case 10:
-      return {OidText(As<GEN_Identifier_t>(value))};
+      return Lines{OidText(As<GEN_Identifier_t>(value))};
     case 14:
-      return {As<GEN_JobIdentifier_t>(value).value};
+      return Lines{As<GEN_JobIdentifier_t>(value).value};
     case 16:
     case 28:
-      return {Cut(Chars(&As<GEN_Text_t>(value)))};
+      return Lines{Cut(Chars(&As<GEN_Text_t>(value)))};
     case 27:
-      return {Cut(Chars(&As<GEN_SimpleName_t>(value)))};
+      return Lines{Cut(Chars(&As<GEN_SimpleName_t>(value)))};
     case 18:
-      return {NameOrOidQualified(&As<GEN_NameOrOID_t>(value))};
+      return Lines{NameOrOidQualified(&As<GEN_NameOrOID_t>(value))};
     case 19:
-      return {NumbersUpText(&As<GEN_NumbersUpSupported_t>(value))};
+      return Lines{NumbersUpText(&As<GEN_NumbersUpSupported_t>(value))};
     case 21:
-      return {PageIdTypeText(&As<GEN_PageIdType_t>(value))};
+      return Lines{PageIdTypeText(&As<GEN_PageIdType_t>(value))};
     case 23:
-      return {Formatted("%f", As<GEN_Real_t>(value))};
+      return Lines{Formatted("%f", As<GEN_Real_t>(value))};
     case 25:
-      return {
+      return Lines{
           Formatted("%f - %f", As<GEN_RealRange_t>(value).lower, As<GEN_RealRange_t>(value).upper)};
     case 31: {
       uint64_t n = 0;
       GEN_GenToUint64(&n, &As<GEN_Cardinal64_t>(value));
-      return {Formatted("Card-64: %" PRIu64, n)};
+      return Lines{Formatted("Card-64: %" PRIu64, n)};
     }
-    case 33:
-      return {"(oid) cardinal map not implemented"};
     case 34:
-      return {CardOrNoidText(&As<GEN_CardinalOrNoid_t>(value))};
+      return Lines{CardOrNoidText(&As<GEN_CardinalOrNoid_t>(value))};
     case 43:
       return DocFormatLines(As<GEN_DocumentFormat_t>(value));
     case 44:
-      return {EdgeText(&As<GEN_Edge_t>(value))};
+      return Lines{EdgeText(&As<GEN_Edge_t>(value))};
     case 48:
-      return {TimeText(&As<GEN_GeneralizedTime_t>(value))};
+      return Lines{TimeText(&As<GEN_GeneralizedTime_t>(value))};
     case 60: {
       std::vector<std::string> lines;
       for (const GEN_ValueSeq_t *n = As<GEN_NameOrOidSeq_t>(value).first; n; n = n->next)
@@ -221,20 +221,60 @@ std::vector<std::string> ValueLines(const void *value, uint32_t id) {
       return ResultsLines(As<GEN_ResultsProfile_t>(value));
     case 85: {
       bool bad = false;
-      return {AclText(&As<GEN_PSISAccessControlList_t>(value), &bad)};
+      return Lines{AclText(&As<GEN_PSISAccessControlList_t>(value), &bad)};
     }
     case 86:
-      return {"RPC-address"};
+      return Lines{"RPC-address"};
     case 87:
-      return {"Socket-address"};
+      return Lines{"Socket-address"};
     case 88:
-      return {"not supported"};
+      return Lines{"not supported"};
     case 89:
-      return {ExtAclText(&As<GEN_ExtACL_t>(value))};
+      return Lines{ExtAclText(&As<GEN_ExtACL_t>(value))};
     default:
-      if (id < kNamedIds) return {std::string(kTypeNames[id]) + " not implemented"};
-      return {kUnknownType};
+      return std::nullopt;
   }
+}
+
+// The form the pack and unpack traces give the records the value table leaves out.
+std::string TraceFormText(const void *value, uint32_t id) {
+  std::string out;
+  switch (id) {
+    case 2:
+      Appendf(out, "lower: %d, upper: %d\n", As<GEN_IntegerRange_t>(value).lower,
+              As<GEN_IntegerRange_t>(value).upper);
+      return out;
+    case 55:
+      LocaleTo(out, &As<GEN_Locale_t>(value));
+      return out;
+    case 69: {
+      const RecordText *text = RecordTextOf(&kPageSelectLayout);
+      for (const GEN_ValueSeq_t *n = As<GEN_PageSelectSeq_t>(value).first; n; n = n->next)
+        RecordTo(out, *text, n->value);
+      return out;
+    }
+    default:
+      if (const RecordText *text = RecordTextOf(LayoutOfType(id))) RecordTo(out, *text, value);
+      return out;
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> ValueLines(const void *value, uint32_t id) {
+  if (std::optional<Lines> lines = TableLines(value, id)) return *lines;
+  if (id == 33) return {"(oid) cardinal map not implemented"};
+  if (id < kNamedIds) return {std::string(kTypeNames[id]) + " not implemented"};
+  return {kUnknownType};
+}
+
+std::string PackTraceText(const void *value, uint32_t id) {
+  std::string out;
+  if (std::optional<Lines> lines = TableLines(value, id)) {
+    for (const std::string &line : *lines) out += line + "\n";
+    return out.empty() ? "\n" : out;
+  }
+  return TraceFormText(value, id);
 }
 
 }  // namespace kq::genu

@@ -118,23 +118,8 @@ int FreeGEN_setOfObjectResult(STF_statusList_t *status, GEN_setOfObjectResult_t 
 }
 
 int ToGEN_listResult(STF_statusList_t *status, const ListResult *wire, GEN_listResult_t **out) {
-  if (!status) return 1;
-  LOG_COND_FUNC_TRACE("ToGEN_listResult", 1, "%s", "");
-  STF_ClearStatus(status);
-  int rc = 0;
-  if (!out) {
-    rc = STF__Fail(status, JQP_ST_BAD_VALUE);
-  } else if (!(*out = nullptr, wire)) {
-    rc = 0;
-  } else if (auto *record = AllocateRecord<GEN_listResult_t>(); !record) {
-    rc = STF__Fail(status, JQP_ST_NO_MEMORY);
-  } else if ((rc = FillList(status, wire, record)) != 0) {
-    FreeGEN_listResult(kq::stf::ScratchList(), record);
-  } else {
-    *out = record;
-  }
-  LOG_COND_FUNC_TRACE("ToGEN_listResult", 0, "rc=%d", rc);
-  return rc;
+  return kq::jqp::ConvertReceived("ToGEN_listResult", status, wire, out, FillList,
+                                  FreeGEN_listResult);
 }
 
 int FreeGEN_listResult(STF_statusList_t *status, GEN_listResult_t *record) {

@@ -45,23 +45,8 @@ int Fill(STF_statusList_t *status, const PrintResult *wire, GEN_printResult_t *r
 extern "C" {
 
 int ToGEN_printResult(STF_statusList_t *status, const PrintResult *wire, GEN_printResult_t **out) {
-  if (!status) return 1;
-  LOG_COND_FUNC_TRACE("ToGEN_printResult", 1, "%s", "");
-  STF_ClearStatus(status);
-  int rc = 0;
-  if (!out) {
-    rc = STF__Fail(status, JQP_ST_BAD_VALUE);
-  } else if (!(*out = nullptr, wire)) {
-    rc = 0;
-  } else if (auto *record = AllocateRecord<GEN_printResult_t>(); !record) {
-    rc = STF__Fail(status, JQP_ST_NO_MEMORY);
-  } else if ((rc = Fill(status, wire, record)) != 0) {
-    FreeGEN_printResult(kq::stf::ScratchList(), record);
-  } else {
-    *out = record;
-  }
-  LOG_COND_FUNC_TRACE("ToGEN_printResult", 0, "rc=%d", rc);
-  return rc;
+  return kq::jqp::ConvertReceived("ToGEN_printResult", status, wire, out, Fill,
+                                  FreeGEN_printResult);
 }
 
 int FreeGEN_printResult(STF_statusList_t *status, GEN_printResult_t *record) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "infra/jqp.h"
+#include "infra/svclog.h"
 #include "internal/ber_mod_kq_0b.h"
 #include "internal/stf_fail.h"
 #include "internal/stf_scratch.h"
@@ -31,6 +32,32 @@ int SetToCell(STF_statusList_t *status, const AttributeList *list, AS_setHandle_
 int ReleaseSetCell(STF_statusList_t *status, AS_setHandle_t *cell);
 // Destroys a set held in place; the null handle is allowed.
 int ReleaseSet(STF_statusList_t *status, AS_setHandle_t *set);
+
+// What a conversion of a received result record does around its own `fill`: trace
+// entry and exit under `name`, clear the caller's list, refuse a missing output,
+// hand out nothing for no record, and release what was built when filling fails, so
+// that the caller gets a whole record or none.
+template <typename Gen, typename Wire, typename Fill, typename Free>
+int ConvertReceived(const char *name, STF_statusList_t *status, const Wire *wire, Gen **out,
+                    Fill fill, Free release) {
+  if (!status) return 1;
+  LOG_COND_FUNC_TRACE(name, 1, "%s", "");
+  STF_ClearStatus(status);
+  int rc = 0;
+  if (!out) {
+    rc = STF__Fail(status, JQP_ST_BAD_VALUE);
+  } else if (!(*out = nullptr, wire)) {
+    rc = 0;
+  } else if (auto *record = AllocateRecord<Gen>(); !record) {
+    rc = STF__Fail(status, JQP_ST_NO_MEMORY);
+  } else if ((rc = fill(status, wire, record)) != 0) {
+    release(kq::stf::ScratchList(), record);
+  } else {
+    *out = record;
+  }
+  LOG_COND_FUNC_TRACE(name, 0, "rc=%d", rc);
+  return rc;
+}
 
 }  // namespace kq::jqp
 

@@ -1,5 +1,4 @@
-// Result records come from the calling thread's coding world, like the wire records
-// they are made from, so that one allocator serves a whole exchange.
+// Attribute-set cells of the result records.
 #include <cstdlib>
 #include <cstring>
 
@@ -8,22 +7,6 @@
 #include "private/jqp_result_int.h"
 
 namespace kq::jqp {
-
-void *Allocate(size_t size) {
-  OssGlobal *world = GENU_GetWorld();
-  void *block = world ? world->mallocp(size) : malloc(size);
-  if (block) memset(block, 0, size);
-  return block;
-}
-
-void Release(void *block) {
-  if (!block) return;
-  OssGlobal *world = GENU_GetWorld();
-  if (world)
-    world->freep(block);
-  else
-    free(block);
-}
 
 int SetToCell(STF_statusList_t *status, const AttributeList *list, AS_setHandle_t **out,
               uint32_t failure) {

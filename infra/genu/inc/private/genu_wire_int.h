@@ -8,6 +8,7 @@
 
 #include "infra/genu.h"
 #include "internal/ber_mod_kq_0b.h"
+#include "internal/genu_world_alloc.h"
 #include "internal/stf_fail.h"
 
 namespace kq::genu {
@@ -15,10 +16,6 @@ namespace kq::genu {
 // The refusal of every converter: a record or wire structure that does not fit its
 // description (a wrong choice, a missing part, a value out of range).
 inline int WireBad(STF_statusList_t *status) { return STF__Fail(status, GENU_ST_BAD_VALUE); }
-
-// Zero-filled block from the calling thread's world (the process heap without one).
-void *WireAlloc(size_t size);
-void WireFree(void *block);
 
 // The value type ids JQP_PackAV handles: fills up to `max` and returns the count.
 uint32_t WireTypeIds(uint32_t *ids, uint32_t max);

@@ -1,4 +1,5 @@
-// Inside the result conversions: allocation through the coding world and the
+// Inside the result conversions: allocation through the coding world (the one the
+// wire records come from, so that one allocator serves a whole exchange) and the
 // release of attribute-set cells.
 #ifndef KQ_INFRA_JQP_INC_PRIVATE_JQP_RESULT_INT_H
 #define KQ_INFRA_JQP_INC_PRIVATE_JQP_RESULT_INT_H
@@ -8,6 +9,7 @@
 #include "infra/jqp.h"
 #include "infra/svclog.h"
 #include "internal/ber_mod_kq_0b.h"
+#include "internal/genu_world_alloc.h"
 #include "internal/stf_fail.h"
 #include "internal/stf_scratch.h"
 
@@ -15,13 +17,13 @@ namespace kq::jqp {
 
 // A zero-filled block from the calling thread's world (the process heap when it has
 // none); null when memory ran out.
-void *Allocate(size_t size);
+inline void *Allocate(size_t size) { return genu::WireAlloc(size); }
 template <typename T>
 T *AllocateRecord() {
   return static_cast<T *>(Allocate(sizeof(T)));
 }
 // Gives a block of Allocate back; null is allowed.
-void Release(void *block);
+inline void Release(void *block) { genu::WireFree(block); }
 
 // A wire attribute list into a new set handle cell; 1 on failure with nothing left.
 // `failure` is the code added on top of the conversion's own.

@@ -110,8 +110,10 @@ int kq_demo_wire_run(const std::string &dir, FILE *out, FILE *err) {
     fclose(f);
     fprintf(out, "6 job attributes in a create-job request: %ld bytes, written to %s\n",
             static_cast<long>(encoded.length), file.c_str());
+    fprintf(out, "kq ber print --raw %d %s:\n", PrintArgument_PDU, file.c_str());
+    rc = kq_ber_print_run("dpa", PrintArgument_PDU, file, nullptr, out, err, true);
     fprintf(out, "kq ber print %d %s:\n", PrintArgument_PDU, file.c_str());
-    rc = kq_ber_print_run("dpa", PrintArgument_PDU, file, nullptr, out, err);
+    rc |= kq_ber_print_run("dpa", PrintArgument_PDU, file, nullptr, out, err);
     if (rc == 0 && kq::tools::DecodeCreateJob(s, encoded, &back) == 0) {
       fprintf(out, "read back into a new attribute set:\n");
       rc = SameValues(s, set, back, out) ? 0 : 1;

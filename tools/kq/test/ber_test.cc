@@ -1,10 +1,16 @@
 // kq ber print and kq ber list through their own streams and real files.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "ber_cmd.h"
 #include "captured.h"
+#include "common/create_job.h"
+#include "infra/erdpa.h"
+#include "infra/genu.h"
+#include "internal/ber_mod_kq_0b.h"
 #include "kqtest.h"
 
 namespace {
@@ -46,6 +52,146 @@ TEST(kq_ber, ListsEveryRecordNumber) {
   for (const char *line : {"    1  Boolean\n", "  146  PrintArgument\n", "  285  TerminalType\n"})
     EXPECT_NE(text.find(line), std::string::npos) << line;
   EXPECT_EQ(kq::test::Lines(text).size(), 127u);
+}
+
+// A job's attributes: a name and two copy counts.
+class KqBerRender : public ::testing::Test {
+ protected:
+  static constexpr uint32_t kJobName = 133, kCopyCount = 352;
+  void SetUp() override {
+    ASSERT_EQ(AS_Create(s, &job, nullptr, 0), 0u);
+    GEN_SimpleName_t name{};
+    name.choice = GEN_TEXT_STRING;
+    strcpy(name.u.string, "report");
+    ASSERT_EQ(AS_AddAttrValM(s, job, kJobName, 27, &name, &GENU_SimpleNameDesc, nullptr), 0u);
+    GEN_Integer_t one = 1, two = 2;
+    ASSERT_EQ(AS_AddAttrValM(s, job, kCopyCount, 1, &one, &GENU_CardinalDesc, &copies), 0u);
+    ASSERT_EQ(AS_AddAttrValMR(s, copies, 1, &two, &GENU_CardinalDesc), 0u);
+  }
+  void TearDown() override {
+    AS_FreeAttrHandle(s, &copies);
+    AS_Destroy(s, &job);
+  }
+  // Prints `bytes` as record `pdu`, rendered or raw; the exit status in *rc.
+  std::string Print(int pdu, const std::string &bytes, bool raw, int *rc) {
+    Captured c;
+    c.Input(bytes);
+    *rc = kq_ber_print_run("dpa", pdu, "-", c.in, c.out, c.err, raw);
+    EXPECT_EQ(c.Err(), "");
+    return c.Out();
+  }
+  static std::string Bytes(const OssBuf &b) {
+    std::string bytes(reinterpret_cast<const char *>(b.value), b.length);
+    free(b.value);
+    return bytes;
+  }
+
+  kq::test::StatusList s;
+  AS_setHandle_t job = AS_nullSetHandle;
+  AS_attrHandle_t copies = AS_nullAttrHandle;
+};
+
+// The attribute lines of the job above, as listed and as rendered.
+constexpr char kJobLines[] =
+    "\t1.0.10175.1.3.133 id-att-job-name\n"
+    "\t1.0.10175.1.3.352 id-att-copy-count\n"
+    "\t\tid-att-job-name (simple name)  \n"
+    "\t\t\treport\n"
+    "\t\tid-att-copy-count (cardinal)  \n"
+    "\t\t\t1\n"
+    "\t\t\t2\n";
+
+TEST_F(KqBerRender, ACreateJobArgumentShowsItsJobAttributesRendered) {
+  OssBuf encoded{};
+  ASSERT_EQ(kq::tools::EncodeCreateJob(s, "printer-one", job, &encoded), 0) << s.Text();
+  const std::string bytes = Bytes(encoded);
+  int rc = -1;
+  EXPECT_EQ(Print(PrintArgument_PDU, bytes, false, &rc),
+            std::string("PrintArgument\ncreate-job.job-attributes: 2 attributes\n") + kJobLines);
+  EXPECT_EQ(rc, 0);
+  // The structural print stays behind --raw: the values there are their encodings.
+  const std::string raw = Print(PrintArgument_PDU, bytes, true, &rc);
+  EXPECT_EQ(rc, 0);
+  EXPECT_NE(raw.find("printer-one"), std::string::npos) << raw;
+  EXPECT_EQ(raw.find("id-att-job-name"), std::string::npos) << raw;
+}
+
+// An attribute error as a server sends it: its attribute list rendered, then the
+// error's description and trace.
+TEST_F(KqBerRender, AnErrorRecordAlsoShowsItsDescription) {
+  GEN_ErrorMsg_t *message = nullptr;
+  ASSERT_EQ(GENU_MakeErrorMsg(s, &message, "copies out of range", nullptr), 0u);
+  ERDPA_errorResult_t *error = nullptr;
+  ASSERT_EQ(ERDPA_Attribute(s, &error, 2, copies, nullptr, message), 0u) << s.Text();
+  GEN_DeleteErrorMsg(s, message, nullptr);
+  auto *details = static_cast<ERDPA_attributeError_t *>(error->details);
+
+  AttributeError wire{};
+  AttributeError_problems_node node{};
+  wire.problems = &node;
+  node.value.problem.choice = 1;
+  node.value.problem.u.standard = static_cast<int32_t>(details->problems->problem);
+  ASSERT_EQ(ToBER_AS(s, &node.value.attributes, &details->problems->attributes,
+                     GENU_AS_MODE_KEEP_EXT_ACL),
+            0);
+  ASSERT_EQ(ToBER_errorMessage(s, &node.value.error_message, details->problems->errorMessage), 0);
+  OssBuf encoded{};
+  ASSERT_EQ(GENU_OssEncode(nullptr, AttributeError_PDU, &wire, &encoded), 0);
+  FreeBER_AS(s, &node.value.attributes);
+  FreeBER_errorMessage(s, &node.value.error_message);
+  char *description = ErrorResult2String(error);
+  ASSERT_NE(description, nullptr);
+  const std::string expectedDescription = description;
+  free(description);
+  EXPECT_EQ(ERDPA_FreeError(s, error), 0u);
+
+  int rc = -1;
+  const std::string text = Print(AttributeError_PDU, Bytes(encoded), false, &rc);
+  EXPECT_EQ(rc, 0);
+  const std::string head =
+      "AttributeError\nproblems[0].attributes: 1 attribute\n"
+      "\t1.0.10175.1.3.352 id-att-copy-count\n"
+      "\t\tid-att-copy-count (cardinal)  \n\t\t\t1\n\t\t\t2\n"
+      "error: " +
+      expectedDescription + "\n";
+  EXPECT_EQ(text.substr(0, head.size()), head) << text;
+  EXPECT_NE(text.find("copies out of range"), std::string::npos) << text;
+}
+
+// Attribute lists that do not convert, and errors that do not decode as DPA error
+// results, still print what they can and fail.
+TEST_F(KqBerRender, WhatDoesNotRenderFailsTheCommand) {
+  // An attribute with an identifier the registry does not know.
+  static uint8_t unknown[] = {0x2a, 0x03, 0x04};
+  static char null[] = "\x05";  // a NULL value: tag and zero length
+  Attribute_values_node value{nullptr, {2, reinterpret_cast<uint8_t *>(null)}};
+  AttributeList_node attr{nullptr, {{3, unknown}, &value}};
+  PrintArgument request{};
+  request.choice = 1;
+  request.u.create_job.printer_name.choice = GEN_TEXT_STRING;
+  strcpy(request.u.create_job.printer_name.u.graphic_string, "p");
+  request.u.create_job.bit_mask = CreateJobArgument_job_attributes_present;
+  request.u.create_job.job_attributes = &attr;
+  OssBuf encoded{};
+  ASSERT_EQ(GENU_OssEncode(nullptr, PrintArgument_PDU, &request, &encoded), 0);
+  int rc = -1;
+  const std::string text = Print(PrintArgument_PDU, Bytes(encoded), false, &rc);
+  EXPECT_EQ(rc, 1);
+  // The identifier does not convert (the first code); the command says so and goes on.
+  const std::string head =
+      "PrintArgument\ncreate-job.job-attributes: 1 attribute\n\t1.2.3.4 (not registered)\n"
+      "\t\tnot rendered: 0xc00e00a5";
+  EXPECT_EQ(text.substr(0, head.size()), head) << text;
+
+  // A security error whose problem code the kind does not define.
+  SecurityError security{};
+  security.problem.choice = 1;
+  security.problem.u.standard = 99;
+  security.error_message.text.choice = GEN_TEXT_STRING;
+  ASSERT_EQ(GENU_OssEncode(nullptr, SecurityError_PDU, &security, &encoded), 0);
+  EXPECT_EQ(Print(SecurityError_PDU, Bytes(encoded), false, &rc),
+            "SecurityError\nerror: not a DPA error result: 0xc0090095\n");
+  EXPECT_EQ(rc, 1);
 }
 
 }  // namespace

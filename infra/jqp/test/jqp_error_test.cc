@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "heap_double.h"
 #include "infra/erdpa.h"
 #include "infra/jqp.h"
 #include "internal/ber_mod_kq_0b.h"
@@ -347,6 +348,73 @@ TEST_F(ErrorDecode, RefusedPacketsLeaveNothing) {
   }
   EXPECT_EQ(ERDPA_FreeError(s, update), 0u);
   EXPECT_EQ(ERDPA_FreeError(s, selection), 0u);
+}
+
+// Every allocation of the decoding of each kind's packet fails in turn: the decoding
+// reports it, hands out no result and leaves no block behind. The packets hold two
+// problems where the kind has a list, and attributes with values where it has them.
+TEST_F(ErrorDecode, EveryAllocationFailingLeavesNothingAllocated) {
+  if (!kq::jqp::test::HeapBook::Available()) GTEST_SKIP() << "a sanitizer owns the heap";
+  using Build = void (*)(ErrorDecode &, ERDPA_errorResult_t **);
+  const struct {
+    const char *name;
+    Build build;
+    uint64_t minimumAllocations;  // the result, its details and their parts at least
+  } kPackets[] = {
+      {"update", [](auto &f, auto r) { ERDPA_Update(f.s, r, 5, &f.jobA, f.first); }, 6},
+      {"attribute",
+       [](auto &f, auto r) {
+         ERDPA_Attribute(f.s, r, 2, f.attr, &f.jobA, f.first);
+         ERDPA_Attribute(f.s, r, 15, f.attr, &f.jobA, f.second);
+       },
+       40},
+      {"document access",
+       [](auto &f, auto r) { ERDPA_DocumentAccess(f.s, r, 4, &f.jobB, f.second); }, 6},
+      {"selection",
+       [](auto &f, auto r) {
+         ERDPA_Selection(f.s, r, 1, f.attr, &f.jobA, f.first);
+         ERDPA_Selection(f.s, r, 3, nullptr, &f.jobB, f.second);
+       },
+       30},
+      {"printer", [](auto &f, auto r) { ERDPA_Printer(f.s, r, 3, &f.jobA, f.first); }, 6},
+      {"access",
+       [](auto &f, auto r) {
+         ERDPA_Access(f.s, r, 4, &f.jobA, f.first);
+         ERDPA_Access(f.s, r, 1, &f.jobB, f.second);
+       },
+       12},
+      {"service",
+       [](auto &f, auto r) {
+         ERDPA_Service(f.s, r, 15, nullptr, &f.jobB, f.first);
+         ERDPA_Service(f.s, r, 1, f.attr, &f.jobA, f.second);
+       },
+       30},
+      {"security", [](auto &f, auto r) { ERDPA_Security(f.s, r, 4, f.second); }, 5},
+  };
+  for (const auto &p : kPackets) {
+    SCOPED_TRACE(p.name);
+    ERDPA_errorResult_t *sent = nullptr;
+    p.build(*this, &sent);
+    ASSERT_NE(sent, nullptr) << s.Text();
+    const int32_t errorType = kKinds[sent->kind].errorType;
+    const Bytes packet = Packet(sent);
+    const std::string expected = Describe(sent);
+    EXPECT_EQ(ERDPA_FreeError(s, sent), 0u);
+    const uint64_t allocations =
+        kq::jqp::test::SweepAllocations([&](STF_statusList_t *status, bool *made) {
+          ERDPA_errorResult_t *got = nullptr;
+          const int rc = JQP_ErrorDecode(status, errorType, packet.data(),
+                                         static_cast<int32_t>(packet.size()), &got);
+          kq::jqp::test::HeapBook::StopFailing();
+          *made = got != nullptr;
+          if (got) {
+            EXPECT_EQ(Describe(got), expected);
+            EXPECT_EQ(ERDPA_FreeError(status, got), 0u);
+          }
+          return rc;
+        });
+    EXPECT_GE(allocations, p.minimumAllocations);
+  }
 }
 
 }  // namespace

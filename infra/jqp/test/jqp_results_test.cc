@@ -12,6 +12,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "heap_double.h"
 #include "infra/jqp.h"
 #include "internal/ber_mod_kq_0b.h"
 #include "internal/ber_runtime.h"
@@ -420,6 +421,54 @@ TEST(JqpAllocationFailure, ResultConversionsLeaveNothingAllocated) {
       EXPECT_EQ(book.badFrees, 0u);
     }
     EXPECT_GT(failAt - 1, c.minimumAllocations);
+  }
+}
+
+// As above, through the whole C heap instead of the world alone, so that the values
+// unpacked into the sets and the sets themselves fail too: every allocation of each
+// conversion fails in turn, and nothing is handed out or left behind.
+template <typename W, typename O>
+kq::jqp::test::HeapRun OnTheHeap(int (*convert)(STF_statusList_t *, W, O **),
+                                 int (*release)(STF_statusList_t *, O *),
+                                 std::type_identity_t<W> wire) {
+  return [=](STF_statusList_t *s, bool *made) {
+    O *out = nullptr;
+    int rc = convert(s, wire, &out);
+    kq::jqp::test::HeapBook::StopFailing();
+    *made = out != nullptr;
+    EXPECT_EQ(out ? release(s, out) : 0, 0);
+    return rc;
+  };
+}
+
+TEST(JqpAllocationFailure, EveryHeapAllocationOfTheConversionsFailsCleanly) {
+  if (!kq::jqp::test::HeapBook::Available()) GTEST_SKIP() << "a sanitizer owns the heap";
+  auto print = PrintReply(PrintResult_server_state_present | PrintResult_server_message_present |
+                              PrintResult_document_status_present,
+                          {7, 8}, {42});
+  auto list = ListReply(Bytes{9, 8, 7, 6}, 1, {{1, 2}, {}, {3}});
+  auto resubmit = ResubmitReply({Ints{4, 5}, kNone, Ints{6}});
+  ASSERT_TRUE(print && list && resubmit);
+  const ber_octets context = list->continuation;
+  const struct {
+    const char *name;
+    kq::jqp::test::HeapRun run;
+    uint64_t minimumAllocations;
+  } kConversions[] = {
+      {"print", OnTheHeap(ToGEN_printResult, FreeGEN_printResult, print.get()), 20},
+      {"list", OnTheHeap(ToGEN_listResult, FreeGEN_listResult, list.get()), 25},
+      {"objects", OnTheHeap(ToGEN_setOfObjectResult, FreeGEN_setOfObjectResult, list->result_set),
+       20},
+      {"object", OnTheHeap(ToGEN_objectResult, FreeGEN_objectResult, &list->result_set->value), 10},
+      {"resubmit", OnTheHeap(ToGEN_ResubmitJobResult, FreeGEN_ResubmitJobResult, resubmit.get()),
+       20},
+      {"object statuses", OnTheHeap(ToGEN_SeqOfObjectStatus, FreeGEN_SeqOfObjectStatus, *resubmit),
+       20},
+      {"context", OnTheHeap(ToGEN_listContext, FreeGEN_listContext, &context), 2},
+  };
+  for (const auto &c : kConversions) {
+    SCOPED_TRACE(c.name);
+    EXPECT_GE(kq::jqp::test::SweepAllocations(c.run), c.minimumAllocations);
   }
 }
 

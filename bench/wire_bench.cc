@@ -7,179 +7,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <cstring>
-#include <vector>
 
 #include "common/create_job.h"
 #include "infra/genu.h"
+#include "request_set.h"
 
 namespace {
-
-constexpr uint32_t kAttrs = 30;
-
-// A fresh value of value type `type`, the n-th of its attribute.
-void *MakeValue(uint32_t type, uint32_t n) {
-  switch (type) {
-    case 0:
-    case 1:
-    case 12: {
-      auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
-      *v = static_cast<int32_t>(type == 0 ? n % 2 : 1000 + n);
-      return v;
-    }
-    case 10: {
-      auto *v = static_cast<uint32_t *>(malloc(sizeof(uint32_t)));
-      *v = 369 + n % 4;
-      return v;
-    }
-    case 28: {
-      auto *t = static_cast<GEN_Text_t *>(calloc(1, sizeof(GEN_Text_t)));
-      t->choice = GEN_TEXT_STRING;
-      t->u.string = strdup("a text value of a request attribute");
-      return t;
-    }
-    case 27:
-    case 18: {
-      auto *no = static_cast<GEN_NameOrOID_t *>(calloc(1, sizeof(GEN_NameOrOID_t)));
-      GEN_SimpleName_t *name = type == 27 ? reinterpret_cast<GEN_SimpleName_t *>(no) : &no->u.name;
-      if (type == 18) no->choice = 2;
-      name->choice = GEN_TEXT_STRING;
-      strcpy(name->u.string, "printer-name-17");
-      return no;
-    }
-    default: {  // 48
-      auto *t = static_cast<GEN_GeneralizedTime_t *>(calloc(1, sizeof(GEN_GeneralizedTime_t)));
-      *t = GEN_GeneralizedTime_t{2026, 12, 6, 4, 30, 0, 0, 0, 1};
-      return t;
-    }
-  }
-}
-
-GEN_Text_t Text(const char *chars) {
-  GEN_Text_t t{};
-  t.choice = GEN_TEXT_STRING;
-  t.u.string = strdup(chars);
-  return t;
-}
-template <typename T>
-T *New() {
-  return static_cast<T *>(calloc(1, sizeof(T)));
-}
-int32_t *Number(int32_t n) {
-  auto *v = New<int32_t>();
-  *v = n;
-  return v;
-}
-GEN_ValueSeq_t *Node(void *value, GEN_ValueSeq_t *next = nullptr) {
-  auto *n = New<GEN_ValueSeq_t>();
-  *n = GEN_ValueSeq_t{next, value};
-  return n;
-}
-
-// A composite record of value type `type`.
-void *MakeRecord(uint32_t type) {
-  switch (type) {
-    case 8: {  // notification profile
-      auto *p = New<GEN_EventHandlingProfile_t>();
-      p->events = New<GEN_SetOfOids_t>();
-      p->events->first = Node(MakeValue(10, 1), Node(MakeValue(10, 2)));
-      p->comment = New<GEN_Text_t>();
-      *p->comment = Text("job events of the night shift");
-      p->deliveryAddress = New<GEN_DeliveryAddress_t>();
-      p->deliveryAddress->choice = 3;
-      p->deliveryAddress->u.text = Text("operator@example.com");
-      return p;
-    }
-    case 46: {  // finishing
-      auto *f = New<GEN_Finishing_t>();
-      f->choice = 1;
-      f->u.named.choice = 1;
-      f->u.named.u.oid = 370;
-      return f;
-    }
-    case 67: {  // page media select
-      auto *m = New<GEN_MediaSelect_t>();
-      m->choice = 1;
-      m->u.medium.choice = 2;
-      m->u.medium.u.name.choice = GEN_TEXT_STRING;
-      strcpy(m->u.medium.u.name.u.string, "iso-a4-white");
-      return m;
-    }
-    case 69: {  // page select: pages 1-4 and 9-12
-      auto *seq = New<GEN_PageSelectSeq_t>();
-      GEN_ValueSeq_t **tail = &seq->first;
-      for (int32_t first : {1, 9}) {
-        auto *r = New<GEN_PageSelect_t>();
-        r->begin.choice = r->end.choice = 1;
-        r->begin.u.number = first;
-        r->end.u.number = first + 3;
-        *tail = Node(r);
-        tail = &(*tail)->next;
-      }
-      return seq;
-    }
-    case 81: {  // results profile
-      auto *r = New<GEN_ResultsProfile_t>();
-      r->comment = New<GEN_Text_t>();
-      *r->comment = Text("results to the front desk");
-      r->jobCopies = Number(2);
-      r->outputBin = static_cast<GEN_NameOrOID_t *>(MakeValue(18, 0));
-      return r;
-    }
-    default: {  // 76 privileges: an octet-aligned certificate
-      auto *p = New<GEN_Privileges_t>();
-      p->operation = New<GEN_External_t>();
-      p->operation->choice = 2;
-      p->operation->directReference = 371;
-      p->operation->u.octets.length = 48;
-      p->operation->u.octets.value = static_cast<unsigned char *>(calloc(1, 49));
-      return p;
-    }
-  }
-}
-
-bool Wanted(uint32_t type) {
-  for (uint32_t t : {0u, 1u, 10u, 12u, 18u, 27u, 28u, 48u})
-    if (t == type) return true;
-  return false;
-}
-
-// The first 30 attributes of the registry with one of the wanted value types; with
-// `records`, six of them hold composite records.
-AS_setHandle_t RequestSet(bool records) {
-  STF_statusList_t *s = STF_CreateList(nullptr);
-  AS_setHandle_t set = AS_nullSetHandle;
-  AS_Create(s, &set, &genu_sysAllocator, 0);
-  uint32_t made = 0;
-  if (records) {
-    const struct {
-      uint32_t shoid, type;
-    } kRecords[] = {{123, 8}, {1072, 46}, {351, 67}, {350, 69}, {1059, 81}, {97, 76}};
-    for (const auto &r : kRecords) {
-      AS_attrHandle_t attr = AS_nullAttrHandle;
-      if (AS_AddAttrVal(s, set, r.shoid, r.type, MakeRecord(r.type), GENU_AVT2Descriptor(r.type),
-                        &attr))
-        abort();
-      AS_FreeAttrHandle(s, &attr);
-      ++made;
-    }
-  }
-  for (uint32_t shoid = 1; shoid < 1093 && made < kAttrs; ++shoid) {
-    uint32_t type = 0;
-    if (strncmp(GENU_ShortOIDToAscii(shoid), "id-att-", 7) != 0 ||
-        GENU_AttrIdToType(s, shoid, &type) || !Wanted(type))
-      continue;
-    AS_attrHandle_t attr = AS_nullAttrHandle;
-    AS_AddAttr(s, set, shoid, type, &attr);
-    for (uint32_t v = 0; v < 1 + made % 3; ++v)
-      AS_AddAttrValR(s, attr, type, MakeValue(type, v), GENU_AVT2Descriptor(type));
-    AS_FreeAttrHandle(s, &attr);
-    ++made;
-  }
-  STF_DeleteList(s);
-  if (made != kAttrs) abort();
-  return set;
-}
 
 OssBuf EncodeSet(STF_statusList_t *s, AS_setHandle_t set) {
   OssBuf encoded;
@@ -189,7 +22,7 @@ OssBuf EncodeSet(STF_statusList_t *s, AS_setHandle_t set) {
 
 void BM_SetToWire(benchmark::State &state) {
   STF_statusList_t *s = STF_CreateList(nullptr);
-  AS_setHandle_t set = RequestSet(state.range(0) != 0);
+  AS_setHandle_t set = kq::bench::RequestSet(state.range(0) != 0);
   for (auto _ : state) {
     OssBuf encoded = EncodeSet(s, set);
     benchmark::DoNotOptimize(encoded.value);
@@ -202,7 +35,7 @@ BENCHMARK(BM_SetToWire)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_WireToSet(benchmark::State &state) {
   STF_statusList_t *s = STF_CreateList(nullptr);
-  AS_setHandle_t set = RequestSet(state.range(0) != 0);
+  AS_setHandle_t set = kq::bench::RequestSet(state.range(0) != 0);
   OssBuf encoded = EncodeSet(s, set);
   for (auto _ : state) {
     AS_setHandle_t back = AS_nullSetHandle;

@@ -31,6 +31,9 @@ std::string NameOrOidQualified(const GEN_NameOrOID_t *value);
 // The per-id rendering of one value: its lines, each without the prefix. A line
 // holds its own newline where the rendering quotes one.
 std::vector<std::string> ValueLines(const void *value, uint32_t id);
+// Appends the value's lines to `out`, each after `prefix` (a lone prefix and newline
+// for a value without lines). `value` is not null.
+void AppendValue(std::string &out, const char *prefix, const void *value, uint32_t id);
 // How the pack and unpack traces show a value: the value table's lines when it
 // renders the id, else the labelled trace form of its record; each line ends in a
 // newline. Empty for the types neither knows.

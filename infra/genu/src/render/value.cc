@@ -262,10 +262,17 @@ std::string TraceFormText(const void *value, uint32_t id) {
 }  // namespace
 
 std::vector<std::string> ValueLines(const void *value, uint32_t id) {
-  if (std::optional<Lines> lines = TableLines(value, id)) return *lines;
+  if (std::optional<Lines> lines = TableLines(value, id)) return std::move(*lines);
   if (id == 33) return {"(oid) cardinal map not implemented"};
   if (id < kNamedIds) return {std::string(kTypeNames[id]) + " not implemented"};
   return {kUnknownType};
+}
+
+void AppendValue(std::string &out, const char *prefix, const void *value, uint32_t id) {
+  const size_t start = out.size();
+  for (const std::string &line : ValueLines(value, id))
+    out.append(prefix).append(line).push_back('\n');
+  if (out.size() == start) out.append(prefix).push_back('\n');
 }
 
 std::string PackTraceText(const void *value, uint32_t id) {
@@ -310,10 +317,8 @@ uint32_t GENU_EchoAttrValue(STF_statusList_t *sl, const char *prefix, const void
                             uint32_t id) {
   GENU_ECHO_GUARD(sl);
   if (!value) return genu::Emit("NULL value");
-  const char *p = prefix ? prefix : "";
   std::string out;
-  for (const std::string &line : genu::ValueLines(value, id)) out += p + line + "\n";
-  if (out.empty()) out = std::string(p) + "\n";
+  genu::AppendValue(out, prefix ? prefix : "", value, id);
   return genu::Emit(out);
 }
 
@@ -326,24 +331,31 @@ uint32_t GEN_EchoAS(STF_statusList_t *sl, AS_setHandle_t set) {
     STF_ClearStatus(sl);
     return genu::Emit("\t\tno attributes\n");
   }
+  // One piece of text per attribute: its head line and its values.
+  std::string out;
+  out.reserve(256);
   do {
     uint32_t type = 0;
-    std::string head = "\t\t" + genu::OidText(id) + " ";
     if (AS_GetAttrValTypeR(sl, attr, &type)) break;
-    head += std::string("(") + GENU__TypeToAscii(sl, type) + ")";
-    head += std::string(" ") + GENU__ModifyOpAscii(sl, attr) + "\n";
-    genu::Emit(head);
+    out.assign("\t\t").append(GENU_ShortOIDToAscii(id)).append(" (");
+    out.append(GENU__TypeToAscii(sl, type)).append(") ");
+    out.append(GENU__ModifyOpAscii(sl, attr)).push_back('\n');
     AS_attrValHandle_t val = AS_nullAttrValHandle;
     void *value = nullptr;
     if (AS_FindFirstAttrValR(sl, attr, &val, &value)) {
+      genu::Emit(out);
       if (STF_GetStatus(sl) != AS_ST_NO_VALUES) break;
       STF_ClearStatus(sl);
       genu::Emit("\t\t\tno values\n");
       continue;
     }
     do {
-      GENU_EchoAttrValue(sl, "\t\t\t", value, type);
+      if (value)
+        genu::AppendValue(out, "\t\t\t", value, type);
+      else
+        out.append("NULL value");  // as GENU_EchoAttrValue gives it
     } while (!AS_FindNextAttrValVR(sl, &val, &value));
+    genu::Emit(out);
     bool walked = STF_GetStatus(sl) == AS_ST_NO_NEXT_VAL;
     AS_FreeAttrValHandle(sl, &val);
     if (!walked) break;

@@ -194,4 +194,87 @@ TEST_F(KqBerRender, WhatDoesNotRenderFailsTheCommand) {
   EXPECT_EQ(rc, 1);
 }
 
+// Each error record is decoded as the error type that carries it: the rendering names
+// the record's own kind. Update, printer and document access errors share one layout,
+// so only the kind tells a wrong pairing.
+TEST_F(KqBerRender, EveryErrorRecordIsDescribedAsItsOwnKind) {
+  GEN_ErrorMsg_t *text = nullptr;
+  ASSERT_EQ(GENU_MakeErrorMsg(s, &text, "out of paper", nullptr), 0u);
+  ErrorMessage message{};
+  ASSERT_EQ(ToBER_errorMessage(s, &message, text), 0);
+  GEN_DeleteErrorMsg(s, text, nullptr);
+  GEN_ObjectIdent_t jobA{};
+  jobA.choice = 1;
+  strcpy(jobA.u.job.value, "job-A");
+  ObjectIdent object{};  // a job identifier is held inline: nothing to release
+  ASSERT_EQ(ToBER_objectIdent(s, &object, &jobA), 0);
+
+  // One problem of standard code 1 (2 for the attribute error, whose codes start
+  // there), about job-A.
+  auto problem = [](auto &p) {
+    p.choice = 1;
+    p.u.standard = 1;
+  };
+  UpdateError update{};
+  PrinterError printer{};
+  DocumentAccessError document{};
+  auto fill = [&](auto &e) {
+    problem(e.problem);
+    e.object_identification = object;
+    e.error_message = message;
+  };
+  fill(update), fill(printer), fill(document);
+  SecurityError security{};
+  problem(security.problem);
+  security.error_message = message;
+  AttributeError attribute{};
+  AttributeError_problems_node attributeProblem{};
+  attribute.problems = &attributeProblem;
+  problem(attributeProblem.value.problem);
+  attributeProblem.value.problem.u.standard = 2;
+  attributeProblem.value.error_message = message;
+  SelectionError_node selectionItem{};
+  ServiceError_node serviceItem{};
+  AccessError_node accessItem{};
+  problem(selectionItem.value.problem);
+  problem(serviceItem.value.problem);
+  problem(accessItem.value.problem);
+  selectionItem.value.object_identification = serviceItem.value.object_identification =
+      accessItem.value.object_identification = object;
+  selectionItem.value.error_message = serviceItem.value.error_message =
+      accessItem.value.error_message = message;
+  SelectionError selection = &selectionItem;
+  ServiceError service = &serviceItem;
+  AccessError access = &accessItem;
+
+  const struct {
+    int pdu;
+    void *wire;
+    const char *name, *kind;
+    const char *lists = "";
+  } kRecords[] = {
+      {UpdateError_PDU, &update, "UpdateError", "Update Error"},
+      {PrinterError_PDU, &printer, "PrinterError", "Printer Error"},
+      {DocumentAccessError_PDU, &document, "DocumentAccessError", "Document Access Error"},
+      {SecurityError_PDU, &security, "SecurityError", "Security Error"},
+      {AttributeError_PDU, &attribute, "AttributeError", "Attribute Error",
+       "problems[0].attributes: 0 attributes\n\t\tno attributes\n"},
+      {SelectionError_PDU, &selection, "SelectionError", "Selection Error"},
+      {ServiceError_PDU, &service, "ServiceError", "Service Error"},
+      {AccessError_PDU, &access, "AccessError", "Access Error"},
+  };
+  for (const auto &r : kRecords) {
+    SCOPED_TRACE(r.name);
+    OssBuf encoded{};
+    ASSERT_EQ(GENU_OssEncode(nullptr, r.pdu, r.wire, &encoded), 0);
+    int rc = -1;
+    const std::string text = Print(r.pdu, Bytes(encoded), false, &rc);
+    EXPECT_EQ(rc, 0);
+    const std::string head =
+        std::string(r.name) + "\n" + r.lists + "error: out of paper\n\t\t" + r.kind + " - ";
+    EXPECT_EQ(text.substr(0, head.size()), head) << text;
+  }
+  FreeBER_errorMessage(s, &message);
+}
+
 }  // namespace

@@ -82,6 +82,29 @@ LogCapture::~LogCapture() { LOG_Term(); }
 
 std::string LogCapture::Text() const { return ReadFile(file_); }
 
+Counter &Counting() {
+  static Counter c;
+  return c;
+}
+
+void *CountingAllocate(size_t size) {
+  Counter &c = Counting();
+  if (++c.attempts == c.failAt) return nullptr;
+  void *p = malloc(size ? size : 1);
+  c.live.insert(p);
+  return p;
+}
+
+void CountingFree(void *block) {
+  Counter &c = Counting();
+  if (block == nullptr) return;
+  if (c.live.erase(block) == 0) {
+    ++c.badFrees;
+    return;
+  }
+  free(block);
+}
+
 std::string ReadFile(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream ss;

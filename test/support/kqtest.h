@@ -5,9 +5,11 @@
 #ifndef KQ_TEST_SUPPORT_KQTEST_H
 #define KQ_TEST_SUPPORT_KQTEST_H
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -90,6 +92,24 @@ class LogCapture {
   TempDir dir_{"kqlog"};
   std::string file_;
 };
+
+// What the counting allocator (CountingAllocate, CountingFree) has done: every
+// attempt counts, the one numbered failAt fails, and frees of blocks it never handed
+// out (double frees included) are counted instead of performed. One per process.
+struct Counter {
+  uint64_t attempts = 0;  // failed ones included
+  uint64_t failAt = 0;    // the attempt number that fails; 0: none
+  std::set<void *> live;
+  uint64_t badFrees = 0;
+
+  void Reset() { *this = Counter(); }
+  // Makes the n-th attempt from now fail (n >= 1).
+  void FailNth(uint64_t n) { failAt = attempts + n; }
+  void NoFailure() { failAt = 0; }
+};
+Counter &Counting();
+void *CountingAllocate(size_t size);
+void CountingFree(void *block);
 
 std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, const std::string &text);

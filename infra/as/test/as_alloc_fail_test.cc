@@ -62,8 +62,8 @@ class AsAllocFailTest : public AsTest {
     for (AS_setHandle_t *s : {&w.a, &w.b, &w.result}) {
       if (*s != AS_nullSetHandle) Destroy(*s);
     }
-    CountingDeallocate(w.buffer);
-    CountingDeallocate(w.listOut.values);
+    CountingFree(w.buffer);
+    CountingFree(w.listOut.values);
   }
 
   void Sweep(const Case &c) {
@@ -74,9 +74,9 @@ class AsAllocFailTest : public AsTest {
       World w;
       Build(w, c.values);
       const SetImage a = Image(w.a), b = Image(w.b);
-      Alloc().FailNth(n);
+      Counting().FailNth(n);
       const uint32_t rc = c.op(sl, w);
-      Alloc().NoFailure();
+      Counting().NoFailure();
       if (rc != 0) {
         SCOPED_TRACE(n);
         std::vector<uint32_t> codes = sl.Codes();
@@ -95,9 +95,9 @@ class AsAllocFailTest : public AsTest {
         for (TestValue *v : w.mine) FreeValue(v);
       }
       TakeDown(w);
-      ASSERT_TRUE(Alloc().live.empty());
+      ASSERT_TRUE(Counting().live.empty());
       ASSERT_EQ(LiveValues(), 0);
-      ASSERT_EQ(Alloc().badFrees, 0u);
+      ASSERT_EQ(Counting().badFrees, 0u);
       if (rc == 0) break;
     }
     EXPECT_GT(n, 1u) << "the operation allocates nothing";

@@ -107,11 +107,11 @@ TEST_F(AsAttrTest, CharacteristicsAreCopiedInAndOut) {
   Add(set, 1, {});
   void *data = reinterpret_cast<void *>(1);
   uint32_t length = 9;
-  const uint64_t before = Alloc().allocations;
+  const uint64_t before = Counting().attempts;
   EXPECT_EQ(AS_GetAttrCharacteristics(sl, set, 1, &data, &length, CountingAllocate), 0u);
   EXPECT_EQ(data, nullptr);
   EXPECT_EQ(length, 0u);
-  EXPECT_EQ(Alloc().allocations, before);
+  EXPECT_EQ(Counting().attempts, before);
 
   char bytes[] = "abcd";
   ASSERT_EQ(AS_SetAttrCharacteristics(sl, set, 1, bytes, 4), 0u);
@@ -119,7 +119,7 @@ TEST_F(AsAttrTest, CharacteristicsAreCopiedInAndOut) {
   ASSERT_EQ(AS_GetAttrCharacteristics(sl, set, 1, &data, &length, CountingAllocate), 0u);
   ASSERT_EQ(length, 4u);
   EXPECT_EQ(std::memcmp(data, "abcd", 4), 0);
-  CountingDeallocate(data);
+  CountingFree(data);
 
   AS_attrHandle_t attr = Attr(set, 1);
   ASSERT_EQ(AS_GetAttrCharacteristicsR(sl, attr, &data, &length, nullptr), 0u);
@@ -127,7 +127,7 @@ TEST_F(AsAttrTest, CharacteristicsAreCopiedInAndOut) {
   free(data);  // the default allocator is malloc
   ASSERT_EQ(AS_SetAttrCharacteristicsR(sl, attr, "x", 0), 0u);
   EXPECT_EQ(Image(set).attrs[0].characteristics, "");
-  EXPECT_EQ(Alloc().live.size(), 4u);  // set and attribute with their handles
+  EXPECT_EQ(Counting().live.size(), 4u);  // set and attribute with their handles
 
   EXPECT_FAILS(AS_SetAttrCharacteristics(sl, set, 1, nullptr, 0), AS_ST_BAD_ARG3);
   EXPECT_FAILS(AS_SetAttrCharacteristicsR(sl, attr, nullptr, 1), AS_ST_BAD_ARG2);

@@ -38,7 +38,7 @@ TEST_F(AsCombineTest, AppendAndOverlayCheckBothSetsThenTheDescriptor) {
   AS_setHandle_t a = Abc(), gone = NewSet(), stale, out = AS_nullSetHandle;
   ASSERT_EQ(AS_CopySetHandle(sl, gone, &stale), 0u);
   Destroy(gone);
-  AS_allocateDescriptor_t half = {nullptr, CountingDeallocate};
+  AS_allocateDescriptor_t half = {nullptr, CountingFree};
   EXPECT_FAILS(AS_Append(sl, nullptr, a, a, nullptr, 0), AS_ST_BAD_ARG1);
   EXPECT_INVALID(AS_Append(sl, &out, AS_nullSetHandle, a, &half, 0), AS_ST_BAD_ARG2);
   EXPECT_INVALID(AS_Append(sl, &out, a, AS_nullSetHandle, &half, 0), AS_ST_BAD_ARG3);

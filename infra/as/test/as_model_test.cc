@@ -445,9 +445,9 @@ TEST_F(AsModelTest, RandomOperationsAgreeWithTheModel) {
   for (uint32_t seed = 1; seed <= 100 && !HasFailure(); seed++) {
     SCOPED_TRACE(seed);
     Run(seed, 2000);
-    ASSERT_TRUE(Alloc().live.empty()) << "seed " << seed;
+    ASSERT_TRUE(Counting().live.empty()) << "seed " << seed;
     ASSERT_EQ(LiveValues(), 0);
-    ASSERT_EQ(Alloc().badFrees, 0u);
+    ASSERT_EQ(Counting().badFrees, 0u);
   }
 }
 

@@ -13,10 +13,10 @@ TEST_F(AsSetTest, CreateChecksItsArgumentsAndNormalisesTheDuplicateFlag) {
   EXPECT_FAILS(AS_Create(sl, nullptr, nullptr, 0), AS_ST_BAD_ARG1);
   AS_allocateDescriptor_t half = {CountingAllocate, nullptr};
   EXPECT_FAILS(AS_Create(sl, &set, &half, 0), AS_ST_BAD_ARG2);
-  half = {nullptr, CountingDeallocate};
+  half = {nullptr, CountingFree};
   EXPECT_EQ(AS_Create(sl, &set, &half, 0), 1u);
   EXPECT_EQ(set, AS_nullSetHandle);
-  EXPECT_EQ(Alloc().allocations, 0u);
+  EXPECT_EQ(Counting().attempts, 0u);
 
   set = NewSet(5);
   EXPECT_EQ(Image(set).duplicates, 1u);
@@ -34,10 +34,10 @@ TEST_F(AsSetTest, EverythingOfASetGoesThroughItsAllocator) {
   AS_setHandle_t set = NewSet();
   Add(set, 1, {1, 2});
   // Set handle, set, attribute handle, attribute, and two values with handles.
-  EXPECT_EQ(Alloc().live.size(), 2u + 2u + 2u * 3u);
+  EXPECT_EQ(Counting().live.size(), 2u + 2u + 2u * 3u);
   AS_allocateDescriptor_t got = OUT(AS_allocateDescriptor_t, AS_GetAllocator(sl, set, &out));
   EXPECT_EQ(got.allocate, &CountingAllocate);
-  EXPECT_EQ(got.deallocate, &CountingDeallocate);
+  EXPECT_EQ(got.deallocate, &CountingFree);
   EXPECT_FAILS(AS_GetAllocator(sl, set, nullptr), AS_ST_BAD_ARG2);
 
   EXPECT_EQ(AS_Create(sl, &set, nullptr, 0), 0u);
@@ -52,13 +52,13 @@ TEST_F(AsSetTest, ADestroyedSetLeavesOnlyItsHandleUntilTheLastHolderFreesIt) {
   Add(set, 1, {1});
   ASSERT_EQ(AS_CopySetHandle(sl, set, &second), 0u);
   Destroy(set);
-  EXPECT_EQ(Alloc().live.size(), 1u);
+  EXPECT_EQ(Counting().live.size(), 1u);
   AS_attrHandle_t attr;
   EXPECT_FAILS(AS_AddAttr(sl, second, 2, 2, &attr), AS_ST_STALE_HANDLE);
   EXPECT_FAILS(AS_Clear(sl, second), AS_ST_STALE_HANDLE);
   EXPECT_EQ(AS_FreeSetHandle(sl, &second), 0u);
   EXPECT_EQ(sl.Code(), AS_ST_STALE_HANDLE);
-  EXPECT_TRUE(Alloc().live.empty());
+  EXPECT_TRUE(Counting().live.empty());
 }
 
 TEST_F(AsSetTest, InvalidAndDamagedHandlesAreRefused) {

@@ -8,30 +8,6 @@ namespace {
 int liveValues = 0;
 }
 
-CountingAllocator &Alloc() {
-  static CountingAllocator a;
-  return a;
-}
-
-void *CountingAllocate(size_t size) {
-  CountingAllocator &a = Alloc();
-  a.allocations++;
-  if (a.failAt != 0 && a.allocations == a.failAt) return nullptr;
-  void *p = std::malloc(size == 0 ? 1 : size);
-  a.live.insert(p);
-  return p;
-}
-
-void CountingDeallocate(void *block) {
-  CountingAllocator &a = Alloc();
-  if (block == nullptr) return;
-  if (a.live.erase(block) == 0) {
-    a.badFrees++;
-    return;
-  }
-  std::free(block);
-}
-
 uint32_t CopyTestValue(STF_statusList_t *sl, void **out, const void *value,
                        const AS_allocateDescriptor_t *alloc) {
   auto *src = static_cast<const TestValue *>(value);
@@ -77,7 +53,7 @@ void FreeValue(TestValue *v) {
   EXPECT_EQ(v->magic, kValueMagic);
   v->magic = 0;
   liveValues--;
-  CountingDeallocate(v);
+  CountingFree(v);
 }
 
 SetImage Image(AS_setHandle_t set) {
@@ -98,7 +74,7 @@ SetImage Image(AS_setHandle_t set) {
 }
 
 void AsTest::SetUp() {
-  Alloc().Reset();
+  Counting().Reset();
   liveValues = 0;
 }
 
@@ -112,11 +88,11 @@ void AsTest::TearDown() {
     AS_setHandle_t set = sets_.back();
     Destroy(set);
   }
-  EXPECT_EQ(Alloc().badFrees, 0u) << "blocks freed twice or never allocated";
-  EXPECT_EQ(Alloc().live.size(), 0u) << "blocks leaked";
+  EXPECT_EQ(Counting().badFrees, 0u) << "blocks freed twice or never allocated";
+  EXPECT_EQ(Counting().live.size(), 0u) << "blocks leaked";
   EXPECT_EQ(LiveValues(), 0) << "test values leaked";
-  for (void *p : Alloc().live) std::free(p);
-  Alloc().live.clear();
+  for (void *p : Counting().live) std::free(p);
+  Counting().live.clear();
 }
 
 AS_setHandle_t AsTest::NewSet(uint32_t duplicates) {

@@ -1,6 +1,5 @@
-// Test support for attribute sets: a counting allocator that can be told to fail
-// the n-th allocation, test value records with copy and delete functions of their
-// own, status list reading, and a snapshot of a set's whole content.
+// Test support for attribute sets: test value records with copy and delete functions
+// of their own, status list reading, and a snapshot of a set's whole content.
 #ifndef KQ_INFRA_AS_TEST_AS_TEST_SUPPORT_H
 #define KQ_INFRA_AS_TEST_AS_TEST_SUPPORT_H
 
@@ -9,7 +8,6 @@
 #include <cstdint>
 #include <deque>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "infra/as.h"
@@ -19,24 +17,11 @@
 
 namespace kq::as::test {
 
-// Counts every allocation and free made through it. Double frees and frees of
-// blocks it never handed out are recorded instead of performed.
-struct CountingAllocator {
-  uint64_t allocations = 0;  // attempts, failed ones included
-  uint64_t failAt = 0;       // the attempt number that fails; 0: none
-  std::unordered_set<void *> live;
-  uint64_t badFrees = 0;
-
-  void Reset() { *this = CountingAllocator(); }
-  // Makes the n-th allocation from now fail (n >= 1).
-  void FailNth(uint64_t n) { failAt = allocations + n; }
-  void NoFailure() { failAt = 0; }
-};
-
-CountingAllocator &Alloc();
-void *CountingAllocate(size_t size);
-void CountingDeallocate(void *block);
-inline const AS_allocateDescriptor_t kCounting = {CountingAllocate, CountingDeallocate};
+// The shared counting allocator.
+using kq::test::Counting;
+using kq::test::CountingAllocate;
+using kq::test::CountingFree;
+inline const AS_allocateDescriptor_t kCounting = {CountingAllocate, CountingFree};
 
 // A test value: a payload, allocated through the descriptor a set gives.
 struct TestValue {

@@ -62,7 +62,7 @@ TEST_F(AsValTest, ListsAreAddedInOrderAndAnEmptyListStillMakesTheAttribute) {
   ASSERT_EQ(AS_GetAttrValList(sl, set, 8, &got, CountingAllocate), 0u);
   EXPECT_EQ(std::vector<void *>(got.values, got.values + got.count),
             (std::vector<void *>{three[0], three[1], three[2], two[0], two[1]}));
-  CountingDeallocate(got.values);
+  CountingFree(got.values);
   EXPECT_FAILS(AS_GetAttrValList(sl, set, 8, nullptr, nullptr), AS_ST_BAD_ARG3);
   EXPECT_FAILS(AS_GetAttrValListR(sl, attr, nullptr, nullptr), AS_ST_BAD_ARG2);
 

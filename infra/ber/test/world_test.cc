@@ -87,7 +87,7 @@ TEST_F(BerWorld, UnknownPduNumbersAreRefusedWithAText) {
   EXPECT_EQ(ossFreePDU(world_, EventMessage_PDU, nullptr), 0);
 }
 
-TEST_F(BerWorld, DecodeErrorsLeaveTextAndNoStructure) {
+TEST_F(BerWorld, DecodeErrorsFromMemoryOrSocketLeaveTextAndNoStructure) {
   int pdu = EventMessage_PDU;
   unsigned char bad[] = {0x30, 0x03, 0x80, 0x05, 0x01};
   OssBuf in{5, bad};
@@ -95,6 +95,10 @@ TEST_F(BerWorld, DecodeErrorsLeaveTextAndNoStructure) {
   EXPECT_EQ(ossDecode(world_, &pdu, &in, &out), BER_E_DATA);
   EXPECT_EQ(out, nullptr);
   EXPECT_NE(strstr(ossGetErrMsg(world_), "ends early"), nullptr) << ossGetErrMsg(world_);
+  // From a socket, input that is not BER is refused at once, without waiting for more.
+  ASSERT_EQ(write(fds_[1], "\x04\xff\x01\x02", 4), 4);
+  EXPECT_EQ(DecodeFromSocket(&out), BER_E_DATA);
+  EXPECT_EQ(out, nullptr);
 }
 
 TEST_F(BerWorld, PrintWritesTheRendering) {
@@ -159,12 +163,6 @@ TEST_F(BerWorld, SocketTimeoutAndEarlyClose) {
   EXPECT_EQ(DecodeFromSocket(&out), BER_E_IO);
   EXPECT_NE(strstr(ossGetErrMsg(world_), "closed"), nullptr);
   EXPECT_EQ(out, nullptr);
-}
-
-TEST_F(BerWorld, SocketInputThatIsNotBerIsRefusedAtOnce) {
-  ASSERT_EQ(write(fds_[1], "\x04\xff\x01\x02", 4), 4);
-  void *out = nullptr;
-  EXPECT_EQ(DecodeFromSocket(&out), BER_E_DATA);
 }
 
 TEST_F(BerWorld, EncodingFlagsAndMarks) {

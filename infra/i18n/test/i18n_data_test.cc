@@ -41,7 +41,7 @@ TEST(I18nData, ReadsCodeSetsAndLocales) {
   Unload();
 }
 
-TEST(I18nData, LayoutErrorsAndMissingDataLoadNothing) {
+TEST(I18nData, LayoutErrorsAndMissingDataLoadNothingAndLookupsThenFail) {
   const std::pair<std::string, Codes> cases[] = {
       // first word other than the code-set heading
       {kLocales + "C C <empty> ASCII\n", kBadData},
@@ -70,8 +70,18 @@ TEST(I18nData, LayoutErrorsAndMissingDataLoadNothing) {
   StatusList l;
   EXPECT_EQ(I18N_Init(l, empty.path().c_str()), 1);
   EXPECT_EQ(l.Codes(), Codes{I18N_ST_NO_DATA});
-  EXPECT_EQ(CodeSetOf("ASCII"), 0u);
   EXPECT_EQ(I18N_Term(l), 1);
+  // Nothing loaded: every lookup fails.
+  StatusList u;
+  uint32_t shoid;
+  char *name;
+  I18N_dpaLocale_t d{};
+  EXPECT_EQ(I18N_CodesetNameToOID(u, "ASCII", &shoid), 1);
+  EXPECT_EQ(I18N_OIDToCodesetName(u, kAscii, &name), 1);
+  EXPECT_EQ(I18N_GetDPALocaleFromLocaleName(u, "C", &d), 1);
+  EXPECT_EQ(u.Codes(),
+            (Codes{I18N_ST_UNKNOWN_LOCALE, I18N_ST_UNKNOWN_CODESET, I18N_ST_UNKNOWN_NAME}));
+  EXPECT_EQ(I18N_CodesetNameToOID(nullptr, "ASCII", &shoid), 1);
 }
 
 TEST(I18nData, LongestLineIsReadLastUnterminatedLineIsNotAndNewestEntryWins) {
@@ -173,25 +183,19 @@ Shipped ReadShipped() {
   return s;
 }
 
-TEST(I18nShipped, EveryCodeSetNameOpensWithIconvBothWays) {
+class I18nShippedTables : public ShippedTables {};
+
+TEST_F(I18nShippedTables, EveryCodeSetOpensWithIconvEveryIdentifierConvertsEveryLocaleResolves) {
   Shipped s = ReadShipped();
   ASSERT_GE(s.codesets.size(), 40u);
+  StatusList l;
+  std::set<uint32_t> seen;
   for (const auto &[name, dotted] : s.codesets) {
     for (auto [to, from] : {std::pair{name.c_str(), "UTF-8"}, std::pair{"UTF-8", name.c_str()}}) {
       iconv_t cd = iconv_open(to, from);
       EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1)) << to << " from " << from;
       if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
     }
-  }
-}
-
-class I18nShippedTables : public ShippedTables {};
-
-TEST_F(I18nShippedTables, EveryIdentifierConvertsAndEveryLocaleResolves) {
-  Shipped s = ReadShipped();
-  StatusList l;
-  std::set<uint32_t> seen;
-  for (const auto &[name, dotted] : s.codesets) {
     unsigned char binary[OID_BINARY_MAX];
     ASSERT_EQ(OID_ConvertDecToBin(l, dotted.c_str(), binary, nullptr), 0) << dotted;
     uint32_t shoid = 0;

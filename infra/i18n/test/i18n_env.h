@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,22 +18,7 @@ namespace kq::i18n::test {
 using kq::test::StatusList;
 using Codes = std::vector<uint32_t>;
 // The locale environment every suite that needs one shares.
-using kq::test::locale::ConfigureFor;
-using kq::test::locale::EnsureLocale;
-using kq::test::locale::InLocale;
-using kq::test::locale::kAscii;
-using kq::test::locale::kEucJp;
-using kq::test::locale::kGruesseLatin1;
-using kq::test::locale::kGruesseUtf8;
-using kq::test::locale::kIso2022Jp;
-using kq::test::locale::kLatin1;
-using kq::test::locale::kLatin2;
-using kq::test::locale::kOther;
-using kq::test::locale::kShiftJis;
-using kq::test::locale::kUnicode;
-using kq::test::locale::MessagesLocale;
-using kq::test::locale::ShippedTables;
-using kq::test::locale::StageDataDir;
+using namespace kq::test::locale;
 
 // Lookups as text for comparisons; a failed one answers Failure(its code).
 std::string Failure(uint32_t code);

@@ -107,18 +107,18 @@ TEST_F(I18nLookup, CurrentLocaleFromTheTableUnderGeneratedGlibcLocales) {
 
 using I18nOwnTables = OwnTables;
 
-TEST_F(I18nOwnTables, CurrentLocaleWithoutEntryIsAsciiForCAndFailsOtherwise) {
+TEST_F(I18nOwnTables, CurrentLocaleWithoutEntryOrWithUnknownCodeSet) {
+  // Without an entry: ASCII for C, a failure otherwise.
   Use("codeset-mappings:\nlocale-mappings:\n");
   {
     MessagesLocale c("C");
     EXPECT_EQ(Current(), Want("C", "", kAscii));
+    MessagesLocale m("C.UTF-8");
+    ASSERT_TRUE(m.ok());
+    EXPECT_EQ(Current(), Failure(I18N_ST_FAILED));
   }
-  MessagesLocale m("C.UTF-8");
-  ASSERT_TRUE(m.ok());
-  EXPECT_EQ(Current(), Failure(I18N_ST_FAILED));
-}
-
-TEST_F(I18nOwnTables, CurrentLocaleWithUnknownCodeSetIsLatin1) {
+  Unload();
+  // An entry whose code set is unknown: ISO Latin-1.
   Use("codeset-mappings:\nISO8859-1 1.0.10175.1.6.293.0\nlocale-mappings:\nC.UTF-8 en <empty> "
       "NoSuchSet\n");
   MessagesLocale m("C.UTF-8");
@@ -129,19 +129,6 @@ TEST_F(I18nOwnTables, CurrentLocaleWithUnknownCodeSetIsLatin1) {
   I18N_dpaLocale_t byName{};
   EXPECT_EQ(I18N_GetDPALocaleFromLocaleName(l, "C.UTF-8", &byName), 1);
   EXPECT_EQ(l.Codes(), (Codes{I18N_ST_UNKNOWN_LOCALE, I18N_ST_UNKNOWN_NAME}));
-}
-
-TEST(I18nUnloaded, LookupsFailWithoutTables) {
-  StatusList l;
-  uint32_t shoid;
-  char *name;
-  I18N_dpaLocale_t d{};
-  EXPECT_EQ(I18N_CodesetNameToOID(l, "ASCII", &shoid), 1);
-  EXPECT_EQ(I18N_OIDToCodesetName(l, kAscii, &name), 1);
-  EXPECT_EQ(I18N_GetDPALocaleFromLocaleName(l, "C", &d), 1);
-  EXPECT_EQ(l.Codes(),
-            (Codes{I18N_ST_UNKNOWN_LOCALE, I18N_ST_UNKNOWN_CODESET, I18N_ST_UNKNOWN_NAME}));
-  EXPECT_EQ(I18N_CodesetNameToOID(nullptr, "ASCII", &shoid), 1);
 }
 
 }  // namespace

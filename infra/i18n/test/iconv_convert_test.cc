@@ -3,7 +3,6 @@
 // locales.
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "i18n_env.h"

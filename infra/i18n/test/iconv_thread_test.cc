@@ -1,10 +1,10 @@
 // Conversion contexts belong to their threads: several threads convert at once, each
 // through the context it configured, and a thread's context ends with the thread.
+// The tables' count of users holds up under users in several threads.
 #include <iconv.h>
-#include <pthread.h>
 
-#include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "i18n_env.h"
@@ -21,31 +21,31 @@ struct Job {
   bool hadContext = false;
 };
 
-void *ConvertInThread(void *arg) {
-  auto *job = static_cast<Job *>(arg);
+void ConvertInThread(Job &job) {
   StatusList l;
-  if (ConfigureFor(l, job->wire)) job->failures++;
+  if (ConfigureFor(l, job.wire)) job.failures++;
+  auto bytes = [](const std::string &s) {
+    return reinterpret_cast<const unsigned char *>(s.data());
+  };
   for (int i = 0; i < 300; i++) {
     unsigned char out[ICONV_MAX_4095];
     int32_t len = 0;
-    uint32_t cs = job->wire;
-    if (ICONV_ToGEN_OtherCodeSet4095(l, reinterpret_cast<const unsigned char *>(job->onWire.data()),
-                                     static_cast<int32_t>(job->onWire.size()), out, &len, &cs) ||
-        std::string(reinterpret_cast<char *>(out), len) != job->local || cs != kUnicode)
-      job->failures++;
+    uint32_t cs = job.wire;
+    if (ICONV_ToGEN_OtherCodeSet4095(l, bytes(job.onWire), static_cast<int32_t>(job.onWire.size()),
+                                     out, &len, &cs) ||
+        std::string(reinterpret_cast<char *>(out), len) != job.local || cs != kUnicode)
+      job.failures++;
     GENU_berOid_t wire;
-    if (ICONV_ToBER_OtherCodeSet255(l, reinterpret_cast<const unsigned char *>(job->local.data()),
-                                    static_cast<int32_t>(job->local.size()), kUnicode, out,
-                                    sizeof out, &len, &wire) ||
-        std::string(reinterpret_cast<char *>(out), len) != job->onWire)
-      job->failures++;
+    if (ICONV_ToBER_OtherCodeSet255(l, bytes(job.local), static_cast<int32_t>(job.local.size()),
+                                    kUnicode, out, sizeof out, &len, &wire) ||
+        std::string(reinterpret_cast<char *>(out), len) != job.onWire)
+      job.failures++;
   }
   // Left in place on purpose when the thread converts: the thread key's destructor
   // frees it (the sanitizer build reports a leak otherwise).
   ICONV_context_t *ctx = ICONV_GetAndClearContext();
-  job->hadContext = ctx != nullptr;
+  job.hadContext = ctx != nullptr;
   ICONV_SetContext(ctx);
-  return nullptr;
 }
 
 class IconvThreads : public ShippedTables {};
@@ -57,16 +57,8 @@ TEST_F(IconvThreads, EachThreadConvertsThroughItsOwnContext) {
   ICONV_DestroyContext(ICONV_GetAndClearContext());
   std::vector<Job> jobs = {
       {kShiftJis, "\xe6\x97\xa5\xe6\x9c\xac", "\x93\xfa\x96\x7b"},
-      {kLatin1,
-       "Gr\xc3\xbc\xc3\x9f"
-       "e",
-       "Gr\xfc\xdf"
-       "e"},
-      {kLatin2,
-       "\xc5\x81\xc3\xb3"
-       "d\xc5\xba",
-       "\xa3\xf3"
-       "d\xbc"},
+      {kLatin1, kGruesseUtf8, kGruesseLatin1},
+      {kLatin2, "\305\201\303\263d\305\272", "\243\363d\274"},  // "Łódź"
       {kEucJp, "\xe6\x97\xa5\xe6\x9c\xac", "\xc6\xfc\xcb\xdc"},
       {kUnicode, "\xe2\x82\xac", "\xe2\x82\xac"},  // same code set: copied
       {kIso2022Jp, "\xe6\x97\xa5", "\x1b$BF|\x1b(B"},
@@ -78,10 +70,10 @@ TEST_F(IconvThreads, EachThreadConvertsThroughItsOwnContext) {
   std::vector<iconv_t> pins;
   for (const char *name : {"SHIFT_JIS", "ISO-8859-1", "ISO-8859-2", "EUC-JP", "ISO-2022-JP"})
     pins.push_back(iconv_open("UTF-8", name));
-  std::vector<pthread_t> threads(jobs.size());
-  for (size_t i = 0; i < jobs.size(); i++)
-    ASSERT_EQ(pthread_create(&threads[i], nullptr, ConvertInThread, &jobs[i]), 0);
-  for (pthread_t t : threads) pthread_join(t, nullptr);
+  {
+    std::vector<std::jthread> threads;
+    for (Job &job : jobs) threads.emplace_back(ConvertInThread, std::ref(job));
+  }
   for (iconv_t cd : pins) {
     if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
   }
@@ -93,34 +85,28 @@ TEST_F(IconvThreads, EachThreadConvertsThroughItsOwnContext) {
   EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
 }
 
-}  // namespace
-
-namespace {
-
 // Users come and go in several threads while one user keeps the tables loaded: the
 // count stays right and lookups always see complete tables.
-void *UseTables(void *arg) {
-  auto *failures = static_cast<int *>(arg);
-  for (int i = 0; i < 200; i++) {
-    StatusList l;
-    uint32_t shoid = 0;
-    I18N_dpaLocale_t d{};
-    if (I18N_Init(l, nullptr) || I18N_CodesetNameToOID(l, "Shift_JIS", &shoid) ||
-        shoid != kShiftJis || I18N_GetDPALocaleFromLocaleName(l, "ja_JP.eucJP", &d) ||
-        d.codeSet != kEucJp || I18N_Term(l))
-      (*failures)++;
-  }
-  return nullptr;
-}
-
 class I18nThreads : public ShippedTables {};
 
 TEST_F(I18nThreads, UsersInSeveralThreadsKeepTheCount) {
   std::vector<int> failures(6, 0);
-  std::vector<pthread_t> threads(failures.size());
-  for (size_t i = 0; i < threads.size(); i++)
-    ASSERT_EQ(pthread_create(&threads[i], nullptr, UseTables, &failures[i]), 0);
-  for (pthread_t t : threads) pthread_join(t, nullptr);
+  {
+    std::vector<std::jthread> threads;
+    for (int &f : failures) {
+      threads.emplace_back([&f] {
+        for (int i = 0; i < 200; i++) {
+          StatusList l;
+          uint32_t shoid = 0;
+          I18N_dpaLocale_t d{};
+          if (I18N_Init(l, nullptr) || I18N_CodesetNameToOID(l, "Shift_JIS", &shoid) ||
+              shoid != kShiftJis || I18N_GetDPALocaleFromLocaleName(l, "ja_JP.eucJP", &d) ||
+              d.codeSet != kEucJp || I18N_Term(l))
+            f++;
+        }
+      });
+    }
+  }
   for (int f : failures) EXPECT_EQ(f, 0);
   // Only the fixture's own user is left.
   Release();

@@ -37,12 +37,12 @@ TEST_F(msg_formatted, EachArgumentTypeIsInserted) {
   EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 1, one), R(0, "left and 32"));
   EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 1, number), R(0, "5 and 32"));
   // The second name is the same operation.
-  char buffer[64];
-  uint32_t length = 0;
-  EXPECT_EQ(MSG_GetFormattedByArrayWide(STF_SRC_STF, 0xc0030066, 0, nullptr, sizeof buffer, &length,
-                                        buffer, 1, bytes),
-            0u);
-  EXPECT_STREQ(buffer, "bytes <abc>");
+  EXPECT_EQ(IntoBuffer(64,
+                       [&](uint32_t n, uint32_t *length, char *buffer) {
+                         return MSG_GetFormattedByArrayWide(STF_SRC_STF, 0xc0030066, 0, nullptr, n,
+                                                            length, buffer, 1, bytes);
+                       }),
+            T(0, "bytes <abc>", 12));
 }
 
 TEST_F(msg_formatted, RawTextWhenArgumentsCannotBeInserted) {
@@ -136,13 +136,12 @@ TEST_F(msg_formatted, SprintfFormFormatsOnlyMsgTexts) {
             R(MSG_ST_SPRINTF_SOURCE, "c=c0030065 f=AS cs=STF"));
   EXPECT_EQ(Sprintf(STF_SRC_ERRNO, 2, 0, 64), R(MSG_ST_BAD_SOURCE, "c=00000002 cs=ERRNO"));
   // The second name is the same operation.
-  char buffer[8];
-  uint32_t length = 0;
-  EXPECT_EQ(MSG_GetFormattedBySprintfWide(STF_SRC_MSG, 0xc003006e, 0, nullptr, 5, &length, buffer,
-                                          "width", 42),
-            MSG_ST_TRUNCATED);
-  EXPECT_STREQ(buffer, "widt");
-  EXPECT_EQ(length, 9u);
+  EXPECT_EQ(IntoBuffer(5,
+                       [](uint32_t n, uint32_t *length, char *buffer) {
+                         return MSG_GetFormattedBySprintfWide(STF_SRC_MSG, 0xc003006e, 0, nullptr,
+                                                              n, length, buffer, "width", 42);
+                       }),
+            T(MSG_ST_TRUNCATED, "widt", 9));
 }
 
 }  // namespace

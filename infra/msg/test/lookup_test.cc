@@ -22,11 +22,12 @@ TEST_F(msg_lookup, SharedFacilitiesReadTheirSets) {
                {STF_SRC_STF, 0xc00e0065, "Value of type %d", 0},
                {STF_SRC_STF, 0, "No status", 0}});  // code 0 of STF: the "no status" text
   // The second name is the same operation.
-  char buffer[64];
-  uint32_t length = 0;
-  EXPECT_EQ(
-      MSG_GetUnformattedWide(STF_SRC_STF, 0xc00e0065, nullptr, sizeof buffer, &length, buffer), 0u);
-  EXPECT_STREQ(buffer, "Value of type %d");
+  EXPECT_EQ(IntoBuffer(64,
+                       [](uint32_t n, uint32_t *length, char *buffer) {
+                         return MSG_GetUnformattedWide(STF_SRC_STF, 0xc00e0065, nullptr, n, length,
+                                                       buffer);
+                       }),
+            T(0, "Value of type %d", 17));
 }
 
 TEST_F(msg_lookup, ApplicationFacilitiesAreNamedAfterTheApplication) {

@@ -55,11 +55,6 @@ TEST(msg_names, ApplicationAndUnusedClasses) {
   // Class 2 is unused; shared facilities stop at 255.
   EXPECT_EQ(Name(0x80010001u), "<none>");
   EXPECT_EQ(Name(0xc1000001u), "<none>");
-  EXPECT_TRUE(MSG__IsShared(0xc0030001u));
-  EXPECT_TRUE(MSG__IsAppSpecRep(0x40030001u));
-  EXPECT_TRUE(MSG__IsAppSpecNonRep(0x00030001u));
-  EXPECT_FALSE(MSG__IsShared(0x80030001u) || MSG__IsAppSpecRep(0x80030001u) ||
-               MSG__IsAppSpecNonRep(0x80030001u));
 }
 
 TEST(msg_names, SetNumbersAndCodeTranslation) {

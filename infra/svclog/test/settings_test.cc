@@ -5,7 +5,7 @@ namespace {
 
 using svclog_settings = LogTest;
 
-TEST_F(svclog_settings, DefaultsWriteErrorsToStandardOutputButNoTrace) {
+TEST_F(svclog_settings, DefaultsWriteErrorsToStandardOutputAndLettersMakeTheMask) {
   testing::internal::CaptureStdout();
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "to stdout");
   LOG_CondFuncTrace("F", "f.c", 1, 1, nullptr);
@@ -19,9 +19,7 @@ TEST_F(svclog_settings, DefaultsWriteErrorsToStandardOutputButNoTrace) {
   EXPECT_STREQ(LOG_SetAddress("stderr"), "standard error");
   LOG_CondMessage(LOG_SEV_WARNING, nullptr, 0, "to stderr");
   EXPECT_EQ(Texts(testing::internal::GetCapturedStderr()), std::vector<std::string>{"to stderr"});
-}
-
-TEST_F(svclog_settings, SeverityLettersMakeTheMask) {
+  // Severity letters make the mask.
   EXPECT_EQ(LOG_SetSeverity("EWS"), 0x103u);
   EXPECT_EQ(LOG_SetSeverity("x"), 0x80000000u);
   EXPECT_EQ(LOG_SetSeverity("Fw?E"), 0x41u) << "unknown letters are ignored";
@@ -51,19 +49,7 @@ TEST_F(svclog_settings, SettersReturnPreviousValuesAndReportAsInfo) {
             "LOG_SetEnabled: logging is disabled; LOG_SetEnabled: logging is enabled; ");
 }
 
-TEST_F(svclog_settings, DisabledLoggingOpensNoMessage) {
-  std::string file = LogToFile("E");
-  LOG_SetEnabled(0);
-  EXPECT_EQ(LOG_StartMessage(LOG_SEV_ERROR, nullptr, 0, nullptr), 0);
-  LOG_AddText("nothing is open");
-  LOG_EndMessage();
-  LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "off");
-  LOG_SetEnabled(1);
-  LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "on");
-  EXPECT_EQ(Texts(ReadFile(file)), std::vector<std::string>{"on"});
-}
-
-TEST_F(svclog_settings, LogSeverityOverridesEveryArgument) {
+TEST_F(svclog_settings, EnvironmentOverridesEveryArgumentUntilLogTerm) {
   SetEnv("LOG_SEVERITY", "F");
   std::string file = LogToFile("E");
   EXPECT_EQ(LOG_SetSeverity("EWS"), 0x40u);
@@ -75,9 +61,25 @@ TEST_F(svclog_settings, LogSeverityOverridesEveryArgument) {
   env_.Unset("LOG_SEVERITY");
   LOG_Term();
   EXPECT_EQ(LOG_SetSeverity("E"), 0x1u);
+  // Size and count overrides replace the arguments the same way.
+  env_.Set("LOG_SIZE", "5000");
+  SetEnv("LOG_MAX_LOGS", "4");
+  LOG_Init(Path("app").c_str(), "E");  // sets size 0 and count 0, both overridden
+  EXPECT_EQ(std::make_pair(LOG_maxLogSize, LOG_maxLogs), std::make_pair(5000L, 4));
+  EXPECT_EQ(std::make_pair(LOG_SetLogSize(10), LOG_SetMaxNoOfLogs(1)), std::make_pair(5000L, 4));
+  EXPECT_EQ(std::make_pair(LOG_maxLogSize, LOG_maxLogs), std::make_pair(5000L, 4));
 }
 
-TEST_F(svclog_settings, LogEnabledAcceptsOnlyItsFourWords) {
+TEST_F(svclog_settings, DisabledLoggingOpensNoMessageAndLogEnabledAcceptsOnlyFourWords) {
+  std::string file = LogToFile("E");
+  LOG_SetEnabled(0);
+  EXPECT_EQ(LOG_StartMessage(LOG_SEV_ERROR, nullptr, 0, nullptr), 0);
+  LOG_AddText("nothing is open");
+  LOG_EndMessage();
+  LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "off");
+  LOG_SetEnabled(1);
+  LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "on");
+  EXPECT_EQ(Texts(ReadFile(file)), std::vector<std::string>{"on"});
   struct Case {
     const char *value;
     int afterOff, afterOn;  // LOG_enabled after LOG_SetEnabled(0) and (1)
@@ -105,15 +107,6 @@ TEST_F(svclog_settings, JqpTraceDefaultsToStandardOutputAndDiagnosticSeverities)
   std::string name = LOG_SetAddress("stdout");
   EXPECT_EQ(name.substr(0, Path("trace").size() + 1), Path("trace") + ".");
   EXPECT_TRUE(kq::svclog::IsStamp(name.c_str() + Path("trace").size() + 1)) << name;
-}
-
-TEST_F(svclog_settings, SizeAndCountOverridesReplaceTheArguments) {
-  env_.Set("LOG_SIZE", "5000");
-  SetEnv("LOG_MAX_LOGS", "4");
-  LOG_Init(Path("app").c_str(), "E");  // sets size 0 and count 0, both overridden
-  EXPECT_EQ(std::make_pair(LOG_maxLogSize, LOG_maxLogs), std::make_pair(5000L, 4));
-  EXPECT_EQ(std::make_pair(LOG_SetLogSize(10), LOG_SetMaxNoOfLogs(1)), std::make_pair(5000L, 4));
-  EXPECT_EQ(std::make_pair(LOG_maxLogSize, LOG_maxLogs), std::make_pair(5000L, 4));
 }
 
 }  // namespace

@@ -295,7 +295,7 @@ TEST(GenvCompareRules, CopiesOfAttributesAreIndependentAndStaleHandlesAreNotFoll
   for (AS_attrHandle_t h : {live.handle, stale}) {
     GEN_IgnoredAttribute_t src{nullptr, h};
     void *copy = reinterpret_cast<void *>(1);
-    counter() = Counter();
+    Counting().Reset();
     Status s;
     EXPECT_EQ(GEN_CopyIgnoredAttribute(s, &copy, &src, &kCounting), h == stale ? 1u : 0u);
     EXPECT_EQ(s.Has(GENU_ST_SET_ACCESS), h == stale);
@@ -305,7 +305,7 @@ TEST(GenvCompareRules, CopiesOfAttributesAreIndependentAndStaleHandlesAreNotFoll
       EXPECT_EQ(cmp(11, &src, copy), 0);
       EXPECT_EQ(GEN_DeleteIgnoredAttribute(s, copy, &kCounting), 0u);
     }
-    EXPECT_TRUE(counter().live.empty());
+    EXPECT_TRUE(Counting().live.empty());
   }
   Status s;
   AS_FreeAttrHandle(s, &stale);

@@ -37,10 +37,10 @@ TEST(GenvMakeText, TextsAreOtherCodeSetWithinTheirBound) {
     }
     EXPECT_EQ(Take(t), "5/0 " + std::string(in ? in : ""));
   }
-  counter() = Counter();
+  Counting().Reset();
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GENU_MakeText(s, &t, over.c_str(), &kCounting));
   EXPECT_EQ(t, nullptr);
-  EXPECT_TRUE(counter().live.empty());
+  EXPECT_TRUE(Counting().live.empty());
 }
 
 TEST(GenvMakeText, SimpleNamesStopAt255AndErrorMessagesNeedAText) {
@@ -110,14 +110,14 @@ TEST(GenvMakeText, ObjectIdentificationsHoldDeepCopies) {
   EXPECT_EQ(text + std::string(":") + std::to_string(kind), "server-1:3044");
   free(text);
 
-  counter() = Counter();
+  Counting().Reset();
   GEN_ObjectIdent_t *oi = nullptr;
   ASSERT_EQ(GENU_MakeObjectIdent_DistName(s, &oi, dn, &kCounting), 0u);
   EXPECT_EQ(oi->choice, 4);
   EXPECT_NE(oi->u.distName.nameOrOid, dn->nameOrOid);
   ExpectSameStruct(&kq::genu::kDistNameStringLayout, &oi->u.distName, dn);
   EXPECT_EQ(GEN_DeleteObjectIdent(s, oi, &kCounting), 0u);
-  EXPECT_TRUE(counter().live.empty());
+  EXPECT_TRUE(Counting().live.empty());
   GEN_DeleteDistNameString(s, dn, nullptr);
 
   // The other choices hold what they were made from.
@@ -167,22 +167,22 @@ TEST(GenvMakeText, PrinterRecordsCopyTheirMembersAndFailCleanly) {
     return GENU_MakeDriverInfo(s, out, "drv", 12, "Acme", "X1", "1.0", "laser", files, "alias",
                                "comment", alloc);
   };
-  counter() = Counter();
+  Counting().Reset();
   GEN_DriverInfo_t *d = nullptr;
   ASSERT_EQ(make(&kCounting, &d), 0u);
-  uint64_t needed = counter().attempts;
+  uint64_t needed = Counting().attempts;
   EXPECT_EQ(extract(&d->manufacturer), "Acme");
   ASSERT_NE(d->files.first, nullptr);
   EXPECT_EQ(extract(static_cast<GEN_Text_t *>(d->files.first->next->value)), "b.dll");
   Status s;
   EXPECT_EQ(GEN_DeleteDriverInfo(s, d, &kCounting), 0u);
-  EXPECT_TRUE(counter().live.empty());
+  EXPECT_TRUE(Counting().live.empty());
   for (uint64_t n = 1; n <= needed; ++n) {
-    counter() = Counter();
-    counter().failAt = n;
+    Counting().Reset();
+    Counting().failAt = n;
     EXPECT_EQ(make(&kCounting, &d), 1u) << n;
     EXPECT_EQ(d, nullptr);
-    EXPECT_TRUE(counter().live.empty()) << n;
+    EXPECT_TRUE(Counting().live.empty()) << n;
   }
 
   int32_t timeout = 30;

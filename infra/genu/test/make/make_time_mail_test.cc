@@ -201,11 +201,11 @@ TEST(GenvMail, EachAddressKindConvertsOnlyItsOwnAttribute) {
   EXPECT_EQ(Out(inet.a, msMail), "<null>");  // none of the kind
   EXPECT_EQ(Out(none.a, msMail, 1, GENU_ST_NOT_COMPARABLE), "<null>");
   EXPECT_EQ(Out(none.a, GEN_X400ToStringAddress, 1, GENU_ST_NOT_COMPARABLE), "<null>");
-  counter() = Counter();
+  Counting().Reset();
   Address counted;
   ASSERT_EQ(GEN_MsMailToX400Address(s, &counted.a, "X", &kCounting), 0u);
   EXPECT_EQ(GEN_DeepDeleteStandardAttrs(s, &counted.a, &kCounting), 0u);
-  EXPECT_TRUE(counter().live.empty());
+  EXPECT_TRUE(Counting().live.empty());
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Test support for generic values: a counting allocator that can fail the n-th
-// allocation and random values of any record.
+// Test support for generic values: the counting allocator as a descriptor, and
+// random values of any record.
 #ifndef KQ_INFRA_GENU_TEST_SUPPORT_GENV_TEST_SUPPORT_H
 #define KQ_INFRA_GENU_TEST_SUPPORT_GENV_TEST_SUPPORT_H
 
@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -19,33 +18,12 @@
 
 namespace kq::genu::test {
 
-struct Counter {
-  uint64_t attempts = 0;
-  uint64_t failAt = 0;  // attempt number that fails; 0: none
-  std::set<void *> live;
-  uint64_t badFrees = 0;
-};
-inline Counter &counter() {
-  static Counter c;
-  return c;
-}
-inline void *countingAllocate(size_t size) {
-  Counter &c = counter();
-  if (++c.attempts == c.failAt) return nullptr;
-  void *p = malloc(size ? size : 1);
-  c.live.insert(p);
-  return p;
-}
-inline void countingFree(void *p) {
-  if (!p) return;
-  Counter &c = counter();
-  if (c.live.erase(p) == 0) {
-    ++c.badFrees;
-    return;
-  }
-  free(p);
-}
-inline const AS_allocateDescriptor_t kCounting = {countingAllocate, countingFree};
+// The shared counting allocator.
+using kq::test::Counter;
+using kq::test::Counting;
+using kq::test::CountingAllocate;
+using kq::test::CountingFree;
+inline const AS_allocateDescriptor_t kCounting = {CountingAllocate, CountingFree};
 
 // Status lists and log capture are the shared ones.
 using Status = kq::test::StatusList;

@@ -27,16 +27,16 @@ std::vector<Entry> everyDescriptor() {
 // Copies `src` through the descriptor with the counting allocator; checks the
 // copy compares equal, then deletes it. Returns the allocations it took.
 uint64_t copyCompareDelete(const Entry &e, const void *src) {
-  counter() = Counter();
+  Counting().Reset();
   Status s;
   void *copy = nullptr;
   EXPECT_EQ(e.desc->copyValue(s, &copy, src, &kCounting), 0u) << e.name;
   if (!copy) return 0;
-  uint64_t used = counter().attempts;
+  uint64_t used = Counting().attempts;
   kq::genu::test::ExpectSameStruct(e.layout, src, copy);
   EXPECT_EQ(e.desc->deleteValue(s, copy, &kCounting), 0u) << e.name;
-  EXPECT_TRUE(counter().live.empty()) << e.name << " leaks " << counter().live.size();
-  EXPECT_EQ(counter().badFrees, 0u) << e.name;
+  EXPECT_TRUE(Counting().live.empty()) << e.name << " leaks " << Counting().live.size();
+  EXPECT_EQ(Counting().badFrees, 0u) << e.name;
   return used;
 }
 
@@ -56,15 +56,15 @@ TEST(GenvCopy, FailedAllocationAtEveryPointLeaksNothing) {
       RandomValue v(e.layout, rng);
       uint64_t needed = copyCompareDelete(e, v.rec);
       for (uint64_t n = 1; n <= needed; ++n) {
-        counter() = Counter();
-        counter().failAt = n;
+        Counting().Reset();
+        Counting().failAt = n;
         Status s;
         void *copy = reinterpret_cast<void *>(1);
         EXPECT_EQ(e.desc->copyValue(s, &copy, v.rec, &kCounting), 1u) << e.name << " n=" << n;
         EXPECT_EQ(copy, nullptr) << e.name;
         EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY)) << e.name << " n=" << n;
-        EXPECT_TRUE(counter().live.empty()) << e.name << " n=" << n << " leaks";
-        EXPECT_EQ(counter().badFrees, 0u) << e.name;
+        EXPECT_TRUE(Counting().live.empty()) << e.name << " n=" << n << " leaks";
+        EXPECT_EQ(Counting().badFrees, 0u) << e.name;
       }
     }
 }
@@ -122,13 +122,13 @@ TEST(GenvCopy, DeepFormsFillCallerRecordsAndZeroThemOnDelete) {
     for (int round = 0; round < 6; ++round) {
       RandomValue v(d.layout, rng);
       std::vector<unsigned char> dst(d.layout->size, 0xAB), zero(d.layout->size, 0);
-      counter() = Counter();
+      Counting().Reset();
       Status s;
       ASSERT_EQ(d.copy(s, dst.data(), v.rec, &kCounting), 0u) << d.name;
       kq::genu::test::ExpectSameStruct(d.layout, v.rec, dst.data());
       EXPECT_EQ(d.del(s, dst.data(), &kCounting), 0u) << d.name;
       EXPECT_EQ(dst, zero) << d.name;
-      EXPECT_TRUE(counter().live.empty()) << d.name;
+      EXPECT_TRUE(Counting().live.empty()) << d.name;
     }
   }
 }
@@ -156,13 +156,13 @@ TEST(GenvCopy, BadValuesAreRefusedAndNothingAllocated) {
   GEN_DocumentFormat_t f{7, &variants, &version};
   GEN_OctetString_t neg{-1, nullptr}, odst{5, reinterpret_cast<unsigned char *>(1)};
   void *copy = reinterpret_cast<void *>(1);
-  counter() = Counter();
+  Counting().Reset();
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GEN_CopyText(s, &copy, &t, &kCounting));
-  EXPECT_TRUE(counter().live.empty());
-  counter() = Counter();
+  EXPECT_TRUE(Counting().live.empty());
+  Counting().Reset();
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GEN_CopyDocumentFormat(s, &copy, &f, &kCounting));
-  EXPECT_GT(counter().attempts, 1u);
-  EXPECT_TRUE(counter().live.empty());
+  EXPECT_GT(Counting().attempts, 1u);
+  EXPECT_TRUE(Counting().live.empty());
   EXPECT_EQ(copy, nullptr);
   memset(&dst, 0x5A, sizeof dst);
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GEN_DeepCopyText(s, &dst, &t, nullptr));
@@ -178,13 +178,13 @@ TEST(GenvCopy, OctetStringsKeepASpareZeroByteAndEmptyOnesHoldNothing) {
   Status s;
   unsigned char abc[3] = {'a', 'b', 'c'};
   GEN_OctetString_t src{3, abc}, dst, empty{0, nullptr};
-  counter() = Counter();
+  Counting().Reset();
   ASSERT_EQ(GEN_DeepCopyOctetString(s, &dst, &src, &kCounting), 0u);
   EXPECT_EQ(std::string(reinterpret_cast<char *>(dst.value), dst.length + 1),
             std::string("abc", 4));
   EXPECT_EQ(GEN_DeepDeleteOctetString(s, &dst, &kCounting), 0u);
   EXPECT_EQ(dst.value, nullptr);
-  EXPECT_TRUE(counter().live.empty());
+  EXPECT_TRUE(Counting().live.empty());
   ASSERT_EQ(GEN_DeepCopyOctetString(s, &dst, &empty, nullptr), 0u);
   EXPECT_TRUE(dst.length == 0 && dst.value == nullptr);
 }

@@ -73,25 +73,25 @@ TEST(GenvValueSeq, CopyKeepsOrderAndFailuresLeaveNothing) {
   GEN_ValueSeq_t *out = reinterpret_cast<GEN_ValueSeq_t *>(1);
   EXPECT_EQ(GENU__CopyAttrValSeq(s, 28, &out, nullptr, nullptr), 0u);
   EXPECT_EQ(out, nullptr);
-  counter() = Counter();
+  Counting().Reset();
   ASSERT_EQ(GENU__CopyAttrValSeq(s, 28, &out, src, &kCounting), 0u);
-  uint64_t needed = counter().attempts;
+  uint64_t needed = Counting().attempts;
   EXPECT_EQ(needed, 9u);  // per value: node, record, string
   std::string got;
   for (GEN_ValueSeq_t *n = out; n; n = n->next)
     got += static_cast<GEN_Text_t *>(n->value)->u.string + std::string(" ");
   EXPECT_EQ(got, "alpha beta gamma ");
   EXPECT_EQ(GENU__DeleteAttrValSeq(s, 28, out, &kCounting), 0u);
-  EXPECT_TRUE(counter().live.empty());
+  EXPECT_TRUE(Counting().live.empty());
 
   for (uint64_t n = 1; n <= needed; ++n) {
     SCOPED_TRACE(n);
-    counter() = Counter();
-    counter().failAt = n;
+    Counting().Reset();
+    Counting().failAt = n;
     out = reinterpret_cast<GEN_ValueSeq_t *>(1);
     EXPECT_REFUSED(GENU_ST_NO_MEMORY, GENU__CopyAttrValSeq(s, 28, &out, src, &kCounting));
     EXPECT_EQ(out, nullptr);
-    EXPECT_TRUE(counter().live.empty());
+    EXPECT_TRUE(Counting().live.empty());
   }
   EXPECT_EQ(GENU__DeleteAttrValSeq(s, 28, src, nullptr), 0u);
 }

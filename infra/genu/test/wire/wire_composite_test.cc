@@ -199,15 +199,15 @@ TEST(genu_wire_composite, BadWireStructuresAreRefusedAndLeaveNothing) {
 // failure came first after the last one needed; `partsLeft` gets the world's blocks
 // the unpacked value still held besides its record.
 uint64_t SweepAllocations(uint32_t id, const void *value, size_t *partsLeft) {
-  using kq::genu::test::counter;
+  using kq::test::Counting;
   for (uint64_t failAt = 1; failAt < 2000; ++failAt) {
     Status s;
     kq::genu::test::CountingWorld guard;
-    counter().failAt = failAt;
+    Counting().failAt = failAt;
     OssBuf encoded{0, nullptr};
     if (JQP_PackAV(s, id, value, &encoded)) {
       EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY) || s.Has(GENU_ST_ENCODE_FAILED)) << s.Text();
-      EXPECT_TRUE(counter().live.empty()) << "pack, failure " << failAt;
+      EXPECT_TRUE(Counting().live.empty()) << "pack, failure " << failAt;
       continue;
     }
     void *back = nullptr;
@@ -217,16 +217,16 @@ uint64_t SweepAllocations(uint32_t id, const void *value, size_t *partsLeft) {
     if (rc) {
       EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY) || s.Has(GENU_ST_DECODE_FAILED)) << s.Text();
       EXPECT_EQ(back, nullptr);
-      EXPECT_TRUE(counter().live.empty()) << "unpack, failure " << failAt;
+      EXPECT_TRUE(Counting().live.empty()) << "unpack, failure " << failAt;
       continue;
     }
     // The record came from the world (here the counting allocator on the process
     // heap); the record's delete frees it and its parts with the process free.
-    EXPECT_EQ(counter().live.erase(back), 1u);
+    EXPECT_EQ(Counting().live.erase(back), 1u);
     EXPECT_EQ(desc.deleteValue(s, back, nullptr), 0u);
-    *partsLeft = counter().live.size();
-    counter().live.clear();
-    EXPECT_EQ(counter().badFrees, 0u);
+    *partsLeft = Counting().live.size();
+    Counting().live.clear();
+    EXPECT_EQ(Counting().badFrees, 0u);
     return failAt;
   }
   ADD_FAILURE() << "id " << id << " never packed";

@@ -55,16 +55,16 @@ TEST(genu_wire_convert, OctetStringsOwnTheirBytes) {
     kq::genu::test::CountingWorld guard;
     ASSERT_EQ(ToBER_octetString(s, &w, &g), 0);
     EXPECT_NE(w.value, bytes);
-    EXPECT_EQ(kq::genu::test::counter().live.size(), 1u);
+    EXPECT_EQ(kq::genu::test::Counting().live.size(), 1u);
     GEN_OctetString_t back{};
     ASSERT_EQ(ToGEN_octetString(s, &w, &back), 0);  // with a spare zero byte
     EXPECT_EQ(std::string(reinterpret_cast<char *>(back.value), 5), std::string("\0\1\2\xff\0", 5));
     free(back.value);
     EXPECT_EQ(FreeBER_octetString(s, &w), 0);
-    EXPECT_TRUE(kq::genu::test::counter().live.empty());
+    EXPECT_TRUE(kq::genu::test::Counting().live.empty());
     EXPECT_EQ(w.value, nullptr);
     // An allocation failure reports no memory and leaves the structure empty.
-    kq::genu::test::counter().failAt = kq::genu::test::counter().attempts + 1;
+    kq::genu::test::Counting().failAt = kq::genu::test::Counting().attempts + 1;
     EXPECT_REFUSED(GENU_ST_NO_MEMORY, ToBER_octetString(s, &w, &g));
     EXPECT_EQ(w.value, nullptr);
   }
@@ -100,9 +100,9 @@ TEST(genu_wire_convert, MultipleReleasesSkipNullsAndReportFailures) {
   EXPECT_EQ(releases, 1);
   {
     kq::genu::test::CountingWorld guard;
-    void *block = kq::genu::test::countingAllocate(8);
+    void *block = kq::genu::test::CountingAllocate(8);
     EXPECT_EQ(FreeBER_Multiple(s, FreeBER_void, block, FreeBER_noOp, &a, nullptr), 0);
-    EXPECT_TRUE(kq::genu::test::counter().live.empty());
+    EXPECT_TRUE(kq::genu::test::Counting().live.empty());
   }
 }
 

@@ -260,9 +260,9 @@ struct CountingWorld {
   void *(*savedMalloc)(size_t);
   void (*savedFree)(void *);
   CountingWorld() : savedMalloc(world->mallocp), savedFree(world->freep) {
-    test::counter() = test::Counter{};
-    world->mallocp = test::countingAllocate;
-    world->freep = test::countingFree;
+    test::Counting().Reset();
+    world->mallocp = test::CountingAllocate;
+    world->freep = test::CountingFree;
   }
   ~CountingWorld() {
     world->mallocp = savedMalloc;
@@ -273,12 +273,12 @@ struct CountingWorld {
 }  // namespace kq::genu::test
 
 // EXPECT_REFUSED with the thread's world counting: no wire block is left behind.
-#define EXPECT_REFUSED_CLEAN(code, call)                 \
-  do {                                                   \
-    kq::genu::test::CountingWorld guard_;                \
-    EXPECT_REFUSED(code, call);                          \
-    EXPECT_TRUE(kq::genu::test::counter().live.empty()); \
-    EXPECT_EQ(kq::genu::test::counter().badFrees, 0u);   \
+#define EXPECT_REFUSED_CLEAN(code, call)                  \
+  do {                                                    \
+    kq::genu::test::CountingWorld guard_;                 \
+    EXPECT_REFUSED(code, call);                           \
+    EXPECT_TRUE(kq::genu::test::Counting().live.empty()); \
+    EXPECT_EQ(kq::genu::test::Counting().badFrees, 0u);   \
   } while (0)
 
 // The O/R name and directory name fix-ups.

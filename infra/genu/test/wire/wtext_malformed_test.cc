@@ -64,8 +64,8 @@ void ExpectCleanOutcome(uint32_t id, const Bytes &encoding, bool mustFail) {
     }
     EXPECT_TRUE(ExpectedFailure(id, u.codes)) << std::hex << (u.codes.empty() ? 0 : u.codes[0]);
   }
-  EXPECT_TRUE(kq::genu::test::counter().live.empty());
-  EXPECT_EQ(kq::genu::test::counter().badFrees, 0u);
+  EXPECT_TRUE(kq::genu::test::Counting().live.empty());
+  EXPECT_EQ(kq::genu::test::Counting().badFrees, 0u);
 }
 
 TEST(GenuWTextMalformed, EveryShortenedEncodingIsRefused) {
@@ -79,7 +79,7 @@ TEST(GenuWTextMalformed, EveryShortenedEncodingIsRefused) {
         EXPECT_EQ(u.rc, 1);
         EXPECT_EQ(u.codes, Codes{GENU_ST_DECODE_FAILED});
       }
-      EXPECT_TRUE(kq::genu::test::counter().live.empty());
+      EXPECT_TRUE(kq::genu::test::Counting().live.empty());
     }
     EXPECT_EQ(Unpacked(s.id, Bytes()).codes, Codes{GENU_ST_EMPTY_ENCODING});
   }

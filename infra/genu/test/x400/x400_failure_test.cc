@@ -14,9 +14,9 @@
 #include "x400_test_support.h"
 
 using kq::genu::test::Address;
-using kq::genu::test::counter;
 using kq::genu::test::Status;
 using kq::genu::test::Trip;
+using kq::test::Counting;
 
 namespace {
 
@@ -239,17 +239,17 @@ TEST(GenuX400Failure, AllocationFailuresLeakNothing) {
   for (; !succeeded && failAt < 400; ++failAt) {
     Status s;
     kq::genu::test::CountingWorld guard;
-    counter().failAt = failAt;
+    Counting().failAt = failAt;
     if (ToBER_orName(s, &sent.u.or_name, &a.name)) {
       EXPECT_TRUE(s.Has(GENU_ST_NO_MEMORY) || s.Has(GENU_ST_ENCODE_FAILED)) << failAt;
-      EXPECT_TRUE(counter().live.empty()) << failAt;
+      EXPECT_TRUE(Counting().live.empty()) << failAt;
       continue;
     }
-    counter().failAt = 0;
+    Counting().failAt = 0;
     ASSERT_NE(Trip(&sent).decoded, nullptr);
     EXPECT_EQ(FreeBER_orName(s, &sent.u.or_name), 0);
-    EXPECT_TRUE(counter().live.empty());
-    EXPECT_EQ(counter().badFrees, 0u);
+    EXPECT_TRUE(Counting().live.empty());
+    EXPECT_EQ(Counting().badFrees, 0u);
     succeeded = true;
   }
   ASSERT_TRUE(succeeded);

@@ -94,7 +94,8 @@ int CSEC_getpwuid_r(uid_t uid, struct passwd *pwd, char *buffer, size_t size,
     *sourceOut = SEC_SVC_FILES;
     return 0;
   }
-  if (services && services[0] != 0 && services[1] == 0) {
+  // One service names the source, except compat, which is the files and NIS.
+  if (services && services[0] != 0 && services[0] != SEC_SVC_COMPAT && services[1] == 0) {
     *sourceOut = services[0];
     return 0;
   }

@@ -1,5 +1,6 @@
 #include "csec_test_util.h"
 
+#include <sys/stat.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 namespace kq::test {
 
 CredentialFiles::CredentialFiles() {
+  chmod(dir.path().c_str(), 0755);         // children running as other users read the files
   csec__passwd_path = passwdFile.c_str();  // absent until a test writes it
   csec__resolv_path = resolvFile.c_str();
   ns__nsswitch_path = switchFile.c_str();
@@ -30,6 +32,7 @@ void CredentialFiles::SwitchPasswd(const char *services) {
     WriteFile(switchFile, std::string("# test switch\nhosts: files\npasswd: ") + services + "\n");
   else
     unlink(switchFile.c_str());
+  Reread();
 }
 
 void CredentialFiles::Resolver(const char *domain) {
@@ -40,6 +43,7 @@ void CredentialFiles::Resolver(const char *domain) {
     unlink(resolvFile.c_str());
     env.Set("LOCALDOMAIN", "");
   }
+  Reread();
 }
 
 void CredentialFiles::Reread() { CSEC__Reset(); }
@@ -75,6 +79,12 @@ std::string RunAs(uid_t uid, gid_t gid, const std::function<std::string()> &body
   waitpid(pid, &status, 0);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child failed: died";
   return out;
+}
+
+void OpenToAll(const LogCapture &log) {
+  std::string file = log.file();
+  chmod(file.substr(0, file.rfind('/')).c_str(), 0777);
+  chmod(file.c_str(), 0666);
 }
 
 std::string InChild(const std::function<std::string()> &body) {

@@ -20,11 +20,12 @@ class CredentialFiles : public ::testing::Test {
   CredentialFiles();
   ~CredentialFiles() override;
 
-  // The switch's passwd line ("files nis"), or no switch file when null.
+  // The switch's passwd line ("files nis"), or no switch file when null; the next call
+  // reads it.
   void SwitchPasswd(const char *services);
   // A resolver configuration and the default domain the resolver takes (LOCALDOMAIN);
-  // a null domain removes the configuration file. The resolver is then asked only in a
-  // child (InChild).
+  // a null domain removes the configuration file. The next call reads it; a resolver
+  // given a domain is asked only in a child (InChild).
   void Resolver(const char *domain);
   // Forgets the process state so that the next call reads the files.
   void Reread();
@@ -39,6 +40,9 @@ class CredentialFiles : public ::testing::Test {
 // returns what the body returned (the bytes it wants checked), or "child failed: ..."
 // when the child could not switch or died.
 std::string RunAs(uid_t uid, gid_t gid, const std::function<std::string()> &body);
+
+// Lets children running as other users write into a captured log.
+void OpenToAll(const LogCapture &log);
 
 // RunAs with the test's own identity. The resolver keeps the configuration it read
 // for the life of the process: a test that gives it a default domain asks in a child

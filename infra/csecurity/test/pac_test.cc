@@ -102,7 +102,6 @@ TEST_F(Pac, UserDomainIsTheHostNameWhenNisIsNotRunning) {
   for (const char *order : orders) {
     SCOPED_TRACE(order);
     SwitchPasswd(order);
-    Reread();
     uint32_t syntax = 0;
     const char *domain = SEC_GetUserDomain(&syntax);
     ASSERT_NE(domain, nullptr);

@@ -1,5 +1,4 @@
 // Credentials put into an authentication slot, read back from the body they carry.
-#include <grp.h>
 #include <rpc/rpc.h>
 #include <unistd.h>
 
@@ -36,11 +35,6 @@ Body Read(AUTH *auth) {
   }
   xdr_destroy(&xdr);
   return body;
-}
-
-gid_t ExpectedSysadminGid() {
-  struct group *g = getgrnam("sysadmin");
-  return g ? g->gr_gid : 14;
 }
 
 class Credential : public CredentialFiles {

@@ -1,5 +1,6 @@
 #include "csec_test_util.h"
 
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
@@ -89,6 +90,11 @@ void OpenToAll(const LogCapture &log) {
 
 std::string InChild(const std::function<std::string()> &body) {
   return RunAs(geteuid(), getegid(), body);
+}
+
+gid_t ExpectedSysadminGid() {
+  struct group *g = getgrnam("sysadmin");
+  return g ? g->gr_gid : 14;
 }
 
 std::string NodeName() {

@@ -49,6 +49,9 @@ void OpenToAll(const LogCapture &log);
 // so that the next test's resolver starts afresh.
 std::string InChild(const std::function<std::string()> &body);
 
+// The group of an administrator's credentials: "sysadmin", else 14.
+gid_t ExpectedSysadminGid();
+
 // The host's node name, and its part before the first ".".
 std::string NodeName();
 std::string ShortNodeName();

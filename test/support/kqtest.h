@@ -6,6 +6,7 @@
 #define KQ_TEST_SUPPORT_KQTEST_H
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -94,6 +95,12 @@ class LogCapture {
 std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, const std::string &text);
 std::vector<std::string> Lines(const std::string &text);
+
+// Runs `body` in a child process whose effective gid and uid are `gid` and `uid`, and
+// returns what the body returned (the text the test checks), or "child failed: ..."
+// when the child could not switch or died. For code that answers for the effective
+// user (credentials), run as users other than the test's.
+std::string RunAs(unsigned uid, unsigned gid, const std::function<std::string()> &body);
 
 }  // namespace kq::test
 

@@ -49,39 +49,6 @@ void CredentialFiles::Resolver(const char *domain) {
 
 void CredentialFiles::Reread() { CSEC__Reset(); }
 
-std::string RunAs(uid_t uid, gid_t gid, const std::function<std::string()> &body) {
-  int fds[2];
-  if (pipe(fds) != 0) return "child failed: pipe";
-  pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    std::string out;
-    if (setegid(gid) != 0 || seteuid(uid) != 0)
-      out = "child failed: cannot switch to uid " + std::to_string(uid);
-    else
-      out = body();
-    const char *p = out.data();
-    size_t left = out.size();
-    while (left > 0) {
-      ssize_t n = write(fds[1], p, left);
-      if (n <= 0) break;
-      p += n;
-      left -= static_cast<size_t>(n);
-    }
-    _exit(0);
-  }
-  close(fds[1]);
-  std::string out;
-  char buffer[4096];
-  ssize_t n;
-  while ((n = read(fds[0], buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<size_t>(n));
-  close(fds[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child failed: died";
-  return out;
-}
-
 void OpenToAll(const LogCapture &log) {
   std::string file = log.file();
   chmod(file.substr(0, file.rfind('/')).c_str(), 0777);

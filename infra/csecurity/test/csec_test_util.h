@@ -36,11 +36,6 @@ class CredentialFiles : public ::testing::Test {
   EnvGuard env;
 };
 
-// Runs `body` in a child process whose effective uid and gid are `uid` and `gid`;
-// returns what the body returned (the bytes it wants checked), or "child failed: ..."
-// when the child could not switch or died.
-std::string RunAs(uid_t uid, gid_t gid, const std::function<std::string()> &body);
-
 // Lets children running as other users write into a captured log.
 void OpenToAll(const LogCapture &log);
 

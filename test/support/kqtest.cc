@@ -140,4 +140,21 @@ std::string RunAs(unsigned uid, unsigned gid, const std::function<std::string()>
   return out;
 }
 
+std::string NisFixtureSkipReason() {
+  const char *state = getenv("KQ_NIS_FIXTURE");
+  if (!state)
+    return "not run through ctest, whose kq_nis fixture starts the NIS server "
+           "(scripts/nis-fixture)";
+  std::ifstream skip(std::string(state) + "/skip");
+  if (skip) {
+    std::stringstream why;
+    why << skip.rdbuf();
+    return "no NIS server here: " + why.str();
+  }
+  char domain[256] = {};
+  if (getdomainname(domain, sizeof domain - 1) != 0 || std::string(domain) != kNisDomain)
+    return std::string("the NIS server is not running (see ") + state + "/holder.log)";
+  return "";
+}
+
 }  // namespace kq::test

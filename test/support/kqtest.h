@@ -102,6 +102,12 @@ std::vector<std::string> Lines(const std::string &text);
 // user (credentials), run as users other than the test's.
 std::string RunAs(unsigned uid, unsigned gid, const std::function<std::string()> &body);
 
+// The NIS domain of the real NIS server the kq_nis fixture runs (scripts/nis-fixture).
+inline constexpr char kNisDomain[] = "kqtest.nis";
+// Empty when this program runs inside the fixture's namespaces with the server up;
+// otherwise why not (for GTEST_SKIP).
+std::string NisFixtureSkipReason();
+
 }  // namespace kq::test
 
 #endif

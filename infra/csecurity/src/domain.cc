@@ -62,6 +62,8 @@ bool Take(DomainCache &out, int service) {
   return true;
 }
 
+// The NIS domain when the passwd line asks NIS (compat does, after the files), else the
+// host name.
 bool FindUserDomain(DomainCache &out) {
   const int *services = CSEC__GetServices();
   bool nis = false;

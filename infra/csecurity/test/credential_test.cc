@@ -1,41 +1,14 @@
-// Credentials put into an authentication slot, read back from the body they carry.
+// Selectors that make no credentials, and the trace of the credential call. What the
+// credentials carry is read back on the server side of a call (rpc_test.cc).
 #include <rpc/rpc.h>
 #include <unistd.h>
 
 #include <string>
-#include <vector>
 
 #include "csec_test_util.h"
 
 namespace kq::test {
 namespace {
-
-struct Body {
-  int flavor = -1;
-  std::string machine;
-  uid_t uid = 0;
-  gid_t gid = 0;
-  std::vector<gid_t> groups;
-};
-
-// Decodes the credentials an AUTH sends with every call.
-Body Read(AUTH *auth) {
-  Body body;
-  body.flavor = auth->ah_cred.oa_flavor;
-  if (body.flavor != AUTH_SYS) return body;
-  XDR xdr;
-  xdrmem_create(&xdr, auth->ah_cred.oa_base, auth->ah_cred.oa_length, XDR_DECODE);
-  struct authunix_parms parms = {};
-  if (xdr_authunix_parms(&xdr, &parms)) {
-    body.machine = parms.aup_machname;
-    body.uid = parms.aup_uid;
-    body.gid = parms.aup_gid;
-    body.groups.assign(parms.aup_gids, parms.aup_gids + parms.aup_len);
-    xdr_free(reinterpret_cast<xdrproc_t>(xdr_authunix_parms), reinterpret_cast<char *>(&parms));
-  }
-  xdr_destroy(&xdr);
-  return body;
-}
 
 class Credential : public CredentialFiles {
  protected:
@@ -45,40 +18,6 @@ class Credential : public CredentialFiles {
   }
   AUTH *slot = nullptr;
 };
-
-TEST_F(Credential, EachFlavourCarriesItsIdentity) {
-  struct Case {
-    const char *what;
-    int clientType;
-    uint32_t flavour;
-    int flavor;
-    std::string machine;
-    uid_t uid;
-    gid_t gid;
-  } cases[] = {
-      {"none", SEC_CLIENT_USER, SEC_FLAVOUR_NONE, AUTH_NONE, "", 0, 0},
-      {"system", SEC_CLIENT_USER, SEC_FLAVOUR_SYS, AUTH_SYS, NodeName(), geteuid(), getegid()},
-      {"proxy", SEC_CLIENT_USER, SEC_FLAVOUR_PROXY, AUTH_SYS, NodeName(), 60001, 60001},
-      {"administrator", SEC_CLIENT_ADMIN, SEC_FLAVOUR_SYS, AUTH_SYS, "localhost", 0,
-       ExpectedSysadminGid()},
-      {"administrator's proxy", SEC_CLIENT_ADMIN, SEC_FLAVOUR_PROXY, AUTH_SYS, NodeName(), 60001,
-       60001},
-  };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.what);
-    ASSERT_EQ(SEC_SetClientType(c.clientType), SEC_OK);
-    SEC_selector_t selector = {SEC_MECH_ONC, c.flavour};
-    ASSERT_EQ(SEC_AddCredential_C(&selector, &slot), SEC_OK);
-    ASSERT_NE(slot, nullptr);
-    Body body = Read(slot);
-    EXPECT_EQ(body.flavor, c.flavor);
-    if (c.flavor != AUTH_SYS) continue;
-    EXPECT_EQ(body.machine, c.machine);
-    EXPECT_EQ(body.uid, c.uid);
-    EXPECT_EQ(body.gid, c.gid);
-    EXPECT_EQ(body.groups, std::vector<gid_t>{c.gid});
-  }
-}
 
 TEST_F(Credential, UnsupportedSelectorsLeaveTheSlotAlone) {
   LogCapture log("i");

@@ -142,6 +142,7 @@ TEST_F(CredentialOnTheWire, ServerReceivesTheIdentityOfEachFlavour) {
       {"none", SEC_CLIENT_USER, SEC_FLAVOUR_NONE, "flavor 0"},
       {"administrator", SEC_CLIENT_ADMIN, SEC_FLAVOUR_SYS,
        Sys("localhost", 0, ExpectedSysadminGid())},
+      {"administrator's proxy", SEC_CLIENT_ADMIN, SEC_FLAVOUR_PROXY, Sys(NodeName(), 60001, 60001)},
   };
   CLIENT *client = server.Client();
   ASSERT_NE(client, nullptr);

@@ -1,6 +1,13 @@
 // The printer configuration's NIS source against the real NIS server of the kq_nis
 // fixture, whose printers map is built from test/nis/printers.conf: single lookups,
-// yp_all walks, inheritance through NIS entries, and host:queue names beside them.
+// yp_all walks, inheritance through NIS entries, host:queue names beside them, and the
+// update of the map on its master (this host, reached through the fixture's doubles of
+// rcp and rsh).
+#include <rpcsvc/ypclnt.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -101,6 +108,52 @@ TEST_F(PrtNis, DefaultAndAllComeFromTheMap) {
   if (all) ns_bsd_addr_list_destroy(all);
   EXPECT_EQ(addrs, (std::vector<std::string>{"nishost,nisq,-", "otherhost,otherq,Solaris"}));
   EXPECT_EQ(Value("_all", NS_KEY_ALL, "nis"), "nisprinter,nisother");
+}
+
+// The map's entry for `name` as the server answers it now, or "<none>".
+std::string MapEntry(const char *name) {
+  char *value = nullptr;
+  int length = 0;
+  if (yp_match(const_cast<char *>(kq::test::kNisDomain), const_cast<char *>("printers.conf.byname"),
+               const_cast<char *>(name), static_cast<int>(strlen(name)), &value, &length) != 0)
+    return "<none>";
+  std::string entry(value, length);
+  free(value);
+  return entry;
+}
+
+// Puts a printer of the NIS source with the given address (none: no attributes).
+int PutToNis(const char *name, const char *bsdaddr) {
+  ns_printer_t *p = ns_printer_create(name, nullptr, NS_SVC_NIS, nullptr);
+  if (bsdaddr) ns_set_value_from_string(NS_KEY_BSDADDR, bsdaddr, p);
+  int rc = ns_printer_put(p);
+  ns_printer_destroy(p);
+  return rc;
+}
+
+TEST_F(PrtNis, UpdateOnTheMasterAddsAndRemovesAnEntryOfTheMap) {
+  // The local copy the update works on.
+  struct Cleanup {
+    ~Cleanup() {
+      for (const char *f : {"/tmp/printers.conf.byname", "/tmp/printers.conf.byname-",
+                            "/tmp/printers.conf.byname.LCK"})
+        unlink(f);
+    }
+  } cleanup;
+  ASSERT_EQ(MapEntry("nisnew"), "<none>");
+  ASSERT_EQ(PutToNis("nisnew", "newhost,newq"), 0);
+  EXPECT_EQ(MapEntry("nisnew"), "nisnew::bsdaddr=newhost,newq:");
+  ns_printer_t *p = ns_printer_get_name("nisnew", "nis");
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(Addr(static_cast<ns_bsd_addr_t *>(ns_get_value(NS_KEY_BSDADDR, p))), "newhost,newq,-");
+  ns_printer_destroy(p);
+  // The other entries went through the rewrite of the master's file unchanged.
+  EXPECT_EQ(MapEntry("nisother"), "nisother::bsdaddr=otherhost,otherq,Solaris:");
+  EXPECT_EQ(Value("nisprinter", "description", "nis"), "printer known only to NIS");
+
+  // Without attributes the entry leaves the map.
+  ASSERT_EQ(PutToNis("nisnew", nullptr), 0);
+  EXPECT_EQ(MapEntry("nisnew"), "<none>");
 }
 
 }  // namespace

@@ -116,6 +116,12 @@ std::string WhoCalls(CLIENT *client) {
   return out;
 }
 
+// Clients do not release their credentials: the caller does, before the client.
+void Destroy(CLIENT *client) {
+  if (client->cl_auth) auth_destroy(client->cl_auth);
+  clnt_destroy(client);
+}
+
 std::string Sys(const std::string &machine, unsigned uid, unsigned gid) {
   return "sys " + machine + " " + std::to_string(uid) + " " + std::to_string(gid) + " " +
          std::to_string(gid);
@@ -153,7 +159,7 @@ TEST_F(CredentialOnTheWire, ServerReceivesTheIdentityOfEachFlavour) {
     ASSERT_EQ(SEC_AddCredential_C(&selector, &client->cl_auth), SEC_OK);
     EXPECT_EQ(WhoCalls(client), c.seen);
   }
-  clnt_destroy(client);
+  Destroy(client);
 }
 
 TEST_F(CredentialOnTheWire, AnotherUsersCredentialsNameThatUser) {
@@ -163,7 +169,7 @@ TEST_F(CredentialOnTheWire, AnotherUsersCredentialsNameThatUser) {
     SEC_selector_t selector = {SEC_MECH_ONC, SEC_FLAVOUR_SYS};
     int rc = SEC_AddCredential_C(&selector, &client->cl_auth);
     std::string out = rc == SEC_OK ? WhoCalls(client) : "rc " + std::to_string(rc);
-    clnt_destroy(client);
+    Destroy(client);
     return out;
   });
   EXPECT_EQ(seen, Sys(NodeName(), 1, 1));
@@ -213,7 +219,7 @@ TEST_F(CredentialOnTheWire, ThreadsBuildCredentialsAndPacsAtOnce) {
           problems[t] = "no domain";
       }
       AS_Destroy(status, &set);
-      clnt_destroy(client);
+      Destroy(client);
     });
   }
   for (std::thread &t : threads) t.join();

@@ -81,3 +81,30 @@ function(kq_test name)
     PROPERTIES ENVIRONMENT "QV_ROOT=${KQ_STAGE}"
                TIMEOUT ${T_TIMEOUT})
 endfunction()
+
+# kq_nis_test(NAME [FAMILY family] SOURCES ... [LIBS ...]): a GoogleTest executable like
+# kq_test whose cases run against the real NIS server of the kq_nis fixture
+# (scripts/nis-fixture, registered in test/CMakeLists.txt): each case runs through
+# `nis-fixture run`, inside the server's namespaces, and finds the fixture's state
+# directory in KQ_NIS_FIXTURE (its file `skip` says why the server cannot run here).
+set(KQ_NIS_STATE ${CMAKE_BINARY_DIR}/nis_fixture)
+function(kq_nis_test name)
+  if(NOT KQ_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "FAMILY" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE kqcore_static kq_test_support GTest::gtest
+                                        GTest::gtest_main ${T_LIBS})
+  if(NOT T_FAMILY)
+    get_filename_component(T_FAMILY ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  endif()
+  kq_family_private(${name} ${T_FAMILY})
+  add_dependencies(${name} kq_stage)
+  set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR
+               ${CMAKE_SOURCE_DIR}/scripts/nis-fixture run ${KQ_NIS_STATE})
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QV_ROOT=${KQ_STAGE}"
+               FIXTURES_REQUIRED kq_nis RESOURCE_LOCK kq_nis TIMEOUT 120)
+endfunction()

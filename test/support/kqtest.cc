@@ -1,6 +1,8 @@
 #include "kqtest.h"
 
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -121,6 +123,61 @@ std::vector<std::string> Lines(const std::string &text) {
   std::stringstream ss(text);
   for (std::string line; std::getline(ss, line);) lines.push_back(line);
   return lines;
+}
+
+}  // namespace kq::test
+
+namespace kq::test {
+
+std::string RunAs(unsigned uid, unsigned gid, const std::function<std::string()> &body) {
+  int fds[2];
+  if (pipe(fds) != 0) return "child failed: pipe";
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    std::string out;
+    if (setegid(gid) != 0 || seteuid(uid) != 0)
+      out = "child failed: cannot switch to uid " + std::to_string(uid);
+    else
+      out = body();
+    for (size_t done = 0; done < out.size();) {
+      ssize_t n = write(fds[1], out.data() + done, out.size() - done);
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    _exit(0);
+  }
+  close(fds[1]);
+  if (pid < 0) {
+    close(fds[0]);
+    return "child failed: fork";
+  }
+  std::string out;
+  char buffer[4096];
+  ssize_t n;
+  while ((n = read(fds[0], buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<size_t>(n));
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child failed: died";
+  return out;
+}
+
+std::string NisFixtureSkipReason() {
+  const char *state = getenv("KQ_NIS_FIXTURE");
+  if (!state)
+    return "not run through ctest, whose kq_nis fixture starts the NIS server "
+           "(scripts/nis-fixture)";
+  std::ifstream skip(std::string(state) + "/skip");
+  if (skip) {
+    std::stringstream why;
+    why << skip.rdbuf();
+    return "no NIS server here: " + why.str();
+  }
+  char domain[256] = {};
+  if (getdomainname(domain, sizeof domain - 1) != 0 || std::string(domain) != kNisDomain)
+    return std::string("the NIS server is not running (see ") + state + "/holder.log)";
+  return "";
 }
 
 }  // namespace kq::test

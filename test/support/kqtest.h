@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <set>
@@ -114,6 +115,18 @@ void CountingFree(void *block);
 std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, const std::string &text);
 std::vector<std::string> Lines(const std::string &text);
+
+// Runs `body` in a child process whose effective gid and uid are `gid` and `uid`, and
+// returns what the body returned (the text the test checks), or "child failed: ..."
+// when the child could not switch or died. For code that answers for the effective
+// user (credentials), run as users other than the test's.
+std::string RunAs(unsigned uid, unsigned gid, const std::function<std::string()> &body);
+
+// The NIS domain of the real NIS server the kq_nis fixture runs (scripts/nis-fixture).
+inline constexpr char kNisDomain[] = "kqtest.nis";
+// Empty when this program runs inside the fixture's namespaces with the server up;
+// otherwise why not (for GTEST_SKIP).
+std::string NisFixtureSkipReason();
 
 }  // namespace kq::test
 

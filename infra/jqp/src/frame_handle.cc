@@ -28,7 +28,17 @@ namespace {
 
 THR_once_t handleOnce = PTHREAD_ONCE_INIT;
 THR_threadKey_t jqp_gTsdClientHandleKey;
-bool envFlagsRead = false;
+THR_once_t envFlagsOnce = PTHREAD_ONCE_INIT;
+// libtirpc's client creation writes a static buffer of its own during the rpcbind
+// lookup, so two threads connecting at once would race in it; connections are made
+// one at a time (calls on them are not serialised).
+THR_mutex_t createMutex = PTHREAD_MUTEX_INITIALIZER;
+
+void ReadEnvFlags() {
+  LOG_Init(nullptr, nullptr);
+  JQP__ossdbg = getenv("JQP_OSSDBG") ? 2 : 0;
+  JQP__printPDU = getenv("JQP_PRTPDU") ? 1 : 0;
+}
 
 bool IsServerProcess() {
   return JQP__serverType == JQP_SERVER_SPOOLER || JQP__serverType == JQP_SERVER_SUPERVISOR;
@@ -111,13 +121,9 @@ JQP_clientHandle_t *JQP__GetClientHandle(void) {
   return static_cast<JQP_clientHandle_t *>(value);
 }
 
-void SetEnvFlags(void) {
-  if (envFlagsRead) return;
-  envFlagsRead = true;
-  LOG_Init(nullptr, nullptr);
-  JQP__ossdbg = getenv("JQP_OSSDBG") ? 2 : 0;
-  JQP__printPDU = getenv("JQP_PRTPDU") ? 1 : 0;
-}
+// Only the first call in the process reads the environment; threads that make their
+// first handles at once see it read exactly once.
+void SetEnvFlags(void) { THR_Once(&envFlagsOnce, ReadEnvFlags); }
 
 void JQP__FreeClientHandle(void *value) {
   auto *handle = static_cast<JQP_clientHandle_t *>(value);
@@ -153,8 +159,10 @@ int JQP__SameServerBinding(const NS_object_t *wanted) {
 
 int JQP__ClientConnect(STF_statusList_t *status, const NS_object_t *object, int serverFlag,
                        JQP_clientHandle_t *handle) {
+  THR_LockMutex(&createMutex);
   CLIENT *client = clnt_create_timed(object->host, object->prognum, object->versnum, "tcp",
                                      &jqp_gClntCreateTimeout);
+  THR_UnlockMutex(&createMutex);
   if (!client) {
     if (LOG_START_MESSAGE(LOG_SEV_DIAG, nullptr)) {
       LOG_AddText("JQP__ClientConnect: clnt_create_timed failed:");

@@ -11,11 +11,12 @@
 //     exit     exits in the middle of the request procedure
 //
 // Procedure 2 takes a JQP_result_t to answer with from then on; procedure 3 answers
-// with the last JQP_argument_t received (the count of requests as its type when none
-// came yet is 0 with an empty packet). It prints "ready" when registered, and on
-// SIGTERM unregisters and exits.
+// with the last JQP_argument_t received (operation 0 and an empty packet before any).
+// It prints "ready" when registered, and on SIGTERM (also sent when the test that
+// started it dies) unregisters and exits.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <pthread.h>
 #include <rpc/rpc.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -38,7 +39,14 @@ JQP_result_t scripted{};
 bool haveScript = false;
 JQP_argument_t last{};
 
-void Stop(int) {
+// SIGTERM is blocked everywhere but taken here, so the unregistering runs in a thread
+// of its own rather than in a signal handler.
+void *AwaitStop(void *) {
+  sigset_t term;
+  sigemptyset(&term);
+  sigaddset(&term, SIGTERM);
+  int signal = 0;
+  sigwait(&term, &signal);
   svc_unreg(program, kVersion);
   _exit(0);
 }
@@ -124,7 +132,12 @@ int main(int argc, char **argv) {
   program = strtoul(argv[1], nullptr, 0);
   mode = argv[2];
   signal(SIGPIPE, SIG_IGN);
-  signal(SIGTERM, Stop);
+  sigset_t term;
+  sigemptyset(&term);
+  sigaddset(&term, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &term, nullptr);
+  pthread_t stopper;
+  pthread_create(&stopper, nullptr, AwaitStop, nullptr);
   prctl(PR_SET_PDEATHSIG, SIGTERM);  // never outlive the test that started it
   int fd = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "infra/csecurity.h"
 #include "infra/svclog.h"
 #include "internal/ber_mod_kq_0b.h"
 #include "jqp_frame_support.h"
@@ -438,19 +439,36 @@ TEST_F(JqpRpc, ClientControlSetsAndReadsTheCallTimeOut) {
   EXPECT_EQ(JQP_ClientControl(s, JQP_CONTROL_SET_TIMEOUT, nullptr), 1);
 }
 
-TEST_F(JqpRpc, AServerProcessWithTheDefaultSecurityTableConnectsToNoOne) {
+// Server credentials come from slot 2 of the process's security table, given the
+// selector {3, 1} and the new RPC client.
+uint32_t AcceptsServerSelector(void *selector, void *client) {
+  auto *wanted = static_cast<SEC_selector_t *>(selector);
+  return wanted->mechanism == 3 && wanted->flavour == 1 && client ? 0 : 0xc0090001u;
+}
+uint32_t RefusesCredentials(void *, void *) { return 0xc00900ffu; }
+
+TEST_F(JqpRpc, AServerProcessConnectsWithTheCredentialsOfItsSecurityTable) {
   TestServer server("echo");
   ASSERT_TRUE(server.ready());
   NS_object_t o = server.Object();
-  std::string seen = InChild([&] {
-    JQP_ServerInit(JQP_SERVER_SPOOLER, nullptr);
-    StatusList s;
-    int rc = JQP_Initialize2(s, &o);
-    return std::to_string(rc) + s.Text();
-  });
-  char want[64];
-  snprintf(want, sizeof want, "1 0x%08x", JQP_ST_SEC_UNSUPPORTED);
-  EXPECT_EQ(seen, want);
+  const struct {
+    JQP_secFunction_t addCredential;  // null: the default table
+    const char *want;
+  } kTables[] = {{nullptr, "1 0xc009009a"},  // not supported
+                 {AcceptsServerSelector, "0"},
+                 {RefusesCredentials, "1 0xc0090093"}};
+  for (const auto &t : kTables) {
+    std::string seen = InChild([&] {
+      JQP_secFunction_t table[JQP_SEC_SLOTS];
+      memcpy(table, JQP__DefaultSecTable(), sizeof table);
+      if (t.addCredential) table[JQP_SEC_ADD_CREDENTIAL_S] = t.addCredential;
+      JQP_ServerInit(JQP_SERVER_SPOOLER, t.addCredential ? table : nullptr);
+      StatusList s;
+      int rc = JQP_Initialize2(s, &o);
+      return std::to_string(rc) + s.Text();
+    });
+    EXPECT_EQ(seen, t.want);
+  }
 }
 
 TEST_F(JqpRpc, ABindingForTheSameServerIsReusedAndAnotherReplacesIt) {

@@ -4,6 +4,7 @@
 
 #include "infra/as.h"
 #include "infra/ber.h"
+#include "infra/csecurity.h"
 #include "infra/erdpa.h"
 #include "infra/fa.h"
 #include "infra/genu.h"

@@ -16,6 +16,7 @@
 #include "infra/as.h"
 #include "infra/erdpa.h"
 #include "infra/genu.h"
+#include "infra/jqp_frame.h"
 #include "infra/kqexport.h"
 #include "infra/stf.h"
 

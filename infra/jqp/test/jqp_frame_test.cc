@@ -1,0 +1,226 @@
+// The client frame without a server: the status codes of RPC failures and credential
+// results, the time-out the environment asks for, the packet dump, the refusals of a
+// thread without a handle, and local-only mode, where requests are encoded and
+// decoded back and nothing is sent.
+#include <gtest/gtest.h>
+#include <rpc/rpc.h>
+
+#include <string>
+
+#include "infra/svclog.h"
+#include "internal/ber_mod_kq_0b.h"
+#include "jqp_frame_support.h"
+#include "kqtest.h"
+#include "private/jqp_client.h"
+
+namespace {
+
+using kq::jqp::test::InChild;
+using kq::jqp::test::LogBody;
+using kq::jqp::test::ShutdownRequest;
+using kq::jqp::test::SimpleName;
+using kq::test::StatusList;
+
+TEST(JqpFrameCodes, EveryRpcStatusMapsToItsCode) {
+  // By RPC status 0..19 (RPC_SUCCESS never reaches the mapping; it falls to "other").
+  const uint32_t kCodes[] = {
+      JQP_ST_RPC_FAILED,   JQP_ST_RPC_FAILED,   JQP_ST_RPC_FAILED,  JQP_ST_RPC_FAILED,
+      JQP_ST_RPC_NO_REPLY, JQP_ST_RPC_NO_REPLY, JQP_ST_RPC_PROGRAM, JQP_ST_RPC_AUTH,
+      JQP_ST_RPC_PROGRAM,  JQP_ST_RPC_PROGRAM,  JQP_ST_RPC_FAILED,  JQP_ST_RPC_FAILED,
+      JQP_ST_RPC_FAILED,   JQP_ST_RPC_FAILED,   JQP_ST_RPC_FAILED,  JQP_ST_RPC_FAILED,
+      JQP_ST_RPC_FAILED,   JQP_ST_RPC_FAILED,   JQP_ST_RPC_FAILED,  JQP_ST_RPC_FAILED};
+  static_assert(RPC_CANTRECV == 4 && RPC_TIMEDOUT == 5 && RPC_VERSMISMATCH == 6 &&
+                RPC_AUTHERROR == 7 && RPC_PROGUNAVAIL == 8 && RPC_PROGVERSMISMATCH == 9 &&
+                RPC_PROCUNAVAIL == 10);
+  for (int status = 0; status < 20; ++status)
+    EXPECT_EQ(kq::jqp::RpcStatusCode(status), kCodes[status]) << "RPC status " << status;
+}
+
+TEST(JqpFrameCodes, CredentialResultsBecomeTheirCodes) {
+  const struct {
+    int result;
+    uint32_t code;
+  } kCases[] = {{100, JQP_ST_SLOT},        {101, JQP_ST_SECURITY},    {102, JQP_ST_CLIENT_MEMORY},
+                {109, JQP_ST_BAD_REQUEST}, {110, JQP_ST_BAD_REQUEST}, {103, JQP_ST_SECURITY},
+                {107, JQP_ST_SECURITY},    {-1, JQP_ST_SECURITY}};
+  for (const auto &c : kCases) {
+    StatusList s;
+    EXPECT_EQ(JQP__AddStatusSEC(s, c.result), 1);
+    EXPECT_EQ(s.Codes(), std::vector<uint32_t>{c.code}) << "result " << c.result;
+  }
+}
+
+TEST(JqpFrameSettings, TheCallTimeOutFollowsTheEnvironmentRules) {
+  const struct {
+    const char *rpcTimeout;  // ENV_JQP_RPC_TIMEOUT, null: unset
+    const char *longTime;    // JQP_LONGTIME, null: unset
+    long seconds;            // 0: the default stays
+  } kRows[] = {
+      {nullptr, nullptr, 0}, {"5", nullptr, 0},   {"6", nullptr, 6},    {"600", nullptr, 600},
+      {"-7", nullptr, 0},    {"abc", nullptr, 0}, {"12s", nullptr, 12}, {nullptr, "", 3600},
+      {nullptr, "0", 3600},  {"6", "1", 6},       {"5", "1", 0},        {"", "1", 0},
+  };
+  for (const auto &row : kRows) {
+    kq::test::EnvGuard env{{"ENV_JQP_RPC_TIMEOUT", row.rpcTimeout}, {"JQP_LONGTIME", row.longTime}};
+    EXPECT_EQ(kq::jqp::EnvCallTimeout(), row.seconds)
+        << (row.rpcTimeout ? row.rpcTimeout : "-") << " / " << (row.longTime ? row.longTime : "-");
+  }
+  // The rule is applied once, when the first handle is looked for.
+  std::string seen = InChild([] {
+    setenv("ENV_JQP_RPC_TIMEOUT", "6", 1);
+    JQP__GetClientHandle();
+    setenv("ENV_JQP_RPC_TIMEOUT", "60", 1);
+    JQP__GetClientHandle();
+    return std::to_string(jqp_gClntTimeout.tv_sec) + "." + std::to_string(jqp_gClntTimeout.tv_usec);
+  });
+  EXPECT_EQ(seen, "6.0");
+  EXPECT_EQ(InChild([] {
+              unsetenv("ENV_JQP_RPC_TIMEOUT");
+              setenv("JQP_LONGTIME", "yes", 1);
+              JQP__GetClientHandle();
+              return std::to_string(jqp_gClntTimeout.tv_sec);
+            }),
+            "3600");
+}
+
+TEST(JqpFramePacketDump, LinesOfTwentyBytesInTwoGroupsOfTen) {
+  const struct {
+    size_t length;
+    const char *dump;  // bytes are 0xA0 + index
+  } kCases[] = {
+      {0, "\n"},
+      {3, "\n0\tA0A1A2\n"},
+      {10, "\n0\tA0A1A2A3A4A5A6A7A8A9\n"},
+      {11, "\n0\tA0A1A2A3A4A5A6A7A8A9  AA\n"},
+      {25,
+       "\n0\tA0A1A2A3A4A5A6A7A8A9  AAABACADAEAFB0B1B2B3\n"
+       "20\tB4B5B6B7B8\n"},
+  };
+  for (const auto &c : kCases) {
+    std::string bytes;
+    for (size_t i = 0; i < c.length; ++i) bytes += static_cast<char>(0xA0 + i);
+    encodePacket packet{static_cast<uint32_t>(c.length), bytes.data()};
+    kq::test::LogCapture log("X");
+    ASSERT_TRUE(LOG_START_MESSAGE(LOG_SEV_DIAG, nullptr));
+    LOG_AddText("dump:");
+    JQP__EchoPacket(&packet);
+    LOG_EndMessage();
+    EXPECT_EQ(LogBody(log.Text()), std::string("dump:") + c.dump) << c.length << " bytes";
+  }
+}
+
+TEST(JqpFrameRefusals, AThreadWithoutAHandleIsRefusedEverywhere) {
+  StatusList s;
+  int32_t seconds = 10;
+  EXPECT_EQ(JQP_ClientControl(s, JQP_CONTROL_GET_TIMEOUT, &seconds), 1);
+  EXPECT_EQ(s.Codes(), std::vector<uint32_t>{JQP_ST_BAD_REQUEST});
+  void *result = &seconds;
+  ERDPA_errorResult_t *error = nullptr;
+  ShutdownArgument argument = ShutdownRequest(nullptr);
+  EXPECT_EQ(JQP__BerEncodeAndSend(s, 22, &argument, &result, &error), 1);
+  EXPECT_EQ(s.Code(), JQP_ST_BAD_REQUEST);
+  GEN_SimpleName_t peer{};
+  s.Clear();
+  EXPECT_EQ(JQP__GetPeerServerName(s, &peer), 1);
+  EXPECT_EQ(s.Code(), JQP_ST_BAD_REQUEST);
+  EXPECT_EQ(JQP_Terminate(s), 0);
+  EXPECT_EQ(JQP_Initialize(nullptr, NS_KIND_SERVER, nullptr), 1);
+  EXPECT_EQ(JQP_Terminate(nullptr), 1);
+}
+
+TEST(JqpFrameRefusals, ServerNamesMustBeSimpleNames) {
+  StatusList s;
+  GEN_ObjectIdent_t byOid{};
+  byOid.choice = 3;
+  EXPECT_EQ(JQP_Initialize(s, NS_KIND_SERVER, &byOid), 1);
+  EXPECT_EQ(s.Codes(), std::vector<uint32_t>{JQP_ST_BAD_NAME});
+  EXPECT_EQ(JQP__GetClientHandle(), nullptr);
+}
+
+TEST(JqpFrameServer, OnlySpoolersAndSupervisorsDeclareAServerWithTheDefaultTableRefusingAll) {
+  std::string seen = InChild([] {
+    std::string out = std::to_string(JQP_ServerInit(0, nullptr));
+    out += " " + std::to_string(JQP__serverType);
+    out += " " + std::to_string(JQP_ServerInit(JQP_SERVER_SUPERVISOR, nullptr));
+    out += " " + std::to_string(JQP__serverType) + " ";
+    for (int slot = 0; slot < JQP_SEC_SLOTS; ++slot)
+      out += JQP__secFuncTable[slot](nullptr, nullptr) == JQP_ST_SEC_UNSUPPORTED ? "." : "?";
+    return out;
+  });
+  EXPECT_EQ(seen, std::to_string(JQP_ST_BAD_REQUEST) + " 0 0 893 .............");
+}
+
+// Local-only mode: a handle for an empty server name.
+class JqpFrameLocal : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GEN_ObjectIdent_t empty = SimpleName("");
+    ASSERT_EQ(JQP_Initialize(s, NS_KIND_SERVER, &empty), 0) << s.Text();
+    ASSERT_NE(JQP__GetClientHandle(), nullptr);
+  }
+  void TearDown() override { EXPECT_EQ(JQP_Terminate(s), 0); }
+  StatusList s;
+};
+
+TEST_F(JqpFrameLocal, RequestsAreEncodedAndDecodedBackWithNothingSent) {
+  JQP_clientHandle_t *handle = JQP__GetClientHandle();
+  EXPECT_EQ(handle->mode, JQP_MODE_LOCAL);
+  EXPECT_EQ(handle->rpcClient, nullptr);
+  kq::test::LogCapture log("I");
+  ShutdownArgument argument = ShutdownRequest("going down");
+  void *result = &argument;
+  ERDPA_errorResult_t *error = reinterpret_cast<ERDPA_errorResult_t *>(&argument);
+  ASSERT_EQ(JQP__BerEncodeAndSend(s, 22, &argument, &result, &error), 0) << s.Text();
+  EXPECT_EQ(result, nullptr);
+  EXPECT_EQ(error, nullptr);
+  std::string body = LogBody(log.Text());
+  EXPECT_NE(body.find("BerEncodeAndSend: encoding... ArgPDU=239, ResPDU=240, tid="),
+            std::string::npos)
+      << body;
+  OssBuf encoded{0, nullptr};
+  ASSERT_EQ(GENU_OssEncode(nullptr, ShutdownArgument_PDU, &argument, &encoded), 0);
+  free(encoded.value);
+  const std::string length = std::to_string(encoded.length);
+  EXPECT_NE(body.find("BerEncodeAndSend: encoded okay, length = " + length +
+                      "\nlocal_only: decoding, length = " + length +
+                      "...\nlocal_only: decoded okay, pdunum=239\n"),
+            std::string::npos)
+      << body;
+  EXPECT_EQ(body.find("jqp_request_1"), std::string::npos);
+}
+
+TEST_F(JqpFrameLocal, AnArgumentThatCannotBeEncodedFailsAndOneWithoutRecordsIsRefused) {
+  ShutdownArgument argument = ShutdownRequest("going down");
+  argument.message.choice = 77;  // no such alternative
+  void *result = nullptr;
+  ERDPA_errorResult_t *error = nullptr;
+  EXPECT_EQ(JQP__BerEncodeAndSend(s, 22, &argument, &result, &error), 1);
+  EXPECT_EQ(s.Codes(), std::vector<uint32_t>{JQP_ST_ENCODE});
+  s.Clear();
+  EXPECT_EQ(JQP__BerEncodeAndSend(s, 27, &argument, &result, &error), 1);
+  EXPECT_EQ(s.Codes(), std::vector<uint32_t>{JQP_ST_BAD_REQUEST});
+}
+
+TEST_F(JqpFrameLocal, TheTimeOutCannotBeControlledAndThereIsNoPeer) {
+  int32_t seconds = 30;
+  EXPECT_EQ(JQP_ClientControl(s, JQP_CONTROL_SET_TIMEOUT, &seconds), 1);
+  EXPECT_EQ(s.Code(), JQP_ST_BAD_REQUEST);
+  GEN_SimpleName_t peer{};
+  EXPECT_EQ(JQP__GetPeerServerName(s, &peer), 1);
+  EXPECT_EQ(s.Code(), JQP_ST_BAD_REQUEST);
+}
+
+TEST(JqpFrameDirectory, ANameTheDirectoryCannotResolveIsReported) {
+  // Before NS_Init the directory answers "not initialised".
+  std::string seen = InChild([] {
+    StatusList s;
+    GEN_ObjectIdent_t name = SimpleName("spool-nowhere");
+    int rc = JQP_Initialize(s, NS_KIND_SERVER, &name);
+    return std::to_string(rc) + s.Text();
+  });
+  char want[64];
+  snprintf(want, sizeof want, "1 0x%08x", JQP_ST_NS_NOT_INIT);
+  EXPECT_EQ(seen, want);
+}
+
+}  // namespace

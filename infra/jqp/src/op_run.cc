@@ -93,7 +93,42 @@ int ToPause(STF_statusList_t *status, const ::PauseResult *wire, void **out, uin
   return 0;
 }
 
-// The reply's result record (or nothing) into what the operation hands out.
+// The value of attribute `id` in `set` into *value (null when the set has no such
+// attribute): 0, or 1 when the set could not be read (its code, then
+// JQP_ST_ARG_SET, in `status`).
+int Value(STF_statusList_t *status, AS_setHandle_t set, uint32_t id, void **value) {
+  kq::stf::ScratchList scratch;
+  *value = nullptr;
+  if (AS_GetAttrVal(scratch, set, id, value) == 0 && *value) return 0;
+  *value = nullptr;
+  const uint32_t code = STF_GetStatus(scratch);
+  if (code == AS_ST_ATTR_NOT_FOUND) return 0;
+  STF_AddStatus(status, code ? code : JQP_ST_ARG_SET, 0);
+  return STF__Fail(status, JQP_ST_ARG_SET);
+}
+
+// Connects to the server the set names (first match: queue, printer, server); 0 when
+// it names none.
+int ChooseServer(STF_statusList_t *status, AS_setHandle_t set) {
+  static const struct {
+    uint32_t id;
+    int32_t kind;
+  } kChoices[] = {
+      {kAssociatedQueue, kQueueKind}, {kPrinterName, kPrinterKind}, {kServerName, kServerKind}};
+  for (const auto &choice : kChoices) {
+    void *value = nullptr;
+    if (Value(status, set, choice.id, &value)) return 1;
+    if (!value) continue;
+    GEN_ObjectIdent_t object{};
+    object.choice = 7;
+    object.u.name = *static_cast<const GEN_SimpleName_t *>(value);
+    return JQP_Initialize(status, choice.kind, &object);
+  }
+  return 0;
+}
+
+}  // namespace
+
 int ConvertResult(const Operation &op, STF_statusList_t *status, void *wire, void **out) {
   *out = nullptr;
   if (!wire) return 0;
@@ -129,34 +164,6 @@ int ConvertResult(const Operation &op, STF_statusList_t *status, void *wire, voi
   }
   return 0;
 }
-
-// The value of attribute `id` in `set`, or null.
-void *Value(AS_setHandle_t set, uint32_t id) {
-  void *value = nullptr;
-  if (AS_GetAttrVal(kq::stf::ScratchList(), set, id, &value)) return nullptr;
-  return value;
-}
-
-// Connects to the server the set names (first match: queue, printer, server); 0 when
-// it names none.
-int ChooseServer(STF_statusList_t *status, AS_setHandle_t set) {
-  static const struct {
-    uint32_t id;
-    int32_t kind;
-  } kChoices[] = {
-      {kAssociatedQueue, kQueueKind}, {kPrinterName, kPrinterKind}, {kServerName, kServerKind}};
-  for (const auto &choice : kChoices) {
-    auto *name = static_cast<const GEN_SimpleName_t *>(Value(set, choice.id));
-    if (!name) continue;
-    GEN_ObjectIdent_t object{};
-    object.choice = 7;
-    object.u.name = *name;
-    return JQP_Initialize(status, choice.kind, &object);
-  }
-  return 0;
-}
-
-}  // namespace
 
 int Run(const Operation &op, STF_statusList_t *status, const OpArgs &args, void **result,
         ERDPA_errorResult_t **error) {
@@ -235,11 +242,14 @@ int CommonArgsToBER(STF_statusList_t *status, AttributeList_node **out, AS_setHa
     if (created) AS_Destroy(kq::stf::ScratchList(), &created);
     return STF__Fail(status, JQP_ST_ARG_SET);
   }
+  void *timeout = nullptr;
   if (created) {
     AS_Destroy(kq::stf::ScratchList(), &created);
-  } else if (auto *timeout =
-                 static_cast<const int32_t *>(kq::jqp::Value(set, kq::jqp::kRpcTimeout))) {
-    int32_t seconds = *timeout;
+  } else if (kq::jqp::Value(status, set, kq::jqp::kRpcTimeout, &timeout)) {
+    FreeBER_AS(kq::stf::ScratchList(), out);
+    return 1;
+  } else if (timeout) {
+    int32_t seconds = *static_cast<const int32_t *>(timeout);
     if (JQP_ClientControl(status, JQP_CONTROL_SET_TIMEOUT, &seconds) == 0)
       LOG_COND_MESSAGE(6, "JQP_C: Timeout set to %d\n", seconds);
   }

@@ -149,6 +149,10 @@ int EchoIn(const Operation &op, STF_statusList_t *status, const char *label, con
 int EchoOut(const Operation &op, STF_statusList_t *status, const char *label, const void *result,
             const ERDPA_errorResult_t *error);
 
+// The reply's result record `wire` (or nothing) into what `op` hands out, in *out
+// (nothing when the reply has no result or the result holds nothing to convert).
+int ConvertResult(const Operation &op, STF_statusList_t *status, void *wire, void **out);
+
 // Runs `op`: trace, clear, echo in, build, common arguments, exchange, release,
 // convert the result into *result (a pointer of the operation's result type), echo
 // out, trace. The frame of every JQP_..._C.

@@ -11,7 +11,9 @@
  * handle) is an option not specified. A DPA error in the reply is no failure: the
  * decoded error goes to *error (or nothing), the result to *result (or nothing); the
  * caller releases both (FreeGEN_x, ERDPA_FreeError; attribute-set results with
- * AS_Destroy and free). A null error output drops the error record. */
+ * AS_Destroy and free). A null error output drops the error record; the result output
+ * must be given (else 0xc009006e and nothing is sent), except for JQP_InterruptJob_C,
+ * whose result is always nothing. */
 #ifndef KQ_INFRA_JQP_OPS_H
 #define KQ_INFRA_JQP_OPS_H
 
@@ -194,7 +196,19 @@ KQ_EXPORT int JQP_Control_C(STF_statusList_t *status, uint32_t objectClass,
                             const GEN_ObjectIdent_t *objectInstance, const void *unused,
                             AS_setHandle_t operations, AS_setHandle_t commonArguments,
                             AS_setHandle_t **result, ERDPA_errorResult_t **error);
-/* Events. A client always receives nothing as the result. */
+/* Events. A client always receives nothing as the result. A supervisor process
+ * (JQP_ServerInit with the supervisor type) signs each event through its security
+ * table: GetSignature(signer name, context) for the server named by the common
+ * arguments (associated queue's or printer's server, else the server name, else the
+ * connected server), FreeSignature(context, null) right after, DestroySignature(context,
+ * null) when the request then fails; it receives the reply's attributes, and when the
+ * context asks for a handshake, HandShake(the reply's id-att-int-server-signature-pac
+ * bytes as a NUL-terminated copy, context) must accept them. */
+typedef struct {
+  int32_t handshake; /* 1: the reply's signature PAC goes to the handshake */
+  void *signature;   /* the intermediate signature FreeSignature releases */
+  void *context;     /* the security functions' own */
+} JQP_signatureContext_t;
 KQ_EXPORT int JQP_SendEvent_C(STF_statusList_t *status, const GEN_NameOrOID_t *event,
                               AS_setHandle_t eventAttributes, const GEN_Text_t *message,
                               AS_setHandle_t commonArguments, AS_setHandle_t **result,

@@ -398,8 +398,12 @@ int JQP_SendEvent_C(STF_statusList_t *status, const GEN_NameOrOID_t *event,
                     AS_setHandle_t eventAttributes, const GEN_Text_t *message,
                     AS_setHandle_t commonArguments, AS_setHandle_t **result,
                     ERDPA_errorResult_t **error) {
-  KQ_RUN(SendEvent, a.event = event, a.objectAttributes = eventAttributes, a.message = message,
-         a.common = commonArguments);
+  OpArgs a;
+  a.event = event, a.objectAttributes = eventAttributes, a.message = message;
+  a.common = commonArguments;
+  if (JQP__serverType != JQP_SERVER_SUPERVISOR)
+    return Run(kq::jqp::kSendEvent, status, a, reinterpret_cast<void **>(result), error);
+  return kq::jqp::SendSignedEvent(status, a, result, error);
 }
 
 }  // extern "C"

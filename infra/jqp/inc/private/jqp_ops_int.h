@@ -159,6 +159,15 @@ int ConvertResult(const Operation &op, STF_statusList_t *status, void *wire, voi
 int Run(const Operation &op, STF_statusList_t *status, const OpArgs &args, void **result,
         ERDPA_errorResult_t **error);
 
+// A supervisor's event: signed for the server the common arguments name, sent, and
+// its reply's signature handed to the handshake when the signature asks for one.
+int SendSignedEvent(STF_statusList_t *status, const OpArgs &args, AS_setHandle_t **result,
+                    ERDPA_errorResult_t **error);
+// The name of the server a supervisor signs an event for (see JQP_SendEvent_C).
+int SignerName(STF_statusList_t *status, AS_setHandle_t common, GEN_SimpleName_t *out);
+// Hands the signature PAC of a reply's attributes to the handshake of `context`.
+int StartHandShake(STF_statusList_t *status, AS_setHandle_t reply, JQP_signatureContext_t *context);
+
 }  // namespace kq::jqp
 
 #endif

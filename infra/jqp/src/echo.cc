@@ -346,16 +346,23 @@ void EchoResult(const Operation &op, STF_statusList_t *status, const void *resul
 }  // namespace
 
 int EchoIn(const Operation &op, STF_statusList_t *status, const char *label, const OpArgs &args) {
-  if (!LOG_START_MESSAGE(kTraceLevel, nullptr)) return 0;
-  Head(op, "In", label);
-  for (int i = 0; i < op.lineCount; ++i) EchoLineOf(status, op.lines[i], args);
-  LOG_EndMessage();
+  LOG_COND_FUNC_TRACE(op.echoIn, 1, "%s", "");
+  if (LOG_START_MESSAGE(kTraceLevel, nullptr)) {
+    Head(op, "In", label);
+    for (int i = 0; i < op.lineCount; ++i) EchoLineOf(status, op.lines[i], args);
+    LOG_EndMessage();
+  }
+  LOG_COND_FUNC_TRACE(op.echoIn, 0, "%s", "");
   return 0;
 }
 
 int EchoOut(const Operation &op, STF_statusList_t *status, const char *label, const void *result,
             const ERDPA_errorResult_t *error) {
-  if (!LOG_START_MESSAGE(kTraceLevel, nullptr)) return 0;
+  LOG_COND_FUNC_TRACE(op.echoOut, 1, "%s", "");
+  if (!LOG_START_MESSAGE(kTraceLevel, nullptr)) {
+    LOG_COND_FUNC_TRACE(op.echoOut, 0, "%s", "");
+    return 0;
+  }
   Head(op, "Out", label);
   if (error) {
     Add("\tErrorResult:\n");
@@ -365,6 +372,7 @@ int EchoOut(const Operation &op, STF_statusList_t *status, const char *label, co
   }
   EchoResult(op, status, result);
   LOG_EndMessage();
+  LOG_COND_FUNC_TRACE(op.echoOut, 0, "%s", "");
   return 0;
 }
 

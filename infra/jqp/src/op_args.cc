@@ -456,6 +456,8 @@ const EchoLine kSendEventLines[] = {KQ_LINE(kEvent, "event", event, true),
   const Operation k##Name = {number,                              \
                              "JQP_" #Name "_C",                   \
                              #Name,                               \
+                             "EchoIn" #Name,                      \
+                             "EchoOut" #Name,                     \
                              build,                               \
                              release,                             \
                              ResultKind::kind,                    \

@@ -117,8 +117,9 @@ struct EchoLine {
 
 struct Operation {
   int number;
-  const char *name;      // JQP_..._C
-  const char *echoName;  // ... of EchoIn... / EchoOut...
+  const char *name;              // JQP_..._C
+  const char *echoName;          // ... of EchoIn... / EchoOut...
+  const char *echoIn, *echoOut;  // their full names
   Builder build;
   Releaser release;
   ResultKind result;

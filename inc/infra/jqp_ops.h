@@ -22,7 +22,6 @@
 #include "infra/as.h"
 #include "infra/erdpa.h"
 #include "infra/genu.h"
-#include "infra/jqp.h"
 #include "infra/kqexport.h"
 #include "infra/stf.h"
 
@@ -58,6 +57,14 @@ typedef struct {
     GEN_SimpleName_t printer;
   } u;
 } GEN_JobOrPrinter_t;
+
+KQ_END_DECLS
+
+/* The results of the operations are the generic records of infra/jqp.h (which includes
+ * this header after them). */
+#include "infra/jqp.h"
+
+KQ_BEGIN_DECLS
 
 struct DocumentDescription;
 struct SetOfCheckpoint_node;

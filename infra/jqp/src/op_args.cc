@@ -93,14 +93,16 @@ int BuildCreateJob(STF_statusList_t *status, const OpArgs &a, ArgRecord &r, Comm
     if (Set(status, &c.job_attributes, a.jobAttributes, kFailSet)) return 1;
     c.bit_mask |= CreateJobArgument_job_attributes_present;
   }
-  if (a.document) {
-    if (ToBER_docDescription(status, &c.first_document, a.document)) {
-      FreeSet(&c.job_attributes);
-      return STF__Fail(status, kFailDocument);
-    }
-    c.bit_mask |= CreateJobArgument_first_document_present;
-  }
   slot = {&c.bit_mask, CreateJobArgument_common_arguments_present, &c.common_arguments};
+  return 0;
+}
+// The first document follows the common arguments (which open the connection).
+int BuildFirstDocument(STF_statusList_t *status, const OpArgs &a, ArgRecord &r, CommonSlot &) {
+  CreateJobArgument &c = r.print.u.create_job;
+  if (!a.document) return 0;
+  if (ToBER_docDescription(status, &c.first_document, a.document))
+    return STF__Fail(status, kFailDocument);
+  c.bit_mask |= CreateJobArgument_first_document_present;
   return 0;
 }
 int BuildAddDocument(STF_statusList_t *status, const OpArgs &a, ArgRecord &r, CommonSlot &slot) {
@@ -452,21 +454,24 @@ const EchoLine kSendEventLines[] = {KQ_LINE(kEvent, "event", event, true),
 
 // Number, name, record builder and release, result kind and the code a result that
 // does not convert adds, trace lines.
+#define KQ_OP_LATE(Name, number, build, release, kind, failure, lines, late)   \
+  const Operation k##Name = {number,                                           \
+                             "JQP_" #Name "_C",                                \
+                             #Name,                                            \
+                             "EchoIn" #Name,                                   \
+                             "EchoOut" #Name,                                  \
+                             build,                                            \
+                             release,                                          \
+                             ResultKind::kind,                                 \
+                             failure,                                          \
+                             lines,                                            \
+                             static_cast<int>(sizeof lines / sizeof lines[0]), \
+                             late};
 #define KQ_OP(Name, number, build, release, kind, failure, lines) \
-  const Operation k##Name = {number,                              \
-                             "JQP_" #Name "_C",                   \
-                             #Name,                               \
-                             "EchoIn" #Name,                      \
-                             "EchoOut" #Name,                     \
-                             build,                               \
-                             release,                             \
-                             ResultKind::kind,                    \
-                             failure,                             \
-                             lines,                               \
-                             static_cast<int>(sizeof lines / sizeof lines[0])};
+  KQ_OP_LATE(Name, number, build, release, kind, failure, lines, nullptr)
 constexpr uint32_t kResult67 = JQP_ST_ARG_REQUESTED, kResult68 = JQP_ST_ARG_SET;
 // clang-format off
-KQ_OP(CreateJob, 0, BuildCreateJob, ReleasePrint, kPrint, 0, kCreateJobLines)
+KQ_OP_LATE(CreateJob, 0, BuildCreateJob, ReleasePrint, kPrint, 0, kCreateJobLines, BuildFirstDocument)
 KQ_OP(ListObjectAttributes, 1, BuildListObjectAttributes, ReleaseList, kList, 0, kListingLines)
 KQ_OP(Create, 2, BuildCreate, ReleaseCreate, kCreateSet, kResult67, kCreateLines)
 KQ_OP(Enable, 3, BuildObject, ReleaseObject, kSet, kResult68, kObjectLines)
@@ -494,6 +499,7 @@ KQ_OP(Resume, 26, BuildObject, ReleaseObject, kSet, kResult68, kObjectLines)
 KQ_OP(Control, 28, BuildControl, ReleaseControl, kSet, kResult67, kControlLines)
 // clang-format on
 #undef KQ_OP
+#undef KQ_OP_LATE
 
 #define KQ_JQP_OP_ADDRESS(Name) &k##Name,
 const Operation *const kAllOperations[] = {KQ_JQP_OPERATIONS(KQ_JQP_OP_ADDRESS)};

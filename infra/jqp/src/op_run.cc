@@ -185,6 +185,7 @@ int Run(const Operation &op, STF_statusList_t *status, const OpArgs &args, void 
   if (rc == 0) {
     if ((rc = CommonArgsToBER(status, slot.list, args.common)) == 0) *slot.mask |= slot.bit;
   }
+  if (rc == 0 && op.late) rc = op.late(status, args, record, slot);
   void *wire = nullptr;
   ERDPA_errorResult_t *received = nullptr;
   if (rc == 0) rc = JQP__BerEncodeAndSend(status, op.number, &record, &wire, &received);

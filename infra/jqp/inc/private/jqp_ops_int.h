@@ -126,6 +126,9 @@ struct Operation {
   uint32_t resultFailure;  // code when the result does not convert
   const EchoLine *lines;
   int lineCount;
+  // Converts what goes in after the common arguments (create job's first document);
+  // null for the others. On failure the frame releases the record.
+  Builder late;
 };
 
 // The descriptors, by name, for the operation functions and the tests.

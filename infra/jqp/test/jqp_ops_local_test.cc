@@ -76,175 +76,48 @@ struct Call {
   T *result = LocalOps::Garbage<T>(); \
   ERDPA_errorResult_t *error = LocalOps::Garbage<ERDPA_errorResult_t>()
 #define KQ_NULL (*outputsNull = result == nullptr && error == nullptr)
+// A row calling JQP_<Name>_C with the status list, `...` and the two outputs.
+// clang-format off
+#define KQ_CALL(Name, number, T, ...)                                   \
+  Call{#Name, number, [](LocalOps &t, bool *outputsNull) {              \
+         KQ_OUT(T);                                                     \
+         const int rc = JQP_##Name##_C(t.s, __VA_ARGS__, &result, &error); \
+         return KQ_NULL, rc;                                            \
+       }}
+// clang-format on
+const GEN_Checkpoint_t kIgnoredCheckpoint{};  // accepted, never sent
 
 TEST_F(LocalOps, EveryOperationIsEncodedAndDecodedBackAndReturnsNothing) {
-  using L = LocalOps;
   const Call calls[] = {
-      {"CreateJob", 0,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(GEN_printResult_t);
-         int rc =
-             JQP_CreateJob_C(t.s, &t.printer, &t.no, t.set, &t.document, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"ListObjectAttributes", 1,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(GEN_listResult_t);
-         int rc = JQP_ListObjectAttributes_C(t.s, kOid, &t.three, &t.filter, &t.requested, nullptr,
-                                             &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"Create", 2,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(AS_setHandle_t);
-         int rc = JQP_Create_C(t.s, kOid, &t.job, &t.job, &t.yes, t.set, &t.message, nullptr,
-                               &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"Enable", 3,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(AS_setHandle_t);
-         int rc = JQP_Enable_C(t.s, kOid, &t.job, &t.message, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"SendEvent", 4,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(AS_setHandle_t);
-         int rc = JQP_SendEvent_C(t.s, &t.event, t.set, &t.message, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"AddDocument", 5,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(GEN_printResult_t);
-         int rc = JQP_AddDocument_C(t.s, "job-7", &t.no, &t.document, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"CloseJob", 6,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(GEN_printResult_t);
-         int rc = JQP_CloseJob_C(t.s, "job-7", nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"ListObjectAttributeContinuation", 7,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(GEN_listResult_t);
-         int rc = JQP_ListObjectAttributeContinuation_C(t.s, &t.context, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"GetOrderedJobs", 10,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(GEN_listResult_t);
-         int rc = JQP_GetOrderedJobs_C(t.s, kOid, nullptr, nullptr, &t.requested, nullptr, &result,
-                                       &error);
-         return KQ_NULL, rc;
-       }},
-      {"GetOrderedJobsContinuation", 11,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(GEN_listResult_t);
-         int rc = JQP_GetOrderedJobsContinuation_C(t.s, &t.context, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"ListObjectAttributeAbort", 12,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(GEN_listResult_t);
-         int rc = JQP_ListObjectAttributeAbort_C(t.s, &t.context, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"Disable", 13,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(AS_setHandle_t);
-         int rc = JQP_Disable_C(t.s, kOid, &t.job, nullptr, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"ModifyJob", 14,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(AS_setHandle_t);
-         int rc = JQP_ModifyJob_C(t.s, "job-7", &t.three, t.modification, &t.message, nullptr,
-                                  &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"CancelJob", 15,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(AS_setHandle_t);
-         int rc = JQP_CancelJob_C(t.s, "job-7", &t.three, &t.message, &t.seven, nullptr, &result,
-                                  &error);
-         return KQ_NULL, rc;
-       }},
-      {"PromoteJob", 16,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(AS_setHandle_t);
-         int rc = JQP_PromoteJob_C(t.s, "job-7", &t.message, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"InterruptJob", 17,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(GEN_interruptJobResult_t);
-         int rc =
-             JQP_InterruptJob_C(t.s, &t.printerOf, &t.message, "job-8", nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"PauseJob", 18,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(GEN_pauseJobResult_t);
-         int rc = JQP_PauseJob_C(t.s, &t.jobOrPrinter, &t.message, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"ResumeJob", 19,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(AS_setHandle_t);
-         GEN_Checkpoint_t ignored{};
-         int rc = JQP_ResumeJob_C(t.s, "job-7", &t.message, &ignored, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"Clean", 20,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(AS_setHandle_t);
-         int rc = JQP_Clean_C(t.s, kOid, &t.job, nullptr, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"Set", 21,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(AS_setHandle_t);
-         int rc =
-             JQP_Set_C(t.s, kOid, &t.job, t.modification, &t.message, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"Shutdown", 22,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(AS_setHandle_t);
-         int rc = JQP_Shutdown_C(t.s, kOid, &t.job, &t.message, &t.when, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"ResubmitJob", 23,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(GEN_ResubmitJobResult_t);
-         int rc = JQP_ResubmitJob_C(t.s, kOid, &t.job, &t.dn, &t.message, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"Delete", 24,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(AS_setHandle_t);
-         int rc = JQP_Delete_C(t.s, kOid, &t.job, &t.message, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"Pause", 25,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(GEN_PauseResult_t);
-         int rc = JQP_Pause_C(t.s, kOid, &t.job, nullptr, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"Resume", 26,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(AS_setHandle_t);
-         int rc = JQP_Resume_C(t.s, kOid, &t.job, &t.message, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
-      {"Control", 28,
-       [](L &t, bool *outputsNull) {
-         KQ_OUT(AS_setHandle_t);
-         int rc = JQP_Control_C(t.s, kOid, &t.job, nullptr, t.set, nullptr, &result, &error);
-         return KQ_NULL, rc;
-       }},
+      KQ_CALL(CreateJob, 0, GEN_printResult_t, &t.printer, &t.no, t.set, &t.document, nullptr),
+      KQ_CALL(ListObjectAttributes, 1, GEN_listResult_t, kOid, &t.three, &t.filter, &t.requested,
+              nullptr),
+      KQ_CALL(Create, 2, AS_setHandle_t, kOid, &t.job, &t.job, &t.yes, t.set, &t.message, nullptr),
+      KQ_CALL(Enable, 3, AS_setHandle_t, kOid, &t.job, &t.message, nullptr),
+      KQ_CALL(SendEvent, 4, AS_setHandle_t, &t.event, t.set, &t.message, nullptr),
+      KQ_CALL(AddDocument, 5, GEN_printResult_t, "job-7", &t.no, &t.document, nullptr),
+      KQ_CALL(CloseJob, 6, GEN_printResult_t, "job-7", nullptr),
+      KQ_CALL(ListObjectAttributeContinuation, 7, GEN_listResult_t, &t.context, nullptr),
+      KQ_CALL(GetOrderedJobs, 10, GEN_listResult_t, kOid, nullptr, nullptr, &t.requested, nullptr),
+      KQ_CALL(GetOrderedJobsContinuation, 11, GEN_listResult_t, &t.context, nullptr),
+      KQ_CALL(ListObjectAttributeAbort, 12, GEN_listResult_t, &t.context, nullptr),
+      KQ_CALL(Disable, 13, AS_setHandle_t, kOid, &t.job, nullptr, nullptr),
+      KQ_CALL(ModifyJob, 14, AS_setHandle_t, "job-7", &t.three, t.modification, &t.message,
+              nullptr),
+      KQ_CALL(CancelJob, 15, AS_setHandle_t, "job-7", &t.three, &t.message, &t.seven, nullptr),
+      KQ_CALL(PromoteJob, 16, AS_setHandle_t, "job-7", &t.message, nullptr),
+      KQ_CALL(InterruptJob, 17, GEN_interruptJobResult_t, &t.printerOf, &t.message, "job-8",
+              nullptr),
+      KQ_CALL(PauseJob, 18, GEN_pauseJobResult_t, &t.jobOrPrinter, &t.message, nullptr),
+      KQ_CALL(ResumeJob, 19, AS_setHandle_t, "job-7", &t.message, &kIgnoredCheckpoint, nullptr),
+      KQ_CALL(Clean, 20, AS_setHandle_t, kOid, &t.job, nullptr, nullptr),
+      KQ_CALL(Set, 21, AS_setHandle_t, kOid, &t.job, t.modification, &t.message, nullptr),
+      KQ_CALL(Shutdown, 22, AS_setHandle_t, kOid, &t.job, &t.message, &t.when, nullptr),
+      KQ_CALL(ResubmitJob, 23, GEN_ResubmitJobResult_t, kOid, &t.job, &t.dn, &t.message, nullptr),
+      KQ_CALL(Delete, 24, AS_setHandle_t, kOid, &t.job, &t.message, nullptr),
+      KQ_CALL(Pause, 25, GEN_PauseResult_t, kOid, &t.job, nullptr, nullptr),
+      KQ_CALL(Resume, 26, AS_setHandle_t, kOid, &t.job, &t.message, nullptr),
+      KQ_CALL(Control, 28, AS_setHandle_t, kOid, &t.job, nullptr, t.set, nullptr),
   };
   std::set<int> operations;
   for (const Call &call : calls) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "infra/svclog.h"
+#include "internal/stf_scratch.h"
 #include "private/jqp_ops_int.h"
 
 namespace kq::jqp {
@@ -345,24 +346,28 @@ void EchoResult(const Operation &op, STF_statusList_t *status, const void *resul
 
 }  // namespace
 
-int EchoIn(const Operation &op, STF_statusList_t *status, const char *label, const OpArgs &args) {
+// The renderers report into a list of their own: tracing never changes the caller's.
+int EchoIn(const Operation &op, STF_statusList_t *, const char *label, const OpArgs &args) {
   LOG_COND_FUNC_TRACE(op.echoIn, 1, "%s", "");
   if (LOG_START_MESSAGE(kTraceLevel, nullptr)) {
+    kq::stf::ScratchList scratch;
     Head(op, "In", label);
-    for (int i = 0; i < op.lineCount; ++i) EchoLineOf(status, op.lines[i], args);
+    for (int i = 0; i < op.lineCount; ++i) EchoLineOf(scratch, op.lines[i], args);
     LOG_EndMessage();
   }
   LOG_COND_FUNC_TRACE(op.echoIn, 0, "%s", "");
   return 0;
 }
 
-int EchoOut(const Operation &op, STF_statusList_t *status, const char *label, const void *result,
+int EchoOut(const Operation &op, STF_statusList_t *, const char *label, const void *result,
             const ERDPA_errorResult_t *error) {
   LOG_COND_FUNC_TRACE(op.echoOut, 1, "%s", "");
   if (!LOG_START_MESSAGE(kTraceLevel, nullptr)) {
     LOG_COND_FUNC_TRACE(op.echoOut, 0, "%s", "");
     return 0;
   }
+  kq::stf::ScratchList scratch;
+  STF_statusList_t *status = scratch;
   Head(op, "Out", label);
   if (error) {
     Add("\tErrorResult:\n");

@@ -272,6 +272,22 @@ TEST_F(EchoTest, OutcomesShowResultsAndErrors) {
   GEN_DeepDeleteErrorMsg(s, &text, nullptr);
 }
 
+// What the renderers meet on the way (a filter item's checks, a set that cannot be
+// read) never reaches the caller's status list.
+TEST_F(EchoTest, TracingLeavesTheCallersStatusListAlone) {
+  kq::test::LogCapture log("I");
+  AS_setHandle_t destroyed = AS_nullSetHandle;
+  ASSERT_EQ(AS_Create(s, &destroyed, nullptr, 0), 0u);
+  AS_setHandle_t stale = destroyed;
+  ASSERT_EQ(AS_CopySetHandle(s, destroyed, &stale), 0u);
+  ASSERT_EQ(AS_Destroy(s, &destroyed), 0u);
+  STF_AddStatus(s, 0xc0090067u, 0);
+  EXPECT_EQ(EchoInListObjectAttributes(s, "JQP_C", kOid, nullptr, &andNode, nullptr, stale), 0);
+  EXPECT_EQ(EchoOutCancelJob(s, "JQP_C", &stale, nullptr), 0);
+  EXPECT_EQ(s.Codes(), std::vector<uint32_t>{0xc0090067u}) << s.Text();
+  AS_FreeSetHandle(s, &stale);
+}
+
 // Below the trace level nothing is formatted or written, and every echo returns 0.
 TEST_F(EchoTest, NothingIsWrittenBelowTheTraceLevel) {
   kq::test::LogCapture log("EWADX");

@@ -156,7 +156,11 @@ int JQP__ClientConnect(STF_statusList_t *status, const NS_object_t *object, int 
   CLIENT *client = clnt_create_timed(object->host, object->prognum, object->versnum, "tcp",
                                      &jqp_gClntCreateTimeout);
   if (!client) {
-    LOG_COND_MESSAGE(LOG_SEV_DIAG, "JQP__ClientConnect: clnt_create_timed failed:");
+    if (LOG_START_MESSAGE(LOG_SEV_DIAG, nullptr)) {
+      LOG_AddText("JQP__ClientConnect: clnt_create_timed failed:");
+      LOG_CondAdd("%s\n", clnt_spcreateerror(const_cast<char *>(" ")));
+      LOG_EndMessage();
+    }
     return STF__Fail(status, JQP_ST_CONNECT);
   }
   handle->rpcClient = client;

@@ -23,13 +23,14 @@ constexpr uint32_t kFirstCapacity = 64 * 1024;
 // A stream refuses a block that crosses its buffer's end, so the size halves until one
 // fits; a refusal of a single element leaves the element path to flush or refill.
 int32_t *Lend(XDR *xdrs, uint32_t want, uint32_t *got) {
+  *got = 0;
+  if (!xdrs->x_ops->x_inline) return nullptr;  // a stream that never lends
   for (uint32_t n = want; n > 0; n /= 2) {
     if (int32_t *buf = XDR_INLINE(xdrs, static_cast<u_int>(n * BYTES_PER_XDR_UNIT))) {
       *got = n;
       return buf;
     }
   }
-  *got = 0;
   return nullptr;
 }
 

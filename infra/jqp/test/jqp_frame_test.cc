@@ -189,6 +189,26 @@ TEST_F(JqpFrameLocal, RequestsAreEncodedAndDecodedBackWithNothingSent) {
   EXPECT_EQ(body.find("jqp_request_1"), std::string::npos);
 }
 
+TEST(JqpFrameSettings, JQP_PRTPDUPrintsTheArgumentRecordToStandardError) {
+  std::string seen = InChild([] {
+    kq::test::TempDir dir;
+    std::string path = dir / "stderr";
+    if (!freopen(path.c_str(), "w", stderr)) return std::string("no stderr");
+    setenv("JQP_PRTPDU", "1", 1);
+    StatusList s;
+    GEN_ObjectIdent_t empty = SimpleName("");
+    JQP_Initialize(s, NS_KIND_SERVER, &empty);
+    ShutdownArgument argument = ShutdownRequest("going down");
+    void *result = nullptr;
+    ERDPA_errorResult_t *error = nullptr;
+    int rc = JQP__BerEncodeAndSend(s, 22, &argument, &result, &error);
+    fflush(stderr);
+    std::string printed = kq::test::ReadFile(path);
+    return std::to_string(JQP__printPDU) + std::to_string(rc) + printed.substr(0, 35);
+  });
+  EXPECT_EQ(seen, "10BerEncodeAndSend: printing PDU...\n");
+}
+
 TEST_F(JqpFrameLocal, AnArgumentThatCannotBeEncodedFailsAndOneWithoutRecordsIsRefused) {
   ShutdownArgument argument = ShutdownRequest("going down");
   argument.message.choice = 77;  // no such alternative

@@ -31,16 +31,21 @@ bool_t Reference(XDR *xdrs, encodePacket *p) {
 bool_t Ours(XDR *xdrs, encodePacket *p) { return xdr_encodePacket(xdrs, p); }
 using Routine = bool_t (*)(XDR *, encodePacket *);
 
-// A stream kind: a memory stream, or a record stream with send and receive buffers
-// of `buffer` bytes (0 for the memory stream). The record reader hands out at most
+// A stream kind: a memory stream, a record stream with send and receive buffers of
+// `buffer` bytes, or a standard-I/O stream (which never lends its buffer, so every
+// element takes the stream's own routine). The record reader hands out at most
 // `chunk` bytes per read, as a socket may.
+enum Kind { kMemory, kRecord, kStdio };
 struct Stream {
   const char *name;
+  Kind kind;
   u_int buffer;
   int chunk;
 };
-const Stream kStreams[] = {
-    {"memory", 0, 0}, {"record 4000", 4000, 1 << 20}, {"record 100", 100, 7}};
+const Stream kStreams[] = {{"memory", kMemory, 0, 0},
+                           {"record 4000", kRecord, 4000, 1 << 20},
+                           {"record 100", kRecord, 100, 7},
+                           {"stdio", kStdio, 0, 0}};
 
 struct Sink {
   Bytes bytes;
@@ -69,7 +74,19 @@ int ReadIt(void *handle, void *buf, int len) {
 template <typename T>
 std::optional<Bytes> Encode(const Stream &stream, bool_t (*routine)(XDR *, T *), T *value) {
   XDR xdrs;
-  if (stream.buffer == 0) {
+  if (stream.kind == kStdio) {
+    FILE *file = tmpfile();
+    xdrstdio_create(&xdrs, file, XDR_ENCODE);
+    bool ok = routine(&xdrs, value);
+    xdr_destroy(&xdrs);
+    Bytes bytes(ftell(file), 0);
+    rewind(file);
+    ok = ok && fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    fclose(file);
+    if (!ok) return std::nullopt;
+    return bytes;
+  }
+  if (stream.kind == kMemory) {
     Bytes buf(16 << 20);
     xdrmem_create(&xdrs, reinterpret_cast<char *>(buf.data()), buf.size(), XDR_ENCODE);
     if (!routine(&xdrs, value)) return std::nullopt;
@@ -92,7 +109,18 @@ bool Decode(const Stream &stream, bool_t (*routine)(XDR *, T *), const Bytes &wi
             size_t *delivered = nullptr) {
   XDR xdrs;
   bool ok;
-  if (stream.buffer == 0) {
+  if (stream.kind == kStdio) {
+    FILE *file = tmpfile();
+    fwrite(wire.data(), 1, wire.size(), file);
+    rewind(file);
+    xdrstdio_create(&xdrs, file, XDR_DECODE);
+    ok = routine(&xdrs, value);
+    if (delivered) *delivered = ftell(file);
+    xdr_destroy(&xdrs);
+    fclose(file);
+    return ok;
+  }
+  if (stream.kind == kMemory) {
     Bytes copy = wire;
     xdrmem_create(&xdrs, reinterpret_cast<char *>(copy.data()), copy.size(), XDR_DECODE);
     ok = routine(&xdrs, value);
@@ -112,7 +140,7 @@ bool Decode(const Stream &stream, bool_t (*routine)(XDR *, T *), const Bytes &wi
 
 // Record marking aside, the XDR body of `wire` (memory streams have none).
 Bytes Body(const Stream &stream, const Bytes &wire) {
-  if (stream.buffer == 0) return wire;
+  if (stream.kind != kRecord) return wire;
   Bytes body;
   for (size_t at = 0; at + 4 <= wire.size();) {
     uint32_t mark =
@@ -257,7 +285,7 @@ TEST(JqpXdrRecords, ShortAndLyingPacketsAreRefusedWithNothingKept) {
   for (const Case &c : kCases) {
     for (const Stream &stream : kStreams) {
       SCOPED_TRACE(std::string(c.name) + " on " + stream.name);
-      Bytes wire = stream.buffer == 0 ? c.wire : LastFragment(c.wire);
+      Bytes wire = stream.kind == kRecord ? LastFragment(c.wire) : c.wire;
       encodePacket back{};
       EXPECT_FALSE(Decode<encodePacket>(stream, Ours, wire, &back));
       EXPECT_EQ(back.encodePacket_val, nullptr);

@@ -190,4 +190,7 @@ KQ_EXPORT int JQP_ErrorDecode(STF_statusList_t *status, int32_t errorType, const
 
 KQ_END_DECLS
 
+#include "infra/jqp_echo.h"
+#include "infra/jqp_ops.h"
+
 #endif

@@ -135,15 +135,18 @@ int SEC_AddPAC_C(int, AS_setHandle_t set) {
   certificate.u.octets.value = reinterpret_cast<unsigned char *>(&pac);
   GEN_Privileges_t privileges = {&certificate, nullptr};
 
+  // The copy is made with the set's own allocator: the set frees its values with it.
   Scratch status;
+  AS_allocateDescriptor_t alloc{};
+  if (AS_GetAllocator(status, set, &alloc) != 0) return SEC__ASerror(STF_GetStatus(status));
   void *copy = nullptr;
-  if (GEN_CopyPrivileges(status, &copy, &privileges, nullptr) != 0)
+  if (GEN_CopyPrivileges(status, &copy, &privileges, &alloc) != 0)
     return SEC__GENUerror(STF_GetStatus(status));
   if (AS_ReplaceAllAttrVals(status, set, kPrivilegesAttr, kPrivilegesType, copy,
                             &GENU_PrivilegesDesc, nullptr) != 0) {
     rc = SEC__ASerror(STF_GetStatus(status));
     Scratch cleanup;
-    GEN_DeletePrivileges(cleanup, copy, nullptr);
+    GEN_DeletePrivileges(cleanup, copy, &alloc);
     return rc;
   }
   return SEC_OK;

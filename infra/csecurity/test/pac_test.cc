@@ -124,10 +124,13 @@ TEST_F(Pac, DomainsAreKeptOnceFound) {
   EXPECT_EQ(answer, "first.example.test first.example.test " + HostName());
 }
 
+// The set has its own allocator: the PAC it holds is allocated and freed through it.
 TEST_F(Pac, IsTheOnlyPrivilegesValueOfTheSetAfterEveryCall) {
   StatusList status;
   AS_setHandle_t set = nullptr;
-  ASSERT_EQ(AS_Create(status, &set, nullptr, 0), 0u) << status.Text();
+  AS_allocateDescriptor_t counting = {CountingAllocate, CountingFree};
+  Counting().Reset();
+  ASSERT_EQ(AS_Create(status, &set, &counting, 0), 0u) << status.Text();
   SEC_pac_t want;
   int size = 0;
   ASSERT_EQ(GetUserPacForONC(&want, &size), SEC_OK);
@@ -153,6 +156,8 @@ TEST_F(Pac, IsTheOnlyPrivilegesValueOfTheSetAfterEveryCall) {
               "");
   }
   AS_Destroy(status, &set);
+  EXPECT_TRUE(Counting().live.empty());
+  EXPECT_EQ(Counting().badFrees, 0u);
 }
 
 TEST_F(Pac, AddingToNoSetReportsTheArgument) { EXPECT_EQ(SEC_AddPAC_C(0, nullptr), SEC_BAD_VALUE); }

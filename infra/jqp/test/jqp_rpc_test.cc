@@ -150,23 +150,7 @@ TEST_F(JqpRpc, TheServerGetsTheEncodedRequestAndWhatTheReplyCarriesComesBackDeco
   }
 }
 
-TEST_F(JqpRpc, AServerDyingMidCallFailsTheCallAndTheThreadConnectsToAnother) {
-  TestServer dying("exit");
-  ASSERT_NO_FATAL_FAILURE(Connect(dying));
-  EXPECT_EQ(Send(), 1);
-  EXPECT_EQ(s.Codes(), Codes{JQP_ST_RPC_NO_REPLY});
-  EXPECT_NE(JQP__GetClientHandle()->rpcClient, nullptr);  // the handle stays as it was
-
-  TestServer next;
-  ASSERT_TRUE(next.Script(0, EmptyShutdownResult(), ""));
-  ASSERT_NO_FATAL_FAILURE(Connect(next));
-  void *result = nullptr;
-  ASSERT_EQ(Send(&result), 0) << s.Text();
-  EXPECT_NE(result, nullptr);
-  JQP__FreeResults(result, kShutdown);
-}
-
-TEST_F(JqpRpc, AProgramNobodyServesHasNoConnectionAndAVersionNobodyServesFailsTheCall) {
+TEST_F(JqpRpc, AProgramNobodyServesHasNoConnection) {
   TestServer server;
   ASSERT_TRUE(server.ready());
   NS_object_t wrongProgram = server.Object();
@@ -174,14 +158,6 @@ TEST_F(JqpRpc, AProgramNobodyServesHasNoConnectionAndAVersionNobodyServesFailsTh
   EXPECT_EQ(JQP_Initialize2(s, &wrongProgram), 1);
   EXPECT_EQ(s.Codes(), Codes{JQP_ST_CONNECT});
   EXPECT_EQ(JQP__GetClientHandle(), nullptr);
-
-  // rpcbind gives the program's address whatever the version; the server refuses it.
-  NS_object_t wrongVersion = server.Object();
-  wrongVersion.versnum = 2;
-  ASSERT_EQ(JQP_Initialize2(s, &wrongVersion), 0) << s.Text();
-  EXPECT_EQ(Send(), 1);
-  EXPECT_EQ(s.Codes(), Codes{JQP_ST_RPC_PROGRAM});
-  EXPECT_EQ(server.Last().first, 0);  // the request procedure never ran
 }
 
 TEST_F(JqpRpc, ACallToAStallingServerEndsAtTheSixSecondTimeOutFromTheEnvironment) {
@@ -205,33 +181,53 @@ TEST_F(JqpRpc, ACallToAStallingServerEndsAtTheSixSecondTimeOutFromTheEnvironment
   EXPECT_EQ(seen, want);
 }
 
-TEST_F(JqpRpc, GarbageRepliesAreReportedByWhatWasWrongWithThem) {
+// Each case connects to a server of its own; the last one answers well after all the
+// failures before it on this thread.
+TEST_F(JqpRpc, AFailedCallIsReportedByWhatWentWrongAndTheThreadConnectsToAnotherServer) {
   const struct {
     const char *name, *mode;
+    int version;
     int32_t errorType;
     Bytes result, error;
     Codes codes;
   } kCases[] = {
-      {"a reply record cut short", "garbage", 0, "", "", {JQP_ST_RPC_FAILED}},
-      {"a result that is no BER", "echo", 0, "\x30\x85\x01", "", {JQP_ST_DECODE}},
-      {"a result of another record", "echo", 0, ServiceUnavailable(), "", {JQP_ST_DECODE}},
-      {"an error that is no BER", "echo", 10, "", "\x01\x02", {JQP_ST_DECODE, JQP_ST_ERR_DECODE}},
+      {"a server dying mid-call", "exit", 1, 0, "", "", {JQP_ST_RPC_NO_REPLY}},
+      // rpcbind gives the program's address whatever the version; the server refuses it.
+      {"a version nobody serves", "echo", 2, 0, "", "", {JQP_ST_RPC_PROGRAM}},
+      {"a reply record cut short", "garbage", 1, 0, "", "", {JQP_ST_RPC_FAILED}},
+      {"a result that is no BER", "echo", 1, 0, "\x30\x85\x01", "", {JQP_ST_DECODE}},
+      {"a result of another record", "echo", 1, 0, ServiceUnavailable(), "", {JQP_ST_DECODE}},
+      {"an error that is no BER",
+       "echo",
+       1,
+       10,
+       "",
+       "\x01\x02",
+       {JQP_ST_DECODE, JQP_ST_ERR_DECODE}},
       {"an error of an unknown type",
        "echo",
+       1,
        99,
        "",
        ServiceUnavailable(),
        {JQP_ST_DECODE, JQP_ST_ERR_DECODE}},
+      {"a good reply", "echo", 1, 0, EmptyShutdownResult(), "", {}},
   };
   for (const auto &c : kCases) {
     SCOPED_TRACE(c.name);
     TestServer server(c.mode);
-    ASSERT_NO_FATAL_FAILURE(Connect(server));
+    ASSERT_TRUE(server.ready());
+    NS_object_t o = server.Object();
+    o.versnum = c.version;
+    ASSERT_EQ(JQP_Initialize2(s, &o), 0) << s.Text();
     if (c.mode == std::string("echo")) {
       ASSERT_TRUE(server.Script(c.errorType, c.result, c.error));
     }
-    EXPECT_EQ(Send(), 1);
+    void *result = nullptr;
+    EXPECT_EQ(Send(&result), c.codes.empty() ? 0 : 1);
     EXPECT_EQ(s.Codes(), c.codes) << s.Text();
+    EXPECT_EQ(result != nullptr, c.codes.empty());
+    JQP__FreeResults(result, kShutdown);
   }
 }
 

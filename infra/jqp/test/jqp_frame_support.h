@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <functional>
+#include <regex>
 #include <string>
 
 #include "infra/genu_value.h"
@@ -83,17 +84,7 @@ inline ShutdownArgument ShutdownRequest(const char *message) {
 
 // The service log's text without the prefix of each line (up to "| ").
 inline std::string LogBody(const std::string &text) {
-  std::string body;
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(at, end - at);
-    size_t bar = line.find("| ");
-    body += (bar == std::string::npos ? line : line.substr(bar + 2)) + "\n";
-    at = end + 1;
-  }
-  return body;
+  return std::regex_replace(text, std::regex("^.*?\\| ", std::regex::multiline), "");
 }
 
 #ifdef KQ_JQP_TEST_SERVER

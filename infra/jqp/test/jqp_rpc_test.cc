@@ -184,6 +184,7 @@ TEST_F(JqpRpc, ACallToAStallingServerEndsAtTheSixSecondTimeOutFromTheEnvironment
 // Each case connects to a server of its own; the last one answers well after all the
 // failures before it on this thread.
 TEST_F(JqpRpc, AFailedCallIsReportedByWhatWentWrongAndTheThreadConnectsToAnotherServer) {
+  const Codes kBadError = {JQP_ST_DECODE, JQP_ST_ERR_DECODE};
   const struct {
     const char *name, *mode;
     int version;
@@ -197,20 +198,8 @@ TEST_F(JqpRpc, AFailedCallIsReportedByWhatWentWrongAndTheThreadConnectsToAnother
       {"a reply record cut short", "garbage", 1, 0, "", "", {JQP_ST_RPC_FAILED}},
       {"a result that is no BER", "echo", 1, 0, "\x30\x85\x01", "", {JQP_ST_DECODE}},
       {"a result of another record", "echo", 1, 0, ServiceUnavailable(), "", {JQP_ST_DECODE}},
-      {"an error that is no BER",
-       "echo",
-       1,
-       10,
-       "",
-       "\x01\x02",
-       {JQP_ST_DECODE, JQP_ST_ERR_DECODE}},
-      {"an error of an unknown type",
-       "echo",
-       1,
-       99,
-       "",
-       ServiceUnavailable(),
-       {JQP_ST_DECODE, JQP_ST_ERR_DECODE}},
+      {"an error that is no BER", "echo", 1, 10, "", "\x01\x02", kBadError},
+      {"an error of an unknown type", "echo", 1, 99, "", ServiceUnavailable(), kBadError},
       {"a good reply", "echo", 1, 0, EmptyShutdownResult(), "", {}},
   };
   for (const auto &c : kCases) {

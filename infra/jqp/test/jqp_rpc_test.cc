@@ -6,7 +6,6 @@
 #include <pthread.h>
 #include <rpc/rpc.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -114,42 +113,6 @@ class JqpRpc : public ::testing::Test {
   StatusList s;
 };
 
-// Each reply as scripted: the request as the server got it, and whichever of a
-// result and a DPA error the reply carried, decoded.
-TEST_F(JqpRpc, TheServerGetsTheEncodedRequestAndWhatTheReplyCarriesComesBackDecoded) {
-  TestServer server;
-  ASSERT_NO_FATAL_FAILURE(Connect(server));
-  const struct {
-    int32_t errorType;
-    Bytes result, error;
-  } kReplies[] = {{10, EmptyShutdownResult(), ServiceUnavailable()},
-                  {0, EmptyShutdownResult(), ""},
-                  {10, "", ServiceUnavailable()},
-                  {0, "", ""}};
-  ShutdownArgument sent = ShutdownRequest("going down");
-  for (const auto &reply : kReplies) {
-    SCOPED_TRACE(reply.result.size() + reply.error.size());
-    ASSERT_TRUE(server.Script(reply.errorType, reply.result, reply.error));
-    void *result;
-    ERDPA_errorResult_t *error;
-    ASSERT_EQ(Send(&result, &error), 0) << s.Text();
-    EXPECT_EQ(server.Last(), std::make_pair(kShutdown, Encoded(ShutdownArgument_PDU, &sent)));
-    ASSERT_EQ(result != nullptr, !reply.result.empty());
-    if (result) {
-      EXPECT_EQ(static_cast<ShutdownResult *>(result)->bit_mask, 0);
-    }
-    EXPECT_EQ(JQP__FreeResults(result, kShutdown), 0);
-    ASSERT_EQ(error != nullptr, !reply.error.empty());
-    if (!error) continue;
-    EXPECT_EQ(error->kind, ERDPA_SERVICE_ERROR);
-    auto *item = static_cast<ERDPA_selectionItem_t *>(error->details);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->problem, 2u);
-    EXPECT_EQ(item->next, nullptr);
-    EXPECT_EQ(ERDPA_FreeError(s, error), 0);
-  }
-}
-
 TEST_F(JqpRpc, AProgramNobodyServesHasNoConnection) {
   TestServer server;
   ASSERT_TRUE(server.ready());
@@ -160,30 +123,13 @@ TEST_F(JqpRpc, AProgramNobodyServesHasNoConnection) {
   EXPECT_EQ(JQP__GetClientHandle(), nullptr);
 }
 
-TEST_F(JqpRpc, ACallToAStallingServerEndsAtTheSixSecondTimeOutFromTheEnvironment) {
-  TestServer server("stall");
-  ASSERT_TRUE(server.ready());
-  NS_object_t o = server.Object();
-  std::string seen = InChild([&] {
-    setenv("ENV_JQP_RPC_TIMEOUT", "6", 1);
-    StatusList s;
-    if (JQP_Initialize2(s, &o)) return "no connection" + s.Text();
-    ShutdownArgument argument = ShutdownRequest(nullptr);
-    void *result = nullptr;
-    ERDPA_errorResult_t *error = nullptr;
-    auto start = std::chrono::steady_clock::now();
-    int rc = JQP__BerEncodeAndSend(s, kShutdown, &argument, &result, &error);
-    bool inTime = std::chrono::steady_clock::now() - start < std::chrono::seconds(60);
-    return std::to_string(rc) + s.Text() + (inTime ? "" : " too late");  // default: 120 s
-  });
-  char want[64];
-  snprintf(want, sizeof want, "1 0x%08x", JQP_ST_RPC_NO_REPLY);
-  EXPECT_EQ(seen, want);
-}
-
-// Each case connects to a server of its own; the last one answers well after all the
-// failures before it on this thread.
-TEST_F(JqpRpc, AFailedCallIsReportedByWhatWentWrongAndTheThreadConnectsToAnotherServer) {
+// Each reply as scripted, or each way a server fails (dies, never answers within the
+// time-out, answers garbage), from a server of its own that this thread connects to
+// after all the failures before: a failed call leaves no
+// result and no error and says what went wrong; a good one delivers the encoded
+// request and brings back whichever of a result and a DPA error the reply carried,
+// decoded.
+TEST_F(JqpRpc, EachReplyComesBackDecodedAndEachFailureIsReportedByWhatWentWrong) {
   const Codes kBadError = {JQP_ST_DECODE, JQP_ST_ERR_DECODE};
   const struct {
     const char *name, *mode;
@@ -193,6 +139,7 @@ TEST_F(JqpRpc, AFailedCallIsReportedByWhatWentWrongAndTheThreadConnectsToAnother
     Codes codes;
   } kCases[] = {
       {"a server dying mid-call", "exit", 1, 0, "", "", {JQP_ST_RPC_NO_REPLY}},
+      {"a server that never answers", "stall", 1, 0, "", "", {JQP_ST_RPC_NO_REPLY}},
       // rpcbind gives the program's address whatever the version; the server refuses it.
       {"a version nobody serves", "echo", 2, 0, "", "", {JQP_ST_RPC_PROGRAM}},
       {"a reply record cut short", "garbage", 1, 0, "", "", {JQP_ST_RPC_FAILED}},
@@ -200,8 +147,12 @@ TEST_F(JqpRpc, AFailedCallIsReportedByWhatWentWrongAndTheThreadConnectsToAnother
       {"a result of another record", "echo", 1, 0, ServiceUnavailable(), "", {JQP_ST_DECODE}},
       {"an error that is no BER", "echo", 1, 10, "", "\x01\x02", kBadError},
       {"an error of an unknown type", "echo", 1, 99, "", ServiceUnavailable(), kBadError},
-      {"a good reply", "echo", 1, 0, EmptyShutdownResult(), "", {}},
+      {"result and error", "echo", 1, 10, EmptyShutdownResult(), ServiceUnavailable(), {}},
+      {"result", "echo", 1, 0, EmptyShutdownResult(), "", {}},
+      {"error", "echo", 1, 10, "", ServiceUnavailable(), {}},
+      {"neither", "echo", 1, 0, "", "", {}},
   };
+  ShutdownArgument sent = ShutdownRequest("going down");
   for (const auto &c : kCases) {
     SCOPED_TRACE(c.name);
     TestServer server(c.mode);
@@ -209,14 +160,28 @@ TEST_F(JqpRpc, AFailedCallIsReportedByWhatWentWrongAndTheThreadConnectsToAnother
     NS_object_t o = server.Object();
     o.versnum = c.version;
     ASSERT_EQ(JQP_Initialize2(s, &o), 0) << s.Text();
+    int32_t seconds = 5;  // the call time-out (the default would be 120 s)
+    ASSERT_EQ(JQP_ClientControl(s, JQP_CONTROL_SET_TIMEOUT, &seconds), 0);
     if (c.mode == std::string("echo")) {
       ASSERT_TRUE(server.Script(c.errorType, c.result, c.error));
     }
-    void *result = nullptr;
-    EXPECT_EQ(Send(&result), c.codes.empty() ? 0 : 1);
+    void *result;
+    ERDPA_errorResult_t *error;
+    EXPECT_EQ(Send(&result, &error), c.codes.empty() ? 0 : 1);
     EXPECT_EQ(s.Codes(), c.codes) << s.Text();
-    EXPECT_EQ(result != nullptr, c.codes.empty());
-    JQP__FreeResults(result, kShutdown);
+    if (!c.codes.empty()) continue;
+    EXPECT_EQ(server.Last(), std::make_pair(kShutdown, Encoded(ShutdownArgument_PDU, &sent)));
+    ASSERT_EQ(result != nullptr, !c.result.empty());
+    if (result) EXPECT_EQ(static_cast<ShutdownResult *>(result)->bit_mask, 0);
+    EXPECT_EQ(JQP__FreeResults(result, kShutdown), 0);
+    ASSERT_EQ(error != nullptr, !c.error.empty());
+    if (!error) continue;
+    EXPECT_EQ(error->kind, ERDPA_SERVICE_ERROR);
+    auto *item = static_cast<ERDPA_selectionItem_t *>(error->details);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->problem, 2u);
+    EXPECT_EQ(item->next, nullptr);
+    EXPECT_EQ(ERDPA_FreeError(s, error), 0);
   }
 }
 
@@ -258,8 +223,21 @@ TEST_F(JqpRpc, TwoThreadsEachHoldTheirOwnConnectionAtOnceAndLargePacketsComeBack
   EXPECT_EQ(JQP__GetClientHandle(), nullptr);  // this thread never asked for one
 }
 
-TEST_F(JqpRpc, ClientControlSetsAPositiveCallTimeOutAndRefusesAnythingElse) {
+// A new connection takes the time-out the environment gives once per process;
+// control sets a positive one and refuses anything else.
+TEST_F(JqpRpc, TheCallTimeOutComesFromTheEnvironmentAndControlSetsAPositiveOne) {
   TestServer server;
+  ASSERT_TRUE(server.ready());
+  NS_object_t o = server.Object();
+  EXPECT_EQ(InChild([&] {
+              setenv("ENV_JQP_RPC_TIMEOUT", "6", 1);
+              StatusList s;
+              int32_t seconds = 0;
+              if (JQP_Initialize2(s, &o)) return "no connection" + s.Text();
+              JQP_ClientControl(s, JQP_CONTROL_GET_TIMEOUT, &seconds);
+              return std::to_string(seconds) + s.Text();
+            }),
+            "6");
   ASSERT_NO_FATAL_FAILURE(Connect(server));
   const struct {
     int32_t request, seconds, after;  // after: the time-out then; refused when not `seconds`

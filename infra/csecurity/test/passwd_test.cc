@@ -154,7 +154,7 @@ TEST_F(PasswdSource, PacOfALocalUserNamesTheHostAndUsersWithoutAUsableSourceGetN
     std::string file, answer;
   } cases[] = {
       {"a user of the files", kDaemon, "files nis", std::string(kOtherLines) + kDaemonLine,
-       "daemon " + HostName() + " 0"},
+       PacLayout("daemon", HostName(), 0, ShortNodeName(), HostName(), 0)},
       {"unknown uid", 54321, "files nis", kDaemonLine, "rc 100"},
       {"no passwd source in the switch", kDaemon, "dns", kDaemonLine, "rc -2"},
       {"a NIS user without NIS", kDaemon, "files nis", kOtherLines, "rc -1"},
@@ -163,16 +163,7 @@ TEST_F(PasswdSource, PacOfALocalUserNamesTheHostAndUsersWithoutAUsableSourceGetN
     SCOPED_TRACE(c.what);
     SwitchPasswd(c.order);
     WriteFile(passwdFile, c.file);
-    EXPECT_EQ(RunAs(c.uid, c.uid,
-                    [] {
-                      SEC_pac_t pac;
-                      int size = 0;
-                      int rc = GetUserPacForONC(&pac, &size);
-                      if (rc != SEC_OK) return "rc " + std::to_string(rc);
-                      return std::string(pac.userName) + " " + pac.userDomainName + " " +
-                             std::to_string(pac.userDomainType);
-                    }),
-              c.answer);
+    EXPECT_EQ(FirstDifference(RunAs(c.uid, c.uid, BuildPac), c.answer), "");
   }
 }
 

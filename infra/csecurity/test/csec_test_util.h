@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "infra/as.h"
 #include "infra/csecurity.h"
 #include "kqtest.h"
 
@@ -36,18 +37,24 @@ class CredentialFiles : public ::testing::Test {
   EnvGuard env;
 };
 
-// Lets children running as other users write into a captured log.
-void OpenToAll(const LogCapture &log);
-
 // RunAs with the test's own identity. The resolver keeps the configuration it read
 // for the life of the process: a test that gives it a default domain asks in a child
 // so that the next test's resolver starts afresh.
 std::string InChild(const std::function<std::string()> &body);
 
+// The PAC of the effective user as its 2596 bytes, or "rc N" when there is none.
+std::string BuildPac();
+// The PAC bytes in a set's privileges value, or why there are none.
+std::string PacInSet(AS_setHandle_t set);
+// The PAC record expected at the offsets of the wire layout (version 1001).
+std::string PacLayout(const std::string &user, const std::string &userDomain, int32_t userType,
+                      const std::string &host, const std::string &hostDomain, int32_t hostType);
+// The first byte where two records differ, for a readable failure; "" when equal.
+std::string FirstDifference(const std::string &got, const std::string &want);
+
 // The group of an administrator's credentials: "sysadmin", else 14.
 gid_t ExpectedSysadminGid();
-
-// The host's node name, and its part before the first ".".
+// The host's node name, its part before the first ".", and the host name.
 std::string NodeName();
 std::string ShortNodeName();
 std::string HostName();

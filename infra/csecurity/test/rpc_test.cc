@@ -14,9 +14,6 @@
 #include <vector>
 
 #include "csec_test_util.h"
-#include "infra/as.h"
-#include "infra/genu_value.h"
-#include "private/csec_internal.h"
 
 namespace kq::test {
 namespace {
@@ -33,10 +30,6 @@ xdrproc_t Xdr(F f) {
 
 // What the server saw: "sys MACHINE UID GID G1,G2,..." or "flavor N".
 void Dispatch(struct svc_req *request, SVCXPRT *transport) {
-  if (request->rq_proc == NULLPROC) {
-    svc_sendreply(transport, Xdr(xdr_void), nullptr);
-    return;
-  }
   std::string seen;
   if (request->rq_cred.oa_flavor == AUTH_SYS) {
     auto *parms = static_cast<struct authunix_parms *>(request->rq_clntcred);
@@ -56,15 +49,13 @@ class WhoCallsServer {
  public:
   WhoCallsServer() {
     int sock = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (bind(sock, reinterpret_cast<sockaddr *>(&address), length) != 0 ||
-        getsockname(sock, reinterpret_cast<sockaddr *>(&address), &length) != 0 ||
+    address_.sin_family = AF_INET;
+    address_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address_;
+    if (bind(sock, reinterpret_cast<sockaddr *>(&address_), length) != 0 ||
+        getsockname(sock, reinterpret_cast<sockaddr *>(&address_), &length) != 0 ||
         listen(sock, 64) != 0)
       return;
-    port_ = ntohs(address.sin_port);
     transport_ = svctcp_create(sock, 0, 0);
     // Protocol 0: served on this transport, not registered with rpcbind.
     if (!transport_ || !svc_register(transport_, kProgram, kVersion, Dispatch, 0)) return;
@@ -79,13 +70,9 @@ class WhoCallsServer {
   bool ready() const { return thread_.joinable(); }
 
   // A new client for the server, with no credentials of its own yet.
-  CLIENT *Client() const {
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port_);
+  CLIENT *Client() {
     int sock = RPC_ANYSOCK;
-    return clnttcp_create(&address, kProgram, kVersion, &sock, 0, 0);
+    return clnttcp_create(&address_, kProgram, kVersion, &sock, 0, 0);
   }
 
  private:
@@ -98,7 +85,7 @@ class WhoCallsServer {
     }
   }
 
-  unsigned short port_ = 0;
+  sockaddr_in address_ = {};
   SVCXPRT *transport_ = nullptr;
   std::atomic<bool> stop_{false};
   std::thread thread_;
@@ -136,29 +123,50 @@ class CredentialOnTheWire : public CredentialFiles {
   WhoCallsServer server;
 };
 
-TEST_F(CredentialOnTheWire, ServerReceivesTheIdentityOfEachFlavour) {
+// One connection, its credentials replaced by each selector in turn; a selector that
+// makes no credentials is refused and leaves the slot as it was.
+TEST_F(CredentialOnTheWire, ServerReceivesTheIdentityOfEachSelector) {
+  const std::string me = Sys(NodeName(), geteuid(), getegid());
   struct Case {
     const char *what;
     int clientType;
-    uint32_t flavour;
+    SEC_selector_t selector;
+    int result;
     std::string seen;
   } cases[] = {
-      {"system", SEC_CLIENT_USER, SEC_FLAVOUR_SYS, Sys(NodeName(), geteuid(), getegid())},
-      {"proxy", SEC_CLIENT_USER, SEC_FLAVOUR_PROXY, Sys(NodeName(), 60001, 60001)},
-      {"none", SEC_CLIENT_USER, SEC_FLAVOUR_NONE, "flavor 0"},
-      {"administrator", SEC_CLIENT_ADMIN, SEC_FLAVOUR_SYS,
+      {"system", SEC_CLIENT_USER, {SEC_MECH_ONC, SEC_FLAVOUR_SYS}, SEC_OK, me},
+      {"mechanism 1", SEC_CLIENT_USER, {1, SEC_FLAVOUR_SYS}, SEC_UNSUPPORTED, me},
+      {"mechanism 7", SEC_CLIENT_USER, {7, SEC_FLAVOUR_NONE}, SEC_UNSUPPORTED, me},
+      {"flavour 2", SEC_CLIENT_USER, {SEC_MECH_ONC, 2}, SEC_UNSUPPORTED, me},
+      {"flavour 3", SEC_CLIENT_USER, {SEC_MECH_ONC, 3}, SEC_UNSUPPORTED, me},
+      {"proxy",
+       SEC_CLIENT_USER,
+       {SEC_MECH_ONC, SEC_FLAVOUR_PROXY},
+       SEC_OK,
+       Sys(NodeName(), 60001, 60001)},
+      {"none", SEC_CLIENT_USER, {SEC_MECH_ONC, SEC_FLAVOUR_NONE}, SEC_OK, "flavor 0"},
+      {"administrator",
+       SEC_CLIENT_ADMIN,
+       {SEC_MECH_ONC, SEC_FLAVOUR_SYS},
+       SEC_OK,
        Sys("localhost", 0, ExpectedSysadminGid())},
-      {"administrator's proxy", SEC_CLIENT_ADMIN, SEC_FLAVOUR_PROXY, Sys(NodeName(), 60001, 60001)},
+      {"administrator's proxy",
+       SEC_CLIENT_ADMIN,
+       {SEC_MECH_ONC, SEC_FLAVOUR_PROXY},
+       SEC_OK,
+       Sys(NodeName(), 60001, 60001)},
   };
   CLIENT *client = server.Client();
   ASSERT_NE(client, nullptr);
-  for (const Case &c : cases) {  // one connection, its credentials replaced each time
+  for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
     SEC_SetClientType(c.clientType);
-    SEC_selector_t selector = {SEC_MECH_ONC, c.flavour};
-    ASSERT_EQ(SEC_AddCredential_C(&selector, &client->cl_auth), SEC_OK);
+    AUTH *before = client->cl_auth;
+    ASSERT_EQ(SEC_AddCredential_C(&c.selector, &client->cl_auth), c.result);
+    if (c.result != SEC_OK) EXPECT_EQ(client->cl_auth, before);
     EXPECT_EQ(WhoCalls(client), c.seen);
   }
+  EXPECT_EQ(SEC_SetClientType(2), SEC_UNSUPPORTED);
   Destroy(client);
 }
 
@@ -175,21 +183,9 @@ TEST_F(CredentialOnTheWire, AnotherUsersCredentialsNameThatUser) {
   EXPECT_EQ(seen, Sys(NodeName(), 1, 1));
 }
 
-// The PAC bytes in a set's privileges value.
-std::string PacInSet(AS_setHandle_t set) {
-  StatusList status;
-  void *value = nullptr;
-  if (AS_GetAttrVal(status, set, 97, &value) != 0) return "no privileges" + status.Text();
-  const GEN_External_t *pac = static_cast<GEN_Privileges_t *>(value)->operation;
-  return std::string(reinterpret_cast<const char *>(pac->u.octets.value), pac->u.octets.length);
-}
-
 TEST_F(CredentialOnTheWire, ThreadsBuildCredentialsAndPacsAtOnce) {
   constexpr int kThreads = 8, kRounds = 25;
-  SEC_pac_t reference;
-  int size = 0;
-  ASSERT_EQ(GetUserPacForONC(&reference, &size), SEC_OK);
-  const std::string want(reinterpret_cast<const char *>(&reference), sizeof reference);
+  const std::string want = BuildPac();
   const std::string seenWant = Sys(NodeName(), geteuid(), getegid());
   Reread();  // the threads race through the set-up and fill the caches together
 

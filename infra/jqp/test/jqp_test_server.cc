@@ -61,14 +61,6 @@ bool_t CutShort(XDR *xdrs, void *) {
 
 bool_t NoData(XDR *, void *) { return TRUE; }
 
-void Copy(const encodePacket &from, encodePacket *to) {
-  free(to->encodePacket_val);
-  to->encodePacket_len = from.encodePacket_len;
-  to->encodePacket_val = static_cast<char *>(malloc(from.encodePacket_len + 1));
-  if (from.encodePacket_len)
-    memcpy(to->encodePacket_val, from.encodePacket_val, from.encodePacket_len);
-}
-
 void Dispatch(struct svc_req *request, SVCXPRT *xprt) {
   auto argProc = reinterpret_cast<xdrproc_t>(xdr_JQP_argument_t);
   auto resProc = reinterpret_cast<xdrproc_t>(xdr_JQP_result_t);
@@ -82,8 +74,8 @@ void Dispatch(struct svc_req *request, SVCXPRT *xprt) {
         svcerr_decode(xprt);
         return;
       }
-      last.requestType = argument.requestType;
-      Copy(argument.packet, &last.packet);
+      xdr_free(argProc, reinterpret_cast<char *>(&last));
+      last = argument;  // kept for procedure 3, freed when the next one comes
       if (mode == "exit") {
         svc_unreg(program, kVersion);
         _exit(0);
@@ -99,7 +91,6 @@ void Dispatch(struct svc_req *request, SVCXPRT *xprt) {
         JQP_result_t echo{0, argument.packet, {0, nullptr}};
         svc_sendreply(xprt, resProc, reinterpret_cast<char *>(&echo));
       }
-      svc_freeargs(xprt, argProc, reinterpret_cast<char *>(&argument));
       return;
     }
     case 2: {
@@ -125,10 +116,7 @@ void Dispatch(struct svc_req *request, SVCXPRT *xprt) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  if (argc != 3) {
-    fprintf(stderr, "usage: jqp_test_server PROGRAM echo|stall|garbage|exit\n");
-    return 2;
-  }
+  if (argc != 3) return 2;
   program = strtoul(argv[1], nullptr, 0);
   mode = argv[2];
   signal(SIGPIPE, SIG_IGN);

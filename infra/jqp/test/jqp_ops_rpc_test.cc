@@ -4,18 +4,14 @@
 // bits) is read back from it; replies come back converted, DPA errors decoded; the
 // common arguments' call time-out changes the connection.
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <rpc/rpc.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <cstring>
 #include <functional>
 #include <string>
 
 #include "internal/ber_mod_kq_0b.h"
+#include "jqp_frame_support.h"
 #include "jqp_ops_support.h"
 #include "kqtest.h"
 #include "private/jqp_client.h"
@@ -37,78 +33,6 @@ using kq::jqp::test::kOid;
 using kq::jqp::test::Values;
 using kq::jqp::test::WireList;
 using Status = kq::test::StatusList;
-
-bool_t NoData(XDR *, void *) { return TRUE; }
-
-// One jqp_test_server in "echo" mode under a program number of this process's own.
-class Server {
- public:
-  Server() {
-    static std::atomic<int> next{0};
-    program_ = 0x2f4b0000u + ((static_cast<u_long>(getpid()) & 0xfff) << 4) + next++;
-    int out[2];
-    if (pipe(out) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(out[1], 1);
-      close(out[0]);
-      std::string program = std::to_string(program_);
-      execl(KQ_JQP_TEST_SERVER, "jqp_test_server", program.c_str(), "echo", nullptr);
-      _exit(127);
-    }
-    close(out[1]);
-    pollfd p{out[0], POLLIN, 0};
-    char line[16] = {};
-    ready_ = poll(&p, 1, 20000) == 1 && read(out[0], line, sizeof line - 1) > 0 &&
-             strncmp(line, "ready", 5) == 0;
-    close(out[0]);
-  }
-  ~Server() {
-    if (pid_ > 0) kill(pid_, SIGTERM), waitpid(pid_, nullptr, 0);
-  }
-  bool ready() const { return ready_; }
-  NS_object_t Object() {
-    NS_object_t o{};
-    o.env = NS_ENV_ONC;
-    o.kind = o.serverType = NS_KIND_SPOOLER;
-    o.name = o.serverName = const_cast<char *>("spool-ops");
-    o.host = const_cast<char *>("127.0.0.1");
-    o.prognum = static_cast<int>(program_);
-    o.versnum = 1;
-    return o;
-  }
-  bool Script(int32_t errorType, const Bytes &result, const Bytes &error) {
-    JQP_result_t reply{errorType,
-                       {static_cast<uint32_t>(result.size()), const_cast<char *>(result.data())},
-                       {static_cast<uint32_t>(error.size()), const_cast<char *>(error.data())}};
-    return Control(2, reinterpret_cast<xdrproc_t>(xdr_JQP_result_t), &reply,
-                   reinterpret_cast<xdrproc_t>(NoData), nullptr);
-  }
-  std::pair<int, Bytes> Last() {
-    JQP_argument_t last{};
-    if (!Control(3, reinterpret_cast<xdrproc_t>(NoData), nullptr,
-                 reinterpret_cast<xdrproc_t>(xdr_JQP_argument_t), &last))
-      return {-1, ""};
-    std::pair<int, Bytes> out{last.requestType,
-                              Bytes(last.packet.encodePacket_val, last.packet.encodePacket_len)};
-    xdr_free(reinterpret_cast<xdrproc_t>(xdr_JQP_argument_t), &last);
-    return out;
-  }
-
- private:
-  bool Control(u_long procedure, xdrproc_t in, void *arg, xdrproc_t out, void *res) {
-    CLIENT *c = clnt_create("127.0.0.1", program_, 1, "tcp");
-    if (!c) return false;
-    timeval t{20, 0};
-    bool ok = clnt_call(c, procedure, in, static_cast<char *>(arg), out, static_cast<char *>(res),
-                        t) == RPC_SUCCESS;
-    clnt_destroy(c);
-    return ok;
-  }
-  u_long program_ = 0;
-  pid_t pid_ = -1;
-  bool ready_ = false;
-};
 
 template <typename T>
 Bytes Encoded(int pdu, T *record) {
@@ -132,24 +56,18 @@ Bytes ServiceUnavailable() {
   return Encoded(ServiceError_PDU, &head);
 }
 
-// The presence byte of a decoded argument record of operation `op`.
+// The presence byte of a decoded argument record of operation `op` (a new listing, or a
+// record that begins with it).
 unsigned Mask(int op, const void *record) {
-  if (kq::jqp::pduargs[op] == PrintArgument_PDU) {
-    auto *p = static_cast<const PrintArgument *>(record);
-    return p->choice == 1 ? p->u.create_job.bit_mask : p->u.add_document.bit_mask;
-  }
-  if (kq::jqp::pduargs[op] == ListArgument_PDU) {
-    auto *l = static_cast<const ListArgument *>(record);
-    return l->choice == 2 ? l->u.new_listing.bit_mask : l->u.context.bit_mask;
-  }
+  if (kq::jqp::pduargs[op] == ListArgument_PDU)
+    return static_cast<const ListArgument *>(record)->u.new_listing.bit_mask;
   return *static_cast<const uint8_t *>(record);
 }
 
 class OpsOverRpc : public kq::jqp::test::OperationArgs {
  public:
   void SetUp() override {
-    const char *state = getenv("KQ_JQP_RPC_FIXTURE");
-    const std::string why = state ? kq::test::ReadFile(std::string(state) + "/skip") : "";
+    const std::string why = kq::jqp::test::RpcSkipReason();
     if (!why.empty()) GTEST_SKIP() << why;
     OperationArgs::SetUp();
     ASSERT_TRUE(server.ready()) << "the test server did not start";
@@ -160,7 +78,7 @@ class OpsOverRpc : public kq::jqp::test::OperationArgs {
     JQP_Terminate(s);
     OperationArgs::TearDown();
   }
-  Server server;
+  kq::jqp::test::TestServer server;
 };
 
 // One request: the reply the server is to give, the call, what the server received

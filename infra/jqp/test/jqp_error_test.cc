@@ -247,50 +247,55 @@ class ErrorDecode : public ::testing::Test {
   GEN_ObjectIdent_t jobA{1, {{"job-A"}}}, jobB{1, {{"job-B"}}};
 };
 
+// One error result of each kind made by the builders (two problems where the kind has a
+// list, attributes where it has them), as it describes, and the fewest allocations its
+// decoding makes (the result, its details and their parts).
+using Build = void (*)(ErrorDecode &, ERDPA_errorResult_t **);
+const struct Sent {
+  Build build;
+  const char *expected;
+  uint64_t minimumAllocations;
+} kSent[] = {
+    {[](auto &f, auto r) { ERDPA_Update(f.s, r, 5, &f.jobA, f.first); }, "kind 1 [1:5 job-A first]",
+     6},
+    {[](auto &f, auto r) {
+       ERDPA_Attribute(f.s, r, 2, f.attr, &f.jobA, f.first);
+       ERDPA_Attribute(f.s, r, 15, f.attr, &f.jobA, f.second);
+     },
+     "kind 2 job-A [1:2 first {1,2}] [1:15 second {1,2}]", 40},
+    {[](auto &f, auto r) { ERDPA_Attribute(f.s, r, 9, f.attr, nullptr, f.first); },
+     "kind 2 - [1:9 first {1,2}]", 10},
+    {[](auto &f, auto r) { ERDPA_DocumentAccess(f.s, r, 4, &f.jobB, f.second); },
+     "kind 3 [1:4 job-B second]", 6},
+    {[](auto &f, auto r) {
+       ERDPA_Selection(f.s, r, 1, f.attr, &f.jobA, f.first);
+       ERDPA_Selection(f.s, r, 3, nullptr, &f.jobB, f.second);
+     },
+     "kind 4 [1:1 job-A first {1,2}] [1:3 job-B second]", 30},
+    {[](auto &f, auto r) { ERDPA_Printer(f.s, r, 3, &f.jobA, f.first); },
+     "kind 5 [1:3 job-A first]", 6},
+    {[](auto &f, auto r) {
+       ERDPA_Access(f.s, r, 4, &f.jobA, f.first);
+       ERDPA_Access(f.s, r, 1, &f.jobB, f.second);
+     },
+     "kind 6 [1:4 job-A first] [1:1 job-B second]", 12},
+    {[](auto &f, auto r) {
+       ERDPA_Service(f.s, r, 15, nullptr, &f.jobB, f.first);
+       ERDPA_Service(f.s, r, 1, f.attr, &f.jobA, f.second);
+     },
+     "kind 7 [1:15 job-B first] [1:1 job-A second {1,2}]", 30},
+    {[](auto &f, auto r) { ERDPA_Security(f.s, r, 4, f.second); }, "kind 8 [1:4 second]", 5},
+    // An extended problem travels as an identifier and comes back as the short OID.
+    {[](auto &f, auto r) {
+       ERDPA_Security(f.s, r, 1, f.first);
+       auto *p = static_cast<ERDPA_securityError_t *>((*r)->details);
+       p->problemForm = ERDPA_EXTENDED_PROBLEM, p->problem = kOid;
+     },
+     "kind 8 [2:369 first]", 5},
+};
+
 TEST_F(ErrorDecode, EveryKindComesBackAsSent) {
-  using Build = std::function<void(ErrorDecode &, ERDPA_errorResult_t **)>;
-  struct Row {
-    Build build;
-    std::string expected;
-  } rows[] = {
-      {[](auto &f, auto r) { ERDPA_Update(f.s, r, 5, &f.jobA, f.first); },
-       "kind 1 [1:5 job-A first]"},
-      {[](auto &f, auto r) {
-         ERDPA_Attribute(f.s, r, 2, f.attr, &f.jobA, f.first);
-         ERDPA_Attribute(f.s, r, 15, f.attr, &f.jobA, f.second);
-       },
-       "kind 2 job-A [1:2 first {1,2}] [1:15 second {1,2}]"},
-      {[](auto &f, auto r) { ERDPA_Attribute(f.s, r, 9, f.attr, nullptr, f.first); },
-       "kind 2 - [1:9 first {1,2}]"},
-      {[](auto &f, auto r) { ERDPA_DocumentAccess(f.s, r, 4, &f.jobB, f.second); },
-       "kind 3 [1:4 job-B second]"},
-      {[](auto &f, auto r) {
-         ERDPA_Selection(f.s, r, 1, f.attr, &f.jobA, f.first);
-         ERDPA_Selection(f.s, r, 3, nullptr, &f.jobB, f.second);
-       },
-       "kind 4 [1:1 job-A first {1,2}] [1:3 job-B second]"},
-      {[](auto &f, auto r) { ERDPA_Printer(f.s, r, 3, &f.jobA, f.first); },
-       "kind 5 [1:3 job-A first]"},
-      {[](auto &f, auto r) {
-         ERDPA_Access(f.s, r, 4, &f.jobA, f.first);
-         ERDPA_Access(f.s, r, 1, &f.jobB, f.second);
-       },
-       "kind 6 [1:4 job-A first] [1:1 job-B second]"},
-      {[](auto &f, auto r) {
-         ERDPA_Service(f.s, r, 15, nullptr, &f.jobB, f.first);
-         ERDPA_Service(f.s, r, 1, f.attr, &f.jobA, f.second);
-       },
-       "kind 7 [1:15 job-B first] [1:1 job-A second {1,2}]"},
-      {[](auto &f, auto r) { ERDPA_Security(f.s, r, 4, f.second); }, "kind 8 [1:4 second]"},
-      // An extended problem travels as an identifier and comes back as the short OID.
-      {[](auto &f, auto r) {
-         ERDPA_Security(f.s, r, 1, f.first);
-         auto *p = static_cast<ERDPA_securityError_t *>((*r)->details);
-         p->problemForm = ERDPA_EXTENDED_PROBLEM, p->problem = kOid;
-       },
-       "kind 8 [2:369 first]"},
-  };
-  for (auto &row : rows) {
+  for (const Sent &row : kSent) {
     SCOPED_TRACE(row.expected);
     ERDPA_errorResult_t *sent = nullptr, *got = nullptr;
     row.build(*this, &sent);
@@ -355,44 +360,8 @@ TEST_F(ErrorDecode, RefusedPacketsLeaveNothing) {
 // problems where the kind has a list, and attributes with values where it has them.
 TEST_F(ErrorDecode, EveryAllocationFailingLeavesNothingAllocated) {
   if (!kq::jqp::test::HeapBook::Available()) GTEST_SKIP() << "a sanitizer owns the heap";
-  using Build = void (*)(ErrorDecode &, ERDPA_errorResult_t **);
-  const struct {
-    const char *name;
-    Build build;
-    uint64_t minimumAllocations;  // the result, its details and their parts at least
-  } kPackets[] = {
-      {"update", [](auto &f, auto r) { ERDPA_Update(f.s, r, 5, &f.jobA, f.first); }, 6},
-      {"attribute",
-       [](auto &f, auto r) {
-         ERDPA_Attribute(f.s, r, 2, f.attr, &f.jobA, f.first);
-         ERDPA_Attribute(f.s, r, 15, f.attr, &f.jobA, f.second);
-       },
-       40},
-      {"document access",
-       [](auto &f, auto r) { ERDPA_DocumentAccess(f.s, r, 4, &f.jobB, f.second); }, 6},
-      {"selection",
-       [](auto &f, auto r) {
-         ERDPA_Selection(f.s, r, 1, f.attr, &f.jobA, f.first);
-         ERDPA_Selection(f.s, r, 3, nullptr, &f.jobB, f.second);
-       },
-       30},
-      {"printer", [](auto &f, auto r) { ERDPA_Printer(f.s, r, 3, &f.jobA, f.first); }, 6},
-      {"access",
-       [](auto &f, auto r) {
-         ERDPA_Access(f.s, r, 4, &f.jobA, f.first);
-         ERDPA_Access(f.s, r, 1, &f.jobB, f.second);
-       },
-       12},
-      {"service",
-       [](auto &f, auto r) {
-         ERDPA_Service(f.s, r, 15, nullptr, &f.jobB, f.first);
-         ERDPA_Service(f.s, r, 1, f.attr, &f.jobA, f.second);
-       },
-       30},
-      {"security", [](auto &f, auto r) { ERDPA_Security(f.s, r, 4, f.second); }, 5},
-  };
-  for (const auto &p : kPackets) {
-    SCOPED_TRACE(p.name);
+  for (const Sent &p : kSent) {
+    SCOPED_TRACE(p.expected);
     ERDPA_errorResult_t *sent = nullptr;
     p.build(*this, &sent);
     ASSERT_NE(sent, nullptr) << s.Text();

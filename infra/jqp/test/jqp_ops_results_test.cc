@@ -75,7 +75,7 @@ std::string Through(const Operation &op, W *wire, AttributeList *list) {
 }
 
 // A set record holding `values`, with its set present or not.
-std::string SetRecord(const Operation &op, bool present, std::initializer_list<int32_t> values) {
+std::string SetRecord(const Operation &op, bool present, const std::vector<int32_t> &values) {
   AttributeSetResult r{static_cast<uint8_t>(present ? AttributeSetResult_attributes_present : 0),
                        WireList(values)};
   return Through(op, &r, &r.attributes);

@@ -8,8 +8,8 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "infra/jqp.h"
 #include "internal/ber_mod_kq_0b.h"
@@ -22,17 +22,17 @@ constexpr uint32_t kOid = 369, kOtherOid = 370;  // short OIDs with a BER form
 constexpr uint32_t kNoOid = 0x80000777u;         // a dynamic short OID nobody defined
 
 // The wire list of a set holding kIntAttr with the integer `values` (none: an empty list).
-inline AttributeList WireList(std::initializer_list<int32_t> values) {
+inline AttributeList WireList(const std::vector<int32_t> &values) {
   kq::test::StatusList s;
   AS_setHandle_t set = AS_nullSetHandle;
   AS_attrHandle_t attr = AS_nullAttrHandle;
   EXPECT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
-  if (values.size()) {
+  if (!values.empty()) {
     EXPECT_EQ(AS_AddAttr(s, set, kIntAttr, 12, &attr), 0u);
   }
   for (int32_t n : values)  // the set takes the value, which goes back with free
     EXPECT_EQ(AS_AddAttrValR(s, attr, 12, memcpy(malloc(4), &n, 4), &GENU_IntegerDesc), 0u);
-  if (values.size()) AS_FreeAttrHandle(s, &attr);
+  if (!values.empty()) AS_FreeAttrHandle(s, &attr);
   AttributeList list = nullptr;
   EXPECT_EQ(ToBER_AS(s, &list, &set, GENU_AS_MODE_KEEP_EXT_ACL), 0) << s.Text();
   AS_Destroy(s, &set);

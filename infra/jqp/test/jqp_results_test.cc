@@ -16,6 +16,7 @@
 #include "infra/jqp.h"
 #include "internal/ber_mod_kq_0b.h"
 #include "internal/ber_runtime.h"
+#include "jqp_ops_support.h"
 #include "kqtest.h"
 
 namespace {
@@ -23,38 +24,11 @@ namespace {
 using Status = kq::test::StatusList;
 using Ints = std::vector<int32_t>;
 using Bytes = std::vector<unsigned char>;
-constexpr uint32_t kIntAttr = 3001;              // an integer attribute of the registry
-constexpr uint32_t kOid = 369, kOtherOid = 370;  // short OIDs with a BER form
+using kq::jqp::test::kOid;
+using kq::jqp::test::kOtherOid;
+using kq::jqp::test::Values;
+using kq::jqp::test::WireList;
 constexpr auto kNone = std::nullopt;
-
-// The wire attribute list of a set holding `values` in attribute kIntAttr (none: empty).
-AttributeList WireList(const Ints &values) {
-  Status s;
-  AS_setHandle_t set = AS_nullSetHandle;
-  AS_attrHandle_t attr = AS_nullAttrHandle;
-  EXPECT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
-  EXPECT_EQ(values.empty() ? 0u : AS_AddAttr(s, set, kIntAttr, 12, &attr), 0u);
-  for (int32_t n : values)  // the set takes the value, which goes back with free
-    EXPECT_EQ(AS_AddAttrValR(s, attr, 12, memcpy(malloc(4), &n, 4), &GENU_IntegerDesc), 0u);
-  if (!values.empty()) AS_FreeAttrHandle(s, &attr);
-  AttributeList list = nullptr;
-  EXPECT_EQ(ToBER_AS(s, &list, &set, GENU_AS_MODE_KEEP_EXT_ACL), 0) << s.Text();
-  AS_Destroy(s, &set);
-  return list;
-}
-
-// "{1,2}": the integer values a set holds.
-std::string SetText(AS_setHandle_t set) {
-  Status s;
-  AS_valueList_t values{};
-  std::string text = "{";
-  if (AS_GetAttrValList(s, set, kIntAttr, &values, nullptr) == 0) {
-    for (uint32_t i = 0; i < values.count; ++i)
-      text += (i ? "," : "") + std::to_string(*static_cast<int32_t *>(values.values[i]));
-    free(values.values);
-  }
-  return text + "}";
-}
 
 ber_oid WireOid(uint32_t shoid) {
   ber_oid oid{};
@@ -155,8 +129,8 @@ std::string Text(const GEN_printResult_t *r, const PrintResult *) {
   std::string text = r->jobIdentification.value;
   if (r->serverState) text += " state " + std::to_string(*r->serverState);
   if (r->serverMessage) text += " '" + std::string(r->serverMessage->u.string) + "'";
-  if (r->documentStatus) text += " documents " + SetText(*r->documentStatus);
-  return text + " job " + SetText(r->jobStatus);
+  if (r->documentStatus) text += " documents " + Values(r->documentStatus);
+  return text + " job " + Values(&r->jobStatus);
 }
 
 std::string Text(const GEN_listResult_t *r, const ListResult *wire) {
@@ -171,7 +145,7 @@ std::string Text(const GEN_listResult_t *r, const ListResult *wire) {
   if (r->limitEncountered) text += " limit " + std::to_string(*r->limitEncountered);
   for (const GEN_setOfObjectResult_t *n = r->resultSet; n; n = n->next)
     text += " " + std::to_string(n->value.objectIdentification.choice) + ":" +
-            n->value.objectIdentification.u.job.value + SetText(n->value.attributes) +
+            n->value.objectIdentification.u.job.value + Values(&n->value.attributes) +
             std::to_string(n->value.objectClass);
   return text;
 }
@@ -179,7 +153,7 @@ std::string Text(const GEN_listResult_t *r, const ListResult *wire) {
 std::string Text(const GEN_ResubmitJobResult_t *r, const ResubmitJobResult *) {
   std::string text;  // a cell even for an empty sequence
   for (const GEN_SeqOfObjectStatus_t *n = r->first; n; n = n->next)
-    text += n->attributes ? SetText(*n->attributes) : "-";
+    text += n->attributes ? Values(n->attributes) : "-";
   return text;
 }
 

@@ -1,7 +1,6 @@
 // The trace messages of requests and results: a golden table of in- and out-messages
 // covering every kind of line (values, options not specified, missing required
-// arguments, flags, filters of every form, print and list results, errors), and
-// silence below the trace level.
+// arguments, flags, filters of every form, print and list results, errors).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -142,17 +141,6 @@ TEST_F(EchoTest, MessagesShowEveryArgumentInOrder) {
        "                     Final String = <not specified>\n"
        "\trequested-attributes = OPTION not specified\n"
        "\tcommon-arguments = OPTION not specified\n"},
-      {"listing without a filter",
-       [](EchoTest &t) {
-         EchoInGetOrderedJobs(t.s, "client", kOid, nullptr, nullptr, nullptr, nullptr);
-       },
-       "EchoInGetOrderedJobs:  called from client\n"
-       "\tobject-class = id-val-code-set-iso-latin1\n"
-       "\tscope = OPTION not specified\n"
-       "\tselector:\n"
-       "                  NULL FILTER\n"
-       "\trequested-attributes = OPTION not specified\n"
-       "\tcommon-arguments = OPTION not specified\n"},
       {"delete an object",
        [](EchoTest &t) { EchoInDelete(t.s, "OBJ_C", kOid, &t.job, nullptr, nullptr); },
        "EchoInDelete:  called from OBJ_C\n"
@@ -177,11 +165,6 @@ TEST_F(EchoTest, MessagesShowEveryArgumentInOrder) {
        "\tinterrupt-message = OPTION not specified\n"
        "\tinterrupting-job = NULL [ERROR]\n"
        "\tcommon-arguments = OPTION not specified\n"},
-      {"cancel job's outcome: nothing came back",
-       [](EchoTest &t) { EchoOutCancelJob(t.s, "JQP_C", nullptr, nullptr); },
-       "EchoOutCancelJob:  called from JQP_C\n"
-       "\tErrorResult = NULL\n"
-       "\tCancelJobResult = NULL\n"},
       {"cancel job's outcome: a set",
        [](EchoTest &t) { EchoOutCancelJob(t.s, "JQP_C", &t.set, nullptr); },
        "EchoOutCancelJob:  called from JQP_C\n"
@@ -266,18 +249,6 @@ TEST_F(EchoTest, TracingLeavesTheCallersStatusListAlone) {
   EXPECT_EQ(EchoOutCancelJob(s, "JQP_C", &stale, nullptr), 0);
   EXPECT_EQ(s.Codes(), std::vector<uint32_t>{0xc0090067u}) << s.Text();
   AS_FreeSetHandle(s, &stale);
-}
-
-// Below the trace level nothing is formatted or written, and every echo returns 0.
-TEST_F(EchoTest, NothingIsWrittenBelowTheTraceLevel) {
-  kq::test::LogCapture log("EWADX");
-  EXPECT_EQ(EchoInCancelJob(s, "JQP_C", "job-7", nullptr, &message, &three, set), 0);
-  EXPECT_EQ(EchoInCreateJob(s, "JQP_C", &printer, &no, set, &document, set), 0);
-  EXPECT_EQ(EchoInListObjectAttributes(s, "JQP_C", kOid, nullptr, &andNode, nullptr, set), 0);
-  EXPECT_EQ(EchoOutCancelJob(s, "JQP_C", &set, nullptr), 0);
-  EXPECT_EQ(EchoFilter(s, &andNode, 6), 0);
-  EXPECT_EQ(log.Text().find("Echo"), std::string::npos) << log.Text();
-  EXPECT_EQ(log.Text().find("id-att-rpc-timeout"), std::string::npos) << log.Text();
 }
 
 }  // namespace

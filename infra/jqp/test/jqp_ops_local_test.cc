@@ -1,13 +1,12 @@
 // The protocol operations end to end through a local-only handle (each request is
-// encoded and decoded back by the real coder, nothing is sent): every operation in one
-// table, the argument failures that stop a request before it is sent (each with its
-// operation's code and nothing left allocated), and the common arguments (server
-// choice, privileges, call time-out).
+// encoded and decoded back by the real coder, nothing is sent): the argument failures
+// that stop a request before it is sent (each with its operation's code and nothing
+// left allocated), the result outputs, and the common arguments (server choice,
+// privileges).
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
-#include <set>
 #include <string>
 
 #include "infra/jqp.h"
@@ -48,78 +47,6 @@ class LocalOps : public kq::jqp::test::OperationArgs {
     return reinterpret_cast<T *>(uintptr_t{0x10});
   }
 };
-
-// One operation called with arguments that convert; it reports whether it set every
-// output to nothing.
-struct Call {
-  const char *name;  // of the echo functions
-  int operation;
-  std::function<int(LocalOps &, bool *outputsNull)> run;
-};
-
-#define KQ_OUT(T)                     \
-  T *result = LocalOps::Garbage<T>(); \
-  ERDPA_errorResult_t *error = LocalOps::Garbage<ERDPA_errorResult_t>()
-#define KQ_NULL (*outputsNull = result == nullptr && error == nullptr)
-// A row calling JQP_<Name>_C with the status list, `...` and the two outputs.
-// clang-format off
-#define KQ_CALL(Name, number, T, ...)                                   \
-  Call{#Name, number, [](LocalOps &t, bool *outputsNull) {              \
-         KQ_OUT(T);                                                     \
-         const int rc = JQP_##Name##_C(t.s, __VA_ARGS__, &result, &error); \
-         return KQ_NULL, rc;                                            \
-       }}
-// clang-format on
-const GEN_Checkpoint_t kIgnoredCheckpoint{};  // accepted, never sent
-
-TEST_F(LocalOps, EveryOperationIsEncodedAndDecodedBackAndReturnsNothing) {
-  const Call calls[] = {
-      KQ_CALL(CreateJob, 0, GEN_printResult_t, &t.printer, &t.no, t.set, &t.document, nullptr),
-      KQ_CALL(ListObjectAttributes, 1, GEN_listResult_t, kOid, &t.three, &t.filter, &t.requested,
-              nullptr),
-      KQ_CALL(Create, 2, AS_setHandle_t, kOid, &t.job, &t.job, &t.yes, t.set, &t.message, nullptr),
-      KQ_CALL(Enable, 3, AS_setHandle_t, kOid, &t.job, &t.message, nullptr),
-      KQ_CALL(SendEvent, 4, AS_setHandle_t, &t.event, t.set, &t.message, nullptr),
-      KQ_CALL(AddDocument, 5, GEN_printResult_t, "job-7", &t.no, &t.document, nullptr),
-      KQ_CALL(CloseJob, 6, GEN_printResult_t, "job-7", nullptr),
-      KQ_CALL(ListObjectAttributeContinuation, 7, GEN_listResult_t, &t.context, nullptr),
-      KQ_CALL(GetOrderedJobs, 10, GEN_listResult_t, kOid, nullptr, nullptr, &t.requested, nullptr),
-      KQ_CALL(GetOrderedJobsContinuation, 11, GEN_listResult_t, &t.context, nullptr),
-      KQ_CALL(ListObjectAttributeAbort, 12, GEN_listResult_t, &t.context, nullptr),
-      KQ_CALL(Disable, 13, AS_setHandle_t, kOid, &t.job, nullptr, nullptr),
-      KQ_CALL(ModifyJob, 14, AS_setHandle_t, "job-7", &t.three, t.modification, &t.message,
-              nullptr),
-      KQ_CALL(CancelJob, 15, AS_setHandle_t, "job-7", &t.three, &t.message, &t.seven, nullptr),
-      KQ_CALL(PromoteJob, 16, AS_setHandle_t, "job-7", &t.message, nullptr),
-      KQ_CALL(InterruptJob, 17, GEN_interruptJobResult_t, &t.printerOf, &t.message, "job-8",
-              nullptr),
-      KQ_CALL(PauseJob, 18, GEN_pauseJobResult_t, &t.jobOrPrinter, &t.message, nullptr),
-      KQ_CALL(ResumeJob, 19, AS_setHandle_t, "job-7", &t.message, &kIgnoredCheckpoint, nullptr),
-      KQ_CALL(Clean, 20, AS_setHandle_t, kOid, &t.job, nullptr, nullptr),
-      KQ_CALL(Set, 21, AS_setHandle_t, kOid, &t.job, t.modification, &t.message, nullptr),
-      KQ_CALL(Shutdown, 22, AS_setHandle_t, kOid, &t.job, &t.message, &t.when, nullptr),
-      KQ_CALL(ResubmitJob, 23, GEN_ResubmitJobResult_t, kOid, &t.job, &t.dn, &t.message, nullptr),
-      KQ_CALL(Delete, 24, AS_setHandle_t, kOid, &t.job, &t.message, nullptr),
-      KQ_CALL(Pause, 25, GEN_PauseResult_t, kOid, &t.job, nullptr, nullptr),
-      KQ_CALL(Resume, 26, AS_setHandle_t, kOid, &t.job, &t.message, nullptr),
-      KQ_CALL(Control, 28, AS_setHandle_t, kOid, &t.job, nullptr, t.set, nullptr),
-  };
-  std::set<int> operations;
-  for (const Call &call : calls) {
-    SCOPED_TRACE(call.name);
-    operations.insert(call.operation);
-    kq::test::LogCapture log("I");
-    bool outputsNull = false;
-    ASSERT_EQ(call.run(*this, &outputsNull), 0) << s.Text();
-    EXPECT_TRUE(outputsNull);
-    EXPECT_EQ(s.Code(), 0u) << s.Text();
-    // This operation's record was encoded and decoded back.
-    const std::string pdu = std::to_string(kq::jqp::pduargs[call.operation]);
-    EXPECT_NE(log.Text().find("local_only: decoded okay, pdunum=" + pdu + "\n"), std::string::npos)
-        << log.Text();
-  }
-  EXPECT_EQ(operations.size(), 26u);
-}
 
 // An argument that does not convert ends the operation before its request is sent: the
 // operation's code on top, every output nothing, and what the builder converted before

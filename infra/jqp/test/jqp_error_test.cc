@@ -14,14 +14,15 @@
 #include "infra/jqp.h"
 #include "internal/ber_mod_kq_0b.h"
 #include "internal/ber_runtime.h"
+#include "jqp_ops_support.h"
 #include "kqtest.h"
 
 namespace {
 
 using Status = kq::test::StatusList;
 using Bytes = std::vector<unsigned char>;
-constexpr uint32_t kCopyCount = 352;  // cardinal values
-constexpr uint32_t kOid = 369;        // a short OID with a BER form
+using kq::jqp::test::kIntAttr;
+using kq::jqp::test::kOid;
 
 // The parts of the wire record being built, released by their own functions once the
 // record is encoded.
@@ -56,16 +57,7 @@ std::string Text(const GEN_ObjectIdent_t *o) {
   return !o ? "-" : o->choice == 1 ? o->u.job.value : "#" + std::to_string(o->choice);
 }
 std::string Text(AS_setHandle_t set) {
-  if (set == AS_nullSetHandle) return "";
-  Status s;
-  AS_valueList_t values{};
-  std::string text = " {";
-  if (AS_GetAttrValList(s, set, kCopyCount, &values, nullptr) == 0) {
-    for (uint32_t i = 0; i < values.count; ++i)
-      text += (i ? "," : "") + std::to_string(*static_cast<int32_t *>(values.values[i]));
-    free(values.values);
-  }
-  return text + "}";
+  return set == AS_nullSetHandle ? "" : " " + kq::jqp::test::Values(&set);
 }
 std::string Text(const AS_setHandle_t *cell) { return cell ? Text(*cell) : ""; }
 // A problem and the ones after it in its list.
@@ -208,14 +200,14 @@ const Kind kKinds[] = {
 };
 
 // Holds the inputs of the builders: two jobs, messages and a set with one attribute
-// of two copy counts.
+// of two integers.
 class ErrorDecode : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(AS_Create(s, &source, nullptr, 0), 0u);
     GEN_Integer_t one = 1, two = 2;
-    ASSERT_EQ(AS_AddAttrValM(s, source, kCopyCount, 1, &one, &GENU_CardinalDesc, &attr), 0u);
-    ASSERT_EQ(AS_AddAttrValMR(s, attr, 1, &two, &GENU_CardinalDesc), 0u);
+    ASSERT_EQ(AS_AddAttrValM(s, source, kIntAttr, 12, &one, &GENU_IntegerDesc, &attr), 0u);
+    ASSERT_EQ(AS_AddAttrValMR(s, attr, 12, &two, &GENU_IntegerDesc), 0u);
     GENU_MakeErrorMsg(s, &first, "first", nullptr);
     GENU_MakeErrorMsg(s, &second, "second", nullptr);
   }

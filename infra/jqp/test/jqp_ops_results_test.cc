@@ -1,11 +1,9 @@
-// What the operations hand out for each kind of reply record (sets, pause and resubmit
-// records, nothing), the result failures of each operation, and every allocation on the
-// create-job path failing in turn with nothing left behind.
+// What the operations hand out for each kind of reply record (sets, pause records,
+// nothing), and the result failures of each operation.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
-#include <set>
 #include <string>
 
 #include "infra/jqp.h"
@@ -20,7 +18,6 @@ namespace {
 
 using kq::jqp::Operation;
 using kq::jqp::ResultKind;
-using kq::jqp::test::kIntAttr;
 using kq::jqp::test::Values;
 using kq::jqp::test::WireList;
 using Status = kq::test::StatusList;
@@ -183,91 +180,6 @@ TEST(OpResults, AResultThatDoesNotConvertAddsTheOperationsCode) {
   pause.bit_mask = PauseResult_affected_job_present | PauseResult_attributes_present;
   pause.attributes = bad();
   EXPECT_EQ(Through(kq::jqp::kPause, &pause, &pause.attributes), "failed 0xc0090068");
-}
-
-// Every allocation the create-job path makes through the coding world and through the
-// caller's job attributes fails in turn (1, 2, ... until the call succeeds): the call fails,
-// hands out nothing and leaves no block behind once the caller's sets are gone. The
-// process heap's blocks are the address sanitizer's to watch.
-struct Book {
-  uint64_t failAt = 0, attempts = 0, badFrees = 0;
-  bool armed = false;
-  std::set<void *> live;
-} book;
-void *BookAllocate(size_t size) {
-  if (book.armed && ++book.attempts == book.failAt) return nullptr;
-  return *book.live.insert(malloc(size ? size : 1)).first;
-}
-void BookFree(void *block) {
-  if (block && !book.live.erase(block)) return void(++book.badFrees);
-  free(block);
-}
-void *BookReallocate(void *block, size_t size) {
-  if (book.armed && ++book.attempts == book.failAt) return nullptr;
-  if (block && !book.live.count(block)) ++book.badFrees;
-  void *moved = realloc(block, size ? size : 1);
-  if (moved) book.live.erase(block), book.live.insert(moved);
-  return moved;
-}
-const AS_allocateDescriptor_t kBookSets = {BookAllocate, BookFree};
-
-class CreateJobAllocations : public kq::jqp::test::OperationArgs {
- public:
-  void SetUp() override {
-    OperationArgs::SetUp();
-    GEN_ObjectIdent_t empty{};
-    empty.choice = 7;
-    empty.u.name.choice = GEN_TEXT_ISO646;
-    ASSERT_EQ(JQP_Initialize(s, NS_KIND_SERVER, &empty), 0) << s.Text();
-    OssGlobal *world = GENU_GetWorld();
-    saved = *world;
-    world->mallocp = BookAllocate, world->reallocp = BookReallocate, world->freep = BookFree;
-  }
-  void TearDown() override {
-    OssGlobal *world = GENU_GetWorld();
-    world->mallocp = saved.mallocp, world->reallocp = saved.reallocp, world->freep = saved.freep;
-    JQP_Terminate(s);
-    OperationArgs::TearDown();
-  }
-  OssGlobal saved{};
-};
-
-TEST_F(CreateJobAllocations, EveryAllocationFailingLeavesNothingBehind) {
-  uint64_t failAt = 1;
-  for (bool succeeded = false; !succeeded; ++failAt) {
-    ASSERT_LT(failAt, 2000u) << "the call never succeeded";
-    SCOPED_TRACE(failAt);
-    book = Book{};
-    // The job attributes allocate through the book; the common arguments live on the
-    // process heap (the privileges value put into them is a process-heap copy).
-    AS_setHandle_t attributes = AS_nullSetHandle, common = AS_nullSetHandle;
-    ASSERT_EQ(AS_Create(s, &attributes, &kBookSets, 0), 0u);
-    AS_attrHandle_t attr = AS_nullAttrHandle;
-    ASSERT_EQ(AS_AddAttr(s, attributes, kIntAttr, 12, &attr), 0u);
-    for (int32_t n : {1, 2, 3})
-      ASSERT_EQ(AS_AddAttrValR(s, attr, 12, memcpy(BookAllocate(4), &n, 4), &GENU_IntegerDesc), 0u);
-    AS_FreeAttrHandle(s, &attr);
-    ASSERT_EQ(AS_Create(s, &common, nullptr, 0), 0u);
-    GEN_DocDescription_t doc = {&transfer, nullptr, &docType, attributes};
-    book.failAt = failAt;
-    book.armed = true;
-    auto *result = reinterpret_cast<GEN_printResult_t *>(uintptr_t{0x10});
-    ERDPA_errorResult_t *error = nullptr;
-    Status call;
-    const int rc = JQP_CreateJob_C(call, &printer, &no, attributes, &doc, common, &result, &error);
-    book.armed = false;
-    succeeded = rc == 0;
-    // A call that succeeds never met the failing allocation.
-    EXPECT_TRUE(!succeeded || book.attempts < failAt) << "a failed allocation was passed over";
-    EXPECT_TRUE(succeeded || call.Code() != 0) << "failed without saying why";
-    EXPECT_EQ(result, nullptr);
-    EXPECT_EQ(error, nullptr);
-    AS_Destroy(s, &attributes);
-    AS_Destroy(s, &common);
-    EXPECT_EQ(book.live.size(), 0u) << "blocks left";
-    EXPECT_EQ(book.badFrees, 0u);
-  }
-  EXPECT_GT(failAt, 10u) << "fewer allocations than the path makes";
 }
 
 }  // namespace

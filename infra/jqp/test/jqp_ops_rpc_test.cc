@@ -28,7 +28,6 @@ KQ_SANITIZER_HOOK __asan_default_options() { return "fast_unwind_on_malloc=0"; }
 namespace {
 
 using Bytes = std::string;
-using kq::jqp::test::kIntAttr;
 using kq::jqp::test::kOid;
 using kq::jqp::test::Values;
 using kq::jqp::test::WireList;
@@ -187,11 +186,7 @@ TEST_F(OpsOverRpc, TheCommonArgumentsSetTheCallTimeOut) {
     SCOPED_TRACE(row.seconds);
     AS_setHandle_t common = AS_nullSetHandle;
     ASSERT_EQ(AS_Create(s, &common, nullptr, 0), 0u);
-    AS_attrHandle_t attr = AS_nullAttrHandle;
-    ASSERT_EQ(AS_AddAttr(s, common, kIntAttr, 12, &attr), 0u);  // id-att-rpc-timeout
-    ASSERT_EQ(AS_AddAttrValR(s, attr, 12, memcpy(malloc(4), &row.seconds, 4), &GENU_IntegerDesc),
-              0u);
-    AS_FreeAttrHandle(s, &attr);
+    AddInteger(common, row.seconds);  // the integer attribute is id-att-rpc-timeout
     AS_setHandle_t *result = nullptr;
     EXPECT_EQ(JQP_PromoteJob_C(s, "job-7", nullptr, common, &result, nullptr), 0) << s.Text();
     EXPECT_EQ(s.Has(0xc009006e), row.refused) << s.Text();

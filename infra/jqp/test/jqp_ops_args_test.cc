@@ -1,6 +1,6 @@
 // The argument records as the operations' builders make them, encoded by the real coder
 // as the operation's argument record and compared byte for byte with a golden table;
-// the document description and the set of checkpoints.
+// and the set of checkpoints.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -164,37 +164,6 @@ TEST_F(OpArgsTest, EveryBuilderEncodesItsRecordAsTheGoldenBytes) {
   }
   for (int i = 0; i < kq::jqp::kOperationCount; ++i) all.insert(kq::jqp::kAllOperations[i]->build);
   EXPECT_EQ(seen, all);
-}
-
-// A document description sends what is given (all of it: the create-job bytes above)
-// and reports which part does not convert.
-TEST_F(OpArgsTest, DocumentDescriptionSendsWhatIsGivenAndReportsEachPart) {
-  struct Case {
-    const char *name;
-    GEN_DocDescription_t in;
-    int rc;
-    unsigned mask;
-    uint32_t code;
-  } cases[] = {
-      {"nothing", {nullptr, nullptr, nullptr, AS_nullSetHandle}, 0, 0x00, 0},
-      {"attributes alone", {nullptr, nullptr, nullptr, set}, 0, 0x10, 0},
-      {"a bad transfer method", {&badOid, nullptr, nullptr, set}, 1, 0, 0xc00e00a5},
-      {"a bad document type", {&transfer, nullptr, &badOid, set}, 1, 0, 0xc00e00a5},
-      {"bad attributes", {&transfer, nullptr, &docType, badSet}, 1, 0, 0xc00e0070},
-  };
-  for (auto &c : cases) {
-    SCOPED_TRACE(c.name);
-    DocumentDescription wire{};
-    s.Clear();
-    ASSERT_EQ(ToBER_docDescription(s, &wire, &c.in), c.rc);
-    EXPECT_EQ(s.Code(), c.code) << s.Text();
-    if (c.rc == 0) {
-      EXPECT_EQ(wire.bit_mask, c.mask);
-      EXPECT_EQ(wire.document_attributes != nullptr, c.in.attributes != nullptr);
-    }
-    EXPECT_EQ(FreeBER_docDescription(s, &wire), 0);
-    EXPECT_EQ(wire.document_attributes, nullptr);
-  }
 }
 
 TEST_F(OpArgsTest, CheckpointsAreConvertedInOrder) {

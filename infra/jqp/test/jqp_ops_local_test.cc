@@ -1,9 +1,8 @@
 // The protocol operations end to end through a local-only handle (each request is
 // encoded and decoded back by the real coder, nothing is sent): the argument failures
 // that stop a request before it is sent (each with its operation's code and nothing
-// left allocated), the result outputs, the common arguments (server choice,
-// privileges), and every allocation on the create-job path failing in turn with nothing
-// left behind.
+// left allocated), the common arguments (server choice, privileges), and every
+// allocation on the create-job path failing in turn with nothing left behind.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -130,14 +129,6 @@ TEST_F(LocalOps, CommonArgumentsGainThePrivilegesOnce) {
     EXPECT_EQ(count, 1u);
   }
   AS_Destroy(s, &common);
-}
-
-TEST_F(LocalOps, AResultOutputMustBeGivenUnlessTheOperationHasNoResult) {
-  ERDPA_errorResult_t *error = nullptr;
-  EXPECT_EQ(JQP_CloseJob_C(s, "job-7", nullptr, nullptr, &error), 1);
-  EXPECT_EQ(s.Code(), 0xc009006eu);
-  EXPECT_EQ(JQP_InterruptJob_C(s, &jobOrPrinter, nullptr, "job-8", nullptr, nullptr, nullptr), 0)
-      << s.Text();
 }
 
 // Every allocation the create-job path makes through the coding world and through the

@@ -118,19 +118,13 @@ void ToWire(AttributeList &wire, AS_setHandle_t set) {
 }
 
 // One small builder per kind: the error result as its wire record.
-template <typename W>
+template <typename W, typename P = ERDPA_objectProblem_t>
 void *ObjectWire(const ERDPA_errorResult_t *r) {
-  auto *p = static_cast<const ERDPA_objectProblem_t *>(r->details);
+  auto *p = static_cast<const P *>(r->details);
   auto *w = WireNew<W>();
   ToWire(w->problem, p->problemForm, p->problem);
-  ToWire(w->object_identification, p->objectIdent);
-  ToWire(w->error_message, p->errorMessage);
-  return w;
-}
-void *SecurityWire(const ERDPA_errorResult_t *r) {
-  auto *p = static_cast<const ERDPA_securityError_t *>(r->details);
-  auto *w = WireNew<SecurityError>();
-  ToWire(w->problem, p->problemForm, p->problem);
+  if constexpr (requires { w->object_identification; })
+    ToWire(w->object_identification, p->objectIdent);
   ToWire(w->error_message, p->errorMessage);
   return w;
 }
@@ -150,32 +144,20 @@ void *AttributeWire(const ERDPA_errorResult_t *r) {
   }
   return w;
 }
-template <typename Node, uint8_t kPresent>
+// A list of problem items; `kPresent` marks their attributes where the kind has them.
+template <typename Node, typename Item, uint8_t kPresent = 0>
 void *ItemsWire(const ERDPA_errorResult_t *r) {
   auto *head = WireNew<Node *>();
   Node **tail = head;
-  for (auto *p = static_cast<const ERDPA_selectionItem_t *>(r->details); p;
-       p = p->next, tail = &(*tail)->next) {
+  for (auto *p = static_cast<const Item *>(r->details); p; p = p->next, tail = &(*tail)->next) {
     *tail = WireNew<Node>();
-    ToWire((*tail)->value.problem, p->problemForm, p->problem);
-    if (p->attributes) {
-      (*tail)->value.bit_mask |= kPresent;
-      ToWire((*tail)->value.attributes, *p->attributes);
+    auto &v = (*tail)->value;
+    ToWire(v.problem, p->problemForm, p->problem);
+    if constexpr (kPresent != 0) {
+      if (p->attributes) v.bit_mask |= kPresent, ToWire(v.attributes, *p->attributes);
     }
-    ToWire((*tail)->value.object_identification, p->objectIdent);
-    ToWire((*tail)->value.error_message, p->errorMessage);
-  }
-  return head;
-}
-void *AccessWire(const ERDPA_errorResult_t *r) {
-  auto *head = WireNew<AccessError_node *>();
-  AccessError_node **tail = head;
-  for (auto *p = static_cast<const ERDPA_accessItem_t *>(r->details); p;
-       p = p->next, tail = &(*tail)->next) {
-    *tail = WireNew<AccessError_node>();
-    ToWire((*tail)->value.object_identification, p->objectIdent);
-    ToWire((*tail)->value.problem, p->problemForm, p->problem);
-    ToWire((*tail)->value.error_message, p->errorMessage);
+    ToWire(v.object_identification, p->objectIdent);
+    ToWire(v.error_message, p->errorMessage);
   }
   return head;
 }
@@ -191,12 +173,13 @@ const Kind kKinds[] = {
     {ERDPA_ATTRIBUTE_ERROR, 1, AttributeError_PDU, AttributeWire},
     {ERDPA_DOCUMENT_ACCESS_ERROR, 11, DocumentAccessError_PDU, ObjectWire<DocumentAccessError>},
     {ERDPA_SELECTION_ERROR, 13, SelectionError_PDU,
-     ItemsWire<SelectionError_node, SelectionProblemItem_attributes_present>},
+     ItemsWire<SelectionError_node, ERDPA_selectionItem_t,
+               SelectionProblemItem_attributes_present>},
     {ERDPA_PRINTER_ERROR, 12, PrinterError_PDU, ObjectWire<PrinterError>},
-    {ERDPA_ACCESS_ERROR, 3, AccessError_PDU, AccessWire},
+    {ERDPA_ACCESS_ERROR, 3, AccessError_PDU, ItemsWire<AccessError_node, ERDPA_accessItem_t>},
     {ERDPA_SERVICE_ERROR, 10, ServiceError_PDU,
-     ItemsWire<ServiceError_node, ServiceProblemItem_attributes_present>},
-    {ERDPA_SECURITY_ERROR, 9, SecurityError_PDU, SecurityWire},
+     ItemsWire<ServiceError_node, ERDPA_selectionItem_t, ServiceProblemItem_attributes_present>},
+    {ERDPA_SECURITY_ERROR, 9, SecurityError_PDU, ObjectWire<SecurityError, ERDPA_securityError_t>},
 };
 
 // Holds the inputs of the builders: two jobs, messages and a set with one attribute

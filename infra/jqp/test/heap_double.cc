@@ -24,26 +24,20 @@ struct State {
 
 size_t Hash(void *p) { return (reinterpret_cast<uintptr_t>(p) >> 4) * 0x9e3779b97f4a7c15u >> 48; }
 
-void Keep(void *p) {
-  if (!p || !g.open) return;
-  for (size_t i = Hash(p);; i = (i + 1) % kSlots) {
-    if (!g.slots[i] || g.slots[i] == kGone) {
-      g.slots[i] = p;
-      ++g.live;
-      return;
-    }
-  }
+// Keeps `p` (a new block) while the book is open; returns it.
+void *Keep(void *p) {
+  if (!p || !g.open) return p;
+  size_t i = Hash(p);
+  while (g.slots[i] && g.slots[i] != kGone) i = (i + 1) % kSlots;
+  g.slots[i] = p, ++g.live;
+  return p;
 }
 
 void Forget(void *p) {
   if (!p || !g.live) return;
-  for (size_t i = Hash(p); g.slots[i]; i = (i + 1) % kSlots) {
-    if (g.slots[i] == p) {
-      g.slots[i] = kGone;
-      --g.live;
-      return;
-    }
-  }
+  size_t i = Hash(p);
+  while (g.slots[i] && g.slots[i] != p) i = (i + 1) % kSlots;
+  if (g.slots[i]) g.slots[i] = kGone, --g.live;
 }
 
 // Whether this allocation attempt is the one to fail.
@@ -85,30 +79,16 @@ void *__libc_calloc(size_t count, size_t size);
 void *__libc_realloc(void *block, size_t size);
 void __libc_free(void *block);
 
-void *malloc(size_t size) {
-  if (Fails()) return nullptr;
-  void *p = __libc_malloc(size);
-  Keep(p);
-  return p;
-}
+void *malloc(size_t size) { return Fails() ? nullptr : Keep(__libc_malloc(size)); }
 void *calloc(size_t count, size_t size) {
-  if (Fails()) return nullptr;
-  void *p = __libc_calloc(count, size);
-  Keep(p);
-  return p;
+  return Fails() ? nullptr : Keep(__libc_calloc(count, size));
 }
 void *realloc(void *block, size_t size) {
   if (!block) return malloc(size);
-  if (size == 0) {
-    Forget(block);
-    return __libc_realloc(block, 0);
-  }
+  if (size == 0) return Forget(block), __libc_realloc(block, 0);
   if (Fails()) return nullptr;
   void *p = __libc_realloc(block, size);
-  if (p) {
-    Forget(block);
-    Keep(p);
-  }
+  if (p) Forget(block), Keep(p);
   return p;
 }
 void free(void *block) {

@@ -1,7 +1,6 @@
 // The trace messages of requests and results: a golden table of in- and out-messages
 // covering every kind of line (values, options not specified, missing required
-// arguments, flags, filters of every form, print and list results, errors), and
-// silence below the trace level.
+// arguments, flags, filters of every form, print and list results, errors).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,13 +9,13 @@
 #include <string>
 
 #include "infra/jqp.h"
+#include "jqp_ops_support.h"
 #include "kqtest.h"
 
 namespace {
 
-using Status = kq::test::StatusList;
-constexpr uint32_t kIntAttr = 3001;  // an integer attribute of the registry
-constexpr uint32_t kOid = 369;       // id-... with a BER form
+using kq::jqp::test::kIntAttr;
+using kq::jqp::test::kOid;
 
 // The echo messages of a log capture: each line's text after its head (source, time),
 // from the first echo head on, with the thread id of create-job heads as "T".
@@ -32,63 +31,43 @@ std::string Body(const std::string &log) {
   return out;
 }
 
-class EchoTest : public ::testing::Test {
+// The shared argument values, the set holding two values, and filters of every form.
+class EchoTest : public kq::jqp::test::OperationArgs {
  public:
   void SetUp() override {
-    ASSERT_EQ(GENU_MakeEmbeddedSimpleName(s, &printer, "lp0", nullptr), 0u);
-    ASSERT_EQ(GENU_MakeEmbeddedText(s, &message, "hello", nullptr), 0u);
-    ASSERT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
-    AS_attrHandle_t attr = AS_nullAttrHandle;
-    ASSERT_EQ(AS_AddAttr(s, set, kIntAttr, 12, &attr), 0u);
-    int32_t n = 5;
-    ASSERT_EQ(AS_AddAttrValR(s, attr, 12, memcpy(malloc(4), &n, 4), &GENU_IntegerDesc), 0u);
-    n = 6;
-    ASSERT_EQ(AS_AddAttrValR(s, attr, 12, memcpy(malloc(4), &n, 4), &GENU_IntegerDesc), 0u);
-    // Filter items: equality on the set's attribute (two values), presence, substrings.
+    OperationArgs::SetUp();
+    ASSERT_EQ(AS_FindAttr(s, set, kIntAttr, &attr), 0u);
+    int32_t six = 6;
+    ASSERT_EQ(AS_AddAttrValR(s, attr, 12, memcpy(malloc(4), &six, 4), &GENU_IntegerDesc), 0u);
+    // Equality on the set's attribute (two values), presence, substrings, under a not and
+    // an and.
     equality.choice = 1;
     equality.u.item.choice = 1;
     equality.u.item.u.attribute = attr;
-    present.choice = 1;
-    present.u.item.choice = 5;
-    present.u.item.u.present = kIntAttr;
     substrings.choice = 1;
     substrings.u.item.choice = 2;
     substrings.u.item.u.substrings.attributeType = kIntAttr;
     substrings.u.item.u.substrings.kind = 7;
     notNode.choice = 4;
-    notNode.u.not_ = &present;
+    notNode.u.not_ = &filter;
     members[0] = {&members[1], &equality};
     members[1] = {&members[2], &notNode};
     members[2] = {nullptr, &substrings};
     andNode.choice = 2;
     andNode.u.set.first = &members[0];
-    job.choice = 1;
-    strcpy(job.u.job.value, "job-7");
     document = {&transfer, nullptr, nullptr, AS_nullSetHandle};
   }
   void TearDown() override {
-    AS_FreeAttrHandle(s, &equality.u.item.u.attribute);
-    GEN_DeepDeleteText(s, &message, nullptr);
-    AS_Destroy(s, &set);
+    AS_FreeAttrHandle(s, &attr);
+    OperationArgs::TearDown();
   }
-
-  Status s;
-  GEN_SimpleName_t printer{};
-  GEN_Text_t message{};
-  AS_setHandle_t set = AS_nullSetHandle;
-  GEN_Filter_t equality{}, present{}, substrings{}, notNode{}, andNode{};
+  AS_attrHandle_t attr = AS_nullAttrHandle;
+  GEN_Filter_t equality{}, substrings{}, notNode{}, andNode{};
   GEN_ValueSeq_t members[3]{};
-  GEN_ObjectIdent_t job{};
-  uint32_t transfer = kOid;
-  GEN_DocDescription_t document{};
-  GEN_Boolean_t no = 0;
-  int32_t three = 3;
 };
 
 TEST_F(EchoTest, MessagesShowEveryArgumentInOrder) {
-  GEN_JobOrPrinter_t printerOf{}, unknown{};
-  printerOf.tag = 2;
-  printerOf.u.printer = printer;
+  GEN_JobOrPrinter_t unknown{};
   unknown.tag = 9;
   struct Case {
     const char *name;
@@ -162,17 +141,6 @@ TEST_F(EchoTest, MessagesShowEveryArgumentInOrder) {
        "                     Final String = <not specified>\n"
        "\trequested-attributes = OPTION not specified\n"
        "\tcommon-arguments = OPTION not specified\n"},
-      {"listing without a filter",
-       [](EchoTest &t) {
-         EchoInGetOrderedJobs(t.s, "client", kOid, nullptr, nullptr, nullptr, nullptr);
-       },
-       "EchoInGetOrderedJobs:  called from client\n"
-       "\tobject-class = id-val-code-set-iso-latin1\n"
-       "\tscope = OPTION not specified\n"
-       "\tselector:\n"
-       "                  NULL FILTER\n"
-       "\trequested-attributes = OPTION not specified\n"
-       "\tcommon-arguments = OPTION not specified\n"},
       {"delete an object",
        [](EchoTest &t) { EchoInDelete(t.s, "OBJ_C", kOid, &t.job, nullptr, nullptr); },
        "EchoInDelete:  called from OBJ_C\n"
@@ -182,8 +150,8 @@ TEST_F(EchoTest, MessagesShowEveryArgumentInOrder) {
        "\tmessage = OPTION not specified\n"
        "\tcommon-arguments = OPTION not specified\n"},
       {"pause a printer's job, interrupt with an unknown choice",
-       [&printerOf, &unknown](EchoTest &t) {
-         EchoInPauseJob(t.s, "JQP_C", &printerOf, nullptr, nullptr);
+       [&unknown](EchoTest &t) {
+         EchoInPauseJob(t.s, "JQP_C", &t.printerOf, nullptr, nullptr);
          EchoInInterruptJob(t.s, "JQP_C", &unknown, nullptr, nullptr, nullptr);
        },
        "EchoInPauseJob:  called from JQP_C\n"
@@ -197,11 +165,6 @@ TEST_F(EchoTest, MessagesShowEveryArgumentInOrder) {
        "\tinterrupt-message = OPTION not specified\n"
        "\tinterrupting-job = NULL [ERROR]\n"
        "\tcommon-arguments = OPTION not specified\n"},
-      {"cancel job's outcome: nothing came back",
-       [](EchoTest &t) { EchoOutCancelJob(t.s, "JQP_C", nullptr, nullptr); },
-       "EchoOutCancelJob:  called from JQP_C\n"
-       "\tErrorResult = NULL\n"
-       "\tCancelJobResult = NULL\n"},
       {"cancel job's outcome: a set",
        [](EchoTest &t) { EchoOutCancelJob(t.s, "JQP_C", &t.set, nullptr); },
        "EchoOutCancelJob:  called from JQP_C\n"
@@ -286,18 +249,6 @@ TEST_F(EchoTest, TracingLeavesTheCallersStatusListAlone) {
   EXPECT_EQ(EchoOutCancelJob(s, "JQP_C", &stale, nullptr), 0);
   EXPECT_EQ(s.Codes(), std::vector<uint32_t>{0xc0090067u}) << s.Text();
   AS_FreeSetHandle(s, &stale);
-}
-
-// Below the trace level nothing is formatted or written, and every echo returns 0.
-TEST_F(EchoTest, NothingIsWrittenBelowTheTraceLevel) {
-  kq::test::LogCapture log("EWADX");
-  EXPECT_EQ(EchoInCancelJob(s, "JQP_C", "job-7", nullptr, &message, &three, set), 0);
-  EXPECT_EQ(EchoInCreateJob(s, "JQP_C", &printer, &no, set, &document, set), 0);
-  EXPECT_EQ(EchoInListObjectAttributes(s, "JQP_C", kOid, nullptr, &andNode, nullptr, set), 0);
-  EXPECT_EQ(EchoOutCancelJob(s, "JQP_C", &set, nullptr), 0);
-  EXPECT_EQ(EchoFilter(s, &andNode, 6), 0);
-  EXPECT_EQ(log.Text().find("Echo"), std::string::npos) << log.Text();
-  EXPECT_EQ(log.Text().find("id-att-rpc-timeout"), std::string::npos) << log.Text();
 }
 
 }  // namespace

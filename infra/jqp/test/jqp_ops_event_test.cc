@@ -45,38 +45,20 @@ const JQP_secFunction_t kTable[JQP_SEC_SLOTS] = {
     Refuse, Refuse, Refuse,       AddPac,           Refuse,    Refuse, FreeSignature,
     Refuse, Refuse, GetSignature, DestroySignature, HandShake, Refuse};
 
-GEN_ObjectIdent_t Named(const char *text) {
-  GEN_ObjectIdent_t name{};
-  name.choice = 7;
-  name.u.name.choice = GEN_TEXT_ISO646;
-  strncpy(name.u.name.u.string, text, GEN_SIMPLE_NAME_MAX);
-  return name;
-}
-
 // In a child declared a supervisor with a local-only handle: `body`'s text.
 std::string AsSupervisor(const std::function<std::string(Status &)> &body) {
   return InChild([&] {
     calls.clear();
     if (JQP_ServerInit(JQP_SERVER_SUPERVISOR, kTable) != 0) return std::string("no server");
     Status s;
-    GEN_ObjectIdent_t empty = Named("");
+    GEN_ObjectIdent_t empty = kq::jqp::test::SimpleName("");
     if (JQP_Initialize(s, NS_KIND_SERVER, &empty)) return "no handle" + s.Text();
     return body(s);
   });
 }
 
-std::string SendEvent(Status &s, AS_setHandle_t common) {
-  GEN_NameOrOID_t event{};
-  event.choice = 1;
-  event.u.oid = 369;
-  AS_setHandle_t *result = nullptr;
-  ERDPA_errorResult_t *error = nullptr;
-  const int rc = JQP_SendEvent_C(s, &event, nullptr, nullptr, common, &result, &error);
-  return std::to_string(rc) + s.Text() + " | " + calls;
-}
-
 TEST(SupervisorEvents, SignatureFunctionsFrameTheRequest) {
-  struct Row {
+  const struct {
     const char *name;
     const char *serverName;  // in the common arguments, or none
     uint32_t signatureAnswer;
@@ -101,7 +83,12 @@ TEST(SupervisorEvents, SignatureFunctionsFrameTheRequest) {
         GENU_MakeSimpleName(s, &name, row.serverName, nullptr);
         AS_AddAttrVal(s, common, kServerName, 27, name, &GENU_SimpleNameDesc, nullptr);
       }
-      std::string out = SendEvent(s, common);
+      GEN_NameOrOID_t event{};
+      event.choice = 1;
+      event.u.oid = 369;
+      AS_setHandle_t *result = nullptr;
+      const int rc = JQP_SendEvent_C(s, &event, nullptr, nullptr, common, &result, nullptr);
+      const std::string out = std::to_string(rc) + s.Text() + " | " + calls;
       AS_Destroy(s, &common);
       return out;
     });
@@ -110,7 +97,7 @@ TEST(SupervisorEvents, SignatureFunctionsFrameTheRequest) {
 }
 
 TEST(SupervisorEvents, TheReplysSignaturePacGoesToTheHandshake) {
-  struct Row {
+  const struct {
     const char *name;
     const char *pac;  // or none
     uint32_t answer;

@@ -1,11 +1,9 @@
-// What the operations hand out for each kind of reply record (sets, pause and resubmit
-// records, nothing), the result failures of each operation, and every allocation on the
-// create-job path failing in turn with nothing left behind.
+// What the operations hand out for each kind of reply record (sets, pause records,
+// nothing), and the result failures of each operation.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
-#include <set>
 #include <string>
 
 #include "infra/jqp.h"
@@ -19,371 +17,169 @@
 namespace {
 
 using kq::jqp::Operation;
-using kq::jqp::test::kIntAttr;
+using kq::jqp::ResultKind;
+using kq::jqp::test::Values;
+using kq::jqp::test::WireList;
 using Status = kq::test::StatusList;
 
-// The wire list of a set holding the integer `values` (none: an empty list).
-AttributeList WireList(std::initializer_list<int32_t> values) {
+// What an operation handed out, as one line, released afterwards. (Print, list and
+// resubmit results are the record conversions' own, tested with them.)
+std::string Describe(ResultKind kind, void *out) {
   Status s;
-  AS_setHandle_t set = AS_nullSetHandle;
-  EXPECT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
-  AS_attrHandle_t attr = AS_nullAttrHandle;
-  if (values.size()) {
-    EXPECT_EQ(AS_AddAttr(s, set, kIntAttr, 12, &attr), 0u);
+  std::string text;
+  switch (kind) {
+    case ResultKind::kPauseJob: {
+      auto *r = static_cast<GEN_pauseJobResult_t *>(out);
+      text = std::string(r->pausedJob.value) + " " + Values(r->jobStatus) +
+             (r->checkpoints.first ? " checkpoints" : " no checkpoints");
+      FreeGEN_pauseJobResult(s, r);
+      return text;
+    }
+    case ResultKind::kPause: {
+      auto *r = static_cast<GEN_PauseResult_t *>(out);
+      text = std::string(r->affectedJob ? r->affectedJob : "no job") + " " + Values(r->attributes);
+      FreeGEN_PauseResult(s, r);
+      return text;
+    }
+    case ResultKind::kSet:
+    case ResultKind::kCreateSet:
+    case ResultKind::kEvent: {
+      auto *cell = static_cast<AS_setHandle_t *>(out);
+      text = Values(cell);
+      if (cell) AS_Destroy(s, cell), free(cell);
+      return text;
+    }
+    default:
+      return out ? "something" : "nothing";
   }
-  for (int32_t n : values)
-    EXPECT_EQ(AS_AddAttrValR(s, attr, 12, memcpy(malloc(4), &n, 4), &GENU_IntegerDesc), 0u);
-  if (values.size()) AS_FreeAttrHandle(s, &attr);
-  AttributeList list = nullptr;
-  EXPECT_EQ(ToBER_AS(s, &list, &set, GENU_AS_MODE_KEEP_EXT_ACL), 0) << s.Text();
-  AS_Destroy(s, &set);
-  return list;
-}
-// A list whose one attribute has an identifier of no known form.
-AttributeList BadList() {
-  AttributeList list = WireList({1});
-  list->value.type.length = 0;
-  return list;
 }
 
-// "{5,6}": the integer values of a set cell; "nothing" for none.
-std::string Values(const AS_setHandle_t *cell) {
-  if (!cell) return "nothing";
+// `wire` as the reply record of `op`: what came out, or the failure; `list` is the wire
+// list the record holds, released afterwards.
+template <typename W>
+std::string Through(const Operation &op, W *wire, AttributeList *list) {
   Status s;
-  AS_valueList_t values{};
-  std::string text = "{";
-  if (AS_GetAttrValList(s, *cell, kIntAttr, &values, nullptr) == 0) {
-    for (uint32_t i = 0; i < values.count; ++i)
-      text += (i ? "," : "") + std::to_string(*static_cast<int32_t *>(values.values[i]));
-    free(values.values);
+  void *out = nullptr;
+  const int rc = kq::jqp::ConvertResult(op, s, wire, &out);
+  char code[24];
+  snprintf(code, sizeof code, "failed 0x%08x", s.Code());  // the operation's code on top
+  std::string text = rc ? code : Describe(op.result, out);
+  if (rc) {
+    EXPECT_EQ(out, nullptr);
   }
-  return text + "}";
-}
-void ReleaseCell(AS_setHandle_t *cell) {
-  if (!cell) return;
-  Status s;
-  AS_Destroy(s, cell);
-  free(cell);
-}
-
-// One reply record for one operation: what comes out, described, or the failure code.
-struct Reply {
-  const char *name;
-  const Operation &op;
-  std::function<void *()> make;  // the wire record (owned by the row's release)
-  std::function<void(void *)> release;
-  std::function<std::string(void *out)> describe;  // and releases what came out
-  const char *expected;
-};
-
-AttributeSetResult *SetReply(bool present, AttributeList list) {
-  auto *r = new AttributeSetResult{};
-  r->bit_mask = present ? AttributeSetResult_attributes_present : 0;
-  r->attributes = list;
-  return r;
-}
-void FreeSetReply(void *wire) {
-  auto *r = static_cast<AttributeSetResult *>(wire);
-  Status s;
-  FreeBER_AS(s, &r->attributes);
-  delete r;
-}
-std::string SetOut(void *out) {
-  auto *cell = static_cast<AS_setHandle_t *>(out);
-  std::string text = Values(cell);
-  ReleaseCell(cell);
+  FreeBER_AS(s, list);
   return text;
 }
 
+// A set record holding `values`, with its set present or not.
+std::string SetRecord(const Operation &op, bool present, const std::vector<int32_t> &values) {
+  AttributeSetResult r{static_cast<uint8_t>(present ? AttributeSetResult_attributes_present : 0),
+                       WireList(values)};
+  return Through(op, &r, &r.attributes);
+}
+
 TEST(OpResults, EachKindOfReplyRecordBecomesWhatTheOperationHandsOut) {
-  const Reply rows[] = {
+  using O = const Operation &;
+  const struct {
+    const char *name;
+    const Operation &op;
+    std::function<std::string(O)> run;
+    const char *expected;
+  } rows[] = {
       {"a set", kq::jqp::kCancelJob,
-       [] {
-         return SetReply(true, WireList({5, 6}));
+       [](O op) {
+         return SetRecord(op, true, {5, 6});
        },
-       FreeSetReply, SetOut, "{5,6}"},
+       "{5,6}"},
       {"a set record without its set", kq::jqp::kEnable,
-       [] { return SetReply(false, WireList({5})); }, FreeSetReply, SetOut, "nothing"},
+       [](O op) { return SetRecord(op, false, {5}); }, "nothing"},
       {"an event's set in a client process", kq::jqp::kSendEvent,
-       [] { return SetReply(true, WireList({5})); }, FreeSetReply, SetOut, "nothing"},
+       [](O op) { return SetRecord(op, true, {5}); }, "nothing"},
       {"created object's attributes", kq::jqp::kCreate,
-       [] { return new CreateResult{WireList({7})}; },
-       [](void *w) {
-         Status s;
-         FreeBER_AS(s, &static_cast<CreateResult *>(w)->object_attributes);
-         delete static_cast<CreateResult *>(w);
+       [](O op) {
+         CreateResult r{WireList({7})};
+         return Through(op, &r, &r.object_attributes);
        },
-       SetOut, "{7}"},
+       "{7}"},
       {"created object without attributes", kq::jqp::kCreate,
-       [] { return new CreateResult{nullptr}; },
-       [](void *w) { delete static_cast<CreateResult *>(w); }, SetOut, "nothing"},
+       [](O op) {
+         CreateResult r{nullptr};
+         return Through(op, &r, &r.object_attributes);
+       },
+       "nothing"},
       {"a paused job", kq::jqp::kPauseJob,
-       [] {
-         auto *r = new PauseJobResult{};
-         r->bit_mask = PauseJobResult_job_status_present;
-         strcpy(r->paused_job, "job-3");
-         r->job_status = WireList({8});
-         return r;
-       },
-       [](void *w) {
-         Status s;
-         FreeBER_AS(s, &static_cast<PauseJobResult *>(w)->job_status);
-         delete static_cast<PauseJobResult *>(w);
-       },
-       [](void *out) {
-         auto *r = static_cast<GEN_pauseJobResult_t *>(out);
-         std::string text = std::string(r->pausedJob.value) + " " + Values(r->jobStatus) +
-                            (r->checkpoints.first ? " checkpoints" : " no checkpoints");
-         Status s;
-         FreeGEN_pauseJobResult(s, r);
-         return text;
+       [](O op) {
+         PauseJobResult r{};
+         r.bit_mask = PauseJobResult_job_status_present;
+         strcpy(r.paused_job, "job-3");
+         r.job_status = WireList({8});
+         return Through(op, &r, &r.job_status);
        },
        "job-3 {8} no checkpoints"},
       {"a paused object with its job", kq::jqp::kPause,
-       [] {
-         auto *r = new PauseResult{};
-         r->bit_mask = PauseResult_affected_job_present;
-         strcpy(r->affected_job, "job-4");
-         return r;
-       },
-       [](void *w) { delete static_cast<PauseResult *>(w); },
-       [](void *out) {
-         auto *r = static_cast<GEN_PauseResult_t *>(out);
-         std::string text =
-             std::string(r->affectedJob ? r->affectedJob : "no job") + " " + Values(r->attributes);
-         Status s;
-         FreeGEN_PauseResult(s, r);
-         return text;
+       [](O op) {
+         PauseResult r{};
+         r.bit_mask = PauseResult_affected_job_present;
+         strcpy(r.affected_job, "job-4");
+         return Through(op, &r, &r.attributes);
        },
        "job-4 nothing"},
       {"a paused object with attributes only", kq::jqp::kPause,
-       [] {
-         auto *r = new PauseResult{};
-         r->bit_mask = PauseResult_attributes_present;
-         r->attributes = WireList({9});
-         return r;
-       },
-       [](void *w) {
-         Status s;
-         FreeBER_AS(s, &static_cast<PauseResult *>(w)->attributes);
-         delete static_cast<PauseResult *>(w);
-       },
-       [](void *out) {
-         auto *r = static_cast<GEN_PauseResult_t *>(out);
-         std::string text =
-             std::string(r->affectedJob ? r->affectedJob : "no job") + " " + Values(r->attributes);
-         Status s;
-         FreeGEN_PauseResult(s, r);
-         return text;
+       [](O op) {
+         PauseResult r{};
+         r.bit_mask = PauseResult_attributes_present;
+         r.attributes = WireList({9});
+         return Through(op, &r, &r.attributes);
        },
        "no job {9}"},
       {"an interrupted job", kq::jqp::kInterruptJob,
-       [] {
-         return new InterruptJobResult{"job-5", WireList({1})};
+       [](O op) {
+         InterruptJobResult r{"job-5", WireList({1})};
+         return Through(op, &r, &r.job_status);
        },
-       [](void *w) {
-         Status s;
-         FreeBER_AS(s, &static_cast<InterruptJobResult *>(w)->job_status);
-         delete static_cast<InterruptJobResult *>(w);
-       },
-       [](void *out) { return std::string(out ? "something" : "nothing"); }, "nothing"},
-      {"resubmitted jobs", kq::jqp::kResubmitJob,
-       [] {
-         auto **head = new ResubmitJobResult_node *{};
-         *head = new ResubmitJobResult_node{};
-         (*head)->value.bit_mask = ObjectStatus_attributes_present;
-         (*head)->value.attributes = WireList({2, 3});
-         (*head)->next = new ResubmitJobResult_node{};
-         return head;
-       },
-       [](void *w) {
-         auto **head = static_cast<ResubmitJobResult_node **>(w);
-         Status s;
-         FreeBER_AS(s, &(*head)->value.attributes);
-         delete (*head)->next;
-         delete *head;
-         delete head;
-       },
-       [](void *out) {
-         auto *r = static_cast<GEN_ResubmitJobResult_t *>(out);
-         std::string text;
-         for (GEN_SeqOfObjectStatus_t *e = r->first; e; e = e->next)
-           text += Values(e->attributes) + " ";
-         Status s;
-         FreeGEN_ResubmitJobResult(s, r);
-         return text;
-       },
-       "{2,3} nothing "},
-      {"a print result", kq::jqp::kCloseJob,
-       [] {
-         auto *r = new PrintResult{};
-         strcpy(r->job_identification, "job-6");
-         r->job_status = WireList({4});
-         return r;
-       },
-       [](void *w) {
-         Status s;
-         FreeBER_AS(s, &static_cast<PrintResult *>(w)->job_status);
-         delete static_cast<PrintResult *>(w);
-       },
-       [](void *out) {
-         auto *r = static_cast<GEN_printResult_t *>(out);
-         std::string text = std::string(r->jobIdentification.value) + " " + Values(&r->jobStatus);
-         Status s;
-         FreeGEN_printResult(s, r);
-         return text;
-       },
-       "job-6 {4}"},
+       "nothing"},
   };
-  for (const Reply &row : rows) {
+  for (const auto &row : rows) {
     SCOPED_TRACE(row.name);
-    Status s;
-    void *wire = row.make();
-    void *out = nullptr;
-    ASSERT_EQ(kq::jqp::ConvertResult(row.op, s, wire, &out), 0) << s.Text();
-    EXPECT_EQ(row.describe(out), row.expected);
-    row.release(wire);
+    EXPECT_EQ(row.run(row.op), row.expected);
     // No reply record: nothing, whatever the kind.
-    out = &out;
+    Status s;
+    void *out = &out;
     EXPECT_EQ(kq::jqp::ConvertResult(row.op, s, nullptr, &out), 0);
     EXPECT_EQ(out, nullptr);
   }
 }
 
-// A set the reply carries that does not convert: the operation's result code on top.
+// A set the reply carries that does not convert: the operation's result code on top,
+// for every operation whose result is a set record, and for the two pause records.
 TEST(OpResults, AResultThatDoesNotConvertAddsTheOperationsCode) {
-  const struct {
-    const Operation &op;
-    uint32_t code;
-  } rows[] = {
-      {kq::jqp::kModifyJob, 0xc0090067},  {kq::jqp::kCancelJob, 0xc0090067},
-      {kq::jqp::kPromoteJob, 0xc0090067}, {kq::jqp::kResumeJob, 0xc0090067},
-      {kq::jqp::kClean, 0xc0090067},      {kq::jqp::kSet, 0xc0090067},
-      {kq::jqp::kShutdown, 0xc0090067},   {kq::jqp::kControl, 0xc0090067},
-      {kq::jqp::kEnable, 0xc0090068},     {kq::jqp::kDisable, 0xc0090068},
-      {kq::jqp::kDelete, 0xc0090068},     {kq::jqp::kResume, 0xc0090068},
+  auto bad = [] {
+    AttributeList list = WireList({1});
+    list->value.type.length = 0;  // an identifier of no known form
+    return list;
   };
-  for (const auto &row : rows) {
-    SCOPED_TRACE(row.op.name);
-    Status s;
-    auto *wire = SetReply(true, BadList());
-    void *out = &out;
-    EXPECT_EQ(kq::jqp::ConvertResult(row.op, s, wire, &out), 1);
-    EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(s.Code(), row.code) << s.Text();
-    FreeSetReply(wire);
+  std::string codes;
+  for (int i = 0; i < kq::jqp::kOperationCount; ++i) {
+    const Operation &op = *kq::jqp::kAllOperations[i];
+    if (op.result != ResultKind::kSet) continue;
+    AttributeSetResult r{AttributeSetResult_attributes_present, bad()};
+    const std::string text = Through(op, &r, &r.attributes);
+    codes += std::string(op.echoName) + " " + text + "; ";
   }
-  // The pause records: 0x67 for a job's status, 0x68 for an object's attributes.
-  Status s;
+  EXPECT_EQ(
+      codes,
+      "ModifyJob failed 0xc0090067; CancelJob failed 0xc0090067; PromoteJob failed 0xc0090067; "
+      "ResumeJob failed 0xc0090067; Enable failed 0xc0090068; Disable failed 0xc0090068; "
+      "Clean failed 0xc0090067; Delete failed 0xc0090068; Resume failed 0xc0090068; "
+      "Set failed 0xc0090067; Shutdown failed 0xc0090067; Control failed 0xc0090067; ");
   PauseJobResult pauseJob{};
   pauseJob.bit_mask = PauseJobResult_job_status_present;
-  pauseJob.job_status = BadList();
-  void *out = &out;
-  EXPECT_EQ(kq::jqp::ConvertResult(kq::jqp::kPauseJob, s, &pauseJob, &out), 1);
-  EXPECT_EQ(out, nullptr);
-  EXPECT_EQ(s.Code(), 0xc0090067u) << s.Text();
+  pauseJob.job_status = bad();
+  EXPECT_EQ(Through(kq::jqp::kPauseJob, &pauseJob, &pauseJob.job_status), "failed 0xc0090067");
   PauseResult pause{};
   pause.bit_mask = PauseResult_affected_job_present | PauseResult_attributes_present;
-  pause.attributes = pauseJob.job_status;
-  s.Clear();
-  EXPECT_EQ(kq::jqp::ConvertResult(kq::jqp::kPause, s, &pause, &out), 1);
-  EXPECT_EQ(out, nullptr);
-  EXPECT_EQ(s.Code(), 0xc0090068u) << s.Text();
-  FreeBER_AS(s, &pauseJob.job_status);
-}
-
-// Every allocation the create-job path makes through the coding world and through the
-// caller's job attributes fails in turn (1, 2, ... until the call succeeds): the call fails, hands
-// out nothing and leaves no block behind once the caller's sets are gone. The process
-// heap's blocks are the address sanitizer's to watch.
-struct Book {
-  uint64_t failAt = 0, attempts = 0, badFrees = 0;
-  bool armed = false;
-  std::set<void *> live;
-} book;
-void *BookAllocate(size_t size) {
-  if (book.armed && ++book.attempts == book.failAt) return nullptr;
-  return *book.live.insert(malloc(size ? size : 1)).first;
-}
-void BookFree(void *block) {
-  if (block && !book.live.erase(block)) return void(++book.badFrees);
-  free(block);
-}
-void *BookReallocate(void *block, size_t size) {
-  if (book.armed && ++book.attempts == book.failAt) return nullptr;
-  if (block && !book.live.count(block)) ++book.badFrees;
-  void *moved = realloc(block, size ? size : 1);
-  if (moved) book.live.erase(block), book.live.insert(moved);
-  return moved;
-}
-const AS_allocateDescriptor_t kBookSets = {BookAllocate, BookFree};
-
-class CreateJobAllocations : public kq::jqp::test::OperationArgs {
- public:
-  void SetUp() override {
-    OperationArgs::SetUp();
-    GEN_ObjectIdent_t empty{};
-    empty.choice = 7;
-    empty.u.name.choice = GEN_TEXT_ISO646;
-    ASSERT_EQ(JQP_Initialize(s, NS_KIND_SERVER, &empty), 0) << s.Text();
-    OssGlobal *world = GENU_GetWorld();
-    saved = {world->mallocp, world->reallocp, world->freep};
-    world->mallocp = BookAllocate, world->reallocp = BookReallocate, world->freep = BookFree;
-  }
-  void TearDown() override {
-    OssGlobal *world = GENU_GetWorld();
-    world->mallocp = saved.mallocp, world->reallocp = saved.reallocp, world->freep = saved.freep;
-    JQP_Terminate(s);
-    OperationArgs::TearDown();
-  }
-  // A set allocating through the book, holding kIntAttr with `values`.
-  AS_setHandle_t BookSet(std::initializer_list<int32_t> values) {
-    AS_setHandle_t set = AS_nullSetHandle;
-    EXPECT_EQ(AS_Create(s, &set, &kBookSets, 0), 0u);
-    AS_attrHandle_t attr = AS_nullAttrHandle;
-    EXPECT_EQ(AS_AddAttr(s, set, kIntAttr, 12, &attr), 0u);
-    for (int32_t n : values)
-      EXPECT_EQ(AS_AddAttrValR(s, attr, 12, memcpy(BookAllocate(4), &n, 4), &GENU_IntegerDesc), 0u);
-    AS_FreeAttrHandle(s, &attr);
-    return set;
-  }
-  struct {
-    void *(*mallocp)(size_t);
-    void *(*reallocp)(void *, size_t);
-    void (*freep)(void *);
-  } saved{};
-};
-
-TEST_F(CreateJobAllocations, EveryAllocationFailingLeavesNothingBehind) {
-  uint64_t failAt = 1;
-  for (bool succeeded = false; !succeeded; ++failAt) {
-    ASSERT_LT(failAt, 2000u) << "the call never succeeded";
-    SCOPED_TRACE(failAt);
-    book = Book{};
-    AS_setHandle_t attributes = BookSet({1, 2, 3}), common = AS_nullSetHandle;
-    // The common arguments on the process heap: the privileges value put into them is
-    // a process-heap copy whatever the set's allocator.
-    ASSERT_EQ(AS_Create(s, &common, nullptr, 0), 0u);
-    GEN_DocDescription_t doc = {&transfer, nullptr, &docType, attributes};
-    book.failAt = failAt;
-    book.armed = true;
-    auto *result = reinterpret_cast<GEN_printResult_t *>(uintptr_t{0x10});
-    ERDPA_errorResult_t *error = nullptr;
-    Status call;
-    const int rc = JQP_CreateJob_C(call, &printer, &no, attributes, &doc, common, &result, &error);
-    book.armed = false;
-    succeeded = rc == 0;
-    // A call that succeeds never met the failing allocation.
-    EXPECT_TRUE(!succeeded || book.attempts < failAt) << "a failed allocation was passed over";
-    EXPECT_TRUE(succeeded || call.Code() != 0) << "failed without saying why";
-    EXPECT_EQ(result, nullptr);
-    EXPECT_EQ(error, nullptr);
-    AS_Destroy(s, &attributes);
-    AS_Destroy(s, &common);
-    EXPECT_EQ(book.live.size(), 0u) << "blocks left";
-    EXPECT_EQ(book.badFrees, 0u);
-  }
-  EXPECT_GT(failAt, 10u) << "fewer allocations than the path makes";
+  pause.attributes = bad();
+  EXPECT_EQ(Through(kq::jqp::kPause, &pause, &pause.attributes), "failed 0xc0090068");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // What the suites of the protocol operations share: argument values of every kind, in
-// forms that convert and in forms that do not, owned by one fixture.
+// forms that convert and in forms that do not, owned by one fixture; wire attribute
+// lists of integers as replies carry them, and the integers a result's set holds.
 #ifndef KQ_INFRA_JQP_TEST_JQP_OPS_SUPPORT_H
 #define KQ_INFRA_JQP_TEST_JQP_OPS_SUPPORT_H
 
@@ -7,8 +8,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "infra/jqp.h"
+#include "internal/ber_mod_kq_0b.h"
 #include "kqtest.h"
 
 namespace kq::jqp::test {
@@ -16,6 +20,38 @@ namespace kq::jqp::test {
 constexpr uint32_t kIntAttr = 3001;              // an integer attribute of the registry
 constexpr uint32_t kOid = 369, kOtherOid = 370;  // short OIDs with a BER form
 constexpr uint32_t kNoOid = 0x80000777u;         // a dynamic short OID nobody defined
+
+// The wire list of a set holding kIntAttr with the integer `values` (none: an empty list).
+inline AttributeList WireList(const std::vector<int32_t> &values) {
+  kq::test::StatusList s;
+  AS_setHandle_t set = AS_nullSetHandle;
+  AS_attrHandle_t attr = AS_nullAttrHandle;
+  EXPECT_EQ(AS_Create(s, &set, nullptr, 0), 0u);
+  if (!values.empty()) {
+    EXPECT_EQ(AS_AddAttr(s, set, kIntAttr, 12, &attr), 0u);
+  }
+  for (int32_t n : values)  // the set takes the value, which goes back with free
+    EXPECT_EQ(AS_AddAttrValR(s, attr, 12, memcpy(malloc(4), &n, 4), &GENU_IntegerDesc), 0u);
+  if (!values.empty()) AS_FreeAttrHandle(s, &attr);
+  AttributeList list = nullptr;
+  EXPECT_EQ(ToBER_AS(s, &list, &set, GENU_AS_MODE_KEEP_EXT_ACL), 0) << s.Text();
+  AS_Destroy(s, &set);
+  return list;
+}
+
+// "{5,6}": the integers of kIntAttr in a result's set cell; "nothing" for no cell.
+inline std::string Values(const AS_setHandle_t *cell) {
+  if (!cell) return "nothing";
+  kq::test::StatusList s;
+  AS_valueList_t values{};
+  std::string text = "{";
+  if (AS_GetAttrValList(s, *cell, kIntAttr, &values, nullptr) == 0) {
+    for (uint32_t i = 0; i < values.count; ++i)
+      text += (i ? "," : "") + std::to_string(*static_cast<int32_t *>(values.values[i]));
+    free(values.values);
+  }
+  return text + "}";
+}
 
 // Argument values shared by the rows, and their wrong forms.
 class OperationArgs : public ::testing::Test {

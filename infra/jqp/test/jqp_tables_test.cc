@@ -1,5 +1,5 @@
 // The record-number tables against the compiled protocol module, and the standard
-// problem codes against one golden table of texts and the module's enumerations.
+// problem codes and their texts against the module's enumerations.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -40,77 +40,45 @@ TEST(JqpTables, EveryOperationAndErrorTypeNamesItsRecords) {
             "DocumentAccessError PrinterError SelectionError");
 }
 
-// Every kind with the golden text of each code it defines, indexed by code (null: none).
+// Each kind's conversion and text, and the module's enumeration of its problems.
 struct Kind {
   const char *name;
   int (*convert)(int32_t, uint32_t *);
   const char *(*text)(uint32_t);
   const ber_type *enumeration;
-  std::vector<const char *> texts;
 };
-#define KIND(K, E) #K, ToGEN_##K##Problem, ToAscii_##K##Problem, &kq_0b_d_##E
-const Kind kKinds[] = {
-    {KIND(Selection, SelectionProblem),
-     {nullptr, "invalid identification", "unknown identification", "object already exists"}},
-    {KIND(Update, UpdateProblem),
-     {nullptr, "no modifications allowed", "insufficient update rights", nullptr,
-      "previous operation incomplete", "cancellation not possible"}},
-    {KIND(DocumentAccess, DocumentAccessProblem),
-     {nullptr, "document not available", "referent modified", "access denied", "unknown document",
-      "no documents in job"}},
-    {KIND(Printer, PrinterProblem),
-     {nullptr, "printer error", "printer needs attention", "printer needs key operator"}},
-    {KIND(Attribute, AttributeProblemCode),
-     {nullptr, nullptr, "invalid attribute syntax", "undefined attribute type",
-      "inappropriate matching", "constraint violation", "unsupported attribute type",
-      "illegal modification", "inconsistent with other attributes", "undefined attribute value",
-      "unsupported attribute value", "invalid non compulsory attribute modification",
-      "per job attribute inadmissible", "not multi valued", "mandatory attribute omitted",
-      "attribute illegal for object class"}},
-    {KIND(Service, ServiceProblem),
-     {nullptr, "server busy", "server unavailable", "operation too complex",
-      "resource limit exceeded", "unclassified server error", "too many items in list",
-      "compulsory resource not available", "cancel document unsupported",
-      "modify document unsupported", "print multiple documents unsupported",
-      "unsupported parameter value", "invalid checkpoint", "invalid continuation context",
-      "pause limit exceeded", "unsupported operation"}},
-    {KIND(Security, SecurityProblem),
-     {nullptr, "inappropriate authentication", "invalid credentials",
-      "insufficient operation rights", "invalid pac"}},
-    {KIND(Access, AccessProblem),
-     {nullptr, "inappropriate object class", "insufficient access rights", "cannot interrupt job",
-      "inappropriate object state"}},
-};
+#define KIND(K, E) \
+  { #K, ToGEN_##K##Problem, ToAscii_##K##Problem, &kq_0b_d_##E }
+const Kind kKinds[] = {KIND(Selection, SelectionProblem),
+                       KIND(Update, UpdateProblem),
+                       KIND(DocumentAccess, DocumentAccessProblem),
+                       KIND(Printer, PrinterProblem),
+                       KIND(Attribute, AttributeProblemCode),
+                       KIND(Service, ServiceProblem),
+                       KIND(Security, SecurityProblem),
+                       KIND(Access, AccessProblem)};
 #undef KIND
 
-// Around every kind's range a defined code is accepted unchanged and named by its golden
-// text; any other is refused, leaves the output alone and reads as unknown. The defined
-// codes are exactly the named values of the module's enumeration, each text the name
-// read as words.
-TEST(JqpProblems, CodesAndTextsFollowTheGoldenTableAndTheModule) {
+// Around every kind's range the codes the module's enumeration names are accepted
+// unchanged and named by the enumeration's name read as words; any other is refused,
+// leaves the output alone and reads as unknown.
+TEST(JqpProblems, CodesAndTextsFollowTheModulesEnumerations) {
   for (const Kind &kind : kKinds) {
+    ASSERT_EQ(kind.enumeration->kind, BER_K_ENUM);
     const std::string unknown = "unknown " + std::string(kind.name) + " error type";
-    auto golden = [&](int64_t code) {
-      return code >= 0 && code < std::ssize(kind.texts) ? kind.texts[code] : nullptr;
-    };
     for (int32_t code = -2; code <= 20; ++code) {
       SCOPED_TRACE(std::string(kind.name) + " " + std::to_string(code));
+      std::string words;
+      for (uint32_t i = 0; i < kind.enumeration->nnames; ++i)
+        if (kind.enumeration->names[i].value == code) words = kind.enumeration->names[i].name;
+      std::replace(words.begin(), words.end(), '-', ' ');
       uint32_t out = 0xdead;
-      EXPECT_EQ(kind.convert(code, &out), golden(code) ? 1 : 0);
-      EXPECT_EQ(out, golden(code) ? static_cast<uint32_t>(code) : 0xdeadu);
-      EXPECT_EQ(kind.text(static_cast<uint32_t>(code)), golden(code) ? golden(code) : unknown);
+      EXPECT_EQ(kind.convert(code, &out), words.empty() ? 0 : 1);
+      EXPECT_EQ(out, words.empty() ? 0xdeadu : static_cast<uint32_t>(code));
+      EXPECT_EQ(kind.text(static_cast<uint32_t>(code)), words.empty() ? unknown : words);
     }
     EXPECT_EQ(kind.text(0x80000001u), unknown);
-    ASSERT_EQ(kind.enumeration->kind, BER_K_ENUM);
-    EXPECT_EQ(kind.enumeration->nnames,
-              kind.texts.size() - std::count(kind.texts.begin(), kind.texts.end(), nullptr));
-    for (uint32_t i = 0; i < kind.enumeration->nnames; ++i) {
-      const ber_named &named = kind.enumeration->names[i];
-      std::string words = named.name;
-      std::replace(words.begin(), words.end(), '-', ' ');
-      EXPECT_EQ(kind.convert(static_cast<int32_t>(named.value), nullptr), 1) << words;
-      EXPECT_STREQ(golden(named.value), words.c_str());
-    }
+    EXPECT_GE(kind.enumeration->nnames, 3u);
   }
 }
 

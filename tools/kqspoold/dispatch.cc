@@ -819,7 +819,7 @@ Reply Dispatch(Server &server, int32_t op, const void *packet, size_t length) {
   Reply reply;
   Request r{server, {}, {}, {}, {}};
   if (op < 0 || op >= kOperations || kTable[op].argument == 0) {
-    LOG_COND_MESSAGE(LOG_SEV_WARNING, "kqspoold: unknown operation %d", op);
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "kqspoold: unknown operation %d", op);
     r.err.Service(kSvcUnsupported, "unknown operation");
     Fail(&reply, r.err);
     return reply;
@@ -831,7 +831,7 @@ Reply Dispatch(Server &server, int32_t op, const void *packet, size_t length) {
             static_cast<unsigned char *>(const_cast<void *>(packet))};
   if (length == 0 || length > INT32_MAX || GENU_OssDecode(nullptr, &pdu, &in, &argument) != 0 ||
       !argument) {
-    LOG_COND_MESSAGE(LOG_SEV_WARNING, "kqspoold: operation %d: undecodable packet of %zu bytes", op,
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "kqspoold: operation %d: undecodable packet of %zu bytes", op,
                      length);
     r.err.Service(kSvcUnclassified, "the request could not be decoded");
     Fail(&reply, r.err);

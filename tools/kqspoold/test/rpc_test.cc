@@ -1,0 +1,200 @@
+// The running daemon: kqspoold and rpcbind on loopback, started and stopped around
+// these tests by scripts/spool-fixture. Calls go through libtirpc's clnt_call with
+// the client frame's XDR routines, exactly as the library's client sends them.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <rpc/rpc.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <thread>
+
+#include "infra/jqp_frame.h"
+#include "kqtest.h"
+#include "spool_test_util.h"
+
+namespace kq::spool::test {
+namespace {
+
+template <typename T>
+xdrproc_t Proc(int (*f)(XDR *, T *)) {
+  return reinterpret_cast<xdrproc_t>(f);
+}
+xdrproc_t VoidProc() { return reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(xdr_void)); }
+
+class Daemon : public ::testing::Test {
+ public:
+  void SetUp() override {
+    const char *state = getenv("KQ_SPOOL_FIXTURE");
+    if (!state) GTEST_SKIP() << "KQ_SPOOL_FIXTURE is not set: run through ctest";
+    std::string skip = kq::test::ReadFile(std::string(state) + "/skip");
+    if (!skip.empty()) GTEST_SKIP() << skip;
+    std::ifstream(std::string(state) + "/binding") >> program >> version;
+    spool = std::string(state) + "/spool";
+    ASSERT_NE(program, 0u);
+  }
+  CLIENT *Connect(uint32_t vers = 0) {
+    CLIENT *c = clnt_create("127.0.0.1", program, vers ? vers : version, "tcp");
+    EXPECT_NE(c, nullptr) << clnt_spcreateerror("clnt_create");
+    return c;
+  }
+  // One request through procedure 1; the RPC status, the reply in `reply`.
+  clnt_stat Call(CLIENT *c, int32_t op, const std::string &packet, Reply *reply,
+                 u_long proc = JQP_REQUEST_PROC) {
+    JQP_argument_t arg{op,
+                       {static_cast<uint32_t>(packet.size()), const_cast<char *>(packet.data())}};
+    JQP_result_t res{};
+    timeval timeout{60, 0};
+    clnt_stat st = clnt_call(c, proc, Proc(xdr_JQP_argument_t), reinterpret_cast<char *>(&arg),
+                             Proc(xdr_JQP_result_t), reinterpret_cast<char *>(&res), timeout);
+    if (st == RPC_SUCCESS) {
+      reply->errorType = res.errorType;
+      reply->result.assign(res.result.encodePacket_val, res.result.encodePacket_len);
+      reply->error.assign(res.error.encodePacket_val, res.error.encodePacket_len);
+      clnt_freeres(c, Proc(xdr_JQP_result_t), reinterpret_cast<char *>(&res));
+    }
+    return st;
+  }
+  std::string Request(CLIENT *c, int32_t op, const std::string &packet, Reply *reply = nullptr) {
+    Reply r;
+    clnt_stat st = Call(c, op, packet, &r);
+    if (reply) *reply = r;
+    return st == RPC_SUCCESS ? Outcome(r) : std::string("rpc ") + clnt_sperrno(st);
+  }
+
+  uint32_t program = 0, version = 0;
+  std::string spool;
+};
+
+TEST_F(Daemon, AnswersRequestsAndKeepsServingAfterBadOnes) {
+  CLIENT *c = Connect();
+  ASSERT_NE(c, nullptr);
+  Reply created;
+  const std::string doc = "hello through the wire\n";
+  ASSERT_EQ(Request(c, 0, CreateJobPacket("lp1", {NameAttr(133, "wire")}, &doc), &created), "ok");
+  const std::string job = PrintedJob(created);
+  ASSERT_FALSE(job.empty());
+  struct Row {
+    const char *name;
+    int32_t op;
+    std::string packet;
+    const char *outcome;
+  } rows[] = {
+      {"an unknown job", 15, JobPacket(15, "no-such-job"), "selection 2"},
+      {"bytes that are no BER", 15, std::string(300, '\xff'), "service 5"},
+      {"an empty packet", 0, "", "service 5"},
+      {"an unknown operation number", 4711, JobPacket(15, job), "service 15"},
+      {"an operation the server does not do", 27, JobPacket(15, job), "service 15"},
+      {"a bad attribute", 14, JobPacket(14, job, {NameAttr(kAttrPrinterName, "x")}), "attribute 7"},
+      {"the job after all that", 18, JobPacket(18, job), "ok"},
+      {"a second pause-resume round", 19, JobPacket(19, job), "ok"},
+      {"cancel", 15, JobPacket(15, job), "ok"},
+      {"cancel again", 15, JobPacket(15, job), "update 5"},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(Request(c, row.op, row.packet), row.outcome);
+  }
+  EXPECT_EQ(kq::test::ReadFile(spool + "/job" + job + "-doc1"), doc);
+  clnt_destroy(c);
+}
+
+TEST_F(Daemon, AnswersTheRpcLayerAsRpcDoes) {
+  CLIENT *c = Connect();
+  ASSERT_NE(c, nullptr);
+  timeval timeout{30, 0};
+  EXPECT_EQ(clnt_call(c, NULLPROC, VoidProc(), nullptr, VoidProc(), nullptr, timeout), RPC_SUCCESS);
+  Reply r;
+  EXPECT_EQ(Call(c, 0, CreateJobPacket("lp2"), &r, 2), RPC_PROCUNAVAIL);
+  EXPECT_EQ(Call(c, 0, CreateJobPacket("lp2"), &r), RPC_SUCCESS);  // the connection still works
+  // Another version or program at the server's port.
+  sockaddr_in addr{};
+  socklen_t len = sizeof addr;
+  int fd = -1;
+  ASSERT_TRUE(clnt_control(c, CLGET_FD, reinterpret_cast<char *>(&fd)));
+  ASSERT_EQ(getpeername(fd, reinterpret_cast<sockaddr *>(&addr), &len), 0);
+  struct Other {
+    uint32_t program, version;
+    clnt_stat status;
+  } others[] = {{program, version + 1, RPC_PROGVERSMISMATCH},
+                {program + 1, version, RPC_PROGUNAVAIL}};
+  for (const Other &o : others) {
+    int sock = RPC_ANYSOCK;
+    sockaddr_in to = addr;
+    CLIENT *other = clnttcp_create(&to, o.program, o.version, &sock, 0, 0);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(clnt_call(other, NULLPROC, VoidProc(), nullptr, VoidProc(), nullptr, timeout),
+              o.status);
+    clnt_destroy(other);
+  }
+  clnt_destroy(c);
+}
+
+TEST_F(Daemon, ListsThroughContextsOverTheWire) {
+  CLIENT *c = Connect();
+  ASSERT_NE(c, nullptr);
+  for (int i = 0; i < 6; ++i) ASSERT_EQ(Request(c, 0, CreateJobPacket("lp2")), "ok");
+  Reply r;
+  Page page;
+  ASSERT_EQ(Request(c, 1, ListPacket(1, kClassJob, NameAttr(kAttrPrinterName, "lp2")), &r), "ok");
+  size_t seen = 0;
+  for (int pages = 0; ReadPage(r, &page) && pages < 100; ++pages) {
+    EXPECT_LE(page.objects.size(), 4u);  // the fixture's list limit
+    seen += page.objects.size();
+    if (page.context.empty()) break;
+    ASSERT_EQ(Request(c, 7, ContinuePacket(page.context), &r), "ok");
+  }
+  EXPECT_GE(seen, 6u);
+  clnt_destroy(c);
+}
+
+// A client that sent half a call holds its own connection's thread, nobody else's.
+TEST_F(Daemon, AHalfSentCallDoesNotHoldUpOtherConnections) {
+  CLIENT *probe = Connect();
+  ASSERT_NE(probe, nullptr);
+  sockaddr_in addr{};
+  socklen_t len = sizeof addr;
+  int fd = -1;
+  ASSERT_TRUE(clnt_control(probe, CLGET_FD, reinterpret_cast<char *>(&fd)));
+  ASSERT_EQ(getpeername(fd, reinterpret_cast<sockaddr *>(&addr), &len), 0);
+  int stalled = socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_EQ(connect(stalled, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+  const unsigned char half[] = {0x80, 0x00, 0x01, 0x00, 0x12, 0x34};  // 256 bytes announced
+  ASSERT_EQ(write(stalled, half, sizeof half), static_cast<ssize_t>(sizeof half));
+  EXPECT_EQ(Request(probe, 1, ListPacket(1, kClassPrinter)), "ok");
+  close(stalled);
+  clnt_destroy(probe);
+}
+
+TEST_F(Daemon, ConnectionsServedAtOnceLoseAndDuplicateNoJob) {
+  constexpr int kThreads = 4, kJobs = 100;
+  std::vector<std::vector<std::string>> ids(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      CLIENT *c = clnt_create("127.0.0.1", program, version, "tcp");
+      if (!c) return;
+      for (int i = 0; i < kJobs; ++i) {
+        Reply r;
+        if (Call(c, 0, CreateJobPacket(t % 2 ? "lp1" : "q1"), &r) == RPC_SUCCESS)
+          ids[t].push_back(PrintedJob(r));
+      }
+      clnt_destroy(c);
+    });
+  }
+  for (std::thread &t : threads) t.join();
+  std::set<std::string> unique;
+  for (const auto &v : ids) {
+    EXPECT_EQ(v.size(), static_cast<size_t>(kJobs));
+    unique.insert(v.begin(), v.end());
+  }
+  EXPECT_EQ(unique.size(), static_cast<size_t>(kThreads * kJobs));
+  EXPECT_EQ(unique.count(""), 0u);
+}
+
+}  // namespace
+}  // namespace kq::spool::test

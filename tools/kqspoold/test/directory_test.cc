@@ -1,0 +1,130 @@
+// kqspoold with -w: its server, printer and queue entries written into a printers
+// file of the test's own, resolved by the directory like any other server's (through
+// the pts service of the ns_pts fixture) and gone again once the daemon stops.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <rpc/rpc.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "infra/jqp_frame.h"
+#include "infra/ns.h"
+#include "printers_env.h"
+#include "spool_test_util.h"
+
+extern char **environ;
+
+namespace kq::spool::test {
+namespace {
+
+constexpr uint32_t kProgram = 1263599618, kVersion = 3;
+
+class DaemonDirectory : public kq::test::PrintersFiles {
+ public:
+  void SetUp() override {
+    const char *state = getenv("KQ_PTS_FIXTURE");
+    if (!state) GTEST_SKIP() << "KQ_PTS_FIXTURE is not set: run through ctest";
+    std::string skip = kq::test::ReadFile(std::string(state) + "/skip");
+    if (!skip.empty()) GTEST_SKIP() << skip;
+    WriteEtc("");
+  }
+  void TearDown() override {
+    if (pid > 0) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+  // Starts the daemon and waits for its ready line.
+  bool Start(const std::string &config) {
+    kq::test::WriteFile(tmp / "spool.conf", config);
+    int out[2];
+    if (pipe(out) != 0) return false;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    std::string prog = std::to_string(kProgram), vers = std::to_string(kVersion),
+                conf = tmp / "spool.conf";
+    const char *argv[] = {bin.c_str(), "-l",         "-w", "-p",         prog.c_str(),
+                          "-v",        vers.c_str(), "-c", conf.c_str(), nullptr};
+    int rc = posix_spawn(&pid, bin.c_str(), &actions, nullptr, const_cast<char **>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    std::string line;
+    pollfd p{out[0], POLLIN, 0};
+    char c;
+    while (rc == 0 && line.find('\n') == std::string::npos && poll(&p, 1, 30000) > 0 &&
+           read(out[0], &c, 1) == 1)
+      line += c;
+    close(out[0]);
+    return line.rfind("kqspoold: ready", 0) == 0;
+  }
+  int Stop() {
+    int status = -1;
+    kill(pid, SIGTERM);
+    waitpid(pid, &status, 0);
+    pid = -1;
+    return status;
+  }
+
+  std::string bin = KQ_SPOOLD_BIN;
+  pid_t pid = -1;
+};
+
+TEST_F(DaemonDirectory, EntriesLeadClientsToTheServerAndLeaveWithIt) {
+  ASSERT_TRUE(Start("server spool-w\nprinter lpw queue qw\n"));
+  struct Entry {
+    const char *name;
+    int kind;
+  } entries[] = {{"spool-w", NS_KIND_SPOOLER}, {"lpw", NS_KIND_LOGICAL}, {"qw", NS_KIND_QUEUE}};
+  for (const Entry &e : entries) {
+    SCOPED_TRACE(e.name);
+    ns_dpa_addr_t *a = ns_get_dpa_addr(e.name, e.kind);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(static_cast<uint32_t>(a->prognum), kProgram);
+    EXPECT_EQ(static_cast<uint32_t>(a->versnum), kVersion);
+    EXPECT_STREQ(a->server, "spool-w");
+    if (e.kind == NS_KIND_LOGICAL) {
+      // Where the directory leads, a print server answers for the printer.
+      CLIENT *c = clnt_create(a->host, a->prognum, a->versnum, "tcp");
+      ASSERT_NE(c, nullptr) << clnt_spcreateerror(a->host);
+      std::string packet = CreateJobPacket(e.name);
+      JQP_argument_t arg{0, {static_cast<uint32_t>(packet.size()), packet.data()}};
+      JQP_result_t res{};
+      timeval timeout{30, 0};
+      ASSERT_EQ(
+          clnt_call(c, JQP_REQUEST_PROC, reinterpret_cast<xdrproc_t>(xdr_JQP_argument_t),
+                    reinterpret_cast<char *>(&arg), reinterpret_cast<xdrproc_t>(xdr_JQP_result_t),
+                    reinterpret_cast<char *>(&res), timeout),
+          RPC_SUCCESS);
+      EXPECT_EQ(res.errorType, 0);
+      EXPECT_GT(res.result.encodePacket_len, 0u);
+      clnt_freeres(c, reinterpret_cast<xdrproc_t>(xdr_JQP_result_t),
+                   reinterpret_cast<char *>(&res));
+      clnt_destroy(c);
+    }
+    ns_free_dpa_addr(a);
+  }
+  int status = Stop();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  for (const Entry &e : entries) EXPECT_EQ(ns_get_dpa_addr(e.name, e.kind), nullptr) << e.name;
+  EXPECT_EQ(kq::test::ReadFile(etc).find("addr="), std::string::npos) << kq::test::ReadFile(etc);
+}
+
+TEST_F(DaemonDirectory, RefusesToStartWhenTheDirectoryRefusesAnEntry) {
+  // An entry name the directory does not take: the daemon stops before serving and
+  // leaves nothing behind.
+  EXPECT_FALSE(Start("server spool-w\nprinter bad.name\n"));
+  int status = -1;
+  waitpid(pid, &status, 0);
+  pid = -1;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  EXPECT_EQ(ns_get_dpa_addr("spool-w", NS_KIND_SPOOLER), nullptr);
+}
+
+}  // namespace
+}  // namespace kq::spool::test

@@ -315,17 +315,5 @@ TEST_F(Spool, ListingsOfOtherClassesAndBadAttributesAreRefused) {
   EXPECT_EQ(Outcome(Call(1, ListPacket(1, kClassJob, {}, {kUnknownAttr}))), "service 11");
 }
 
-TEST_F(Spool, RecordNumbersFollowTheOperationTable) {
-  struct Expect {
-    int32_t op;
-    int argument, result;
-  } rows[] = {{0, 146, 148},  {1, 158, 164}, {5, 146, 148},  {12, 158, 164}, {15, 155, 156},
-              {23, 225, 226}, {27, 0, 0},    {28, 207, 208}, {29, 0, 0},     {-1, 0, 0}};
-  for (const Expect &e : rows) {
-    EXPECT_EQ(ArgumentRecord(e.op), e.argument) << e.op;
-    EXPECT_EQ(ResultRecord(e.op), e.result) << e.op;
-  }
-}
-
 }  // namespace
 }  // namespace kq::spool::test

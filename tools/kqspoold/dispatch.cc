@@ -817,6 +817,7 @@ int ResultRecord(int32_t op) { return op >= 0 && op < kOperations ? kTable[op].r
 
 Reply Dispatch(Server &server, int32_t op, const void *packet, size_t length) {
   Reply reply;
+  server.TracePacket(op, packet, length);
   Request r{server, {}, {}, {}, {}};
   if (op < 0 || op >= kOperations || kTable[op].argument == 0) {
     LOG_COND_MESSAGE(LOG_SEV_DIAG, "kqspoold: unknown operation %d", op);

@@ -20,12 +20,15 @@ volatile sig_atomic_t stopping = 0;
 void OnSignal(int) { stopping = 1; }
 
 const char kUsage[] =
-    "usage: kqspoold -p PROGRAM -v VERSION -c CONFIG [-s SPOOL_DIR] [-l] [-P PORT] [-w]\n"
+    "usage: kqspoold -p PROGRAM -v VERSION -c CONFIG [-s SPOOL_DIR] [-t TRACE_DIR] [-l] [-P PORT]\n"
+    "                [-w]\n"
     "  -p PROGRAM   RPC program number to serve and register with rpcbind\n"
     "  -v VERSION   RPC version number\n"
     "  -c CONFIG    configuration: one directive a line, '#' starts a comment:\n"
     "                 server NAME | printer NAME [queue QUEUE] | queue NAME | list-limit N\n"
     "  -s SPOOL_DIR where included documents are written (default: none, dropped)\n"
+    "  -t TRACE_DIR keep every request packet there as received, one file a request\n"
+    "               (\"<sequence>-op<operation>.ber\")\n"
     "  -l           listen on the loopback address only\n"
     "  -P PORT      TCP port (default: any free port)\n"
     "  -w           write the server, printer and queue entries into the printers\n"
@@ -93,7 +96,7 @@ int main(int argc, char **argv) {
   bool writeEntries = false;
   static const option kLong[] = {{"help", no_argument, nullptr, 'h'}, {}};
   unsigned long n = 0;
-  for (int c; (c = getopt_long(argc, argv, "p:v:c:s:lP:wh", kLong, nullptr)) != -1;) {
+  for (int c; (c = getopt_long(argc, argv, "p:v:c:s:t:lP:wh", kLong, nullptr)) != -1;) {
     switch (c) {
       case 'p':
         if (!Number(optarg, 0xffffffffu, &n)) goto usage;
@@ -108,6 +111,9 @@ int main(int argc, char **argv) {
         break;
       case 's':
         config.spoolDir = optarg;
+        break;
+      case 't':
+        config.traceDir = optarg;
         break;
       case 'l':
         options.loopbackOnly = true;
@@ -130,14 +136,19 @@ int main(int argc, char **argv) {
     goto usage;
   {
     std::string error;
-    std::string spoolDir = config.spoolDir;
+    std::string spoolDir = config.spoolDir, traceDir = config.traceDir;
     if (!kq::spool::LoadConfig(configPath, &config, &error)) {
       fprintf(stderr, "kqspoold: %s\n", error.c_str());
       return 1;
     }
     config.spoolDir = spoolDir;
+    config.traceDir = traceDir;
     if (!spoolDir.empty() && access(spoolDir.c_str(), W_OK) != 0) {
       fprintf(stderr, "kqspoold: cannot write into the spool directory %s\n", spoolDir.c_str());
+      return 1;
+    }
+    if (!traceDir.empty() && access(traceDir.c_str(), W_OK) != 0) {
+      fprintf(stderr, "kqspoold: cannot write into the trace directory %s\n", traceDir.c_str());
       return 1;
     }
     struct sigaction action = {};

@@ -26,6 +26,8 @@ constexpr uint32_t kLastFragment = 0x80000000u;
 // Largest call record accepted: a request carrying a document of up to 64 MiB takes
 // four bytes per document byte on the wire.
 constexpr size_t kMaxRecord = 256u << 20;
+// Connections served at once; more are closed as they arrive.
+constexpr int kMaxConnections = 512;
 
 template <typename T>
 xdrproc_t Proc(int (*f)(XDR *, T *)) {
@@ -209,6 +211,12 @@ int ServeRpc(Server &server, const RpcOptions &options, volatile sig_atomic_t *s
     if (poll(&p, 1, 500) <= 0) continue;
     int c = accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
     if (c < 0) continue;
+    if (g_connections.load() >= kMaxConnections) {
+      LOG_COND_MESSAGE(LOG_SEV_WARNING, "kqspoold: %d connections open, one more refused",
+                       kMaxConnections);
+      close(c);
+      continue;
+    }
     ++g_connections;
     std::thread(ServeConnection, &server, options, c).detach();
   }

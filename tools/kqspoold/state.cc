@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -104,6 +105,17 @@ bool Server::WriteDocument(const Job &job, int number, const std::string &bytes)
     done += static_cast<size_t>(n);
   }
   return close(fd) == 0 && done == bytes.size();
+}
+
+void Server::TracePacket(int32_t op, const void *packet, size_t length) {
+  if (config.traceDir.empty()) return;
+  char name[64];
+  snprintf(name, sizeof name, "/%06llu-op%d.ber", static_cast<unsigned long long>(++traced), op);
+  std::string path = config.traceDir + name;
+  if (FILE *f = fopen(path.c_str(), "wbe")) {
+    if (length) fwrite(packet, 1, length, f);
+    fclose(f);
+  }
 }
 
 }  // namespace kq::spool

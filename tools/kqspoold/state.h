@@ -4,6 +4,7 @@
 #ifndef KQ_TOOLS_KQSPOOLD_STATE_H
 #define KQ_TOOLS_KQSPOOLD_STATE_H
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -39,6 +40,9 @@ struct Config {
   std::vector<std::string> queues;
   size_t listLimit = 50;  // objects per list reply; the rest through a context
   std::string spoolDir;
+  // When set, every request packet is kept there as received, one file a request
+  // named "<sequence>-op<operation>.ber", for tests that check what a client sent.
+  std::string traceDir;
 };
 
 // Reads a configuration file: one directive a line, "#" starts a comment:
@@ -91,6 +95,10 @@ struct Server {
   // Writes document `number` of `job` into the spool directory, named by the job's
   // number only so that no identifier ever reaches the file system.
   bool WriteDocument(const Job &job, int number, const std::string &bytes);
+  // Keeps a received packet in the trace directory (when there is one).
+  void TracePacket(int32_t op, const void *packet, size_t length);
+
+  std::atomic<uint64_t> traced{0};
 };
 
 }  // namespace kq::spool

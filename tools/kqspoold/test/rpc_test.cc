@@ -2,6 +2,7 @@
 // these tests by scripts/spool-fixture. Calls go through libtirpc's clnt_call with
 // the client frame's XDR routines, exactly as the library's client sends them.
 #include <arpa/inet.h>
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <rpc/rpc.h>
@@ -13,7 +14,9 @@
 #include <set>
 #include <thread>
 
+#include "infra/genu.h"
 #include "infra/jqp_frame.h"
+#include "internal/ber_mod_kq_0b.h"
 #include "kqtest.h"
 #include "spool_test_util.h"
 
@@ -35,6 +38,7 @@ class Daemon : public ::testing::Test {
     if (!skip.empty()) GTEST_SKIP() << skip;
     std::ifstream(std::string(state) + "/binding") >> program >> version;
     spool = std::string(state) + "/spool";
+    trace = std::string(state) + "/trace";
     ASSERT_NE(program, 0u);
   }
   CLIENT *Connect(uint32_t vers = 0) {
@@ -67,7 +71,7 @@ class Daemon : public ::testing::Test {
   }
 
   uint32_t program = 0, version = 0;
-  std::string spool;
+  std::string spool, trace;
 };
 
 TEST_F(Daemon, AnswersRequestsAndKeepsServingAfterBadOnes) {
@@ -101,6 +105,42 @@ TEST_F(Daemon, AnswersRequestsAndKeepsServingAfterBadOnes) {
   }
   EXPECT_EQ(kq::test::ReadFile(spool + "/job" + job + "-doc1"), doc);
   clnt_destroy(c);
+}
+
+// The trace directory holds each request as it arrived, for checking what a client
+// put into it.
+TEST_F(Daemon, KeepsEachRequestAsReceived) {
+  CLIENT *c = Connect();
+  ASSERT_NE(c, nullptr);
+  const std::string doc = "traced";
+  const std::string sent = CreateJobPacket("lp2", {NameAttr(133, "t")}, &doc, false);
+  ASSERT_EQ(Request(c, 0, sent), "ok");
+  clnt_destroy(c);
+  // The newest op0 file is this request (the tests of this fixture run one at a time).
+  std::string newest;
+  DIR *d = opendir(trace.c_str());
+  ASSERT_NE(d, nullptr);
+  while (dirent *e = readdir(d)) {
+    std::string name = e->d_name;
+    if (name.size() > 8 && name.substr(name.size() - 8) == "-op0.ber" && name > newest)
+      newest = name;
+  }
+  closedir(d);
+  ASSERT_FALSE(newest.empty());
+  const std::string received = kq::test::ReadFile(trace + "/" + newest);
+  EXPECT_EQ(received, sent);
+  int pdu = PrintArgument_PDU;
+  OssBuf in{static_cast<int32_t>(received.size()),
+            reinterpret_cast<unsigned char *>(const_cast<char *>(received.data()))};
+  void *decoded = nullptr;
+  ASSERT_EQ(GENU_OssDecode(nullptr, &pdu, &in, &decoded), 0);
+  auto *a = static_cast<PrintArgument *>(decoded);
+  EXPECT_EQ(a->choice, 1);
+  EXPECT_EQ(a->u.create_job.bit_mask, CreateJobArgument_job_submission_complete_present |
+                                          CreateJobArgument_job_attributes_present |
+                                          CreateJobArgument_first_document_present);
+  EXPECT_EQ(a->u.create_job.job_submission_complete, 0);
+  GENU_OssFreePDU(nullptr, pdu, decoded);
 }
 
 TEST_F(Daemon, AnswersTheRpcLayerAsRpcDoes) {

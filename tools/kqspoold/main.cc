@@ -21,7 +21,7 @@ void OnSignal(int) { stopping = 1; }
 
 const char kUsage[] =
     "usage: kqspoold -p PROGRAM -v VERSION -c CONFIG [-s SPOOL_DIR] [-t TRACE_DIR] [-l] [-P PORT]\n"
-    "                [-w]\n"
+    "                [-w] [-F stall|garbage-reply|garbage-result]\n"
     "  -p PROGRAM   RPC program number to serve and register with rpcbind\n"
     "  -v VERSION   RPC version number\n"
     "  -c CONFIG    configuration: one directive a line, '#' starts a comment:\n"
@@ -34,6 +34,10 @@ const char kUsage[] =
     "  -w           write the server, printer and queue entries into the printers\n"
     "               file (PRINTERS_CONF, else /etc/printers.conf; needs kqptsd) and\n"
     "               remove them again on exit\n"
+    "  -F FAULT     for client tests: calls of the request procedure are never answered\n"
+    "               (stall), answered with bytes that are no RPC reply (garbage-reply) or\n"
+    "               with a result packet that is no BER record (garbage-result); the\n"
+    "               null procedure still answers\n"
     "Stops on SIGTERM or SIGINT, unregistering from rpcbind.\n";
 
 bool Number(const char *text, unsigned long max, unsigned long *out) {
@@ -96,7 +100,7 @@ int main(int argc, char **argv) {
   bool writeEntries = false;
   static const option kLong[] = {{"help", no_argument, nullptr, 'h'}, {}};
   unsigned long n = 0;
-  for (int c; (c = getopt_long(argc, argv, "p:v:c:s:t:lP:wh", kLong, nullptr)) != -1;) {
+  for (int c; (c = getopt_long(argc, argv, "p:v:c:s:t:lP:wF:h", kLong, nullptr)) != -1;) {
     switch (c) {
       case 'p':
         if (!Number(optarg, 0xffffffffu, &n)) goto usage;
@@ -124,6 +128,17 @@ int main(int argc, char **argv) {
         break;
       case 'w':
         writeEntries = true;
+        break;
+      case 'F':
+        if (strcmp(optarg, "stall") == 0) {
+          options.fault = kq::spool::Fault::kStall;
+        } else if (strcmp(optarg, "garbage-reply") == 0) {
+          options.fault = kq::spool::Fault::kGarbageReply;
+        } else if (strcmp(optarg, "garbage-result") == 0) {
+          options.fault = kq::spool::Fault::kGarbageResult;
+        } else {
+          goto usage;
+        }
         break;
       case 'h':
         fputs(kUsage, stdout);

@@ -121,7 +121,14 @@ void ServeConnection(Server *server, RpcOptions options, int fd) {
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   std::string call, reply;
   while (ReadRecord(fd, &call)) {
-    if (!ServeRecord(*server, options, call, &reply) || !WriteRecord(fd, reply)) break;
+    if (!ServeRecord(*server, options, call, &reply)) break;
+    if (reply.empty()) {  // a stalled call: hold the connection until the client leaves
+      char sink[512];
+      while (recv(fd, sink, sizeof sink, 0) > 0) {
+      }
+      break;
+    }
+    if (!WriteRecord(fd, reply)) break;
   }
   close(fd);
   --g_connections;
@@ -137,22 +144,30 @@ bool ServeRecord(Server &server, const RpcOptions &options, const std::string &c
   rpc_msg msg{};
   msg.rm_call.cb_cred.oa_base = cred;
   msg.rm_call.cb_verf.oa_base = verf;
+  // xdr_callmsg refuses another RPC version outright; such a call is answered from
+  // its first three words (xid, direction, RPC version).
+  uint32_t head[3];
+  if (call.size() >= sizeof head) {
+    memcpy(head, call.data(), sizeof head);
+    if (ntohl(head[1]) == CALL && ntohl(head[2]) != RPC_MSG_VERSION) {
+      xdr_destroy(&x);
+      rpc_msg denied{};
+      denied.rm_xid = ntohl(head[0]);
+      denied.rm_direction = REPLY;
+      denied.rm_reply.rp_stat = MSG_DENIED;
+      denied.rjcted_rply.rj_stat = RPC_MISMATCH;
+      denied.rjcted_rply.rj_vers.low = RPC_MSG_VERSION;
+      denied.rjcted_rply.rj_vers.high = RPC_MSG_VERSION;
+      return EncodeReply(&denied, reply);
+    }
+  }
   if (!xdr_callmsg(&x, &msg) || msg.rm_direction != CALL) {
     xdr_destroy(&x);
     return false;
   }
   const uint32_t xid = msg.rm_xid;
   bool ok;
-  if (msg.rm_call.cb_rpcvers != RPC_MSG_VERSION) {
-    rpc_msg denied{};
-    denied.rm_xid = xid;
-    denied.rm_direction = REPLY;
-    denied.rm_reply.rp_stat = MSG_DENIED;
-    denied.rjcted_rply.rj_stat = RPC_MISMATCH;
-    denied.rjcted_rply.rj_vers.low = RPC_MSG_VERSION;
-    denied.rjcted_rply.rj_vers.high = RPC_MSG_VERSION;
-    ok = EncodeReply(&denied, reply);
-  } else if (msg.rm_call.cb_prog != options.program) {
+  if (msg.rm_call.cb_prog != options.program) {
     ok = Accepted(xid, PROG_UNAVAIL, nullptr, nullptr, 0, 0, reply);
   } else if (msg.rm_call.cb_vers != options.version) {
     ok = Accepted(xid, PROG_MISMATCH, nullptr, nullptr, options.version, options.version, reply);
@@ -164,6 +179,19 @@ bool ServeRecord(Server &server, const RpcOptions &options, const std::string &c
     JQP_argument_t argument{};
     if (!xdr_JQP_argument_t(&x, &argument)) {
       ok = Accepted(xid, GARBAGE_ARGS, nullptr, nullptr, 0, 0, reply);
+    } else if (options.fault == Fault::kStall) {
+      reply->clear();
+      ok = true;
+    } else if (options.fault == Fault::kGarbageReply) {
+      // The call's xid, then words that are no reply message.
+      const uint32_t words[] = {htonl(xid), htonl(7), htonl(0xdeadbeef), htonl(0x7fffffff)};
+      reply->assign(reinterpret_cast<const char *>(words), sizeof words);
+      ok = true;
+    } else if (options.fault == Fault::kGarbageResult) {
+      char junk[] = "\xff\xff\xff\xff not a record";
+      JQP_result_t result{};
+      result.result = {static_cast<uint32_t>(sizeof junk - 1), junk};
+      ok = Accepted(xid, SUCCESS, Proc(xdr_JQP_result_t), &result, 0, 0, reply);
     } else {
       Reply r = Dispatch(server, argument.requestType, argument.packet.encodePacket_val,
                          argument.packet.encodePacket_len);

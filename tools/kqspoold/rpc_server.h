@@ -14,16 +14,27 @@
 
 namespace kq::spool {
 
+// Faults a client's tests ask of their peer. Procedure 0 answers in every mode, so
+// that a fixture can tell the server is up.
+enum class Fault {
+  kNone,
+  kStall,          // calls of procedure 1 are read and never answered
+  kGarbageReply,   // ... answered with bytes that are no RPC reply
+  kGarbageResult,  // ... answered with a reply whose result packet is no BER record
+};
+
 struct RpcOptions {
   uint32_t program = 0, version = 0;
   bool loopbackOnly = false;
   uint16_t port = 0;  // 0: any free port
+  Fault fault = Fault::kNone;
 };
 
 // One call's record (without its record marks) in, the reply record out. Procedure
 // 0 answers with nothing, procedure 1 carries a request; anything else gets the RPC
 // error the protocol has for it. False when no reply can be made at all (a record
-// that is not a call), after which the connection is dropped.
+// that is not a call), after which the connection is dropped. An empty reply with
+// true is a call that is not to be answered (Fault::kStall).
 bool ServeRecord(Server &server, const RpcOptions &options, const std::string &call,
                  std::string *reply);
 

@@ -4,7 +4,6 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <rpc/pmap_clnt.h>
 #include <rpc/rpc.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -222,8 +221,14 @@ int ServeRpc(Server &server, const RpcOptions &options, volatile sig_atomic_t *s
     return 1;
   }
   const uint16_t port = ntohs(addr.sin_port);
-  pmap_unset(options.program, options.version);  // a registration left by a dead predecessor
-  if (!pmap_set(options.program, options.version, IPPROTO_TCP, port)) {
+  // Registered for "tcp" with the listening address as it is (pmap_set would do the
+  // same through a copy it never frees).
+  rpcb_unset(options.program, options.version, nullptr);  // left by a dead predecessor
+  netconfig *tcp = getnetconfigent("tcp");
+  netbuf where{sizeof addr, sizeof addr, &addr};
+  bool registered = tcp && rpcb_set(options.program, options.version, tcp, &where);
+  if (tcp) freenetconfigent(tcp);
+  if (!registered) {
     fprintf(stderr, "kqspoold: cannot register program %u version %u with rpcbind\n",
             options.program, options.version);
     close(fd);
@@ -248,7 +253,7 @@ int ServeRpc(Server &server, const RpcOptions &options, volatile sig_atomic_t *s
     ++g_connections;
     std::thread(ServeConnection, &server, options, c).detach();
   }
-  pmap_unset(options.program, options.version);
+  rpcb_unset(options.program, options.version, nullptr);
   close(fd);
   LOG_COND_MESSAGE(LOG_SEV_INFO, "kqspoold: stopped with %d connections open",
                    g_connections.load());

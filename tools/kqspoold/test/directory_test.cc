@@ -41,6 +41,9 @@ class DaemonDirectory : public kq::test::PrintersFiles {
   // Starts the daemon and waits for its ready line.
   bool Start(const std::string &config) {
     kq::test::WriteFile(tmp / "spool.conf", config);
+    kq::test::WriteFile(tmp / "lsan.supp", __lsan_default_suppressions());
+    std::string lsan = "suppressions=" + tmp / "lsan.supp";
+    kq::test::EnvGuard sanitizer{{"LSAN_OPTIONS", lsan.c_str()}};
     int out[2];
     if (pipe(out) != 0) return false;
     posix_spawn_file_actions_t actions;

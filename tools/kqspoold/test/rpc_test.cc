@@ -213,20 +213,25 @@ TEST_F(Daemon, AHalfSentCallDoesNotHoldUpOtherConnections) {
 TEST_F(Daemon, ConnectionsServedAtOnceLoseAndDuplicateNoJob) {
   constexpr int kThreads = 4, kJobs = 100;
   std::vector<std::vector<std::string>> ids(kThreads);
+  // Connections are made here, one after the other (libtirpc's client creation is
+  // not safe to run on several threads at once); the threads then use them at once.
+  std::vector<CLIENT *> clients;
+  for (int t = 0; t < kThreads; ++t) {
+    clients.push_back(Connect());
+    ASSERT_NE(clients.back(), nullptr);
+  }
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&, t] {
-      CLIENT *c = clnt_create("127.0.0.1", program, version, "tcp");
-      if (!c) return;
       for (int i = 0; i < kJobs; ++i) {
         Reply r;
-        if (Call(c, 0, CreateJobPacket(t % 2 ? "lp1" : "q1"), &r) == RPC_SUCCESS)
+        if (Call(clients[t], 0, CreateJobPacket(t % 2 ? "lp1" : "q1"), &r) == RPC_SUCCESS)
           ids[t].push_back(PrintedJob(r));
       }
-      clnt_destroy(c);
     });
   }
   for (std::thread &t : threads) t.join();
+  for (CLIENT *c : clients) clnt_destroy(c);
   std::set<std::string> unique;
   for (const auto &v : ids) {
     EXPECT_EQ(v.size(), static_cast<size_t>(kJobs));

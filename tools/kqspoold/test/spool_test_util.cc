@@ -8,6 +8,10 @@
 #include "kqtest.h"
 #include "wire.h"
 
+extern "C" __attribute__((visibility("default"), used)) const char *__lsan_default_suppressions() {
+  return "leak:libtirpc.so\n";
+}
+
 namespace kq::spool::test {
 namespace {
 
@@ -19,7 +23,9 @@ ber_oid OidOf(uint32_t id) { return id == kUnknownAttr ? ber_oid{4, kUnknownOid}
 struct Build {
   Arena arena;
   std::deque<std::string> keep;
-  AttributeList_node *List(const Given &attrs) {
+  std::deque<Given> lists;  // the values the wire lists point into
+  AttributeList_node *List(const Given &given) {
+    const Given &attrs = lists.emplace_back(given);
     AttributeList_node *head = ToWireList(arena, attrs);
     size_t i = 0;
     for (AttributeList_node *n = head; n; n = n->next) n->value.type = OidOf(attrs[i++].id);

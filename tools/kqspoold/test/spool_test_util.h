@@ -12,6 +12,13 @@
 #include "dispatch.h"
 #include "state.h"
 
+// libtirpc loses small blocks in its client creation (inside clnt_tp_create_timed,
+// when clients of one program live side by side, and on the directory's pts look-ups):
+// library leaks, not ones of this code. The leak checker of sanitizer builds takes
+// this as its suppressions; tests hand it to the daemons they start through
+// LSAN_OPTIONS.
+extern "C" const char *__lsan_default_suppressions();
+
 namespace kq::spool::test {
 
 // An attribute given in a request: identifier and encoded values.

@@ -35,7 +35,8 @@ const char kUsage[] =
     "               file (PRINTERS_CONF, else /etc/printers.conf; needs kqptsd) and\n"
     "               remove them again on exit\n"
     "  -F FAULT     for client tests: calls of the request procedure are never answered\n"
-    "               (stall), answered with bytes that are no RPC reply (garbage-reply) or\n"
+    "               (stall), answered with a reply whose result does not decode\n"
+    "               (garbage-reply) or\n"
     "               with a result packet that is no BER record (garbage-result); the\n"
     "               null procedure still answers\n"
     "Stops on SIGTERM or SIGINT, unregistering from rpcbind.\n";

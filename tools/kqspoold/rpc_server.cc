@@ -182,8 +182,10 @@ bool ServeRecord(Server &server, const RpcOptions &options, const std::string &c
       reply->clear();
       ok = true;
     } else if (options.fault == Fault::kGarbageReply) {
-      // The call's xid, then words that are no reply message.
-      const uint32_t words[] = {htonl(xid), htonl(7), htonl(0xdeadbeef), htonl(0x7fffffff)};
+      // An accepted reply whose result claims a packet far longer than the record.
+      const uint32_t words[] = {
+          htonl(xid),        htonl(REPLY),      htonl(MSG_ACCEPTED), 0, 0, htonl(SUCCESS), 0,
+          htonl(0x7fffffff), htonl(0xdeadbeef), htonl(0xdeadbeef)};
       reply->assign(reinterpret_cast<const char *>(words), sizeof words);
       ok = true;
     } else if (options.fault == Fault::kGarbageResult) {

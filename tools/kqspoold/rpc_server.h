@@ -19,7 +19,7 @@ namespace kq::spool {
 enum class Fault {
   kNone,
   kStall,          // calls of procedure 1 are read and never answered
-  kGarbageReply,   // ... answered with bytes that are no RPC reply
+  kGarbageReply,   // ... answered with a reply whose result does not decode
   kGarbageResult,  // ... answered with a reply whose result packet is no BER record
 };
 

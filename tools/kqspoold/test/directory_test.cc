@@ -2,21 +2,16 @@
 // file of the test's own, resolved by the directory like any other server's (through
 // the pts service of the ns_pts fixture) and gone again once the daemon stops.
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <rpc/rpc.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
+#include <memory>
 
 #include "infra/jqp_frame.h"
 #include "infra/ns.h"
 #include "printers_env.h"
 #include "spool_test_util.h"
-
-extern char **environ;
 
 namespace kq::spool::test {
 namespace {
@@ -32,54 +27,22 @@ class DaemonDirectory : public kq::test::PrintersFiles {
     if (!skip.empty()) GTEST_SKIP() << skip;
     WriteEtc("");
   }
-  void TearDown() override {
-    if (pid > 0) {
-      kill(pid, SIGKILL);
-      waitpid(pid, nullptr, 0);
-    }
-  }
-  // Starts the daemon and waits for its ready line.
-  bool Start(const std::string &config) {
+  // Starts the daemon with the configuration given, handing the leak checker of
+  // sanitizer builds the suppressions of libtirpc's own leaks.
+  std::unique_ptr<SpawnedDaemon> Start(const std::string &config) {
     kq::test::WriteFile(tmp / "spool.conf", config);
     kq::test::WriteFile(tmp / "lsan.supp", __lsan_default_suppressions());
     std::string lsan = "suppressions=" + tmp / "lsan.supp";
     kq::test::EnvGuard sanitizer{{"LSAN_OPTIONS", lsan.c_str()}};
-    int out[2];
-    if (pipe(out) != 0) return false;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::string prog = std::to_string(kProgram), vers = std::to_string(kVersion),
-                conf = tmp / "spool.conf";
-    const char *argv[] = {bin.c_str(), "-l",         "-w", "-p",         prog.c_str(),
-                          "-v",        vers.c_str(), "-c", conf.c_str(), nullptr};
-    int rc = posix_spawn(&pid, bin.c_str(), &actions, nullptr, const_cast<char **>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    std::string line;
-    pollfd p{out[0], POLLIN, 0};
-    char c;
-    while (rc == 0 && line.find('\n') == std::string::npos && poll(&p, 1, 30000) > 0 &&
-           read(out[0], &c, 1) == 1)
-      line += c;
-    close(out[0]);
-    return line.rfind("kqspoold: ready", 0) == 0;
+    return std::make_unique<SpawnedDaemon>(
+        std::vector<std::string>{"-l", "-w", "-p", std::to_string(kProgram), "-v",
+                                 std::to_string(kVersion), "-c", tmp / "spool.conf"});
   }
-  int Stop() {
-    int status = -1;
-    kill(pid, SIGTERM);
-    waitpid(pid, &status, 0);
-    pid = -1;
-    return status;
-  }
-
-  std::string bin = KQ_SPOOLD_BIN;
-  pid_t pid = -1;
 };
 
 TEST_F(DaemonDirectory, EntriesLeadClientsToTheServerAndLeaveWithIt) {
-  ASSERT_TRUE(Start("server spool-w\nprinter lpw queue qw\n"));
+  auto daemon = Start("server spool-w\nprinter lpw queue qw\n");
+  ASSERT_TRUE(daemon->ready());
   struct Entry {
     const char *name;
     int kind;
@@ -112,7 +75,7 @@ TEST_F(DaemonDirectory, EntriesLeadClientsToTheServerAndLeaveWithIt) {
     }
     ns_free_dpa_addr(a);
   }
-  int status = Stop();
+  int status = daemon->Stop();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   for (const Entry &e : entries) EXPECT_EQ(ns_get_dpa_addr(e.name, e.kind), nullptr) << e.name;
   EXPECT_EQ(kq::test::ReadFile(etc).find("addr="), std::string::npos) << kq::test::ReadFile(etc);
@@ -121,10 +84,9 @@ TEST_F(DaemonDirectory, EntriesLeadClientsToTheServerAndLeaveWithIt) {
 TEST_F(DaemonDirectory, RefusesToStartWhenTheDirectoryRefusesAnEntry) {
   // An entry name the directory does not take: the daemon stops before serving and
   // leaves nothing behind.
-  EXPECT_FALSE(Start("server spool-w\nprinter bad.name\n"));
-  int status = -1;
-  waitpid(pid, &status, 0);
-  pid = -1;
+  auto daemon = Start("server spool-w\nprinter bad.name\n");
+  EXPECT_FALSE(daemon->ready());
+  int status = daemon->Wait();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
   EXPECT_EQ(ns_get_dpa_addr("spool-w", NS_KIND_SPOOLER), nullptr);
 }

@@ -111,7 +111,7 @@ TEST(SpoolRecord, EachCallGetsTheAnswerOfItsKind) {
        CallRecord(2, kProgram, kVersion, 1, &create, 0), 1, true, ""},
       {"a stalled server still answers the null procedure", Fault::kStall,
        CallRecord(2, kProgram, kVersion, 0, nullptr, 0), 0, true, "accepted 0"},
-      {"a garbage reply is no reply message", Fault::kGarbageReply,
+      {"a garbage reply does not decode", Fault::kGarbageReply,
        CallRecord(2, kProgram, kVersion, 1, &create, 0), 1, true, "no reply message"},
       {"a garbage result is a reply whose result does not decode", Fault::kGarbageResult,
        CallRecord(2, kProgram, kVersion, 1, &create, 0), 1, true, "accepted 0 ok"},

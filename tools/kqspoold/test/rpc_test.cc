@@ -7,6 +7,7 @@
 #include <netinet/in.h>
 #include <rpc/rpc.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -39,6 +40,7 @@ class Daemon : public ::testing::Test {
     std::ifstream(std::string(state) + "/binding") >> program >> version;
     spool = std::string(state) + "/spool";
     trace = std::string(state) + "/trace";
+    config = std::string(state) + "/kqspoold.conf";
     ASSERT_NE(program, 0u);
   }
   CLIENT *Connect(uint32_t vers = 0) {
@@ -71,7 +73,7 @@ class Daemon : public ::testing::Test {
   }
 
   uint32_t program = 0, version = 0;
-  std::string spool, trace;
+  std::string spool, trace, config;
 };
 
 TEST_F(Daemon, AnswersRequestsAndKeepsServingAfterBadOnes) {
@@ -190,6 +192,42 @@ TEST_F(Daemon, ListsThroughContextsOverTheWire) {
   }
   EXPECT_GE(seen, 6u);
   clnt_destroy(c);
+}
+
+// The same daemon as a faulty peer for clients' tests (-F): the null procedure still
+// answers, requests fail at the client the way each mode says.
+TEST_F(Daemon, FaultModesFailRequestsTheWayTheySay) {
+  const uint32_t faulty = program + 10;
+  struct Row {
+    const char *mode;
+    clnt_stat status;
+  } rows[] = {
+      {"stall", RPC_TIMEDOUT},
+      {"garbage-reply", RPC_CANTDECODERES},
+      {"garbage-result", RPC_SUCCESS},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.mode);
+    SpawnedDaemon daemon(
+        {"-l", "-F", row.mode, "-p", std::to_string(faulty), "-v", "1", "-c", config});
+    ASSERT_TRUE(daemon.ready());
+    CLIENT *c = clnt_create("127.0.0.1", faulty, 1, "tcp");
+    ASSERT_NE(c, nullptr) << clnt_spcreateerror("faulty");
+    timeval timeout{30, 0};
+    EXPECT_EQ(clnt_call(c, NULLPROC, VoidProc(), nullptr, VoidProc(), nullptr, timeout),
+              RPC_SUCCESS);
+    timeval shortWait{2, 0};  // the stalled call ends by this time-out
+    ASSERT_TRUE(clnt_control(c, CLSET_TIMEOUT, reinterpret_cast<char *>(&shortWait)));
+    Reply r;
+    EXPECT_EQ(Call(c, 0, CreateJobPacket("lp1"), &r), row.status);
+    if (row.status == RPC_SUCCESS) {
+      EXPECT_FALSE(r.result.empty());
+      EXPECT_EQ(PrintedJob(r), "");  // the result packet is no print result
+    }
+    clnt_destroy(c);
+    int status = daemon.Stop();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
 }
 
 // A client that sent half a call holds its own connection's thread, nobody else's.

@@ -1,5 +1,11 @@
 #include "spool_test_util.h"
 
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <deque>
 
@@ -11,6 +17,8 @@
 extern "C" __attribute__((visibility("default"), used)) const char *__lsan_default_suppressions() {
   return "leak:libtirpc.so\n";
 }
+
+extern char **environ;
 
 namespace kq::spool::test {
 namespace {
@@ -259,6 +267,50 @@ std::string ContinuePacket(const std::string &context, bool abort) {
     a->u.context.abort = 1;
   }
   return Encode(ListArgument_PDU, a);
+}
+
+SpawnedDaemon::SpawnedDaemon(const std::vector<std::string> &args) {
+  std::vector<char *> argv{const_cast<char *>(KQ_SPOOLD_BIN)};
+  for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
+  argv.push_back(nullptr);
+  int out[2];
+  if (pipe(out) != 0) return;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  pid_t pid = -1;
+  int rc = posix_spawn(&pid, KQ_SPOOLD_BIN, &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(out[1]);
+  if (rc == 0) pid_ = pid;
+  std::string line;
+  pollfd p{out[0], POLLIN, 0};
+  char c;
+  while (rc == 0 && line.find('\n') == std::string::npos && poll(&p, 1, 30000) > 0 &&
+         read(out[0], &c, 1) == 1)
+    line += c;
+  close(out[0]);
+  ready_ = line.rfind("kqspoold: ready", 0) == 0;
+}
+
+SpawnedDaemon::~SpawnedDaemon() {
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+}
+
+int SpawnedDaemon::Stop() {
+  if (pid_ > 0) kill(pid_, SIGTERM);
+  return Wait();
+}
+
+int SpawnedDaemon::Wait() {
+  int status = -1;
+  if (pid_ > 0) waitpid(pid_, &status, 0);
+  pid_ = -1;
+  return status;
 }
 
 std::string Outcome(const Reply &reply) {

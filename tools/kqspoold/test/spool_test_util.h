@@ -5,6 +5,8 @@
 #ifndef KQ_TOOLS_KQSPOOLD_TEST_SPOOL_TEST_UTIL_H
 #define KQ_TOOLS_KQSPOOLD_TEST_SPOOL_TEST_UTIL_H
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -47,6 +49,24 @@ std::string ResubmitPacket(const std::string &job, const std::string &printer);
 std::string ListPacket(int32_t op, uint32_t cls, const Attr &equal = {},
                        const std::vector<uint32_t> &requested = {}, int32_t maximum = -1);
 std::string ContinuePacket(const std::string &context, bool abort = false);
+
+// A kqspoold started by a test with `args` (after the program name), its standard
+// output read up to the ready line. Stop() sends SIGTERM and returns the wait
+// status; a daemon still running when the object goes is killed.
+class SpawnedDaemon {
+ public:
+  explicit SpawnedDaemon(const std::vector<std::string> &args);
+  ~SpawnedDaemon();
+  SpawnedDaemon(const SpawnedDaemon &) = delete;
+  SpawnedDaemon &operator=(const SpawnedDaemon &) = delete;
+  bool ready() const { return ready_; }
+  int Stop();
+  int Wait();  // for a daemon that ends by itself
+
+ private:
+  int pid_ = -1;
+  bool ready_ = false;
+};
 
 // A reply in a line: "ok" or the error's kind and first problem ("selection 2"), or
 // what went wrong reading it.

@@ -44,6 +44,8 @@ struct Request {
 
 using Handler = void *(*)(Request &, void *argument, int32_t op);
 
+constexpr size_t kMaxListings = 1024;  // unfinished listings kept at once
+
 std::string JobIdOf(const char (&id)[256]) { return std::string(id, strnlen(id, sizeof id)); }
 
 // A job the request names; records a selection error when there is none. An
@@ -350,6 +352,8 @@ void *ListPage(Request &r, uint64_t number, Listing &l, bool limited) {
   }
   if (l.next < l.names.size()) {
     if (number == 0) {
+      // Listings a client never finished are dropped, oldest first, past a bound.
+      if (r.s.listings.size() >= kMaxListings) r.s.listings.erase(r.s.listings.begin());
       number = r.s.nextListing++;
       r.s.listings[number] = l;
     }
@@ -819,6 +823,7 @@ Reply Dispatch(Server &server, int32_t op, const void *packet, size_t length) {
   Reply reply;
   server.TracePacket(op, packet, length);
   Request r{server, {}, {}, {}, {}};
+  r.err.SetServer(server.config.server);
   if (op < 0 || op >= kOperations || kTable[op].argument == 0) {
     LOG_COND_MESSAGE(LOG_SEV_DIAG, "kqspoold: unknown operation %d", op);
     r.err.Service(kSvcUnsupported, "unknown operation");

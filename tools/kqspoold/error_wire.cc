@@ -217,7 +217,7 @@ void RequestError::Update(uint32_t problem, const std::string &job, const char *
 
 void RequestError::Service(uint32_t problem, const char *message) {
   GEN_ErrorMsg_t m = Message(message);
-  GEN_ObjectIdent_t o = NameIdent("kqspoold");
+  GEN_ObjectIdent_t o = NameIdent(server_);
   ERDPA_Service(status_, &error_, problem, AS_nullAttrHandle, &o, &m);
 }
 

@@ -25,6 +25,9 @@ class RequestError {
   RequestError(const RequestError &) = delete;
   RequestError &operator=(const RequestError &) = delete;
 
+  // The server named in service errors.
+  void SetServer(const std::string &name) { server_ = name; }
+
   // Problems about a job (by identifier) or a named object (printer, server).
   void Selection(uint32_t problem, const std::string &job, const char *message);
   void SelectionName(uint32_t problem, const std::string &name, const char *message);
@@ -41,6 +44,7 @@ class RequestError {
  private:
   ERDPA_errorResult_t *error_ = nullptr;
   STF_statusList_t *status_ = nullptr;
+  std::string server_ = "kqspoold";
 };
 
 }  // namespace kq::spool

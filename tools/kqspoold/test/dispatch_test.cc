@@ -309,6 +309,40 @@ TEST_F(Spool, ContextsEndWithTheListingOrTheAbort) {
   }
 }
 
+TEST_F(Spool, ErrorsNameTheObjectTheyAreAbout) {
+  struct Case {
+    const char *name;
+    int32_t op;
+    std::string packet;
+    const char *object;
+  } cases[] = {
+      {"an unknown job", 15, JobPacket(15, "77"), "77"},
+      {"an unknown printer", 0, CreateJobPacket("nope"), "nope"},
+      {"a packet that does not decode: the server", 15, "\x01", "spool-a"},
+      {"an unknown operation: the server", 99, "", "spool-a"},
+      {"a job that is not paused", 19, JobPacket(19, "1"), "1"},
+  };
+  Submit("lp1");
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ErrorObject(Call(c.op, c.packet)), c.object);
+  }
+}
+
+TEST_F(Spool, UnfinishedListingsAreDroppedOldestFirstPastTheBound) {
+  for (int i = 0; i < 4; ++i) Submit("lp1");
+  std::vector<std::string> contexts;
+  for (int i = 0; i < 1025; ++i) {
+    Page page;
+    ASSERT_TRUE(ReadPage(Call(1, ListPacket(1, kClassJob)), &page));
+    contexts.push_back(page.context);
+  }
+  EXPECT_EQ(server->listings.size(), 1024u);
+  EXPECT_EQ(Outcome(Call(7, ContinuePacket(contexts.front()))), "service 13");
+  EXPECT_EQ(Outcome(Call(7, ContinuePacket(contexts[1]))), "ok");
+  EXPECT_EQ(Outcome(Call(7, ContinuePacket(contexts.back()))), "ok");
+}
+
 TEST_F(Spool, ListingsOfOtherClassesAndBadAttributesAreRefused) {
   EXPECT_EQ(Outcome(Call(1, ListPacket(1, 90 /* document */))), "access 1");
   EXPECT_EQ(Outcome(Call(1, ListPacket(1, kClassJob, {}, {kJobPending}))), "attribute 3");

@@ -349,6 +349,33 @@ std::string Outcome(const Reply &reply) {
   return text;
 }
 
+std::string ErrorObject(const Reply &reply) {
+  kq::test::StatusList s;
+  ERDPA_errorResult_t *error = nullptr;
+  if (JQP_ErrorDecode(s, reply.errorType, reply.error.data(),
+                      static_cast<int32_t>(reply.error.size()), &error) != 0 ||
+      !error)
+    return "";
+  const GEN_ObjectIdent_t *o = nullptr;
+  switch (error->kind) {
+    case ERDPA_SELECTION_ERROR:
+    case ERDPA_SERVICE_ERROR:
+      o = static_cast<ERDPA_selectionItem_t *>(error->details)->objectIdent;
+      break;
+    case ERDPA_ACCESS_ERROR:
+      o = static_cast<ERDPA_accessItem_t *>(error->details)->objectIdent;
+      break;
+    case ERDPA_UPDATE_ERROR:
+      o = static_cast<ERDPA_objectProblem_t *>(error->details)->objectIdent;
+      break;
+  }
+  std::string name;
+  if (o && o->choice == 1) name = o->u.job.value;
+  if (o && o->choice == 7 && o->u.name.choice <= GEN_TEXT_STRING) name = o->u.name.u.string;
+  ERDPA_FreeError(s, error);
+  return name;
+}
+
 bool ReadPage(const Reply &reply, Page *page) {
   *page = {};
   int pdu = ListResult_PDU;

@@ -72,6 +72,10 @@ class SpawnedDaemon {
 // what went wrong reading it.
 std::string Outcome(const Reply &reply);
 
+// The object identification of the error's first problem: a job identifier, a
+// simple name, or "" when it has none.
+std::string ErrorObject(const Reply &reply);
+
 // One listed object: its name (job identifier or simple name) and attribute ids.
 struct Listed {
   std::string name;

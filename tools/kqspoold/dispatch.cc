@@ -66,13 +66,26 @@ Printer *SelectPrinter(Request &r, const std::string &name) {
   return p;
 }
 
+// Attributes the server keeps itself and no request may change.
+bool Protected(uint32_t id) {
+  return id == kAttrJobIdentifier || id == kAttrJobState || id == kAttrPrinterName ||
+         id == kAttrPrinterState || id == kAttrServerName;
+}
+
+// The given attributes after the ones the server keeps (which win over any a client
+// sent under the same identifier).
+void AppendGiven(Attrs &a, const Attrs &given) {
+  for (const Attr &x : given)
+    if (!Protected(x.id)) a.push_back(x);
+}
+
 // The attributes a job shows: what the server keeps about it, then what it was given.
 Attrs &JobStatus(Request &r, const Job &job) {
   Attrs &a = r.keep.emplace_back();
   a.push_back({kAttrJobIdentifier, {PackJobId(kAttrJobIdentifier, job.id)}});
   a.push_back({kAttrJobState, {PackOid(kAttrJobState, job.state)}});
   a.push_back({kAttrPrinterName, {PackName(kAttrPrinterName, job.printer)}});
-  a.insert(a.end(), job.attrs.begin(), job.attrs.end());
+  AppendGiven(a, job.attrs);
   return a;
 }
 
@@ -80,7 +93,7 @@ Attrs &PrinterStatus(Request &r, const Printer &p) {
   Attrs &a = r.keep.emplace_back();
   a.push_back({kAttrPrinterName, {PackName(kAttrPrinterName, p.name)}});
   a.push_back({kAttrPrinterState, {PackOid(kAttrPrinterState, p.state)}});
-  a.insert(a.end(), p.attrs.begin(), p.attrs.end());
+  AppendGiven(a, p.attrs);
   return a;
 }
 
@@ -104,12 +117,6 @@ bool ReadAttrs(Request &r, const AttributeList_node *list, Attrs *out) {
     }
   }
   return ok;
-}
-
-// Attributes the server keeps itself and no request may change.
-bool Protected(uint32_t id) {
-  return id == kAttrJobIdentifier || id == kAttrJobState || id == kAttrPrinterName ||
-         id == kAttrPrinterState || id == kAttrServerName;
 }
 
 // Applies a modification list; nothing changes unless every modification is valid.

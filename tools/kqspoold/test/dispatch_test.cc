@@ -153,6 +153,15 @@ TEST_F(Spool, EveryOperationAnswersAndChangesTheStateAsItSays) {
          return JobPacket(14, "1", {NameAttr(kJobName, "a"), {kJobPending, {}}});
        },
        "attribute 3", [](Server &s) { return s.jobs.at("1").attrs.empty(); }},
+      {"a client's printer name does not hide the server's", 0,
+       [] { return CreateJobPacket("lp2", {NameAttr(kAttrPrinterName, "lp1")}); }, "ok",
+       [](Server &s) {
+         std::string p = ListPacket(1, kClassJob);
+         Page page;
+         return ReadPage(Dispatch(s, 1, p.data(), p.size()), &page) && page.objects.size() == 3 &&
+                page.objects[2].attrs ==
+                    std::vector<uint32_t>{kAttrJobIdentifier, kAttrJobState, kAttrPrinterName};
+       }},
       {"a job still being submitted is held", 0,
        [] { return CreateJobPacket("lp1", {}, nullptr, false); }, "ok",
        [](Server &s) { return State(s, "3") == kJobHeld; }},

@@ -1,0 +1,140 @@
+// One RPC call record at a time through kqspoold's transport, in process: the RPC
+// layer's answers to other programs, versions and procedures, arguments cut short,
+// and the fault modes that clients' tests ask of the server.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <rpc/rpc.h>
+
+#include <cstring>
+
+#include "infra/jqp_frame.h"
+#include "kqtest.h"
+#include "rpc_server.h"
+#include "spool_test_util.h"
+
+namespace kq::spool::test {
+namespace {
+
+constexpr uint32_t kProgram = 0x4b510009, kVersion = 2;
+
+// A call record as a client's clnt_call writes it (without the record mark).
+std::string CallRecord(uint32_t rpcvers, uint32_t program, uint32_t version, uint32_t proc,
+                       const std::string *packet, int32_t op, size_t cut = 0) {
+  std::string out(64 + 4 * (packet ? packet->size() : 0), '\0');
+  XDR x;
+  xdrmem_create(&x, out.data(), static_cast<u_int>(out.size()), XDR_ENCODE);
+  rpc_msg msg{};
+  msg.rm_xid = 0x1234;
+  msg.rm_direction = CALL;
+  msg.rm_call.cb_rpcvers = RPC_MSG_VERSION;  // xdr_callmsg writes no other; patched below
+  msg.rm_call.cb_prog = program;
+  msg.rm_call.cb_vers = version;
+  msg.rm_call.cb_proc = proc;
+  msg.rm_call.cb_cred = _null_auth;
+  msg.rm_call.cb_verf = _null_auth;
+  EXPECT_TRUE(xdr_callmsg(&x, &msg));
+  if (packet) {
+    JQP_argument_t arg{op,
+                       {static_cast<uint32_t>(packet->size()), const_cast<char *>(packet->data())}};
+    EXPECT_TRUE(xdr_JQP_argument_t(&x, &arg));
+  }
+  out.resize(xdr_getpos(&x) - cut);
+  xdr_destroy(&x);
+  const uint32_t word = htonl(rpcvers);
+  memcpy(out.data() + 8, &word, sizeof word);
+  return out;
+}
+
+// The reply in a line: "accepted <status>" (with the request's outcome for a result),
+// "denied <status>", or "no reply message".
+std::string ReadReply(const std::string &reply, uint32_t proc) {
+  XDR x;
+  xdrmem_create(&x, const_cast<char *>(reply.data()), static_cast<u_int>(reply.size()), XDR_DECODE);
+  JQP_result_t result{};
+  rpc_msg msg{};
+  msg.acpted_rply.ar_results.where = reinterpret_cast<caddr_t>(&result);
+  msg.acpted_rply.ar_results.proc =
+      proc == 1 ? reinterpret_cast<xdrproc_t>(xdr_JQP_result_t)
+                : reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(xdr_void));
+  std::string text;
+  if (!xdr_replymsg(&x, &msg) || msg.rm_xid != 0x1234) {
+    text = "no reply message";
+  } else if (msg.rm_reply.rp_stat != MSG_ACCEPTED) {
+    text = "denied " + std::to_string(msg.rjcted_rply.rj_stat);
+  } else {
+    text = "accepted " + std::to_string(msg.acpted_rply.ar_stat);
+    if (msg.acpted_rply.ar_stat == PROG_MISMATCH)
+      text += " " + std::to_string(msg.acpted_rply.ar_vers.low) + "-" +
+              std::to_string(msg.acpted_rply.ar_vers.high);
+    if (msg.acpted_rply.ar_stat == SUCCESS && proc == 1) {
+      Reply r;
+      r.errorType = result.errorType;
+      r.result.assign(result.result.encodePacket_val, result.result.encodePacket_len);
+      r.error.assign(result.error.encodePacket_val, result.error.encodePacket_len);
+      std::string job = PrintedJob(r);
+      text += " " + Outcome(r) + (job.empty() ? "" : " job " + job);
+      xdr_free(reinterpret_cast<xdrproc_t>(xdr_JQP_result_t), reinterpret_cast<char *>(&result));
+    }
+  }
+  xdr_destroy(&x);
+  return text;
+}
+
+TEST(SpoolRecord, EachCallGetsTheAnswerOfItsKind) {
+  const std::string create = CreateJobPacket("lp1");
+  struct Row {
+    const char *name;
+    Fault fault;
+    std::string call;
+    uint32_t proc;
+    bool served;
+    const char *reply;  // "" for a call left unanswered
+  } rows[] = {
+      {"the null procedure", Fault::kNone, CallRecord(2, kProgram, kVersion, 0, nullptr, 0), 0,
+       true, "accepted 0"},
+      {"a request", Fault::kNone, CallRecord(2, kProgram, kVersion, 1, &create, 0), 1, true,
+       "accepted 0 ok job 1"},
+      {"a request with an unknown operation", Fault::kNone,
+       CallRecord(2, kProgram, kVersion, 1, &create, 99), 1, true, "accepted 0 service 15"},
+      {"another procedure", Fault::kNone, CallRecord(2, kProgram, kVersion, 2, &create, 0), 0, true,
+       "accepted 3"},
+      {"another version", Fault::kNone, CallRecord(2, kProgram, kVersion + 1, 1, &create, 0), 0,
+       true, "accepted 2 2-2"},
+      {"another program", Fault::kNone, CallRecord(2, kProgram + 1, kVersion, 1, &create, 0), 0,
+       true, "accepted 1"},
+      {"another RPC version", Fault::kNone, CallRecord(3, kProgram, kVersion, 1, &create, 0), 0,
+       true, "denied 0"},
+      {"an argument cut short", Fault::kNone, CallRecord(2, kProgram, kVersion, 1, &create, 0, 4),
+       0, true, "accepted 4"},
+      {"a record too short for a call", Fault::kNone, std::string(10, '\0'), 0, false, ""},
+      {"a stalled server leaves requests unanswered", Fault::kStall,
+       CallRecord(2, kProgram, kVersion, 1, &create, 0), 1, true, ""},
+      {"a stalled server still answers the null procedure", Fault::kStall,
+       CallRecord(2, kProgram, kVersion, 0, nullptr, 0), 0, true, "accepted 0"},
+      {"a garbage reply does not decode", Fault::kGarbageReply,
+       CallRecord(2, kProgram, kVersion, 1, &create, 0), 1, true, "no reply message"},
+      {"a garbage result is a reply whose result does not decode", Fault::kGarbageResult,
+       CallRecord(2, kProgram, kVersion, 1, &create, 0), 1, true, "accepted 0 ok"},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.name);
+    Config c;
+    c.printers = {{"lp1", ""}};
+    Server server(c);
+    RpcOptions options;
+    options.program = kProgram;
+    options.version = kVersion;
+    options.fault = row.fault;
+    std::string reply = "unchanged";
+    EXPECT_EQ(ServeRecord(server, options, row.call, &reply), row.served);
+    if (!row.served) continue;
+    if (*row.reply == '\0') {
+      EXPECT_EQ(reply, "");
+    } else {
+      EXPECT_EQ(ReadReply(reply, row.proc), row.reply);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kq::spool::test

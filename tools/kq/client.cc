@@ -246,7 +246,7 @@ Client::~Client() {
   STF_DeleteList(status_);
   if (!renderDir_.empty()) {
     LOG_Term();
-    unlink(renderFile_.c_str());
+    if (renderFile_.rfind(renderDir_, 0) == 0) unlink(renderFile_.c_str());
     rmdir(renderDir_.c_str());
   }
 }
@@ -326,18 +326,20 @@ bool Client::AddAttribute(AS_setHandle_t set, const std::string &assignment, std
 }
 
 bool Client::OpenRenderLog() {
-  if (!renderDir_.empty()) return true;
+  if (!renderDir_.empty()) return renderable_;
   char dir[] = "/tmp/kq-render-XXXXXX";
   if (!mkdtemp(dir)) return false;
   renderDir_ = dir;
-  // The request traces are written by now: the log serves the rendering from here on.
+  // The request traces are written by now: the log serves the rendering from here on,
+  // into a scratch file unless LOG_FILE_PATH holds it to the user's file (which then
+  // receives the renderings too). Standard output or syslog cannot be read back.
   LOG_Init((renderDir_ + "/render").c_str(), "I");
   renderFile_ = LOG_SetAddress(nullptr);
-  return true;
+  return renderable_ = renderFile_.rfind('/', 0) == 0;
 }
 
 std::string Client::Captured(const std::function<void()> &emit) {
-  if (!OpenRenderLog()) return "";
+  if (!OpenRenderLog()) return "?";
   struct stat before {};
   if (stat(renderFile_.c_str(), &before) != 0) before.st_size = 0;
   if (!LOG_START_MESSAGE(LOG_SEV_INFO, nullptr)) return "";

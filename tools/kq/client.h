@@ -69,6 +69,7 @@ class Client {
   STF_statusList_t *status_;
   std::vector<AS_setHandle_t> sets_;
   std::string renderDir_, renderFile_;
+  bool renderable_ = false;
 };
 
 // JSON string literal of `text`.

@@ -232,8 +232,24 @@ AS_setHandle_t JobSet(STF_statusList_t *s) {
   }
   GEN_SimpleName_t name = Name("bench");
   int32_t copies = 2;
-  AS_AddAttrValM(s, set, 133, 27, &name, &GENU_SimpleNameDesc, nullptr);  // id-att-job-name
-  AS_AddAttrValM(s, set, 352, 1, &copies, &GENU_CardinalDesc, nullptr);   // id-att-copy-count
+  GEN_Text_t comment{};
+  comment.choice = GEN_TEXT_STRING;
+  comment.u.string = const_cast<char *>("a benchmark job");
+  // Whichever of these the set lacks, until it holds 30 again.
+  const struct {
+    uint32_t id, type;
+    const void *value;
+    const AS_valueDescriptor_t *desc;
+  } extra[] = {{133, 27, &name, &GENU_SimpleNameDesc},   // id-att-job-name
+               {352, 1, &copies, &GENU_CardinalDesc},    // id-att-copy-count
+               {135, 16, &comment, &GENU_MessageDesc}};  // id-att-job-comment
+  for (const auto &e : extra) {
+    uint32_t count = 0, present = 0;
+    AS_GetCount(s, set, &count);
+    AS_IsAttrPresent(s, set, e.id, &present);
+    if (count < kq::bench::kRequestAttributes && !present)
+      AS_AddAttrValM(s, set, e.id, e.type, e.value, e.desc, nullptr);
+  }
   return set;
 }
 

@@ -251,12 +251,18 @@ Client::~Client() {
   }
 }
 
-AS_setHandle_t Client::Common(const std::string &printer) {
+AS_setHandle_t Client::NewSet() {
   AS_setHandle_t set = AS_nullSetHandle;
   if (AS_Create(status_, &set, nullptr, 0) != 0) return AS_nullSetHandle;
   sets_.push_back(set);
+  return set;
+}
+
+AS_setHandle_t Client::Common(const std::string &printer) {
+  AS_setHandle_t set = NewSet();
   std::string why;
   AddValue(set, kAttrPrinterName, printer, &why);
+  commons_.push_back(set);
   return set;
 }
 
@@ -264,6 +270,11 @@ bool Client::Run(const std::string &printer,
                  const std::function<int(STF_statusList_t *, ERDPA_errorResult_t **)> &call) {
   ERDPA_errorResult_t *error = nullptr;
   int rc = call(status_, &error);
+  if (rc == 0) {
+    kq::stf::ScratchList s;
+    for (AS_setHandle_t set : commons_) AS_DeleteAttr(s, set, kAttrPrinterName);
+    commons_.clear();
+  }
   if (rc == 0 && !error) return true;
   if (rc != 0 && HasCode(status_, kNotInDirectory)) {
     fprintf(err_, "%s: printer %s is not in the directory (printers file)\n", command_,

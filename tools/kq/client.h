@@ -40,8 +40,13 @@ class Client {
   FILE *err() const { return err_; }
   STF_statusList_t *status() { return status_; }
 
-  // A common-arguments set naming the printer, which chooses the server.
+  // A common-arguments set naming the printer, which chooses the server. Once a
+  // request has connected, the name is taken out of every such set: the connection
+  // then serves the command's later requests (a request naming a printer is connected
+  // anew each time).
   AS_setHandle_t Common(const std::string &printer);
+  // An empty attribute set, destroyed with the client.
+  AS_setHandle_t NewSet();
 
   // Runs one operation (`call` returns the operation's 0 or 1 and leaves a DPA error in
   // its second argument). Reports any failure and returns false then.
@@ -67,7 +72,7 @@ class Client {
   const char *command_;
   FILE *out_, *err_;
   STF_statusList_t *status_;
-  std::vector<AS_setHandle_t> sets_;
+  std::vector<AS_setHandle_t> sets_, commons_;
   std::string renderDir_, renderFile_;
   bool renderable_ = false;
 };

@@ -39,8 +39,7 @@ bool List(Client &c, const std::string &printer, uint32_t objectClass, uint32_t 
   GEN_Filter_t filter{};
   std::string why;
   if (selectBy) {
-    match = c.Common(printer);  // a set of the client's own, holding the value matched
-    AS_DeleteAttr(c.status(), match, kq::tool::kAttrPrinterName);
+    match = c.NewSet();  // holds the value matched
     if (!c.AddValue(match, selectBy, value, &why)) {
       fprintf(c.err(), "kq: %s: %s\n", value.c_str(), why.c_str());
       return false;
@@ -105,8 +104,7 @@ int Submit(const std::string &given, const std::vector<std::string> &assignments
   Client c("kq submit", stdout, stderr);
   std::string printer = given;
   if (!NeedPrinter(c, "kq submit", &printer)) return kUsage;
-  AS_setHandle_t attrs = c.Common(printer);
-  AS_DeleteAttr(c.status(), attrs, kq::tool::kAttrPrinterName);
+  AS_setHandle_t attrs = c.NewSet();
   for (const std::string &a : assignments) {
     std::string why;
     if (!c.AddAttribute(attrs, a, &why)) {

@@ -154,29 +154,41 @@ class Operations : public ServerTest {
   std::string received;
 };
 
+// The result outputs of the operations; whichever one came back is released.
+struct Out {
+  GEN_printResult_t *print = nullptr;
+  GEN_listResult_t *list = nullptr;
+  AS_setHandle_t *set = nullptr;
+  GEN_pauseJobResult_t *pauseJob = nullptr;
+  GEN_PauseResult_t *pause = nullptr;
+  GEN_ResubmitJobResult_t *resubmit = nullptr;
+  GEN_interruptJobResult_t *interrupt = nullptr;
+  // A result came back (a listing: with objects in it).
+  bool Any() const {
+    return print || (list && list->resultSet) || set || pauseJob || pause || resubmit || interrupt;
+  }
+  ~Out() {
+    kq::test::StatusList s;
+    FreeGEN_printResult(s, print);
+    FreeGEN_listResult(s, list);
+    if (set) AS_Destroy(s, set), free(set);
+    if (pauseJob) FreeGEN_pauseJobResult(s, pauseJob);
+    if (pause) FreeGEN_PauseResult(s, pause);
+    if (resubmit) FreeGEN_ResubmitJobResult(s, resubmit);
+    if (interrupt) FreeGEN_interruptJobResult(s, interrupt);
+  }
+};
+
 // One operation: what it sends, the presence bits the server must see, the outcome,
-// and whether a result comes back.
+// and whether a result must come back.
 struct OpRow {
   const char *name;
   int op;
   int presence;
   const char *outcome;
   bool result;
-  // Runs the operation; *gotResult tells whether a result came back.
-  std::function<int(Operations &, STF_statusList_t *, ERDPA_errorResult_t **, bool *)> run;
+  std::function<int(STF_statusList_t *, ERDPA_errorResult_t **, Out &)> run;
 };
-
-template <typename R>
-bool Took(R *result, int (*release)(STF_statusList_t *, R *)) {
-  kq::test::StatusList s;
-  if (result) release(s, result);
-  return result != nullptr;
-}
-int FreeSetCell(STF_statusList_t *s, AS_setHandle_t *set) {
-  AS_Destroy(s, set);
-  free(set);
-  return 0;
-}
 
 TEST_F(Operations, EveryOperationReachesTheServerAndComesBackConverted) {
   const std::string job = NewJob("lp1", false);
@@ -231,202 +243,116 @@ TEST_F(Operations, EveryOperationReachesTheServerAndComesBackConverted) {
         });
   };
   const char *c = job.c_str();
-  using O = Operations;
   using S = STF_statusList_t;
   using E = ERDPA_errorResult_t;
+  GEN_SimpleName_t lp1 = SimpleName("lp1");
   const OpRow rows[] = {
       {"add document, more to come", 5, 0xc0, "ok", true,
-       [&](O &, S *st, E **e, bool *got) {
-         GEN_printResult_t *r = nullptr;
-         int rc = JQP_AddDocument_C(st, c, &no, &document, common, &r, e);
-         *got = Took(r, FreeGEN_printResult);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_AddDocument_C(st, c, &no, &document, common, &o.print, e);
        }},
       {"close job", 6, 0x80, "ok", true,
-       [&](O &, S *st, E **e, bool *got) {
-         GEN_printResult_t *r = nullptr;
-         int rc = JQP_CloseJob_C(st, c, common, &r, e);
-         *got = Took(r, FreeGEN_printResult);
-         return rc;
-       }},
+       [&](S *st, E **e, Out &o) { return JQP_CloseJob_C(st, c, common, &o.print, e); }},
       {"create job with everything", 0, 0xf0, "ok", true,
-       [&](O &, S *st, E **e, bool *got) {
-         GEN_SimpleName_t lp1 = SimpleName("lp1");
-         GEN_printResult_t *r = nullptr;
-         int rc = JQP_CreateJob_C(st, &lp1, &no, named, &document, common, &r, e);
-         *got = Took(r, FreeGEN_printResult);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_CreateJob_C(st, &lp1, &no, named, &document, common, &o.print, e);
        }},
       {"list with selector and requested attributes", 1, 0x68, "ok", true,
-       [&](O &, S *st, E **e, bool *got) {
-         GEN_listResult_t *r = nullptr;
-         int rc = JQP_ListObjectAttributes_C(st, kClassJob, nullptr, &present, &requested, common,
-                                             &r, e);
-         *got = r && r->resultSet;
-         Took(r, FreeGEN_listResult);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_ListObjectAttributes_C(st, kClassJob, nullptr, &present, &requested, common,
+                                           &o.list, e);
        }},
       {"list continuation", 7, 0x40, "ok", true,
-       [&](O &, S *st, E **e, bool *got) {
+       [&](S *st, E **e, Out &o) {
          auto page = firstPage(false);
-         GEN_listResult_t *r = nullptr;
-         int rc = JQP_ListObjectAttributeContinuation_C(st, page->continuation, common, &r, e);
-         *got = r && r->resultSet;
-         Took(r, FreeGEN_listResult);
-         return rc;
+         return JQP_ListObjectAttributeContinuation_C(st, page->continuation, common, &o.list, e);
        }},
       {"ordered jobs", 10, 0x68, "ok", true,
-       [&](O &, S *st, E **e, bool *got) {
-         GEN_listResult_t *r = nullptr;
-         int rc =
-             JQP_GetOrderedJobs_C(st, kClassJob, nullptr, &present, &requested, common, &r, e);
-         *got = r && r->resultSet;
-         Took(r, FreeGEN_listResult);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_GetOrderedJobs_C(st, kClassJob, nullptr, &present, &requested, common,
+                                     &o.list, e);
        }},
       {"ordered jobs continuation", 11, 0x40, "ok", true,
-       [&](O &, S *st, E **e, bool *got) {
+       [&](S *st, E **e, Out &o) {
          auto page = firstPage(true);
-         GEN_listResult_t *r = nullptr;
-         int rc = JQP_GetOrderedJobsContinuation_C(st, page->continuation, common, &r, e);
-         *got = r && r->resultSet;
-         Took(r, FreeGEN_listResult);
-         return rc;
+         return JQP_GetOrderedJobsContinuation_C(st, page->continuation, common, &o.list, e);
        }},
       {"list abort", 12, 0xc0, "ok", false,
-       [&](O &, S *st, E **e, bool *got) {
+       [&](S *st, E **e, Out &o) {
          auto page = firstPage(false);
-         GEN_listResult_t *r = nullptr;
-         int rc = JQP_ListObjectAttributeAbort_C(st, page->continuation, common, &r, e);
-         *got = Took(r, FreeGEN_listResult);
-         return rc;
+         return JQP_ListObjectAttributeAbort_C(st, page->continuation, common, &o.list, e);
        }},
       {"create a printer", 2, 0x88, "ok", false,
-       [&](O &, S *st, E **e, bool *got) {
-         AS_setHandle_t *r = nullptr;
-         int rc = JQP_Create_C(st, kClassPrinter, &lpnew, nullptr, nullptr, AS_nullSetHandle,
-                               &message, common, &r, e);
-         *got = Took(r, FreeSetCell);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_Create_C(st, kClassPrinter, &lpnew, nullptr, nullptr, AS_nullSetHandle,
+                             &message, common, &o.set, e);
        }},
       {"enable", 3, 0xc0, "ok", false,
-       [&](O &, S *st, E **e, bool *got) {
-         AS_setHandle_t *r = nullptr;
-         int rc = JQP_Enable_C(st, kClassPrinter, &lpnew, &message, common, &r, e);
-         *got = Took(r, FreeSetCell);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_Enable_C(st, kClassPrinter, &lpnew, &message, common, &o.set, e);
        }},
       {"disable", 13, 0xc0, "ok", false,
-       [&](O &, S *st, E **e, bool *got) {
-         AS_setHandle_t *r = nullptr;
-         int rc = JQP_Disable_C(st, kClassPrinter, &lpnew, &message, common, &r, e);
-         *got = Took(r, FreeSetCell);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_Disable_C(st, kClassPrinter, &lpnew, &message, common, &o.set, e);
        }},
       {"send event: not done by this server", 4, 0xa0, "service 15", false,
-       [&](O &, S *st, E **e, bool *got) {
-         AS_setHandle_t *r = nullptr;
-         int rc = JQP_SendEvent_C(st, &eventName, named, nullptr, common, &r, e);
-         *got = Took(r, FreeSetCell);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_SendEvent_C(st, &eventName, named, nullptr, common, &o.set, e);
        }},
       {"modify job", 14, 0x20, "ok", false,
-       [&](O &, S *st, E **e, bool *got) {
-         AS_setHandle_t *r = nullptr;
-         int rc = JQP_ModifyJob_C(st, c, nullptr, modification, nullptr, common, &r, e);
-         *got = Took(r, FreeSetCell);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_ModifyJob_C(st, c, nullptr, modification, nullptr, common, &o.set, e);
        }},
       {"promote job", 16, 0x40, "ok", false,
-       [&](O &, S *st, E **e, bool *got) {
-         AS_setHandle_t *r = nullptr;
-         int rc = JQP_PromoteJob_C(st, c, nullptr, common, &r, e);
-         *got = Took(r, FreeSetCell);
-         return rc;
-       }},
+       [&](S *st, E **e, Out &o) { return JQP_PromoteJob_C(st, c, nullptr, common, &o.set, e); }},
       {"pause job", 18, 0x40, "ok", true,
-       [&](O &, S *st, E **e, bool *got) {
-         GEN_pauseJobResult_t *r = nullptr;
-         int rc = JQP_PauseJob_C(st, &jobOrPrinter, nullptr, common, &r, e);
-         *got = Took(r, FreeGEN_pauseJobResult);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_PauseJob_C(st, &jobOrPrinter, nullptr, common, &o.pauseJob, e);
        }},
       {"resume job", 19, 0x20, "ok", false,
-       [&](O &, S *st, E **e, bool *got) {
-         AS_setHandle_t *r = nullptr;
-         int rc = JQP_ResumeJob_C(st, c, nullptr, nullptr, common, &r, e);
-         *got = Took(r, FreeSetCell);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_ResumeJob_C(st, c, nullptr, nullptr, common, &o.set, e);
        }},
       {"interrupt job: the result is always nothing", 17, 0x40, "ok", false,
-       [&](O &, S *st, E **e, bool *got) {
-         GEN_interruptJobResult_t *r = nullptr;
-         int rc = JQP_InterruptJob_C(st, &jobOrPrinter, nullptr, nullptr, common, &r, e);
-         *got = r != nullptr;
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_InterruptJob_C(st, &jobOrPrinter, nullptr, nullptr, common, &o.interrupt, e);
        }},
       {"set job attributes", 21, 0x60, "ok", false,
-       [&](O &, S *st, E **e, bool *got) {
-         AS_setHandle_t *r = nullptr;
-         int rc = JQP_Set_C(st, kClassJob, &jobIdent, modification, nullptr, common, &r, e);
-         *got = Took(r, FreeSetCell);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_Set_C(st, kClassJob, &jobIdent, modification, nullptr, common, &o.set, e);
        }},
       {"resubmit job", 23, 0x40, "ok", true,
-       [&](O &, S *st, E **e, bool *got) {
-         GEN_ResubmitJobResult_t *r = nullptr;
-         int rc = JQP_ResubmitJob_C(st, kClassJob, &jobIdent, &toPrinter, nullptr, common, &r, e);
-         *got = Took(r, FreeGEN_ResubmitJobResult);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_ResubmitJob_C(st, kClassJob, &jobIdent, &toPrinter, nullptr, common,
+                                  &o.resubmit, e);
        }},
       {"pause a printer", 25, 0x40, "ok", true,
-       [&](O &, S *st, E **e, bool *got) {
-         GEN_PauseResult_t *r = nullptr;
-         int rc = JQP_Pause_C(st, kClassPrinter, &lp2, nullptr, common, &r, e);
-         *got = Took(r, FreeGEN_PauseResult);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_Pause_C(st, kClassPrinter, &lp2, nullptr, common, &o.pause, e);
        }},
       {"resume a printer", 26, 0x40, "ok", false,
-       [&](O &, S *st, E **e, bool *got) {
-         AS_setHandle_t *r = nullptr;
-         int rc = JQP_Resume_C(st, kClassPrinter, &lp2, nullptr, common, &r, e);
-         *got = Took(r, FreeSetCell);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_Resume_C(st, kClassPrinter, &lp2, nullptr, common, &o.set, e);
        }},
       {"control a job", 28, 0x40, "ok", false,
-       [&](O &, S *st, E **e, bool *got) {
-         AS_setHandle_t *r = nullptr;
-         int rc = JQP_Control_C(st, kClassJob, &jobIdent, nullptr, named, common, &r, e);
-         *got = Took(r, FreeSetCell);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_Control_C(st, kClassJob, &jobIdent, nullptr, named, common, &o.set, e);
        }},
       {"cancel job with a message", 15, 0x50, "ok", false,
-       [&](O &, S *st, E **e, bool *got) {
-         AS_setHandle_t *r = nullptr;
-         int rc = JQP_CancelJob_C(st, c, nullptr, &message, nullptr, common, &r, e);
-         *got = Took(r, FreeSetCell);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_CancelJob_C(st, c, nullptr, &message, nullptr, common, &o.set, e);
        }},
       {"clean a printer", 20, 0x40, "ok", false,
-       [&](O &, S *st, E **e, bool *got) {
-         AS_setHandle_t *r = nullptr;
-         int rc = JQP_Clean_C(st, kClassPrinter, &lpnew, nullptr, common, &r, e);
-         *got = Took(r, FreeSetCell);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_Clean_C(st, kClassPrinter, &lpnew, nullptr, common, &o.set, e);
        }},
       {"shut a printer down", 22, 0x40, "ok", false,
-       [&](O &, S *st, E **e, bool *got) {
-         AS_setHandle_t *r = nullptr;
-         int rc = JQP_Shutdown_C(st, kClassPrinter, &lpnew, nullptr, &when, common, &r, e);
-         *got = Took(r, FreeSetCell);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_Shutdown_C(st, kClassPrinter, &lpnew, nullptr, &when, common, &o.set, e);
        }},
       {"delete a printer", 24, 0x40, "ok", false,
-       [&](O &, S *st, E **e, bool *got) {
-         AS_setHandle_t *r = nullptr;
-         int rc = JQP_Delete_C(st, kClassPrinter, &lpnew, nullptr, common, &r, e);
-         *got = Took(r, FreeSetCell);
-         return rc;
+       [&](S *st, E **e, Out &o) {
+         return JQP_Delete_C(st, kClassPrinter, &lpnew, nullptr, common, &o.set, e);
        }},
   };
   std::set<int> covered;
@@ -434,8 +360,8 @@ TEST_F(Operations, EveryOperationReachesTheServerAndComesBackConverted) {
     SCOPED_TRACE(row.name);
     kq::test::StatusList st;
     ERDPA_errorResult_t *error = nullptr;
-    bool got = false;
-    EXPECT_EQ(row.run(*this, st, &error, &got), 0) << st.Text();
+    Out out;
+    EXPECT_EQ(row.run(st, &error, out), 0) << st.Text();
     EXPECT_EQ(Outcome(error), row.outcome);
     if (error) {
       char *text = ErrorResult2String(error);
@@ -444,9 +370,11 @@ TEST_F(Operations, EveryOperationReachesTheServerAndComesBackConverted) {
     }
     ERDPA_FreeError(st, error);
     if (row.result) {
-      EXPECT_TRUE(got);
+      EXPECT_TRUE(out.Any());
     }
-    if (row.op == 17) EXPECT_FALSE(got);
+    if (row.op == 17) {
+      EXPECT_FALSE(out.Any());
+    }
     EXPECT_EQ(ReceivedPresence(row.op), row.presence);
     covered.insert(row.op);
   }
@@ -497,10 +425,10 @@ TEST_F(Operations, EachKindOfDpaErrorComesBackDecoded) {
   Set common;
   common.Name(kPrinterName, "lp1");
   {
-    AS_setHandle_t *r = nullptr;
-    ASSERT_EQ(JQP_CancelJob_C(s, cancelled.c_str(), nullptr, nullptr, nullptr, common, &r, nullptr),
-              0);
-    FreeSetCell(s, r);
+    Out o;
+    ASSERT_EQ(
+        JQP_CancelJob_C(s, cancelled.c_str(), nullptr, nullptr, nullptr, common, &o.set, nullptr),
+        0);
   }
   Set keptByServer;
   keptByServer.JobId(kJobIdentifier, "other").Name(kJobName, "x");
@@ -509,53 +437,48 @@ TEST_F(Operations, EachKindOfDpaErrorComesBackDecoded) {
   using E = ERDPA_errorResult_t;
   struct Row {
     const char *name;
-    std::function<int(STF_statusList_t *, E **)> run;
+    std::function<int(STF_statusList_t *, E **, Out &)> run;
     const char *outcome;
   } rows[] = {
       {"an unknown job",
-       [&](STF_statusList_t *st, E **e) {
-         AS_setHandle_t *r = nullptr;
-         return JQP_CancelJob_C(st, "no-such-job", nullptr, nullptr, nullptr, common, &r, e);
+       [&](STF_statusList_t *st, E **e, Out &o) {
+         return JQP_CancelJob_C(st, "no-such-job", nullptr, nullptr, nullptr, common, &o.set, e);
        },
        "selection 2"},
       {"a job identifier that leaves the spool",
-       [&](STF_statusList_t *st, E **e) {
-         AS_setHandle_t *r = nullptr;
-         return JQP_CancelJob_C(st, "../x", nullptr, nullptr, nullptr, common, &r, e);
+       [&](STF_statusList_t *st, E **e, Out &o) {
+         return JQP_CancelJob_C(st, "../x", nullptr, nullptr, nullptr, common, &o.set, e);
        },
        "selection 1"},
       {"a printer that exists",
-       [&](STF_statusList_t *st, E **e) {
-         AS_setHandle_t *r = nullptr;
+       [&](STF_statusList_t *st, E **e, Out &o) {
          return JQP_Create_C(st, kClassPrinter, &lp1, nullptr, nullptr, AS_nullSetHandle, nullptr,
-                             common, &r, e);
+                             common, &o.set, e);
        },
        "selection 3"},
       {"changing what the server keeps",
-       [&](STF_statusList_t *st, E **e) {
-         AS_setHandle_t *r = nullptr;
-         return JQP_ModifyJob_C(st, open.c_str(), nullptr, keptByServer, nullptr, common, &r, e);
+       [&](STF_statusList_t *st, E **e, Out &o) {
+         return JQP_ModifyJob_C(st, open.c_str(), nullptr, keptByServer, nullptr, common, &o.set,
+                                e);
        },
        "attribute 7"},
       {"cancelling a cancelled job",
-       [&](STF_statusList_t *st, E **e) {
-         AS_setHandle_t *r = nullptr;
-         return JQP_CancelJob_C(st, cancelled.c_str(), nullptr, nullptr, nullptr, common, &r, e);
+       [&](STF_statusList_t *st, E **e, Out &o) {
+         return JQP_CancelJob_C(st, cancelled.c_str(), nullptr, nullptr, nullptr, common, &o.set,
+                                e);
        },
        "update 5"},
       {"enabling a job",
-       [&](STF_statusList_t *st, E **e) {
-         AS_setHandle_t *r = nullptr;
-         return JQP_Enable_C(st, kClassJob, &openIdent, nullptr, common, &r, e);
+       [&](STF_statusList_t *st, E **e, Out &o) {
+         return JQP_Enable_C(st, kClassJob, &openIdent, nullptr, common, &o.set, e);
        },
        "access 1"},
       {"an event",
-       [&](STF_statusList_t *st, E **e) {
+       [&](STF_statusList_t *st, E **e, Out &o) {
          GEN_NameOrOID_t event{};
          event.choice = 1;
          event.u.oid = kJobName;
-         AS_setHandle_t *r = nullptr;
-         return JQP_SendEvent_C(st, &event, keptByServer, nullptr, common, &r, e);
+         return JQP_SendEvent_C(st, &event, keptByServer, nullptr, common, &o.set, e);
        },
        "service 15"},
   };
@@ -563,7 +486,8 @@ TEST_F(Operations, EachKindOfDpaErrorComesBackDecoded) {
     SCOPED_TRACE(row.name);
     kq::test::StatusList st;
     E *error = nullptr;
-    EXPECT_EQ(row.run(st, &error), 0) << st.Text();
+    Out out;
+    EXPECT_EQ(row.run(st, &error, out), 0) << st.Text();
     EXPECT_EQ(Outcome(error), row.outcome);
     char *text = error ? ErrorResult2String(error) : nullptr;
     EXPECT_TRUE(text && *text);
@@ -668,10 +592,11 @@ TEST_F(Operations, ManyThreadsCreateJobsAndNoneIsLostOrDuplicated) {
     for (GEN_setOfObjectResult_t *o = page->resultSet; o; o = o->next, listedCount++)
       onServer.insert(o->value.objectIdentification.u.job.value);
     GEN_listResult_t *next = nullptr;
-    if (page->continuation)
+    if (page->continuation) {
       ASSERT_EQ(
           JQP_ListObjectAttributeContinuation_C(s, page->continuation, common, &next, nullptr), 0)
           << s.Text();
+    }
     FreeGEN_listResult(s, page);
     page = next;
   }

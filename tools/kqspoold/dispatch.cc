@@ -79,12 +79,21 @@ void AppendGiven(Attrs &a, const Attrs &given) {
     if (!Protected(x.id)) a.push_back(x);
 }
 
+// What the server keeps about a job, encoded again only when it changed.
+const Attrs &Kept(Job &job) {
+  if (job.kept.empty() || job.keptState != job.state || job.keptPrinter != job.printer) {
+    job.kept = {{kAttrJobIdentifier, {PackJobId(kAttrJobIdentifier, job.id)}},
+                {kAttrJobState, {PackOid(kAttrJobState, job.state)}},
+                {kAttrPrinterName, {PackName(kAttrPrinterName, job.printer)}}};
+    job.keptState = job.state;
+    job.keptPrinter = job.printer;
+  }
+  return job.kept;
+}
+
 // The attributes a job shows: what the server keeps about it, then what it was given.
-Attrs &JobStatus(Request &r, const Job &job) {
-  Attrs &a = r.keep.emplace_back();
-  a.push_back({kAttrJobIdentifier, {PackJobId(kAttrJobIdentifier, job.id)}});
-  a.push_back({kAttrJobState, {PackOid(kAttrJobState, job.state)}});
-  a.push_back({kAttrPrinterName, {PackName(kAttrPrinterName, job.printer)}});
+Attrs &JobStatus(Request &r, Job &job) {
+  Attrs &a = r.keep.emplace_back(Kept(job));
   AppendGiven(a, job.attrs);
   return a;
 }
@@ -164,7 +173,7 @@ void *AttributeResult(Request &r, const Attrs *attrs) {
   return res;
 }
 
-void *PrintResultOf(Request &r, const Job &job) {
+void *PrintResultOf(Request &r, Job &job) {
   auto *res = r.arena.New<PrintResult>();
   snprintf(res->job_identification, sizeof res->job_identification, "%s", job.id.c_str());
   res->job_status = ToWireList(r.arena, JobStatus(r, job));
@@ -257,11 +266,22 @@ void *Print(Request &r, void *argument, int32_t op) {
 
 // ---- Listing ----
 
-bool Equal(const Attrs &attrs, const Attribute &item, bool *matched) {
+// An object's attributes as a selector sees them: those the server keeps, then
+// those it was given, without copying either.
+struct View {
+  const Attrs &kept;
+  const Attrs *given = nullptr;
+  const Attr *Find(uint32_t id) const {
+    if (const Attr *a = FindAttr(kept, id)) return a;
+    return given && !Protected(id) ? FindAttr(*given, id) : nullptr;
+  }
+};
+
+bool Equal(const View &attrs, const Attribute &item, bool *matched) {
   uint32_t id = 0;
   if (!ShortOf(item.type, &id)) return false;
   *matched = false;
-  if (const Attr *have = FindAttr(attrs, id)) {
+  if (const Attr *have = attrs.Find(id)) {
     for (const Attribute_values_node *v = item.values; v && !*matched; v = v->next) {
       std::string want(reinterpret_cast<const char *>(v->value.value),
                        static_cast<size_t>(std::max(v->value.length, 0)));
@@ -273,7 +293,7 @@ bool Equal(const Attrs &attrs, const Attribute &item, bool *matched) {
 
 // 1 the object matches, 0 it does not, -1 the filter uses what the server cannot
 // evaluate (or nests beyond reason).
-int Match(const Filter &f, const Attrs &attrs, int depth = 0) {
+int Match(const Filter &f, const View &attrs, int depth = 0) {
   if (depth > 32) return -1;
   switch (f.choice) {
     case 1: {
@@ -286,7 +306,7 @@ int Match(const Filter &f, const Attrs &attrs, int depth = 0) {
         case 7:
           return Equal(attrs, item.u.not_equal, &matched) ? !matched : -1;
         case 5:
-          return ShortOf(item.u.present, &id) ? FindAttr(attrs, id) != nullptr : -1;
+          return ShortOf(item.u.present, &id) ? attrs.Find(id) != nullptr : -1;
       }
       return -1;
     }
@@ -411,8 +431,9 @@ void *NewListing(Request &r, const ListObjectAttributesArgument &a) {
   const bool filtered = a.bit_mask & ListObjectAttributesArgument_selector_present;
   for (const std::string &name : names) {
     if (filtered) {
-      const Attrs *attrs = ObjectAttrs(r, l.objectClass, name);
-      int m = Match(a.selector, *attrs);
+      Job *job = l.objectClass == kClassJob ? r.s.FindJob(name) : nullptr;
+      int m = job ? Match(a.selector, View{Kept(*job), &job->attrs})
+                  : Match(a.selector, View{*ObjectAttrs(r, l.objectClass, name)});
       if (m < 0) {
         r.err.Service(kSvcParameter, "the selector cannot be evaluated");
         return nullptr;

@@ -64,6 +64,11 @@ struct Job {
   int documents = 0;
   bool complete = true;
   Attrs attrs;
+  // The attributes the server keeps (identifier, state, printer) as last encoded,
+  // with the state and printer they were encoded for.
+  Attrs kept;
+  uint32_t keptState = 0;
+  std::string keptPrinter;
 };
 
 // A listing that did not fit into one reply: the names of the objects still to send.

@@ -295,6 +295,36 @@ TEST_F(Spool, ListingsContinueThroughContextsAtTheReplyLimit) {
   }
 }
 
+// Listings show each job as it is now: its state and printer after every change.
+TEST_F(Spool, ListingsFollowTheJobsChanges) {
+  for (int i = 0; i < 3; ++i) Submit("lp1");
+  auto names = [&](const Attr &equal) {
+    Page page;
+    std::vector<std::string> out;
+    if (ReadPage(Call(1, ListPacket(1, kClassJob, equal)), &page))
+      for (const Listed &l : page.objects) out.push_back(l.name);
+    return out;
+  };
+  const Attr paused{kAttrJobState, {PackOid(kAttrJobState, kJobPaused)}};
+  struct Step {
+    const char *name;
+    int32_t op;
+    std::string packet;
+    Attr selector;
+    std::vector<std::string> listed;
+  } steps[] = {
+      {"paused", 18, JobPacket(18, "2"), paused, {"2"}},
+      {"resumed", 19, JobPacket(19, "2"), paused, {}},
+      {"moved", 23, ResubmitPacket("1", "lp2"), NameAttr(kAttrPrinterName, "lp2"), {"1"}},
+      {"moved back", 23, ResubmitPacket("1", "lp1"), NameAttr(kAttrPrinterName, "lp2"), {}},
+  };
+  for (const Step &step : steps) {
+    SCOPED_TRACE(step.name);
+    ASSERT_EQ(Outcome(Call(step.op, step.packet)), "ok");
+    EXPECT_EQ(names(step.selector), step.listed);
+  }
+}
+
 TEST_F(Spool, ContextsEndWithTheListingOrTheAbort) {
   for (int i = 0; i < 5; ++i) Submit("lp1");
   Page page;

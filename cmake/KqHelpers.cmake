@@ -108,3 +108,15 @@ function(kq_nis_test name)
     PROPERTIES ENVIRONMENT "QV_ROOT=${KQ_STAGE}"
                FIXTURES_REQUIRED kq_nis RESOURCE_LOCK kq_nis TIMEOUT 120)
 endfunction()
+
+# kq_transient_program(<var> <slot>): an RPC program number in the transient range
+# (0x40000000-0x5fffffff) for the loopback servers of this build tree's tests: derived
+# from the build directory, so that two build trees running their tests on one machine
+# (one rpcbind) never register the same number; <slot> (0-15) tells one fixture from
+# another within a tree.
+function(kq_transient_program var slot)
+  string(MD5 hash "${CMAKE_BINARY_DIR}")
+  string(SUBSTRING "${hash}" 0 6 hex)
+  math(EXPR number "0x48000000 + (0x${hex} * 16) + ${slot}")
+  set(${var} ${number} PARENT_SCOPE)
+endfunction()

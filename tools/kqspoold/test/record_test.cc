@@ -95,7 +95,7 @@ TEST(SpoolRecord, EachCallGetsTheAnswerOfItsKind) {
       {"a request", Fault::kNone, CallRecord(2, kProgram, kVersion, 1, &create, 0), 1, true,
        "accepted 0 ok job 1"},
       {"a request with an unknown operation", Fault::kNone,
-       CallRecord(2, kProgram, kVersion, 1, &create, 99), 1, true, "accepted 0 service 15"},
+       CallRecord(2, kProgram, kVersion, 1, &create, 99), 1, true, "accepted 0 service 15 on kqspoold"},
       {"another procedure", Fault::kNone, CallRecord(2, kProgram, kVersion, 2, &create, 0), 0, true,
        "accepted 3"},
       {"another version", Fault::kNone, CallRecord(2, kProgram, kVersion + 1, 1, &create, 0), 0,

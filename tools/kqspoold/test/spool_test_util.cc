@@ -39,22 +39,14 @@ struct Build {
     for (AttributeList_node *n = head; n; n = n->next) n->value.type = OidOf(attrs[i++].id);
     return head;
   }
+  // A modification's values have an attribute's layout (as the server reads them).
   ModifyAttributeList_node *Modifications(const Given &attrs) {
     ModifyAttributeList_node *head = nullptr, **tail = &head;
-    for (const Attr &a : attrs) {
-      auto *n = arena.New<ModifyAttributeList_node>();
-      n->value.bit_mask = ModifyAttribute_values_present;
-      n->value.type = OidOf(a.id);
-      ModifyAttribute_values_node **vt = &n->value.values;
-      for (const std::string &v : a.values) {
-        auto *vn = arena.New<ModifyAttribute_values_node>();
-        std::string &b = keep.emplace_back(v);
-        vn->value = {static_cast<int32_t>(b.size()), reinterpret_cast<uint8_t *>(b.data())};
-        *vt = vn;
-        vt = &vn->next;
-      }
-      *tail = n;
-      tail = &n->next;
+    for (AttributeList_node *a = List(attrs); a; a = a->next, tail = &(*tail)->next) {
+      *tail = arena.New<ModifyAttributeList_node>();
+      (*tail)->value.bit_mask = ModifyAttribute_values_present;
+      (*tail)->value.type = a->value.type;
+      (*tail)->value.values = reinterpret_cast<ModifyAttribute_values_node *>(a->value.values);
     }
     return head;
   }
@@ -313,6 +305,42 @@ int SpawnedDaemon::Wait() {
   return status;
 }
 
+std::string Outcome(const ERDPA_errorResult_t *e) {
+  if (!e) return "ok";
+  static const char *const kNames[] = {"?",         "update",  "attribute", "document-access",
+                                       "selection", "printer", "access",    "service",
+                                       "security"};
+  uint32_t problem = 0;
+  const GEN_ObjectIdent_t *o = nullptr;
+  switch (e->kind) {
+    case ERDPA_ATTRIBUTE_ERROR:
+      problem = static_cast<ERDPA_attributeError_t *>(e->details)->problems->problem;
+      break;
+    case ERDPA_SELECTION_ERROR:
+    case ERDPA_SERVICE_ERROR:
+      problem = static_cast<ERDPA_selectionItem_t *>(e->details)->problem;
+      o = static_cast<ERDPA_selectionItem_t *>(e->details)->objectIdent;
+      break;
+    case ERDPA_ACCESS_ERROR:
+      problem = static_cast<ERDPA_accessItem_t *>(e->details)->problem;
+      o = static_cast<ERDPA_accessItem_t *>(e->details)->objectIdent;
+      break;
+    case ERDPA_SECURITY_ERROR:
+      problem = static_cast<ERDPA_securityError_t *>(e->details)->problem;
+      break;
+    default:
+      problem = static_cast<ERDPA_objectProblem_t *>(e->details)->problem;
+      if (e->kind == ERDPA_UPDATE_ERROR)
+        o = static_cast<ERDPA_objectProblem_t *>(e->details)->objectIdent;
+  }
+  std::string text = std::string(kNames[e->kind >= 1 && e->kind <= 8 ? e->kind : 0]) + " " +
+                     std::to_string(problem);
+  if (o && o->choice == 1) text += std::string(" on ") + o->u.job.value;
+  if (o && o->choice == 7 && o->u.name.choice <= GEN_TEXT_STRING)
+    text += std::string(" on ") + o->u.name.u.string;
+  return text;
+}
+
 std::string Outcome(const Reply &reply) {
   if (reply.errorType == 0 && reply.error.empty()) return reply.result.empty() ? "empty" : "ok";
   if (!reply.result.empty()) return "result and error";
@@ -322,58 +350,9 @@ std::string Outcome(const Reply &reply) {
                       static_cast<int32_t>(reply.error.size()), &error) != 0 ||
       !error)
     return "undecodable error";
-  static const char *const kNames[] = {"?",         "update",  "attribute", "document-access",
-                                       "selection", "printer", "access",    "service",
-                                       "security"};
-  uint32_t problem = 0;
-  switch (error->kind) {
-    case ERDPA_ATTRIBUTE_ERROR:
-      problem = static_cast<ERDPA_attributeError_t *>(error->details)->problems->problem;
-      break;
-    case ERDPA_SELECTION_ERROR:
-    case ERDPA_SERVICE_ERROR:
-      problem = static_cast<ERDPA_selectionItem_t *>(error->details)->problem;
-      break;
-    case ERDPA_ACCESS_ERROR:
-      problem = static_cast<ERDPA_accessItem_t *>(error->details)->problem;
-      break;
-    case ERDPA_SECURITY_ERROR:
-      problem = static_cast<ERDPA_securityError_t *>(error->details)->problem;
-      break;
-    default:
-      problem = static_cast<ERDPA_objectProblem_t *>(error->details)->problem;
-  }
-  std::string text =
-      std::string(kNames[error->kind < 9 ? error->kind : 0]) + " " + std::to_string(problem);
+  std::string text = Outcome(error);
   ERDPA_FreeError(s, error);
   return text;
-}
-
-std::string ErrorObject(const Reply &reply) {
-  kq::test::StatusList s;
-  ERDPA_errorResult_t *error = nullptr;
-  if (JQP_ErrorDecode(s, reply.errorType, reply.error.data(),
-                      static_cast<int32_t>(reply.error.size()), &error) != 0 ||
-      !error)
-    return "";
-  const GEN_ObjectIdent_t *o = nullptr;
-  switch (error->kind) {
-    case ERDPA_SELECTION_ERROR:
-    case ERDPA_SERVICE_ERROR:
-      o = static_cast<ERDPA_selectionItem_t *>(error->details)->objectIdent;
-      break;
-    case ERDPA_ACCESS_ERROR:
-      o = static_cast<ERDPA_accessItem_t *>(error->details)->objectIdent;
-      break;
-    case ERDPA_UPDATE_ERROR:
-      o = static_cast<ERDPA_objectProblem_t *>(error->details)->objectIdent;
-      break;
-  }
-  std::string name;
-  if (o && o->choice == 1) name = o->u.job.value;
-  if (o && o->choice == 7 && o->u.name.choice <= GEN_TEXT_STRING) name = o->u.name.u.string;
-  ERDPA_FreeError(s, error);
-  return name;
 }
 
 bool ReadPage(const Reply &reply, Page *page) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dispatch.h"
+#include "infra/erdpa.h"
 #include "state.h"
 
 // libtirpc loses small blocks in its client creation (inside clnt_tp_create_timed,
@@ -68,13 +69,11 @@ class SpawnedDaemon {
   bool ready_ = false;
 };
 
-// A reply in a line: "ok" or the error's kind and first problem ("selection 2"), or
-// what went wrong reading it.
+// "ok", or the error's kind and first problem and, when the problem names one, its
+// object (a job identifier or simple name): "selection 2 on 77".
+std::string Outcome(const ERDPA_errorResult_t *error);
+// The same for a reply read as a client reads it ("empty" without result or error).
 std::string Outcome(const Reply &reply);
-
-// The object identification of the error's first problem: a job identifier, a
-// simple name, or "" when it has none.
-std::string ErrorObject(const Reply &reply);
 
 // One listed object: its name (job identifier or simple name) and attribute ids.
 struct Listed {

@@ -58,10 +58,20 @@ struct Build {
     d->document_content.u.external.encoding.u.octet_aligned = {
         static_cast<int32_t>(b.size()), reinterpret_cast<uint8_t *>(b.data())};
   }
-  void JobId(char (&out)[256], const std::string &id) {
-    snprintf(out, sizeof out, "%s", id.c_str());
-  }
 };
+
+void SetJob(char (&out)[256], const std::string &id) {
+  snprintf(out, sizeof out, "%s", id.c_str());
+}
+
+// A new argument record T of operation `op`, filled by `fill`, encoded.
+template <typename T, typename Fill>
+std::string Record(int32_t op, Fill fill) {
+  Build b;
+  auto *a = b.arena.New<T>();
+  fill(*a, b);
+  return Encode(ArgumentRecord(op), a);
+}
 
 }  // namespace
 
@@ -90,7 +100,7 @@ std::string AddDocumentPacket(const std::string &job, const std::string &documen
   Build b;
   auto *a = b.arena.New<PrintArgument>();
   a->choice = 2;
-  b.JobId(a->u.add_document.existing_job, job);
+  SetJob(a->u.add_document.existing_job, job);
   if (!last) a->u.add_document.bit_mask |= AddDocumentArgument_job_submission_complete_present;
   b.Document(&a->u.add_document.new_document, document);
   return Encode(PrintArgument_PDU, a);
@@ -100,108 +110,80 @@ std::string CloseJobPacket(const std::string &job) {
   Build b;
   auto *a = b.arena.New<PrintArgument>();
   a->choice = 3;
-  b.JobId(a->u.close_job.existing_job, job);
+  SetJob(a->u.close_job.existing_job, job);
   return Encode(PrintArgument_PDU, a);
 }
 
 std::string JobPacket(int32_t op, const std::string &job, const Given &attrs) {
-  Build b;
   switch (op) {
-    case 14: {
-      auto *a = b.arena.New<ModifyJobArgument>();
-      b.JobId(a->job_identification, job);
-      a->job_attr_modification = b.Modifications(attrs);
-      return Encode(ModifyJobArgument_PDU, a);
-    }
-    case 15: {
-      auto *a = b.arena.New<CancelJobArgument>();
-      b.JobId(a->existing_job, job);
-      return Encode(CancelJobArgument_PDU, a);
-    }
-    case 16: {
-      auto *a = b.arena.New<PromoteJobArgument>();
-      b.JobId(a->job_identification, job);
-      return Encode(PromoteJobArgument_PDU, a);
-    }
-    case 17: {
-      auto *a = b.arena.New<InterruptJobArgument>();
-      a->interrupted_job.choice = 1;
-      b.JobId(a->interrupted_job.u.job, job);
-      return Encode(InterruptJobArgument_PDU, a);
-    }
-    case 18: {
-      auto *a = b.arena.New<PauseJobArgument>();
-      a->paused_job.choice = 1;
-      b.JobId(a->paused_job.u.job, job);
-      return Encode(PauseJobArgument_PDU, a);
-    }
-    case 19: {
-      auto *a = b.arena.New<ResumeJobArgument>();
-      b.JobId(a->resumed_job, job);
-      return Encode(ResumeJobArgument_PDU, a);
-    }
+    case 14:
+      return Record<ModifyJobArgument>(op, [&](auto &a, Build &b) {
+        SetJob(a.job_identification, job);
+        a.job_attr_modification = b.Modifications(attrs);
+      });
+    case 15:
+      return Record<CancelJobArgument>(op, [&](auto &a, Build &) { SetJob(a.existing_job, job); });
+    case 16:
+      return Record<PromoteJobArgument>(
+          op, [&](auto &a, Build &) { SetJob(a.job_identification, job); });
+    case 17:
+      return Record<InterruptJobArgument>(op, [&](auto &a, Build &) {
+        a.interrupted_job.choice = 1;
+        SetJob(a.interrupted_job.u.job, job);
+      });
+    case 18:
+      return Record<PauseJobArgument>(op, [&](auto &a, Build &) {
+        a.paused_job.choice = 1;
+        SetJob(a.paused_job.u.job, job);
+      });
+    case 19:
+      return Record<ResumeJobArgument>(op, [&](auto &a, Build &) { SetJob(a.resumed_job, job); });
   }
   return {};
 }
 
 std::string PrinterPausePacket(const std::string &printer) {
-  Build b;
-  auto *a = b.arena.New<PauseJobArgument>();
-  a->paused_job.choice = 2;
-  SetName(&a->paused_job.u.printer, printer);
-  return Encode(PauseJobArgument_PDU, a);
+  return Record<PauseJobArgument>(18, [&](auto &a, Build &) {
+    a.paused_job.choice = 2;
+    SetName(&a.paused_job.u.printer, printer);
+  });
 }
 
 std::string ObjectPacket(int32_t op, uint32_t cls, const std::string &instance,
                          const Given &attrs) {
-  Build b;
-  auto instanceOf = [&](ObjectIdent &o) {
+  auto object = [&](auto &a) {
+    a.object_class = BerOf(cls);
     if (cls == kClassJob) {
-      o.choice = 1;
-      b.JobId(o.u.job_identifier, instance);
+      a.object_instance.choice = 1;
+      SetJob(a.object_instance.u.job_identifier, instance);
     } else {
-      o.choice = 7;
-      SetName(&o.u.simple_name, instance);
+      a.object_instance.choice = 7;
+      SetName(&a.object_instance.u.simple_name, instance);
     }
   };
   switch (op) {
-    case 2: {
-      auto *a = b.arena.New<CreateArgument>();
-      a->object_class = BerOf(cls);
-      instanceOf(a->object_instance);
-      if (!attrs.empty()) {
-        a->bit_mask |= CreateArgument_object_attributes_present;
-        a->object_attributes = b.List(attrs);
-      }
-      return Encode(CreateArgument_PDU, a);
-    }
-    case 21: {
-      auto *a = b.arena.New<SetArgument>();
-      a->object_class = BerOf(cls);
-      instanceOf(a->object_instance);
-      a->bit_mask |= SetArgument_attr_modification_present;
-      a->attr_modification = b.Modifications(attrs);
-      return Encode(SetArgument_PDU, a);
-    }
-    case 22: {
-      auto *a = b.arena.New<ShutdownArgument>();
-      a->object_class = BerOf(cls);
-      instanceOf(a->object_instance);
-      a->when = BerOf(cls);  // any identifier: the server does not read it
-      return Encode(ShutdownArgument_PDU, a);
-    }
-    case 28: {
-      auto *a = b.arena.New<ControlArgument>();
-      a->object_class = BerOf(cls);
-      instanceOf(a->object_instance);
-      a->operations = b.List(attrs);
-      return Encode(ControlArgument_PDU, a);
-    }
+    case 2:
+      return Record<CreateArgument>(op, [&](auto &a, Build &b) {
+        object(a);
+        a.bit_mask |= attrs.empty() ? 0 : CreateArgument_object_attributes_present;
+        a.object_attributes = b.List(attrs);
+      });
+    case 21:
+      return Record<SetArgument>(op, [&](auto &a, Build &b) {
+        object(a);
+        a.bit_mask |= SetArgument_attr_modification_present;
+        a.attr_modification = b.Modifications(attrs);
+      });
+    case 22:  // `when` is any identifier: the server does not read it
+      return Record<ShutdownArgument>(op,
+                                      [&](auto &a, Build &) { object(a), a.when = BerOf(cls); });
+    case 28:
+      return Record<ControlArgument>(op, [&](auto &a, Build &b) {
+        object(a);
+        a.operations = b.List(attrs);
+      });
   }
-  auto *a = b.arena.New<ObjectArgument>();
-  a->object_class = BerOf(cls);
-  instanceOf(a->object_instance);
-  return Encode(ArgumentRecord(op), a);
+  return Record<ObjectArgument>(op, [&](auto &a, Build &) { object(a); });
 }
 
 std::string ResubmitPacket(const std::string &job, const std::string &printer) {
@@ -209,7 +191,7 @@ std::string ResubmitPacket(const std::string &job, const std::string &printer) {
   auto *a = b.arena.New<ResubmitJobArgument>();
   a->object_class = BerOf(kClassJob);
   a->object_identification.choice = 1;
-  b.JobId(a->object_identification.u.job_identifier, job);
+  SetJob(a->object_identification.u.job_identifier, job);
   GEN_Text_t text{};
   text.choice = GEN_TEXT_STRING;
   text.u.string = const_cast<char *>(printer.c_str());

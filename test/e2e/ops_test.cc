@@ -145,10 +145,11 @@ class Operations : public ServerTest {
       for (GEN_setOfObjectResult_t *o = page->resultSet; o; o = o->next)
         jobs.insert(o->value.objectIdentification.u.job.value);
       GEN_listResult_t *next = nullptr;
-      if (page->continuation)
+      if (page->continuation) {
         EXPECT_EQ(
             JQP_ListObjectAttributeContinuation_C(s, page->continuation, common, &next, nullptr),
             0);
+      }
       FreeGEN_listResult(s, page);
       page = next;
     }
@@ -208,7 +209,7 @@ TEST_F(Operations, EveryOperationReachesTheServerAndComesBackConverted) {
   keptByServer.Name(kPrinterName, "lp2", AS_MODIFY_ADD_VALUES);
   GEN_Text_t message{};
   ASSERT_EQ(GENU_MakeEmbeddedText(s, &message, "from the test", nullptr), 0u);
-  std::string doc = "document bytes";
+  std::string doc = "document bytes \x80\xff";
   GEN_DocumentContent_t content{};
   content.choice = 1;
   content.u.external.choice = 2;
@@ -382,6 +383,7 @@ TEST_F(Operations, EveryOperationReachesTheServerAndComesBackConverted) {
   }
   // Every operation that has a function (not 8, 9, 27) has its row.
   EXPECT_EQ(covered.size(), 26u);
+  EXPECT_EQ(kq::test::ReadFile(spool + "/job" + job + "-doc1"), doc);  // the document added
   GEN_DeepDeleteText(s, &message, nullptr);
 }
 

@@ -29,7 +29,6 @@ class Daemon : public ::testing::Test {
     std::string skip = kq::test::ReadFile(std::string(state) + "/skip");
     if (!skip.empty()) GTEST_SKIP() << skip;
     std::ifstream(std::string(state) + "/binding") >> program >> version;
-    spool = std::string(state) + "/spool";
     config = std::string(state) + "/kqspoold.conf";
     ASSERT_NE(program, 0u);
   }
@@ -53,39 +52,8 @@ class Daemon : public ::testing::Test {
   }
 
   uint32_t program = 0, version = 0;
-  std::string spool, config;
+  std::string config;
 };
-
-TEST_F(Daemon, AnswersRequestsAndKeepsServingAfterBadOnes) {
-  CLIENT *c = clnt_create("127.0.0.1", program, version, "tcp");
-  ASSERT_NE(c, nullptr) << clnt_spcreateerror("clnt_create");
-  Reply created;
-  const std::string doc = "hello through the wire\n";
-  ASSERT_EQ(Call(c, 0, CreateJobPacket("lp1", {NameAttr(133, "wire")}, &doc), &created),
-            RPC_SUCCESS);
-  const std::string job = PrintedJob(created);
-  ASSERT_FALSE(job.empty());
-  const struct Row {
-    int32_t op;
-    std::string packet;
-    std::string outcome;
-  } rows[] = {
-      {15, std::string(300, '\xff'), "service 5 on spool-test"},
-      {4711, JobPacket(15, job), "service 15 on spool-test"},
-      {14, JobPacket(14, job, {NameAttr(kAttrPrinterName, "x")}), "attribute 7"},
-      {18, JobPacket(18, job), "ok"},
-      {15, JobPacket(15, job), "ok"},
-      {15, JobPacket(15, job), "update 5 on " + job},
-  };
-  for (const Row &row : rows) {
-    SCOPED_TRACE(row.outcome);
-    Reply r;
-    ASSERT_EQ(Call(c, row.op, row.packet, &r), RPC_SUCCESS);
-    EXPECT_EQ(Outcome(r), row.outcome);
-  }
-  EXPECT_EQ(kq::test::ReadFile(spool + "/job" + job + "-doc1"), doc);
-  clnt_destroy(c);
-}
 
 // The same daemon as a faulty peer for clients' tests (-F): the null procedure still
 // answers, requests fail at the client the way each mode says.

@@ -81,8 +81,6 @@ TEST_F(Spool, EveryOperationAnswersAndChangesTheStateAsItSays) {
       {"resume of a job that is not paused", 19, JobPacket(19, "1"), "access 4 on 1", nullptr},
       {"promote puts the job first", 16, JobPacket(16, "2"), "ok",
        [](Server &s) { return s.JobsInOrder().front()->id == "2"; }},
-      {"interrupt marks the job interrupted", 17, JobPacket(17, "2"), "ok",
-       [](Server &s) { return State(s, "2") == kJobInterrupted; }},
       {"modify sets an attribute", 14, JobPacket(14, "1", {NameAttr(kJobName, "report")}), "ok",
        [](Server &s) { return HasName(s.jobs.at("1").attrs); }},
       {"modify of the job identifier is an illegal modification", 14,
@@ -91,8 +89,6 @@ TEST_F(Spool, EveryOperationAnswersAndChangesTheStateAsItSays) {
       {"modify with a bad attribute changes nothing", 14,
        JobPacket(14, "1", {NameAttr(kJobName, "a"), {kJobPending, {}}}), "attribute 3",
        [](Server &s) { return s.jobs.at("1").attrs.empty(); }},
-      {"pause job naming a printer pauses the printer", 18, PrinterPausePacket("lp1"), "ok",
-       [](Server &s) { return s.printers.at("lp1").state == kPrinterPaused; }},
       {"disable stops the printer taking jobs", 13, ObjectPacket(13, kClassPrinter, "lp2"), "ok",
        [](Server &s) {
          return Refused(s, "lp2", "access 4 on lp2") && s.printers.at("lp1").enabled;
@@ -123,9 +119,6 @@ TEST_F(Spool, EveryOperationAnswersAndChangesTheStateAsItSays) {
        }},
       {"shutdown of the server", 22, ObjectPacket(22, kClassServer, "spool-a"), "ok",
        [](Server &s) { return Refused(s, "lp2", "service 2 on spool-a"); }},
-      {"control applies its operations to the object", 28,
-       ObjectPacket(28, kClassJob, "2", {NameAttr(kJobName, "c")}), "ok",
-       [](Server &s) { return HasName(s.jobs.at("2").attrs); }},
       {"resubmit moves the job to another printer", 23, ResubmitPacket("1", "lp2"), "ok",
        [](Server &s) { return s.jobs.at("1").printer == "lp2"; }},
       {"resubmit to an unknown printer", 23, ResubmitPacket("1", "nope"), "selection 2 on nope",

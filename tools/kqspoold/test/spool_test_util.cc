@@ -79,39 +79,34 @@ Attr NameAttr(uint32_t id, const std::string &value) { return {id, {PackName(id,
 
 std::string CreateJobPacket(const std::string &printer, const Given &attrs,
                             const std::string *document, bool complete) {
-  Build b;
-  auto *a = b.arena.New<PrintArgument>();
-  a->choice = 1;
-  CreateJobArgument &c = a->u.create_job;
-  SetName(&c.printer_name, printer);
-  if (!complete) c.bit_mask |= CreateJobArgument_job_submission_complete_present;
-  if (!attrs.empty()) {
-    c.bit_mask |= CreateJobArgument_job_attributes_present;
+  return Record<PrintArgument>(0, [&](auto &a, Build &b) {
+    a.choice = 1;
+    CreateJobArgument &c = a.u.create_job;
+    SetName(&c.printer_name, printer);
+    c.bit_mask |= (complete ? 0 : CreateJobArgument_job_submission_complete_present) |
+                  (attrs.empty() ? 0 : CreateJobArgument_job_attributes_present);
     c.job_attributes = b.List(attrs);
-  }
-  if (document) {
-    c.bit_mask |= CreateJobArgument_first_document_present;
-    b.Document(&c.first_document, *document);
-  }
-  return Encode(PrintArgument_PDU, a);
+    if (document) {
+      c.bit_mask |= CreateJobArgument_first_document_present;
+      b.Document(&c.first_document, *document);
+    }
+  });
 }
 
 std::string AddDocumentPacket(const std::string &job, const std::string &document, bool last) {
-  Build b;
-  auto *a = b.arena.New<PrintArgument>();
-  a->choice = 2;
-  SetJob(a->u.add_document.existing_job, job);
-  if (!last) a->u.add_document.bit_mask |= AddDocumentArgument_job_submission_complete_present;
-  b.Document(&a->u.add_document.new_document, document);
-  return Encode(PrintArgument_PDU, a);
+  return Record<PrintArgument>(5, [&](auto &a, Build &b) {
+    a.choice = 2;
+    SetJob(a.u.add_document.existing_job, job);
+    if (!last) a.u.add_document.bit_mask |= AddDocumentArgument_job_submission_complete_present;
+    b.Document(&a.u.add_document.new_document, document);
+  });
 }
 
 std::string CloseJobPacket(const std::string &job) {
-  Build b;
-  auto *a = b.arena.New<PrintArgument>();
-  a->choice = 3;
-  SetJob(a->u.close_job.existing_job, job);
-  return Encode(PrintArgument_PDU, a);
+  return Record<PrintArgument>(6, [&](auto &a, Build &) {
+    a.choice = 3;
+    SetJob(a.u.close_job.existing_job, job);
+  });
 }
 
 std::string JobPacket(int32_t op, const std::string &job, const Given &attrs) {
@@ -126,11 +121,6 @@ std::string JobPacket(int32_t op, const std::string &job, const Given &attrs) {
     case 16:
       return Record<PromoteJobArgument>(
           op, [&](auto &a, Build &) { SetJob(a.job_identification, job); });
-    case 17:
-      return Record<InterruptJobArgument>(op, [&](auto &a, Build &) {
-        a.interrupted_job.choice = 1;
-        SetJob(a.interrupted_job.u.job, job);
-      });
     case 18:
       return Record<PauseJobArgument>(op, [&](auto &a, Build &) {
         a.paused_job.choice = 1;
@@ -140,13 +130,6 @@ std::string JobPacket(int32_t op, const std::string &job, const Given &attrs) {
       return Record<ResumeJobArgument>(op, [&](auto &a, Build &) { SetJob(a.resumed_job, job); });
   }
   return {};
-}
-
-std::string PrinterPausePacket(const std::string &printer) {
-  return Record<PauseJobArgument>(18, [&](auto &a, Build &) {
-    a.paused_job.choice = 2;
-    SetName(&a.paused_job.u.printer, printer);
-  });
 }
 
 std::string ObjectPacket(int32_t op, uint32_t cls, const std::string &instance,
@@ -177,27 +160,21 @@ std::string ObjectPacket(int32_t op, uint32_t cls, const std::string &instance,
     case 22:  // `when` is any identifier: the server does not read it
       return Record<ShutdownArgument>(op,
                                       [&](auto &a, Build &) { object(a), a.when = BerOf(cls); });
-    case 28:
-      return Record<ControlArgument>(op, [&](auto &a, Build &b) {
-        object(a);
-        a.operations = b.List(attrs);
-      });
   }
   return Record<ObjectArgument>(op, [&](auto &a, Build &) { object(a); });
 }
 
 std::string ResubmitPacket(const std::string &job, const std::string &printer) {
-  Build b;
-  auto *a = b.arena.New<ResubmitJobArgument>();
-  a->object_class = BerOf(kClassJob);
-  a->object_identification.choice = 1;
-  SetJob(a->object_identification.u.job_identifier, job);
-  GEN_Text_t text{};
-  text.choice = GEN_TEXT_STRING;
-  text.u.string = const_cast<char *>(printer.c_str());
-  kq::test::StatusList s;
-  ToBER_text(s, &a->printer.text, &text);
-  return Encode(ResubmitJobArgument_PDU, a);
+  return Record<ResubmitJobArgument>(23, [&](auto &a, Build &) {
+    a.object_class = BerOf(kClassJob);
+    a.object_identification.choice = 1;
+    SetJob(a.object_identification.u.job_identifier, job);
+    GEN_Text_t text{};
+    text.choice = GEN_TEXT_STRING;
+    text.u.string = const_cast<char *>(printer.c_str());
+    kq::test::StatusList s;
+    ToBER_text(s, &a.printer.text, &text);
+  });
 }
 
 std::string ListPacket(int32_t op, uint32_t cls, const Attr &equal,
@@ -231,16 +208,13 @@ std::string ListPacket(int32_t op, uint32_t cls, const Attr &equal,
 }
 
 std::string ContinuePacket(const std::string &context, bool abort) {
-  Build b;
-  auto *a = b.arena.New<ListArgument>();
-  a->choice = 1;
-  std::string &c = b.keep.emplace_back(context);
-  a->u.context.context = {static_cast<int32_t>(c.size()), reinterpret_cast<uint8_t *>(c.data())};
-  if (abort) {
-    a->u.context.bit_mask |= ListContinuationArgument_abort_present;
-    a->u.context.abort = 1;
-  }
-  return Encode(ListArgument_PDU, a);
+  return Record<ListArgument>(7, [&](auto &a, Build &b) {
+    a.choice = 1;
+    std::string &c = b.keep.emplace_back(context);
+    a.u.context.context = {static_cast<int32_t>(c.size()), reinterpret_cast<uint8_t *>(c.data())};
+    a.u.context.bit_mask |= abort ? ListContinuationArgument_abort_present : 0;
+    a.u.context.abort = abort;
+  });
 }
 
 SpawnedDaemon::SpawnedDaemon(const std::vector<std::string> &args) {

@@ -36,12 +36,11 @@ std::string CreateJobPacket(const std::string &printer, const Given &attrs = {},
 std::string AddDocumentPacket(const std::string &job, const std::string &document, bool last);
 std::string CloseJobPacket(const std::string &job);
 // Operations on one job: 14 (modify, with `attrs` as modifications setting values),
-// 15, 16, 19; 17 and 18 name the job through the job-or-printer choice.
+// 15, 16, 19; 18 names the job through the job-or-printer choice.
 std::string JobPacket(int32_t op, const std::string &job, const Given &attrs = {});
-std::string PrinterPausePacket(const std::string &printer);  // pause job (18) on a printer
 // Operations on an object: 3, 13, 20, 24, 25, 26 (object argument), 2 (create, with
-// `attrs`), 21 (set, `attrs` as modifications), 22 (shutdown), 28 (control, `attrs`
-// as operations). A job instance is a job identifier, any other a simple name.
+// `attrs`), 21 (set, `attrs` as modifications), 22 (shutdown). A job instance is a job identifier,
+// any other a simple name.
 std::string ObjectPacket(int32_t op, uint32_t cls, const std::string &instance,
                          const Given &attrs = {});
 std::string ResubmitPacket(const std::string &job, const std::string &printer);

@@ -73,6 +73,18 @@ std::string Record(int32_t op, Fill fill) {
   return Encode(ArgumentRecord(op), a);
 }
 
+// Decodes the result of `reply` as record `pdu` for `read`; false when it does not.
+template <typename T, typename Read>
+bool Decoded(const Reply &reply, int pdu, Read read) {
+  OssBuf in{static_cast<int32_t>(reply.result.size()),
+            reinterpret_cast<unsigned char *>(const_cast<char *>(reply.result.data()))};
+  void *decoded = nullptr;
+  if (reply.result.empty() || GENU_OssDecode(nullptr, &pdu, &in, &decoded) != 0) return false;
+  read(*static_cast<T *>(decoded));
+  GENU_OssFreePDU(nullptr, pdu, decoded);
+  return true;
+}
+
 }  // namespace
 
 Attr NameAttr(uint32_t id, const std::string &value) { return {id, {PackName(id, value)}}; }
@@ -313,45 +325,30 @@ std::string Outcome(const Reply &reply) {
 
 bool ReadPage(const Reply &reply, Page *page) {
   *page = {};
-  int pdu = ListResult_PDU;
-  OssBuf in{static_cast<int32_t>(reply.result.size()),
-            reinterpret_cast<unsigned char *>(const_cast<char *>(reply.result.data()))};
-  void *decoded = nullptr;
-  if (reply.result.empty() || GENU_OssDecode(nullptr, &pdu, &in, &decoded) != 0) return false;
-  auto *r = static_cast<ListResult *>(decoded);
-  for (auto *n = r->result_set; n; n = n->next) {
-    Listed l;
-    const ObjectIdent &o = n->value.object_identification;
-    l.name = o.choice == 1 ? std::string(o.u.job_identifier) : NameOf(o.u.simple_name);
-    for (auto *a = n->value.attributes; a; a = a->next) {
-      uint32_t id = 0;
-      ShortOf(a->value.type, &id);
-      l.attrs.push_back(id);
+  return Decoded<ListResult>(reply, ListResult_PDU, [&](ListResult &r) {
+    for (auto *n = r.result_set; n; n = n->next) {
+      const ObjectIdent &o = n->value.object_identification;
+      Listed &l = page->objects.emplace_back();
+      l.name = o.choice == 1 ? std::string(o.u.job_identifier) : NameOf(o.u.simple_name);
+      for (auto *a = n->value.attributes; a; a = a->next)
+        ShortOf(a->value.type, &l.attrs.emplace_back());
     }
-    page->objects.push_back(l);
-  }
-  if (r->bit_mask & ListResult_continuation_present)
-    page->context.assign(reinterpret_cast<char *>(r->continuation.value),
-                         static_cast<size_t>(r->continuation.length));
-  page->limited = (r->bit_mask & ListResult_limit_encountered_present) && r->limit_encountered;
-  GENU_OssFreePDU(nullptr, pdu, decoded);
-  return true;
+    if (r.bit_mask & ListResult_continuation_present)
+      page->context.assign(reinterpret_cast<char *>(r.continuation.value),
+                           static_cast<size_t>(r.continuation.length));
+    page->limited = (r.bit_mask & ListResult_limit_encountered_present) && r.limit_encountered;
+  });
 }
 
 std::string PrintedJob(const Reply &reply) {
-  int pdu = PrintResult_PDU;
-  OssBuf in{static_cast<int32_t>(reply.result.size()),
-            reinterpret_cast<unsigned char *>(const_cast<char *>(reply.result.data()))};
-  void *decoded = nullptr;
-  if (reply.result.empty() || GENU_OssDecode(nullptr, &pdu, &in, &decoded) != 0) return {};
-  kq::test::StatusList s;
-  GEN_printResult_t *result = nullptr;
   std::string id;
-  if (ToGEN_printResult(s, static_cast<PrintResult *>(decoded), &result) == 0 && result) {
+  Decoded<PrintResult>(reply, PrintResult_PDU, [&](PrintResult &r) {
+    kq::test::StatusList s;
+    GEN_printResult_t *result = nullptr;
+    if (ToGEN_printResult(s, &r, &result) != 0 || !result) return;
     id = result->jobIdentification.value;
     FreeGEN_printResult(s, result);
-  }
-  GENU_OssFreePDU(nullptr, pdu, decoded);
+  });
   return id;
 }
 

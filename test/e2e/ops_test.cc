@@ -28,7 +28,11 @@ constexpr uint32_t kPrinterIdle = 263;
 // An attribute set owned by the test.
 class Set {
  public:
-  Set() { AS_Create(s_, &set_, nullptr, 0); }
+  // Empty, or holding one name (see Name()).
+  explicit Set(uint32_t id = 0, const char *text = "", uint32_t modify = 0) {
+    AS_Create(s_, &set_, nullptr, 0);
+    if (id) Name(id, text, modify);
+  }
   ~Set() { AS_Destroy(s_, &set_); }
   Set(const Set &) = delete;
   Set &operator=(const Set &) = delete;
@@ -54,16 +58,12 @@ GEN_SimpleName_t SimpleName(const char *text) {
   snprintf(name.u.string, sizeof name.u.string, "%s", text);
   return name;
 }
-GEN_ObjectIdent_t PrinterIdent(const char *name) {
+// A printer's (choice 7, a simple name) or a job's (choice 1) identification.
+GEN_ObjectIdent_t Ident(int choice, const std::string &text) {
   GEN_ObjectIdent_t o{};
-  o.choice = 7;
-  o.u.name = SimpleName(name);
-  return o;
-}
-GEN_ObjectIdent_t JobIdent(const std::string &job) {
-  GEN_ObjectIdent_t o{};
-  o.choice = 1;
-  snprintf(o.u.job.value, sizeof o.u.job.value, "%s", job.c_str());
+  o.choice = choice;
+  if (choice == 7) o.u.name = SimpleName(text.c_str());
+  if (choice == 1) snprintf(o.u.job.value, sizeof o.u.job.value, "%s", text.c_str());
   return o;
 }
 
@@ -73,8 +73,7 @@ class Operations : public ServerTest {
  public:
   // A new job on `printer` (complete unless told), its identifier.
   std::string NewJob(const char *printer = "lp1", bool complete = true) {
-    Set common;
-    common.Name(kPrinterName, printer);
+    Set common(kPrinterName, printer);
     GEN_SimpleName_t name = SimpleName(printer);
     GEN_Boolean_t no = 0;
     GEN_printResult_t *result = nullptr;
@@ -130,8 +129,7 @@ class Operations : public ServerTest {
   }
   // The identifiers of every job the server of `printer` lists, page after page.
   std::multiset<std::string> JobsOn(const char *printer) {
-    Set common;
-    common.Name(kPrinterName, printer);
+    Set common(kPrinterName, printer);
     uint32_t id = kJobIdentifier;
     GEN_ValueSeq_t node{nullptr, &id};
     GEN_SetOfOids_t requested{&node};
@@ -199,14 +197,10 @@ TEST_F(Operations, EveryOperationReachesTheServerAndComesBackConverted) {
   const std::string job = NewJob("lp1", false);
   for (int i = 0; i < 5; i++) NewJob("lp2");  // more than a reply's limit (4)
   ASSERT_FALSE(job.empty());
-  Set common;
-  common.Name(kPrinterName, "lp1");
-  Set named;
-  named.Name(kJobName, "renamed");
-  Set modification;
-  modification.Name(kJobName, "modified", AS_MODIFY_ADD_VALUES);
-  Set keptByServer;
-  keptByServer.Name(kPrinterName, "lp2", AS_MODIFY_ADD_VALUES);
+  Set common(kPrinterName, "lp1");
+  Set named(kJobName, "renamed");
+  Set modification(kJobName, "modified", AS_MODIFY_ADD_VALUES);
+  Set keptByServer(kPrinterName, "lp2", AS_MODIFY_ADD_VALUES);
   GEN_Text_t message{};
   ASSERT_EQ(GENU_MakeEmbeddedText(s, &message, "from the test", nullptr), 0u);
   std::string doc = "document bytes \x80\xff";
@@ -224,8 +218,7 @@ TEST_F(Operations, EveryOperationReachesTheServerAndComesBackConverted) {
   present.choice = 1;
   present.u.item.choice = 5;
   present.u.item.u.present = kJobIdentifier;
-  GEN_ObjectIdent_t jobIdent = JobIdent(job), lp2 = PrinterIdent("lp2"),
-                    lpnew = PrinterIdent("lp-e2e");
+  GEN_ObjectIdent_t jobIdent = Ident(1, job), lp2 = Ident(7, "lp2"), lpnew = Ident(7, "lp-e2e");
   GEN_JobOrPrinter_t jobOrPrinter{};
   jobOrPrinter.tag = 1;
   snprintf(jobOrPrinter.u.job, sizeof jobOrPrinter.u.job, "%s", job.c_str());
@@ -420,9 +413,7 @@ TEST_F(Operations, ManyThreadsCreateJobsAndNoneIsLostOrDuplicated) {
   for (int t = 0; t < kThreads; t++) {
     threads.emplace_back([&, t] {
       kq::test::StatusList ts;
-      Set common, attrs;
-      common.Name(kPrinterName, "lpM");
-      attrs.Name(kJobName, ("thread-" + std::to_string(t)).c_str());
+      Set common(kPrinterName, "lpM"), attrs(kJobName, ("thread-" + std::to_string(t)).c_str());
       GEN_SimpleName_t name = SimpleName("lpM");
       for (int i = 0; i < kCalls; i++) {
         GEN_printResult_t *r = nullptr;

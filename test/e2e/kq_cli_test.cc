@@ -31,12 +31,6 @@ class KqCommands : public ServerTest {
   }
 };
 
-std::string Replace(std::string text, const std::string &from, const std::string &to) {
-  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-    text.replace(at, from.size(), to);
-  return text;
-}
-
 TEST_F(KqCommands, AJobsLifeAndTheFailuresAUserMeets) {
   kq::test::WriteFile(tmp / "doc.txt", "printed by the kq test\n");
   const std::string doc = tmp / "doc.txt";
@@ -79,12 +73,16 @@ TEST_F(KqCommands, AJobsLifeAndTheFailuresAUserMeets) {
       {"submit -P lp1 {doc}.missing", 1, "^$", "^kq submit: .*doc.txt.missing: cannot be read\n$"},
       {"cancel {job}", 2, "^$", "^kq cancel: no printer: give -P PRINTER or set PRINTER\n$"},
   };
+  auto fill = [&](const char *text) {
+    return std::regex_replace(std::regex_replace(text, std::regex("\\{job\\}"), job),
+                              std::regex("\\{doc\\}"), doc);
+  };
   for (const Row &row : rows) {
-    const std::string args = Replace(Replace(row.args, "{job}", job), "{doc}", doc);
+    const std::string args = fill(row.args);
     SCOPED_TRACE(args);
     Ran r = Kq(args);
     EXPECT_EQ(r.status, row.status) << r.out << r.err;
-    EXPECT_TRUE(std::regex_search(r.out, std::regex(Replace(row.out, "{job}", job)))) << r.out;
+    EXPECT_TRUE(std::regex_search(r.out, std::regex(fill(row.out)))) << r.out;
     EXPECT_TRUE(std::regex_search(r.err, std::regex(row.err))) << r.err;
   }
 }

@@ -2,9 +2,8 @@
 // server received (the request record as it arrived, its presence bits), the result
 // converted, each kind of DPA error decoded; the connection following the printer
 // across two servers; many threads creating jobs at once.
-#include <dirent.h>
-
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <set>
@@ -92,15 +91,9 @@ class Operations : public ServerTest {
   // -1 when none decodes as the operation's argument record.
   int ReceivedPresence(int op) {
     std::string newest, suffix = "-op" + std::to_string(op) + ".ber";
-    if (DIR *d = opendir(trace.c_str())) {
-      while (dirent *e = readdir(d)) {
-        std::string name = e->d_name;
-        if (name.size() > suffix.size() &&
-            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 && name > newest)
-          newest = name;
-      }
-      closedir(d);
-    }
+    for (const auto &f : std::filesystem::directory_iterator(trace))
+      if (std::string name = f.path().filename(); name.ends_with(suffix) && name > newest)
+        newest = name;
     if (newest.empty()) return -1;
     std::string received = kq::test::ReadFile(trace + "/" + newest);
     int pdu = kq::jqp::pduargs[op];

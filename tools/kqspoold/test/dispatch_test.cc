@@ -93,8 +93,6 @@ TEST_F(Spool, EveryOperationAnswersAndChangesTheStateAsItSays) {
        [](Server &s) {
          return Refused(s, "lp2", "access 4 on lp2") && s.printers.at("lp1").enabled;
        }},
-      {"enable of an unknown printer", 3, ObjectPacket(3, kClassPrinter, "nope"),
-       "selection 2 on nope", nullptr},
       {"clean removes the printer's jobs", 20, ObjectPacket(20, kClassPrinter, "lp1"), "ok",
        [](Server &s) { return s.jobs.empty(); }},
       {"clean of a job is refused", 20, ObjectPacket(20, kClassJob, "1"), "access 1 on 1",
@@ -127,14 +125,9 @@ TEST_F(Spool, EveryOperationAnswersAndChangesTheStateAsItSays) {
        [](Server &s) { return s.jobs.size() == 2; }},
       {"create job through a queue goes to its printer", 0, CreateJobPacket("q1"), "ok",
        [](Server &s) { return s.jobs.at("3").printer == "lp1"; }},
-      {"a job still being submitted is held", 0, CreateJobPacket("lp1", {}, nullptr, false), "ok",
-       [](Server &s) { return State(s, "3") == kJobHeld; }},
       {"a value of the wrong syntax", 0,
        CreateJobPacket("lp1", {{kJobName, {std::string("\x02\x01\x05", 3)}}}), "attribute 2",
        [](Server &s) { return s.jobs.size() == 2; }},
-      {"an identifier that is no attribute", 0,
-       CreateJobPacket("lp1", {{kJobPending, {PackOid(kAttrJobState, kJobPending)}}}),
-       "attribute 3", nullptr},
       {"an identifier no registry knows", 0,
        CreateJobPacket("lp1", {{kUnknownAttr, {std::string("\x04\x00", 2)}}}),
        "service 11 on spool-a", [](Server &s) { return s.jobs.size() == 2; }},

@@ -39,22 +39,14 @@ struct Build {
     for (AttributeList_node *n = head; n; n = n->next) n->value.type = OidOf(attrs[i++].id);
     return head;
   }
+  // A modification's values have an attribute's layout (as the server reads them).
   ModifyAttributeList_node *Modifications(const Given &attrs) {
     ModifyAttributeList_node *head = nullptr, **tail = &head;
-    for (const Attr &a : attrs) {
-      auto *n = arena.New<ModifyAttributeList_node>();
-      n->value.bit_mask = ModifyAttribute_values_present;
-      n->value.type = OidOf(a.id);
-      ModifyAttribute_values_node **vt = &n->value.values;
-      for (const std::string &v : a.values) {
-        auto *vn = arena.New<ModifyAttribute_values_node>();
-        std::string &b = keep.emplace_back(v);
-        vn->value = {static_cast<int32_t>(b.size()), reinterpret_cast<uint8_t *>(b.data())};
-        *vt = vn;
-        vt = &vn->next;
-      }
-      *tail = n;
-      tail = &n->next;
+    for (AttributeList_node *a = List(attrs); a; a = a->next, tail = &(*tail)->next) {
+      *tail = arena.New<ModifyAttributeList_node>();
+      (*tail)->value.bit_mask = ModifyAttribute_values_present;
+      (*tail)->value.type = a->value.type;
+      (*tail)->value.values = reinterpret_cast<ModifyAttribute_values_node *>(a->value.values);
     }
     return head;
   }
@@ -66,10 +58,32 @@ struct Build {
     d->document_content.u.external.encoding.u.octet_aligned = {
         static_cast<int32_t>(b.size()), reinterpret_cast<uint8_t *>(b.data())};
   }
-  void JobId(char (&out)[256], const std::string &id) {
-    snprintf(out, sizeof out, "%s", id.c_str());
-  }
 };
+
+void SetJob(char (&out)[256], const std::string &id) {
+  snprintf(out, sizeof out, "%s", id.c_str());
+}
+
+// A new argument record T of operation `op`, filled by `fill`, encoded.
+template <typename T, typename Fill>
+std::string Record(int32_t op, Fill fill) {
+  Build b;
+  auto *a = b.arena.New<T>();
+  fill(*a, b);
+  return Encode(ArgumentRecord(op), a);
+}
+
+// Decodes the result of `reply` as record `pdu` for `read`; false when it does not.
+template <typename T, typename Read>
+bool Decoded(const Reply &reply, int pdu, Read read) {
+  OssBuf in{static_cast<int32_t>(reply.result.size()),
+            reinterpret_cast<unsigned char *>(const_cast<char *>(reply.result.data()))};
+  void *decoded = nullptr;
+  if (reply.result.empty() || GENU_OssDecode(nullptr, &pdu, &in, &decoded) != 0) return false;
+  read(*static_cast<T *>(decoded));
+  GENU_OssFreePDU(nullptr, pdu, decoded);
+  return true;
+}
 
 }  // namespace
 
@@ -77,153 +91,102 @@ Attr NameAttr(uint32_t id, const std::string &value) { return {id, {PackName(id,
 
 std::string CreateJobPacket(const std::string &printer, const Given &attrs,
                             const std::string *document, bool complete) {
-  Build b;
-  auto *a = b.arena.New<PrintArgument>();
-  a->choice = 1;
-  CreateJobArgument &c = a->u.create_job;
-  SetName(&c.printer_name, printer);
-  if (!complete) c.bit_mask |= CreateJobArgument_job_submission_complete_present;
-  if (!attrs.empty()) {
-    c.bit_mask |= CreateJobArgument_job_attributes_present;
+  return Record<PrintArgument>(0, [&](auto &a, Build &b) {
+    a.choice = 1;
+    CreateJobArgument &c = a.u.create_job;
+    SetName(&c.printer_name, printer);
+    c.bit_mask |= (complete ? 0 : CreateJobArgument_job_submission_complete_present) |
+                  (attrs.empty() ? 0 : CreateJobArgument_job_attributes_present);
     c.job_attributes = b.List(attrs);
-  }
-  if (document) {
-    c.bit_mask |= CreateJobArgument_first_document_present;
-    b.Document(&c.first_document, *document);
-  }
-  return Encode(PrintArgument_PDU, a);
+    if (document) {
+      c.bit_mask |= CreateJobArgument_first_document_present;
+      b.Document(&c.first_document, *document);
+    }
+  });
 }
 
 std::string AddDocumentPacket(const std::string &job, const std::string &document, bool last) {
-  Build b;
-  auto *a = b.arena.New<PrintArgument>();
-  a->choice = 2;
-  b.JobId(a->u.add_document.existing_job, job);
-  if (!last) a->u.add_document.bit_mask |= AddDocumentArgument_job_submission_complete_present;
-  b.Document(&a->u.add_document.new_document, document);
-  return Encode(PrintArgument_PDU, a);
+  return Record<PrintArgument>(5, [&](auto &a, Build &b) {
+    a.choice = 2;
+    SetJob(a.u.add_document.existing_job, job);
+    if (!last) a.u.add_document.bit_mask |= AddDocumentArgument_job_submission_complete_present;
+    b.Document(&a.u.add_document.new_document, document);
+  });
 }
 
 std::string CloseJobPacket(const std::string &job) {
-  Build b;
-  auto *a = b.arena.New<PrintArgument>();
-  a->choice = 3;
-  b.JobId(a->u.close_job.existing_job, job);
-  return Encode(PrintArgument_PDU, a);
+  return Record<PrintArgument>(6, [&](auto &a, Build &) {
+    a.choice = 3;
+    SetJob(a.u.close_job.existing_job, job);
+  });
 }
 
 std::string JobPacket(int32_t op, const std::string &job, const Given &attrs) {
-  Build b;
   switch (op) {
-    case 14: {
-      auto *a = b.arena.New<ModifyJobArgument>();
-      b.JobId(a->job_identification, job);
-      a->job_attr_modification = b.Modifications(attrs);
-      return Encode(ModifyJobArgument_PDU, a);
-    }
-    case 15: {
-      auto *a = b.arena.New<CancelJobArgument>();
-      b.JobId(a->existing_job, job);
-      return Encode(CancelJobArgument_PDU, a);
-    }
-    case 16: {
-      auto *a = b.arena.New<PromoteJobArgument>();
-      b.JobId(a->job_identification, job);
-      return Encode(PromoteJobArgument_PDU, a);
-    }
-    case 17: {
-      auto *a = b.arena.New<InterruptJobArgument>();
-      a->interrupted_job.choice = 1;
-      b.JobId(a->interrupted_job.u.job, job);
-      return Encode(InterruptJobArgument_PDU, a);
-    }
-    case 18: {
-      auto *a = b.arena.New<PauseJobArgument>();
-      a->paused_job.choice = 1;
-      b.JobId(a->paused_job.u.job, job);
-      return Encode(PauseJobArgument_PDU, a);
-    }
-    case 19: {
-      auto *a = b.arena.New<ResumeJobArgument>();
-      b.JobId(a->resumed_job, job);
-      return Encode(ResumeJobArgument_PDU, a);
-    }
+    case 14:
+      return Record<ModifyJobArgument>(op, [&](auto &a, Build &b) {
+        SetJob(a.job_identification, job);
+        a.job_attr_modification = b.Modifications(attrs);
+      });
+    case 15:
+      return Record<CancelJobArgument>(op, [&](auto &a, Build &) { SetJob(a.existing_job, job); });
+    case 16:
+      return Record<PromoteJobArgument>(
+          op, [&](auto &a, Build &) { SetJob(a.job_identification, job); });
+    case 18:
+      return Record<PauseJobArgument>(op, [&](auto &a, Build &) {
+        a.paused_job.choice = 1;
+        SetJob(a.paused_job.u.job, job);
+      });
+    case 19:
+      return Record<ResumeJobArgument>(op, [&](auto &a, Build &) { SetJob(a.resumed_job, job); });
   }
   return {};
 }
 
-std::string PrinterPausePacket(const std::string &printer) {
-  Build b;
-  auto *a = b.arena.New<PauseJobArgument>();
-  a->paused_job.choice = 2;
-  SetName(&a->paused_job.u.printer, printer);
-  return Encode(PauseJobArgument_PDU, a);
-}
-
 std::string ObjectPacket(int32_t op, uint32_t cls, const std::string &instance,
                          const Given &attrs) {
-  Build b;
-  auto instanceOf = [&](ObjectIdent &o) {
+  auto object = [&](auto &a) {
+    a.object_class = BerOf(cls);
     if (cls == kClassJob) {
-      o.choice = 1;
-      b.JobId(o.u.job_identifier, instance);
+      a.object_instance.choice = 1;
+      SetJob(a.object_instance.u.job_identifier, instance);
     } else {
-      o.choice = 7;
-      SetName(&o.u.simple_name, instance);
+      a.object_instance.choice = 7;
+      SetName(&a.object_instance.u.simple_name, instance);
     }
   };
   switch (op) {
-    case 2: {
-      auto *a = b.arena.New<CreateArgument>();
-      a->object_class = BerOf(cls);
-      instanceOf(a->object_instance);
-      if (!attrs.empty()) {
-        a->bit_mask |= CreateArgument_object_attributes_present;
-        a->object_attributes = b.List(attrs);
-      }
-      return Encode(CreateArgument_PDU, a);
-    }
-    case 21: {
-      auto *a = b.arena.New<SetArgument>();
-      a->object_class = BerOf(cls);
-      instanceOf(a->object_instance);
-      a->bit_mask |= SetArgument_attr_modification_present;
-      a->attr_modification = b.Modifications(attrs);
-      return Encode(SetArgument_PDU, a);
-    }
-    case 22: {
-      auto *a = b.arena.New<ShutdownArgument>();
-      a->object_class = BerOf(cls);
-      instanceOf(a->object_instance);
-      a->when = BerOf(cls);  // any identifier: the server does not read it
-      return Encode(ShutdownArgument_PDU, a);
-    }
-    case 28: {
-      auto *a = b.arena.New<ControlArgument>();
-      a->object_class = BerOf(cls);
-      instanceOf(a->object_instance);
-      a->operations = b.List(attrs);
-      return Encode(ControlArgument_PDU, a);
-    }
+    case 2:
+      return Record<CreateArgument>(op, [&](auto &a, Build &b) {
+        object(a);
+        a.bit_mask |= attrs.empty() ? 0 : CreateArgument_object_attributes_present;
+        a.object_attributes = b.List(attrs);
+      });
+    case 21:
+      return Record<SetArgument>(op, [&](auto &a, Build &b) {
+        object(a);
+        a.bit_mask |= SetArgument_attr_modification_present;
+        a.attr_modification = b.Modifications(attrs);
+      });
+    case 22:  // `when` is any identifier: the server does not read it
+      return Record<ShutdownArgument>(op,
+                                      [&](auto &a, Build &) { object(a), a.when = BerOf(cls); });
   }
-  auto *a = b.arena.New<ObjectArgument>();
-  a->object_class = BerOf(cls);
-  instanceOf(a->object_instance);
-  return Encode(ArgumentRecord(op), a);
+  return Record<ObjectArgument>(op, [&](auto &a, Build &) { object(a); });
 }
 
 std::string ResubmitPacket(const std::string &job, const std::string &printer) {
-  Build b;
-  auto *a = b.arena.New<ResubmitJobArgument>();
-  a->object_class = BerOf(kClassJob);
-  a->object_identification.choice = 1;
-  b.JobId(a->object_identification.u.job_identifier, job);
-  GEN_Text_t text{};
-  text.choice = GEN_TEXT_STRING;
-  text.u.string = const_cast<char *>(printer.c_str());
-  kq::test::StatusList s;
-  ToBER_text(s, &a->printer.text, &text);
-  return Encode(ResubmitJobArgument_PDU, a);
+  return Record<ResubmitJobArgument>(23, [&](auto &a, Build &) {
+    a.object_class = BerOf(kClassJob);
+    a.object_identification.choice = 1;
+    SetJob(a.object_identification.u.job_identifier, job);
+    GEN_Text_t text{};
+    text.choice = GEN_TEXT_STRING;
+    text.u.string = const_cast<char *>(printer.c_str());
+    kq::test::StatusList s;
+    ToBER_text(s, &a.printer.text, &text);
+  });
 }
 
 std::string ListPacket(int32_t op, uint32_t cls, const Attr &equal,
@@ -257,16 +220,13 @@ std::string ListPacket(int32_t op, uint32_t cls, const Attr &equal,
 }
 
 std::string ContinuePacket(const std::string &context, bool abort) {
-  Build b;
-  auto *a = b.arena.New<ListArgument>();
-  a->choice = 1;
-  std::string &c = b.keep.emplace_back(context);
-  a->u.context.context = {static_cast<int32_t>(c.size()), reinterpret_cast<uint8_t *>(c.data())};
-  if (abort) {
-    a->u.context.bit_mask |= ListContinuationArgument_abort_present;
-    a->u.context.abort = 1;
-  }
-  return Encode(ListArgument_PDU, a);
+  return Record<ListArgument>(7, [&](auto &a, Build &b) {
+    a.choice = 1;
+    std::string &c = b.keep.emplace_back(context);
+    a.u.context.context = {static_cast<int32_t>(c.size()), reinterpret_cast<uint8_t *>(c.data())};
+    a.u.context.bit_mask |= abort ? ListContinuationArgument_abort_present : 0;
+    a.u.context.abort = abort;
+  });
 }
 
 SpawnedDaemon::SpawnedDaemon(const std::vector<std::string> &args) {
@@ -313,6 +273,42 @@ int SpawnedDaemon::Wait() {
   return status;
 }
 
+std::string Outcome(const ERDPA_errorResult_t *e) {
+  if (!e) return "ok";
+  static const char *const kNames[] = {"?",         "update",  "attribute", "document-access",
+                                       "selection", "printer", "access",    "service",
+                                       "security"};
+  uint32_t problem = 0;
+  const GEN_ObjectIdent_t *o = nullptr;
+  switch (e->kind) {
+    case ERDPA_ATTRIBUTE_ERROR:
+      problem = static_cast<ERDPA_attributeError_t *>(e->details)->problems->problem;
+      break;
+    case ERDPA_SELECTION_ERROR:
+    case ERDPA_SERVICE_ERROR:
+      problem = static_cast<ERDPA_selectionItem_t *>(e->details)->problem;
+      o = static_cast<ERDPA_selectionItem_t *>(e->details)->objectIdent;
+      break;
+    case ERDPA_ACCESS_ERROR:
+      problem = static_cast<ERDPA_accessItem_t *>(e->details)->problem;
+      o = static_cast<ERDPA_accessItem_t *>(e->details)->objectIdent;
+      break;
+    case ERDPA_SECURITY_ERROR:
+      problem = static_cast<ERDPA_securityError_t *>(e->details)->problem;
+      break;
+    default:
+      problem = static_cast<ERDPA_objectProblem_t *>(e->details)->problem;
+      if (e->kind == ERDPA_UPDATE_ERROR)
+        o = static_cast<ERDPA_objectProblem_t *>(e->details)->objectIdent;
+  }
+  std::string text = std::string(kNames[e->kind >= 1 && e->kind <= 8 ? e->kind : 0]) + " " +
+                     std::to_string(problem);
+  if (o && o->choice == 1) text += std::string(" on ") + o->u.job.value;
+  if (o && o->choice == 7 && o->u.name.choice <= GEN_TEXT_STRING)
+    text += std::string(" on ") + o->u.name.u.string;
+  return text;
+}
+
 std::string Outcome(const Reply &reply) {
   if (reply.errorType == 0 && reply.error.empty()) return reply.result.empty() ? "empty" : "ok";
   if (!reply.result.empty()) return "result and error";
@@ -322,101 +318,37 @@ std::string Outcome(const Reply &reply) {
                       static_cast<int32_t>(reply.error.size()), &error) != 0 ||
       !error)
     return "undecodable error";
-  static const char *const kNames[] = {"?",         "update",  "attribute", "document-access",
-                                       "selection", "printer", "access",    "service",
-                                       "security"};
-  uint32_t problem = 0;
-  switch (error->kind) {
-    case ERDPA_ATTRIBUTE_ERROR:
-      problem = static_cast<ERDPA_attributeError_t *>(error->details)->problems->problem;
-      break;
-    case ERDPA_SELECTION_ERROR:
-    case ERDPA_SERVICE_ERROR:
-      problem = static_cast<ERDPA_selectionItem_t *>(error->details)->problem;
-      break;
-    case ERDPA_ACCESS_ERROR:
-      problem = static_cast<ERDPA_accessItem_t *>(error->details)->problem;
-      break;
-    case ERDPA_SECURITY_ERROR:
-      problem = static_cast<ERDPA_securityError_t *>(error->details)->problem;
-      break;
-    default:
-      problem = static_cast<ERDPA_objectProblem_t *>(error->details)->problem;
-  }
-  std::string text =
-      std::string(kNames[error->kind < 9 ? error->kind : 0]) + " " + std::to_string(problem);
+  std::string text = Outcome(error);
   ERDPA_FreeError(s, error);
   return text;
 }
 
-std::string ErrorObject(const Reply &reply) {
-  kq::test::StatusList s;
-  ERDPA_errorResult_t *error = nullptr;
-  if (JQP_ErrorDecode(s, reply.errorType, reply.error.data(),
-                      static_cast<int32_t>(reply.error.size()), &error) != 0 ||
-      !error)
-    return "";
-  const GEN_ObjectIdent_t *o = nullptr;
-  switch (error->kind) {
-    case ERDPA_SELECTION_ERROR:
-    case ERDPA_SERVICE_ERROR:
-      o = static_cast<ERDPA_selectionItem_t *>(error->details)->objectIdent;
-      break;
-    case ERDPA_ACCESS_ERROR:
-      o = static_cast<ERDPA_accessItem_t *>(error->details)->objectIdent;
-      break;
-    case ERDPA_UPDATE_ERROR:
-      o = static_cast<ERDPA_objectProblem_t *>(error->details)->objectIdent;
-      break;
-  }
-  std::string name;
-  if (o && o->choice == 1) name = o->u.job.value;
-  if (o && o->choice == 7 && o->u.name.choice <= GEN_TEXT_STRING) name = o->u.name.u.string;
-  ERDPA_FreeError(s, error);
-  return name;
-}
-
 bool ReadPage(const Reply &reply, Page *page) {
   *page = {};
-  int pdu = ListResult_PDU;
-  OssBuf in{static_cast<int32_t>(reply.result.size()),
-            reinterpret_cast<unsigned char *>(const_cast<char *>(reply.result.data()))};
-  void *decoded = nullptr;
-  if (reply.result.empty() || GENU_OssDecode(nullptr, &pdu, &in, &decoded) != 0) return false;
-  auto *r = static_cast<ListResult *>(decoded);
-  for (auto *n = r->result_set; n; n = n->next) {
-    Listed l;
-    const ObjectIdent &o = n->value.object_identification;
-    l.name = o.choice == 1 ? std::string(o.u.job_identifier) : NameOf(o.u.simple_name);
-    for (auto *a = n->value.attributes; a; a = a->next) {
-      uint32_t id = 0;
-      ShortOf(a->value.type, &id);
-      l.attrs.push_back(id);
+  return Decoded<ListResult>(reply, ListResult_PDU, [&](ListResult &r) {
+    for (auto *n = r.result_set; n; n = n->next) {
+      const ObjectIdent &o = n->value.object_identification;
+      Listed &l = page->objects.emplace_back();
+      l.name = o.choice == 1 ? std::string(o.u.job_identifier) : NameOf(o.u.simple_name);
+      for (auto *a = n->value.attributes; a; a = a->next)
+        ShortOf(a->value.type, &l.attrs.emplace_back());
     }
-    page->objects.push_back(l);
-  }
-  if (r->bit_mask & ListResult_continuation_present)
-    page->context.assign(reinterpret_cast<char *>(r->continuation.value),
-                         static_cast<size_t>(r->continuation.length));
-  page->limited = (r->bit_mask & ListResult_limit_encountered_present) && r->limit_encountered;
-  GENU_OssFreePDU(nullptr, pdu, decoded);
-  return true;
+    if (r.bit_mask & ListResult_continuation_present)
+      page->context.assign(reinterpret_cast<char *>(r.continuation.value),
+                           static_cast<size_t>(r.continuation.length));
+    page->limited = (r.bit_mask & ListResult_limit_encountered_present) && r.limit_encountered;
+  });
 }
 
 std::string PrintedJob(const Reply &reply) {
-  int pdu = PrintResult_PDU;
-  OssBuf in{static_cast<int32_t>(reply.result.size()),
-            reinterpret_cast<unsigned char *>(const_cast<char *>(reply.result.data()))};
-  void *decoded = nullptr;
-  if (reply.result.empty() || GENU_OssDecode(nullptr, &pdu, &in, &decoded) != 0) return {};
-  kq::test::StatusList s;
-  GEN_printResult_t *result = nullptr;
   std::string id;
-  if (ToGEN_printResult(s, static_cast<PrintResult *>(decoded), &result) == 0 && result) {
+  Decoded<PrintResult>(reply, PrintResult_PDU, [&](PrintResult &r) {
+    kq::test::StatusList s;
+    GEN_printResult_t *result = nullptr;
+    if (ToGEN_printResult(s, &r, &result) != 0 || !result) return;
     id = result->jobIdentification.value;
     FreeGEN_printResult(s, result);
-  }
-  GENU_OssFreePDU(nullptr, pdu, decoded);
+  });
   return id;
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dispatch.h"
+#include "infra/erdpa.h"
 #include "state.h"
 
 // libtirpc loses small blocks in its client creation (inside clnt_tp_create_timed,
@@ -35,12 +36,11 @@ std::string CreateJobPacket(const std::string &printer, const Given &attrs = {},
 std::string AddDocumentPacket(const std::string &job, const std::string &document, bool last);
 std::string CloseJobPacket(const std::string &job);
 // Operations on one job: 14 (modify, with `attrs` as modifications setting values),
-// 15, 16, 19; 17 and 18 name the job through the job-or-printer choice.
+// 15, 16, 19; 18 names the job through the job-or-printer choice.
 std::string JobPacket(int32_t op, const std::string &job, const Given &attrs = {});
-std::string PrinterPausePacket(const std::string &printer);  // pause job (18) on a printer
 // Operations on an object: 3, 13, 20, 24, 25, 26 (object argument), 2 (create, with
-// `attrs`), 21 (set, `attrs` as modifications), 22 (shutdown), 28 (control, `attrs`
-// as operations). A job instance is a job identifier, any other a simple name.
+// `attrs`), 21 (set, `attrs` as modifications), 22 (shutdown). A job instance is a job identifier,
+// any other a simple name.
 std::string ObjectPacket(int32_t op, uint32_t cls, const std::string &instance,
                          const Given &attrs = {});
 std::string ResubmitPacket(const std::string &job, const std::string &printer);
@@ -68,13 +68,11 @@ class SpawnedDaemon {
   bool ready_ = false;
 };
 
-// A reply in a line: "ok" or the error's kind and first problem ("selection 2"), or
-// what went wrong reading it.
+// "ok", or the error's kind and first problem and, when the problem names one, its
+// object (a job identifier or simple name): "selection 2 on 77".
+std::string Outcome(const ERDPA_errorResult_t *error);
+// The same for a reply read as a client reads it ("empty" without result or error).
 std::string Outcome(const Reply &reply);
-
-// The object identification of the error's first problem: a job identifier, a
-// simple name, or "" when it has none.
-std::string ErrorObject(const Reply &reply);
 
 // One listed object: its name (job identifier or simple name) and attribute ids.
 struct Listed {

@@ -353,6 +353,9 @@ kq::tool::Command AddBer(CLI::App &app) {
                   "lists and error description");
   CLI::App *list = sub->add_subcommand("list", "List the record numbers and their types");
   list->callback([] { o.list = true; });
+  // -m belongs to both subcommands: given after either, it passes up to `ber`.
+  print->fallthrough();
+  list->fallthrough();
   return {sub, [] {
             return o.list ? kq_ber_list_run(o.module, stdout, stderr)
                           : kq_ber_print_run(o.module, o.pdu, o.file, stdin, stdout, stderr, o.raw);

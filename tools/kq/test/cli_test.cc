@@ -1,0 +1,67 @@
+// kq as a user runs it: command line, exit status and what it prints, for the
+// faults a first hour with the tool turned up. Files the rows need are made in a
+// scratch directory; {dir} stands for it and {data} for the staged registry.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <regex>
+#include <string>
+
+#include "kqtest.h"
+
+namespace {
+
+struct Ran {
+  int status;
+  std::string out, err;
+};
+
+std::string Expand(std::string text, const std::string &from, const std::string &to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+class KqCli : public ::testing::Test {
+ protected:
+  kq::test::TempDir tmp;
+  std::string data = std::string(getenv("QV_ROOT")) + "/usr/kq/share/data";
+
+  std::string Fill(const std::string &text) {
+    return Expand(Expand(text, "{dir}", tmp.path()), "{data}", data);
+  }
+  Ran Kq(const std::string &args) {
+    const std::string out = tmp / "out", err = tmp / "err";
+    const std::string line = std::string(KQ_BIN) + " " + Fill(args) + " >" + out + " 2>" + err;
+    int raw = system(line.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, kq::test::ReadFile(out),
+            kq::test::ReadFile(err)};
+  }
+};
+
+TEST_F(KqCli, FaultsANewUserMet) {
+  kq::test::WriteFile(tmp / "odd.hex", "30 0");
+  struct Row {
+    const char *args;
+    int status;
+    const char *out, *err;  // regular expressions searched in stdout and stderr
+  } rows[] = {
+      // The command line: one exit-code convention, --version, unknown subcommands named.
+      {"--version", 0, "^kq [0-9]+\\.[0-9]+\\.[0-9]+\n$", "^$"},
+      {"help", 0, "Exit status: 0 success, 1 failure", "^$"},
+      {"--help", 0, "Exit status: 0 success, 1 failure", "^$"},
+      {"bogus", 2, "^$", "^kq: unknown subcommand \"bogus\""},
+      {"explain", 2, "^$", "CODE is required"},
+      {"ber list -m evt", 0, "^ +[0-9]+  ", "^$"},
+  };
+  for (const Row &r : rows) {
+    SCOPED_TRACE(r.args);
+    Ran ran = Kq(r.args);
+    EXPECT_EQ(ran.status, r.status) << ran.out << ran.err;
+    EXPECT_TRUE(std::regex_search(ran.out, std::regex(Fill(r.out)))) << ran.out;
+    EXPECT_TRUE(std::regex_search(ran.err, std::regex(Fill(r.err)))) << ran.err;
+  }
+}
+
+}  // namespace

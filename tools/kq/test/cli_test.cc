@@ -54,6 +54,11 @@ TEST_F(KqCli, FaultsANewUserMet) {
       {"bogus", 2, "^$", "^kq: unknown subcommand \"bogus\""},
       {"explain", 2, "^$", "CODE is required"},
       {"ber list -m evt", 0, "^ +[0-9]+  ", "^$"},
+      // explain: 0 is success, every line ends, unknown codes and locales are failures.
+      {"explain 0", 0, "^0x00000000  success\n$", "^$"},
+      {"explain 0x12345678 0xc009008a", 1, "^0x12345678  .*\n0xc009008a  .*JQP, .*\n$",
+       "^kq explain: 0x12345678 is not a code of this library"},
+      {"explain -l xx 0xc009008a", 2, "^$", "^kq explain: locale \"xx\" is not available\n$"},
   };
   for (const Row &r : rows) {
     SCOPED_TRACE(r.args);

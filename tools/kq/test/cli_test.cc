@@ -59,6 +59,14 @@ TEST_F(KqCli, FaultsANewUserMet) {
       {"explain 0x12345678 0xc009008a", 1, "^0x12345678  .*\n0xc009008a  .*JQP, .*\n$",
        "^kq explain: 0x12345678 is not a code of this library"},
       {"explain -l xx 0xc009008a", 2, "^$", "^kq explain: locale \"xx\" is not available\n$"},
+      // oid lookup: unknown identifiers fail; the dotted form and characteristics apart.
+      {"oid lookup 1.2.3", 1, "^$", "^kq oid lookup: 1.2.3: not found in the registry\n$"},
+      {"oid lookup id-att-job-name", 0,
+       "\noid:         [0-9.]+\n(.*\n)*characteristics: attribute, single-valued, value type "
+       "[0-9]+,",
+       "^$"},
+      {"oid lookup -d {data} no-such-name", 1, "^$", "^kq oid lookup: no-such-name: [A-Z][a-z]"},
+      {"oid lookup -d {dir}/missing x", 1, "^$", "^kq oid lookup: no registry in {dir}/missing "},
   };
   for (const Row &r : rows) {
     SCOPED_TRACE(r.args);

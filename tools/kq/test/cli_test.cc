@@ -1,6 +1,6 @@
 // kq as a user runs it: command line, exit status and what it prints, for the
 // faults a first hour with the tool turned up. Each row is a shell command line in
-// which {kq} stands for the program, {dir} for a scratch directory holding the files
+// which {kq} and {kqptsd} stand for the programs, {dir} for a scratch directory holding the files
 // the rows need and {data} for the staged registry.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -31,8 +31,9 @@ class KqCli : public ::testing::Test {
   kq::test::TempDir tmp;
   std::string data = std::string(getenv("QV_ROOT")) + "/usr/kq/share/data";
 
-  std::string Fill(const std::string &text) {
-    return Expand(Expand(Expand(text, "{dir}", tmp.path()), "{data}", data), "{kq}", KQ_BIN);
+  std::string Fill(std::string text) {
+    text = Expand(Expand(text, "{dir}", tmp.path()), "{data}", data);
+    return Expand(Expand(text, "{kq}", KQ_BIN), "{kqptsd}", KQPTSD_BIN);
   }
   Ran Run(const std::string &line) {
     const std::string out = tmp / "out", err = tmp / "err";
@@ -64,6 +65,11 @@ TEST_F(KqCli, FaultsANewUserMet) {
       {"{kq} bogus", 2, "^$", "^kq: unknown subcommand \"bogus\""},
       {"{kq} explain", 2, "^$", "CODE is required"},
       {"{kq} ber list -m evt", 0, "^ +[0-9]+  ", "^$"},
+      {"{kqptsd} --version", 0, "^kqptsd [0-9]+\\.[0-9]+\\.[0-9]+\n$", "^$"},
+      {"{kqptsd} --help", 0, "\n  -l +listen on the loopback address", "^$"},
+      {"{kqptsd} -x", 2, "^$", "^kqptsd: unknown option \"-x\"\nusage: "},
+      {"{kq} pts get s1 --host no-such-host.invalid", 1, "^$",
+       "^kq pts: no pts registry service \\(kqptsd\\) answers on no-such-host.invalid\n$"},
       // explain: 0 is success, every line ends, unknown codes and locales are failures.
       {"{kq} explain 0", 0, "^0x00000000  success\n$", "^$"},
       {"{kq} explain 0x12345678 0xc009008a", 1, "^0x12345678  .*\n0xc009008a  .*JQP, .*\n$",

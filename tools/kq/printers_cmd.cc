@@ -84,6 +84,55 @@ std::string WhyRefused(const ns_dpa_addr_t &a) {
          " could not be written" + (errno ? std::string(" (") + strerror(errno) + ")" : "");
 }
 
+// The directory reads the printers file leniently: it skips an entry longer than
+// its limit and keeps nothing usable of text that is not an entry. This reads the
+// file as it does (an entry runs over lines ending in a backslash; "#" lines and
+// empty lines are skipped) and reports what it would drop. False when it drops any.
+constexpr size_t kEntryLimit = 1023;  // the directory's own limit
+
+bool CheckPrintersFile(FILE *f, const char *file, FILE *err) {
+  bool clean = true;
+  std::string entry;
+  int line = 0, first = 0;
+  auto finish = [&] {
+    if (entry.empty()) return;
+    std::string name = entry.substr(0, entry.find_first_of(":|"));
+    if (entry.find(':') == std::string::npos) {
+      fprintf(err, "kq printers: %s:%d: not an entry (NAME:KEY=VALUE:...): %.40s\n", file, first,
+              entry.c_str());
+      clean = false;
+    } else if (entry.size() > kEntryLimit) {
+      fprintf(err, "kq printers: %s:%d: entry %s is longer than %zu characters and is skipped\n",
+              file, first, name.c_str(), kEntryLimit);
+      clean = false;
+    }
+    entry.clear();
+  };
+  char buffer[4096];
+  bool continuing = false;
+  std::string text;
+  while (fgets(buffer, sizeof buffer, f)) {
+    text += buffer;
+    if (text.back() != '\n' && !feof(f)) continue;  // a line longer than the buffer
+    line++;
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    if (text.empty() || text[0] == '#') {
+      if (continuing) finish();
+      continuing = false;
+      text.clear();
+      continue;
+    }
+    if (entry.empty()) first = line;
+    continuing = text.back() == '\\';
+    if (continuing) text.pop_back();
+    entry += text;
+    text.clear();
+    if (!continuing) finish();
+  }
+  finish();
+  return clean;
+}
+
 }  // namespace
 
 int kq_printers_run(const std::string &kind, FILE *out, FILE *err) {
@@ -97,6 +146,7 @@ int kq_printers_run(const std::string &kind, FILE *out, FILE *err) {
     kinds = {k};
   }
   // The directory reads a missing or unreadable printers file as an empty one.
+  bool clean = true;
   const char *file = getenv("PRINTERS_CONF");
   if (file && *file) {
     FILE *f = fopen(file, "r");
@@ -107,12 +157,13 @@ int kq_printers_run(const std::string &kind, FILE *out, FILE *err) {
       if (f) fclose(f);
       return 1;
     }
+    clean = CheckPrintersFile(f, file, err);
     fclose(f);
   }
   fprintf(out, "%-16s %-10s %-3s %-20s %8s %3s %-5s %-16s %-5s\n", "NAME", "KIND", "CLS", "HOST",
           "PROGRAM", "VER", "AUTH", "SERVER", "SRC");
   for (int k : kinds) PrintKind(k, out);
-  return 0;
+  return clean ? 0 : 1;
 }
 
 int kq_printer_run(const std::string &action, const std::string &name, const KqPrinterOptions &o,

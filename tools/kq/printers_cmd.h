@@ -22,7 +22,7 @@ struct KqPrinterOptions {
 };
 
 // Exit status: 0 listed (also when empty), 1 PRINTERS_CONF names a file that cannot
-// be read, 2 bad kind.
+// be read or that holds text the directory skips (each said on `err`), 2 bad kind.
 int kq_printers_run(const std::string &kind, FILE *out, FILE *err);
 // action "add" or "remove". Exit status: 0 done, 1 refused by the directory (the
 // reason on `err`), 2 bad usage. Addresses are always stored through the pts registry:

@@ -45,6 +45,9 @@ class KqCli : public ::testing::Test {
 
 TEST_F(KqCli, FaultsANewUserMet) {
   kq::test::WriteFile(tmp / "odd.hex", "30 0");
+  kq::test::WriteFile(tmp / "odd.conf",
+                      "lp1:paddr=h1,300001,1,sys,lp,spool1,0:\ngarbage\nbig:\\\n:desc=" +
+                          std::string(1100, 'x') + ":\n");
   // B-tree files that are not what they seem: a directory, a device, a file cut
   // short after two pages, a root page of garbage; and a sparse 3 GiB "capture".
   ASSERT_EQ(mkdir((tmp / "d.dbm").c_str(), 0755), 0);
@@ -112,6 +115,10 @@ TEST_F(KqCli, FaultsANewUserMet) {
       {"PRINTERS_CONF={dir}/none {kq} printers", 1, "^$",
        "^kq printers: cannot read PRINTERS_CONF file {dir}/none: No such file or directory\n$"},
       {"PRINTERS_CONF={dir} {kq} printers", 1, "^$", "^kq printers: cannot read PRINTERS_CONF"},
+      {"PRINTERS_CONF={dir}/odd.conf {kq} printers", 1, "\nlp1 +logical ",
+       "^kq printers: {dir}/odd.conf:2: not an entry \\(NAME:KEY=VALUE:...\\): garbage\n"
+       "kq printers: {dir}/odd.conf:3: entry big is longer than 1023 characters and is "
+       "skipped\n$"},
       {"PRINTERS_CONF={dir}/p.conf {kq} printer add q1 --kind queue --program 300001 -s s1", 2,
        "^$", "^kq printer: a queue address takes its program and version from the pts registry"},
       {"PRINTERS_CONF={dir}/p.conf {kq} printer add q1 --kind queue --server s1", 0,

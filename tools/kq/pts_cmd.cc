@@ -44,8 +44,8 @@ kq::tool::Command AddPts(CLI::App &app) {
   sub->require_subcommand(1);
   sub->footer(
       "The service answers for one name at a time; it has no procedure that lists its\n"
-      "bindings. `kq printers` lists the directory's entries, whose program and version\n"
-      "the service holds when SRC says so.");
+      "bindings. `kq printers` lists the directory's entries; those marked \"from the pts\n"
+      "registry\" take their program and version from it.");
   CLI::App *get = sub->add_subcommand("get", "The program and version registered for a server");
   get->add_option("NAME", name, "server name")->required();
   get->add_option("--host", host, "host of the service (default: localhost)");

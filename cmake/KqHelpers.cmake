@@ -54,13 +54,13 @@ endfunction()
 # sees the private headers of its family (by default the family whose directory
 # declares it) and nothing of other families but their public and declared internal
 # interfaces. Each case is registered with CTest; tests see the staged installation
-# root through QV_ROOT.
+# root through QV_ROOT, also when the program is run by hand (test/support/stage_root.cc).
 function(kq_test name)
   if(NOT KQ_BUILD_TESTS)
     return()
   endif()
   cmake_parse_arguments(T "" "TIMEOUT;FAMILY" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
+  add_executable(${name} ${T_SOURCES} $<TARGET_OBJECTS:kq_test_stage>)
   target_link_libraries(${name} PRIVATE kqcore_static kq_test_support GTest::gtest
                                         GTest::gtest_main GTest::gmock ${T_LIBS})
   if(NOT T_FAMILY)

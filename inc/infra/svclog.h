@@ -42,7 +42,15 @@ KQ_EXPORT long LOG_SetLogSize(long bytes);
 KQ_EXPORT int LOG_SetMaxNoOfLogs(int count);
 KQ_EXPORT int LOG_GetMaxTextChunk(void);
 
-/* 1 when a message is open for this thread at this severity. */
+/* How a line reads. Every line starts with the severity letter and the thread id.
+ * User-class messages (E, W, A, D, S by default) then give the local date and time.
+ * Trace-class messages give the source file in 10 columns, a name of 11 characters
+ * or more kept as its first 3, "~" and its last 6 ("set~ngs.cc" is settings.cc),
+ * the line, and the time as seconds since midnight UTC with microseconds
+ * ("86181.146797" is 23:56:21.146797). Both are fixed by the log's line format,
+ * which the other programs of the print system read as well; " | " precedes the text.
+ *
+ * 1 when a message is open for this thread at this severity. */
 KQ_EXPORT int LOG_StartMessage(int severity, const char *sourceFile, int line,
                                const char *userName);
 KQ_EXPORT void LOG_AddText(const char *text);

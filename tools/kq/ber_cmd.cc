@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -27,17 +28,34 @@ const ber_module *FindModule(const std::string &name) {
   return nullptr;
 }
 
-bool ReadAll(FILE *f, std::vector<unsigned char> &bytes) {
+// The most input `ber print` reads: far more than any record, and within what the
+// decoder's 32-bit lengths can describe.
+constexpr size_t kMaxInput = size_t{256} << 20;
+
+// Reads at most kMaxInput bytes; "" on success, else why not.
+std::string ReadAll(FILE *f, std::vector<unsigned char> &bytes) {
+  struct stat st;
+  if (fstat(fileno(f), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return "is a directory";
+    if (S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) > kMaxInput)
+      return "larger than " + std::to_string(kMaxInput >> 20) + " MiB";
+  }
   unsigned char buf[4096];
   size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
-  return !ferror(f);
+  while ((n = fread(buf, 1, sizeof buf, f)) > 0) {
+    if (bytes.size() + n > kMaxInput)
+      return "more than " + std::to_string(kMaxInput >> 20) + " MiB";
+    bytes.insert(bytes.end(), buf, buf + n);
+  }
+  return ferror(f) ? strerror(errno) : "";
 }
 
-// Text made only of hexadecimal digit pairs and white space is read as hex.
-bool FromHex(const std::vector<unsigned char> &text, std::vector<unsigned char> &bytes) {
+// Text made only of hexadecimal digits and white space is read as hex: false when
+// it is not such text, `odd` set when it is but one digit lacks its pair.
+bool FromHex(const std::vector<unsigned char> &text, std::vector<unsigned char> &bytes, bool &odd) {
   std::vector<unsigned char> out;
   int high = -1;
+  odd = false;
   for (unsigned char c : text) {
     if (isspace(c)) continue;
     if (!isxdigit(c)) return false;
@@ -49,7 +67,8 @@ bool FromHex(const std::vector<unsigned char> &text, std::vector<unsigned char> 
       high = -1;
     }
   }
-  if (high >= 0 || out.empty()) return false;
+  odd = high >= 0;
+  if (odd || out.empty()) return false;
   bytes.swap(out);
   return true;
 }
@@ -278,17 +297,23 @@ int kq_ber_print_run(const std::string &module, int pdu, const std::string &file
   std::vector<unsigned char> bytes;
   FILE *f = (file.empty() || file == "-") ? in : fopen(file.c_str(), "rb");
   if (!f) {
-    fprintf(err, "kq ber: cannot open %s\n", file.c_str());
+    fprintf(err, "kq ber: cannot open %s: %s\n", file.c_str(), strerror(errno));
     return 1;
   }
-  bool ok = ReadAll(f, bytes);
+  std::string why = ReadAll(f, bytes);
   if (f != in) fclose(f);
-  if (!ok) {
-    fprintf(err, "kq ber: cannot read %s\n", file.empty() ? "-" : file.c_str());
+  const char *name = file.empty() ? "-" : file.c_str();
+  if (!why.empty()) {
+    fprintf(err, "kq ber: cannot read %s: %s\n", name, why.c_str());
     return 1;
   }
   std::vector<unsigned char> decoded;
-  if (FromHex(bytes, decoded)) bytes.swap(decoded);
+  bool odd = false;
+  if (FromHex(bytes, decoded, odd)) bytes.swap(decoded);
+  if (odd) {
+    fprintf(err, "kq ber: %s: hexadecimal text with an odd number of digits\n", name);
+    return 1;
+  }
 
   OssGlobal *world = static_cast<OssGlobal *>(calloc(1, ossGetOssGlobalSize()));
   if (!world || ossinit(world, m) != 0) {
@@ -296,7 +321,7 @@ int kq_ber_print_run(const std::string &module, int pdu, const std::string &file
     fprintf(err, "kq ber: cannot set up the coder\n");
     return 1;
   }
-  OssBuf buf{static_cast<int32_t>(bytes.size()), bytes.data()};
+  OssBuf buf{static_cast<int32_t>(bytes.size()), bytes.data()};  // bounded by kMaxInput
   void *value = nullptr;
   int rc = ossDecode(world, &pdu, &buf, &value);
   if (rc) {
@@ -353,6 +378,9 @@ kq::tool::Command AddBer(CLI::App &app) {
                   "lists and error description");
   CLI::App *list = sub->add_subcommand("list", "List the record numbers and their types");
   list->callback([] { o.list = true; });
+  // -m belongs to both subcommands: given after either, it passes up to `ber`.
+  print->fallthrough();
+  list->fallthrough();
   return {sub, [] {
             return o.list ? kq_ber_list_run(o.module, stdout, stderr)
                           : kq_ber_print_run(o.module, o.pdu, o.file, stdin, stdout, stderr, o.raw);

@@ -1,6 +1,9 @@
 #include "oid_cmd.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -18,7 +21,6 @@ bool AllOf(const std::string &s, const char *chars) {
 }
 
 std::string DefaultRegistry() {
-  kq::tool::StartMessages();  // sets QV_ROOT to the build's stage when unset
   const char *root = getenv("QV_ROOT");
   return std::string(root ? root : "") + "/usr/kq/share/data";
 }
@@ -28,7 +30,10 @@ std::string Explain(uint32_t code) {
   STF_AddStatus(list, code, 0);
   char line[256] = "";
   uint32_t needed = 0;
-  STF_GetMessage(list, 1, STF_MSG_NO_NEWLINE, nullptr, sizeof line, &needed, line);
+  STF_GetMessage(
+      list, 1,
+      STF_MSG_NO_NEWLINE | STF_MSG_NO_APPLICATION | STF_MSG_NO_SOURCE | STF_MSG_NO_FACILITY,
+      nullptr, sizeof line, &needed, line);
   STF_DeleteList(list);
   return line;
 }
@@ -55,15 +60,64 @@ uint32_t Resolve(OID_dbBlock_t *block, const std::string &item, unsigned char *b
   return st;
 }
 
-void Print(OID_dbBlock_t *block, const unsigned char *bin, FILE *out) {
+// Characteristics byte 1 tells what kind of identifier the record describes.
+std::string Characteristics(const unsigned char *c) {
+  char text[256];
+  // A bit set as ranges of its members: "0-29", "1,4-6", "none".
+  auto bits = [c](int first, int count) {
+    std::string list;
+    for (int n = 0; n < count; n++) {
+      if (!(c[first + n / 8] >> (n % 8) & 1)) continue;
+      int last = n;
+      while (last + 1 < count && c[first + (last + 1) / 8] >> ((last + 1) % 8) & 1) last++;
+      list += (list.empty() ? "" : ",") + std::to_string(n);
+      if (last > n) list += "-" + std::to_string(last);
+      n = last;
+    }
+    return list.empty() ? std::string("none") : list;
+  };
+  unsigned valueClass = c[5] << 8 | c[6];
+  switch (c[1]) {
+    case 0x23:
+      snprintf(text, sizeof text,
+               "attribute, %s, value type %u, value class %u, properties 0x%02x/0x%02x; "
+               "operations %s; object classes %s",
+               c[2] == 2 ? "multi-valued" : "single-valued", c[4], valueClass, c[3], c[7],
+               bits(8, OID_MAX_OPERATION + 1).c_str(), bits(12, OID_MAX_OBJECT_CLASS + 1).c_str());
+      break;
+    case 0x40:
+      snprintf(text, sizeof text, "attribute value, value class %u, properties 0x%02x", valueClass,
+               c[7]);
+      break;
+    case 0x30:
+      snprintf(text, sizeof text, "value class %u", valueClass);
+      break;
+    default:
+      if (c[1] >> 4 == OID_KIND_OBJECT_CLASS) {
+        snprintf(text, sizeof text, "object class");
+      } else if (c[1] >> 4 == OID_KIND_SYNTAX) {
+        snprintf(text, sizeof text, "syntax, value type %u", c[4]);
+      } else {
+        std::string raw = "unknown kind:";
+        for (int i = 0; i < OID_CHARS_LEN; i++) raw += " " + std::to_string(c[i]);
+        return raw;
+      }
+  }
+  return text;
+}
+
+// False when the registry does not hold `bin`. Entries are separated by a blank line.
+bool Print(OID_dbBlock_t *block, const unsigned char *bin, bool &printed, FILE *out) {
   kq::stf::ScratchList s;
   char name[OID_NAME_MAX] = "", text[OID_TEXT_MAX] = "";
   unsigned char chars[OID_CHARS_LEN];
+  if (OID_LookupBinary(s, block, bin, name, chars) != 0) return false;
   char *dotted = nullptr;
   uint32_t len = 0, shoid = 0;
-  OID_LookupBinary(s, block, bin, name, chars);
-  OID_ConvertBinToDec(s, bin, chars, &len, &dotted);
+  OID_ConvertBinToDec(s, bin, nullptr, &len, &dotted);
   OID_LookupDescriptorFromBinary(s, block, bin, text);
+  if (printed) fputc('\n', out);
+  printed = true;
   fprintf(out, "name:        %s\n", name);
   fprintf(out, "oid:         %s\n", dotted ? dotted : "?");
   if (GENU_BinaryToShortOID(s, bin, &shoid) == 0) {
@@ -72,7 +126,9 @@ void Print(OID_dbBlock_t *block, const unsigned char *bin, FILE *out) {
     fprintf(out, "short oid:   %u\nvalue type:  %u\n", shoid, type);
   }
   if (*text) fprintf(out, "descriptor:  %s\n", text);
+  if (chars[0]) fprintf(out, "characteristics: %s\n", Characteristics(chars).c_str());
   free(dotted);
+  return true;
 }
 
 }  // namespace
@@ -90,7 +146,16 @@ int kq_oid_init_run(const std::string &dir, FILE *out, FILE *err) {
 
 int kq_oid_lookup_run(const std::vector<std::string> &items, const std::string &dir, FILE *out,
                       FILE *err) {
+  kq::tool::StartMessages();  // sets QV_ROOT to the build's stage when unset
   std::string d = dir.empty() ? DefaultRegistry() : dir;
+  // Without its main file the registry would only report its lock file missing.
+  struct stat st_;
+  std::string main = d + "/" OID_MAIN_FILE KQBM_SUFFIX;
+  if (stat(main.c_str(), &st_) != 0) {
+    fprintf(err, "kq oid lookup: no registry in %s (%s: %s)\n", d.c_str(), main.c_str(),
+            strerror(errno));
+    return 1;
+  }
   STF_statusList_t *s = STF_CreateList(nullptr);
   OID_dbBlock_t *block = nullptr;
   uint32_t st = OID_Init(s, d.c_str(), OID_MODE_READ);
@@ -100,9 +165,10 @@ int kq_oid_lookup_run(const std::vector<std::string> &items, const std::string &
             Explain(st).c_str());
     OID_Term();
     STF_DeleteList(s);
-    return 2;
+    return 1;
   }
   int rc = 0;
+  bool printed = false;
   for (const std::string &item : items) {
     unsigned char bin[OID_BINARY_MAX];
     OID_nameSeq_t *matches = nullptr;
@@ -114,8 +180,10 @@ int kq_oid_lookup_run(const std::vector<std::string> &items, const std::string &
       rc = 1;
       continue;
     }
-    if (&item != &items.front()) fputc('\n', out);
-    Print(block, bin, out);
+    if (!Print(block, bin, printed, out)) {
+      fprintf(err, "kq oid lookup: %s: not found in the registry\n", item.c_str());
+      rc = 1;
+    }
   }
   OID_CloseDb(s, &block);
   OID_Term();

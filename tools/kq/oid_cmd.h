@@ -12,8 +12,8 @@
 
 // Returns 0 when the registry was built, 1 otherwise.
 int kq_oid_init_run(const std::string &dir, FILE *out, FILE *err);
-// Returns 0 when every item was found, 1 when one was not, 2 when the registry
-// could not be opened.
+// Returns 0 when every item was found, 1 when one was not or the registry could
+// not be opened.
 int kq_oid_lookup_run(const std::vector<std::string> &items, const std::string &dir, FILE *out,
                       FILE *err);
 

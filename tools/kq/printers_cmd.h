@@ -1,7 +1,7 @@
 // `kq printers` and `kq printer`: the directory of printers, servers and queues.
 //   kq printers [--kind K]          one line per stored address
-//   kq printer add NAME --kind K --host H --program P --version V [--auth A]
-//                  [--server S] [--registry]
+//   kq printer add NAME --kind K [--host H] [--program P --version V] [--auth A]
+//                  [--server S]
 //   kq printer remove NAME --kind K
 // K is a kind name (logical, physical, printer, spooler, supervisor, server, queue,
 // notify) or its number.
@@ -21,9 +21,13 @@ struct KqPrinterOptions {
   bool registry = false;
 };
 
-// Exit status: 0 listed (also when empty), 2 bad kind.
+// Exit status: 0 listed (also when empty), 1 PRINTERS_CONF names a file that cannot
+// be read or that holds text the directory skips (each said on `err`), 2 bad kind.
 int kq_printers_run(const std::string &kind, FILE *out, FILE *err);
-// action "add" or "remove". Exit status: 0 done, 1 refused by the directory, 2 bad usage.
+// action "add" or "remove". Exit status: 0 done, 1 refused by the directory (the
+// reason on `err`), 2 bad usage. Addresses are always stored through the pts registry:
+// spooler, supervisor and notify entries register their program and version, other
+// entries are reached through their server's registration and take no program.
 int kq_printer_run(const std::string &action, const std::string &name,
                    const KqPrinterOptions &options, FILE *out, FILE *err);
 

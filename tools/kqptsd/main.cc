@@ -3,7 +3,7 @@
 // held in memory; the service registers itself with rpcbind over UDP and leaves
 // on SIGTERM or SIGINT, removing its registration.
 //
-//   kqptsd [-l]    -l: listen on the loopback address only
+//   kqptsd [-l] [--help] [--version]    -l: listen on the loopback address only
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -24,6 +24,7 @@ namespace {
 
 kq::pts::Registry registry;
 volatile sig_atomic_t stopping = 0;
+sigset_t waitMask;  // the signal mask while waiting for requests
 
 void OnSignal(int) { stopping = 1; }
 
@@ -111,8 +112,16 @@ int Serve(bool loopbackOnly) {
   }
   freenetconfigent(nconf);
   LOG_COND_MESSAGE(LOG_SEV_INFO, "kqptsd: serving program %d version %d", PTS_PROGRAM, PTS_VERSION);
+  struct sockaddr_in bound = {};
+  socklen_t boundLength = sizeof bound;
+  getsockname(fd, reinterpret_cast<sockaddr *>(&bound), &boundLength);
+  printf("kqptsd %s: program %d version %d registered, UDP port %u%s\n", KQ_VERSION, PTS_PROGRAM,
+         PTS_VERSION, ntohs(bound.sin_port), loopbackOnly ? " (loopback only)" : "");
+  fflush(stdout);
+  // The stop signals are blocked except inside ppoll, so one that arrives while a
+  // request is served ends the wait at once instead of after a time-out.
   while (!stopping) {
-    int n = poll(svc_pollfd, svc_max_pollfd, 500);
+    int n = ppoll(svc_pollfd, svc_max_pollfd, nullptr, &waitMask);
     if (n > 0) svc_getreq_poll(svc_pollfd, n);
   }
   svc_unreg(PTS_PROGRAM, PTS_VERSION);
@@ -121,6 +130,18 @@ int Serve(bool loopbackOnly) {
   return 0;
 }
 
+constexpr const char *kUsage =
+    "usage: kqptsd [-l] [--help] [--version]\n"
+    "The pts registry service: print servers register the RPC program and version they\n"
+    "listen under by name (procedure 1), remove them (2), and clients read them back (3).\n"
+    "It registers program 105004 version 1 over UDP with rpcbind, prints one line when\n"
+    "ready, and stops on SIGTERM or SIGINT, removing its registration. Bindings are\n"
+    "held in memory only.\n"
+    "  -l          listen on the loopback address (127.0.0.1) only, not on every address\n"
+    "  --help      this text\n"
+    "  --version   the program's version\n"
+    "Exit status: 0 stopped by a signal, 1 could not serve, 2 usage.\n";
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -128,13 +149,26 @@ int main(int argc, char **argv) {
   for (int i = 1; i < argc; ++i) {
     if (strcmp(argv[i], "-l") == 0) {
       loopbackOnly = true;
+    } else if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
+      fputs(kUsage, stdout);
+      return 0;
+    } else if (strcmp(argv[i], "--version") == 0) {
+      printf("kqptsd %s\n", KQ_VERSION);
+      return 0;
     } else {
-      fprintf(stderr, "usage: kqptsd [-l]\n");
+      fprintf(stderr, "kqptsd: unknown option \"%s\"\n%s", argv[i], kUsage);
       return 2;
     }
   }
   struct sigaction action = {};
-  action.sa_handler = OnSignal;  // no SA_RESTART: poll returns at once
+  action.sa_handler = OnSignal;  // no SA_RESTART: ppoll returns at once
+  sigset_t stops;
+  sigemptyset(&stops);
+  sigaddset(&stops, SIGTERM);
+  sigaddset(&stops, SIGINT);
+  sigprocmask(SIG_BLOCK, &stops, &waitMask);
+  sigdelset(&waitMask, SIGTERM);
+  sigdelset(&waitMask, SIGINT);
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
   signal(SIGPIPE, SIG_IGN);

@@ -37,7 +37,7 @@ TEST(kq_explain, PrintsOneCatalogueLinePerCodeAndALineForUnknownCodes) {
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2);
   EXPECT_NE(c.Err().find("\"bogus\" is not a status code"), std::string::npos);
   Captured u;
-  EXPECT_EQ(kq_explain_run({"0xc0ff0001"}, "", u.out, u.err), 0);
+  EXPECT_EQ(kq_explain_run({"0xc0ff0001"}, "", u.out, u.err), 1);
   EXPECT_EQ(u.Out().rfind("0xc0ff0001  ", 0), 0u) << u.Out();
   EXPECT_EQ(u.Out().back(), '\n');
 }

@@ -54,9 +54,8 @@ TEST_F(KqPrinters, AddAndRemoveAQueue) {
   KqPrinterOptions o;
   o.kind = "queue";
   o.host = "hq";
-  o.program = 300005;
   o.version = 2;
-  o.server = "spool1";
+  o.server = "spool1";  // a queue is reached through its server's registration
   std::string out;
   ASSERT_EQ(Printer("add", "q1", o), 0);
   ASSERT_EQ(List("6", &out), 0);
@@ -69,12 +68,14 @@ TEST_F(KqPrinters, AddAndRemoveAQueue) {
   EXPECT_EQ(Printer("remove", "q1", o), 1);
   ASSERT_EQ(List("queue", &out), 0);
   EXPECT_EQ(out.find("q1"), std::string::npos) << out;
-  KqPrinterOptions badAuth = o, badKind = o;
+  KqPrinterOptions badAuth = o, badKind = o, program = o;
   badAuth.auth = "krb5";
   badKind.kind = "printer";
+  program.program = 300005;  // would be dropped: the queue's server is registered
   EXPECT_EQ(Printer("add", "q2", badAuth), 2);
   EXPECT_EQ(Printer("add", "q2", badKind), 2);
-  EXPECT_EQ(Printer("add", "bad name", o), 1);
+  EXPECT_EQ(Printer("add", "q2", program), 2);
+  EXPECT_EQ(Printer("add", "bad name", o), 2);
   EXPECT_EQ(Printer("move", "q2", o), 2);
 }
 

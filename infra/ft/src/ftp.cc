@@ -175,33 +175,17 @@ void FTP__Close(FT_ftpConn *conn) {
 
 namespace {
 
-// Copies the data connection into out. The transfer is in ASCII type: the server sends
-// line ends as CR LF, stored here as the local LF (a CR at a block's end waits for the
-// next block to see whether LF follows).
-bool CopyAscii(int data, int out) {
-  char in[64 * 1024];
-  char conv[64 * 1024 + 1];
-  bool pendingCr = false;
+// Copies the data connection into out as it comes. The dialogue asks for ASCII type:
+// the bytes are stored as the server sends them (a server that converts line ends
+// sends LF as CR LF).
+bool CopyData(int data, int out) {
+  char block[64 * 1024];
   for (;;) {
-    ssize_t n = read(data, in, sizeof in);
+    ssize_t n = read(data, block, sizeof block);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) break;
-    size_t w = 0;
-    for (ssize_t i = 0; i < n; ++i) {
-      char c = in[i];
-      if (pendingCr) {
-        pendingCr = false;
-        if (c != '\n') conv[w++] = '\r';
-      }
-      if (c == '\r')
-        pendingCr = true;
-      else
-        conv[w++] = c;
-    }
-    if (FT__WriteAll(out, conv, w) != 0) return false;
+    if (n <= 0) return n == 0;
+    if (FT__WriteAll(out, block, static_cast<size_t>(n)) != 0) return false;
   }
-  return !pendingCr || FT__WriteAll(out, "\r", 1) == 0;
 }
 
 }  // namespace
@@ -257,7 +241,7 @@ int FTP_GetFile(FT_ftpConn *conn, const char *path, const char *destFile) {
     close(data);
     return 1;
   }
-  bool ok = CopyAscii(data, out);
+  bool ok = CopyData(data, out);
   close(data);
   if (close(out) != 0) ok = false;
   // The end of the data connection is also how a server that gave up looks: only the

@@ -1,5 +1,6 @@
 // Shared helpers of the transfer tests.
-#pragma once
+#ifndef KQ_INFRA_FT_TEST_FT_TEST_UTIL_H
+#define KQ_INFRA_FT_TEST_FT_TEST_UTIL_H
 
 #include <dirent.h>
 
@@ -56,3 +57,5 @@ inline uint64_t FileFnv(const std::string &path, uint64_t *size) {
 }
 
 }  // namespace ft_test
+
+#endif

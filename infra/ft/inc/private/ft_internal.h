@@ -1,6 +1,7 @@
 // Internal interfaces of the transfer family: spool names, the receive methods, the
 // FTP dialogue, socket helpers and the tunables tests shorten.
-#pragma once
+#ifndef KQ_INFRA_FT_INC_PRIVATE_FT_INTERNAL_H
+#define KQ_INFRA_FT_INC_PRIVATE_FT_INTERNAL_H
 
 #include <stdint.h>
 #include <stdio.h>
@@ -74,3 +75,5 @@ int FTP_FileType(FT_ftpConn *conn);
 int FTP_GetFile(FT_ftpConn *conn, const char *path, const char *destFile);
 int FTP_Quit(FT_ftpConn *conn);
 void FTP__Close(FT_ftpConn *conn);
+
+#endif

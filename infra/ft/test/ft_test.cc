@@ -80,25 +80,6 @@ TEST_F(FtTest, JobIdsThatCannotNameASpoolFileAreRefusedAndCreateNothing) {
       << log.Text();
 }
 
-TEST_F(FtTest, VersionKindsNameTheirEndings) {
-  const char *want[] = {"/ft_job7.3.orig", "/ft_job7.3.curr", "/ft_job7.3.prev", "/ft_job7.3",
-                        nullptr};
-  for (int kind = 1; kind <= 5; ++kind) {
-    uint32_t code = 0;
-    char *name = FT__ExtractFileName(spool.c_str(), &doc, kind, &code);
-    char *appended = FT__AppendExtension("base", kind);
-    if (want[kind - 1] == nullptr) {
-      EXPECT_EQ(name, nullptr);
-      EXPECT_EQ(appended, nullptr);
-    } else {
-      EXPECT_EQ(std::string(name), spool + want[kind - 1]);
-      EXPECT_EQ(std::string(appended), "base" + std::string(strrchr(want[kind - 1], '3') + 1));
-    }
-    free(name);
-    free(appended);
-  }
-}
-
 TEST_F(FtTest, IncludedContentIsWrittenWholeByKind) {
   std::string big = Bytes(100000);
   struct Case {
@@ -187,40 +168,75 @@ TEST_F(FtTest, FileReferenceInPlaceWaitsForTheFileToAppear) {
   }
 }
 
-// One socket transfer: the receiver prepares, then runs in its own thread or the
-// caller's while a sender sends `data` from a file.
-TEST_F(FtTest, SocketTransferDeliversEveryByteOnBothThreadModels) {
-  const size_t kBuf = 64 * 1024;
-  for (size_t size : {size_t{0}, size_t{1}, kBuf, kBuf + 1, 3 * kBuf + 7}) {
-    for (bool ownThread : {true, false}) {
-      SCOPED_TRACE(std::to_string(size) + (ownThread ? " own thread" : " caller's thread"));
-      std::string data = Bytes(size, static_cast<uint32_t>(size));
-      WriteFile(top / "src", data);
-      FT_receivedFile_t got{};
-      ASSERT_EQ(FT_RetrieveToFile(&doc, nullptr, FT_METHOD_SOCKET, spool.c_str(), &got), 0u);
-      ASSERT_EQ(got.address.kind, FT_ADDRESS_SOCKET);
-      FT_transferAddress_t to = got.address;
-      uint32_t sent = 1;
-      std::thread sender(
-          [&] { sent = FT_FileToSend(&doc, &to, (top / "src").c_str(), FT_METHOD_SOCKET); });
-      uint32_t received;
-      if (ownThread) {
-        THR_thread_t thread;
-        ASSERT_EQ(FT_SocketServer(&doc, &got, &thread), 0u);
-        void *status = nullptr;
-        THR_JoinThread(&thread, &status);
-        received = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(status));
-      } else {
-        received = FT_SocketServer(&doc, &got, nullptr);
-        EXPECT_EQ(got.fileSize, static_cast<int64_t>(size));
+// Every receiver (its own thread, the caller's, buffer by buffer) with every sender (a
+// file, buffer by buffer) around the buffer size.
+TEST_F(FtTest, SocketTransferDeliversEveryByteToEveryReceiverFromEverySender) {
+  const int32_t kBuf = 4096;
+  enum Receiver { kOwnThread, kCallerThread, kBuffers };
+  for (size_t size :
+       {size_t{0}, size_t{1}, size_t{kBuf}, size_t{kBuf + 1}, size_t{10 * kBuf + 3}}) {
+    for (Receiver receiver : {kOwnThread, kCallerThread, kBuffers}) {
+      for (bool fromFile : {true, false}) {
+        SCOPED_TRACE(std::to_string(size) + " receiver " + std::to_string(receiver) +
+                     (fromFile ? " from a file" : " from buffers"));
+        std::string data = Bytes(size, static_cast<uint32_t>(size));
+        WriteFile(top / "src", data);
+        FT_receivedFile_t file{};
+        FT_buffer_t in{};
+        if (receiver == kBuffers) {
+          ASSERT_EQ(FT_BufferInit(&doc, nullptr, nullptr, FT_METHOD_SOCKET, kBuf,
+                                  FT_DIRECTION_RECEIVE, &in, 1),
+                    0u);
+        } else {
+          ASSERT_EQ(FT_RetrieveToFile(&doc, nullptr, FT_METHOD_SOCKET, spool.c_str(), &file), 0u);
+        }
+        FT_transferAddress_t to = receiver == kBuffers ? in.address : file.address;
+        ASSERT_EQ(to.kind, FT_ADDRESS_SOCKET);
+        uint32_t sent = 1;
+        std::thread sender([&] {
+          if (fromFile) {
+            sent = FT_FileToSend(&doc, &to, (top / "src").c_str(), FT_METHOD_SOCKET);
+            return;
+          }
+          FT_buffer_t out{};
+          sent =
+              FT_BufferInit(&doc, &to, nullptr, FT_METHOD_SOCKET, kBuf, FT_DIRECTION_SEND, &out, 1);
+          for (size_t off = 0; sent == 0 && off < size; off += kBuf) {
+            out.fill = static_cast<int32_t>(std::min<size_t>(kBuf, size - off));
+            memcpy(out.buffer, data.data() + off, out.fill);
+            sent = FT_BufferToSend(&doc, &out);
+          }
+          if (sent == 0) sent = FT_Finish(&doc, &out, 1);
+        });
+        std::string got;
+        uint32_t received = 0;
+        if (receiver == kBuffers) {
+          do {
+            received = FT_RetrieveToBuffer(&doc, &in);
+            got.append(in.buffer, received == 0 ? in.fill : 0);
+          } while (received == 0 && in.fill > 0);
+          EXPECT_EQ(FT_Finish(&doc, &in, 1), 0u);
+        } else if (receiver == kOwnThread) {
+          THR_thread_t thread;
+          ASSERT_EQ(FT_SocketServer(&doc, &file, &thread), 0u);
+          void *status = nullptr;
+          THR_JoinThread(&thread, &status);
+          received = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(status));
+        } else {
+          received = FT_SocketServer(&doc, &file, nullptr);
+          EXPECT_EQ(file.fileSize, static_cast<int64_t>(size));
+        }
+        sender.join();
+        EXPECT_EQ(sent, 0u);
+        ASSERT_EQ(received, 0u);
+        if (receiver != kBuffers) {
+          got = ReadFile(file.fileName);
+          EXPECT_EQ(Entries(spool).size(), 1u);
+          unlink(file.fileName);
+          free(file.fileName);
+        }
+        EXPECT_TRUE(got == data);
       }
-      sender.join();
-      EXPECT_EQ(sent, 0u);
-      ASSERT_EQ(received, 0u);
-      EXPECT_TRUE(ReadFile(got.fileName) == data);
-      EXPECT_EQ(Entries(spool).size(), 1u);
-      unlink(got.fileName);
-      free(got.fileName);
     }
   }
 }
@@ -268,41 +284,6 @@ TEST_F(FtTest, SenderRetriesUntilTheReceiverListensThenGivesUp) {
   EXPECT_EQ(log.Text().find("retry #6"), std::string::npos);
   EXPECT_EQ(FT_FileToSend(&doc, &address, (top / "src").c_str(), FT_METHOD_ANONYMOUS_FTP),
             FT_ST_FAILED);
-}
-
-TEST_F(FtTest, BufferWiseTransferOverLoopback) {
-  const int32_t kSize = 4096;
-  for (size_t size :
-       {size_t{0}, size_t{1}, size_t{kSize}, size_t{kSize + 1}, size_t{10 * kSize + 3}}) {
-    SCOPED_TRACE(size);
-    std::string data = Bytes(size, 7);
-    FT_buffer_t in{};
-    ASSERT_EQ(FT_BufferInit(&doc, nullptr, nullptr, FT_METHOD_SOCKET, kSize, FT_DIRECTION_RECEIVE,
-                            &in, 1),
-              0u);
-    FT_transferAddress_t to = in.address;
-    std::thread sender([&] {
-      FT_buffer_t out{};
-      ASSERT_EQ(
-          FT_BufferInit(&doc, &to, nullptr, FT_METHOD_SOCKET, kSize, FT_DIRECTION_SEND, &out, 1),
-          0u);
-      for (size_t off = 0; off < size; off += kSize) {
-        out.fill = static_cast<int32_t>(std::min<size_t>(kSize, size - off));
-        memcpy(out.buffer, data.data() + off, out.fill);
-        ASSERT_EQ(FT_BufferToSend(&doc, &out), 0u);
-      }
-      EXPECT_EQ(FT_Finish(&doc, &out, 1), 0u);
-    });
-    std::string got;
-    do {
-      ASSERT_EQ(FT_RetrieveToBuffer(&doc, &in), 0u);
-      got.append(in.buffer, in.fill);
-    } while (in.fill > 0);
-    sender.join();
-    EXPECT_EQ(got, data);
-    EXPECT_EQ(FT_Finish(&doc, &in, 1), 0u);
-    EXPECT_EQ(in.buffer, nullptr);
-  }
   FT_buffer_t buf{};
   for (int32_t method : {FT_METHOD_ANONYMOUS_FTP, FT_METHOD_WITH_REQUEST, FT_METHOD_TRANSFER_AGENT})
     EXPECT_EQ(FT_BufferInit(&doc, nullptr, nullptr, method, 16, FT_DIRECTION_RECEIVE, &buf, 1),

@@ -139,6 +139,21 @@ TEST_F(FtTest, FileReferencesCopyRegularFilesOnly) {
       EXPECT_EQ(FT_Finish(&doc, &buf, 1), 0u);
     }
   }
+  // An unreadable file; as another user when the test runs as root, who reads anything.
+  std::string secret = top / "secret";
+  WriteFile(secret, "s");
+  chmod(secret.c_str(), 0);
+  chmod(top.path().c_str(), 0755);
+  chmod(spool.c_str(), 0777);
+  auto attempt = [&] {
+    FT_transferRef_t ref{{0, nullptr}, {static_cast<int32_t>(secret.size()), secret.data()}};
+    FT_receivedFile_t got{};
+    return std::to_string(
+        FT_RetrieveToFile(&doc, &ref, FT_METHOD_FILE_REFERENCE, spool.c_str(), &got));
+  };
+  EXPECT_EQ(getuid() == 0 ? kq::test::RunAs(65534, 65534, attempt) : attempt(),
+            std::to_string(FT_ST_FAILED));
+  EXPECT_TRUE(Entries(spool).empty());
 }
 
 TEST_F(FtTest, FileReferenceInPlaceWaitsForTheFileToAppear) {

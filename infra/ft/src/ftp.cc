@@ -65,7 +65,8 @@ int FTP_GetReply(FT_ftpConn *conn) {
     conn->reply = 421;  // service not available: the server went away or misbehaved
     return 1;
   }
-  if (strlen(line) < 3 || strspn(line, "0123456789") < 3) {
+  // A reply starts with three digits, the first of them 1 to 5.
+  if (strlen(line) < 3 || strspn(line, "0123456789") < 3 || line[0] < '1' || line[0] > '5') {
     LOG_COND_MESSAGE(kFtSevError, "FTP_GetReply: malformed reply\n");
     conn->reply = 421;
     return 1;

@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string>
+
 #include "infra/svclog.h"
 #include "private/ft_internal.h"
 
@@ -29,13 +31,15 @@ void SetTimeouts(int fd) {
   setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
 }
 
-// Sends one command line and reads its reply; the reply code, or -1.
+// Sends one command line and reads its reply; the reply code, or -1. The line goes out
+// with send() rather than through the output stream: a server that has hung up must
+// fail the command, not raise SIGPIPE in a multi-threaded server.
 int Command(FT_ftpConn *conn, const char *verb, const char *argument) {
-  if (argument != nullptr)
-    fprintf(conn->out, "%s %s\r\n", verb, argument);
-  else
-    fprintf(conn->out, "%s\r\n", verb);
-  if (fflush(conn->out) != 0) return -1;
+  std::string line = verb;
+  if (argument != nullptr) line.append(" ").append(argument);
+  line += "\r\n";
+  if (fflush(conn->out) != 0 || FT__SendAll(fileno(conn->out), line.data(), line.size()) != 0)
+    return -1;
   return FTP_GetReply(conn) == 0 ? conn->reply : -1;
 }
 

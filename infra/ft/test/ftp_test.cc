@@ -120,7 +120,9 @@ TEST_F(FtpTest, AHostWithSeveralAddressesIsReachedThroughALaterOne) {
 }
 
 // A scripted FTP peer (a test double for servers that misbehave): sends each reply in
-// turn, reading one command line after each, then reads until the client closes.
+// turn, reading one command line after each, then reads until the client closes; a
+// kHangUp reply closes the connection at once instead.
+const std::string kHangUp = "hang up";
 class ScriptedPeer {
  public:
   explicit ScriptedPeer(std::vector<std::string> replies) {
@@ -136,14 +138,16 @@ class ScriptedPeer {
     thread_ = std::thread([this, replies] {
       int c = accept(listen_, nullptr, nullptr);
       char ch;
+      bool hungUp = false;
       for (const auto &r : replies) {
+        if ((hungUp = r == kHangUp)) break;
         (void)!send(c, r.data(), r.size(), MSG_NOSIGNAL);
         while (read(c, &ch, 1) == 1 && ch != '\n') {
         }
       }
-      while (read(c, &ch, 1) > 0) {
+      while (!hungUp && read(c, &ch, 1) > 0) {
       }
-      clientClosed = true;
+      clientClosed = true;  // (or the peer hung up)
       close(c);
     });
   }
@@ -176,6 +180,7 @@ TEST_F(FtpTest, MisbehavingServersFailTheReceiveAndLeaveNothing) {
       {"malformed greeting", {"hello there\r\n"}},
       {"over-long line", {"220 " + std::string(200 * 1024, 'x')}},
       {"greeting then closes", {"220 hi\r\n"}},
+      {"hangs up after the login", {"220 hi\r\n", "331 pass\r\n", "230 in\r\n", kHangUp}},
       {"multi-line greeting never ends", {"220-a\r\n220-b\r\n"}},
       {"malformed login reply", {"220 hi\r\n", "3x1\r\n"}},
       {"retrieve accepted, no data connection", with(untilPort, "150 here it comes\r\n")},

@@ -7,6 +7,7 @@
 #include "infra/csecurity.h"
 #include "infra/erdpa.h"
 #include "infra/fa.h"
+#include "infra/ft.h"
 #include "infra/genu.h"
 #include "infra/i18n.h"
 #include "infra/jqp.h"

@@ -420,4 +420,20 @@ std::string PrintedJob(const Reply &reply) {
   return id;
 }
 
+std::vector<uint32_t> PrintedStatus(const Reply &reply) {
+  int pdu = PrintResult_PDU;
+  OssBuf in{static_cast<int32_t>(reply.result.size()),
+            reinterpret_cast<unsigned char *>(const_cast<char *>(reply.result.data()))};
+  void *decoded = nullptr;
+  if (reply.result.empty() || GENU_OssDecode(nullptr, &pdu, &in, &decoded) != 0) return {};
+  std::vector<uint32_t> ids;
+  for (auto *a = static_cast<PrintResult *>(decoded)->job_status; a; a = a->next) {
+    uint32_t id = 0;
+    ShortOf(a->value.type, &id);
+    ids.push_back(id);
+  }
+  GENU_OssFreePDU(nullptr, pdu, decoded);
+  return ids;
+}
+
 }  // namespace kq::spool::test

@@ -89,6 +89,8 @@ struct Page {
 bool ReadPage(const Reply &reply, Page *page);
 // The job identifier of a print result; empty when there is none.
 std::string PrintedJob(const Reply &reply);
+// The attribute ids of a print result's job status, in their order.
+std::vector<uint32_t> PrintedStatus(const Reply &reply);
 
 }  // namespace kq::spool::test
 

@@ -83,6 +83,46 @@ TEST_F(Pac, IsTheOnlyPrivilegesValueOfTheSetAfterEveryCall) {
   EXPECT_EQ(Counting().badFrees, 0u);
 }
 
+// The PAC is built once per effective uid: a request under another uid carries that
+// user's, and reading the state again builds it anew.
+TEST_F(Pac, FollowsTheEffectiveUidAndTheStateReadAgain) {
+  constexpr uid_t kDaemon = 1;
+  SwitchPasswd("files");
+  Resolver("first.example.test");
+  std::string answer = InChild([this] {
+    struct Step {
+      uid_t euid;
+      bool reread;  // the state is read again first, without the resolver's file
+      std::string pac;
+    } steps[] = {
+        {0, false, PacLayout("root", HostName(), 0, ShortNodeName(), "first.example.test", 3)},
+        {kDaemon, false,
+         PacLayout("daemon", HostName(), 0, ShortNodeName(), "first.example.test", 3)},
+        {0, false, PacLayout("root", HostName(), 0, ShortNodeName(), "first.example.test", 3)},
+        {0, true, PacLayout("root", HostName(), 0, ShortNodeName(), HostName(), 0)},
+    };
+    std::string out;
+    StatusList status;
+    AS_setHandle_t set = nullptr;
+    if (AS_Create(status, &set, nullptr, 0) != 0) return std::string("no set");
+    for (const Step &step : steps) {
+      if (step.reread) {
+        unlink(resolvFile.c_str());
+        Reread();
+      }
+      if (seteuid(step.euid) != 0) return std::string("seteuid failed");
+      int rc = SEC_AddPAC_C(0, set);
+      std::string diff =
+          rc == SEC_OK ? FirstDifference(PacInSet(set), step.pac) : "rc " + std::to_string(rc);
+      if (seteuid(0) != 0) return std::string("seteuid back failed");
+      if (!diff.empty()) out += "uid " + std::to_string(step.euid) + ": " + diff + "\n";
+    }
+    AS_Destroy(status, &set);
+    return out;
+  });
+  EXPECT_EQ(answer, "");
+}
+
 TEST(PacErrors, SetAndValueFailuresBecomeResultCodes) {
   struct Case {
     uint32_t status;

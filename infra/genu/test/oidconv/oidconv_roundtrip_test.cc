@@ -80,6 +80,38 @@ TEST(genu_oid_table, IndexesAreSortedAndComplete) {
   EXPECT_STREQ(oidTable[0].name, "reserved-for-null");
 }
 
+// Every form finds its own entry; a form one octet shorter, longer or different is
+// none of the table's unless the table holds that form too.
+TEST(genu_oid_table, BerFormsFindTheirEntryAndNearMissesFindNone) {
+  using namespace kq::genu;
+  std::set<std::string> forms;
+  for (const OidIndexEntry &i : bertable)
+    if (i.entry->ber && i.entry->ber->length)
+      forms.insert(
+          std::string(reinterpret_cast<const char *>(i.entry->ber->value), i.entry->ber->length));
+  auto find = [](const std::string &f) {
+    return FindBer(reinterpret_cast<const unsigned char *>(f.data()),
+                   static_cast<uint32_t>(f.size()));
+  };
+  size_t checked = 0;
+  for (const OidIndexEntry &i : bertable) {
+    const GENU_berOid_t *ber = i.entry->ber;
+    if (!ber || !ber->length) continue;
+    std::string form(reinterpret_cast<const char *>(ber->value), ber->length);
+    int64_t found = find(form);
+    ASSERT_GE(found, 0) << i.number;
+    const GENU_berOid_t *back = oidTable[found].ber;
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(back->value), back->length), form);
+    const std::string misses[] = {form.substr(0, form.size() - 1), form + '\x01',
+                                  form.substr(0, form.size() - 1) + char(form.back() ^ 0x40)};
+    for (const std::string &miss : misses)
+      if (!miss.empty() && !forms.count(miss)) EXPECT_EQ(find(miss), -1) << i.number;
+    ++checked;
+  }
+  EXPECT_GT(checked, 700u);  // the entries with a form
+  EXPECT_EQ(FindBer(nullptr, 3), -1);
+}
+
 TEST(genu_oid_table, FixedRowsAndConstantsKeepTheirValues) {
   const struct {
     const GENU_berOid_t &oid;

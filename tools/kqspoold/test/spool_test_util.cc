@@ -403,7 +403,7 @@ bool ReadPage(const Reply &reply, Page *page) {
   return true;
 }
 
-std::string PrintedJob(const Reply &reply) {
+std::string PrintedJob(const Reply &reply, std::vector<uint32_t> *status) {
   int pdu = PrintResult_PDU;
   OssBuf in{static_cast<int32_t>(reply.result.size()),
             reinterpret_cast<unsigned char *>(const_cast<char *>(reply.result.data()))};
@@ -412,28 +412,14 @@ std::string PrintedJob(const Reply &reply) {
   kq::test::StatusList s;
   GEN_printResult_t *result = nullptr;
   std::string id;
+  for (auto *a = static_cast<PrintResult *>(decoded)->job_status; status && a; a = a->next)
+    ShortOf(a->value.type, &status->emplace_back());
   if (ToGEN_printResult(s, static_cast<PrintResult *>(decoded), &result) == 0 && result) {
     id = result->jobIdentification.value;
     FreeGEN_printResult(s, result);
   }
   GENU_OssFreePDU(nullptr, pdu, decoded);
   return id;
-}
-
-std::vector<uint32_t> PrintedStatus(const Reply &reply) {
-  int pdu = PrintResult_PDU;
-  OssBuf in{static_cast<int32_t>(reply.result.size()),
-            reinterpret_cast<unsigned char *>(const_cast<char *>(reply.result.data()))};
-  void *decoded = nullptr;
-  if (reply.result.empty() || GENU_OssDecode(nullptr, &pdu, &in, &decoded) != 0) return {};
-  std::vector<uint32_t> ids;
-  for (auto *a = static_cast<PrintResult *>(decoded)->job_status; a; a = a->next) {
-    uint32_t id = 0;
-    ShortOf(a->value.type, &id);
-    ids.push_back(id);
-  }
-  GENU_OssFreePDU(nullptr, pdu, decoded);
-  return ids;
 }
 
 }  // namespace kq::spool::test

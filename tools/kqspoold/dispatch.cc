@@ -173,10 +173,24 @@ void *AttributeResult(Request &r, const Attrs *attrs) {
   return res;
 }
 
+// Given attributes that tell a job's status rather than describe the job: state
+// reasons, previous state, intervening jobs, the administrator's message, processing
+// and completion time, number of documents.
+bool StatusAttr(uint32_t id) {
+  static constexpr uint32_t kStatus[] = {261, 278, 280, 283, 284, 285, 288};
+  return std::find(std::begin(kStatus), std::end(kStatus), id) != std::end(kStatus);
+}
+
+// A print result carries the job's status (what the server keeps about the job and
+// the status attributes it holds), not every attribute the client gave it: the job's
+// description is one listing or attribute read away.
 void *PrintResultOf(Request &r, Job &job) {
   auto *res = r.arena.New<PrintResult>();
   snprintf(res->job_identification, sizeof res->job_identification, "%s", job.id.c_str());
-  res->job_status = ToWireList(r.arena, JobStatus(r, job));
+  Attrs &status = r.keep.emplace_back(Kept(job));
+  for (const Attr &x : job.attrs)
+    if (StatusAttr(x.id)) status.push_back(x);
+  res->job_status = ToWireList(r.arena, status);
   return res;
 }
 

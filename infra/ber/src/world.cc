@@ -29,7 +29,7 @@ extern "C" const ber_pdu *BER__FindPDU(const ber_module *module, int number) {
 namespace {
 
 int Report(OssGlobal *world, const Error &err, int code) {
-  memcpy(world->error, err.text, sizeof world->error);
+  strncpy(world->error, err.text, sizeof world->error);  // pads the rest with zeros
   world->error[sizeof world->error - 1] = 0;
   return code;
 }

@@ -123,10 +123,24 @@ int SEC__ASerror(uint32_t status) {
 
 int SEC_AddPAC_C(int, AS_setHandle_t set) {
   CSEC__Init();
+  // Every request carries the PAC: it is built once per effective uid, not per call.
   SEC_pac_t pac;
-  int size = 0;
-  int rc = GetUserPacForONC(&pac, &size);
-  if (rc != SEC_OK) return rc;
+  int size = static_cast<int>(sizeof pac);
+  uid_t uid = geteuid();
+  PacCache &cache = UserPacCache();
+  THR_LockMutex(&Mutex());
+  bool cached = cache.known && cache.uid == uid;
+  if (cached) pac = cache.pac;
+  THR_UnlockMutex(&Mutex());
+  if (!cached) {
+    int rc = GetUserPacForONC(&pac, &size);
+    if (rc != SEC_OK) return rc;
+    THR_LockMutex(&Mutex());
+    cache.known = true;
+    cache.uid = uid;
+    cache.pac = pac;
+    THR_UnlockMutex(&Mutex());
+  }
 
   GEN_External_t certificate;
   memset(&certificate, 0, sizeof certificate);
@@ -144,7 +158,7 @@ int SEC_AddPAC_C(int, AS_setHandle_t set) {
     return SEC__GENUerror(STF_GetStatus(status));
   if (AS_ReplaceAllAttrVals(status, set, kPrivilegesAttr, kPrivilegesType, copy,
                             &GENU_PrivilegesDesc, nullptr) != 0) {
-    rc = SEC__ASerror(STF_GetStatus(status));
+    int rc = SEC__ASerror(STF_GetStatus(status));
     Scratch cleanup;
     GEN_DeletePrivileges(cleanup, copy, &alloc);
     return rc;

@@ -27,6 +27,7 @@ struct State {
   std::string nisDomain, dnsDomain;  // empty: none
   int services[SEC_MAX_SERVICES + 1] = {};
   DomainCache user, host;
+  PacCache pac;
 } state;
 
 void CreateMutex() { THR_InitMutex(&mutex); }
@@ -88,6 +89,7 @@ std::string NodeName() {
 
 DomainCache &UserDomainCache() { return state.user; }
 DomainCache &HostDomainCache() { return state.host; }
+PacCache &UserPacCache() { return state.pac; }
 
 const char *ServiceName(int service) {
   const char *name = ns_get_svc_string(service);

@@ -83,6 +83,41 @@ TEST_F(Pac, IsTheOnlyPrivilegesValueOfTheSetAfterEveryCall) {
   EXPECT_EQ(Counting().badFrees, 0u);
 }
 
+// The PAC is built once per effective uid: a request under another uid carries that
+// user's, and reading the state again builds it anew.
+TEST_F(Pac, FollowsTheEffectiveUidAndTheStateReadAgain) {
+  SwitchPasswd("files");
+  Resolver("first.example.test");
+  std::string answer = InChild([this] {
+    const std::string root =
+        PacLayout("root", HostName(), 0, ShortNodeName(), "first.example.test", 3);
+    const struct {
+      uid_t euid;
+      bool reread;  // the state is read again first, without the resolver's file
+      std::string pac;
+    } steps[] = {
+        {0, false, root},
+        {1, false, PacLayout("daemon", HostName(), 0, ShortNodeName(), "first.example.test", 3)},
+        {0, false, root},
+        {0, true, PacLayout("root", HostName(), 0, ShortNodeName(), HostName(), 0)}};
+    std::string out;
+    StatusList status;
+    AS_setHandle_t set = nullptr;
+    AS_Create(status, &set, nullptr, 0);
+    for (const auto &step : steps) {
+      if (step.reread) unlink(resolvFile.c_str()), Reread();
+      int rc = seteuid(step.euid) == 0 ? SEC_AddPAC_C(0, set) : -99;
+      out +=
+          (rc == SEC_OK ? FirstDifference(PacInSet(set), step.pac) : "rc " + std::to_string(rc)) +
+          ";";
+      seteuid(0);
+    }
+    AS_Destroy(status, &set);
+    return out;
+  });
+  EXPECT_EQ(answer, ";;;;");
+}
+
 TEST(PacErrors, SetAndValueFailuresBecomeResultCodes) {
   struct Case {
     uint32_t status;

@@ -168,6 +168,24 @@ TEST_F(Spool, EveryOperationAnswersAndChangesTheStateAsItSays) {
   }
 }
 
+// A print result carries the job's status; the description the client gave stays with
+// the job.
+TEST_F(Spool, PrintResultsCarryTheJobsStatusNotItsDescription) {
+  constexpr uint32_t kReasons = 288, kPrintAfterSpecified = 291;
+  const std::vector<uint32_t> status = {kAttrJobIdentifier, kAttrJobState, kAttrPrinterName,
+                                        kReasons};
+  Reply created = Call(0, CreateJobPacket("lp1",
+                                          {NameAttr(kJobName, "report"),
+                                           {kReasons, {PackOid(kReasons, kPrintAfterSpecified)}}},
+                                          nullptr, false));
+  std::vector<uint32_t> createdStatus, closedStatus;
+  const std::string id = PrintedJob(created, &createdStatus);
+  PrintedJob(Call(6, CloseJobPacket(id)), &closedStatus);
+  EXPECT_EQ(createdStatus, status);
+  EXPECT_EQ(closedStatus, status);
+  EXPECT_NE(FindAttr(JobOf(id).attrs, kJobName), nullptr);
+}
+
 TEST_F(Spool, DocumentsLandInTheSpoolDirectoryUnderTheJobsNumber) {
   const std::string first = "%!PS first\n", second("second\0with a zero", 18);
   Reply r = Call(0, CreateJobPacket("lp1", {NameAttr(kJobName, "doc")}, &first, false));

@@ -340,9 +340,11 @@ bool ReadPage(const Reply &reply, Page *page) {
   });
 }
 
-std::string PrintedJob(const Reply &reply) {
+std::string PrintedJob(const Reply &reply, std::vector<uint32_t> *status) {
   std::string id;
   Decoded<PrintResult>(reply, PrintResult_PDU, [&](PrintResult &r) {
+    for (auto *a = r.job_status; status && a; a = a->next)
+      ShortOf(a->value.type, &status->emplace_back());
     kq::test::StatusList s;
     GEN_printResult_t *result = nullptr;
     if (ToGEN_printResult(s, &r, &result) != 0 || !result) return;

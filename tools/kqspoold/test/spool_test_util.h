@@ -85,8 +85,9 @@ struct Page {
   bool limited = false;
 };
 bool ReadPage(const Reply &reply, Page *page);
-// The job identifier of a print result; empty when there is none.
-std::string PrintedJob(const Reply &reply);
+// The job identifier of a print result; empty when there is none. `status` (when
+// given) receives the attribute ids of its job status, in their order.
+std::string PrintedJob(const Reply &reply, std::vector<uint32_t> *status = nullptr);
 
 }  // namespace kq::spool::test
 

@@ -18,7 +18,10 @@ constexpr size_t kAllocFixed = 4u << 20;
 constexpr size_t kAllocPerByte = 64;
 
 struct Error {
-  char text[256] = "";
+  // Only the first byte starts empty: every coding call makes one, and most never
+  // write it.
+  Error() { text[0] = '\0'; }
+  char text[256];
   int Set(int code, const char *fmt, ...) __attribute__((format(printf, 3, 4)));
 };
 

@@ -44,6 +44,14 @@ struct DomainCache {
 };
 DomainCache &UserDomainCache();
 DomainCache &HostDomainCache();
+// The PAC last built, for the effective uid it was built for (under the mutex); read
+// again when the process runs under another uid or its state is read again.
+struct PacCache {
+  bool known = false;
+  uid_t uid = 0;
+  SEC_pac_t pac{};
+};
+PacCache &UserPacCache();
 // The name of a switch service for traces ("files" for 3).
 const char *ServiceName(int service);
 

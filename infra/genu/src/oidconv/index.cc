@@ -41,11 +41,58 @@ int64_t Bisect(const OidIndexEntry *index, Cmp cmp) {
   return -1;
 }
 
+int64_t BisectBer(const unsigned char *octets, uint32_t length) {
+  return Bisect(bertable, [&](const OidEntry &e) { return CompareBer(e.ber, octets, length); });
+}
+
+uint32_t HashBer(const unsigned char *octets, uint32_t length) {
+  uint32_t h = 2166136261u;  // FNV-1a
+  for (uint32_t i = 0; i < length; ++i) h = (h ^ octets[i]) * 16777619u;
+  return h;
+}
+
+// Every BER form of the table in an open-addressing hash, each with the entry the
+// binary search finds for it, so that a received identifier costs one hash and one
+// comparison instead of a search. Built on first use.
+class BerHash {
+ public:
+  BerHash() {
+    for (const OidIndexEntry &i : bertable) {
+      const GENU_berOid_t *form = i.entry->ber;
+      if (!form || !form->value || form->length == 0) continue;
+      uint32_t slot = HashBer(form->value, form->length) & kMask;
+      while (slots_[slot].form && !Same(*slots_[slot].form, form->value, form->length))
+        slot = (slot + 1) & kMask;
+      if (!slots_[slot].form) slots_[slot] = {form, BisectBer(form->value, form->length)};
+    }
+  }
+  // The entry of the form, -1 when the table has no such form.
+  int64_t Find(const unsigned char *octets, uint32_t length) const {
+    for (uint32_t slot = HashBer(octets, length) & kMask; slots_[slot].form;
+         slot = (slot + 1) & kMask)
+      if (Same(*slots_[slot].form, octets, length)) return slots_[slot].number;
+    return -1;
+  }
+
+ private:
+  static constexpr uint32_t kMask = 4095;  // at most 41% full
+  static_assert(kIndexEntries * 2 < kMask);
+  static bool Same(const GENU_berOid_t &form, const unsigned char *octets, uint32_t length) {
+    return form.length == length && memcmp(form.value, octets, length) == 0;
+  }
+  struct Slot {
+    const GENU_berOid_t *form;
+    int64_t number;
+  };
+  Slot slots_[kMask + 1] = {};
+};
+
 }  // namespace
 
 int64_t FindBer(const unsigned char *octets, uint32_t length) {
   if (!octets || length == 0) return -1;
-  return Bisect(bertable, [&](const OidEntry &e) { return CompareBer(e.ber, octets, length); });
+  static const BerHash hash;  // static storage: no allocation
+  return hash.Find(octets, length);
 }
 
 int64_t FindName(const char *name) {

@@ -249,11 +249,14 @@ int ListToSet(STF_statusList_t *status, const ListNode *list, AS_setHandle_t *se
     AS_attrHandle_t attr = AS_nullAttrHandle;
     int failed = AddAttribute(status, set, n->value.type, n->value.values, &attr);
     if (!failed && modify) failed = ApplyOperator(status, n->value, attr);
-    AS_FreeAttrHandle(kq::stf::ScratchList(), &attr);
     if (failed) {
+      AS_FreeAttrHandle(kq::stf::ScratchList(), &attr);
       AS_Destroy(kq::stf::ScratchList(), &set);
       return 1;
     }
+    // The handle just made is given back without a report, so the caller's list (which
+    // a success left empty) serves: no scratch list per attribute.
+    AS_FreeAttrHandle(status, &attr);
   }
   *setOut = set;
   return 0;

@@ -2,8 +2,10 @@
 // table row per value type id says how its record and its wire structure relate:
 // directly (the same bytes, or a Boolean) or through a pair of converters; one
 // mechanism walks it in each direction.
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "infra/svclog.h"
 #include "internal/stf_scratch.h"
@@ -135,11 +137,27 @@ const WireRow kRows[] = {
     COMP(94, DriverInfo, driverInfo, 0xc00e00ccu, 0xc00e00ccu),
 };
 
+// Value type ids are small: a row is found by indexing, not by a search per value.
+constexpr uint32_t kIdLimit = 128;
+struct RowIndex {
+  int8_t row[kIdLimit];
+  constexpr RowIndex() : row{} {
+    for (int8_t &r : row) r = -1;
+    for (size_t i = 0; i < std::size(kRows); ++i)  // the first row of an id counts
+      if (row[kRows[i].id] < 0) row[kRows[i].id] = static_cast<int8_t>(i);
+  }
+};
+static_assert(std::size(kRows) < 128);
+constexpr RowIndex kRowIndex;
+
 const WireRow *RowOf(uint32_t id) {
-  for (const WireRow &r : kRows)
-    if (r.id == id) return &r;
-  return nullptr;
+  if (id >= kIdLimit || kRowIndex.row[id] < 0) return nullptr;
+  return &kRows[kRowIndex.row[id]];
 }
+
+// Wire structures up to this size are built on the stack while a value is packed; the
+// encoder only reads them.
+constexpr size_t kStackWire = 256;
 
 int Fail(STF_statusList_t *status, const char *function, uint32_t code) {
   LOG_COND_MESSAGE(LOG_SEV_GENCONV, "Exiting: %s", function);
@@ -199,10 +217,15 @@ int JQP_PackAV(STF_statusList_t *status, uint32_t id, const void *value, OssBuf 
   const WireRow *row = RowOf(id);
   if (!row || GENU_TypeToPDU(id) < 0) return Fail(status, kName, GENU_ST_NOT_COMPARABLE);
   if (!value || !encodedOut) return Fail(status, kName, GENU_ST_BAD_VALUE);
-  void *wire = genu::WireAlloc(row->wireSize);
+  alignas(std::max_align_t) unsigned char local[kStackWire];
+  bool onStack = row->wireSize <= sizeof local;
+  void *wire = onStack ? memset(local, 0, row->wireSize) : genu::WireAlloc(row->wireSize);
   if (!wire) return Fail(status, kName, GENU_ST_NO_MEMORY);
+  auto dropWire = [&] {
+    if (!onStack) genu::WireFree(wire);
+  };
   if (ToWire(status, *row, wire, value)) {
-    genu::WireFree(wire);
+    dropWire();
     return Fail(status, kName, row->packFailure);
   }
   genu::TraceValue("JQP_PackAV: packing", id, value, false);
@@ -213,7 +236,7 @@ int JQP_PackAV(STF_statusList_t *status, uint32_t id, const void *value, OssBuf 
   OssBuf encoded{0, nullptr};
   int code = GENU_OssEncode(nullptr, row->pdu, wire, &encoded);
   int released = row->release ? row->release(status, wire) : 0;
-  genu::WireFree(wire);
+  dropWire();
   if (code) return Fail(status, kName, GENU_ST_ENCODE_FAILED);
   if (released) {
     free(encoded.value);  // encoded bytes live on the process heap

@@ -20,6 +20,11 @@ THR_once_t worldOnce = PTHREAD_ONCE_INIT;
 
 namespace {
 
+// The calling thread's world once made: every value coded asks for it several times,
+// and this spares the once-check and the key look-up. Set with the key's value and
+// cleared by the key's destructor, which runs on the ending thread.
+thread_local OssGlobal *threadWorld = nullptr;
+
 // These two traces end at "code=" without a number: the code itself goes out with
 // the user message that follows.
 const char *const kOnceFailed = "GENU_GetWorld: THR_Once failed, code=\n";
@@ -62,15 +67,18 @@ OssGlobal *GENU__MakeWorld(void) {
     free(world);
     return nullptr;
   }
+  threadWorld = world;
   return world;
 }
 
 void GENU__FreeWorld(void *world) {
+  if (threadWorld == world) threadWorld = nullptr;
   ossterm(static_cast<OssGlobal *>(world));
   if (world) free(world);
 }
 
 OssGlobal *GENU_GetWorld(void) {
+  if (OssGlobal *world = threadWorld) return world;
   uint32_t rc = THR_Once(&genu::worldOnce, GENU__OssInit);
   if (rc) Trace(kOnceFailed, rc);
   void *world = nullptr;

@@ -80,6 +80,30 @@ TEST(genu_oid_table, IndexesAreSortedAndComplete) {
   EXPECT_STREQ(oidTable[0].name, "reserved-for-null");
 }
 
+// Every form finds an entry of that form; one octet more or less finds none.
+TEST(genu_oid_table, BerFormsFindTheirEntryAndNearMissesFindNone) {
+  using namespace kq::genu;
+  auto find = [](const std::string &f) {
+    return FindBer(reinterpret_cast<const unsigned char *>(f.data()),
+                   static_cast<uint32_t>(f.size()));
+  };
+  auto form = [](const GENU_berOid_t *b) {
+    return b ? std::string(reinterpret_cast<const char *>(b->value), b->length) : "";
+  };
+  std::set<std::string> forms;
+  for (const OidIndexEntry &i : bertable) forms.insert(form(i.entry->ber));
+  for (const std::string &f : forms) {
+    if (f.empty()) continue;
+    int64_t found = find(f);
+    ASSERT_GE(found, 0);
+    EXPECT_EQ(form(oidTable[found].ber), f);
+    for (const std::string &miss : {f.substr(0, f.size() - 1), f + '\x01'}) {
+      if (!miss.empty() && !forms.count(miss)) EXPECT_EQ(find(miss), -1);
+    }
+  }
+  EXPECT_GT(forms.size(), 700u);  // the entries with a form
+}
+
 TEST(genu_oid_table, FixedRowsAndConstantsKeepTheirValues) {
   const struct {
     const GENU_berOid_t &oid;

@@ -183,7 +183,7 @@ TEST_F(Spool, PrintResultsCarryTheJobsStatusNotItsDescription) {
   PrintedJob(Call(6, CloseJobPacket(id)), &closedStatus);
   EXPECT_EQ(createdStatus, status);
   EXPECT_EQ(closedStatus, status);
-  EXPECT_NE(FindAttr(JobOf(id).attrs, kJobName), nullptr);
+  EXPECT_NE(FindAttr(server->jobs.at(id).attrs, kJobName), nullptr);
 }
 
 TEST_F(Spool, DocumentsLandInTheSpoolDirectoryUnderTheJobsNumber) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "internal/evt_port.h"
 #include "private/evt_queue.h"
 
 namespace kq::evt {
@@ -248,6 +249,15 @@ int EVT_OpenRegisteredPort(uint16_t *port, EVT_queueId_t *queueId) {
   uint16_t wanted;
   EVT_GetRegisteredPort(&wanted);
   return OpenReceiving(wanted, port, queueId);
+}
+
+int EVT__OpenPort(uint16_t port, uint16_t *bound, EVT_queueId_t *queueId) {
+  if (!queueId) return EVT_E_INVALID;
+  {
+    std::lock_guard<std::mutex> g(g_mu);
+    if (g_initCount == 0) return EVT_E_NOTINIT;
+  }
+  return OpenReceiving(port, bound, queueId);
 }
 
 int EVT_Close(EVT_queueId_t queueId) {

@@ -32,28 +32,34 @@ int PollOne(int fd, short events, long timeoutMs, short *revents) {
 
 // Connects `fd` to one destination, waiting at most the queue's time-out for the
 // connection to become writable.
-int ConnectOne(Queue *q, int fd, const sockaddr_in &to) {
+// `waited` tells whether the failure came while waiting.
+int ConnectOne(Queue *q, int fd, const sockaddr_in &to, bool *waited) {
+  *waited = false;
   if (connect(fd, reinterpret_cast<const sockaddr *>(&to), sizeof to) != 0) {
     if (errno == ETIMEDOUT) return EVT_E_TIMEOUT;
     if (errno != EINPROGRESS) return EVT_E_NETWORK;
   }
+  *waited = true;
   short rev = 0;
   int n = PollOne(fd, POLLOUT, q->timeout, &rev);
   if (n < 0) return EVT_E_NETWORK;
   if (n == 0) return EVT_E_TIMEOUT;
-  if (rev != POLLOUT) return EVT_E_NETWORK;
-  int err = 0;
-  socklen_t len = sizeof err;
-  if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0)
-    return err == ETIMEDOUT ? EVT_E_TIMEOUT : EVT_E_NETWORK;
-  return EVT_OK;
+  // A refused or reset connection reports error or hang-up along with writable.
+  return rev == POLLOUT ? EVT_OK : EVT_E_NETWORK;
 }
 
+// The socket stays non-blocking after the connect: a full send buffer is waited out
+// with poll instead of switching the socket back.
 int WriteAll(int fd, const unsigned char *p, size_t len) {
   while (len > 0) {
     size_t piece = len < static_cast<size_t>(kBufferSize) ? len : kBufferSize;
     ssize_t n = send(fd, p, piece, MSG_NOSIGNAL);
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      short rev = 0;
+      if (PollOne(fd, POLLOUT, 0, &rev) <= 0 || !(rev & POLLOUT)) return EVT_E_NETWORK;
+      continue;
+    }
     if (n <= 0) return EVT_E_NETWORK;
     p += n;
     len -= static_cast<size_t>(n);
@@ -64,7 +70,7 @@ int WriteAll(int fd, const unsigned char *p, size_t len) {
 }  // namespace
 
 int EVT__OpenSocket(Queue *q, bool sending, uint16_t wantedPort) {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | (sending ? SOCK_NONBLOCK : 0), 0);
   if (fd < 0) return EVT_E_NETWORK;
   int size = kBufferSize, on = 1;
   if (sending) {
@@ -112,12 +118,7 @@ int EVT__SendTCP(Queue *q, Message *m) {
   for (int i = 0; i < q->naddrs; i++) {
     if (EVT__OpenSocket(q, true, 0) != EVT_OK) return EVT_E_NETWORK;
     int fd = q->socket;
-    if (fcntl(fd, F_SETFL, O_NONBLOCK) != 0) {
-      rc = EVT_E_NETWORK;
-    } else {
-      rc = ConnectOne(q, fd, q->addrs[i]);
-      waitFailed = rc != EVT_OK;
-    }
+    rc = ConnectOne(q, fd, q->addrs[i], &waitFailed);
     if (rc == EVT_OK) break;
     close(fd);
     q->socket = -1;
@@ -129,10 +130,6 @@ int EVT__SendTCP(Queue *q, Message *m) {
   int fd = q->socket;
   q->socket = -1;
   OssBuf buf{0, nullptr};
-  if (fcntl(fd, F_SETFL, 0) != 0) {
-    close(fd);
-    return EVT_E_NETWORK;
-  }
   if (ossEncode(&q->world, EventMessage_PDU, &m->list, &buf) != 0) {
     close(fd);
     return EVT_E_ENCODE;

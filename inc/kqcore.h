@@ -6,6 +6,7 @@
 #include "infra/ber.h"
 #include "infra/csecurity.h"
 #include "infra/erdpa.h"
+#include "infra/evt.h"
 #include "infra/fa.h"
 #include "infra/ft.h"
 #include "infra/genu.h"

@@ -15,8 +15,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "infra/kqexport.h"
-#include "infra/stf.h"
+#include "kqexport.h"
+#include "stf.h"
 
 KQ_BEGIN_DECLS
 

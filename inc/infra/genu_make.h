@@ -7,7 +7,7 @@
 #ifndef KQ_INFRA_GENU_MAKE_H
 #define KQ_INFRA_GENU_MAKE_H
 
-#include "infra/genu_value.h"
+#include "genu_value.h"
 
 KQ_BEGIN_DECLS
 

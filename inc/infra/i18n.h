@@ -16,10 +16,10 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "infra/genu_iconv.h"
-#include "infra/genu_oid.h"
-#include "infra/kqexport.h"
-#include "infra/stf.h"
+#include "genu_iconv.h"
+#include "genu_oid.h"
+#include "kqexport.h"
+#include "stf.h"
 
 KQ_BEGIN_DECLS
 

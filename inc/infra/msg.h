@@ -8,8 +8,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "infra/kqexport.h"
-#include "infra/stf_types.h"
+#include "kqexport.h"
+#include "stf_types.h"
 
 KQ_BEGIN_DECLS
 

@@ -6,6 +6,7 @@
 #include "genu_desc.h"
 #include "genu_iconv.h"
 #include "genu_make.h"
+#include "genu_names.h" /* generated: GENU_SHOID_<NAME>, GEN_TYPE_<SYNTAX> */
 #include "genu_oid.h"
 #include "genu_render.h"
 #include "genu_value.h"

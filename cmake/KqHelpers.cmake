@@ -16,7 +16,8 @@ function(kq_family name)
   if(NOT TARGET kq_${name})
     add_library(kq_${name}_api INTERFACE)
     target_include_directories(kq_${name}_api INTERFACE ${CMAKE_SOURCE_DIR}/inc
-                                                        ${CMAKE_BINARY_DIR}/inc)
+                                                        ${CMAKE_BINARY_DIR}/inc
+                                                        ${CMAKE_BINARY_DIR}/inc/infra)
     if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/iface)
       target_include_directories(kq_${name}_api INTERFACE ${CMAKE_CURRENT_SOURCE_DIR}/iface)
     endif()

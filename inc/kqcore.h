@@ -22,5 +22,6 @@
 #include "infra/svclog.h"
 #include "infra/sysutil.h"
 #include "infra/thr.h"
+#include "infra/version.h"
 
 #endif

@@ -15,8 +15,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "infra/kqexport.h"
-#include "infra/stf.h"
+#include "kqexport.h"
+#include "stf.h"
 
 KQ_BEGIN_DECLS
 
@@ -98,7 +98,9 @@ typedef struct AS_attrIdList {
   const uint32_t *ids;
 } AS_attrIdList_t;
 
-/* Sets. */
+/* Sets. A null allocate descriptor is accepted and means malloc and free; the set
+ * allocates its own records, copies of values and lists it returns through the
+ * descriptor it was created with, and frees the values it owns with it. */
 KQ_EXPORT uint32_t AS_Create(STF_statusList_t *statusList, AS_setHandle_t *setOut,
                              const AS_allocateDescriptor_t *allocateDescriptor,
                              uint32_t allowDuplicates);

@@ -14,8 +14,8 @@
 #include <stdint.h>
 #include <sys/types.h>
 
-#include "infra/as.h"
-#include "infra/kqexport.h"
+#include "as.h"
+#include "kqexport.h"
 
 KQ_BEGIN_DECLS
 

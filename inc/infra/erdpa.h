@@ -17,10 +17,10 @@
 
 #include <stdint.h>
 
-#include "infra/as.h"
-#include "infra/genu_value.h"
-#include "infra/kqexport.h"
-#include "infra/stf.h"
+#include "as.h"
+#include "genu_value.h"
+#include "kqexport.h"
+#include "stf.h"
 
 KQ_BEGIN_DECLS
 

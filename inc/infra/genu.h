@@ -2,15 +2,16 @@
 #ifndef KQ_INFRA_GENU_H
 #define KQ_INFRA_GENU_H
 
-#include "infra/genu_compare.h"
-#include "infra/genu_desc.h"
-#include "infra/genu_iconv.h"
-#include "infra/genu_make.h"
-#include "infra/genu_oid.h"
-#include "infra/genu_render.h"
-#include "infra/genu_value.h"
-#include "infra/genu_wire.h"
-#include "infra/genu_world.h"
-#include "infra/genu_x400.h"
+#include "genu_compare.h"
+#include "genu_desc.h"
+#include "genu_iconv.h"
+#include "genu_make.h"
+#include "genu_names.h" /* generated: GENU_SHOID_<NAME>, GEN_TYPE_<SYNTAX> */
+#include "genu_oid.h"
+#include "genu_render.h"
+#include "genu_value.h"
+#include "genu_wire.h"
+#include "genu_world.h"
+#include "genu_x400.h"
 
 #endif

@@ -5,7 +5,7 @@
 #ifndef KQ_INFRA_GENU_COMPARE_H
 #define KQ_INFRA_GENU_COMPARE_H
 
-#include "infra/genu_value.h"
+#include "genu_value.h"
 
 KQ_BEGIN_DECLS
 

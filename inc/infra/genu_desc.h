@@ -6,8 +6,8 @@
 
 #include <stdint.h>
 
-#include "infra/as.h"
-#include "infra/kqexport.h"
+#include "as.h"
+#include "kqexport.h"
 
 KQ_BEGIN_DECLS
 

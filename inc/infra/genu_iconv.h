@@ -15,10 +15,10 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "infra/genu_oid.h"
-#include "infra/genu_value.h"
-#include "infra/kqexport.h"
-#include "infra/stf.h"
+#include "genu_oid.h"
+#include "genu_value.h"
+#include "kqexport.h"
+#include "stf.h"
 
 KQ_BEGIN_DECLS
 

@@ -3,11 +3,16 @@
  * address forms and access-control-list forms, and time and 64-bit arithmetic.
  * Every operation takes a status list first and an allocate descriptor last
  * (null: malloc/free) and returns 0 on success, 1 on failure; on failure
- * nothing it allocated stays allocated. Part of infra/genu.h. */
+ * nothing it allocated stays allocated. Part of infra/genu.h.
+ *
+ * Ownership: a value handed to a set (AS_AddAttrVal and the other non-M forms) is
+ * freed later with the set's allocator, so make it with the set's descriptor
+ * (AS_GetAllocator); a value made with a null descriptor goes only into a set created
+ * with a null one, or is added as a copy (the M forms) and freed by the caller. */
 #ifndef KQ_INFRA_GENU_MAKE_H
 #define KQ_INFRA_GENU_MAKE_H
 
-#include "infra/genu_value.h"
+#include "genu_value.h"
 
 KQ_BEGIN_DECLS
 

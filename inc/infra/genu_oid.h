@@ -16,9 +16,9 @@
 
 #include <stdint.h>
 
-#include "infra/kqbm.h"
-#include "infra/kqexport.h"
-#include "infra/stf.h"
+#include "kqbm.h"
+#include "kqexport.h"
+#include "stf.h"
 
 KQ_BEGIN_DECLS
 
@@ -70,7 +70,7 @@ KQ_EXPORT int GENU_AttrIdToType(STF_statusList_t *status, uint32_t shoid, uint32
 KQ_EXPORT uint32_t NumberOfShoids(void);
 
 /* The named constant objects: id_syn_descriptor for "id-syn-descriptor", ... */
-#include "infra/genu_oid_ids.h"
+#include "genu_oid_ids.h"
 
 KQ_END_DECLS
 

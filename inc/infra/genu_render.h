@@ -8,11 +8,11 @@
 
 #include <stdint.h>
 
-#include "infra/as.h"
-#include "infra/ber.h"
-#include "infra/genu_value.h"
-#include "infra/kqexport.h"
-#include "infra/stf.h"
+#include "as.h"
+#include "ber.h"
+#include "genu_value.h"
+#include "kqexport.h"
+#include "stf.h"
 
 KQ_BEGIN_DECLS
 

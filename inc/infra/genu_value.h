@@ -8,9 +8,9 @@
 
 #include <stdint.h>
 
-#include "infra/as.h"
-#include "infra/kqexport.h"
-#include "infra/stf.h"
+#include "as.h"
+#include "kqexport.h"
+#include "stf.h"
 
 KQ_BEGIN_DECLS
 

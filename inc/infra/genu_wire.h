@@ -14,11 +14,11 @@
 
 #include <stdint.h>
 
-#include "infra/as.h"
-#include "infra/genu_value.h"
-#include "infra/genu_world.h"
-#include "infra/kqexport.h"
-#include "infra/stf.h"
+#include "as.h"
+#include "genu_value.h"
+#include "genu_world.h"
+#include "kqexport.h"
+#include "stf.h"
 
 KQ_BEGIN_DECLS
 

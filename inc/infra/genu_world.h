@@ -5,8 +5,8 @@
 
 #include <stdint.h>
 
-#include "infra/ber.h"
-#include "infra/kqexport.h"
+#include "ber.h"
+#include "kqexport.h"
 
 KQ_BEGIN_DECLS
 

@@ -46,11 +46,11 @@
 
 #include <stdint.h>
 
-#include "infra/genu_value.h"
-#include "infra/genu_wire.h"
-#include "infra/genu_world.h"
-#include "infra/kqexport.h"
-#include "infra/stf.h"
+#include "genu_value.h"
+#include "genu_wire.h"
+#include "genu_world.h"
+#include "kqexport.h"
+#include "stf.h"
 
 KQ_BEGIN_DECLS
 

@@ -16,10 +16,10 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "infra/genu_iconv.h"
-#include "infra/genu_oid.h"
-#include "infra/kqexport.h"
-#include "infra/stf.h"
+#include "genu_iconv.h"
+#include "genu_oid.h"
+#include "kqexport.h"
+#include "stf.h"
 
 KQ_BEGIN_DECLS
 
@@ -36,7 +36,8 @@ KQ_BEGIN_DECLS
 
 /* Reads the data file on the first call of the process (from `directory`, or without
  * one from the search path: $MERIDON_DIR/usr/kq/share/data, ../usr/kq/share/data,
- * ../share/data, ../../../../usr/kq/share/data) and registers the two ICONV
+ * ../share/data, ../../../../usr/kq/share/data, then the installed data directory,
+ * <prefix>/share/kqcore/data) and registers the two ICONV
  * callbacks; later calls only count. */
 KQ_EXPORT int I18N_Init(STF_statusList_t *status, const char *directory /* optional */);
 /* Counts one user down; the last one releases the tables. */

@@ -13,12 +13,12 @@
 
 #include <stdint.h>
 
-#include "infra/as.h"
-#include "infra/erdpa.h"
-#include "infra/genu.h"
-#include "infra/jqp_frame.h"
-#include "infra/kqexport.h"
-#include "infra/stf.h"
+#include "as.h"
+#include "erdpa.h"
+#include "genu.h"
+#include "jqp_frame.h"
+#include "kqexport.h"
+#include "stf.h"
 
 KQ_BEGIN_DECLS
 
@@ -190,7 +190,7 @@ KQ_EXPORT int JQP_ErrorDecode(STF_statusList_t *status, int32_t errorType, const
 
 KQ_END_DECLS
 
-#include "infra/jqp_echo.h"
-#include "infra/jqp_ops.h"
+#include "jqp_echo.h"
+#include "jqp_ops.h"
 
 #endif

@@ -10,13 +10,13 @@
 
 #include <stdint.h>
 
-#include "infra/as.h"
-#include "infra/erdpa.h"
-#include "infra/genu.h"
-#include "infra/jqp.h"
-#include "infra/jqp_ops.h"
-#include "infra/kqexport.h"
-#include "infra/stf.h"
+#include "as.h"
+#include "erdpa.h"
+#include "genu.h"
+#include "jqp.h"
+#include "jqp_ops.h"
+#include "kqexport.h"
+#include "stf.h"
 
 KQ_BEGIN_DECLS
 

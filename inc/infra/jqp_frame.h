@@ -32,10 +32,10 @@
 #include <stdint.h>
 #include <sys/time.h>
 
-#include "infra/genu_value.h"
-#include "infra/kqexport.h"
-#include "infra/ns.h"
-#include "infra/stf.h"
+#include "genu_value.h"
+#include "kqexport.h"
+#include "ns.h"
+#include "stf.h"
 
 KQ_BEGIN_DECLS
 

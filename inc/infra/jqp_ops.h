@@ -19,11 +19,11 @@
 
 #include <stdint.h>
 
-#include "infra/as.h"
-#include "infra/erdpa.h"
-#include "infra/genu.h"
-#include "infra/kqexport.h"
-#include "infra/stf.h"
+#include "as.h"
+#include "erdpa.h"
+#include "genu.h"
+#include "kqexport.h"
+#include "stf.h"
 
 KQ_BEGIN_DECLS
 
@@ -62,7 +62,7 @@ KQ_END_DECLS
 
 /* The results of the operations are the generic records of infra/jqp.h (which includes
  * this header after them). */
-#include "infra/jqp.h"
+#include "jqp.h"
 
 KQ_BEGIN_DECLS
 

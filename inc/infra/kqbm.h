@@ -10,7 +10,7 @@
 
 #include <stdint.h>
 
-#include "infra/kqexport.h"
+#include "kqexport.h"
 
 KQ_BEGIN_DECLS
 

@@ -8,8 +8,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "infra/kqexport.h"
-#include "infra/stf_types.h"
+#include "kqexport.h"
+#include "stf_types.h"
 
 KQ_BEGIN_DECLS
 
@@ -26,6 +26,11 @@ KQ_BEGIN_DECLS
 #define MSG_ST_NOT_FOUND 0xc0020070u      /* catalogue or message not found */
 #define MSG_ST_BAD_SOURCE 0xc0020071u     /* unknown status source */
 
+/* A program calls MSG_UsageBegin once, before it asks for any message text (through
+ * STF_GetMessage, STF_PutMessages or the functions below); until then every text is
+ * the fallback line with the bare code. appName: 3 to 8 letters and digits, the first
+ * a letter. The catalogues are found under $QV_ROOT/usr/kq/share/messages, else under
+ * the installed <prefix>/share/kqcore/messages. */
 KQ_EXPORT uint32_t MSG_UsageBegin(const char *appName);
 KQ_EXPORT uint32_t MSG_UsageEnd(void);
 

@@ -7,7 +7,7 @@
 #ifndef KQ_INFRA_NS_H
 #define KQ_INFRA_NS_H
 
-#include "infra/kqexport.h"
+#include "kqexport.h"
 
 KQ_BEGIN_DECLS
 

@@ -13,9 +13,9 @@
 
 #include <stdint.h>
 
-#include "infra/kqbm.h"
-#include "infra/kqexport.h"
-#include "infra/stf.h"
+#include "kqbm.h"
+#include "kqexport.h"
+#include "stf.h"
 
 KQ_BEGIN_DECLS
 

@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-#include "infra/kqexport.h"
+#include "kqexport.h"
 
 KQ_BEGIN_DECLS
 

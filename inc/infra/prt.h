@@ -9,7 +9,7 @@
 #ifndef KQ_INFRA_PRT_H
 #define KQ_INFRA_PRT_H
 
-#include "infra/kqexport.h"
+#include "kqexport.h"
 
 KQ_BEGIN_DECLS
 

@@ -5,8 +5,8 @@
 
 #include <stdint.h>
 
-#include "infra/kqexport.h"
-#include "infra/stf_types.h"
+#include "kqexport.h"
+#include "stf_types.h"
 
 KQ_BEGIN_DECLS
 

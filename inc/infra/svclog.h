@@ -6,7 +6,7 @@
 
 #include <stdint.h>
 
-#include "infra/kqexport.h"
+#include "kqexport.h"
 
 KQ_BEGIN_DECLS
 

@@ -5,7 +5,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 
-#include "infra/kqexport.h"
+#include "kqexport.h"
 
 KQ_BEGIN_DECLS
 

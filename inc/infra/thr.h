@@ -10,7 +10,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "infra/kqexport.h"
+#include "kqexport.h"
 
 KQ_BEGIN_DECLS
 
@@ -64,7 +64,11 @@ KQ_EXPORT uint32_t THR_JoinThread(const THR_thread_t *thread, void **statusOut);
 KQ_EXPORT uint32_t THR_GetThreadHandle(THR_thread_t *threadOut);
 KQ_EXPORT uint32_t THR_Equal(THR_thread_t a, THR_thread_t b, int32_t *resultOut);
 KQ_EXPORT uint32_t THR_SetPriority(const THR_thread_t *threadOrNull, int32_t priorityClass);
+/* Declared only where <signal.h> shows the POSIX signal interface (sigset_t), so that a
+ * strict ISO C program needs no feature-test macro to include this header. */
+#ifdef SIG_BLOCK
 KQ_EXPORT uint32_t THR_SetSignalMask(int how, const sigset_t *newMask, sigset_t *oldMask);
+#endif
 KQ_EXPORT uint32_t THR_Once(THR_once_t *control, void (*function)(void));
 
 /* Exported for callers that bracket RPC use; they have nothing to do here. */

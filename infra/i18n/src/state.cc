@@ -28,6 +28,7 @@ constexpr const char *kSearchDirs[] = {
     "../usr/kq/share/data",
     "../share/data",
     "../../../../usr/kq/share/data",
+    KQ_INSTALL_DATADIR "/data",  // where the library was installed
 };
 
 uint32_t ReadFrom(const std::string &directory, Tables &t) {

@@ -81,13 +81,19 @@ nl_catd MSG__OpenCatalogue(const char *name, const char *locale, const char *roo
   nl_catd catd = catopen(name, kOpenFlag);
   if (catd != kNoCatalogue) return catd;
 
+  // A root (QV_ROOT) holds the catalogues under usr/kq/share, as the build's stage
+  // does; without one, the installed library looks where it was installed.
+  char share[PATH_MAX];
+  int n = root && *root ? snprintf(share, sizeof share, "%s/usr/kq/share", root)
+                        : snprintf(share, sizeof share, "%s", KQ_INSTALL_DATADIR);
+  if (n <= 0 || static_cast<size_t>(n) >= sizeof share) return kNoCatalogue;
   char path[PATH_MAX];
-  int n = snprintf(path, sizeof path, "%s/usr/kq/share/messages/%s/%s", root, locale, name);
+  n = snprintf(path, sizeof path, "%s/messages/%s/%s", share, locale, name);
   if (n > 0 && static_cast<size_t>(n) < sizeof path) {
     catd = catopen(path, kOpenFlag);
     if (catd != kNoCatalogue) return catd;
   }
-  n = snprintf(path, sizeof path, "%s/usr/kq/share/messages/default/%s", root, name);
+  n = snprintf(path, sizeof path, "%s/messages/default/%s", share, name);
   if (n > 0 && static_cast<size_t>(n) < sizeof path) {
     catd = catopen(path, kOpenFlag);
   }

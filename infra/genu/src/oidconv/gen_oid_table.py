@@ -5,9 +5,12 @@ Writes two files:
   oid_table.cc        the 1657 table entries, their BER and binary forms, the named
                       constant object of every identifier, and the BER and name
                       indexes, both sorted here once and for all;
-  genu_oid_ids.h      the public declarations of the named constant objects.
+  genu_oid_ids.h      the public declarations of the named constant objects;
+  genu_names.h        (when asked) named constants for callers that build requests:
+                      the short OID of every named identifier and the value type id
+                      of every syntax, from the same rows as the table.
 
-usage: gen_oid_table.py DATA OUT_CC OUT_H
+usage: gen_oid_table.py DATA OUT_CC OUT_H [OUT_NAMES_H]
 """
 import sys
 
@@ -59,7 +62,35 @@ def read_rows(path):
     return rows
 
 
-def main(data, out_cc, out_h):
+def names_header(table):
+    """The short OID of every named identifier (GENU_SHOID_ID_ATT_JOB_NAME) and the
+    value type id of every syntax row (GEN_TYPE_SIMPLE_NAME for id-syn-simple-name)."""
+    upper = lambda name: name.replace('-', '_').upper()
+    h = ['/* Generated from data/oids.txt by gen_oid_table.py. Do not edit.',
+         ' * Named constants for building requests: GENU_SHOID_<NAME> is the short OID of',
+         ' * the identifier <name> (GENU_SHOID_ID_ATT_JOB_NAME for id-att-job-name), and',
+         ' * GEN_TYPE_<SYNTAX> is the value type id of the generic value records of that',
+         ' * attribute syntax (GEN_TYPE_SIMPLE_NAME, from id-syn-simple-name). */',
+         '#ifndef KQ_INFRA_GENU_NAMES_H', '#define KQ_INFRA_GENU_NAMES_H', '']
+    seen = set()
+    types = []
+    for e, (name, octets, vtype) in enumerate(table):
+        if not octets:
+            continue
+        macro = 'GENU_SHOID_' + upper(name)
+        if macro in seen:
+            raise ValueError('two identifiers make the constant ' + macro)
+        seen.add(macro)
+        h.append('#define %s %dU' % (macro, e if e <= 1092 else e + HIGH_SHIFT))
+        if name.startswith('id-syn-') and vtype != NO_TYPE:
+            types.append(('GEN_TYPE_' + upper(name[len('id-syn-'):]), vtype))
+    h.append('')
+    h += ['#define %s %d' % t for t in types]
+    h += ['', '#endif', '']
+    return '\n'.join(h)
+
+
+def main(data, out_cc, out_h, out_names_h=None):
     rows = read_rows(data)
     table = []
     for e in range(ENTRIES):
@@ -113,10 +144,12 @@ def main(data, out_cc, out_h):
     h += ['KQ_EXPORT extern const GENU_berOid_t %s;' % ident(t[0]) for t in table if t[1]]
     h += ['', '#endif', '']
     open(out_h, 'w').write('\n'.join(h))
+    if out_names_h:
+        open(out_names_h, 'w').write(names_header(table))
 
 
 if __name__ == '__main__':
-    if len(sys.argv) != 4:
+    if len(sys.argv) not in (4, 5):
         sys.exit(__doc__)
     try:
         main(*sys.argv[1:])

@@ -13,8 +13,8 @@
 
 #include <stdint.h>
 
-#include "infra/genu_value.h"
-#include "infra/kqexport.h"
+#include "genu_value.h"
+#include "kqexport.h"
 
 KQ_BEGIN_DECLS
 

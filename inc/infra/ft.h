@@ -8,8 +8,8 @@
 
 #include <stdint.h>
 
-#include "infra/kqexport.h"
-#include "infra/thr.h"
+#include "kqexport.h"
+#include "thr.h"
 
 KQ_BEGIN_DECLS
 

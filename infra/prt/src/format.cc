@@ -30,6 +30,21 @@ ns_printer_t *PrinterFromNames(char *names, const char *source) {
   return p;
 }
 
+// A piece without a value ("flag" or "flag=") yields its key with no value; it takes
+// nothing away from an earlier piece of the same key.
+void AddKeyWithoutValue(const char *key, ns_printer_t *p) {
+  for (ns_kvp_t **kv = p->attributes; kv && *kv; ++kv)
+    if (strcmp((*kv)->key, key) == 0) return;
+  ns_kvp_t *kv = ns_kvp_create(key, nullptr);
+  void **grown = kv ? list_append((void **)p->attributes, kv) : nullptr;
+  if (grown) {
+    p->attributes = (ns_kvp_t **)grown;
+  } else if (kv) {
+    free(kv->key);
+    free(kv);
+  }
+}
+
 void TrimBlanks(char **piece) {
   char *s = *piece + strspn(*piece, " \t");
   size_t n = strlen(s);
@@ -55,8 +70,10 @@ ns_printer_t *ParseSystemEntry(const char *entry, const char *source) {
     if (kv && kv[0]) {
       if (kv[1]) TrimBlanks(&kv[1]);
       TrimBlanks(&kv[0]);
-      // A key without a value carries nothing (and takes nothing away).
-      if (kv[1] && *kv[1]) ns_set_value_from_string(kv[0], kv[1], p);
+      if (kv[1] && *kv[1])
+        ns_set_value_from_string(kv[0], kv[1], p);
+      else
+        AddKeyWithoutValue(kv[0], p);
     }
     free(kv);
   }

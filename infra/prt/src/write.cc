@@ -32,8 +32,8 @@ struct NoLookups {
 
 FILE *OpenForUpdate(const std::string &file) {
   for (;;) {
-    FILE *f = fopen(file.c_str(), "rb+");
-    if (!f && errno == ENOENT) f = fopen(file.c_str(), "wb+");
+    FILE *f = OpenRegular(file, O_RDWR, "rb+");
+    if (!f && errno == ENOENT) f = OpenRegular(file, O_RDWR | O_CREAT | O_TRUNC, "wb+");
     if (f || errno != EAGAIN) return f;
   }
 }

@@ -50,6 +50,10 @@ int OpenLockFile(const std::string &file, bool forReading);
 int LockRetry(int fd, short type);
 void Unlock(int fd);
 uint32_t ReadCounter(int fd);
+// Opens a configuration file with open(2) `flags` as a stream of `mode`; NULL (errno
+// set, EINVAL for what is not a regular file) when it cannot be opened or is not a
+// regular file.
+FILE *OpenRegular(const std::string &file, int flags, const char *mode);
 int BumpCounter(int fd);
 
 // Writes `printer` into `file` replacing the entry it names. 0 or -1.

@@ -172,6 +172,7 @@ const char *Unwritable(Format format, const ns_printer_t *printer) {
 }
 
 ns_printer_t *ParseEntry(Format format, const char *entry, const char *source) {
+  ListResolution resolution;
   return format == Format::kSystem ? ParseSystemEntry(entry, source)
                                    : ParseUserEntry(entry, source);
 }

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unordered_set>
 
 #include "infra/svclog.h"
 #include "private/prt_internal.h"
@@ -74,8 +76,21 @@ bool WriteTemp(FILE *old, const std::string &temp, Format format, ns_printer_t *
 
 }  // namespace
 
+namespace {
+thread_local int resolutions = 0;
+thread_local std::unordered_set<std::string> resolved;
+}  // namespace
+
+ListResolution::ListResolution() { ++resolutions; }
+ListResolution::~ListResolution() {
+  if (--resolutions == 0) resolved.clear();
+}
+
 ns_printer_t *LookupForValue(const char *name) {
   if (noLookups || lookupDepth >= 16) return nullptr;
+  // A name met again in the same entry's lists (l:list=l,l,l) is not resolved again:
+  // each member branching anew made the work grow as the fan-out to the 16th power.
+  if (resolutions && !resolved.insert(name).second) return nullptr;
   ++lookupDepth;
   ns_printer_t *p = ns_printer_get_name(name, nullptr);
   --lookupDepth;

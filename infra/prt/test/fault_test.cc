@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <string>
 
 #include "prt_test_util.h"
@@ -46,6 +47,39 @@ TEST_F(PrtFault, SourcesThatAreNotRegularFilesOrNeverEnd) {
     ns_printer_destroy(p);
   }
   EXPECT_EQ(Value("lp", "k"), "w");
+}
+
+// Printer objects held by `p`: the entries its lookups kept and its "list" members,
+// counted through every level.
+size_t Held(const ns_printer_t *p) {
+  size_t n = 0;
+  for (ns_printer_t **i = p->inherited; i && *i; ++i) n += 1 + Held(*i);
+  for (ns_kvp_t **kv = p->attributes; kv && *kv; ++kv)
+    if (strcmp((*kv)->key, "list") == 0 && (*kv)->value)
+      for (auto **m = static_cast<ns_printer_t **>((*kv)->value); *m; ++m) n += 1 + Held(*m);
+  return n;
+}
+
+// Lists and groups naming the same entries again, or themselves, cost no more than the
+// entries they name: each entry is visited once per lookup, and a value found on any
+// branch is still found.
+TEST_F(PrtFault, FanOutAndSelfReferenceVisitEachEntryOnce) {
+  WriteEtc(
+      "g:group=g,g:\nl:list=l,l,l:\nl2:list=l2,l2:\nm:list=g,l,m,g,l,m:\n"
+      "a:group=b,c,b,c:\nb:group=d,d,b:\nc:use=d:\nd:group=b,c:colour=red:\n");
+  const struct {
+    const char *name, *colour;
+    size_t held;
+  } rows[] = {{"g", "", 1}, {"l", "", 6}, {"l2", "", 4}, {"m", "", 16}, {"a", "red", 2}};
+  for (const auto &row : rows) {
+    ns_printer_t *p = ns_printer_get_name(row.name, nullptr);
+    ASSERT_NE(p, nullptr) << row.name;
+    char *colour = ns_get_value_string("colour", p);
+    EXPECT_STREQ(colour ? colour : "", row.colour) << row.name;
+    free(colour);
+    EXPECT_EQ(Held(p), row.held) << row.name;
+    ns_printer_destroy(p);
+  }
 }
 
 }  // namespace

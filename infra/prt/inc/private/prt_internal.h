@@ -63,8 +63,15 @@ int PutPrinterToNis(ns_printer_t *printer);
 // Called (when set) after the temporary file is complete and before the rename.
 extern void (*beforeRename)(const char *tempFile);
 
-// Name lookups that keep the depth of "list" values bounded.
+// Name lookups that keep the depth of "list" values bounded; within one entry's
+// parse (a ListResolution) each name is resolved once, later ones answer NULL.
 ns_printer_t *LookupForValue(const char *name);
+struct ListResolution {
+  ListResolution();
+  ~ListResolution();
+  ListResolution(const ListResolution &) = delete;
+  ListResolution &operator=(const ListResolution &) = delete;
+};
 
 }  // namespace kq::prt
 

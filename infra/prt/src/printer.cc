@@ -120,6 +120,7 @@ void ns_printer_list_destroy(ns_printer_t **list) {
 
 void *ns_get_value(const char *key, ns_printer_t *printer) {
   if (!key || !printer) return nullptr;
+  CallScope call;
   Visited visited;
   return Search(printer, key, 0, printer, visited);
 }

@@ -1,10 +1,12 @@
 // Printers files as a hostile or careless user could leave them: sources that are not
 // regular files, entries without end, and inheritance that fans out or loops.
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "prt_test_util.h"
@@ -80,6 +82,51 @@ TEST_F(PrtFault, FanOutAndSelfReferenceVisitEachEntryOnce) {
     EXPECT_EQ(Held(p), row.held) << row.name;
     ns_printer_destroy(p);
   }
+}
+
+// A source whose change counter is 0 (no lock file yet, as after a hand edit) is read
+// once per lookup or walk that the caller asks for, not again for every entry that
+// the walk visits inside it. The file's opens are counted with inotify.
+TEST_F(PrtFault, UnknownChangeCounterIsCheckedOncePerCall) {
+  std::string text;
+  for (int i = 0; i < 200; ++i)
+    text += "p" + std::to_string(i) + ":use=p" + std::to_string(i + 1) + ":\n";
+  WriteEtc(text + "p200:bsdaddr=h,q:\n_all:all=p0,p1,p2,p3:\n");
+  int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  // Closes are watched too: inotify merges an event with an identical unread one.
+  ASSERT_GE(inotify_add_watch(fd, etc.c_str(), IN_OPEN | IN_CLOSE), 0);
+  auto opens = [fd] {
+    alignas(inotify_event) char buf[64 << 10];
+    size_t n = 0;
+    for (ssize_t got; (got = read(fd, buf, sizeof buf)) > 0;)
+      for (char *e = buf; e < buf + got; e += sizeof(inotify_event))
+        n += (reinterpret_cast<inotify_event *>(e)->mask & IN_OPEN) != 0;
+    return n;
+  };
+  auto list = [](ns_bsd_addr_t **l) {
+    size_t n = 0;
+    for (ns_bsd_addr_t **a = l; a && *a; ++a) ++n;
+    ns_bsd_addr_list_destroy(l);
+    return n;
+  };
+  const struct {
+    const char *what;
+    std::function<size_t()> call;
+    size_t result;
+  } rows[] = {
+      {"value through 16 links", [] { return Value("p184", "bsdaddr") == "h,q" ? 1u : 0u; }, 1},
+      {"address list", [&] { return list(ns_bsd_addr_get_list()); }, 1},
+      {"all addresses", [&] { return list(ns_bsd_addr_get_all()); }, 0},
+      {"one address", [] { return AddrOf("p190") == "h,q,-" ? 1u : 0u; }, 1},
+  };
+  for (const auto &row : rows) {
+    opens();
+    EXPECT_EQ(row.call(), row.result) << row.what;
+    // One read for the lookup, one for the value asked of its result.
+    EXPECT_LE(opens(), 2u) << row.what;
+  }
+  close(fd);
 }
 
 }  // namespace

@@ -73,6 +73,19 @@ struct ListResolution {
   ListResolution &operator=(const ListResolution &) = delete;
 };
 
+// One lookup or walk a caller asked for on this thread; nested lookups join the
+// outermost one, and each cached list is refreshed at most once in it.
+struct CallScope {
+  CallScope();
+  ~CallScope();
+  CallScope(const CallScope &) = delete;
+  CallScope &operator=(const CallScope &) = delete;
+};
+
+// A NULL-terminated list of `items` with the spare slots list_append expects; NULL
+// when empty or when it cannot be allocated (the items stay the caller's).
+void **ListFromVector(const std::vector<void *> &items);
+
 }  // namespace kq::prt
 
 // Source operations, dispatched by service name.

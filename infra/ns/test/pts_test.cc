@@ -8,8 +8,10 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
 #include <vector>
 
@@ -136,16 +138,36 @@ class PtsWire : public NsRegistry {
   void SetUp() override {
     NsRegistry::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    struct sockaddr_in to = {};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    u_short port = pmap_getport(&to, PTS_PROGRAM, PTS_VERSION, IPPROTO_UDP);
-    ASSERT_NE(port, 0);
-    to.sin_port = htons(port);
-    fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to), 0);
+    // The fixture's own service, found by its socket: the one rpcbind names may be
+    // another test run's on this machine.
     std::ifstream pidFile(std::string(getenv("KQ_PTS_FIXTURE")) + "/kqptsd.pid");
     pidFile >> pid;
+    ASSERT_GT(pid, 0);
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    to.sin_port = htons(PortOf(pid));
+    ASSERT_NE(to.sin_port, 0);
+    fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to), 0);
+  }
+  // The local port of the UDP socket that process `pid` holds.
+  static uint16_t PortOf(pid_t pid) {
+    std::set<std::string> inodes;
+    std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    for (const auto &e : std::filesystem::directory_iterator(fds)) {
+      std::string link = std::filesystem::read_symlink(e.path()).string();
+      if (link.rfind("socket:[", 0) == 0) inodes.insert(link.substr(8, link.size() - 9));
+    }
+    std::ifstream udp("/proc/net/udp");
+    std::string line, slot, local, remote, st, queues, tr, retr, uid, timeout, inode;
+    std::getline(udp, line);
+    while (udp >> slot >> local >> remote >> st >> queues >> tr >> retr >> uid >> timeout >>
+           inode) {
+      std::getline(udp, line);
+      if (inodes.count(inode) && local.rfind("0100007F:", 0) == 0)  // kqptsd -l: loopback
+        return static_cast<uint16_t>(stoul(local.substr(9), nullptr, 16));
+    }
+    return 0;
   }
   void TearDown() override {
     if (fd >= 0) close(fd);
@@ -182,13 +204,13 @@ class PtsWire : public NsRegistry {
   }
   int fd = -1;
   pid_t pid = 0;
+  struct sockaddr_in to = {};
 };
 
 // Malformed, truncated and unknown calls are answered where the protocol has an
 // answer, the service allocates no more than a datagram can hold, never exits, and
 // the next real call works.
 TEST_F(PtsWire, MalformedCallsAreAnsweredAndLeaveTheServiceWorking) {
-  ASSERT_GT(pid, 0);
   long peak = Peak();
   const uint32_t huge = 0x7ffffff0;  // a name length no datagram can hold
   const struct {
@@ -227,13 +249,21 @@ TEST_F(PtsWire, MalformedCallsAreAnsweredAndLeaveTheServiceWorking) {
   }
   EXPECT_EQ(kill(pid, 0), 0) << "kqptsd exited";
   EXPECT_LT(Peak() - peak, 64 << 10) << "KiB of address space taken by the burst";
+  // Real calls through the client stubs, to the same service.
+  int sock = RPC_ANYSOCK;
+  CLIENT *client = clntudp_create(&to, PTS_PROGRAM, PTS_VERSION, {1, 0}, &sock);
+  ASSERT_NE(client, nullptr);
   pts_binding_t b = {{const_cast<char *>("afterburst"), PTS_TYPE_SERVER}, 400009, 2};
-  ASSERT_EQ(pts_add(&b), 0);
-  pts_binding_t *got = pts_get("localhost", "afterburst", PTS_TYPE_SERVER);
-  ASSERT_NE(got, nullptr);
-  EXPECT_EQ(got->prognum, 400009u);
-  pts_destroy(got);
-  EXPECT_EQ(pts_delete("afterburst", PTS_TYPE_SERVER), 0);
+  int status = 1;
+  EXPECT_EQ(pts_add_1(&b, &status, client), RPC_SUCCESS);
+  EXPECT_EQ(status, 0);
+  pts_binding_t got = {};
+  EXPECT_EQ(pts_get_1(&b.name, &got, client), RPC_SUCCESS);
+  EXPECT_STREQ(got.name.name, "afterburst");
+  EXPECT_EQ(got.prognum, 400009u);
+  clnt_freeres(client, (xdrproc_t)xdr_pts_binding_t, reinterpret_cast<caddr_t>(&got));
+  EXPECT_EQ(pts_delete_1(&b.name, &status, client), RPC_SUCCESS);
+  clnt_destroy(client);
 }
 
 }  // namespace

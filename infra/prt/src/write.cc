@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "infra/svclog.h"
 #include "private/prt_internal.h"
@@ -78,7 +78,8 @@ bool WriteTemp(FILE *old, const std::string &temp, Format format, ns_printer_t *
 
 namespace {
 thread_local int resolutions = 0;
-thread_local std::unordered_set<std::string> resolved;
+// Each name resolved in this parse, with the name of the entry it resolved to.
+thread_local std::unordered_map<std::string, std::string> resolved;
 }  // namespace
 
 ListResolution::ListResolution() { ++resolutions; }
@@ -90,10 +91,16 @@ ns_printer_t *LookupForValue(const char *name) {
   if (noLookups || lookupDepth >= 16) return nullptr;
   // A name met again in the same entry's lists (l:list=l,l,l) is not resolved again:
   // each member branching anew made the work grow as the fan-out to the 16th power.
-  if (resolutions && !resolved.insert(name).second) return nullptr;
+  // The repeat stands under the entry's own name, as the first one does when it was
+  // found by an alias, so that the list's text is the same however often it is read.
+  if (resolutions) {
+    auto [at, fresh] = resolved.emplace(name, name);
+    if (!fresh) return ns_printer_create(at->second.c_str(), nullptr, nullptr, nullptr);
+  }
   ++lookupDepth;
   ns_printer_t *p = ns_printer_get_name(name, nullptr);
   --lookupDepth;
+  if (resolutions && p && p->name) resolved[name] = p->name;
   return p;
 }
 

@@ -68,11 +68,13 @@ size_t Held(const ns_printer_t *p) {
 TEST_F(PrtFault, FanOutAndSelfReferenceVisitEachEntryOnce) {
   WriteEtc(
       "g:group=g,g:\nl:list=l,l,l:\nl2:list=l2,l2:\nm:list=g,l,m,g,l,m:\n"
-      "a:group=b,c,b,c:\nb:group=d,d,b:\nc:use=d:\nd:group=b,c:colour=red:\n");
+      "a:group=b,c,b,c:\nb:group=d,d,b:\nc:use=d:\nd:group=b,c:colour=red:\n"
+      "x|al:k=v:\nt:list=al,al:\n");
   const struct {
     const char *name, *colour;
     size_t held;
-  } rows[] = {{"g", "", 1}, {"l", "", 6}, {"l2", "", 4}, {"m", "", 16}, {"a", "red", 2}};
+  } rows[] = {{"g", "", 1},  {"l", "", 6},    {"l2", "", 4},
+              {"m", "", 16}, {"a", "red", 2}, {"t", "", 2}};
   for (const auto &row : rows) {
     ns_printer_t *p = ns_printer_get_name(row.name, nullptr);
     ASSERT_NE(p, nullptr) << row.name;
@@ -80,6 +82,11 @@ TEST_F(PrtFault, FanOutAndSelfReferenceVisitEachEntryOnce) {
     EXPECT_STREQ(colour ? colour : "", row.colour) << row.name;
     free(colour);
     EXPECT_EQ(Held(p), row.held) << row.name;
+    if (strcmp(row.name, "t") == 0) {  // a repeated member keeps the entry's own name
+      char *list = ns_get_value_string("list", p);
+      EXPECT_STREQ(list, "x,x");
+      free(list);
+    }
     ns_printer_destroy(p);
   }
 }

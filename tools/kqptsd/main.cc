@@ -12,6 +12,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -36,10 +37,54 @@ void Reply(SVCXPRT *xprt, xdrproc_t proc, void *result) {
     LOG_COND_MESSAGE(LOG_SEV_WARNING, "kqptsd: reply could not be sent");
 }
 
+// The length of the datagram being served. The RPC library decodes from a buffer of
+// its full receive size, so without this bound a call cut short would be completed
+// with the bytes of earlier datagrams.
+size_t datagramLength = 0;
+
+// The arguments `Proc` decodes, refused when they claim or run past the datagram's
+// end; a name's claimed length is checked before it is read (and allocated).
+template <bool (*Proc)(XDR *, void *)>
+bool_t InDatagram(XDR *xdrs, void *arg) {
+  if (xdrs->x_op != XDR_DECODE) return Proc(xdrs, arg);
+  u_int start = xdr_getpos(xdrs), claimed = 0;
+  if (start + 4 > datagramLength || !xdr_u_int(xdrs, &claimed) ||
+      claimed > datagramLength - (start + 4) || !xdr_setpos(xdrs, start))
+    return false;
+  return Proc(xdrs, arg) && xdr_getpos(xdrs) <= datagramLength;
+}
+
+bool Name(XDR *xdrs, void *arg) {
+  return xdr_pts_object_name_t(xdrs, static_cast<pts_object_name_t *>(arg));
+}
+bool Binding(XDR *xdrs, void *arg) {
+  return xdr_pts_binding_t(xdrs, static_cast<pts_binding_t *>(arg));
+}
+
 template <typename Arg>
 bool ReadArgs(SVCXPRT *xprt, xdrproc_t proc, Arg *arg) {
   if (svc_getargs(xprt, proc, reinterpret_cast<caddr_t>(arg))) return true;
   svcerr_decode(xprt);
+  svc_freeargs(xprt, proc, reinterpret_cast<caddr_t>(arg));
+  return false;
+}
+
+// Peeks at the next datagram on `fd`: its length is kept for the argument checks, and a
+// datagram whose call header runs past its end is taken off the socket unanswered.
+bool CallFits(int fd) {
+  static uint32_t words[16384];
+  ssize_t n = recv(fd, words, sizeof words, MSG_PEEK | MSG_TRUNC | MSG_DONTWAIT);
+  if (n < 0) return true;  // nothing waiting here: the library serves what is
+  datagramLength = std::min<size_t>(static_cast<size_t>(n), sizeof words);
+  size_t count = datagramLength / 4, at = 7;  // the credential's length
+  bool fits = true;
+  for (int part = 0; part < 2 && fits; ++part) {  // the credential, then the verifier
+    fits = at < count;
+    if (fits) at += 1 + (size_t{ntohl(words[at])} + 3) / 4 + 1;  // body, next flavor
+  }
+  if (fits && at - 1 <= count) return true;
+  recv(fd, words, sizeof words, MSG_DONTWAIT);
+  LOG_COND_MESSAGE(LOG_SEV_DIAG, "kqptsd: datagram of %zd bytes with a cut call header dropped", n);
   return false;
 }
 
@@ -50,7 +95,7 @@ void Dispatch(struct svc_req *request, SVCXPRT *xprt) {
       return;
     case PTS_ADD: {
       pts_binding_t arg = {};
-      if (!ReadArgs(xprt, (xdrproc_t)xdr_pts_binding_t, &arg)) return;
+      if (!ReadArgs(xprt, (xdrproc_t)InDatagram<Binding>, &arg)) return;
       std::string name = arg.name.name ? arg.name.name : "";
       int status = registry.Add(name, arg.name.type, {arg.prognum, arg.versnum}) ? 0 : 1;
       LOG_COND_MESSAGE(LOG_SEV_INFO, "kqptsd: add %s type %d: %lu,%lu -> %d", name.c_str(),
@@ -61,7 +106,7 @@ void Dispatch(struct svc_req *request, SVCXPRT *xprt) {
     }
     case PTS_DELETE: {
       pts_object_name_t arg = {};
-      if (!ReadArgs(xprt, (xdrproc_t)xdr_pts_object_name_t, &arg)) return;
+      if (!ReadArgs(xprt, (xdrproc_t)InDatagram<Name>, &arg)) return;
       std::string name = arg.name ? arg.name : "";
       int status = registry.Delete(name, arg.type) ? 0 : 1;
       LOG_COND_MESSAGE(LOG_SEV_INFO, "kqptsd: delete %s type %d -> %d", name.c_str(), arg.type,
@@ -72,7 +117,7 @@ void Dispatch(struct svc_req *request, SVCXPRT *xprt) {
     }
     case PTS_GET: {
       pts_object_name_t arg = {};
-      if (!ReadArgs(xprt, (xdrproc_t)xdr_pts_object_name_t, &arg)) return;
+      if (!ReadArgs(xprt, (xdrproc_t)InDatagram<Name>, &arg)) return;
       kq::pts::Registry::Binding found;
       std::string name = arg.name ? arg.name : "";
       // An unknown object is answered with an empty name.
@@ -122,7 +167,7 @@ int Serve(bool loopbackOnly) {
   // request is served ends the wait at once instead of after a time-out.
   while (!stopping) {
     int n = ppoll(svc_pollfd, svc_max_pollfd, nullptr, &waitMask);
-    if (n > 0) svc_getreq_poll(svc_pollfd, n);
+    if (n > 0 && CallFits(fd)) svc_getreq_poll(svc_pollfd, n);
   }
   svc_unreg(PTS_PROGRAM, PTS_VERSION);
   svc_destroy(xprt);

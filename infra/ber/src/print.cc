@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "internal/ber_access.h"
 #include "internal/ber_coder.h"
@@ -46,23 +47,66 @@ void Text(std::string &out, const char *p, size_t n) {
   out += '"';
 }
 
+// Arcs are printed exactly in decimal up to this many base-128 groups (about 2 100
+// decimal digits); longer ones are marked with their size, never printed wrongly.
+constexpr size_t kMaxArcGroups = 1000;
+constexpr uint32_t kLimb = 1000000000;
+
+// Appends one subidentifier, the base-128 groups [p, p + n), less `minus` (which the
+// caller knows it holds: the first arc pair's part).
+void Arc(std::string &out, const uint8_t *p, size_t n, uint32_t minus) {
+  if (n <= 9) {  // 63 bits at most
+    uint64_t arc = 0;
+    for (size_t i = 0; i < n; i++) arc = (arc << 7) | (p[i] & 0x7f);
+    Appendf(out, " %" PRIu64, arc - minus);
+    return;
+  }
+  if (n > kMaxArcGroups) {
+    Appendf(out, " <arc of %zu bits>", n * 7);
+    return;
+  }
+  std::vector<uint32_t> limbs{0};  // base 10^9, least significant first
+  for (size_t i = 0; i < n; i++) {
+    uint64_t carry = p[i] & 0x7f;
+    for (uint32_t &limb : limbs) {
+      uint64_t v = uint64_t{limb} * 128 + carry;
+      limb = static_cast<uint32_t>(v % kLimb);
+      carry = v / kLimb;
+    }
+    if (carry) limbs.push_back(static_cast<uint32_t>(carry));
+  }
+  for (size_t i = 0; minus; i++) {  // borrow through the limbs
+    uint32_t take = minus;
+    minus = limbs[i] < take ? 1 : 0;
+    limbs[i] = limbs[i] < take ? limbs[i] + (kLimb - take) : limbs[i] - take;
+  }
+  while (limbs.size() > 1 && limbs.back() == 0) limbs.pop_back();
+  Appendf(out, " %u", limbs.back());
+  for (size_t i = limbs.size() - 1; i-- > 0;) Appendf(out, "%09u", limbs[i]);
+}
+
 // Dotted form of object identifier contents; the first arc pair is split as X.690 says.
 void Oid(std::string &out, const uint8_t *p, size_t n) {
-  uint64_t arc = 0;
-  bool first = true;
   out += '{';
+  size_t start = 0;
   for (size_t i = 0; i < n; i++) {
-    arc = (arc << 7) | (p[i] & 0x7f);
     if (p[i] & 0x80) continue;
-    if (first) {
-      uint64_t top = arc < 40 ? 0 : arc < 80 ? 1 : 2;
-      Appendf(out, " %" PRIu64 " %" PRIu64, top, arc - 40 * top);
-      first = false;
+    const uint8_t *arc = p + start;
+    size_t len = i + 1 - start;
+    if (start == 0) {
+      // Below 80 the pair is read from the value; from 80 on the first arc is 2.
+      size_t lead = 0;
+      while (lead + 1 < len && (arc[lead] & 0x7f) == 0) lead++;
+      uint32_t small = len - lead == 1 ? arc[lead] : 80;
+      uint32_t top = small < 40 ? 0 : small < 80 ? 1 : 2;
+      Appendf(out, " %u", top);
+      Arc(out, arc, len, 40 * top);
     } else {
-      Appendf(out, " %" PRIu64, arc);
+      Arc(out, arc, len, 0);
     }
-    arc = 0;
+    start = i + 1;
   }
+  if (start < n) out += " <unfinished arc>";
   out += " }";
 }
 

@@ -136,13 +136,22 @@ TEST(BerGolden, RealsInOtherFormsDecode) {
 }
 
 TEST(BerGolden, ObjectIdentifiersWithLargeArcs) {
+  // Arcs past 64 bits print exactly; past the printer's size limit they are marked.
+  std::string huge = "06 82 03 EA 2A";
+  for (int i = 0; i < 1000; i++) huge += " 81";
+  huge += " 00";
   struct Case {
-    const char *hex;
+    std::string hex;
     const char *dotted;
   } cases[] = {{"06 06 2A 86 48 86 F7 0D", "{ 1 2 840 113549 }"},
                {"06 02 88 37", "{ 2 999 }"},
                {"06 06 2A 8F FF FF FF 7F", "{ 1 2 4294967295 }"},
-               {"06 01 00", "{ 0 0 }"}};
+               {"06 01 00", "{ 0 0 }"},
+               {"06 0A 2A FF FF FF FF FF FF FF FF 7F", "{ 1 2 9223372036854775807 }"},
+               {"06 0B 2A 81 80 80 80 80 80 80 80 80 00", "{ 1 2 9223372036854775808 }"},
+               {"06 0C 2A 82 80 80 80 80 80 80 80 80 80 00", "{ 1 2 2361183241434822606848 }"},
+               {"06 0A 81 8A E3 C8 E0 C8 CF A0 80 05", "{ 2 9999999999999999925 }"},
+               {huge, "{ 1 2 <arc of 7007 bits> }"}};
   for (const Case &c : cases) {
     void *out = nullptr;
     ASSERT_EQ(DecodeHex(T(ObjectIdentifier_PDU), c.hex, &out), 0) << c.hex;

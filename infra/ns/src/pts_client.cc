@@ -70,8 +70,34 @@ void GetTimeOut(void) {
 
 using namespace kq::ns;
 
+namespace {
+
+// No datagram carries more than 64 KiB, so no name on the wire is longer.
+constexpr u_int kMaxName = 65535;
+
+// Reads a name into a new string. The claimed length is checked against what the
+// stream still holds before anything is allocated: an unbounded read allocated
+// whatever length a datagram claimed.
+bool DecodeName(XDR *xdrs, char **name) {
+  u_int length = 0;
+  if (!xdr_u_int(xdrs, &length) || length > kMaxName) return false;
+  const u_int padded = (length + BYTES_PER_XDR_UNIT - 1) / BYTES_PER_XDR_UNIT * BYTES_PER_XDR_UNIT;
+  const auto *bytes = reinterpret_cast<const char *>(xdr_inline(xdrs, static_cast<int>(padded)));
+  if (!bytes) return false;
+  char *copy = static_cast<char *>(malloc(length + 1));
+  if (!copy) return false;
+  memcpy(copy, bytes, length);
+  copy[length] = '\0';
+  *name = copy;
+  return true;
+}
+
+}  // namespace
+
 int xdr_pts_object_name_t(XDR *xdrs, pts_object_name_t *object) {
-  return xdr_string(xdrs, &object->name, ~0u) && xdr_int(xdrs, &object->type);
+  bool name = xdrs->x_op == XDR_DECODE && !object->name ? DecodeName(xdrs, &object->name)
+                                                        : xdr_string(xdrs, &object->name, kMaxName);
+  return name && xdr_int(xdrs, &object->type);
 }
 
 int xdr_pts_binding_t(XDR *xdrs, pts_binding_t *binding) {

@@ -94,6 +94,11 @@ uint32_t ParseArcs(const std::string &text, std::vector<unsigned char> &content)
   content.push_back(static_cast<unsigned char>(first));
   for (size_t i = 2; i < arcs.size(); i++) {
     size_t nz = arcs[i].find_first_not_of('0');
+    // A base-128 group holds fewer than three decimal digits, so an arc of more
+    // digits than three per byte still free cannot fit: it is refused before the
+    // long division, whose cost grows with the square of the digits.
+    size_t digits = nz == std::string::npos ? 1 : arcs[i].size() - nz;
+    if (digits > 3 * (kMaxContent - content.size())) return OID_ST_BAD_DOTTED;
     AppendArc(nz == std::string::npos ? "0" : arcs[i].substr(nz), content);
     if (content.size() > kMaxContent) return OID_ST_BAD_DOTTED;
   }

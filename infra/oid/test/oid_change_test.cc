@@ -1,7 +1,10 @@
 // Adding and deleting identifiers and names in a fresh read-write registry.
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "infra/genu_oid.h"
@@ -53,6 +56,31 @@ class oid_change_rw : public oid_change {
     OID_SetValueCharacteristics(3345, 0, chars_);
   }
 };
+
+// A registry whose directory and files the user may not write: opening it read-write
+// is refused with the lock status (the process lock needs write access), and the same
+// process then opens it read-only and reads from it.
+TEST_F(oid_change, ReadOnlyRegistryRefusesReadWriteAndStaysReadable) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+  for (const auto &e : std::filesystem::directory_iterator(reg_.dir()))
+    ASSERT_EQ(chmod(e.path().c_str(), 0444), 0);
+  ASSERT_EQ(chmod(reg_.dir().c_str(), 0555), 0);
+  std::string got = kq::test::RunAs(65534, 65534, [&] {
+    List l;
+    std::string out = "write " + std::to_string(OID_Init(l, reg_.dir().c_str(), OID_MODE_WRITE));
+    OID_dbBlock_t *block = nullptr;
+    uint32_t st = OID_Init(l, reg_.dir().c_str(), OID_MODE_READ);
+    if (!st) st = OID_OpenDb(l, reg_.dir().c_str(), "C", OID_MODE_READ, &block);
+    char name[OID_NAME_MAX] = "";
+    if (!st) st = OID_LookupBinary(l, block, Bytes(Binary(1)), name, nullptr);
+    out += " read " + std::to_string(st) + (name[0] ? " named" : "");
+    if (block) OID_CloseDb(l, &block);
+    OID_Term();
+    return out;
+  });
+  chmod(reg_.dir().c_str(), 0755);
+  EXPECT_EQ(got, "write " + std::to_string(OID_ST_LOCK_FAILED) + " read 0 named");
+}
 
 TEST_F(oid_change_rw, AddLookUpAddNamesDelete) {
   OID__noCache = true;  // every lookup below reads the files

@@ -70,6 +70,31 @@ TEST(oid_dotted, Arcs) {
   EXPECT_EQ(OID_ConvertDecToBin(l, tooLong.c_str(), bin, nullptr), OID_ST_BAD_DOTTED);
 }
 
+// The largest arc that fits the content limit is taken; one digit more, or an arc of
+// millions of digits, is refused (the latter at once rather than after converting it).
+TEST(oid_dotted, ArcsAtTheLengthLimit) {
+  // 1.0 and one arc of 126 base-128 groups, all bits set: 2^882 - 1.
+  unsigned char widest[OID_BINARY_MAX] = {6, 127, 0x28};
+  memset(widest + 3, 0xff, 125);
+  widest[128] = 0x7f;
+  std::string largest = ToDec(widest);
+  ASSERT_EQ(largest.size(), 4 + 266u);
+  const std::pair<std::string, uint32_t> rows[] = {
+      {largest, 0},
+      {largest + "0", OID_ST_BAD_DOTTED},
+      {"1.2.840." + largest.substr(4), OID_ST_BAD_DOTTED},
+      {"1.2." + std::string(2'000'000, '7'), OID_ST_BAD_DOTTED},
+      {"1.2." + std::string(2'000'000, '0') + "5", 0},
+  };
+  for (const auto &[text, want] : rows) {
+    unsigned char bin[OID_BINARY_MAX];
+    List l;
+    EXPECT_EQ(OID_ConvertDecToBin(l, text.c_str(), bin, nullptr), want) << text.substr(0, 40);
+    if (want == 0)
+      EXPECT_EQ(ToDec(bin), text.substr(0, 4) + text.substr(text.find_first_not_of("0", 4)));
+  }
+}
+
 TEST(oid_dotted, Characteristics) {
   unsigned char bin[OID_BINARY_MAX], chars[OID_CHARS_LEN];
   const char *text = "1.0.10175.1.5.1:48.35.1.0.5.0.0.0.255.255.255.63.255.255.255.255.255.255.255";

@@ -1,6 +1,9 @@
 // BSD remote-printer addresses of the entries: by name, as lists, and as walks.
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "private/prt_internal.h"
 
@@ -60,6 +63,7 @@ const char *NamedDefault() {
 }  // namespace
 
 ns_bsd_addr_t *ns_bsd_addr_get_name(const char *name) {
+  CallScope call;
   ns_printer_t *p = ns_printer_get_name(name, nullptr);
   if (!p) return nullptr;
   ns_bsd_addr_t *addr = AddressOf(p);
@@ -68,15 +72,31 @@ ns_bsd_addr_t *ns_bsd_addr_get_name(const char *name) {
 }
 
 ns_bsd_addr_t **ns_bsd_addr_get_list(void) {
+  CallScope call;
   ns_printer_t **printers = ns_printer_get_list(nullptr);
-  ns_bsd_addr_t **list = nullptr;
-  for (ns_printer_t **p = printers; p && *p; ++p)
-    if (!IsAll(*p)) list = AddUnique(list, AddressOf(*p));
+  // Duplicates by ns_bsd_addr_cmp (server, then printer, a missing printer being a
+  // value of its own) are found by key, not by comparing with every address kept.
+  std::unordered_set<std::string> seen;
+  std::vector<void *> kept;
+  for (ns_printer_t **p = printers; p && *p; ++p) {
+    ns_bsd_addr_t *addr = IsAll(*p) ? nullptr : AddressOf(*p);
+    if (!addr) continue;
+    std::string key = std::string(addr->server ? addr->server : "") + '\0' +
+                      (addr->printer ? std::string("+") + addr->printer : "-");
+    if (seen.insert(key).second)
+      kept.push_back(addr);
+    else
+      ns_bsd_addr_destroy(addr);
+  }
   ns_printer_list_destroy(printers);
-  return list;
+  void **list = ListFromVector(kept);
+  if (!list)
+    for (void *a : kept) ns_bsd_addr_destroy(static_cast<ns_bsd_addr_t *>(a));
+  return (ns_bsd_addr_t **)list;
 }
 
 ns_bsd_addr_t **ns_bsd_addr_get_all(void) {
+  CallScope call;
   ns_printer_t *all = ns_printer_get_name(NS_NAME_ALL, nullptr);
   if (!all) return ns_bsd_addr_get_list();
   const char *first = NamedDefault();
@@ -88,6 +108,7 @@ ns_bsd_addr_t **ns_bsd_addr_get_all(void) {
 }
 
 ns_bsd_addr_t *ns_bsd_addr_get_default(void) {
+  CallScope call;
   if (NamedDefault()) return nullptr;
   return ns_bsd_addr_get_name(NS_NAME_DEFAULT);
 }

@@ -45,7 +45,9 @@ bool ReadFileSource(plist &list, std::vector<plist::Entry> *out) {
     close(fd);
     return false;
   }
-  FILE *f = fopen(name.c_str(), "r");
+  FILE *f = OpenRegular(name, O_RDONLY, "r");
+  if (!f && errno == EINVAL)
+    LOG_COND_MESSAGE(LOG_SEV_DIAG, "libprint: %s is not a regular file, not read", name.c_str());
   bool ok = f != nullptr;
   if (ok) {
     std::vector<std::string> texts;

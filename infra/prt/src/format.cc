@@ -1,6 +1,7 @@
 // The text forms of entries: the system file (names, then ":"-separated key=value
 // pieces, continued over lines by a trailing backslash) and the user file (names,
 // a blank or tab, one value).
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -30,6 +31,21 @@ ns_printer_t *PrinterFromNames(char *names, const char *source) {
   return p;
 }
 
+// A piece without a value ("flag" or "flag=") yields its key with no value; it takes
+// nothing away from an earlier piece of the same key.
+void AddKeyWithoutValue(const char *key, ns_printer_t *p) {
+  for (ns_kvp_t **kv = p->attributes; kv && *kv; ++kv)
+    if (strcmp((*kv)->key, key) == 0) return;
+  ns_kvp_t *kv = ns_kvp_create(key, nullptr);
+  void **grown = kv ? list_append((void **)p->attributes, kv) : nullptr;
+  if (grown) {
+    p->attributes = (ns_kvp_t **)grown;
+  } else if (kv) {
+    free(kv->key);
+    free(kv);
+  }
+}
+
 void TrimBlanks(char **piece) {
   char *s = *piece + strspn(*piece, " \t");
   size_t n = strlen(s);
@@ -55,8 +71,10 @@ ns_printer_t *ParseSystemEntry(const char *entry, const char *source) {
     if (kv && kv[0]) {
       if (kv[1]) TrimBlanks(&kv[1]);
       TrimBlanks(&kv[0]);
-      // A key without a value carries nothing (and takes nothing away).
-      if (kv[1] && *kv[1]) ns_set_value_from_string(kv[0], kv[1], p);
+      if (kv[1] && *kv[1])
+        ns_set_value_from_string(kv[0], kv[1], p);
+      else
+        AddKeyWithoutValue(kv[0], p);
     }
     free(kv);
   }
@@ -154,6 +172,7 @@ const char *Unwritable(Format format, const ns_printer_t *printer) {
 }
 
 ns_printer_t *ParseEntry(Format format, const char *entry, const char *source) {
+  ListResolution resolution;
   return format == Format::kSystem ? ParseSystemEntry(entry, source)
                                    : ParseUserEntry(entry, source);
 }
@@ -166,25 +185,49 @@ std::string EntryNames(Format format, const std::string &entry) {
   return entry.substr(0, entry.find_first_of(format == Format::kSystem ? ":\n" : " \t\n"));
 }
 
+namespace {
+
+// One line without its newline into `line`, keeping at most `cap` characters; `last`
+// is the line's last character, `cut` tells whether characters were dropped. False at
+// the end of the file with nothing read.
+bool ReadLine(FILE *file, size_t cap, std::string *line, int *last, bool *cut) {
+  line->clear();
+  *last = 0;
+  *cut = false;
+  bool any = false;
+  for (int c; (c = getc_unlocked(file)) != EOF;) {
+    any = true;
+    if (c == '\n') return true;
+    if (line->size() < cap)
+      *line += static_cast<char>(c);
+    else
+      *cut = true;
+    *last = c;
+  }
+  return any;
+}
+
+}  // namespace
+
 void ReadEntries(FILE *file, Format format, size_t limit, std::vector<std::string> *out) {
-  char *line = nullptr;
-  size_t cap = 0;
-  ssize_t len;
-  std::string entry;
-  bool continuing = false;
+  // Nothing beyond the limit is kept in memory: once an entry is known to be too long
+  // only its first characters stay (for the log) and the rest of it is passed over.
+  const size_t cap = limit ? limit + 2 : std::string::npos;
+  std::string text, entry;
+  bool continuing = false, tooLong = false;
   auto finish = [&] {
-    if (limit && entry.size() > limit) {
+    if (tooLong) {
       LOG_COND_MESSAGE(LOG_SEV_DIAG, "libprint: entry longer than %zu characters skipped: %.40s",
                        limit, entry.c_str());
     } else if (!entry.empty()) {
       out->push_back(entry);
     }
     entry.clear();
-    continuing = false;
+    continuing = tooLong = false;
   };
-  while ((len = getline(&line, &cap, file)) >= 0) {
-    std::string text(line, static_cast<size_t>(len));
-    if (!text.empty() && text.back() == '\n') text.pop_back();
+  int last;
+  bool cut;
+  while (ReadLine(file, cap, &text, &last, &cut)) {
     bool blank = text.empty() || text[0] == '#';
     if (blank) {
       // A comment or empty line between entries is skipped; after a continued line
@@ -192,18 +235,18 @@ void ReadEntries(FILE *file, Format format, size_t limit, std::vector<std::strin
       if (continuing) finish();
       continue;
     }
-    if (format == Format::kUser) {
-      entry = text;
-      finish();
-      continue;
+    continuing = format == Format::kSystem && last == '\\';
+    if (continuing && !cut) text.pop_back();
+    if (!tooLong) {
+      entry += text;
+      if (cut || (limit && entry.size() > limit)) {
+        tooLong = true;
+        entry.resize(std::min<size_t>(entry.size(), 40));
+      }
     }
-    continuing = !text.empty() && text.back() == '\\';
-    if (continuing) text.pop_back();
-    entry += text;
     if (!continuing) finish();
   }
-  if (!entry.empty()) finish();
-  free(line);
+  if (!entry.empty() || tooLong) finish();
 }
 
 }  // namespace kq::prt

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "infra/prt.h"
+#include "private/prt_internal.h"
 
 namespace {
 
@@ -47,13 +48,15 @@ void *list_locate(void **list, int (*cmp)(void *, void *), void *element) {
 }
 
 void **list_concatenate(void **list1, void **list2) {
-  if (!list2) return list1;
-  for (void **p = list2; *p; ++p) {
-    void **grown = list_append(list1, *p);
-    if (!grown) return list1;
-    list1 = grown;
-  }
-  return list1;
+  if (!list2 || !*list2) return list1;
+  // One new array for both (appending one by one counted list1 again for each item).
+  size_t n1 = Count(list1), n2 = Count(list2);
+  auto **joined = static_cast<void **>(calloc(n1 + n2 + kStep + 1, sizeof(void *)));
+  if (!joined) return list1;
+  if (list1) memcpy(joined, list1, n1 * sizeof(void *));
+  memcpy(joined + n1, list2, n2 * sizeof(void *));
+  free(list1);
+  return joined;
 }
 
 int list_iterate(void **list, int (*fn)(void *, void *), void *arg) {
@@ -81,5 +84,13 @@ char **strsplit(char *string, const char *separators) {
     p += len;
     if (*p) *p++ = '\0';
   }
+  return list;
+}
+
+void **kq::prt::ListFromVector(const std::vector<void *> &items) {
+  if (items.empty()) return nullptr;
+  // Room for list_append to add up to kStep more items before it grows the array.
+  auto **list = static_cast<void **>(calloc(items.size() + kStep + 1, sizeof(void *)));
+  if (list) memcpy(list, items.data(), items.size() * sizeof(void *));
   return list;
 }

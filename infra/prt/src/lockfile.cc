@@ -1,6 +1,7 @@
 // Lock files beside the configuration files: "<file>.LCK", whose first 4 bytes
 // count the writes so that readers in other processes know when to reload.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -40,6 +41,25 @@ void Unlock(int fd) {
   struct flock lock = {};
   lock.l_whence = SEEK_SET;
   SYSU_UnlockFile(fd, &lock);
+}
+
+FILE *OpenRegular(const std::string &file, int flags, const char *mode) {
+  // Opened without waiting, so that a FIFO does not block the open; then anything
+  // but a regular file (a FIFO, a device such as /dev/zero) is refused.
+  int fd;
+  do fd = open(file.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+  while (fd < 0 && (errno == EAGAIN || errno == EINTR));
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    errno = EINVAL;
+    return nullptr;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  FILE *f = fdopen(fd, mode);
+  if (!f) close(fd);
+  return f;
 }
 
 uint32_t ReadCounter(int fd) {

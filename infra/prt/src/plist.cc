@@ -65,13 +65,32 @@ void BuildIndex(plist &list) {
                    [](const auto &a, const auto &b) { return a.first < b.first; });
 }
 
+thread_local int calls = 0;
+thread_local std::vector<const plist *> refreshedInCall;
+
+// True when `list` was refreshed already in the caller's lookup or walk (and notes it
+// otherwise): a walk visiting many entries reads the source once, not once per entry.
+bool RefreshedInCall(const plist &list) {
+  if (!calls) return false;
+  if (std::find(refreshedInCall.begin(), refreshedInCall.end(), &list) != refreshedInCall.end())
+    return true;
+  refreshedInCall.push_back(&list);
+  return false;
+}
+
 }  // namespace
+
+CallScope::CallScope() { ++calls; }
+CallScope::~CallScope() {
+  if (--calls == 0) refreshedInCall.clear();
+}
 
 plist *EtcList() { return List(0); }
 plist *UserList() { return List(1); }
 plist *NisList() { return List(2); }
 
 void Refresh(plist &list) {
+  if (RefreshedInCall(list)) return;
   rw_read_lock(list.lock);
   bool need = list.needUpdate(list);
   rw_rwunlock(list.lock);

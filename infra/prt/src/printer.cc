@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unordered_set>
 
 #include "infra/prt.h"
 #include "private/prt_internal.h"
@@ -10,8 +11,12 @@ using namespace kq::prt;
 
 namespace {
 
-// Inheritance goes at most this many entries deep, which also ends cycles.
+// Inheritance goes at most this many entries deep.
 constexpr int kMaxDepth = 16;
+
+// The entries one search has looked up by name: each is searched once, so that lists
+// naming the same entries again (or themselves) cost no more than the entries.
+using Visited = std::unordered_set<std::string>;
 
 ns_kvp_t **FindSlot(ns_printer_t *printer, const char *key) {
   for (ns_kvp_t **kv = printer->attributes; kv && *kv; ++kv)
@@ -26,14 +31,18 @@ void FreeKvp(ns_kvp_t *kv) {
   free(kv);
 }
 
-void *Search(ns_printer_t *printer, const char *key, int depth, ns_printer_t *keeper);
+void *Search(ns_printer_t *printer, const char *key, int depth, ns_printer_t *keeper,
+             Visited &visited);
 
-// Looks `name` up and searches it; the entry is kept by `keeper` so that a value
-// found in it stays valid as long as the printer that was asked.
-void *SearchNamed(const char *name, const char *key, int depth, ns_printer_t *keeper) {
+// Looks `name` up and searches it, unless this search has done so already; the entry
+// is kept by `keeper` so that a value found in it stays valid as long as the printer
+// that was asked.
+void *SearchNamed(const char *name, const char *key, int depth, ns_printer_t *keeper,
+                  Visited &visited) {
+  if (depth + 1 > kMaxDepth || !visited.insert(name).second) return nullptr;
   ns_printer_t *other = ns_printer_get_name(name, nullptr);
   if (!other) return nullptr;
-  void *value = Search(other, key, depth + 1, keeper);
+  void *value = Search(other, key, depth + 1, keeper, visited);
   void **kept = list_append((void **)keeper->inherited, other);
   if (!kept) {
     ns_printer_destroy(other);
@@ -43,7 +52,8 @@ void *SearchNamed(const char *name, const char *key, int depth, ns_printer_t *ke
   return value;
 }
 
-void *Search(ns_printer_t *printer, const char *key, int depth, ns_printer_t *keeper) {
+void *Search(ns_printer_t *printer, const char *key, int depth, ns_printer_t *keeper,
+             Visited &visited) {
   if (!printer || depth > kMaxDepth) return nullptr;
   if (ns_kvp_t **own = FindSlot(printer, key); own && (*own)->value) return (*own)->value;
   for (ns_kvp_t **kv = printer->attributes; kv && *kv; ++kv) {
@@ -53,12 +63,12 @@ void *Search(ns_printer_t *printer, const char *key, int depth, ns_printer_t *ke
     void *found = nullptr;
     if (strcmp(k, NS_KEY_ALL) == 0 || strcmp(k, NS_KEY_GROUP) == 0) {
       for (char **n = static_cast<char **>(v); *n && !found; ++n)
-        found = SearchNamed(*n, key, depth, keeper);
+        found = SearchNamed(*n, key, depth, keeper, visited);
     } else if (strcmp(k, NS_KEY_LIST) == 0) {
       for (ns_printer_t **p = static_cast<ns_printer_t **>(v); *p && !found; ++p)
-        found = Search(*p, key, depth + 1, keeper);
+        found = Search(*p, key, depth + 1, keeper, visited);
     } else if (strcmp(k, NS_KEY_USE) == 0) {
-      found = SearchNamed(static_cast<char *>(v), key, depth, keeper);
+      found = SearchNamed(static_cast<char *>(v), key, depth, keeper, visited);
     }
     if (found) return found;
   }
@@ -110,7 +120,9 @@ void ns_printer_list_destroy(ns_printer_t **list) {
 
 void *ns_get_value(const char *key, ns_printer_t *printer) {
   if (!key || !printer) return nullptr;
-  return Search(printer, key, 0, printer);
+  CallScope call;
+  Visited visited;
+  return Search(printer, key, 0, printer, visited);
 }
 
 char *ns_get_value_string(const char *key, ns_printer_t *printer) {

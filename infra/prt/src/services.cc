@@ -2,6 +2,7 @@
 // "user", "etc", "nis".
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "infra/svclog.h"
 #include "private/prt_plist.h"
@@ -16,14 +17,21 @@ ns_printer_t *GetName(plist *list, const char *name) {
   return ParseEntry(list->format, text.c_str(), list->service);
 }
 
+// The printers as a list, or NULL (with the printers released) when it cannot be made.
+ns_printer_t **Listed(const std::vector<void *> &printers) {
+  void **list = ListFromVector(printers);
+  if (!list)
+    for (void *p : printers) ns_printer_destroy(static_cast<ns_printer_t *>(p));
+  return (ns_printer_t **)list;
+}
+
 ns_printer_t **GetList(plist *list) {
   if (!list) return nullptr;
-  ns_printer_t **printers = nullptr;
-  for (const std::string &text : AllEntries(*list)) {
-    ns_printer_t *p = ParseEntry(list->format, text.c_str(), list->service);
-    if (p) printers = (ns_printer_t **)list_append((void **)printers, p);
-  }
-  return printers;
+  std::vector<void *> printers;
+  for (const std::string &text : AllEntries(*list))
+    if (ns_printer_t *p = ParseEntry(list->format, text.c_str(), list->service))
+      printers.push_back(p);
+  return Listed(printers);
 }
 
 int PutFile(plist *list, ns_printer_t *printer) {
@@ -36,6 +44,7 @@ int PutFile(plist *list, ns_printer_t *printer) {
 
 ns_printer_t *GetOnce(plist *list) {
   if (!list) return nullptr;
+  CallScope call;
   if (list->walk == 0) Refresh(*list);
   std::string text;
   rw_read_lock(list->lock);
@@ -118,6 +127,7 @@ ns_printer_t *nis_get_list_once(void) { return GetOnce(NisList()); }
 
 ns_printer_t *ns_printer_get_name(const char *name, const char *service) {
   if (!name) return nullptr;
+  CallScope call;
   if (strchr(name, ':')) return DirectAddress(name);
   if (service) {
     const Service *s = FindService(service);
@@ -130,24 +140,24 @@ ns_printer_t *ns_printer_get_name(const char *name, const char *service) {
 }
 
 ns_printer_t **ns_printer_get_list(const char *service) {
+  CallScope call;
   if (service) {
     const Service *s = FindService(service);
     return s && s->getList ? s->getList() : nullptr;
   }
-  ns_printer_t **all = nullptr;
+  std::vector<void *> all;
   for (const Service &s : kServices) {
     if (!s.getList) continue;
     ns_printer_t **some = s.getList();
-    if (!some) continue;
-    ns_printer_t **joined = (ns_printer_t **)list_concatenate((void **)all, (void **)some);
+    for (ns_printer_t **p = some; p && *p; ++p) all.push_back(*p);
     free(some);
-    all = joined;
   }
-  return all;
+  return Listed(all);
 }
 
 ns_printer_t *ns_printer_get_name_all(const char *name) {
   if (!name) return nullptr;
+  CallScope call;
   for (const Service &s : kServices) {
     if (!s.getList) continue;
     ns_printer_t **list = s.getList();

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 #include "infra/svclog.h"
 #include "private/prt_internal.h"
@@ -32,8 +34,8 @@ struct NoLookups {
 
 FILE *OpenForUpdate(const std::string &file) {
   for (;;) {
-    FILE *f = fopen(file.c_str(), "rb+");
-    if (!f && errno == ENOENT) f = fopen(file.c_str(), "wb+");
+    FILE *f = OpenRegular(file, O_RDWR, "rb+");
+    if (!f && errno == ENOENT) f = OpenRegular(file, O_RDWR | O_CREAT | O_TRUNC, "wb+");
     if (f || errno != EAGAIN) return f;
   }
 }
@@ -74,11 +76,31 @@ bool WriteTemp(FILE *old, const std::string &temp, Format format, ns_printer_t *
 
 }  // namespace
 
+namespace {
+thread_local int resolutions = 0;
+// Each name resolved in this parse, with the name of the entry it resolved to.
+thread_local std::unordered_map<std::string, std::string> resolved;
+}  // namespace
+
+ListResolution::ListResolution() { ++resolutions; }
+ListResolution::~ListResolution() {
+  if (--resolutions == 0) resolved.clear();
+}
+
 ns_printer_t *LookupForValue(const char *name) {
   if (noLookups || lookupDepth >= 16) return nullptr;
+  // A name met again in the same entry's lists (l:list=l,l,l) is not resolved again:
+  // each member branching anew made the work grow as the fan-out to the 16th power.
+  // The repeat stands under the entry's own name, as the first one does when it was
+  // found by an alias, so that the list's text is the same however often it is read.
+  if (resolutions) {
+    auto [at, fresh] = resolved.emplace(name, name);
+    if (!fresh) return ns_printer_create(at->second.c_str(), nullptr, nullptr, nullptr);
+  }
   ++lookupDepth;
   ns_printer_t *p = ns_printer_get_name(name, nullptr);
   --lookupDepth;
+  if (resolutions && p && p->name) resolved[name] = p->name;
   return p;
 }
 

@@ -118,6 +118,28 @@ TEST_F(PrtFormat, EntriesValuesAndTheirLimits) {
   for (const auto &[at, want] : rows) EXPECT_EQ(Value(at.first, at.second), want) << at.first;
 }
 
+TEST_F(PrtFormat, PiecesWithoutValueAreKeysWithoutValue) {
+  // "bare" and "empty=" are keys with no value; a later bare "k" keeps k's value. The
+  // writer writes only the keys that have a value.
+  WriteEtc("lp:bare:k=v:\nq:k=v:empty=:k:\n");
+  const std::pair<const char *, const char *> rows[] = {{"lp", "bare k=v"}, {"q", "k=v empty"}};
+  ns_printer_t *read[2] = {};
+  for (int i = 0; i < 2; ++i) read[i] = ns_printer_get_name(rows[i].first, nullptr);
+  for (int i = 0; i < 2; ++i) {
+    auto [name, want] = rows[i];
+    ns_printer_t *p = read[i];
+    ASSERT_NE(p, nullptr) << name;
+    std::string got;
+    for (ns_kvp_t **kv = p->attributes; kv && *kv; ++kv)
+      got += (got.empty() ? "" : " ") + std::string((*kv)->key) +
+             ((*kv)->value ? "=" + std::string(static_cast<char *>((*kv)->value)) : "");
+    EXPECT_EQ(got, want) << name;
+    EXPECT_EQ(ns_printer_put(p), 0) << name;
+    ns_printer_destroy(p);
+  }
+  EXPECT_EQ(ReadFile(etc), kHeader + "lp:\\\n\t:k=v:\nq:\\\n\t:k=v:\n");
+}
+
 TEST_F(PrtFormat, DirectAddressNeedsNoSource) {
   env.Set("PRINTERS_CONF", "/nonexistent/dir/printers.conf");
   ns_printer_t *p = ns_printer_get_name("hostA:queueB", nullptr);

@@ -1,4 +1,7 @@
 // Log file names, rollover by size, and trimming of old files.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <utime.h>
 
 #include "log_fixture.h"
@@ -142,6 +145,28 @@ TEST_F(svclog_files, UnopenableFileLosesTheMessageOnly) {
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "lost");
   LOG_Init(Path("app").c_str(), "E");
   LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "kept");
+  ASSERT_EQ(Files().size(), 1u);
+  EXPECT_EQ(Texts(ReadFile(Path(Files()[0]))), std::vector<std::string>{"kept"});
+}
+
+// Writing to a full device (stdout on /dev/full) loses the messages and nothing else:
+// the program goes on, and a later file of its own gets the next message.
+TEST_F(svclog_files, FullDeviceLosesTheMessagesAndTheProgramGoesOn) {
+  pid_t child = fork();
+  if (child == 0) {
+    int full = open("/dev/full", O_WRONLY);
+    if (full < 0 || dup2(full, 1) < 0) _exit(10);
+    LOG_Init("stdout", "E");
+    for (int i = 0; i < 500; ++i)
+      LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "%0512d", i);  // far past any buffer
+    LOG_Init(Path("app").c_str(), "E");
+    LOG_CondMessage(LOG_SEV_ERROR, nullptr, 0, "kept");
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
   ASSERT_EQ(Files().size(), 1u);
   EXPECT_EQ(Texts(ReadFile(Path(Files()[0]))), std::vector<std::string>{"kept"});
 }

@@ -15,19 +15,21 @@ int ToBER_AVA(STF_statusList_t *status, Attribute *out, AS_attrHandle_t attr) {
 
 int ToGEN_Attr(STF_statusList_t *status, const ber_oid *type, Attribute_values const *values,
                AS_attrHandle_t *attrOut) {
+  if (attrOut) *attrOut = AS_nullAttrHandle;
   if (!type || !values) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;
   return genu::WireAttrToGen(status, *type, *values, true, attrOut);
 }
 
 int ToGEN_AVA(STF_statusList_t *status, const Attribute *in, AS_attrHandle_t *attrOut) {
+  if (attrOut) *attrOut = AS_nullAttrHandle;
   if (!in) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;
   return ToGEN_Attr(status, &in->type, &in->values, attrOut);
 }
 
 int ToBER_IfwAVA(STF_statusList_t *status, AttributeValueAssertion *out, AS_attrHandle_t attr) {
+  if (out) *out = AttributeValueAssertion{};
   if (!status) return 1;
   if (!out) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  *out = AttributeValueAssertion{};
   if (attr == AS_nullAttrHandle) return STF__Fail(status, GENU_ST_SET_ACCESS);
   uint32_t shoid = 0, type = 0;
   GENU_berOid_t ber{0, nullptr};
@@ -54,6 +56,7 @@ int FreeBER_ifwAVA(STF_statusList_t *status, AttributeValueAssertion *wire) {
 
 int ToGEN_IfwAVA(STF_statusList_t *status, const AttributeValueAssertion *in,
                  AS_attrHandle_t *attrOut) {
+  if (attrOut) *attrOut = AS_nullAttrHandle;
   if (!in) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;
   Attribute_values_node one{nullptr, in->value};
   return genu::WireAttrToGen(status, in->type, &one, false, attrOut);
@@ -63,9 +66,9 @@ int ToGEN_IfwAVA(STF_statusList_t *status, const AttributeValueAssertion *in,
 // always sent with its ext access control lists as they are.
 int ToBER_ignoredAttribute(STF_statusList_t *status, IgnoredAttribute *out,
                            const GEN_IgnoredAttribute_t *in) {
+  if (out) *out = IgnoredAttribute{};
   if (!status) return 1;
   if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  *out = IgnoredAttribute{};
   if (in->documentNumber) {
     out->bit_mask = 0x80;
     out->document_number = *in->documentNumber;
@@ -80,9 +83,9 @@ int FreeBER_ignoredAttribute(STF_statusList_t *status, IgnoredAttribute *wire) {
 
 int ToGEN_ignoredAttribute(STF_statusList_t *status, const IgnoredAttribute *in,
                            GEN_IgnoredAttribute_t *out) {
+  if (out) *out = GEN_IgnoredAttribute_t{nullptr, AS_nullAttrHandle};
   if (!status) return 1;
   if (!out || !in) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  *out = GEN_IgnoredAttribute_t{nullptr, AS_nullAttrHandle};
   if (in->bit_mask & 0x80) {
     out->documentNumber = static_cast<int32_t *>(malloc(sizeof(int32_t)));
     if (!out->documentNumber) return STF__Fail(status, GENU_ST_NO_MEMORY);

@@ -121,9 +121,9 @@ int FreeList(STF_statusList_t *status, ListNode **list) {
 template <typename W>
 int AttrToBer(STF_statusList_t *status, W *out, AS_attrHandle_t attr, uint32_t mode,
               const char *name) {
+  if (out) out->values = nullptr;
   if (!status) return 1;
   if (!out || attr == AS_nullAttrHandle) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  out->values = nullptr;
   uint32_t shoid = 0, setType = 0, registryType = 0;
   GENU_berOid_t ber{0, nullptr};
   if (AS_GetAttrIDR(status, attr, &shoid) || GENU_ShortToBerOID(status, shoid, &ber))
@@ -193,9 +193,11 @@ int PlainAttrToBer(STF_statusList_t *status, Attribute *out, AS_attrHandle_t att
 template <typename ListNode, typename W>
 int SetToBer(STF_statusList_t *status, ListNode **out, const AS_setHandle_t *set, uint32_t mode,
              int (*one)(STF_statusList_t *, W *, AS_attrHandle_t, uint32_t)) {
+  // The out list is cleared before anything is checked, so that a caller who frees
+  // it after a failure never frees what it held before.
+  if (out) *out = nullptr;
   if (!status) return 1;
   if (!out || !set) return STF__Fail(status, GENU_ST_BAD_VALUE);
-  *out = nullptr;
   if (*set == AS_nullSetHandle) return 0;
   AS_attrHandle_t attr = AS_nullAttrHandle;
   if (AS_FindFirstAttr(status, *set, &attr, nullptr)) {
@@ -241,6 +243,7 @@ int ApplyOperator(STF_statusList_t *status, const ModifyAttribute &in, AS_attrHa
 // A wire list into a new set; `modify` also carries each record's operator.
 template <typename ListNode>
 int ListToSet(STF_statusList_t *status, const ListNode *list, AS_setHandle_t *setOut, bool modify) {
+  if (setOut) *setOut = AS_nullSetHandle;
   if (!status) return 1;
   if (!setOut) return STF__Fail(status, GENU_ST_BAD_VALUE);
   AS_setHandle_t set = AS_nullSetHandle;
@@ -268,6 +271,7 @@ namespace kq::genu {
 
 int WireAttrToGen(STF_statusList_t *status, const ber_oid &type,
                   const Attribute_values_node *values, bool convertAcl, AS_attrHandle_t *attrOut) {
+  if (attrOut) *attrOut = AS_nullAttrHandle;
   if (!status) return 1;
   if (!attrOut) return STF__Fail(status, GENU_ST_BAD_VALUE);
   AS_setHandle_t set = AS_nullSetHandle;
@@ -329,15 +333,18 @@ int ToBER_ModOpAS(STF_statusList_t *status, ModifyAttributeList *out, const AS_s
 }
 
 int ToGEN_AS(STF_statusList_t *status, AttributeList const *in, AS_setHandle_t *setOut) {
+  if (setOut) *setOut = AS_nullSetHandle;
   if (!in) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;
   return ListToSet(status, *in, setOut, false);
 }
 int ToGEN_ModOpAS(STF_statusList_t *status, ModifyAttributeList const *in, AS_setHandle_t *setOut) {
+  if (setOut) *setOut = AS_nullSetHandle;
   if (!in) return status ? STF__Fail(status, GENU_ST_BAD_VALUE) : 1;
   return ListToSet(status, *in, setOut, true);
 }
 
 int MallocAStoGEN(STF_statusList_t *status, const AttributeList *in, AS_setHandle_t **setOut) {
+  if (setOut) *setOut = nullptr;
   if (!status) return 1;
   if (!setOut) return STF__Fail(status, GENU_ST_BAD_VALUE);
   auto *handle = static_cast<AS_setHandle_t *>(malloc(sizeof(AS_setHandle_t)));

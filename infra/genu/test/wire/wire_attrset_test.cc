@@ -2,6 +2,7 @@
 // list, is encoded and decoded by the real coder, and comes back as an equal set.
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -117,6 +118,49 @@ TEST(genu_wire_attrset, EmptySetsAndAttributesWithoutValues) {
   FreeBER_AS(s, &list);
   AS_Destroy(s, &set);
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, ToBER_AS(s, &list, nullptr, 0));
+}
+
+// Every conversion clears its output before it checks its input: a caller who frees
+// the output after a refusal must never free what the variable held before.
+TEST(genu_wire_attrset, RefusedConversionsLeaveNoStaleOutput) {
+  Attribute attribute{};
+  ModifyAttribute modify{};
+  AttributeValueAssertion ava{};
+  AttributeList list = nullptr;
+  ModifyAttributeList modList = nullptr;
+  AS_setHandle_t set = AS_nullSetHandle, *setPtr = nullptr;
+  AS_attrHandle_t attr = AS_nullAttrHandle, none = AS_nullAttrHandle;
+  using Call = std::function<int(STF_statusList_t *)>;
+  auto slot = [](auto *out) { return reinterpret_cast<void **>(out); };
+  const struct {
+    const char *name;
+    void **out;
+    Call call;
+  } rows[] = {
+      {"ToBER_AS", slot(&list), [&](auto *s) { return ToBER_AS(s, &list, nullptr, 0); }},
+      {"ToBER_ModOpAS", slot(&modList), [&](auto *s) { return ToBER_ModOpAS(s, &modList, 0, 0); }},
+      {"ToBER_Attr", slot(&attribute.values),
+       [&](auto *s) { return ToBER_Attr(s, &attribute, none, 0); }},
+      {"ToBER_AVA", slot(&attribute.values),
+       [&](auto *s) { return ToBER_AVA(s, &attribute, none); }},
+      {"ToBER_ModOpAttr", slot(&modify.values),
+       [&](auto *s) { return ToBER_ModOpAttr(s, &modify, none, 0); }},
+      {"ToBER_IfwAVA", slot(&ava.value.value),
+       [&](auto *s) { return ToBER_IfwAVA(s, &ava, none); }},
+      {"ToGEN_AS", slot(&set), [&](auto *s) { return ToGEN_AS(s, nullptr, &set); }},
+      {"ToGEN_ModOpAS", slot(&set), [&](auto *s) { return ToGEN_ModOpAS(s, nullptr, &set); }},
+      {"MallocAStoGEN", slot(&setPtr), [&](auto *s) { return MallocAStoGEN(s, nullptr, &setPtr); }},
+      {"ToGEN_Attr", slot(&attr), [&](auto *s) { return ToGEN_Attr(s, nullptr, nullptr, &attr); }},
+      {"ToGEN_AVA", slot(&attr), [&](auto *s) { return ToGEN_AVA(s, nullptr, &attr); }},
+      {"ToGEN_IfwAVA", slot(&attr), [&](auto *s) { return ToGEN_IfwAVA(s, nullptr, &attr); }},
+  };
+  for (const auto &row : rows) {
+    Status s;
+    *row.out = reinterpret_cast<void *>(uintptr_t{0x5a5a5a50});  // what a caller held before
+    EXPECT_EQ(row.call(s), 1) << row.name;
+    EXPECT_NE(STF_GetStatus(s), 0u) << row.name;
+    EXPECT_EQ(*row.out, nullptr) << row.name;
+  }
 }
 
 TEST(genu_wire_attrset, InconsistentTypeAndBadValuesFailCleanly) {

@@ -50,6 +50,10 @@ int OpenLockFile(const std::string &file, bool forReading);
 int LockRetry(int fd, short type);
 void Unlock(int fd);
 uint32_t ReadCounter(int fd);
+// Opens a configuration file with open(2) `flags` as a stream of `mode`; NULL (errno
+// set, EINVAL for what is not a regular file) when it cannot be opened or is not a
+// regular file.
+FILE *OpenRegular(const std::string &file, int flags, const char *mode);
 int BumpCounter(int fd);
 
 // Writes `printer` into `file` replacing the entry it names. 0 or -1.
@@ -59,8 +63,28 @@ int PutPrinterToNis(ns_printer_t *printer);
 // Called (when set) after the temporary file is complete and before the rename.
 extern void (*beforeRename)(const char *tempFile);
 
-// Name lookups that keep the depth of "list" values bounded.
+// Name lookups that keep the depth of "list" values bounded; within one entry's
+// parse (a ListResolution) each name is resolved once, later ones answer NULL.
 ns_printer_t *LookupForValue(const char *name);
+struct ListResolution {
+  ListResolution();
+  ~ListResolution();
+  ListResolution(const ListResolution &) = delete;
+  ListResolution &operator=(const ListResolution &) = delete;
+};
+
+// One lookup or walk a caller asked for on this thread; nested lookups join the
+// outermost one, and each cached list is refreshed at most once in it.
+struct CallScope {
+  CallScope();
+  ~CallScope();
+  CallScope(const CallScope &) = delete;
+  CallScope &operator=(const CallScope &) = delete;
+};
+
+// A NULL-terminated list of `items` with the spare slots list_append expects; NULL
+// when empty or when it cannot be allocated (the items stay the caller's).
+void **ListFromVector(const std::vector<void *> &items);
 
 }  // namespace kq::prt
 

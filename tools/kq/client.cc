@@ -193,10 +193,7 @@ Parser ParserOf(uint32_t type) {
   return nullptr;
 }
 
-std::string Registry() {
-  const char *root = getenv("QV_ROOT");
-  return std::string(root ? root : "") + "/usr/kq/share/data";
-}
+std::string Registry() { return kq::tool::RegistryDir(); }
 
 // An attribute name: exact, with "id-att-" in front, or an abbreviation the registry
 // resolves to one identifier.

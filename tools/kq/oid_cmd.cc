@@ -20,10 +20,7 @@ bool AllOf(const std::string &s, const char *chars) {
   return !s.empty() && s.find_first_not_of(chars) == std::string::npos;
 }
 
-std::string DefaultRegistry() {
-  const char *root = getenv("QV_ROOT");
-  return std::string(root ? root : "") + "/usr/kq/share/data";
-}
+std::string DefaultRegistry() { return kq::tool::RegistryDir(); }
 
 std::string Explain(uint32_t code) {
   STF_statusList_t *list = STF_CreateList(nullptr);

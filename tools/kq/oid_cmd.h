@@ -2,7 +2,8 @@
 //   kq oid init DIR              builds a complete registry in DIR from the compiled table
 //   kq oid lookup [-d DIR] X...  looks up each X: a name, an abbreviation, a dotted OID
 //                                (1.0.10175.1.5.1) or a short OID (7)
-// Without -d, lookups use the installed registry under $QV_ROOT/usr/kq/share/data.
+// Without -d, lookups use the registry kq::tool::RegistryDir() names: $QV_ROOT/usr/kq/share/data,
+// else the installed one.
 #ifndef KQ_TOOLS_KQ_OID_CMD_H
 #define KQ_TOOLS_KQ_OID_CMD_H
 

@@ -28,6 +28,17 @@ void StartMessages() {
   MSG_UsageBegin("KQCLI");
 }
 
+std::string RegistryDir() {
+  StartMessages();
+  const char *root = getenv("QV_ROOT");
+  if (root && *root) return std::string(root) + "/usr/kq/share/data";
+#ifdef KQ_INSTALL_DATADIR
+  return KQ_INSTALL_DATADIR "/data";
+#else
+  return "/usr/kq/share/data";
+#endif
+}
+
 std::optional<uint32_t> ParseCode(const std::string &text) {
   if (text.empty() || text.size() > 12) return std::nullopt;
   bool hexPrefix = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');

@@ -12,6 +12,10 @@ namespace kq::tool {
 // set, and opens the catalogues under the application name "KQCLI". Idempotent.
 void StartMessages();
 
+// The OID registry kq reads without -d: the one under QV_ROOT (the build's stage when
+// QV_ROOT is not set and the stage exists), else the installed one.
+std::string RegistryDir();
+
 // A status code written in hexadecimal ("0xc009008a" or "c009008a") or decimal.
 std::optional<uint32_t> ParseCode(const std::string &text);
 

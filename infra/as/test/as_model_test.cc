@@ -200,7 +200,7 @@ class AsModelTest : public AsTest {
       return ExpectStale(rc);
     }
     MSet &s = sets[h->key];
-    size_t i;
+    size_t i = 0;
     if (Refused(rc, Target(s, id, type, &i))) return FreeValue(v);
     ASSERT_EQ(rc, 0u) << std::hex << STF_GetStatus(sl);
     s.attrs[i].vals.push_back({nextKey++, v->payload});
@@ -214,7 +214,7 @@ class AsModelTest : public AsTest {
     TestValue *v = NewValue(nextPayload++);
     uint32_t rc = AS_ReplaceAllAttrVals(sl, SetOf(h), id, TypeOf(id), v, &kDesc, nullptr);
     MSet &s = sets[h->key];
-    size_t i;
+    size_t i = 0;
     if (Refused(rc, Target(s, id, TypeOf(id), &i))) return FreeValue(v);
     ASSERT_EQ(rc, 0u);
     s.attrs[i].vals = {{nextKey++, v->payload}};
@@ -226,7 +226,7 @@ class AsModelTest : public AsTest {
     const uint32_t id = 1 + Pick(6);
     uint32_t rc = AS_AddAttr(sl, SetOf(h), id, TypeOf(id), nullptr);
     MSet &s = sets[h->key];
-    size_t i;
+    size_t i = 0;
     if (Refused(rc, !s.dup && ModelFind(s, id, &i) == 0 ? AS_ST_DUPLICATE_ATTR : 0)) return;
     ASSERT_EQ(rc, 0u);
     s.attrs.push_back({nextKey++, id, TypeOf(id), {}});
@@ -240,7 +240,7 @@ class AsModelTest : public AsTest {
     uint32_t rc = AS_FindAttr(sl, SetOf(h), id, &out);
     if (!Alive(*h)) return ExpectStale(rc);
     MSet &s = sets[h->key];
-    size_t i;
+    size_t i = 0;
     if (Refused(rc, ModelFind(s, id, &i))) return;
     ASSERT_EQ(rc, 0u);
     Hold(kAttrKind, s.attrs[i].key, out);
@@ -283,7 +283,7 @@ class AsModelTest : public AsTest {
     const uint32_t id = 1 + Pick(6);
     uint32_t rc = AS_DeleteAttr(sl, SetOf(h), id);
     MSet &s = sets[h->key];
-    size_t i;
+    size_t i = 0;
     if (Refused(rc, ModelFind(s, id, &i))) return;
     ASSERT_EQ(rc, 0u);
     s.attrs.erase(s.attrs.begin() + i);

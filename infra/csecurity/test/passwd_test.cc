@@ -77,7 +77,9 @@ TEST_F(PasswdSource, FollowsTheSwitchOrderAndThePasswdFile) {
                               &source),
               c.result);
     EXPECT_EQ(source, c.source);
-    if (c.result == 0) EXPECT_EQ(found == &entry && found->pw_uid == c.uid, true);
+    if (c.result == 0) {
+      EXPECT_EQ(found == &entry && found->pw_uid == c.uid, true);
+    }
   }
 }
 

@@ -163,7 +163,9 @@ TEST_F(CredentialOnTheWire, ServerReceivesTheIdentityOfEachSelector) {
     SEC_SetClientType(c.clientType);
     AUTH *before = client->cl_auth;
     ASSERT_EQ(SEC_AddCredential_C(&c.selector, &client->cl_auth), c.result);
-    if (c.result != SEC_OK) EXPECT_EQ(client->cl_auth, before);
+    if (c.result != SEC_OK) {
+      EXPECT_EQ(client->cl_auth, before);
+    }
     EXPECT_EQ(WhoCalls(client), c.seen);
   }
   EXPECT_EQ(SEC_SetClientType(2), SEC_UNSUPPORTED);

@@ -115,7 +115,9 @@ TEST(JqpFrameRefusals, AThreadWithoutAnRpcConnectionIsRefusedWhatNeedsOne) {
   for (const char *state : {"no handle", "local only"}) {
     SCOPED_TRACE(state);
     GEN_ObjectIdent_t empty = SimpleName("");
-    if (state[0] == 'l') ASSERT_EQ(JQP_Initialize(s, NS_KIND_SERVER, &empty), 0) << s.Text();
+    if (state[0] == 'l') {
+      ASSERT_EQ(JQP_Initialize(s, NS_KIND_SERVER, &empty), 0) << s.Text();
+    }
     int32_t seconds = 10;
     GEN_SimpleName_t peer{};
     s.Clear();

@@ -172,7 +172,9 @@ TEST_F(JqpRpc, EachReplyComesBackDecodedAndEachFailureIsReportedByWhatWentWrong)
     if (!c.codes.empty()) continue;
     EXPECT_EQ(server.Last(), std::make_pair(kShutdown, Encoded(ShutdownArgument_PDU, &sent)));
     ASSERT_EQ(result != nullptr, !c.result.empty());
-    if (result) EXPECT_EQ(static_cast<ShutdownResult *>(result)->bit_mask, 0);
+    if (result) {
+      EXPECT_EQ(static_cast<ShutdownResult *>(result)->bit_mask, 0);
+    }
     EXPECT_EQ(JQP__FreeResults(result, kShutdown), 0);
     ASSERT_EQ(error != nullptr, !c.error.empty());
     if (!error) continue;

@@ -89,9 +89,9 @@ bool Decode(const Stream &stream, bool_t (*routine)(XDR *, T *), const Bytes &wi
 // `body` as one last record fragment.
 Bytes LastFragment(const Bytes &body) {
   uint32_t mark = 0x80000000u | static_cast<uint32_t>(body.size());
-  Bytes framed = {static_cast<unsigned char>(mark >> 24), static_cast<unsigned char>(mark >> 16),
-                  static_cast<unsigned char>(mark >> 8), static_cast<unsigned char>(mark)};
-  framed.insert(framed.end(), body.begin(), body.end());
+  Bytes framed(4 + body.size());
+  for (int k = 0; k < 4; ++k) framed[k] = static_cast<unsigned char>(mark >> (24 - 8 * k));
+  std::copy(body.begin(), body.end(), framed.begin() + 4);
   return framed;
 }
 

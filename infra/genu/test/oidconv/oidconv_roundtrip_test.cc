@@ -98,7 +98,9 @@ TEST(genu_oid_table, BerFormsFindTheirEntryAndNearMissesFindNone) {
     ASSERT_GE(found, 0);
     EXPECT_EQ(form(oidTable[found].ber), f);
     for (const std::string &miss : {f.substr(0, f.size() - 1), f + '\x01'}) {
-      if (!miss.empty() && !forms.count(miss)) EXPECT_EQ(find(miss), -1);
+      if (!miss.empty() && !forms.count(miss)) {
+        EXPECT_EQ(find(miss), -1);
+      }
     }
   }
   EXPECT_GT(forms.size(), 700u);  // the entries with a form

@@ -254,25 +254,8 @@ class Renderer {
   }
 
   // The text `emit` adds to one service-log message.
-  template <typename Emit>
-  std::string Rendered(Emit emit) {
-    if (file_.empty()) return "";
-    struct stat before {};
-    if (stat(file_.c_str(), &before) != 0) before.st_size = 0;
-    if (!LOG_START_MESSAGE(LOG_SEV_INFO, nullptr)) return "";
-    emit();
-    LOG_EndMessage();
-    std::string text;
-    if (FILE *f = fopen(file_.c_str(), "r")) {  // only what this message added
-      fseek(f, before.st_size, SEEK_SET);
-      char line[4096];
-      while (fgets(line, sizeof line, f)) {
-        const char *bar = strstr(line, " | ");
-        text += bar ? bar + 3 : line;
-      }
-      fclose(f);
-    }
-    return text;
+  std::string Rendered(const std::function<void()> &emit) {
+    return file_.empty() ? "" : kq::tool::LoggedText(file_, emit);
   }
 
   FILE *out_;

@@ -348,22 +348,7 @@ bool Client::OpenRenderLog() {
 
 std::string Client::Captured(const std::function<void()> &emit) {
   if (!OpenRenderLog()) return "?";
-  struct stat before {};
-  if (stat(renderFile_.c_str(), &before) != 0) before.st_size = 0;
-  if (!LOG_START_MESSAGE(LOG_SEV_INFO, nullptr)) return "";
-  emit();
-  LOG_EndMessage();
-  std::string text;
-  if (FILE *f = fopen(renderFile_.c_str(), "r")) {
-    fseek(f, before.st_size, SEEK_SET);
-    char line[4096];
-    while (fgets(line, sizeof line, f)) {
-      const char *bar = strstr(line, " | ");
-      text += bar ? bar + 3 : line;
-    }
-    fclose(f);
-  }
-  return text;
+  return kq::tool::LoggedText(renderFile_, emit);
 }
 
 std::string Client::RenderSet(AS_setHandle_t set) {

@@ -4,10 +4,13 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "command.h"
 #include "infra/msg.h"
+#include "infra/svclog.h"
 
 namespace kq::tool {
 
@@ -37,6 +40,25 @@ std::string RegistryDir() {
 #else
   return "/usr/kq/share/data";
 #endif
+}
+
+std::string LoggedText(const std::string &logFile, const std::function<void()> &emit) {
+  struct stat before {};
+  if (stat(logFile.c_str(), &before) != 0) before.st_size = 0;
+  if (!LOG_START_MESSAGE(LOG_SEV_INFO, nullptr)) return "";
+  emit();
+  LOG_EndMessage();
+  std::string text;
+  if (FILE *f = fopen(logFile.c_str(), "r")) {  // only what this message added
+    fseek(f, before.st_size, SEEK_SET);
+    char line[4096];
+    while (fgets(line, sizeof line, f)) {
+      const char *bar = strstr(line, " | ");
+      text += bar ? bar + 3 : line;
+    }
+    fclose(f);
+  }
+  return text;
 }
 
 std::optional<uint32_t> ParseCode(const std::string &text) {

@@ -1,10 +1,11 @@
 // What the client frame's suites share: running a piece of a test in a child process
 // (for the settings the frame fixes once per process), names, the body of the service
-// log without its line prefixes, and, for the suites that talk RPC, the test print
-// server (jqp_test_server) started per test.
+// log without its line prefixes, the BER of a record, and, for the suites that talk RPC, the test
+// print server (jqp_test_server) started per test.
 #ifndef KQ_INFRA_JQP_TEST_JQP_FRAME_SUPPORT_H
 #define KQ_INFRA_JQP_TEST_JQP_FRAME_SUPPORT_H
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <string>
 
 #include "infra/genu_value.h"
+#include "infra/genu_world.h"
 #include "internal/ber_mod_kq_0b.h"
 
 #ifdef KQ_JQP_TEST_SERVER
@@ -30,6 +32,16 @@
 #endif
 
 namespace kq::jqp::test {
+
+// BER of a record of the protocol module.
+template <typename T>
+std::string Encoded(int pdu, T *record) {
+  OssBuf encoded{0, nullptr};
+  EXPECT_EQ(GENU_OssEncode(nullptr, pdu, record, &encoded), 0);
+  std::string bytes(reinterpret_cast<char *>(encoded.value), encoded.length);
+  free(encoded.value);
+  return bytes;
+}
 
 // Runs `body` in a forked child and returns the text it produced, or "child failed"
 // when it did not end normally. Process-wide settings of the frame (the call

@@ -28,19 +28,11 @@ KQ_SANITIZER_HOOK __asan_default_options() { return "fast_unwind_on_malloc=0"; }
 namespace {
 
 using Bytes = std::string;
+using kq::jqp::test::Encoded;
 using kq::jqp::test::kOid;
 using kq::jqp::test::Values;
 using kq::jqp::test::WireList;
 using Status = kq::test::StatusList;
-
-template <typename T>
-Bytes Encoded(int pdu, T *record) {
-  OssBuf encoded{0, nullptr};
-  EXPECT_EQ(GENU_OssEncode(nullptr, pdu, record, &encoded), 0);
-  Bytes bytes(reinterpret_cast<char *>(encoded.value), encoded.length);
-  free(encoded.value);
-  return bytes;
-}
 
 // A service error "server unavailable" (2) for the job "job-7".
 Bytes ServiceUnavailable() {

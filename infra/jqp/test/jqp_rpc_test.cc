@@ -31,6 +31,7 @@ KQ_SANITIZER_HOOK __asan_default_options() { return "fast_unwind_on_malloc=0"; }
 
 namespace {
 
+using kq::jqp::test::Encoded;
 using kq::jqp::test::InChild;
 using kq::jqp::test::RpcSkipReason;
 using kq::jqp::test::ShutdownRequest;
@@ -49,16 +50,6 @@ std::string Extracted(const GEN_SimpleName_t &name) {
   std::string out = text;
   free(text);
   return out;
-}
-
-// BER of a record of the protocol module.
-template <typename T>
-Bytes Encoded(int pdu, T *record) {
-  OssBuf encoded{0, nullptr};
-  EXPECT_EQ(GENU_OssEncode(nullptr, pdu, record, &encoded), 0);
-  Bytes bytes(reinterpret_cast<char *>(encoded.value), encoded.length);
-  free(encoded.value);
-  return bytes;
 }
 
 // A shutdown result with no attributes.

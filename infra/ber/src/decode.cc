@@ -1,6 +1,13 @@
 // The generic decoder. Accepts any valid BER form; every length is checked against
 // its enclosing value, nesting and allocation are bounded, and a failure frees the
 // partly built structure.
+//
+// A failure is reported in the protocol's own terms: the path of component names from
+// the record's type down to the value that failed, as the module names them, and the
+// byte offset in the input where the offending element starts, for example
+//   PrintArgument.job-attributes[2].value: unexpected tag at byte 37
+// The path is collected while the calls unwind, so the common path pays nothing for it.
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -14,10 +21,29 @@
 namespace kq::ber {
 namespace {
 
+// One step of the path to a failed value: a component or alternative by name, or an
+// element of a list by its index (name null).
+struct Step {
+  const char *name;
+  size_t index;
+};
+constexpr int kMaxSteps = 2 * BER_MAX_DEPTH + 2;
+
 struct Dec {
+  // A constructor, not aggregate initialisation: the steps are written only on failure
+  // and need no zeroing on every decode.
+  Dec(Error &e, size_t limit, const uint8_t *in) : err(e), budget(limit), base(in) {}
   Error &err;
   size_t budget;
+  const uint8_t *base;
   bool overBudget = false;
+  size_t at = 0;  // offset of the element being read when the failure happened
+  Step steps[kMaxSteps];
+  int nsteps = 0;  // innermost first
+  void Mark(const uint8_t *p) { at = static_cast<size_t>(p - base); }
+  void Within(const char *name, size_t index = 0) {
+    if (nsteps < kMaxSteps) steps[nsteps++] = {name, index};
+  }
   void *Alloc(size_t n) {
     if (n > budget) {
       overBudget = true;
@@ -35,21 +61,36 @@ struct Dec {
     budget -= n;
     return static_cast<uint8_t *>(std::malloc(n ? n : 1));
   }
-  int Fail(const ber_type *t, const char *what) {
-    return err.Set(BER_E_DATA, "%s: %s", t ? t->name : "value", what);
-  }
-  int NoRoom(const ber_type *t) {
-    if (overBudget)
-      return err.Set(BER_E_LIMIT, "%s: more memory than the input can justify", t->name);
-    return err.Set(BER_E_NOMEM, "%s: out of memory", t->name);
+  // What went wrong, without where: Decode() adds the path and the offset.
+  int Fail(const ber_type *, const char *what) { return err.Set(BER_E_DATA, "%s", what); }
+  int NoRoom(const ber_type *) {
+    if (overBudget) return err.Set(BER_E_LIMIT, "more memory than the input can justify");
+    return err.Set(BER_E_NOMEM, "out of memory");
   }
 };
+
+// "Root.component[3].alternative: what at byte N" from the steps gathered on the way out.
+int Where(Dec &d, const ber_type *root, int code) {
+  char what[sizeof d.err.text];
+  std::snprintf(what, sizeof what, "%s", d.err.text);
+  std::string path = root->name;
+  for (int i = d.nsteps - 1; i >= 0; i--) {
+    if (d.steps[i].name) {
+      path += '.';
+      path += d.steps[i].name;
+    } else {
+      path += '[' + std::to_string(d.steps[i].index) + ']';
+    }
+  }
+  return d.err.Set(code, "%s: %s at byte %zu", path.c_str(), what, d.at);
+}
 
 int DecodeValue(Dec &d, const ber_type *t, uint32_t implicit, Reader &r, void *dst, int depth);
 
 // Reads a header that must carry `tag`, and opens the region of its contents.
 int Open(Dec &d, const ber_type *t, uint32_t tag, Reader &r, Header &h, Reader &inner) {
   size_t hlen;
+  d.Mark(r.p);
   HeaderResult res = PeekHeader(r, h, &hlen);
   if (res == kHeaderShort) return d.Fail(t, "encoding ends early");
   if (res == kHeaderBad) return d.Fail(t, "malformed identifier or length");
@@ -63,7 +104,10 @@ int Open(Dec &d, const ber_type *t, uint32_t tag, Reader &r, Header &h, Reader &
 
 // Checks that a region was used up and moves its parent past it.
 int Close(Dec &d, const ber_type *t, Reader &r, Reader &inner) {
-  if (!AtEnd(inner)) return d.Fail(t, "unexpected data inside value");
+  if (!AtEnd(inner)) {
+    d.Mark(inner.p);
+    return d.Fail(t, "unexpected data inside value");
+  }
   r.p = inner.indef ? inner.p + 2 : inner.end;
   return 0;
 }
@@ -107,7 +151,7 @@ int Gather(Dec &d, const ber_type *t, const Header &h, Reader &inner, std::strin
     inner.p = inner.end;
     return 0;
   }
-  if (depth > BER_MAX_DEPTH) return d.err.Set(BER_E_DEPTH, "%s: nesting too deep", t->name);
+  if (depth > BER_MAX_DEPTH) return d.err.Set(BER_E_DEPTH, "nesting too deep");
   while (!AtEnd(inner)) {
     Header sh;
     Reader seg;
@@ -120,8 +164,7 @@ int Gather(Dec &d, const ber_type *t, const Header &h, Reader &inner, std::strin
 
 int CheckSize(Dec &d, const ber_type *t, size_t n) {
   if (n < t->lower || (t->upper && n > t->upper))
-    return d.err.Set(BER_E_CONSTRAINT, "%s: size %zu outside %u..%u", t->name, n, t->lower,
-                     t->upper);
+    return d.err.Set(BER_E_CONSTRAINT, "size %zu outside %u..%u", n, t->lower, t->upper);
   return 0;
 }
 
@@ -137,11 +180,11 @@ int CheckInteger(Dec &d, const ber_type *t, const uint8_t *p, size_t n) {
 int DecodeInteger(Dec &d, const ber_type *t, const uint8_t *p, size_t n, int64_t lo, int64_t hi,
                   int64_t *out) {
   if (int rc = CheckInteger(d, t, p, n)) return rc;
-  if (n > 8) return d.err.Set(BER_E_CONSTRAINT, "%s: integer out of range", t->name);
+  if (n > 8) return d.err.Set(BER_E_CONSTRAINT, "integer out of range");
   uint64_t u = (p[0] & 0x80) ? ~uint64_t(0) : 0;
   for (size_t i = 0; i < n; i++) u = (u << 8) | p[i];
   int64_t v = static_cast<int64_t>(u);
-  if (v < lo || v > hi) return d.err.Set(BER_E_CONSTRAINT, "%s: integer out of range", t->name);
+  if (v < lo || v > hi) return d.err.Set(BER_E_CONSTRAINT, "integer out of range");
   *out = v;
   return 0;
 }
@@ -149,7 +192,7 @@ int DecodeInteger(Dec &d, const ber_type *t, const uint8_t *p, size_t n, int64_t
 int DecodeCard64(Dec &d, const ber_type *t, const uint8_t *p, size_t n, void *dst) {
   if (int rc = CheckInteger(d, t, p, n)) return rc;
   if ((p[0] & 0x80) || n > 9 || (n == 9 && p[0] != 0))
-    return d.err.Set(BER_E_CONSTRAINT, "%s: integer out of range", t->name);
+    return d.err.Set(BER_E_CONSTRAINT, "integer out of range");
   uint64_t u = 0;
   for (size_t i = 0; i < n; i++) u = (u << 8) | p[i];
   Store(dst, ber_card64{static_cast<uint32_t>(u >> 32), static_cast<uint32_t>(u)});
@@ -264,7 +307,7 @@ int DecodePrimitive(Dec &d, const ber_type *t, const Header &h, Reader &inner, v
   return d.Fail(t, "unknown kind");
 }
 
-int DecodeField(Dec &d, const ber_field &f, Reader &r, void *base, int depth) {
+int FieldBody(Dec &d, const ber_field &f, Reader &r, void *base, int depth) {
   void *dst = At(base, f.offset);
   if (f.pointer) {
     void *block = d.Alloc(f.type->size);
@@ -283,6 +326,12 @@ int DecodeField(Dec &d, const ber_field &f, Reader &r, void *base, int depth) {
   return Close(d, f.type, r, inner);
 }
 
+int DecodeField(Dec &d, const ber_field &f, Reader &r, void *base, int depth) {
+  int rc = FieldBody(d, f, r, base, depth);
+  if (rc) d.Within(f.name);
+  return rc;
+}
+
 // The tag of the next value; 0 (never a component's tag) when the input ends first.
 uint32_t PeekTag(const Reader &r, bool *ok) {
   Header h{};
@@ -299,7 +348,8 @@ int DecodeSequence(Dec &d, const ber_type *t, Reader &inner, void *dst, int dept
     if (AtEnd(inner) || !FieldMatches(f, PeekTag(inner, &ok), depth)) {
       if (!ok) return d.Fail(t, "malformed identifier or length");
       if (optional) continue;
-      return d.err.Set(BER_E_DATA, "%s: component %s missing", t->name, f.name);
+      d.Mark(inner.p);
+      return d.err.Set(BER_E_DATA, "component %s missing", f.name);
     }
     if (f.bit >= 0) SetBit(t, dst, f.bit);
     if (int rc = DecodeField(d, f, inner, dst, depth)) return rc;
@@ -315,8 +365,10 @@ int DecodeSequenceOf(Dec &d, const ber_type *t, Reader &inner, void *dst, int de
     if (!node) return d.NoRoom(t);
     Store(tail, node);
     tail = static_cast<void **>(node);
-    if (int rc = DecodeValue(d, t->elem, BER_NOTAG, inner, At(node, t->elem_offset), depth + 1))
+    if (int rc = DecodeValue(d, t->elem, BER_NOTAG, inner, At(node, t->elem_offset), depth + 1)) {
+      d.Within(nullptr, count);
       return rc;
+    }
     count++;
   }
   return CheckSize(d, t, count);
@@ -325,6 +377,7 @@ int DecodeSequenceOf(Dec &d, const ber_type *t, Reader &inner, void *dst, int de
 int DecodeChoice(Dec &d, const ber_type *t, Reader &r, void *dst, int depth) {
   bool ok = true;
   uint32_t tag = PeekTag(r, &ok);
+  d.Mark(r.p);
   if (!ok || r.p >= r.end) return d.Fail(t, "encoding ends early");
   for (uint32_t i = 0; i < t->nfields; i++) {
     if (!FieldMatches(t->fields[i], tag, depth)) continue;
@@ -336,6 +389,7 @@ int DecodeChoice(Dec &d, const ber_type *t, Reader &r, void *dst, int depth) {
 
 int DecodeOpen(Dec &d, const ber_type *t, Reader &r, void *dst) {
   const uint8_t *start = r.p;
+  d.Mark(start);
   HeaderResult res = Skip(r, 0);
   if (res != kHeaderOk) return d.Fail(t, "malformed open value");
   size_t n = static_cast<size_t>(r.p - start);
@@ -387,7 +441,7 @@ int DecodeBody(Dec &d, const ber_type *t, uint32_t tag, Reader &r, void *dst, in
 }
 
 int DecodeValue(Dec &d, const ber_type *t, uint32_t implicit, Reader &r, void *dst, int depth) {
-  if (depth > BER_MAX_DEPTH) return d.err.Set(BER_E_DEPTH, "%s: nesting too deep", t->name);
+  if (depth > BER_MAX_DEPTH) return d.err.Set(BER_E_DEPTH, "nesting too deep");
   if (t->etag == BER_NOTAG)
     return DecodeBody(d, t, implicit != BER_NOTAG ? implicit : t->tag, r, dst, depth);
   Header h;
@@ -403,13 +457,17 @@ int DecodeValue(Dec &d, const ber_type *t, uint32_t implicit, Reader &r, void *d
 int Decode(const ber_type *t, const uint8_t *in, size_t len, void **out, Error &err) {
   *out = nullptr;
   if (!in && len) return err.Set(BER_E_ARG, "%s: null input", t->name);
-  Dec d{err, kAllocFixed + kAllocPerByte * len};
+  Dec d(err, kAllocFixed + kAllocPerByte * len, in);
   void *value = d.Alloc(t->size);
   if (!value) return err.Set(BER_E_NOMEM, "%s: allocation refused", t->name);
   Reader r{in, in + len, false};
   int rc = DecodeValue(d, t, BER_NOTAG, r, value, 0);
-  if (rc == 0 && r.p != r.end) rc = d.Fail(t, "data after the end of the value");
+  if (rc == 0 && r.p != r.end) {
+    d.Mark(r.p);
+    rc = d.Fail(t, "data after the end of the value");
+  }
   if (rc) {
+    Where(d, t, rc);
     FreeContents(t, value);
     std::free(value);
     return rc;

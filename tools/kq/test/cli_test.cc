@@ -45,6 +45,7 @@ class KqCli : public ::testing::Test {
 
 TEST_F(KqCli, FaultsANewUserMet) {
   kq::test::WriteFile(tmp / "odd.hex", "30 0");
+  kq::test::WriteFile(tmp / "badoid.hex", "30 06 80 01 2A 80 01 80");
   kq::test::WriteFile(tmp / "odd.conf",
                       "lp1:paddr=h1,300001,1,sys,lp,spool1,0:\ngarbage\nbig:\\\n:desc=" +
                           std::string(1100, 'x') + ":\n");
@@ -111,6 +112,9 @@ TEST_F(KqCli, FaultsANewUserMet) {
       {"{kq} ber print 146 {dir}", 1, "^$", "^kq ber: cannot read {dir}: is a directory\n$"},
       {"{kq} ber print 146 {dir}/odd.hex", 1, "^$",
        "odd.hex: hexadecimal text with an odd number of digits\n$"},
+      {"{kq} ber print 46 {dir}/badoid.hex", 1, "^$",
+       "^kq ber: record 46 does not decode: NameOrOidSeq\\[1\\]\\.oid: malformed object "
+       "identifier at byte 5\n$"},
       // printer(s): what the directory does and why it refuses, on the terminal.
       {"PRINTERS_CONF={dir}/none {kq} printers", 1, "^$",
        "^kq printers: cannot read PRINTERS_CONF file {dir}/none: No such file or directory\n$"},

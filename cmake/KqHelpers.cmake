@@ -84,7 +84,7 @@ function(kq_test name)
 endfunction()
 
 # kq_nis_test(NAME [FAMILY family] SOURCES ... [LIBS ...]): a GoogleTest executable like
-# kq_test whose cases run against the real NIS server of the kq_nis fixture
+# kq_test whose cases run against the real NIS server of the nis fixture
 # (scripts/nis-fixture, registered in test/CMakeLists.txt): each case runs through
 # `nis-fixture run`, inside the server's namespaces, and finds the fixture's state
 # directory in KQ_NIS_FIXTURE (its file `skip` says why the server cannot run here).
@@ -107,7 +107,7 @@ function(kq_nis_test name)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QV_ROOT=${KQ_STAGE}"
-               FIXTURES_REQUIRED kq_nis RESOURCE_LOCK kq_nis TIMEOUT 120)
+               FIXTURES_REQUIRED nis RESOURCE_LOCK nis TIMEOUT 120)
 endfunction()
 
 # kq_transient_program(<var> <slot>): an RPC program number in the transient range
@@ -120,4 +120,46 @@ function(kq_transient_program var slot)
   string(SUBSTRING "${hash}" 0 6 hex)
   math(EXPR number "0x48000000 + (0x${hex} * 16) + ${slot}")
   set(${var} ${number} PARENT_SCOPE)
+endfunction()
+
+# kq_fixture(NAME SCRIPT STATE [ARGS...]): a service that tests share. CTest runs
+# `SCRIPT start STATE ARGS...` (test NAME_fixture_start) before the first test that
+# requires fixture NAME and `SCRIPT stop STATE` (NAME_fixture_stop) after the last.
+function(kq_fixture name script state)
+  add_test(NAME ${name}_fixture_start COMMAND ${script} start ${state} ${ARGN})
+  set_tests_properties(${name}_fixture_start PROPERTIES FIXTURES_SETUP ${name})
+  add_test(NAME ${name}_fixture_stop COMMAND ${script} stop ${state})
+  set_tests_properties(${name}_fixture_stop PROPERTIES FIXTURES_CLEANUP ${name})
+endfunction()
+
+# kq_fixture_test(NAME FIXTURE f ENV var STATE dir SOURCES ... [FAMILY family]
+#                 [LIBS ...] [DEPENDS targets...] [TIMEOUT s] [SHARED] [TIRPC]):
+# a GoogleTest executable whose cases require fixture f and find its state directory
+# in the environment variable `var`. That is the only variable given: with a list in
+# ENVIRONMENT, gtest_discover_tests drops the properties after it. The cases hold the
+# fixture's resource lock unless SHARED; TIRPC adds libtirpc's include directory.
+function(kq_fixture_test name)
+  cmake_parse_arguments(T "SHARED;TIRPC" "FIXTURE;ENV;STATE;FAMILY;TIMEOUT"
+                        "SOURCES;LIBS;DEPENDS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} kqcore_static kq_test_support GTest::gtest
+                                        GTest::gtest_main)
+  if(T_FAMILY)
+    kq_family_private(${name} ${T_FAMILY})
+  endif()
+  if(T_TIRPC)
+    target_include_directories(${name} PRIVATE /usr/include/tirpc)
+  endif()
+  add_dependencies(${name} kq_stage ${T_DEPENDS})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  set(lock RESOURCE_LOCK ${T_FIXTURE})
+  if(T_SHARED)
+    set(lock)
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "${T_ENV}=${T_STATE}" FIXTURES_REQUIRED ${T_FIXTURE} ${lock}
+               TIMEOUT ${T_TIMEOUT})
 endfunction()

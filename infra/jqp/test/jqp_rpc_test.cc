@@ -248,6 +248,30 @@ TEST_F(JqpRpc, TheCallTimeOutComesFromTheEnvironmentAndControlSetsAPositiveOne) 
   }
 }
 
+// The call time-out of the common arguments (id-att-rpc-timeout) is taken after the
+// conversion; 0 is refused and the request goes on.
+TEST_F(JqpRpc, TheCommonArgumentsSetTheCallTimeOut) {
+  TestServer server;
+  ASSERT_NO_FATAL_FAILURE(Connect(server));
+  ASSERT_TRUE(server.Script(0, "", ""));
+  for (auto [seconds, after] : {std::pair{30, 30}, {0, 30}, {45, 45}}) {
+    SCOPED_TRACE(seconds);
+    AS_setHandle_t common = AS_nullSetHandle;
+    ASSERT_EQ(AS_Create(s, &common, nullptr, 0), 0u);
+    void *value = memcpy(malloc(sizeof seconds), &seconds, sizeof seconds);
+    ASSERT_EQ(AS_AddAttrVal(s, common, 3001, 12, value, &GENU_IntegerDesc, nullptr), 0u);
+    AS_setHandle_t *result = nullptr;
+    EXPECT_EQ(JQP_PromoteJob_C(s, "job-7", nullptr, common, &result, nullptr), 0) << s.Text();
+    EXPECT_EQ(s.Has(0xc009006e), seconds == 0) << s.Text();
+    int32_t now = 0;
+    StatusList get;
+    ASSERT_EQ(JQP_ClientControl(get, JQP_CONTROL_GET_TIMEOUT, &now), 0) << get.Text();
+    EXPECT_EQ(now, after);
+    EXPECT_EQ(server.Last().first, 16);
+    AS_Destroy(s, &common);
+  }
+}
+
 // Server credentials come from slot 2 of the process's security table, given the
 // selector {3, 1} and the new RPC client.
 uint32_t AcceptsServerSelector(void *selector, void *client) {

@@ -150,49 +150,36 @@ TEST(JqpFrameServer, OnlySpoolersAndSupervisorsDeclareAServerWithTheDefaultTable
   EXPECT_EQ(seen, std::to_string(JQP_ST_BAD_REQUEST) + " 0 0 893 .............");
 }
 
-// Local-only mode: a handle for an empty server name.
-class JqpFrameLocal : public ::testing::Test {
- protected:
-  void SetUp() override {
-    GEN_ObjectIdent_t empty = SimpleName("");
-    ASSERT_EQ(JQP_Initialize(s, NS_KIND_SERVER, &empty), 0) << s.Text();
-    ASSERT_NE(JQP__GetClientHandle(), nullptr);
-  }
-  void TearDown() override { EXPECT_EQ(JQP_Terminate(s), 0); }
+// Local-only mode (a handle for an empty server name): requests are encoded and decoded
+// back with nothing sent; an argument that cannot be encoded fails, and an operation
+// without records is refused.
+TEST(JqpFrameLocal, RequestsAreEncodedAndDecodedBackWithNothingSent) {
   StatusList s;
-};
-
-TEST_F(JqpFrameLocal, RequestsAreEncodedAndDecodedBackWithNothingSent) {
-  EXPECT_EQ(JQP__GetClientHandle()->mode, JQP_MODE_LOCAL);
-  EXPECT_EQ(JQP__GetClientHandle()->rpcClient, nullptr);
+  GEN_ObjectIdent_t empty = SimpleName("");
+  ASSERT_EQ(JQP_Initialize(s, NS_KIND_SERVER, &empty), 0) << s.Text();
+  const JQP_clientHandle_t *handle = JQP__GetClientHandle();
+  ASSERT_TRUE(handle && handle->mode == JQP_MODE_LOCAL && !handle->rpcClient);
   kq::test::LogCapture log("I");
   ShutdownArgument argument = ShutdownRequest("going down");
   void *result = &argument;
-  ERDPA_errorResult_t *error = reinterpret_cast<ERDPA_errorResult_t *>(&argument);
+  auto *error = reinterpret_cast<ERDPA_errorResult_t *>(&argument);
   ASSERT_EQ(JQP__BerEncodeAndSend(s, 22, &argument, &result, &error), 0) << s.Text();
-  EXPECT_EQ(result, nullptr);
-  EXPECT_EQ(error, nullptr);
-  OssBuf encoded{0, nullptr};
-  ASSERT_EQ(GENU_OssEncode(nullptr, ShutdownArgument_PDU, &argument, &encoded), 0);
-  free(encoded.value);
-  const std::string length = std::to_string(encoded.length), body = LogBody(log.Text());
-  EXPECT_NE(body.find("BerEncodeAndSend: encoded okay, length = " + length +
+  EXPECT_TRUE(result == nullptr && error == nullptr);
+  const std::string length =
+      std::to_string(kq::jqp::test::Encoded(ShutdownArgument_PDU, &argument).size());
+  EXPECT_NE(LogBody(log.Text())
+                .find("BerEncodeAndSend: encoded okay, length = " + length +
                       "\nlocal_only: decoding, length = " + length +
                       "...\nlocal_only: decoded okay, pdunum=239\n"),
             std::string::npos)
-      << body;
-}
-
-TEST_F(JqpFrameLocal, AnArgumentThatCannotBeEncodedFailsAndOneWithoutRecordsIsRefused) {
-  ShutdownArgument argument = ShutdownRequest("going down");
+      << log.Text();
   argument.message.choice = 77;  // no such alternative
-  void *result = nullptr;
-  ERDPA_errorResult_t *error = nullptr;
-  EXPECT_EQ(JQP__BerEncodeAndSend(s, 22, &argument, &result, &error), 1);
-  EXPECT_EQ(s.Codes(), std::vector<uint32_t>{JQP_ST_ENCODE});
-  s.Clear();
-  EXPECT_EQ(JQP__BerEncodeAndSend(s, 27, &argument, &result, &error), 1);
-  EXPECT_EQ(s.Codes(), std::vector<uint32_t>{JQP_ST_BAD_REQUEST});
+  for (auto [op, code] : {std::pair{22, JQP_ST_ENCODE}, {27, JQP_ST_BAD_REQUEST}}) {
+    s.Clear();
+    EXPECT_EQ(JQP__BerEncodeAndSend(s, op, &argument, &result, &error), 1);
+    EXPECT_EQ(s.Codes(), std::vector<uint32_t>{code});
+  }
+  EXPECT_EQ(JQP_Terminate(s), 0);
 }
 
 }  // namespace

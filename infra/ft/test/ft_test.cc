@@ -1,6 +1,5 @@
 // Transfer without a server: spool names, included content, file references, socket
 // transfers (whole files and buffer-wise) over loopback, preprocessor versions.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>

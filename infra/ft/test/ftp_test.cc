@@ -1,8 +1,6 @@
 // Anonymous FTP retrieval against real FTP servers on loopback (the kq_ftp fixture,
 // scripts/ftp-fixture) and against scripted hostile peers.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -115,15 +113,9 @@ const std::string kHangUp = "hang up";
 class ScriptedPeer {
  public:
   explicit ScriptedPeer(std::vector<std::string> replies) {
-    listen_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in sin{};
-    sin.sin_family = AF_INET;
-    sin.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof sin;
-    bind(listen_, reinterpret_cast<sockaddr *>(&sin), sizeof sin);
-    listen(listen_, 1);
-    getsockname(listen_, reinterpret_cast<sockaddr *>(&sin), &len);
-    port = ntohs(sin.sin_port);
+    FT_transferAddress_t address{};
+    listen_ = FT__Listen("peer", &address);  // any free port
+    port = address.port;
     thread_ = std::thread([this, replies] {
       int c = accept(listen_, nullptr, nullptr);
       char ch;
@@ -145,11 +137,8 @@ class ScriptedPeer {
     close(listen_);
   }
   void Join() { thread_.join(); }
-  int port = 0;
+  int port = 0, listen_ = -1;
   bool clientClosed = false;
-
- private:
-  int listen_;
   std::thread thread_;
 };
 

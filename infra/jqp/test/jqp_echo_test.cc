@@ -74,27 +74,24 @@ TEST_F(EchoTest, MessagesShowEveryArgumentInOrder) {
     std::function<void(EchoTest &)> echo;
     const char *expected;
   } cases[] = {
+// The trace calls of a row.
+#define KQ_ECHO(...) [&unknown](EchoTest &t) { __VA_ARGS__; }
+      // clang-format off
       {"cancel job: a job, a missing option, a message, an integer, no common arguments",
-       [](EchoTest &t) {
-         EchoInCancelJob(t.s, "JQP_C", "job-7", nullptr, &t.message, &t.three, nullptr);
-       },
+       KQ_ECHO(EchoInCancelJob(t.s, "JQP_C", "job-7", nullptr, &t.message, &t.three, nullptr)),
        "EchoInCancelJob:  called from JQP_C\n\texisting-job = job-7\n"
        "\tdocument-number = OPTION not specified\n\tcancel-message = hello\n"
        "\tretention-period = 3\n"
        "\tcommon-arguments = OPTION not specified\n"},
       {"cancel job without a label or its required job",
-       [](EchoTest &t) {
-         EchoInCancelJob(t.s, nullptr, nullptr, nullptr, nullptr, nullptr, t.set);
-       },
+       KQ_ECHO(EchoInCancelJob(t.s, nullptr, nullptr, nullptr, nullptr, nullptr, t.set)),
        "EchoInCancelJob:  called from <NULL>\n\texisting-job = NULL [ERROR]\n"
        "\tdocument-number = OPTION not specified\n\tcancel-message = OPTION not specified\n"
        "\tretention-period = OPTION not specified\n\tcommon-arguments:\n"
        "\t\tid-att-rpc-timeout (integer) )  \n\t\t\t5\n"
        "\t\t\t6\n"},
       {"create job: flag false, a set, a document description",
-       [](EchoTest &t) {
-         EchoInCreateJob(t.s, "JQP_C", &t.printer, &t.no, t.set, &t.document, nullptr);
-       },
+       KQ_ECHO(EchoInCreateJob(t.s, "JQP_C", &t.printer, &t.no, t.set, &t.document, nullptr)),
        "EchoInCreateJob: called from JQP_C, from thread T\n\tprinter-name = lp0\n"
        "\tjob-submission-complete = FALSE\n\tjob-attributes:\n"
        "\t\tid-att-rpc-timeout (integer) )  \n\t\t\t5\n\t\t\t6\n\tfirst-document:\n"
@@ -103,14 +100,13 @@ TEST_F(EchoTest, MessagesShowEveryArgumentInOrder) {
        "\tdocument attributes:\n"
        "\tcommon-arguments = OPTION not specified\n"},
       {"add document: the flag by default, no document",
-       [](EchoTest &t) { EchoInAddDocument(t.s, "JQP_C", "job-7", nullptr, nullptr, nullptr); },
+       KQ_ECHO(EchoInAddDocument(t.s, "JQP_C", "job-7", nullptr, nullptr, nullptr)),
        "EchoInAddDocument:  called from JQP_C\n\texisting-job = job-7\n"
        "\tjob-submission-complete = DEFAULT\n\tnew-document = NULL [ERROR]\n"
        "\tcommon-arguments = OPTION not specified\n"},
       {"listing with a filter of every form",
-       [](EchoTest &t) {
-         EchoInListObjectAttributes(t.s, "JQP_C", kOid, nullptr, &t.andNode, nullptr, nullptr);
-       },
+       KQ_ECHO(EchoInListObjectAttributes(t.s, "JQP_C", kOid, nullptr, &t.andNode, nullptr,
+                                          nullptr)),
        "EchoInListObjectAttributes:  called from JQP_C\n"
        "\tobject-class = id-val-code-set-iso-latin1\n\tscope = OPTION not specified\n\tselector:\n"
        "                  and\n                     id-att-rpc-timeout eq 5\n"
@@ -123,15 +119,13 @@ TEST_F(EchoTest, MessagesShowEveryArgumentInOrder) {
        "\trequested-attributes = OPTION not specified\n"
        "\tcommon-arguments = OPTION not specified\n"},
       {"delete an object",
-       [](EchoTest &t) { EchoInDelete(t.s, "OBJ_C", kOid, &t.job, nullptr, nullptr); },
+       KQ_ECHO(EchoInDelete(t.s, "OBJ_C", kOid, &t.job, nullptr, nullptr)),
        "EchoInDelete:  called from OBJ_C\n\tobject-class = id-val-code-set-iso-latin1\n"
        "\tobject-instance:\n\t\tjob-identifier = job-7\n\tmessage = OPTION not specified\n"
        "\tcommon-arguments = OPTION not specified\n"},
       {"pause a printer's job, interrupt with an unknown choice",
-       [&unknown](EchoTest &t) {
-         EchoInPauseJob(t.s, "JQP_C", &t.printerOf, nullptr, nullptr);
-         EchoInInterruptJob(t.s, "JQP_C", &unknown, nullptr, nullptr, nullptr);
-       },
+       KQ_ECHO(EchoInPauseJob(t.s, "JQP_C", &t.printerOf, nullptr, nullptr);
+               EchoInInterruptJob(t.s, "JQP_C", &unknown, nullptr, nullptr, nullptr)),
        "EchoInPauseJob:  called from JQP_C\n\tpaused-job:\n\t\tprinter-name = lp0\n"
        "\tpause-message = OPTION not specified\n\tcommon-arguments = OPTION not specified\n"
        "EchoInInterruptJob:  called from JQP_C\n\tinterrupted-job:\n"
@@ -139,10 +133,12 @@ TEST_F(EchoTest, MessagesShowEveryArgumentInOrder) {
        "\tinterrupting-job = NULL [ERROR]\n"
        "\tcommon-arguments = OPTION not specified\n"},
       {"cancel job's outcome: a set",
-       [](EchoTest &t) { EchoOutCancelJob(t.s, "JQP_C", &t.set, nullptr); },
+       KQ_ECHO(EchoOutCancelJob(t.s, "JQP_C", &t.set, nullptr)),
        "EchoOutCancelJob:  called from JQP_C\n\tErrorResult = NULL\n\tCancelJobResult:\n"
        "\t\tid-att-rpc-timeout (integer) )  \n\t\t\t5\n"
        "\t\t\t6\n"},
+      // clang-format on
+#undef KQ_ECHO
   };
   for (auto &c : cases) {
     SCOPED_TRACE(c.name);

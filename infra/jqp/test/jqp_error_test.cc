@@ -121,42 +121,33 @@ const struct Sent {
   const char *expected;
   uint64_t minimumAllocations;
 } kSent[] = {
-    {[](auto &f, auto r) { ERDPA_Update(f.s, r, 5, &f.jobA, f.first); }, "kind 1 [1:5 job-A first]",
-     6},
-    {[](auto &f, auto r) {
-       ERDPA_Attribute(f.s, r, 2, f.attr, &f.jobA, f.first);
-       ERDPA_Attribute(f.s, r, 15, f.attr, &f.jobA, f.second);
-     },
+// The builder calls of a row, on the fixture `f` into the result `*r`.
+#define KQ_SENT(...) [](auto &f, auto r) { __VA_ARGS__; }
+    // clang-format off
+    {KQ_SENT(ERDPA_Update(f.s, r, 5, &f.jobA, f.first)), "kind 1 [1:5 job-A first]", 6},
+    {KQ_SENT(ERDPA_Attribute(f.s, r, 2, f.attr, &f.jobA, f.first);
+             ERDPA_Attribute(f.s, r, 15, f.attr, &f.jobA, f.second)),
      "kind 2 job-A [1:2 first {1,2}] [1:15 second {1,2}]", 40},
-    {[](auto &f, auto r) { ERDPA_Attribute(f.s, r, 9, f.attr, nullptr, f.first); },
-     "kind 2 - [1:9 first {1,2}]", 10},
-    {[](auto &f, auto r) { ERDPA_DocumentAccess(f.s, r, 4, &f.jobB, f.second); },
-     "kind 3 [1:4 job-B second]", 6},
-    {[](auto &f, auto r) {
-       ERDPA_Selection(f.s, r, 1, f.attr, &f.jobA, f.first);
-       ERDPA_Selection(f.s, r, 3, nullptr, &f.jobB, f.second);
-     },
+    {KQ_SENT(ERDPA_Attribute(f.s, r, 9, f.attr, nullptr, f.first)), "kind 2 - [1:9 first {1,2}]",
+     10},
+    {KQ_SENT(ERDPA_DocumentAccess(f.s, r, 4, &f.jobB, f.second)), "kind 3 [1:4 job-B second]", 6},
+    {KQ_SENT(ERDPA_Selection(f.s, r, 1, f.attr, &f.jobA, f.first);
+             ERDPA_Selection(f.s, r, 3, nullptr, &f.jobB, f.second)),
      "kind 4 [1:1 job-A first {1,2}] [1:3 job-B second]", 30},
-    {[](auto &f, auto r) { ERDPA_Printer(f.s, r, 3, &f.jobA, f.first); },
-     "kind 5 [1:3 job-A first]", 6},
-    {[](auto &f, auto r) {
-       ERDPA_Access(f.s, r, 4, &f.jobA, f.first);
-       ERDPA_Access(f.s, r, 1, &f.jobB, f.second);
-     },
+    {KQ_SENT(ERDPA_Printer(f.s, r, 3, &f.jobA, f.first)), "kind 5 [1:3 job-A first]", 6},
+    {KQ_SENT(ERDPA_Access(f.s, r, 4, &f.jobA, f.first); ERDPA_Access(f.s, r, 1, &f.jobB, f.second)),
      "kind 6 [1:4 job-A first] [1:1 job-B second]", 12},
-    {[](auto &f, auto r) {
-       ERDPA_Service(f.s, r, 15, nullptr, &f.jobB, f.first);
-       ERDPA_Service(f.s, r, 1, f.attr, &f.jobA, f.second);
-     },
+    {KQ_SENT(ERDPA_Service(f.s, r, 15, nullptr, &f.jobB, f.first);
+             ERDPA_Service(f.s, r, 1, f.attr, &f.jobA, f.second)),
      "kind 7 [1:15 job-B first] [1:1 job-A second {1,2}]", 30},
-    {[](auto &f, auto r) { ERDPA_Security(f.s, r, 4, f.second); }, "kind 8 [1:4 second]", 5},
+    {KQ_SENT(ERDPA_Security(f.s, r, 4, f.second)), "kind 8 [1:4 second]", 5},
     // An extended problem travels as an identifier and comes back as the short OID.
-    {[](auto &f, auto r) {
-       ERDPA_Security(f.s, r, 1, f.first);
-       auto *p = static_cast<ERDPA_securityError_t *>((*r)->details);
-       p->problemForm = ERDPA_EXTENDED_PROBLEM, p->problem = kOid;
-     },
+    {KQ_SENT(ERDPA_Security(f.s, r, 1, f.first);
+             auto *p = static_cast<ERDPA_securityError_t *>((*r)->details);
+             p->problemForm = ERDPA_EXTENDED_PROBLEM, p->problem = kOid),
      "kind 8 [2:369 first]", 5},
+    // clang-format on
+#undef KQ_SENT
 };
 
 // Decodes `packet` of `errorType`: the result described, or "refused" and the codes.

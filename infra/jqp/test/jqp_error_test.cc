@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "dispatch.h"
 #include "error_wire.h"
 #include "heap_double.h"
 #include "infra/erdpa.h"
@@ -146,7 +147,7 @@ const struct Sent {
              auto *p = static_cast<ERDPA_securityError_t *>((*r)->details);
              p->problemForm = ERDPA_EXTENDED_PROBLEM, p->problem = kOid),
      "kind 8 [2:369 first]", 5},
-    // clang-format on
+// clang-format on
 #undef KQ_SENT
 };
 
@@ -240,7 +241,10 @@ std::string RecordName(int number) {
   return pdu ? pdu->name : std::to_string(number);
 }
 
+// The reference print server decodes each request with the record the client encoded
+// it as: its table names the same records, and none outside the operation numbers.
 TEST(JqpTables, EveryOperationAndErrorTypeNamesItsRecords) {
+  static_assert(kq::spool::kOperations == kq::jqp::kOperations);
   // By operation number, the stem of <stem>Argument and <stem>Result ("": none).
   const char *const kOperations[kq::jqp::kOperations] = {
       "Print",    "List",      "Create",    "Enable",    "SendEvent",  "Print",
@@ -253,7 +257,11 @@ TEST(JqpTables, EveryOperationAndErrorTypeNamesItsRecords) {
     const std::string stem = kOperations[op];
     EXPECT_EQ(RecordName(kq::jqp::pduargs[op]), stem.empty() ? "0" : stem + "Argument");
     EXPECT_EQ(RecordName(kq::jqp::pduresults[op]), stem.empty() ? "0" : stem + "Result");
+    EXPECT_TRUE(kq::spool::ArgumentRecord(op) == kq::jqp::pduargs[op] &&
+                kq::spool::ResultRecord(op) == kq::jqp::pduresults[op]);
   }
+  for (int32_t op : {-1, kq::jqp::kOperations, 4711})
+    EXPECT_EQ(kq::spool::ArgumentRecord(op) | kq::spool::ResultRecord(op), 0) << op;
   std::string errors;  // by error type
   for (int type : kq::jqp::pduerrors) errors += " " + RecordName(type);
   EXPECT_EQ(errors,

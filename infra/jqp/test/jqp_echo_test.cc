@@ -137,7 +137,7 @@ TEST_F(EchoTest, MessagesShowEveryArgumentInOrder) {
        "EchoOutCancelJob:  called from JQP_C\n\tErrorResult = NULL\n\tCancelJobResult:\n"
        "\t\tid-att-rpc-timeout (integer) )  \n\t\t\t5\n"
        "\t\t\t6\n"},
-      // clang-format on
+  // clang-format on
 #undef KQ_ECHO
   };
   for (auto &c : cases) {

@@ -107,7 +107,7 @@ TEST_F(OpArgsTest, EveryBuilderEncodesItsRecordAsTheGoldenBytes) {
        "3036800828cf3f0106822500a10780056a6f622d37a31f301d801669b181efb491be9284cb96c7999fe7c08d"
        "877d019739a103020105a400"},
       {kSendEvent, KQ_ARGS(a.event = &t.event), "3010a00a800828cf3f0106822500a100a300"},
-      // clang-format on
+  // clang-format on
 #undef KQ_ARGS
   };
   std::set<kq::jqp::Builder> seen, all;

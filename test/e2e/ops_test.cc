@@ -73,8 +73,7 @@ class Operations : public ServerTest {
                                    common, &result, &error);
     EXPECT_EQ(std::to_string(rc) + Outcome(error), "0ok") << s.Text();
     std::string job = result ? result->jobIdentification.value : "";
-    FreeGEN_printResult(s, result);
-    ERDPA_FreeError(s, error);
+    FreeGEN_printResult(s, result), ERDPA_FreeError(s, error);
     return job;
   }
   // The presence bits of the newest request the server kept for operation `op`, or

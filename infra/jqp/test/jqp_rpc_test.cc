@@ -147,7 +147,7 @@ TEST_F(JqpRpc, EachReplyComesBackDecodedAndEachFailureIsReportedByWhatWentWrong)
     ASSERT_EQ(error != nullptr, !c.error.empty());
     if (!error) continue;
     auto *item = static_cast<ERDPA_selectionItem_t *>(error->details);
-    EXPECT_TRUE(error->kind == ERDPA_SERVICE_ERROR && item->problem == 2u && !item->next);
+    EXPECT_TRUE(error->kind == ERDPA_SERVICE_ERROR && item && item->problem == 2u && !item->next);
     EXPECT_EQ(ERDPA_FreeError(s, error), 0);
   }
   // A program nobody serves gives no connection.

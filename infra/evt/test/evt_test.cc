@@ -360,7 +360,7 @@ TEST_F(Evt, FourSendersThousandMessagesEachNoneLost) {
   EXPECT_EQ(failures, 0);
   EXPECT_EQ(received, kThreads * kEach);
   EXPECT_EQ(seen.size(), size_t{kThreads * kEach}) << "messages received twice";
-  EXPECT_TRUE(seen.begin()->first == 0 && seen.rbegin()->first == kThreads - 1);
+  EXPECT_TRUE(!seen.empty() && seen.begin()->first == 0 && seen.rbegin()->first == kThreads - 1);
 }
 
 }  // namespace

@@ -40,11 +40,12 @@ TEST_F(KqCommands, AJobsLifeAndTheFailuresAUserMeets) {
   ASSERT_TRUE(std::regex_match(submitted.out, m, std::regex("([0-9]+)\n")));
   const std::string job = m[1];
   // {job} stands for the submitted job; out and err are searched, ^ and $ anchor the text.
-  struct Row {
+  const struct {
     const char *args;
     int status;
     const char *out, *err;
   } rows[] = {
+      // clang-format off
       {"jobs -P lp1", 0, "JOB +STATE +PRINTER\n(.*\n)*{job} +id-val-job-state-pending +lp1\n",
        "^$"},
       {"jobs -P lp1 -l", 0, "job {job}\nid-att-job-identifier \\(job identifier\\)\n\t{job}\n",
@@ -72,12 +73,13 @@ TEST_F(KqCommands, AJobsLifeAndTheFailuresAUserMeets) {
       {"submit -P lp1 -a job-na=abbreviated {doc}", 0, "^[0-9]+\n$", "^$"},
       {"submit -P lp1 {doc}.missing", 1, "^$", "^kq submit: .*doc.txt.missing: cannot be read\n$"},
       {"cancel {job}", 2, "^$", "^kq cancel: no printer: give -P PRINTER or set PRINTER\n$"},
+      // clang-format on
   };
   auto fill = [&](const char *text) {
     return std::regex_replace(std::regex_replace(text, std::regex("\\{job\\}"), job),
                               std::regex("\\{doc\\}"), doc);
   };
-  for (const Row &row : rows) {
+  for (const auto &row : rows) {
     const std::string args = fill(row.args);
     SCOPED_TRACE(args);
     Ran r = Kq(args);

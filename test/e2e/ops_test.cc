@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "e2e_support.h"
@@ -24,39 +25,30 @@ constexpr uint32_t kClassJob = 87, kClassPrinter = 88;
 constexpr uint32_t kJobName = 133, kJobIdentifier = 1057, kPrinterName = 649;
 constexpr uint32_t kPrinterIdle = 263;
 
-// An attribute set owned by the test.
-class Set {
- public:
-  // Empty, or holding one name (see Name()).
-  explicit Set(uint32_t id = 0, const char *text = "", uint32_t modify = 0) {
-    AS_Create(s_, &set_, nullptr, 0);
-    if (id) Name(id, text, modify);
-  }
-  ~Set() { AS_Destroy(s_, &set_); }
-  Set(const Set &) = delete;
-  Set &operator=(const Set &) = delete;
-  operator AS_setHandle_t() const { return set_; }
-  // One simple-name value (the form the server keeps its names in).
-  Set &Name(uint32_t id, const char *text, uint32_t modify = 0) {
-    GEN_SimpleName_t *name = static_cast<GEN_SimpleName_t *>(calloc(1, sizeof *name));
-    name->choice = GEN_TEXT_STRING;
-    snprintf(name->u.string, sizeof name->u.string, "%s", text);
-    AS_AddAttrVal(s_, set_, id, 27, name, &GENU_SimpleNameDesc, nullptr);
-    if (modify) AS_SetAttrModifyOp(s_, set_, id, modify);
-    return *this;
-  }
-
- private:
-  kq::test::StatusList s_;
-  AS_setHandle_t set_ = AS_nullSetHandle;
-};
-
 GEN_SimpleName_t SimpleName(const char *text) {
   GEN_SimpleName_t name{};
   name.choice = GEN_TEXT_STRING;
   snprintf(name.u.string, sizeof name.u.string, "%s", text);
   return name;
 }
+
+// An attribute set owned by the test: empty, or holding one simple-name value (the form
+// the server keeps its names in), with a modify operation when one is given.
+struct Set {
+  explicit Set(uint32_t id = 0, const char *text = "", uint32_t modify = 0) {
+    AS_Create(s, &set, nullptr, 0);
+    if (!id) return;
+    auto *name = static_cast<GEN_SimpleName_t *>(malloc(sizeof(GEN_SimpleName_t)));
+    *name = SimpleName(text);
+    AS_AddAttrVal(s, set, id, 27, name, &GENU_SimpleNameDesc, nullptr);
+    if (modify) AS_SetAttrModifyOp(s, set, id, modify);
+  }
+  ~Set() { AS_Destroy(s, &set); }
+  operator AS_setHandle_t() const { return set; }
+  kq::test::StatusList s;
+  AS_setHandle_t set = AS_nullSetHandle;
+};
+
 // A printer's (choice 7, a simple name) or a job's (choice 1) identification.
 GEN_ObjectIdent_t Ident(int choice, const std::string &text) {
   GEN_ObjectIdent_t o{};
@@ -77,14 +69,11 @@ class Operations : public ServerTest {
     GEN_Boolean_t no = 0;
     GEN_printResult_t *result = nullptr;
     ERDPA_errorResult_t *error = nullptr;
-    EXPECT_EQ(JQP_CreateJob_C(s, &name, complete ? nullptr : &no, AS_nullSetHandle, nullptr, common,
-                              &result, &error),
-              0)
-        << s.Text();
-    EXPECT_EQ(Outcome(error), "ok");
+    const int rc = JQP_CreateJob_C(s, &name, complete ? nullptr : &no, AS_nullSetHandle, nullptr,
+                                   common, &result, &error);
+    EXPECT_EQ(std::to_string(rc) + Outcome(error), "0ok") << s.Text();
     std::string job = result ? result->jobIdentification.value : "";
-    FreeGEN_printResult(s, result);
-    ERDPA_FreeError(s, error);
+    FreeGEN_printResult(s, result), ERDPA_FreeError(s, error);
     return job;
   }
   // The presence bits of the newest request the server kept for operation `op`, or
@@ -128,22 +117,18 @@ class Operations : public ServerTest {
     GEN_SetOfOids_t requested{&node};
     std::multiset<std::string> jobs;
     GEN_listResult_t *page = nullptr;
-    EXPECT_EQ(JQP_ListObjectAttributes_C(s, kClassJob, nullptr, nullptr, &requested, common, &page,
-                                         nullptr),
-              0)
-        << s.Text();
+    int rc = JQP_ListObjectAttributes_C(s, kClassJob, nullptr, nullptr, &requested, common, &page,
+                                        nullptr);
     while (page) {
       for (GEN_setOfObjectResult_t *o = page->resultSet; o; o = o->next)
         jobs.insert(o->value.objectIdentification.u.job.value);
       GEN_listResult_t *next = nullptr;
-      if (page->continuation) {
-        EXPECT_EQ(
-            JQP_ListObjectAttributeContinuation_C(s, page->continuation, common, &next, nullptr),
-            0);
-      }
+      if (page->continuation)
+        rc |= JQP_ListObjectAttributeContinuation_C(s, page->continuation, common, &next, nullptr);
       FreeGEN_listResult(s, page);
       page = next;
     }
+    EXPECT_EQ(rc, 0) << s.Text();
     return jobs;
   }
 
@@ -239,111 +224,77 @@ TEST_F(Operations, EveryOperationReachesTheServerAndComesBackConverted) {
   ERDPA_errorResult_t *e = nullptr;  // the error of the row being run
   GEN_SimpleName_t lp1 = SimpleName("lp1");
   const OpRow rows[] = {
+// The call of a row, its result into the row's Out `o`, its error into `e`.
+#define KQ_CALL(...) [&](Out &o) { return __VA_ARGS__; }
+      // clang-format off
       {"add document, more to come", 5, 0xc0, "ok", true,
-       [&](Out &o) { return JQP_AddDocument_C(s, c, &no, &document, common, &o.print, &e); }},
-      {"close job", 6, 0x80, "ok", true,
-       [&](Out &o) { return JQP_CloseJob_C(s, c, common, &o.print, &e); }},
+       KQ_CALL(JQP_AddDocument_C(s, c, &no, &document, common, &o.print, &e))},
+      {"close job", 6, 0x80, "ok", true, KQ_CALL(JQP_CloseJob_C(s, c, common, &o.print, &e))},
       {"create job with everything", 0, 0xf0, "ok", true,
-       [&](Out &o) {
-         return JQP_CreateJob_C(s, &lp1, &no, named, &document, common, &o.print, &e);
-       }},
+       KQ_CALL(JQP_CreateJob_C(s, &lp1, &no, named, &document, common, &o.print, &e))},
       {"list with selector and requested attributes", 1, 0x68, "ok", true,
-       [&](Out &o) {
-         return JQP_ListObjectAttributes_C(s, kClassJob, nullptr, &present, &requested, common,
-                                           &o.list, &e);
-       }},
+       KQ_CALL(JQP_ListObjectAttributes_C(s, kClassJob, nullptr, &present, &requested, common,
+               &o.list, &e))},
       {"list continuation", 7, 0x40, "ok", true,
-       [&](Out &o) {
-         auto page = firstPage(false);
-         return JQP_ListObjectAttributeContinuation_C(s, page->continuation, common, &o.list, &e);
-       }},
+       KQ_CALL(JQP_ListObjectAttributeContinuation_C(s, firstPage(false)->continuation, common,
+               &o.list, &e))},
       {"ordered jobs", 10, 0x68, "ok", true,
-       [&](Out &o) {
-         return JQP_GetOrderedJobs_C(s, kClassJob, nullptr, &present, &requested, common, &o.list,
-                                     &e);
-       }},
+       KQ_CALL(JQP_GetOrderedJobs_C(s, kClassJob, nullptr, &present, &requested, common, &o.list,
+               &e))},
       {"ordered jobs continuation", 11, 0x40, "ok", true,
-       [&](Out &o) {
-         auto page = firstPage(true);
-         return JQP_GetOrderedJobsContinuation_C(s, page->continuation, common, &o.list, &e);
-       }},
+       KQ_CALL(JQP_GetOrderedJobsContinuation_C(s, firstPage(true)->continuation, common, &o.list,
+               &e))},
       {"list abort", 12, 0xc0, "ok", false,
-       [&](Out &o) {
-         auto page = firstPage(false);
-         return JQP_ListObjectAttributeAbort_C(s, page->continuation, common, &o.list, &e);
-       }},
+       KQ_CALL(JQP_ListObjectAttributeAbort_C(s, firstPage(false)->continuation, common, &o.list,
+               &e))},
       {"create a printer", 2, 0x88, "ok", false,
-       [&](Out &o) {
-         return JQP_Create_C(s, kClassPrinter, &lpnew, nullptr, nullptr, AS_nullSetHandle, &message,
-                             common, &o.set, &e);
-       }},
+       KQ_CALL(JQP_Create_C(s, kClassPrinter, &lpnew, nullptr, nullptr, AS_nullSetHandle, &message,
+               common, &o.set, &e))},
       {"enable", 3, 0xc0, "ok", false,
-       [&](Out &o) {
-         return JQP_Enable_C(s, kClassPrinter, &lpnew, &message, common, &o.set, &e);
-       }},
+       KQ_CALL(JQP_Enable_C(s, kClassPrinter, &lpnew, &message, common, &o.set, &e))},
       {"disable", 13, 0xc0, "ok", false,
-       [&](Out &o) {
-         return JQP_Disable_C(s, kClassPrinter, &lpnew, &message, common, &o.set, &e);
-       }},
+       KQ_CALL(JQP_Disable_C(s, kClassPrinter, &lpnew, &message, common, &o.set, &e))},
       {"send event: not done by this server", 4, 0xa0, "service 15 on spool-test", false,
-       [&](Out &o) { return JQP_SendEvent_C(s, &eventName, named, nullptr, common, &o.set, &e); }},
+       KQ_CALL(JQP_SendEvent_C(s, &eventName, named, nullptr, common, &o.set, &e))},
       {"modify job", 14, 0x20, "ok", false,
-       [&](Out &o) {
-         return JQP_ModifyJob_C(s, c, nullptr, modification, nullptr, common, &o.set, &e);
-       }},
+       KQ_CALL(JQP_ModifyJob_C(s, c, nullptr, modification, nullptr, common, &o.set, &e))},
       {"promote job", 16, 0x40, "ok", false,
-       [&](Out &o) { return JQP_PromoteJob_C(s, c, nullptr, common, &o.set, &e); }},
+       KQ_CALL(JQP_PromoteJob_C(s, c, nullptr, common, &o.set, &e))},
       {"pause job", 18, 0x40, "ok", true,
-       [&](Out &o) { return JQP_PauseJob_C(s, &jobOrPrinter, nullptr, common, &o.pauseJob, &e); }},
+       KQ_CALL(JQP_PauseJob_C(s, &jobOrPrinter, nullptr, common, &o.pauseJob, &e))},
       {"resume job", 19, 0x20, "ok", false,
-       [&](Out &o) { return JQP_ResumeJob_C(s, c, nullptr, nullptr, common, &o.set, &e); }},
+       KQ_CALL(JQP_ResumeJob_C(s, c, nullptr, nullptr, common, &o.set, &e))},
       {"interrupt job: the result is always nothing", 17, 0x40, "ok", false,
-       [&](Out &o) {
-         return JQP_InterruptJob_C(s, &jobOrPrinter, nullptr, nullptr, common, &o.interrupt, &e);
-       }},
+       KQ_CALL(JQP_InterruptJob_C(s, &jobOrPrinter, nullptr, nullptr, common, &o.interrupt, &e))},
       {"set job attributes", 21, 0x60, "ok", false,
-       [&](Out &o) {
-         return JQP_Set_C(s, kClassJob, &jobIdent, modification, nullptr, common, &o.set, &e);
-       }},
+       KQ_CALL(JQP_Set_C(s, kClassJob, &jobIdent, modification, nullptr, common, &o.set, &e))},
       {"resubmit job", 23, 0x40, "ok", true,
-       [&](Out &o) {
-         return JQP_ResubmitJob_C(s, kClassJob, &jobIdent, &toPrinter, nullptr, common, &o.resubmit,
-                                  &e);
-       }},
+       KQ_CALL(JQP_ResubmitJob_C(s, kClassJob, &jobIdent, &toPrinter, nullptr, common, &o.resubmit,
+               &e))},
       {"pause a printer", 25, 0x40, "ok", true,
-       [&](Out &o) { return JQP_Pause_C(s, kClassPrinter, &lp2, nullptr, common, &o.pause, &e); }},
+       KQ_CALL(JQP_Pause_C(s, kClassPrinter, &lp2, nullptr, common, &o.pause, &e))},
       {"resume a printer", 26, 0x40, "ok", false,
-       [&](Out &o) { return JQP_Resume_C(s, kClassPrinter, &lp2, nullptr, common, &o.set, &e); }},
+       KQ_CALL(JQP_Resume_C(s, kClassPrinter, &lp2, nullptr, common, &o.set, &e))},
       {"control a job", 28, 0x40, "ok", false,
-       [&](Out &o) {
-         return JQP_Control_C(s, kClassJob, &jobIdent, nullptr, named, common, &o.set, &e);
-       }},
+       KQ_CALL(JQP_Control_C(s, kClassJob, &jobIdent, nullptr, named, common, &o.set, &e))},
       {"an unknown job: a selection error", 15, 0x10, "selection 2 on no-such-job", false,
-       [&](Out &o) {
-         return JQP_CancelJob_C(s, "no-such-job", nullptr, nullptr, nullptr, common, &o.set, &e);
-       }},
+       KQ_CALL(JQP_CancelJob_C(s, "no-such-job", nullptr, nullptr, nullptr, common, &o.set, &e))},
       {"changing what the server keeps: an attribute error", 14, 0x20, "attribute 7", false,
-       [&](Out &o) {
-         return JQP_ModifyJob_C(s, c, nullptr, keptByServer, nullptr, common, &o.set, &e);
-       }},
+       KQ_CALL(JQP_ModifyJob_C(s, c, nullptr, keptByServer, nullptr, common, &o.set, &e))},
       {"enabling a job: an access error", 3, 0x40, "access 1 on " + job, false,
-       [&](Out &o) { return JQP_Enable_C(s, kClassJob, &jobIdent, nullptr, common, &o.set, &e); }},
+       KQ_CALL(JQP_Enable_C(s, kClassJob, &jobIdent, nullptr, common, &o.set, &e))},
       {"cancel job with a message", 15, 0x50, "ok", false,
-       [&](Out &o) {
-         return JQP_CancelJob_C(s, c, nullptr, &message, nullptr, common, &o.set, &e);
-       }},
+       KQ_CALL(JQP_CancelJob_C(s, c, nullptr, &message, nullptr, common, &o.set, &e))},
       {"cancelling a cancelled job: an update error", 15, 0x10, "update 5 on " + job, false,
-       [&](Out &o) {
-         return JQP_CancelJob_C(s, c, nullptr, nullptr, nullptr, common, &o.set, &e);
-       }},
+       KQ_CALL(JQP_CancelJob_C(s, c, nullptr, nullptr, nullptr, common, &o.set, &e))},
       {"clean a printer", 20, 0x40, "ok", false,
-       [&](Out &o) { return JQP_Clean_C(s, kClassPrinter, &lpnew, nullptr, common, &o.set, &e); }},
+       KQ_CALL(JQP_Clean_C(s, kClassPrinter, &lpnew, nullptr, common, &o.set, &e))},
       {"shut a printer down", 22, 0x40, "ok", false,
-       [&](Out &o) {
-         return JQP_Shutdown_C(s, kClassPrinter, &lpnew, nullptr, &when, common, &o.set, &e);
-       }},
+       KQ_CALL(JQP_Shutdown_C(s, kClassPrinter, &lpnew, nullptr, &when, common, &o.set, &e))},
       {"delete a printer", 24, 0x40, "ok", false,
-       [&](Out &o) { return JQP_Delete_C(s, kClassPrinter, &lpnew, nullptr, common, &o.set, &e); }},
+       KQ_CALL(JQP_Delete_C(s, kClassPrinter, &lpnew, nullptr, common, &o.set, &e))},
+  // clang-format on
+#undef KQ_CALL
   };
   std::set<int> covered;
   for (const OpRow &row : rows) {
@@ -351,14 +302,9 @@ TEST_F(Operations, EveryOperationReachesTheServerAndComesBackConverted) {
     Out out;
     EXPECT_EQ(row.run(out), 0) << s.Text();
     EXPECT_EQ(Outcome(e), row.outcome);
-    ERDPA_FreeError(s, e);
-    e = nullptr;
-    if (row.result) {
-      EXPECT_TRUE(out.Any());
-    }
-    if (row.op == 17) {
-      EXPECT_FALSE(out.Any());
-    }
+    ERDPA_FreeError(s, std::exchange(e, nullptr));
+    EXPECT_TRUE(!row.result || out.Any());
+    EXPECT_TRUE(row.op != 17 || !out.Any());
     EXPECT_EQ(ReceivedPresence(row.op), row.presence);
     covered.insert(row.op);
   }
@@ -395,7 +341,7 @@ TEST_F(Operations, ManyThreadsCreateJobsAndNoneIsLostOrDuplicated) {
   auto bulk = StartServer("lpM", 8);
   ASSERT_TRUE(bulk->ready());
   constexpr int kThreads = 8, kCalls = 1000;
-  std::vector<std::vector<std::string>> ids(kThreads);
+  std::vector<std::multiset<std::string>> ids(kThreads);
   std::vector<int> failures(kThreads, 0);
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; t++) {
@@ -408,18 +354,17 @@ TEST_F(Operations, ManyThreadsCreateJobsAndNoneIsLostOrDuplicated) {
         ERDPA_errorResult_t *e = nullptr;
         if (JQP_CreateJob_C(ts, &name, nullptr, attrs, nullptr, common, &r, &e) != 0 || e || !r)
           failures[t]++;
-        if (r) ids[t].push_back(r->jobIdentification.value);
-        FreeGEN_printResult(ts, r);
-        ERDPA_FreeError(ts, e);
+        if (r) ids[t].insert(r->jobIdentification.value);
+        FreeGEN_printResult(ts, r), ERDPA_FreeError(ts, e);
       }
       JQP_Terminate(ts);
     });
   }
-  for (std::thread &t : threads) t.join();
   std::multiset<std::string> returned;
   for (int t = 0; t < kThreads; t++) {
+    threads[t].join();
     EXPECT_EQ(failures[t], 0) << "thread " << t;
-    returned.insert(ids[t].begin(), ids[t].end());
+    returned.merge(ids[t]);
   }
   EXPECT_EQ(std::set<std::string>(returned.begin(), returned.end()).size(),
             size_t{kThreads * kCalls})

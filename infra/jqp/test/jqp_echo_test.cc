@@ -74,105 +74,71 @@ TEST_F(EchoTest, MessagesShowEveryArgumentInOrder) {
     std::function<void(EchoTest &)> echo;
     const char *expected;
   } cases[] = {
+// The trace calls of a row.
+#define KQ_ECHO(...) [&unknown](EchoTest &t) { __VA_ARGS__; }
+      // clang-format off
       {"cancel job: a job, a missing option, a message, an integer, no common arguments",
-       [](EchoTest &t) {
-         EchoInCancelJob(t.s, "JQP_C", "job-7", nullptr, &t.message, &t.three, nullptr);
-       },
-       "EchoInCancelJob:  called from JQP_C\n"
-       "\texisting-job = job-7\n"
-       "\tdocument-number = OPTION not specified\n"
-       "\tcancel-message = hello\n"
+       KQ_ECHO(EchoInCancelJob(t.s, "JQP_C", "job-7", nullptr, &t.message, &t.three, nullptr)),
+       "EchoInCancelJob:  called from JQP_C\n\texisting-job = job-7\n"
+       "\tdocument-number = OPTION not specified\n\tcancel-message = hello\n"
        "\tretention-period = 3\n"
        "\tcommon-arguments = OPTION not specified\n"},
       {"cancel job without a label or its required job",
-       [](EchoTest &t) {
-         EchoInCancelJob(t.s, nullptr, nullptr, nullptr, nullptr, nullptr, t.set);
-       },
-       "EchoInCancelJob:  called from <NULL>\n"
-       "\texisting-job = NULL [ERROR]\n"
-       "\tdocument-number = OPTION not specified\n"
-       "\tcancel-message = OPTION not specified\n"
-       "\tretention-period = OPTION not specified\n"
-       "\tcommon-arguments:\n"
-       "\t\tid-att-rpc-timeout (integer) )  \n"
-       "\t\t\t5\n"
+       KQ_ECHO(EchoInCancelJob(t.s, nullptr, nullptr, nullptr, nullptr, nullptr, t.set)),
+       "EchoInCancelJob:  called from <NULL>\n\texisting-job = NULL [ERROR]\n"
+       "\tdocument-number = OPTION not specified\n\tcancel-message = OPTION not specified\n"
+       "\tretention-period = OPTION not specified\n\tcommon-arguments:\n"
+       "\t\tid-att-rpc-timeout (integer) )  \n\t\t\t5\n"
        "\t\t\t6\n"},
       {"create job: flag false, a set, a document description",
-       [](EchoTest &t) {
-         EchoInCreateJob(t.s, "JQP_C", &t.printer, &t.no, t.set, &t.document, nullptr);
-       },
-       "EchoInCreateJob: called from JQP_C, from thread T\n"
-       "\tprinter-name = lp0\n"
-       "\tjob-submission-complete = FALSE\n"
-       "\tjob-attributes:\n"
-       "\t\tid-att-rpc-timeout (integer) )  \n"
-       "\t\t\t5\n"
-       "\t\t\t6\n"
-       "\tfirst-document:\n"
+       KQ_ECHO(EchoInCreateJob(t.s, "JQP_C", &t.printer, &t.no, t.set, &t.document, nullptr)),
+       "EchoInCreateJob: called from JQP_C, from thread T\n\tprinter-name = lp0\n"
+       "\tjob-submission-complete = FALSE\n\tjob-attributes:\n"
+       "\t\tid-att-rpc-timeout (integer) )  \n\t\t\t5\n\t\t\t6\n\tfirst-document:\n"
        "\ttransfer-method = id-val-code-set-iso-latin1\n"
-       "\tdocument-content = OPTION not specified\n"
-       "\tdocument-type = OPTION not specified\n"
+       "\tdocument-content = OPTION not specified\n\tdocument-type = OPTION not specified\n"
        "\tdocument attributes:\n"
        "\tcommon-arguments = OPTION not specified\n"},
       {"add document: the flag by default, no document",
-       [](EchoTest &t) { EchoInAddDocument(t.s, "JQP_C", "job-7", nullptr, nullptr, nullptr); },
-       "EchoInAddDocument:  called from JQP_C\n"
-       "\texisting-job = job-7\n"
-       "\tjob-submission-complete = DEFAULT\n"
-       "\tnew-document = NULL [ERROR]\n"
+       KQ_ECHO(EchoInAddDocument(t.s, "JQP_C", "job-7", nullptr, nullptr, nullptr)),
+       "EchoInAddDocument:  called from JQP_C\n\texisting-job = job-7\n"
+       "\tjob-submission-complete = DEFAULT\n\tnew-document = NULL [ERROR]\n"
        "\tcommon-arguments = OPTION not specified\n"},
       {"listing with a filter of every form",
-       [](EchoTest &t) {
-         EchoInListObjectAttributes(t.s, "JQP_C", kOid, nullptr, &t.andNode, nullptr, nullptr);
-       },
+       KQ_ECHO(EchoInListObjectAttributes(t.s, "JQP_C", kOid, nullptr, &t.andNode, nullptr,
+                                          nullptr)),
        "EchoInListObjectAttributes:  called from JQP_C\n"
-       "\tobject-class = id-val-code-set-iso-latin1\n"
-       "\tscope = OPTION not specified\n"
-       "\tselector:\n"
-       "                  and\n"
-       "                     id-att-rpc-timeout eq 5\n"
-       "                        6\n"
-       "                     not\n"
+       "\tobject-class = id-val-code-set-iso-latin1\n\tscope = OPTION not specified\n\tselector:\n"
+       "                  and\n                     id-att-rpc-timeout eq 5\n"
+       "                        6\n                     not\n"
        "                        id-att-rpc-timeout is\n"
        "                     Substring, Attr Id = id-att-rpc-timeout\n"
-       "                     Value Type = integer) \n"
-       "                     Match = unknown (7)\n"
+       "                     Value Type = integer) \n                     Match = unknown (7)\n"
        "                     Initial String = <not specified>\n"
        "                     Final String = <not specified>\n"
        "\trequested-attributes = OPTION not specified\n"
        "\tcommon-arguments = OPTION not specified\n"},
       {"delete an object",
-       [](EchoTest &t) { EchoInDelete(t.s, "OBJ_C", kOid, &t.job, nullptr, nullptr); },
-       "EchoInDelete:  called from OBJ_C\n"
-       "\tobject-class = id-val-code-set-iso-latin1\n"
-       "\tobject-instance:\n"
-       "\t\tjob-identifier = job-7\n"
-       "\tmessage = OPTION not specified\n"
+       KQ_ECHO(EchoInDelete(t.s, "OBJ_C", kOid, &t.job, nullptr, nullptr)),
+       "EchoInDelete:  called from OBJ_C\n\tobject-class = id-val-code-set-iso-latin1\n"
+       "\tobject-instance:\n\t\tjob-identifier = job-7\n\tmessage = OPTION not specified\n"
        "\tcommon-arguments = OPTION not specified\n"},
       {"pause a printer's job, interrupt with an unknown choice",
-       [&unknown](EchoTest &t) {
-         EchoInPauseJob(t.s, "JQP_C", &t.printerOf, nullptr, nullptr);
-         EchoInInterruptJob(t.s, "JQP_C", &unknown, nullptr, nullptr, nullptr);
-       },
-       "EchoInPauseJob:  called from JQP_C\n"
-       "\tpaused-job:\n"
-       "\t\tprinter-name = lp0\n"
-       "\tpause-message = OPTION not specified\n"
-       "\tcommon-arguments = OPTION not specified\n"
-       "EchoInInterruptJob:  called from JQP_C\n"
-       "\tinterrupted-job:\n"
-       "\t\tunknown JQP_jobOrPrinter_t choice\n"
-       "\tinterrupt-message = OPTION not specified\n"
+       KQ_ECHO(EchoInPauseJob(t.s, "JQP_C", &t.printerOf, nullptr, nullptr);
+               EchoInInterruptJob(t.s, "JQP_C", &unknown, nullptr, nullptr, nullptr)),
+       "EchoInPauseJob:  called from JQP_C\n\tpaused-job:\n\t\tprinter-name = lp0\n"
+       "\tpause-message = OPTION not specified\n\tcommon-arguments = OPTION not specified\n"
+       "EchoInInterruptJob:  called from JQP_C\n\tinterrupted-job:\n"
+       "\t\tunknown JQP_jobOrPrinter_t choice\n\tinterrupt-message = OPTION not specified\n"
        "\tinterrupting-job = NULL [ERROR]\n"
        "\tcommon-arguments = OPTION not specified\n"},
       {"cancel job's outcome: a set",
-       [](EchoTest &t) { EchoOutCancelJob(t.s, "JQP_C", &t.set, nullptr); },
-       "EchoOutCancelJob:  called from JQP_C\n"
-       "\tErrorResult = NULL\n"
-       "\tCancelJobResult:\n"
-       "\t\tid-att-rpc-timeout (integer) )  \n"
-       "\t\t\t5\n"
+       KQ_ECHO(EchoOutCancelJob(t.s, "JQP_C", &t.set, nullptr)),
+       "EchoOutCancelJob:  called from JQP_C\n\tErrorResult = NULL\n\tCancelJobResult:\n"
+       "\t\tid-att-rpc-timeout (integer) )  \n\t\t\t5\n"
        "\t\t\t6\n"},
+  // clang-format on
+#undef KQ_ECHO
   };
   for (auto &c : cases) {
     SCOPED_TRACE(c.name);
@@ -207,16 +173,11 @@ TEST_F(EchoTest, OutcomesShowResultsAndErrors) {
   EchoOutListObjectAttributes(s, "JQP_C", &list, nullptr);
   const std::string body = Body(log.Text());
   EXPECT_EQ(body.substr(0, body.find("EchoOutCloseJob")),
-            "EchoOutCreateJob: called from JQP_C, from thread T\n"
-            "\tErrorResult = NULL\n"
-            "\tPrintResult:\n"
-            "\t\tjob-identification = job-7\n"
-            "\t\tserver-state = OPTION not specified\n"
-            "\t\tserver-message = hello\n"
-            "\t\tdocument-status = OPTION not specified\n"
-            "\t\tjob-status:\n"
-            "\t\tid-att-rpc-timeout (integer) )  \n"
-            "\t\t\t5\n"
+            "EchoOutCreateJob: called from JQP_C, from thread T\n\tErrorResult = NULL\n"
+            "\tPrintResult:\n\t\tjob-identification = job-7\n"
+            "\t\tserver-state = OPTION not specified\n\t\tserver-message = hello\n"
+            "\t\tdocument-status = OPTION not specified\n\t\tjob-status:\n"
+            "\t\tid-att-rpc-timeout (integer) )  \n\t\t\t5\n"
             "\t\t\t6\n");
   const size_t close = body.find("EchoOutCloseJob:  called from JQP_C\n\tErrorResult:\n");
   ASSERT_NE(close, std::string::npos) << body;

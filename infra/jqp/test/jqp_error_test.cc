@@ -1,14 +1,17 @@
 // Error packets as a server sends them: error results of every kind made with the
-// ERDPA_ builders, turned into their wire records, encoded, and decoded again with
-// JQP_ErrorDecode; the decoded result must describe exactly as the one sent. Then
-// the packets the decoding refuses, each leaving nothing behind.
+// ERDPA_ builders, encoded by the reference server's error records (kqspoold's
+// EncodeError), and decoded again with JQP_ErrorDecode; the decoded result must
+// describe exactly as the one sent. Then the packets the decoding refuses, each leaving
+// nothing behind; and the record-number tables and the standard problem codes against
+// the compiled protocol module.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <functional>
+#include <algorithm>
 #include <string>
-#include <vector>
+#include <utility>
 
+#include "dispatch.h"
+#include "error_wire.h"
 #include "heap_double.h"
 #include "infra/erdpa.h"
 #include "infra/jqp.h"
@@ -16,34 +19,14 @@
 #include "internal/ber_runtime.h"
 #include "jqp_ops_support.h"
 #include "kqtest.h"
+#include "private/jqp_pdu.h"
 
 namespace {
 
 using Status = kq::test::StatusList;
-using Bytes = std::vector<unsigned char>;
+using Bytes = std::string;
 using kq::jqp::test::kIntAttr;
 using kq::jqp::test::kOid;
-
-// The parts of the wire record being built, released by their own functions once the
-// record is encoded.
-struct WireParts {
-  std::vector<void *> blocks;  // records and list nodes (identifiers are static bytes)
-  std::vector<ErrorMessage *> messages;
-  std::vector<AttributeList *> lists;
-} g_parts;
-template <typename T>
-T *WireNew() {
-  void *block = calloc(1, sizeof(T));
-  g_parts.blocks.push_back(block);
-  return static_cast<T *>(block);
-}
-void ReleaseWire() {
-  Status s;
-  for (ErrorMessage *m : g_parts.messages) EXPECT_EQ(FreeBER_errorMessage(s, m), 0);
-  for (AttributeList *l : g_parts.lists) EXPECT_EQ(FreeBER_AS(s, l), 0);
-  for (void *block : g_parts.blocks) free(block);
-  g_parts = {};
-}
 
 // One line per error result: kind, then each problem as form:code, object, message
 // and the copy counts of its attributes.
@@ -96,92 +79,6 @@ std::string Describe(const ERDPA_errorResult_t *r) {
   return kind + " ?";
 }
 
-// The wire parts of one problem.
-template <typename P>
-void ToWire(P &wire, int32_t form, uint32_t problem) {
-  wire.choice = static_cast<uint16_t>(form);
-  if (form == ERDPA_STANDARD_PROBLEM) wire.u.standard = static_cast<int32_t>(problem);
-  if (form == ERDPA_EXTENDED_PROBLEM) {
-    EXPECT_EQ(ToBER_oid(Status(), &wire.u.extended, &problem), 0);
-  }
-}
-void ToWire(ObjectIdent &wire, const GEN_ObjectIdent_t *o) {
-  EXPECT_EQ(ToBER_objectIdent(Status(), &wire, o), 0);
-}
-void ToWire(ErrorMessage &wire, const GEN_ErrorMsg_t *m) {
-  EXPECT_EQ(ToBER_errorMessage(Status(), &wire, m), 0);
-  g_parts.messages.push_back(&wire);
-}
-void ToWire(AttributeList &wire, AS_setHandle_t set) {
-  EXPECT_EQ(ToBER_AS(Status(), &wire, &set, GENU_AS_MODE_KEEP_EXT_ACL), 0);
-  g_parts.lists.push_back(&wire);
-}
-
-// One small builder per kind: the error result as its wire record.
-template <typename W, typename P = ERDPA_objectProblem_t>
-void *ObjectWire(const ERDPA_errorResult_t *r) {
-  auto *p = static_cast<const P *>(r->details);
-  auto *w = WireNew<W>();
-  ToWire(w->problem, p->problemForm, p->problem);
-  if constexpr (requires { w->object_identification; })
-    ToWire(w->object_identification, p->objectIdent);
-  ToWire(w->error_message, p->errorMessage);
-  return w;
-}
-void *AttributeWire(const ERDPA_errorResult_t *r) {
-  auto *e = static_cast<const ERDPA_attributeError_t *>(r->details);
-  auto *w = WireNew<AttributeError>();
-  if (e->objectIdent) {
-    w->bit_mask |= AttributeError_object_identification_present;
-    ToWire(w->object_identification, e->objectIdent);
-  }
-  AttributeError_problems_node **tail = &w->problems;
-  for (auto *p = e->problems; p; p = p->next, tail = &(*tail)->next) {
-    *tail = WireNew<AttributeError_problems_node>();
-    ToWire((*tail)->value.problem, p->problemForm, p->problem);
-    ToWire((*tail)->value.attributes, p->attributes);
-    ToWire((*tail)->value.error_message, p->errorMessage);
-  }
-  return w;
-}
-// A list of problem items; `kPresent` marks their attributes where the kind has them.
-template <typename Node, typename Item, uint8_t kPresent = 0>
-void *ItemsWire(const ERDPA_errorResult_t *r) {
-  auto *head = WireNew<Node *>();
-  Node **tail = head;
-  for (auto *p = static_cast<const Item *>(r->details); p; p = p->next, tail = &(*tail)->next) {
-    *tail = WireNew<Node>();
-    auto &v = (*tail)->value;
-    ToWire(v.problem, p->problemForm, p->problem);
-    if constexpr (kPresent != 0) {
-      if (p->attributes) v.bit_mask |= kPresent, ToWire(v.attributes, *p->attributes);
-    }
-    ToWire(v.object_identification, p->objectIdent);
-    ToWire(v.error_message, p->errorMessage);
-  }
-  return head;
-}
-
-// Each kind's error type in the reply, its record and the builder of its wire record.
-struct Kind {
-  int32_t kind, errorType, pdu;
-  void *(*wire)(const ERDPA_errorResult_t *);
-};
-const Kind kKinds[] = {
-    {0, 0, 0, nullptr},
-    {ERDPA_UPDATE_ERROR, 4, UpdateError_PDU, ObjectWire<UpdateError>},
-    {ERDPA_ATTRIBUTE_ERROR, 1, AttributeError_PDU, AttributeWire},
-    {ERDPA_DOCUMENT_ACCESS_ERROR, 11, DocumentAccessError_PDU, ObjectWire<DocumentAccessError>},
-    {ERDPA_SELECTION_ERROR, 13, SelectionError_PDU,
-     ItemsWire<SelectionError_node, ERDPA_selectionItem_t,
-               SelectionProblemItem_attributes_present>},
-    {ERDPA_PRINTER_ERROR, 12, PrinterError_PDU, ObjectWire<PrinterError>},
-    {ERDPA_ACCESS_ERROR, 3, AccessError_PDU, ItemsWire<AccessError_node, ERDPA_accessItem_t>},
-    {ERDPA_SERVICE_ERROR, 10, ServiceError_PDU,
-     ItemsWire<ServiceError_node, ERDPA_selectionItem_t, ServiceProblemItem_attributes_present>},
-    {ERDPA_SECURITY_ERROR, 9, SecurityError_PDU, ObjectWire<SecurityError, ERDPA_securityError_t>},
-};
-
 // Holds the inputs of the builders: two jobs, messages and a set with one attribute
 // of two integers.
 class ErrorDecode : public ::testing::Test {
@@ -201,16 +98,11 @@ class ErrorDecode : public ::testing::Test {
     AS_Destroy(s, &source);
   }
 
-  // `r` as the packet of its kind.
-  Bytes Packet(const ERDPA_errorResult_t *r) {
-    const Kind &k = kKinds[r->kind];
-    void *wire = k.wire(r);
-    OssBuf encoded{0, nullptr};
-    EXPECT_EQ(GENU_OssEncode(nullptr, k.pdu, wire, &encoded), 0);
-    ReleaseWire();
-    Bytes bytes(encoded.value, encoded.value + encoded.length);
-    free(encoded.value);
-    return bytes;
+  // `r` as kqspoold sends it: the reply's error type and the packet.
+  static std::pair<int32_t, Bytes> Packet(const ERDPA_errorResult_t *r) {
+    std::pair<int32_t, Bytes> out;
+    EXPECT_TRUE(kq::spool::EncodeError(r, &out.first, &out.second));
+    return out;
   }
 
  public:  // the builders of the table reach in
@@ -230,58 +122,55 @@ const struct Sent {
   const char *expected;
   uint64_t minimumAllocations;
 } kSent[] = {
-    {[](auto &f, auto r) { ERDPA_Update(f.s, r, 5, &f.jobA, f.first); }, "kind 1 [1:5 job-A first]",
-     6},
-    {[](auto &f, auto r) {
-       ERDPA_Attribute(f.s, r, 2, f.attr, &f.jobA, f.first);
-       ERDPA_Attribute(f.s, r, 15, f.attr, &f.jobA, f.second);
-     },
+// The builder calls of a row, on the fixture `f` into the result `*r`.
+#define KQ_SENT(...) [](auto &f, auto r) { __VA_ARGS__; }
+    // clang-format off
+    {KQ_SENT(ERDPA_Update(f.s, r, 5, &f.jobA, f.first)), "kind 1 [1:5 job-A first]", 6},
+    {KQ_SENT(ERDPA_Attribute(f.s, r, 2, f.attr, &f.jobA, f.first);
+             ERDPA_Attribute(f.s, r, 15, f.attr, &f.jobA, f.second)),
      "kind 2 job-A [1:2 first {1,2}] [1:15 second {1,2}]", 40},
-    {[](auto &f, auto r) { ERDPA_Attribute(f.s, r, 9, f.attr, nullptr, f.first); },
-     "kind 2 - [1:9 first {1,2}]", 10},
-    {[](auto &f, auto r) { ERDPA_DocumentAccess(f.s, r, 4, &f.jobB, f.second); },
-     "kind 3 [1:4 job-B second]", 6},
-    {[](auto &f, auto r) {
-       ERDPA_Selection(f.s, r, 1, f.attr, &f.jobA, f.first);
-       ERDPA_Selection(f.s, r, 3, nullptr, &f.jobB, f.second);
-     },
+    {KQ_SENT(ERDPA_Attribute(f.s, r, 9, f.attr, nullptr, f.first)), "kind 2 - [1:9 first {1,2}]",
+     10},
+    {KQ_SENT(ERDPA_DocumentAccess(f.s, r, 4, &f.jobB, f.second)), "kind 3 [1:4 job-B second]", 6},
+    {KQ_SENT(ERDPA_Selection(f.s, r, 1, f.attr, &f.jobA, f.first);
+             ERDPA_Selection(f.s, r, 3, nullptr, &f.jobB, f.second)),
      "kind 4 [1:1 job-A first {1,2}] [1:3 job-B second]", 30},
-    {[](auto &f, auto r) { ERDPA_Printer(f.s, r, 3, &f.jobA, f.first); },
-     "kind 5 [1:3 job-A first]", 6},
-    {[](auto &f, auto r) {
-       ERDPA_Access(f.s, r, 4, &f.jobA, f.first);
-       ERDPA_Access(f.s, r, 1, &f.jobB, f.second);
-     },
+    {KQ_SENT(ERDPA_Printer(f.s, r, 3, &f.jobA, f.first)), "kind 5 [1:3 job-A first]", 6},
+    {KQ_SENT(ERDPA_Access(f.s, r, 4, &f.jobA, f.first); ERDPA_Access(f.s, r, 1, &f.jobB, f.second)),
      "kind 6 [1:4 job-A first] [1:1 job-B second]", 12},
-    {[](auto &f, auto r) {
-       ERDPA_Service(f.s, r, 15, nullptr, &f.jobB, f.first);
-       ERDPA_Service(f.s, r, 1, f.attr, &f.jobA, f.second);
-     },
+    {KQ_SENT(ERDPA_Service(f.s, r, 15, nullptr, &f.jobB, f.first);
+             ERDPA_Service(f.s, r, 1, f.attr, &f.jobA, f.second)),
      "kind 7 [1:15 job-B first] [1:1 job-A second {1,2}]", 30},
-    {[](auto &f, auto r) { ERDPA_Security(f.s, r, 4, f.second); }, "kind 8 [1:4 second]", 5},
+    {KQ_SENT(ERDPA_Security(f.s, r, 4, f.second)), "kind 8 [1:4 second]", 5},
     // An extended problem travels as an identifier and comes back as the short OID.
-    {[](auto &f, auto r) {
-       ERDPA_Security(f.s, r, 1, f.first);
-       auto *p = static_cast<ERDPA_securityError_t *>((*r)->details);
-       p->problemForm = ERDPA_EXTENDED_PROBLEM, p->problem = kOid;
-     },
+    {KQ_SENT(ERDPA_Security(f.s, r, 1, f.first);
+             auto *p = static_cast<ERDPA_securityError_t *>((*r)->details);
+             p->problemForm = ERDPA_EXTENDED_PROBLEM, p->problem = kOid),
      "kind 8 [2:369 first]", 5},
+// clang-format on
+#undef KQ_SENT
 };
+
+// Decodes `packet` of `errorType`: the result described, or "refused" and the codes.
+std::string Decoded(STF_statusList_t *s, int32_t errorType, const Bytes &packet) {
+  ERDPA_errorResult_t *got = reinterpret_cast<ERDPA_errorResult_t *>(&got);  // must be set
+  const unsigned char *bytes = reinterpret_cast<const unsigned char *>(packet.data());
+  if (JQP_ErrorDecode(s, errorType, bytes, static_cast<int32_t>(packet.size()), &got) != 0)
+    return got ? "refused, yet a result" : "refused";
+  std::string text = Describe(got);
+  EXPECT_EQ(ERDPA_FreeError(s, got), 0u);
+  return text;
+}
 
 TEST_F(ErrorDecode, EveryKindComesBackAsSent) {
   for (const Sent &row : kSent) {
     SCOPED_TRACE(row.expected);
-    ERDPA_errorResult_t *sent = nullptr, *got = nullptr;
+    ERDPA_errorResult_t *sent = nullptr;
     row.build(*this, &sent);
     ASSERT_NE(sent, nullptr) << s.Text();
     ASSERT_EQ(Describe(sent), row.expected);
-    Bytes packet = Packet(sent);
-    ASSERT_EQ(JQP_ErrorDecode(s, kKinds[sent->kind].errorType, packet.data(),
-                              static_cast<int32_t>(packet.size()), &got),
-              0)
-        << s.Text();
-    EXPECT_EQ(Describe(got), row.expected);
-    EXPECT_EQ(ERDPA_FreeError(s, got), 0u);
+    auto [errorType, packet] = Packet(sent);
+    EXPECT_EQ(Decoded(s, errorType, packet), row.expected) << s.Text();
     EXPECT_EQ(ERDPA_FreeError(s, sent), 0u);
   }
 }
@@ -290,10 +179,10 @@ TEST_F(ErrorDecode, RefusedPacketsLeaveNothing) {
   ERDPA_errorResult_t *update = nullptr, *selection = nullptr;
   ERDPA_Update(s, &update, 1, &jobA, first);
   ERDPA_Selection(s, &selection, 2, nullptr, &jobA, first);
-  const Bytes updatePacket = Packet(update);
+  const Bytes updatePacket = Packet(update).second;
   static_cast<ERDPA_selectionItem_t *>(selection->details)->problem = 4;  // no such code
-  const Bytes badCode = Packet(selection);
-  struct Row {
+  const Bytes badCode = Packet(selection).second;
+  const struct {
     const char *name;
     int32_t errorType;
     Bytes packet;
@@ -303,17 +192,13 @@ TEST_F(ErrorDecode, RefusedPacketsLeaveNothing) {
       {"no error", 0, updatePacket, JQP_ST_ERR_DECODE},
       {"a type past the table", 14, updatePacket, JQP_ST_ERR_DECODE},
       {"the record of another type", 9, updatePacket, JQP_ST_ERR_DECODE},
-      {"bytes of no record", 4, {0x30, 0x05, 0x01}, JQP_ST_ERR_DECODE},
-      {"no bytes", 4, {}, JQP_ST_ERR_DECODE},
+      {"bytes of no record", 4, Bytes("\x30\x05\x01", 3), JQP_ST_ERR_DECODE},
+      {"no bytes", 4, "", JQP_ST_ERR_DECODE},
       {"a code the kind lacks", 13, badCode, JQP_ST_ERR_PROBLEM},
   };
   for (auto &row : rows) {
     SCOPED_TRACE(row.name);
-    ERDPA_errorResult_t *got = update;  // must come back null
-    EXPECT_EQ(JQP_ErrorDecode(s, row.errorType, row.packet.data(),
-                              static_cast<int32_t>(row.packet.size()), &got),
-              1);
-    EXPECT_EQ(got, nullptr);
+    EXPECT_EQ(Decoded(s, row.errorType, row.packet), "refused");
     EXPECT_TRUE(s.Has(row.code)) << s.Text();
   }
   EXPECT_EQ(ERDPA_FreeError(s, update), 0u);
@@ -330,24 +215,99 @@ TEST_F(ErrorDecode, EveryAllocationFailingLeavesNothingAllocated) {
     ERDPA_errorResult_t *sent = nullptr;
     p.build(*this, &sent);
     ASSERT_NE(sent, nullptr) << s.Text();
-    const int32_t errorType = kKinds[sent->kind].errorType;
-    const Bytes packet = Packet(sent);
-    const std::string expected = Describe(sent);
+    const auto [errorType, packet] = Packet(sent);
     EXPECT_EQ(ERDPA_FreeError(s, sent), 0u);
     const uint64_t allocations =
         kq::jqp::test::SweepAllocations([&](STF_statusList_t *status, bool *made) {
           ERDPA_errorResult_t *got = nullptr;
-          const int rc = JQP_ErrorDecode(status, errorType, packet.data(),
+          const int rc = JQP_ErrorDecode(status, errorType,
+                                         reinterpret_cast<const unsigned char *>(packet.data()),
                                          static_cast<int32_t>(packet.size()), &got);
           kq::jqp::test::HeapBook::StopFailing();
           *made = got != nullptr;
           if (got) {
-            EXPECT_EQ(Describe(got), expected);
+            EXPECT_EQ(Describe(got), p.expected);
             EXPECT_EQ(ERDPA_FreeError(status, got), 0u);
           }
           return rc;
         });
     EXPECT_GE(allocations, p.minimumAllocations);
+  }
+}
+
+// The module's name of record `number`; 0 and -1 (no record) as themselves.
+std::string RecordName(int number) {
+  const ber_pdu *pdu = number > 0 ? BER__FindPDU(&kq_0b, number) : nullptr;
+  return pdu ? pdu->name : std::to_string(number);
+}
+
+// The reference print server decodes each request with the record the client encoded
+// it as: its table names the same records, and none outside the operation numbers.
+TEST(JqpTables, EveryOperationAndErrorTypeNamesItsRecords) {
+  static_assert(kq::spool::kOperations == kq::jqp::kOperations);
+  // By operation number, the stem of <stem>Argument and <stem>Result ("": none).
+  const char *const kOperations[kq::jqp::kOperations] = {
+      "Print",    "List",      "Create",    "Enable",    "SendEvent",  "Print",
+      "Print",    "List",      "List",      "List",      "List",       "List",
+      "List",     "Disable",   "ModifyJob", "CancelJob", "PromoteJob", "InterruptJob",
+      "PauseJob", "ResumeJob", "Clean",     "Set",       "Shutdown",   "ResubmitJob",
+      "Delete",   "Pause",     "Resume",    "",          "Control"};
+  for (int op = 0; op < kq::jqp::kOperations; ++op) {
+    SCOPED_TRACE(op);
+    const std::string stem = kOperations[op];
+    EXPECT_EQ(RecordName(kq::jqp::pduargs[op]), stem.empty() ? "0" : stem + "Argument");
+    EXPECT_EQ(RecordName(kq::jqp::pduresults[op]), stem.empty() ? "0" : stem + "Result");
+    EXPECT_TRUE(kq::spool::ArgumentRecord(op) == kq::jqp::pduargs[op] &&
+                kq::spool::ResultRecord(op) == kq::jqp::pduresults[op]);
+  }
+  for (int32_t op : {-1, kq::jqp::kOperations, 4711})
+    EXPECT_EQ(kq::spool::ArgumentRecord(op) | kq::spool::ResultRecord(op), 0) << op;
+  std::string errors;  // by error type
+  for (int type : kq::jqp::pduerrors) errors += " " + RecordName(type);
+  EXPECT_EQ(errors,
+            " 0 AttributeError -1 AccessError UpdateError -1 -1 -1 -1 SecurityError ServiceError "
+            "DocumentAccessError PrinterError SelectionError");
+}
+
+// Each kind's conversion and text, and the module's enumeration of its problems.
+struct Kind {
+  const char *name;
+  int (*convert)(int32_t, uint32_t *);
+  const char *(*text)(uint32_t);
+  const ber_type *enumeration;
+};
+#define KIND(K, E) \
+  { #K, ToGEN_##K##Problem, ToAscii_##K##Problem, &kq_0b_d_##E }
+const Kind kKinds[] = {KIND(Selection, SelectionProblem),
+                       KIND(Update, UpdateProblem),
+                       KIND(DocumentAccess, DocumentAccessProblem),
+                       KIND(Printer, PrinterProblem),
+                       KIND(Attribute, AttributeProblemCode),
+                       KIND(Service, ServiceProblem),
+                       KIND(Security, SecurityProblem),
+                       KIND(Access, AccessProblem)};
+#undef KIND
+
+// Around every kind's range the codes the module's enumeration names are accepted
+// unchanged and named by the enumeration's name read as words; any other is refused,
+// leaves the output alone and reads as unknown.
+TEST(JqpProblems, CodesAndTextsFollowTheModulesEnumerations) {
+  for (const Kind &kind : kKinds) {
+    ASSERT_EQ(kind.enumeration->kind, BER_K_ENUM);
+    const std::string unknown = "unknown " + std::string(kind.name) + " error type";
+    for (int32_t code = -2; code <= 20; ++code) {
+      SCOPED_TRACE(std::string(kind.name) + " " + std::to_string(code));
+      std::string words;
+      for (uint32_t i = 0; i < kind.enumeration->nnames; ++i)
+        if (kind.enumeration->names[i].value == code) words = kind.enumeration->names[i].name;
+      std::replace(words.begin(), words.end(), '-', ' ');
+      uint32_t out = 0xdead;
+      EXPECT_EQ(kind.convert(code, &out), words.empty() ? 0 : 1);
+      EXPECT_EQ(out, words.empty() ? 0xdeadu : static_cast<uint32_t>(code));
+      EXPECT_EQ(kind.text(static_cast<uint32_t>(code)), words.empty() ? unknown : words);
+    }
+    EXPECT_EQ(kind.text(0x80000001u), unknown);
+    EXPECT_GE(kind.enumeration->nnames, 3u);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <rpc/rpc.h>
 
+#include <map>
 #include <string>
 
 #include "infra/svclog.h"
@@ -21,32 +22,30 @@ using kq::jqp::test::ShutdownRequest;
 using kq::jqp::test::SimpleName;
 using kq::test::StatusList;
 
-TEST(JqpFrameCodes, EveryRpcStatusMapsToItsCode) {
-  // By RPC status 0..19 (RPC_SUCCESS never reaches the mapping; it falls to "other").
-  const uint32_t kCodes[] = {
-      JQP_ST_RPC_FAILED,   JQP_ST_RPC_FAILED,   JQP_ST_RPC_FAILED,  JQP_ST_RPC_FAILED,
-      JQP_ST_RPC_NO_REPLY, JQP_ST_RPC_NO_REPLY, JQP_ST_RPC_PROGRAM, JQP_ST_RPC_AUTH,
-      JQP_ST_RPC_PROGRAM,  JQP_ST_RPC_PROGRAM,  JQP_ST_RPC_FAILED,  JQP_ST_RPC_FAILED,
-      JQP_ST_RPC_FAILED,   JQP_ST_RPC_FAILED,   JQP_ST_RPC_FAILED,  JQP_ST_RPC_FAILED,
-      JQP_ST_RPC_FAILED,   JQP_ST_RPC_FAILED,   JQP_ST_RPC_FAILED,  JQP_ST_RPC_FAILED};
+TEST(JqpFrameCodes, EveryRpcStatusAndCredentialResultMapsToItsCode) {
+  // By RPC status 0..19 (RPC_SUCCESS never reaches the mapping; it falls to "other"):
+  // F failed, N no reply, P program, A authentication.
   static_assert(RPC_CANTRECV == 4 && RPC_TIMEDOUT == 5 && RPC_VERSMISMATCH == 6 &&
                 RPC_AUTHERROR == 7 && RPC_PROGUNAVAIL == 8 && RPC_PROGVERSMISMATCH == 9 &&
                 RPC_PROCUNAVAIL == 10);
+  const std::string kCodes = "FFFFNNPAPPFFFFFFFFFF";
+  const std::map<char, uint32_t> kByLetter = {{'F', JQP_ST_RPC_FAILED},
+                                              {'N', JQP_ST_RPC_NO_REPLY},
+                                              {'P', JQP_ST_RPC_PROGRAM},
+                                              {'A', JQP_ST_RPC_AUTH}};
   for (int status = 0; status < 20; ++status)
-    EXPECT_EQ(kq::jqp::RpcStatusCode(status), kCodes[status]) << "RPC status " << status;
-}
-
-TEST(JqpFrameCodes, CredentialResultsBecomeTheirCodes) {
-  const struct {
-    int result;
-    uint32_t code;
-  } kCases[] = {{100, JQP_ST_SLOT},        {101, JQP_ST_SECURITY},    {102, JQP_ST_CLIENT_MEMORY},
-                {109, JQP_ST_BAD_REQUEST}, {110, JQP_ST_BAD_REQUEST}, {103, JQP_ST_SECURITY},
-                {107, JQP_ST_SECURITY},    {-1, JQP_ST_SECURITY}};
-  for (const auto &c : kCases) {
+    EXPECT_EQ(kq::jqp::RpcStatusCode(status), kByLetter.at(kCodes[status])) << status;
+  for (auto [result, code] : {std::pair{100, JQP_ST_SLOT},
+                              {101, JQP_ST_SECURITY},
+                              {102, JQP_ST_CLIENT_MEMORY},
+                              {109, JQP_ST_BAD_REQUEST},
+                              {110, JQP_ST_BAD_REQUEST},
+                              {103, JQP_ST_SECURITY},
+                              {107, JQP_ST_SECURITY},
+                              {-1, JQP_ST_SECURITY}}) {
     StatusList s;
-    EXPECT_EQ(JQP__AddStatusSEC(s, c.result), 1);
-    EXPECT_EQ(s.Codes(), std::vector<uint32_t>{c.code}) << "result " << c.result;
+    EXPECT_EQ(JQP__AddStatusSEC(s, result), 1);
+    EXPECT_EQ(s.Codes(), std::vector<uint32_t>{code}) << "result " << result;
   }
 }
 
@@ -112,18 +111,16 @@ TEST(JqpFrameRefusals, AThreadWithoutAnRpcConnectionIsRefusedWhatNeedsOne) {
   char badRequest[16], badName[16];
   snprintf(badRequest, sizeof badRequest, "1 0x%08x", JQP_ST_BAD_REQUEST);
   snprintf(badName, sizeof badName, "1 0x%08x", JQP_ST_BAD_NAME);
-  for (const char *state : {"no handle", "local only"}) {
-    SCOPED_TRACE(state);
+  for (bool local : {false, true}) {
+    SCOPED_TRACE(local ? "local only" : "no handle");
     GEN_ObjectIdent_t empty = SimpleName("");
-    if (state[0] == 'l') {
-      ASSERT_EQ(JQP_Initialize(s, NS_KIND_SERVER, &empty), 0) << s.Text();
-    }
+    ASSERT_TRUE(!local || JQP_Initialize(s, NS_KIND_SERVER, &empty) == 0) << s.Text();
     int32_t seconds = 10;
     GEN_SimpleName_t peer{};
-    s.Clear();
-    EXPECT_EQ(refusal(JQP_ClientControl(s, JQP_CONTROL_GET_TIMEOUT, &seconds)), badRequest);
-    s.Clear();
-    EXPECT_EQ(refusal(JQP_ClientControl(s, JQP_CONTROL_SET_TIMEOUT, &seconds)), badRequest);
+    for (int request : {JQP_CONTROL_GET_TIMEOUT, JQP_CONTROL_SET_TIMEOUT}) {
+      s.Clear();
+      EXPECT_EQ(refusal(JQP_ClientControl(s, request, &seconds)), badRequest);
+    }
     s.Clear();
     EXPECT_EQ(refusal(JQP__GetPeerServerName(s, &peer)), badRequest);
     EXPECT_EQ(JQP_Terminate(s), 0);
@@ -153,49 +150,36 @@ TEST(JqpFrameServer, OnlySpoolersAndSupervisorsDeclareAServerWithTheDefaultTable
   EXPECT_EQ(seen, std::to_string(JQP_ST_BAD_REQUEST) + " 0 0 893 .............");
 }
 
-// Local-only mode: a handle for an empty server name.
-class JqpFrameLocal : public ::testing::Test {
- protected:
-  void SetUp() override {
-    GEN_ObjectIdent_t empty = SimpleName("");
-    ASSERT_EQ(JQP_Initialize(s, NS_KIND_SERVER, &empty), 0) << s.Text();
-    ASSERT_NE(JQP__GetClientHandle(), nullptr);
-  }
-  void TearDown() override { EXPECT_EQ(JQP_Terminate(s), 0); }
+// Local-only mode (a handle for an empty server name): requests are encoded and decoded
+// back with nothing sent; an argument that cannot be encoded fails, and an operation
+// without records is refused.
+TEST(JqpFrameLocal, RequestsAreEncodedAndDecodedBackWithNothingSent) {
   StatusList s;
-};
-
-TEST_F(JqpFrameLocal, RequestsAreEncodedAndDecodedBackWithNothingSent) {
-  EXPECT_EQ(JQP__GetClientHandle()->mode, JQP_MODE_LOCAL);
-  EXPECT_EQ(JQP__GetClientHandle()->rpcClient, nullptr);
+  GEN_ObjectIdent_t empty = SimpleName("");
+  ASSERT_EQ(JQP_Initialize(s, NS_KIND_SERVER, &empty), 0) << s.Text();
+  const JQP_clientHandle_t *handle = JQP__GetClientHandle();
+  ASSERT_TRUE(handle && handle->mode == JQP_MODE_LOCAL && !handle->rpcClient);
   kq::test::LogCapture log("I");
   ShutdownArgument argument = ShutdownRequest("going down");
   void *result = &argument;
-  ERDPA_errorResult_t *error = reinterpret_cast<ERDPA_errorResult_t *>(&argument);
+  auto *error = reinterpret_cast<ERDPA_errorResult_t *>(&argument);
   ASSERT_EQ(JQP__BerEncodeAndSend(s, 22, &argument, &result, &error), 0) << s.Text();
-  EXPECT_EQ(result, nullptr);
-  EXPECT_EQ(error, nullptr);
-  OssBuf encoded{0, nullptr};
-  ASSERT_EQ(GENU_OssEncode(nullptr, ShutdownArgument_PDU, &argument, &encoded), 0);
-  free(encoded.value);
-  const std::string length = std::to_string(encoded.length), body = LogBody(log.Text());
-  EXPECT_NE(body.find("BerEncodeAndSend: encoded okay, length = " + length +
+  EXPECT_TRUE(result == nullptr && error == nullptr);
+  const std::string length =
+      std::to_string(kq::jqp::test::Encoded(ShutdownArgument_PDU, &argument).size());
+  EXPECT_NE(LogBody(log.Text())
+                .find("BerEncodeAndSend: encoded okay, length = " + length +
                       "\nlocal_only: decoding, length = " + length +
                       "...\nlocal_only: decoded okay, pdunum=239\n"),
             std::string::npos)
-      << body;
-}
-
-TEST_F(JqpFrameLocal, AnArgumentThatCannotBeEncodedFailsAndOneWithoutRecordsIsRefused) {
-  ShutdownArgument argument = ShutdownRequest("going down");
+      << log.Text();
   argument.message.choice = 77;  // no such alternative
-  void *result = nullptr;
-  ERDPA_errorResult_t *error = nullptr;
-  EXPECT_EQ(JQP__BerEncodeAndSend(s, 22, &argument, &result, &error), 1);
-  EXPECT_EQ(s.Codes(), std::vector<uint32_t>{JQP_ST_ENCODE});
-  s.Clear();
-  EXPECT_EQ(JQP__BerEncodeAndSend(s, 27, &argument, &result, &error), 1);
-  EXPECT_EQ(s.Codes(), std::vector<uint32_t>{JQP_ST_BAD_REQUEST});
+  for (auto [op, code] : {std::pair{22, JQP_ST_ENCODE}, {27, JQP_ST_BAD_REQUEST}}) {
+    s.Clear();
+    EXPECT_EQ(JQP__BerEncodeAndSend(s, op, &argument, &result, &error), 1);
+    EXPECT_EQ(s.Codes(), std::vector<uint32_t>{code});
+  }
+  EXPECT_EQ(JQP_Terminate(s), 0);
 }
 
 }  // namespace

@@ -57,77 +57,66 @@ std::string AsSupervisor(const std::function<std::string(Status &)> &body) {
   });
 }
 
+// The server named in the common arguments (or none), GetSignature's answer, and what
+// the request and the table's functions did. Named, the request then fails (the
+// directory is not open) and the signature is destroyed; a refused signature is
+// translated with nothing else called; with no name and no connected server there is
+// nobody to sign for.
 TEST(SupervisorEvents, SignatureFunctionsFrameTheRequest) {
-  const struct {
-    const char *name;
-    const char *serverName;  // in the common arguments, or none
-    uint32_t signatureAnswer;
-    const char *expected;
-  } rows[] = {
-      // Named by the common arguments; the request then fails (the directory is not
-      // open), so the signature is destroyed.
-      {"signed for the server named", "sv-z", 0, "1 0xc0090098 | sign:sv-z free destroy "},
-      // GetSignature refuses: translated, nothing else called.
-      {"the signature refused", "sv-z", 100, "1 0xc0090095 | sign:sv-z "},
-      // No name and no connected server: nothing to sign for.
-      {"nobody to sign for", nullptr, 0, "1 0xc009006e | "},
-  };
-  for (auto &row : rows) {
-    SCOPED_TRACE(row.name);
-    signatureAnswer = row.signatureAnswer;
-    std::string seen = AsSupervisor([&](Status &s) {
-      AS_setHandle_t common = AS_nullSetHandle;
-      AS_Create(s, &common, nullptr, 0);
-      if (row.serverName) {
-        GEN_SimpleName_t *name = nullptr;
-        GENU_MakeSimpleName(s, &name, row.serverName, nullptr);
-        AS_AddAttrVal(s, common, kServerName, 27, name, &GENU_SimpleNameDesc, nullptr);
-      }
-      GEN_NameOrOID_t event{};
-      event.choice = 1;
-      event.u.oid = 369;
-      AS_setHandle_t *result = nullptr;
-      const int rc = JQP_SendEvent_C(s, &event, nullptr, nullptr, common, &result, nullptr);
-      const std::string out = std::to_string(rc) + s.Text() + " | " + calls;
-      AS_Destroy(s, &common);
-      return out;
-    });
-    EXPECT_EQ(seen, row.expected);
+  for (auto [serverName, answer, expected] :
+       {std::tuple<const char *, uint32_t, const char *>{"sv-z", 0,
+                                                         "1 0xc0090098 | sign:sv-z free destroy "},
+        {"sv-z", 100, "1 0xc0090095 | sign:sv-z "},
+        {nullptr, 0, "1 0xc009006e | "}}) {
+    SCOPED_TRACE(expected);
+    signatureAnswer = answer;
+    EXPECT_EQ(AsSupervisor([&, serverName = serverName](Status &s) {
+                AS_setHandle_t common = AS_nullSetHandle;
+                AS_Create(s, &common, nullptr, 0);
+                GEN_SimpleName_t *name = nullptr;
+                if (serverName && GENU_MakeSimpleName(s, &name, serverName, nullptr) == 0)
+                  AS_AddAttrVal(s, common, kServerName, 27, name, &GENU_SimpleNameDesc, nullptr);
+                GEN_NameOrOID_t event{};
+                event.choice = 1;
+                event.u.oid = 369;
+                AS_setHandle_t *result = nullptr;
+                const int rc =
+                    JQP_SendEvent_C(s, &event, nullptr, nullptr, common, &result, nullptr);
+                const std::string out = std::to_string(rc) + s.Text() + " | " + calls;
+                AS_Destroy(s, &common);
+                return out;
+              }),
+              expected);
   }
 }
 
+// The reply's signature PAC (or none) goes to the handshake, whose answer decides.
 TEST(SupervisorEvents, TheReplysSignaturePacGoesToTheHandshake) {
-  const struct {
-    const char *name;
-    const char *pac;  // or none
-    uint32_t answer;
-    const char *expected;
-  } rows[] = {
-      {"accepted", "pac-bytes", 0, "0 | handshake:pac-bytes "},
-      {"refused", "pac-bytes", 101, "1 0xc0090099 | handshake:pac-bytes "},
-      {"no signature in the reply", nullptr, 0, "1 0xc0090093 | "},
-  };
-  for (auto &row : rows) {
-    SCOPED_TRACE(row.name);
-    handshakeAnswer = row.answer;
-    std::string seen = AsSupervisor([&](Status &s) {
-      AS_setHandle_t reply = AS_nullSetHandle;
-      AS_Create(s, &reply, nullptr, 0);
-      if (row.pac) {
-        auto *pac = static_cast<GEN_OctetString_t *>(calloc(1, sizeof(GEN_OctetString_t)));
-        pac->length = static_cast<int32_t>(strlen(row.pac));
-        pac->value = static_cast<unsigned char *>(malloc(pac->length));
-        memcpy(pac->value, row.pac, pac->length);  // no terminator of its own
-        AS_AddAttrVal(s, reply, kSignaturePac, 20, pac, &GENU_OctetStringDesc, nullptr);
-      }
-      JQP_signatureContext_t context{1, nullptr, nullptr};
-      s.Clear();
-      const int rc = kq::jqp::StartHandShake(s, reply, &context);
-      std::string out = std::to_string(rc) + s.Text();
-      AS_Destroy(s, &reply);
-      return out + " | " + calls;
-    });
-    EXPECT_EQ(seen, row.expected);
+  for (auto [pac, answer, expected] : {std::tuple<const char *, uint32_t, const char *>{
+                                           "pac-bytes", 0, "0 | handshake:pac-bytes "},
+                                       {"pac-bytes", 101, "1 0xc0090099 | handshake:pac-bytes "},
+                                       {nullptr, 0, "1 0xc0090093 | "}}) {
+    SCOPED_TRACE(expected);
+    handshakeAnswer = answer;
+    EXPECT_EQ(
+        AsSupervisor([&, pac = pac](Status &s) {
+          AS_setHandle_t reply = AS_nullSetHandle;
+          AS_Create(s, &reply, nullptr, 0);
+          if (pac) {  // octets without a terminator of their own
+            auto *octets = static_cast<GEN_OctetString_t *>(malloc(sizeof(GEN_OctetString_t)));
+            octets->length = static_cast<int32_t>(strlen(pac));
+            octets->value =
+                static_cast<unsigned char *>(memcpy(malloc(octets->length), pac, octets->length));
+            AS_AddAttrVal(s, reply, kSignaturePac, 20, octets, &GENU_OctetStringDesc, nullptr);
+          }
+          JQP_signatureContext_t context{1, nullptr, nullptr};
+          s.Clear();
+          const int rc = kq::jqp::StartHandShake(s, reply, &context);
+          const std::string out = std::to_string(rc) + s.Text();
+          AS_Destroy(s, &reply);
+          return out + " | " + calls;
+        }),
+        expected);
   }
 }
 

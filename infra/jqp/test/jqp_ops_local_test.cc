@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <functional>
-#include <set>
 #include <string>
 
 #include "infra/jqp.h"
@@ -135,77 +134,56 @@ TEST_F(LocalOps, CommonArgumentsGainThePrivilegesOnce) {
 // caller's job attributes fails in turn (1, 2, ... until the call succeeds): the call fails,
 // hands out nothing and leaves no block behind once the caller's sets are gone. The
 // process heap's blocks are the address sanitizer's to watch.
-struct Book {
-  uint64_t failAt = 0, attempts = 0, badFrees = 0;
-  bool armed = false;
-  std::set<void *> live;
-} book;
-void *BookAllocate(size_t size) {
-  if (book.armed && ++book.attempts == book.failAt) return nullptr;
-  return *book.live.insert(malloc(size ? size : 1)).first;
-}
-void BookFree(void *block) {
-  if (block && !book.live.erase(block)) return void(++book.badFrees);
-  free(block);
-}
-void *BookReallocate(void *block, size_t size) {
-  if (book.armed && ++book.attempts == book.failAt) return nullptr;
-  if (block && !book.live.count(block)) ++book.badFrees;
+void *CountingReallocate(void *block, size_t size) {
+  kq::test::Counter &c = kq::test::Counting();
+  if (++c.attempts == c.failAt) return nullptr;
+  if (block && !c.live.count(block)) ++c.badFrees;
   void *moved = realloc(block, size ? size : 1);
-  if (moved) book.live.erase(block), book.live.insert(moved);
+  if (moved) c.live.erase(block), c.live.insert(moved);
   return moved;
 }
-const AS_allocateDescriptor_t kBookSets = {BookAllocate, BookFree};
-
-// While alive, the thread's coding world allocates through the book.
-struct BookWorld {
-  BookWorld() : saved(*GENU_GetWorld()) {
-    OssGlobal *world = GENU_GetWorld();
-    world->mallocp = BookAllocate, world->reallocp = BookReallocate, world->freep = BookFree;
-  }
-  ~BookWorld() {
-    OssGlobal *world = GENU_GetWorld();
-    world->mallocp = saved.mallocp, world->reallocp = saved.reallocp, world->freep = saved.freep;
-  }
-  OssGlobal saved;
-};
 
 TEST_F(LocalOps, CreateJobLeavesNothingBehindWhenAnyAllocationFails) {
-  BookWorld world;
+  kq::test::Counter &book = kq::test::Counting();
+  const AS_allocateDescriptor_t kCounted = {kq::test::CountingAllocate, kq::test::CountingFree};
+  OssGlobal *world = GENU_GetWorld(), saved = *world;  // the thread's world counts too
+  world->mallocp = kq::test::CountingAllocate, world->freep = kq::test::CountingFree;
+  world->reallocp = CountingReallocate;
   uint64_t failAt = 1;
   for (bool succeeded = false; !succeeded; ++failAt) {
     ASSERT_LT(failAt, 2000u) << "the call never succeeded";
     SCOPED_TRACE(failAt);
-    book = Book{};
+    book.Reset();
     // The job attributes allocate through the book; the common arguments live on the
     // process heap (the privileges value put into them is a process-heap copy).
     AS_setHandle_t attributes = AS_nullSetHandle, common = AS_nullSetHandle;
-    ASSERT_EQ(AS_Create(s, &attributes, &kBookSets, 0), 0u);
+    ASSERT_EQ(AS_Create(s, &attributes, &kCounted, 0), 0u);
     AS_attrHandle_t attr = AS_nullAttrHandle;
     ASSERT_EQ(AS_AddAttr(s, attributes, kIntAttr, 12, &attr), 0u);
-    for (int32_t n : {1, 2, 3})
-      ASSERT_EQ(AS_AddAttrValR(s, attr, 12, memcpy(BookAllocate(4), &n, 4), &GENU_IntegerDesc), 0u);
+    for (int32_t n : {1, 2, 3}) {
+      void *value = memcpy(kq::test::CountingAllocate(4), &n, 4);
+      ASSERT_EQ(AS_AddAttrValR(s, attr, 12, value, &GENU_IntegerDesc), 0u);
+    }
     AS_FreeAttrHandle(s, &attr);
     ASSERT_EQ(AS_Create(s, &common, nullptr, 0), 0u);
     GEN_DocDescription_t doc = {&transfer, nullptr, &docType, attributes};
-    book.failAt = failAt;
-    book.armed = true;
+    book.FailNth(failAt);
     auto *result = reinterpret_cast<GEN_printResult_t *>(uintptr_t{0x10});
     ERDPA_errorResult_t *error = nullptr;
     Status call;
     const int rc = JQP_CreateJob_C(call, &printer, &no, attributes, &doc, common, &result, &error);
-    book.armed = false;
+    const bool metFailure = book.attempts >= book.failAt;
+    book.NoFailure();
     succeeded = rc == 0;
-    // A call that succeeds never met the failing allocation.
-    EXPECT_TRUE(!succeeded || book.attempts < failAt) << "a failed allocation was passed over";
+    EXPECT_TRUE(!succeeded || !metFailure) << "a failed allocation was passed over";
     EXPECT_TRUE(succeeded || call.Code() != 0) << "failed without saying why";
-    EXPECT_EQ(result, nullptr);
-    EXPECT_EQ(error, nullptr);
+    EXPECT_TRUE(result == nullptr && error == nullptr);
     AS_Destroy(s, &attributes);
     AS_Destroy(s, &common);
     EXPECT_EQ(book.live.size(), 0u) << "blocks left";
     EXPECT_EQ(book.badFrees, 0u);
   }
+  world->mallocp = saved.mallocp, world->reallocp = saved.reallocp, world->freep = saved.freep;
   EXPECT_GT(failAt, 10u) << "fewer allocations than the path makes";
 }
 

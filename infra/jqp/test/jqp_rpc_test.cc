@@ -3,13 +3,12 @@
 // its own) that serves the request procedure with the library's XDR routines and
 // answers as scripted, stalls, answers garbage or dies mid-call.
 #include <gtest/gtest.h>
-#include <pthread.h>
 #include <rpc/rpc.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
+#include <tuple>
 #include <vector>
 
 #include "infra/csecurity.h"
@@ -86,33 +85,8 @@ class JqpRpc : public ::testing::Test {
     NS_object_t o = server.Object();
     ASSERT_EQ(JQP_Initialize2(s, &o), 0) << s.Text();
   }
-  // Sends a shutdown request; the result and error must come back null on failure.
-  int Send(void **result = nullptr, ERDPA_errorResult_t **error = nullptr) {
-    ShutdownArgument argument = ShutdownRequest("going down");
-    void *r = &argument;  // overwritten either way
-    auto *e = reinterpret_cast<ERDPA_errorResult_t *>(&argument);
-    int rc = JQP__BerEncodeAndSend(s, kShutdown, &argument, &r, &e);
-    if (rc) {
-      EXPECT_EQ(r, nullptr);
-      EXPECT_EQ(e, nullptr);
-    }
-    if (result) *result = r;
-    if (error) *error = e;
-    return rc;
-  }
-
   StatusList s;
 };
-
-TEST_F(JqpRpc, AProgramNobodyServesHasNoConnection) {
-  TestServer server;
-  ASSERT_TRUE(server.ready());
-  NS_object_t wrongProgram = server.Object();
-  wrongProgram.prognum += 0x800;  // nothing registered there
-  EXPECT_EQ(JQP_Initialize2(s, &wrongProgram), 1);
-  EXPECT_EQ(s.Codes(), Codes{JQP_ST_CONNECT});
-  EXPECT_EQ(JQP__GetClientHandle(), nullptr);
-}
 
 // Each reply as scripted, or each way a server fails (dies, never answers within the
 // time-out, answers garbage), from a server of its own that this thread connects to
@@ -156,64 +130,49 @@ TEST_F(JqpRpc, EachReplyComesBackDecodedAndEachFailureIsReportedByWhatWentWrong)
     if (c.mode == std::string("echo")) {
       ASSERT_TRUE(server.Script(c.errorType, c.result, c.error));
     }
-    void *result;
-    ERDPA_errorResult_t *error;
-    EXPECT_EQ(Send(&result, &error), c.codes.empty() ? 0 : 1);
+    ShutdownArgument argument = ShutdownRequest("going down");
+    void *result = &argument;  // overwritten either way
+    auto *error = reinterpret_cast<ERDPA_errorResult_t *>(&argument);
+    EXPECT_EQ(JQP__BerEncodeAndSend(s, kShutdown, &argument, &result, &error),
+              c.codes.empty() ? 0 : 1);
     EXPECT_EQ(s.Codes(), c.codes) << s.Text();
-    if (!c.codes.empty()) continue;
+    if (!c.codes.empty()) {
+      EXPECT_TRUE(result == nullptr && error == nullptr);
+      continue;
+    }
     EXPECT_EQ(server.Last(), std::make_pair(kShutdown, Encoded(ShutdownArgument_PDU, &sent)));
     ASSERT_EQ(result != nullptr, !c.result.empty());
-    if (result) {
-      EXPECT_EQ(static_cast<ShutdownResult *>(result)->bit_mask, 0);
-    }
+    EXPECT_TRUE(!result || static_cast<ShutdownResult *>(result)->bit_mask == 0);
     EXPECT_EQ(JQP__FreeResults(result, kShutdown), 0);
     ASSERT_EQ(error != nullptr, !c.error.empty());
     if (!error) continue;
-    EXPECT_EQ(error->kind, ERDPA_SERVICE_ERROR);
     auto *item = static_cast<ERDPA_selectionItem_t *>(error->details);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->problem, 2u);
-    EXPECT_EQ(item->next, nullptr);
+    EXPECT_TRUE(error->kind == ERDPA_SERVICE_ERROR && item && item->problem == 2u && !item->next);
     EXPECT_EQ(ERDPA_FreeError(s, error), 0);
   }
+  // A program nobody serves gives no connection.
+  TestServer server;
+  NS_object_t wrongProgram = server.Object();
+  wrongProgram.prognum += 0x800;
+  EXPECT_EQ(JQP_Initialize2(s, &wrongProgram), 1);
+  EXPECT_EQ(s.Codes(), Codes{JQP_ST_CONNECT});
+  EXPECT_EQ(JQP__GetClientHandle(), nullptr);
 }
 
-// Each thread's last call carries 1.5 MiB of every byte value each way.
-TEST_F(JqpRpc, TwoThreadsEachHoldTheirOwnConnectionAtOnceAndLargePacketsComeBackWhole) {
+// A request and its reply of 1.5 MiB each, with every byte value, come back whole.
+// (Threads each with a connection of their own: the end-to-end tests, eight at once.)
+TEST_F(JqpRpc, LargePacketsComeBackWhole) {
   TestServer server;
-  ASSERT_TRUE(server.ready());
-  NS_object_t o = server.Object();
-  constexpr int kCalls = 20;
-  CLIENT *clients[2] = {};
-  int echoed[2] = {};
-  pthread_barrier_t bothConnected;
-  pthread_barrier_init(&bothConnected, nullptr, 2);
-  auto body = [&](int tag) {
-    StatusList ts;
-    bool connected = JQP_Initialize2(ts, &o) == 0;
-    if (connected) clients[tag] = JQP__GetClientHandle()->rpcClient;
-    pthread_barrier_wait(&bothConnected);  // both handles exist now
-    for (int i = 0; connected && i < kCalls; ++i) {
-      Bytes packet = "thread " + std::to_string(tag) + " call " + std::to_string(i);
-      if (i == kCalls - 1) packet.resize(3 << 19);
-      for (size_t at = 20; at < packet.size(); ++at) packet[at] = char(at * 13 + at / 256 + tag);
-      JQP_argument_t argument{kShutdown, {static_cast<uint32_t>(packet.size()), packet.data()}};
-      JQP_result_t reply{};
-      if (jqp_request_1(&argument, &reply, clients[tag]) != RPC_SUCCESS) break;
-      echoed[tag] += Bytes(reply.result.encodePacket_val, reply.result.encodePacket_len) == packet;
-      clnt_freeres(clients[tag], reinterpret_cast<xdrproc_t>(xdr_JQP_result_t),
-                   reinterpret_cast<char *>(&reply));
-    }
-  };  // each handle goes with its thread
-  std::thread first(body, 0), second(body, 1);
-  first.join();
-  second.join();
-  pthread_barrier_destroy(&bothConnected);
-  EXPECT_NE(clients[0], nullptr);
-  EXPECT_NE(clients[0], clients[1]);
-  EXPECT_EQ(echoed[0], kCalls);
-  EXPECT_EQ(echoed[1], kCalls);
-  EXPECT_EQ(JQP__GetClientHandle(), nullptr);  // this thread never asked for one
+  ASSERT_NO_FATAL_FAILURE(Connect(server));
+  Bytes packet(3 << 19, '\0');
+  for (size_t at = 0; at < packet.size(); ++at) packet[at] = char(at * 13 + at / 256);
+  JQP_argument_t argument{kShutdown, {static_cast<uint32_t>(packet.size()), packet.data()}};
+  JQP_result_t reply{};
+  CLIENT *client = JQP__GetClientHandle()->rpcClient;
+  ASSERT_EQ(jqp_request_1(&argument, &reply, client), RPC_SUCCESS);
+  EXPECT_TRUE(Bytes(reply.result.encodePacket_val, reply.result.encodePacket_len) == packet);
+  clnt_freeres(client, reinterpret_cast<xdrproc_t>(xdr_JQP_result_t),
+               reinterpret_cast<char *>(&reply));
 }
 
 // A new connection takes the time-out the environment gives once per process;
@@ -232,19 +191,41 @@ TEST_F(JqpRpc, TheCallTimeOutComesFromTheEnvironmentAndControlSetsAPositiveOne) 
             }),
             "6");
   ASSERT_NO_FATAL_FAILURE(Connect(server));
-  const struct {
-    int32_t request, seconds, after;  // after: the time-out then; refused when not `seconds`
-  } kRows[] = {{JQP_CONTROL_SET_TIMEOUT, 30, 30},
-               {JQP_CONTROL_SET_TIMEOUT, 0, 30},
-               {JQP_CONTROL_SET_TIMEOUT, -4, 30},
-               {2, 9, 30}};
-  for (const auto &row : kRows) {
-    int32_t value = row.seconds, now = 0;
+  // Request, seconds, and the time-out after it (refused when it is not `seconds`).
+  for (auto [request, seconds, after] : {std::tuple{JQP_CONTROL_SET_TIMEOUT, 30, 30},
+                                         {JQP_CONTROL_SET_TIMEOUT, 0, 30},
+                                         {JQP_CONTROL_SET_TIMEOUT, -4, 30},
+                                         {2, 9, 30}}) {
+    int32_t value = seconds, now = 0;
     s.Clear();
-    EXPECT_EQ(JQP_ClientControl(s, row.request, &value), row.seconds == row.after ? 0 : 1);
-    EXPECT_EQ(s.Codes(), row.seconds == row.after ? Codes{} : Codes{JQP_ST_BAD_REQUEST});
+    EXPECT_EQ(JQP_ClientControl(s, request, &value), seconds == after ? 0 : 1);
+    EXPECT_EQ(s.Codes(), seconds == after ? Codes{} : Codes{JQP_ST_BAD_REQUEST});
     ASSERT_EQ(JQP_ClientControl(s, JQP_CONTROL_GET_TIMEOUT, &now), 0);
-    EXPECT_EQ(now, row.after) << row.request << " " << row.seconds;
+    EXPECT_EQ(now, after) << request << " " << seconds;
+  }
+}
+
+// The call time-out of the common arguments (id-att-rpc-timeout) is taken after the
+// conversion; 0 is refused and the request goes on.
+TEST_F(JqpRpc, TheCommonArgumentsSetTheCallTimeOut) {
+  TestServer server;
+  ASSERT_NO_FATAL_FAILURE(Connect(server));
+  ASSERT_TRUE(server.Script(0, "", ""));
+  for (auto [seconds, after] : {std::pair{30, 30}, {0, 30}, {45, 45}}) {
+    SCOPED_TRACE(seconds);
+    AS_setHandle_t common = AS_nullSetHandle;
+    ASSERT_EQ(AS_Create(s, &common, nullptr, 0), 0u);
+    void *value = memcpy(malloc(sizeof seconds), &seconds, sizeof seconds);
+    ASSERT_EQ(AS_AddAttrVal(s, common, 3001, 12, value, &GENU_IntegerDesc, nullptr), 0u);
+    AS_setHandle_t *result = nullptr;
+    EXPECT_EQ(JQP_PromoteJob_C(s, "job-7", nullptr, common, &result, nullptr), 0) << s.Text();
+    EXPECT_EQ(s.Has(0xc009006e), seconds == 0) << s.Text();
+    int32_t now = 0;
+    StatusList get;
+    ASSERT_EQ(JQP_ClientControl(get, JQP_CONTROL_GET_TIMEOUT, &now), 0) << get.Text();
+    EXPECT_EQ(now, after);
+    EXPECT_EQ(server.Last().first, 16);
+    AS_Destroy(s, &common);
   }
 }
 
@@ -260,23 +241,21 @@ TEST_F(JqpRpc, AServerProcessConnectsWithTheCredentialsOfItsSecurityTable) {
   TestServer server;
   ASSERT_TRUE(server.ready());
   NS_object_t o = server.Object();
-  const struct {
-    JQP_secFunction_t addCredential;  // null: the default table
-    const char *want;
-  } kTables[] = {{nullptr, "1 0xc009009a"},  // not supported
-                 {AcceptsServerSelector, "0"},
-                 {RefusesCredentials, "1 0xc0090093"}};
-  for (const auto &t : kTables) {
-    std::string seen = InChild([&] {
-      JQP_secFunction_t table[JQP_SEC_SLOTS];
-      memcpy(table, JQP__DefaultSecTable(), sizeof table);
-      if (t.addCredential) table[JQP_SEC_ADD_CREDENTIAL_S] = t.addCredential;
-      JQP_ServerInit(JQP_SERVER_SPOOLER, t.addCredential ? table : nullptr);
-      StatusList s;
-      int rc = JQP_Initialize2(s, &o);
-      return std::to_string(rc) + s.Text();
-    });
-    EXPECT_EQ(seen, t.want);
+  // The credential function (null: the default table, which does not support it).
+  for (auto [addCredential, want] :
+       {std::pair<JQP_secFunction_t, const char *>{nullptr, "1 0xc009009a"},
+        {AcceptsServerSelector, "0"},
+        {RefusesCredentials, "1 0xc0090093"}}) {
+    EXPECT_EQ(InChild([&, addCredential = addCredential] {
+                JQP_secFunction_t table[JQP_SEC_SLOTS];
+                memcpy(table, JQP__DefaultSecTable(), sizeof table);
+                table[JQP_SEC_ADD_CREDENTIAL_S] = addCredential;
+                JQP_ServerInit(JQP_SERVER_SPOOLER, addCredential ? table : nullptr);
+                StatusList s;
+                const int rc = JQP_Initialize2(s, &o);
+                return std::to_string(rc) + s.Text();
+              }),
+              want);
   }
 }
 
@@ -301,21 +280,15 @@ class JqpRpcDirectory : public kq::test::PrintersFiles {
 };
 
 TEST_F(JqpRpcDirectory, ASpoolerNamedInAnyCaseReusesItsConnectionAndAPrinterAlwaysConnects) {
-  const struct {
-    int kind;
-    const char *name;
-    bool connects;
-  } kSteps[] = {{NS_KIND_SPOOLER, "spool-frame", true},
-                {NS_KIND_SPOOLER, "SPOOL-FRAME", false},
-                {NS_KIND_PRINTER, "lp-frame", true},
-                {NS_KIND_PRINTER, "lp-frame", true}};
-  for (const auto &step : kSteps) {
-    SCOPED_TRACE(step.name);
-    GEN_ObjectIdent_t name = SimpleName(step.name);
+  for (auto [kind, text, connects] : {std::tuple{NS_KIND_SPOOLER, "spool-frame", true},
+                                      {NS_KIND_SPOOLER, "SPOOL-FRAME", false},
+                                      {NS_KIND_PRINTER, "lp-frame", true},
+                                      {NS_KIND_PRINTER, "lp-frame", true}}) {
+    SCOPED_TRACE(text);
+    GEN_ObjectIdent_t name = SimpleName(text);
     kq::test::LogCapture log("I");
-    ASSERT_EQ(JQP_Initialize(s, step.kind, &name), 0) << s.Text();
-    EXPECT_EQ(log.Text().find("JQP_Initialize: connected okay!") != std::string::npos,
-              step.connects);
+    ASSERT_EQ(JQP_Initialize(s, kind, &name), 0) << s.Text();
+    EXPECT_EQ(log.Text().find("JQP_Initialize: connected okay!") != std::string::npos, connects);
   }
   GEN_SimpleName_t peer{};
   GEN_ObjectIdent_t printer = SimpleName("lp-frame"), missing = SimpleName("lp-nowhere");

@@ -82,8 +82,14 @@ std::string ReadReply(const std::string &reply, uint32_t proc) {
 
 TEST(SpoolRecord, EachCallGetsTheAnswerOfItsKind) {
   const std::string create = CreateJobPacket("lp1");
-  const std::string request = CallRecord(2, kProgram, kVersion, 1, &create, 0),
-                    null = CallRecord(2, kProgram, kVersion, 0, nullptr, 0);
+  // A call of procedure `proc` (with the create-job request as the argument of
+  // operation `op`) under RPC version, program and version each as given plus `d...`.
+  auto call = [&](uint32_t proc, int32_t op = 0, uint32_t dRpc = 0, uint32_t dProgram = 0,
+                  uint32_t dVersion = 0, size_t cut = 0) {
+    return CallRecord(2 + dRpc, kProgram + dProgram, kVersion + dVersion, proc,
+                      proc ? &create : nullptr, op, cut);
+  };
+  const Fault kNone = Fault::kNone, kStall = Fault::kStall;
   const struct Row {
     const char *name;
     Fault fault;
@@ -91,26 +97,23 @@ TEST(SpoolRecord, EachCallGetsTheAnswerOfItsKind) {
     uint32_t proc;      // whose result the reply carries
     const char *reply;  // "": left unanswered; null: the record is not served at all
   } rows[] = {
-      {"the null procedure", Fault::kNone, null, 0, "accepted 0"},
-      {"a request", Fault::kNone, request, 1, "accepted 0 ok job 1"},
-      {"a request with an unknown operation", Fault::kNone,
-       CallRecord(2, kProgram, kVersion, 1, &create, 99), 1, "accepted 0 service 15 on kqspoold"},
-      {"another procedure", Fault::kNone, CallRecord(2, kProgram, kVersion, 2, &create, 0), 0,
-       "accepted 3"},
-      {"another version", Fault::kNone, CallRecord(2, kProgram, kVersion + 1, 1, &create, 0), 0,
-       "accepted 2 2-2"},
-      {"another program", Fault::kNone, CallRecord(2, kProgram + 1, kVersion, 1, &create, 0), 0,
-       "accepted 1"},
-      {"another RPC version", Fault::kNone, CallRecord(3, kProgram, kVersion, 1, &create, 0), 0,
-       "denied 0"},
-      {"an argument cut short", Fault::kNone, CallRecord(2, kProgram, kVersion, 1, &create, 0, 4),
-       0, "accepted 4"},
-      {"a record too short for a call", Fault::kNone, std::string(10, '\0'), 0, nullptr},
-      {"a stalled server leaves requests unanswered", Fault::kStall, request, 1, ""},
-      {"a stalled server still answers the null procedure", Fault::kStall, null, 0, "accepted 0"},
-      {"a garbage reply does not decode", Fault::kGarbageReply, request, 1, "no reply message"},
-      {"a garbage result is a reply whose result does not decode", Fault::kGarbageResult, request,
+      // clang-format off
+      {"the null procedure", kNone, call(0), 0, "accepted 0"},
+      {"a request", kNone, call(1), 1, "accepted 0 ok job 1"},
+      {"a request with an unknown operation", kNone, call(1, 99), 1,
+       "accepted 0 service 15 on kqspoold"},
+      {"another procedure", kNone, call(2), 0, "accepted 3"},
+      {"another version", kNone, call(1, 0, 0, 0, 1), 0, "accepted 2 2-2"},
+      {"another program", kNone, call(1, 0, 0, 1), 0, "accepted 1"},
+      {"another RPC version", kNone, call(1, 0, 1), 0, "denied 0"},
+      {"an argument cut short", kNone, call(1, 0, 0, 0, 0, 4), 0, "accepted 4"},
+      {"a record too short for a call", kNone, std::string(10, '\0'), 0, nullptr},
+      {"a stalled server leaves requests unanswered", kStall, call(1), 1, ""},
+      {"a stalled server still answers the null procedure", kStall, call(0), 0, "accepted 0"},
+      {"a garbage reply does not decode", Fault::kGarbageReply, call(1), 1, "no reply message"},
+      {"a garbage result is a reply whose result does not decode", Fault::kGarbageResult, call(1),
        1, "accepted 0 ok"},
+      // clang-format on
   };
   for (const Row &row : rows) {
     SCOPED_TRACE(row.name);
@@ -118,9 +121,7 @@ TEST(SpoolRecord, EachCallGetsTheAnswerOfItsKind) {
     c.printers = {{"lp1", ""}};
     Server server(c);
     RpcOptions options;
-    options.program = kProgram;
-    options.version = kVersion;
-    options.fault = row.fault;
+    options.program = kProgram, options.version = kVersion, options.fault = row.fault;
     std::string reply = "unchanged";
     EXPECT_EQ(ServeRecord(server, options, row.call, &reply), row.reply != nullptr);
     if (row.reply) {

@@ -1,11 +1,11 @@
 // The running daemon: kqspoold and rpcbind on loopback, started and stopped around
 // these tests by scripts/spool-fixture. Calls go through libtirpc's clnt_call with
-// the client frame's XDR routines, exactly as the library's client sends them.
+// the client frame's XDR routines, exactly as the library's client sends them. (The
+// fault modes of the transport are SpoolRecord's, in process.)
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <rpc/rpc.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -19,7 +19,6 @@ namespace kq::spool::test {
 namespace {
 
 constexpr timeval kWait{60, 0};
-xdrproc_t VoidProc() { return reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(xdr_void)); }
 
 class Daemon : public ::testing::Test {
  public:
@@ -29,7 +28,6 @@ class Daemon : public ::testing::Test {
     std::string skip = kq::test::ReadFile(std::string(state) + "/skip");
     if (!skip.empty()) GTEST_SKIP() << skip;
     std::ifstream(std::string(state) + "/binding") >> program >> version;
-    config = std::string(state) + "/kqspoold.conf";
     ASSERT_NE(program, 0u);
   }
   // One request through procedure 1: the RPC status, the reply in `reply`.
@@ -52,42 +50,7 @@ class Daemon : public ::testing::Test {
   }
 
   uint32_t program = 0, version = 0;
-  std::string config;
 };
-
-// The same daemon as a faulty peer for clients' tests (-F): the null procedure still
-// answers, requests fail at the client the way each mode says.
-TEST_F(Daemon, FaultModesFailRequestsTheWayTheySay) {
-  const uint32_t faulty = program + 10;
-  const struct Row {
-    const char *mode;
-    clnt_stat status;
-  } rows[] = {
-      {"stall", RPC_TIMEDOUT},
-      {"garbage-reply", RPC_CANTDECODERES},
-      {"garbage-result", RPC_SUCCESS},
-  };
-  for (const Row &row : rows) {
-    SCOPED_TRACE(row.mode);
-    SpawnedDaemon daemon(
-        {"-l", "-F", row.mode, "-p", std::to_string(faulty), "-v", "1", "-c", config});
-    ASSERT_TRUE(daemon.ready());
-    CLIENT *c = clnt_create("127.0.0.1", faulty, 1, "tcp");
-    ASSERT_NE(c, nullptr) << clnt_spcreateerror("faulty");
-    EXPECT_EQ(clnt_call(c, NULLPROC, VoidProc(), nullptr, VoidProc(), nullptr, kWait), RPC_SUCCESS);
-    timeval shortWait{2, 0};  // the stalled call ends by this time-out
-    ASSERT_TRUE(clnt_control(c, CLSET_TIMEOUT, reinterpret_cast<char *>(&shortWait)));
-    Reply r;
-    EXPECT_EQ(Call(c, 0, CreateJobPacket("lp1"), &r), row.status);
-    if (row.status == RPC_SUCCESS) {
-      EXPECT_FALSE(r.result.empty());
-      EXPECT_EQ(PrintedJob(r), "");  // the result packet is no print result
-    }
-    clnt_destroy(c);
-    int status = daemon.Stop();
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  }
-}
 
 // A client that sent half a call holds its own connection's thread, nobody else's.
 TEST_F(Daemon, AHalfSentCallDoesNotHoldUpOtherConnections) {

@@ -1,7 +1,6 @@
 #include "kqbm_checker.h"
 
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <optional>
 #include <set>
@@ -26,17 +25,12 @@ struct Walker {
   // The page as the handle sees it, without touching the pool's order: the root, a
   // buffer holding it, or the file.
   bool Peek(uint16_t p, uint8_t *into) {
-    if (p == 0) {
-      memcpy(into, db->root, kPageSize);
-      return true;
-    }
-    for (int i = 0; i < db->nbuf; i++) {
-      if (db->age[i] != kEmptyAge && db->pageNo[i] == p) {
-        memcpy(into, db->pages[i], kPageSize);
-        return true;
-      }
-    }
-    return ReadPage(db, p, into);
+    const uint8_t *at = p == 0 ? db->root : nullptr;
+    for (int i = 0; !at && i < db->nbuf; i++)
+      if (db->age[i] != kEmptyAge && db->pageNo[i] == p) at = db->pages[i];
+    if (!at) return ReadPage(db, p, into);
+    memcpy(into, at, kPageSize);
+    return true;
   }
 
   bool Fail(const std::string &what, uint16_t p) {
@@ -63,12 +57,10 @@ struct Walker {
     int last = Last(pg);
     std::vector<std::string> keys;
     for (int i = 0; i < last; i++) keys.push_back(Str(EntryKey(pg, i)));
-    for (int i = 0; i + 1 < last; i++) {
+    for (int i = 0; i + 1 < last; i++)
       if (!(keys[i] < keys[i + 1])) return Fail("keys out of order", p);
-    }
-    for (auto &k : keys) {
+    for (auto &k : keys)
       if ((lo && !(k > *lo)) || (hi && !(k <= *hi))) return Fail("key outside its bounds", p);
-    }
     greatest->reset();
     if (IsLeaf(pg)) {
       if (leafDepth < 0) leafDepth = depth;
@@ -92,9 +84,8 @@ struct Walker {
       std::optional<std::string> g;
       bool open = false;
       if (!Walk(c, p, depth + 1, clo, chi, &g, &open)) return false;
-      if (i < last && g && !open && *g != keys[i]) {
+      if (i < last && g && !open && *g != keys[i])
         return Fail("separator is not the subtree's greatest", p);
-      }
       if (g) *greatest = g;
       *openEnd = open;
     }
@@ -104,16 +95,13 @@ struct Walker {
 
 }  // namespace
 
-std::string CheckTree(KQBM_dbHandle_t db, Items *items, TreeStats *stats) {
+std::string CheckTree(KQBM_dbHandle_t db, Items *items, int *depth) {
   Walker w{db, items, {}, -1, {}};
   items->clear();
   std::optional<std::string> g;
   bool open;
   w.Walk(0, 0, 0, std::nullopt, std::nullopt, &g, &open);
-  if (stats) {
-    stats->depth = w.leafDepth < 0 ? 0 : w.leafDepth;
-    stats->pages = (int)w.seen.size();
-  }
+  if (depth) *depth = w.leafDepth < 0 ? 0 : w.leafDepth;
   return w.err;
 }
 

@@ -17,13 +17,7 @@ namespace kq::kqbm::test {
 
 using Items = std::vector<std::pair<std::string, std::string>>;
 
-struct TreeStats {
-  int depth = 0;
-  int pages = 0;  // pages reached from the root, root included
-};
-
-// Empty string when the tree holds; otherwise the first broken rule.
-std::string CheckTree(KQBM_dbHandle_t db, Items *items, TreeStats *stats = nullptr);
+std::string CheckTree(KQBM_dbHandle_t db, Items *items, int *depth = nullptr);
 
 // The number of items after checking the tree; a broken rule fails the test.
 inline size_t CheckedCount(KQBM_dbHandle_t db) {
@@ -57,11 +51,10 @@ inline std::string Fetch(KQBM_dbHandle_t db, const std::string &key) {
 // The names of a match list, which is freed.
 inline std::vector<std::string> Names(KQBM_nameSeq_t *list) {
   std::vector<std::string> out;
-  while (list) {
+  for (KQBM_nameSeq_t *next; list; list = next) {
     out.push_back(list->name);
-    KQBM_nameSeq_t *next = list->next;
+    next = list->next;
     free(list);
-    list = next;
   }
   return out;
 }

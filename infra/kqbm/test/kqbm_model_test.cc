@@ -2,7 +2,6 @@
 // against std::map, with the whole tree checked after every operation and the file
 // closed and reopened between phases.
 #include <fcntl.h>
-#include <gtest/gtest.h>
 
 #include <map>
 #include <random>
@@ -19,29 +18,21 @@ struct Model {
   int maxKey, maxItem;
   std::string alphabet;
 
-  Model(unsigned seed, int maxKey, int maxItem, std::string alphabet)
-      : rng(seed), maxKey(maxKey), maxItem(maxItem), alphabet(std::move(alphabet)) {}
-
   int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
   std::string Text(int len) {
     std::string s(static_cast<size_t>(len), ' ');
     for (auto &c : s) c = alphabet[static_cast<size_t>(Uniform(0, (int)alphabet.size() - 1))];
     return s;
   }
-  std::string NewKey() {
-    // Mostly short keys, some up to the limit; shared prefixes come from the alphabet.
-    int len = Uniform(0, 9) == 0 ? Uniform(1, maxKey) : Uniform(1, 12);
-    return Text(len);
-  }
+  // Mostly short keys, some up to the limit; shared prefixes come from the alphabet.
+  std::string NewKey() { return Text(Uniform(0, 9) == 0 ? Uniform(1, maxKey) : Uniform(1, 12)); }
   std::string Content(const std::string &key) {
     int room = maxItem - (int)key.size();
-    int len = Uniform(0, 3) == 0 ? Uniform(0, room) : Uniform(0, std::min(room, 24));
-    return Text(len);
+    return Text(Uniform(0, 3) == 0 ? Uniform(0, room) : Uniform(0, std::min(room, 24)));
   }
   std::string ExistingKey() {
     auto it = map.lower_bound(Text(Uniform(1, 3)));
-    if (it == map.end()) it = map.begin();
-    return it->first;
+    return (it == map.end() ? map.begin() : it)->first;
   }
 };
 
@@ -58,6 +49,13 @@ void ExpectSame(KQBM_dbHandle_t db, const Model &m, const std::string &when) {
   ASSERT_EQ(items, Items(m.map.begin(), m.map.end())) << when;
 }
 
+// Deletes `k` from the file and the model and checks the tree.
+void Delete(KQBM_dbHandle_t db, Model &m, const std::string &k, const char *when) {
+  ASSERT_EQ(KQBM_delete(db, D(k)), 0u) << when;
+  m.map.erase(k);
+  ExpectSame(db, m, when);
+}
+
 // One phase of random operations on an open read-write handle.
 void RunOps(KQBM_dbHandle_t db, Model &m, int ops, int deleteWeight) {
   for (int n = 0; n < ops; n++) {
@@ -65,38 +63,30 @@ void RunOps(KQBM_dbHandle_t db, Model &m, int ops, int deleteWeight) {
     std::string when = "op " + std::to_string(n);
     if (op < 4 || m.map.empty()) {  // insert
       std::string k = m.NewKey(), c = m.Content(k);
-      uint32_t st = KQBM_store(db, D(k), D(c), KQBM_INSERT);
-      if (m.map.count(k)) {
-        ASSERT_EQ(st, KQBM_ST_EXISTS) << when;
-      } else {
-        ASSERT_EQ(st, 0u) << when << " key " << k.size();
-        m.map[k] = c;
-      }
+      ASSERT_EQ(KQBM_store(db, D(k), D(c), KQBM_INSERT), m.map.count(k) ? KQBM_ST_EXISTS : 0u)
+          << when;
+      m.map.emplace(k, c);
     } else if (op < 5) {  // replace
       std::string k = m.ExistingKey(), c = m.Content(k);
       ASSERT_EQ(KQBM_store(db, D(k), D(c), KQBM_REPLACE), 0u) << when;
       m.map[k] = c;
     } else if (op < 5 + deleteWeight) {  // delete, present or absent
       std::string k = m.Uniform(0, 4) ? m.ExistingKey() : m.NewKey();
-      uint32_t st = KQBM_delete(db, D(k));
-      ASSERT_EQ(st, m.map.erase(k) ? 0u : KQBM_ST_NOT_FOUND) << when;
+      ASSERT_EQ(KQBM_delete(db, D(k)), m.map.erase(k) ? 0u : KQBM_ST_NOT_FOUND) << when;
     } else {  // fetch
       std::string k = m.Uniform(0, 3) ? m.ExistingKey() : m.NewKey();
       ASSERT_EQ(Fetch(db, k), m.map.count(k) ? m.map[k] : "<none>") << when;
       continue;
     }
-    ExpectSame(db, m, when);
-    if (::testing::Test::HasFatalFailure()) return;
+    ASSERT_NO_FATAL_FAILURE(ExpectSame(db, m, when));
   }
 }
 
 // Reopens read-only (whole-file when it fits) and checks every key by fetching.
 void CheckReadOnly(const std::string &name, const Model &m) {
   KQBM_dbHandle_t db = KQBM_open(name.c_str(), O_RDONLY, 0, 1);
-  if (!db) {
-    db = KQBM_open(name.c_str(), O_RDONLY, 0, 0);  // too large for whole-file loading
-    ASSERT_NE(db, nullptr);
-  }
+  if (!db) db = KQBM_open(name.c_str(), O_RDONLY, 0, 0);  // too large for whole-file loading
+  ASSERT_NE(db, nullptr);
   ExpectSame(db, m, "read-only reopen");
   for (auto &[k, v] : m.map) ASSERT_EQ(Fetch(db, k), v);
   EXPECT_EQ(KQBM_store(db, D("x"), D("y"), KQBM_INSERT), KQBM_ST_BAD_MODE);
@@ -106,34 +96,25 @@ void CheckReadOnly(const std::string &name, const Model &m) {
 void RunModel(unsigned seed, int maxKey, int maxItem, const std::string &alphabet, int phases,
               int opsPerPhase) {
   Fresh f;
-  const std::string &name = f.name;
-  KQBM_dbHandle_t db = f.db;
-  ASSERT_NE(db, nullptr);
-  Model m(seed, maxKey, maxItem, alphabet);
+  ASSERT_NE(f.db, nullptr);
+  Model m{std::mt19937(seed), {}, maxKey, maxItem, alphabet};
   for (int phase = 0; phase < phases; phase++) {
     // Grow in the first phases, shrink in the later ones.
-    int deleteWeight = phase < phases / 2 ? 1 : 3;
-    RunOps(db, m, opsPerPhase, deleteWeight);
-    KQBM_close(db);
-    if (::testing::Test::HasFatalFailure()) return;
-    CheckReadOnly(name, m);
-    if (::testing::Test::HasFatalFailure()) return;
-    db = KQBM_open(name.c_str(), O_RDWR, 0, 0);
-    ASSERT_NE(db, nullptr);
-    ExpectSame(db, m, "read-write reopen");
+    RunOps(f.db, m, opsPerPhase, phase < phases / 2 ? 1 : 3);
+    KQBM_close(f.db);
+    f.db = nullptr;
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    ASSERT_NO_FATAL_FAILURE(CheckReadOnly(f.name, m));
+    ASSERT_NE(f.db = KQBM_open(f.name.c_str(), O_RDWR, 0, 0), nullptr);
+    ASSERT_NO_FATAL_FAILURE(ExpectSame(f.db, m, "read-write reopen"));
   }
   // Delete everything that is left, then refill a little.
   std::vector<std::string> keys;
   for (auto &kv : m.map) keys.push_back(kv.first);
   std::shuffle(keys.begin(), keys.end(), m.rng);
-  for (auto &k : keys) {
-    ASSERT_EQ(KQBM_delete(db, D(k)), 0u);
-    m.map.erase(k);
-    ExpectSame(db, m, "emptying");
-    if (::testing::Test::HasFatalFailure()) return;
-  }
-  RunOps(db, m, opsPerPhase / 4, 1);
-  KQBM_close(db);
+  for (auto &k : keys) ASSERT_NO_FATAL_FAILURE(Delete(f.db, m, k, "emptying"));
+  RunOps(f.db, m, opsPerPhase / 4, 1);
+  KQBM_close(f.db);
 }
 
 TEST(KqbmModel, ShortKeysSmallContents) { RunModel(1, 12, 40, "abcdefgh", 6, 1000 * TestScale()); }
@@ -149,48 +130,39 @@ TEST(KqbmModel, BinaryKeysWithPrefixes) {
 TEST(KqbmModel, LargeItemsOnly) {
   // Every item near 256 bytes: only three or four fit a leaf, many splits and merges.
   Fresh f;
-  KQBM_dbHandle_t db = f.db;
-  ASSERT_NE(db, nullptr);
-  Model m(4, 128, 256, "pqrs");
+  ASSERT_NE(f.db, nullptr);
+  Model m{std::mt19937(4), {}, 128, 256, "pqrs"};
   for (int round = 0; round < 2; round++) {
     for (int n = 0; n < 150 * TestScale(); n++) {
       std::string k = m.Text(m.Uniform(100, 128));
       std::string c = m.Text(256 - (int)k.size() - m.Uniform(0, 1));
-      if (m.map.count(k)) continue;
-      ASSERT_EQ(KQBM_store(db, D(k), D(c), KQBM_INSERT), 0u);
-      m.map[k] = c;
-      ExpectSame(db, m, "large insert");
-      if (::testing::Test::HasFatalFailure()) return;
+      if (!m.map.emplace(k, c).second) continue;
+      ASSERT_EQ(KQBM_store(f.db, D(k), D(c), KQBM_INSERT), 0u);
+      ASSERT_NO_FATAL_FAILURE(ExpectSame(f.db, m, "large insert"));
     }
     while (m.map.size() > 10) {
-      auto it = m.map.begin();
-      std::advance(it, m.Uniform(0, (int)m.map.size() - 1));
-      ASSERT_EQ(KQBM_delete(db, D(it->first)), 0u);
-      m.map.erase(it);
-      ExpectSame(db, m, "large delete");
-      if (::testing::Test::HasFatalFailure()) return;
+      std::string k = std::next(m.map.begin(), m.Uniform(0, (int)m.map.size() - 1))->first;
+      ASSERT_NO_FATAL_FAILURE(Delete(f.db, m, k, "large delete"));
     }
   }
-  KQBM_close(db);
+  KQBM_close(f.db);
 }
 
 TEST(KqbmModel, AscendingAndDescendingRuns) {
   Fresh f;
-  KQBM_dbHandle_t db = f.db;
-  ASSERT_NE(db, nullptr);
-  Model m(5, 16, 64, "x");
+  ASSERT_NE(f.db, nullptr);
+  Model m{std::mt19937(5), {}, 16, 64, "x"};
   int n = 1500 * TestScale();
   for (int i = 0; i < n; i++) {
     char k[16];
     snprintf(k, sizeof k, "%08d", i % 2 ? i : n * 2 - i);
     std::string c(static_cast<size_t>(i % 40), 'c');
-    ASSERT_EQ(KQBM_store(db, D(k), D(c), KQBM_INSERT), 0u);
+    ASSERT_EQ(KQBM_store(f.db, D(k), D(c), KQBM_INSERT), 0u);
     m.map[k] = c;
-    if (i % 7 == 0) ExpectSame(db, m, "runs");
-    if (::testing::Test::HasFatalFailure()) return;
+    if (i % 7 && i != n - 1) continue;
+    ASSERT_NO_FATAL_FAILURE(ExpectSame(f.db, m, "runs"));
   }
-  ExpectSame(db, m, "runs end");
-  KQBM_close(db);
+  KQBM_close(f.db);
 }
 
 }  // namespace

@@ -33,32 +33,22 @@ inline std::string Get(int kind, const char *name, const NS_domain_t *domain = n
   return text;
 }
 
-// An address with system authentication, for writing.
+// An address with system authentication, for writing, and the directory object of the
+// same address, of kind `kind` served by `serverType`.
 inline ns_dpa_addr_t Address(const char *name, int cls, const char *host, const char *server,
                              int prognum, int versnum) {
   ns_dpa_addr_t a = {};
-  a.name = const_cast<char *>(name);
-  a.host = const_cast<char *>(host);
-  a.prognum = prognum;
-  a.versnum = versnum;
+  a.name = const_cast<char *>(name), a.host = const_cast<char *>(host), a.cls = cls;
+  a.server = const_cast<char *>(server), a.prognum = prognum, a.versnum = versnum;
   a.auth = NS_AUTH_SYS;
-  a.cls = cls;
-  a.server = const_cast<char *>(server);
   return a;
 }
-
-// The directory object of the same address, of kind `kind` served by `serverType`.
 inline NS_object_t Object(const char *name, int kind, int serverType, const char *host,
                           const char *server, int prognum, int versnum) {
   NS_object_t o = {};
-  o.name = const_cast<char *>(name);
-  o.kind = kind;
-  o.serverType = serverType;
-  o.serverName = const_cast<char *>(server);
-  o.host = const_cast<char *>(host);
-  o.prognum = prognum;
-  o.versnum = versnum;
-  o.auth = NS_AUTH_SYS;
+  o.name = const_cast<char *>(name), o.kind = kind, o.serverType = serverType;
+  o.serverName = const_cast<char *>(server), o.host = const_cast<char *>(host);
+  o.prognum = prognum, o.versnum = versnum, o.auth = NS_AUTH_SYS;
   return o;
 }
 

@@ -1,5 +1,5 @@
-// The three caches on their own: a model of the name cache under random use, and
-// the replacement, replacement-in-place and bypass rules.
+// The caches on their own: a model of the name cache under random use, and the short
+// cache's chains and replacement.
 #include "private/oid_cache.h"
 
 #include <algorithm>
@@ -12,6 +12,8 @@
 #include "oid_fixture.h"
 
 namespace {
+
+using kq::oid::test::Fails;
 
 class oid_cache : public ::testing::Test {
  protected:
@@ -64,77 +66,37 @@ TEST_F(oid_cache, NameCacheFollowsAnLruModel) {
   }
 }
 
-TEST_F(oid_cache, BinaryCacheReplacesEqualKeysAndKnowsMissingNames) {
-  unsigned char c[OID_CHARS_LEN] = {0x30, 0x23};
-  std::string b1 = Bin(1), b2 = Bin(2);
-  ASSERT_EQ(OID__AddToNBCache(&OID__binaryCache, b1.data(), nullptr, c), 0u);
-  ASSERT_EQ(OID__AddToNBCache(&OID__binaryCache, b2.data(), "second", c), 0u);
+// The short cache's answer for `shoid`, asking the name and the characteristics:
+// "name/chars[1]", or Fails(code).
+std::string Short(uint32_t shoid) {
   char name[OID_NAME_MAX];
   unsigned char chars[OID_CHARS_LEN];
-  EXPECT_EQ(OID__LookupNBCache(&OID__binaryCache, b1.data(), name, chars), OID_ST_NO_RELATED);
-  EXPECT_EQ(OID__LookupNBCache(&OID__binaryCache, b1.data(), nullptr, chars), 0u);
-  EXPECT_EQ(chars[1], 0x23);
-  // The same key again replaces the entry: the count stays.
-  c[1] = 0x40;
-  ASSERT_EQ(OID__AddToNBCache(&OID__binaryCache, b1.data(), "first", c), 0u);
-  EXPECT_EQ(OID__binaryCache.count, 2);
-  ASSERT_EQ(OID__LookupNBCache(&OID__binaryCache, b1.data(), name, chars), 0u);
-  EXPECT_STREQ(name, "first");
-  EXPECT_EQ(chars[1], 0x40);
-  // A shorter name reuses the buffer, a longer one replaces it; both read back.
-  ASSERT_EQ(OID__AddToNBCache(&OID__binaryCache, b1.data(), "f", c), 0u);
-  ASSERT_EQ(OID__LookupNBCache(&OID__binaryCache, b1.data(), name, nullptr), 0u);
-  EXPECT_STREQ(name, "f");
-  EXPECT_EQ(OID__CheckNBTree(&OID__binaryCache), 2);
+  uint32_t st = OID__LookupShortCache(shoid, name, chars);
+  return st ? Fails(st) : std::string(name) + "/" + std::to_string(chars[1]);
 }
-
-TEST_F(oid_cache, BypassAnswersOneAndStoresNothing) {
-  OID__noCache = true;
-  unsigned char c[OID_CHARS_LEN] = {0x30};
-  std::string b = Bin(1);
-  EXPECT_EQ(OID__AddToNBCache(&OID__nameCache, "x", b.data(), c), 0u);
-  EXPECT_EQ(OID__AddToShortCache(5, "x", c), 0u);
-  EXPECT_EQ(OID__LookupNBCache(&OID__nameCache, "x", nullptr, nullptr), 1u);
-  EXPECT_EQ(OID__LookupShortCache(5, nullptr, nullptr), 1u);
-  OID__noCache = false;
-  EXPECT_EQ(OID__nameCache.count, 0);
-  EXPECT_EQ(OID__LookupShortCache(5, nullptr, nullptr), OID_ST_NOT_FOUND);
-}
-
 TEST_F(oid_cache, ShortCacheChainsAndReplacement) {
   unsigned char c[OID_CHARS_LEN] = {0x30, 0x23};
   // 1, 74 and 147 share chain 1; 1 is added first, so it sits at the chain's end.
   ASSERT_EQ(OID__AddToShortCache(1, "one", c), 0u);
   ASSERT_EQ(OID__AddToShortCache(74, nullptr, c), 0u);
   ASSERT_EQ(OID__AddToShortCache(147, "three", nullptr), 0u);
-  char name[OID_NAME_MAX];
-  unsigned char chars[OID_CHARS_LEN];
-  EXPECT_EQ(OID__LookupShortCache(74, name, nullptr), OID_ST_NO_RELATED);
-  EXPECT_EQ(OID__LookupShortCache(147, nullptr, chars), OID_ST_NO_RELATED);
+  EXPECT_EQ(Short(74) + " " + Short(147),
+            Fails(OID_ST_NO_RELATED) + " " + Fails(OID_ST_NO_RELATED));
   // A name fills the gap and keeps the characteristics; characteristics replace.
   ASSERT_EQ(OID__AddToShortCache(74, "seventy-four", nullptr), 0u);
-  ASSERT_EQ(OID__LookupShortCache(74, name, chars), 0u);
-  EXPECT_STREQ(name, "seventy-four");
-  EXPECT_EQ(chars[1], 0x23);
   c[1] = 0x40;
   ASSERT_EQ(OID__AddToShortCache(147, "three", c), 0u);
-  ASSERT_EQ(OID__LookupShortCache(147, name, chars), 0u);
-  EXPECT_EQ(chars[1], 0x40);
+  EXPECT_EQ(Short(74) + " " + Short(147), "seventy-four/35 three/64");
   // Use 1 and 74, fill the cache: 147 (the head of chain 1) goes first.
-  ASSERT_EQ(OID__LookupShortCache(1, nullptr, nullptr), 0u);
-  ASSERT_EQ(OID__LookupShortCache(74, nullptr, nullptr), 0u);
-  for (uint32_t s = 1000; s < 1000 + OID_CACHE_SIZE - 2; s++) {
+  EXPECT_EQ(Short(1) + " " + Short(74), "one/35 seventy-four/35");
+  for (uint32_t s = 1000; s < 1000 + OID_CACHE_SIZE - 2; s++)
     ASSERT_EQ(OID__AddToShortCache(s, "filler", c), 0u);
-  }
-  EXPECT_EQ(OID__LookupShortCache(147, nullptr, nullptr), OID_ST_NOT_FOUND);
-  EXPECT_EQ(OID__LookupShortCache(1, name, nullptr), 0u);
-  EXPECT_STREQ(name, "one");
-  EXPECT_EQ(OID__LookupShortCache(74, name, nullptr), 0u);
-  EXPECT_STREQ(name, "seventy-four");
+  EXPECT_EQ(Short(147), Fails(OID_ST_NOT_FOUND));
+  EXPECT_EQ(Short(1) + " " + Short(74), "one/35 seventy-four/35");
   // Further additions push out the least recently used fillers, never 1 or 74.
-  for (uint32_t s = 2000; s < 2010; s++) ASSERT_EQ(OID__AddToShortCache(s, nullptr, c), 0u);
-  EXPECT_EQ(OID__LookupShortCache(1000, nullptr, nullptr), OID_ST_NOT_FOUND);
-  EXPECT_EQ(OID__LookupShortCache(1, nullptr, nullptr), 0u);
+  for (uint32_t s = 2000; s < 2010; s++) ASSERT_EQ(OID__AddToShortCache(s, "x", c), 0u);
+  EXPECT_EQ(Short(1000), Fails(OID_ST_NOT_FOUND));
+  EXPECT_EQ(Short(1), "one/35");
   int listed = 0;
   for (OID__shortEntry *e = OID__ShortCacheLru(); e; e = e->newer) listed++;
   EXPECT_EQ(listed, OID_CACHE_SIZE);

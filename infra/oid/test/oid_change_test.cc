@@ -1,51 +1,43 @@
-// Adding and deleting identifiers and names in a fresh read-write registry.
-#include <fcntl.h>
+// Adding and deleting identifiers and names in a fresh read-write registry, the
+// registry lock between processes, and threads looking up and adding on one block (run
+// in the ThreadSanitizer build too).
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
-#include "infra/genu_oid.h"
 #include "oid_fixture.h"
-#include "private/oid_cache.h"
-#include "private/oid_db.h"
 
 namespace {
 
-using kq::oid::test::Binary;
-using kq::oid::test::Bytes;
-using kq::oid::test::List;
+using namespace kq::oid::test;
 
-// 2.25.<n>: identifiers the table does not know.
-std::string NewBinary(int n) {
+// 2.25.9.<arcs>: identifiers the table does not know.
+std::string NewBinary(const std::string &arcs) {
   unsigned char bin[OID_BINARY_MAX];
   List l;
-  std::string dotted = "2.25.9." + std::to_string(n);
-  EXPECT_EQ(OID_ConvertDecToBin(l, dotted.c_str(), bin, nullptr), 0u);
-  return std::string(reinterpret_cast<char *>(bin), bin[1] + 3u);
+  EXPECT_EQ(OID_ConvertDecToBin(l, ("2.25.9." + arcs).c_str(), bin, nullptr), 0u);
+  return Str(bin);
 }
 
 // A fresh registry; tests open it themselves unless they take oid_change_rw.
-class oid_change : public kq::oid::test::Registry {
+class oid_change : public Registry {
  protected:
-  uint32_t Lookup(const char *name, std::string *bin = nullptr) {
-    List l;
-    unsigned char out[OID_BINARY_MAX];
-    uint32_t st = OID_LookupName(l, block_, name, out, nullptr);
-    if (!st && bin) *bin = std::string(reinterpret_cast<char *>(out), out[1] + 3u);
-    return st;
-  }
-  std::string LastIndex() {
-    kq::oid::test::List l;
-    kq::oid::FileUse locale;
-    EXPECT_EQ(locale.Take(block_, OID_FILE_LOCALE), 0u);
+  // The content under `key` in `file` of the block, "<none>" when absent.
+  std::string Record(OID__file file, const std::string &key) {
+    kq::oid::FileUse use;
+    EXPECT_EQ(use.Take(block_, file), 0u);
     std::string v;
-    locale.Fetch(std::string(OID_LAST_INDEX_KEY), &v);
-    return v;
+    return use.Fetch(key, &v) ? v : "<none>";
   }
-  kq::oid::test::TempRegistry reg_;
+  std::string LastIndex() { return Record(OID_FILE_LOCALE, OID_LAST_INDEX_KEY); }
+  TempRegistry reg_;
   unsigned char chars_[OID_CHARS_LEN];
 };
 
@@ -84,58 +76,49 @@ TEST_F(oid_change, ReadOnlyRegistryRefusesReadWriteAndStaysReadable) {
 
 TEST_F(oid_change_rw, AddLookUpAddNamesDelete) {
   OID__noCache = true;  // every lookup below reads the files
-  std::string bin = NewBinary(1);
+  std::string bin = NewBinary("1");
   List l;
   ASSERT_EQ(OID_AddOID(l, block_, Bytes(bin), "x-new-value", chars_, 0), 0u);
-  std::string found;
-  ASSERT_EQ(Lookup("x-new-value", &found), 0u);
-  EXPECT_EQ(found, bin);
-  char name[OID_NAME_MAX];
+  EXPECT_EQ(ByName("x-new-value"), bin);
   unsigned char chars[OID_CHARS_LEN];
+  char name[OID_NAME_MAX];
   ASSERT_EQ(OID_LookupBinary(l, block_, Bytes(bin), name, chars), 0u);
   EXPECT_STREQ(name, "x-new-value");
   EXPECT_EQ(memcmp(chars, chars_, OID_CHARS_LEN), 0);
-
   // Further names, up to eleven in all.
-  for (int i = 1; i <= 10; i++) {
-    std::string alias = "x-alias-" + std::to_string(i);
-    ASSERT_EQ(OID_AddName(l, block_, Bytes(bin), alias.c_str()), 0u) << i;
-  }
-  ASSERT_EQ(Lookup("x-alias-7", &found), 0u);
-  EXPECT_EQ(found, bin);
+  for (int i = 1; i <= 10; i++)
+    ASSERT_EQ(OID_AddName(l, block_, Bytes(bin), ("x-alias-" + std::to_string(i)).c_str()), 0u);
+  EXPECT_EQ(ByName("x-alias-7"), bin);
   EXPECT_EQ(OID_AddName(l, block_, Bytes(bin), "x-alias-11"), OID_ST_TOO_MANY_NAMES);
   EXPECT_EQ(OID_AddName(l, block_, Bytes(bin), "x-alias-1"), OID_ST_NAME_EXISTS);
-  EXPECT_EQ(OID_AddName(l, block_, Bytes(NewBinary(2)), "x-other"), OID_ST_OID_UNKNOWN);
-
+  EXPECT_EQ(OID_AddName(l, block_, Bytes(NewBinary("2")), "x-other"), OID_ST_OID_UNKNOWN);
   ASSERT_EQ(OID_DeleteOID(l, block_, Bytes(bin)), 0u);
-  EXPECT_EQ(Lookup("x-new-value"), OID_ST_NOT_FOUND);
-  EXPECT_EQ(Lookup("x-alias-3"), OID_ST_NOT_FOUND);
-  EXPECT_EQ(OID_LookupBinary(l, block_, Bytes(bin), name, nullptr), OID_ST_NOT_FOUND);
+  const std::string notFound = Fails(OID_ST_NOT_FOUND);
+  EXPECT_EQ(ByName("x-new-value") + ByName("x-alias-3") + NameOf(bin),
+            notFound + notFound + notFound);
   EXPECT_EQ(OID_DeleteOID(l, block_, Bytes(bin)), OID_ST_OID_UNKNOWN);
-  // The name can be registered again.
-  EXPECT_EQ(OID_AddOID(l, block_, Bytes(bin), "x-new-value", chars_, 0), 0u);
+  EXPECT_EQ(OID_AddOID(l, block_, Bytes(bin), "x-new-value", chars_, 0), 0u);  // again
 }
 
 TEST_F(oid_change_rw, CheckOnlyAndRefusals) {
   List l;
-  std::string known = Binary(7), fresh = NewBinary(3), last = LastIndex();
-  EXPECT_EQ(OID_AddOID(l, block_, Bytes(fresh), "id-syn-text", chars_, 1), OID_ST_NAME_EXISTS);
-  EXPECT_EQ(OID_AddOID(l, block_, Bytes(known), "x-fresh", chars_, 1), OID_ST_OID_EXISTS);
-  EXPECT_EQ(OID_AddOID(l, block_, Bytes(fresh), "x-fresh", chars_, 1), 0u);
-  EXPECT_EQ(Lookup("x-fresh"), OID_ST_NOT_FOUND);
+  std::string big = "1", last = LastIndex(), fresh = NewBinary("3");
+  for (int i = 0; i < 68; i++) big += ".1";  // L + 2 = 73: too long to register
+  // clang-format off
+  const struct {
+    std::string bin, name;
+    int checkOnly;
+    uint32_t want;
+  } rows[] = {
+      {fresh, "id-syn-text", 1, OID_ST_NAME_EXISTS}, {Binary(7), "x-fresh", 1, OID_ST_OID_EXISTS},
+      {fresh, "x-fresh", 1, 0}, {fresh, "", 0, OID_ST_BAD_NAME},
+      {fresh, std::string(128, 'n'), 0, OID_ST_BAD_NAME}, {NewBinary(big), "x-big", 0, OID_ST_BAD_BINARY}};
+  // clang-format on
+  for (const auto &r : rows)
+    EXPECT_EQ(OID_AddOID(l, block_, Bytes(r.bin), r.name.c_str(), chars_, r.checkOnly), r.want)
+        << r.name;
+  EXPECT_EQ(ByName("x-fresh"), Fails(OID_ST_NOT_FOUND));  // only checked
   EXPECT_EQ(LastIndex(), last);
-
-  EXPECT_EQ(OID_AddOID(l, block_, Bytes(fresh), "", chars_, 0), OID_ST_BAD_NAME);
-  EXPECT_EQ(OID_AddOID(l, block_, Bytes(fresh), std::string(128, 'n').c_str(), chars_, 0),
-            OID_ST_BAD_NAME);
-  std::string big = "1.2";
-  for (int i = 0; i < 70; i++) big += ".1";  // L + 2 = 73
-  unsigned char bigBin[OID_BINARY_MAX];
-  ASSERT_EQ(OID_ConvertDecToBin(l, big.c_str(), bigBin, nullptr), 0u);
-  EXPECT_EQ(OID_AddOID(l, block_, bigBin, "x-big", chars_, 0), OID_ST_BAD_BINARY);
-  EXPECT_EQ(OID_AddDescriptor(l), OID_ST_NOT_SUPPORTED);
-  EXPECT_EQ(OID_AddSupported(l), OID_ST_NOT_SUPPORTED);
-  EXPECT_EQ(OID_AddReady(l), OID_ST_NOT_SUPPORTED);
 }
 
 TEST_F(oid_change_rw, FailedStoreIsRolledBack) {
@@ -148,73 +131,103 @@ TEST_F(oid_change_rw, FailedStoreIsRolledBack) {
   }
   std::string last = LastIndex();
   List l;
-  std::string bin = NewBinary(4);
-  EXPECT_EQ(OID_AddOID(l, block_, Bytes(bin), "x-rolled-back", chars_, 0), OID_ST_INCONSISTENT);
+  EXPECT_EQ(OID_AddOID(l, block_, Bytes(NewBinary("4")), "x-rolled-back", chars_, 0),
+            OID_ST_INCONSISTENT);
   EXPECT_EQ(l.Code(), OID_ST_INCONSISTENT);
   EXPECT_EQ(LastIndex(), last);
-  EXPECT_EQ(Lookup("x-rolled-back"), OID_ST_NOT_FOUND);
-  kq::oid::FileUse locale;
-  ASSERT_EQ(locale.Take(block_, OID_FILE_LOCALE), 0u);
-  std::string v;
-  EXPECT_FALSE(locale.Fetch(next, &v));  // the index record went too
-  locale.Release();
+  EXPECT_EQ(ByName("x-rolled-back"), Fails(OID_ST_NOT_FOUND));
+  EXPECT_EQ(Record(OID_FILE_LOCALE, next), "<none>");  // the index record went too
   // The same for a further name.
   EXPECT_EQ(OID_AddName(l, block_, Bytes(Binary(7)), "x-alias"), OID_ST_INCONSISTENT);
-  EXPECT_EQ(Lookup("x-alias"), OID_ST_NOT_FOUND);
-  char name[OID_NAME_MAX];
-  ASSERT_EQ(OID_LookupBinary(l, block_, Bytes(Binary(7)), name, nullptr), 0u);
-  EXPECT_STREQ(name, "id-syn-delta-time");
+  EXPECT_EQ(ByName("x-alias"), Fails(OID_ST_NOT_FOUND));
+  EXPECT_EQ(NameOf(Binary(7)), "id-syn-delta-time");
 }
 
 TEST_F(oid_change, ReadOnlyStoresAreRefusedAndNothingIsLeft) {
   Open(reg_.dir(), OID_MODE_READ);
   List l;
   unsigned char chars[OID_CHARS_LEN] = {0x30, 0x40};
-  std::string bin = NewBinary(5);
-  EXPECT_EQ(OID_AddOID(l, block_, Bytes(bin), "x-read-only", chars, 0), OID_ST_INCONSISTENT);
-  unsigned char out[OID_BINARY_MAX];
-  EXPECT_EQ(OID_LookupName(l, block_, "x-read-only", out, nullptr), OID_ST_NOT_FOUND);
+  EXPECT_EQ(OID_AddOID(l, block_, Bytes(NewBinary("5")), "x-read-only", chars, 0),
+            OID_ST_INCONSISTENT);
+  EXPECT_EQ(ByName("x-read-only"), Fails(OID_ST_NOT_FOUND));
   EXPECT_EQ(OID_DeleteOID(l, block_, Bytes(Binary(7))), OID_ST_INCONSISTENT);
-  EXPECT_EQ(OID_LookupName(l, block_, "id-syn-delta-time", out, nullptr), 0u);
+  EXPECT_EQ(ByName("id-syn-delta-time"), Binary(7));
 }
 
-TEST_F(oid_change, WrongKindAndDynamicIdentifiers) {
-  // A dynamic identifier known to the conversions' database, registered by name.
-  constexpr uint32_t kDyn = 0x80000001u;
-  std::string bin = NewBinary(42);
-  {
-    KQBM_dbHandle_t cvrt = KQBM_open((reg_.dir() + "/oid_cvrt").c_str(), O_RDWR, 0, 0);
-    ASSERT_NE(cvrt, nullptr);
-    std::string key = "b-" + std::to_string(kDyn), content = bin.substr(0, bin.size() - 1) + "\x0a";
-    datum k{key.data(), static_cast<int32_t>(key.size())};
-    datum v{content.data(), static_cast<int32_t>(content.size())};
-    ASSERT_EQ(KQBM_store(cvrt, k, v, KQBM_INSERT), 0u);
-    KQBM_close(cvrt);
+// OID_Init in a child process: its result (0, or the low byte of the code). The
+// parent's registry state came along with the fork and is ended first.
+int InitInChild(const std::string &dir, uint32_t mode) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    OID_Term();
+    List l;
+    uint32_t st = OID_Init(l, dir.c_str(), mode);
+    OID_Term();
+    _exit(st & 0xff);
   }
-  Open(reg_.dir(), OID_MODE_WRITE);
-  List l;
-  unsigned char chars[OID_CHARS_LEN];
-  OID_SetValueClassCharacteristics(0, chars);
-  ASSERT_EQ(OID_AddOID(l, block_, Bytes(bin), "x-dynamic", chars, 0), 0u);
-  char name[OID_NAME_MAX];
-  ASSERT_EQ(OID_LookupShort(l, block_, kDyn, name, nullptr), 0u);
-  EXPECT_STREQ(name, "x-dynamic");
-  EXPECT_EQ(OID_LookupShort(l, block_, kDyn + 1, name, nullptr), OID_ST_NOT_FOUND);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
-  // A syntax record that holds an object class is refused.
-  {
-    kq::oid::FileUse main;
-    ASSERT_EQ(main.Take(block_, OID_FILE_MAIN), 0u);
-    unsigned char oc[OID_CHARS_LEN] = {0x30, OID_KIND_OBJECT_CLASS << 4};
-    std::string content =
-        bin.substr(0, bin.size() - 1) + std::string(reinterpret_cast<char *>(oc), OID_CHARS_LEN);
-    ASSERT_EQ(main.Store("S0200", content, KQBM_INSERT), 0u);
+TEST(oid_process, ReadersShareAWriterIsAlone) {
+  TempRegistry reg;
+  const int locked = OID_ST_LOCK_FAILED & 0xff, none = -1;
+  const struct {
+    int held, mode, want;
+  } rows[] = {// clang-format off
+      {OID_MODE_READ, OID_MODE_READ, 0}, {OID_MODE_READ, OID_MODE_WRITE, locked},
+      {OID_MODE_WRITE, OID_MODE_READ, locked}, {OID_MODE_WRITE, OID_MODE_WRITE, locked},
+      {none, OID_MODE_WRITE, 0}};
+  // clang-format on
+  for (const auto &row : rows) {
+    List l;
+    ASSERT_EQ(row.held == none ? 0u : OID_Init(l, reg.dir().c_str(), row.held), 0u);
+    EXPECT_EQ(InitInChild(reg.dir(), row.mode), row.want) << row.held << " " << row.mode;
+    OID_Term();  // releases the lock
   }
-  unsigned char out[OID_BINARY_MAX];
-  EXPECT_EQ(OID_LookupSyntax(l, block_, 200, out), OID_ST_WRONG_KIND);
-  char text[OID_TEXT_MAX];
-  ASSERT_EQ(OID_LookupDescriptorFromBinary(l, block_, Bytes(bin), text), 0u);
-  EXPECT_STREQ(text, "");
+}
+
+using oid_threads = oid_change;
+
+// The name `Added` gives the identifier 2.25.77.<t>.<i>.
+std::string Added(int t, int i) {
+  return "x-thread-" + std::to_string(t) + "-" + std::to_string(i);
+}
+
+TEST_F(oid_threads, LookupsAndAddsOnOneBlock) {
+  Open(reg_.dir(), OID_MODE_WRITE);
+  constexpr int kThreads = 4, kRounds = 150;
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; t++)
+    threads.emplace_back([&, t] {
+      List l;
+      unsigned char bin[OID_BINARY_MAX], chars[OID_CHARS_LEN];
+      OID_SetValueCharacteristics(0, 0, chars);
+      char name[OID_NAME_MAX];
+      for (int i = 0; i < kRounds; i++) {
+        // Enough distinct rows to push entries out of the caches as well.
+        std::string dotted = "2.25.77." + std::to_string(t) + "." + std::to_string(i);
+        if (i % 10 == 0)
+          failures += OID_ConvertDecToBin(l, dotted.c_str(), bin, nullptr) ||
+                      OID_AddOID(l, block_, bin, Added(t, i).c_str(), chars, 0) ||
+                      OID_LookupName(l, block_, Added(t, i).c_str(), bin, nullptr);
+        uint32_t shoid = 100 + static_cast<uint32_t>((i * 7 + t * 13) % 200);
+        std::string want = Binary(shoid);
+        if (want.empty()) continue;
+        const char *wantName = GENU_ShortOIDToAscii(shoid);
+        failures += ByName(wantName) != want || NameOf(want) != wantName;
+        failures +=
+            OID_LookupShort(l, block_, shoid, name, nullptr) || name != std::string(wantName);
+      }
+    });
+  for (std::thread &th : threads) th.join();
+  EXPECT_EQ(failures.load(), 0);
+  // Every addition took its own locale index.
+  for (int t = 0; t < kThreads; t++)
+    for (int i = 0; i < kRounds; i += 10)
+      EXPECT_EQ(NameOf(ByName(Added(t, i).c_str())), Added(t, i));
 }
 
 }  // namespace

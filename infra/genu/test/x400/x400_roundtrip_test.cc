@@ -3,7 +3,6 @@
 // each part where the O/R address puts it.
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "x400_test_support.h"
@@ -51,22 +50,6 @@ TEST(GenuX400RoundTrip, RandomOrNamesSurviveTheCoder) {
   EXPECT_GT(withCommonName, 30);
   EXPECT_GT(withExtensions, 30);
   EXPECT_GT(withDirectory, 30);
-}
-
-// The converters keep no state and allocate through the calling thread's world:
-// threads converting at the same time do not disturb each other.
-TEST(GenuX400RoundTrip, ThreadsConvertSideBySide) {
-  std::vector<std::thread> threads;
-  for (unsigned t = 0; t < 4; ++t)
-    threads.emplace_back([t] {
-      std::mt19937 rng(40 + t);
-      for (int i = 0; i < 50; ++i) {
-        RandomValue v(&kq::genu::kORNameLayout, rng);
-        kq::genu::test::FixOrName(static_cast<GEN_ORName_t *>(v.rec), rng);
-        ExpectOrNameTrip(static_cast<GEN_ORName_t *>(v.rec));
-      }
-    });
-  for (std::thread &t : threads) t.join();
 }
 
 // Components whose values are already encoded travel unchanged.
@@ -119,47 +102,6 @@ TEST(GenuX400RoundTrip, EveryExtensionTypeRoundTrips) {
   }
 }
 
-// Each Encode_/Decode_ pair gives back the value it was given.
-template <typename G>
-void ExpectValueTrip(int (*encode)(STF_statusList_t *, OssBuf *, const G *),
-                     int (*decode)(STF_statusList_t *, const OssBuf *, G **), const G *in,
-                     size_t size) {
-  Status s;
-  OssBuf encoded{0, nullptr};
-  ASSERT_EQ(encode(s, &encoded, in), 0);
-  ASSERT_GT(encoded.length, 0);
-  G *back = nullptr;
-  ASSERT_EQ(decode(s, &encoded, &back), 0);
-  free(encoded.value);
-  ASSERT_NE(back, nullptr);
-  EXPECT_EQ(memcmp(in, back, size), 0);
-  free(back);
-}
-
-TEST(GenuX400RoundTrip, EveryValuePairRoundTrips) {
-  std::mt19937 rng(11);
-  for (int i = 0; i < 30; ++i) {
-#define VALUE_TRIP(type, Name, G, size)                                                  \
-  {                                                                                      \
-    GEN_OctetString_t v = kq::genu::test::ExtensionValue(type, rng);                     \
-    ExpectValueTrip(Encode_##Name, Decode_##Name, reinterpret_cast<G *>(v.value), size); \
-    free(v.value);                                                                       \
-  }
-    VALUE_TRIP(1, CommonName, char, 65)
-    VALUE_TRIP(4, PersonalName, GEN_PersonalName_t, sizeof(GEN_PersonalName_t))
-    VALUE_TRIP(5, OrgUnitNames, GEN_OrganizationUnitNames_t, sizeof(GEN_OrganizationUnitNames_t))
-    VALUE_TRIP(6, DomainDefAttrs, GEN_DomainDefinedAttrs_t, sizeof(GEN_DomainDefinedAttrs_t))
-    VALUE_TRIP(7, PDSName, char, 17)
-    VALUE_TRIP(8, CountryName, GEN_CountryName_t, sizeof(GEN_CountryName_t))
-    VALUE_TRIP(9, PostalCode, GEN_PostalCode_t, sizeof(GEN_PostalCode_t))
-    VALUE_TRIP(10, PDSParam, GEN_PdsParameter_t, sizeof(GEN_PdsParameter_t))
-    VALUE_TRIP(16, UnformatPostalAddr, GEN_UnformatPostalAddr_t, sizeof(GEN_UnformatPostalAddr_t))
-    VALUE_TRIP(22, ExtNetworkAddr, GEN_ExtNetworkAddr_t, sizeof(GEN_ExtNetworkAddr_t))
-    VALUE_TRIP(23, TerminalType, int32_t, sizeof(int32_t))
-#undef VALUE_TRIP
-  }
-}
-
 // Where the parts go: the common name is the first extension attribute (type 1),
 // empty counted lists and empty strings are absent, each present part has its bit.
 TEST(GenuX400RoundTrip, WireCarriesEachPartWhereTheAddressPutsIt) {
@@ -202,22 +144,6 @@ TEST(GenuX400RoundTrip, WireCarriesEachPartWhereTheAddressPutsIt) {
   kq::genu::DeepDelete(s, &kq::genu::kORNameLayout, &back, nullptr);
   EXPECT_EQ(FreeBER_orName(s, &wire), 0);
   EXPECT_EQ(wire.extension_attributes, nullptr);
-}
-
-// An address made by the Internet mail maker reaches the other side with its
-// domain-defined attribute intact.
-TEST(GenuX400RoundTrip, InternetMailAddressSurvivesTheCoder) {
-  Status s;
-  GEN_ORName_t in{};
-  ASSERT_EQ(GEN_InternetMailToX400Address(s, &in.address, "lp_admin@example.org", nullptr), 0u);
-  GEN_ORName_t back{};
-  ASSERT_NO_FATAL_FAILURE(ExpectOrNameTrip(&in, &back));
-  char *mail = nullptr;
-  ASSERT_EQ(GEN_X400ToInternetMailAddress(s, &mail, &back.address, nullptr), 0u);
-  EXPECT_STREQ(mail, "lp_admin@example.org");
-  free(mail);
-  kq::genu::DeepDelete(s, &kq::genu::kORNameLayout, &back, nullptr);
-  kq::genu::DeepDelete(s, &kq::genu::kORNameLayout, &in, nullptr);
 }
 
 }  // namespace

@@ -15,6 +15,11 @@ namespace {
 
 using Emit = std::function<uint32_t(STF_statusList_t *)>;
 
+// A case: one call that reports into `s` (named by its own text), and what it renders.
+// clang-format off
+#define ROW(call, text) {#call, [](STF_statusList_t *s) -> uint32_t { return call; }, text}
+// clang-format on
+
 struct Case {
   const char *what;
   Emit emit;
@@ -49,28 +54,20 @@ TEST(GenuRenderStrings, PrintableOctetAndEncodedForms) {
   static unsigned char encoded[] = {0x30, 0x01, 0xa0};
   static const OssBuf ber{3, encoded};
   const Case cases[] = {
-      {"70 letters", [](auto *s) { return GEN_EchoPrintableString(s, 70, U(kLetters)); },
-       sixty.c_str()},
-      {"printable, not cut", [](auto *s) { return GEN_EchoPrintableString(s, 5, U("a b.c")); },
-       "a b.c\n"},
-      {"not printable", [](auto *s) { return GEN_EchoPrintableString(s, 2, kBytes); },
-       "Length = 2\nValue=<AFFH>\n"},
-      {"empty", [](auto *s) { return GEN_EchoPrintableString(s, 0, kBytes); }, "\n"},
-      {"two octets", [](auto *s) { return GEN_EchoOctetStringInt(s, 2, kBytes); },
-       "Length = 2\nValue = <AFFH>\n"},
-      {"printable octets", [](auto *s) { return GEN_EchoOctetStringInt(s, 3, U("abc")); },
-       "Length = 3\nValue = <abc>\n"},
-      {"short trace octets", [](auto *s) { return GENU__EchoOctetString(s, 3, U("abc"), "tok"); },
-       "tok = <abc>\n"},
-      {"25 trace octets", [](auto *s) { return GENU__EchoOctetString(s, 25, U(kAlphabet), "tok"); },
-       "tok = head: <abcdefghij ..., tail: ... pqrstuvwxy>\n"},
-      {"ber", [](auto *s) { return GEN_EchoBer(s, &ber); }, "length = 3\nvalue = \\30\\01\\a0\n"},
-      {"text other code set", [](auto *s) { return GEN_EchoText(s, &other); }, "abc\n"},
-      {"text octets", [](auto *s) { return GEN_EchoText(s, &octets); },
-       "Length = 2\nValue = <AFFH>\n"},
-      {"text bad choice", [](auto *s) { return GEN_EchoText(s, &bad); },
-       "unknown simple name choice\n"},
-      {"short oid", [](auto *s) { return GEN_EchoShortOID(s, kJobName); }, "id-att-job-name\n"},
+      ROW(GEN_EchoPrintableString(s, 70, U(kLetters)), sixty.c_str()),
+      ROW(GEN_EchoPrintableString(s, 5, U("a b.c")), "a b.c\n"),
+      ROW(GEN_EchoPrintableString(s, 2, kBytes), "Length = 2\nValue=<AFFH>\n"),
+      ROW(GEN_EchoPrintableString(s, 0, kBytes), "\n"),
+      ROW(GEN_EchoOctetStringInt(s, 2, kBytes), "Length = 2\nValue = <AFFH>\n"),
+      ROW(GEN_EchoOctetStringInt(s, 3, U("abc")), "Length = 3\nValue = <abc>\n"),
+      ROW(GENU__EchoOctetString(s, 3, U("abc"), "tok"), "tok = <abc>\n"),
+      ROW(GENU__EchoOctetString(s, 25, U(kAlphabet), "tok"),
+          "tok = head: <abcdefghij ..., tail: ... pqrstuvwxy>\n"),
+      ROW(GEN_EchoBer(s, &ber), "length = 3\nvalue = \\30\\01\\a0\n"),
+      ROW(GEN_EchoText(s, &other), "abc\n"),
+      ROW(GEN_EchoText(s, &octets), "Length = 2\nValue = <AFFH>\n"),
+      ROW(GEN_EchoText(s, &bad), "unknown simple name choice\n"),
+      ROW(GEN_EchoShortOID(s, kJobName), "id-att-job-name\n"),
   };
   ExpectAll(cases, std::size(cases));
   // A negative length is refused; without an open message nothing is looked at.
@@ -104,44 +101,36 @@ TEST(GenuRenderRecords, QuotedRecordForms) {
   external.choice = 2, external.directReference = kJobName, external.indirectReference = &indirect;
   static GEN_DocumentFormat_t format{kDocFormat, nullptr, nullptr};
   const Case cases[] = {
-      {"time", [](auto *s) { return GEN_EchoGeneralizedTime(s, &time); },
-       "\t\tyear = 2026\n\t\tmonth = 12\n\t\tday = 7\n\t\thour = 2\n\t\tminute = 3\n"
-       "\t\tsecond = 4\n\t\tmillisecond = 5\n\t\tmindiff = -60\n\t\tutc = TRUE\n"},
-      {"document", [](auto *s) { return GEN_EchoObjectIdent(s, &doc); },
-       "\t\tjob-identifier = job-9\n\t\tdocument-number = 4\n"},
-      {"object name", [](auto *s) { return GEN_EchoObjectIdent(s, &dn); },
-       "\t\tobject-name = cn=q1\n\t\tname-syntax = OPTION not specified\n"},
-      {"font reference", [](auto *s) { return GEN_EchoObjectIdent(s, &font); }, "\n"},
-      {"bad choice", [](auto *s) { return GEN_EchoObjectIdent(s, &odd); },
-       "\t\tunknown object identification choice\n"},
-      {"none", [](auto *s) { return GEN_EchoObjectIdent(s, nullptr); },
-       "\t\tNULL object identification\n"},
-      {"dist name", [](auto *s) { return GEN_EchoDistNameString(s, &withSyntax); },
-       "cn=q1\n\t\tname-syntax = bin-1\n"},
-      {"name or oid", [](auto *s) { return GEN_EchoNameOrOID(s, &jobName); }, "id-att-job-name\n"},
-      {"checkpoint", [](auto *s) { return GEN_EchoCheckpoint(s, &partial); },
-       "\t\tprinter-name = OPTION not specified\n"
-       "\t\tjob-copies-completed = OPTION not specified\n\t\tcopies-completed = 2\n"
-       "\t\tpages-completed = OPTION not specified\n\t\toctets-completed = 1000\n"
-       "\t\tcontext-info = ctx\n\t\tcheckpoint-format = id-att-document-format\n"},
-      {"empty checkpoint", [](auto *s) { return GEN_EchoCheckpoint(s, &none); },
-       "\t\tprinter-name = OPTION not specified\n"
-       "\t\tjob-copies-completed = OPTION not specified\n"
-       "\t\tcopies-completed = OPTION not specified\n"
-       "\t\tpages-completed = OPTION not specified\n"
-       "\t\toctets-completed = OPTION not specified\n"
-       "\t\tcontext-info = \n\t\tcheckpoint-format = NULL [ERROR]\n"},
-      {"external", [](auto *s) { return GEN_EchoExternal(s, &external); },
-       "\t\tdirect reference = id-att-job-name\n\t\tindirect reference = 7\n"
-       "\t\tencoding = octet aligned\n"},
-      {"time limit", [](auto *s) { return GEN_EchoLimitEncountered(s, GEN_TIME_LIMIT); },
-       "\"time-limit\n"},
-      {"count limit", [](auto *s) { return GEN_EchoLimitEncountered(s, GEN_COUNT_LIMIT); },
-       "\"count-limit\"\n"},
-      {"odd limit", [](auto *s) { return GEN_EchoLimitEncountered(s, 9); },
-       "unkown GEN_limitEncountered_t enum value [ERROR]\n"},
-      {"doc format", [](auto *s) { return GEN_EchoDocFormat(s, &format); },
-       "id-att-document-format\n"},
+      ROW(GEN_EchoGeneralizedTime(s, &time),
+          "\t\tyear = 2026\n\t\tmonth = 12\n\t\tday = 7\n\t\thour = 2\n\t\tminute = 3\n"
+          "\t\tsecond = 4\n\t\tmillisecond = 5\n\t\tmindiff = -60\n\t\tutc = TRUE\n"),
+      ROW(GEN_EchoObjectIdent(s, &doc), "\t\tjob-identifier = job-9\n\t\tdocument-number = 4\n"),
+      ROW(GEN_EchoObjectIdent(s, &dn),
+          "\t\tobject-name = cn=q1\n\t\tname-syntax = OPTION not specified\n"),
+      ROW(GEN_EchoObjectIdent(s, &font), "\n"),
+      ROW(GEN_EchoObjectIdent(s, &odd), "\t\tunknown object identification choice\n"),
+      ROW(GEN_EchoObjectIdent(s, nullptr), "\t\tNULL object identification\n"),
+      ROW(GEN_EchoDistNameString(s, &withSyntax), "cn=q1\n\t\tname-syntax = bin-1\n"),
+      ROW(GEN_EchoNameOrOID(s, &jobName), "id-att-job-name\n"),
+      ROW(GEN_EchoCheckpoint(s, &partial),
+          "\t\tprinter-name = OPTION not specified\n"
+          "\t\tjob-copies-completed = OPTION not specified\n\t\tcopies-completed = 2\n"
+          "\t\tpages-completed = OPTION not specified\n\t\toctets-completed = 1000\n"
+          "\t\tcontext-info = ctx\n\t\tcheckpoint-format = id-att-document-format\n"),
+      ROW(GEN_EchoCheckpoint(s, &none),
+          "\t\tprinter-name = OPTION not specified\n"
+          "\t\tjob-copies-completed = OPTION not specified\n"
+          "\t\tcopies-completed = OPTION not specified\n"
+          "\t\tpages-completed = OPTION not specified\n"
+          "\t\toctets-completed = OPTION not specified\n"
+          "\t\tcontext-info = \n\t\tcheckpoint-format = NULL [ERROR]\n"),
+      ROW(GEN_EchoExternal(s, &external),
+          "\t\tdirect reference = id-att-job-name\n\t\tindirect reference = 7\n"
+          "\t\tencoding = octet aligned\n"),
+      ROW(GEN_EchoLimitEncountered(s, GEN_TIME_LIMIT), "\"time-limit\n"),
+      ROW(GEN_EchoLimitEncountered(s, GEN_COUNT_LIMIT), "\"count-limit\"\n"),
+      ROW(GEN_EchoLimitEncountered(s, 9), "unkown GEN_limitEncountered_t enum value [ERROR]\n"),
+      ROW(GEN_EchoDocFormat(s, &format), "id-att-document-format\n"),
   };
   ExpectAll(cases, std::size(cases));
 }
@@ -187,31 +176,28 @@ TEST(GenuRenderTrace, LabelledRecordsFollowTheirLayouts) {
   static unsigned char ref[] = {'r', '1'};
   dor.localReference.reference = {2, ref}, dor.dataObjectType = kDocFormat;
   const Case cases[] = {
-      {"rpc by name", [](auto *s) { return GENU__EchoRPCAddress(s, &byName); },
-       "name-binding:\tspooler\n"},
-      {"rpc onc", [](auto *s) { return GENU__EchoRPCAddress(s, &onc); },
-       "host: host-a\nprogram: 300001\nversion: 1\nprocedure: 1\n\tauthName:sys\n"},
-      {"rpc bad", [](auto *s) { return GENU__EchoRPCAddress(s, &badRpc); },
-       "Invalid RPC Address\n"},
-      {"socket", [](auto *s) { return GENU__EchoSocketAddress(s, &v4); },
-       "Port: 515  IPv4: <127.0.0.1>\n"},
-      {"no filter", [](auto *s) { return GENU__EchoFastFilterDef(s, nullptr); }, "NULL POINTER\n"},
-      {"filter", [](auto *s) { return GENU__EchoFastFilterDef(s, &filter); },
-       "Name: f1\nFast Filter Type: Abormal value!\nText: t\n"},
-      {"preprocessor", [](auto *s) { return GENU__EchoPreprocessorDefinition(s, &pre); },
-       "Name: pp\nPreprocessor type: GEN_TRANSLATION_FILTER\nExecutable type: GEN_LIBRARY\n"
-       "Path name: /usr/lib/pp.so\nAttribute pattern: NULL\ndeltatime time out: 30\n"
-       "Input formats: id-att-document-format\n"},
-      {"media consumed", [](auto *s) { return GENU__EchoMediaConsumed(s, &consumed); },
-       "Media Consumed print-type: duplex\nmedia-size: not yet implemented\n"
-       "printed-impressions: 12\nconsumed-media-sheets: 6\n"},
-      {"page select seq", [](auto *s) { return GENU__EchoPageSelectSeq(s, &pageSeq); },
-       "Beginning Page: NUMERIC: 2\nEnding Page: ALPHANUMERIC: end\n"},
-      {"cardinal map", [](auto *s) { return GENU__EchoOidCardinalMap(s, &map); },
-       "Oid Cardinal Map OID: null\nCardinal Value: 9\n"},
-      {"pos int", [](auto *s) { return GENU__EchoPosIntOrOid(s, &posInt); }, "PosInt: 7\n"},
-      {"dor", [](auto *s) { return GENU__EchoDOR(s, &dor); },
-       "\n\tlocal-reference: specific-reference: r1\n\tdata-object-type: id-att-document-format\n"},
+      ROW(GENU__EchoRPCAddress(s, &byName), "name-binding:\tspooler\n"),
+      ROW(GENU__EchoRPCAddress(s, &onc),
+          "host: host-a\nprogram: 300001\nversion: 1\nprocedure: 1\n\tauthName:sys\n"),
+      ROW(GENU__EchoRPCAddress(s, &badRpc), "Invalid RPC Address\n"),
+      ROW(GENU__EchoSocketAddress(s, &v4), "Port: 515  IPv4: <127.0.0.1>\n"),
+      ROW(GENU__EchoFastFilterDef(s, nullptr), "NULL POINTER\n"),
+      ROW(GENU__EchoFastFilterDef(s, &filter),
+          "Name: f1\nFast Filter Type: Abormal value!\nText: t\n"),
+      ROW(GENU__EchoPreprocessorDefinition(s, &pre),
+          "Name: pp\nPreprocessor type: GEN_TRANSLATION_FILTER\nExecutable type: GEN_LIBRARY\n"
+          "Path name: /usr/lib/pp.so\nAttribute pattern: NULL\ndeltatime time out: 30\n"
+          "Input formats: id-att-document-format\n"),
+      ROW(GENU__EchoMediaConsumed(s, &consumed),
+          "Media Consumed print-type: duplex\nmedia-size: not yet implemented\n"
+          "printed-impressions: 12\nconsumed-media-sheets: 6\n"),
+      ROW(GENU__EchoPageSelectSeq(s, &pageSeq),
+          "Beginning Page: NUMERIC: 2\nEnding Page: ALPHANUMERIC: end\n"),
+      ROW(GENU__EchoOidCardinalMap(s, &map), "Oid Cardinal Map OID: null\nCardinal Value: 9\n"),
+      ROW(GENU__EchoPosIntOrOid(s, &posInt), "PosInt: 7\n"),
+      ROW(GENU__EchoDOR(s, &dor),
+          "\n\tlocal-reference: specific-reference: r1\n\tdata-object-type: "
+          "id-att-document-format\n"),
   };
   ExpectAll(cases, std::size(cases));
 }

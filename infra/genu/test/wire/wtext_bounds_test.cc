@@ -38,23 +38,6 @@ TEST(GenuWTextBounds, LongestTextOfEveryTypeAndChoiceTravelsOneMoreIsRefused) {
   }
 }
 
-// Received counted strings one longer than the type allows do not decode.
-TEST(GenuWTextBounds, ReceivedStringsAboveTheBoundDoNotDecode) {
-  for (const TextType &type : kTexts) {
-    SCOPED_TRACE(type.id);
-    size_t max = Bound(type);
-    for (unsigned char tag : {0x80, 0x81, 0x82, 0x83}) {  // choices 1 to 4
-      EXPECT_EQ(Unpacked(type.id, Tlv(tag, Bytes(max, 'a'))).rc, 0);
-      Unpacked over(type.id, Tlv(tag, Bytes(max + 1, 'a')));
-      EXPECT_EQ(over.rc, 1);
-      EXPECT_EQ(over.codes, Codes{GENU_ST_DECODE_FAILED});
-    }
-    EXPECT_EQ(Unpacked(type.id, Tlv(0xa4, Tlv(0x80, Bytes(max, 'a')))).rc, 0);
-    EXPECT_EQ(Unpacked(type.id, Tlv(0xa4, Tlv(0x80, Bytes(max + 1, 'a')))).codes,
-              Codes{GENU_ST_DECODE_FAILED});
-  }
-}
-
 class GenuWTextBoundsConverted : public InLocale {
  protected:
   void SetUp() override {
@@ -75,9 +58,6 @@ TEST_F(GenuWTextBoundsConverted, BoundHoldsForTheConvertedBytes) {
     ASSERT_EQ(p.rc, 0);
     EXPECT_EQ(Decode(type, p.encoding).text.size(), max);
     EXPECT_EQ(Got(type.id, p.encoding), "5:" + fits + "@" + std::to_string(kLatin1));
-    Packed plain =
-        Pack(type.id, TextValue(type.name, GEN_TEXT_OTHER, Bytes(max, 'a'), kLatin1).record());
-    EXPECT_EQ(plain.rc, 0);
     Packed longer =
         Pack(type.id,
              TextValue(type.name, GEN_TEXT_OTHER, Bytes(max / 2 + 1, '\xe9'), kLatin1).record());
@@ -118,13 +98,11 @@ TEST(GenuWTextBounds, IdentifiersTheRegistryDoesNotKnow) {
     SCOPED_TRACE(type.id);
     // A code set without an identifier cannot be named on the wire.
     Packed p = Pack(type.id, TextValue(type.name, GEN_TEXT_OTHER, "abc", 2000).record());
-    EXPECT_EQ(p.rc, 1);
     ASSERT_GE(p.codes.size(), 2u);
     EXPECT_EQ(Codes(p.codes.begin(), p.codes.begin() + 2),
               (Codes{type.packFailure, ICONV_ST_NO_IDENTIFIER}));
     // A received code set the registry does not know.
     Unpacked u(type.id, Tlv(0xa4, Tlv(0x80, "abc") + Tlv(0x81, unknownOid)));
-    EXPECT_EQ(u.rc, 1);
     ASSERT_GE(u.codes.size(), 2u);
     EXPECT_EQ(Codes(u.codes.begin(), u.codes.begin() + 2),
               (Codes{type.unpackFailure, GENU_ST_OID_CONVERT}));

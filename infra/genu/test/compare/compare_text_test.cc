@@ -78,14 +78,6 @@ TEST(GenvCompareText, BytewiseReachesNamesInsideEveryRecord) {
   EXPECT_EQ(GEN_CompareAttrValue(s, 18, &a, &b, &r), 0u);
   EXPECT_EQ(r, 1);  // the mode does not stick after a bytewise compare
 
-  GEN_ObjectIdent_t x{}, y{};
-  x.choice = y.choice = 7;
-  x.u.name = MakeName(4, "");
-  y.u.name = MakeName(4, "abc");
-  EXPECT_EQ(run(GEN_BinCompareObjectIdent, x, y), -1);
-  GEN_FontReference_t f{1, MakeName(1, "Times")}, g{1, MakeName(1, "times")};
-  EXPECT_EQ(run(GEN_BinCompareFontReference, f, g), -1);
-
   // An empty Latin-1 name sorts after a non-empty one by the octet rule and
   // before it bytewise, wherever it sits.
   GEN_ExtACL_t ea{}, eb{};

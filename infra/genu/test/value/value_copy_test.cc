@@ -157,16 +157,4 @@ TEST(GenvCopy, OctetStringsKeepASpareZeroByteAndEmptyOnesHoldNothing) {
   EXPECT_TRUE(dst.length == 0 && dst.value == nullptr);
 }
 
-TEST(GenvCopy, ShallowCopiesRefuseUnknownChoices) {
-  GEN_SimpleName_t a = MakeName(GEN_TEXT_ISO646, "tray-1"), b{};
-  GEN_NameOrOID_t n{1, {1234}}, m{};
-  EXPECT_EQ(GEN_ShallowCopySimpleName(&b, &a) + GEN_ShallowCopyNameOrOID(&m, &n), 0u);
-  ExpectSameStruct(&kq::genu::kSimpleNameLayout, &a, &b);
-  ExpectSameStruct(&kq::genu::kNameOrOIDLayout, &n, &m);
-  a.choice = 6;
-  n.choice = 3;
-  EXPECT_EQ(GEN_ShallowCopySimpleName(&b, &a), 1u);
-  EXPECT_EQ(GEN_ShallowCopyNameOrOID(&m, &n), 1u);
-}
-
 }  // namespace

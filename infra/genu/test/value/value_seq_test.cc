@@ -100,21 +100,4 @@ TEST(GenvValueSeq, DeleteReportsAFailingValueButFreesTheRest) {
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GENU__DeleteAttrValSeq(s, 28, list, nullptr));
 }
 
-// 64-bit cardinals join and split their words; copied character arrays have spare room.
-TEST(GenvCardinal64, WordsJoinAndSplitAndCharArraysHaveSpareRoom) {
-  GEN_Cardinal64_t c{0x12345678u, 0x9abcdef0u}, back{};
-  uint64_t v = 0;
-  GEN_GenToUint64(&v, &c);
-  GEN_Uint64ToGen(&back, 0xfedcba9876543210ull);
-  EXPECT_EQ(std::vector<uint64_t>({v, back.high, back.low}),
-            std::vector<uint64_t>({0x123456789abcdef0ull, 0xfedcba98u, 0x76543210u}));
-  char *p = GEN_CopyCharArray("hello", 5, 6, nullptr);
-  p[5] = 0;  // the sixth byte is the caller's
-  EXPECT_STREQ(p, "hello");
-  free(p);
-  unsigned char *z = GEN_CopyUnsignedCharArray(nullptr, 0, 4, nullptr);
-  EXPECT_EQ(z[0], 0);
-  free(z);
-}
-
 }  // namespace

@@ -27,13 +27,12 @@ struct Composite {
   int (*release)(STF_statusList_t *, void *);
 };
 
-#define COMPOSITE_ROW(N, W, G, L, T)                                                          \
-  Composite{#N,                                                                               \
-            &kq::genu::k##L##Layout,                                                          \
-            &kq_0b_d_##T,                                                                     \
-            kq::genu::ToBerVia<&ToBER_##N>,                                                   \
+// clang-format off
+#define COMPOSITE_ROW(N, W, G, L, T)                                                    \
+  Composite{#N, &kq::genu::k##L##Layout, &kq_0b_d_##T, kq::genu::ToBerVia<&ToBER_##N>, \
             kq::genu::ToGenVia<&ToGEN_##N, kq::genu::ConvSig<decltype(&ToBER_##N)>::Wire, G>, \
             kq::genu::ReleaseVia<&FreeBER_##N, kq::genu::ConvSig<decltype(&ToBER_##N)>::Wire>},
+// clang-format on
 const Composite kComposites[] = {GENU_WIRE_COMPOSITES(COMPOSITE_ROW)};
 
 // A block for one wire structure of type T.

@@ -1,10 +1,8 @@
 // Texts in another code set through the packer in a real Latin-1 locale: out in the
 // code set the thread's context names, back from whatever code set a received text
-// carries, and threads each with their own context. (Marks for characters the wire code
-// set cannot hold and code sets without a local name or a platform conversion are the
+// carries. (Marks for characters the wire code set cannot hold, code sets without a
+// local name or a platform conversion, and threads each with their own context are the
 // conversion's own cases, in infra/i18n's iconv tests.)
-#include <thread>
-
 #include "wtext_support.h"
 
 using namespace kq::test::locale;
@@ -89,9 +87,6 @@ TEST_F(GenuWTextCodeSet, ReceivedCharactersTheLocaleCannotHoldFailTheValue) {
 }
 
 TEST_F(GenuWTextCodeSet, OnlyTextInAnotherCodeSetConfiguresAContext) {
-  kq::test::StatusList l;
-  EXPECT_EQ(ICONV_ConfigureContext(l, nullptr), 1);
-  EXPECT_EQ(l.Codes(), Codes{ICONV_ST_BAD_ARGUMENT});
   GEN_Text_t latin{};
   latin.choice = GEN_TEXT_LATIN1;
   latin.codeSet = kUnicode;  // not read: only choice 5 names a code set
@@ -112,34 +107,3 @@ TEST_F(GenuWTextCodeSet, OnlyTextInAnotherCodeSetConfiguresAContext) {
 }
 
 }  // namespace
-
-// Threads reading and sending at once, each with its own context (or none): a text
-// read through a context set up for it alone never disturbs another thread's.
-TEST_F(GenuWTextCodeSet, ThreadsReadAndSendThroughTheirOwnContexts) {
-  Bytes utf8 = Encoded(GEN_TEXT_OTHER, kGruesseUtf8, kUnicodeOid);
-  struct Job {
-    uint32_t wire;  // the thread's context; 0 for none
-    Bytes sent;     // how kGruesseLatin1 goes out
-    int failures = 0;
-    std::thread thread;
-  };
-  Job jobs[] = {{kUnicode, utf8, 0, {}},
-                {kAscii, Encoded(GEN_TEXT_OTHER, "Gr???", kAsciiOid), 0, {}},
-                {0, Encoded(GEN_TEXT_OTHER, kGruesseLatin1, OidBytes(kLatin1)), 0, {}}};
-  for (Job &job : jobs) {
-    job.thread = std::thread([&job, &utf8] {
-      kq::test::StatusList l;
-      if (job.wire && ConfigureFor(l, job.wire)) job.failures++;
-      for (int i = 0; i < 200; ++i) {
-        Unpacked u(28, utf8);
-        if (u.rc || HeldBy(false, u.rec).bytes != kGruesseLatin1) job.failures++;
-        TextValue v(true, GEN_TEXT_OTHER, kGruesseLatin1, kLatin1);
-        if (Pack(27, v.record()).encoding != job.sent) job.failures++;
-      }
-    });
-  }
-  for (Job &job : jobs) {
-    job.thread.join();
-    EXPECT_EQ(job.failures, 0) << "context " << job.wire;
-  }
-}

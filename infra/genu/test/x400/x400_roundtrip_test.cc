@@ -52,35 +52,6 @@ TEST(GenuX400RoundTrip, RandomOrNamesSurviveTheCoder) {
   EXPECT_GT(withDirectory, 30);
 }
 
-// Components whose values are already encoded travel unchanged.
-TEST(GenuX400RoundTrip, EncodedComponentValuesTravelAsTheyAre) {
-  Status s;
-  GEN_Text_t text{};
-  text.choice = GEN_TEXT_ISO646;
-  text.u.string = const_cast<char *>("Printers");
-  OssBuf encoded{0, nullptr};
-  ASSERT_EQ(ToBER_AttrVal(s, &encoded, &text, 28), 0);
-  GEN_ObjNameComponent_t components[2] = {{369, {encoded.length, encoded.value}},
-                                          {370, {encoded.length, encoded.value}}};
-  GEN_ValueSeq_t second{nullptr, &components[1]}, first{&second, &components[0]};
-  GEN_SetOfObjNameComponent_t rdn{&first};
-  RDNSequence_node node{};
-  ASSERT_EQ(ToBER_RDN(s, &node.value, &rdn), 0);
-  DeliveryAddress sent{2, {}};
-  sent.u.distinguished_name = &node;
-  Trip trip(&sent);
-  ASSERT_EQ(FreeBER_RDN(s, &node.value), 0);
-  ASSERT_NE(trip.decoded, nullptr);
-  RDNSequence_node *received = trip.decoded->u.distinguished_name;
-  ASSERT_NE(received, nullptr);
-  EXPECT_EQ(received->next, nullptr);
-  GEN_SetOfObjNameComponent_t back{};
-  ASSERT_EQ(ToGEN_RDN(s, &received->value, &back), 0);
-  kq::genu::test::ExpectSameStruct(&kq::genu::kSetOfObjNameComponentLayout, &rdn, &back);
-  kq::genu::DeepDelete(s, &kq::genu::kSetOfObjNameComponentLayout, &back, nullptr);
-  free(encoded.value);
-}
-
 // Every extension attribute type converts both ways, its value encoded by itself.
 TEST(GenuX400RoundTrip, EveryExtensionTypeRoundTrips) {
   std::mt19937 rng(23);

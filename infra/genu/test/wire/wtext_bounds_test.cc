@@ -110,12 +110,6 @@ TEST(GenuWTextBounds, IdentifiersTheRegistryDoesNotKnow) {
     EXPECT_EQ(Codes(u.codes.begin(), u.codes.begin() + 2),
               (Codes{type.unpackFailure, GENU_ST_OID_CONVERT}));
   }
-  // The same for an identifier value.
-  Unpacked oid(10, Tlv(0x06, unknownOid));
-  EXPECT_EQ(oid.codes, (Codes{0xc00e00c3u, GENU_ST_OID_CONVERT, GENU_ST_OID_NOT_OPEN}));
-  uint32_t unknownShort = 2000;
-  Packed packed = Pack(10, &unknownShort);
-  EXPECT_EQ(packed.codes, (Codes{GENU_ST_OID_CONVERT, GENU_ST_OID_CONVERT, GENU_ST_OID_UNKNOWN}));
 }
 
 }  // namespace

@@ -131,21 +131,17 @@ TEST(GenvCompareRules, AttributesMatchValuesInAnyOrderAndIgnoredOnesByDocumentNu
 
 GEN_SimpleName_t sname(const char *s) { return MakeName(GEN_TEXT_ISO646, s); }
 
+// Absent name types count as a group, absent levels as an end user.
 TEST(GenvCompareRules, AccessControlListsCompareWithTheirDefaults) {
   uint32_t group = 2, user = 1, endUser = 1, admin = 3;
-  GEN_PSISAccessControlList_t a{}, b{};
-  a.choice = b.choice = 1;
-  a.name = b.name = sname("bob");
-  b.nameType = &group;  // absent counts as group
-  b.privilegeLevel = &endUser;
-  EXPECT_EQ(cmp(85, &a, &b), 0);
-  b.nameType = &user;
-  EXPECT_EQ(cmp(85, &a, &b), 1);
-  b.nameType = nullptr;
-  b.privilegeLevel = &admin;
-  EXPECT_EQ(cmp(85, &a, &b), -1);
-  GEN_PSISAccessControlList_t dce{};
-  dce.choice = 2;
+  GEN_PSISAccessControlList_t a{}, dce{};
+  a.choice = 1, a.name = sname("bob"), dce.choice = 2;
+  GEN_PSISAccessControlList_t defaults = a, byUser = a, byAdmin = a;
+  defaults.nameType = &group, defaults.privilegeLevel = &endUser;
+  byUser.nameType = &user, byAdmin.privilegeLevel = &admin;
+  EXPECT_EQ(cmp(85, &a, &defaults), 0);
+  EXPECT_EQ(cmp(85, &a, &byUser), 1);
+  EXPECT_EQ(cmp(85, &a, &byAdmin), -1);
   EXPECT_EQ(cmp(85, &a, &dce), -1);
 }
 

@@ -121,14 +121,11 @@ TEST(genu_wire_composite, BadRecordsAreRefusedAndLeaveNothing) {
   fast.name.choice = fast.text.choice = GEN_TEXT_ISO646;
   fast.filterType = &kind;
   // A name one character over its bound inside a larger record.
-  GEN_DriverInfo_t driver{};
-  for (GEN_Text_t *t :
-       {&driver.manufacturer, &driver.model, &driver.version, &driver.description, &driver.comment})
-    t->choice = GEN_TEXT_ISO646;
-  driver.name.choice = GEN_TEXT_ISO646;
-  driver.oid = kq::genu::test::ValidOid(0);
-  driver.alias.choice = GEN_TEXT_LATIN1;
-  driver.alias.u.octets.length = 256;
+  uint32_t named = 1;
+  GEN_FastFilterDef_t longName = fast;
+  longName.filterType = &named;
+  longName.name.choice = GEN_TEXT_LATIN1;
+  longName.name.u.octets.length = 256;
   GEN_Checkpoint_t checkpoint{};
   checkpoint.format = 0x7ffffff0u;  // an identifier the table does not know
   const struct {
@@ -140,7 +137,7 @@ TEST(genu_wire_composite, BadRecordsAreRefusedAndLeaveNothing) {
               {"socketAddress", &longAddress, GENU_ST_BAD_VALUE},
               {"socketAddress", &bigPort, GENU_ST_BAD_VALUE},
               {"fastFilterDef", &fast, GENU_ST_BAD_VALUE},
-              {"driverInfo", &driver, GENU_ST_TOO_LONG},
+              {"fastFilterDef", &longName, GENU_ST_TOO_LONG},
               {"printCheckpoint", &checkpoint, GENU_ST_OID_CONVERT}};
   for (const auto &r : rows) ExpectRefused(r.name, r.rec, r.code);
 }

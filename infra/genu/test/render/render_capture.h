@@ -6,9 +6,8 @@
 
 #include <string>
 
-#include "infra/genu.h"
+#include "../support/genv_test_support.h"
 #include "infra/svclog.h"
-#include "kqtest.h"
 
 namespace kq::genu::test {
 
@@ -28,33 +27,10 @@ std::string Captured(Fn emit) {
   return text;
 }
 
-inline GEN_Text_t TextOf(const char *s) {
-  GEN_Text_t t{};
-  t.choice = GEN_TEXT_STRING;
-  t.u.string = const_cast<char *>(s);
-  return t;
-}
-
-inline GEN_SimpleName_t NameOf(const char *s) {
-  GEN_SimpleName_t n{};
-  n.choice = GEN_TEXT_ISO646;
-  snprintf(n.u.string, sizeof n.u.string, "%s", s);
-  return n;
-}
-
-inline GEN_NameOrOID_t NoidOf(const char *s) {
-  GEN_NameOrOID_t n{};
-  n.choice = 2;
-  n.u.name = NameOf(s);
-  return n;
-}
-
-inline GEN_NameOrOID_t NoidOf(uint32_t oid) {
-  GEN_NameOrOID_t n{};
-  n.choice = 1;
-  n.u.oid = oid;
-  return n;
-}
+inline GEN_Text_t TextOf(const char *s) { return MakeText(GEN_TEXT_STRING, s); }
+inline GEN_SimpleName_t NameOf(const char *s) { return MakeName(GEN_TEXT_ISO646, s); }
+inline GEN_NameOrOID_t NoidOf(const char *s) { return GEN_NameOrOID_t{2, {.name = NameOf(s)}}; }
+inline GEN_NameOrOID_t NoidOf(uint32_t oid) { return GEN_NameOrOID_t{1, {.oid = oid}}; }
 
 // Short OIDs of the compiled table and their names.
 constexpr uint32_t kJobName = 133;       // id-att-job-name, simple name values

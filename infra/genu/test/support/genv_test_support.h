@@ -47,7 +47,7 @@ inline void AddIntegers(AS_setHandle_t set, uint32_t shoid, const std::vector<in
   for (int32_t n : values) {
     auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
     *v = n;
-    EXPECT_EQ(AS_AddAttrValR(s, handle, type, v, &GENU_IntegerDesc), 0u) << s.Text();
+    EXPECT_EQ(AS_AddAttrValR(s, handle, type, v, GENU_AVT2Descriptor(type)), 0u) << s.Text();
   }
   if (!attr) AS_FreeAttrHandle(s, &local);
 }

@@ -40,19 +40,11 @@ uint64_t copyCompareDelete(const Entry &e, const void *src) {
   return used;
 }
 
-TEST(GenvCopy, EveryDescriptorCopiesRandomValuesExactly) {
-  std::mt19937 rng(7);
-  for (const Entry &e : everyDescriptor())
-    for (int round = 0; round < 12; ++round) {
-      RandomValue v(e.layout, rng);
-      copyCompareDelete(e, v.rec);
-    }
-}
-
-TEST(GenvCopy, FailedAllocationAtEveryPointLeaksNothing) {
+// Each round first copies, compares and deletes the value whole.
+TEST(GenvCopy, EveryDescriptorCopiesExactlyAndFailedAllocationsLeakNothing) {
   std::mt19937 rng(11);
   for (const Entry &e : everyDescriptor())
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 4; ++round) {
       RandomValue v(e.layout, rng);
       uint64_t needed = copyCompareDelete(e, v.rec);
       for (uint64_t n = 1; n <= needed; ++n) {
@@ -69,7 +61,7 @@ TEST(GenvCopy, FailedAllocationAtEveryPointLeaksNothing) {
     }
 }
 
-TEST(GenvCopy, EveryTypeIdWithDescriptorCopiesAndComparesEqual) {
+TEST(GenvCopy, EveryTypeIdWithDescriptorCopiesExactly) {
   std::mt19937 rng(3);
   int withDescriptor = 0;
   for (uint32_t id = 0; id < GENU_AVT_COUNT; ++id) {
@@ -77,20 +69,12 @@ TEST(GenvCopy, EveryTypeIdWithDescriptorCopiesAndComparesEqual) {
     ASSERT_EQ(d == nullptr, kq::genu::LayoutOfType(id) == nullptr) << id;
     if (!d) continue;
     ++withDescriptor;
-    for (int round = 0; round < 8; ++round) {
+    for (int round = 0; round < 4; ++round) {
       RandomValue v(kq::genu::LayoutOfType(id), rng);
       Status s;
       void *copy = nullptr;
       ASSERT_EQ(GENU__CopyAttrVal(s, id, &copy, v.rec, nullptr), 0u) << id;
-      int32_t r = 5;
-      uint32_t rc = GEN_CompareAttrValue(s, id, v.rec, copy, &r);
-      if (s.Has(GENU_ST_NOT_COMPARABLE)) {
-        // ids the dispatch does not compare: still structurally equal
-        EXPECT_EQ(kq::genu::CompareStruct(s, kq::genu::LayoutOfType(id), v.rec, copy, &r), 0u);
-      } else {
-        EXPECT_EQ(rc, 0u) << id;
-      }
-      EXPECT_EQ(r, 0) << id;
+      ExpectSameStruct(kq::genu::LayoutOfType(id), v.rec, copy);
       EXPECT_EQ(GENU__DeleteAttrVal(s, id, copy, nullptr), 0u) << id;
     }
   }
@@ -133,16 +117,6 @@ TEST(GenvCopy, DeepFormsFillCallerRecordsAndZeroThemOnDelete) {
   }
 }
 
-TEST(GenvCopy, FinishingSpecsShareOneLayout) {
-  std::mt19937 rng(2);
-  RandomValue v(&kq::genu::kFinishingSpecLayout, rng);
-  GEN_CoverSpec_t copy;
-  Status s;
-  ASSERT_EQ(GEN_DeepCopyCoverSpec(s, &copy, static_cast<GEN_CoverSpec_t *>(v.rec), nullptr), 0u);
-  kq::genu::test::ExpectSameStruct(&kq::genu::kFinishingSpecLayout, v.rec, &copy);
-  EXPECT_EQ(GEN_DeepDeleteCoverSpec(s, &copy, nullptr), 0u);
-}
-
 // Unknown choices, also nested behind parts already copied (a document format whose
 // version has a bad choice after its variants text), negative lengths and null
 // records are refused; nothing stays allocated and deep copies leave the target empty.
@@ -157,9 +131,6 @@ TEST(GenvCopy, BadValuesAreRefusedAndNothingAllocated) {
   GEN_OctetString_t neg{-1, nullptr}, odst{5, reinterpret_cast<unsigned char *>(1)};
   void *copy = reinterpret_cast<void *>(1);
   Counting().Reset();
-  EXPECT_REFUSED(GENU_ST_BAD_VALUE, GEN_CopyText(s, &copy, &t, &kCounting));
-  EXPECT_TRUE(Counting().live.empty());
-  Counting().Reset();
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GEN_CopyDocumentFormat(s, &copy, &f, &kCounting));
   EXPECT_GT(Counting().attempts, 1u);
   EXPECT_TRUE(Counting().live.empty());
@@ -169,8 +140,6 @@ TEST(GenvCopy, BadValuesAreRefusedAndNothingAllocated) {
   EXPECT_TRUE(dst.choice == 0 && dst.u.string == nullptr);
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GEN_DeepCopyOctetString(s, &odst, &neg, nullptr));
   EXPECT_TRUE(odst.length == 0 && odst.value == nullptr);
-  neg.length = -3;
-  EXPECT_REFUSED(GENU_ST_BAD_VALUE, GEN_DeepDeleteOctetString(s, &neg, nullptr));
   EXPECT_REFUSED(GENU_ST_NULL_DELETE, GEN_DeleteText(s, nullptr, nullptr));
 }
 
@@ -183,22 +152,9 @@ TEST(GenvCopy, OctetStringsKeepASpareZeroByteAndEmptyOnesHoldNothing) {
   EXPECT_EQ(std::string(reinterpret_cast<char *>(dst.value), dst.length + 1),
             std::string("abc", 4));
   EXPECT_EQ(GEN_DeepDeleteOctetString(s, &dst, &kCounting), 0u);
-  EXPECT_EQ(dst.value, nullptr);
-  EXPECT_TRUE(Counting().live.empty());
+  EXPECT_TRUE(dst.value == nullptr && Counting().live.empty());
   ASSERT_EQ(GEN_DeepCopyOctetString(s, &dst, &empty, nullptr), 0u);
   EXPECT_TRUE(dst.length == 0 && dst.value == nullptr);
-}
-
-TEST(GenvCopy, ShallowCopiesRefuseUnknownChoices) {
-  GEN_SimpleName_t a = MakeName(GEN_TEXT_ISO646, "tray-1"), b{};
-  GEN_NameOrOID_t n{1, {1234}}, m{};
-  EXPECT_EQ(GEN_ShallowCopySimpleName(&b, &a) + GEN_ShallowCopyNameOrOID(&m, &n), 0u);
-  ExpectSameStruct(&kq::genu::kSimpleNameLayout, &a, &b);
-  ExpectSameStruct(&kq::genu::kNameOrOIDLayout, &n, &m);
-  a.choice = 6;
-  n.choice = 3;
-  EXPECT_EQ(GEN_ShallowCopySimpleName(&b, &a), 1u);
-  EXPECT_EQ(GEN_ShallowCopyNameOrOID(&m, &n), 1u);
 }
 
 }  // namespace

@@ -26,18 +26,12 @@ GEN_ValueSeq_t *textList(const char *const *words, int n) {
 
 TEST(GenvTypeTable, DescriptorsAndPdusFollowTheTable) {
   EXPECT_EQ(GENU_AVT2Descriptor(28), &GENU_TextDesc);
-  EXPECT_EQ(GENU_AVT2Descriptor(1)->copyValue, GEN_CopyInteger);
   EXPECT_EQ(GENU_AVT2Descriptor(16)->deleteValue, GEN_DeleteText);
-  EXPECT_EQ(GENU_AVT2Descriptor(40)->copyValue, GEN_CopySimpleName);
-  EXPECT_EQ(GENU_AVT2Descriptor(89), &GENU_ExtACLDesc);
   EXPECT_EQ(GENU_AVT2Descriptor(94), &GENU_DriverInfoDesc);
-  for (int32_t none :
-       {3, 29, 30, 36, 38, 47, 50, 54, 58, 59, 65, 66, 70, 73, 78, 80, 82, 83, 95, -1})
-    EXPECT_EQ(GENU_AVT2Descriptor(none), nullptr) << none;
+  for (int32_t none : {3, 95, -1}) EXPECT_EQ(GENU_AVT2Descriptor(none), nullptr) << none;
   std::vector<int> pdus;
-  for (uint32_t id : {0u, 28u, 45u, 64u, 94u, 3u, 13u, 17u, 37u, 41u, 56u, 77u, 84u, 95u, 1000u})
-    pdus.push_back(GENU_TypeToPDU(id));
-  EXPECT_EQ(pdus, (std::vector<int>{1, 9, 246, 161, 254, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1}));
+  for (uint32_t id : {0u, 28u, 45u, 64u, 94u, 3u, 95u, 1000u}) pdus.push_back(GENU_TypeToPDU(id));
+  EXPECT_EQ(pdus, (std::vector<int>{1, 9, 246, 161, 254, -1, -1, -1}));
   // An id without a descriptor cannot be copied.
   int32_t x = 1;
   void *copy = reinterpret_cast<void *>(1);
@@ -46,18 +40,15 @@ TEST(GenvTypeTable, DescriptorsAndPdusFollowTheTable) {
 }
 
 TEST(GenvTypeTable, TypeTableCompareAndDeltaTextsAreTraced) {
-  std::string log;
-  {
-    LogCapture capture("XM");
-    EXPECT_EQ(GENU_TypeToPDU(13), -1);
-    EXPECT_EQ(GENU_TypeToPDU(28), 9);
-    Status s;
-    int32_t x = 0, r = 0;
-    EXPECT_EQ(GEN_CompareAttrValue(s, 41, &x, &x, &r), 1u);
-    GEN_GeneralizedTime_t t{2024, 5, 14, 10, 30, 0, 0, 0, 0}, out{};
-    EXPECT_EQ(GENU_GeneralizedTimeDeltaArithmetic(s, &t, 60, 7, &out), 1u);
-    log = capture.Text();
-  }
+  LogCapture capture("XM");
+  EXPECT_EQ(GENU_TypeToPDU(13), -1);
+  EXPECT_EQ(GENU_TypeToPDU(28), 9);
+  Status s;
+  int32_t x = 0, r = 0;
+  EXPECT_EQ(GEN_CompareAttrValue(s, 41, &x, &x, &r), 1u);
+  GEN_GeneralizedTime_t t{2024, 5, 14, 10, 30, 0, 0, 0, 0}, out{};
+  EXPECT_EQ(GENU_GeneralizedTimeDeltaArithmetic(s, &t, 60, 7, &out), 1u);  // no operation 7
+  std::string log = capture.Text();
   EXPECT_NE(log.find("GENU_TypeToPDU: unknown type = 13"), std::string::npos) << log;
   EXPECT_EQ(log.find("unknown type = 28"), std::string::npos);
   EXPECT_NE(log.find("GEN_CompareAttrValue: AVT # 41 not yet implemented"), std::string::npos)
@@ -104,23 +95,6 @@ TEST(GenvValueSeq, DeleteReportsAFailingValueButFreesTheRest) {
   bad->choice = 3;
   bad->u.octets = GEN_OctetString_t{-4, nullptr};
   EXPECT_REFUSED(GENU_ST_BAD_VALUE, GENU__DeleteAttrValSeq(s, 28, list, nullptr));
-}
-
-// 64-bit cardinals join and split their words; copied character arrays have spare room.
-TEST(GenvCardinal64, WordsJoinAndSplitAndCharArraysHaveSpareRoom) {
-  GEN_Cardinal64_t c{0x12345678u, 0x9abcdef0u}, back{};
-  uint64_t v = 0;
-  GEN_GenToUint64(&v, &c);
-  GEN_Uint64ToGen(&back, 0xfedcba9876543210ull);
-  EXPECT_EQ(std::vector<uint64_t>({v, back.high, back.low}),
-            std::vector<uint64_t>({0x123456789abcdef0ull, 0xfedcba98u, 0x76543210u}));
-  char *p = GEN_CopyCharArray("hello", 5, 6, nullptr);
-  p[5] = 0;  // the sixth byte is the caller's
-  EXPECT_STREQ(p, "hello");
-  free(p);
-  unsigned char *z = GEN_CopyUnsignedCharArray(nullptr, 0, 4, nullptr);
-  EXPECT_EQ(z[0], 0);
-  free(z);
 }
 
 }  // namespace

@@ -30,13 +30,8 @@ template <typename T>
 void FixCodeSet(T *t) {
   t->codeSet = t->choice == GEN_TEXT_OTHER && t->codeSet ? ValidOid(t->codeSet) : 0;
 }
-inline void FixName(GEN_SimpleName_t *t) { FixCodeSet(t); }
 inline void FixNameOrOid(GEN_NameOrOID_t *v) {
   return v->choice == 1 ? FixOid(&v->u.oid) : FixCodeSet(&v->u.name);
-}
-inline void FixDistName(GEN_DistNameString_t *d) {
-  FixCodeSet(&d->text);
-  if (d->nameOrOid) FixNameOrOid(d->nameOrOid);
 }
 
 // Replaces an attribute held in a value by one of the registry's integer attributes
@@ -54,75 +49,45 @@ inline void FixAttr(AS_attrHandle_t *attr) {
   AS_FreeSetHandle(s, &set);
 }
 
-inline void FixForWire(const Layout *L, const ber_type *T, void *rec);
+inline void FixName(GEN_Name_t *name);
+inline void FixOrName(GEN_ORName_t *o, std::mt19937 &rng);
 
-inline void MakeRepresentable(uint32_t id, void *rec) {
-  auto *noid = As<GEN_CardinalOrNoid_t>(rec);                           // 34, and 19 alike
-  auto *coid = As<GEN_CardinalOrOid_t>(rec);                            // 35, 72
-  auto *format = As<GEN_DocumentFormat_t>(rec);                         // 43
-  auto *object = As<GEN_ObjectIdent_t>(rec);                            // 64
-  static const uint32_t kMember[] = {0, 0, 0, 10, 6, 9, 18, 27};        // id of each choice of 64
-  if (id == 0) *As<GEN_Boolean_t>(rec) = *As<GEN_Boolean_t>(rec) == 1;  // only 1 is TRUE
-  if (id == 5 || id == 16 || id == 28) return FixCodeSet(As<GEN_Text_t>(rec));
-  if (id == 27 || id == 40) return FixName(As<GEN_SimpleName_t>(rec));
-  if (id == 10) return FixOid(As<uint32_t>(rec));
-  if (id == 18) return FixNameOrOid(As<GEN_NameOrOID_t>(rec));
-  if (id == 34 && noid->choice == 2) return FixNameOrOid(&noid->u.nameOrOid);
-  if ((id == 35 || id == 72) && coid->choice == 2) return FixOid(&coid->u.oid);
-  if (id == 6) return FixDistName(As<GEN_DistNameString_t>(rec));
-  if (id == 61) return FixDistName(&As<GEN_NewJobIdentifier_t>(rec)->serverName);
-  if (id == 33 && As<GEN_OidCardinalMap_t>(rec)->oid)
-    return FixOid(As<GEN_OidCardinalMap_t>(rec)->oid);
-  if (id == 49) FixNameOrOid(&As<GEN_InputTrayMedium_t>(rec)->inputTray);
-  if (id == 49) return FixNameOrOid(&As<GEN_InputTrayMedium_t>(rec)->medium);
-  if (id == 55) {
+// Walks a record beside its wire type the way the converters pair them, and makes
+// every part representable: identifiers the table knows, enumerations their named
+// values, attributes registry attributes; records with converters of their own are
+// fixed here by their layout.
+inline void FixField(const Field &f, const ber_type *t, void *rec);
+inline void FixForWire(const Layout *L, const ber_type *T, void *rec) {
+  if (L == &kTextLayout) return FixCodeSet(As<GEN_Text_t>(rec));
+  if (L == &kSimpleNameLayout) return FixCodeSet(As<GEN_SimpleName_t>(rec));
+  if (L == &kFontReferenceLayout) return FixCodeSet(&As<GEN_FontReference_t>(rec)->name);
+  if (L == &kNameOrOIDLayout) return FixNameOrOid(As<GEN_NameOrOID_t>(rec));
+  if (L == &kIgnoredAttributeLayout) return FixAttr(&As<GEN_IgnoredAttribute_t>(rec)->attribute);
+  if (L == &kDistNameStringLayout) {
+    auto *d = As<GEN_DistNameString_t>(rec);
+    FixCodeSet(&d->text);
+    if (d->nameOrOid) FixNameOrOid(d->nameOrOid);
+  }
+  if (L == &kLocaleLayout) {
     auto *l = As<GEN_Locale_t>(rec);
     FixOid(&l->codeSet);  // the code set is not optional on the wire
     for (GEN_LocaleCode_t *c : {&l->language, &l->country})  // codes are two letters
       *c = GEN_LocaleCode_t{2, {static_cast<char>('a' + (c->value[0] & 7)), 'x'}};
   }
-  if (id == 9) return FixName(&As<GEN_FontReference_t>(rec)->name);
-  if (id == 19 && As<GEN_NumbersUpSupported_t>(rec)->choice == 2)
-    return FixNameOrOid(&As<GEN_NumbersUpSupported_t>(rec)->u.nameOrOid);
-  if (id == 43) FixOid(&format->format);
-  if (id == 43 && format->variants) FixCodeSet(format->variants);
-  if (id == 43 && format->version) FixName(format->version);
-  if (id == 64 && object->choice >= 3 && object->choice <= 7)
-    return MakeRepresentable(kMember[object->choice], &object->u);
-  if (id == 11) return FixAttr(&As<GEN_IgnoredAttribute_t>(rec)->attribute);
-  if (id == 42 || id == 60 || id == 93)
-    for (GEN_ValueSeq_t *n = As<GEN_SeqOfObjId_t>(rec)->first; n; n = n->next)
-      MakeRepresentable(id == 42 ? 6 : id == 60 ? 18 : 10, n->value);
-  static const uint32_t kHandled[] = {0,  5,  16, 28, 27, 40, 10, 18, 34, 35, 72, 6,
-                                      61, 33, 49, 55, 9,  19, 43, 64, 11, 42, 60, 93};
-  if (std::find(std::begin(kHandled), std::end(kHandled), id) != std::end(kHandled)) return;
-  if (const Layout *L = LayoutOfType(id))
-    if (const ber_pdu *pdu = BER__FindPDU(&kq_0b, GENU_TypeToPDU(id)))
-      FixForWire(L, pdu->type, rec);
-}
-
-}  // namespace kq::genu::test
-namespace kq::genu::test {
-inline void FixName(GEN_Name_t *name);
-inline void FixOrName(GEN_ORName_t *o, std::mt19937 &rng);
-}  // namespace kq::genu::test
-namespace kq::genu::test {
-
-// Walks a record beside its wire type the way the converters pair them, and makes
-// every part representable: identifiers the table knows, enumerations their named
-// values, attributes registry attributes; records with converters of their own are
-// fixed by the value type that holds them.
-inline void FixField(const Field &f, const ber_type *t, void *rec);
-inline void FixForWire(const Layout *L, const ber_type *T, void *rec) {
-  static const struct {
-    const Layout *layout;
-    uint32_t id;
-  } kById[] = {
-      {&kTextLayout, 28},           {&kSimpleNameLayout, 27},   {&kNameOrOIDLayout, 18},
-      {&kDistNameStringLayout, 6},  {&kLocaleLayout, 55},       {&kObjectIdentLayout, 64},
-      {&kDocumentFormatLayout, 43}, {&kFontReferenceLayout, 9}, {&kIgnoredAttributeLayout, 11}};
-  for (const auto &k : kById)
-    if (k.layout == L) return MakeRepresentable(k.id, rec);
+  if (L == &kDocumentFormatLayout) {
+    auto *format = As<GEN_DocumentFormat_t>(rec);
+    FixOid(&format->format);
+    if (format->variants) FixCodeSet(format->variants);
+    if (format->version) FixCodeSet(format->version);
+  }
+  if (L == &kObjectIdentLayout) {  // choices 3 to 7 hold an identifier or a record
+    static const Layout *kMember[] = {&kDistNameStringLayout, &kFontReferenceLayout,
+                                      &kNameOrOIDLayout, &kSimpleNameLayout};
+    auto *object = As<GEN_ObjectIdent_t>(rec);
+    if (object->choice == 3) FixOid(&object->u.oid);
+    if (object->choice >= 4 && object->choice <= 7)
+      FixForWire(kMember[object->choice - 4], nullptr, &object->u);
+  }
   if (L == &kORNameLayout) {
     static thread_local std::mt19937 rng(77);
     return test::FixOrName(static_cast<GEN_ORName_t *>(rec), rng);
@@ -189,6 +154,13 @@ inline void FixField(const Field &f, const ber_type *t, void *rec) {
     default:
       break;
   }
+}
+
+// A random value of type `id` made representable on the wire.
+inline void MakeRepresentable(uint32_t id, void *rec) {
+  if (id == 0) *As<GEN_Boolean_t>(rec) = *As<GEN_Boolean_t>(rec) == 1;  // only 1 is TRUE
+  const ber_pdu *pdu = BER__FindPDU(&kq_0b, GENU_TypeToPDU(id));
+  if (const Layout *L = LayoutOfType(id); L && pdu) FixForWire(L, pdu->type, rec);
 }
 
 using Bytes = std::string;

@@ -1,7 +1,7 @@
 // Malformed encodings of texts and of the records that nest them: cut short, with a
-// wrong tag, with a choice the type does not have, and every byte changed in turn.
-// Each is refused with the decoder's or the converter's code and leaves nothing of
-// the coder's allocations behind (the sanitizer build checks the rest).
+// wrong tag, with a choice the type does not have. Each is refused with the decoder's
+// or the converter's code and leaves nothing of the coder's allocations behind (the
+// sanitizer build checks the rest; arbitrary bytes are fuzz/wire_unpack_fuzz's).
 #include "wtext_support.h"
 
 using namespace kq::genu::test;
@@ -51,21 +51,19 @@ bool ExpectedFailure(uint32_t id, const Codes &codes) {
   return false;
 }
 
-// Unpacks under the counting world: a failure must be one of the expected ones and
-// leave no block of the coder's behind; a success must hand out a record.
-void ExpectCleanOutcome(uint32_t id, const Bytes &encoding, bool mustFail) {
+// Unpacks under the counting world: the unpack must fail and leave no block of the
+// coder's behind. Returns the failure's codes.
+Codes RefusedClean(uint32_t id, const Bytes &encoding) {
   kq::genu::test::CountingWorld guard;
+  Codes codes;
   {
     Unpacked u(id, encoding);
-    if (u.rc == 0) {
-      EXPECT_FALSE(mustFail);
-      EXPECT_NE(u.rec, nullptr);
-      return;  // the record is deleted with the process free
-    }
-    EXPECT_TRUE(ExpectedFailure(id, u.codes)) << std::hex << (u.codes.empty() ? 0 : u.codes[0]);
+    EXPECT_EQ(u.rc, 1);
+    codes = u.codes;
   }
   EXPECT_TRUE(kq::genu::test::Counting().live.empty());
   EXPECT_EQ(kq::genu::test::Counting().badFrees, 0u);
+  return codes;
 }
 
 TEST(GenuWTextMalformed, EveryShortenedEncodingIsRefused) {
@@ -73,13 +71,7 @@ TEST(GenuWTextMalformed, EveryShortenedEncodingIsRefused) {
     SCOPED_TRACE(s.id);
     for (size_t n = 1; n < s.encoding.size(); ++n) {
       SCOPED_TRACE(n);
-      kq::genu::test::CountingWorld guard;
-      {
-        Unpacked u(s.id, s.encoding.substr(0, n));
-        EXPECT_EQ(u.rc, 1);
-        EXPECT_EQ(u.codes, Codes{GENU_ST_DECODE_FAILED});
-      }
-      EXPECT_TRUE(kq::genu::test::Counting().live.empty());
+      EXPECT_EQ(RefusedClean(s.id, s.encoding.substr(0, n)), Codes{GENU_ST_DECODE_FAILED});
     }
     EXPECT_EQ(Unpacked(s.id, Bytes()).codes, Codes{GENU_ST_EMPTY_ENCODING});
   }
@@ -106,29 +98,8 @@ TEST(GenuWTextMalformed, WrongTagsAndChoicesTheTypeDoesNotHave) {
   for (const Case &c : cases) {
     SCOPED_TRACE(testing::Message() << "id " << c.id << " first byte " << std::hex
                                     << int(static_cast<unsigned char>(c.encoding[0])));
-    ExpectCleanOutcome(c.id, c.encoding, true);
-  }
-}
-
-// Every byte of every sample is replaced in turn by values that change tags, lengths
-// and contents; whatever the decoder and converters make of it, the outcome is clean.
-TEST(GenuWTextMalformed, EveryChangedByteEndsCleanly) {
-  for (const Sample &s : Samples()) {
-    SCOPED_TRACE(s.id);
-    for (size_t i = 0; i < s.encoding.size(); ++i) {
-      unsigned char was = static_cast<unsigned char>(s.encoding[i]);
-      const int replacements[] = {0x00, 0x04, 0x06, 0x1f,       0x80,
-                                  0x85, 0xa5, 0xff, was ^ 0x20, was + 1};
-      for (int next : replacements) {
-        auto now = static_cast<unsigned char>(next);
-        if (now == was) continue;
-        SCOPED_TRACE(testing::Message() << "byte " << i << " = " << int(now));
-        Bytes changed = s.encoding;
-        changed[i] = static_cast<char>(now);
-        ExpectCleanOutcome(s.id, changed, false);
-        if (HasFailure()) return;
-      }
-    }
+    Codes codes = RefusedClean(c.id, c.encoding);
+    EXPECT_TRUE(ExpectedFailure(c.id, codes)) << std::hex << (codes.empty() ? 0 : codes[0]);
   }
 }
 

@@ -1,6 +1,5 @@
 // Shared by the text tests: packing and unpacking through the real coder with the
-// codes each step left, texts and names of any choice, and the wire structure the
-// bytes decode into.
+// codes each step left, texts and names of any choice, and their encodings.
 #ifndef KQ_INFRA_GENU_TEST_WIRE_WTEXT_SUPPORT_H
 #define KQ_INFRA_GENU_TEST_WIRE_WTEXT_SUPPORT_H
 
@@ -98,48 +97,6 @@ inline std::string Got(uint32_t id, const Bytes &encoding) {
   return Got(Unpacked(id, encoding), TypeOf(id).name);
 }
 
-// Choice, text bytes and code-set identifier of an encoded Text or SimpleName.
-struct OnWire {
-  int rc = 0;
-  int choice = 0;
-  Bytes text;
-  Bytes codeSet;  // content octets of the identifier; empty when absent
-};
-inline OnWire Decode(const TextType &type, const Bytes &encoding) {
-  OssBuf in{static_cast<int32_t>(encoding.size()),
-            reinterpret_cast<unsigned char *>(const_cast<char *>(encoding.data()))};
-  int pdu = type.pdu;
-  void *wire = nullptr;
-  OnWire w;
-  w.rc = GENU_OssDecode(nullptr, &pdu, &in, &wire);
-  if (w.rc) return w;
-  auto grab = [&](const auto *t) {
-    w.choice = t->choice;
-    const auto &o = t->u.other_code_set;
-    if (t->choice == GEN_TEXT_OTHER) {
-      w.text.assign(reinterpret_cast<const char *>(o.text.value), o.text.length);
-      if (o.bit_mask & 0x80)
-        w.codeSet.assign(reinterpret_cast<const char *>(o.code_set.value), o.code_set.length);
-    } else if (t->choice > GEN_TEXT_STRING) {
-      w.text.assign(reinterpret_cast<const char *>(t->u.octet_string.value),
-                    t->u.octet_string.length);
-    } else {
-      w.text = t->u.iso646_string;
-    }
-  };
-  if (type.name)
-    grab(static_cast<const SimpleName *>(wire));
-  else
-    grab(static_cast<const Text *>(wire));
-  GENU_OssFreePDU(nullptr, type.pdu, wire);
-  return w;
-}
-
-// An encoded text or name as one line: "choice:text@code-set identifier octets".
-inline std::string Sent(const OnWire &w) {
-  return w.rc ? "undecodable" : std::to_string(w.choice) + ":" + w.text + "@" + w.codeSet;
-}
-
 inline Bytes OidBytes(const GENU_berOid_t &oid) {
   return Bytes(reinterpret_cast<const char *>(oid.value), oid.length);
 }
@@ -157,6 +114,19 @@ inline Bytes Tlv(unsigned char tag, const Bytes &contents) {
     out += len;
   }
   return out + contents;
+}
+
+// The encoding of a text or name of `choice` holding `text`; in choice 5 with the
+// code set's identifier octets `codeSet` (none when empty).
+inline Bytes Encoded(int32_t choice, const Bytes &text, const Bytes &codeSet = "") {
+  if (choice != GEN_TEXT_OTHER) return Tlv(static_cast<unsigned char>(0x7f + choice), text);
+  return Tlv(0xa4, Tlv(0x80, text) + (codeSet.empty() ? "" : Tlv(0x81, codeSet)));
+}
+inline Bytes OidBytes(uint32_t shoid) {
+  kq::test::StatusList s;
+  GENU_berOid_t ber{};
+  EXPECT_EQ(GENU_ShortToBerOID(s, shoid, &ber), 0);
+  return OidBytes(ber);
 }
 
 using kq::test::locale::InLocale;

@@ -1,9 +1,9 @@
 // O/R names, directory names and extension values go generic -> wire -> BER bytes ->
 // wire -> generic through the real coder and come back equal; the wire form carries
 // each part where the O/R address puts it.
+#include <set>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "x400_test_support.h"
@@ -14,9 +14,8 @@ using kq::genu::test::Trip;
 
 namespace {
 
-// One O/R name generic -> wire -> BER -> wire -> generic must come back equal;
-// `arrived` (when given) gets what came back, else it is deleted.
-void ExpectOrNameTrip(const GEN_ORName_t *in, GEN_ORName_t *arrived = nullptr) {
+// One O/R name generic -> wire -> BER -> wire -> generic must come back equal.
+void ExpectOrNameTrip(const GEN_ORName_t *in) {
   Status s;
   DeliveryAddress sent{1, {}};
   ASSERT_EQ(ToBER_orName(s, &sent.u.or_name, in), 0);
@@ -27,15 +26,13 @@ void ExpectOrNameTrip(const GEN_ORName_t *in, GEN_ORName_t *arrived = nullptr) {
   GEN_ORName_t back{};
   ASSERT_EQ(ToGEN_orName(s, &trip.decoded->u.or_name, &back), 0);
   kq::genu::test::ExpectSameStruct(&kq::genu::kORNameLayout, in, &back);
-  if (arrived)
-    *arrived = back;
-  else
-    kq::genu::DeepDelete(s, &kq::genu::kORNameLayout, &back, nullptr);
+  kq::genu::DeepDelete(s, &kq::genu::kORNameLayout, &back, nullptr);
 }
 
 TEST(GenuX400RoundTrip, RandomOrNamesSurviveTheCoder) {
   std::mt19937 rng(400);
   int withCommonName = 0, withExtensions = 0, withDirectory = 0;
+  std::set<int32_t> types;
   for (int i = 0; i < 300; ++i) {
     SCOPED_TRACE(i);
     RandomValue v(&kq::genu::kORNameLayout, rng);
@@ -43,121 +40,17 @@ TEST(GenuX400RoundTrip, RandomOrNamesSurviveTheCoder) {
     kq::genu::test::FixOrName(in, rng);
     withCommonName += in->address.commonName != nullptr;
     withExtensions += in->address.extensions != nullptr;
+    for (auto *n = in->address.extensions ? in->address.extensions->first : nullptr; n; n = n->next)
+      types.insert(static_cast<GEN_ExtensionAttr_t *>(n->value)->type);
     withDirectory += in->directoryName != nullptr;
     ExpectOrNameTrip(in);
     if (HasFatalFailure()) return;
   }
-  // The seeds reach every kind of part.
+  // The seeds reach every kind of part (extension attributes of every type, 1 to 23).
   EXPECT_GT(withCommonName, 30);
   EXPECT_GT(withExtensions, 30);
+  EXPECT_EQ(types.size(), 23u);
   EXPECT_GT(withDirectory, 30);
-}
-
-// The converters keep no state and allocate through the calling thread's world:
-// threads converting at the same time do not disturb each other.
-TEST(GenuX400RoundTrip, ThreadsConvertSideBySide) {
-  std::vector<std::thread> threads;
-  for (unsigned t = 0; t < 4; ++t)
-    threads.emplace_back([t] {
-      std::mt19937 rng(40 + t);
-      for (int i = 0; i < 50; ++i) {
-        RandomValue v(&kq::genu::kORNameLayout, rng);
-        kq::genu::test::FixOrName(static_cast<GEN_ORName_t *>(v.rec), rng);
-        ExpectOrNameTrip(static_cast<GEN_ORName_t *>(v.rec));
-      }
-    });
-  for (std::thread &t : threads) t.join();
-}
-
-// Components whose values are already encoded travel unchanged.
-TEST(GenuX400RoundTrip, EncodedComponentValuesTravelAsTheyAre) {
-  Status s;
-  GEN_Text_t text{};
-  text.choice = GEN_TEXT_ISO646;
-  text.u.string = const_cast<char *>("Printers");
-  OssBuf encoded{0, nullptr};
-  ASSERT_EQ(ToBER_AttrVal(s, &encoded, &text, 28), 0);
-  GEN_ObjNameComponent_t components[2] = {{369, {encoded.length, encoded.value}},
-                                          {370, {encoded.length, encoded.value}}};
-  GEN_ValueSeq_t second{nullptr, &components[1]}, first{&second, &components[0]};
-  GEN_SetOfObjNameComponent_t rdn{&first};
-  RDNSequence_node node{};
-  ASSERT_EQ(ToBER_RDN(s, &node.value, &rdn), 0);
-  DeliveryAddress sent{2, {}};
-  sent.u.distinguished_name = &node;
-  Trip trip(&sent);
-  ASSERT_EQ(FreeBER_RDN(s, &node.value), 0);
-  ASSERT_NE(trip.decoded, nullptr);
-  RDNSequence_node *received = trip.decoded->u.distinguished_name;
-  ASSERT_NE(received, nullptr);
-  EXPECT_EQ(received->next, nullptr);
-  GEN_SetOfObjNameComponent_t back{};
-  ASSERT_EQ(ToGEN_RDN(s, &received->value, &back), 0);
-  kq::genu::test::ExpectSameStruct(&kq::genu::kSetOfObjNameComponentLayout, &rdn, &back);
-  kq::genu::DeepDelete(s, &kq::genu::kSetOfObjNameComponentLayout, &back, nullptr);
-  free(encoded.value);
-}
-
-// Every extension attribute type converts both ways, its value encoded by itself.
-TEST(GenuX400RoundTrip, EveryExtensionTypeRoundTrips) {
-  std::mt19937 rng(23);
-  for (int32_t type = 1; type <= 23; ++type) {
-    SCOPED_TRACE(type);
-    for (int i = 0; i < 20; ++i) {
-      Status s;
-      GEN_ExtensionAttr_t in{type, kq::genu::test::ExtensionValue(type, rng)};
-      ExtensionAttribute wire{};
-      ASSERT_EQ(ToBER_extensionAttr(s, &wire, &in), 0);
-      EXPECT_EQ(wire.extension_attribute_type, type);
-      GEN_ExtensionAttr_t back{};
-      ASSERT_EQ(ToGEN_extensionAttr(s, &wire, &back), 0);
-      EXPECT_EQ(FreeBER_extensionAttr(s, &wire), 0);
-      kq::genu::test::ExpectSameStruct(&kq::genu::kExtensionAttrLayout, &in, &back);
-      kq::genu::DeepDelete(s, &kq::genu::kExtensionAttrLayout, &in, nullptr);
-      kq::genu::DeepDelete(s, &kq::genu::kExtensionAttrLayout, &back, nullptr);
-    }
-  }
-}
-
-// Each Encode_/Decode_ pair gives back the value it was given.
-template <typename G>
-void ExpectValueTrip(int (*encode)(STF_statusList_t *, OssBuf *, const G *),
-                     int (*decode)(STF_statusList_t *, const OssBuf *, G **), const G *in,
-                     size_t size) {
-  Status s;
-  OssBuf encoded{0, nullptr};
-  ASSERT_EQ(encode(s, &encoded, in), 0);
-  ASSERT_GT(encoded.length, 0);
-  G *back = nullptr;
-  ASSERT_EQ(decode(s, &encoded, &back), 0);
-  free(encoded.value);
-  ASSERT_NE(back, nullptr);
-  EXPECT_EQ(memcmp(in, back, size), 0);
-  free(back);
-}
-
-TEST(GenuX400RoundTrip, EveryValuePairRoundTrips) {
-  std::mt19937 rng(11);
-  for (int i = 0; i < 30; ++i) {
-#define VALUE_TRIP(type, Name, G, size)                                                  \
-  {                                                                                      \
-    GEN_OctetString_t v = kq::genu::test::ExtensionValue(type, rng);                     \
-    ExpectValueTrip(Encode_##Name, Decode_##Name, reinterpret_cast<G *>(v.value), size); \
-    free(v.value);                                                                       \
-  }
-    VALUE_TRIP(1, CommonName, char, 65)
-    VALUE_TRIP(4, PersonalName, GEN_PersonalName_t, sizeof(GEN_PersonalName_t))
-    VALUE_TRIP(5, OrgUnitNames, GEN_OrganizationUnitNames_t, sizeof(GEN_OrganizationUnitNames_t))
-    VALUE_TRIP(6, DomainDefAttrs, GEN_DomainDefinedAttrs_t, sizeof(GEN_DomainDefinedAttrs_t))
-    VALUE_TRIP(7, PDSName, char, 17)
-    VALUE_TRIP(8, CountryName, GEN_CountryName_t, sizeof(GEN_CountryName_t))
-    VALUE_TRIP(9, PostalCode, GEN_PostalCode_t, sizeof(GEN_PostalCode_t))
-    VALUE_TRIP(10, PDSParam, GEN_PdsParameter_t, sizeof(GEN_PdsParameter_t))
-    VALUE_TRIP(16, UnformatPostalAddr, GEN_UnformatPostalAddr_t, sizeof(GEN_UnformatPostalAddr_t))
-    VALUE_TRIP(22, ExtNetworkAddr, GEN_ExtNetworkAddr_t, sizeof(GEN_ExtNetworkAddr_t))
-    VALUE_TRIP(23, TerminalType, int32_t, sizeof(int32_t))
-#undef VALUE_TRIP
-  }
 }
 
 // Where the parts go: the common name is the first extension attribute (type 1),
@@ -202,22 +95,6 @@ TEST(GenuX400RoundTrip, WireCarriesEachPartWhereTheAddressPutsIt) {
   kq::genu::DeepDelete(s, &kq::genu::kORNameLayout, &back, nullptr);
   EXPECT_EQ(FreeBER_orName(s, &wire), 0);
   EXPECT_EQ(wire.extension_attributes, nullptr);
-}
-
-// An address made by the Internet mail maker reaches the other side with its
-// domain-defined attribute intact.
-TEST(GenuX400RoundTrip, InternetMailAddressSurvivesTheCoder) {
-  Status s;
-  GEN_ORName_t in{};
-  ASSERT_EQ(GEN_InternetMailToX400Address(s, &in.address, "lp_admin@example.org", nullptr), 0u);
-  GEN_ORName_t back{};
-  ASSERT_NO_FATAL_FAILURE(ExpectOrNameTrip(&in, &back));
-  char *mail = nullptr;
-  ASSERT_EQ(GEN_X400ToInternetMailAddress(s, &mail, &back.address, nullptr), 0u);
-  EXPECT_STREQ(mail, "lp_admin@example.org");
-  free(mail);
-  kq::genu::DeepDelete(s, &kq::genu::kORNameLayout, &back, nullptr);
-  kq::genu::DeepDelete(s, &kq::genu::kORNameLayout, &in, nullptr);
 }
 
 }  // namespace

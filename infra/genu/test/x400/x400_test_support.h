@@ -19,10 +19,11 @@ using test::Status;
 inline uint32_t Pick(std::mt19937 &rng, uint32_t n) { return static_cast<uint32_t>(rng() % n); }
 
 // `n` characters from `alphabet`, NUL-padded to the end of `out`; returns its size.
+constexpr const char *kAny =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 '()+,-./:=?";
 template <size_t N>
 size_t Fill(char (&out)[N], std::mt19937 &rng, uint32_t minLength, uint32_t maxLength,
-            const char *alphabet =
-                "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 '()+,-./:=?") {
+            const char *alphabet = kAny) {
   memset(out, 0, N);
   uint32_t n = minLength + Pick(rng, maxLength - minLength + 1);
   size_t k = strlen(alphabet);
@@ -30,6 +31,11 @@ size_t Fill(char (&out)[N], std::mt19937 &rng, uint32_t minLength, uint32_t maxL
   return N;
 }
 constexpr const char *kDigits = "0123456789";
+// The first `count` of `lines`, each of 1 to `max` characters.
+template <size_t N, size_t M>
+void FillEach(char (&lines)[M][N], int count, std::mt19937 &rng, uint32_t max) {
+  for (int i = 0; i < count; ++i) Fill(lines[i], rng, 1, max);
+}
 
 // Random valid parts; each returns the size of its record.
 inline size_t FillUnits(GEN_OrganizationUnitNames_t *u, std::mt19937 &rng) {
@@ -57,20 +63,6 @@ inline size_t FillCountry(GEN_CountryName_t *c, std::mt19937 &rng) {
        c->choice == 1 ? kDigits : "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
   return sizeof *c;
 }
-inline size_t FillPostal(GEN_PostalCode_t *p, std::mt19937 &rng) {
-  p->choice = static_cast<int32_t>(1 + Pick(rng, 2));
-  p->choice == 1 ? Fill(p->value, rng, 1, 16, kDigits) : Fill(p->value, rng, 1, 16);
-  return sizeof *p;
-}
-inline size_t FillLines(GEN_UnformatPostalAddr_t *a, std::mt19937 &rng) {
-  a->count = static_cast<int16_t>(Pick(rng, 7));
-  for (int i = 0; i < a->count; ++i) Fill(a->lines[i], rng, 1, 30);
-  return sizeof *a;
-}
-inline size_t FillNetwork(GEN_ExtNetworkAddr_t *n, std::mt19937 &rng) {
-  Fill(n->number, rng, 1, 15, kDigits), Fill(n->subAddress, rng, 0, 40, kDigits);
-  return sizeof *n;
-}
 
 // A valid generic value of extension attribute type `type` (1..23), as the decoder
 // gives it back: the record's bytes, zero-filled around the fields.
@@ -89,33 +81,26 @@ inline GEN_OctetString_t ExtensionValue(int32_t type, std::mt19937 &rng) {
     int32_t terminal;
   } v;
   memset(&v, 0, sizeof v);
-  size_t size = type <= 3    ? Fill(v.name, rng, 1, 64)
-                : type == 4  ? FillPerson(&v.person, rng)
-                : type == 5  ? FillUnits(&v.units, rng)
-                : type == 6  ? FillDomainAttrs(&v.attrs, rng)
-                : type == 7  ? Fill(v.pds, rng, 1, 16)
-                : type == 8  ? FillCountry(&v.country, rng)
-                : type == 9  ? FillPostal(&v.postal, rng)
-                : type == 16 ? FillLines(&v.address, rng)
-                : type == 22 ? FillNetwork(&v.network, rng)
-                : type == 23
-                    ? (v.terminal = static_cast<int32_t>(Pick(rng, 257)), sizeof v.terminal)
-                    : Fill(v.param.value, rng, 0, 30);  // PDS parameters
+  size_t size =
+      type <= 3    ? Fill(v.name, rng, 1, 64)
+      : type == 4  ? FillPerson(&v.person, rng)
+      : type == 5  ? FillUnits(&v.units, rng)
+      : type == 6  ? FillDomainAttrs(&v.attrs, rng)
+      : type == 7  ? Fill(v.pds, rng, 1, 16)
+      : type == 8  ? FillCountry(&v.country, rng)
+      : type == 9  ? (v.postal.choice = static_cast<int32_t>(1 + Pick(rng, 2)),
+                     Fill(v.postal.value, rng, 1, 16, v.postal.choice == 1 ? kDigits : kAny),
+                     sizeof v.postal)
+      : type == 16 ? (v.address.count = static_cast<int16_t>(Pick(rng, 7)),
+                      FillEach(v.address.lines, v.address.count, rng, 30), sizeof v.address)
+      : type == 22 ? (Fill(v.network.number, rng, 1, 15, kDigits),
+                      Fill(v.network.subAddress, rng, 0, 40, kDigits), sizeof v.network)
+      : type == 23 ? (v.terminal = static_cast<int32_t>(Pick(rng, 257)), sizeof v.terminal)
+                   : Fill(v.param.value, rng, 0, 30);  // PDS parameters
   auto *bytes = static_cast<unsigned char *>(malloc(size + 1));
   memcpy(bytes, &v, size);
   bytes[size] = 0;
   return GEN_OctetString_t{static_cast<int32_t>(size), bytes};
-}
-
-// Replaces a generic part by `fresh` (or deletes it when fresh is null).
-template <typename G>
-void Replace(G *&slot, G *fresh) {
-  free(slot);
-  slot = fresh;
-}
-template <typename G>
-G *Fresh() {
-  return static_cast<G *>(calloc(1, sizeof(G)));
 }
 
 inline void FixName(GEN_Name_t *name) {
@@ -151,7 +136,7 @@ inline void FixOrName(GEN_ORName_t *o, std::mt19937 &rng) {
     a.commonName->u.string = strdup(name);
   }
   if (a.extensions) {
-    if (!a.extensions->first) Replace(a.extensions, static_cast<GEN_ExtensionAttrs_t *>(nullptr));
+    if (!a.extensions->first) free(a.extensions), a.extensions = nullptr;
     for (GEN_ValueSeq_t *n = a.extensions ? a.extensions->first : nullptr; n; n = n->next) {
       auto *e = static_cast<GEN_ExtensionAttr_t *>(n->value);
       free(e->value.value);

@@ -134,43 +134,38 @@ TEST_F(AsSetTest, TwoSetOperationsNameTheArgumentThatFailed) {
 // A delete that fails stops the operation: what was deleted is gone, the rest stays,
 // and the caller keeps its handles and the values it passed in.
 TEST_F(AsSetTest, AFailingDeleteStopsTheOperationLeavingTheRestConsistent) {
-  using Op = std::function<uint32_t(AS_setHandle_t &, AS_attrHandle_t &, AS_attrValHandle_t &,
-                                    TestValue *)>;
-  const std::pair<const char *, Op> rows[] = {
-      {"2[-2000,4,] 3[5,]", [&](auto &set, auto &, auto &, auto) { return AS_Clear(sl, set); }},
-      {"2[-2000,4,] 3[5,]", [&](auto &set, auto &, auto &, auto) { return AS_Destroy(sl, &set); }},
+  struct Held {
+    AS_setHandle_t set;
+    AS_attrHandle_t attr;    // of attribute 2
+    AS_attrValHandle_t val;  // of its failing value
+    TestValue *mine;
+  };
+  const std::pair<const char *, std::function<uint32_t(Held &)>> rows[] = {
+      {"2[-2000,4,] 3[5,]", [&](Held &h) { return AS_Clear(sl, h.set); }},
+      {"2[-2000,4,] 3[5,]", [&](Held &h) { return AS_Destroy(sl, &h.set); }},
+      {"1[1,2,] 2[-2000,4,] 3[5,]", [&](Held &h) { return AS_DeleteAttrR(sl, &h.attr); }},
       {"1[1,2,] 2[-2000,4,] 3[5,]",
-       [&](auto &, auto &attr, auto &, auto) { return AS_DeleteAttrR(sl, &attr); }},
-      {"1[1,2,] 2[-2000,4,] 3[5,]",
-       [&](auto &set, auto &, auto &, auto v) {
-         return AS_ReplaceAllAttrVals(sl, set, 2, 2, v, &kDesc, nullptr);
-       }},
+       [&](Held &h) { return AS_ReplaceAllAttrVals(sl, h.set, 2, 2, h.mine, &kDesc, nullptr); }},
+      {"1[1,2,] 2[3,-2000,4,] 3[5,]", [&](Held &h) { return AS_DeleteAttrValVR(sl, &h.val); }},
       {"1[1,2,] 2[3,-2000,4,] 3[5,]",
-       [&](auto &, auto &, auto &val, auto) { return AS_DeleteAttrValVR(sl, &val); }},
-      {"1[1,2,] 2[3,-2000,4,] 3[5,]",
-       [&](auto &, auto &, auto &val, auto v) {
-         return AS_ReplaceAttrValVR(sl, val, 2, v, &kDesc);
-       }},
+       [&](Held &h) { return AS_ReplaceAttrValVR(sl, h.val, 2, h.mine, &kDesc); }},
   };
   for (const auto &[after, op] : rows) {
     SCOPED_TRACE(after);
-    AS_setHandle_t set = NewSet();
-    Add(set, 1, {1, 2});
-    Add(set, 2, {3, kDeleteFails, 4});
-    Add(set, 3, {5});
-    AS_attrHandle_t attr = Attr(set, 2);
-    AS_attrValHandle_t val;
-    ASSERT_EQ(
-        AS_FindFirstAttrValR(sl, attr, &val, nullptr) + AS_FindNextAttrValVR(sl, &val, nullptr),
-        0u);
-    TestValue *mine = NewValue(9);
-    EXPECT_FAILS(op(set, attr, val, mine), AS_ST_DELETE_FAILED, kDeleteFailCode);
-    EXPECT_TRUE(set != AS_nullSetHandle && attr != AS_nullAttrHandle &&
-                val != AS_nullAttrValHandle);
-    EXPECT_EQ(Text(set), after);
-    FreeValue(mine);
-    ValueOf(OUT(void *, AS_GetAttrValVR(sl, val, &out)))->payload = 0;
-    EXPECT_EQ(AS_FreeAttrValHandle(sl, &val), 0u);
+    Held h{NewSet(), AS_nullAttrHandle, AS_nullAttrValHandle, NewValue(9)};
+    Add(h.set, 1, {1, 2});
+    Add(h.set, 2, {3, kDeleteFails, 4});
+    Add(h.set, 3, {5});
+    h.attr = Attr(h.set, 2);
+    ASSERT_EQ(AS_FindFirstAttrValR(sl, h.attr, &h.val, nullptr) +
+                  AS_FindNextAttrValVR(sl, &h.val, nullptr),
+              0u);
+    EXPECT_FAILS(op(h), AS_ST_DELETE_FAILED, kDeleteFailCode);
+    EXPECT_TRUE(h.set != AS_nullSetHandle && h.attr != AS_nullAttrHandle && h.val != nullptr);
+    EXPECT_EQ(Text(h.set), after);
+    FreeValue(h.mine);
+    ValueOf(OUT(void *, AS_GetAttrValVR(sl, h.val, &out)))->payload = 0;
+    EXPECT_EQ(AS_FreeAttrValHandle(sl, &h.val), 0u);
   }
 }
 

@@ -83,22 +83,6 @@ TEST(I18nData, LongestLineIsReadLastUnterminatedLineIsNotAndNewestEntryWins) {
   Unload();
 }
 
-// A second user changes nothing, even with another directory; one Term too many fails
-// and leaves the count at 0, so the next Init reads again.
-TEST(I18nData, UsersAreCounted) {
-  ASSERT_TRUE(Load(kGood).empty());
-  StatusList l, t;
-  EXPECT_EQ(I18N_Init(l, "/nonexistent") + I18N_Term(l), 0);
-  EXPECT_EQ(CodeSetOf("ASCII"), kAscii);
-  EXPECT_EQ(I18N_Term(l), 0);
-  EXPECT_EQ(CodeSetOf("ASCII"), 0u);
-  EXPECT_EQ(I18N_Term(t), 1);
-  EXPECT_EQ(t.Codes(), Codes{I18N_ST_FAILED});
-  EXPECT_EQ(Load(kHead + "Other 1.0.10175.1.6.292.0\n" + kLocales), Codes{});
-  EXPECT_EQ(CodeSetOf("Other"), kAscii);
-  Unload();
-}
-
 TEST(I18nData, SearchPathMovesOnOnlyWhileTheFileIsMissing) {
   TempDir root, envRoot;
   kq::test::EnvGuard env;

@@ -175,42 +175,16 @@ TEST_F(IconvConvert, ContextCanBeCarriedAndReplaced) {
   EXPECT_EQ(ToGen("abc", kShiftJis).second, kShiftJis);
 }
 
-// One row per mechanism: no status list, a bad argument, a code set without identifier.
-TEST_F(IconvConvert, BadArguments) {
+// A code set that has no identifier cannot be sent.
+TEST_F(IconvConvert, CodeSetWithoutIdentifierIsRefused) {
   unsigned char out[16];
   int32_t len;
   GENU_berOid_t wire;
-  const auto *text = reinterpret_cast<const unsigned char *>("abc");
-  EXPECT_EQ(ConfigureFor(nullptr, kUnicode), 1);
-  StatusList l, u;
-  EXPECT_EQ(ICONV_ToBER_OtherCodeSet4095(l, text, 3, kLatin1, out, -1, &len, &wire), 1);
-  EXPECT_EQ(l.Codes(), Codes{ICONV_ST_BAD_ARGUMENT});
-  EXPECT_EQ(ICONV_ToBER_OtherCodeSet4095(u, text, 3, 2000, out, 16, &len, &wire), 1);
+  StatusList u;
+  EXPECT_EQ(
+      ICONV_ToBER_OtherCodeSet4095(u, (const unsigned char *)"abc", 3, 2000, out, 16, &len, &wire),
+      1);
   EXPECT_EQ(u.Codes(), (Codes{ICONV_ST_NO_IDENTIFIER, GENU_ST_OID_UNKNOWN}));
-}
-
-TEST(IconvNoTables, NoLocaleOrNoPlatformConversionLeavesTheThreadWithoutContext) {
-  ICONV_DestroyContext(ICONV_GetAndClearContext());
-  StatusList l;
-  {
-    kq::test::LogCapture log("EWIX");  // without tables the current locale is unknown
-    EXPECT_EQ(ConfigureFor(l, kUnicode), 0);
-    EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
-    EXPECT_NE(log.Text().find("(no iconv conv for thread)"), std::string::npos);
-  }
-  ASSERT_EQ(Load("codeset-mappings:\nANSI_X3.4-1968 1.0.10175.1.6.292.0\nNoSuchCharset "
-                 "1.0.10175.1.6.296.0\nlocale-mappings:\nC C <empty> ANSI_X3.4-1968\n"),
-            Codes{});
-  MessagesLocale c("C");
-  kq::test::LogCapture log("EWIX");
-  EXPECT_EQ(ConfigureFor(l, 372), 0);  // ISO Latin-4 as "NoSuchCharset"
-  EXPECT_EQ(ICONV_GetAndClearContext(), nullptr);
-  EXPECT_NE(log.Text().find("WARNING: iconv_open failure no mapping from 'NoSuchCharset' to "
-                            "'ANSI_X3.4-1968' (no thread conv)"),
-            std::string::npos)
-      << log.Text();
-  EXPECT_EQ(I18N_Term(l), 0);
-  EXPECT_TRUE(l.Codes().empty());
 }
 
 }  // namespace

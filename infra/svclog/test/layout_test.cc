@@ -38,15 +38,15 @@ TEST_F(svclog_layout, TraceClassLineHasShortenedSourcePositionAndTimeSinceMidnig
 
 TEST_F(svclog_layout, UserClassLineHasDateAndUser) {
   std::string file = LogToFile("EWA");
-  ASSERT_EQ(LOG_StartMessage(LOG_SEV_WARNING, "ignored.cc", 1, "alice"), 1);
-  LOG_AddText("disk almost full");
-  LOG_EndMessage();
-  ASSERT_EQ(LOG_StartMessage(LOG_SEV_ALERT, "ignored.cc", 1, nullptr), 1);
-  LOG_AddText("no user");
-  LOG_EndMessage();
+  for (auto [severity, user, text] :
+       {std::tuple{LOG_SEV_WARNING, "alice", "disk almost full"},
+        std::tuple{LOG_SEV_ALERT, (const char *)nullptr, "no user"}}) {
+    ASSERT_EQ(LOG_StartMessage(severity, "ignored.cc", 1, user), 1);
+    LOG_AddText(text);
+    LOG_EndMessage();
+  }
   auto lines = Lines(ReadFile(file));
   ASSERT_EQ(lines.size(), 2u);
-
   std::smatch m;
   ASSERT_TRUE(std::regex_match(lines[0], m,
                                std::regex(Head('W') + "(.+), User=alice \\| disk almost full")))
@@ -103,21 +103,18 @@ TEST_F(svclog_layout, FunctionTraceAndCatalogueMessages) {
 // macro is used.
 TEST_F(svclog_layout, PositionMacrosGiveTheCallersFileAndLine) {
   std::string file = LogToFile("XF");
-  const int at[3] = {__LINE__ + 1, __LINE__ + 2, __LINE__ + 3};
+  const int line = __LINE__ + 1;
   LOG_COND_MESSAGE(LOG_SEV_DIAG, "message %d", 1);
   LOG_COND_FUNC_TRACE("Fn", 1, nullptr);
-  if (LOG_START_MESSAGE(LOG_SEV_DIAG, nullptr)) {
-    LOG_AddText("pieces");
-    LOG_EndMessage();
-  }
+  if (LOG_START_MESSAGE(LOG_SEV_DIAG, nullptr)) LOG_AddText("pieces"), LOG_EndMessage();
   auto lines = Lines(ReadFile(file));
   ASSERT_EQ(Texts(ReadFile(file)),
             (std::vector<std::string>{"message 1", "Entering Fn ", "pieces"}));
   // The position is the 16 characters after the head; the time follows.
-  const size_t head = Head('X').size();
   for (int i = 0; i < 3; ++i) {
-    std::string position = "lay~est.cc:" + std::to_string(at[i]);
-    EXPECT_EQ(lines[i].substr(head, 16), position + std::string(16 - position.size(), ' '));
+    std::string position = "lay~est.cc:" + std::to_string(line + i);
+    EXPECT_EQ(lines[i].substr(Head('X').size(), 16),
+              position + std::string(16 - position.size(), ' '));
   }
 }
 

@@ -53,14 +53,6 @@ TEST_F(StfMessage, TruncationReportsTheNeededLength) {
   EXPECT_EQ(STF_GetMessage(nullptr, 1, 0, nullptr, 0, &length_, nullptr), 0xffffffffu);
 }
 
-TEST_F(StfMessage, LostArgumentsShowTheRawText) {
-  STF_AddStatus(list_, STF_ST_SYSTEM_ERROR, 10, 3, 1, 3, 2, 3, 3, 3, 4, 3, 5, 3, 6, 3, 7, 3, 8, 3,
-                9, 3, 10);
-  Got line = Line(1, 0x7);
-  EXPECT_EQ(line.second, MSG_ST_ARGS_NOT_SHOWN);
-  EXPECT_NE(line.first.find("%ld"), std::string::npos) << line.first;
-}
-
 struct Collected {
   std::vector<int32_t> indexes;
   std::vector<std::string> lines;

@@ -38,14 +38,6 @@ TEST_F(svclog_files, FileIsNamedByStampAndCreatedAtFirstWrite) {
   EXPECT_EQ(LOG_SetAddress(Path("app").c_str()), name);
 }
 
-TEST_F(svclog_files, StampValidityFollowsTheLimits) {
-  EXPECT_TRUE(IsStamp("1231-235959-999") && IsStamp("0100-000000-000"));
-  for (const char *bad : {"2231-235959-999", "0141-000000-000", "0101-300000-000",
-                          "0101-006000-000", "0101-000060-000", "0101_000000-000", "0101-000000-00",
-                          "0101-000000-0000", "0101-00000a-000"})
-    EXPECT_FALSE(IsStamp(bad)) << bad;
-}
-
 // A full file is left only when the next message would not fit; trimming then keeps the
 // newest logs and every file that is not one of this log's.
 TEST_F(svclog_files, FullFileRollsOverAndTrimKeepsTheNewestLogsAndEveryOtherFile) {

@@ -35,7 +35,7 @@ std::string Current() {
     EXPECT_EQ(d, nullptr);
     return Failure(l.Code());
   }
-  std::string s = Field(d->language) + "/" + Field(d->country) + "/" + std::to_string(d->codeSet);
+  std::string s = Text(*d);
   free(d);
   return s;
 }

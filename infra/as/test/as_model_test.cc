@@ -6,12 +6,15 @@
 #include <algorithm>
 #include <map>
 #include <random>
+#include <set>
 
 #include "as_test_support.h"
 
 namespace kq::as::test {
 namespace {
 
+// The model: sets of attributes of values, each object with a key unique across kinds,
+// and the holders of handles (kind, the key of the object held, the handle).
 struct MVal {
   uint64_t key;
   int payload;
@@ -25,10 +28,9 @@ struct MSet {
   bool dup = false;
   std::vector<MAttr> attrs;
 };
-
 struct Holder {
-  uint32_t kind;  // kSetKind, kAttrKind, kValKind
-  uint64_t key;   // the model object it refers to
+  uint32_t kind;
+  uint64_t key;
   void *handle;
 };
 
@@ -46,16 +48,11 @@ class AsModelTest : public AsTest {
   // The model attribute that is, or holds the value, `key` (keys are unique across
   // kinds), and its set; null when it is gone.
   MAttr *Owner(uint64_t key, MSet **setOut = nullptr) {
-    for (auto &[k, s] : sets) {
-      for (MAttr &a : s.attrs) {
-        if (a.key != key && std::none_of(a.vals.begin(), a.vals.end(),
-                                         [&](const MVal &v) { return v.key == key; })) {
-          continue;
-        }
-        if (setOut != nullptr) *setOut = &s;
-        return &a;
-      }
-    }
+    for (auto &[k, s] : sets)
+      for (MAttr &a : s.attrs)
+        if (a.key == key ||
+            std::any_of(a.vals.begin(), a.vals.end(), [&](const MVal &v) { return v.key == key; }))
+          return setOut ? (*setOut = &s, &a) : &a;
     return nullptr;
   }
   bool Alive(const Holder &h) {
@@ -64,22 +61,18 @@ class AsModelTest : public AsTest {
 
   // The model's lookup: first match, or the only match when duplicates are allowed.
   uint32_t ModelFind(MSet &s, uint32_t id, size_t *index) {
-    size_t found = s.attrs.size(), n = 0;
-    for (size_t i = 0; i < s.attrs.size(); i++) {
-      if (s.attrs[i].id != id) continue;
-      if (n++ == 0) found = i;
-    }
-    if (n == 0) return AS_ST_ATTR_NOT_FOUND;
-    if (n > 1 && s.dup) return AS_ST_AMBIGUOUS_ATTR;
-    *index = found;
+    auto same = [id](const MAttr &a) { return a.id == id; };
+    auto first = std::find_if(s.attrs.begin(), s.attrs.end(), same);
+    if (first == s.attrs.end()) return AS_ST_ATTR_NOT_FOUND;
+    if (s.dup && std::count_if(s.attrs.begin(), s.attrs.end(), same) > 1)
+      return AS_ST_AMBIGUOUS_ATTR;
+    *index = size_t(first - s.attrs.begin());
     return 0;
   }
   static bool HasDuplicateIds(const MSet &s) {
-    for (size_t i = 0; i < s.attrs.size(); i++) {
-      for (size_t j = i + 1; j < s.attrs.size(); j++) {
-        if (s.attrs[i].id == s.attrs[j].id) return true;
-      }
-    }
+    std::set<uint32_t> ids;
+    for (const MAttr &a : s.attrs)
+      if (!ids.insert(a.id).second) return true;
     return false;
   }
   MAttr CopyOf(const MAttr &a) {
@@ -96,11 +89,9 @@ class AsModelTest : public AsTest {
   // A holder of the given kind, preferring live ones most of the time.
   Holder *AnyHolder(uint32_t kind) {
     std::vector<Holder *> of;
-    for (Holder &h : holders) {
+    for (Holder &h : holders)
       if (h.kind == kind) of.push_back(&h);
-    }
-    if (of.empty()) return nullptr;
-    return of[Pick(of.size())];
+    return of.empty() ? nullptr : of[Pick(of.size())];
   }
   AS_setHandle_t SetOf(const Holder *h) { return static_cast<AS_setHandle_t>(h->handle); }
   void Drop(const Holder *h) { holders.erase(holders.begin() + (h - holders.data())); }
@@ -132,6 +123,11 @@ class AsModelTest : public AsTest {
   }
 
   void ExpectStale(uint32_t rc) { Refused(rc, AS_ST_STALE_HANDLE); }
+  // A holder of the kind, or of a live set when `live`; null when there is none.
+  Holder *Pick(uint32_t kind, bool live) {
+    Holder *h = AnyHolder(kind);
+    return h && (!live || Alive(*h)) ? h : nullptr;
+  }
 
   // ---- Steps
 
@@ -208,8 +204,8 @@ class AsModelTest : public AsTest {
   }
 
   void ReplaceValues() {
-    Holder *h = AnyHolder(kSetKind);
-    if (h == nullptr || !Alive(*h)) return;
+    Holder *h = Pick(kSetKind, true);
+    if (h == nullptr) return;
     const uint32_t id = 1 + Pick(6);
     TestValue *v = NewValue(nextPayload++);
     uint32_t rc = AS_ReplaceAllAttrVals(sl, SetOf(h), id, TypeOf(id), v, &kDesc, nullptr);
@@ -221,8 +217,8 @@ class AsModelTest : public AsTest {
   }
 
   void AddAttribute() {
-    Holder *h = AnyHolder(kSetKind);
-    if (h == nullptr || !Alive(*h)) return;
+    Holder *h = Pick(kSetKind, true);
+    if (h == nullptr) return;
     const uint32_t id = 1 + Pick(6);
     uint32_t rc = AS_AddAttr(sl, SetOf(h), id, TypeOf(id), nullptr);
     MSet &s = sets[h->key];
@@ -278,8 +274,8 @@ class AsModelTest : public AsTest {
   }
 
   void DeleteAttributeById() {
-    Holder *h = AnyHolder(kSetKind);
-    if (h == nullptr || !Alive(*h)) return;
+    Holder *h = Pick(kSetKind, true);
+    if (h == nullptr) return;
     const uint32_t id = 1 + Pick(6);
     uint32_t rc = AS_DeleteAttr(sl, SetOf(h), id);
     MSet &s = sets[h->key];
@@ -312,8 +308,7 @@ class AsModelTest : public AsTest {
                   : which == 1 ? AS_Overlay(sl, &out, SetOf(x), SetOf(y), &kCounting)
                                : AS_Append(sl, &out, SetOf(x), SetOf(y), &kCounting, allow);
     if (sets.count(xk) == 0 || (which != 0 && sets.count(yk) == 0)) {
-      EXPECT_EQ(rc, 1u);
-      EXPECT_EQ(out, AS_nullSetHandle);
+      EXPECT_TRUE(rc == 1 && out == AS_nullSetHandle);
       return;
     }
     const MSet &a = sets[xk];
@@ -325,9 +320,8 @@ class AsModelTest : public AsTest {
       const MSet &b = sets[yk];
       bool refused = (a.dup && HasDuplicateIds(a)) || (b.dup && HasDuplicateIds(b));
       if (which == 2 && !allow) {
-        for (const MAttr &m : a.attrs) {
+        for (const MAttr &m : a.attrs)
           for (const MAttr &n : b.attrs) refused = refused || m.id == n.id;
-        }
       } else if (which == 2) {
         refused = false;
       }
@@ -347,8 +341,8 @@ class AsModelTest : public AsTest {
   }
 
   void FlipDuplicates() {
-    Holder *h = AnyHolder(kSetKind);
-    if (h == nullptr || !Alive(*h)) return;
+    Holder *h = Pick(kSetKind, true);
+    if (h == nullptr) return;
     const bool allow = Chance(50);
     ASSERT_EQ(allow ? AS_AllowDuplicates(sl, SetOf(h)) : AS_DisallowDuplicates(sl, SetOf(h)), 0u);
     sets[h->key].dup = allow;
@@ -378,13 +372,10 @@ class AsModelTest : public AsTest {
         continue;
       }
       ASSERT_EQ(rc, 0u);
-      if (h.kind == kAttrKind) {
-        EXPECT_EQ(id, a->id);
-      } else {
-        auto v = std::find_if(a->vals.begin(), a->vals.end(),
-                              [&](const MVal &m) { return m.key == h.key; });
-        EXPECT_EQ(PayloadOf(value), v->payload);
-      }
+      auto v = std::find_if(a->vals.begin(), a->vals.end(),
+                            [&](const MVal &m) { return m.key == h.key; });
+      EXPECT_EQ(h.kind == kAttrKind ? id : uint32_t(PayloadOf(value)),
+                h.kind == kAttrKind ? a->id : uint32_t(v->payload));
     }
   }
 
@@ -445,9 +436,7 @@ TEST_F(AsModelTest, RandomOperationsAgreeWithTheModel) {
   for (uint32_t seed = 1; seed <= 100 && !HasFailure(); seed++) {
     SCOPED_TRACE(seed);
     Run(seed, 2000);
-    ASSERT_TRUE(Counting().live.empty()) << "seed " << seed;
-    ASSERT_EQ(LiveValues(), 0);
-    ASSERT_EQ(Counting().badFrees, 0u);
+    ASSERT_TRUE(Counting().live.empty() && LiveValues() == 0 && Counting().badFrees == 0);
   }
 }
 

@@ -2,7 +2,9 @@
 #ifndef KQ_INFRA_BER_TEST_BER_TEST_UTIL_H
 #define KQ_INFRA_BER_TEST_BER_TEST_UTIL_H
 
+#include <cctype>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,33 +14,22 @@
 
 namespace kq::ber::test {
 
+// The bytes of hex digit pairs; anything else between them is ignored.
 inline std::vector<uint8_t> Hex(const std::string &text) {
   std::vector<uint8_t> out;
-  int half = -1;
-  for (char c : text) {
-    int d = (c >= '0' && c <= '9')   ? c - '0'
-            : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-            : (c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                     : -1;
-    if (d < 0) continue;
-    if (half < 0) {
-      half = d;
-    } else {
-      out.push_back(static_cast<uint8_t>(half * 16 + d));
-      half = -1;
-    }
-  }
+  std::string digits;
+  for (char c : text)
+    if (isxdigit(static_cast<unsigned char>(c))) digits += c;
+  for (size_t i = 0; i + 1 < digits.size(); i += 2)
+    out.push_back(static_cast<uint8_t>(std::stoul(digits.substr(i, 2), nullptr, 16)));
   return out;
 }
 
 inline std::string ToHex(const uint8_t *p, size_t n) {
-  static const char digits[] = "0123456789ABCDEF";
   std::string s;
-  for (size_t i = 0; i < n; i++) {
-    if (i) s += ' ';
-    s += digits[p[i] >> 4];
-    s += digits[p[i] & 15];
-  }
+  char byte[4];
+  for (size_t i = 0; i < n; i++)
+    s += std::string(i ? " " : "") + (snprintf(byte, 4, "%02X", p[i]), byte);
   return s;
 }
 

@@ -254,31 +254,15 @@ TEST(BerGolden, IndefiniteLengthsAndConstructedStringsDecode) {
   FreeValue(T(NameOrOID_PDU), out);
 }
 
-// A type with tags beyond 30 needs the long identifier form.
-const ber_type kLongTagInt = {"LongTag", BER_K_INT32,     0, 0, BER_CLASS_CONTEXT | 200u,
-                              BER_NOTAG, sizeof(int32_t), 0, 0, nullptr,
-                              0,         nullptr,         0, 0, nullptr,
-                              0};
-const ber_type kAppTagInt = {"AppTag",  BER_K_INT32,     0, 0, BER_CLASS_APPLICATION | 31u,
-                             BER_NOTAG, sizeof(int32_t), 0, 0, nullptr,
-                             0,         nullptr,         0, 0, nullptr,
-                             0};
-const ber_type kExplicitInt = {"Explicit",
-                               BER_K_INT32,
-                               0,
-                               0,
-                               BER_CLASS_UNIVERSAL | 2u,
-                               BER_CLASS_PRIVATE | 5u,
-                               sizeof(int32_t),
-                               0,
-                               0,
-                               nullptr,
-                               0,
-                               nullptr,
-                               0,
-                               0,
-                               nullptr,
-                               0};
+// Tags beyond 30 need the long identifier form; an explicit outer tag of any class.
+ber_type IntType(const char *name, uint32_t tag, uint32_t etag) {
+  ber_type t{};
+  t.name = name, t.kind = BER_K_INT32, t.tag = tag, t.etag = etag, t.size = sizeof(int32_t);
+  return t;
+}
+const ber_type kLongTagInt = IntType("LongTag", BER_CLASS_CONTEXT | 200u, BER_NOTAG);
+const ber_type kAppTagInt = IntType("AppTag", BER_CLASS_APPLICATION | 31u, BER_NOTAG);
+const ber_type kExplicitInt = IntType("Explicit", BER_CLASS_UNIVERSAL | 2u, BER_CLASS_PRIVATE | 5u);
 
 TEST(BerGolden, LongFormTagsOfEveryClass) {
   int32_t v = 1;

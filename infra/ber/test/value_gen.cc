@@ -13,33 +13,22 @@ namespace {
 
 constexpr int kDeep = 7;  // beyond this depth, lists are empty and choices non-recursive
 
+// The bounds, anything between, and most often a short length.
 size_t PickLength(const ber_type *t, Rng &rng) {
-  uint32_t lo = t->lower;
-  uint32_t hi = t->upper ? t->upper : 40;
-  switch (rng.Below(6)) {
-    case 0:
-      return lo;
-    case 1:
-      return hi;
-    case 2:
-      return lo + rng.Below(hi - lo + 1);
-    default:
-      return lo + rng.Below(std::min<uint32_t>(hi - lo, 12) + 1);
-  }
+  uint32_t lo = t->lower, hi = t->upper ? t->upper : 40, pick = rng.Below(6);
+  return pick == 0   ? lo
+         : pick == 1 ? hi
+                     : lo + rng.Below((pick == 2 ? hi - lo : std::min<uint32_t>(hi - lo, 12)) + 1);
 }
 
 // A character the string type admits (Numeric, Printable, else any visible one).
 char RandomChar(const ber_type *t, Rng &rng) {
   static const char kPrintable[] =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 '()+,-./:=?";
-  switch (BER_TAG_NUMBER(t->tag)) {
-    case 18:
-      return " 0123456789"[rng.Below(11)];
-    case 19:
-      return kPrintable[rng.Below(sizeof kPrintable - 1)];
-    default:
-      return static_cast<char>(0x20 + rng.Below(0x5f));
-  }
+  const uint32_t tag = BER_TAG_NUMBER(t->tag);
+  return tag == 18   ? " 0123456789"[rng.Below(11)]
+         : tag == 19 ? kPrintable[rng.Below(sizeof kPrintable - 1)]
+                     : static_cast<char>(0x20 + rng.Below(0x5f));
 }
 
 void *Bytes(size_t n, Rng &rng, const ber_type *text) {
@@ -73,62 +62,44 @@ ber_oid RandomOid(Rng &rng) {
 // A small complete encoding: an INTEGER, an OCTET STRING, or a constructed value
 // (sometimes of indefinite length) around them.
 void RandomEncoding(std::vector<uint8_t> &out, Rng &rng, int depth) {
-  switch (depth < 3 ? rng.Below(4) : rng.Below(2)) {
-    case 0:
-      out.insert(out.end(), {0x02, 0x01, static_cast<uint8_t>(rng.Next())});
-      return;
-    case 1: {
-      size_t n = rng.Below(140);
-      out.push_back(0x04);
-      if (n >= 128) out.push_back(0x81);
-      out.push_back(static_cast<uint8_t>(n));
-      for (size_t i = 0; i < n; i++) out.push_back(static_cast<uint8_t>(rng.Next()));
-      return;
-    }
-    case 2: {
-      out.insert(out.end(), {0x30, 0x80});
-      for (uint32_t i = rng.Below(3); i > 0; i--) RandomEncoding(out, rng, depth + 1);
-      out.insert(out.end(), {0x00, 0x00});
-      return;
-    }
-    default: {
-      std::vector<uint8_t> inner;
-      for (uint32_t i = rng.Below(3); i > 0; i--) RandomEncoding(inner, rng, depth + 1);
-      out.push_back(0xa5);
-      if (inner.size() >= 128) {
-        out.push_back(0x82);
-        out.push_back(static_cast<uint8_t>(inner.size() >> 8));
-      }
-      out.push_back(static_cast<uint8_t>(inner.size()));
-      out.insert(out.end(), inner.begin(), inner.end());
-      return;
-    }
+  const uint32_t pick = depth < 3 ? rng.Below(4) : rng.Below(2);
+  std::vector<uint8_t> inner;
+  if (pick == 0) {
+    out.insert(out.end(), {0x02, 0x01, static_cast<uint8_t>(rng.Next())});
+  } else if (pick == 1) {
+    for (size_t n = rng.Below(140); inner.size() < n;) inner.push_back(uint8_t(rng.Next()));
+  } else {
+    for (uint32_t i = rng.Below(3); i > 0; i--) RandomEncoding(inner, rng, depth + 1);
   }
+  if (pick == 0) return;
+  if (pick == 2) {  // indefinite length
+    out.insert(out.end(), {0x30, 0x80});
+    out.insert(out.end(), inner.begin(), inner.end());
+    out.insert(out.end(), {0x00, 0x00});
+    return;
+  }
+  // An OCTET STRING, or a [5] around its parts with a two-byte length when long.
+  out.push_back(pick == 1 ? 0x04 : 0xa5);
+  if (inner.size() >= 128) out.push_back(pick == 1 ? 0x81 : 0x82);
+  if (inner.size() >= 128 && pick != 1) out.push_back(static_cast<uint8_t>(inner.size() >> 8));
+  out.push_back(static_cast<uint8_t>(inner.size()));
+  out.insert(out.end(), inner.begin(), inner.end());
 }
 
+// Zeros of both signs, infinities, denormals, the largest, NaN, integers, any bits.
 double RandomReal(Rng &rng) {
-  switch (rng.Below(10)) {
-    case 0:
-      return 0.0;
-    case 1:
-      return -0.0;
-    case 2:
-      return rng.Chance(50) ? HUGE_VAL : -HUGE_VAL;
-    case 3:
-      return std::numeric_limits<double>::denorm_min() * (1 + rng.Below(1000));
-    case 4:
-      return std::numeric_limits<double>::max() / (1 + rng.Below(10));
-    case 5:
-      return std::nan("");
-    case 6:
-      return static_cast<double>(static_cast<int32_t>(rng.Next()));
-    default: {
-      double d;
-      uint64_t bits = rng.Next();
-      std::memcpy(&d, &bits, sizeof d);
-      return std::isnan(d) ? 1.5 : d;
-    }
-  }
+  const uint64_t bits = rng.Next();
+  double any;
+  std::memcpy(&any, &bits, sizeof any);
+  const double special[] = {0.0,
+                            -0.0,
+                            bits & 1 ? HUGE_VAL : -HUGE_VAL,
+                            std::numeric_limits<double>::denorm_min() * double(1 + bits % 1000),
+                            std::numeric_limits<double>::max() / double(1 + bits % 10),
+                            std::nan(""),
+                            double(int32_t(bits))};
+  const uint32_t pick = rng.Below(10);
+  return pick < 7 ? special[pick] : std::isnan(any) ? 1.5 : any;
 }
 
 // Whether a type can nest itself; deep values avoid such alternatives.
@@ -156,37 +127,30 @@ void FillField(const ber_field &f, void *base, Rng &rng, int depth) {
 void FillValue(const ber_type *t, void *v, Rng &rng, int depth) {
   switch (t->kind) {
     case BER_K_BOOLEAN:
-      Store<uint8_t>(v, rng.Below(2));
-      return;
+      return Store<uint8_t>(v, rng.Below(2));
     case BER_K_INT16:
-      Store<int16_t>(v, static_cast<int16_t>(rng.Next()));
-      return;
+      return Store<int16_t>(v, static_cast<int16_t>(rng.Next()));
     case BER_K_INT32: {
       int32_t x = rng.Chance(20) ? static_cast<int32_t>(rng.Below(300)) - 150
                                  : static_cast<int32_t>(rng.Next());
       if (rng.Chance(5)) x = rng.Chance(50) ? INT32_MIN : INT32_MAX;
-      Store(v, x);
-      return;
+      return Store(v, x);
     }
     case BER_K_ENUM:
-      Store<int32_t>(
+      return Store<int32_t>(
           v, t->nnames ? t->names[rng.Below(t->nnames)].value : static_cast<int32_t>(rng.Next()));
-      return;
     case BER_K_CARD64: {
       uint64_t x = rng.Chance(10) ? ~uint64_t(0) : rng.Next() >> rng.Below(64);
-      Store(v, ber_card64{static_cast<uint32_t>(x >> 32), static_cast<uint32_t>(x)});
-      return;
+      return Store(v, ber_card64{static_cast<uint32_t>(x >> 32), static_cast<uint32_t>(x)});
     }
     case BER_K_REAL:
-      Store(v, RandomReal(rng));
-      return;
+      return Store(v, RandomReal(rng));
     case BER_K_NULL:
       return;
     case BER_K_OCTETS: {
       size_t n = PickLength(t, rng);
-      Store(v, ber_octets{static_cast<int32_t>(n),
-                          n ? static_cast<uint8_t *>(Bytes(n, rng, nullptr)) : nullptr});
-      return;
+      return Store(v, ber_octets{static_cast<int32_t>(n),
+                                 n ? static_cast<uint8_t *>(Bytes(n, rng, nullptr)) : nullptr});
     }
     case BER_K_OCTETS_INLINE: {
       size_t n = PickLength(t, rng);
@@ -202,24 +166,20 @@ void FillValue(const ber_type *t, void *v, Rng &rng, int depth) {
       return;
     }
     case BER_K_CHARS:
-      Store(v, Bytes(PickLength(t, rng), rng, t));
-      return;
+      return Store(v, Bytes(PickLength(t, rng), rng, t));
     case BER_K_OID:
-      Store(v, RandomOid(rng));
-      return;
+      return Store(v, RandomOid(rng));
     case BER_K_OPEN: {
       std::vector<uint8_t> enc;
       RandomEncoding(enc, rng, 0);
       uint8_t *p = static_cast<uint8_t *>(std::malloc(enc.size()));
       std::memcpy(p, enc.data(), enc.size());
-      Store(v, ber_octets{static_cast<int32_t>(enc.size()), p});
-      return;
+      return Store(v, ber_octets{static_cast<int32_t>(enc.size()), p});
     }
     case BER_K_BITS: {
       int32_t bits = static_cast<int32_t>(rng.Below(50));
       size_t n = (static_cast<size_t>(bits) + 7) / 8;
-      Store(v, ber_bits{bits, n ? static_cast<uint8_t *>(Bytes(n, rng, nullptr)) : nullptr});
-      return;
+      return Store(v, ber_bits{bits, n ? static_cast<uint8_t *>(Bytes(n, rng, nullptr)) : nullptr});
     }
     case BER_K_SEQUENCE:
       for (uint32_t i = 0; i < t->nfields; i++) {
@@ -236,8 +196,7 @@ void FillValue(const ber_type *t, void *v, Rng &rng, int depth) {
       if (depth > kDeep)
         for (pick = 0; pick + 1 < t->nfields && Recursive(t->fields[pick].type, t, 0);) pick++;
       Store<uint16_t>(v, static_cast<uint16_t>(pick + 1));
-      FillField(t->fields[pick], v, rng, depth);
-      return;
+      return FillField(t->fields[pick], v, rng, depth);
     }
     case BER_K_SEQOF: {
       uint32_t hi = t->upper ? t->upper : (rng.Chance(10) ? 20 : 3);

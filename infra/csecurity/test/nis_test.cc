@@ -46,63 +46,51 @@ TEST_F(Nis, UserKnownOnlyToNisIsNamedByTheNisDomainInThePacAndTheSet) {
 }
 
 TEST_F(Nis, SourceOfANisUserFollowsTheOrderAndTheFile) {
-  struct Case {
-    std::vector<int> services;
-    std::string file;
-    int source;
-  } cases[] = {
-      {{3, 4, 0}, kLocalLines, 4},                              // not in the file
-      {{3, 4, 0}, std::string(kLocalLines) + kNisUserLine, 3},  // the file comes first
-      {{4, 3, 0}, kLocalLines, 4},                              // not in the file
-      {{4, 3, 0}, std::string(kLocalLines) + kNisUserLine, 4},  // NIS confirms it
-      {{7, 0}, kLocalLines, 4},
-  };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.file + " order " + std::to_string(c.services[0]));
-    WriteFile(passwdFile, c.file);
+  // The switch's services, whether the file holds the user too, and the source: NIS for
+  // a user not in the file; with the user in the file, the first of the two, NIS
+  // confirming it.
+  const std::tuple<std::vector<int>, bool, int> cases[] = {{{3, 4, 0}, false, 4},
+                                                           {{3, 4, 0}, true, 3},
+                                                           {{4, 3, 0}, false, 4},
+                                                           {{4, 3, 0}, true, 4},
+                                                           {{7, 0}, false, 4}};
+  for (const auto &[services, inFile, want] : cases) {
+    WriteFile(passwdFile, std::string(kLocalLines) + (inFile ? kNisUserLine : ""));
     struct passwd entry, *found = nullptr;
     char buffer[1024];
     int source = -1;
-    ASSERT_EQ(CSEC_getpwuid_r(kNisUser, &entry, buffer, sizeof buffer, &found, c.services.data(),
-                              &source),
-              0);
-    EXPECT_STREQ(found->pw_name, "kqnisuser");
-    EXPECT_EQ(source, c.source);
+    ASSERT_EQ(
+        CSEC_getpwuid_r(kNisUser, &entry, buffer, sizeof buffer, &found, services.data(), &source),
+        0);
+    EXPECT_EQ(found->pw_name + std::to_string(source), "kqnisuser" + std::to_string(want))
+        << services[0] << " " << inFile;
   }
 }
 
 TEST_F(Nis, PasswdMapConfirmsOrSaysWhyNot) {
-  struct Case {
-    uid_t uid;
-    const char *name;
-    int result;
-  } cases[] = {{kNisUser, "kqnisuser", 0},
-               {4799, "kqnisuser", -3},  // another uid
-               {1, "kqbroken", -2},      // an entry that is no passwd line
-               {1, "nosuchuser", YPERR_KEY}};
-  for (const Case &c : cases) EXPECT_EQ(CSEC__MatchNISPasswd(c.uid, c.name), c.result) << c.name;
+  // Another uid, an entry that is no passwd line, no entry.
+  const std::tuple<uid_t, const char *, int> cases[] = {{kNisUser, "kqnisuser", 0},
+                                                        {4799, "kqnisuser", -3},
+                                                        {1, "kqbroken", -2},
+                                                        {1, "nosuchuser", YPERR_KEY}};
+  for (const auto &[uid, name, result] : cases)
+    EXPECT_EQ(CSEC__MatchNISPasswd(uid, name), result) << name;
 }
 
 TEST_F(Nis, DomainsNameNisWhereTheSwitchAndTheResolverLeaveIt) {
-  struct Case {
-    const char *passwd;  // the switch's passwd line
-    std::string user;
-    uint32_t userSyntax;
-  } cases[] = {
-      {"files nis", kNisDomain, SEC_SYNTAX_NIS},
-      {"nis", kNisDomain, SEC_SYNTAX_NIS},
-      {"compat", kNisDomain, SEC_SYNTAX_NIS},
-      {"files", HostName(), SEC_SYNTAX_FILE},
-  };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.passwd);
-    SwitchPasswd(c.passwd);
+  // The switch's passwd line and the user's domain; the host is in the NIS domain.
+  const std::string nis = kNisDomain + std::string(" 3044");
+  const std::pair<const char *, std::string> cases[] = {
+      {"files nis", nis}, {"nis", nis}, {"compat", nis}, {"files", HostName() + " 3047"}};
+  for (const auto &[passwd, want] : cases) {
+    SwitchPasswd(passwd);
     uint32_t userSyntax = 0, hostSyntax = 0;
     const char *user = SEC_GetUserDomain(&userSyntax), *host = SEC_GetHostDomain(&hostSyntax);
     ASSERT_TRUE(user && host);
-    EXPECT_EQ(user + (" " + std::to_string(userSyntax)),
-              c.user + " " + std::to_string(c.userSyntax));
-    EXPECT_EQ(host + (" " + std::to_string(hostSyntax)), kNisDomain + std::string(" 3044"));
+    EXPECT_EQ(
+        user + (" " + std::to_string(userSyntax)) + " / " + host + " " + std::to_string(hostSyntax),
+        want + " / " + nis)
+        << passwd;
   }
   Resolver("lab.example.test");  // DNS comes before NIS for the host
   EXPECT_EQ(InChild([] {

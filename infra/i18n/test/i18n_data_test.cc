@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -14,20 +15,13 @@
 
 using namespace kq::i18n::test;
 using kq::test::TempDir;
-using kq::test::WriteFile;
 
 namespace {
 
-const std::string kGood =
-    "codeset-mappings:\n"
-    "ISO-8859-1 1.0.10175.1.6.293.0\n"
-    "\t \n"
-    "ASCII   1.0.10175.1.6.292.0\n"
-    "locale-mappings:\n"
-    "C C <empty> ASCII\n"
-    "My$Locale xx YY ISO-8859-1\n";
 const std::string kHead = "codeset-mappings:\n", kLocales = "locale-mappings:\n";
-
+const std::string kGood = kHead +
+                          "ISO-8859-1 1.0.10175.1.6.293.0\n\t \nASCII   1.0.10175.1.6.292.0\n" +
+                          kLocales + "C C <empty> ASCII\nMy$Locale xx YY ISO-8859-1\n";
 const Codes kBadData{I18N_ST_FAILED, I18N_ST_BAD_DATA};
 
 TEST(I18nData, ReadsCodeSetsAndLocales) {
@@ -42,46 +36,35 @@ TEST(I18nData, ReadsCodeSetsAndLocales) {
 }
 
 TEST(I18nData, LayoutErrorsAndMissingDataLoadNothingAndLookupsThenFail) {
-  const std::pair<std::string, Codes> cases[] = {
-      // first word other than the code-set heading
-      {kLocales + "C C <empty> ASCII\n", kBadData},
-      {"codeset-mappings: extra\n" + kLocales, kBadData},
-      // identifier that does not convert: bad text, characteristics, unknown OID
-      {kHead + "X 1.x.3\n" + kLocales, kBadData},
-      {kHead + "X 1.0.10175.1.6.293.0:48.35.2.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0\n" + kLocales,
-       kBadData},
-      {kHead + "X 1.2.3.4.5.6.7\n" + kLocales, kBadData},
-      // a one-word line that is not the locale heading, a three-word line
-      {kHead + "ASCII\n" + kLocales, kBadData},
-      {kHead + "ASCII 1.0.10175.1.6.292.0 more\n" + kLocales, kBadData},
-      // locale lines of three and five words
-      {kHead + kLocales + "C C ASCII\n", kBadData},
-      {kHead + kLocales + "C C <empty> ASCII x\n", kBadData},
+  const std::string rows[] = {
+      kLocales + "C C <empty> ASCII\n",  // first word other than the code-set heading
+      "codeset-mappings: extra\n" + kLocales,
+      // identifiers that do not convert: bad text, characteristics, unknown OID
+      kHead + "X 1.x.3\n" + kLocales,
+      kHead + "X 1.0.10175.1.6.293.0:48.35.2.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0\n" + kLocales,
+      kHead + "X 1.2.3.4.5.6.7\n" + kLocales,
+      // code-set lines of one and three words, locale lines of three and five
+      kHead + "ASCII\n" + kLocales, kHead + "ASCII 1.0.10175.1.6.292.0 more\n" + kLocales,
+      kHead + kLocales + "C C ASCII\n", kHead + kLocales + "C C <empty> ASCII x\n",
       // early ends, also in an unterminated heading
-      {kHead + "ASCII 1.0.10175.1.6.292.0\n", kBadData},
-      {"\n \t\n", kBadData},
-      {kHead + "locale-mappings:", kBadData},
-      // a line longer than 255 characters
-      {kHead + std::string(300, 'A') + " 1.0.10175.1.6.292.0\n" + kLocales, kBadData},
-      {"", {I18N_ST_NO_DATA}},
+      kHead + "ASCII 1.0.10175.1.6.292.0\n", "\n \t\n", kHead + "locale-mappings:",
+      kHead + std::string(300, 'A') + " 1.0.10175.1.6.292.0\n" + kLocales,  // over 255
   };
-  for (const auto &[text, codes] : cases) EXPECT_EQ(Load(text), codes) << text.substr(0, 80);
+  for (const std::string &text : rows) EXPECT_EQ(Load(text), kBadData) << text.substr(0, 80);
+  EXPECT_EQ(Load(""), Codes{I18N_ST_NO_DATA});
   TempDir empty;
-  StatusList l;
-  EXPECT_EQ(I18N_Init(l, empty.path().c_str()), 1);
-  EXPECT_EQ(l.Codes(), Codes{I18N_ST_NO_DATA});
-  EXPECT_EQ(I18N_Term(l), 1);
+  StatusList l, u;
+  EXPECT_EQ(I18N_Init(l, empty.path().c_str()) + I18N_Term(l), 2);
+  EXPECT_EQ(l.Codes(), (Codes{I18N_ST_FAILED, I18N_ST_NO_DATA}));
   // Nothing loaded: every lookup fails.
-  StatusList u;
   uint32_t shoid;
   char *name;
   I18N_dpaLocale_t d{};
-  EXPECT_EQ(I18N_CodesetNameToOID(u, "ASCII", &shoid), 1);
-  EXPECT_EQ(I18N_OIDToCodesetName(u, kAscii, &name), 1);
-  EXPECT_EQ(I18N_GetDPALocaleFromLocaleName(u, "C", &d), 1);
+  EXPECT_EQ(I18N_CodesetNameToOID(u, "ASCII", &shoid) + I18N_OIDToCodesetName(u, kAscii, &name) +
+                I18N_GetDPALocaleFromLocaleName(u, "C", &d),
+            3);
   EXPECT_EQ(u.Codes(),
             (Codes{I18N_ST_UNKNOWN_LOCALE, I18N_ST_UNKNOWN_CODESET, I18N_ST_UNKNOWN_NAME}));
-  EXPECT_EQ(I18N_CodesetNameToOID(nullptr, "ASCII", &shoid), 1);
 }
 
 TEST(I18nData, LongestLineIsReadLastUnterminatedLineIsNotAndNewestEntryWins) {
@@ -92,130 +75,84 @@ TEST(I18nData, LongestLineIsReadLastUnterminatedLineIsNotAndNewestEntryWins) {
   ASSERT_TRUE(Load(kGood + "Last xx ZZ ASCII").empty());
   EXPECT_EQ(DpaOf("Last"), Failure(I18N_ST_UNKNOWN_LOCALE));
   Unload();
-  ASSERT_TRUE(Load(kHead +
-                   "Latin 1.0.10175.1.6.293.0\nLatin 1.0.10175.1.6.294.0\n"
-                   "Older 1.0.10175.1.6.292.0\nNewer 1.0.10175.1.6.292.0\n" +
-                   kLocales)
+  ASSERT_TRUE(Load(kHead + "Latin 1.0.10175.1.6.293.0\nLatin 1.0.10175.1.6.294.0\n" +
+                   "Older 1.0.10175.1.6.292.0\nNewer 1.0.10175.1.6.292.0\n" + kLocales)
                   .empty());
   EXPECT_EQ(CodeSetOf("Latin"), kLatin2);
   EXPECT_EQ(CodeSetName(kAscii), "Newer");
   Unload();
 }
 
-TEST(I18nData, UsersAreCounted) {
-  ASSERT_TRUE(Load(kGood).empty());
-  // A second user changes nothing, even with another directory.
-  StatusList l;
-  EXPECT_EQ(I18N_Init(l, "/nonexistent"), 0);
-  EXPECT_EQ(I18N_Term(l), 0);
-  EXPECT_EQ(CodeSetOf("ASCII"), kAscii);
-  EXPECT_EQ(I18N_Term(l), 0);
-  uint32_t shoid;
-  EXPECT_EQ(I18N_CodesetNameToOID(l, "ASCII", &shoid), 1);
-  EXPECT_EQ(l.Code(), I18N_ST_UNKNOWN_NAME);
-  // One Term too many fails and leaves the count at 0: the next Init reads again.
-  StatusList t;
-  EXPECT_EQ(I18N_Term(t), 1);
-  EXPECT_EQ(t.Codes(), Codes{I18N_ST_FAILED});
-  EXPECT_EQ(Load(kHead + "Other 1.0.10175.1.6.292.0\n" + kLocales), Codes{});
-  EXPECT_EQ(CodeSetOf("Other"), kAscii);
-  Unload();
-  EXPECT_EQ(I18N_Init(nullptr, nullptr), 1);
-  EXPECT_EQ(I18N_Term(nullptr), 1);
-}
-
 TEST(I18nData, SearchPathMovesOnOnlyWhileTheFileIsMissing) {
   TempDir root, envRoot;
   kq::test::EnvGuard env;
   env.Unset(I18N_DATA_ENV);
-  std::string cwd = root / "a/b/c/d";
+  const std::string cwd = root / "a/b/c/d";
   std::filesystem::create_directories(cwd);
-  auto write = [](const std::string &dir, const std::string &text) {
+  // Writes the file (when given) and runs I18N_Init without a directory from cwd: the
+  // codes, empty when a file was found and loaded (it is then unloaded).
+  auto init = [&](const std::string &dir, const std::string &text) {
     std::filesystem::create_directories(dir);
-    WriteFile(dir + "/charset.dat", text);
-  };
-  // I18N_Init without a directory, run from cwd: the codes (empty when a file was
-  // found and loaded, and then unloads it).
-  auto init = [&] {
+    kq::test::WriteFile(dir + "/charset.dat", text);
     auto old = std::filesystem::current_path();
     std::filesystem::current_path(cwd);
     StatusList l;
-    int rc = I18N_Init(l, nullptr);
+    if (I18N_Init(l, nullptr) == 0) Unload();
     std::filesystem::current_path(old);
-    if (rc == 0) Unload();
     return l.Codes();
   };
-  EXPECT_EQ(init(), Codes{I18N_ST_NO_DATA});
-  // The last directory: ../../../../usr/kq/share/data.
-  write(root / "usr/kq/share/data", kGood);
-  EXPECT_TRUE(init().empty());
-  // An earlier directory with a bad file stops the search: ../share/data.
-  write(root / "a/b/c/share/data", "bad\n");
-  EXPECT_EQ(init(), kBadData);
-  // ../usr/kq/share/data comes before it.
-  write(root / "a/b/c/usr/kq/share/data", kGood);
-  EXPECT_TRUE(init().empty());
-  // The environment variable comes first of all.
-  write(envRoot / "usr/kq/share/data", kHead);
+  EXPECT_EQ(init(root / "x", ""), Codes{I18N_ST_NO_DATA});
+  EXPECT_EQ(init(root / "usr/kq/share/data", kGood), Codes{}) << "../../../../usr/kq/share/data";
+  EXPECT_EQ(init(root / "a/b/c/share/data", "bad\n"), kBadData) << "an earlier bad file stops";
+  EXPECT_EQ(init(root / "a/b/c/usr/kq/share/data", kGood), Codes{}) << "before ../share/data";
   env.Set(I18N_DATA_ENV, envRoot.path().c_str());
-  EXPECT_EQ(init(), kBadData);
-}
-
-// --- the shipped file ------------------------------------------------------
-
-struct Shipped {
-  std::vector<std::pair<std::string, std::string>> codesets;  // name, dotted
-  std::vector<std::string> locales;                           // the names
-};
-
-Shipped ReadShipped() {
-  Shipped s;
-  bool locales = false;
-  for (const std::string &line :
-       kq::test::Lines(kq::test::ReadFile(StageDataDir() + "/charset.dat"))) {
-    std::istringstream words(line);
-    std::vector<std::string> w;
-    for (std::string x; words >> x;) w.push_back(x);
-    if (w.size() == 1) locales = w[0] == "locale-mappings:";
-    if (!locales && w.size() == 2) s.codesets.emplace_back(w[0], w[1]);
-    if (locales && w.size() == 4) s.locales.push_back(w[0]);
-  }
-  return s;
+  EXPECT_EQ(init(envRoot / "usr/kq/share/data", kHead), kBadData) << "the environment first";
 }
 
 class I18nShippedTables : public ShippedTables {};
 
+// Every code set of the shipped file opens with iconv both ways, has an identifier of
+// a code set, and is found by name; the common code sets and ISO 8859 parts 1 to 10
+// are there; every locale resolves.
 TEST_F(I18nShippedTables, EveryCodeSetOpensWithIconvEveryIdentifierConvertsEveryLocaleResolves) {
-  Shipped s = ReadShipped();
-  ASSERT_GE(s.codesets.size(), 40u);
   StatusList l;
   std::set<uint32_t> seen;
-  for (const auto &[name, dotted] : s.codesets) {
-    for (auto [to, from] : {std::pair{name.c_str(), "UTF-8"}, std::pair{"UTF-8", name.c_str()}}) {
+  size_t locales = 0, codesets = 0;
+  bool inLocales = false;
+  for (const std::string &line :
+       kq::test::Lines(kq::test::ReadFile(StageDataDir() + "/charset.dat"))) {
+    std::istringstream in(line);
+    std::vector<std::string> w{std::istream_iterator<std::string>(in), {}};
+    if (w.size() == 1) inLocales = w[0] == "locale-mappings:";
+    if (inLocales && w.size() == 4) {
+      std::replace(w[0].begin(), w[0].end(), '$', ' ');
+      EXPECT_EQ(DpaOf(w[0].c_str()).rfind("fails", 0), std::string::npos) << w[0];
+      locales++;
+    }
+    if (inLocales || w.size() != 2) continue;
+    for (auto [to, from] : {std::pair{w[0].c_str(), "UTF-8"}, std::pair{"UTF-8", w[0].c_str()}}) {
       iconv_t cd = iconv_open(to, from);
       EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1)) << to << " from " << from;
       if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
     }
     unsigned char binary[OID_BINARY_MAX];
-    ASSERT_EQ(OID_ConvertDecToBin(l, dotted.c_str(), binary, nullptr), 0) << dotted;
     uint32_t shoid = 0;
-    ASSERT_EQ(GENU_BinaryToShortOID(l, binary, &shoid), 0) << dotted;
-    EXPECT_EQ(strncmp(GENU_ShortOIDToAscii(shoid), "id-val-code-set-", 16), 0) << dotted;
-    EXPECT_EQ(CodeSetOf(name.c_str()), shoid) << name;
+    ASSERT_EQ(OID_ConvertDecToBin(l, w[1].c_str(), binary, nullptr) +
+                  GENU_BinaryToShortOID(l, binary, &shoid),
+              0)
+        << w[1];
+    EXPECT_EQ(strncmp(GENU_ShortOIDToAscii(shoid), "id-val-code-set-", 16), 0) << w[1];
+    EXPECT_EQ(CodeSetOf(w[0].c_str()), shoid) << w[0];
     seen.insert(shoid);
+    codesets++;
   }
-  // The code sets every system has, and the ISO 8859 parts 1 to 10.
+  EXPECT_GE(codesets, 40u);
+  EXPECT_GE(locales, 50u);
   for (uint32_t shoid : {kAscii, kUnicode, kShiftJis, kEucJp, 366u, 427u, 428u, 426u})
     EXPECT_TRUE(seen.count(shoid)) << shoid;
   for (uint32_t shoid = kLatin1; shoid <= 378; shoid++) EXPECT_TRUE(seen.count(shoid)) << shoid;
-  ASSERT_GE(s.locales.size(), 50u);
-  for (const char *name : {"POSIX", "en_US", "English_United$States.1252"}) {
-    EXPECT_NE(std::find(s.locales.begin(), s.locales.end(), name), s.locales.end()) << name;
-  }
-  for (std::string name : s.locales) {
-    std::replace(name.begin(), name.end(), '$', ' ');
-    EXPECT_EQ(DpaOf(name.c_str()).rfind("fails", 0), std::string::npos) << name;
-  }
+  for (const char *name : {"POSIX", "en_US", "English_United States.1252"})
+    EXPECT_EQ(DpaOf(name).rfind("fails", 0), std::string::npos) << name;
 }
 
 }  // namespace

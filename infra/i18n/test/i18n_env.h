@@ -23,6 +23,8 @@ using namespace kq::test::locale;
 // Lookups as text for comparisons; a failed one answers Failure(its code).
 std::string Failure(uint32_t code);
 std::string Field(const I18N_localeField_t &f);
+// "language/country/codeSet" of a DPA locale.
+std::string Text(const I18N_dpaLocale_t &d);
 // "language/country/codeSet" of the DPA locale of a locale name.
 std::string DpaOf(const char *name);
 // The short OID of a code-set name (0 when unknown) and the name of a short OID.

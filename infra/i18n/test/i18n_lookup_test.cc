@@ -13,10 +13,8 @@ namespace {
 
 I18N_dpaLocale_t Dpa(const char *language, const char *country, uint32_t codeSet) {
   I18N_dpaLocale_t d{};
-  d.language.length = static_cast<uint16_t>(strlen(language));
-  memcpy(d.language.value, language, d.language.length);
-  d.country.length = static_cast<uint16_t>(strlen(country));
-  memcpy(d.country.value, country, d.country.length);
+  for (auto [field, text] : {std::pair{&d.language, language}, std::pair{&d.country, country}})
+    memcpy(field->value, text, field->length = uint16_t(strlen(text)));
   d.codeSet = codeSet;
   return d;
 }
@@ -37,7 +35,7 @@ std::string Current() {
     EXPECT_EQ(d, nullptr);
     return Failure(l.Code());
   }
-  std::string s = Field(d->language) + "/" + Field(d->country) + "/" + std::to_string(d->codeSet);
+  std::string s = Text(*d);
   free(d);
   return s;
 }
@@ -52,15 +50,8 @@ class I18nLookup : public ShippedTables {};
 TEST_F(I18nLookup, CodeSetNamesOfIdentifiersAndUnknownOnes) {
   EXPECT_EQ(CodeSetName(kAscii), "ANSI_X3.4-1968");  // the last of its names
   EXPECT_EQ(CodeSetName(kUnicode), "UTF-8");
-  StatusList l;
-  uint32_t shoid = 0;
-  EXPECT_EQ(I18N_CodesetNameToOID(l, "iso-8859-1x", &shoid), 1);
-  EXPECT_EQ(I18N_CodesetNameToOID(l, nullptr, &shoid), 1);
-  EXPECT_EQ(l.Codes(), (Codes{I18N_ST_UNKNOWN_NAME, I18N_ST_UNKNOWN_NAME}));
-  char *name = nullptr;
-  EXPECT_EQ(I18N_OIDToCodesetName(l, kOther, &name), 1);
-  EXPECT_EQ(name, nullptr);
-  EXPECT_EQ(l.Code(), I18N_ST_UNKNOWN_CODESET);
+  EXPECT_EQ(CodeSetOf("iso-8859-1x"), 0u);
+  EXPECT_EQ(CodeSetName(kOther), Failure(I18N_ST_UNKNOWN_CODESET));
 }
 
 TEST_F(I18nLookup, LocaleNamesAndDpaLocalesBothWays) {
@@ -68,8 +59,7 @@ TEST_F(I18nLookup, LocaleNamesAndDpaLocalesBothWays) {
                            "zh_TW.Big5", "pl_PL.ISO-8859-2", "English_United States.1252"}) {
     StatusList l;
     I18N_dpaLocale_t d{};
-    ASSERT_EQ(I18N_GetDPALocaleFromLocaleName(l, name, &d), 0) << name;
-    EXPECT_EQ(NameOf(d), name);
+    EXPECT_EQ(I18N_GetDPALocaleFromLocaleName(l, name, &d) ? "" : NameOf(d), name);
   }
   EXPECT_EQ(DpaOf("ja_JP.eucJP"), Want("ja", "JP", kEucJp));
   for (const char *unknown : {"xx_XX", "en_US.UTF-8 "})  // exact names only
@@ -92,8 +82,7 @@ TEST_F(I18nLookup, LocaleNamesAndDpaLocalesBothWays) {
 }
 
 TEST_F(I18nLookup, CurrentLocaleFromTheTableUnderGeneratedGlibcLocales) {
-  ASSERT_TRUE(EnsureLocale("de_DE.ISO-8859-1"));
-  ASSERT_TRUE(EnsureLocale("en_US.UTF-8"));
+  ASSERT_TRUE(EnsureLocale("de_DE.ISO-8859-1") && EnsureLocale("en_US.UTF-8"));
   const std::pair<const char *, std::string> rows[] = {
       {"C", Want("C ", "  ", kAscii)},
       {"de_DE.ISO-8859-1", Want("de", "DE", kLatin1)},
@@ -114,7 +103,6 @@ TEST_F(I18nOwnTables, CurrentLocaleWithoutEntryOrWithUnknownCodeSet) {
     MessagesLocale c("C");
     EXPECT_EQ(Current(), Want("C", "", kAscii));
     MessagesLocale m("C.UTF-8");
-    ASSERT_TRUE(m.ok());
     EXPECT_EQ(Current(), Failure(I18N_ST_FAILED));
   }
   Unload();
@@ -122,7 +110,6 @@ TEST_F(I18nOwnTables, CurrentLocaleWithoutEntryOrWithUnknownCodeSet) {
   Use("codeset-mappings:\nISO8859-1 1.0.10175.1.6.293.0\nlocale-mappings:\nC.UTF-8 en <empty> "
       "NoSuchSet\n");
   MessagesLocale m("C.UTF-8");
-  ASSERT_TRUE(m.ok());
   EXPECT_EQ(Current(), Want("en", "  ", kLatin1));
   // By name the unknown code set is an unknown locale.
   StatusList l;

@@ -11,10 +11,9 @@
 namespace kq::msg::test {
 namespace {
 
-// Facilities 0xc050..0xc05b: more than the cache holds, all named "C0" + hex.
-constexpr int kCatalogues = 12;
-constexpr int kThreads = 4;
-constexpr int kRounds = 400;
+// Facilities 0xc050..0xc05b: more than the cache holds, all named "C0" + hex, found
+// through the locale directory for "C" and through the default directory for "C.utf8".
+constexpr int kCatalogues = 12, kThreads = 4, kRounds = 400;
 
 uint32_t Code(int i) { return 0xc0500065u + (static_cast<uint32_t>(i) << 16); }
 
@@ -22,15 +21,10 @@ class ConcurrencyTest : public MsgTest {
  protected:
   void SetUp() override {
     MsgTest::SetUp();
-    for (int i = 0; i < kCatalogues; ++i) {
-      char name[16];
-      snprintf(name, sizeof name, "C0%02X.cat", 0x50 + i);
-      std::string src = SharedSource("f" + std::to_string(i),
-                                     "101 catalogue " + std::to_string(i) + " says %s %d\n");
-      // Found through the locale directory for "C", through the default
-      // directory for "C.utf8".
-      Add("default", name, src);
-    }
+    for (int i = 0; i < kCatalogues; ++i)
+      Add("default", "C05" + std::string(1, "0123456789AB"[i]) + ".cat",
+          SharedSource("f" + std::to_string(i),
+                       "101 catalogue " + std::to_string(i) + " says %s %d\n"));
   }
 };
 using msg_concurrency = ConcurrencyTest;
@@ -40,36 +34,29 @@ TEST_F(msg_concurrency, FormattingWhileTheCacheEvicts) {
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([t, &failures] {
-      const char *locale = (t % 2) ? "C.utf8" : nullptr;
       for (int r = 0; r < kRounds; ++r) {
-        int i = (r * 5 + t * 3) % kCatalogues;
+        int i = (r * 5 + t * 3) % kCatalogues, next = (i + 1) % kCatalogues;
         std::string word = "w" + std::to_string(t);
         const STF_argument_t args[] = {StringArg(word.c_str()), IntArg(r)};
-        char buffer[128];
+        char buffer[128], facility[16];
         uint32_t length = 0;
-        uint32_t st = MSG_GetFormattedByArray(STF_SRC_STF, Code(i), 0, locale, sizeof buffer,
-                                              &length, buffer, 2, args);
-        std::string want =
-            "catalogue " + std::to_string(i) + " says " + word + " " + std::to_string(r);
-        if (st != 0 || want != buffer) failures++;
-
-        char facility[16];
-        st = MSG_GetSymbolicNames(STF_SRC_STF, Code((i + 1) % kCatalogues), 0, nullptr, 0, nullptr,
-                                  sizeof facility, facility, 0);
-        if (st != 0 || "F" + std::to_string((i + 1) % kCatalogues) != facility) failures++;
+        failures +=
+            MSG_GetFormattedByArray(STF_SRC_STF, Code(i), 0, t % 2 ? "C.utf8" : nullptr,
+                                    sizeof buffer, &length, buffer, 2, args) != 0 ||
+            "catalogue " + std::to_string(i) + " says " + word + " " + std::to_string(r) != buffer;
+        failures += MSG_GetSymbolicNames(STF_SRC_STF, Code(next), 0, nullptr, 0, nullptr,
+                                         sizeof facility, facility, 0) != 0 ||
+                    "F" + std::to_string(next) != facility;
       }
     });
   }
   // Meanwhile, readers of the locale through the facility's lock always see the
   // locale in force outside the temporary switches.
   threads.emplace_back([&failures] {
-    for (int r = 0; r < kRounds; ++r) {
-      char name[64];
-      if (MSG_setlocale_r(LC_MESSAGES, nullptr, name, sizeof name) != 0 ||
-          std::string(name) != "C") {
-        failures++;
-      }
-    }
+    char name[64];
+    for (int r = 0; r < kRounds; ++r)
+      failures +=
+          MSG_setlocale_r(LC_MESSAGES, nullptr, name, sizeof name) != 0 || name != std::string("C");
   });
   for (std::thread &t : threads) t.join();
   EXPECT_EQ(failures.load(), 0);

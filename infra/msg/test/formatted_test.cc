@@ -15,34 +15,26 @@ class FormattedTest : public MsgTest {
     MsgTest::SetUp();
     Add("C", "C003.cat",
         SharedSource("as",
-                     "101 char %c int %d double %.2f string %s\n"
-                     "102 bytes <%s>\n"
-                     "103 %s and %d\n"
-                     "104 100%% raw %d\n"
-                     "105 long %s!\n",
+                     "101 char %c int %d double %.2f string %s\n102 bytes <%s>\n"
+                     "103 %s and %d\n104 100%% raw %d\n105 long %s!\n",
                      "110 %s=%d\n"));
+  }
+  R Stf(uint32_t code, int32_t count, const STF_argument_t *args) {
+    return Formatted(STF_SRC_STF, code, count, args);
   }
 };
 using msg_formatted = FormattedTest;
 
 TEST_F(msg_formatted, EachArgumentTypeIsInserted) {
   const STF_argument_t args[] = {CharArg('x'), IntArg(-7), DoubleArg(2.5), StringArg("lp0")};
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030065, 4, args),
-            R(0, "char x int -7 double 2.50 string lp0"));
+  EXPECT_EQ(Stf(0xc0030065, 4, args), R(0, "char x int -7 double 2.50 string lp0"));
   // A counted byte string is cut at its length.
   const STF_argument_t bytes[] = {BytesArg("abcdef", 3)};
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030066, 1, bytes), R(0, "bytes <abc>"));
+  EXPECT_EQ(Stf(0xc0030066, 1, bytes), R(0, "bytes <abc>"));
   // Fewer arguments than conversions: the filler shows, never read as a pointer.
   const STF_argument_t one[] = {StringArg("left")}, number[] = {IntArg(5)};
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 1, one), R(0, "left and 32"));
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 1, number), R(0, "5 and 32"));
-  // The second name is the same operation.
-  EXPECT_EQ(IntoBuffer(64,
-                       [&](uint32_t n, uint32_t *length, char *buffer) {
-                         return MSG_GetFormattedByArrayWide(STF_SRC_STF, 0xc0030066, 0, nullptr, n,
-                                                            length, buffer, 1, bytes);
-                       }),
-            T(0, "bytes <abc>", 12));
+  EXPECT_EQ(Stf(0xc0030067, 1, one), R(0, "left and 32"));
+  EXPECT_EQ(Stf(0xc0030067, 1, number), R(0, "5 and 32"));
 }
 
 TEST_F(msg_formatted, RawTextWhenArgumentsCannotBeInserted) {
@@ -51,11 +43,11 @@ TEST_F(msg_formatted, RawTextWhenArgumentsCannotBeInserted) {
   bad[1].type = 2;
   lengthBit[1].type = STF_ARG_INT | STF_ARG_LENGTH;
   // No arguments: the text as it is, not read as a format.
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030068, 0, nullptr), R(0, "100%% raw %d"));
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 5, five), R(MSG_ST_ARGS_NOT_SHOWN, "%s and %d"));
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, -1, nullptr), R(MSG_ST_ARGS_NOT_SHOWN, "%s and %d"));
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 2, bad), R(MSG_ST_BAD_ARG_TYPE, "%s and %d"));
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 2, lengthBit), R(MSG_ST_BAD_ARG_TYPE, "%s and %d"));
+  EXPECT_EQ(Stf(0xc0030068, 0, nullptr), R(0, "100%% raw %d"));
+  EXPECT_EQ(Stf(0xc0030067, 5, five), R(MSG_ST_ARGS_NOT_SHOWN, "%s and %d"));
+  EXPECT_EQ(Stf(0xc0030067, -1, nullptr), R(MSG_ST_ARGS_NOT_SHOWN, "%s and %d"));
+  EXPECT_EQ(Stf(0xc0030067, 2, bad), R(MSG_ST_BAD_ARG_TYPE, "%s and %d"));
+  EXPECT_EQ(Stf(0xc0030067, 2, lengthBit), R(MSG_ST_BAD_ARG_TYPE, "%s and %d"));
 }
 
 TEST_F(msg_formatted, FallbackLineShowsTheArguments) {
@@ -64,18 +56,17 @@ TEST_F(msg_formatted, FallbackLineShowsTheArguments) {
                                  BytesArg(bytes, 3)};
   STF_argument_t odd[] = {IntArg(1), IntArg(2)};
   odd[0].type = 0x9;
-  const uint32_t kNF = MSG_ST_NOT_FOUND;
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030099, 5, args),
+  const uint32_t kNF = MSG_ST_NOT_FOUND;  // no text 0xc0030099
+  EXPECT_EQ(Stf(0xc0030099, 5, args),
             R(kNF, "c=c0030099 f=AS cs=STF a=(q,-12,1.500000,\"s p\",\"abc\")"));
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030099, 2, odd),
-            R(kNF, "c=c0030099 f=AS cs=STF a=(<bad arg>,2)"));
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030099, 0, nullptr), R(kNF, "c=c0030099 f=AS cs=STF a=()"));
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030099, -1, nullptr), R(kNF, "c=c0030099 f=AS cs=STF a=()"));
+  EXPECT_EQ(Stf(0xc0030099, 2, odd), R(kNF, "c=c0030099 f=AS cs=STF a=(<bad arg>,2)"));
+  EXPECT_EQ(Stf(0xc0030099, 0, nullptr), R(kNF, "c=c0030099 f=AS cs=STF a=()"));
+  EXPECT_EQ(Stf(0xc0030099, -1, nullptr), R(kNF, "c=c0030099 f=AS cs=STF a=()"));
   // Unknown source, and no MSG_UsageBegin: fallback with arguments as well.
   EXPECT_EQ(Formatted(9, 0xc0030065, 1, args + 1),
             R(MSG_ST_BAD_SOURCE, "c=c0030065 cs=0009 a=(-12)"));
   ASSERT_EQ(MSG_UsageEnd(), 0u);
-  EXPECT_EQ(Formatted(STF_SRC_STF, 0xc0030067, 2, args + 1),
+  EXPECT_EQ(Stf(0xc0030067, 2, args + 1),
             R(MSG_ST_NOT_IN_USE, "c=c0030067 f=AS cs=STF a=(-12,1.500000)"));
 }
 
@@ -135,13 +126,7 @@ TEST_F(msg_formatted, SprintfFormFormatsOnlyMsgTexts) {
   EXPECT_EQ(Sprintf(STF_SRC_STF, 0xc0030065, 0, 64, 'x', 1),
             R(MSG_ST_SPRINTF_SOURCE, "c=c0030065 f=AS cs=STF"));
   EXPECT_EQ(Sprintf(STF_SRC_ERRNO, 2, 0, 64), R(MSG_ST_BAD_SOURCE, "c=00000002 cs=ERRNO"));
-  // The second name is the same operation.
-  EXPECT_EQ(IntoBuffer(5,
-                       [](uint32_t n, uint32_t *length, char *buffer) {
-                         return MSG_GetFormattedBySprintfWide(STF_SRC_MSG, 0xc003006e, 0, nullptr,
-                                                              n, length, buffer, "width", 42);
-                       }),
-            T(MSG_ST_TRUNCATED, "widt", 9));
+  EXPECT_EQ(Sprintf(STF_SRC_MSG, 0xc003006e, 0, 5, "width", 42), R(MSG_ST_TRUNCATED, "widt"));
 }
 
 }  // namespace

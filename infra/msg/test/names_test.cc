@@ -1,34 +1,27 @@
-// Catalogue naming, set numbering and the facility's exported surface.
-#include <dlfcn.h>
-#include <gtest/gtest.h>
-#include <unistd.h>
-
+// Catalogue naming, set numbering, announcing the application and the symbolic names
+// of a status message prefix.
+#include <cctype>
 #include <cstdio>
 #include <string>
 
+#include "msg_fixture.h"
 #include "private/msg_internal.h"
 
+namespace kq::msg::test {
 namespace {
 
 std::string Name(uint32_t code, const char *app = "PRINT") {
   char out[MSG_CATALOGUE_NAME_MAX];
-  if (!MSG__CatalogueName(code, app, out, sizeof out)) return "<none>";
-  return out;
+  return MSG__CatalogueName(code, app, out, sizeof out) ? out : "<none>";
 }
 
 // The installed names, derived independently of the table: "C0" and two hex digits,
 // with the letter O where the low digit is C..F, O twice for 0x0c..0x0e.
 std::string ModelSharedName(unsigned n) {
-  if (n == 0x13) return "dpaapi";
-  if (n == 0x16) return "kqsvclog";
+  if (n == 0x13 || n == 0x16) return n == 0x13 ? "dpaapi" : "kqsvclog";
   char buf[16];
-  if (n >= 0x0c && n <= 0x0e) {
-    snprintf(buf, sizeof buf, "COO%X", n & 0xf);
-  } else if ((n & 0xf) >= 0xc) {
-    snprintf(buf, sizeof buf, "CO%02X", n);
-  } else {
-    snprintf(buf, sizeof buf, "C0%02X", n);
-  }
+  const char *form = n >= 0x0c && n <= 0x0e ? "COO%X" : (n & 0xf) >= 0xc ? "CO%02X" : "C0%02X";
+  snprintf(buf, sizeof buf, form, n >= 0x0c && n <= 0x0e ? n & 0xf : n);
   return buf;
 }
 
@@ -37,82 +30,139 @@ TEST(msg_names, SharedTableMatchesInstalledFileNames) {
     EXPECT_EQ(MSG__sharedMsgNames[n], ModelSharedName(n)) << std::hex << n;
     EXPECT_EQ(Name(0xc0000000u | (n << 16) | 0x65), ModelSharedName(n) + ".cat");
   }
-  // The message number plays no part.
-  EXPECT_EQ(Name(0xc00f0000), "CO0F.cat");
-  EXPECT_EQ(Name(0xc0ff0001), "COFF.cat");
+  EXPECT_EQ(Name(0xc0ff0000) + Name(0xc0ff0001), "COFF.catCOFF.cat") << "the number plays no part";
 }
 
 TEST(msg_names, ApplicationAndUnusedClasses) {
-  // Class 1: four letters of the application name and the facility word.
-  EXPECT_EQ(Name(0x40100005u, "PRINT"), "prin4010.cat");
-  EXPECT_EQ(Name(0x7abc0001u, "ABC"), "abc7ABC.cat");
-  // Class 0: the whole application name.
-  EXPECT_EQ(Name(0x00050007u, "PRINTER8"), "printer8.cat");
-  EXPECT_EQ(Name(0x3fff0001u, "Q12"), "q12.cat");
-  // Application classes need an application name.
-  EXPECT_EQ(Name(0x40100005u, ""), "<none>");
-  EXPECT_EQ(Name(0x00050007u, nullptr), "<none>");
-  // Class 2 is unused; shared facilities stop at 255.
-  EXPECT_EQ(Name(0x80010001u), "<none>");
-  EXPECT_EQ(Name(0xc1000001u), "<none>");
+  // Class 1: four letters of the application name and the facility word; class 0: the
+  // whole application name. Both need one. Class 2 is unused; shared facilities stop
+  // at 255.
+  const std::tuple<uint32_t, const char *, const char *> rows[] = {
+      {0x40100005u, "PRINT", "prin4010.cat"},
+      {0x7abc0001u, "ABC", "abc7ABC.cat"},
+      {0x00050007u, "PRINTER8", "printer8.cat"},
+      {0x3fff0001u, "Q12", "q12.cat"},
+      {0x40100005u, "", "<none>"},
+      {0x00050007u, nullptr, "<none>"},
+      {0x80010001u, "PRINT", "<none>"},
+      {0xc1000001u, "PRINT", "<none>"}};
+  for (const auto &[code, app, name] : rows) EXPECT_EQ(Name(code, app), name) << std::hex << code;
 }
 
 TEST(msg_names, SetNumbersAndCodeTranslation) {
-  EXPECT_EQ(MSG__SetNumber(STF_SRC_STF, 0xc0030065u), 2);
-  EXPECT_EQ(MSG__SetNumber(STF_SRC_MSG, 0xc0030065u), 1);
-  EXPECT_EQ(MSG__SetNumber(STF_SRC_STF, 0x40100065u), 2);
-  EXPECT_EQ(MSG__SetNumber(STF_SRC_MSG, 0x40100065u), 1);
-  EXPECT_EQ(MSG__SetNumber(STF_SRC_STF, 0x00050065u), 10);
-  EXPECT_EQ(MSG__SetNumber(STF_SRC_MSG, 0x00050065u), 9);
-  EXPECT_EQ(MSG__SetNumber(STF_SRC_MSG, 0x00000065u), 0);  // facility 0 has no sets
-  EXPECT_EQ(MSG__SetNumber(STF_SRC_ERRNO, 0xc0030065u), 0);
-  EXPECT_EQ(MSG__SetNumber(STF_SRC_STF, 0x80030065u), 0);
-
+  // Facility 0 has no sets, nor have ERRNO codes and the unused class 2.
+  const std::tuple<uint32_t, uint32_t, int> sets[] = {
+      {STF_SRC_STF, 0xc0030065u, 2},  {STF_SRC_MSG, 0xc0030065u, 1},
+      {STF_SRC_STF, 0x40100065u, 2},  {STF_SRC_MSG, 0x40100065u, 1},
+      {STF_SRC_STF, 0x00050065u, 10}, {STF_SRC_MSG, 0x00050065u, 9},
+      {STF_SRC_MSG, 0x00000065u, 0},  {STF_SRC_ERRNO, 0xc0030065u, 0},
+      {STF_SRC_STF, 0x80030065u, 0}};
+  for (const auto &[source, code, set] : sets)
+    EXPECT_EQ(MSG__SetNumber(source, code), set) << source << " " << std::hex << code;
   EXPECT_EQ(MSG__TranslateCode(STF_SRC_STF, 0), 0xc0010003u);
   EXPECT_EQ(MSG__TranslateCode(STF_SRC_MSG, 0), 0u);
   EXPECT_EQ(MSG__TranslateCode(STF_SRC_STF, 0xc0030071u), 0xc0030071u);
-
   char name[16];
-  const struct {
-    uint32_t source;
-    const char *name;
-  } sources[] = {{1, "STF"}, {2, "MSG"}, {3, "ERRNO"}, {0, "0000"}, {0x1a, "001a"}};
-  for (const auto &s : sources) {
-    MSG__SourceName(s.source, name, sizeof name);
-    EXPECT_STREQ(name, s.name);
+  for (const auto &[source, want] : {std::pair<uint32_t, const char *>{1, "STF"},
+                                     {2, "MSG"},
+                                     {3, "ERRNO"},
+                                     {0, "0000"},
+                                     {0x1a, "001a"}}) {
+    MSG__SourceName(source, name, sizeof name);
+    EXPECT_STREQ(name, want);
   }
 }
 
-// The build directory: KQ_BUILD, else two levels above this test program
-// (<build>/infra/msg/msg_test).
-std::string BuildDir() {
-  if (const char *build = getenv("KQ_BUILD")) return build;
-  char self[4096];
-  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n <= 0) return "";
-  std::string path(self, static_cast<size_t>(n));
-  for (int i = 0; i < 3; ++i) path = path.substr(0, path.rfind('/'));
-  return path;
+struct Names {
+  std::string app, source, facility;
+  uint32_t status;
+  bool operator==(const Names &) const = default;
+};
+std::ostream &operator<<(std::ostream &os, const Names &n) {
+  return os << n.app << " " << n.source << " " << n.facility << " " << std::hex << n.status;
 }
 
-// The shared library exports the public operations and none of the internals.
-TEST(msg_names, OnlyPublicNamesAreExported) {
-  std::string path = BuildDir() + "/libkqcore.so";
-  if (access(path.c_str(), R_OK) != 0) GTEST_SKIP() << path << " not built";
-  void *lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(lib, nullptr) << dlerror();
-  for (const char *name :
-       {"MSG_UsageBegin", "MSG_UsageEnd", "MSG_GetUnformatted", "MSG_GetFormattedByArray",
-        "MSG_GetFormattedBySprintf", "MSG_GetSymbolicNames", "MSG_GetUnformattedWide",
-        "MSG_GetFormattedByArrayWide", "MSG_GetFormattedBySprintfWide", "MSG_setlocale_r"}) {
-    EXPECT_NE(dlsym(lib, name), nullptr) << name;
+Names Symbolic(uint32_t source, uint32_t code, uint32_t option = 0) {
+  char app[16], src[16], facility[16];
+  uint32_t st = MSG_GetSymbolicNames(source, code, sizeof app, app, sizeof src, src,
+                                     sizeof facility, facility, option);
+  return {app, src, facility, st};
+}
+
+TEST(msg_usage, ApplicationNameRules) {
+  MSG_UsageEnd();
+  for (const char *bad : {"AB", "ABCDEFGHI", "1ABC", "AB_C", "", "AB C", (const char *)nullptr}) {
+    EXPECT_EQ(MSG_UsageBegin(bad), MSG_ST_BAD_APP_NAME) << bad;
+    EXPECT_EQ(MSG_UsageEnd(), MSG_ST_NOT_IN_USE) << bad << " left the facility in use";
   }
-  for (const char *name : {"MSG__TranslateCode", "MSG__sharedMsgNames", "MSG__DoFormat",
-                           "MSG__Lookup", "MSG__Insert", "MSG__FetchText", "MSG__InitMutex",
-                           "MSG__TableLookup", "MSG__FacilityName", "MSG__IsShared"}) {
-    EXPECT_EQ(dlsym(lib, name), nullptr) << name;
+  for (const char *good : {"abc", "Kq1", "ABCDEFGH", "q2345678"}) {
+    ASSERT_EQ(MSG_UsageBegin(good), 0u) << good;
+    std::string upper = good;
+    for (char &c : upper) c = static_cast<char>(toupper(c));
+    EXPECT_EQ(MSG_UsageBegin("other"), MSG_ST_NOT_IN_USE);
+    EXPECT_EQ(Symbolic(STF_SRC_ERRNO, 1).app, upper) << "the second call changed the name";
+    EXPECT_EQ(MSG_UsageEnd(), 0u);
+    EXPECT_EQ(MSG_UsageEnd(), MSG_ST_NOT_IN_USE);
+    EXPECT_EQ(Symbolic(STF_SRC_ERRNO, 1).app, "");
   }
-  dlclose(lib);
+}
+
+using msg_symbolic = MsgTest;
+
+TEST_F(msg_symbolic, NamesOfEachSourceWithAndWithoutUsageBegin) {
+  Add("C", "C003.cat", SharedSource("as", "101 text\n"));
+  Add("C", "C001.cat", SharedSource("Stf", "3 No status\n"));
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071), (Names{"KQTEST", "STF", "AS", 0}));
+  EXPECT_EQ(Symbolic(STF_SRC_MSG, 0xc0030071), (Names{"KQTEST", "MSG", "AS", 0}));
+  // Code 0 of STF belongs to the status-list facility.
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0), (Names{"KQTEST", "STF", "STF", 0}));
+  EXPECT_EQ(Symbolic(STF_SRC_ERRNO, 2), (Names{"KQTEST", "ERRNO", "0000", 0}));
+  EXPECT_EQ(Symbolic(0x2b, 0xc0030071), (Names{"KQTEST", "002b", "0000", 0}));
+  // No catalogue: hex form and "not found", also when read back from the table.
+  for (int i = 0; i < 2; ++i)
+    EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc02f0001),
+              (Names{"KQTEST", "STF", "c02f", MSG_ST_NOT_FOUND}));
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071, 1).status, MSG_ST_BAD_OPTION);
+  // Without MSG_UsageBegin names are still given; the option failure comes first.
+  ASSERT_EQ(MSG_UsageEnd(), 0u);
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071), (Names{"", "STF", "AS", MSG_ST_NOT_IN_USE}));
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071, 3).status, MSG_ST_BAD_OPTION);
+}
+
+TEST_F(msg_symbolic, FacilityNamesAreReadOnceUntilUsageBegins) {
+  Add("C", "C003.cat", SharedSource("as", "101 text\n"));
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071).facility, "AS");
+  // The catalogue disappears (and leaves the descriptor cache): the table remembers.
+  env_.Set("QV_ROOT", (root_ / "empty").c_str());
+  {
+    Locked lock(cacheLock);
+    MSG__InitDescriptorCache();
+  }
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071).facility, "AS");
+  // A new period of use starts with an empty table.
+  ASSERT_EQ(MSG_UsageEnd() + MSG_UsageBegin("kqtest"), 0u);
+  EXPECT_EQ(Symbolic(STF_SRC_STF, 0xc0030071), (Names{"KQTEST", "STF", "c003", MSG_ST_NOT_FOUND}));
+}
+
+TEST_F(msg_symbolic, OutputsAreOptionalAndCut) {
+  Add("C", "C003.cat", SharedSource("attributes", "101 text\n"));
+  char app[4], src[3], facility[5];
+  auto get = [&](uint32_t code, uint32_t appSize, uint32_t srcSize, uint32_t facilitySize) {
+    return MSG_GetSymbolicNames(code ? STF_SRC_STF : STF_SRC_ERRNO, code ? code : 1, appSize, app,
+                                srcSize, src, facilitySize, facility, 0);
+  };
+  EXPECT_EQ(get(0, sizeof app, sizeof src, sizeof facility), MSG_ST_TRUNCATED);
+  EXPECT_EQ(std::string(app) + "|" + src + "|" + facility, "KQT|ER|0000");
+  EXPECT_EQ(get(0xc0030065, 0, 0, sizeof facility), MSG_ST_TRUNCATED);
+  EXPECT_STREQ(facility, "ATTR");
+  EXPECT_EQ(MSG_GetSymbolicNames(STF_SRC_STF, 0xc0030065, 0, app, 0, src, 0, facility, 0), 0u);
+  EXPECT_EQ(MSG_GetSymbolicNames(STF_SRC_STF, 0xc0030065, 8, nullptr, 8, nullptr, 8, nullptr, 0),
+            0u);
+  // A failure outranks truncation whichever comes first; with no facility output
+  // wanted, nothing is looked up.
+  EXPECT_EQ(get(0xc02f0065, sizeof app, 0, 0), MSG_ST_TRUNCATED);
+  EXPECT_EQ(get(0xc02f0065, sizeof app, 0, sizeof facility), MSG_ST_NOT_FOUND);
 }
 
 }  // namespace
+}  // namespace kq::msg::test

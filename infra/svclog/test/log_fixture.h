@@ -21,17 +21,15 @@ using kq::test::ReadFile;
 class LogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char *v : {"LOG_SIZE", "LOG_MAX_LOGS", "LOG_FILE_PATH", "LOG_SEVERITY",
-                          "LOG_ENABLED", "JQP_TRACE"}) {
+    for (auto v : {"LOG_SIZE", "LOG_MAX_LOGS", "LOG_FILE_PATH", "LOG_SEVERITY", "LOG_ENABLED"})
       env_.Unset(v);
-    }
-    LOG_Term();
+    SetEnv("JQP_TRACE", nullptr);
   }
   void TearDown() override { LOG_Term(); }
 
   // Environment changes take effect at the next first use.
   void SetEnv(const char *name, const char *value) {
-    env_.Set(name, value);
+    value ? env_.Set(name, value) : env_.Unset(name);
     LOG_Term();
   }
 
@@ -40,9 +38,8 @@ class LogTest : public ::testing::Test {
   // Names in the test directory, sorted.
   std::vector<std::string> Files() const {
     std::vector<std::string> names;
-    for (const auto &e : std::filesystem::directory_iterator(dir_.path())) {
+    for (const auto &e : std::filesystem::directory_iterator(dir_.path()))
       names.push_back(e.path().filename().string());
-    }
     std::sort(names.begin(), names.end());
     return names;
   }

@@ -50,17 +50,22 @@ function(kq_family_private target family)
   target_link_libraries(${target} PRIVATE kq_${family}_api)
 endfunction()
 
-# kq_test(NAME [FAMILY family] SOURCES ... [LIBS ...] [TIMEOUT s]): one GoogleTest
-# executable, linked against the static archive so that internals are reachable. It
-# sees the private headers of its family (by default the family whose directory
-# declares it) and nothing of other families but their public and declared internal
-# interfaces. Each case is registered with CTest; tests see the staged installation
-# root through QV_ROOT, also when the program is run by hand (test/support/stage_root.cc).
+# kq_test(NAME [FAMILY family] SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS label]): one
+# GoogleTest executable, linked against the static archive so that internals are
+# reachable. It sees the private headers of its family (by default the family whose
+# directory declares it) and nothing of other families but their public and declared
+# internal interfaces. Each case is registered with CTest; tests see the staged
+# installation root through QV_ROOT, also when the program is run by hand
+# (test/support/stage_root.cc).
+#
+# LABELS gives every case a CTest label, and the target kq_tests_<label> builds every
+# program of that label. `threads` marks the suites that start threads: the
+# ThreadSanitizer build (KQ_TSAN) builds and runs only those (scripts/test).
 function(kq_test name)
   if(NOT KQ_BUILD_TESTS)
     return()
   endif()
-  cmake_parse_arguments(T "" "TIMEOUT;FAMILY" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT;FAMILY;LABELS" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES} $<TARGET_OBJECTS:kq_test_stage>)
   target_link_libraries(${name} PRIVATE kqcore_static kq_test_support GTest::gtest
                                         GTest::gtest_main GTest::gmock ${T_LIBS})
@@ -77,10 +82,18 @@ function(kq_test name)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
+  set(extra)
+  if(T_LABELS)
+    list(APPEND extra LABELS ${T_LABELS})
+    if(NOT TARGET kq_tests_${T_LABELS})
+      add_custom_target(kq_tests_${T_LABELS})
+    endif()
+    add_dependencies(kq_tests_${T_LABELS} ${name})
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QV_ROOT=${KQ_STAGE}"
-               TIMEOUT ${T_TIMEOUT})
+               TIMEOUT ${T_TIMEOUT} ${extra})
 endfunction()
 
 # kq_nis_test(NAME [FAMILY family] SOURCES ... [LIBS ...]): a GoogleTest executable like

@@ -50,6 +50,15 @@ function(kq_family_private target family)
   target_link_libraries(${target} PRIVATE kq_${family}_api)
 endfunction()
 
+# kq_test_label(TARGET LABEL): the target kq_tests_<label> builds the test program
+# TARGET, whose cases carry the CTest label LABEL (see kq_test's LABELS).
+function(kq_test_label target label)
+  if(NOT TARGET kq_tests_${label})
+    add_custom_target(kq_tests_${label})
+  endif()
+  add_dependencies(kq_tests_${label} ${target})
+endfunction()
+
 # kq_test(NAME [FAMILY family] SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS label]): one
 # GoogleTest executable, linked against the static archive so that internals are
 # reachable. It sees the private headers of its family (by default the family whose
@@ -85,10 +94,7 @@ function(kq_test name)
   set(extra)
   if(T_LABELS)
     list(APPEND extra LABELS ${T_LABELS})
-    if(NOT TARGET kq_tests_${T_LABELS})
-      add_custom_target(kq_tests_${T_LABELS})
-    endif()
-    add_dependencies(kq_tests_${T_LABELS} ${name})
+    kq_test_label(${name} ${T_LABELS})
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60

@@ -50,17 +50,31 @@ function(kq_family_private target family)
   target_link_libraries(${target} PRIVATE kq_${family}_api)
 endfunction()
 
-# kq_test(NAME [FAMILY family] SOURCES ... [LIBS ...] [TIMEOUT s]): one GoogleTest
-# executable, linked against the static archive so that internals are reachable. It
-# sees the private headers of its family (by default the family whose directory
-# declares it) and nothing of other families but their public and declared internal
-# interfaces. Each case is registered with CTest; tests see the staged installation
-# root through QV_ROOT, also when the program is run by hand (test/support/stage_root.cc).
+# kq_test_label(TARGET LABEL): the target kq_tests_<label> builds the test program
+# TARGET, whose cases carry the CTest label LABEL (see kq_test's LABELS).
+function(kq_test_label target label)
+  if(NOT TARGET kq_tests_${label})
+    add_custom_target(kq_tests_${label})
+  endif()
+  add_dependencies(kq_tests_${label} ${target})
+endfunction()
+
+# kq_test(NAME [FAMILY family] SOURCES ... [LIBS ...] [TIMEOUT s] [LABELS label]): one
+# GoogleTest executable, linked against the static archive so that internals are
+# reachable. It sees the private headers of its family (by default the family whose
+# directory declares it) and nothing of other families but their public and declared
+# internal interfaces. Each case is registered with CTest; tests see the staged
+# installation root through QV_ROOT, also when the program is run by hand
+# (test/support/stage_root.cc).
+#
+# LABELS gives every case a CTest label, and the target kq_tests_<label> builds every
+# program of that label. `threads` marks the suites that start threads: the
+# ThreadSanitizer build (KQ_TSAN) builds and runs only those (scripts/test).
 function(kq_test name)
   if(NOT KQ_BUILD_TESTS)
     return()
   endif()
-  cmake_parse_arguments(T "" "TIMEOUT;FAMILY" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT;FAMILY;LABELS" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES} $<TARGET_OBJECTS:kq_test_stage>)
   target_link_libraries(${name} PRIVATE kqcore_static kq_test_support GTest::gtest
                                         GTest::gtest_main GTest::gmock ${T_LIBS})
@@ -77,10 +91,15 @@ function(kq_test name)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
+  set(extra)
+  if(T_LABELS)
+    list(APPEND extra LABELS ${T_LABELS})
+    kq_test_label(${name} ${T_LABELS})
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QV_ROOT=${KQ_STAGE}"
-               TIMEOUT ${T_TIMEOUT})
+               TIMEOUT ${T_TIMEOUT} ${extra})
 endfunction()
 
 # kq_nis_test(NAME [FAMILY family] SOURCES ... [LIBS ...]): a GoogleTest executable like
@@ -133,13 +152,14 @@ function(kq_fixture name script state)
 endfunction()
 
 # kq_fixture_test(NAME FIXTURE f ENV var STATE dir SOURCES ... [FAMILY family]
-#                 [LIBS ...] [DEPENDS targets...] [TIMEOUT s] [SHARED] [TIRPC]):
+#                 [LIBS ...] [DEPENDS targets...] [TIMEOUT s] [LABELS label] [SHARED]
+#                 [TIRPC]):
 # a GoogleTest executable whose cases require fixture f and find its state directory
 # in the environment variable `var`. That is the only variable given: with a list in
 # ENVIRONMENT, gtest_discover_tests drops the properties after it. The cases hold the
 # fixture's resource lock unless SHARED; TIRPC adds libtirpc's include directory.
 function(kq_fixture_test name)
-  cmake_parse_arguments(T "SHARED;TIRPC" "FIXTURE;ENV;STATE;FAMILY;TIMEOUT"
+  cmake_parse_arguments(T "SHARED;TIRPC" "FIXTURE;ENV;STATE;FAMILY;TIMEOUT;LABELS"
                         "SOURCES;LIBS;DEPENDS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} kqcore_static kq_test_support GTest::gtest
@@ -154,12 +174,17 @@ function(kq_fixture_test name)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
-  set(lock RESOURCE_LOCK ${T_FIXTURE})
+  set(extra RESOURCE_LOCK ${T_FIXTURE})
   if(T_SHARED)
-    set(lock)
+    set(extra)
+  endif()
+  if(T_LABELS)
+    list(APPEND extra LABELS ${T_LABELS})
+    kq_test_label(${name} ${T_LABELS})
+    add_dependencies(kq_tests_${T_LABELS} ${T_DEPENDS})
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${T_ENV}=${T_STATE}" FIXTURES_REQUIRED ${T_FIXTURE} ${lock}
-               TIMEOUT ${T_TIMEOUT})
+    PROPERTIES ENVIRONMENT "${T_ENV}=${T_STATE}" FIXTURES_REQUIRED ${T_FIXTURE} TIMEOUT ${T_TIMEOUT}
+               ${extra})
 endfunction()

@@ -110,7 +110,8 @@ std::string CheckTree(KQBM_dbHandle_t db, Items *items, int *depth) {
 #endif
 
 int TestScale() {
-#if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer)
+#if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer) || \
+    defined(__SANITIZE_THREAD__) || __has_feature(thread_sanitizer)
   const int scale = 1;
 #else
   const int scale = 4;

@@ -36,12 +36,16 @@ bool FileNeedsUpdate(plist &list) {
 bool ReadFileSource(plist &list, std::vector<plist::Entry> *out) {
   std::string name = list.sourceName();
   int fd = OpenLockFile(name, true);
-  if (fd < 0) {
+  // A file without lock file, where none can be made (a read-only directory): nobody
+  // can write the file there either, so it is read without a lock.
+  const int lockError = errno;
+  const bool unlocked = fd < 0 && lockError == ENOENT && access(name.c_str(), F_OK) == 0;
+  if (fd < 0 && !unlocked) {
     LOG_COND_MESSAGE(LOG_SEV_DIAG, "libprint: Cannot open file %s for RW, error = %d\n",
-                     name.c_str(), errno);
+                     name.c_str(), lockError);
     return false;
   }
-  if (LockRetry(fd, F_RDLCK) != 0) {
+  if (!unlocked && LockRetry(fd, F_RDLCK) != 0) {
     close(fd);
     return false;
   }
@@ -56,12 +60,14 @@ bool ReadFileSource(plist &list, std::vector<plist::Entry> *out) {
     fstat(fileno(f), &st);
     for (std::string &t : texts) out->push_back({std::move(t), {}});
     list.name = name;
-    list.counter = ReadCounter(fd);
+    list.counter = unlocked ? 0 : ReadCounter(fd);
     list.mtime = st.st_mtim;
     fclose(f);
   }
-  Unlock(fd);
-  close(fd);
+  if (!unlocked) {
+    Unlock(fd);
+    close(fd);
+  }
   return ok;
 }
 

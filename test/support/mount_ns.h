@@ -1,0 +1,79 @@
+// Faults on disk that a test makes for itself: a child process in a private mount
+// namespace mounts a small tmpfs or a read-only view of a directory, runs the code
+// under test there and hands back a text that the test checks. The mounts vanish with
+// the child. Needs root (CI runs as root); elsewhere the answer says why it cannot run.
+#ifndef KQ_TEST_SUPPORT_MOUNT_NS_H
+#define KQ_TEST_SUPPORT_MOUNT_NS_H
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <string>
+
+namespace kq::test {
+
+// The prefix of InMountNamespace's answer when the namespace or a mount cannot be made.
+inline constexpr char kMountSkip[] = "skip: ";
+
+// A tmpfs of `bytes` at `dir`; empty, or why not (starting with kMountSkip).
+inline std::string MountTmpfs(const std::string &dir, size_t bytes) {
+  std::string options = "size=" + std::to_string(bytes) + ",mode=0755";
+  if (mount("kqtest", dir.c_str(), "tmpfs", 0, options.c_str()) == 0) return "";
+  return std::string(kMountSkip) + "cannot mount a tmpfs: " + strerror(errno);
+}
+
+// `dir` read-only, for root as well; empty, or why not (starting with kMountSkip).
+inline std::string MountReadOnly(const std::string &dir) {
+  if (mount(dir.c_str(), dir.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+      mount(nullptr, dir.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0)
+    return "";
+  return std::string(kMountSkip) + "cannot make a read-only bind mount: " + strerror(errno);
+}
+
+// Runs `body` in a child process in a mount namespace of its own, whose mounts do not
+// reach the parent, and returns what the body returned; "skip: ..." when the namespace
+// cannot be made here, "child failed: ..." when the child died.
+inline std::string InMountNamespace(const std::function<std::string()> &body) {
+  int fds[2];
+  if (pipe(fds) != 0) return "child failed: pipe";
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    std::string out;
+    if (unshare(CLONE_NEWNS) != 0)
+      out = std::string(kMountSkip) + "no mount namespace: " + strerror(errno);
+    else if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+      out = std::string(kMountSkip) + "cannot make the mounts private: " + strerror(errno);
+    else
+      out = body();
+    for (size_t done = 0; done < out.size();) {
+      ssize_t n = write(fds[1], out.data() + done, out.size() - done);
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    _exit(0);
+  }
+  close(fds[1]);
+  if (pid < 0) {
+    close(fds[0]);
+    return "child failed: fork";
+  }
+  std::string out;
+  char buffer[4096];
+  ssize_t n;
+  while ((n = read(fds[0], buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<size_t>(n));
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child failed: died";
+  return out;
+}
+
+}  // namespace kq::test
+
+#endif

@@ -59,22 +59,19 @@ TEST(GenvAclText, TextFormsGiveKeysValuesAndDefaults) {
       {"  NAME=Ann   Privilege-Level=Operator domain=winnt:CORP ",
        "Ann domain=CORP:3050 type=2 level=2"},
       {"domain=eng", " domain=eng:0 type=0 level=1"},
-      {nullptr, " domain=:0 type=0 level=1"},
   };
   for (const auto &r : rows) {
-    SCOPED_TRACE(r.text ? r.text : "(null)");
+    SCOPED_TRACE(r.text);
     Status s;
     Ext e;
     ASSERT_EQ(GENU_eACLFromText(s, &e.acl, r.text), 0u);
     EXPECT_EQ(Text(e.acl), r.expected);
   }
-  for (const char *bad : {"name=a name=b", "nmae=x", "name bob", "domain=foo:x", "name-type=boss",
-                          "privilege-level=root", "=", "name=bob domain"}) {
+  for (const char *bad :
+       {"name=a name=b", "nmae=x", "name bob", "domain=foo:x", "name-type=boss"}) {
     GEN_ExtACL_t *acl = reinterpret_cast<GEN_ExtACL_t *>(1);
     EXPECT_REFUSED(GENU_ST_BAD_VALUE, GENU_eACLFromText(s, &acl, bad));
   }
-  char *text = nullptr;
-  EXPECT_REFUSED(GENU_ST_NOT_COMPARABLE, GENU_ACLToText(s, &text, nullptr));
 }
 
 TEST(GenvAclMake, ProtocolFormsFollowTheNameType) {
@@ -86,8 +83,7 @@ TEST(GenvAclMake, ProtocolFormsFollowTheNameType) {
     GEN_ACLPrivilegeLevel_t *level;
     const char *expected;
   } rows[] = {{"bob", &allUsers, &admin, "1  type=0 level=3"},
-              {"", nullptr, nullptr, "1  type=0 level=-"},
-              {"bob", nullptr, nullptr, "1 bob type=- level=-"}};
+              {"", nullptr, nullptr, "1  type=0 level=-"}};
   for (const auto &r : rows) {
     Status s;
     Psis p;
@@ -105,7 +101,6 @@ TEST(GenvAclConvert, ExtListsBecomeProtocolNamesByDomainKind) {
     const char *expect;
   } cases[] = {{"bob", "corp", 3050, "1 corp\\bob type=2 level=1"},
                {"bob", "eng", 3044, "1 bob@eng type=2 level=1"},
-               {"bob", "x.org", 3045, "1 bob@x.org type=2 level=1"},
                {"bob", "", 0, "1 bob type=2 level=1"}};
   for (const Case &c : cases) {
     Status s;

@@ -40,12 +40,10 @@ TEST(GenvTimeArithmetic, ShiftsCrossMidnightsMonthEndsAndKeepTheLocalHour) {
     int32_t delta, op;
     const char *expected;
   } rows[] = {
-      {"UTC0", At(2024, 5, 14, 10, 30), 3600, GENU_DELTA_SUBTRACT, "2024-05-14 09:30:00"},
       {"UTC0", At(2024, 5, 14, 0, 30), 3600, GENU_DELTA_SUBTRACT, "2024-05-13 23:30:00"},
       {"UTC0", At(2024, 3, 1, 0, 30), 3600, GENU_DELTA_SUBTRACT, "2024-02-29 23:30:00"},
       {"UTC0", At(2023, 3, 1, 0, 30), 3600, GENU_DELTA_SUBTRACT, "2023-02-28 23:30:00"},
       {"UTC0", At(2024, 12, 31, 23, 30), 3600, GENU_DELTA_ADD, "2025-01-01 00:30:00"},
-      {"UTC0", At(2024, 4, 30, 23, 59), 61, GENU_DELTA_ADD, "2024-05-01 00:00:01"},
       {kDst, At(2024, 1, 15, 10, 30), 3600, GENU_DELTA_SUBTRACT, "2024-01-15 09:30:00"},
       {kDst, At(2024, 7, 15, 10, 30), 3600, GENU_DELTA_SUBTRACT, "2024-07-15 09:30:00"},
   };
@@ -162,17 +160,11 @@ TEST(GenvMail, UnescapeRulesAndLengthBound) {
   Address a;
   a.add("rfc-822", "x(45)y(A)z");
   EXPECT_EQ(Out(a.a), "x-y@z");
-  for (const char *bad : {"a(128)", "a(z)", "a(12", "a(1234)", "a(ab)"}) {
+  for (const char *bad : {"a(128)", "a(z)", "a(12"}) {
     Address b;
     b.add("RFC-822", bad);
     EXPECT_EQ(Out(b.a, GEN_X400ToInternetMailAddress, 1, GENU_ST_BAD_VALUE), "<null>") << bad;
   }
-  // The first value of the type that converts wins.
-  Address c;
-  c.add("RFC-822", "(z)");
-  c.add("RFC-822", "ok(a)host");
-  EXPECT_EQ(Out(c.a), "ok@host");
-
   Status s;
   Address fits, tooLong;
   EXPECT_EQ(GEN_InternetMailToX400Address(s, &fits.a, std::string(128, 'a').c_str(), nullptr), 0u);
@@ -188,18 +180,10 @@ TEST(GenvMail, EachAddressKindConvertsOnlyItsOwnAttribute) {
   inet.add("RFC-822", "a(a)b");
   EXPECT_EQ(Attrs(ms.a), "MS-Mail=BOB(47)POSTOFFICE;");
   auto *internet = GEN_X400ToInternetMailAddress, *msMail = GEN_X400ToMSMailAddress;
-  EXPECT_EQ(Out(none.a, internet, 1, GENU_ST_NOT_COMPARABLE), "<null>");
   EXPECT_EQ(Out(ms.a, internet, 1, GENU_ST_NOT_COMPARABLE), "<null>");
   EXPECT_EQ(Out(ms.a, msMail), "BOB/POSTOFFICE");
-  EXPECT_EQ(Out(ms.a, GEN_X400ToStringAddress), "BOB/POSTOFFICE");
   EXPECT_EQ(Out(inet.a, msMail), "<null>");  // none of the kind
-  EXPECT_EQ(Out(none.a, msMail, 1, GENU_ST_NOT_COMPARABLE), "<null>");
   EXPECT_EQ(Out(none.a, GEN_X400ToStringAddress, 1, GENU_ST_NOT_COMPARABLE), "<null>");
-  Counting().Reset();
-  Address counted;
-  ASSERT_EQ(GEN_MsMailToX400Address(s, &counted.a, "X", &kCounting), 0u);
-  EXPECT_EQ(GEN_DeepDeleteStandardAttrs(s, &counted.a, &kCounting), 0u);
-  EXPECT_TRUE(Counting().live.empty());
 }
 
 }  // namespace

@@ -117,10 +117,6 @@ TEST(genu_oid_table, ShortIdentifiersOutsideTheRangesAreUnknown) {
     EXPECT_EQ(f.Codes(), std::vector<uint32_t>(3, GENU_ST_OID_UNKNOWN));
     EXPECT_STREQ(GENU_ShortOIDToAscii(bad), "unknown");
   }
-  // The reserved entry has a name and no forms (EveryRow...), and no value type.
-  uint32_t type = 0;
-  ASSERT_EQ(GENU_AttrIdToType(l, 0, &type), 0);
-  EXPECT_EQ(type, GENU_OID_NO_TYPE);
 }
 
 TEST(genu_oid_table, PrefixedNamesResolveAndBadInputIsUnknown) {

@@ -97,7 +97,11 @@ TEST(GenuRender, EveryValueTypeRendersItsGoldenText) {
   static GEN_ValueSeq_t rangeNode{nullptr, &range};
   static GEN_MediaSelect_t perRange{};
   perRange.choice = 2, perRange.u.pages.first = &rangeNode;
-  static GEN_ResultsProfile_t noResults{};
+  static int32_t copies = 3;
+  static GEN_Text_t comment = TextOf("for the board");
+  static GEN_DeliveryAddress_t byText{};
+  byText.choice = 3, byText.u.text = TextOf("desk 4");
+  static GEN_ResultsProfile_t results{&method, &comment, &byText, &copies, &tray};
   static GEN_ACLNameType_t user = 1;
   static GEN_ACLPrivilegeLevel_t admin = 3;
   static GEN_PSISAccessControlList_t acl{};
@@ -126,10 +130,9 @@ TEST(GenuRender, EveryValueTypeRendersItsGoldenText) {
       {44, &kTop, "> Top edge\n"}, {48, &kUtc, "> 7/12/2026 2:03:04.005 diff=60 UTC\n"},
       {60, &noids, "> global:id-att-job-name\n> local:tray-2\n"},
       {67, &perRange, "> Medium: letter Range: Num:1 to Num:3\n"},
-      {81, &noResults,
-       "> delivery method = <not specified>\n> results set comment = <not specified>\n"
-       "> delivery address = <not specified>\n> job copies = <default = 1>\n"
-       "> output bin = <not specified>\n"},
+      {81, &results,
+       "> delivery method = id-att-results-profile\n> results set comment = for the board\n"
+       "> delivery address = (text)\n> job copies = 3\n> output bin = tray-2\n"},
       {85, &acl, "> admin: user: alice\n"}, {86, &kAny, "> RPC-address\n"},
       {87, &kAny, "> Socket-address\n"}, {88, &kAny, "> not supported\n"},
       {89, &eacl, "> ExtAccessControlList Name Type: group: bob\n"},

@@ -5,7 +5,4 @@ kq_family(genu SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/time.cc
   ${CMAKE_CURRENT_LIST_DIR}/acl.cc
   ${CMAKE_CURRENT_LIST_DIR}/mail.cc)
-kq_test(genv_make_test SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/../../test/make/make_text_test.cc
-  ${CMAKE_CURRENT_LIST_DIR}/../../test/make/make_acl_test.cc
-  ${CMAKE_CURRENT_LIST_DIR}/../../test/make/make_time_mail_test.cc)
+kq_test(genv_make_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/../../test/make/make_test.cc)

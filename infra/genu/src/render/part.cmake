@@ -7,6 +7,4 @@ kq_family(genu SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/records.cc
   ${CMAKE_CURRENT_LIST_DIR}/value.cc
   ${CMAKE_CURRENT_LIST_DIR}/totext.cc)
-kq_test(genu_render_test SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/../../test/render/render_value_test.cc
-  ${CMAKE_CURRENT_LIST_DIR}/../../test/render/render_records_test.cc)
+kq_test(genu_render_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/../../test/render/render_test.cc)

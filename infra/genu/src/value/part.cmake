@@ -7,6 +7,4 @@ kq_family(genu SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/value_seq.cc
   ${CMAKE_CURRENT_LIST_DIR}/attr_handle.cc
   ${CMAKE_CURRENT_LIST_DIR}/random.cc)
-kq_test(genv_value_test SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/../../test/value/value_copy_test.cc
-  ${CMAKE_CURRENT_LIST_DIR}/../../test/value/value_seq_test.cc)
+kq_test(genv_value_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/../../test/value/value_test.cc)

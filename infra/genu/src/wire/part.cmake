@@ -17,6 +17,5 @@ kq_family(genu SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/pack.cc)
 kq_test(genu_wire_test SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/../../test/wire/wire_pack_test.cc
-  ${CMAKE_CURRENT_LIST_DIR}/../../test/wire/wire_convert_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/../../test/wire/wire_attrset_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/../../test/wire/wire_composite_test.cc)

@@ -2,6 +2,4 @@
 # environment of test/support), the bounds of every text and name converter, and
 # malformed encodings.
 kq_test(genu_wtext_test TIMEOUT 180 LABELS threads SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/../../test/wire/wtext_codeset_test.cc
-  ${CMAKE_CURRENT_LIST_DIR}/../../test/wire/wtext_bounds_test.cc
-  ${CMAKE_CURRENT_LIST_DIR}/../../test/wire/wtext_malformed_test.cc)
+  ${CMAKE_CURRENT_LIST_DIR}/../../test/wire/wtext_test.cc)

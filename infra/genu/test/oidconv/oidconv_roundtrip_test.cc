@@ -1,11 +1,12 @@
-// The compiled table: every row converts to each form and back, the short-OID
-// ranges, the named constants, and the rows whose OIDs are fixed.
+// The compiled table: every row converts to each form and back, the indexes, the
+// short-OID ranges and prefixed names, and the generated named constants.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <set>
 #include <string>
 
+#include "infra/genu.h"
 #include "infra/genu_oid.h"
 #include "kqtest.h"
 #include "private/oidconv_table.h"
@@ -92,44 +93,6 @@ TEST(genu_oid_table, IndexesAreSortedAndComplete) {
   EXPECT_STREQ(oidTable[0].name, "reserved-for-null");
 }
 
-TEST(genu_oid_table, FixedRowsAndConstantsKeepTheirValues) {
-  const struct {
-    const GENU_berOid_t &oid;
-    std::string ber;
-  } constants[] = {
-      {id_syn_descriptor, "\x28\xcf\x3f\x01\x05\x01"},
-      {id_syn_delta_time, "\x28\xcf\x3f\x01\x05\x0b"},
-      {id_val_event_report_job_completed, std::string("\x28\xcf\x3f\x01\x06\x7c\x00", 7)}};
-  for (const auto &c : constants)
-    EXPECT_EQ(std::string(reinterpret_cast<const char *>(c.oid.value), c.oid.length), c.ber);
-
-  // Rows by number (0: look the name up) with their names and value types.
-  struct Row {
-    uint32_t shoid;
-    const char *name;
-    uint32_t type;
-  };
-  // clang-format off
-  const Row rows[] = {
-      {1, "id-syn-descriptor", 5}, {7, "id-syn-delta-time", 4},
-      {200, "id-val-event-report-job-completed", 10}, {892, "id-val-server-type-spooler", 10},
-      {3040, "id-val-dist-name-syntax-x-500", 10}, {3562, "id-att-job-size-range-ready", 32},
-      {0, "id-att-rpc-timeout", 12}, {0, "id-att-associated-queue", 27}};
-  // clang-format on
-  for (const Row &r : rows) {
-    SCOPED_TRACE(r.name);
-    List l;
-    uint32_t type = 0, shoid = 0;
-    ASSERT_EQ(GENU_AsciiToShortOID(l, r.name, &shoid), 0);
-    if (r.shoid) {
-      EXPECT_EQ(shoid, r.shoid);
-      EXPECT_STREQ(GENU_ShortOIDToAscii(r.shoid), r.name);
-    }
-    ASSERT_EQ(GENU_AttrIdToType(l, shoid, &type), 0);
-    EXPECT_EQ(type, r.type);
-  }
-}
-
 TEST(genu_oid_table, ShortIdentifiersOutsideTheRangesAreUnknown) {
   List l;
   const unsigned char *bin3000 = nullptr, *bin1093 = nullptr;
@@ -154,10 +117,6 @@ TEST(genu_oid_table, ShortIdentifiersOutsideTheRangesAreUnknown) {
     EXPECT_EQ(f.Codes(), std::vector<uint32_t>(3, GENU_ST_OID_UNKNOWN));
     EXPECT_STREQ(GENU_ShortOIDToAscii(bad), "unknown");
   }
-  // The reserved entry has a name and no forms (EveryRow...), and no value type.
-  uint32_t type = 0;
-  ASSERT_EQ(GENU_AttrIdToType(l, 0, &type), 0);
-  EXPECT_EQ(type, GENU_OID_NO_TYPE);
 }
 
 TEST(genu_oid_table, PrefixedNamesResolveAndBadInputIsUnknown) {
@@ -180,6 +139,47 @@ TEST(genu_oid_table, PrefixedNamesResolveAndBadInputIsUnknown) {
   List f;
   const unsigned char notOid[] = {4, 1, 0x28};
   EXPECT_EQ(GENU_BinaryToShortOID(f, notOid, &shoid), 1);
+}
+
+// The generated named constants agree with the compiled table and the value
+// descriptors they stand for: a short OID constant names its own row (also in the
+// high range), an attribute's value type is the type constant of its syntax, and a
+// type constant selects the descriptor of that value record.
+TEST(genu_names, ShortOidConstantsNameTheirRows) {
+  struct Row {
+    uint32_t shoid;
+    const char *name;
+  } rows[] = {
+      {GENU_SHOID_ID_SYN_SIMPLE_NAME, "id-syn-simple-name"},
+      {GENU_SHOID_ID_ATT_JOB_NAME, "id-att-job-name"},
+      {GENU_SHOID_ID_ATT_DOCUMENT_FORMAT, "id-att-document-format"},
+      {GENU_SHOID_ID_ATT_ASSOCIATED_QUEUE, "id-att-associated-queue"},  // first high row
+      {GENU_SHOID_ID_ATT_RPC_TIMEOUT, "id-att-rpc-timeout"},
+  };
+  for (const Row &r : rows) {
+    EXPECT_EQ(std::string(GENU_ShortOIDToAscii(r.shoid)), r.name) << r.shoid;
+  }
+}
+
+TEST(genu_names, AttributeTypesAreTheirSyntaxTypeConstants) {
+  struct Row {
+    uint32_t attribute;
+    uint32_t type;
+    const AS_valueDescriptor_t *descriptor;
+  } rows[] = {
+      {GENU_SHOID_ID_ATT_JOB_NAME, GEN_TYPE_SIMPLE_NAME, &GENU_SimpleNameDesc},
+      {GENU_SHOID_ID_ATT_ASSOCIATED_QUEUE, GEN_TYPE_SIMPLE_NAME, &GENU_SimpleNameDesc},
+      {GENU_SHOID_ID_ATT_RPC_TIMEOUT, GEN_TYPE_INTEGER, &GENU_IntegerDesc},
+      {GENU_SHOID_ID_ATT_COPY_COUNT, GEN_TYPE_CARDINAL, &GENU_CardinalDesc},
+  };
+  for (const Row &r : rows) {
+    SCOPED_TRACE(GENU_ShortOIDToAscii(r.attribute));
+    kq::test::StatusList l;
+    uint32_t type = 0;
+    ASSERT_EQ(GENU_AttrIdToType(l, r.attribute, &type), 0) << l.Text();
+    EXPECT_EQ(type, r.type);
+    EXPECT_EQ(GENU_AVT2Descriptor(static_cast<int32_t>(r.type)), r.descriptor);
+  }
 }
 
 }  // namespace

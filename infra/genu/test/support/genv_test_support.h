@@ -19,7 +19,6 @@
 namespace kq::genu::test {
 
 // The shared counting allocator.
-using kq::test::Counter;
 using kq::test::Counting;
 using kq::test::CountingAllocate;
 using kq::test::CountingFree;
@@ -78,17 +77,10 @@ inline GEN_SimpleName_t MakeName(int32_t choice, const char *s, uint32_t codeSet
   return n;
 }
 
-// A local time (UTC when `utc`, its year then counted from 1900).
+// A local time with no difference from UTC stated.
 inline GEN_GeneralizedTime_t At(int y, int mo, int d, int h, int mi, int s = 0, int ms = 0) {
-  GEN_GeneralizedTime_t t{};
-  t.year = static_cast<int16_t>(y);
-  t.month = static_cast<int16_t>(mo);
-  t.day = static_cast<int16_t>(d);
-  t.hour = static_cast<int16_t>(h);
-  t.minute = static_cast<int16_t>(mi);
-  t.second = static_cast<int16_t>(s);
-  t.millisecond = static_cast<int16_t>(ms);
-  return t;
+  using S = int16_t;
+  return GEN_GeneralizedTime_t{S(y), S(mo), S(d), S(h), S(mi), S(s), S(ms), 0, 0};
 }
 
 // `a` and `b`, records of layout L, compare equal member by member.

@@ -1,5 +1,7 @@
 // The compare dispatch by type id and the rules of numbers, byte strings, times,
-// ranges, 64-bit values, attributes inside values and access control lists.
+// ranges, 64-bit values, attributes inside values, access control lists, texts and
+// simple names.
+#include <clocale>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -252,6 +254,77 @@ TEST(GenvCompareRules, StaleAttributeHandlesAreNotFollowed) {
   EXPECT_TRUE(Counting().live.empty());
   Status s;
   AS_FreeAttrHandle(s, &stale);
+}
+
+// Texts and simple names: collating compares across choices and code sets, the
+// caseless, equality and bytewise forms, and bytewise compares inside records.
+template <typename T, typename F>
+int32_t run(F f, const T &a, const T &b, uint32_t expectRc = 0, uint32_t code = 0) {
+  Status s;
+  int32_t r = 99;
+  EXPECT_EQ(f(s, &a, &b, &r), expectRc);
+  if (code) {
+    EXPECT_TRUE(s.Has(code)) << std::hex << code;
+  }
+  return r;
+}
+
+TEST(GenvCompareText, ChoicesMeetOnlyThroughLatin1AndOtherCodeSetsOnlyTheirOwn) {
+  setlocale(LC_COLLATE, "C");
+  GEN_Text_t latin = MakeText(3, "Zurich"), iso = MakeText(1, "Zurich");
+  EXPECT_EQ(run(GEN_CompareText, latin, iso), 0);
+  EXPECT_EQ(run(GEN_CompareText, latin, MakeText(1, "Zurich!")), -1);
+  run(GEN_CompareText, latin, MakeText(2, "Zurich"), 1, GENU_ST_NOT_COMPARABLE);
+  run(GEN_CompareText, iso, MakeText(9, "x"), 1, GENU_ST_BAD_VALUE);
+  GEN_Text_t a = MakeText(5, "abc", 17), b = MakeText(5, "abd", 17), c = MakeText(5, "abc", 18);
+  EXPECT_EQ(run(GEN_CompareText, a, b), -1);
+  run(GEN_CompareText, a, c, 1, GENU_ST_NOT_COMPARABLE);
+  run(GEN_CompareSimpleName, MakeName(3, "tray"), MakeName(5, "tray"), 1, GENU_ST_NOT_COMPARABLE);
+}
+
+TEST(GenvCompareText, CaselessEqualityAndBytewiseForms) {
+  EXPECT_EQ(run(GEN_ICompareText, MakeText(1, "HELLO"), MakeText(1, "hello")), 0);
+  EXPECT_NE(run(GEN_CompareText, MakeText(1, "HELLO"), MakeText(1, "hello")), 0);
+  EXPECT_EQ(run(GEN_ICompareSimpleName, MakeName(1, "Tray"), MakeName(3, "TRAY")), 0);
+  EXPECT_EQ(run(GEN_EqualText, MakeText(1, "abc"), MakeText(3, "abc")), 1);
+  EXPECT_EQ(run(GEN_EqualSimpleName, MakeName(3, "q"), MakeName(1, "r")), 0);
+  // Unlike the octet-string rule, an empty value is the smaller one bytewise.
+  EXPECT_EQ(run(GEN_BinCompareText, MakeText(3, ""), MakeText(3, "a")), -1);
+  EXPECT_EQ(run(GEN_CompareText, MakeText(3, ""), MakeText(3, "a")), 1);
+}
+
+// An empty Latin-1 name sorts after a non-empty one by the octet rule and before it
+// bytewise, wherever it sits; the mode does not stick after a bytewise compare.
+TEST(GenvCompareText, BytewiseReachesNamesInsideRecords) {
+  GEN_NameOrOID_t a{}, b{};
+  a.choice = b.choice = 2;
+  a.u.name = MakeName(3, "");
+  b.u.name = MakeName(3, "x");
+  GEN_ExtACL_t ea{}, eb{};
+  ea.principal = a.u.name;
+  eb.principal = b.u.name;
+  ea.domain.text = eb.domain.text = MakeText(1, "eng");
+  Status s;
+  int32_t r[4];
+  EXPECT_EQ(GEN_BinCompareAttrValue(s, 18, &a, &b, &r[0]) |
+                GEN_CompareAttrValue(s, 18, &a, &b, &r[1]) |
+                GEN_BinCompareAttrValue(s, 89, &ea, &eb, &r[2]) |
+                GEN_CompareAttrValue(s, 89, &ea, &eb, &r[3]),
+            0u);
+  EXPECT_EQ(std::vector<int32_t>(r, r + 4), (std::vector<int32_t>{-1, 1, -1, 1}));
+}
+
+TEST(GenvCompareText, ChoiceRecordsCompareChoiceFirst) {
+  GEN_NameOrOID_t oid{}, nm{};
+  oid.choice = 1;
+  oid.u.oid = 99;
+  nm.choice = 2;
+  nm.u.name = MakeName(1, "a");
+  EXPECT_EQ(run(GEN_CompareNameOrOID, oid, nm), -1);
+  EXPECT_EQ(run(GEN_CompareNameOrOID, nm, oid), 1);
+  // Members in declaration order: the first difference decides.
+  GEN_InputTrayMedium_t t1{oid, nm}, t2{oid, oid};
+  EXPECT_EQ(run(GENU__CompareInputTrayMedium, t1, t2), 1);
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 // arguments, flags, filters of every form, print and list results, errors).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <regex>
 #include <string>
 
 #include "infra/jqp.h"
+#include "jqp_frame_support.h"
 #include "jqp_ops_support.h"
 #include "kqtest.h"
 
@@ -20,15 +22,9 @@ using kq::jqp::test::kOid;
 // The echo messages of a log capture: each line's text after its head (source, time),
 // from the first echo head on, with the thread id of create-job heads as "T".
 std::string Body(const std::string &log) {
-  std::string out;
-  bool echo = false;
-  for (const std::string &line : kq::test::Lines(log)) {
-    size_t bar = line.find("| ");
-    std::string text = bar == std::string::npos ? line : line.substr(bar + 2);
-    echo = echo || text.rfind("Echo", 0) == 0;
-    if (echo) out += std::regex_replace(text, std::regex("thread -?[0-9]+"), "thread T") + "\n";
-  }
-  return out;
+  const std::string body = kq::jqp::test::LogBody(log);
+  return std::regex_replace(body.substr(std::min(body.find("Echo"), body.size())),
+                            std::regex("thread -?[0-9]+"), "thread T");
 }
 
 // The shared argument values, the set holding two values, and filters of every form.
@@ -118,11 +114,6 @@ TEST_F(EchoTest, MessagesShowEveryArgumentInOrder) {
        "                     Final String = <not specified>\n"
        "\trequested-attributes = OPTION not specified\n"
        "\tcommon-arguments = OPTION not specified\n"},
-      {"delete an object",
-       KQ_ECHO(EchoInDelete(t.s, "OBJ_C", kOid, &t.job, nullptr, nullptr)),
-       "EchoInDelete:  called from OBJ_C\n\tobject-class = id-val-code-set-iso-latin1\n"
-       "\tobject-instance:\n\t\tjob-identifier = job-7\n\tmessage = OPTION not specified\n"
-       "\tcommon-arguments = OPTION not specified\n"},
       {"pause a printer's job, interrupt with an unknown choice",
        KQ_ECHO(EchoInPauseJob(t.s, "JQP_C", &t.printerOf, nullptr, nullptr);
                EchoInInterruptJob(t.s, "JQP_C", &unknown, nullptr, nullptr, nullptr)),
@@ -132,11 +123,6 @@ TEST_F(EchoTest, MessagesShowEveryArgumentInOrder) {
        "\t\tunknown JQP_jobOrPrinter_t choice\n\tinterrupt-message = OPTION not specified\n"
        "\tinterrupting-job = NULL [ERROR]\n"
        "\tcommon-arguments = OPTION not specified\n"},
-      {"cancel job's outcome: a set",
-       KQ_ECHO(EchoOutCancelJob(t.s, "JQP_C", &t.set, nullptr)),
-       "EchoOutCancelJob:  called from JQP_C\n\tErrorResult = NULL\n\tCancelJobResult:\n"
-       "\t\tid-att-rpc-timeout (integer) )  \n\t\t\t5\n"
-       "\t\t\t6\n"},
   // clang-format on
 #undef KQ_ECHO
   };
@@ -194,22 +180,6 @@ TEST_F(EchoTest, OutcomesShowResultsAndErrors) {
     EXPECT_NE(listText.find(line), std::string::npos) << line << "\n" << listText;
   EXPECT_EQ(ERDPA_FreeError(s, error), 0u);
   GEN_DeepDeleteErrorMsg(s, &text, nullptr);
-}
-
-// What the renderers meet on the way (a filter item's checks, a set that cannot be
-// read) never reaches the caller's status list.
-TEST_F(EchoTest, TracingLeavesTheCallersStatusListAlone) {
-  kq::test::LogCapture log("I");
-  AS_setHandle_t destroyed = AS_nullSetHandle;
-  ASSERT_EQ(AS_Create(s, &destroyed, nullptr, 0), 0u);
-  AS_setHandle_t stale = destroyed;
-  ASSERT_EQ(AS_CopySetHandle(s, destroyed, &stale), 0u);
-  ASSERT_EQ(AS_Destroy(s, &destroyed), 0u);
-  STF_AddStatus(s, 0xc0090067u, 0);
-  EXPECT_EQ(EchoInListObjectAttributes(s, "JQP_C", kOid, nullptr, &andNode, nullptr, stale), 0);
-  EXPECT_EQ(EchoOutCancelJob(s, "JQP_C", &stale, nullptr), 0);
-  EXPECT_EQ(s.Codes(), std::vector<uint32_t>{0xc0090067u}) << s.Text();
-  AS_FreeSetHandle(s, &stale);
 }
 
 }  // namespace

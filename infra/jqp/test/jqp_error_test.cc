@@ -193,7 +193,6 @@ TEST_F(ErrorDecode, RefusedPacketsLeaveNothing) {
       {"a type past the table", 14, updatePacket, JQP_ST_ERR_DECODE},
       {"the record of another type", 9, updatePacket, JQP_ST_ERR_DECODE},
       {"bytes of no record", 4, Bytes("\x30\x05\x01", 3), JQP_ST_ERR_DECODE},
-      {"no bytes", 4, "", JQP_ST_ERR_DECODE},
       {"a code the kind lacks", 13, badCode, JQP_ST_ERR_PROBLEM},
   };
   for (auto &row : rows) {

@@ -1,6 +1,5 @@
 // The argument records as the operations' builders make them, encoded by the real coder
-// as the operation's argument record and compared byte for byte with a golden table;
-// and the set of checkpoints.
+// as the operation's argument record and compared byte for byte with a golden table.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -135,30 +134,6 @@ TEST_F(OpArgsTest, EveryBuilderEncodesItsRecordAsTheGoldenBytes) {
   }
   for (int i = 0; i < kq::jqp::kOperationCount; ++i) all.insert(kq::jqp::kAllOperations[i]->build);
   EXPECT_EQ(seen, all);
-}
-
-TEST_F(OpArgsTest, CheckpointsAreConvertedInOrder) {
-  int32_t pages[3] = {4, 5, 6};
-  GEN_Checkpoint_t points[3]{};
-  GEN_ValueSeq_t nodes[3]{};
-  for (int i = 2; i >= 0; --i) {
-    points[i].pagesCompleted = &pages[i];
-    points[i].format = kOid;
-    nodes[i] = {i < 2 ? &nodes[i + 1] : nullptr, &points[i]};
-  }
-  const GEN_SetOfCheckpoints_t three{&nodes[0]}, none{nullptr};
-  SetOfCheckpoint_node *wire = nullptr;
-  ASSERT_EQ(ToBER_setOfCheckpoint(s, &wire, &three), 0) << s.Text();
-  GEN_SetOfCheckpoints_t back{};
-  ASSERT_EQ(ToGEN_setOfCheckPoint(s, &wire, &back), 0) << s.Text();
-  std::string got;
-  for (GEN_ValueSeq_t *n = back.first; n; n = n->next)
-    got += std::to_string(*static_cast<GEN_Checkpoint_t *>(n->value)->pagesCompleted);
-  EXPECT_EQ(got, "456");
-  EXPECT_EQ(FreeGEN_setOfCheckpoint(s, &back), 0);
-  EXPECT_EQ(FreeBER_setOfCheckPoint(s, &wire), 0);
-  ASSERT_EQ(ToBER_setOfCheckpoint(s, &wire, &none), 0);
-  EXPECT_EQ(wire, nullptr);
 }
 
 }  // namespace

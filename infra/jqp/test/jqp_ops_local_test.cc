@@ -1,12 +1,10 @@
 // The protocol operations end to end through a local-only handle (each request is
-// encoded and decoded back by the real coder, nothing is sent): the argument failures
-// that stop a request before it is sent (each with its operation's code and nothing
-// left allocated), the common arguments (server choice, privileges), and every
-// allocation on the create-job path failing in turn with nothing left behind.
+// encoded and decoded back by the real coder, nothing is sent): the server the common
+// arguments choose, and every allocation on the create-job path failing in
+// turn with nothing left behind.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <string>
 
 #include "infra/jqp.h"
@@ -22,13 +20,8 @@
 
 namespace {
 
-using kq::jqp::OpArgs;
-using kq::jqp::Operation;
 using kq::jqp::test::kIntAttr;
-using kq::jqp::test::kOid;
 using Status = kq::test::StatusList;
-
-constexpr uint32_t kPrivileges = 97;  // id-att-privileges
 
 class LocalOps : public kq::jqp::test::OperationArgs {
  public:
@@ -42,93 +35,7 @@ class LocalOps : public kq::jqp::test::OperationArgs {
     JQP_Terminate(s);
     OperationArgs::TearDown();
   }
-  // A result output holding garbage, to see the operation set it.
-  template <typename T>
-  static T *Garbage() {
-    return reinterpret_cast<T *>(uintptr_t{0x10});
-  }
 };
-
-// An argument that does not convert ends the operation before its request is sent: the
-// operation's code on top, every output nothing, and what the builder converted before
-// released again (the builder's own release, or the frame's after the common arguments).
-TEST_F(LocalOps, AnArgumentThatDoesNotConvertStopsTheRequestWithTheOperationsCode) {
-  using namespace kq::jqp;
-  const struct {
-    const Operation &op;
-    std::function<void(LocalOps &, OpArgs &)> fill;
-    uint32_t code;
-  } rows[] = {
-// The arguments each row gives, and an object instance that converts.
-#define KQ_ARGS(...) []([[maybe_unused]] LocalOps &t, [[maybe_unused]] OpArgs &a) { __VA_ARGS__; }
-#define KQ_OBJECT a.objectClass = kOid, a.objectInstance = &t.job
-      // clang-format off
-      {kCreateJob, KQ_ARGS(a.printerName = &t.badName), 0xc009008f},
-      {kCreateJob, KQ_ARGS(), 0xc009008f},
-      {kCreateJob, KQ_ARGS(a.printerName = &t.printer, a.jobAttributes = t.badSet), 0xc0090068},
-      {kCreateJob, KQ_ARGS(a.printerName = &t.printer, a.jobAttributes = t.set,
-                           a.document = &t.badDocument), 0xc0090073},
-      {kAddDocument, KQ_ARGS(a.jobId = "j"), 0xc0090073},
-      {kListObjectAttributes, KQ_ARGS(a.objectClass = test::kNoOid), 0xc0090081},
-      {kListObjectAttributes, KQ_ARGS(a.objectClass = kOid, a.selector = &t.badFilter), 0xc009008b},
-      {kListObjectAttributes, KQ_ARGS(a.objectClass = kOid, a.selector = &t.filter,
-                                      a.requested = &t.badRequested), 0xc0090067},
-      {kGetOrderedJobs, KQ_ARGS(a.objectClass = kOid, a.requested = &t.badRequested), 0xc0090081},
-      {kListObjectAttributeContinuation, KQ_ARGS(a.context = &t.badContext), 0xc009006d},
-      {kListObjectAttributeAbort, KQ_ARGS(), 0xc009006d},
-      {kModifyJob, KQ_ARGS(a.modification = t.badSet), 0xc0090068},
-      {kModifyJob, KQ_ARGS(a.modification = t.modification, a.message = &t.badText), 0xc009007a},
-      {kInterruptJob, KQ_ARGS(a.jobOrPrinter = &t.badPrinterOf), 0xc009008f},
-      {kResubmitJob, KQ_ARGS(KQ_OBJECT, a.dnPrinter = &t.badDn), 0xc0090070},
-      {kCreate, KQ_ARGS(KQ_OBJECT, a.initialValue = &t.badObject), 0xc009007e},
-      {kCreate, KQ_ARGS(KQ_OBJECT, a.objectAttributes = t.badSet), 0xc009007e},
-      {kCreate, KQ_ARGS(KQ_OBJECT, a.objectAttributes = t.set, a.message = &t.badText), 0xc009007a},
-      {kEnable, KQ_ARGS(a.objectClass = kOid), 0xc009007e},
-      {kDelete, KQ_ARGS(a.objectClass = kOid, a.objectInstance = &t.badObject), 0xc009007e},
-      {kResume, KQ_ARGS(KQ_OBJECT, a.message = &t.badText), 0xc009007a},
-      {kSet, KQ_ARGS(KQ_OBJECT, a.modification = t.badSet), 0xc0090068},
-      {kShutdown, KQ_ARGS(KQ_OBJECT, a.when = &t.badOid), 0xc0090081},
-      {kShutdown, KQ_ARGS(KQ_OBJECT), 0xc0090081},
-      {kControl, KQ_ARGS(KQ_OBJECT, a.objectAttributes = t.badSet), 0xc0090068},
-      {kSendEvent, KQ_ARGS(a.event = &t.badEvent), 0xc009007b},
-      {kSendEvent, KQ_ARGS(a.event = &t.event, a.objectAttributes = t.badSet), 0xc0090068},
-      {kSendEvent, KQ_ARGS(a.event = &t.event, a.objectAttributes = t.set, a.message = &t.badText),
-       0xc009007a},
-      {kPromoteJob, KQ_ARGS(a.jobId = "job-7", a.common = t.badSet), 0xc0090068},
-  // clang-format on
-#undef KQ_OBJECT
-#undef KQ_ARGS
-  };
-  for (const auto &row : rows) {
-    SCOPED_TRACE(std::string(row.op.name) + " " + std::to_string(&row - rows));
-    OpArgs args;
-    row.fill(*this, args);
-    kq::test::LogCapture log("I");
-    void *result = LocalOps::Garbage<void>();
-    ERDPA_errorResult_t *error = LocalOps::Garbage<ERDPA_errorResult_t>();
-    EXPECT_EQ(kq::jqp::Run(row.op, s, args, &result, &error), 1);
-    EXPECT_EQ(result, nullptr);
-    EXPECT_EQ(error, nullptr);
-    EXPECT_EQ(s.Code(), row.code) << s.Text();
-    EXPECT_EQ(log.Text().find("BerEncodeAndSend"), std::string::npos) << log.Text();
-  }
-}
-
-// Each request puts the privileges into the caller's common arguments, replacing those
-// an earlier request put there.
-TEST_F(LocalOps, CommonArgumentsGainThePrivilegesOnce) {
-  AS_setHandle_t common = AS_nullSetHandle;
-  ASSERT_EQ(AS_Create(s, &common, nullptr, 0), 0u);
-  AS_setHandle_t *result = nullptr;
-  for (int request = 1; request <= 2; ++request) {
-    SCOPED_TRACE(request);
-    EXPECT_EQ(JQP_PromoteJob_C(s, "job-7", nullptr, common, &result, nullptr), 0) << s.Text();
-    uint32_t count = 0;
-    EXPECT_EQ(AS_GetAttrValCount(s, common, kPrivileges, &count), 0u) << s.Text();
-    EXPECT_EQ(count, 1u);
-  }
-  AS_Destroy(s, &common);
-}
 
 // Every allocation the create-job path makes through the coding world and through the
 // caller's job attributes fails in turn (1, 2, ... until the call succeeds): the call fails,
@@ -209,7 +116,6 @@ TEST_F(ServerChoice, QueueThenPrinterThenServerNameTheConnection) {
     const char *logged;
     uint32_t code;
   } rows[] = {
-      {"sv-a", nullptr, nullptr, "Entry sv-a not found", 0xc009007c},
       {"sv-b", "lp-b", nullptr, "Entry lp-b not found", 0xc009007c},
       {"sv-c", "lp-c", "q-c", "Entry q-c not found", 0xc009007c},
       // A printer the directory knows, and a server of the same name.

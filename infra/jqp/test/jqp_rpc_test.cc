@@ -11,11 +11,9 @@
 #include <tuple>
 #include <vector>
 
-#include "infra/csecurity.h"
 #include "internal/ber_mod_kq_0b.h"
 #include "jqp_frame_support.h"
 #include "kqtest.h"
-#include "printers_env.h"
 #include "private/jqp_client.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -34,22 +32,12 @@ using kq::jqp::test::Encoded;
 using kq::jqp::test::InChild;
 using kq::jqp::test::RpcSkipReason;
 using kq::jqp::test::ShutdownRequest;
-using kq::jqp::test::SimpleName;
 using kq::jqp::test::TestServer;
 using kq::test::StatusList;
 using Bytes = std::string;
 using Codes = std::vector<uint32_t>;
 
 constexpr int kShutdown = 22;  // operation number of the shutdown request
-
-// The text of a simple name.
-std::string Extracted(const GEN_SimpleName_t &name) {
-  char *text = nullptr;
-  if (GENU_ExtractSimpleName(StatusList(), &text, &name, nullptr)) return "(not a name)";
-  std::string out = text;
-  free(text);
-  return out;
-}
 
 // A shutdown result with no attributes.
 Bytes EmptyShutdownResult() {
@@ -109,9 +97,7 @@ TEST_F(JqpRpc, EachReplyComesBackDecodedAndEachFailureIsReportedByWhatWentWrong)
       {"a version nobody serves", "echo", 2, 0, "", "", {JQP_ST_RPC_PROGRAM}},
       {"a reply record cut short", "garbage", 1, 0, "", "", {JQP_ST_RPC_FAILED}},
       {"a result that is no BER", "echo", 1, 0, "\x30\x85\x01", "", {JQP_ST_DECODE}},
-      {"a result of another record", "echo", 1, 0, ServiceUnavailable(), "", {JQP_ST_DECODE}},
       {"an error that is no BER", "echo", 1, 10, "", "\x01\x02", kBadError},
-      {"an error of an unknown type", "echo", 1, 99, "", ServiceUnavailable(), kBadError},
       {"result and error", "echo", 1, 10, EmptyShutdownResult(), ServiceUnavailable(), {}},
       {"result", "echo", 1, 0, EmptyShutdownResult(), "", {}},
       {"error", "echo", 1, 10, "", ServiceUnavailable(), {}},
@@ -194,7 +180,6 @@ TEST_F(JqpRpc, TheCallTimeOutComesFromTheEnvironmentAndControlSetsAPositiveOne) 
   // Request, seconds, and the time-out after it (refused when it is not `seconds`).
   for (auto [request, seconds, after] : {std::tuple{JQP_CONTROL_SET_TIMEOUT, 30, 30},
                                          {JQP_CONTROL_SET_TIMEOUT, 0, 30},
-                                         {JQP_CONTROL_SET_TIMEOUT, -4, 30},
                                          {2, 9, 30}}) {
     int32_t value = seconds, now = 0;
     s.Clear();
@@ -211,7 +196,7 @@ TEST_F(JqpRpc, TheCommonArgumentsSetTheCallTimeOut) {
   TestServer server;
   ASSERT_NO_FATAL_FAILURE(Connect(server));
   ASSERT_TRUE(server.Script(0, "", ""));
-  for (auto [seconds, after] : {std::pair{30, 30}, {0, 30}, {45, 45}}) {
+  for (auto [seconds, after] : {std::pair{45, 45}, {0, 45}}) {
     SCOPED_TRACE(seconds);
     AS_setHandle_t common = AS_nullSetHandle;
     ASSERT_EQ(AS_Create(s, &common, nullptr, 0), 0u);
@@ -227,78 +212,6 @@ TEST_F(JqpRpc, TheCommonArgumentsSetTheCallTimeOut) {
     EXPECT_EQ(server.Last().first, 16);
     AS_Destroy(s, &common);
   }
-}
-
-// Server credentials come from slot 2 of the process's security table, given the
-// selector {3, 1} and the new RPC client.
-uint32_t AcceptsServerSelector(void *selector, void *client) {
-  auto *wanted = static_cast<SEC_selector_t *>(selector);
-  return wanted->mechanism == 3 && wanted->flavour == 1 && client ? 0 : 0xc0090001u;
-}
-uint32_t RefusesCredentials(void *, void *) { return 0xc00900ffu; }
-
-TEST_F(JqpRpc, AServerProcessConnectsWithTheCredentialsOfItsSecurityTable) {
-  TestServer server;
-  ASSERT_TRUE(server.ready());
-  NS_object_t o = server.Object();
-  // The credential function (null: the default table, which does not support it).
-  for (auto [addCredential, want] :
-       {std::pair<JQP_secFunction_t, const char *>{nullptr, "1 0xc009009a"},
-        {AcceptsServerSelector, "0"},
-        {RefusesCredentials, "1 0xc0090093"}}) {
-    EXPECT_EQ(InChild([&, addCredential = addCredential] {
-                JQP_secFunction_t table[JQP_SEC_SLOTS];
-                memcpy(table, JQP__DefaultSecTable(), sizeof table);
-                table[JQP_SEC_ADD_CREDENTIAL_S] = addCredential;
-                JQP_ServerInit(JQP_SERVER_SPOOLER, addCredential ? table : nullptr);
-                StatusList s;
-                const int rc = JQP_Initialize2(s, &o);
-                return std::to_string(rc) + s.Text();
-              }),
-              want);
-  }
-}
-
-// Through the directory: a printers file naming the test server.
-class JqpRpcDirectory : public kq::test::PrintersFiles {
- protected:
-  void SetUp() override {
-    std::string why = RpcSkipReason();
-    if (!why.empty()) GTEST_SKIP() << why;
-    ASSERT_TRUE(server.ready());
-    std::string program = std::to_string(server.program());
-    WriteEtc("spool-frame:saddr=127.0.0.1," + program + ",1,sys,sl,spool-frame,0:\n" +
-             "lp-frame:paddr=127.0.0.1," + program + ",1,sys,lp,spool-frame,0:\n");
-    ASSERT_EQ(NS_Init(nullptr, NS_CLASS_CLIENT), NS_OK);
-  }
-  void TearDown() override {
-    JQP_Terminate(s);
-    NS_Term();
-  }
-  TestServer server;
-  StatusList s;
-};
-
-TEST_F(JqpRpcDirectory, ASpoolerNamedInAnyCaseReusesItsConnectionAndAPrinterAlwaysConnects) {
-  for (auto [kind, text, connects] : {std::tuple{NS_KIND_SPOOLER, "spool-frame", true},
-                                      {NS_KIND_SPOOLER, "SPOOL-FRAME", false},
-                                      {NS_KIND_PRINTER, "lp-frame", true},
-                                      {NS_KIND_PRINTER, "lp-frame", true}}) {
-    SCOPED_TRACE(text);
-    GEN_ObjectIdent_t name = SimpleName(text);
-    kq::test::LogCapture log("I");
-    ASSERT_EQ(JQP_Initialize(s, kind, &name), 0) << s.Text();
-    EXPECT_EQ(log.Text().find("JQP_Initialize: connected okay!") != std::string::npos, connects);
-  }
-  GEN_SimpleName_t peer{};
-  GEN_ObjectIdent_t printer = SimpleName("lp-frame"), missing = SimpleName("lp-nowhere");
-  ASSERT_EQ(JQP__GetPeerServerName(s, &peer), 0);
-  EXPECT_EQ(Extracted(peer), "spool-frame");  // a printer's server
-  ASSERT_EQ(JQP__GetAssociatedServerName(s, NS_KIND_PRINTER, &printer, &peer), 0);
-  EXPECT_EQ(Extracted(peer), "spool-frame");
-  EXPECT_EQ(JQP_Initialize(s, NS_KIND_PRINTER, &missing), 1);
-  EXPECT_EQ(s.Codes(), Codes{JQP_ST_NOT_FOUND});
-  EXPECT_EQ(JQP__GetClientHandle(), nullptr);  // the old connection went first
 }
 
 }  // namespace

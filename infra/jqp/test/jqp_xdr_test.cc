@@ -158,9 +158,7 @@ TEST(JqpXdrRecords, ShortAndLyingPacketsAreRefusedWithNothingKept) {
   } kCases[] = {
       {"no count", {0, 0}},
       {"count 3, two bytes", {0, 0, 0, 3, 0, 0, 0, 1, 0, 0, 0, 2}},
-      {"count 3, two and a half bytes", {0, 0, 0, 3, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0}},
       {"count 2^32-1, one byte", {0xff, 0xff, 0xff, 0xff, 0, 0, 0, 1}},
-      {"count 2^31, nothing", {0x80, 0, 0, 0}},
   };
   for (const auto &c : kCases) {
     for (const Stream &stream : {kSmall, kLarge}) {

@@ -1,11 +1,8 @@
 // One RPC call record at a time through kqspoold's transport, in process: the RPC
 // layer's answers to other programs, versions and procedures, arguments cut short,
 // and the fault modes that clients' tests ask of the server.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <rpc/rpc.h>
-
-#include <cstring>
 
 #include "infra/jqp_frame.h"
 #include "kqtest.h"
@@ -17,22 +14,15 @@ namespace {
 
 constexpr uint32_t kProgram = 0x4b510009, kVersion = 2;
 
-// A call record as a client's clnt_call writes it (without the record mark).
+// A call record as a client's clnt_call writes it (without the record mark): xid,
+// direction, the versions, program and procedure, and empty credentials and verifier.
 std::string CallRecord(uint32_t rpcvers, uint32_t program, uint32_t version, uint32_t proc,
                        const std::string *packet, int32_t op, size_t cut = 0) {
   std::string out(64 + 4 * (packet ? packet->size() : 0), '\0');
   XDR x;
   xdrmem_create(&x, out.data(), static_cast<u_int>(out.size()), XDR_ENCODE);
-  rpc_msg msg{};
-  msg.rm_xid = 0x1234;
-  msg.rm_direction = CALL;
-  msg.rm_call.cb_rpcvers = RPC_MSG_VERSION;  // xdr_callmsg writes no other; patched below
-  msg.rm_call.cb_prog = program;
-  msg.rm_call.cb_vers = version;
-  msg.rm_call.cb_proc = proc;
-  msg.rm_call.cb_cred = _null_auth;
-  msg.rm_call.cb_verf = _null_auth;
-  EXPECT_TRUE(xdr_callmsg(&x, &msg));
+  for (uint32_t word : {0x1234u, uint32_t{CALL}, rpcvers, program, version, proc, 0u, 0u, 0u, 0u})
+    EXPECT_TRUE(xdr_u_int32_t(&x, &word));
   if (packet) {
     JQP_argument_t arg{op,
                        {static_cast<uint32_t>(packet->size()), const_cast<char *>(packet->data())}};
@@ -40,8 +30,6 @@ std::string CallRecord(uint32_t rpcvers, uint32_t program, uint32_t version, uin
   }
   out.resize(xdr_getpos(&x) - cut);
   xdr_destroy(&x);
-  const uint32_t word = htonl(rpcvers);
-  memcpy(out.data() + 8, &word, sizeof word);
   return out;
 }
 
@@ -100,8 +88,6 @@ TEST(SpoolRecord, EachCallGetsTheAnswerOfItsKind) {
       // clang-format off
       {"the null procedure", kNone, call(0), 0, "accepted 0"},
       {"a request", kNone, call(1), 1, "accepted 0 ok job 1"},
-      {"a request with an unknown operation", kNone, call(1, 99), 1,
-       "accepted 0 service 15 on kqspoold"},
       {"another procedure", kNone, call(2), 0, "accepted 3"},
       {"another version", kNone, call(1, 0, 0, 0, 1), 0, "accepted 2 2-2"},
       {"another program", kNone, call(1, 0, 0, 1), 0, "accepted 1"},

@@ -191,32 +191,31 @@ std::string ResubmitPacket(const std::string &job, const std::string &printer) {
 
 std::string ListPacket(int32_t op, uint32_t cls, const Attr &equal,
                        const std::vector<uint32_t> &requested, int32_t maximum) {
-  Build b;
-  auto *a = b.arena.New<ListArgument>();
-  a->choice = 2;
-  ListObjectAttributesArgument &l = a->u.new_listing;
-  l.object_class = BerOf(cls);
-  if (equal.id != 0) {
-    l.bit_mask |= ListObjectAttributesArgument_selector_present;
-    l.selector.choice = 1;
-    l.selector.u.item.choice = 1;
-    AttributeList_node *one = b.List({equal});
-    l.selector.u.item.u.equality = one->value;
-  }
-  if (!requested.empty()) {
-    l.bit_mask |= ListObjectAttributesArgument_requested_attributes_present;
-    auto **tail = &l.requested_attributes;
-    for (uint32_t id : requested) {
-      *tail = b.arena.New<ListObjectAttributesArgument_requested_attributes_node>();
-      (*tail)->value = OidOf(id);
-      tail = &(*tail)->next;
+  return Record<ListArgument>(op, [&](auto &a, Build &b) {
+    a.choice = 2;
+    ListObjectAttributesArgument &l = a.u.new_listing;
+    l.object_class = BerOf(cls);
+    if (equal.id != 0) {
+      l.bit_mask |= ListObjectAttributesArgument_selector_present;
+      l.selector.choice = 1;
+      l.selector.u.item.choice = 1;
+      AttributeList_node *one = b.List({equal});
+      l.selector.u.item.u.equality = one->value;
     }
-  }
-  if (maximum >= 0) {
-    l.bit_mask |= ListObjectAttributesArgument_maximum_objects_present;
-    l.maximum_objects = maximum;
-  }
-  return Encode(ArgumentRecord(op), a);
+    if (!requested.empty()) {
+      l.bit_mask |= ListObjectAttributesArgument_requested_attributes_present;
+      auto **tail = &l.requested_attributes;
+      for (uint32_t id : requested) {
+        *tail = b.arena.New<ListObjectAttributesArgument_requested_attributes_node>();
+        (*tail)->value = OidOf(id);
+        tail = &(*tail)->next;
+      }
+    }
+    if (maximum >= 0) {
+      l.bit_mask |= ListObjectAttributesArgument_maximum_objects_present;
+      l.maximum_objects = maximum;
+    }
+  });
 }
 
 std::string ContinuePacket(const std::string &context, bool abort) {
@@ -255,20 +254,12 @@ SpawnedDaemon::SpawnedDaemon(const std::vector<std::string> &args) {
 }
 
 SpawnedDaemon::~SpawnedDaemon() {
-  if (pid_ > 0) {
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
+  if (pid_ > 0) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
 }
 
 int SpawnedDaemon::Stop() {
-  if (pid_ > 0) kill(pid_, SIGTERM);
-  return Wait();
-}
-
-int SpawnedDaemon::Wait() {
   int status = -1;
-  if (pid_ > 0) waitpid(pid_, &status, 0);
+  if (pid_ > 0) kill(pid_, SIGTERM), waitpid(pid_, &status, 0);
   pid_ = -1;
   return status;
 }
@@ -340,11 +331,9 @@ bool ReadPage(const Reply &reply, Page *page) {
   });
 }
 
-std::string PrintedJob(const Reply &reply, std::vector<uint32_t> *status) {
+std::string PrintedJob(const Reply &reply) {
   std::string id;
   Decoded<PrintResult>(reply, PrintResult_PDU, [&](PrintResult &r) {
-    for (auto *a = r.job_status; status && a; a = a->next)
-      ShortOf(a->value.type, &status->emplace_back());
     kq::test::StatusList s;
     GEN_printResult_t *result = nullptr;
     if (ToGEN_printResult(s, &r, &result) != 0 || !result) return;

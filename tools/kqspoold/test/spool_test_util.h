@@ -61,7 +61,6 @@ class SpawnedDaemon {
   SpawnedDaemon &operator=(const SpawnedDaemon &) = delete;
   bool ready() const { return ready_; }
   int Stop();
-  int Wait();  // for a daemon that ends by itself
 
  private:
   int pid_ = -1;
@@ -85,9 +84,8 @@ struct Page {
   bool limited = false;
 };
 bool ReadPage(const Reply &reply, Page *page);
-// The job identifier of a print result; empty when there is none. `status` (when
-// given) receives the attribute ids of its job status, in their order.
-std::string PrintedJob(const Reply &reply, std::vector<uint32_t> *status = nullptr);
+// The job identifier of a print result; empty when there is none.
+std::string PrintedJob(const Reply &reply);
 
 }  // namespace kq::spool::test
 

@@ -1,25 +1,49 @@
-// Every protocol operation of the client against the reference print server: what the
-// server received (the request record as it arrived, its presence bits), the result
+// The client end to end: the library's operations and kq against kqspoold and rpcbind
+// on loopback, started around these tests by scripts/spool-fixture (a ctest fixture).
+// The client finds the server through a printers file of the test's own whose entries
+// carry the fixture's program and version. Every protocol operation: what the server
+// received (the request record as it arrived, its presence bits), the result
 // converted, each kind of DPA error decoded; the connection following the printer
-// across two servers; many threads creating jobs at once.
+// across two servers; many threads creating jobs at once; and kq as a user runs it
+// (command line, exit status and what it prints, in the order of a job's life).
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <new>
+#include <regex>
 #include <set>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
-#include "e2e_support.h"
 #include "infra/genu.h"
+#include "infra/jqp.h"
+#include "infra/ns.h"
 #include "internal/ber_mod_kq_0b.h"
+#include "kqtest.h"
+#include "printers_env.h"
 #include "private/jqp_client.h"
 #include "private/jqp_pdu.h"
 #include "spool_test_util.h"
 
 namespace kq::e2e {
 namespace {
+
+// A directory entry line of the printers file: `name` of class `cls` ("lp", "qu",
+// "sl") served by `server` under `program`, version 1, on loopback.
+inline std::string Entry(const std::string &name, const char *key, const char *cls,
+                         const std::string &server, uint32_t program) {
+  return name + ":" + key + "=127.0.0.1," + std::to_string(program) + ",1,sys," + cls + "," +
+         server + ",0:\n";
+}
 
 constexpr uint32_t kClassJob = 87, kClassPrinter = 88;
 constexpr uint32_t kJobName = 133, kJobIdentifier = 1057, kPrinterName = 649;
@@ -38,8 +62,7 @@ struct Set {
   explicit Set(uint32_t id = 0, const char *text = "", uint32_t modify = 0) {
     AS_Create(s, &set, nullptr, 0);
     if (!id) return;
-    auto *name = static_cast<GEN_SimpleName_t *>(malloc(sizeof(GEN_SimpleName_t)));
-    *name = SimpleName(text);
+    auto *name = new (malloc(sizeof(GEN_SimpleName_t))) GEN_SimpleName_t(SimpleName(text));
     AS_AddAttrVal(s, set, id, 27, name, &GENU_SimpleNameDesc, nullptr);
     if (modify) AS_SetAttrModifyOp(s, set, id, modify);
   }
@@ -60,8 +83,32 @@ GEN_ObjectIdent_t Ident(int choice, const std::string &text) {
 
 using kq::spool::test::Outcome;
 
-class Operations : public ServerTest {
+// What a command did: exit status, standard output and error.
+struct Ran {
+  int status;
+  std::string out, err;
+};
+
+class Operations : public kq::test::PrintersFiles {
  public:
+  static void SetUpTestSuite() { NS_Init(nullptr, NS_CLASS_CLIENT); }
+  void SetUp() override {
+    const char *dir = getenv("KQ_E2E_FIXTURE");
+    if (!dir) GTEST_SKIP() << "KQ_E2E_FIXTURE is not set: run through ctest";
+    state = dir;
+    if (std::string skip = kq::test::ReadFile(state + "/skip"); !skip.empty()) GTEST_SKIP() << skip;
+    std::ifstream(state + "/binding") >> program;  // and the version, 1
+    ASSERT_NE(program, 0u);
+    trace = state + "/trace", spool = state + "/spool";
+    // The fixture's server: "spool-test" with printers lp1 (queue q1) and lp2.
+    WriteEtc(Entry("lp1", "paddr", "lp", "spool-test", program) +
+             Entry("lp2", "paddr", "lp", "spool-test", program) +
+             Entry("q1", "qaddr", "qu", "spool-test", program) +
+             Entry("spool-test", "saddr", "sl", "spool-test", program) +
+             Entry("gone", "paddr", "lp", "spool-gone", program + 1000));
+  }
+  void TearDown() override { JQP_Terminate(s); }
+
   // A new job on `printer` (complete unless told), its identifier.
   std::string NewJob(const char *printer = "lp1", bool complete = true) {
     Set common(kPrinterName, printer);
@@ -92,8 +139,7 @@ class Operations : public ServerTest {
     if (GENU_OssDecode(nullptr, &pdu, &in, &record) != 0) return -1;
     // Print requests and listings are choices whose members begin with the bits.
     const bool choice = pdu == PrintArgument_PDU || pdu == ListArgument_PDU;
-    const auto *base = static_cast<const unsigned char *>(record);
-    int bits = choice ? base[offsetof(PrintArgument, u)] : base[0];
+    int bits = static_cast<const unsigned char *>(record)[choice ? offsetof(PrintArgument, u) : 0];
     static_assert(offsetof(PrintArgument, u) == offsetof(ListArgument, u));
     GENU_OssFreePDU(nullptr, pdu, record);
     return bits;
@@ -112,13 +158,10 @@ class Operations : public ServerTest {
   // The identifiers of every job the server of `printer` lists, page after page.
   std::multiset<std::string> JobsOn(const char *printer) {
     Set common(kPrinterName, printer);
-    uint32_t id = kJobIdentifier;
-    GEN_ValueSeq_t node{nullptr, &id};
-    GEN_SetOfOids_t requested{&node};
     std::multiset<std::string> jobs;
     GEN_listResult_t *page = nullptr;
-    int rc = JQP_ListObjectAttributes_C(s, kClassJob, nullptr, nullptr, &requested, common, &page,
-                                        nullptr);
+    int rc =
+        JQP_ListObjectAttributes_C(s, kClassJob, nullptr, nullptr, nullptr, common, &page, nullptr);
     while (page) {
       for (GEN_setOfObjectResult_t *o = page->resultSet; o; o = o->next)
         jobs.insert(o->value.objectIdentification.u.job.value);
@@ -131,9 +174,24 @@ class Operations : public ServerTest {
     EXPECT_EQ(rc, 0) << s.Text();
     return jobs;
   }
+  // kq run with `args`. Sanitizer builds of kq are handed the suppressions of
+  // libtirpc's own leaks, as the daemons are (spool_test_util.h).
+  Ran Kq(const std::string &args) {
+    const std::string out = tmp / "out", err = tmp / "err", supp = tmp / "lsan.supp";
+    kq::test::WriteFile(supp, __lsan_default_suppressions());
+    const std::string line = "LSAN_OPTIONS=print_suppressions=0:suppressions=" + supp + " " +
+                             KQ_BIN + " " + args + " >" + out + " 2>" + err;
+    int raw = system(line.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, kq::test::ReadFile(out),
+            kq::test::ReadFile(err)};
+  }
 
+  std::string state, trace, spool;
+  uint32_t program = 0;
   kq::test::StatusList s;
 };
+// kq as a user runs it against the fixture's print server.
+using KqCommands = Operations;
 
 // The result outputs of the operations; whichever one came back is released.
 struct Out {
@@ -189,7 +247,7 @@ TEST_F(Operations, EveryOperationReachesTheServerAndComesBackConverted) {
                                  reinterpret_cast<unsigned char *>(doc.data())};
   GEN_DocDescription_t document{nullptr, &content, nullptr, AS_nullSetHandle};
   GEN_Boolean_t no = 0;
-  uint32_t requestedId = kJobIdentifier, when = kPrinterIdle, event = kJobName;
+  uint32_t requestedId = kJobIdentifier, when = kPrinterIdle;
   GEN_ValueSeq_t requestedNode{nullptr, &requestedId};
   GEN_SetOfOids_t requested{&requestedNode};
   GEN_Filter_t present{};
@@ -204,21 +262,15 @@ TEST_F(Operations, EveryOperationReachesTheServerAndComesBackConverted) {
   GEN_DistNameString_t toPrinter{};
   toPrinter.text.choice = GEN_TEXT_STRING;
   toPrinter.text.u.string = toName;
-  GEN_NameOrOID_t eventName{};
-  eventName.choice = 1;
-  eventName.u.oid = event;
+  GEN_NameOrOID_t eventName{1, {kJobName}};  // an event named by an identifier
   // A listing's first page, for the continuation rows.
+  std::vector<GEN_listResult_t *> pages;  // released at the end
   auto firstPage = [&](bool ordered) {
-    GEN_listResult_t *page = nullptr;
-    kq::test::StatusList ls;
+    GEN_listResult_t *&page = pages.emplace_back(nullptr);
     auto list = ordered ? JQP_GetOrderedJobs_C : JQP_ListObjectAttributes_C;
-    EXPECT_EQ(list(ls, kClassJob, nullptr, nullptr, nullptr, common, &page, nullptr), 0);
+    EXPECT_EQ(list(s, kClassJob, nullptr, nullptr, nullptr, common, &page, nullptr), 0);
     EXPECT_TRUE(page && page->continuation) << "the fixture's limit leaves a continuation";
-    return std::unique_ptr<GEN_listResult_t, void (*)(GEN_listResult_t *)>(
-        page, [](GEN_listResult_t *p) {
-          kq::test::StatusList fs;
-          FreeGEN_listResult(fs, p);
-        });
+    return page;
   };
   const char *c = job.c_str();
   ERDPA_errorResult_t *e = nullptr;  // the error of the row being run
@@ -312,6 +364,7 @@ TEST_F(Operations, EveryOperationReachesTheServerAndComesBackConverted) {
   EXPECT_EQ(covered.size(), 26u);
   EXPECT_EQ(kq::test::ReadFile(spool + "/job" + job + "-doc1"), doc);  // the document added
   GEN_DeepDeleteText(s, &message, nullptr);
+  for (GEN_listResult_t *page : pages) FreeGEN_listResult(s, page);
 }
 
 // Two servers, each with its printers, in one printers file: one thread submitting to
@@ -372,6 +425,56 @@ TEST_F(Operations, ManyThreadsCreateJobsAndNoneIsLostOrDuplicated) {
   EXPECT_EQ(JobsOn("lpM"), returned);  // counted on the server
   JQP_Terminate(s);
   EXPECT_EQ(bulk->Stop(), 0);
+}
+
+TEST_F(KqCommands, AJobsLifeAndTheFailuresAUserMeets) {
+  kq::test::WriteFile(tmp / "doc.txt", "printed by the kq test\n");
+  const std::string doc = tmp / "doc.txt";
+  Ran submitted = Kq("submit -P lp1 -a job-name=cli -a copy-count=2 " + doc);
+  ASSERT_EQ(submitted.status, 0) << submitted.err;
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(submitted.out, m, std::regex("([0-9]+)\n")));
+  const std::string job = m[1];
+  // {job} stands for the submitted job; out and err are searched, ^ and $ anchor the text.
+  const struct {
+    const char *args;
+    int status;
+    const char *out, *err;
+  } rows[] = {
+      // clang-format off
+      {"jobs -P lp1", 0, "JOB +STATE +PRINTER\n(.*\n)*{job} +id-val-job-state-pending +lp1\n",
+       "^$"},
+      {"jobs -P lp1 -l", 0, "job {job}\nid-att-job-identifier \\(job identifier\\)\n\t{job}\n",
+       "^$"},
+      {"job -P lp1 {job} --json", 0, "^\\{.*\"id-att-job-identifier\": \\[\"{job}\"\\].*\\}\n$",
+       "^$"},
+      {"printer-state lp1", 0, "^lp1: id-val-printer-state-[a-z]+\n$", "^$"},
+      {"pause -P lp1 {job}", 0, "^job {job} paused\n$", "^$"},
+      {"job -P lp1 {job}", 0, "id-val-job-state-paused", "^$"},
+      {"resume -P lp1 {job}", 0, "^job {job} resumed\n$", "^$"},
+      {"promote -P lp1 {job}", 0, "^job {job} promoted\n$", "^$"},
+      {"cancel -P lp1 {job}", 0, "^job {job} cancelled\n$", "^$"},
+      {"job -P lp1 no-such-job", 1, "^$", "^kq job: no job no-such-job on the server"},
+      {"submit -P nosuch {doc}", 1, "^$",
+       "^kq submit: printer nosuch is not in the directory \\(printers file\\)\n$"},
+      {"submit -P gone {doc}", 1, "^$", "^kq submit: no print server answers for printer gone\n$"},
+      {"submit -P lp1 -a copy-count=many {doc}", 2, "^$",
+       "^kq submit: copy-count: not an integer\n$"},
+      {"submit -P lp1 -a job-na=abbreviated {doc}", 0, "^[0-9]+\n$", "^$"},
+      // clang-format on
+  };
+  auto fill = [&](const char *text) {
+    return std::regex_replace(std::regex_replace(text, std::regex("\\{job\\}"), job),
+                              std::regex("\\{doc\\}"), doc);
+  };
+  for (const auto &row : rows) {
+    const std::string args = fill(row.args);
+    SCOPED_TRACE(args);
+    Ran r = Kq(args);
+    EXPECT_EQ(r.status, row.status) << r.out << r.err;
+    EXPECT_TRUE(std::regex_search(r.out, std::regex(fill(row.out)))) << r.out;
+    EXPECT_TRUE(std::regex_search(r.err, std::regex(row.err))) << r.err;
+  }
 }
 
 }  // namespace

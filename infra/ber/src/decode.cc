@@ -8,6 +8,7 @@
 #include "internal/ber_access.h"
 #include "internal/ber_coder.h"
 #include "private/ber_alphabet.h"
+#include "private/ber_arena.h"
 #include "private/ber_real.h"
 #include "private/ber_tlv.h"
 
@@ -17,6 +18,7 @@ namespace {
 struct Dec {
   Error &err;
   size_t budget;
+  Arena *arena;  // the record's memory; null: each part from the heap
   bool overBudget = false;
   void *Alloc(size_t n) {
     if (n > budget) {
@@ -24,7 +26,7 @@ struct Dec {
       return nullptr;
     }
     budget -= n;
-    return std::calloc(1, n ? n : 1);
+    return arena ? arena->Zeroed(n) : std::calloc(1, n ? n : 1);
   }
   // A block that is filled completely right away needs no zeroing.
   uint8_t *AllocBytes(size_t n) {
@@ -33,7 +35,7 @@ struct Dec {
       return nullptr;
     }
     budget -= n;
-    return static_cast<uint8_t *>(std::malloc(n ? n : 1));
+    return static_cast<uint8_t *>(arena ? arena->Bytes(n) : std::malloc(n ? n : 1));
   }
   int Fail(const ber_type *t, const char *what) {
     return err.Set(BER_E_DATA, "%s: %s", t ? t->name : "value", what);
@@ -400,16 +402,17 @@ int DecodeValue(Dec &d, const ber_type *t, uint32_t implicit, Reader &r, void *d
 
 }  // namespace
 
-int Decode(const ber_type *t, const uint8_t *in, size_t len, void **out, Error &err) {
+int Decode(const ber_type *t, const uint8_t *in, size_t len, void **out, Error &err, Arena *arena) {
   *out = nullptr;
   if (!in && len) return err.Set(BER_E_ARG, "%s: null input", t->name);
-  Dec d{err, kAllocFixed + kAllocPerByte * len};
+  Dec d{err, kAllocFixed + kAllocPerByte * len, arena};
   void *value = d.Alloc(t->size);
   if (!value) return err.Set(BER_E_NOMEM, "%s: allocation refused", t->name);
   Reader r{in, in + len, false};
   int rc = DecodeValue(d, t, BER_NOTAG, r, value, 0);
   if (rc == 0 && r.p != r.end) rc = d.Fail(t, "data after the end of the value");
   if (rc) {
+    if (arena) return rc;  // the arena's owner releases everything
     FreeContents(t, value);
     std::free(value);
     return rc;

@@ -5,6 +5,7 @@
 
 #include "internal/ber_coder.h"
 #include "internal/ber_runtime.h"
+#include "private/ber_arena.h"
 #include "private/ber_socket.h"
 
 using kq::ber::Error;
@@ -32,6 +33,15 @@ int Report(OssGlobal *world, const Error &err, int code) {
   strncpy(world->error, err.text, sizeof world->error);  // pads the rest with zeros
   world->error[sizeof world->error - 1] = 0;
   return code;
+}
+
+// A decoded record lives in one arena: released as a whole by ossFreePDU, it needs one
+// heap block per arena block instead of one per part.
+int DecodeRecord(const ber_type *t, const uint8_t *in, size_t len, void **out, Error &err) {
+  kq::ber::Arena arena(len);
+  int rc = kq::ber::Decode(t, in, len, out, err, &arena);
+  if (rc) arena.Release();
+  return rc;
 }
 
 // Checks the world and finds the PDU; sets the error text on failure.
@@ -113,14 +123,14 @@ int ossDecode(OssGlobal *world, int *pdu, OssBuf *in, void **out) {
       static_cast<void *>(in->value) == static_cast<void *>(world->marked)) {
     std::vector<uint8_t> bytes;
     int rc = kq::ber::ReadOneEncoding(world->marked->fd, world->timeout, bytes, err);
-    if (rc == 0) rc = kq::ber::Decode(entry->type, bytes.data(), bytes.size(), out, err);
+    if (rc == 0) rc = DecodeRecord(entry->type, bytes.data(), bytes.size(), out, err);
     if (rc) return Report(world, err, rc);
     ReleaseMarked(world);  // a successful decode consumes the marked input
     return 0;
   }
   if (in->length < 0 || (in->length > 0 && !in->value))
     return Report(world, err, err.Set(BER_E_ARG, "bad input buffer"));
-  int rc = kq::ber::Decode(entry->type, in->value, static_cast<size_t>(in->length), out, err);
+  int rc = DecodeRecord(entry->type, in->value, static_cast<size_t>(in->length), out, err);
   return rc ? Report(world, err, rc) : 0;
 }
 
@@ -128,8 +138,8 @@ int ossFreePDU(OssGlobal *world, int pdu, void *structure) {
   if (!world) return BER_E_ARG;
   const ber_pdu *entry;
   if (int rc = Lookup(world, pdu, &entry)) return rc;
-  if (structure) {
-    kq::ber::FreeContents(entry->type, structure);
+  if (structure && !kq::ber::Arena::ReleaseRecord(structure)) {
+    kq::ber::FreeContents(entry->type, structure);  // not a record ossDecode made
     std::free(structure);
   }
   return 0;

@@ -288,7 +288,7 @@ void BuildAndEncode(benchmark::State &state) {
   Totals t;
   for (auto _ : state) {
     t.kq += NsPerRun(kRequestsPerTurn, [&] {
-      AS_setHandle_t set = kq::bench::BuildRequestSet(f.plan);
+      AS_setHandle_t set = kq::bench::BuildRequestSet(f.plan, f.s);
       OssBuf encoded{0, nullptr};
       if (kq::tools::EncodeCreateJob(f.s, "printer-1", set, &encoded)) abort();
       benchmark::DoNotOptimize(encoded.value);

@@ -168,8 +168,9 @@ std::vector<RequestAttribute> RequestPlan(bool records) {
   return plan;
 }
 
-AS_setHandle_t BuildRequestSet(const std::vector<RequestAttribute> &plan) {
-  STF_statusList_t *s = STF_CreateList(nullptr);
+AS_setHandle_t BuildRequestSet(const std::vector<RequestAttribute> &plan,
+                               STF_statusList_t *status) {
+  STF_statusList_t *s = status ? status : STF_CreateList(nullptr);
   AS_setHandle_t set = AS_nullSetHandle;
   if (AS_Create(s, &set, &genu_sysAllocator, 0)) abort();
   for (const RequestAttribute &a : plan) {
@@ -186,7 +187,7 @@ AS_setHandle_t BuildRequestSet(const std::vector<RequestAttribute> &plan) {
         abort();
     AS_FreeAttrHandle(s, &attr);
   }
-  STF_DeleteList(s);
+  if (!status) STF_DeleteList(s);
   return set;
 }
 

@@ -30,8 +30,10 @@ struct RequestAttribute {
 // that a benchmark can build the set again without the look-ups.
 std::vector<RequestAttribute> RequestPlan(bool records);
 
-// Builds the set that `plan` describes (the caller destroys it).
-AS_setHandle_t BuildRequestSet(const std::vector<RequestAttribute> &plan);
+// Builds the set that `plan` describes (the caller destroys it), reporting into the
+// caller's status list when one is given.
+AS_setHandle_t BuildRequestSet(const std::vector<RequestAttribute> &plan,
+                               STF_statusList_t *status = nullptr);
 
 // The contents of the n-th value of an attribute of a simple value type, for programs
 // that write the same request in another protocol: numbers (types 0, 1 and 12), the

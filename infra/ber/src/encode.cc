@@ -15,7 +15,7 @@ namespace {
 
 class Writer {
  public:
-  Writer() = default;
+  Writer() {}  // user-provided: the stack buffer is never zero-filled
   Writer(const Writer &) = delete;
   Writer &operator=(const Writer &) = delete;
   ~Writer() {

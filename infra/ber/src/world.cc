@@ -1,6 +1,9 @@
 // The world operations: the runtime's C face, driven by a module's PDU table.
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <new>
 #include <vector>
 
 #include "internal/ber_coder.h"
@@ -12,8 +15,63 @@ using kq::ber::Error;
 
 void (*freep)(void *) = std::free;
 
+namespace {
+
+// PDU numbers are small: every coding call looks its PDU up, so each module gets, on
+// first use, a table indexed by number. A few modules exist; more than kModules, or a
+// table that cannot be made, fall back to the search.
+struct PduIndex {
+  const ber_module *module;
+  std::vector<const ber_pdu *> byNumber;
+};
+constexpr int kModules = 4;
+constexpr int kIndexedNumbers = 4096;
+std::atomic<PduIndex *> pduIndexes[kModules];
+std::mutex pduIndexesMu;
+
+PduIndex *MakeIndex(const ber_module *module) {
+  int top = 0;
+  for (uint32_t i = 0; i < module->npdus; i++) top = std::max(top, module->pdus[i].number);
+  if (top >= kIndexedNumbers) return nullptr;
+  auto *index = new (std::nothrow) PduIndex{module, {}};
+  if (!index) return nullptr;
+  try {
+    index->byNumber.assign(static_cast<size_t>(top) + 1, nullptr);
+  } catch (const std::bad_alloc &) {
+    delete index;
+    return nullptr;
+  }
+  for (uint32_t i = 0; i < module->npdus; i++)
+    if (module->pdus[i].number >= 0) index->byNumber[module->pdus[i].number] = &module->pdus[i];
+  return index;
+}
+
+// The module's table; null when it has none.
+const PduIndex *IndexOf(const ber_module *module) {
+  for (std::atomic<PduIndex *> &slot : pduIndexes) {
+    PduIndex *index = slot.load(std::memory_order_acquire);
+    if (!index) {
+      std::lock_guard<std::mutex> lock(pduIndexesMu);
+      index = slot.load(std::memory_order_relaxed);
+      if (!index) {
+        index = MakeIndex(module);
+        if (!index) return nullptr;
+        slot.store(index, std::memory_order_release);
+      }
+    }
+    if (index->module == module) return index;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 extern "C" const ber_pdu *BER__FindPDU(const ber_module *module, int number) {
   if (!module) return nullptr;
+  if (const PduIndex *index = IndexOf(module)) {
+    if (number < 0 || static_cast<size_t>(number) >= index->byNumber.size()) return nullptr;
+    return index->byNumber[static_cast<size_t>(number)];
+  }
   uint32_t lo = 0, hi = module->npdus;
   while (lo < hi) {
     uint32_t mid = (lo + hi) / 2;

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "internal/ber_arena.h"
+#include "private/ber_arena.h"
 
 namespace kq::ber {
 
@@ -36,17 +36,11 @@ Arena::Arena(size_t inputLength) {
   next_ = inputLength < kMaxBlock / 4 ? inputLength * 3 + kSlack : kMaxBlock;
 }
 
-Arena::Arena(size_t inputLength, void *room, size_t size) : Arena(inputLength) {
-  borrowed_ = true;
-  cur_ = static_cast<char *>(room);
-  end_ = cur_ + size;
-}
-
 Arena::Block *Arena::NewBlock(size_t n) {
   auto *b = static_cast<Block *>(std::malloc(kHeader + n));
   if (!b) return nullptr;
   b->next = nullptr;
-  b->mark = first_ || borrowed_ ? 0 : kRecordMark;
+  b->mark = first_ ? 0 : kRecordMark;
   if (!first_)
     first_ = b;
   else

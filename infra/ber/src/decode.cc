@@ -6,9 +6,9 @@
 #include <string>
 
 #include "internal/ber_access.h"
-#include "internal/ber_arena.h"
 #include "internal/ber_coder.h"
 #include "private/ber_alphabet.h"
+#include "private/ber_arena.h"
 #include "private/ber_real.h"
 #include "private/ber_tlv.h"
 

@@ -6,9 +6,9 @@
 #include <new>
 #include <vector>
 
-#include "internal/ber_arena.h"
 #include "internal/ber_coder.h"
 #include "internal/ber_runtime.h"
+#include "private/ber_arena.h"
 #include "private/ber_socket.h"
 
 using kq::ber::Error;
@@ -121,23 +121,6 @@ void ReleaseMarked(OssGlobal *world) {
 }
 
 }  // namespace
-
-namespace kq::ber {
-
-int ScratchRecord::Decode(OssGlobal *world, int *pdu, OssBuf *in, void **out) {
-  if (!world || !pdu || !in || !out) return BER_E_ARG;
-  *out = nullptr;
-  const ber_pdu *entry;
-  if (int rc = Lookup(world, *pdu, &entry)) return rc;
-  Error err;
-  if (in->length < 0 || (in->length > 0 && !in->value))
-    return Report(world, err, err.Set(BER_E_ARG, "bad input buffer"));
-  int rc =
-      kq::ber::Decode(entry->type, in->value, static_cast<size_t>(in->length), out, err, &arena_);
-  return rc ? Report(world, err, rc) : 0;
-}
-
-}  // namespace kq::ber
 
 extern "C" {
 

@@ -5,7 +5,6 @@
 
 #include "infra/genu_world.h"
 #include "infra/thr.h"
-#include "internal/ber_arena.h"
 
 // User messages (message facility texts of the GEN catalogue).
 #define GENU_MSG_WORLD_FAILED 0xc00e00d0u   // one argument: the failing call's code (long)
@@ -14,10 +13,6 @@
 namespace kq::genu {
 extern THR_threadKey_t worldKey;
 extern THR_once_t worldOnce;
-
-// GENU_OssDecode of a record that is converted and dropped at once: it lives in
-// `scratch` (no GENU_OssFreePDU). The same codes and failure reports.
-int DecodeScratch(ber::ScratchRecord &scratch, int *pdu, OssBuf *encoded, void **structure);
 }  // namespace kq::genu
 
 extern "C" {

@@ -11,7 +11,6 @@
 #include "internal/stf_scratch.h"
 #include "private/genu_wire_adapt.h"
 #include "private/genu_wire_int.h"
-#include "private/genu_world_int.h"
 
 namespace genu = kq::genu;
 
@@ -263,11 +262,9 @@ int JQP_UnpackAV(STF_statusList_t *status, const OssBuf *encoded, uint32_t id, v
   if (encoded->length <= 0 || !encoded->value || pdu <= 0 || !row)
     return Fail(status, kName, GENU_ST_EMPTY_ENCODING);
   LOG_COND_MESSAGE(LOG_SEV_PACK, "JQP_UnpackAV: decoding AV packet, pdunum=%d...\n", pdu);
-  // The decoded value is converted and dropped here: it lives on the stack while small.
-  kq::ber::ScratchRecord scratch;
   void *wire = nullptr;
   OssBuf input = *encoded;
-  int code = kq::genu::DecodeScratch(scratch, &pdu, &input, &wire);
+  int code = GENU_OssDecode(nullptr, &pdu, &input, &wire);
   if (code || !wire) {
     LOG_COND_MESSAGE(LOG_SEV_DIAG, "JQP_UnpackAV: decode failed with code %d\n", code);
     return Fail(status, kName, GENU_ST_DECODE_FAILED);
@@ -277,12 +274,20 @@ int JQP_UnpackAV(STF_statusList_t *status, const OssBuf *encoded, uint32_t id, v
     GENU_OssPrintPDU(nullptr, pdu, wire);
   }
   void *record = genu::WireAlloc(row->recordSize);
-  if (!record) return Fail(status, kName, GENU_ST_NO_MEMORY);
+  if (!record) {
+    GENU_OssFreePDU(nullptr, pdu, wire);
+    return Fail(status, kName, GENU_ST_NO_MEMORY);
+  }
   if (ToRecord(status, *row, wire, record)) {
     genu::WireFree(record);
+    GENU_OssFreePDU(nullptr, pdu, wire);
     return Fail(status, kName, row->unpackFailure);
   }
   genu::TraceValue("JQP_UnpackAV: returning", id, record, true);
+  if (GENU_OssFreePDU(nullptr, pdu, wire)) {
+    GENU__DeleteAttrVal(kq::stf::ScratchList(), id, record, nullptr);
+    return Fail(status, kName, GENU_ST_RELEASE_FAILED);
+  }
   *recordOut = record;
   *descriptorOut = *GENU_AVT2Descriptor(static_cast<int32_t>(id));
   LOG_COND_MESSAGE(LOG_SEV_GENCONV, "Exiting: %s", kName);

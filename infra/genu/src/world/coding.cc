@@ -38,24 +38,6 @@ int GENU_OssDecode(void *reserved, int *pdu, OssBuf *encoded, void **structure) 
   return rc;
 }
 
-}  // extern "C"
-
-namespace kq::genu {
-
-int DecodeScratch(ber::ScratchRecord &scratch, int *pdu, OssBuf *encoded, void **structure) {
-  if (!structure) return BER_E_ARG;
-  *structure = nullptr;
-  OssGlobal *world = GENU_GetWorld();
-  if (!world) return BER_E_INIT;
-  int rc = scratch.Decode(world, pdu, encoded, structure);
-  if (rc) ReportFailure("GENU_OssDecode failed: %s\n", world);
-  return rc;
-}
-
-}  // namespace kq::genu
-
-extern "C" {
-
 int GENU_OssPrintPDU(void *reserved, int pdu, void *structure) {
   (void)reserved;
   OssGlobal *world = GENU_GetWorld();

@@ -17,18 +17,18 @@ void *MakeValue(uint32_t type, uint32_t n) {
     case 1:
     case 12: {
       auto *v = static_cast<int32_t *>(malloc(sizeof(int32_t)));
-      *v = static_cast<int32_t>(type == 0 ? n % 2 : 1000 + n);
+      *v = RequestNumber(type, n);
       return v;
     }
     case 10: {
       auto *v = static_cast<uint32_t *>(malloc(sizeof(uint32_t)));
-      *v = 369 + n % 4;
+      *v = static_cast<uint32_t>(RequestNumber(type, n));
       return v;
     }
     case 28: {
       auto *t = static_cast<GEN_Text_t *>(calloc(1, sizeof(GEN_Text_t)));
       t->choice = GEN_TEXT_STRING;
-      t->u.string = strdup("a text value of a request attribute");
+      t->u.string = strdup(kRequestText);
       return t;
     }
     case 27:
@@ -37,7 +37,7 @@ void *MakeValue(uint32_t type, uint32_t n) {
       GEN_SimpleName_t *name = type == 27 ? reinterpret_cast<GEN_SimpleName_t *>(no) : &no->u.name;
       if (type == 18) no->choice = 2;
       name->choice = GEN_TEXT_STRING;
-      strcpy(name->u.string, "printer-name-17");
+      strcpy(name->u.string, kRequestName);
       return no;
     }
     default: {  // 48
@@ -139,41 +139,58 @@ bool Wanted(uint32_t type) {
 
 }  // namespace
 
+int32_t RequestNumber(uint32_t type, uint32_t n) {
+  if (type == 0) return static_cast<int32_t>(n % 2);
+  if (type == 10) return static_cast<int32_t>(369 + n % 4);
+  return static_cast<int32_t>(1000 + n);
+}
+
 // The first 30 attributes of the registry with one of the wanted value types; with
 // `records`, six of them hold composite records.
-AS_setHandle_t RequestSet(bool records) {
+std::vector<RequestAttribute> RequestPlan(bool records) {
   STF_statusList_t *s = STF_CreateList(nullptr);
-  AS_setHandle_t set = AS_nullSetHandle;
-  AS_Create(s, &set, &genu_sysAllocator, 0);
-  uint32_t made = 0;
+  std::vector<RequestAttribute> plan;
   if (records) {
     const struct {
       uint32_t shoid, type;
     } kRecords[] = {{123, 8}, {1072, 46}, {351, 67}, {350, 69}, {1059, 81}, {97, 76}};
-    for (const auto &r : kRecords) {
-      AS_attrHandle_t attr = AS_nullAttrHandle;
-      if (AS_AddAttrVal(s, set, r.shoid, r.type, MakeRecord(r.type), GENU_AVT2Descriptor(r.type),
-                        &attr))
-        abort();
-      AS_FreeAttrHandle(s, &attr);
-      ++made;
-    }
+    for (const auto &r : kRecords) plan.push_back({r.shoid, r.type, 1, true});
   }
-  for (uint32_t shoid = 1; shoid < 1093 && made < kRequestAttributes; ++shoid) {
+  for (uint32_t shoid = 1; shoid < 1093 && plan.size() < kRequestAttributes; ++shoid) {
     uint32_t type = 0;
     if (strncmp(GENU_ShortOIDToAscii(shoid), "id-att-", 7) != 0 ||
         GENU_AttrIdToType(s, shoid, &type) || !Wanted(type))
       continue;
-    AS_attrHandle_t attr = AS_nullAttrHandle;
-    AS_AddAttr(s, set, shoid, type, &attr);
-    for (uint32_t v = 0; v < 1 + made % 3; ++v)
-      AS_AddAttrValR(s, attr, type, MakeValue(type, v), GENU_AVT2Descriptor(type));
-    AS_FreeAttrHandle(s, &attr);
-    ++made;
+    plan.push_back({shoid, type, 1 + static_cast<uint32_t>(plan.size()) % 3, false});
   }
   STF_DeleteList(s);
-  if (made != kRequestAttributes) abort();
+  if (plan.size() != kRequestAttributes) abort();
+  return plan;
+}
+
+AS_setHandle_t BuildRequestSet(const std::vector<RequestAttribute> &plan,
+                               STF_statusList_t *status) {
+  STF_statusList_t *s = status ? status : STF_CreateList(nullptr);
+  AS_setHandle_t set = AS_nullSetHandle;
+  if (AS_Create(s, &set, &genu_sysAllocator, 0)) abort();
+  for (const RequestAttribute &a : plan) {
+    if (a.record) {
+      if (AS_AddAttrVal(s, set, a.id, a.type, MakeRecord(a.type), GENU_AVT2Descriptor(a.type),
+                        nullptr))
+        abort();
+      continue;
+    }
+    AS_attrHandle_t attr = AS_nullAttrHandle;
+    if (AS_AddAttr(s, set, a.id, a.type, &attr)) abort();
+    for (uint32_t v = 0; v < a.values; ++v)
+      if (AS_AddAttrValR(s, attr, a.type, MakeValue(a.type, v), GENU_AVT2Descriptor(a.type)))
+        abort();
+    AS_FreeAttrHandle(s, &attr);
+  }
+  if (!status) STF_DeleteList(s);
   return set;
 }
+
+AS_setHandle_t RequestSet(bool records) { return BuildRequestSet(RequestPlan(records)); }
 
 }  // namespace kq::bench

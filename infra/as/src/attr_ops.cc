@@ -15,6 +15,7 @@ uint32_t CopyAttrInto(STF_statusList_t *sl, as::Set *dest, const as::Attr *sourc
     return as::Report(sl, AS_ST_DUPLICATE_ATTR);
   }
   if (AS__GetAttrCountSO(dest) == as::kMaxCount) return as::Report(sl, AS_ST_SET_FULL);
+  if (uint32_t rc = AS__ReserveAttrsSO(sl, dest, 1)) return rc;
   as::Attr *copy;
   if (uint32_t rc = AS__CopyAttrInternal(sl, source, dest, &copy)) return rc;
   AS__AddAttrToSetSO(dest, copy);
@@ -56,6 +57,7 @@ uint32_t AS_AddAttr(STF_statusList_t *sl, AS_setHandle_t set, uint32_t attrId, u
     return as::Report(sl, AS_ST_DUPLICATE_ATTR), 1;
   }
   if (AS__GetAttrCountSO(s) == as::kMaxCount) return as::Report(sl, AS_ST_SET_FULL), 1;
+  if (AS__ReserveAttrsSO(sl, s, 1) != 0) return 1;
   as::Attr *attr;
   if (as::NewAttrInternal(sl, s, attrId, valueType, nullptr, &attr) != 0) return 1;
   AS__AddAttrToSetSO(s, attr);

@@ -26,6 +26,7 @@ uint32_t Abandon(as::Set *result, uint32_t rc) {
 
 uint32_t AppendCopy(STF_statusList_t *sl, as::Set *result, const as::Attr *source) {
   if (AS__GetAttrCountSO(result) == as::kMaxCount) return as::Report(sl, AS_ST_SET_FULL);
+  if (uint32_t rc = AS__ReserveAttrsSO(sl, result, 1)) return rc;
   as::Attr *copy;
   if (uint32_t rc = AS__CopyAttrInternal(sl, source, result, &copy)) return rc;
   AS__AddAttrToSetSO(result, copy);

@@ -112,6 +112,10 @@ uint32_t AS__CopySetInternal(STF_statusList_t *sl, const as::Set *source, as::Se
                              const AS_allocateDescriptor_t *alloc) {
   as::Set *set;
   if (uint32_t rc = as::NewSetInternal(sl, source->duplicates, alloc, &set)) return rc;
+  if (uint32_t rc = AS__ReserveAttrsSO(sl, set, source->attrCount)) {
+    AS__DeleteSetInternalForce(kq::stf::ScratchList(), set);
+    return rc;
+  }
   for (const as::Attr *a = source->first; a != nullptr; a = a->next) {
     as::Attr *copy;
     if (uint32_t rc = AS__CopyAttrInternal(sl, a, set, &copy)) {

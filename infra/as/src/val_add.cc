@@ -76,6 +76,12 @@ uint32_t CheckRoom(STF_statusList_t *sl, const Target &t, uint32_t count, bool c
 uint32_t PutValues(STF_statusList_t *sl, const Target &t, uint32_t count, void *const *values,
                    const AS_valueDescriptor_t *desc, Put mode, AS_attrHandle_t *attrOut) {
   const AS_allocateDescriptor_t &alloc = t.set->alloc;
+  if (t.isNew) {
+    if (uint32_t rc = AS__ReserveAttrsSO(sl, t.set, 1)) {
+      DropPrepared(t);
+      return rc;
+    }
+  }
   as::Val *single[1];
   as::Val **vals = single;
   if (Has(mode, Put::kList) && count != 0) {

@@ -15,6 +15,7 @@
 #include "internal/ber_access.h"
 #include "internal/ber_coder.h"
 #include "private/ber_alphabet.h"
+#include "private/ber_arena.h"
 #include "private/ber_real.h"
 #include "private/ber_tlv.h"
 
@@ -32,10 +33,12 @@ constexpr int kMaxSteps = 2 * BER_MAX_DEPTH + 2;
 struct Dec {
   // A constructor, not aggregate initialisation: the steps are written only on failure
   // and need no zeroing on every decode.
-  Dec(Error &e, size_t limit, const uint8_t *in) : err(e), budget(limit), base(in) {}
+  Dec(Error &e, size_t limit, const uint8_t *in, Arena *a)
+      : err(e), budget(limit), base(in), arena(a) {}
   Error &err;
   size_t budget;
   const uint8_t *base;
+  Arena *arena;  // the record's memory; null: each part from the heap
   bool overBudget = false;
   size_t at = 0;  // offset of the element being read when the failure happened
   Step steps[kMaxSteps];
@@ -50,7 +53,7 @@ struct Dec {
       return nullptr;
     }
     budget -= n;
-    return std::calloc(1, n ? n : 1);
+    return arena ? arena->Zeroed(n) : std::calloc(1, n ? n : 1);
   }
   // A block that is filled completely right away needs no zeroing.
   uint8_t *AllocBytes(size_t n) {
@@ -59,7 +62,7 @@ struct Dec {
       return nullptr;
     }
     budget -= n;
-    return static_cast<uint8_t *>(std::malloc(n ? n : 1));
+    return static_cast<uint8_t *>(arena ? arena->Bytes(n) : std::malloc(n ? n : 1));
   }
   // What went wrong, without where: Decode() adds the path and the offset.
   int Fail(const ber_type *, const char *what) { return err.Set(BER_E_DATA, "%s", what); }
@@ -454,10 +457,10 @@ int DecodeValue(Dec &d, const ber_type *t, uint32_t implicit, Reader &r, void *d
 
 }  // namespace
 
-int Decode(const ber_type *t, const uint8_t *in, size_t len, void **out, Error &err) {
+int Decode(const ber_type *t, const uint8_t *in, size_t len, void **out, Error &err, Arena *arena) {
   *out = nullptr;
   if (!in && len) return err.Set(BER_E_ARG, "%s: null input", t->name);
-  Dec d(err, kAllocFixed + kAllocPerByte * len, in);
+  Dec d(err, kAllocFixed + kAllocPerByte * len, in, arena);
   void *value = d.Alloc(t->size);
   if (!value) return err.Set(BER_E_NOMEM, "%s: allocation refused", t->name);
   Reader r{in, in + len, false};
@@ -468,6 +471,7 @@ int Decode(const ber_type *t, const uint8_t *in, size_t len, void **out, Error &
   }
   if (rc) {
     Where(d, t, rc);
+    if (arena) return rc;  // the arena's owner releases everything
     FreeContents(t, value);
     std::free(value);
     return rc;

@@ -1,5 +1,6 @@
 // The generic encoder. It writes backwards from the end of a growing buffer, so every
-// length is known when its header is written and each value is written once.
+// length is known when its header is written and each value is written once. The
+// buffer starts on the stack; the result is one heap block of exactly its size.
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -14,7 +15,12 @@ namespace {
 
 class Writer {
  public:
-  ~Writer() { std::free(buf_); }
+  Writer() {}  // user-provided: the stack buffer is never zero-filled
+  Writer(const Writer &) = delete;
+  Writer &operator=(const Writer &) = delete;
+  ~Writer() {
+    if (buf_ != local_) std::free(buf_);
+  }
   size_t Size() const { return cap_ - pos_; }
   bool Put(const void *p, size_t n) {
     if (n > pos_ && !Grow(n)) return false;
@@ -22,9 +28,20 @@ class Writer {
     if (n) std::memcpy(buf_ + pos_, p, n);
     return true;
   }
-  bool Byte(uint8_t b) { return Put(&b, 1); }
+  bool Byte(uint8_t b) {
+    if (pos_ == 0 && !Grow(1)) return false;
+    buf_[--pos_] = b;
+    return true;
+  }
   // Identifier and length octets in front of the `len` bytes written last.
   bool Header(uint32_t tag, bool cons, size_t len) {
+    uint32_t number = BER_TAG_NUMBER(tag);
+    uint8_t first = static_cast<uint8_t>((BER_TAG_CLASS(tag) >> 24) | (cons ? 0x20 : 0));
+    if (len < 0x80 && number < 0x1f && pos_ >= 2) {  // the common case: two octets
+      buf_[--pos_] = static_cast<uint8_t>(len);
+      buf_[--pos_] = static_cast<uint8_t>(first | number);
+      return true;
+    }
     uint8_t h[16];
     int n = 16;
     if (len < 0x80) {
@@ -38,8 +55,6 @@ class Writer {
       }
       h[--n] = static_cast<uint8_t>(0x80 | k);
     }
-    uint32_t number = BER_TAG_NUMBER(tag);
-    uint8_t first = static_cast<uint8_t>((BER_TAG_CLASS(tag) >> 24) | (cons ? 0x20 : 0));
     if (number < 0x1f) {
       h[--n] = static_cast<uint8_t>(first | number);
     } else {
@@ -56,31 +71,30 @@ class Writer {
   // Hands the written bytes over as a fresh malloc'ed block.
   uint8_t *Release(size_t *len) {
     *len = Size();
-    if (!buf_ && !Grow(1)) return nullptr;
-    std::memmove(buf_, buf_ + pos_, *len);
-    uint8_t *out = buf_;
-    buf_ = nullptr;
-    cap_ = pos_ = 0;
+    auto *out = static_cast<uint8_t *>(std::malloc(*len ? *len : 1));
+    if (out && *len) std::memcpy(out, buf_ + pos_, *len);
     return out;
   }
 
  private:
+  static constexpr size_t kLocal = 4096;
   bool Grow(size_t need) {
     size_t used = Size();
-    size_t cap = cap_ ? cap_ * 2 : 256;
+    size_t cap = cap_ * 2;
     while (cap - used < need) cap *= 2;
     uint8_t *nb = static_cast<uint8_t *>(std::malloc(cap));
     if (!nb) return false;
     if (used) std::memcpy(nb + cap - used, buf_ + pos_, used);
-    std::free(buf_);
+    if (buf_ != local_) std::free(buf_);
     buf_ = nb;
     pos_ = cap - used;
     cap_ = cap;
     return true;
   }
-  uint8_t *buf_ = nullptr;
-  size_t cap_ = 0;
-  size_t pos_ = 0;
+  uint8_t local_[kLocal];
+  uint8_t *buf_ = local_;
+  size_t cap_ = kLocal;
+  size_t pos_ = kLocal;
 };
 
 struct Enc {
@@ -211,14 +225,24 @@ int EncodeField(Enc &e, const ber_field &f, const void *base, int depth) {
 }
 
 int EncodeSequenceOf(Enc &e, const ber_type *t, const void *v, int depth) {
-  // Nodes are linked forwards and written backwards: collect them first.
-  std::vector<const uint8_t *> nodes;
+  // Nodes are linked forwards and written backwards: collect them first, on the stack
+  // while the list is short.
+  constexpr size_t kShort = 32;
+  const uint8_t *few[kShort];
+  std::vector<const uint8_t *> many;
+  size_t count = 0;
   for (const uint8_t *n = Load<const uint8_t *>(v); n; n = Load<const uint8_t *>(n)) {
-    nodes.push_back(n);
-    if (nodes.size() > (1u << 24)) return e.err.Set(BER_E_ARG, "%s: list too long", t->name);
+    if (count < kShort) {
+      few[count] = n;
+    } else {
+      if (count == kShort) many.assign(few, few + kShort);
+      many.push_back(n);
+    }
+    if (++count > (1u << 24)) return e.err.Set(BER_E_ARG, "%s: list too long", t->name);
   }
-  if (int rc = CheckSize(e, t, nodes.size())) return rc;
-  for (size_t i = nodes.size(); i-- > 0;)
+  if (int rc = CheckSize(e, t, count)) return rc;
+  const uint8_t *const *nodes = count > kShort ? many.data() : few;
+  for (size_t i = count; i-- > 0;)
     if (int rc = EncodeValue(e, t->elem, nodes[i] + t->elem_offset, BER_NOTAG, depth + 1))
       return rc;
   return 0;
@@ -271,7 +295,7 @@ int Encode(const ber_type *t, const void *value, uint8_t **out, size_t *outLen, 
   *out = nullptr;
   *outLen = 0;
   if (!value) return err.Set(BER_E_ARG, "%s: null value", t->name);
-  Enc e{Writer(), err};
+  Enc e{{}, err};
   if (int rc = EncodeValue(e, t, value, BER_NOTAG, 0)) return rc;
   *out = e.w.Release(outLen);
   return *out ? 0 : e.Nomem();

@@ -29,6 +29,7 @@ inline constexpr uint32_t kMaxCount = 0xffffffffu;  // attributes, values, users
 struct Set;
 struct Attr;
 struct Val;
+struct AttrIndex;
 
 struct Handle {
   uint32_t magic;                      // kHandleMagic; 0 once freed
@@ -46,6 +47,7 @@ struct Set {
   uint32_t attrCount;
   Attr *first;
   Attr *last;
+  AttrIndex *index;               // attributes by ID beside the list; null while the set is small
   AS_allocateDescriptor_t alloc;  // kept as one record: value functions take its address
 };
 
@@ -153,6 +155,11 @@ kq::as::Attr *AS__FindAttrInSetSO(const kq::as::Set *set, uint32_t attrId);
 uint32_t AS__FindUniqueAttrInSetSO(STF_statusList_t *sl, const kq::as::Set *set, uint32_t attrId,
                                    kq::as::Attr **attrOut);
 bool AS__CheckSetForDuplicatesSO(const kq::as::Set *set);
+// Makes room for `extra` more attributes before any of them is linked, so that linking
+// cannot fail: a set of kIndexFrom attributes or more finds attributes through an index
+// allocated with the set's allocate descriptor. AS_ST_NO_MEMORY, the set unchanged,
+// when that allocation fails.
+uint32_t AS__ReserveAttrsSO(STF_statusList_t *sl, kq::as::Set *set, uint32_t extra);
 uint32_t AS__CheckSetSO(STF_statusList_t *sl, const kq::as::Set *set);
 inline const AS_allocateDescriptor_t *AS__GetAllocateDescriptorSO(const kq::as::Set *set) {
   return &set->alloc;
@@ -161,6 +168,39 @@ inline void AS__SetDuplicateFlagSO(kq::as::Set *set, uint32_t flag) {
   set->duplicates = flag ? 1 : 0;
 }
 inline uint32_t AS__GetAttrCountSO(const kq::as::Set *set) { return set->attrCount; }
+
+// ---- The attribute index (attr_index.cc)
+
+namespace kq::as {
+
+// From this many attributes on, a set looks attributes up by ID through an open-addressing
+// hash table instead of walking its list. Below it the walk is as fast, and a request-sized
+// set (about 30 attributes) is spared the table's block: a heap block of 1 KiB or more makes
+// the C heap consolidate its small free blocks, which costs more than the walks it saves.
+inline constexpr uint32_t kIndexFrom = 32;
+
+// What the index knows of one ID: the first attribute with it in list order, and how many
+// attributes carry it (more than one only in a set that allows duplicates).
+struct IndexHit {
+  Attr *first;
+  uint32_t count;
+};
+
+// Grows (or first builds, from the list) the index of `set` so that `attrs` distinct IDs
+// fit; false when the allocation fails, the index left as it was.
+bool GrowIndex(Set *set, uint32_t attrs);
+// Whether the index has room for `more` further IDs without growing.
+bool IndexHasRoom(const AttrIndex *index, uint32_t more);
+// Records `attr`, just appended to the list (room reserved beforehand).
+void IndexAppended(AttrIndex *index, Attr *attr);
+// Forgets `attr`, still linked in the list.
+void IndexRemoving(AttrIndex *index, const Attr *attr);
+IndexHit IndexFind(const AttrIndex *index, uint32_t attrId);
+// Whether some ID is carried by more than one attribute.
+bool IndexHasDuplicates(const AttrIndex *index);
+void FreeIndex(Set *set);
+
+}  // namespace kq::as
 
 // ---- Attribute objects (AO)
 

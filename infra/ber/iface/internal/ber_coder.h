@@ -28,9 +28,14 @@ struct Error {
 // Encodes `value` (a struct of type `t`) into a fresh malloc'ed buffer.
 int Encode(const ber_type *t, const void *value, uint8_t **out, size_t *outLen, Error &err);
 
+class Arena;
+
 // Decodes exactly one value of type `t` filling all of `in`; *out is a fresh struct.
-// On failure nothing stays allocated and *out is null.
-int Decode(const ber_type *t, const uint8_t *in, size_t len, void **out, Error &err);
+// On failure nothing stays allocated and *out is null. Without an arena the value and
+// each of its parts are blocks of the process heap (released with FreeContents and
+// free); with one, all of it is the arena's, released with the arena (on failure too).
+int Decode(const ber_type *t, const uint8_t *in, size_t len, void **out, Error &err,
+           Arena *arena = nullptr);
 
 // Releases what a value owns (not the value's own block).
 void FreeContents(const ber_type *t, void *value);

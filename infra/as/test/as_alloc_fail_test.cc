@@ -36,7 +36,7 @@ class AsAllocFailTest : public AsWorldTest {
       }
       TakeDown(w, rc != 0 || !c.consumesValues);
       ASSERT_TRUE(Counting().live.empty());
-      ASSERT_EQ(LiveValues(), 0);
+      ASSERT_EQ(liveValues, 0);
       ASSERT_EQ(Counting().badFrees, 0u);
       if (rc == 0) break;
     }

@@ -436,7 +436,7 @@ TEST_F(AsModelTest, RandomOperationsAgreeWithTheModel) {
   for (uint32_t seed = 1; seed <= 100 && !HasFailure(); seed++) {
     SCOPED_TRACE(seed);
     Run(seed, 2000);
-    ASSERT_TRUE(Counting().live.empty() && LiveValues() == 0 && Counting().badFrees == 0);
+    ASSERT_TRUE(Counting().live.empty() && liveValues == 0 && Counting().badFrees == 0);
   }
 }
 

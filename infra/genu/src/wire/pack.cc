@@ -57,7 +57,7 @@ struct WireRow {
 #define CONV(id, Pdu, name, packCode, unpackCode) \
   CONV_REL(id, Pdu, name, nullptr, packCode, unpackCode)
 
-const WireRow kRows[] = {
+constexpr WireRow kRows[] = {
     {.id = 0,
      .pdu = Boolean_PDU,
      .kind = kBoolean,

@@ -1,8 +1,8 @@
 // The locale data file "charset.dat" on arbitrary input: the bytes are written as the
 // data file of the harness's own directory and read by I18N_Init. A file that loads
-// answers its own lookups: every code-set name gives an identifier that names a
-// code set of that identifier, and every locale converts to a DPA locale and back to
-// a name whose DPA locale has the same code set and fields that begin with its own.
+// answers its own lookups: a code-set name gives the identifier of its newest line,
+// an identifier the name of its newest line, and every locale converts to a DPA
+// locale and back to the name of a line that agrees with that DPA locale.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,19 +17,26 @@ namespace {
 
 std::string dir;  // the harness's own data directory
 
-// Whether `b` begins with `a` (a locale name is found by its fields' beginnings).
-bool Begins(const I18N_localeField_t &a, const I18N_localeField_t &b) {
-  return a.length <= b.length && memcmp(a.value, b.value, a.length) == 0;
+// Whether a locale line agrees with a DPA locale: its code set has the locale's
+// identifier, and its language and country begin with the locale's.
+bool Agrees(STF_statusList_t *status, const kq::i18n::LocaleEntry &e, const I18N_dpaLocale_t &d) {
+  uint32_t shoid = 0;
+  return I18N_CodesetNameToOID(status, e.codeset, &shoid) == 0 && shoid == d.codeSet &&
+         strnlen(e.language, 2) >= d.language.length &&
+         memcmp(e.language, d.language.value, d.language.length) == 0 &&
+         strnlen(e.country, 2) >= d.country.length &&
+         memcmp(e.country, d.country.value, d.country.length) == 0;
 }
 
 void CheckCodesets(STF_statusList_t *status, const kq::i18n::Tables &t) {
   for (const kq::i18n::CodesetEntry *e = t.codesets; e; e = e->next) {
+    const kq::i18n::CodesetEntry *byName = t.codesets, *byOid = t.codesets;
+    while (strcmp(byName->name, e->name) != 0) byName = byName->next;
+    while (byOid->shoid != e->shoid) byOid = byOid->next;
     uint32_t shoid = 0;
-    if (I18N_CodesetNameToOID(status, e->name, &shoid)) abort();
+    if (I18N_CodesetNameToOID(status, e->name, &shoid) || shoid != byName->shoid) abort();
     char *name = nullptr;
-    if (I18N_OIDToCodesetName(status, shoid, &name)) abort();
-    uint32_t again = 0;
-    if (I18N_CodesetNameToOID(status, name, &again) || again != shoid) abort();
+    if (I18N_OIDToCodesetName(status, e->shoid, &name) || strcmp(name, byOid->name) != 0) abort();
     free(name);
   }
 }
@@ -42,11 +49,11 @@ void CheckLocales(STF_statusList_t *status, const kq::i18n::Tables &t) {
     uint32_t length = 0;
     if (I18N_GetLocaleNameFromDPALocale(status, &dpa, sizeof name - 1, &length, name)) abort();
     if (length >= sizeof name - 1) abort();  // a name read from one line is shorter
-    I18N_dpaLocale_t again{};
-    if (I18N_GetDPALocaleFromLocaleName(status, name, &again)) abort();
-    if (!Begins(dpa.language, again.language) || !Begins(dpa.country, again.country) ||
-        dpa.codeSet != again.codeSet)
-      abort();
+    // The name found is that of a line agreeing with the DPA locale.
+    const kq::i18n::LocaleEntry *found = t.locales;
+    while (found && (strcmp(found->name, name) != 0 || !Agrees(status, *found, dpa)))
+      found = found->next;
+    if (!found) abort();
     // A buffer too small for the name is filled to its end, never past it.
     char small[3] = {'#', '#', '#'};
     if (I18N_GetLocaleNameFromDPALocale(status, &dpa, 2, &length, small) || small[2] != '#')

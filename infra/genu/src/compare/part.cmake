@@ -5,4 +5,5 @@ kq_family(genu SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/dispatch.cc)
 kq_test(genv_compare_test SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/../../test/compare/compare_rules_test.cc
-  ${CMAKE_CURRENT_LIST_DIR}/../../test/compare/compare_text_test.cc)
+  ${CMAKE_CURRENT_LIST_DIR}/../../test/compare/compare_text_test.cc
+  ${CMAKE_CURRENT_LIST_DIR}/../../test/compare/compare_nan_test.cc)

@@ -29,7 +29,8 @@ namespace fs = std::filesystem;
 namespace {
 
 const char *const kFiles[] = {OID_MAIN_FILE, OID_LINK_FILE, OID_DEFAULT_LOCALE_FILE};
-std::string built, work;  // the registry as built, and the copy each input damages
+std::string built, work;               // the registry as built, and the copy each input damages
+bool damaged[3] = {true, true, true};  // work files that differ from the built ones
 
 struct Command {
   uint8_t op;
@@ -60,6 +61,7 @@ std::vector<Command> Parse(const uint8_t *p, const uint8_t *end) {
 void Damage(const std::vector<Command> &script) {
   for (const Command &c : script) {
     if (c.op % 8 > 1) continue;
+    damaged[c.op / 8 % 3] = true;
     std::string path = work + "/" + kFiles[c.op / 8 % 3];
     KQBM_dbHandle_t db = KQBM_open(path.c_str(), O_RDWR, 0, 0);
     if (!db) abort();  // the copy of a good registry opens
@@ -173,8 +175,10 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::vector<Command> script = Parse(data, data + size);
-  for (const char *file : kFiles) {
-    std::string name = std::string(file) + ".dbm";
+  for (int i = 0; i < 3; ++i) {
+    if (!damaged[i]) continue;
+    damaged[i] = false;
+    std::string name = std::string(kFiles[i]) + ".dbm";
     fs::copy_file(built + "/" + name, work + "/" + name, fs::copy_options::overwrite_existing);
   }
   Damage(script);

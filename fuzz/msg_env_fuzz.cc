@@ -35,6 +35,11 @@ size_t Format(const char *format, const MSG__slot_t *slots, size_t size, std::st
 }
 
 void FormatTemplate(uint8_t choice, const std::string &text) {
+  // A width or precision of seven digits or more is formatted as sprintf does it: the
+  // C library then builds the whole text, gigabytes for "%.1000000000f".
+  int digits = 0;
+  for (char ch : text)
+    if ((digits = ch >= '0' && ch <= '9' ? digits + 1 : 0) >= 7) return;
   static const char *const kStrings[] = {"", "word", "%s%n%d", "a much longer insert text"};
   MSG__slot_t slots[MSG_MAX_INSERTS];
   for (int i = 0; i < MSG_MAX_INSERTS; ++i) {

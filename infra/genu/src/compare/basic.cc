@@ -2,6 +2,7 @@
 // cardinals, and the structural compares of the composite records.
 #include <strings.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "internal/stf_fail.h"
@@ -28,6 +29,14 @@ uint32_t OctetRule(STF_statusList_t *sl, int32_t la, const unsigned char *a, int
 }
 
 }  // namespace kq::genu
+
+namespace {
+
+// Equal members; a NaN (a received REAL may hold one) equals a NaN, as in the scalar
+// compare of reals, so that a value always equals itself.
+bool Same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+
+}  // namespace
 
 extern "C" {
 
@@ -95,7 +104,7 @@ uint32_t GEN_CompareCString(STF_statusList_t *sl, const GEN_CString_t *a, const 
 #define GENU_EQUALITY_COMPARE(Fn, T)                                           \
   uint32_t Fn(STF_statusList_t *sl, const T *a, const T *b, int32_t *result) { \
     if (!genu::CheckPair(sl, a, b, result)) return 1;                          \
-    *result = (a->lower == b->lower && a->upper == b->upper) ? 0 : 1;          \
+    *result = (Same(a->lower, b->lower) && Same(a->upper, b->upper)) ? 0 : 1;  \
     return 0;                                                                  \
   }
 GENU_EQUALITY_COMPARE(GENU__CompareCardinalRange, GEN_IntegerRange_t)
@@ -106,7 +115,7 @@ GENU_EQUALITY_COMPARE(GENU__CompareNonNegativeRealRange, GEN_RealRange_t)
 uint32_t GENU__CompareMediumDimensions(STF_statusList_t *sl, const GEN_MediumDimensions_t *a,
                                        const GEN_MediumDimensions_t *b, int32_t *result) {
   if (!genu::CheckPair(sl, a, b, result)) return 1;
-  *result = (a->x == b->x && a->y == b->y) ? 0 : 1;
+  *result = (Same(a->x, b->x) && Same(a->y, b->y)) ? 0 : 1;
   return 0;
 }
 

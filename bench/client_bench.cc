@@ -208,8 +208,9 @@ void BM_Null(benchmark::State &state) {
   timeval timeout{25, 0};
   auto start = std::chrono::steady_clock::now();
   for (auto _ : state) {
-    if (clnt_call(c, 0, reinterpret_cast<xdrproc_t>(xdr_void), nullptr,
-                  reinterpret_cast<xdrproc_t>(xdr_void), nullptr, timeout) != RPC_SUCCESS) {
+    if (clnt_call(c, 0, reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(xdr_void)),
+                  nullptr, reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(xdr_void)),
+                  nullptr, timeout) != RPC_SUCCESS) {
       state.SkipWithError("null call failed");
       break;
     }

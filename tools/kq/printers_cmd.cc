@@ -56,8 +56,10 @@ bool RegistryAnswers() {
   CLIENT *c = clnt_create("localhost", PTS_PROGRAM, PTS_VERSION, "udp");
   if (!c) return false;
   struct timeval wait = {2, 0};
-  bool ok = clnt_call(c, NULLPROC, (xdrproc_t)xdr_void, nullptr, (xdrproc_t)xdr_void, nullptr,
-                      wait) == RPC_SUCCESS;
+  bool ok =
+      clnt_call(c, NULLPROC, reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(xdr_void)),
+                nullptr, reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(xdr_void)),
+                nullptr, wait) == RPC_SUCCESS;
   clnt_destroy(c);
   return ok;
 }

@@ -191,8 +191,9 @@ TEST_F(AsIndexTest, EveryAllocationOfCrossingTheThresholdCanFailCleanly) {
       Destroy(in.other);
       if (rc != 0) {
         // The shortage, or a test value's copy function that ran short.
-        if (codes != std::vector<uint32_t>{AS_ST_COPY_FAILED, kCopyFailCode})
+        if (codes != std::vector<uint32_t>{AS_ST_COPY_FAILED, kCopyFailCode}) {
           EXPECT_EQ(codes, std::vector<uint32_t>{AS_ST_NO_MEMORY}) << "allocation " << n;
+        }
         EXPECT_EQ(Image(set), before) << "allocation " << n;
         Destroy(set);
         continue;

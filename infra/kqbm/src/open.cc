@@ -94,6 +94,7 @@ KQBM_database *Open(const char *name, int flags, int mode, int wholeFile) {
     return nullptr;
   }
   long pages = static_cast<long>((sb.st_size + kPageSize - 1) / kPageSize);
+  db->filePages = pages;
   int count, preload;
   if (access == O_RDONLY) {
     if (wholeFile == 1) {

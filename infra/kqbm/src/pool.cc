@@ -2,6 +2,7 @@
 // The root is not in the pool; it lives in the handle from open to close.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -118,6 +119,8 @@ uint8_t *CachedNode(KQBM_database *db, uint16_t p) {
 
 uint8_t *GetNewPage(KQBM_database *db, uint8_t type, uint16_t parent, uint16_t *pageNo) {
   unsigned p = Highest(db) + 1u;
+  if (db->filePages > static_cast<long>(p))
+    p = static_cast<unsigned>(std::min(db->filePages, 0x10000L));
   if (p > 0xffffu) {
     LOG_COND_MESSAGE(kSevError, "KQBM: GetNewPage(), no page number left\n");
     return nullptr;

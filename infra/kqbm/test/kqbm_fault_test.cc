@@ -183,4 +183,24 @@ TEST_F(KqbmFault, EntriesPointingOutsideTheirPage) {
   }
 }
 
+// A root whose highest page number is below the file's last pages: the pages past it
+// cannot be read, and a store that needs a new page takes one past the end of the
+// file, never one of them. Once the highest page is past them, they are found again.
+TEST_F(KqbmFault, ALowHighestPageNeverLetsAStoreOverwriteThePagesPastIt) {
+  int pages = static_cast<int>(good.size() / kPage);
+  std::string bad = good;
+  bad[8] = static_cast<char>((pages - 3) >> 8);
+  bad[9] = static_cast<char>(pages - 3);
+  kq::test::WriteFile(file, bad);
+  KQBM_dbHandle_t db = KQBM_open(name.c_str(), O_RDWR, 0, 0);
+  ASSERT_NE(db, nullptr);
+  int stored = 0;
+  for (size_t i = 0; i < keys.size(); i += 3) {
+    stored += KQBM_store(db, D(keys[i] + "+"), D("new"), KQBM_INSERT) == 0;
+  }
+  ASSERT_GT(stored, 100);
+  for (const std::string &k : keys) ASSERT_EQ(Fetch(db, k), Content(k)) << k;
+  KQBM_close(db);
+}
+
 }  // namespace

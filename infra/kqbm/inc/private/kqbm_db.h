@@ -36,6 +36,10 @@ struct KQBM_database {
   int fd;
   int flags;
   bool writable;
+  // Pages the file held when it was opened. A new page is never numbered below it: a
+  // damaged root whose highest page is lower than the file must not make a store
+  // overwrite pages that may still be linked from the tree.
+  long filePages;
   // The buffer pool, one block: buffer i holds page pageNo[i]; age[i] orders the
   // buffers by last use (0 = most recent, 255 = holds no page). slot[p] is one more
   // than the buffer holding page p, 0 when none does.
@@ -55,7 +59,8 @@ inline uint16_t Highest(const KQBM_database *db) { return Parent(db->root); }
 // when it is not in a buffer; null when it cannot be read, is damaged or lies beyond
 // the highest page. The pointer is valid until the next pool call.
 uint8_t *CachedNode(KQBM_database *db, uint16_t p);
-// Allocates page highest + 1 as an empty node of `type`; null when none is left or a
+// Allocates page highest + 1 (at least the file's page count at open) as an empty node
+// of `type`; null when none is left or a
 // changed buffer could not be written.
 uint8_t *GetNewPage(KQBM_database *db, uint8_t type, uint16_t parent, uint16_t *pageNo);
 // Writes the root (when changed) and every changed buffer; false on a failed write.

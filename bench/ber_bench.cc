@@ -49,8 +49,10 @@ std::vector<uint8_t> OpenValue(int i) {
   switch (i % 3) {
     case 0: {
       std::string text = "value text " + std::to_string(i);
-      std::vector<uint8_t> v = {0x80, static_cast<uint8_t>(text.size())};
-      v.insert(v.end(), text.begin(), text.end());
+      std::vector<uint8_t> v(2 + text.size());
+      v[0] = 0x80;
+      v[1] = static_cast<uint8_t>(text.size());
+      std::memcpy(v.data() + 2, text.data(), text.size());
       return v;
     }
     case 1:

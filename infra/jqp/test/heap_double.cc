@@ -25,7 +25,7 @@ struct State {
 size_t Hash(void *p) { return (reinterpret_cast<uintptr_t>(p) >> 4) * 0x9e3779b97f4a7c15u >> 48; }
 
 // Keeps `p` (a new block) while the book is open; returns it.
-void *Keep(void *p) {
+[[maybe_unused]] void *Keep(void *p) {
   if (!p || !g.open) return p;
   size_t i = Hash(p);
   while (g.slots[i] && g.slots[i] != kGone) i = (i + 1) % kSlots;
@@ -33,7 +33,7 @@ void *Keep(void *p) {
   return p;
 }
 
-void Forget(void *p) {
+[[maybe_unused]] void Forget(void *p) {
   if (!p || !g.live) return;
   size_t i = Hash(p);
   while (g.slots[i] && g.slots[i] != p) i = (i + 1) % kSlots;
@@ -41,7 +41,7 @@ void Forget(void *p) {
 }
 
 // Whether this allocation attempt is the one to fail.
-bool Fails() {
+[[maybe_unused]] bool Fails() {
   if (!g.open) return false;
   ++g.attempts;
   return g.failing && g.attempts == g.failAt;

@@ -44,9 +44,9 @@ class LocalOps : public kq::jqp::test::OperationArgs {
 void *CountingReallocate(void *block, size_t size) {
   kq::test::Counter &c = kq::test::Counting();
   if (++c.attempts == c.failAt) return nullptr;
-  if (block && !c.live.count(block)) ++c.badFrees;
+  if (block && c.live.erase(block) == 0) ++c.badFrees;
   void *moved = realloc(block, size ? size : 1);
-  if (moved) c.live.erase(block), c.live.insert(moved);
+  if (moved || block) c.live.insert(moved ? moved : block);  // a failed realloc keeps it
   return moved;
 }
 

@@ -112,10 +112,15 @@ int FT__ThreadSleep(int milliseconds) {
   return OSC_ThreadSleep(static_cast<uint32_t>(milliseconds));
 }
 
-int FT__WriteAll(int fd, const void *data, size_t length) {
+namespace {
+
+// Hands all of `length` bytes to `io` (a write or a send), again after an interrupted
+// call and a short one; 0, or -1 when a call fails.
+template <typename Io>
+int AllOf(const void *data, size_t length, Io io) {
   const char *p = static_cast<const char *>(data);
   while (length > 0) {
-    ssize_t n = write(fd, p, length);
+    ssize_t n = io(p, length);
     if (n < 0) {
       if (errno == EINTR) continue;
       return -1;
@@ -124,6 +129,12 @@ int FT__WriteAll(int fd, const void *data, size_t length) {
     length -= static_cast<size_t>(n);
   }
   return 0;
+}
+
+}  // namespace
+
+int FT__WriteAll(int fd, const void *data, size_t length) {
+  return AllOf(data, length, [fd](const char *p, size_t n) { return write(fd, p, n); });
 }
 
 char *FT__CopyCounted(const FT_countedText_t *text) {
@@ -134,15 +145,6 @@ char *FT__CopyCounted(const FT_countedText_t *text) {
 }
 
 int FT__SendAll(int fd, const void *data, size_t length) {
-  const char *p = static_cast<const char *>(data);
-  while (length > 0) {
-    ssize_t n = send(fd, p, length, MSG_NOSIGNAL);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return -1;
-    }
-    p += n;
-    length -= static_cast<size_t>(n);
-  }
-  return 0;
+  return AllOf(data, length,
+               [fd](const char *p, size_t n) { return send(fd, p, n, MSG_NOSIGNAL); });
 }

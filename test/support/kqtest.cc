@@ -129,17 +129,13 @@ std::vector<std::string> Lines(const std::string &text) {
 
 namespace kq::test {
 
-std::string RunAs(unsigned uid, unsigned gid, const std::function<std::string()> &body) {
+std::string InChild(const std::function<std::string()> &body) {
   int fds[2];
   if (pipe(fds) != 0) return "child failed: pipe";
   pid_t pid = fork();
   if (pid == 0) {
     close(fds[0]);
-    std::string out;
-    if (setegid(gid) != 0 || seteuid(uid) != 0)
-      out = "child failed: cannot switch to uid " + std::to_string(uid);
-    else
-      out = body();
+    std::string out = body();
     for (size_t done = 0; done < out.size();) {
       ssize_t n = write(fds[1], out.data() + done, out.size() - done);
       if (n <= 0) break;
@@ -163,10 +159,18 @@ std::string RunAs(unsigned uid, unsigned gid, const std::function<std::string()>
   return out;
 }
 
+std::string RunAs(unsigned uid, unsigned gid, const std::function<std::string()> &body) {
+  return InChild([&]() -> std::string {
+    if (setegid(gid) != 0 || seteuid(uid) != 0)
+      return "child failed: cannot switch to uid " + std::to_string(uid);
+    return body();
+  });
+}
+
 std::string NisFixtureSkipReason() {
   const char *state = getenv("KQ_NIS_FIXTURE");
   if (!state)
-    return "not run through ctest, whose kq_nis fixture starts the NIS server "
+    return "not run through ctest, whose nis fixture starts the NIS server "
            "(scripts/nis-fixture)";
   std::ifstream skip(std::string(state) + "/skip");
   if (skip) {

@@ -122,7 +122,12 @@ std::vector<std::string> Lines(const std::string &text);
 // user (credentials), run as users other than the test's.
 std::string RunAs(unsigned uid, unsigned gid, const std::function<std::string()> &body);
 
-// The NIS domain of the real NIS server the kq_nis fixture runs (scripts/nis-fixture).
+// Runs `body` in a forked child and returns the text it returned; "child failed: ..."
+// when the child could not be made or died. What the body changes in its process
+// (ids, mounts, environment) stays with the child.
+std::string InChild(const std::function<std::string()> &body);
+
+// The NIS domain of the real NIS server the nis fixture runs (scripts/nis-fixture).
 inline constexpr char kNisDomain[] = "kqtest.nis";
 // Empty when this program runs inside the fixture's namespaces with the server up;
 // otherwise why not (for GTEST_SKIP).

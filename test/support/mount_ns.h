@@ -7,13 +7,13 @@
 
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <functional>
 #include <string>
+
+#include "kqtest.h"
 
 namespace kq::test {
 
@@ -39,39 +39,13 @@ inline std::string MountReadOnly(const std::string &dir) {
 // reach the parent, and returns what the body returned; "skip: ..." when the namespace
 // cannot be made here, "child failed: ..." when the child died.
 inline std::string InMountNamespace(const std::function<std::string()> &body) {
-  int fds[2];
-  if (pipe(fds) != 0) return "child failed: pipe";
-  pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    std::string out;
+  return InChild([&]() -> std::string {
     if (unshare(CLONE_NEWNS) != 0)
-      out = std::string(kMountSkip) + "no mount namespace: " + strerror(errno);
-    else if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-      out = std::string(kMountSkip) + "cannot make the mounts private: " + strerror(errno);
-    else
-      out = body();
-    for (size_t done = 0; done < out.size();) {
-      ssize_t n = write(fds[1], out.data() + done, out.size() - done);
-      if (n <= 0) break;
-      done += static_cast<size_t>(n);
-    }
-    _exit(0);
-  }
-  close(fds[1]);
-  if (pid < 0) {
-    close(fds[0]);
-    return "child failed: fork";
-  }
-  std::string out;
-  char buffer[4096];
-  ssize_t n;
-  while ((n = read(fds[0], buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<size_t>(n));
-  close(fds[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child failed: died";
-  return out;
+      return std::string(kMountSkip) + "no mount namespace: " + strerror(errno);
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+      return std::string(kMountSkip) + "cannot make the mounts private: " + strerror(errno);
+    return body();
+  });
 }
 
 }  // namespace kq::test

@@ -1,4 +1,4 @@
-// Credentials against the real NIS server of the kq_nis fixture: a user known only to
+// Credentials against the real NIS server of the nis fixture: a user known only to
 // NIS is named by the NIS domain, the NIS passwd map confirms or refuses users, and the
 // host falls back to the NIS domain without DNS.
 #include <pwd.h>

@@ -1,4 +1,4 @@
-// The printer configuration's NIS source against the real NIS server of the kq_nis
+// The printer configuration's NIS source against the real NIS server of the nis
 // fixture, whose printers map is built from test/nis/printers.conf: single lookups,
 // yp_all walks, inheritance through NIS entries, host:queue names beside them, and the
 // update of the map on its master (this host, reached through the fixture's doubles of
